@@ -1,0 +1,274 @@
+// The transaction engine against raw sockets on loopback, measured side by
+// side in one run: (a) one request and its reply, engine ExecuteAndWait versus
+// a blocking-socket ping-pong of the same bytes; (b) 100,000 fire-and-forget
+// requests waited for once, versus a raw pipelined socket.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include "core/protocol/MVTransaction.h"
+#include "core/shell/Client.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using pellar::RequestArg;
+
+// Answers every request line "<id> ..." with "=<id>\n" and the handshake with
+// the greeting; replies to the lines of one read go out in one write.
+class EchoPeer {
+public:
+    EchoPeer()
+    {
+        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ::bind(listen_, reinterpret_cast<sockaddr*>(&a), len);
+        ::listen(listen_, 8);
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~EchoPeer()
+    {
+        for (auto& t : threads_)
+            t.join();
+        ::close(listen_);
+    }
+    uint16_t Port() const { return port_; }
+
+    // Serves the next connection on its own thread until it closes.
+    void ServeNext()
+    {
+        threads_.emplace_back([this] {
+            const int fd = ::accept(listen_, nullptr, nullptr);
+            int one = 1;
+            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            std::string pending;
+            std::string out;
+            char buf[65536];
+            for (;;) {
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                if (n <= 0)
+                    break;
+                pending.append(buf, static_cast<size_t>(n));
+                size_t start = 0;
+                out.clear();
+                for (size_t lf; (lf = pending.find('\n', start)) != std::string::npos; start = lf + 1) {
+                    if (pending[start] == 'A') {
+                        out += "MIRAVO\n";
+                        continue;
+                    }
+                    const size_t blank = pending.find(' ', start);
+                    out += '=';
+                    out.append(pending, start, std::min(blank, lf) - start);
+                    out += '\n';
+                }
+                pending.erase(0, start);
+                for (size_t sent = 0; sent < out.size();) {
+                    const ssize_t w = ::send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+                    if (w <= 0)
+                        break;
+                    sent += static_cast<size_t>(w);
+                }
+            }
+            ::close(fd);
+        });
+    }
+
+private:
+    int listen_ = -1;
+    uint16_t port_ = 0;
+    std::vector<std::thread> threads_;
+};
+
+int RawConnect(uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return fd;
+}
+
+// Reads until count line feeds have arrived.
+void ReadLines(int fd, size_t count)
+{
+    char buf[65536];
+    while (count > 0) {
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            return;
+        count -= static_cast<size_t>(std::count(buf, buf + n, '\n'));
+    }
+}
+
+void SendAll(int fd, const std::string& s)
+{
+    for (size_t sent = 0; sent < s.size();) {
+        const ssize_t w = ::send(fd, s.data() + sent, s.size() - sent, MSG_NOSIGNAL);
+        if (w <= 0)
+            return;
+        sent += static_cast<size_t>(w);
+    }
+}
+
+struct Engine {
+    explicit Engine(EchoPeer& peer)
+    {
+        pellar::ClientOptions o;
+        o.debugLog = false;
+        o.receiveTrace = false;
+        client = std::make_unique<pellar::Client>(o);
+        peer.ServeNext();
+        client->ComThread().Connect("127.0.0.1", std::to_string(peer.Port()));
+        client->ConnectedEvent().WaitFor(5000);
+    }
+    ~Engine() { client.reset(); }
+    std::unique_ptr<pellar::Client> client;
+};
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// (a) Round trip: median of the engine's ExecuteAndWait over the raw
+// ping-pong, samples interleaved so that both see the same machine.
+double RoundTripRatio(EchoPeer& peer, double& engineUs, double& rawUs)
+{
+    Engine engine(peer);
+    peer.ServeNext();
+    const int raw = RawConnect(peer.Port());
+    SendAll(raw, "A1Hx\n");
+    ReadLines(raw, 1);
+    std::vector<double> e, r;
+    for (int i = 0; i < 3000; ++i) {
+        pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", {35});
+        const auto t0 = Clock::now();
+        engine.client->Transactions().ExecuteAndWait(t);
+        const auto t1 = Clock::now();
+        SendAll(raw, t.RequestLine());
+        ReadLines(raw, 1);
+        const auto t2 = Clock::now();
+        if (i >= 200) { // warm-up
+            e.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+            r.push_back(std::chrono::duration<double, std::micro>(t2 - t1).count());
+        }
+    }
+    ::close(raw);
+    engineUs = Median(e);
+    rawUs = Median(r);
+    return engineUs / rawUs;
+}
+
+constexpr int kBurst = 100000;
+
+// (b) Throughput of fire-and-forget requests answered by the peer and waited
+// for once through a shared synchroniser; requests per second.
+double EngineBurstRate(EchoPeer& peer)
+{
+    Engine engine(peer);
+    auto& table = engine.client->Transactions();
+    auto sync = std::make_shared<pellar::TSyncronizer>();
+    const auto t0 = Clock::now();
+    for (int i = 0; i < kBurst; ++i) {
+        sync->Acquire();
+        table.Execute(std::make_unique<pellar::TGenericTrans>(engine.client->Protocol(), "Get the time",
+                                                              std::initializer_list<RequestArg>{35}),
+                      sync);
+    }
+    sync->WaitFor(pellar::kInfinite);
+    return kBurst / std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+double RawBurstRate(EchoPeer& peer)
+{
+    peer.ServeNext();
+    const int raw = RawConnect(peer.Port());
+    SendAll(raw, "A1Hx\n");
+    ReadLines(raw, 1);
+    const auto t0 = Clock::now();
+    std::thread writer([&] {
+        std::string batch;
+        for (int i = 1; i <= kBurst; ++i) {
+            batch += std::to_string(i) + " 35\n";
+            if (batch.size() > 16000) {
+                SendAll(raw, batch);
+                batch.clear();
+            }
+        }
+        SendAll(raw, batch);
+    });
+    ReadLines(raw, kBurst);
+    const double rate = kBurst / std::chrono::duration<double>(Clock::now() - t0).count();
+    writer.join();
+    ::close(raw);
+    return rate;
+}
+
+void BM_EngineRoundTrip(benchmark::State& state)
+{
+    EchoPeer peer;
+    Engine engine(peer);
+    for (auto _ : state) {
+        pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", {35});
+        benchmark::DoNotOptimize(engine.client->Transactions().ExecuteAndWait(t));
+    }
+}
+BENCHMARK(BM_EngineRoundTrip)->UseRealTime();
+
+void BM_RawRoundTrip(benchmark::State& state)
+{
+    EchoPeer peer;
+    peer.ServeNext();
+    const int raw = RawConnect(peer.Port());
+    SendAll(raw, "A1Hx\n");
+    ReadLines(raw, 1);
+    for (auto _ : state) {
+        SendAll(raw, "1 35\n");
+        ReadLines(raw, 1);
+    }
+    ::close(raw);
+}
+BENCHMARK(BM_RawRoundTrip)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+
+    EchoPeer peer;
+    double engineUs = 0, rawUs = 0;
+    const double rtt = RoundTripRatio(peer, engineUs, rawUs);
+    std::printf("round trip: engine %.1f us, raw socket %.1f us, ratio %.2f (limit 2.5) %s\n", engineUs, rawUs, rtt,
+                rtt <= 2.5 ? "OK" : "TOO SLOW");
+    const double engineRate = EngineBurstRate(peer);
+    const double rawRate = RawBurstRate(peer);
+    std::printf("fire-and-forget: engine %.0f requests/s, raw pipelined %.0f requests/s, raw/engine %.2f; "
+                "engine %s 100000/s\n",
+                engineRate, rawRate, rawRate / engineRate, engineRate >= 100000 ? "meets" : "BELOW");
+    benchmark::Shutdown();
+    return 0;
+}

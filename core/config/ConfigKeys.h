@@ -1,0 +1,102 @@
+// Every value name the configuration store knows, with the default a reader
+// gets and the default the settings dialog shows, so that the dialog and the
+// readers take them from one place.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellar {
+
+namespace ConfigKeys {
+inline constexpr std::string_view Server = "Server";
+inline constexpr std::string_view Port = "Port";
+inline constexpr std::string_view User = "User";
+inline constexpr std::string_view Pwd = "Pwd";
+inline constexpr std::string_view SavePwd = "SavePwd";
+inline constexpr std::string_view UseProxy = "UseProxy";
+inline constexpr std::string_view ProxyServer = "ProxyServer";
+inline constexpr std::string_view ProxyPort = "ProxyPort";
+inline constexpr std::string_view SoundAllMsg = "SoundAllMsg";
+inline constexpr std::string_view SoundPersMsg = "SoundPersMsg";
+inline constexpr std::string_view SoundPriText = "SoundPriText";
+inline constexpr std::string_view SoundPriTextLvl = "SoundPriTextLvl";
+inline constexpr std::string_view TrayAllMsg = "TrayAllMsg";
+inline constexpr std::string_view TrayPersMsg = "TrayPersMsg";
+inline constexpr std::string_view TrayPriText = "TrayPriText";
+inline constexpr std::string_view TrayPriTextLvl = "TrayPriTextLvl";
+inline constexpr std::string_view FocusAllMsg = "FocusAllMsg";
+inline constexpr std::string_view FocusPersMsg = "FocusPersMsg";
+inline constexpr std::string_view FocusPriText = "FocusPriText";
+inline constexpr std::string_view FocusPriTextLvl = "FocusPriTextLvl";
+inline constexpr std::string_view ActivityPrefix = "Activity-";  // + an activity key
+inline constexpr std::string_view FilterAddedTexts = "FilterAddedTexts";
+inline constexpr std::string_view AutomaticLineWrap = "AutomaticLineWrap";
+inline constexpr std::string_view MarkReadTexts = "MarkReadTexts";
+inline constexpr std::string_view ShowCommentedText = "ShowCommentedText";
+inline constexpr std::string_view ShowSubjTree = "ShowSubjTree";
+inline constexpr std::string_view AlignTextsToTop = "AlignTextsToTop";
+inline constexpr std::string_view StartWindowSizeMode = "StartWindowSizeMode";
+inline constexpr std::string_view WindowPosTop = "WindowPosTop";
+inline constexpr std::string_view WindowPosLeft = "WindowPosLeft";
+inline constexpr std::string_view WindowPosWidth = "WindowPosWidth";
+inline constexpr std::string_view WindowPosHeight = "WindowPosHeight";
+inline constexpr std::string_view HeaderFont = "HeaderFont";
+inline constexpr std::string_view BodyFont = "BodyFont";
+inline constexpr std::string_view MessageFont = "MessageFont";
+inline constexpr std::string_view SubjSplitSize = "SubjSplitSize";
+inline constexpr std::string_view CommSplitSize = "CommSplitSize";
+inline constexpr std::string_view ReformatTexts = "ReformatTexts";
+inline constexpr std::string_view ConfListListColPrefix = "ConfListListCol";  // + column number from 0
+inline constexpr std::string_view WhoIsOnListColPrefix = "WhoIsOnListCol";    // + column number from 0
+inline constexpr std::string_view NoPresentationPrompt = "NoPresentationPrompt";
+inline constexpr std::string_view OfflineMessage = "OfflineMessage";
+inline constexpr std::string_view OfflineReplyToAll = "OfflineReplyToAll";
+inline constexpr std::string_view KeyShortcutPrefix = "KeyShortcut";  // a registry list
+} // namespace ConfigKeys
+
+// Host offered by the login and settings dialogs when none is stored: the
+// reference server that the demo mode also runs.
+inline constexpr std::string_view kDefaultServerHost = "localhost";
+inline constexpr std::string_view kDefaultServerPort = "4894";
+
+// "Activity-" + key; "ConfListListCol" / "WhoIsOnListCol" + column.
+std::string ActivityConfigKey(std::string_view activityKey);
+std::string ConfListColumnKey(int column);
+std::string WhoIsOnColumnKey(int column);
+
+enum class ConfigKeyKind {
+    Text,          // free text, stored as typed
+    Number,        // decimal text
+    Flag,          // "1" / "0"
+    TriStateFlag,  // "1" / "0" / "" (not set in this profile)
+    Font,          // font description string
+    Password,      // obscured text
+    Activity,      // text sent as the user's activity
+    ColumnPrefix,  // name + column number; width in pixels, "-1" keeps the designed width
+    List,          // registry list (count + items); its default is the default shortcut map
+};
+
+struct ConfigKeyInfo {
+    std::string name;
+    ConfigKeyKind kind;
+    // What a reader gets when the value exists nowhere; nullopt where no
+    // reader outside the settings dialog uses the value, where the reader
+    // keeps a designed value, or for the shortcut list.
+    std::optional<std::string> useDefault;
+    // What the settings dialog shows for a missing value in the default
+    // profile; nullopt for values the dialog does not edit (and the list).
+    std::optional<std::string> dialogDefault;
+};
+
+// The whole table, in the dialog's order of mention; the seven activity
+// values in activity-table order.
+const std::vector<ConfigKeyInfo>& ConfigKeyTable();
+
+// The entry for a value name ("Activity-read" included; a column key such as
+// "ConfListListCol3" finds its prefix entry); nullptr if unknown.
+const ConfigKeyInfo* FindConfigKey(std::string_view name);
+
+} // namespace pellar

@@ -1,0 +1,52 @@
+#include "core/protocol/DirectRecordServices.h"
+
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TextStatType.h"
+
+namespace pellar {
+
+void DirectRecordServices::LoadFullConfStatus(TMiravoConferenceBase& conf)
+{
+    TGetConfStatTrans request(context_, conf, conf.ConfNo());
+    transactions_.ExecuteAndWait(request);
+}
+
+void DirectRecordServices::LoadShortConfStatus(TMiravoConferenceBase& conf)
+{
+    TGetUConfStatTrans request(context_, conf, conf.ConfNo());
+    transactions_.ExecuteAndWait(request);
+}
+
+void DirectRecordServices::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count,
+                                       TSortedIntegerList<int32_t>& into)
+{
+    TGetTextMap request(context_, into, conf, firstLocal, count);
+    transactions_.ExecuteAndWait(request);
+}
+
+std::shared_ptr<TMiravoConference> DirectRecordServices::FindConference(int32_t conf)
+{
+    auto record = std::make_shared<TMiravoConference>(conf, this);
+    TGetConfStatTrans request(context_, *record, conf);
+    if (!transactions_.ExecuteAndWait(request))
+        return nullptr;
+    return record;
+}
+
+std::shared_ptr<TextStatType> DirectRecordServices::FindTextStat(int32_t text)
+{
+    auto record = std::make_shared<TextStatType>();
+    TGetTextStatTrans request(context_, text, *record);
+    if (!transactions_.ExecuteAndWait(request))
+        return nullptr;
+    return record;
+}
+
+void DirectRecordServices::NoteMarkedRead(int32_t conf, int32_t local)
+{
+    transactions_.Execute(std::make_unique<TGenericTrans>(
+        context_, "Mark texts read", std::initializer_list<RequestArg>{27, conf, 1, '{', local, '}'}));
+}
+
+} // namespace pellar

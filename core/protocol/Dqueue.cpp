@@ -1,0 +1,265 @@
+#include "core/protocol/Dqueue.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <sstream>
+
+namespace pellar {
+
+TQueue::TQueue(std::thread::id owner) : owner_(owner) {}
+
+void TQueue::CheckNotOwner(const char* what) const
+{
+    if (std::this_thread::get_id() != owner_)
+        return;
+    // The owner would wait for bytes that only it could deliver.
+    std::ostringstream text;
+    text << what << ": " << std::hash<std::thread::id>{}(std::this_thread::get_id()) << ' '
+         << std::hash<std::thread::id>{}(owner_);
+    throw std::logic_error(text.str());
+}
+
+void TQueue::PutLocked(const char* data, size_t count)
+{
+    while (count > 0) {
+        const uint64_t allocatedEnd = headPos_ + blocks_.size() * kBlockSize;
+        if (writePos_ >= allocatedEnd) {
+            blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+            peakBlocks_ = std::max(peakBlocks_, blocks_.size());
+        }
+        const size_t index = static_cast<size_t>((writePos_ - headPos_) / kBlockSize);
+        const size_t offset = static_cast<size_t>(writePos_ % kBlockSize);
+        const size_t n = std::min(count, kBlockSize - offset);
+        std::memcpy(blocks_[index].get() + offset, data, n);
+        writePos_ += n;
+        data += n;
+        count -= n;
+    }
+}
+
+void TQueue::ReleaseHeadLocked()
+{
+    while (!blocks_.empty() && readPos_ >= headPos_ + kBlockSize) {
+        blocks_.pop_front();
+        headPos_ += kBlockSize;
+    }
+    // An empty queue keeps no block at all.
+    if (readPos_ == writePos_ && !blocks_.empty() && readPos_ % kBlockSize == 0) {
+        blocks_.clear();
+        headPos_ = readPos_;
+    }
+}
+
+void TQueue::PutByte(char c)
+{
+    PutBuffer(&c, 1);
+}
+
+void TQueue::PutBytes(std::string_view bytes)
+{
+    PutBuffer(bytes.data(), bytes.size());
+}
+
+void TQueue::PutBuffer(const char* data, size_t count)
+{
+    if (count == 0)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        PutLocked(data, count);
+    }
+    dataCond_.notify_all();
+}
+
+void TQueue::PushBack(char c)
+{
+    {
+        std::lock_guard lock(mutex_);
+        pushBack_ = c;
+        hasPushBack_ = true;
+    }
+    dataCond_.notify_all();
+}
+
+void TQueue::WaitReadable(std::unique_lock<std::mutex>& lock)
+{
+    if (UnreadLocked() > 0)
+        return;
+    CheckNotOwner("TQueue read");
+    const uint64_t epoch = interruptEpoch_;
+    dataCond_.wait(lock, [&] { return UnreadLocked() > 0 || interrupted_ || interruptEpoch_ != epoch; });
+    if (UnreadLocked() == 0)
+        throw TWaitforInterruptedException();
+}
+
+size_t TQueue::CopyOutLocked(char* out, size_t count)
+{
+    size_t done = 0;
+    while (done < count && readPos_ < writePos_) {
+        const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
+        const size_t offset = static_cast<size_t>(readPos_ % kBlockSize);
+        const size_t n = std::min({count - done, kBlockSize - offset,
+                                   static_cast<size_t>(writePos_ - readPos_)});
+        std::memcpy(out + done, blocks_[index].get() + offset, n);
+        readPos_ += n;
+        done += n;
+        ReleaseHeadLocked();
+    }
+    return done;
+}
+
+char TQueue::ReadChar()
+{
+    std::unique_lock lock(mutex_);
+    WaitReadable(lock);
+    if (hasPushBack_) {
+        hasPushBack_ = false;
+        return pushBack_;
+    }
+    char c = 0;
+    CopyOutLocked(&c, 1);
+    return c;
+}
+
+char TQueue::PeekChar()
+{
+    std::unique_lock lock(mutex_);
+    WaitReadable(lock);
+    if (hasPushBack_)
+        return pushBack_;
+    const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
+    return blocks_[index][static_cast<size_t>(readPos_ % kBlockSize)];
+}
+
+std::string TQueue::ReadUntil(std::string_view terminators)
+{
+    CheckNotOwner("TQueue::ReadUntil");
+    std::string s;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        WaitReadable(lock);
+        if (hasPushBack_) {
+            if (terminators.find(pushBack_) != std::string_view::npos)
+                return s;
+            s += pushBack_;
+            hasPushBack_ = false;
+            continue;
+        }
+        // Scan what is queued block by block, taking everything before a terminator.
+        while (readPos_ < writePos_) {
+            const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
+            const size_t offset = static_cast<size_t>(readPos_ % kBlockSize);
+            const size_t n = std::min(kBlockSize - offset, static_cast<size_t>(writePos_ - readPos_));
+            const std::string_view chunk(blocks_[index].get() + offset, n);
+            const size_t stop = chunk.find_first_of(terminators);
+            const size_t take = stop == std::string_view::npos ? n : stop;
+            s.append(chunk.data(), take);
+            readPos_ += take;
+            ReleaseHeadLocked();
+            if (stop != std::string_view::npos)
+                return s;
+        }
+    }
+}
+
+void TQueue::ReadExact(std::string& out, size_t count)
+{
+    std::unique_lock lock(mutex_);
+    while (count > 0) {
+        WaitReadable(lock);
+        if (hasPushBack_) {
+            out += pushBack_;
+            hasPushBack_ = false;
+            --count;
+            continue;
+        }
+        const size_t n = std::min(count, static_cast<size_t>(writePos_ - readPos_));
+        const size_t old = out.size();
+        out.resize(old + n);
+        CopyOutLocked(out.data() + old, n);
+        count -= n;
+    }
+}
+
+size_t TQueue::Read(char* buffer, size_t count)
+{
+    if (count == 0)
+        return 0;
+    std::lock_guard lock(mutex_);
+    if (hasPushBack_) {
+        hasPushBack_ = false;
+        buffer[0] = pushBack_;
+        return 1;
+    }
+    return CopyOutLocked(buffer, count);
+}
+
+size_t TQueue::Count()
+{
+    std::lock_guard lock(mutex_);
+    return UnreadLocked();
+}
+
+void TQueue::Interrupt()
+{
+    {
+        std::lock_guard lock(mutex_);
+        interrupted_ = true;
+        ++interruptEpoch_;
+    }
+    dataCond_.notify_all();
+}
+
+bool TQueue::Interrupted()
+{
+    std::lock_guard lock(mutex_);
+    return interrupted_;
+}
+
+void TQueue::Clear()
+{
+    std::lock_guard lock(mutex_);
+    blocks_.clear();
+    readPos_ = writePos_;
+    headPos_ = writePos_ - writePos_ % kBlockSize;
+    hasPushBack_ = false;
+    interrupted_ = false;
+}
+
+bool TQueue::WaitForData(int timeoutMs)
+{
+    std::unique_lock lock(mutex_);
+    const uint64_t wakes = wakeCount_;
+    const uint64_t epoch = interruptEpoch_;
+    auto ready = [&] { return UnreadLocked() > 0 || wakeCount_ != wakes || interruptEpoch_ != epoch; };
+    if (timeoutMs < 0)
+        dataCond_.wait(lock, ready);
+    else
+        dataCond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    return UnreadLocked() > 0;
+}
+
+void TQueue::Wake()
+{
+    {
+        std::lock_guard lock(mutex_);
+        ++wakeCount_;
+    }
+    dataCond_.notify_all();
+}
+
+size_t TQueue::BlockCount()
+{
+    std::lock_guard lock(mutex_);
+    return blocks_.size();
+}
+
+size_t TQueue::PeakBlockCount()
+{
+    std::lock_guard lock(mutex_);
+    return peakBlocks_;
+}
+
+} // namespace pellar

@@ -1,0 +1,97 @@
+// The receive byte queue: the communication thread puts every received byte
+// here and the receive thread reads messages out of it. Memory is kept in
+// 8192-byte blocks that are freed as soon as the reader has passed them, so it
+// follows the unread amount and not the traffic.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace pellar {
+
+// A blocking read gave up because the queue was interrupted (link lost).
+class TWaitforInterruptedException : public std::exception {
+public:
+    const char* what() const noexcept override { return ""; }
+};
+
+class TQueue {
+public:
+    static constexpr size_t kBlockSize = 8192;
+
+    // The owner is the thread that must never block on this queue; by
+    // default the creating thread.
+    explicit TQueue(std::thread::id owner = std::this_thread::get_id());
+    TQueue(const TQueue&) = delete;
+    TQueue& operator=(const TQueue&) = delete;
+
+    void PutByte(char c);
+    void PutBytes(std::string_view bytes);
+    void PutBuffer(const char* data, size_t count);
+    // The next read returns this byte first.
+    void PushBack(char c);
+
+    // Blocking reads: wait while the queue is empty; raise
+    // TWaitforInterruptedException when interrupted while empty.
+    char ReadChar();
+    char PeekChar();
+    // Every byte up to, not including, the first terminator; the terminator
+    // stays queued. Refuses to run on the owner thread.
+    std::string ReadUntil(std::string_view terminators);
+    // Exactly count bytes, appended to out as they arrive (nothing is
+    // reserved ahead of the data).
+    void ReadExact(std::string& out, size_t count);
+
+    // Never waits: a pushed-back byte alone, else up to count bytes.
+    size_t Read(char* buffer, size_t count);
+    size_t Count();
+
+    // Makes every blocked or later blocking read give up until Clear().
+    void Interrupt();
+    bool Interrupted();
+    // Drops all bytes (a new connection starts) and clears the interrupt.
+    void Clear();
+
+    // For the receive loop: true when bytes are queued; false on timeout or
+    // when Wake() was called.
+    bool WaitForData(int timeoutMs);
+    void Wake();
+
+    // Blocks currently allocated, and the most ever held at once.
+    size_t BlockCount();
+    size_t PeakBlockCount();
+
+private:
+    using Block = std::unique_ptr<char[]>;
+
+    void CheckNotOwner(const char* what) const;
+    // Waits (lock held) until bytes are queued; throws when interrupted.
+    void WaitReadable(std::unique_lock<std::mutex>& lock);
+    size_t UnreadLocked() const { return static_cast<size_t>(writePos_ - readPos_) + (hasPushBack_ ? 1 : 0); }
+    size_t CopyOutLocked(char* out, size_t count);
+    void PutLocked(const char* data, size_t count);
+    void ReleaseHeadLocked();
+
+    std::mutex mutex_;
+    std::condition_variable dataCond_;
+    std::deque<Block> blocks_;
+    uint64_t headPos_ = 0;  // absolute position of blocks_.front()[0]
+    uint64_t writePos_ = 0;
+    uint64_t readPos_ = 0;
+    bool hasPushBack_ = false;
+    char pushBack_ = 0;
+    bool interrupted_ = false;
+    uint64_t interruptEpoch_ = 0;
+    uint64_t wakeCount_ = 0;
+    size_t peakBlocks_ = 0;
+    const std::thread::id owner_;
+};
+
+} // namespace pellar

@@ -1,0 +1,365 @@
+#include "core/protocol/MVRequests.h"
+
+#include <algorithm>
+
+#include "core/protocol/RecordParsers.h"
+#include "core/protocol/TMiravoConferenceBase.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TextStatType.h"
+#include "core/protocol/WireTokens.h"
+
+namespace pellar {
+
+namespace {
+
+// True at the end of the line or of the array ("}"): a count from the server
+// never makes a list read past the elements that arrived.
+bool AtEnd(std::string_view line, size_t pos)
+{
+    const size_t next = line.find_first_not_of(' ', pos);
+    return next == std::string_view::npos || line[next] == '}';
+}
+
+// Count, then "{" or "*"; false when no elements follow.
+bool ReadArrayStart(std::string_view line, size_t& pos, int32_t& count)
+{
+    count = ReadInt(line, pos);
+    return ReadToken(line, pos).find('*') == std::string::npos;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- names
+
+TNumberFromNameTrans::TNumberFromNameTrans(ProtocolContext& context, std::string_view name, bool wantPersons,
+                                           bool wantConferences)
+    : TMiravoTransaction(context),
+      name_(EncodeHollerith(name)),
+      wantPersons_(wantPersons),
+      wantConferences_(wantConferences)
+{
+}
+
+void TNumberFromNameTrans::Transmit()
+{
+    SendRequest({76, name_, wantPersons_ ? 1 : 0, wantConferences_ ? 1 : 0});
+}
+
+void TNumberFromNameTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    int32_t count = 0;
+    if (!ReadArrayStart(line, pos, count))
+        return;
+    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i) {
+        NameMatchRec rec;
+        rec.name = ReadHollerith(line, pos);
+        rec.type = ReadToken(line, pos);
+        rec.number = ReadInt(line, pos);
+        results_.push_back(std::move(rec));
+    }
+}
+
+TNameFromNumberTrans::TNameFromNumberTrans(ProtocolContext& context, int32_t number, std::string unknownLabel)
+    : TMiravoTransaction(context), number_(number), unknownLabel_(std::move(unknownLabel))
+{
+    SetShowErrors(false);
+}
+
+void TNameFromNumberTrans::Transmit()
+{
+    SendRequest({78, number_});
+}
+
+void TNameFromNumberTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    name_ = ReadHollerith(line, pos);
+}
+
+void TNameFromNumberTrans::ParseError()
+{
+    TMiravoTransaction::ParseError();
+    name_ = unknownLabel_;
+}
+
+TCacheNameFromNumberTrans::TCacheNameFromNumberTrans(ProtocolContext& context, int32_t number, Store store)
+    : TMiravoTransaction(context), number_(number), store_(std::move(store))
+{
+    SetShowErrors(false);
+}
+
+void TCacheNameFromNumberTrans::Transmit()
+{
+    SendRequest({78, number_});
+}
+
+void TCacheNameFromNumberTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    std::string name = ReadHollerith(line, pos);
+    if (store_)
+        store_(number_, std::move(name));
+}
+
+void TCacheNameFromNumberTrans::ParseError()
+{
+    TMiravoTransaction::ParseError();
+    if (store_)
+        store_(number_, "*error*");
+}
+
+// ---------------------------------------------------------------- logon and memberships
+
+TLogonTrans::TLogonTrans(ProtocolContext& context, int32_t person, std::string password, bool invisible)
+    : TMiravoTransaction(context), person_(person), password_(std::move(password)), invisible_(invisible)
+{
+}
+
+void TLogonTrans::Transmit()
+{
+    SendRequest({62, person_, EncodeHollerith(password_), invisible_ ? 1 : 0});
+}
+
+void TLogonTrans::ParseReply()
+{
+    ReadLine();
+    result_ = 0;
+}
+
+TGetMembershipTrans::TGetMembershipTrans(ProtocolContext& context, int32_t person,
+                                         std::vector<std::shared_ptr<TMiravoMembership>>& target,
+                                         RecordServices* services)
+    : TMiravoTransaction(context), person_(person), target_(target), services_(services)
+{
+}
+
+void TGetMembershipTrans::Transmit()
+{
+    SendRequest({46, person_, 0, 65535, 1});
+}
+
+void TGetMembershipTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    ParseMembershipList(line, pos, target_, services_);
+}
+
+TQueryReadTextsTrans::TQueryReadTextsTrans(ProtocolContext& context, TMiravoMembership& target, int32_t person,
+                                           int32_t conf)
+    : TMiravoTransaction(context), person_(person), conf_(conf), target_(target)
+{
+}
+
+void TQueryReadTextsTrans::Transmit()
+{
+    SendRequest({9, person_, conf_});
+}
+
+void TQueryReadTextsTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    ParseMembership(line, pos, target_);
+}
+
+// ---------------------------------------------------------------- conferences
+
+TGetConfStatTrans::TGetConfStatTrans(ProtocolContext& context, TMiravoConferenceBase& target, int32_t conf)
+    : TMiravoTransaction(context), target_(target), conf_(conf)
+{
+}
+
+void TGetConfStatTrans::Transmit()
+{
+    SendRequest({50, conf_});
+}
+
+void TGetConfStatTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    ParseConfStatFull(line, pos, target_);
+}
+
+TGetUConfStatTrans::TGetUConfStatTrans(ProtocolContext& context, TMiravoConferenceBase& target, int32_t conf)
+    : TMiravoTransaction(context), target_(target), conf_(conf)
+{
+}
+
+void TGetUConfStatTrans::Transmit()
+{
+    SendRequest({78, conf_});
+}
+
+void TGetUConfStatTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    ParseConfStatShort(line, pos, target_);
+}
+
+TGetUnreadConfs::TGetUnreadConfs(ProtocolContext& context, std::vector<int32_t>& target, int32_t person)
+    : TMiravoTransaction(context), target_(target), person_(person)
+{
+}
+
+void TGetUnreadConfs::Transmit()
+{
+    SendRequest({52, person_});
+}
+
+void TGetUnreadConfs::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    int32_t count = 0;
+    if (!ReadArrayStart(line, pos, count))
+        return;
+    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i)
+        target_.push_back(ReadInt(line, pos));
+}
+
+// ---------------------------------------------------------------- text map
+
+TGetTextMap::TGetTextMap(ProtocolContext& context, TSortedIntegerList<int32_t>& target, int32_t conf,
+                         int32_t firstLocal, int32_t count)
+    : TMiravoTransaction(context),
+      conf_(conf),
+      firstLocal_(firstLocal),
+      count_(count),
+      target_(target),
+      newerForm_(context.UseNewerForms())
+{
+}
+
+void TGetTextMap::Transmit()
+{
+    SendRequest({newerForm_ ? 103 : 34, conf_, firstLocal_, count_});
+}
+
+void TGetTextMap::Put(int32_t local, int32_t global)
+{
+    const int index = target_.Add(local);
+    if (index >= 0)
+        target_.SetObject(index, global);
+}
+
+void TGetTextMap::ParseDense(std::string_view line, size_t& pos)
+{
+    const int64_t blockFirst = ReadInt(line, pos);
+    const int32_t count = ReadInt(line, pos);
+    const bool hasElements = ReadToken(line, pos).find('*') == std::string::npos;
+    // Locals asked for below the block have no text; the zeros stay inside
+    // the requested range, whatever the server claims.
+    const int64_t windowEnd = static_cast<int64_t>(firstLocal_) + std::max(count_, 0);
+    for (int64_t local = firstLocal_; local < std::min(blockFirst, windowEnd); ++local)
+        Put(static_cast<int32_t>(local), 0);
+    if (!hasElements)
+        return;
+    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i) {
+        const int32_t global = ReadInt(line, pos);
+        const int64_t local = blockFirst + i;
+        if (local > INT32_MAX)
+            break;
+        Put(static_cast<int32_t>(local), global);
+    }
+}
+
+void TGetTextMap::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    if (!newerForm_) {
+        ParseDense(line, pos);
+        return;
+    }
+    const int32_t rangeBegin = ReadInt(line, pos);
+    const int32_t rangeEnd = ReadInt(line, pos);
+    ReadInt(line, pos); // a further flag, not used
+    const int32_t blockKind = ReadInt(line, pos);
+    if (blockKind != 0) {
+        ParseDense(line, pos);
+        return;
+    }
+    const int64_t windowBegin = firstLocal_;
+    const int64_t windowEnd = windowBegin + std::max(count_, 0);
+    auto zeroFill = [&](int64_t from, int64_t to) {
+        for (int64_t local = std::max(from, windowBegin); local < std::min(to, windowEnd); ++local)
+            Put(static_cast<int32_t>(local), 0);
+    };
+    int32_t pairs = 0;
+    int64_t next = rangeBegin;
+    if (ReadArrayStart(line, pos, pairs)) {
+        for (int32_t i = 0; i < pairs && !AtEnd(line, pos); ++i) {
+            const int32_t local = ReadInt(line, pos);
+            const int32_t global = ReadInt(line, pos);
+            zeroFill(next, local);
+            Put(local, global);
+            next = static_cast<int64_t>(local) + 1;
+        }
+    }
+    zeroFill(next, rangeEnd);
+}
+
+// ---------------------------------------------------------------- texts
+
+TGetTextStatTrans::TGetTextStatTrans(ProtocolContext& context, int32_t text, TextStatType& target)
+    : TMiravoTransaction(context), text_(text), target_(target), newerForm_(context.UseNewerForms())
+{
+    SetShowErrors(false);
+}
+
+void TGetTextStatTrans::Transmit()
+{
+    SendRequest({newerForm_ ? 90 : 26, text_});
+}
+
+void TGetTextStatTrans::ParseReply()
+{
+    const std::string line = ReadLine();
+    size_t pos = 0;
+    ParseTextStat(line, pos, target_);
+    if (newerForm_)
+        ParseAuxItemList(line, pos, target_);
+}
+
+TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text) : TMiravoTransaction(context), text_(text)
+{
+    SetShowErrors(false);
+}
+
+void TGetTextTrans::Transmit()
+{
+    SendRequest({25, text_, 0, 65535});
+}
+
+void TGetTextTrans::ParseReply()
+{
+    // The body may hold line feeds: it is read line by line until its byte
+    // count is used up, and only as far as bytes actually arrive.
+    const std::string countText = Queue().ReadUntil("H\n");
+    contents_.clear();
+    if (Queue().ReadChar() != 'H')
+        return; // no body at all: the line has ended
+    int64_t remaining = 0;
+    for (char c : countText) {
+        if (c >= '0' && c <= '9')
+            remaining = std::min<int64_t>(remaining * 10 + (c - '0'), INT32_MAX);
+        else if (c != ' ')
+            break;
+    }
+    while (remaining > 0) {
+        std::string piece = Queue().ReadUntil("\n");
+        Queue().ReadChar();
+        remaining -= static_cast<int64_t>(piece.size()) + 1;
+        contents_ += piece;
+        contents_ += "\r\n";
+    }
+}
+
+} // namespace pellar

@@ -1,0 +1,152 @@
+// The transaction engine. Every request is a TMiravoTransaction with an id, a
+// success flag and a completion; TMiravoActiveTransactions registers it by id,
+// hands its line to the communication thread and, on the receive thread, lets
+// it parse its reply and releases its waiter. A waiter is released by the
+// reply or by link loss; there are no time-outs.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/protocol/Dqueue.h"
+#include "core/protocol/ProtocolContext.h"
+#include "core/protocol/TEvent.h"
+#include "core/protocol/TSyncronizer.h"
+
+namespace pellar {
+
+class TMiravoActiveTransactions;
+
+// One argument of a request line: an integer in decimal, a single character
+// (callers frame arrays with '{' and '}'), or a string inserted verbatim
+// (strings are Hollerith-encoded by the caller).
+class RequestArg {
+public:
+    RequestArg(int32_t v) : text_(std::to_string(v)) {}
+    RequestArg(char c) : text_(1, c) {}
+    RequestArg(const char* s) : text_(s) {}
+    RequestArg(std::string_view s) : text_(s) {}
+    RequestArg(const std::string& s) : text_(s) {}
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// "!" and the error table's text for the code at the start of errorText;
+// nothing for a code without a row.
+void ShowProtocolError(std::string_view errorText, UserMessageSink& messages);
+
+class TMiravoTransaction {
+public:
+    explicit TMiravoTransaction(ProtocolContext& context);
+    virtual ~TMiravoTransaction() = default;
+    TMiravoTransaction(const TMiravoTransaction&) = delete;
+    TMiravoTransaction& operator=(const TMiravoTransaction&) = delete;
+
+    // Builds and sends the request line.
+    virtual void Transmit() = 0;
+    // Reads the reply after "=" and the id. The base reads nothing.
+    virtual void ParseReply() {}
+    // Reads the error reply after "%" and the id; overrides call the base.
+    virtual void ParseError();
+
+    void SetQueue(TQueue& queue, TMiravoActiveTransactions& owner);
+
+    int32_t Id() const { return id_; }
+    bool Success() const { return success_; }
+    const std::string& ErrorText() const { return errorText_; }
+    bool ShowErrors() const { return showErrors_; }
+    void SetShowErrors(bool on) { showErrors_ = on; }
+
+    // The line: id, then " " and each argument, then LF.
+    std::string BuildRequest(std::initializer_list<RequestArg> args) const;
+    // Sends the line and counts it for the statistics window.
+    void SendRequest(std::initializer_list<RequestArg> args);
+
+protected:
+    TQueue& Queue() { return *queue_; }
+    ProtocolContext& Context() { return context_; }
+    // The rest of the current line; its LF is consumed.
+    std::string ReadLine();
+
+private:
+    friend class TMiravoActiveTransactions;
+
+    ProtocolContext& context_;
+    TQueue* queue_ = nullptr;
+    TMiravoActiveTransactions* owner_ = nullptr;
+    const int32_t id_;
+    bool success_ = false;
+    std::string errorText_;
+    bool showErrors_ = true;
+};
+
+// A request by number and arguments whose reply the caller only checks for
+// success (and may read from ReplyLine()). The label is for diagnostics.
+class TGenericTrans : public TMiravoTransaction {
+public:
+    TGenericTrans(ProtocolContext& context, std::string label, std::initializer_list<RequestArg> args);
+
+    void Transmit() override;
+    void ParseReply() override;
+
+    const std::string& Label() const { return label_; }
+    const std::string& RequestLine() const { return requestLine_; }
+    const std::string& ReplyLine() const { return replyLine_; }
+
+private:
+    std::string label_;
+    std::string requestLine_;
+    std::string replyLine_;
+};
+
+class TMiravoActiveTransactions {
+public:
+    TMiravoActiveTransactions(TQueue& queue, TEvent& connectedEvent);
+    TMiravoActiveTransactions(const TMiravoActiveTransactions&) = delete;
+    TMiravoActiveTransactions& operator=(const TMiravoActiveTransactions&) = delete;
+    ~TMiravoActiveTransactions();
+
+    // Fire-and-forget: the table owns the request and frees it when it
+    // completes. With a synchroniser (already acquired by the caller for this
+    // request) the caller can wait for many such requests at once.
+    void Execute(std::unique_ptr<TMiravoTransaction> request,
+                 std::shared_ptr<TSyncronizer> sync = nullptr);
+    // The caller keeps the request and waits on its synchroniser. Offline,
+    // the synchroniser is released at once and the request reads as failed.
+    void Execute(TMiravoTransaction& request, std::shared_ptr<TSyncronizer> sync);
+    // Sends and waits for the reply or link loss; returns Success(). Offline
+    // it returns false at once and sends nothing.
+    bool ExecuteAndWait(TMiravoTransaction& request);
+
+    // On the receive thread after "=" (false) or "%" (true) was read.
+    void HandleReply(bool isError);
+    // Link loss: every outstanding request fails with an empty error text.
+    void AbortAll();
+
+    int ActiveCount() const;
+
+private:
+    struct Entry {
+        TMiravoTransaction* request = nullptr;
+        std::shared_ptr<TMiravoTransaction> owned;  // fire-and-forget requests
+        std::shared_ptr<TSyncronizer> sync;
+    };
+
+    void Register(Entry entry);
+    static void Complete(Entry& entry);
+
+    TQueue& queue_;
+    TEvent& connected_;
+    mutable std::mutex mutex_;  // guards table_ only
+    std::map<int32_t, Entry> table_;
+};
+
+} // namespace pellar

@@ -1,0 +1,47 @@
+#include "core/protocol/TEvent.h"
+
+#include <chrono>
+
+namespace pellar {
+
+TEvent::TEvent(bool manualReset, bool initiallySet) : manualReset_(manualReset), set_(initiallySet) {}
+
+bool TEvent::IsSet()
+{
+    return WaitFor(0) == WaitResult::Signaled;
+}
+
+void TEvent::SetEv()
+{
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+    }
+    // An automatic-reset event releases one waiter; a manual one releases all.
+    if (manualReset_)
+        cond_.notify_all();
+    else
+        cond_.notify_one();
+}
+
+void TEvent::ResetEv()
+{
+    std::lock_guard lock(mutex_);
+    set_ = false;
+}
+
+WaitResult TEvent::WaitFor(int timeoutMs)
+{
+    std::unique_lock lock(mutex_);
+    auto signalled = [this] { return set_; };
+    if (timeoutMs < 0) {
+        cond_.wait(lock, signalled);
+    } else if (!cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), signalled)) {
+        return WaitResult::Timeout;
+    }
+    if (!manualReset_)
+        set_ = false;
+    return WaitResult::Signaled;
+}
+
+} // namespace pellar

@@ -1,0 +1,88 @@
+#include "core/protocol/TMiravoConference.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "core/protocol/RecordServices.h"
+#include "core/protocol/TMiravoMembership.h"
+
+namespace pellar {
+
+bool TMiravoConference::LookUp(int32_t local, int32_t& global) const
+{
+    std::lock_guard lock(*this);
+    int index;
+    if (!textMap_.Find(local, index))
+        return false;
+    global = textMap_.Object(index);
+    return true;
+}
+
+int32_t TMiravoConference::GlobalOf(int32_t local, bool noFetch)
+{
+    int32_t global;
+    if (LookUp(local, global))
+        return global;
+    RecordServices* services = services_.load();
+    if (noFetch || !services)
+        return -1;
+    const int64_t left = int64_t{FirstLocalNo()} + NoOfTexts() - local;
+    const int32_t count = static_cast<int32_t>(std::min<int64_t>(kTextMapBlock, left));
+    if (count <= 0)
+        return -1;
+    TSortedIntegerList<int32_t> block;
+    services->LoadTextMap(ConfNo(), local, count, block);
+    {
+        std::lock_guard lock(*this);
+        for (int i = 0; i < block.Count(); ++i) {
+            const int index = textMap_.Add(block.Key(i));
+            if (index >= 0)
+                textMap_.SetObject(index, block.Object(i));
+        }
+    }
+    return LookUp(local, global) ? global : -1;
+}
+
+void TMiravoConference::SetGlobal(int32_t local, int32_t global)
+{
+    std::lock_guard lock(*this);
+    if (local > fields_.highestLocalNo) {
+        fields_.highestLocalNo = local;
+        fields_.noOfTexts = static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{local} - fields_.firstLocalNo + 1, 0, INT32_MAX));
+    }
+    int index;
+    if (!textMap_.Find(local, index))
+        index = textMap_.Add(local);
+    textMap_.SetObject(index, global);
+}
+
+int32_t TMiravoConference::FindNextText(int32_t from, int32_t to, TMiravoMembership* membership, bool skipRead)
+{
+    if (!membership)
+        return -1;
+    for (int64_t local = from; local <= to; ++local) {
+        const auto l = static_cast<int32_t>(local);
+        if (skipRead && membership->IsRead(l))
+            continue;
+        if (GlobalOf(l, false) > 0)
+            return l;
+        // No text there any more: count it as read, here and on the server.
+        membership->MarkRead(l, true);
+    }
+    return -1;
+}
+
+int TMiravoConference::TextMapCount() const
+{
+    std::lock_guard lock(*this);
+    return textMap_.Count();
+}
+
+void TMiravoConference::ClearTextMap()
+{
+    std::lock_guard lock(*this);
+    textMap_.Clear();
+}
+
+} // namespace pellar

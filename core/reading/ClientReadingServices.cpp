@@ -1,0 +1,134 @@
+#include "core/reading/ClientReadingServices.h"
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "core/config/ConfigKeys.h"
+#include "core/protocol/MVRequests.h"
+#include "core/shell/Client.h"
+
+namespace pellar {
+
+namespace {
+
+// The request number and arguments as one verbatim argument: the engine
+// writes the same bytes as for separate integer arguments.
+std::string JoinArgs(const std::vector<int32_t>& request)
+{
+    std::string line;
+    for (int32_t v : request) {
+        if (!line.empty())
+            line += ' ';
+        line += std::to_string(v);
+    }
+    return line;
+}
+
+} // namespace
+
+std::shared_ptr<TextStatType> ClientReadingServices::TextStat(int32_t text)
+{
+    return client_.Cache().GetTextStat(text);
+}
+
+std::shared_ptr<TMiravoText> ClientReadingServices::Text(int32_t text)
+{
+    return client_.Cache().GetText(text);
+}
+
+std::shared_ptr<TMiravoMembership> ClientReadingServices::Membership(int32_t conf)
+{
+    return client_.Cache().GetMembership(conf);
+}
+
+std::shared_ptr<TMiravoConference> ClientReadingServices::Conference(int32_t conf)
+{
+    return client_.Cache().GetConference(conf);
+}
+
+std::vector<int32_t> ClientReadingServices::MemberConferences()
+{
+    std::vector<int32_t> confs;
+    client_.Cache().ListMemberConferences(confs);
+    return confs;
+}
+
+bool ClientReadingServices::IsNameCached(int32_t number)
+{
+    return client_.Cache().IsNameCached(number) >= 0;
+}
+
+void ClientReadingServices::FetchName(int32_t number)
+{
+    MVCache& cache = client_.Cache();
+    TCacheNameFromNumberTrans request(client_.Protocol(), number,
+                                      [&cache](int32_t n, std::string name) { cache.SetName(n, std::move(name)); });
+    client_.Transactions().ExecuteAndWait(request);
+}
+
+std::string ClientReadingServices::Name(int32_t number)
+{
+    return client_.Cache().GetName(number);
+}
+
+void ClientReadingServices::RunTogether(std::vector<std::function<void()>> jobs)
+{
+    if (jobs.empty())
+        return;
+    // A few helpers pull jobs from a shared index; the caller is one of them.
+    std::atomic<size_t> next{0};
+    auto work = [&jobs, &next] {
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            try {
+                jobs[i]();
+            } catch (const std::exception&) {
+                // A failed prefetch only means the later look-up asks again.
+            }
+        }
+    };
+    const size_t helpers = std::min(jobs.size(), static_cast<size_t>(kMaxParallel)) - 1;
+    std::vector<std::jthread> threads;
+    threads.reserve(helpers);
+    for (size_t i = 0; i < helpers; ++i)
+        threads.emplace_back(work);
+    work();
+}
+
+std::optional<std::string> ClientReadingServices::Request(std::string_view label, const std::vector<int32_t>& request)
+{
+    TGenericTrans trans(client_.Protocol(), std::string(label), {RequestArg(JoinArgs(request))});
+    if (!client_.Transactions().ExecuteAndWait(trans))
+        return std::nullopt;
+    return trans.ReplyLine();
+}
+
+void ClientReadingServices::Send(std::string_view label, const std::vector<int32_t>& request)
+{
+    client_.Transactions().Execute(
+        std::make_unique<TGenericTrans>(client_.Protocol(), std::string(label),
+                                        std::initializer_list<RequestArg>{RequestArg(JoinArgs(request))}));
+}
+
+int32_t ClientReadingServices::CurrentPerson()
+{
+    return client_.CurrentPerson();
+}
+
+bool ClientReadingServices::FilterAddedTexts()
+{
+    return client_.Config().ReadFlag(ConfigKeys::FilterAddedTexts, true);
+}
+
+bool ClientReadingServices::DisconnectInProgress()
+{
+    return client_.DisconnectingEvent().IsSet();
+}
+
+void ClientReadingServices::Log(std::string_view tag, std::string_view text)
+{
+    if (LogFile* log = client_.Log())
+        log->Log(tag, text);
+}
+
+} // namespace pellar

@@ -1,0 +1,39 @@
+// ReadingServices over the running client: its caches, transaction table,
+// configuration and debug log.
+#pragma once
+
+#include "core/reading/ReadingServices.h"
+
+namespace pellar {
+
+class Client;
+
+class ClientReadingServices : public ReadingServices
+{
+public:
+    // Most requests one RunTogether call has in flight at once.
+    static constexpr int kMaxParallel = 8;
+
+    explicit ClientReadingServices(Client& client) : client_(client) {}
+
+    std::shared_ptr<TextStatType> TextStat(int32_t text) override;
+    std::shared_ptr<TMiravoText> Text(int32_t text) override;
+    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override;
+    std::shared_ptr<TMiravoConference> Conference(int32_t conf) override;
+    std::vector<int32_t> MemberConferences() override;
+    bool IsNameCached(int32_t number) override;
+    void FetchName(int32_t number) override;
+    std::string Name(int32_t number) override;
+    void RunTogether(std::vector<std::function<void()>> jobs) override;
+    std::optional<std::string> Request(std::string_view label, const std::vector<int32_t>& request) override;
+    void Send(std::string_view label, const std::vector<int32_t>& request) override;
+    int32_t CurrentPerson() override;
+    bool FilterAddedTexts() override;
+    bool DisconnectInProgress() override;
+    void Log(std::string_view tag, std::string_view text) override;
+
+private:
+    Client& client_;
+};
+
+} // namespace pellar

@@ -1,0 +1,118 @@
+#include "core/reading/ConferenceCommands.h"
+
+#include <charconv>
+#include <memory>
+
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/shell/Client.h"
+
+namespace pellar {
+
+namespace {
+
+int32_t ChooseWithPreset(Client& client, ConferenceCommandUi& ui, std::string_view title, int32_t conf,
+                         ChooserKind kind)
+{
+    const std::string preset = conf > 0 ? client.Cache().GetName(conf) : std::string();
+    return ui.ChooseName(title, preset, kind);
+}
+
+// The membership as the server now has it. A failed query keeps the old
+// record: an empty one would make every text of the conference unread.
+void ReloadMembership(Client& client, int32_t conf)
+{
+    MVCache& cache = client.Cache();
+    const std::shared_ptr<TMiravoMembership> old = cache.RemoveMembership(conf);
+    auto fresh = std::make_shared<TMiravoMembership>(conf, &cache);
+    TQueryReadTextsTrans query(client.Protocol(), *fresh, client.CurrentPerson(), conf);
+    if (!client.Transactions().ExecuteAndWait(query)) {
+        if (old)
+            cache.PutMembership(old);
+        return;
+    }
+    fresh->SetConfNo(conf);
+    fresh->SetServices(&cache);
+    fresh->SetMayHaveUnread(true);
+    fresh->SetChanged(true);
+    cache.PutMembership(fresh);
+}
+
+} // namespace
+
+std::optional<int32_t> ParseWholeNumber(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf)
+{
+    const int32_t chosen = ChooseWithPreset(client, ui, "Set unread in conference", conf, ChooserKind::Conferences);
+    if (chosen == -1)
+        return;
+    if (!client.Cache().GetMembership(chosen)) {
+        client.UserMessages().PostUserMessage("iYou are not a member of that conference");
+        return;
+    }
+    const std::optional<std::string> answer = ui.AskString("Set unread texts", "How many unread?");
+    if (!answer)
+        return;
+    const std::optional<int32_t> count = ParseWholeNumber(*answer);
+    if (!count) {
+        client.UserMessages().PostUserMessage("!Not a valid number");
+        return;
+    }
+    TGenericTrans request(client.Protocol(), "Set unread in conference", {40, chosen, *count});
+    client.Transactions().ExecuteAndWait(request);
+    ReloadMembership(client, chosen);
+}
+
+void ViewPresentation(Client& client, ConferenceCommandUi& ui, int32_t confOrPerson)
+{
+    if (confOrPerson < 1) {
+        ui.ShowMessageBox("No such conference");
+        return;
+    }
+    const auto conf = client.Cache().GetConference(confOrPerson);
+    ui.ShowTextInReadingWindow(conf ? conf->Presentation() : 0);
+}
+
+void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person)
+{
+    const int32_t chosen =
+        ui.ChooseName("Change presentation", "", person ? ChooserKind::Persons : ChooserKind::Conferences);
+    if (chosen == -1)
+        return;
+    const ServerInfoRec info = client.ServerInfo();
+    ui.OpenComposition(person ? PresentationKind::Person : PresentationKind::Conference, chosen,
+                       person ? info.PersonPresentationConf : info.ConfPresentationConf,
+                       client.Cache().GetName(chosen));
+}
+
+void ChangeNotice(Client& client, ConferenceCommandUi& ui)
+{
+    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "", ChooserKind::Conferences);
+    if (chosen == -1)
+        return;
+    ui.OpenComposition(PresentationKind::Notice, chosen, client.ServerInfo().MotdConf, client.Cache().GetName(chosen));
+}
+
+void RemoveNotice(Client& client, ConferenceCommandUi& ui)
+{
+    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "", ChooserKind::Conferences);
+    if (chosen == -1)
+        return;
+    TGenericTrans request(client.Protocol(), "Set MOTD", {17, chosen, 0});
+    if (!client.Transactions().ExecuteAndWait(request))
+        client.UserMessages().PostUserMessage("!A error occured while adding text as Message Of The Day.");
+}
+
+} // namespace pellar

@@ -1,0 +1,189 @@
+#include "core/reading/ReadTextThreadUnit.h"
+
+#include <exception>
+#include <memory>
+
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/WireTokens.h"
+#include "core/reading/NextUnread.h"
+#include "core/reading/ReadingServices.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+
+namespace {
+
+bool HasUnread(ReadingServices& services, int32_t conf)
+{
+    const std::shared_ptr<TMiravoMembership> membership = services.Membership(conf);
+    return membership && membership->UnreadCount() > 0;
+}
+
+} // namespace
+
+bool NextReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status)
+{
+    status.ClearStack();
+    const int rows = list.RowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (HasUnread(services, list.RowConference(row))) {
+            list.SelectRow(row);
+            return true;
+        }
+    }
+    list.ClearSelection();
+    status.SetConference(0);
+    return false;
+}
+
+int32_t SelectReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status,
+                                ReadNextHost& host)
+{
+    if (list.SelectedRow() < 0) {
+        if (list.RowCount() == 0) {
+            host.ChangeActivity("wait");
+            return 0;
+        }
+        NextReadingConference(services, list, status);
+    }
+    int32_t conf = 0;
+    // A selected row with unread texts ends the loop at the second pass at
+    // the latest; the bound only guards against counts that change meanwhile.
+    for (int pass = 0; pass <= list.RowCount(); ++pass) {
+        const int row = list.SelectedRow();
+        if (row < 0)
+            return 0;
+        conf = list.RowConference(row);
+        if (HasUnread(services, conf)) {
+            list.ScrollIntoView(row);
+            return conf;
+        }
+        if (!NextReadingConference(services, list, status))
+            break;
+    }
+    return conf;
+}
+
+TReadNextTextThread::TReadNextTextThread(ReadingServices& services, GuiThread& gui, ConferenceListPort& list,
+                                         ReadNextHost& host, TCurrentReadStatus& status)
+    : services_(services), gui_(gui), list_(list), host_(host), status_(status)
+{
+}
+
+TReadNextTextThread::~TReadNextTextThread()
+{
+    Join();
+}
+
+void TReadNextTextThread::Start()
+{
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { Run(); });
+}
+
+void TReadNextTextThread::Join()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+std::string TReadNextTextThread::TimeText() const
+{
+    return timeText_;
+}
+
+void TReadNextTextThread::Run()
+{
+    try {
+        Step();
+    } catch (const std::exception& e) {
+        services_.Log("TReadNextTextThread", e.what());
+        gui_.invokeAndWait([this] { host_.Disconnect(); });
+    }
+    gui_.invokeAndWait([this] { host_.EndWork(); });
+    finished_ = true;
+}
+
+void TReadNextTextThread::Step()
+{
+    // Each pass through the loop either shows a text, marks one read, or
+    // finds a conference dry; a run of dry conferences longer than the list
+    // means the counts and the walk disagree, and the step ends.
+    int dry = 0;
+    for (;;) {
+        int32_t conf = 0;
+        int rows = 0;
+        gui_.invokeAndWait([&] {
+            conf = SelectReadingConference(services_, list_, status_, host_);
+            rows = list_.RowCount();
+        });
+        conference_ = conf;
+        if (!services_.Conference(conf)) {
+            NothingMore(false);
+            return;
+        }
+        const std::shared_ptr<TMiravoMembership> membership = services_.Membership(conf);
+        if (!membership)
+            return;
+
+        int32_t text;
+        if (conf == status_.Conference()) {
+            text = GetNextUnread(services_, status_, membership.get(), nullptr);
+            if (text == -1) {
+                gui_.invokeAndWait([&] {
+                    list_.Refresh();
+                    NextReadingConference(services_, list_, status_);
+                });
+                if (++dry > rows + 1)
+                    break;
+                continue;
+            }
+        } else {
+            status_.SetConference(conf);
+            status_.SetCurrentText(0);
+            status_.ClearStack();
+            text = GetNextUnread(services_, status_, membership.get(), nullptr);
+            if (text == -1) {
+                bool found = false;
+                gui_.invokeAndWait([&] { found = NextReadingConference(services_, list_, status_); });
+                if (found && ++dry <= rows + 1)
+                    continue;
+            }
+        }
+        if (text <= 0)
+            break;
+        dry = 0;
+
+        if (services_.FilterAddedTexts() && !IsAddedTextWanted(services_, text)) {
+            MarkTextRead(services_, text, false);
+            continue;
+        }
+        status_.SetCurrentText(text);
+        PrefetchText(services_, text);
+        gui_.invokeAndWait([&] { host_.ShowText(text); });
+        MarkTextRead(services_, text, true);
+        host_.ChangeActivity("read");
+        gui_.invokeAndWait([&] { list_.Refresh(); });
+        return;
+    }
+    NothingMore(true);
+}
+
+void TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
+{
+    if (withActivityAndRefresh)
+        host_.ChangeActivity("wait");
+    timeText_.clear();
+    if (const std::optional<std::string> reply = services_.Request("Get the time", {35})) {
+        size_t pos = 0;
+        timeText_ = FormatDateTime(ReadTime(*reply, pos));
+    }
+    const std::string line = "The time is now " + timeText_ + " (according to the server)\r";
+    gui_.invokeAndWait([&] { host_.ShowInfo(line); });
+    if (withActivityAndRefresh)
+        gui_.invokeAndWait([&] { list_.Refresh(); });
+}
+
+} // namespace pellar

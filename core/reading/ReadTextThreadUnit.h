@@ -1,0 +1,101 @@
+// The read-next worker: one step of reading on its own thread. It settles the
+// conference from the reading window's list, asks the read status for the next
+// text, prefetches it, has the GUI thread show it and marks it read. All
+// server waits happen here; the window is touched only through GuiThread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace pellar {
+
+class GuiThread;
+class ReadingServices;
+class TCurrentReadStatus;
+
+// The reading window's conference list in its current display order. Called
+// on the GUI thread only.
+class ConferenceListPort
+{
+public:
+    virtual ~ConferenceListPort() = default;
+    virtual int RowCount() = 0;
+    // The conference number in the row's caption.
+    virtual int32_t RowConference(int row) = 0;
+    // -1 when no row is selected.
+    virtual int SelectedRow() = 0;
+    // Selects and focuses the row and scrolls it into view.
+    virtual void SelectRow(int row) = 0;
+    virtual void ScrollIntoView(int row) = 0;
+    virtual void ClearSelection() = 0;
+    // Brings rows and unread counts up to date with the memberships.
+    virtual void Refresh() = 0;
+};
+
+// What a step does to the reading window and the session.
+class ReadNextHost
+{
+public:
+    virtual ~ReadNextHost() = default;
+    // GUI thread: show the status's current text, add it to the history and
+    // select its subject-tree node if it has one.
+    virtual void ShowText(int32_t text) = 0;
+    // GUI thread: the informational line of the time report.
+    virtual void ShowInfo(const std::string& line) = 0;
+    // Any thread, never waits: the session's activity by its key ("read", "wait").
+    virtual void ChangeActivity(std::string_view key) = 0;
+    // GUI thread: the main window's Disconnect command, after a failed step.
+    virtual void Disconnect() = 0;
+    // GUI thread: lowers the window's busy counter; called once per step.
+    virtual void EndWork() = 0;
+};
+
+// The selection step (GUI thread): the conference to read in, 0 for none.
+int32_t SelectReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status,
+                                ReadNextHost& host);
+// The next-conference step (GUI thread): selects the first row, in display
+// order, whose membership has unread texts. On failure the selection is
+// cleared and the status leaves its conference.
+bool NextReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status);
+
+class TReadNextTextThread
+{
+public:
+    TReadNextTextThread(ReadingServices& services, GuiThread& gui, ConferenceListPort& list, ReadNextHost& host,
+                        TCurrentReadStatus& status);
+    // Waits for a started step to end.
+    ~TReadNextTextThread();
+    TReadNextTextThread(const TReadNextTextThread&) = delete;
+    TReadNextTextThread& operator=(const TReadNextTextThread&) = delete;
+
+    // Runs the step on a thread of its own; at most once.
+    void Start();
+    // Runs the step on the calling thread.
+    void Run();
+    void Join();
+    bool Finished() const { return finished_; }
+
+    // The conference of the step's last selection; 0 for none.
+    int32_t Conference() const { return conference_; }
+    // The server time of the last time report; empty when it could not be had.
+    std::string TimeText() const;
+
+private:
+    void Step();
+    void NothingMore(bool withActivityAndRefresh);
+
+    ReadingServices& services_;
+    GuiThread& gui_;
+    ConferenceListPort& list_;
+    ReadNextHost& host_;
+    TCurrentReadStatus& status_;
+    std::atomic<int32_t> conference_{0};
+    std::string timeText_;  // written by the step, read after Join
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+} // namespace pellar

@@ -1,0 +1,63 @@
+// What the reading logic needs from the rest of the client: the caches, the
+// name prefetch, a few plain requests, the settings it reads and the debug
+// log. ClientReadingServices implements it over the client context; unit
+// tests use a scripted fake. Every call may wait for the server.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/protocol/DateTime.h"
+
+namespace pellar {
+
+class TextStatType;
+class TMiravoText;
+class TMiravoMembership;
+class TMiravoConference;
+
+class ReadingServices
+{
+public:
+    virtual ~ReadingServices() = default;
+
+    // The caches: null when the server has nothing (or for 0).
+    virtual std::shared_ptr<TextStatType> TextStat(int32_t text) = 0;
+    virtual std::shared_ptr<TMiravoText> Text(int32_t text) = 0;
+    // Looks only.
+    virtual std::shared_ptr<TMiravoMembership> Membership(int32_t conf) = 0;
+    virtual std::shared_ptr<TMiravoConference> Conference(int32_t conf) = 0;
+    // Ascending conference numbers of every cached membership.
+    virtual std::vector<int32_t> MemberConferences() = 0;
+
+    virtual bool IsNameCached(int32_t number) = 0;
+    // Fetches the name into the name cache and waits for it.
+    virtual void FetchName(int32_t number) = 0;
+    virtual std::string Name(int32_t number) = 0;
+
+    // Runs the jobs (cache fetches of different keys) side by side and
+    // returns when all are done, so that one wait covers many requests.
+    virtual void RunTogether(std::vector<std::function<void()>> jobs) = 0;
+
+    // A request by number and integer arguments (request[0] is the number),
+    // sent and waited for: the reply line, or none on failure.
+    virtual std::optional<std::string> Request(std::string_view label, const std::vector<int32_t>& request) = 0;
+    // The same, without waiting for the reply.
+    virtual void Send(std::string_view label, const std::vector<int32_t>& request) = 0;
+
+    virtual int32_t CurrentPerson() = 0;
+    // "FilterAddedTexts", default on.
+    virtual bool FilterAddedTexts() = 0;
+    // The Disconnect command has started (no new server work then).
+    virtual bool DisconnectInProgress() = 0;
+
+    // One line "[tag] text" in the debug log.
+    virtual void Log(std::string_view tag, std::string_view text) = 0;
+};
+
+} // namespace pellar

@@ -1,0 +1,280 @@
+#include "core/reading/SubjectTreeAsyncThread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/reading/NextUnread.h"
+#include "core/reading/ReadingServices.h"
+#include "core/reading/SubjectTree.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+
+namespace {
+
+int32_t LocalIn(const TextStatType& stat, int32_t conf)
+{
+    for (const auto& item : stat.MiscInfos()) {
+        if (const auto* normal = dynamic_cast<const TMiscInfoNormal*>(item.get()); normal && normal->confNo == conf)
+            return normal->localNo;
+    }
+    return 0;
+}
+
+std::string PriorityKey(int32_t priority)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%3.3d", priority);
+    return buf;
+}
+
+} // namespace
+
+SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree)
+    : services_(services), gui_(gui), tree_(tree)
+{
+    thread_ = std::thread([this] { Loop(); });
+}
+
+SubjectTreeAsyncThread::~SubjectTreeAsyncThread()
+{
+    Terminate();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void SubjectTreeAsyncThread::Terminate()
+{
+    std::lock_guard lock(mutex_);
+    terminated_ = true;
+    abort_ = true;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::RequestConference(int32_t conf)
+{
+    std::lock_guard lock(mutex_);
+    requested_ = conf;
+    displayed_ = conf;
+    abort_ = true;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::Enqueue(const std::vector<int32_t>& confs)
+{
+    std::lock_guard lock(mutex_);
+    queue_.insert(queue_.end(), confs.begin(), confs.end());
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::Pause()
+{
+    std::unique_lock lock(mutex_);
+    ++hold_;
+    ++generation_;
+    cond_.notify_all();
+    // Waiting for the idle state alone would deadlock when called on the
+    // GUI thread while the builder waits for that thread; a builder in that
+    // wait skips its hand-over and ends the run without further requests.
+    cond_.wait(lock, [this] { return idle_ || terminated_ || (waitingOnGui_ && !guiJobRunning_); });
+}
+
+void SubjectTreeAsyncThread::Resume()
+{
+    std::lock_guard lock(mutex_);
+    if (hold_ > 0)
+        --hold_;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::ForgetConference(int32_t conf)
+{
+    if (conf == 0 || building_ != conf)
+        return;
+    Pause();
+    {
+        std::lock_guard lock(mutex_);
+        queue_.erase(std::remove(queue_.begin(), queue_.end(), conf), queue_.end());
+    }
+    Resume();
+}
+
+std::vector<int32_t> SubjectTreeAsyncThread::PrefetchOrder(ReadingServices& services)
+{
+    struct Entry {
+        std::string key;
+        int32_t conf;
+    };
+    std::vector<Entry> entries;
+    for (int32_t conf : services.MemberConferences()) {
+        const auto membership = services.Membership(conf);
+        if (membership && membership->MayHaveUnread())
+            entries.push_back({PriorityKey(membership->Priority()), conf});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key > b.key; });
+    std::vector<int32_t> out;
+    out.reserve(entries.size());
+    for (const Entry& e : entries)
+        out.push_back(e.conf);
+    return out;
+}
+
+bool SubjectTreeAsyncThread::IsIdle() const
+{
+    std::lock_guard lock(mutex_);
+    return idle_;
+}
+
+bool SubjectTreeAsyncThread::IsHeld() const
+{
+    return Held();
+}
+
+bool SubjectTreeAsyncThread::Held() const
+{
+    std::lock_guard lock(mutex_);
+    return hold_ > 0;
+}
+
+bool SubjectTreeAsyncThread::WaitUntilDrained(int timeoutMs) const
+{
+    std::unique_lock lock(mutex_);
+    return cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        return idle_ && (hold_ > 0 || (requested_ == 0 && queue_.empty()));
+    });
+}
+
+std::vector<int32_t> SubjectTreeAsyncThread::QueuedConferences() const
+{
+    std::lock_guard lock(mutex_);
+    return {queue_.begin(), queue_.end()};
+}
+
+void SubjectTreeAsyncThread::Loop()
+{
+    for (;;) {
+        int32_t conf = 0;
+        bool fromQueue = false;
+        uint64_t generation = 0;
+        {
+            std::unique_lock lock(mutex_);
+            idle_ = true;
+            cond_.notify_all();
+            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty())); });
+            if (terminated_)
+                break;
+            abort_ = false;
+            if (requested_ != 0) {
+                conf = requested_;
+                requested_ = 0;
+            } else {
+                conf = queue_.front();
+                fromQueue = true;
+            }
+            building_ = conf;
+            generation = generation_;
+            idle_ = false;
+        }
+        try {
+            Run(conf);
+        } catch (const std::exception& e) {
+            services_.Log("SubjectTreeAsyncThread", e.what());
+        }
+        ++runsCompleted_;
+        if (fromQueue) {
+            // A paused run is redone later; the entry goes only when the run
+            // was not interrupted and is still first (forget may have removed it).
+            std::lock_guard lock(mutex_);
+            if (hold_ == 0 && generation == generation_ && !queue_.empty() && queue_.front() == conf)
+                queue_.pop_front();
+        }
+    }
+    std::lock_guard lock(mutex_);
+    idle_ = true;
+    finished_ = true;
+    cond_.notify_all();
+}
+
+bool SubjectTreeAsyncThread::OnGui(const std::function<void()>& fn)
+{
+    uint64_t generation;
+    {
+        std::lock_guard lock(mutex_);
+        if (hold_ > 0 || terminated_)
+            return false;
+        generation = generation_;
+        waitingOnGui_ = true;
+        cond_.notify_all();
+    }
+    gui_.invokeAndWait([&] {
+        {
+            std::lock_guard lock(mutex_);
+            if (hold_ > 0 || generation != generation_ || terminated_)
+                return;
+            guiJobRunning_ = true;
+        }
+        try {
+            fn();
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            guiJobRunning_ = false;
+            cond_.notify_all();
+            throw;
+        }
+        std::lock_guard lock(mutex_);
+        guiJobRunning_ = false;
+        cond_.notify_all();
+    });
+    std::lock_guard lock(mutex_);
+    waitingOnGui_ = false;
+    return true;
+}
+
+void SubjectTreeAsyncThread::Run(int32_t conf)
+{
+    const auto record = services_.Conference(conf);
+    const auto real = services_.Membership(conf);
+    if (!record || !real)
+        return;
+    TMiravoMembership copy;
+    copy.Assign(*real);
+    auto status = std::make_unique<TCurrentReadStatus>();
+    status->SetConference(conf);
+    ExclusionList exclusion;
+    if (Held())
+        return;
+    if (conf == displayed_)
+        OnGui([this] { tree_.Clear(); });
+    while (!Held() && !abort_) {
+        const int32_t text = GetNextUnread(services_, *status, &copy, &exclusion);
+        if (text <= 0)
+            break;
+        status->SetCurrentText(text);
+        PrefetchText(services_, text);
+        exclusion.Add(text);
+        const auto stat = services_.TextStat(text);
+        if (const int32_t local = stat ? LocalIn(*stat, conf) : 0; local > 0)
+            copy.MarkRead(local, false);
+        if (conf != displayed_)
+            continue;
+        lastText_ = text;
+        if (Held())
+            break;
+        const auto body = services_.Text(text);
+        if (!stat || !body)
+            continue;
+        TreeEntry entry{text, body->Subject(), services_.Name(stat->Author()), ParentLinks(*stat)};
+        OnGui([this, &entry] { PlaceTextInTree(tree_, entry); });
+    }
+}
+
+} // namespace pellar

@@ -1,0 +1,96 @@
+// The background subject-tree builder. It walks conferences as reading
+// would, on a private copy of the membership so nothing is marked read for
+// the user: for the conference shown in the reading window it adds each text
+// to the subject tree in reading order; for the others it only prefetches,
+// so texts and names are cached before the user gets there.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace pellar {
+
+class GuiThread;
+class ReadingServices;
+class SubjectTreePort;
+
+class SubjectTreeAsyncThread
+{
+public:
+    // Starts held: nothing runs before the first Resume.
+    SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree);
+    // Terminates and joins. The builder may be waiting for the GUI thread:
+    // from the GUI thread, Terminate() and let hand-overs run until Finished().
+    ~SubjectTreeAsyncThread();
+    SubjectTreeAsyncThread(const SubjectTreeAsyncThread&) = delete;
+    SubjectTreeAsyncThread& operator=(const SubjectTreeAsyncThread&) = delete;
+
+    // The reading window selected a conference: build its tree now, ending
+    // the run in progress.
+    void RequestConference(int32_t conf);
+    // Conferences to prefetch, processed from the front.
+    void Enqueue(const std::vector<int32_t>& confs);
+    // Holds the builder and returns once it is between runs, or once it can
+    // do nothing more than a GUI hand-over that will be skipped.
+    void Pause();
+    // Releases one Pause (or the hold from creation).
+    void Resume();
+    // The user left the conference: drop it from the queue if it is being built.
+    void ForgetConference(int32_t conf);
+    void Terminate();
+    bool Finished() const { return finished_; }
+
+    // After connecting: conferences whose memberships may have unread texts,
+    // highest priority first, equal priorities by conference number.
+    static std::vector<int32_t> PrefetchOrder(ReadingServices& services);
+
+    bool IsIdle() const;
+    bool IsHeld() const;
+    // Waits until the builder is between runs with nothing to do.
+    bool WaitUntilDrained(int timeoutMs) const;
+    int32_t BuildingConference() const { return building_; }
+    int32_t DisplayedConference() const { return displayed_; }
+    int32_t LastText() const { return lastText_; }
+    std::vector<int32_t> QueuedConferences() const;
+    // Runs finished since creation, for tests and the benchmark.
+    int RunsCompleted() const { return runsCompleted_; }
+
+private:
+    void Loop();
+    void Run(int32_t conf);
+    bool Held() const;
+    // Runs fn on the GUI thread unless the builder is held by then; false
+    // when held before the hand-over.
+    bool OnGui(const std::function<void()>& fn);
+
+    ReadingServices& services_;
+    GuiThread& gui_;
+    SubjectTreePort& tree_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable cond_;
+    int hold_ = 1;
+    uint64_t generation_ = 0;  // grows with every Pause
+    bool idle_ = true;
+    bool waitingOnGui_ = false;
+    bool guiJobRunning_ = false;
+    bool terminated_ = false;
+    int32_t requested_ = 0;
+    std::deque<int32_t> queue_;
+
+    std::atomic<bool> abort_{false};
+    std::atomic<int32_t> building_{0};
+    std::atomic<int32_t> displayed_{0};
+    std::atomic<int32_t> lastText_{0};
+    std::atomic<int> runsCompleted_{0};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+} // namespace pellar

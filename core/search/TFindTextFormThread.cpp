@@ -1,0 +1,185 @@
+#include "core/search/TFindTextFormThread.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/session/MVCache.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+
+namespace {
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+std::shared_ptr<TextStatType> CacheSearchSource::GetTextStat(int32_t text)
+{
+    return cache_.GetTextStat(text);
+}
+
+std::shared_ptr<TMiravoText> CacheSearchSource::GetText(int32_t text)
+{
+    return cache_.GetText(text);
+}
+
+std::string CacheSearchSource::GetName(int32_t number)
+{
+    return cache_.GetName(number);
+}
+
+TFindTextFormThread::TFindTextFormThread(FindTextParams params, SearchSource& source, FindTextResults& results,
+                                         GuiThread& gui)
+    : params_(std::move(params)), source_(source), results_(results), gui_(gui)
+{
+    limits_.stop = &stop_;
+}
+
+TFindTextFormThread::~TFindTextFormThread()
+{
+    Stop();
+    Join();
+}
+
+std::optional<std::string> TFindTextFormThread::CheckStart(int32_t conference, bool isMember)
+{
+    if (conference <= 0)
+        return "Conference to seek in is required";
+    if (!isMember)
+        return "You are not a member of that conference";
+    return std::nullopt;
+}
+
+int32_t TFindTextFormThread::ParseLastN(const std::string& field)
+{
+    int32_t n = 0;
+    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), n);
+    if (field.empty() || ec != std::errc() || end != field.data() + field.size())
+        return kDefaultLastN;
+    return n;
+}
+
+std::optional<std::string> TFindTextFormThread::CheckPatterns(const FindTextParams& params)
+{
+    if (!params.usePatterns)
+        return std::nullopt;
+    if (!params.subjectPattern.empty() && !RegExp::Compile(params.subjectPattern, "1"))
+        return "The subject pattern has a group that is never closed";
+    if (!params.bodyPattern.empty() && !RegExp::Compile(params.bodyPattern, "2"))
+        return "The body pattern has a group that is never closed";
+    return std::nullopt;
+}
+
+void TFindTextFormThread::Start()
+{
+    running_.store(true);
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TFindTextFormThread::Join()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+bool TFindTextFormThread::PatternMatches(const std::optional<RegExp>& re, const std::string& text)
+{
+    if (!re)
+        return false;
+    const RegexpSearchResult r = re->Search(text, limits_);
+    if (r.outcome == RegexpOutcome::BudgetExhausted)
+        ++undecided_;
+    return r.matched();
+}
+
+bool TFindTextFormThread::Matches(const TMiravoText& text)
+{
+    if (params_.usePatterns) {
+        return PatternMatches(subjectRe_, text.Subject()) || PatternMatches(bodyRe_, text.Body());
+    }
+    if (!params_.subjectPattern.empty() && Lower(text.Subject()).find(params_.subjectPattern) != std::string::npos)
+        return true;
+    return !params_.bodyPattern.empty() && Lower(text.Body()).find(params_.bodyPattern) != std::string::npos;
+}
+
+void TFindTextFormThread::Examine(int32_t local)
+{
+    TMiravoConference& conf = *params_.conference;
+    const int32_t global = conf.GlobalOf(local, false);
+    if (global <= 0)
+        return;
+    auto stat = source_.GetTextStat(global);
+    if (!stat || stat->CreationTime() < params_.fromDate)
+        return;
+    const bool read = params_.membership->IsRead(local);
+    if ((read && !params_.includeRead) || (!read && !params_.includeUnread))
+        return;
+    ++examined_;
+    const int32_t author = stat->Author();
+    bool matched = params_.author != -1 && params_.author == author;
+    std::shared_ptr<TMiravoText> body;
+    if (!matched) {
+        if (params_.subjectPattern.empty() && params_.bodyPattern.empty())
+            return;
+        // A body that cannot be had cannot match; the search goes on.
+        body = source_.GetText(global);
+        if (!body || !Matches(*body))
+            return;
+        matched = true;
+    } else {
+        body = source_.GetText(global);
+    }
+    const std::string authorName = source_.GetName(author);
+    const std::string subject = body ? body->Subject() : std::string();
+    gui_.invokeAndWait([&] { results_.AddResult(global, authorName, subject); });
+}
+
+void TFindTextFormThread::Run()
+{
+    if (params_.conference && params_.membership && !CheckPatterns(params_)) {
+        TMiravoConference& conf = *params_.conference;
+        const int32_t highest = conf.HighestLocalNo();
+        const int32_t first = conf.FirstLocalNo();
+        const bool all = params_.lastN < 0 || int64_t{highest} - first <= params_.lastN;
+        const int32_t start = all ? first : highest - params_.lastN;
+        if (params_.usePatterns) {
+            if (!params_.subjectPattern.empty())
+                subjectRe_ = RegExp::Compile(params_.subjectPattern, "1");
+            if (!params_.bodyPattern.empty())
+                bodyRe_ = RegExp::Compile(params_.bodyPattern, "2");
+        } else {
+            params_.subjectPattern = Lower(params_.subjectPattern);
+            params_.bodyPattern = Lower(params_.bodyPattern);
+        }
+        int32_t current = start;
+        while (!stop_.load() && current != -1 && current <= highest) {
+            Examine(current);
+            if (stop_.load())
+                break;
+            current = current >= highest
+                          ? -1
+                          : conf.FindNextText(current + 1, highest, params_.membership.get(), !params_.includeRead);
+            const int64_t span = int64_t{highest} - start;
+            const int64_t done = current == -1 ? span : int64_t{current} - start;
+            const int percent = span <= 0 ? 100 : static_cast<int>(std::clamp<int64_t>(done * 100 / span, 0, 100));
+            gui_.invokeAndWait([&] { results_.Progress(percent); });
+        }
+        subjectRe_.reset();
+        bodyRe_.reset();
+    }
+    gui_.invokeAndWait([&] { results_.Finished(); });
+    running_.store(false);
+}
+
+} // namespace pellar

@@ -1,0 +1,126 @@
+// The text-search worker: walks the local numbers of one conference and
+// reports every text whose author, subject or body matches, with progress,
+// through a results port on the GUI thread. Stop is honoured between texts
+// and inside a pattern match.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "core/protocol/DateTime.h"
+#include "core/search/RegExp.h"
+
+namespace pellar {
+
+class GuiThread;
+class MVCache;
+class TextStatType;
+class TMiravoConference;
+class TMiravoMembership;
+class TMiravoText;
+
+// Where the worker gets statuses, bodies and names from.
+class SearchSource {
+public:
+    virtual ~SearchSource() = default;
+    virtual std::shared_ptr<TextStatType> GetTextStat(int32_t text) = 0;
+    virtual std::shared_ptr<TMiravoText> GetText(int32_t text) = 0;
+    virtual std::string GetName(int32_t number) = 0;
+};
+
+class CacheSearchSource : public SearchSource {
+public:
+    explicit CacheSearchSource(MVCache& cache) : cache_(cache) {}
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override;
+    std::shared_ptr<TMiravoText> GetText(int32_t text) override;
+    std::string GetName(int32_t number) override;
+
+private:
+    MVCache& cache_;
+};
+
+// The window's side; every call arrives on the GUI thread.
+class FindTextResults {
+public:
+    virtual ~FindTextResults() = default;
+    // A result row: caption the global number, then author name and subject.
+    virtual void AddResult(int32_t text, const std::string& author, const std::string& subject) = 0;
+    virtual void Progress(int percent) = 0;
+    // The search is over (done, stopped or refused); the window goes idle.
+    virtual void Finished() = 0;
+};
+
+struct FindTextParams {
+    std::shared_ptr<TMiravoConference> conference;
+    std::shared_ptr<TMiravoMembership> membership;
+    int32_t author = -1;  // -1: no author given
+    std::string subjectPattern;
+    std::string bodyPattern;
+    int32_t lastN = -1;   // negative: every text
+    TDateTime fromDate = 0;
+    bool includeRead = true;
+    bool includeUnread = true;
+    bool usePatterns = false;
+};
+
+class TFindTextFormThread {
+public:
+    static constexpr int32_t kDefaultLastN = 1000;
+
+    TFindTextFormThread(FindTextParams params, SearchSource& source, FindTextResults& results, GuiThread& gui);
+    // Stops and waits.
+    ~TFindTextFormThread();
+    TFindTextFormThread(const TFindTextFormThread&) = delete;
+    TFindTextFormThread& operator=(const TFindTextFormThread&) = delete;
+
+    // The start checks of the window: an error text for a plain message
+    // box, or none when the search may start.
+    static std::optional<std::string> CheckStart(int32_t conference, bool isMember);
+    // The "last N" field as a number; kDefaultLastN when it is not one.
+    static int32_t ParseLastN(const std::string& field);
+    // An error text when a pattern would not compile in pattern mode.
+    static std::optional<std::string> CheckPatterns(const FindTextParams& params);
+
+    // Starts the worker thread.
+    void Start();
+    // Asks the worker to stop; it finishes the current step and reports
+    // Finished. Never blocks.
+    void Stop() { stop_.store(true); }
+    bool Running() const { return running_.load(); }
+    // Waits for the worker to end. Not from the GUI thread while the worker
+    // may still hand over to it: pump events until !Running() instead.
+    void Join();
+
+    // Texts examined and texts whose pattern match ran out of its step
+    // budget (counted as not matching) in the last run.
+    int Examined() const { return examined_.load(); }
+    int Undecided() const { return undecided_.load(); }
+
+    // Pattern-match step budget per text and pattern.
+    void SetStepBudget(uint64_t steps) { limits_.stepBudget = steps; }
+
+private:
+    void Run();
+    void Examine(int32_t local);
+    bool Matches(const TMiravoText& text);
+    bool PatternMatches(const std::optional<RegExp>& re, const std::string& text);
+
+    FindTextParams params_;
+    SearchSource& source_;
+    FindTextResults& results_;
+    GuiThread& gui_;
+    std::optional<RegExp> subjectRe_;
+    std::optional<RegExp> bodyRe_;
+    RegexpLimits limits_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> running_{false};
+    std::atomic<int> examined_{0};
+    std::atomic<int> undecided_{0};
+    std::thread thread_;
+};
+
+} // namespace pellar

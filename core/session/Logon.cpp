@@ -1,0 +1,281 @@
+#include "core/session/Logon.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+
+#include "core/config/ConfigKeys.h"
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/WireTokens.h"
+#include "core/shell/Client.h"
+#include "core/shell/ProgramVersion.h"
+
+namespace pellar {
+
+namespace {
+
+// Servers above this version also tell their protocol version.
+constexpr int32_t kLastServerWithoutVersionInfo = 10699;
+// The activity shown while logged on and idle ("wait").
+constexpr int kWaitActivity = 4;
+
+const std::vector<int32_t> kOlderAsyncMessages = {5, 7, 8, 9, 11, 12, 13, 0};
+const std::vector<int32_t> kNewerAsyncMessages = {5, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17};
+
+} // namespace
+
+Logon::Logon(Client& client, SessionUi& ui, SessionCommands& commands, LogonOptions options)
+    : client_(client), ui_(ui), commands_(commands), options_(options)
+{
+}
+
+std::string Logon::ClientName()
+{
+    return "Pellar";
+}
+
+std::string Logon::ClientVersionText()
+{
+    return ProgramMajorVersion() + "." + ProgramMinorVersion();
+}
+
+bool Logon::LogOn()
+{
+    TMiravoConfiguration& config = client_.Config();
+    std::string server, port, user, password;
+    if (!autoConnect_) {
+        const auto choice = ui_.askLogin();
+        if (!choice)
+            return false;
+        server = choice->server;
+        port = choice->port;
+        user = choice->user;
+        password = choice->password;
+        config.SetProfile(choice->profilePath.empty() ? std::string(TMiravoConfiguration::kRootPath)
+                                                      : choice->profilePath);
+    } else {
+        config.SetProfile(startProfile_.empty() ? std::string(TMiravoConfiguration::kRootPath)
+                                                : TMiravoConfiguration::ProfilePathFor(startProfile_));
+        server = config.ReadString(ConfigKeys::Server, "");
+        port = config.ReadString(ConfigKeys::Port, "");
+        user = config.ReadString(ConfigKeys::User, "");
+        password = config.ReadPassword();
+    }
+    autoConnect_ = false;
+    ui_.applyWindowSettings();
+
+    ui_.showProgress("Connecting...", 8);
+    ProxySettings proxy;
+    proxy.useProxy = config.ReadFlag(ConfigKeys::UseProxy, false);
+    proxy.server = config.ReadString(ConfigKeys::ProxyServer, "");
+    proxy.port = config.ReadString(ConfigKeys::ProxyPort, "");
+    try {
+        client_.ComThread().Connect(server, port, proxy);
+    } catch (const std::exception& e) {
+        client_.UserMessages().PostUserMessage(std::string("!Failed to connect: ") + e.what());
+        ui_.hideProgress();
+        return false;
+    }
+
+    ui_.showProgress("Waiting for initial negotiation...", 23);
+    if (!WaitForGreeting()) {
+        client_.UserMessages().PostUserMessage("!Failed to connect due to a timeout.");
+        client_.ComThread().SetLinkDown(true);
+        ui_.hideProgress();
+        return false;
+    }
+
+    const bool ok = Negotiate(server + ":" + port, user, std::move(password));
+    ui_.hideProgress();
+    if (!ok)
+        return false;
+    ui_.setCaption("Pellar (" + server + ") " + user);
+    ui_.refreshConferenceList();
+    PromptForPresentation();
+    return true;
+}
+
+bool Logon::WaitForGreeting()
+{
+    const auto start = std::chrono::steady_clock::now();
+    const int slice = static_cast<int>(std::max<std::chrono::milliseconds::rep>(1, options_.greetingSlice.count()));
+    int percent = 23;
+    for (;;) {
+        if (client_.ConnectedEvent().WaitFor(slice) == WaitResult::Signaled)
+            return true;
+        if (std::chrono::steady_clock::now() - start > options_.greetingTimeout)
+            return false;
+        ui_.setProgress(++percent);
+    }
+}
+
+bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password)
+{
+    client_.Transactions().Execute(std::make_unique<TGenericTrans>(
+        client_.Protocol(), "Client info",
+        std::initializer_list<RequestArg>{69, EncodeHollerith(ClientName()), EncodeHollerith(ClientVersionText())}));
+
+    ui_.showProgress("Retrieving server info", 45);
+    ReadServerInfo();
+    const int32_t motd = client_.ServerInfo().MotdText;
+    if (motd > 0)
+        ui_.showText(motd);
+    AcceptAsyncMessages(client_.ServerVersionInfo().ProtocolVersion < kNewerProtocolVersion ? kOlderAsyncMessages
+                                                                                             : kNewerAsyncMessages);
+
+    ui_.showProgress("Fetching user number", 50);
+    int32_t person = commands_.LookUpPerson(user);
+    client_.SetCurrentPerson(person);
+    bool created = false;
+    if (person <= 0) {
+        if (!ui_.askYesNo("Unable to find this user. Do you want to create a new account?")) {
+            Abandon();
+            return false;
+        }
+        // The new person logs on with the password chosen in the dialog.
+        if (!commands_.CreateAccount(user, person, &password)) {
+            Abandon();
+            return false;
+        }
+        client_.SetCurrentPerson(person);
+        created = true;
+    }
+
+    ui_.showProgress("Logging on", 62);
+    TLogonTrans logon(client_.Protocol(), person, password, false);
+    if (!client_.Transactions().ExecuteAndWait(logon)) {
+        Abandon();
+        return false;
+    }
+    // Marks of this person that an earlier link lost go out now.
+    client_.Cache().ResumeMarkRead(server, person);
+    // Joining needs a logged-on person, so a new account joins only now.
+    if (created)
+        commands_.JoinDefaultConferences();
+
+    ui_.showProgress("Retrieving membership info", 70);
+    LoadMemberships();
+    commands_.ChangeActivity(kWaitActivity);
+    return true;
+}
+
+void Logon::Abandon()
+{
+    client_.ComThread().SetLinkDown(true);
+    client_.ConnectedEvent().ResetEv();
+}
+
+void Logon::ReadServerInfo()
+{
+    TGenericTrans info(client_.Protocol(), "Get server info", {36});
+    if (client_.Transactions().ExecuteAndWait(info)) {
+        ServerInfoRec rec;
+        const std::string& line = info.ReplyLine();
+        size_t pos = 0;
+        rec.Version = ReadInt(line, pos);
+        rec.ConfPresentationConf = ReadInt(line, pos);
+        rec.PersonPresentationConf = ReadInt(line, pos);
+        rec.MotdConf = ReadInt(line, pos);
+        rec.JoinOnCreateConf = ReadInt(line, pos);
+        rec.MotdText = ReadInt(line, pos);
+        client_.SetServerInfo(rec);
+    }
+    if (client_.ServerInfo().Version <= kLastServerWithoutVersionInfo) {
+        client_.SetServerVersionInfo(ServerVersionInfoRec{});
+        return;
+    }
+    TGenericTrans version(client_.Protocol(), "Get server version info", {75});
+    if (client_.Transactions().ExecuteAndWait(version)) {
+        ServerVersionInfoRec rec;
+        const std::string& line = version.ReplyLine();
+        size_t pos = 0;
+        rec.ProtocolVersion = ReadInt(line, pos);
+        rec.ServerName = ReadHollerith(line, pos);
+        rec.ServerVersion = ReadHollerith(line, pos);
+        client_.SetServerVersionInfo(rec);
+    }
+}
+
+void Logon::AcceptAsyncMessages(const std::vector<int32_t>& messages)
+{
+    std::string text = std::to_string(messages.size()) + " {";
+    for (int32_t m : messages)
+        text += " " + std::to_string(m);
+    text += " }";
+    {
+        std::lock_guard lock(acceptedMutex_);
+        accepted_ = messages;
+    }
+    client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), "Accept async...",
+                                                                   std::initializer_list<RequestArg>{80, text}));
+}
+
+std::vector<int32_t> Logon::AcceptedAsyncMessages() const
+{
+    std::lock_guard lock(acceptedMutex_);
+    return accepted_;
+}
+
+void Logon::LoadMemberships()
+{
+    const int32_t person = client_.CurrentPerson();
+    MVCache& cache = client_.Cache();
+    std::vector<std::shared_ptr<TMiravoMembership>> memberships;
+    TGetMembershipTrans request(client_.Protocol(), person, memberships, &client_.Records());
+    client_.Transactions().ExecuteAndWait(request);
+    for (auto& m : memberships)
+        cache.PutMembership(m);
+
+    std::vector<int32_t> unread;
+    TGetUnreadConfs unreadRequest(client_.Protocol(), unread, person);
+    client_.Transactions().ExecuteAndWait(unreadRequest);
+    for (int32_t conf : unread) {
+        if (auto m = cache.GetMembership(conf))
+            m->SetMayHaveUnread(true);
+    }
+}
+
+void Logon::PromptForPresentation()
+{
+    const auto conf = client_.Cache().GetConference(client_.CurrentPerson());
+    if (!conf)
+        return;
+    const int32_t presentation = conf->Presentation();
+    // A status that could not be loaded says nothing about a presentation.
+    if (!conf->FullLoaded() || presentation != 0)
+        return;
+    if (client_.Config().ReadFlag(ConfigKeys::NoPresentationPrompt, false))
+        return;
+    if (ui_.askNoPresentation())
+        ui_.openPresentationEditor(client_.CurrentPerson());
+}
+
+bool Logon::LogOff()
+{
+    TMVCommunicationThread& com = client_.ComThread();
+    if (com.Idle())
+        return false;
+    DrainRequests(options_.drainSteps);
+    ui_.showProgress("Logging off", 2);
+    client_.Transactions().Execute(
+        std::make_unique<TGenericTrans>(client_.Protocol(), "Logout", std::initializer_list<RequestArg>{1}));
+    DrainRequests(options_.logoutSteps);
+    com.SetLinkDown(true);
+    for (int i = 1; i <= options_.stopSteps && !com.WaitIdle(1); ++i) {
+        if (i % 1000 == 0)
+            ui_.setProgress(i / 1000);
+    }
+    client_.ConnectedEvent().ResetEv();
+    ui_.hideProgress();
+    return true;
+}
+
+void Logon::DrainRequests(int steps)
+{
+    for (int i = 0; i < steps && client_.Transactions().ActiveCount() > 0; ++i) {
+        ui_.processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace pellar

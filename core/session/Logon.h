@@ -1,0 +1,79 @@
+// Connecting and logging a person on, and logging off again. Runs on the GUI
+// thread and reaches the user through SessionUi: login choice, progress, the
+// account question and dialog, the name chooser, the presentation prompt.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/session/SessionCommands.h"
+#include "core/session/SessionUi.h"
+
+namespace pellar {
+
+class Client;
+
+struct LogonOptions {
+    // How long the server may take to greet.
+    std::chrono::milliseconds greetingTimeout{40000};
+    // The gauge moves one step per slice of the wait.
+    std::chrono::milliseconds greetingSlice{1000};
+    // Log-off's waits, in 1 ms steps: for outstanding requests before and
+    // after the logout request, and for the link to close.
+    int drainSteps = 70000;
+    int logoutSteps = 3000;
+    int stopSteps = 90000;
+};
+
+class Logon {
+public:
+    Logon(Client& client, SessionUi& ui, SessionCommands& commands, LogonOptions options = {});
+    Logon(const Logon&) = delete;
+    Logon& operator=(const Logon&) = delete;
+
+    // True when a person is logged on.
+    bool LogOn();
+    // False when there was no connection to end.
+    bool LogOff();
+
+    void ReadServerInfo();
+    // Request 80 with the list; remembered for the active-users window.
+    void AcceptAsyncMessages(const std::vector<int32_t>& messages);
+    std::vector<int32_t> AcceptedAsyncMessages() const;
+    void LoadMemberships();
+    void PromptForPresentation();
+
+    // The next logon takes server and person from the profile named by
+    // StartProfile (empty: the default profile) instead of asking.
+    void SetAutoConnect(bool on) { autoConnect_ = on; }
+    bool AutoConnect() const { return autoConnect_; }
+    void SetStartProfile(std::string profile) { startProfile_ = std::move(profile); }
+    const std::string& StartProfile() const { return startProfile_; }
+
+    // The client's name and version text as the server hears them.
+    static std::string ClientName();
+    static std::string ClientVersionText();
+
+private:
+    // Steps after the greeting; false when the logon failed.
+    bool Negotiate(const std::string& server, const std::string& user, std::string password);
+    bool WaitForGreeting();
+    // Wait while requests are outstanding, at most steps milliseconds.
+    void DrainRequests(int steps);
+    void Abandon();
+
+    Client& client_;
+    SessionUi& ui_;
+    SessionCommands& commands_;
+    LogonOptions options_;
+
+    bool autoConnect_ = false;
+    std::string startProfile_;
+    mutable std::mutex acceptedMutex_;
+    std::vector<int32_t> accepted_;
+};
+
+} // namespace pellar

@@ -1,0 +1,517 @@
+#include "core/session/MVCache.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/WireTokens.h"
+#include "core/shell/Client.h"
+
+namespace pellar {
+
+namespace {
+
+const char* const kUnknownName = "*Unknown*";
+
+// The server hears of at most this many numbers in one request.
+constexpr size_t kMarkReadBatch = 31;
+
+} // namespace
+
+// Marks that went out but were never answered (link lost, or dropped while
+// offline) come back here, tagged with the person and server they belong to.
+struct MVCache::MarkReadStore {
+    std::mutex mutex;
+    std::string server;
+    int32_t person = 0;
+    std::map<int32_t, std::set<int32_t>> pending;
+
+    void Requeue(const std::string& forServer, int32_t forPerson, int32_t conf, const std::vector<int32_t>& locals)
+    {
+        std::lock_guard lock(mutex);
+        if (forServer != server || forPerson != person)
+            return;  // another session began meanwhile: these are not its marks
+        pending[conf].insert(locals.begin(), locals.end());
+    }
+};
+
+namespace {
+
+// Request 27 that knows whether the server took it: answered (either way)
+// means done; destroyed unanswered means the numbers must be sent again.
+class TMarkReadTrans : public TGenericTrans {
+public:
+    TMarkReadTrans(ProtocolContext& context, int32_t conf, std::vector<int32_t> locals, std::string numbers,
+                   std::weak_ptr<MVCache::MarkReadStore> store, std::string server, int32_t person)
+        : TGenericTrans(context, "Mark texts read",
+                        {27, conf, static_cast<int32_t>(locals.size()), '{', numbers, '}'}),
+          conf_(conf), locals_(std::move(locals)), store_(std::move(store)), server_(std::move(server)),
+          person_(person)
+    {
+    }
+
+    ~TMarkReadTrans() override
+    {
+        if (answered_)
+            return;
+        if (auto store = store_.lock())
+            store->Requeue(server_, person_, conf_, locals_);
+    }
+
+    void ParseReply() override
+    {
+        answered_ = true;
+        TGenericTrans::ParseReply();
+    }
+
+    // A refusal is final: sending the same numbers again would be refused again.
+    void ParseError() override
+    {
+        answered_ = true;
+        TGenericTrans::ParseError();
+    }
+
+private:
+    int32_t conf_;
+    std::vector<int32_t> locals_;
+    std::weak_ptr<MVCache::MarkReadStore> store_;
+    std::string server_;
+    int32_t person_;
+    bool answered_ = false;
+};
+
+} // namespace
+
+MVCache::MVCache(Client& client) : client_(client), undelivered_(std::make_shared<MarkReadStore>()) {}
+
+MVCache::~MVCache() = default;
+
+// --- Names ----------------------------------------------------------------
+
+std::string MVCache::GetNameOrFail(int32_t number)
+{
+    if (number == 0)
+        throw NoSuchConferenceException();
+    TIntegerResourceGuard key(nameKeys_, number);
+    {
+        std::lock_guard lock(nameMutex_);
+        int index;
+        if (names_.Find(number, index)) {
+            ++nameHits_;
+            return names_.Object(index);
+        }
+    }
+    ++nameMisses_;
+    TNameFromNumberTrans request(client_.Protocol(), number);
+    request.SetShowErrors(false);
+    if (!client_.Transactions().ExecuteAndWait(request))
+        throw NoSuchConferenceException();
+    std::string name = request.Name();
+    SetName(number, name);
+    return name;
+}
+
+std::string MVCache::GetName(int32_t number)
+{
+    try {
+        return GetNameOrFail(number);
+    } catch (...) {
+        return kUnknownName;
+    }
+}
+
+int MVCache::IsNameCached(int32_t number)
+{
+    if (number == 0)
+        return -1;
+    std::lock_guard lock(nameMutex_);
+    int index;
+    return names_.Find(number, index) ? index : -1;
+}
+
+void MVCache::SetName(int32_t number, std::string name)
+{
+    if (number == 0)
+        return;
+    std::lock_guard lock(nameMutex_);
+    int index;
+    if (names_.Find(number, index))
+        names_.SetObject(index, std::move(name));
+    else
+        names_.SetObject(names_.Add(number), std::move(name));
+}
+
+// --- Text statuses --------------------------------------------------------
+
+std::shared_ptr<TextStatType> MVCache::GetTextStat(int32_t text)
+{
+    if (text == 0)
+        return nullptr;
+    TIntegerResourceGuard key(statKeys_, text);
+    {
+        std::lock_guard lock(statMutex_);
+        int index;
+        if (stats_.Find(text, index)) {
+            ++statHits_;
+            return stats_.Object(index);
+        }
+    }
+    ++statMisses_;
+    auto status = std::make_shared<TextStatType>();
+    TGetTextStatTrans request(client_.Protocol(), text, *status);
+    request.SetShowErrors(false);
+    if (!client_.Transactions().ExecuteAndWait(request))
+        return nullptr;
+    PutTextStat(text, status);
+    return status;
+}
+
+bool MVCache::IsTextStatCached(int32_t text)
+{
+    std::lock_guard lock(statMutex_);
+    int index;
+    return stats_.Find(text, index);
+}
+
+void MVCache::PutTextStat(int32_t text, std::shared_ptr<TextStatType> status)
+{
+    std::lock_guard lock(statMutex_);
+    int index;
+    if (stats_.Find(text, index))
+        stats_.SetObject(index, std::move(status));
+    else
+        stats_.SetObject(stats_.Add(text), std::move(status));
+}
+
+void MVCache::ForgetTextStat(int32_t text)
+{
+    std::lock_guard lock(statMutex_);
+    stats_.RemoveKey(text);
+}
+
+// --- Texts ----------------------------------------------------------------
+
+std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
+{
+    if (text == 0)
+        return nullptr;
+    TIntegerResourceGuard key(textKeys_, text);
+    {
+        std::lock_guard lock(textMutex_);
+        int index;
+        if (texts_.Find(text, index)) {
+            TextCacheType& entry = *texts_.Object(index);
+            entry.lastAccess = NowLocal();
+            ++textHits_;
+            if (entry.failed)
+                return nullptr;
+            entry.used = true;
+            return entry.text;
+        }
+    }
+    lastMissedText_ = text;
+    ++textMisses_;
+    TGetTextTrans request(client_.Protocol(), text);
+    const bool ok = client_.Transactions().ExecuteAndWait(request);
+    auto entry = std::make_shared<TextCacheType>();
+    entry->lastAccess = NowLocal();
+    entry->failed = !ok;
+    if (ok)
+        entry->text = std::make_shared<TMiravoText>(text, request.Contents());
+    std::lock_guard lock(textMutex_);
+    int index;
+    if (!texts_.Find(text, index))
+        texts_.SetObject(texts_.Add(text), entry);
+    return entry->text;
+}
+
+// --- Session information --------------------------------------------------
+
+std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
+{
+    // Held across the three requests so that one session is asked for once.
+    std::lock_guard lock(sessionMutex_);
+    int index;
+    if (sessions_.Find(session, index))
+        return sessions_.Object(index);
+
+    auto run = [this](std::initializer_list<RequestArg> args, const char* label) -> std::optional<std::string> {
+        TGenericTrans request(client_.Protocol(), label, args);
+        request.SetShowErrors(false);
+        if (!client_.Transactions().ExecuteAndWait(request))
+            return std::nullopt;
+        return request.ReplyLine();
+    };
+
+    auto info = std::make_shared<SessionInfoRec>();
+    auto staticInfo = run({84, session}, "Get static session info");
+    if (!staticInfo)
+        return nullptr;
+    size_t pos = 0;
+    info->account = ReadHollerith(*staticInfo, pos);
+    info->host = ReadHollerith(*staticInfo, pos);
+    info->ident = ReadHollerith(*staticInfo, pos);
+    info->connectionTime = ReadTime(*staticInfo, pos);
+
+    auto version = run({71, session}, "Get client version");
+    if (!version)
+        return nullptr;
+    pos = 0;
+    info->clientVersion = ReadHollerith(*version, pos);
+
+    auto name = run({70, session}, "Get client info");
+    if (!name)
+        return nullptr;
+    pos = 0;
+    info->clientName = ReadHollerith(*name, pos);
+
+    sessions_.SetObject(sessions_.Add(session), info);
+    return info;
+}
+
+// --- Memberships ----------------------------------------------------------
+
+std::shared_ptr<TMiravoMembership> MVCache::GetMembership(int32_t conf)
+{
+    if (conf == 0)
+        return nullptr;
+    std::lock_guard lock(membershipMutex_);
+    int index;
+    return memberships_.Find(conf, index) ? memberships_.Object(index) : nullptr;
+}
+
+void MVCache::PutMembership(std::shared_ptr<TMiravoMembership> m)
+{
+    if (!m)
+        return;
+    const int32_t conf = m->ConfNo();
+    std::lock_guard lock(membershipMutex_);
+    int index;
+    if (memberships_.Find(conf, index))
+        memberships_.SetObject(index, std::move(m));
+    else
+        memberships_.SetObject(memberships_.Add(conf), std::move(m));
+}
+
+std::shared_ptr<TMiravoMembership> MVCache::RemoveMembership(int32_t conf)
+{
+    std::lock_guard lock(membershipMutex_);
+    int index;
+    if (!memberships_.Find(conf, index))
+        return nullptr;
+    auto m = memberships_.Object(index);
+    memberships_.Delete(index);
+    return m;
+}
+
+void MVCache::ListMemberConferences(std::vector<int32_t>& into)
+{
+    std::lock_guard lock(membershipMutex_);
+    for (int i = 0; i < memberships_.Count(); ++i)
+        into.push_back(memberships_.Key(i));
+}
+
+// --- Conferences ----------------------------------------------------------
+
+std::shared_ptr<TMiravoConference> MVCache::GetConference(int32_t conf)
+{
+    if (conf == 0)
+        return nullptr;
+    TIntegerResourceGuard key(confKeys_, conf);
+    std::lock_guard lock(confMutex_);
+    int index;
+    if (conferences_.Find(conf, index))
+        return conferences_.Object(index);
+    // An empty record: it loads its own status through us when first read.
+    auto record = std::make_shared<TMiravoConference>(conf, this);
+    conferences_.SetObject(conferences_.Add(conf), record);
+    return record;
+}
+
+// --- Mark-read queue ------------------------------------------------------
+
+bool MVCache::TakeQueue(int32_t& conf, std::vector<int32_t>& locals)
+{
+    if (queue_.Count() == 0)
+        return false;
+    conf = queueConf_;
+    locals.clear();
+    for (int i = 0; i < queue_.Count(); ++i)
+        locals.push_back(queue_.Key(i));
+    queue_.Clear();
+    return true;
+}
+
+void MVCache::QueueMarkRead(int32_t conf, int32_t local)
+{
+    int32_t flushConf = 0;
+    std::vector<int32_t> flushLocals;
+    bool flush = false;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (conf != queueConf_) {
+            flush = TakeQueue(flushConf, flushLocals);
+            queueConf_ = conf;
+        }
+        queue_.Add(local);
+        if (!flush && queue_.Count() > 30)
+            flush = TakeQueue(flushConf, flushLocals);
+    }
+    // Sent outside the lock; a conference change and an overflow cannot both
+    // happen on one call (a fresh queue holds one number).
+    if (flush)
+        FlushTaken(flushConf, std::move(flushLocals), false);
+}
+
+void MVCache::FlushMarkRead(bool wait)
+{
+    int32_t conf = 0;
+    std::vector<int32_t> locals;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (!TakeQueue(conf, locals))
+            return;
+    }
+    FlushTaken(conf, std::move(locals), wait);
+}
+
+void MVCache::FlushTaken(int32_t conf, std::vector<int32_t> locals, bool wait)
+{
+    // "0": the numbers are dropped without telling the server.
+    if (client_.Config().ReadString("MarkReadTexts", "1") == "0")
+        return;
+    SendMarkRead(conf, std::move(locals), wait);
+}
+
+void MVCache::SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait)
+{
+    std::string numbers;
+    for (int32_t local : locals)
+        numbers += std::to_string(local) + " ";
+    std::string server;
+    int32_t person = 0;
+    {
+        std::lock_guard lock(undelivered_->mutex);
+        server = undelivered_->server;
+        person = undelivered_->person;
+    }
+    auto request = std::make_unique<TMarkReadTrans>(client_.Protocol(), conf, std::move(locals), std::move(numbers),
+                                                    undelivered_, std::move(server), person);
+    if (wait)
+        client_.Transactions().ExecuteAndWait(*request);
+    else
+        client_.Transactions().Execute(std::move(request));
+}
+
+void MVCache::ResumeMarkRead(const std::string& server, int32_t person)
+{
+    std::map<int32_t, std::set<int32_t>> resend;
+    {
+        std::lock_guard queueLock(queueMutex_);
+        std::lock_guard lock(undelivered_->mutex);
+        if (server != undelivered_->server || person != undelivered_->person) {
+            // Someone else's marks: neither the queue nor the leftovers are ours.
+            undelivered_->pending.clear();
+            queue_.Clear();
+            queueConf_ = -1;
+            undelivered_->server = server;
+            undelivered_->person = person;
+            return;
+        }
+        resend.swap(undelivered_->pending);
+    }
+    for (auto& [conf, set] : resend) {
+        std::vector<int32_t> all(set.begin(), set.end());
+        for (size_t from = 0; from < all.size(); from += kMarkReadBatch) {
+            const size_t to = std::min(all.size(), from + kMarkReadBatch);
+            FlushTaken(conf, std::vector<int32_t>(all.begin() + static_cast<std::ptrdiff_t>(from),
+                                                  all.begin() + static_cast<std::ptrdiff_t>(to)),
+                       false);
+        }
+    }
+}
+
+int MVCache::PendingMarkReadCount() const
+{
+    std::lock_guard queueLock(queueMutex_);
+    std::lock_guard lock(undelivered_->mutex);
+    size_t count = static_cast<size_t>(queue_.Count());
+    for (const auto& [conf, set] : undelivered_->pending)
+        count += set.size();
+    return static_cast<int>(count);
+}
+
+// --- Clearing and statistics ----------------------------------------------
+
+void MVCache::ClearAllCaches()
+{
+    {
+        std::lock_guard lock(nameMutex_);
+        names_.Clear();
+    }
+    {
+        std::lock_guard lock(statMutex_);
+        stats_.Clear();
+    }
+    {
+        std::lock_guard lock(textMutex_);
+        texts_.Clear();
+    }
+    {
+        std::lock_guard lock(sessionMutex_);
+        sessions_.Clear();
+    }
+    {
+        std::lock_guard lock(membershipMutex_);
+        memberships_.Clear();
+    }
+    {
+        std::lock_guard lock(confMutex_);
+        conferences_.Clear();
+    }
+}
+
+CacheStatistics MVCache::Statistics() const
+{
+    return CacheStatistics{nameHits_.load(), nameMisses_.load(), statHits_.load(),  statMisses_.load(),
+                           textHits_.load(), textMisses_.load(), lastMissedText_.load()};
+}
+
+// --- RecordServices -------------------------------------------------------
+
+void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
+{
+    TGetConfStatTrans request(client_.Protocol(), conf, conf.ConfNo());
+    client_.Transactions().ExecuteAndWait(request);
+}
+
+void MVCache::LoadShortConfStatus(TMiravoConferenceBase& conf)
+{
+    TGetUConfStatTrans request(client_.Protocol(), conf, conf.ConfNo());
+    client_.Transactions().ExecuteAndWait(request);
+}
+
+void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
+{
+    TGetTextMap request(client_.Protocol(), into, conf, firstLocal, count);
+    client_.Transactions().ExecuteAndWait(request);
+}
+
+std::shared_ptr<TMiravoConference> MVCache::FindConference(int32_t conf)
+{
+    return GetConference(conf);
+}
+
+std::shared_ptr<TextStatType> MVCache::FindTextStat(int32_t text)
+{
+    return GetTextStat(text);
+}
+
+void MVCache::NoteMarkedRead(int32_t conf, int32_t local)
+{
+    QueueMarkRead(conf, local);
+}
+
+} // namespace pellar

@@ -1,0 +1,141 @@
+// What the client has already learnt from the server, for every thread:
+// names, text statuses, texts, session information, the person's memberships
+// and conference records, plus the queue that tells the server which texts
+// were read. One per Client (client.Cache()); it is also the client's
+// RecordServices, so records load through it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/protocol/DateTime.h"
+#include "core/protocol/MiravoTables.h"
+#include "core/protocol/RecordServices.h"
+#include "core/protocol/TIntegerResourceLock.h"
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TSortedIntegerList.h"
+#include "core/protocol/TextStatType.h"
+
+namespace pellar {
+
+class Client;
+
+class NoSuchConferenceException : public MiravoException {
+public:
+    NoSuchConferenceException() : MiravoException("No such name") {}
+};
+
+struct SessionInfoRec {
+    std::string account, host, ident;
+    TDateTime connectionTime = 0;
+    std::string clientName, clientVersion;
+};
+
+struct CacheStatistics {
+    uint32_t nameHits, nameMisses, statHits, statMisses, textHits, textMisses;
+    int32_t lastMissedText;
+};
+
+class MVCache : public RecordServices {
+public:
+    explicit MVCache(Client& client);
+    ~MVCache() override;
+    MVCache(const MVCache&) = delete;
+    MVCache& operator=(const MVCache&) = delete;
+
+    std::string GetName(int32_t number);                 // "*Unknown*" on any failure
+    std::string GetNameOrFail(int32_t number);           // throws NoSuchConferenceException
+    int IsNameCached(int32_t number);                    // index or -1
+    void SetName(int32_t number, std::string name);
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text);   // null for 0 / failure
+    bool IsTextStatCached(int32_t text);
+    void PutTextStat(int32_t text, std::shared_ptr<TextStatType> status);
+    void ForgetTextStat(int32_t text);
+    std::shared_ptr<TMiravoText> GetText(int32_t text);        // null for 0 / (cached) failure
+    std::shared_ptr<SessionInfoRec> GetSessionInfo(int32_t session);
+    std::shared_ptr<TMiravoMembership> GetMembership(int32_t conf);   // looks only
+    void PutMembership(std::shared_ptr<TMiravoMembership> m);
+    std::shared_ptr<TMiravoMembership> RemoveMembership(int32_t conf);
+    void ListMemberConferences(std::vector<int32_t>& into);     // ascending
+    std::shared_ptr<TMiravoConference> GetConference(int32_t conf);  // null only for 0
+    void QueueMarkRead(int32_t conf, int32_t local);
+    void FlushMarkRead(bool wait);
+    void ClearAllCaches();
+    CacheStatistics Statistics() const;
+
+    // Read marks belong to one person on one server. Logon calls this once the
+    // person is logged on: marks that could not be delivered earlier go out
+    // now if the session is the same person on the same server, and are
+    // dropped otherwise (they would mark another person's texts).
+    void ResumeMarkRead(const std::string& server, int32_t person);
+    // Numbers queued or waiting for redelivery, for the statistics and tests.
+    int PendingMarkReadCount() const;
+
+    // RecordServices
+    void LoadFullConfStatus(TMiravoConferenceBase& conf) override;
+    void LoadShortConfStatus(TMiravoConferenceBase& conf) override;
+    void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override;
+    std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override;
+    std::shared_ptr<TextStatType> FindTextStat(int32_t text) override;
+    void NoteMarkedRead(int32_t conf, int32_t local) override;
+
+    // Shared with the mark-read requests in flight, which outlive a flush.
+    struct MarkReadStore;
+
+private:
+    struct TextCacheType {
+        std::shared_ptr<TMiravoText> text;
+        bool used = false;
+        TDateTime lastAccess = 0;
+        bool failed = false;
+    };
+
+    // Sends one batch (ascending numbers) of one conference; no lock held.
+    void SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait);
+    // Takes the queue's numbers out, or nothing when empty.
+    bool TakeQueue(int32_t& conf, std::vector<int32_t>& locals);
+    void FlushTaken(int32_t conf, std::vector<int32_t> locals, bool wait);
+
+    Client& client_;
+
+    mutable std::mutex nameMutex_;
+    TIntegerResourceLock nameKeys_;
+    TSortedIntegerList<std::string> names_;
+
+    mutable std::mutex statMutex_;
+    TIntegerResourceLock statKeys_;
+    TSortedIntegerList<std::shared_ptr<TextStatType>> stats_;
+
+    mutable std::mutex textMutex_;
+    TIntegerResourceLock textKeys_;
+    TSortedIntegerList<std::shared_ptr<TextCacheType>> texts_;
+
+    std::mutex sessionMutex_;
+    TSortedIntegerList<std::shared_ptr<SessionInfoRec>> sessions_;
+
+    mutable std::mutex membershipMutex_;
+    TSortedIntegerList<std::shared_ptr<TMiravoMembership>> memberships_;
+
+    mutable std::mutex confMutex_;
+    TIntegerResourceLock confKeys_;
+    TSortedIntegerList<std::shared_ptr<TMiravoConference>> conferences_;
+
+    mutable std::mutex queueMutex_;
+    int32_t queueConf_ = -1;
+    TSortedIntegerList<> queue_;
+    std::shared_ptr<MarkReadStore> undelivered_;
+
+    std::atomic<uint32_t> nameHits_{0}, nameMisses_{0}, statHits_{0}, statMisses_{0}, textHits_{0},
+        textMisses_{0};
+    std::atomic<int32_t> lastMissedText_{0};
+};
+
+} // namespace pellar

@@ -1,0 +1,106 @@
+// How logon, log-off and the session commands talk to the user and to the
+// windows. The Qt layer implements it with the real dialogs; tests script it.
+// Every call comes from the GUI thread (logon and the commands run there).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/protocol/MVRequests.h"
+
+namespace pellar {
+
+// What the login dialog gives back when it closes with OK.
+struct LoginChoice {
+    std::string server;
+    std::string port;
+    std::string user;
+    std::string password;
+    std::string profilePath;  // the profile chosen in the dialog, made current
+};
+
+// The fields of the new-account dialog; kept between showings.
+struct NewAccountFields {
+    std::string user;
+    std::string password;
+    std::string confirm;
+};
+
+// The fields of the change-password dialog; kept between showings.
+struct ChangePasswordFields {
+    std::string user;
+    std::string oldPassword;
+    std::string password;
+    std::string confirm;
+};
+
+// The four boxes of the create-conference dialog and its name.
+struct CreateConfFields {
+    std::string name;
+    bool open = true;
+    bool allowComments = true;
+    bool secret = false;
+    bool allowAnonymous = false;
+};
+
+// The name kinds the name chooser accepts.
+enum class NameKind { Persons = 1, Conferences = 2, Both = 3 };
+
+class SessionUi {
+public:
+    virtual ~SessionUi() = default;
+
+    // --- Logon ------------------------------------------------------------
+    // The login dialog; nothing when it was not closed with OK.
+    virtual std::optional<LoginChoice> askLogin() = 0;
+    // Shows the progress window (first call) with a step text and percent.
+    virtual void showProgress(std::string_view text, int percent) = 0;
+    // Moves the gauge only (the greeting wait and log-off's stop wait).
+    virtual void setProgress(int percent) = 0;
+    virtual void hideProgress() = 0;
+    // Lets the GUI handle pending events during log-off's waits.
+    virtual void processEvents() = 0;
+    // A warning box with Yes and No.
+    virtual bool askYesNo(std::string_view question) = 0;
+    // Several persons matched: their number, or -1 when cancelled.
+    virtual int32_t chooseMatch(const std::vector<NameMatchRec>& matches) = 0;
+    // The new-account dialog over fields; false unless closed with OK.
+    virtual bool askNewAccount(NewAccountFields& fields) = 0;
+    // The "no presentation" dialog; true when closed with Yes.
+    virtual bool askNoPresentation() = 0;
+    virtual void applyWindowSettings() = 0;
+    // The application title and the main window's caption.
+    virtual void setCaption(std::string_view caption) = 0;
+
+    // --- Windows the session steers ---------------------------------------
+    // The composition window in presentation mode for a person or conference.
+    virtual void openPresentationEditor(int32_t conf) = 0;
+    // The reading window shows a text and adds it to its history.
+    virtual void showText(int32_t text) = 0;
+    virtual void refreshConferenceList() = 0;
+    // The subject-tree worker forgets a conference that was left.
+    virtual void dropConference(int32_t conf) = 0;
+    virtual void goToConference(int32_t conf) = 0;
+    // The check mark of the administrator item and the sync item's enabling.
+    virtual void setAdministratorMode(bool on) = 0;
+
+    // --- Command dialogs --------------------------------------------------
+    // The name chooser: a number, or -1 when cancelled or nothing matched.
+    virtual int32_t chooseName(std::string_view title, NameKind kind, std::string_view defaultName) = 0;
+    // An input box; nothing when cancelled.
+    virtual std::optional<std::string> inputBox(std::string_view title, std::string_view prompt,
+                                                std::string_view defaultText) = 0;
+    virtual bool askCreateConference(CreateConfFields& fields) = 0;
+    virtual bool askChangePassword(ChangePasswordFields& fields) = 0;
+    // The conference-member dialog: the conference and person it resolved.
+    struct ConfMember {
+        int32_t conf = 0;
+        int32_t person = 0;
+    };
+    virtual std::optional<ConfMember> askConfMember(std::string_view title) = 0;
+};
+
+} // namespace pellar

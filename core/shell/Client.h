@@ -1,0 +1,116 @@
+// The client context: one of each object that the running client needs once
+// (byte queue, communication and receive threads, transaction table, message
+// lists, session events and state, counters, log). The application creates
+// one and hands it by reference; two Client objects share nothing.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/config/RegistryBackend.h"
+#include "core/config/TMiravoConfiguration.h"
+#include "core/events/UserMessageQueue.h"
+#include "core/protocol/DirectRecordServices.h"
+#include "core/protocol/Dqueue.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/OrvThread.h"
+#include "core/protocol/ProtocolContext.h"
+#include "core/protocol/ReadQueueThread.h"
+#include "core/protocol/TAsyncList.h"
+#include "core/protocol/TEvent.h"
+#include "core/session/MVCache.h"
+#include "core/shell/LogFile.h"
+
+namespace pellar {
+
+// The server's information block, filled at logon.
+struct ServerInfoRec {
+    int32_t Version = 0;
+    int32_t ConfPresentationConf = 0;
+    int32_t PersonPresentationConf = 0;
+    int32_t MotdConf = 0;
+    int32_t JoinOnCreateConf = 0;
+    int32_t MotdText = 0;
+};
+
+struct ServerVersionInfoRec {
+    int32_t ProtocolVersion = 0;  // below 10: the older request forms
+    std::string ServerName;
+    std::string ServerVersion;
+};
+
+struct ClientOptions {
+    // Where the debug log and the receive trace go; empty: the per-user
+    // state directory.
+    std::filesystem::path stateDir;
+    bool debugLog = true;
+    bool receiveTrace = true;
+    // Where the settings live; null: an in-memory store (tests).
+    std::shared_ptr<RegistryBackend> configBackend;
+};
+
+class Client {
+public:
+    explicit Client(ClientOptions options = {});
+    ~Client();
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    TQueue& ReceiveQueue() { return receiveQueue_; }
+    TMVCommunicationThread& ComThread() { return *comThread_; }
+    TReadQueueThread& ReceiveThread() { return *receiveThread_; }
+    TMiravoActiveTransactions& Transactions() { return *transactions_; }
+    ProtocolContext& Protocol() { return *protocol_; }
+    TAsyncList& AsyncMessages() { return asyncMessages_; }
+    UserMessageQueue& UserMessages() { return userMessages_; }
+    TEvent& ConnectedEvent() { return connectedEvent_; }
+    TEvent& DisconnectingEvent() { return disconnectingEvent_; }
+    ProtocolCounters& Counters() { return counters_; }
+    LogFile* Log() { return log_.get(); }
+    MVCache& Cache() { return *cache_; }
+    TMiravoConfiguration& Config() { return *config_; }
+
+    // What records use to reach the server; the caches install themselves
+    // here, null goes back to running the requests directly.
+    RecordServices& Records();
+    void SetRecordServices(RecordServices* services);
+
+    // Session state.
+    int32_t CurrentPerson() const { return currentPerson_.load(); }
+    void SetCurrentPerson(int32_t person) { currentPerson_.store(person); }
+    ServerInfoRec ServerInfo() const;
+    void SetServerInfo(const ServerInfoRec& info);
+    ServerVersionInfoRec ServerVersionInfo() const;
+    // Also selects the request forms from its protocol version.
+    void SetServerVersionInfo(const ServerVersionInfoRec& info);
+
+private:
+    void OnLinkLost();
+
+    ProtocolCounters counters_;
+    std::unique_ptr<LogFile> log_;
+    UserMessageQueue userMessages_;
+    TAsyncList asyncMessages_;
+    TEvent connectedEvent_{true, false};
+    TEvent disconnectingEvent_{true, false};
+    TQueue receiveQueue_;
+    std::unique_ptr<TMVCommunicationThread> comThread_;
+    std::unique_ptr<ProtocolContext> protocol_;
+    std::unique_ptr<TMiravoActiveTransactions> transactions_;
+    std::unique_ptr<TReadQueueThread> receiveThread_;
+    std::unique_ptr<DirectRecordServices> directServices_;
+    std::atomic<RecordServices*> recordServices_{nullptr};
+    std::unique_ptr<TMiravoConfiguration> config_;
+    std::unique_ptr<MVCache> cache_;
+
+    std::atomic<int32_t> currentPerson_{0};
+    mutable std::mutex sessionMutex_;  // ServerInfo and ServerVersionInfo
+    ServerInfoRec serverInfo_;
+    ServerVersionInfoRec serverVersionInfo_;
+};
+
+} // namespace pellar

@@ -1,0 +1,90 @@
+#include "core/writing/ClientWritingServices.h"
+
+#include "core/protocol/TMiravoConference.h"
+#include "core/shell/Client.h"
+
+namespace pellar {
+
+ClientWritingServices::ClientWritingServices(Client& client, std::function<void(const std::string&)> activity)
+    : client_(client), activity_(std::move(activity))
+{
+}
+
+std::string ClientWritingServices::GetName(int32_t number)
+{
+    return client_.Cache().GetName(number);
+}
+
+std::shared_ptr<TextStatType> ClientWritingServices::GetTextStat(int32_t text)
+{
+    return client_.Cache().GetTextStat(text);
+}
+
+void ClientWritingServices::ForgetTextStat(int32_t text)
+{
+    client_.Cache().ForgetTextStat(text);
+}
+
+std::shared_ptr<TMiravoText> ClientWritingServices::GetText(int32_t text)
+{
+    return client_.Cache().GetText(text);
+}
+
+std::shared_ptr<TMiravoConference> ClientWritingServices::GetConference(int32_t conf)
+{
+    auto record = client_.Cache().GetConference(conf);
+    if (!record)
+        return nullptr;
+    record->Presentation();  // loads the full status
+    return record->FullLoaded() ? record : nullptr;
+}
+
+RequestReply ClientWritingServices::Request(const std::string& label, int32_t number,
+                                            const std::vector<RequestArg>& args)
+{
+    // Arguments are inserted verbatim, so one joined argument is the same line.
+    std::string joined;
+    for (const auto& arg : args) {
+        if (!joined.empty())
+            joined += ' ';
+        joined += arg.Text();
+    }
+    auto request = args.empty() ? std::make_unique<TGenericTrans>(client_.Protocol(), label,
+                                                                  std::initializer_list<RequestArg>{number})
+                                : std::make_unique<TGenericTrans>(client_.Protocol(), label,
+                                                                  std::initializer_list<RequestArg>{number, joined});
+    RequestReply reply;
+    reply.ok = client_.Transactions().ExecuteAndWait(*request);
+    if (reply.ok)
+        reply.line = request->ReplyLine();
+    return reply;
+}
+
+int32_t ClientWritingServices::ProtocolVersion()
+{
+    return client_.ServerVersionInfo().ProtocolVersion;
+}
+
+int32_t ClientWritingServices::CurrentPerson()
+{
+    return client_.CurrentPerson();
+}
+
+WritingServerInfo ClientWritingServices::ServerInfo()
+{
+    const ServerInfoRec info = client_.ServerInfo();
+    return WritingServerInfo{info.ConfPresentationConf, info.PersonPresentationConf, info.MotdConf};
+}
+
+void ClientWritingServices::PostUserMessage(std::string text)
+{
+    client_.UserMessages().PostUserMessage(std::move(text));
+}
+
+void ClientWritingServices::ChangeActivity(const std::string& key)
+{
+    if (activity_)
+        activity_(key);
+}
+
+} // namespace pellar

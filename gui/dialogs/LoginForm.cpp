@@ -1,0 +1,99 @@
+#include "gui/dialogs/LoginForm.h"
+
+#include "gui/dialogs/DialogHelpers.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Login"));
+    // No close button: the dialog ends through Ok or Cancel only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    cfgComboBox_ = new QComboBox(this);
+    cfgComboBox_->setObjectName(QStringLiteral("CfgComboBox"));
+    cfgComboBox_->addItem(kDefaultProfile);
+    hostEdit_ = new QLineEdit(this);
+    hostEdit_->setObjectName(QStringLiteral("HostEdit"));
+    portEdit_ = new QLineEdit(this);
+    portEdit_->setObjectName(QStringLiteral("PortEdit"));
+    userEdit_ = new QLineEdit(this);
+    userEdit_->setObjectName(QStringLiteral("UserEdit"));
+    pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), this);
+
+    auto* form = new QFormLayout;
+    form->addRow(cfgComboBox_);
+    form->addRow(QStringLiteral("&Host:"), hostEdit_);
+    form->addRow(QStringLiteral("P&ort:"), portEdit_);
+    form->addRow(QStringLiteral("&Name:"), userEdit_);
+    form->addRow(QStringLiteral("&Password:"), pwdEdit_);
+    QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(340);
+
+    connect(cfgComboBox_, &QComboBox::currentIndexChanged, this, &TLoginForm::LoadProfile);
+    connect(hostEdit_, &QLineEdit::textChanged, this, &TLoginForm::UpdateOk);
+    connect(portEdit_, &QLineEdit::textChanged, this, &TLoginForm::UpdateOk);
+    UpdateOk();
+}
+
+void TLoginForm::SetProfiles(const QStringList& names)
+{
+    const QSignalBlocker blocker(cfgComboBox_);
+    cfgComboBox_->clear();
+    cfgComboBox_->addItem(kDefaultProfile);
+    cfgComboBox_->addItems(names);
+}
+
+QString TLoginForm::SelectedProfile() const
+{
+    return cfgComboBox_->currentIndex() <= 0 ? QString() : cfgComboBox_->currentText();
+}
+
+QString TLoginForm::Host() const { return hostEdit_->text(); }
+QString TLoginForm::Port() const { return portEdit_->text(); }
+QString TLoginForm::User() const { return userEdit_->text(); }
+QString TLoginForm::Password() const { return pwdEdit_->text(); }
+
+void TLoginForm::showEvent(QShowEvent* event)
+{
+    {
+        const QSignalBlocker blocker(cfgComboBox_);
+        cfgComboBox_->setCurrentIndex(0);
+    }
+    LoadProfile();
+    QDialog::showEvent(event);
+    pwdEdit_->setFocus();
+}
+
+void TLoginForm::LoadProfile()
+{
+    if (!loader_)
+        return;
+    const Fields fields = loader_(SelectedProfile());
+    hostEdit_->setText(fields.host);
+    portEdit_->setText(fields.port);
+    userEdit_->setText(fields.user);
+    pwdEdit_->setText(fields.password);
+}
+
+void TLoginForm::UpdateOk()
+{
+    // A logon needs somewhere to go: a host and a port number that exists.
+    bool portOk = false;
+    const int port = portEdit_->text().trimmed().toInt(&portOk);
+    okButton_->setEnabled(!hostEdit_->text().trimmed().isEmpty() && portOk && port > 0 && port <= 65535);
+}
+
+} // namespace pellar

@@ -1,0 +1,68 @@
+// "Login": pick a profile and confirm or change the server, port, user and
+// password for this logon. Nothing typed here is stored.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace pellar {
+
+class TLoginForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // What a profile says about a logon, with the defaults already applied
+    // and the password already un-obscured (empty unless it is saved).
+    struct Fields {
+        QString host;
+        QString port;
+        QString user;
+        QString password;
+    };
+    // Reads a profile's fields; "" names the default profile.
+    using ProfileLoader = std::function<Fields(const QString& profile)>;
+
+    explicit TLoginForm(QWidget* parent = nullptr);
+
+    void SetProfileLoader(ProfileLoader loader) { loader_ = std::move(loader); }
+    // The named profiles, in store order; "*Default*" is always first.
+    void SetProfiles(const QStringList& names);
+
+    // The chosen profile's name, "" for "*Default*".
+    QString SelectedProfile() const;
+    QString Host() const;
+    QString Port() const;
+    QString User() const;
+    QString Password() const;
+
+    QComboBox* CfgComboBox() const { return cfgComboBox_; }
+    QLineEdit* HostEdit() const { return hostEdit_; }
+    QLineEdit* PortEdit() const { return portEdit_; }
+    QLineEdit* UserEdit() const { return userEdit_; }
+    QLineEdit* PwdEdit() const { return pwdEdit_; }
+    QPushButton* OkButton() const { return okButton_; }
+
+    static inline const QString kDefaultProfile = QStringLiteral("*Default*");
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void LoadProfile();
+    void UpdateOk();
+
+    ProfileLoader loader_;
+    QComboBox* cfgComboBox_;
+    QLineEdit* hostEdit_;
+    QLineEdit* portEdit_;
+    QLineEdit* userEdit_;
+    QLineEdit* pwdEdit_;
+    QPushButton* okButton_ = nullptr;
+};
+
+} // namespace pellar

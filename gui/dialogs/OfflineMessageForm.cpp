@@ -1,0 +1,66 @@
+#include "gui/dialogs/OfflineMessageForm.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHideEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Offline message"));
+    messageMemo_ = new QPlainTextEdit(this);
+    messageMemo_->setObjectName(QStringLiteral("MessageMemo"));
+    replyToAllBox_ = new QCheckBox(QStringLiteral("Reply to conference messages"), this);
+    sendCountEdit_ = new QLineEdit(this);
+    sendCountEdit_->setObjectName(QStringLiteral("SendCountEdit"));
+    sendCountEdit_->setReadOnly(true);
+    sendCountEdit_->setText(QStringLiteral("0"));
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* counts = new QFormLayout;
+    counts->addRow(QStringLiteral("Replies sent:"), sendCountEdit_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(messageMemo_, 1);
+    layout->addWidget(replyToAllBox_);
+    layout->addLayout(counts);
+    layout->addWidget(buttons);
+    resize(400, 260);
+}
+
+QString TOfflineMessageForm::Message() const { return messageMemo_->toPlainText(); }
+void TOfflineMessageForm::SetMessage(const QString& message) { messageMemo_->setPlainText(message); }
+bool TOfflineMessageForm::ReplyToAll() const { return replyToAllBox_->isChecked(); }
+void TOfflineMessageForm::SetReplyToAll(bool on) { replyToAllBox_->setChecked(on); }
+void TOfflineMessageForm::SetSendCount(int count) { sendCountEdit_->setText(QString::number(count)); }
+
+void TOfflineMessageForm::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        emit Showing();
+    QDialog::showEvent(event);
+}
+
+void TOfflineMessageForm::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        emit Hidden(Message(), ReplyToAll());
+}
+
+void TOfflineMessageForm::done(int result)
+{
+    QDialog::done(result);
+    emit Closed();
+}
+
+} // namespace pellar

@@ -1,0 +1,114 @@
+#include "gui/dialogs/QuickHelpForm.h"
+
+#include "gui/writing/MiravoTextEdit.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+namespace {
+
+enum class Style { Heading, SubHeading, Normal };
+
+struct HelpLine {
+    Style style;
+    const char* text;
+};
+
+constexpr HelpLine kHelpLines[] = {
+    {Style::Heading, "Server settings"},
+    {Style::Normal, ""},
+    {Style::Normal, "Save read texts\tReports read texts to the server if checked."},
+    {Style::Normal, "Override\tThe action \"Override\" is the only activity shown, if it is a non empty string."},
+    {Style::Normal, ""},
+    {Style::Heading, "Special keys"},
+    {Style::SubHeading, ""},
+    {Style::SubHeading, "Pellar specific"},
+    {Style::Normal, "Ctrl-K\tCompletion of conference or user name."},
+    {Style::Normal, "\tThe name is underlined in the control if it is verified to be correct."},
+    {Style::Normal, "Ctrl-N\tConference or user number lookup."},
+    {Style::Normal, "\tThe name for the conference is shown and underlined if it is verified to be correct."},
+    {Style::SubHeading, ""},
+    {Style::SubHeading, "Windows shortcuts (works with all programs)"},
+    {Style::Normal, "Ctrl-C\tCopy selected text to clipboard. Ctrl-Ins does the same thing."},
+    {Style::Normal, "Ctrl-V\tPaste clipboard content to active control. Shift-Ins does the same thing."},
+    {Style::Normal, ""},
+    {Style::Normal, "Alt+Char\tShortcut to field or menu. \"Char\" is the underlined character."},
+    {Style::Normal, "TAB\tSwitch between fields or controls in dialogs and windows."},
+    {Style::Normal, "Ctrl-TAB\tSwitch between read, write, messages and active user windows."},
+    {Style::Normal, "Ctrl-F4\tClose MDI-child window (like the write text window)."},
+    {Style::Normal, "Alt-F4\tClose (terminate) program."},
+    {Style::Normal, "F10\tAccess main menu."},
+    {Style::Normal, "Alt-TAB\tSwitch active program."},
+};
+
+QTextCharFormat FormatFor(Style style, const QColor& windowText)
+{
+    QTextCharFormat format;
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    switch (style) {
+    case Style::Heading:
+    case Style::SubHeading:
+        font.setPointSize(style == Style::Heading ? 14 : 11);
+        font.setBold(true);
+        font.setUnderline(true);
+        format.setForeground(QColor(0, 0, 128));
+        break;
+    case Style::Normal:
+        font.setPointSize(10);
+        format.setForeground(windowText);
+        break;
+    }
+    format.setFont(font);
+    return format;
+}
+
+} // namespace
+
+TQuickHelpForm::TQuickHelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Quick help"));
+    textEdit_ = new TMiravoTextEdit(this);
+    textEdit_->setObjectName(QStringLiteral("HelpEdit"));
+    textEdit_->setReadOnly(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(textEdit_);
+    resize(640, 520);
+}
+
+void TQuickHelpForm::Rebuild()
+{
+    textEdit_->clear();
+    QTextBlockFormat block;
+    const qreal tabPixels = 170.0 * textEdit_->logicalDpiX() / 72.0;
+    block.setTabPositions({QTextOption::Tab(tabPixels, QTextOption::LeftTab)});
+    const QColor windowText = palette().color(QPalette::WindowText);
+
+    QTextCursor cursor(textEdit_->document());
+    bool first = true;
+    for (const HelpLine& line : kHelpLines) {
+        const QTextCharFormat format = FormatFor(line.style, windowText);
+        if (first)
+            cursor.setBlockFormat(block);
+        else
+            cursor.insertBlock(block);
+        // The block's own format sizes an empty line like its neighbours.
+        cursor.setBlockCharFormat(format);
+        cursor.insertText(QString::fromLatin1(line.text), format);
+        first = false;
+    }
+    textEdit_->moveCursor(QTextCursor::Start);
+}
+
+void TQuickHelpForm::showEvent(QShowEvent* event)
+{
+    Rebuild();
+    QWidget::showEvent(event);
+}
+
+} // namespace pellar

@@ -1,0 +1,37 @@
+#include "gui/shell/GuiServices.h"
+
+#include "gui/dialogs/ChooseNameForm.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QMessageBox>
+
+namespace pellar {
+
+void PostUserMessage(const GuiServices* services, const std::string& message, QWidget* parent)
+{
+    if (services && services->postUserMessage) {
+        services->postUserMessage(message);
+        return;
+    }
+    if (message.empty())
+        return;
+    const QString text = FromWire(std::string_view(message).substr(1));
+    if (message.front() == '!')
+        QMessageBox::critical(parent, QStringLiteral("Pellar"), text);
+    else
+        QMessageBox::information(parent, QStringLiteral("Pellar"), text);
+}
+
+std::optional<int32_t> ChooseName(const GuiServices* services, const std::vector<NameMatch>& matches,
+                                  QWidget* parent)
+{
+    if (services && services->chooseName)
+        return services->chooseName(matches, parent);
+    TChooseNameForm form(services, parent);
+    form.SetMatches(matches);
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return form.ChosenNumber();
+}
+
+} // namespace pellar

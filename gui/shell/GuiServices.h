@@ -1,0 +1,39 @@
+// What the controls and dialogs need from the running client, handed to them
+// by pointer instead of reached through globals: name look-ups, the
+// user-message queue, presentations and the choose-name question.
+#pragma once
+
+#include "core/writing/NameLookup.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace pellar {
+
+struct GuiServices {
+    NameLookup* names = nullptr;
+
+    // Queues a user message: first byte "!" for an error, "i" for information.
+    std::function<void(const std::string&)> postUserMessage;
+
+    // Shows a person's or conference's presentation in the reading window.
+    std::function<void(int32_t)> showPresentation;
+
+    // Lets the user pick one of two or more matches; none when cancelled.
+    // Unset means the choose-name dialog.
+    std::function<std::optional<int32_t>(const std::vector<NameMatch>&, QWidget*)> chooseName;
+};
+
+// Posts through the services' queue; without one the message is shown at once.
+void PostUserMessage(const GuiServices* services, const std::string& message, QWidget* parent);
+
+// Runs the services' chooser, or the choose-name dialog when none is set.
+std::optional<int32_t> ChooseName(const GuiServices* services, const std::vector<NameMatch>& matches,
+                                  QWidget* parent);
+
+} // namespace pellar

@@ -1,0 +1,286 @@
+#include "gui/shell/MainForm.h"
+
+#include "gui/dialogs/AboutBox.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/QuickHelpForm.h"
+#include "gui/shell/MainMenus.h"
+#include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WindowsMenu.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <charconv>
+#include <optional>
+
+namespace pellar {
+
+namespace {
+
+// Ticks between two flushes of the read marks: about a minute.
+constexpr int kFlushTicks = 600;
+
+std::optional<int> ToInt(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+bool AskWarningYesNo(QWidget* parent, const QString& question)
+{
+    return QMessageBox::warning(parent, QStringLiteral("Pellar"), question, QMessageBox::Yes | QMessageBox::No) !=
+           QMessageBox::No;
+}
+
+} // namespace
+
+TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow(parent), services_(services)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Pellar"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName(QStringLiteral("ClientArea"));
+    mdiArea_->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(mdiArea_);
+
+    menus_ = new TMainMenus(this);
+    windowsMenu_ = new TWindowsMenu(menus_->WindowsMenu, mdiArea_);
+
+    QToolBar* controlBar = addToolBar(QStringLiteral("Session"));
+    controlBar->setObjectName(QStringLiteral("ControlBar1"));
+    controlBar->setMovable(false);
+    controlBar->addAction(menus_->SessionConnectAction);
+    controlBar->addAction(menus_->SessionDisconnectAction);
+
+    statusBar_ = new TMainStatusBar(this);
+    setStatusBar(statusBar_);
+
+    quickHelp_ = new TQuickHelpForm(this);
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    timer_->start();
+
+    askYesNo_ = [this](const QString& question) { return AskWarningYesNo(this, question); };
+    WireActions();
+    resize(638, 425);
+    SetOnline(false);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::WireActions()
+{
+    for (const auto& [action, command] : menus_->CommandActions())
+        connect(action, &QAction::triggered, this, [this, command = command] { emit CommandRequested(command); });
+    // The admin item shows what the server granted, not what was clicked.
+    connect(menus_->AdminItem, &QAction::triggered, this, [this] { menus_->AdminItem->setChecked(adminMode_); });
+    connect(menus_->SessionConnectAction, &QAction::triggered, this, &TMainForm::SessionConnectActionExecute);
+    connect(menus_->SessionDisconnectAction, &QAction::triggered, this,
+            &TMainForm::SessionDisconnectActionExecute);
+    connect(menus_->ExitItem, &QAction::triggered, this, &QWidget::close);
+    connect(menus_->ClearCachesItem, &QAction::triggered, this, &TMainForm::ClearCachesClick);
+    connect(menus_->EditPropertiesItem, &QAction::triggered, this, &TMainForm::EditPropertiesClick);
+    connect(menus_->ViewConfPresentationItem, &QAction::triggered, this, [this] { ViewPresentationClick(true); });
+    connect(menus_->ViewUserPresentationItem, &QAction::triggered, this, [this] { ViewPresentationClick(false); });
+    connect(menus_->HelpIndexItem, &QAction::triggered, this, &TMainForm::HelpIndexClick);
+    connect(menus_->QuickHelpItem, &QAction::triggered, this, &TMainForm::QuickHelpClick);
+    connect(menus_->AboutItem, &QAction::triggered, this, &TMainForm::AboutClick);
+}
+
+void TMainForm::SetOnline(bool online)
+{
+    const bool changed = online != online_;
+    online_ = online;
+    menus_->SessionConnectAction->setEnabled(!online);
+    menus_->SessionDisconnectAction->setEnabled(online);
+    menus_->OnlineMenu->setEnabled(online);
+    menus_->OnlineMenu->menuAction()->setEnabled(online);
+    // Their shortcuts work outside the menu, so they follow it explicitly.
+    for (QAction* action : {menus_->FindTextAction, menus_->ViewMarkedAction, menus_->PropertiesAction})
+        action->setEnabled(online);
+    if (!online)
+        SetAdminMode(false);
+    if (changed)
+        emit OnlineChanged(online);
+}
+
+void TMainForm::SetAdminMode(bool on)
+{
+    adminMode_ = on;
+    menus_->AdminItem->setChecked(on);
+    menus_->SyncItem->setEnabled(on);
+}
+
+void TMainForm::SetAutoConnect(bool on, const QString& startProfile)
+{
+    autoConnect_ = on;
+    startProfile_ = startProfile;
+}
+
+void TMainForm::SessionConnectActionExecute()
+{
+    // While the logon runs, only Disconnect makes sense.
+    menus_->SessionConnectAction->setEnabled(false);
+    menus_->SessionDisconnectAction->setEnabled(true);
+    emit ConnectRequested(false, QString());
+}
+
+void TMainForm::SessionDisconnectActionExecute()
+{
+    menus_->SessionConnectAction->setEnabled(true);
+    menus_->SessionDisconnectAction->setEnabled(false);
+    emit DisconnectRequested();
+}
+
+void TMainForm::ClearCachesClick()
+{
+    if (askYesNo_(QStringLiteral("This will clear all caches, including the edit buffer.\r\nAre you sure?")))
+        emit CommandRequested(MainCommand::ClearCaches);
+}
+
+void TMainForm::EditPropertiesClick()
+{
+    const int32_t number = TGetNameForm::Prompt(services_, this, QStringLiteral("Edit conference properties"),
+                                                QString(), TMVConfType::ctConferences);
+    if (number != -1)
+        emit EditConferencePropertiesRequested(number);
+}
+
+void TMainForm::ViewPresentationClick(bool conferences)
+{
+    const TMVConfTypes types = conferences ? TMVConfTypes(TMVConfType::ctConferences)
+                                           : TMVConfTypes(TMVConfType::ctUsers);
+    const int32_t number = TGetNameForm::Prompt(services_, this, QStringLiteral("View presentation"), QString(), types);
+    if (number != -1)
+        emit ViewPresentationRequested(number);
+}
+
+void TMainForm::HelpIndexClick()
+{
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {appDir + QStringLiteral("/help/index.html"),
+                                    appDir + QStringLiteral("/../help/index.html"),
+                                    appDir + QStringLiteral("/../../help/index.html"),
+                                    QDir::currentPath() + QStringLiteral("/help/index.html")};
+    for (const QString& candidate : candidates) {
+        const QFileInfo info(candidate);
+        if (info.isFile()) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(info.canonicalFilePath()));
+            return;
+        }
+    }
+    QMessageBox::information(this, QStringLiteral("Pellar"),
+                             QStringLiteral("Unable to find the help page \"help/index.html\"."));
+}
+
+void TMainForm::QuickHelpClick()
+{
+    quickHelp_->show();
+    quickHelp_->raise();
+    quickHelp_->activateWindow();
+}
+
+void TMainForm::AboutClick()
+{
+    TAboutBox box(this);
+    box.exec();
+}
+
+void TMainForm::Timer1Timer()
+{
+    ++tickCount_;
+    if (autoConnect_) {
+        // The logon pumps events; the timer must not re-enter meanwhile.
+        timer_->stop();
+        const QString profile = startProfile_;
+        autoConnect_ = false;
+        menus_->SessionConnectAction->setEnabled(false);
+        menus_->SessionDisconnectAction->setEnabled(true);
+        emit ConnectRequested(true, profile);
+        timer_->start();
+    }
+    if (online_ && ++onlineTicks_ > kFlushTicks) {
+        onlineTicks_ = 0;
+        emit MarkReadFlushDue();
+    }
+    statusBar_->SetPhase(tickCount_);
+    emit Ticked(tickCount_);
+}
+
+void TMainForm::ApplyWindowSettings(const SettingReader& read)
+{
+    QRect frame = geometry();
+    if (const auto v = ToInt(read("WindowPosTop", "")))
+        frame.moveTop(*v);
+    if (const auto v = ToInt(read("WindowPosLeft", "")))
+        frame.moveLeft(*v);
+    if (const auto v = ToInt(read("WindowPosWidth", "")))
+        frame.setWidth(*v);
+    if (const auto v = ToInt(read("WindowPosHeight", "")))
+        frame.setHeight(*v);
+    setGeometry(frame);
+    switch (ToInt(read("StartWindowSizeMode", "2")).value_or(2)) {
+    case 0:
+        setWindowState(Qt::WindowMaximized);
+        break;
+    case 1:
+        setWindowState(Qt::WindowMinimized);
+        break;
+    case 2:
+        setWindowState(Qt::WindowNoState);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::SaveWindowPosition(const SettingWriter& write) const
+{
+    const QRect frame = geometry();
+    write("WindowPosTop", std::to_string(frame.top()));
+    write("WindowPosLeft", std::to_string(frame.left()));
+    write("WindowPosWidth", std::to_string(frame.width()));
+    write("WindowPosHeight", std::to_string(frame.height()));
+}
+
+QMdiSubWindow* TMainForm::AddChildWindow(QWidget* window)
+{
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(window);
+    window->show();
+    return sub;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    emit DisconnectRequested();
+    quickHelp_->close();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    statusBar_->FitToWindowWidth(width());
+}
+
+} // namespace pellar

@@ -1,0 +1,51 @@
+#include "gui/shell/MainStatusBar.h"
+
+#include "gui/shell/BusyPanel.h"
+
+#include <QLabel>
+
+#include <algorithm>
+
+namespace pellar {
+
+namespace {
+
+QLabel* Panel(const char* name, int width, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    // Notices carry names from the server: never markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setFixedWidth(width);
+    return label;
+}
+
+} // namespace
+
+TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
+{
+    setObjectName(QStringLiteral("StatusBar1"));
+    setSizeGripEnabled(true);
+    notice_ = Panel("NoticePanel", 300, this);
+    keyCommand_ = Panel("KeyCommandPanel", 100, this);
+    busy_ = new TBusyPanel(this);
+    addWidget(notice_);
+    addWidget(keyCommand_);
+    addWidget(busy_, 1);
+}
+
+void TMainStatusBar::SetNotice(const QString& text) { notice_->setText(text); }
+QString TMainStatusBar::Notice() const { return notice_->text(); }
+void TMainStatusBar::SetKeyCommand(const QString& text) { keyCommand_->setText(text); }
+QString TMainStatusBar::KeyCommand() const { return keyCommand_->text(); }
+void TMainStatusBar::SetBusyText(const QString& text) { busy_->SetText(text); }
+QString TMainStatusBar::BusyText() const { return busy_->Text(); }
+void TMainStatusBar::SetPhase(qint64 phase) { busy_->SetPhase(phase); }
+
+void TMainStatusBar::FitToWindowWidth(int windowWidth)
+{
+    notice_->setFixedWidth(std::max(80, windowWidth - 200));
+}
+
+} // namespace pellar

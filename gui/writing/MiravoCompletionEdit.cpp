@@ -1,0 +1,137 @@
+#include "gui/writing/MiravoCompletionEdit.h"
+
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QKeyEvent>
+
+namespace pellar {
+
+TMiravoCompletionEdit::TMiravoCompletionEdit(QWidget* parent) : QLineEdit(parent)
+{
+    // Any edit by the user makes the name unverified again.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        isOK_ = false;
+        SetUnderline(false);
+    });
+}
+
+void TMiravoCompletionEdit::SetText(const QString& text)
+{
+    ShowUnverified(text);
+}
+
+int32_t TMiravoCompletionEdit::ConferenceNumber()
+{
+    if (!isOK_)
+        Complete();
+    return isOK_ ? number_ : -1;
+}
+
+void TMiravoCompletionEdit::SetConferenceNumber(int32_t number)
+{
+    std::optional<std::string> name;
+    if (services_ && services_->names)
+        name = services_->names->NameOf(number);
+    ShowVerified(number, name ? FromWire(*name) : QString::number(number));
+}
+
+void TMiravoCompletionEdit::Complete()
+{
+    const QString typed = text();
+    setText(kWorkingText);
+    repaint(); // the look-up blocks the event loop; show that it is under way
+    ShowResult(FindByName(typed), typed);
+}
+
+void TMiravoCompletionEdit::LookupNumber()
+{
+    const QString typed = text();
+    setText(kWorkingText);
+    repaint();
+    bool ok = false;
+    const int32_t number = typed.trimmed().toInt(&ok);
+    ShowResult(ok ? number : -1, typed);
+}
+
+int32_t TMiravoCompletionEdit::FindByName(const QString& text)
+{
+    if (!services_ || !services_->names)
+        return -1;
+    const bool persons = confTypes_.testFlag(TMVConfType::ctUsers);
+    const bool conferences = confTypes_.testFlag(TMVConfType::ctConferences);
+    const std::vector<NameMatch> matches = services_->names->Lookup(ToWire(text), persons, conferences);
+    if (matches.empty())
+        return -1;
+    if (matches.size() == 1)
+        return matches.front().number;
+    return ChooseName(services_, matches, this).value_or(-1);
+}
+
+void TMiravoCompletionEdit::ShowResult(int32_t number, const QString& typed)
+{
+    std::optional<std::string> name;
+    if (number != -1 && services_ && services_->names)
+        name = services_->names->NameOf(number);
+    if (name)
+        ShowVerified(number, FromWire(*name));
+    else
+        ShowUnverified(typed);
+}
+
+void TMiravoCompletionEdit::ShowVerified(int32_t number, const QString& name)
+{
+    setText(name);
+    number_ = number;
+    isOK_ = true;
+    SetUnderline(true);
+}
+
+void TMiravoCompletionEdit::ShowUnverified(const QString& text)
+{
+    setText(text);
+    isOK_ = false;
+    SetUnderline(false);
+}
+
+void TMiravoCompletionEdit::SetUnderline(bool on)
+{
+    QFont f = font();
+    if (f.underline() == on)
+        return;
+    f.setUnderline(on);
+    setFont(f);
+}
+
+bool TMiravoCompletionEdit::IsCommandKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (!(mods & Qt::ControlModifier) || (mods & Qt::ShiftModifier))
+        return false;
+    return event->key() == Qt::Key_K || event->key() == Qt::Key_N;
+}
+
+bool TMiravoCompletionEdit::event(QEvent* event)
+{
+    // Keep Ctrl+K and Ctrl+N away from window shortcuts while we have focus.
+    if (event->type() == QEvent::ShortcutOverride && IsCommandKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void TMiravoCompletionEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (IsCommandKey(event)) {
+        if (event->key() == Qt::Key_K)
+            Complete();
+        else
+            LookupNumber();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+} // namespace pellar

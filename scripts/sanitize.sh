@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the project without the GUI under AddressSanitizer+UBSan (build-asan)
+# and under ThreadSanitizer (build-tsan) and runs the test suite in each.
+#   scripts/sanitize.sh [asan|tsan|all]
+# TARGETS="a b" builds only those targets; TESTS=regex runs only matching tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+which=${1:-all}
+jobs=${JOBS:-2}
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+run() {
+  local dir=$1 flags=$2
+  cmake -S . -B "$dir" -G Ninja -DPELLAR_BUILD_GUI=OFF -DPELLAR_BUILD_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" \
+    -DCMAKE_EXE_LINKER_FLAGS="$flags"
+  if [ -n "${TARGETS:-}" ]; then
+    # shellcheck disable=SC2086
+    cmake --build "$dir" -j "$jobs" --target $TARGETS
+  else
+    cmake --build "$dir" -j "$jobs"
+  fi
+  local filter=()
+  if [ -n "${TESTS:-}" ]; then
+    filter=(-R "$TESTS")
+  fi
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 "${filter[@]}"
+}
+
+case "$which" in
+  asan|all) run build-asan "-fsanitize=address,undefined -fno-sanitize-recover=undefined" ;;
+esac
+case "$which" in
+  tsan|all) run build-tsan "-fsanitize=thread" ;;
+esac

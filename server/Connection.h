@@ -1,0 +1,61 @@
+// One client link: the handshake, the request reader and the queue of bytes
+// waiting to go out, with the delays and pacing the fault switches ask for.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "server/RequestParser.h"
+
+namespace miravod {
+
+class Connection {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Connection(int fd, RequestParser::Limits limits) : fd_(fd), parser_(limits) {}
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    int Fd() const { return fd_; }
+    int32_t session = 0;
+    int requestsServed = 0;
+    bool closeWhenFlushed = false;
+    bool dead = false;
+
+    enum class Handshake { NeedMore, Done, Bad };
+    // Takes handshake bytes from the front of data; on Done, the user name is
+    // set and data holds what followed.
+    Handshake ReadHandshake(std::string& data);
+    bool Handshaken() const { return handshaken_; }
+    const std::string& UserName() const { return userName_; }
+    RequestParser& Parser() { return parser_; }
+
+    void Queue(std::string bytes, Clock::time_point due);
+    size_t PendingBytes() const { return pendingBytes_; }
+    // When the first queued bytes may go; max() when nothing is queued.
+    Clock::time_point NextDue() const;
+    // Writes what is due; false when the link failed.
+    bool Write(bool byteByByte);
+
+private:
+    struct Chunk {
+        std::string bytes;
+        size_t offset = 0;
+        Clock::time_point due;
+    };
+
+    int fd_;
+    RequestParser parser_;
+    std::string handshake_;
+    bool handshaken_ = false;
+    std::string userName_;
+    std::deque<Chunk> out_;
+    size_t pendingBytes_ = 0;
+};
+
+} // namespace miravod

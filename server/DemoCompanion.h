@@ -1,0 +1,44 @@
+// A second, server-side user of the demo system who logs on and, every
+// minute or so, writes a comment or sends a message, so that new-text
+// alerts, messages and presence show in a demo.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace miravod {
+
+class Store;
+class SessionTable;
+class Dispatcher;
+class AsyncDelivery;
+struct Request;
+
+class DemoCompanion {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    DemoCompanion(Store& store, SessionTable& sessions, Dispatcher& dispatcher, AsyncDelivery& async);
+    Clock::time_point NextDue() const { return next_; }
+    void Tick();
+
+private:
+    uint32_t Random();
+    std::string Run(Request& r);
+    void PostComment();
+    void SendMessage();
+
+    Store& store_;
+    SessionTable& sessions_;
+    Dispatcher& dispatcher_;
+    AsyncDelivery& async_;
+    int32_t session_ = 0;
+    int32_t person_ = 0;
+    int32_t nextId_ = 1;
+    uint32_t seed_ = 12345;
+    int ticks_ = 0;
+    Clock::time_point next_;
+};
+
+} // namespace miravod

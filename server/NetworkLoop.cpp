@@ -1,0 +1,241 @@
+#include "server/NetworkLoop.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "server/DemoCompanion.h"
+#include "server/DemoSeed.h"
+
+namespace miravod {
+
+namespace {
+
+constexpr size_t kReadChunk = 16384;
+// A peer that stops reading is cut off rather than buffered for forever.
+constexpr size_t kMaxPendingOut = 16u << 20;
+// Pipelined requests wait while this much is still unsent.
+constexpr size_t kPauseReadingAt = 1u << 20;
+
+DispatchConfig ConfigFrom(const ServerOptions& o)
+{
+    DispatchConfig cfg;
+    cfg.oldProtocol = o.oldProtocol;
+    cfg.maxTextBytes = o.maxTextBytes;
+    cfg.passwordIterations = o.passwordIterations;
+    return cfg;
+}
+
+std::string PeerAddress(int fd)
+{
+    sockaddr_storage addr{};
+    socklen_t len = sizeof addr;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return "unknown";
+    char buf[INET6_ADDRSTRLEN] = {};
+    if (addr.ss_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(&addr)->sin_addr, buf, sizeof buf);
+    } else if (addr.ss_family == AF_INET6) {
+        inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(&addr)->sin6_addr, buf, sizeof buf);
+    }
+    return buf[0] ? buf : "unknown";
+}
+
+} // namespace
+
+NetworkLoop::NetworkLoop(const ServerOptions& options)
+    : options_(options), async_(store_, sessions_, options.oldProtocol),
+      dispatcher_(store_, sessions_, async_, ConfigFrom(options))
+{
+}
+
+NetworkLoop::~NetworkLoop()
+{
+    connections_.clear();
+    if (listenFd_ >= 0) ::close(listenFd_);
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+bool NetworkLoop::Open(std::string* error)
+{
+    auto fail = [&](const std::string& what) {
+        if (error) *error = what;
+        return false;
+    };
+    if (!store_.Open(options_.dbPath, error)) return false;
+    if (options_.demo && store_.Conferences().empty()) {
+        DemoSeed::Fill(store_, options_.passwordIterations);
+        std::string e;
+        if (!store_.Commit(&e)) return fail("cannot store the demo data: " + e);
+    }
+    if (options_.demo && options_.demoCompanion)
+        companion_ = std::make_unique<DemoCompanion>(store_, sessions_, dispatcher_, async_);
+
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0) return fail(std::string("eventfd: ") + std::strerror(errno));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(options_.port));
+    if (inet_pton(AF_INET, options_.listenAddress.c_str(), &addr.sin_addr) != 1)
+        return fail("not an IPv4 address: " + options_.listenAddress);
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) return fail(std::string("socket: ") + std::strerror(errno));
+    const int on = 1;
+    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        return fail(std::string("bind: ") + std::strerror(errno));
+    if (listen(listenFd_, 256) != 0) return fail(std::string("listen: ") + std::strerror(errno));
+    socklen_t len = sizeof addr;
+    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    return true;
+}
+
+void NetworkLoop::RequestStop()
+{
+    stop_ = true;
+    const uint64_t one = 1;
+    if (wakeFd_ >= 0) (void)!::write(wakeFd_, &one, sizeof one);
+}
+
+void NetworkLoop::Run()
+{
+    std::vector<pollfd> fds;
+    std::vector<Connection*> order;
+    while (!stop_) {
+        fds.clear();
+        order.clear();
+        fds.push_back({wakeFd_, POLLIN, 0});
+        fds.push_back({listenFd_, POLLIN, 0});
+        const auto now = Connection::Clock::now();
+        auto nextWake = Connection::Clock::time_point::max();
+        if (companion_) nextWake = companion_->NextDue();
+        for (auto& [fd, c] : connections_) {
+            short events = 0;
+            if (c->PendingBytes() < kPauseReadingAt && !c->closeWhenFlushed) events |= POLLIN;
+            const auto due = c->NextDue();
+            if (due <= now) events |= POLLOUT;
+            else if (due < nextWake) nextWake = due;
+            fds.push_back({fd, events, 0});
+            order.push_back(c.get());
+        }
+        int timeout = -1;
+        if (nextWake != Connection::Clock::time_point::max()) {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
+            timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(ms + 1, 60000)));
+        }
+        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
+        if (fds[0].revents & POLLIN) {
+            uint64_t v;
+            (void)!::read(wakeFd_, &v, sizeof v);
+        }
+        if (stop_) break;
+        if (fds[1].revents & POLLIN) Accept();
+        for (size_t i = 0; i < order.size(); ++i) {
+            Connection& c = *order[i];
+            const short re = fds[i + 2].revents;
+            if (!c.dead && (re & (POLLIN | POLLHUP | POLLERR))) Read(c);
+            if (!c.dead && (re & POLLOUT) && !c.Write(options_.byteByByte)) c.dead = true;
+            if (!c.dead && c.closeWhenFlushed && c.PendingBytes() == 0) c.dead = true;
+        }
+        if (companion_ && companion_->NextDue() <= Connection::Clock::now()) {
+            companion_->Tick();
+            async_.Flush();
+        }
+        for (auto it = connections_.begin(); it != connections_.end();) {
+            if (it->second->dead) {
+                Close(*it->second);
+                it = connections_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        // Log-off notices of closed links go out with the next writes.
+        async_.Flush();
+    }
+}
+
+void NetworkLoop::Accept()
+{
+    for (;;) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        RequestParser::Limits limits;
+        limits.maxString = options_.maxTextBytes;
+        auto c = std::make_unique<Connection>(fd, limits);
+        Session& s = sessions_.Create(pellar::NowLocal());
+        s.host = PeerAddress(fd);
+        Connection* raw = c.get();
+        s.sink = [this, raw](const std::string& bytes) {
+            raw->Queue(bytes, Connection::Clock::now());
+            if (raw->PendingBytes() > kMaxPendingOut) raw->dead = true;
+        };
+        c->session = s.number;
+        connections_[fd] = std::move(c);
+    }
+}
+
+void NetworkLoop::Read(Connection& c)
+{
+    char buf[kReadChunk];
+    const ssize_t n = ::recv(c.Fd(), buf, sizeof buf, 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        c.dead = true;
+        return;
+    }
+    if (n > 0) HandleBytes(c, std::string(buf, static_cast<size_t>(n)));
+}
+
+void NetworkLoop::HandleBytes(Connection& c, std::string data)
+{
+    Session* s = sessions_.Find(c.session);
+    if (!s) {
+        c.dead = true;
+        return;
+    }
+    if (!c.Handshaken()) {
+        const auto h = c.ReadHandshake(data);
+        if (h == Connection::Handshake::Bad) {
+            c.dead = true;
+            return;
+        }
+        if (h == Connection::Handshake::NeedMore) return;
+        s->userName = c.UserName();
+        if (!options_.withholdGreeting) c.Queue("MIRAVO\n", Connection::Clock::now());
+    }
+    const bool ok = c.Parser().Feed(data, [&](Request& r) {
+        if (c.dead || c.closeWhenFlushed) return;
+        Reply(c, dispatcher_.Handle(*s, r));
+        async_.Flush();
+        if (options_.closeAfterRequests > 0 && ++c.requestsServed >= options_.closeAfterRequests)
+            c.closeWhenFlushed = true;
+    });
+    if (!ok) c.dead = true;
+}
+
+void NetworkLoop::Reply(Connection& c, std::string reply)
+{
+    auto due = Connection::Clock::now() + std::chrono::milliseconds(options_.replyDelayMs);
+    if (options_.injectUnknownAsync) c.Queue(":2 99 0 0\n", due);
+    c.Queue(std::move(reply), due);
+}
+
+void NetworkLoop::Close(Connection& c)
+{
+    if (Session* s = sessions_.Find(c.session)) {
+        dispatcher_.SessionClosed(*s);
+        sessions_.Remove(c.session);
+    }
+}
+
+} // namespace miravod

@@ -1,0 +1,50 @@
+// The embeddable Miravo server: listens on an address and port (0 for an
+// ephemeral one), serves every session from one poll loop on a background
+// thread, and stops cleanly.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace miravod {
+
+struct ServerOptions {
+    std::string listenAddress = "127.0.0.1";
+    int port = 0;
+    std::string dbPath; // empty = in-memory
+    bool demo = false;
+    bool oldProtocol = false;
+    bool demoCompanion = true;
+    // Fault switches for tests.
+    bool withholdGreeting = false;
+    int replyDelayMs = 0;
+    bool byteByByte = false;
+    int closeAfterRequests = 0;
+    bool injectUnknownAsync = false;
+    size_t maxTextBytes = 1 << 20;
+    // PBKDF2 rounds for new password hashes; tests lower it for speed.
+    int passwordIterations = 100000;
+};
+
+class NetworkLoop;
+
+class Server {
+public:
+    explicit Server(ServerOptions options);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    bool Start(std::string* error = nullptr);
+    int Port() const;
+    void Stop();
+
+private:
+    ServerOptions options_;
+    std::unique_ptr<NetworkLoop> loop_;
+    std::thread thread_;
+};
+
+} // namespace miravod

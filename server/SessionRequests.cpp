@@ -1,0 +1,279 @@
+#include "server/SessionRequests.h"
+
+#include "server/PasswordHash.h"
+#include "server/ReplyFormat.h"
+
+namespace miravod {
+
+namespace {
+
+constexpr int32_t kServerVersion = 20100;
+constexpr int32_t kOldServerVersion = 10699;
+constexpr int32_t kProtocolVersion = 11;
+constexpr size_t kMaxShortString = 1024;
+constexpr size_t kMaxMessage = 65536;
+
+} // namespace
+
+std::optional<std::string> SessionRequests::Handle(Session& s, const Request& r)
+{
+    switch (r.number) {
+    case 1: return Logout(s, r);
+    case 2: return ChangeConference(s, r);
+    case 4: return ChangeActivity(s, r);
+    case 5: return CreatePerson(s, r);
+    case 8: return SetPassword(s, r);
+    case 35: {
+        ArgReader a(r);
+        if (!a.AtEnd()) return HandlerContext::BadArgs(r);
+        return HandlerContext::Ok(r.id, WireTime(ctx_.Now()));
+    }
+    case 36: return ServerInfo(s, r);
+    case 42: return Enable(s, r);
+    case 43: return Sync(s, r);
+    case 53: return SendMessage(s, r);
+    case 62: return Login(s, r);
+    case 69: return ClientInfo(s, r);
+    case 70:
+    case 71: return SessionString(s, r);
+    case 75: {
+        ArgReader a(r);
+        if (!a.AtEnd()) return HandlerContext::BadArgs(r);
+        return HandlerContext::Ok(r.id, std::to_string(kProtocolVersion) + " " + WireString("miravod") + " " +
+                                            WireString("1.0"));
+    }
+    case 76: return LookupName(s, r);
+    case 80: return AcceptAsync(s, r);
+    case 82: {
+        ArgReader a(r);
+        if (!a.AtEnd()) return HandlerContext::BadArgs(r);
+        s.lastActive = std::chrono::steady_clock::now();
+        return HandlerContext::Ok(r.id);
+    }
+    case 83: return WhoIsOn(s, r);
+    case 84: return StaticSessionInfo(s, r);
+    default: return std::nullopt;
+    }
+}
+
+void SessionRequests::Closed(Session& s)
+{
+    ctx_.async.LoggedOff(s.person, s.number, s.invisible);
+    s.person = 0;
+}
+
+std::string SessionRequests::Logout(Session& s, const Request& r)
+{
+    if (!ArgReader(r).AtEnd()) return HandlerContext::BadArgs(r);
+    ctx_.async.LoggedOff(s.person, s.number, s.invisible);
+    s.person = 0;
+    s.workingConf = 0;
+    s.adminEnabled = false;
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::ChangeConference(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t conf = 0;
+    if (!a.Int(conf) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (conf != 0) {
+        if (int e = ctx_.ConfError(s, conf)) return HandlerContext::Fail(r.id, e, conf);
+        if (!ctx_.store.IsMember(s.person, conf)) return HandlerContext::Fail(r.id, kNotMember, conf);
+    }
+    s.workingConf = conf;
+    s.lastActive = std::chrono::steady_clock::now();
+    ctx_.async.Presence(s);
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::ChangeActivity(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    std::string what;
+    if (!a.String(what) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (what.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
+    // Activity texts travel in line-by-line replies.
+    if (what.find('\n') != std::string::npos) return HandlerContext::Fail(r.id, kBadName);
+    s.activity = what;
+    ctx_.async.Presence(s);
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::CreatePerson(Session& /*s*/, const Request& r)
+{
+    ArgReader a(r);
+    std::string name, password;
+    if (!a.String(name) || !a.String(password) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (!HandlerContext::ValidName(name)) return HandlerContext::Fail(r.id, kBadName);
+    if (password.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
+    if (auto existing = ctx_.store.FindExactName(name)) return HandlerContext::Fail(r.id, kConfExists, *existing);
+    const int32_t n =
+        ctx_.store.CreatePerson(name, PasswordHash::Make(password, ctx_.cfg.passwordIterations), ctx_.Now());
+    return HandlerContext::Ok(r.id, std::to_string(n));
+}
+
+std::string SessionRequests::SetPassword(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t person = 0;
+    std::string oldPw, newPw;
+    if (!a.Int(person) || !a.String(oldPw) || !a.String(newPw) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    const Person* p = ctx_.store.Pers(person);
+    if (!p) return HandlerContext::Fail(r.id, kUndefinedPerson, person);
+    if (newPw.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
+    const bool admin = ctx_.Admin(s);
+    if (person != s.person && !admin) return HandlerContext::Fail(r.id, kPermissionDenied, person);
+    if (!admin && !PasswordHash::Verify(oldPw, p->passwordHash)) return HandlerContext::Fail(r.id, kWrongPassword);
+    ctx_.store.EditPerson(person).passwordHash = PasswordHash::Make(newPw, ctx_.cfg.passwordIterations);
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::Login(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t person = 0, invisible = 0;
+    std::string password;
+    if (!a.Int(person) || !a.String(password) || !a.Int(invisible) || !a.AtEnd() || invisible < 0 || invisible > 1)
+        return HandlerContext::BadArgs(r);
+    const Person* p = ctx_.store.Pers(person);
+    if (!p) return HandlerContext::Fail(r.id, kUndefinedPerson, person);
+    if (!PasswordHash::Verify(password, p->passwordHash)) return HandlerContext::Fail(r.id, kWrongPassword);
+    if (s.person != 0) ctx_.async.LoggedOff(s.person, s.number, s.invisible);
+    s.person = person;
+    s.invisible = invisible != 0;
+    s.adminEnabled = false;
+    s.workingConf = 0;
+    s.lastActive = std::chrono::steady_clock::now();
+    ctx_.async.LoggedOn(s);
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::ClientInfo(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    std::string name, version;
+    if (!a.String(name) || !a.String(version) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (name.size() > kMaxShortString || version.size() > kMaxShortString)
+        return HandlerContext::Fail(r.id, kStringTooLong);
+    if (name.find('\n') != std::string::npos || version.find('\n') != std::string::npos)
+        return HandlerContext::Fail(r.id, kBadName);
+    s.clientName = name;
+    s.clientVersion = version;
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::SessionString(Session& /*s*/, const Request& r)
+{
+    ArgReader a(r);
+    int32_t number = 0;
+    if (!a.Int(number) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    const Session* other = ctx_.sessions.Find(number);
+    if (!other) return HandlerContext::Fail(r.id, kNoSuchSession, number);
+    return HandlerContext::Ok(r.id, WireString(r.number == 70 ? other->clientName : other->clientVersion));
+}
+
+std::string SessionRequests::StaticSessionInfo(Session& /*s*/, const Request& r)
+{
+    ArgReader a(r);
+    int32_t number = 0;
+    if (!a.Int(number) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    const Session* o = ctx_.sessions.Find(number);
+    if (!o) return HandlerContext::Fail(r.id, kNoSuchSession, number);
+    return HandlerContext::Ok(r.id, WireString(o->userName) + " " + WireString(o->host) + " " +
+                                        WireString(o->ident) + " " + WireTime(o->connected));
+}
+
+std::string SessionRequests::AcceptAsync(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    std::vector<int32_t> types;
+    if (!a.IntArray(types, 256) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    s.acceptedAsync = std::set<int32_t>(types.begin(), types.end());
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::WhoIsOn(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t wantInvisible = 0, activeLast = 0, wantNames = 0;
+    if (!a.Int(wantInvisible) || !a.Int(activeLast) || !a.Int(wantNames) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    std::string items;
+    int count = 0;
+    for (const Session* o : ctx_.sessions.All()) {
+        if (o->person == 0 || (o->invisible && !wantInvisible && o->number != s.number)) continue;
+        if (activeLast > 0 && o->IdleSeconds() > activeLast) continue;
+        items += " " + std::to_string(o->number) + " " + std::to_string(o->person) + " " +
+                 std::to_string(o->workingConf) + " " + std::to_string(o->IdleSeconds()) + " " +
+                 (o->invisible ? "10000000 " : "00000000 ") + WireString(o->activity);
+        ++count;
+    }
+    if (count == 0) return HandlerContext::Ok(r.id, "0 *");
+    return HandlerContext::Ok(r.id, std::to_string(count) + " {" + items + " }");
+}
+
+std::string SessionRequests::Enable(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t level = 0;
+    if (!a.Int(level) || !a.AtEnd() || level < 0 || level > 255) return HandlerContext::BadArgs(r);
+    const Person* p = ctx_.store.Pers(s.person);
+    if (level > 0 && (!p || !p->admin)) return HandlerContext::Fail(r.id, kPermissionDenied);
+    s.adminEnabled = level > 0;
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::Sync(Session& s, const Request& r)
+{
+    if (!ArgReader(r).AtEnd()) return HandlerContext::BadArgs(r);
+    if (!ctx_.Admin(s)) return HandlerContext::Fail(r.id, kPermissionDenied);
+    // Every change is already on disk; the notice tells clients to expect a pause.
+    ctx_.async.Synchronising();
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::SendMessage(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    int32_t recipient = 0;
+    std::string text;
+    if (!a.Int(recipient) || !a.String(text) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (text.size() > kMaxMessage) return HandlerContext::Fail(r.id, kStringTooLong);
+    if (recipient != 0) {
+        if (int e = ctx_.ConfError(s, recipient)) return HandlerContext::Fail(r.id, e, recipient);
+    }
+    ctx_.async.Message(recipient, s.person, s.number, text);
+    return HandlerContext::Ok(r.id);
+}
+
+std::string SessionRequests::LookupName(Session& s, const Request& r)
+{
+    ArgReader a(r);
+    std::string pattern;
+    int32_t persons = 0, confs = 0;
+    if (!a.String(pattern) || !a.Int(persons) || !a.Int(confs) || !a.AtEnd()) return HandlerContext::BadArgs(r);
+    if (pattern.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
+    std::string items;
+    int count = 0;
+    for (int32_t n : ctx_.store.MatchNames(pattern, persons != 0, confs != 0)) {
+        if (!ctx_.store.CanSeeConf(s.person, n, ctx_.Admin(s))) continue;
+        const Conference* c = ctx_.store.Conf(n);
+        items += " " + WireString(c->name) + " " + c->type + " " + std::to_string(n);
+        ++count;
+    }
+    if (count == 0) return HandlerContext::Ok(r.id, "0 *");
+    return HandlerContext::Ok(r.id, std::to_string(count) + " {" + items + " }");
+}
+
+std::string SessionRequests::ServerInfo(Session& /*s*/, const Request& r)
+{
+    if (!ArgReader(r).AtEnd()) return HandlerContext::BadArgs(r);
+    const ServerInfoBlock& i = ctx_.store.Info();
+    const int32_t version = ctx_.cfg.oldProtocol ? kOldServerVersion : kServerVersion;
+    return HandlerContext::Ok(r.id, std::to_string(version) + " " + std::to_string(i.confPresentationConf) + " " +
+                                        std::to_string(i.personPresentationConf) + " " +
+                                        std::to_string(i.motdConf) + " " + std::to_string(i.joinOnCreateConf) +
+                                        " " + std::to_string(i.motdText));
+}
+
+} // namespace miravod

@@ -1,0 +1,423 @@
+#include "server/Store.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "server/Database.h"
+
+namespace miravod {
+
+int32_t Text::Lines() const
+{
+    // Lines of the text, the subject line included; a final LF ends the last line.
+    if (body.empty()) return 0;
+    return static_cast<int32_t>(std::count(body.begin(), body.end(), '\n')) + (body.back() == '\n' ? 0 : 1);
+}
+
+Store::Store() = default;
+Store::~Store() = default;
+
+bool Store::Open(const std::string& path, std::string* error)
+{
+    if (path.empty()) return true;
+    db_ = std::make_unique<Database>();
+    if (!db_->Open(path, error)) {
+        db_.reset();
+        return false;
+    }
+    if (!db_->Load(*this, error)) {
+        db_.reset();
+        return false;
+    }
+    return true;
+}
+
+const Conference* Store::Conf(int32_t n) const
+{
+    auto it = confs_.find(n);
+    return it == confs_.end() ? nullptr : &it->second;
+}
+
+const Person* Store::Pers(int32_t n) const
+{
+    auto it = persons_.find(n);
+    return it == persons_.end() ? nullptr : &it->second;
+}
+
+const Text* Store::GetText(int32_t n) const
+{
+    auto it = texts_.find(n);
+    return it == texts_.end() ? nullptr : &it->second;
+}
+
+const Membership* Store::MembershipOf(int32_t person, int32_t conf) const
+{
+    const Person* p = Pers(person);
+    if (!p) return nullptr;
+    auto it = p->memberships.find(conf);
+    return it == p->memberships.end() ? nullptr : &it->second;
+}
+
+Conference& Store::EditConf(int32_t n)
+{
+    changes_.confs.insert(n);
+    return confs_.at(n);
+}
+
+Person& Store::EditPerson(int32_t n)
+{
+    changes_.persons.insert(n);
+    return persons_.at(n);
+}
+
+Text& Store::EditText(int32_t n)
+{
+    changes_.texts.insert(n);
+    return texts_.at(n);
+}
+
+Membership& Store::EditMembership(int32_t person, int32_t conf)
+{
+    changes_.memberships.insert({person, conf});
+    return persons_.at(person).memberships.at(conf);
+}
+
+ServerInfoBlock& Store::EditInfo()
+{
+    changes_.meta = true;
+    return info_;
+}
+
+int32_t Store::CreateConference(std::string name, std::string type, int32_t creator, TDateTime now)
+{
+    const int32_t n = nextConf_++;
+    changes_.meta = true;
+    Conference c;
+    c.number = n;
+    c.name = std::move(name);
+    c.type = std::move(type);
+    c.created = now;
+    c.lastText = now;
+    c.creator = creator;
+    c.supervisor = creator;
+    confs_[n] = std::move(c);
+    changes_.confs.insert(n);
+    return n;
+}
+
+int32_t Store::CreatePerson(std::string name, std::string passwordHash, TDateTime now)
+{
+    const int32_t n = CreateConference(std::move(name), "10010000", 0, now);
+    Conference& c = confs_[n];
+    c.creator = n;
+    c.supervisor = n;
+    Person p;
+    p.number = n;
+    p.passwordHash = std::move(passwordHash);
+    persons_[n] = std::move(p);
+    changes_.persons.insert(n);
+    AddMember(n, n, 255);
+    return n;
+}
+
+void Store::DeleteConference(int32_t n)
+{
+    for (auto& [pn, person] : persons_) {
+        if (person.memberships.erase(n)) changes_.memberships.insert({pn, n});
+    }
+    if (persons_.count(n)) {
+        Person& p = persons_[n];
+        for (auto& [cn, m] : p.memberships) {
+            changes_.memberships.insert({n, cn});
+            auto c = confs_.find(cn);
+            if (c != confs_.end() && c->second.memberCount > 0) c->second.memberCount--;
+        }
+        for (auto& [tn, type] : p.marks) {
+            changes_.marks.insert({n, tn});
+            auto t = texts_.find(tn);
+            if (t != texts_.end() && t->second.marks > 0) t->second.marks--;
+        }
+        persons_.erase(n);
+        changes_.persons.insert(n);
+    }
+    confs_.erase(n);
+    changes_.confs.insert(n);
+}
+
+Text& Store::NewText(int32_t author, TDateTime now)
+{
+    const int32_t n = nextText_++;
+    changes_.meta = true;
+    Text& t = texts_[n];
+    t.number = n;
+    t.author = author;
+    t.created = now;
+    changes_.texts.insert(n);
+    return t;
+}
+
+void Store::DeleteText(int32_t n)
+{
+    auto it = texts_.find(n);
+    if (it == texts_.end()) return;
+    for (const MiscItem& m : it->second.misc) {
+        if (m.IsRecipient()) {
+            auto c = confs_.find(m.number);
+            if (c != confs_.end() && c->second.GlobalOf(m.local) == n) {
+                c->second.map[static_cast<size_t>(m.local - c->second.firstLocal)] = 0;
+                changes_.confs.insert(m.number);
+            }
+            continue;
+        }
+        // Drop the reverse links in the texts this one was linked with.
+        MiscKind back = MiscKind::CommentTo;
+        switch (m.kind) {
+        case MiscKind::CommentTo: back = MiscKind::CommentIn; break;
+        case MiscKind::CommentIn: back = MiscKind::CommentTo; break;
+        case MiscKind::FootnoteTo: back = MiscKind::FootnoteIn; break;
+        case MiscKind::FootnoteIn: back = MiscKind::FootnoteTo; break;
+        default: break;
+        }
+        auto other = texts_.find(m.number);
+        if (other == texts_.end()) continue;
+        auto& om = other->second.misc;
+        om.erase(std::remove_if(om.begin(), om.end(),
+                                [&](const MiscItem& x) { return x.kind == back && x.number == n; }),
+                 om.end());
+        changes_.texts.insert(m.number);
+    }
+    for (auto& [pn, person] : persons_) {
+        if (person.marks.erase(n)) changes_.marks.insert({pn, n});
+    }
+    for (auto& [cn, c] : confs_) {
+        if (c.presentation == n || c.motd == n) {
+            if (c.presentation == n) c.presentation = 0;
+            if (c.motd == n) c.motd = 0;
+            changes_.confs.insert(cn);
+        }
+    }
+    if (info_.motdText == n) {
+        info_.motdText = 0;
+        changes_.meta = true;
+    }
+    texts_.erase(it);
+    changes_.texts.insert(n);
+}
+
+bool Store::AddMember(int32_t person, int32_t conf, int32_t priority)
+{
+    Person& p = persons_.at(person);
+    auto [it, inserted] = p.memberships.try_emplace(conf);
+    it->second.conf = conf;
+    it->second.priority = priority;
+    if (inserted) {
+        Conference& c = confs_.at(conf);
+        // A new member starts with every text of the conference unread.
+        it->second.lastRead = c.firstLocal - 1;
+        c.memberCount++;
+        changes_.confs.insert(conf);
+    }
+    changes_.memberships.insert({person, conf});
+    return inserted;
+}
+
+bool Store::RemoveMember(int32_t person, int32_t conf)
+{
+    Person& p = persons_.at(person);
+    if (!p.memberships.erase(conf)) return false;
+    auto c = confs_.find(conf);
+    if (c != confs_.end() && c->second.memberCount > 0) {
+        c->second.memberCount--;
+        changes_.confs.insert(conf);
+    }
+    changes_.memberships.insert({person, conf});
+    return true;
+}
+
+void Store::SetMark(int32_t person, int32_t text, int32_t type)
+{
+    Person& p = persons_.at(person);
+    auto [it, inserted] = p.marks.insert_or_assign(text, type);
+    (void)it;
+    if (inserted) {
+        texts_.at(text).marks++;
+        changes_.texts.insert(text);
+    }
+    changes_.marks.insert({person, text});
+}
+
+bool Store::RemoveMark(int32_t person, int32_t text)
+{
+    Person& p = persons_.at(person);
+    if (!p.marks.erase(text)) return false;
+    auto t = texts_.find(text);
+    if (t != texts_.end() && t->second.marks > 0) {
+        t->second.marks--;
+        changes_.texts.insert(text);
+    }
+    changes_.marks.insert({person, text});
+    return true;
+}
+
+int32_t Store::AppendToConference(int32_t conf, int32_t text, TDateTime now)
+{
+    Conference& c = EditConf(conf);
+    c.map.push_back(text);
+    c.lastText = now;
+    return c.HighestLocal();
+}
+
+namespace {
+
+bool WordPrefixMatch(std::string_view pattern, std::string_view name)
+{
+    auto nextWord = [](std::string_view s, size_t& pos) {
+        while (pos < s.size() && s[pos] == ' ') ++pos;
+        const size_t start = pos;
+        while (pos < s.size() && s[pos] != ' ') ++pos;
+        return s.substr(start, pos - start);
+    };
+    size_t pp = 0, np = 0;
+    bool any = false;
+    for (;;) {
+        const std::string_view pw = nextWord(pattern, pp);
+        if (pw.empty()) return any;
+        const std::string_view nw = nextWord(name, np);
+        if (nw.size() < pw.size()) return false;
+        for (size_t i = 0; i < pw.size(); ++i) {
+            if (std::tolower(static_cast<unsigned char>(pw[i])) != std::tolower(static_cast<unsigned char>(nw[i])))
+                return false;
+        }
+        any = true;
+    }
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+std::optional<int32_t> Store::FindExactName(std::string_view name) const
+{
+    for (const auto& [n, c] : confs_) {
+        if (SameNameIgnoringCase(c.name, name)) return n;
+    }
+    return std::nullopt;
+}
+
+std::vector<int32_t> Store::MatchNames(std::string_view pattern, bool persons, bool confs) const
+{
+    std::vector<int32_t> out;
+    for (const auto& [n, c] : confs_) {
+        const bool isPerson = persons_.count(n) != 0;
+        if ((isPerson && !persons) || (!isPerson && !confs)) continue;
+        if (WordPrefixMatch(pattern, c.name)) out.push_back(n);
+    }
+    return out;
+}
+
+bool Store::IsMember(int32_t person, int32_t conf) const
+{
+    return MembershipOf(person, conf) != nullptr;
+}
+
+bool Store::IsSupervisor(int32_t person, int32_t conf) const
+{
+    const Conference* c = Conf(conf);
+    if (!c || person == 0) return false;
+    if (c->supervisor == person) return true;
+    // A conference as supervisor lets its members supervise.
+    return c->supervisor != 0 && Pers(c->supervisor) == nullptr && IsMember(person, c->supervisor);
+}
+
+bool Store::CanSeeConf(int32_t viewer, int32_t conf, bool admin) const
+{
+    const Conference* c = Conf(conf);
+    if (!c) return false;
+    if (!c->Bit(kSecret) || admin) return true;
+    return IsMember(viewer, conf) || IsSupervisor(viewer, conf);
+}
+
+bool Store::CanReadConfTexts(int32_t viewer, int32_t conf, bool admin) const
+{
+    const Conference* c = Conf(conf);
+    if (!c) return false;
+    if (admin) return true;
+    if (!c->Bit(kReadProtected) && !c->Bit(kSecret)) return true;
+    return IsMember(viewer, conf) || IsSupervisor(viewer, conf);
+}
+
+bool Store::CanReadText(int32_t viewer, const Text& text, bool admin) const
+{
+    if (admin || (viewer != 0 && text.author == viewer)) return true;
+    for (const MiscItem& m : text.misc) {
+        if (m.IsRecipient() && CanReadConfTexts(viewer, m.number, false)) return true;
+    }
+    return false;
+}
+
+bool Store::Commit(std::string* error)
+{
+    if (changes_.Empty()) return true;
+    ChangeSet pending = std::move(changes_);
+    changes_ = ChangeSet{};
+    if (!db_) return true;
+    return db_->Apply(*this, pending, error);
+}
+
+void Store::LoadConference(Conference c)
+{
+    const int32_t n = c.number;
+    confs_[n] = std::move(c);
+}
+
+void Store::LoadPerson(Person p)
+{
+    const int32_t n = p.number;
+    persons_[n] = std::move(p);
+}
+
+void Store::LoadText(Text t)
+{
+    const int32_t n = t.number;
+    texts_[n] = std::move(t);
+}
+
+void Store::LoadMeta(int32_t nextConf, int32_t nextText, const ServerInfoBlock& info)
+{
+    nextConf_ = nextConf;
+    nextText_ = nextText;
+    info_ = info;
+}
+
+void Store::RebuildDerived()
+{
+    // Text maps, member counts and mark counts follow from the other tables.
+    for (auto& [n, t] : texts_) {
+        t.marks = 0;
+        for (const MiscItem& m : t.misc) {
+            if (!m.IsRecipient()) continue;
+            auto c = confs_.find(m.number);
+            if (c == confs_.end() || m.local < c->second.firstLocal) continue;
+            const size_t idx = static_cast<size_t>(m.local - c->second.firstLocal);
+            if (idx < c->second.map.size()) c->second.map[idx] = n;
+        }
+    }
+    for (auto& [n, c] : confs_) c.memberCount = 0;
+    for (auto& [pn, p] : persons_) {
+        for (auto& [cn, m] : p.memberships) {
+            auto c = confs_.find(cn);
+            if (c != confs_.end()) c->second.memberCount++;
+        }
+        for (auto& [tn, type] : p.marks) {
+            auto t = texts_.find(tn);
+            if (t != texts_.end()) t->second.marks++;
+        }
+    }
+}
+
+} // namespace miravod

@@ -1,0 +1,112 @@
+// The miravod executable: the reference server on a TCP port until it is
+// interrupted.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "server/Server.h"
+
+namespace {
+
+void Usage(std::FILE* out)
+{
+    std::fputs("Usage: miravod [options]\n"
+               "  --listen ADDR           address to listen on (default 127.0.0.1)\n"
+               "  --port N                port (default 4894; 0 = any free port)\n"
+               "  --db FILE               keep the data in this SQLite file (default: in memory)\n"
+               "  --demo                  seed an empty database with demo conferences and texts\n"
+               "  --no-companion          no demo companion session\n"
+               "  --old-protocol          behave as an older server (protocol version 9)\n"
+               "  --max-text BYTES        longest text accepted (default 1048576)\n"
+               "Fault switches for tests:\n"
+               "  --withhold-greeting     never send the greeting\n"
+               "  --reply-delay MS        delay every reply\n"
+               "  --byte-by-byte          write replies one byte at a time\n"
+               "  --close-after N         close each link after N requests\n"
+               "  --inject-unknown-async  send an unknown asynchronous message before each reply\n"
+               "  --help                  this text\n",
+               out);
+}
+
+bool ParseNumber(const char* s, long min, long max, long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(s, &end, 10);
+    return errno == 0 && end != s && *end == '\0' && out >= min && out <= max;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    miravod::ServerOptions o;
+    o.port = 4894;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        long n = 0;
+        auto number = [&](long min, long max) {
+            if (!hasValue || !ParseNumber(argv[i + 1], min, max, n)) {
+                std::fprintf(stderr, "miravod: %s needs a number from %ld to %ld\n", a.c_str(), min, max);
+                std::exit(2);
+            }
+            ++i;
+            return n;
+        };
+        if (a == "--help" || a == "-h") {
+            Usage(stdout);
+            return 0;
+        } else if (a == "--listen" && hasValue) {
+            o.listenAddress = argv[++i];
+        } else if (a == "--port") {
+            o.port = static_cast<int>(number(0, 65535));
+        } else if (a == "--db" && hasValue) {
+            o.dbPath = argv[++i];
+        } else if (a == "--demo") {
+            o.demo = true;
+        } else if (a == "--no-companion") {
+            o.demoCompanion = false;
+        } else if (a == "--old-protocol") {
+            o.oldProtocol = true;
+        } else if (a == "--max-text") {
+            o.maxTextBytes = static_cast<size_t>(number(1, 1L << 30));
+        } else if (a == "--withhold-greeting") {
+            o.withholdGreeting = true;
+        } else if (a == "--reply-delay") {
+            o.replyDelayMs = static_cast<int>(number(0, 600000));
+        } else if (a == "--byte-by-byte") {
+            o.byteByByte = true;
+        } else if (a == "--close-after") {
+            o.closeAfterRequests = static_cast<int>(number(1, 1L << 30));
+        } else if (a == "--inject-unknown-async") {
+            o.injectUnknownAsync = true;
+        } else {
+            std::fprintf(stderr, "miravod: unknown option %s\n", a.c_str());
+            Usage(stderr);
+            return 2;
+        }
+    }
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr); // the server thread inherits this
+    std::signal(SIGPIPE, SIG_IGN);
+    miravod::Server server(o);
+    std::string error;
+    if (!server.Start(&error)) {
+        std::fprintf(stderr, "miravod: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("miravod listening on %s port %d\n", o.listenAddress.c_str(), server.Port());
+    std::fflush(stdout);
+    int sig = 0;
+    sigwait(&set, &sig);
+    server.Stop();
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "core/protocol/Dqueue.h"
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace pellar {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs fn on a thread that is not the queue's owner.
+template <typename Fn>
+auto OnReader(Fn fn)
+{
+    return std::async(std::launch::async, fn);
+}
+
+TEST(TQueue, PushBackIsReadFirstAndAloneByRead)
+{
+    TQueue q;
+    q.PutBytes("abc");
+    EXPECT_EQ(q.ReadChar(), 'a');
+    q.PushBack('a');
+    EXPECT_EQ(q.PeekChar(), 'a');
+    EXPECT_EQ(q.Count(), 3u);
+    char buf[8] = {};
+    EXPECT_EQ(q.Read(buf, sizeof buf), 1u);
+    EXPECT_EQ(buf[0], 'a');
+    EXPECT_EQ(q.Read(buf, sizeof buf), 2u);
+    EXPECT_EQ(std::string(buf, 2), "bc");
+    EXPECT_EQ(q.Read(buf, sizeof buf), 0u) << "Read must never wait";
+}
+
+TEST(TQueue, ReadUntilLeavesTerminatorQueuedAndCrossesBlocks)
+{
+    TQueue q;
+    const std::string big(TQueue::kBlockSize * 2 + 100, 'x');
+    q.PutBytes(big + " rest\n");
+    auto s = OnReader([&] { return q.ReadUntil(" \n"); }).get();
+    EXPECT_EQ(s, big);
+    EXPECT_EQ(q.ReadChar(), ' ');
+    EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "rest");
+    EXPECT_EQ(q.ReadChar(), '\n');
+    EXPECT_EQ(q.Count(), 0u);
+}
+
+TEST(TQueue, ReadUntilRefusesToRunOnTheOwnerThread)
+{
+    TQueue q;
+    q.PutBytes("abc\n");
+    EXPECT_THROW(q.ReadUntil("\n"), std::logic_error);
+    EXPECT_EQ(q.Count(), 4u) << "a refused read consumes nothing";
+}
+
+TEST(TQueue, ReadUntilWaitsForBytesThatArriveLater)
+{
+    TQueue q;
+    auto reader = OnReader([&] { return q.ReadUntil("\n"); });
+    for (char c : std::string("=12 x"))
+        q.PutByte(c);
+    EXPECT_EQ(reader.wait_for(50ms), std::future_status::timeout) << "returned before the terminator came";
+    q.PutBytes("yz\n");
+    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(reader.get(), "=12 xyz");
+}
+
+TEST(TQueue, InterruptReleasesABlockedReadUntilAndLaterWaits)
+{
+    TQueue q;
+    q.PutBytes("no terminator");
+    auto reader = OnReader([&] { return q.ReadUntil("\n"); });
+    q.Interrupt();
+    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+    EXPECT_THROW(reader.get(), TWaitforInterruptedException);
+    // Still interrupted: a further blocking read gives up at once ...
+    EXPECT_THROW(OnReader([&] { return q.ReadChar(); }).get(), TWaitforInterruptedException);
+    // ... until a new connection clears the queue.
+    q.Clear();
+    EXPECT_EQ(q.Count(), 0u);
+    q.PutBytes("ok\n");
+    EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "ok");
+}
+
+TEST(TQueue, ReadExactTakesOnlyWhatIsAskedFor)
+{
+    TQueue q;
+    auto reader = OnReader([&] {
+        std::string out = "pre:";
+        q.ReadExact(out, 5);
+        return out;
+    });
+    q.PutBytes("ab");
+    q.PutBytes("cdefg");
+    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(reader.get(), "pre:abcde");
+    EXPECT_EQ(q.Count(), 2u);
+}
+
+TEST(TQueue, ReadExactOfAHugeCountGivesUpOnInterruptWithoutReservingIt)
+{
+    TQueue q;
+    auto reader = OnReader([&] {
+        std::string out;
+        q.ReadExact(out, size_t{1} << 40);
+        return out;
+    });
+    q.PutBytes("tiny");
+    q.Interrupt();
+    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+    EXPECT_THROW(reader.get(), TWaitforInterruptedException);
+}
+
+TEST(TQueue, WaitForDataReturnsOnWake)
+{
+    TQueue q;
+    auto waiter = OnReader([&] { return q.WaitForData(-1); });
+    EXPECT_EQ(waiter.wait_for(20ms), std::future_status::timeout);
+    q.Wake();
+    ASSERT_EQ(waiter.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(waiter.get());
+    q.PutByte('x');
+    EXPECT_TRUE(q.WaitForData(0));
+}
+
+TEST(TQueue, MemoryFollowsTheUnreadAmountNotTheTraffic)
+{
+    // 100 MB pass through while the reader keeps up; the writer never lets
+    // more than 16 KiB wait unread, so the blocks held must stay small.
+    TQueue q;
+    constexpr size_t kTotal = 100u * 1000 * 1000;
+    constexpr size_t kChunk = 16383;
+    std::mutex m;
+    std::condition_variable cv;
+    size_t consumed = 0;
+    auto reader = OnReader([&] {
+        std::vector<char> buf(65536);
+        size_t total = 0;
+        uint8_t expect = 0;
+        bool ok = true;
+        while (total < kTotal) {
+            if (!q.WaitForData(5000))
+                return false;
+            const size_t n = q.Read(buf.data(), buf.size());
+            for (size_t i = 0; i < n; ++i)
+                ok &= static_cast<uint8_t>(buf[i]) == expect++;
+            total += n;
+            {
+                std::lock_guard lock(m);
+                consumed = total;
+            }
+            cv.notify_one();
+        }
+        return ok;
+    });
+    std::vector<char> chunk(kChunk);
+    uint8_t next = 0;
+    size_t written = 0;
+    while (written < kTotal) {
+        const size_t n = std::min(kChunk, kTotal - written);
+        for (size_t i = 0; i < n; ++i)
+            chunk[i] = static_cast<char>(next++);
+        {
+            std::unique_lock lock(m);
+            ASSERT_TRUE(cv.wait_for(lock, 10s, [&] { return written - consumed <= 16384; }));
+        }
+        q.PutBuffer(chunk.data(), n);
+        written += n;
+    }
+    ASSERT_EQ(reader.wait_for(30s), std::future_status::ready);
+    EXPECT_TRUE(reader.get()) << "bytes came out changed or out of order";
+    EXPECT_LE(q.PeakBlockCount() * TQueue::kBlockSize, 64u * 1024);
+    EXPECT_LE(q.BlockCount(), 1u);
+}
+
+} // namespace
+} // namespace pellar

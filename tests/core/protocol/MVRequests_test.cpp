@@ -1,0 +1,221 @@
+#include "core/protocol/MVRequests.h"
+
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "core/protocol/MiravoTypes.h"
+#include "support/ClientHarness.h"
+
+namespace pellar {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Each case: the request goes out, the peer checks its exact line (after the
+// id) and answers with the given reply body (after "=" and the id).
+class RequestTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.Connect()); }
+
+    ::testing::AssertionResult Exchange(TMiravoTransaction& t, std::string_view expectedLine,
+                                        std::string_view replyBody, bool error = false)
+    {
+        auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+        auto sent = h.peer.expect(std::to_string(t.Id()) + " " + std::string(expectedLine) + "\n");
+        h.peer.send((error ? "%" : "=") + std::to_string(t.Id()) + std::string(replyBody));
+        if (done.wait_for(10s) != std::future_status::ready)
+            return ::testing::AssertionFailure() << "the request never completed";
+        const bool ok = done.get();
+        if (!sent)
+            return sent;
+        if (ok == error)
+            return ::testing::AssertionFailure() << "success was " << ok;
+        return ::testing::AssertionSuccess();
+    }
+
+    test::ClientHarness h;
+};
+
+TEST_F(RequestTest, NameLookupReadsEveryMatchAndTheStarFormAsEmpty)
+{
+    TNumberFromNameTrans t(h.client.Protocol(), "Karl B", true, false);
+    ASSERT_TRUE(Exchange(t, "76 6HKarl B 1 0", " 2 { 6HKarl B 1000 6 9HKarl Berg 1000 9 }\n"));
+    ASSERT_EQ(t.Results().size(), 2u);
+    EXPECT_EQ(t.Results()[1].name, "Karl Berg");
+    EXPECT_EQ(t.Results()[1].type, "1000");
+    EXPECT_EQ(t.Results()[1].number, 9);
+
+    TNumberFromNameTrans none(h.client.Protocol(), "x", false, true);
+    ASSERT_TRUE(Exchange(none, "76 1Hx 0 1", " 0 *\n"));
+    EXPECT_TRUE(none.Results().empty());
+}
+
+TEST_F(RequestTest, CountsBeyondTheDataReadOnlyWhatArrived)
+{
+    TNumberFromNameTrans t(h.client.Protocol(), "x", true, true);
+    ASSERT_TRUE(Exchange(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n"));
+    EXPECT_EQ(t.Results().size(), 1u);
+
+    std::vector<int32_t> confs;
+    TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
+    ASSERT_TRUE(Exchange(unread, "52 6", " 2000000000 { 1 7\n"));
+    EXPECT_EQ(confs, (std::vector<int32_t>{1, 7}));
+}
+
+TEST_F(RequestTest, NameFromNumberIsQuietAndReadsUnknownOnError)
+{
+    TNameFromNumberTrans t(h.client.Protocol(), 6);
+    ASSERT_TRUE(Exchange(t, "78 6", " 4HKarl 0000 7\n"));
+    EXPECT_EQ(t.Name(), "Karl");
+
+    TNameFromNumberTrans missing(h.client.Protocol(), 66, "Okänd");
+    ASSERT_TRUE(Exchange(missing, "78 66", " 10 66\n", /*error=*/true));
+    EXPECT_EQ(missing.Name(), "Okänd");
+    EXPECT_EQ(h.client.UserMessages().Count(), 0);
+}
+
+TEST_F(RequestTest, CacheNameLookupStoresTheNameOrError)
+{
+    std::vector<std::pair<int32_t, std::string>> stored;
+    auto store = [&](int32_t n, std::string name) { stored.emplace_back(n, std::move(name)); };
+    TCacheNameFromNumberTrans ok(h.client.Protocol(), 6, store);
+    ASSERT_TRUE(Exchange(ok, "78 6", " 4HKarl 0000 7\n"));
+    TCacheNameFromNumberTrans bad(h.client.Protocol(), 7, store);
+    ASSERT_TRUE(Exchange(bad, "78 7", " 10 7\n", true));
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0], std::make_pair(6, std::string("Karl")));
+    EXPECT_EQ(stored[1], std::make_pair(7, std::string("*error*")));
+}
+
+TEST_F(RequestTest, LogonSendsPasswordAsHollerithAndSetsResult)
+{
+    TLogonTrans t(h.client.Protocol(), 6, "pass word", true);
+    EXPECT_EQ(t.Result(), -1);
+    ASSERT_TRUE(Exchange(t, "62 6 9Hpass word 1", "\n"));
+    EXPECT_EQ(t.Result(), 0);
+
+    TLogonTrans refused(h.client.Protocol(), 6, "x", false);
+    ASSERT_TRUE(Exchange(refused, "62 6 1Hx 0", " 4 6\n", true));
+    std::string msg;
+    ASSERT_TRUE(h.client.UserMessages().Pop(msg));
+    EXPECT_EQ(msg, "!Wrong or illegal password");
+}
+
+TEST_F(RequestTest, TextStatusFormFollowsTheProtocolVersion)
+{
+    const std::string header = " 0 0 12 5 11 99 0 338 0 6 3 100 1 1 { 0 2 }";
+    h.client.SetServerVersionInfo({9, "", ""});
+    TextStatType older;
+    TGetTextStatTrans t9(h.client.Protocol(), 4711, older);
+    EXPECT_FALSE(t9.NewerForm());
+    ASSERT_TRUE(Exchange(t9, "26 4711", header + "\n"));
+    EXPECT_EQ(older.Author(), 6);
+    EXPECT_EQ(older.NoOfChars(), 100);
+    EXPECT_EQ(older.AuxItemCount(), 0);
+
+    h.client.SetServerVersionInfo({10, "miravod", "1.0"});
+    TextStatType newer;
+    TGetTextStatTrans t10(h.client.Protocol(), 4711, newer);
+    EXPECT_TRUE(t10.NewerForm());
+    ASSERT_TRUE(Exchange(t10, "90 4711", header + " 1 { 1 7 6 0 0 12 5 11 99 0 338 0 00000000 0 3Hyes }\n"));
+    EXPECT_EQ(newer.Author(), 6);
+    ASSERT_EQ(newer.AuxItemCount(), 1);
+    EXPECT_EQ(newer.AuxItem(0)->tag, 7);
+    EXPECT_EQ(newer.AuxItem(0)->data, "yes");
+}
+
+TEST_F(RequestTest, SparseTextMapFillsTheGapsWithZero)
+{
+    h.client.SetServerVersionInfo({10, "", ""});
+    TSortedIntegerList<int32_t> map;
+    TGetTextMap t(h.client.Protocol(), map, 6, 4, 6);
+    ASSERT_TRUE(Exchange(t, "103 6 4 6", " 4 10 0 0 2 { 5 105 8 108 }\n"));
+    ASSERT_EQ(map.Count(), 6);
+    const int32_t expected[][2] = {{4, 0}, {5, 105}, {6, 0}, {7, 0}, {8, 108}, {9, 0}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(map.Key(i), expected[i][0]);
+        EXPECT_EQ(map.Object(i), expected[i][1]) << "local " << expected[i][0];
+    }
+}
+
+TEST_F(RequestTest, DenseTextMapInBothFormsKeepsExistingEntries)
+{
+    h.client.SetServerVersionInfo({10, "", ""});
+    TSortedIntegerList<int32_t> map;
+    map.SetObject(map.Add(5), 999);
+    TGetTextMap t(h.client.Protocol(), map, 6, 3, 4);
+    ASSERT_TRUE(Exchange(t, "103 6 3 4", " 3 7 0 1 5 2 { 105 106 }\n"));
+    ASSERT_EQ(map.Count(), 4);
+    EXPECT_EQ(map.Object(0), 0);   // 3
+    EXPECT_EQ(map.Object(1), 0);   // 4
+    EXPECT_EQ(map.Object(2), 999); // 5 was there already
+    EXPECT_EQ(map.Object(3), 106); // 6
+
+    h.client.SetServerVersionInfo({9, "", ""});
+    TSortedIntegerList<int32_t> old;
+    TGetTextMap t34(h.client.Protocol(), old, 6, 1, 3);
+    ASSERT_TRUE(Exchange(t34, "34 6 1 3", " 2 2 { 102 103 }\n"));
+    ASSERT_EQ(old.Count(), 3);
+    EXPECT_EQ(old.Object(0), 0);
+    EXPECT_EQ(old.Object(2), 103);
+}
+
+TEST_F(RequestTest, HostileTextMapRangeStaysInsideTheRequest)
+{
+    h.client.SetServerVersionInfo({10, "", ""});
+    TSortedIntegerList<int32_t> map;
+    TGetTextMap t(h.client.Protocol(), map, 6, 1, 10);
+    ASSERT_TRUE(Exchange(t, "103 6 1 10", " -2000000000 2000000000 0 0 1 { 5 105 }\n"));
+    EXPECT_EQ(map.Count(), 10);
+    TSortedIntegerList<int32_t> dense;
+    TGetTextMap t2(h.client.Protocol(), dense, 6, -2000000000, 10);
+    ASSERT_TRUE(Exchange(t2, "103 6 -2000000000 10", " 0 0 0 1 2000000000 2000000000 { 1\n"));
+    EXPECT_LE(dense.Count(), 11);
+}
+
+TEST_F(RequestTest, TextBodyLinesEndWithCrLf)
+{
+    TGetTextTrans t(h.client.Protocol(), 4711);
+    ASSERT_TRUE(Exchange(t, "25 4711 0 65535", " 10Habc\ndefghi\n"));
+    EXPECT_EQ(t.Contents(), "abc\r\ndefghi\r\n");
+
+    TGetTextTrans empty(h.client.Protocol(), 4712);
+    ASSERT_TRUE(Exchange(empty, "25 4712 0 65535", " 0H\n"));
+    EXPECT_EQ(empty.Contents(), "");
+}
+
+TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
+{
+    TGetTextTrans t(h.client.Protocol(), 4711);
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
+    h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
+    h.peer.close();
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(done.get());
+}
+
+TEST_F(RequestTest, MembershipAndConferenceRequestLines)
+{
+    std::vector<std::shared_ptr<TMiravoMembership>> list;
+    TGetMembershipTrans members(h.client.Protocol(), 6, list, nullptr);
+    ASSERT_TRUE(Exchange(members, "46 6 0 65535 1", " 0 *\n"));
+    EXPECT_TRUE(list.empty());
+
+    TMiravoConferenceBase conf(7);
+    TGetUConfStatTrans ustat(h.client.Protocol(), conf, 7);
+    ASSERT_TRUE(Exchange(ustat, "78 7", " 5HNyhet 0000 42 77\n"));
+    EXPECT_EQ(conf.Name(), "Nyhet");
+
+    TMiravoConferenceBase full(7);
+    TGetConfStatTrans stat(h.client.Protocol(), full, 7);
+    ASSERT_TRUE(Exchange(stat, "50 7", "\n"));
+
+    TMiravoMembership m;
+    TQueryReadTextsTrans read(h.client.Protocol(), m, 6, 7);
+    ASSERT_TRUE(Exchange(read, "9 6 7", "\n"));
+}
+
+} // namespace
+} // namespace pellar

@@ -1,0 +1,261 @@
+#include "core/protocol/MVTransaction.h"
+
+#include <atomic>
+#include <future>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "core/protocol/MiravoTables.h"
+#include "support/ClientHarness.h"
+
+namespace pellar {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ClientHarness;
+
+// Waits for a future with a generous deadline so that a hang fails the test.
+template <typename T>
+T Await(std::future<T>& f)
+{
+    if (f.wait_for(10s) != std::future_status::ready)
+        throw std::runtime_error("the caller was never released");
+    return f.get();
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.Connect()); }
+
+    std::future<bool> AsyncGeneric(TGenericTrans& t)
+    {
+        return std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    }
+
+    ClientHarness h;
+};
+
+TEST_F(EngineTest, RequestLineIsIdThenArgumentsThenLineFeed)
+{
+    TGenericTrans t(h.client.Protocol(), "Change conference", {2, 4711});
+    EXPECT_EQ(t.RequestLine(), std::to_string(t.Id()) + " 2 4711\n");
+    TGenericTrans arr(h.client.Protocol(), "Mark texts read", {27, 6, 2, '{', 5, 7, '}'});
+    EXPECT_EQ(arr.RequestLine(), std::to_string(arr.Id()) + " 27 6 2 { 5 7 }\n");
+    EXPECT_EQ(arr.Id(), t.Id() + 1);
+}
+
+TEST_F(EngineTest, ReplySplitOverManyReceivesCompletesTheRequest)
+{
+    TGenericTrans t(h.client.Protocol(), "Get the time", {35});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.peer.sendBytewise("=" + std::to_string(t.Id()) + " 12 30 14 5 11 99 0 338 0\n");
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(t.ReplyLine(), " 12 30 14 5 11 99 0 338 0");
+}
+
+TEST_F(EngineTest, RepliesInOppositeOrderCompleteTheRightRequests)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans first(h.client.Protocol(), "a", {35});
+    TGenericTrans second(h.client.Protocol(), "b", {36});
+    ASSERT_EQ(second.Id(), first.Id() + 1);
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    sync->Acquire();
+    table.Execute(first, sync);
+    table.Execute(second, sync);
+    ASSERT_TRUE(h.peer.expect(first.RequestLine() + second.RequestLine()));
+    h.peer.send("=" + std::to_string(second.Id()) + " second\n=" + std::to_string(first.Id()) + " first\n");
+    ASSERT_EQ(sync->WaitFor(10000), WaitResult::Signaled);
+    EXPECT_EQ(first.ReplyLine(), " first");
+    EXPECT_EQ(second.ReplyLine(), " second");
+    EXPECT_EQ(table.ActiveCount(), 0);
+}
+
+TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
+{
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.peer.send("=99999 stale reply\n%424242 13 0\n=" + std::to_string(t.Id()) + " fine\n");
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(t.ReplyLine(), " fine");
+    std::string msg;
+    EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "an unknown id posted " << msg;
+}
+
+TEST_F(EngineTest, ErrorReplyFailsTheRequestAndPostsTheTableText)
+{
+    TGenericTrans t(h.client.Protocol(), "Join conf", {14, 6, 7, 100, 0});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.peer.send("%" + std::to_string(t.Id()) + " 13 4711\n");
+    EXPECT_FALSE(Await(done));
+    EXPECT_EQ(t.ErrorText(), " 13 4711");
+    std::string msg;
+    ASSERT_TRUE(h.client.UserMessages().Pop(msg));
+    EXPECT_EQ(msg, "!Not member in conf");
+}
+
+TEST_F(EngineTest, ErrorReplyPostsNothingWhenErrorsAreQuietOrTheCodeIsUnknown)
+{
+    TGenericTrans quiet(h.client.Protocol(), "q", {35});
+    quiet.SetShowErrors(false);
+    auto done = AsyncGeneric(quiet);
+    ASSERT_TRUE(h.peer.expect(quiet.RequestLine()));
+    h.peer.send("%" + std::to_string(quiet.Id()) + " 13 0\n");
+    EXPECT_FALSE(Await(done));
+
+    TGenericTrans unknown(h.client.Protocol(), "u", {35});
+    auto done2 = AsyncGeneric(unknown);
+    ASSERT_TRUE(h.peer.expect(unknown.RequestLine()));
+    h.peer.send("%" + std::to_string(unknown.Id()) + " 9999 0\n");
+    EXPECT_FALSE(Await(done2));
+    EXPECT_EQ(h.client.UserMessages().Count(), 0);
+}
+
+TEST(ShowProtocolError, LooksTheCodeUpInTheErrorTable)
+{
+    struct Sink : UserMessageSink {
+        void PostUserMessage(std::string text) override { got.push_back(std::move(text)); }
+        std::vector<std::string> got;
+    } sink;
+    ShowProtocolError(" 4 0", sink);
+    ShowProtocolError("12345 0", sink);
+    ASSERT_EQ(sink.got.size(), 1u);
+    EXPECT_EQ(sink.got[0], "!Wrong or illegal password");
+}
+
+TEST_F(EngineTest, LinkLossDuringExecuteAndWaitReleasesTheCallerWithFailure)
+{
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.peer.send("=" + std::to_string(t.Id()) + " half a rep"); // never finished
+    h.peer.close();
+    EXPECT_FALSE(Await(done));
+    EXPECT_TRUE(t.ErrorText().empty());
+    EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
+}
+
+TEST_F(EngineTest, UserStoppingTheLinkReleasesOutstandingCallers)
+{
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.client.ComThread().SetLinkDown(true);
+    EXPECT_FALSE(Await(done));
+    EXPECT_TRUE(h.client.ComThread().WaitIdle(10000));
+}
+
+// A request whose parser fails on any reply.
+class ThrowingTrans : public TMiravoTransaction {
+public:
+    using TMiravoTransaction::TMiravoTransaction;
+    void Transmit() override { SendRequest({35}); }
+    void ParseReply() override
+    {
+        ReadLine();
+        throw std::runtime_error("malformed");
+    }
+};
+
+TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
+{
+    ThrowingTrans bad(h.client.Protocol());
+    std::future<bool> done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(bad); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(bad.Id()) + " 35\n"));
+    h.peer.send("=" + std::to_string(bad.Id()) + " garbage\n");
+    EXPECT_FALSE(Await(done));
+    EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
+
+    TGenericTrans next(h.client.Protocol(), "x", {35});
+    auto done2 = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send("=" + std::to_string(next.Id()) + "\n");
+    EXPECT_TRUE(Await(done2));
+}
+
+// Counts its destruction, to see that the table frees what it owns.
+class CountedTrans : public TGenericTrans {
+public:
+    CountedTrans(ProtocolContext& c, std::atomic<int>& freed) : TGenericTrans(c, "counted", {35}), freed_(freed) {}
+    ~CountedTrans() override { ++freed_; }
+
+private:
+    std::atomic<int>& freed_;
+};
+
+TEST_F(EngineTest, FireAndForgetRequestsAreFreedAfterReplyAndAfterAbort)
+{
+    std::atomic<int> freed{0};
+    auto a = std::make_unique<CountedTrans>(h.client.Protocol(), freed);
+    auto b = std::make_unique<CountedTrans>(h.client.Protocol(), freed);
+    const std::string lines = a->RequestLine() + b->RequestLine();
+    const int32_t idA = a->Id();
+    h.client.Transactions().Execute(std::move(a));
+    h.client.Transactions().Execute(std::move(b));
+    ASSERT_TRUE(h.peer.expect(lines));
+    h.peer.send("=" + std::to_string(idA) + "\n");
+    ASSERT_TRUE(test::WaitUntil([&] { return freed == 1; })) << "a completed request was not freed";
+    h.peer.close();
+    ASSERT_TRUE(test::WaitUntil([&] { return freed == 2; })) << "an aborted request was not freed";
+    EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
+}
+
+TEST_F(EngineTest, GenericRequestsAreNotCountedTypedOnesAre)
+{
+    auto& counters = h.client.Counters();
+    const auto before = counters.requestsSent.load();
+    h.client.Transactions().Execute(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}));
+    ThrowingTrans typed(h.client.Protocol());
+    typed.Transmit();
+    EXPECT_EQ(counters.requestsSent.load(), before + 1);
+}
+
+TEST(EngineOffline, ExecuteAndWaitReturnsAtOnceAndSendsNothing)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect(/*greet=*/false));
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    EXPECT_FALSE(h.client.Transactions().ExecuteAndWait(t));
+
+    // A caller's synchroniser is released at once too.
+    TGenericTrans t2(h.client.Protocol(), "x", {36});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    h.client.Transactions().Execute(t2, sync);
+    EXPECT_EQ(sync->WaitFor(0), WaitResult::Signaled);
+    EXPECT_FALSE(t2.Success());
+    EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
+
+    // After the greeting the next request is the first bytes after the handshake.
+    ASSERT_TRUE(h.Greet("miravo\n"));
+    TGenericTrans t3(h.client.Protocol(), "x", {37});
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t3); });
+    EXPECT_TRUE(h.peer.expect(t3.RequestLine()));
+    h.peer.send("=" + std::to_string(t3.Id()) + "\n");
+    EXPECT_TRUE(Await(done));
+}
+
+TEST(EngineOffline, ManyWaitersAreAllReleasedByLinkLoss)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect());
+    std::vector<std::unique_ptr<TGenericTrans>> requests;
+    auto sync = std::make_shared<TSyncronizer>();
+    for (int i = 0; i < 200; ++i) {
+        requests.push_back(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}));
+        sync->Acquire();
+        h.client.Transactions().Execute(*requests.back(), sync);
+    }
+    h.peer.close();
+    ASSERT_EQ(sync->WaitFor(10000), WaitResult::Signaled);
+    for (const auto& r : requests)
+        EXPECT_FALSE(r->Success());
+}
+
+} // namespace
+} // namespace pellar

@@ -1,0 +1,75 @@
+#include "core/protocol/TEvent.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace pellar {
+namespace {
+
+TEST(TEvent, ManualResetStaysSetUntilReset)
+{
+    TEvent ev(true, false);
+    EXPECT_FALSE(ev.IsSet());
+    EXPECT_EQ(ev.WaitFor(0), WaitResult::Timeout);
+    ev.SetEv();
+    EXPECT_TRUE(ev.IsSet());
+    EXPECT_TRUE(ev.IsSet());
+    EXPECT_EQ(ev.WaitFor(kInfinite), WaitResult::Signaled);
+    ev.ResetEv();
+    EXPECT_FALSE(ev.IsSet());
+}
+
+TEST(TEvent, AutoResetIsConsumedByOneWait)
+{
+    TEvent ev(false, true);
+    EXPECT_TRUE(ev.IsSet());
+    EXPECT_FALSE(ev.IsSet());
+    ev.SetEv();
+    EXPECT_EQ(ev.WaitFor(0), WaitResult::Signaled);
+    EXPECT_EQ(ev.WaitFor(0), WaitResult::Timeout);
+}
+
+TEST(TEvent, ManualSetReleasesEveryWaiter)
+{
+    TEvent ev(true, false);
+    std::atomic<int> released{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            if (ev.WaitFor(kInfinite) == WaitResult::Signaled)
+                ++released;
+        });
+    ev.SetEv();
+    for (auto& t : waiters)
+        t.join();
+    EXPECT_EQ(released, 3);
+}
+
+TEST(TEvent, AutoSetReleasesOneWaiterPerSignal)
+{
+    TEvent ev(false, false);
+    std::atomic<int> released{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 2; ++i)
+        waiters.emplace_back([&] {
+            ev.WaitFor(kInfinite);
+            ++released;
+        });
+    ev.SetEv();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (released == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_EQ(released, 1);
+    ev.SetEv();
+    for (auto& t : waiters)
+        t.join();
+    EXPECT_EQ(released, 2);
+    EXPECT_FALSE(ev.IsSet());
+}
+
+} // namespace
+} // namespace pellar

@@ -1,0 +1,199 @@
+// A scripted world for the reading unit tests: conferences, texts with their
+// links, memberships and names held in maps, every look-up and request
+// recorded. Records reach it through FakeRecordServices, so marks the
+// memberships report show up in records.marked.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/protocol/MiravoTypes.h"
+#include "core/reading/ReadingServices.h"
+#include "support/FakeRecordServices.h"
+
+namespace pellar::test {
+
+class FakeReadingServices : public ReadingServices
+{
+public:
+    FakeRecordServices records;
+    std::map<int32_t, std::shared_ptr<TextStatType>>& stats = records.textStats;
+    std::map<int32_t, std::shared_ptr<TMiravoText>> bodies;
+    std::map<int32_t, std::shared_ptr<TMiravoMembership>> memberships;
+    std::map<int32_t, std::string> names;
+    std::set<int32_t> cachedNames;
+    std::map<int32_t, std::optional<std::string>> replies;  // by request number
+    std::set<int32_t> hiddenConfs;                          // Conference() gives none
+
+    std::vector<std::string> log;
+    std::vector<int32_t> statLookups, textLookups, nameFetches;
+    std::vector<std::vector<int32_t>> requests;
+    bool filterAdded = true;
+    bool disconnecting = false;
+
+    // --- Building the world ------------------------------------------------
+    void AddConference(int32_t conf)
+    {
+        ConfStatFields f;
+        f.firstLocalNo = 1;
+        records.fullStatus[conf] = f;
+        records.highestLocal[conf] = 0;
+        records.conferences[conf] = std::make_shared<TMiravoConference>(conf, &records);
+    }
+    TMiravoMembership& Join(int32_t conf, int32_t priority = 100)
+    {
+        auto m = std::make_shared<TMiravoMembership>(conf, &records);
+        m->SetPriority(priority);
+        m->SetMayHaveUnread(true);
+        memberships[conf] = m;
+        return *m;
+    }
+    // A new local number in conf for text (0 text: a deleted local number).
+    int32_t NextLocal(int32_t conf, int32_t text)
+    {
+        const int32_t local = ++records.highestLocal[conf];
+        records.fullStatus[conf].noOfTexts = local;
+        records.textMaps[conf][local] = text;
+        return local;
+    }
+    TextStatType& Stat(int32_t text)
+    {
+        auto& s = stats[text];
+        if (!s)
+            s = std::make_shared<TextStatType>();
+        return *s;
+    }
+    // A text sent to confs (recipients), by author, optionally commenting
+    // and/or footnoting other texts.
+    int32_t Post(int32_t text, const std::string& subject, std::vector<int32_t> confs, int32_t commentTo = 0,
+                 int32_t footnoteTo = 0, int32_t author = 1)
+    {
+        TextStatType& s = Stat(text);
+        s.SetHeader(0, author, 1, 10, 0);
+        for (int32_t conf : confs)
+            AddRecipient(text, conf, 0);
+        if (commentTo)
+            Link(text, commentTo, false);
+        if (footnoteTo)
+            Link(text, footnoteTo, true);
+        bodies[text] = std::make_shared<TMiravoText>(text, subject + "\r\nbody\r\n");
+        return text;
+    }
+    void AddRecipient(int32_t text, int32_t conf, int32_t sentBy, bool cc = false)
+    {
+        std::shared_ptr<TMiscInfoNormal> r;
+        if (cc)
+            r = std::make_shared<TMiscInfoCC>();
+        else
+            r = std::make_shared<TMiscInfoRcpt>();
+        r->confNo = conf;
+        r->localNo = NextLocal(conf, text);
+        r->sentBy = sentBy;
+        Stat(text).AddMiscInfo(r);
+    }
+    // child comments (or footnotes) parent: both directions of the link.
+    void Link(int32_t child, int32_t parent, bool footnote)
+    {
+        std::shared_ptr<TMiscInfoGText> up, down;
+        if (footnote) {
+            up = std::make_shared<TMiscInfoFootTo>();
+            down = std::make_shared<TMiscInfoFootIn>();
+        } else {
+            up = std::make_shared<TMiscInfoCommTo>();
+            down = std::make_shared<TMiscInfoCommIn>();
+        }
+        up->textNo = parent;
+        down->textNo = child;
+        Stat(child).AddMiscInfo(up);
+        Stat(parent).AddMiscInfo(down);
+    }
+    int32_t LocalOf(int32_t text, int32_t conf)
+    {
+        for (const auto& item : Stat(text).MiscInfos())
+            if (const auto* n = dynamic_cast<const TMiscInfoNormal*>(item.get()); n && n->confNo == conf)
+                return n->localNo;
+        return 0;
+    }
+    bool IsReadIn(int32_t text, int32_t conf) { return memberships.at(conf)->IsRead(LocalOf(text, conf)); }
+    bool Logged(const std::string& line) const
+    {
+        for (const auto& l : log)
+            if (l == line)
+                return true;
+        return false;
+    }
+
+    // --- ReadingServices ---------------------------------------------------
+    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    {
+        statLookups.push_back(text);
+        auto it = stats.find(text);
+        return it == stats.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<TMiravoText> Text(int32_t text) override
+    {
+        textLookups.push_back(text);
+        auto it = bodies.find(text);
+        return it == bodies.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override
+    {
+        auto it = memberships.find(conf);
+        return it == memberships.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<TMiravoConference> Conference(int32_t conf) override
+    {
+        if (conf == 0 || hiddenConfs.count(conf))
+            return nullptr;
+        auto& c = records.conferences[conf];
+        if (!c)
+            c = std::make_shared<TMiravoConference>(conf, &records);
+        return c;
+    }
+    std::vector<int32_t> MemberConferences() override
+    {
+        std::vector<int32_t> out;
+        for (const auto& [conf, m] : memberships)
+            out.push_back(conf);
+        return out;
+    }
+    bool IsNameCached(int32_t number) override { return cachedNames.count(number) > 0; }
+    void FetchName(int32_t number) override
+    {
+        nameFetches.push_back(number);
+        cachedNames.insert(number);
+    }
+    std::string Name(int32_t number) override
+    {
+        auto it = names.find(number);
+        return it == names.end() ? "Person " + std::to_string(number) : it->second;
+    }
+    void RunTogether(std::vector<std::function<void()>> jobs) override
+    {
+        ++togetherCalls;
+        for (auto& job : jobs)
+            job();
+    }
+    std::optional<std::string> Request(std::string_view, const std::vector<int32_t>& request) override
+    {
+        requests.push_back(request);
+        auto it = replies.find(request.at(0));
+        return it == replies.end() ? std::nullopt : it->second;
+    }
+    void Send(std::string_view, const std::vector<int32_t>& request) override { requests.push_back(request); }
+    int32_t CurrentPerson() override { return 6; }
+    bool FilterAddedTexts() override { return filterAdded; }
+    bool DisconnectInProgress() override { return disconnecting; }
+    void Log(std::string_view tag, std::string_view text) override
+    {
+        log.push_back("[" + std::string(tag) + "] " + std::string(text));
+    }
+
+    int togetherCalls = 0;
+};
+
+} // namespace pellar::test

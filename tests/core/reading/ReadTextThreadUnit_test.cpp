@@ -1,0 +1,205 @@
+#include "core/reading/ReadTextThreadUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "core/reading/FakeReadingServices.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+namespace {
+
+using test::FakeReadingServices;
+
+class FakeList : public ConferenceListPort {
+public:
+    std::vector<int32_t> rows;
+    int selected = -1;
+    int refreshes = 0;
+    int RowCount() override { return static_cast<int>(rows.size()); }
+    int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
+    int SelectedRow() override { return selected; }
+    void SelectRow(int row) override { selected = row; }
+    void ScrollIntoView(int) override {}
+    void ClearSelection() override { selected = -1; }
+    void Refresh() override { ++refreshes; }
+};
+
+class FakeHost : public ReadNextHost {
+public:
+    std::vector<int32_t> shown;
+    std::vector<std::string> info, activities;
+    int disconnects = 0, endWork = 0;
+    void ShowText(int32_t text) override { shown.push_back(text); }
+    void ShowInfo(const std::string& line) override { info.push_back(line); }
+    void ChangeActivity(std::string_view key) override { activities.emplace_back(key); }
+    void Disconnect() override { ++disconnects; }
+    void EndWork() override { ++endWork; }
+};
+
+// Throws from the text-status look-up of one text.
+class ThrowingServices : public FakeReadingServices {
+public:
+    int32_t poisoned = 0;
+    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    {
+        if (text == poisoned)
+            throw std::runtime_error("link lost");
+        return FakeReadingServices::TextStat(text);
+    }
+};
+
+class ReadNextTest : public ::testing::Test {
+protected:
+    void Step()
+    {
+        TReadNextTextThread step(w, gui, list, host, *status);
+        step.Run();
+        lastTime = step.TimeText();
+    }
+    ThrowingServices w;
+    InlineGuiThread gui;
+    FakeList list;
+    FakeHost host;
+    std::unique_ptr<TCurrentReadStatus> status = std::make_unique<TCurrentReadStatus>();
+    std::string lastTime;
+};
+
+TEST_F(ReadNextTest, AnEmptyListSetsWaitAndShowsNothing)
+{
+    Step();
+    EXPECT_TRUE(host.shown.empty());
+    EXPECT_EQ(host.activities, std::vector<std::string>{"wait"});
+    EXPECT_EQ(host.endWork, 1);
+    // The time report still runs, without a second activity change.
+    ASSERT_EQ(host.info.size(), 1u);
+    EXPECT_EQ(host.info[0], "The time is now  (according to the server)\r");
+}
+
+TEST_F(ReadNextTest, ReadsTheListInOrderAndEndsWithTheServerTime)
+{
+    w.AddConference(1);
+    w.AddConference(2);
+    w.Join(1);
+    w.Join(2);
+    w.Post(10, "in one", {1});
+    w.Post(20, "in two", {2});
+    w.Post(21, "reply in two", {2}, 20);
+    w.replies[35] = "0 30 12 6 11 126 0 339 0";
+    list.rows = {2, 1};  // display order: conference 2 first
+
+    Step();
+    EXPECT_EQ(host.shown, std::vector<int32_t>{20});
+    EXPECT_EQ(list.selected, 0);
+    EXPECT_EQ(status->Conference(), 2);
+    EXPECT_EQ(host.activities.back(), "read");
+    Step();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{20, 21}));
+    EXPECT_EQ(status->Count(), 1);
+    // Conference 2 is dry: the next step starts conference 1 afresh.
+    Step();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{20, 21, 10}));
+    EXPECT_EQ(status->Conference(), 1);
+    EXPECT_EQ(list.selected, 1);
+    EXPECT_EQ(status->Count(), 0);
+    EXPECT_TRUE(w.IsReadIn(20, 2) && w.IsReadIn(21, 2) && w.IsReadIn(10, 1));
+    EXPECT_TRUE(host.info.empty());
+
+    Step();
+    EXPECT_EQ(host.shown.size(), 3u);
+    EXPECT_EQ(list.selected, -1);
+    EXPECT_EQ(status->Conference(), 0);
+    EXPECT_EQ(host.activities.back(), "wait");
+    EXPECT_EQ(lastTime, "2026-12-06 12:30:00");
+    ASSERT_EQ(host.info.size(), 1u);
+    EXPECT_EQ(host.info[0], "The time is now 2026-12-06 12:30:00 (according to the server)\r");
+    EXPECT_EQ(host.endWork, 4);
+}
+
+TEST_F(ReadNextTest, AFilteredAddedTextIsMarkedReadAndTheStepGoesOn)
+{
+    w.AddConference(1);
+    w.AddConference(2);
+    w.Join(1);
+    w.Join(2);
+    w.Post(30, "read in one, added to two", {1});
+    w.AddRecipient(30, 2, 7);
+    w.Membership(1)->MarkRead(w.LocalOf(30, 1), false);
+    w.Post(31, "plain", {2});
+    list.rows = {2};
+    Step();
+    EXPECT_EQ(host.shown, std::vector<int32_t>{31});
+    EXPECT_TRUE(w.IsReadIn(30, 2));
+
+    w.filterAdded = false;
+    w.Post(32, "read in one, added to two", {1});
+    w.AddRecipient(32, 2, 7);
+    w.Membership(1)->MarkRead(w.LocalOf(32, 1), false);
+    w.records.highestLocal[2] = 3;
+    w.records.conferences[2] = std::make_shared<TMiravoConference>(2, &w.records);
+    Step();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{31, 32}));
+}
+
+TEST_F(ReadNextTest, ASelectedConferenceWithoutMembershipEndsSilently)
+{
+    w.AddConference(5);
+    list.rows = {5};
+    list.selected = 0;
+    Step();
+    EXPECT_TRUE(host.shown.empty());
+    EXPECT_TRUE(host.info.empty());
+    EXPECT_EQ(host.endWork, 1);
+}
+
+TEST_F(ReadNextTest, AnExceptionDisconnectsAndStillEndsTheWork)
+{
+    w.AddConference(1);
+    w.Join(1);
+    w.Post(10, "x", {1});
+    w.poisoned = 10;
+    list.rows = {1};
+    Step();
+    EXPECT_EQ(host.disconnects, 1);
+    EXPECT_EQ(host.endWork, 1);
+    EXPECT_TRUE(host.shown.empty());
+}
+
+TEST_F(ReadNextTest, StartRunsTheStepOnItsOwnThread)
+{
+    w.AddConference(1);
+    w.Join(1);
+    w.Post(10, "x", {1});
+    list.rows = {1};
+    TReadNextTextThread step(w, gui, list, host, *status);
+    step.Start();
+    step.Join();
+    EXPECT_TRUE(step.Finished());
+    EXPECT_EQ(host.shown, std::vector<int32_t>{10});
+    EXPECT_EQ(step.Conference(), 1);
+}
+
+TEST(SelectReadingConference, SkipsTheSelectedRowWhenItHasNothingUnread)
+{
+    FakeReadingServices w;
+    w.AddConference(1);
+    w.AddConference(2);
+    w.Join(1);
+    w.Join(2);
+    w.Post(10, "x", {2});
+    FakeList list;
+    FakeHost host;
+    list.rows = {1, 2};
+    list.selected = 0;
+    TCurrentReadStatus status;
+    status.Push(3);
+    EXPECT_EQ(SelectReadingConference(w, list, status, host), 2);
+    EXPECT_EQ(list.selected, 1);
+    EXPECT_EQ(status.Count(), 0);
+}
+
+} // namespace
+} // namespace pellar

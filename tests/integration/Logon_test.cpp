@@ -1,0 +1,288 @@
+// Logon and log-off against the reference server, with scripted dialogs.
+#include <algorithm>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "core/protocol/MiravoTables.h"
+#include "integration/SessionFixture.h"
+
+namespace pellar::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+bool Contains(const std::vector<std::string>& all, const std::string& text)
+{
+    return std::find(all.begin(), all.end(), text) != all.end();
+}
+
+std::vector<int32_t> Members(Client& client)
+{
+    std::vector<int32_t> confs;
+    client.Cache().ListMemberConferences(confs);
+    return confs;
+}
+
+class LogonTest : public SessionFixture {};
+
+TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
+{
+    StartServer();
+    SessionClient c;
+    ASSERT_TRUE(LogOn(c));
+
+    const std::vector<int> numbers = SentRequestNumbers();
+    // client info, server info, version info, accept, look-up, logon,
+    // memberships, unread conferences, activity.
+    ASSERT_GE(numbers.size(), 9u);
+    EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + 9),
+              (std::vector<int>{69, 36, 75, 80, 76, 62, 46, 52, 4}));
+    EXPECT_THAT(SentRequests(80), ElementsAre("80 11 { 5 7 8 9 11 12 13 14 15 16 17 }"));
+    EXPECT_THAT(SentRequests(69), ElementsAre("69 6HPellar " + EncodeHollerith(Logon::ClientVersionText())));
+
+    EXPECT_EQ(c.ui.ProgressTexts(),
+              (std::vector<std::string>{"Connecting...", "Waiting for initial negotiation...",
+                                        "Retrieving server info", "Fetching user number", "Logging on",
+                                        "Retrieving membership info"}));
+    EXPECT_EQ(c.ui.progress.front().second, 8);
+    EXPECT_EQ(c.ui.progress.back().second, 70);
+    EXPECT_EQ(c.ui.windowSettingsApplied, 1);
+    EXPECT_EQ(c.ui.caption, "Pellar (127.0.0.1) Demo User");
+    EXPECT_GE(c.ui.hidden, 1);
+    EXPECT_GE(c.ui.conferenceListRefreshes, 1);
+
+    EXPECT_GT(c.client.CurrentPerson(), 0);
+    EXPECT_GT(c.client.ServerInfo().Version, 10699);
+    EXPECT_GE(c.client.ServerVersionInfo().ProtocolVersion, 10);
+    ASSERT_GT(c.client.ServerInfo().MotdText, 0);
+    EXPECT_THAT(c.ui.shownTexts, ElementsAre(c.client.ServerInfo().MotdText));
+    const std::vector<int32_t> members = Members(c.client);
+    EXPECT_GE(members.size(), 9u);  // the demo user's conferences
+    EXPECT_TRUE(std::count(members.begin(), members.end(), c.client.ServerInfo().JoinOnCreateConf));
+    // The demo user has a presentation: no prompt.
+    EXPECT_EQ(c.ui.noPresentationAsked, 0);
+    EXPECT_TRUE(c.Messages().empty());
+}
+
+TEST_F(LogonTest, OlderServerGetsTheShortAcceptListAndNoVersionRequest)
+{
+    miravod::ServerOptions options;
+    options.oldProtocol = true;  // a server of version exactly 10699
+    StartServer(options);
+    SessionClient c;
+    ASSERT_TRUE(LogOn(c));
+
+    EXPECT_EQ(c.client.ServerInfo().Version, 10699);
+    const std::vector<int> numbers = SentRequestNumbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 75), 0);
+    EXPECT_THAT(SentRequests(80), ElementsAre("80 8 { 5 7 8 9 11 12 13 0 }"));
+    EXPECT_EQ(c.client.ServerVersionInfo().ProtocolVersion, 0);
+    EXPECT_FALSE(c.client.Protocol().UseNewerForms());
+    EXPECT_EQ(c.logon.AcceptedAsyncMessages(), (std::vector<int32_t>{5, 7, 8, 9, 11, 12, 13, 0}));
+}
+
+TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.yesNo = {true, false};  // create the account; no presentation now
+    // The first try mistypes the confirmation; the dialog comes back.
+    c.ui.newAccounts = {{"Nora Newcomer", "fresh", "frseh"}, {"Nora Newcomer", "fresh", "fresh"}};
+    ASSERT_TRUE(LogOn(c, "Nora Newcomer", "typed at login"));
+
+    ASSERT_EQ(c.ui.accountDialogs.size(), 2u);
+    EXPECT_EQ(c.ui.accountDialogs[0].user, "Nora Newcomer");
+    EXPECT_EQ(c.ui.accountDialogs[0].password, "");
+    const auto messages = c.Messages();
+    EXPECT_TRUE(Contains(messages, "!Password does not match Confirm password"));
+    ASSERT_EQ(c.ui.questions.size(), 2u);
+    EXPECT_EQ(c.ui.questions[0], "Unable to find this user. Do you want to create a new account?");
+    EXPECT_EQ(c.ui.questions[1], "You have createted a new user. It is a good idea to have a presentation.\r\n"
+                                 "Would you like to write a presentaion now?");
+    EXPECT_TRUE(c.ui.presentationEditors.empty());
+
+    const ServerInfoRec info = c.client.ServerInfo();
+    // The server has the memberships, and the account takes the password
+    // chosen in the dialog.
+    SessionClient again;
+    ASSERT_TRUE(LogOn(again, "Nora Newcomer", "fresh"));
+    const std::vector<int32_t> members = Members(again.client);
+    for (int32_t conf : {info.ConfPresentationConf, info.PersonPresentationConf, info.JoinOnCreateConf})
+        EXPECT_TRUE(std::count(members.begin(), members.end(), conf)) << conf;
+    // The joins came after the logon, in the server's order.
+    const std::vector<std::string> joins = SentRequests(14);
+    ASSERT_EQ(joins.size(), 3u);
+    const std::string person = std::to_string(c.client.CurrentPerson());
+    EXPECT_EQ(joins[0], "14 " + std::to_string(info.ConfPresentationConf) + " " + person + " 100 0");
+    EXPECT_EQ(joins[2], "14 " + std::to_string(info.JoinOnCreateConf) + " " + person + " 100 0");
+    // A new person has no presentation yet.
+    EXPECT_EQ(c.ui.noPresentationAsked, 1);
+}
+
+TEST_F(LogonTest, UnknownUserDecliningTheAccountStaysOffline)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.yesNo = {false};
+    c.ui.login = Choice("Nobody Known", "x");
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_TRUE(c.ui.accountDialogs.empty());
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_THAT(SentRequests(62), ElementsAre());
+}
+
+TEST_F(LogonTest, CancelledAccountDialogStopsTheConnection)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.yesNo = {true};
+    c.ui.login = Choice("Nobody Known", "x");
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_EQ(c.ui.accountDialogs.size(), 1u);
+    EXPECT_THAT(SentRequests(5), ElementsAre());
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+}
+
+TEST_F(LogonTest, WrongPasswordShowsTheServersErrorAndLeavesTheClientOffline)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.login = Choice(kDemoUser, "not the password");
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_THAT(c.Messages(), ElementsAre(std::string("!") + MiravoErrorText(4)));
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_TRUE(Members(c.client).empty());
+    EXPECT_GE(c.ui.hidden, 1);
+}
+
+TEST_F(LogonTest, ServerThatNeverGreetsTimesOut)
+{
+    miravod::ServerOptions options;
+    options.withholdGreeting = true;
+    StartServer(options);
+    LogonOptions quick;
+    quick.greetingTimeout = std::chrono::milliseconds(300);
+    quick.greetingSlice = std::chrono::milliseconds(50);
+    SessionClient c(quick);
+    c.ui.login = Choice(kDemoUser, kDemoPassword);
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_THAT(c.Messages(), ElementsAre("!Failed to connect due to a timeout."));
+    EXPECT_EQ(c.ui.ProgressTexts().back(), "Waiting for initial negotiation...");
+    // The gauge moves on from 23 while waiting.
+    ASSERT_FALSE(c.ui.gauge.empty());
+    EXPECT_EQ(c.ui.gauge.front(), 24);
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_TRUE(SentRequestNumbers().empty());
+}
+
+TEST_F(LogonTest, ConnectionRefusedIsReported)
+{
+    // A port that nobody listens on.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+
+    SessionClient c;
+    c.ui.login = LoginChoice{"127.0.0.1", std::to_string(ntohs(addr.sin_port)), kDemoUser, kDemoPassword, ""};
+    EXPECT_FALSE(c.logon.LogOn());
+    const auto messages = c.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("!Failed to connect: ", 0), 0u) << messages[0];
+    EXPECT_GT(messages[0].size(), std::string("!Failed to connect: ").size());
+}
+
+TEST_F(LogonTest, CancelledLoginDialogDoesNothing)
+{
+    StartServer();
+    SessionClient c;
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_TRUE(c.ui.progress.empty());
+    EXPECT_EQ(c.ui.windowSettingsApplied, 0);
+    EXPECT_EQ(relay->Connections(), 0);
+}
+
+TEST_F(LogonTest, SeveralMatchingNamesOpenTheChooser)
+{
+    StartServer();
+    SessionClient c;
+    // Two persons whose names both start with "Kim".
+    ASSERT_TRUE(LogOn(c));
+    c.ui.newAccounts = {{"Kim Ahl", "kim", "kim"}, {"Kim Berg", "kim", "kim"}};
+    c.commands.CreateAccountCommand();
+    c.commands.CreateAccountCommand();
+    ASSERT_TRUE(c.logon.LogOff());
+
+    // Cancelling the chooser leads to the account question.
+    c.ui.yesNo = {false};
+    c.ui.login = Choice("Kim", "kim");
+    EXPECT_FALSE(c.logon.LogOn());
+    ASSERT_EQ(c.ui.matchLists.size(), 1u);
+    const auto& matches = c.ui.matchLists[0];
+    ASSERT_EQ(matches.size(), 2u);
+    EXPECT_THAT(c.ui.questions, ElementsAre("Unable to find this user. Do you want to create a new account?"));
+
+    // Choosing one of them logs that person on.
+    const auto berg = std::find_if(matches.begin(), matches.end(), [](const NameMatchRec& m) {
+        return m.name == "Kim Berg";
+    });
+    ASSERT_NE(berg, matches.end());
+    c.ui.matchChoice = berg->number;
+    ASSERT_TRUE(LogOn(c, "Kim", "kim"));
+    EXPECT_EQ(c.client.CurrentPerson(), berg->number);
+}
+
+TEST_F(LogonTest, AutomaticLogonReadsTheStartProfile)
+{
+    StartServer();
+    SessionClient c;
+    TMiravoConfiguration& config = c.client.Config();
+    ASSERT_TRUE(config.AddProfile("work"));
+    config.SetProfile(TMiravoConfiguration::ProfilePathFor("work"));
+    config.WriteString("Server", "127.0.0.1");
+    config.WriteString("Port", relay->portText());
+    config.WriteString("User", kDemoUser);
+    config.WritePassword(kDemoPassword);
+    config.SetProfile(TMiravoConfiguration::kRootPath);
+
+    c.logon.SetAutoConnect(true);
+    c.logon.SetStartProfile("work");
+    ASSERT_TRUE(c.logon.LogOn());  // no login dialog scripted
+    EXPECT_FALSE(c.logon.AutoConnect());
+    EXPECT_EQ(config.ProfilePath(), TMiravoConfiguration::ProfilePathFor("work"));
+    EXPECT_EQ(c.ui.caption, "Pellar (127.0.0.1) Demo User");
+}
+
+TEST_F(LogonTest, LogOffWhenIdleReturnsFalse)
+{
+    SessionClient c;
+    EXPECT_FALSE(c.logon.LogOff());
+    EXPECT_TRUE(c.ui.progress.empty());
+}
+
+TEST_F(LogonTest, LogOffLogsOutAndStopsTheLink)
+{
+    StartServer();
+    SessionClient c;
+    ASSERT_TRUE(LogOn(c));
+    relay->ClearSent();
+    EXPECT_TRUE(c.logon.LogOff());
+    EXPECT_TRUE(c.client.ComThread().Idle());
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_EQ(c.ui.ProgressTexts().back(), "Logging off");
+    EXPECT_TRUE(WaitUntil([&] { return SentRequestNumbers() == std::vector<int>{1}; }));
+    // A second log-off has nothing to do.
+    EXPECT_FALSE(c.logon.LogOff());
+}
+
+} // namespace
+} // namespace pellar::test

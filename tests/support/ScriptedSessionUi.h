@@ -1,0 +1,84 @@
+// A SessionUi whose answers a test scripts in advance and whose calls it
+// records, so logon and the session commands run without dialogs.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/session/SessionUi.h"
+
+namespace pellar::test {
+
+class ScriptedSessionUi : public SessionUi {
+public:
+    // --- Answers (an empty queue answers "cancel" / "No") ---------------
+    std::optional<LoginChoice> login;
+    std::deque<bool> yesNo;
+    int32_t matchChoice = -1;
+    std::deque<NewAccountFields> newAccounts;
+    bool writePresentation = false;
+    std::deque<int32_t> names;
+    std::optional<std::string> input;
+    std::optional<CreateConfFields> createConf;
+    std::deque<ChangePasswordFields> passwords;
+    std::optional<ConfMember> member;
+
+    // --- What happened ----------------------------------------------------
+    std::vector<std::pair<std::string, int>> progress;  // showProgress calls
+    std::vector<int> gauge;                              // setProgress calls
+    int hidden = 0;
+    int windowSettingsApplied = 0;
+    std::vector<std::string> questions;
+    std::vector<std::vector<NameMatchRec>> matchLists;
+    std::vector<NewAccountFields> accountDialogs;  // fields as each showing got them
+    int noPresentationAsked = 0;
+    std::string caption;
+    std::vector<int32_t> presentationEditors;
+    std::vector<int32_t> shownTexts;
+    int conferenceListRefreshes = 0;
+    std::vector<int32_t> droppedConferences;
+    std::vector<int32_t> wentTo;
+    std::optional<bool> adminMode;
+    struct NameAsk {
+        std::string title;
+        NameKind kind;
+        std::string defaultName;
+    };
+    std::vector<NameAsk> nameAsks;
+    std::vector<CreateConfFields> createConfDialogs;
+    std::vector<ChangePasswordFields> passwordDialogs;
+    std::vector<std::string> memberDialogs;
+
+    std::optional<LoginChoice> askLogin() override { return login; }
+    void showProgress(std::string_view text, int percent) override { progress.emplace_back(text, percent); }
+    void setProgress(int percent) override { gauge.push_back(percent); }
+    void hideProgress() override { ++hidden; }
+    void processEvents() override {}
+    bool askYesNo(std::string_view question) override;
+    int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;
+    bool askNewAccount(NewAccountFields& fields) override;
+    bool askNoPresentation() override;
+    void applyWindowSettings() override { ++windowSettingsApplied; }
+    void setCaption(std::string_view text) override { caption = text; }
+    void openPresentationEditor(int32_t conf) override { presentationEditors.push_back(conf); }
+    void showText(int32_t text) override { shownTexts.push_back(text); }
+    void refreshConferenceList() override { ++conferenceListRefreshes; }
+    void dropConference(int32_t conf) override { droppedConferences.push_back(conf); }
+    void goToConference(int32_t conf) override { wentTo.push_back(conf); }
+    void setAdministratorMode(bool on) override { adminMode = on; }
+    int32_t chooseName(std::string_view title, NameKind kind, std::string_view defaultName) override;
+    std::optional<std::string> inputBox(std::string_view title, std::string_view prompt,
+                                        std::string_view defaultText) override;
+    bool askCreateConference(CreateConfFields& fields) override;
+    bool askChangePassword(ChangePasswordFields& fields) override;
+    std::optional<ConfMember> askConfMember(std::string_view title) override;
+
+    // The texts of the progress steps, in order.
+    std::vector<std::string> ProgressTexts() const;
+    std::string lastInputDefault;
+};
+
+} // namespace pellar::test
