@@ -18,26 +18,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t pos = selector % 4; // sometimes start inside or beyond the line
     for (int step = 0; step < 64 && pos < line.size(); ++step) {
         const size_t before = pos;
-        switch ((selector >> 2) + step) {
+        switch ((selector / 4 + step) % 5) {
         case 0:
             ReadInt(line, pos);
             break;
+        case 1:
+            ReadToken(line, pos);
+            break;
+        case 2:
+            ReadHollerith(line, pos);
+            break;
+        case 3:
+            ReadTime(line, pos);
+            break;
         default:
-            switch (step % 4) {
-            case 0:
-                ReadToken(line, pos);
-                break;
-            case 1:
-                ReadHollerith(line, pos);
-                break;
-            case 2:
-                ReadTime(line, pos);
-                break;
-            default:
+            if (NextIsInt(line, pos))
                 ReadInt(line, pos);
-                NextIsInt(line, pos);
-                break;
-            }
+            else
+                ReadToken(line, pos);
+            break;
         }
         if (pos < before || pos > line.size())
             std::abort(); // a reader moved backwards or out of the line

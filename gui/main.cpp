@@ -1,28 +1,52 @@
-// The pellar executable: the application object and the main window.
+// The pellar executable: the application object, the running client behind
+// the main window, and with --demo the embedded server it logs on to.
+#include "gui/shell/AppController.h"
+#include "gui/shell/AppIcon.h"
 #include "gui/shell/CommandLine.h"
+#include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/ReadingWiring.h"
+#include "gui/shell/TerminationSignals.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <string>
 #include <vector>
 
 int main(int argc, char* argv[])
 {
+    // Before any thread starts, so that every thread inherits the mask.
+    pellar::TerminationSignals termination;
     QApplication app(argc, argv);
+    termination.QuitOnSignal();
+    // No display name: it would be appended to every window title.
     QApplication::setApplicationName(QStringLiteral("Pellar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pellar"));
+    QApplication::setOrganizationName(QStringLiteral("Hollin"));
+    QApplication::setWindowIcon(pellar::AppIcon());
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
     const pellar::CommandLine options = pellar::ParseCommandLine(args);
 
-    pellar::TMainForm mainForm;
-    // TODO(session): --demo starts the embedded server and logs on once the
-    // session layer is wired; until then it only shows the window.
-    if (options.autoConnect)
+    pellar::AppController controller;
+    pellar::TMainForm& mainForm = controller.MainWindow();
+    pellar::CreateReadingWindow(controller);
+    if (options.demo) {
+        std::string error;
+        if (!controller.StartDemo(pellar::DemoServer::DefaultDatabase(), &error)) {
+            QMessageBox::critical(&mainForm, QStringLiteral("Pellar"),
+                                  QStringLiteral("The demo server could not start: %1")
+                                      .arg(QString::fromLocal8Bit(error.c_str())));
+        }
+    } else if (options.autoConnect) {
         mainForm.SetAutoConnect(true, QString::fromStdString(options.startProfile));
+    }
     mainForm.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    // Log off while the embedded server still runs; the controller then
+    // stops it.
+    controller.Disconnect();
+    return result;
 }

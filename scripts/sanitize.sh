@@ -2,7 +2,8 @@
 # Builds the project without the GUI under AddressSanitizer+UBSan (build-asan)
 # and under ThreadSanitizer (build-tsan) and runs the test suite in each.
 #   scripts/sanitize.sh [asan|tsan|all]
-# TARGETS="a b" builds only those targets; TESTS=regex runs only matching tests.
+# TARGETS="a b" builds only those targets; TESTS=regex runs only matching tests;
+# ASAN_DIR / TSAN_DIR choose other build directories.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,8 +34,8 @@ run() {
 }
 
 case "$which" in
-  asan|all) run build-asan "-fsanitize=address,undefined -fno-sanitize-recover=undefined" ;;
+  asan|all) run "${ASAN_DIR:-build-asan}" "-fsanitize=address,undefined -fno-sanitize-recover=undefined" ;;
 esac
 case "$which" in
-  tsan|all) run build-tsan "-fsanitize=thread" ;;
+  tsan|all) run "${TSAN_DIR:-build-tsan}" "-fsanitize=thread" ;;
 esac

@@ -26,6 +26,7 @@ public:
     int requestsServed = 0;
     bool closeWhenFlushed = false;
     bool dead = false;
+    uint32_t watched = 0; // the events the loop waits for on this link
 
     enum class Handshake { NeedMore, Done, Bad };
     // Takes handshake bytes from the front of data; on Done, the user name is

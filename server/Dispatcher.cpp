@@ -18,6 +18,20 @@ bool AllowedAnonymously(int32_t number)
     }
 }
 
+bool Implemented(int32_t number)
+{
+    switch (number) {
+    case 1: case 2: case 3: case 4: case 5: case 8: case 9: case 10: case 11: case 14: case 15: case 16:
+    case 17: case 18: case 20: case 21: case 23: case 25: case 26: case 27: case 28: case 29: case 30:
+    case 31: case 32: case 33: case 34: case 35: case 36: case 37: case 38: case 40: case 42: case 43:
+    case 46: case 50: case 52: case 53: case 62: case 69: case 70: case 71: case 72: case 73: case 75:
+    case 76: case 78: case 80: case 82: case 83: case 84: case 86: case 90: case 92: case 103:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 Dispatcher::Dispatcher(Store& store, SessionTable& sessions, AsyncDelivery& async, DispatchConfig cfg)
@@ -27,6 +41,7 @@ Dispatcher::Dispatcher(Store& store, SessionTable& sessions, AsyncDelivery& asyn
 
 std::string Dispatcher::Handle(Session& s, const Request& r)
 {
+    if (!Implemented(r.number)) return HandlerContext::Fail(r.id, kNotImplemented);
     if (r.stringTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
     if (s.person == 0 && !AllowedAnonymously(r.number)) return HandlerContext::Fail(r.id, kNotLoggedIn);
     if (r.number == 75 && ctx_.cfg.oldProtocol) return HandlerContext::Fail(r.id, kNotImplemented);

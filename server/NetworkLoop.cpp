@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -62,6 +62,7 @@ NetworkLoop::~NetworkLoop()
     connections_.clear();
     if (listenFd_ >= 0) ::close(listenFd_);
     if (wakeFd_ >= 0) ::close(wakeFd_);
+    if (epollFd_ >= 0) ::close(epollFd_);
 }
 
 bool NetworkLoop::Open(std::string* error)
@@ -96,6 +97,14 @@ bool NetworkLoop::Open(std::string* error)
     socklen_t len = sizeof addr;
     getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
     port_ = ntohs(addr.sin_port);
+    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
+    if (epollFd_ < 0) return fail(std::string("epoll: ") + std::strerror(errno));
+    for (int fd : {wakeFd_, listenFd_}) {
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.fd = fd;
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+    }
     return true;
 }
 
@@ -106,45 +115,61 @@ void NetworkLoop::RequestStop()
     if (wakeFd_ >= 0) (void)!::write(wakeFd_, &one, sizeof one);
 }
 
+void NetworkLoop::Watch(Connection& c, uint32_t events)
+{
+    if (c.watched == events) return;
+    epoll_event ev{};
+    ev.events = events;
+    ev.data.fd = c.Fd();
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, c.Fd(), &ev);
+    c.watched = events;
+}
+
 void NetworkLoop::Run()
 {
-    std::vector<pollfd> fds;
-    std::vector<Connection*> order;
+    // epoll rather than poll: the cost of a wake-up must not grow with the
+    // number of idle sessions.
+    std::vector<epoll_event> ready(64);
     while (!stop_) {
-        fds.clear();
-        order.clear();
-        fds.push_back({wakeFd_, POLLIN, 0});
-        fds.push_back({listenFd_, POLLIN, 0});
         const auto now = Connection::Clock::now();
-        auto nextWake = Connection::Clock::time_point::max();
-        if (companion_) nextWake = companion_->NextDue();
+        auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
         for (auto& [fd, c] : connections_) {
-            short events = 0;
-            if (c->PendingBytes() < kPauseReadingAt && !c->closeWhenFlushed) events |= POLLIN;
+            uint32_t events = 0;
+            if (c->PendingBytes() < kPauseReadingAt && !c->closeWhenFlushed) events |= EPOLLIN;
             const auto due = c->NextDue();
-            if (due <= now) events |= POLLOUT;
+            if (due <= now) events |= EPOLLOUT;
             else if (due < nextWake) nextWake = due;
-            fds.push_back({fd, events, 0});
-            order.push_back(c.get());
+            Watch(*c, events);
         }
         int timeout = -1;
         if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
             timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(ms + 1, 60000)));
         }
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
-        if (fds[0].revents & POLLIN) {
-            uint64_t v;
-            (void)!::read(wakeFd_, &v, sizeof v);
-        }
+        const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), timeout);
+        if (n < 0 && errno != EINTR) break;
         if (stop_) break;
-        if (fds[1].revents & POLLIN) Accept();
-        for (size_t i = 0; i < order.size(); ++i) {
-            Connection& c = *order[i];
-            const short re = fds[i + 2].revents;
-            if (!c.dead && (re & (POLLIN | POLLHUP | POLLERR))) Read(c);
-            if (!c.dead && (re & POLLOUT) && !c.Write(options_.byteByByte)) c.dead = true;
-            if (!c.dead && c.closeWhenFlushed && c.PendingBytes() == 0) c.dead = true;
+        for (int i = 0; i < n; ++i) {
+            const int fd = ready[static_cast<size_t>(i)].data.fd;
+            if (fd == wakeFd_) {
+                uint64_t v;
+                (void)!::read(wakeFd_, &v, sizeof v);
+                continue;
+            }
+            if (fd == listenFd_) {
+                Accept();
+                continue;
+            }
+            auto it = connections_.find(fd);
+            if (it == connections_.end()) continue;
+            Connection& c = *it->second;
+            if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
+        }
+        // Replies due now go out at once rather than after another wait.
+        const auto after = Connection::Clock::now();
+        for (auto& [fd, c] : connections_) {
+            if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
+            if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
         }
         if (companion_ && companion_->NextDue() <= Connection::Clock::now()) {
             companion_->Tick();
@@ -176,11 +201,16 @@ void NetworkLoop::Accept()
         Session& s = sessions_.Create(pellar::NowLocal());
         s.host = PeerAddress(fd);
         Connection* raw = c.get();
-        s.sink = [this, raw](const std::string& bytes) {
+        s.sink = [raw](const std::string& bytes) {
             raw->Queue(bytes, Connection::Clock::now());
             if (raw->PendingBytes() > kMaxPendingOut) raw->dead = true;
         };
         c->session = s.number;
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.fd = fd;
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+        c->watched = EPOLLIN;
         connections_[fd] = std::move(c);
     }
 }
@@ -232,6 +262,7 @@ void NetworkLoop::Reply(Connection& c, std::string reply)
 
 void NetworkLoop::Close(Connection& c)
 {
+    epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.Fd(), nullptr);
     if (Session* s = sessions_.Find(c.session)) {
         dispatcher_.SessionClosed(*s);
         sessions_.Remove(c.session);

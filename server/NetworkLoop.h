@@ -1,4 +1,4 @@
-// The server's single thread: a poll loop over the listening socket, every
+// The server's single thread: an epoll loop over the listening socket, every
 // client link and a wake-up descriptor, feeding requests to the dispatcher
 // and driving the demo companion's timer.
 #pragma once
@@ -39,6 +39,7 @@ private:
     void HandleBytes(Connection& c, std::string data);
     void Close(Connection& c);
     void Reply(Connection& c, std::string reply);
+    void Watch(Connection& c, uint32_t events);
 
     ServerOptions options_;
     Store store_;
@@ -49,6 +50,7 @@ private:
     std::map<int, std::unique_ptr<Connection>> connections_;
     int listenFd_ = -1;
     int wakeFd_ = -1;
+    int epollFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
 };

@@ -214,6 +214,7 @@ bool Store::AddMember(int32_t person, int32_t conf, int32_t priority)
         Conference& c = confs_.at(conf);
         // A new member starts with every text of the conference unread.
         it->second.lastRead = c.firstLocal - 1;
+        it->second.lastTimeRead = pellar::NowLocal();
         c.memberCount++;
         changes_.confs.insert(conf);
     }

@@ -85,13 +85,20 @@ void TQueue::PushBack(char c)
 
 void TQueue::WaitReadable(std::unique_lock<std::mutex>& lock)
 {
+    if (staleReader_) {
+        staleReader_ = false;
+        seenEpoch_ = interruptEpoch_;
+        throw TWaitforInterruptedException();
+    }
     if (UnreadLocked() > 0)
         return;
     CheckNotOwner("TQueue read");
     const uint64_t epoch = interruptEpoch_;
     dataCond_.wait(lock, [&] { return UnreadLocked() > 0 || interrupted_ || interruptEpoch_ != epoch; });
-    if (UnreadLocked() == 0)
+    if (UnreadLocked() == 0) {
+        seenEpoch_ = interruptEpoch_;
         throw TWaitforInterruptedException();
+    }
 }
 
 size_t TQueue::CopyOutLocked(char* out, size_t count)
@@ -226,6 +233,8 @@ void TQueue::Clear()
     headPos_ = writePos_ - writePos_ % kBlockSize;
     hasPushBack_ = false;
     interrupted_ = false;
+    if (seenEpoch_ != interruptEpoch_)
+        staleReader_ = true;
 }
 
 bool TQueue::WaitForData(int timeoutMs)
@@ -238,6 +247,10 @@ bool TQueue::WaitForData(int timeoutMs)
         dataCond_.wait(lock, ready);
     else
         dataCond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    // The receive loop waits here between messages: no message of an earlier
+    // link is in progress, so any interrupt so far has been seen.
+    seenEpoch_ = interruptEpoch_;
+    staleReader_ = false;
     return UnreadLocked() > 0;
 }
 

@@ -56,7 +56,9 @@ public:
     // Makes every blocked or later blocking read give up until Clear().
     void Interrupt();
     bool Interrupted();
-    // Drops all bytes (a new connection starts) and clears the interrupt.
+    // Drops all bytes (a new connection starts) and clears the interrupt. A
+    // read that continues a message begun before an interrupt nobody saw
+    // still fails once, leaving the new bytes queued.
     void Clear();
 
     // For the receive loop: true when bytes are queued; false on timeout or
@@ -89,6 +91,12 @@ private:
     char pushBack_ = 0;
     bool interrupted_ = false;
     uint64_t interruptEpoch_ = 0;
+    // The last interrupt a reader has seen (by giving up, or by waiting at a
+    // message boundary). An interrupt still unseen when Clear() runs means a
+    // reader is inside a message of the old link: its next read must fail
+    // rather than take the new link's bytes as the rest of that message.
+    uint64_t seenEpoch_ = 0;
+    bool staleReader_ = false;
     uint64_t wakeCount_ = 0;
     size_t peakBlocks_ = 0;
     const std::thread::id owner_;

@@ -145,8 +145,7 @@ void ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into
     into.SetLastTimeRead(lastTimeRead);
     into.SetConfNo(conf);
     into.SetPriority(priority);
-    into.SetLastTextRead(lastTextRead);
-    into.AddReadTexts(readTexts);
+    into.SetReadState(lastTextRead, readTexts);
 }
 
 void ParseMembershipList(std::string_view line, size_t& pos, std::vector<std::shared_ptr<TMiravoMembership>>& into,

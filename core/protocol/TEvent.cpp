@@ -13,11 +13,12 @@ bool TEvent::IsSet()
 
 void TEvent::SetEv()
 {
-    {
-        std::lock_guard lock(mutex_);
-        set_ = true;
-    }
-    // An automatic-reset event releases one waiter; a manual one releases all.
+    // Notify under the lock: a released waiter may destroy this event as soon
+    // as it runs on, so the setter must be done with it before the waiter can
+    // leave WaitFor. An automatic-reset event releases one waiter; a manual
+    // one releases all.
+    std::lock_guard lock(mutex_);
+    set_ = true;
     if (manualReset_)
         cond_.notify_all();
     else

@@ -59,6 +59,17 @@ void TMiravoMembership::AddReadTexts(const std::vector<int32_t>& locals)
     Normalize();
 }
 
+void TMiravoMembership::SetReadState(int32_t lastTextRead, const std::vector<int32_t>& readTexts)
+{
+    {
+        std::lock_guard lock(*this);
+        readTexts_.Clear();
+        SetLastTextRead(lastTextRead);
+        AddReadTexts(readTexts);
+    }
+    changed_ = true;
+}
+
 void TMiravoMembership::Normalize()
 {
     while (readTexts_.Count() > 0 && readTexts_.FirstKey() <= lastTextRead_)

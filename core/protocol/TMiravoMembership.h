@@ -31,8 +31,10 @@ public:
     // Drops the read-text entries at or below n, then advances over a
     // consecutive run of read texts directly above it.
     void SetLastTextRead(int32_t n);
-    // Adds texts read above last-text-read, as a reply lists them.
+    // Adds texts read above last-text-read.
     void AddReadTexts(const std::vector<int32_t>& locals);
+    // Replaces the whole read state, as a reply from the server states it.
+    void SetReadState(int32_t lastTextRead, const std::vector<int32_t>& readTexts);
     // Looks the conference up (may wait for the server): call without this lock held.
     int32_t UnreadCount();
     // Copies every field of other; the read texts are rebuilt.

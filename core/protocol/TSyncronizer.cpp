@@ -22,7 +22,12 @@ int TSyncronizer::Release()
 
 WaitResult TSyncronizer::WaitFor(int timeoutMs)
 {
-    return done_.WaitFor(timeoutMs);
+    const WaitResult result = done_.WaitFor(timeoutMs);
+    // Release still holds the counter lock after setting the event; passing
+    // through it here means the releasing thread is done with this object,
+    // so a caller may destroy it right after WaitFor returns.
+    std::lock_guard lock(mutex_);
+    return result;
 }
 
 } // namespace pellar

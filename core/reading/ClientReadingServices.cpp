@@ -1,8 +1,7 @@
 #include "core/reading/ClientReadingServices.h"
 
-#include <atomic>
+#include <algorithm>
 #include <exception>
-#include <thread>
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
@@ -30,6 +29,11 @@ std::string JoinArgs(const std::vector<int32_t>& request)
 std::shared_ptr<TextStatType> ClientReadingServices::TextStat(int32_t text)
 {
     return client_.Cache().GetTextStat(text);
+}
+
+bool ClientReadingServices::IsTextStatCached(int32_t text)
+{
+    return client_.Cache().IsTextStatCached(text);
 }
 
 std::shared_ptr<TMiravoText> ClientReadingServices::Text(int32_t text)
@@ -76,23 +80,65 @@ void ClientReadingServices::RunTogether(std::vector<std::function<void()>> jobs)
 {
     if (jobs.empty())
         return;
-    // A few helpers pull jobs from a shared index; the caller is one of them.
-    std::atomic<size_t> next{0};
-    auto work = [&jobs, &next] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            try {
-                jobs[i]();
-            } catch (const std::exception&) {
-                // A failed prefetch only means the later look-up asks again.
-            }
+    struct Batch {
+        std::mutex mutex;
+        std::condition_variable done;
+        size_t left = 0;
+    };
+    auto batch = std::make_shared<Batch>();
+    batch->left = jobs.size() - 1;
+    auto run = [](std::function<void()>& job) {
+        try {
+            job();
+        } catch (const std::exception&) {
+            // A failed prefetch only means the later look-up asks again.
         }
     };
-    const size_t helpers = std::min(jobs.size(), static_cast<size_t>(kMaxParallel)) - 1;
-    std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    for (size_t i = 0; i < helpers; ++i)
-        threads.emplace_back(work);
-    work();
+    if (batch->left > 0) {
+        std::lock_guard lock(poolMutex_);
+        const size_t wanted = std::min(jobs.size() - 1, static_cast<size_t>(kMaxParallel));
+        while (helpers_.size() < wanted)
+            helpers_.emplace_back([this] { HelperLoop(); });
+        for (size_t i = 1; i < jobs.size(); ++i) {
+            poolJobs_.push_back([batch, run, job = std::move(jobs[i])]() mutable {
+                run(job);
+                std::lock_guard done(batch->mutex);
+                if (--batch->left == 0)
+                    batch->done.notify_all();
+            });
+        }
+        poolCond_.notify_all();
+    }
+    run(jobs[0]);
+    std::unique_lock lock(batch->mutex);
+    batch->done.wait(lock, [&] { return batch->left == 0; });
+}
+
+void ClientReadingServices::HelperLoop()
+{
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(poolMutex_);
+            poolCond_.wait(lock, [this] { return stopping_ || !poolJobs_.empty(); });
+            if (poolJobs_.empty())
+                return;
+            job = std::move(poolJobs_.front());
+            poolJobs_.pop_front();
+        }
+        job();
+    }
+}
+
+ClientReadingServices::~ClientReadingServices()
+{
+    {
+        std::lock_guard lock(poolMutex_);
+        stopping_ = true;
+    }
+    poolCond_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
 }
 
 std::optional<std::string> ClientReadingServices::Request(std::string_view label, const std::vector<int32_t>& request)

@@ -2,6 +2,11 @@
 // configuration and debug log.
 #pragma once
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 #include "core/reading/ReadingServices.h"
 
 namespace pellar {
@@ -15,8 +20,13 @@ public:
     static constexpr int kMaxParallel = 8;
 
     explicit ClientReadingServices(Client& client) : client_(client) {}
+    // Stops the helper threads (after the jobs they run have ended).
+    ~ClientReadingServices() override;
+    ClientReadingServices(const ClientReadingServices&) = delete;
+    ClientReadingServices& operator=(const ClientReadingServices&) = delete;
 
     std::shared_ptr<TextStatType> TextStat(int32_t text) override;
+    bool IsTextStatCached(int32_t text) override;
     std::shared_ptr<TMiravoText> Text(int32_t text) override;
     std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override;
     std::shared_ptr<TMiravoConference> Conference(int32_t conf) override;
@@ -33,7 +43,17 @@ public:
     void Log(std::string_view tag, std::string_view text) override;
 
 private:
+    void HelperLoop();
+
     Client& client_;
+
+    // Helpers started on first use and kept: a prefetch hands them a few
+    // jobs per read-next step, too often to start threads each time.
+    std::mutex poolMutex_;
+    std::condition_variable poolCond_;
+    std::deque<std::function<void()>> poolJobs_;
+    std::vector<std::thread> helpers_;
+    bool stopping_ = false;
 };
 
 } // namespace pellar

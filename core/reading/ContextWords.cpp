@@ -94,7 +94,8 @@ ContextMenuOffer ContextWords::Offer(std::string_view rawWord, ContextWordSource
 {
     ContextMenuOffer offer;
     const std::string word = Trim(rawWord);
-    if (const auto number = Number(word)) {
+    // Nothing is numbered 0 or below: no need to ask the server.
+    if (const auto number = Number(word); number && *number > 0) {
         offer.presentation = *number <= kHighestConfNo && source.HasName(*number);
         offer.textCommands = source.HasTextStat(*number);
     }

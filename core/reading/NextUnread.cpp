@@ -313,7 +313,8 @@ void PrefetchText(ReadingServices& services, int32_t text)
         jobs.push_back([&services, linked] { services.Text(linked); });
         if (dynamic_cast<const TMiscInfoFootTo*>(link))
             continue;
-        jobs.push_back([&services, linked] { services.TextStat(linked); });
+        if (!services.IsTextStatCached(linked))
+            jobs.push_back([&services, linked] { services.TextStat(linked); });
         withStatus.push_back(linked);
     }
     services.RunTogether(std::move(jobs));

@@ -47,9 +47,9 @@ void MarkTextRead(ReadingServices& services, int32_t text, bool alsoFootnotes);
 // Marks the text and its whole comment and footnote tree read.
 void MarkTreeRead(ReadingServices& services, int32_t text);
 
-// Follows comment-to and footnote-to links up to the root; 0 when the text has
-// no status. In a link cycle the walk stops at the last text before it would
-// come back to one already seen.
+// Follows the first comment-to or footnote-to link of each text up to the
+// root; 0 when the text or one on the way up has no status. In a link cycle
+// the walk stops at the last text before it would come back to one seen.
 int32_t FindRootText(ReadingServices& services, int32_t text);
 
 // Warms the caches for a text about to be shown: body, names, linked texts.

@@ -61,6 +61,9 @@ int32_t SelectReadingConference(ReadingServices& services, ConferenceListPort& l
 // cleared and the status leaves its conference.
 bool NextReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status);
 
+// Owned by the reading window, one per step. Dispose of it once Finished()
+// (or from Join on another thread): its last act is the EndWork hand-over,
+// so destroying it inside that hand-over would wait for itself.
 class TReadNextTextThread
 {
 public:

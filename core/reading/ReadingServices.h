@@ -28,6 +28,8 @@ public:
 
     // The caches: null when the server has nothing (or for 0).
     virtual std::shared_ptr<TextStatType> TextStat(int32_t text) = 0;
+    // Looks only.
+    virtual bool IsTextStatCached(int32_t text) = 0;
     virtual std::shared_ptr<TMiravoText> Text(int32_t text) = 0;
     // Looks only.
     virtual std::shared_ptr<TMiravoMembership> Membership(int32_t conf) = 0;

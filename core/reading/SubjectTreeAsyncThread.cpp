@@ -245,6 +245,9 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
     const auto real = services_.Membership(conf);
     if (!record || !real)
         return;
+    // The conference list's unread count needs the full status: load it
+    // here too, so reading after the prefetch finds it cached.
+    record->NoOfTexts();
     TMiravoMembership copy;
     copy.Assign(*real);
     auto status = std::make_unique<TCurrentReadStatus>();

@@ -127,6 +127,12 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     int32_t person = commands_.LookUpPerson(user);
     client_.SetCurrentPerson(person);
     bool created = false;
+    // A look-up that failed because the link went is no reason to offer a
+    // new account.
+    if (person <= 0 && !client_.ConnectedEvent().IsSet()) {
+        Abandon();
+        return false;
+    }
     if (person <= 0) {
         if (!ui_.askYesNo("Unable to find this user. Do you want to create a new account?")) {
             Abandon();
@@ -155,6 +161,7 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
 
     ui_.showProgress("Retrieving membership info", 70);
     LoadMemberships();
+    commands_.ForgetActivity();
     commands_.ChangeActivity(kWaitActivity);
     return true;
 }

@@ -231,11 +231,15 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
 
 std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
 {
-    // Held across the three requests so that one session is asked for once.
-    std::lock_guard lock(sessionMutex_);
-    int index;
-    if (sessions_.Find(session, index))
-        return sessions_.Object(index);
+    // The per-key lock, not the cache's, is held across the three requests:
+    // one session is asked for once, and no lock is held while waiting.
+    TIntegerResourceGuard key(sessionKeys_, session);
+    {
+        std::lock_guard lock(sessionMutex_);
+        int index;
+        if (sessions_.Find(session, index))
+            return sessions_.Object(index);
+    }
 
     auto run = [this](std::initializer_list<RequestArg> args, const char* label) -> std::optional<std::string> {
         TGenericTrans request(client_.Protocol(), label, args);
@@ -267,7 +271,10 @@ std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
     pos = 0;
     info->clientName = ReadHollerith(*name, pos);
 
-    sessions_.SetObject(sessions_.Add(session), info);
+    std::lock_guard lock(sessionMutex_);
+    int index;
+    if (!sessions_.Find(session, index))
+        sessions_.SetObject(sessions_.Add(session), info);
     return info;
 }
 

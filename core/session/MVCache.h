@@ -119,6 +119,7 @@ private:
     TSortedIntegerList<std::shared_ptr<TextCacheType>> texts_;
 
     std::mutex sessionMutex_;
+    TIntegerResourceLock sessionKeys_;
     TSortedIntegerList<std::shared_ptr<SessionInfoRec>> sessions_;
 
     mutable std::mutex membershipMutex_;

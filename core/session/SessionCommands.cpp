@@ -301,6 +301,12 @@ void SessionCommands::ChangeActivity(int index)
         client_.Protocol(), "Change activity", std::initializer_list<RequestArg>{4, EncodeHollerith(text)}));
 }
 
+void SessionCommands::ForgetActivity()
+{
+    std::lock_guard lock(activityMutex_);
+    lastActivity_.assign(1, '*');  // not "*": GCC 12 warns falsely on that assignment
+}
+
 void SessionCommands::UserActive()
 {
     const int64_t now = NowMs();

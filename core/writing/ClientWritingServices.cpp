@@ -1,6 +1,8 @@
 #include "core/writing/ClientWritingServices.h"
 
+#include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiravoConference.h"
+#include "core/session/SessionCommands.h"
 #include "core/shell/Client.h"
 
 namespace pellar {
@@ -8,6 +10,18 @@ namespace pellar {
 ClientWritingServices::ClientWritingServices(Client& client, std::function<void(const std::string&)> activity)
     : client_(client), activity_(std::move(activity))
 {
+}
+
+std::function<void(const std::string&)> ClientWritingServices::ActivityVia(SessionCommands& commands)
+{
+    return [&commands](const std::string& key) {
+        for (size_t i = 0; i < MiravoActivities.size(); ++i) {
+            if (key == MiravoActivities[i].key) {
+                commands.ChangeActivity(static_cast<int>(i));
+                return;
+            }
+        }
+    };
 }
 
 std::string ClientWritingServices::GetName(int32_t number)
@@ -36,7 +50,9 @@ std::shared_ptr<TMiravoConference> ClientWritingServices::GetConference(int32_t 
     if (!record)
         return nullptr;
     record->Presentation();  // loads the full status
-    return record->FullLoaded() ? record : nullptr;
+    // A load that failed leaves the record empty; every real conference has
+    // a type.
+    return record->Snapshot().type.empty() ? nullptr : record;
 }
 
 RequestReply ClientWritingServices::Request(const std::string& label, int32_t number,

@@ -9,11 +9,16 @@
 namespace pellar {
 
 class Client;
+class SessionCommands;
 
 class ClientWritingServices : public WritingServices {
 public:
     // activity, when given, is the session's change-activity command.
     explicit ClientWritingServices(Client& client, std::function<void(const std::string&)> activity = {});
+
+    // The activity hook that hands keys to the session's change-activity
+    // command (by their index in the activity table).
+    static std::function<void(const std::string&)> ActivityVia(SessionCommands& commands);
 
     std::string GetName(int32_t number) override;
     std::shared_ptr<TextStatType> GetTextStat(int32_t text) override;

@@ -32,13 +32,12 @@ int32_t TAddRcptThread::Substitute(int32_t number, TMiravoConference& conf, bool
 {
     if (!isComment)
         return number;
-    const int32_t super = conf.SuperConf();  // loads the full status
-    const std::string type = conf.Snapshot().type;
+    conf.SuperConf();  // loads the full status
+    const ConfStatFields fields = conf.Snapshot();
+    const bool sendsCommentsOn = fields.type.size() > 1 && fields.type.compare(1, 1, "1") == 0;
     // A conference without a super-conference keeps the comment itself
     // rather than sending it to conference 0.
-    if (type.size() > 1 && type[1] == '1' && super > 0)
-        return super;
-    return number;
+    return sendsCommentsOn && fields.superConf > 0 ? fields.superConf : number;
 }
 
 void TAddRcptThread::Run()

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
@@ -286,10 +287,16 @@ SubmitResult TextComposition::Submit()
 {
     services_.ChangeActivity("add");
     ui_.SetActionsEnabled(false);
+    // Whatever happens the actions come back on; on success that happens
+    // before the window is told to close, which is the last call made.
     struct Reenable {
-        WritingUi& ui;
-        ~Reenable() { ui.SetActionsEnabled(true); }
-    } reenable{ui_};
+        WritingUi* ui;
+        ~Reenable()
+        {
+            if (ui)
+                ui->SetActionsEnabled(true);
+        }
+    } reenable{&ui_};
 
     SubmitResult result;
     if (!CommentChecks())
@@ -305,7 +312,7 @@ SubmitResult TextComposition::Submit()
         return result;
 
     const std::string text = EncodeHollerith(SubmissionFormat::BuildText(subject_, body_));
-    const bool older = services_.ProtocolVersion() < 10;
+    const bool older = services_.ProtocolVersion() < kNewerProtocolVersion;
     const RequestReply reply =
         older ? services_.Request("Submit text", 28, {text, *misc})
               : services_.Request("Submit text", 86, {text, *misc, SubmissionFormat::AuxItemList(checks_)});
@@ -317,9 +324,10 @@ SubmitResult TextComposition::Submit()
     }
     result.outcome = SubmitOutcome::Submitted;
     FollowUps(result.text);
+    reenable.ui = nullptr;
     ui_.SetActionsEnabled(true);
-    ui_.Close();
     services_.ChangeActivity("wait");
+    ui_.Close();
     return result;
 }
 

@@ -29,7 +29,7 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(cfgComboBox_);
+    form->addRow(QStringLiteral("Profile:"), cfgComboBox_);
     form->addRow(QStringLiteral("&Host:"), hostEdit_);
     form->addRow(QStringLiteral("P&ort:"), portEdit_);
     form->addRow(QStringLiteral("&Name:"), userEdit_);

@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <cstring>
+
 namespace pellar {
 
 namespace {
@@ -78,7 +80,7 @@ TQuickHelpForm::TQuickHelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(textEdit_);
-    resize(640, 520);
+    resize(760, 560);
 }
 
 void TQuickHelpForm::Rebuild()
@@ -87,16 +89,21 @@ void TQuickHelpForm::Rebuild()
     QTextBlockFormat block;
     const qreal tabPixels = 170.0 * textEdit_->logicalDpiX() / 72.0;
     block.setTabPositions({QTextOption::Tab(tabPixels, QTextOption::LeftTab)});
+    // Long explanations wrap back to the explanation column, not to the key's.
+    QTextBlockFormat keyLine = block;
+    keyLine.setLeftMargin(tabPixels);
+    keyLine.setTextIndent(-tabPixels);
     const QColor windowText = palette().color(QPalette::WindowText);
 
     QTextCursor cursor(textEdit_->document());
     bool first = true;
     for (const HelpLine& line : kHelpLines) {
         const QTextCharFormat format = FormatFor(line.style, windowText);
+        const QTextBlockFormat& blockFormat = std::strchr(line.text, '\t') ? keyLine : block;
         if (first)
-            cursor.setBlockFormat(block);
+            cursor.setBlockFormat(blockFormat);
         else
-            cursor.insertBlock(block);
+            cursor.insertBlock(blockFormat);
         // The block's own format sizes an empty line like its neighbours.
         cursor.setBlockCharFormat(format);
         cursor.insertText(QString::fromLatin1(line.text), format);

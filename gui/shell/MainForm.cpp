@@ -66,6 +66,7 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
     QToolBar* controlBar = addToolBar(QStringLiteral("Session"));
     controlBar->setObjectName(QStringLiteral("ControlBar1"));
     controlBar->setMovable(false);
+    controlBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     controlBar->addAction(menus_->SessionConnectAction);
     controlBar->addAction(menus_->SessionDisconnectAction);
 
@@ -275,12 +276,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
     emit DisconnectRequested();
     quickHelp_->close();
     QMainWindow::closeEvent(event);
-}
-
-void TMainForm::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    statusBar_->FitToWindowWidth(width());
 }
 
 } // namespace pellar

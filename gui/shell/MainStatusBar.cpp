@@ -4,8 +4,6 @@
 
 #include <QLabel>
 
-#include <algorithm>
-
 namespace pellar {
 
 namespace {
@@ -30,9 +28,13 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     notice_ = Panel("NoticePanel", 300, this);
     keyCommand_ = Panel("KeyCommandPanel", 100, this);
     busy_ = new TBusyPanel(this);
-    addWidget(notice_);
+    // Panel 0 takes what the other two leave, so "Working..." always fits.
+    notice_->setMinimumWidth(80);
+    notice_->setMaximumWidth(QWIDGETSIZE_MAX);
+    busy_->setFixedWidth(100);
+    addWidget(notice_, 1);
     addWidget(keyCommand_);
-    addWidget(busy_, 1);
+    addWidget(busy_);
 }
 
 void TMainStatusBar::SetNotice(const QString& text) { notice_->setText(text); }
@@ -42,10 +44,5 @@ QString TMainStatusBar::KeyCommand() const { return keyCommand_->text(); }
 void TMainStatusBar::SetBusyText(const QString& text) { busy_->SetText(text); }
 QString TMainStatusBar::BusyText() const { return busy_->Text(); }
 void TMainStatusBar::SetPhase(qint64 phase) { busy_->SetPhase(phase); }
-
-void TMainStatusBar::FitToWindowWidth(int windowWidth)
-{
-    notice_->setFixedWidth(std::max(80, windowWidth - 200));
-}
 
 } // namespace pellar

@@ -23,8 +23,6 @@ public:
     void SetBusyText(const QString& text);
     QString BusyText() const;
 
-    // Panel 0 follows the window's width, leaving room for the others.
-    void FitToWindowWidth(int windowWidth);
     void SetPhase(qint64 phase);
 
     QLabel* NoticePanel() const { return notice_; }

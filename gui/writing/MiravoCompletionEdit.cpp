@@ -56,7 +56,8 @@ void TMiravoCompletionEdit::LookupNumber()
 
 int32_t TMiravoCompletionEdit::FindByName(const QString& text)
 {
-    if (!services_ || !services_->names)
+    // An empty entry names nobody; asking the server would match everyone.
+    if (!services_ || !services_->names || text.trimmed().isEmpty())
         return -1;
     const bool persons = confTypes_.testFlag(TMVConfType::ctUsers);
     const bool conferences = confTypes_.testFlag(TMVConfType::ctConferences);

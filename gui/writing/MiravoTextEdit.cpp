@@ -59,7 +59,11 @@ void TMiravoTextEdit::keyPressEvent(QKeyEvent* event)
         if (!text.isEmpty() && !control && !tab) {
             for (QChar ch : text)
                 emit KeyPressed(ch);
-            event->accept();
+            // Escape still belongs to the window too, so that dialogs close.
+            if (event->key() == Qt::Key_Escape)
+                event->ignore();
+            else
+                event->accept();
             return;
         }
         QTextEdit::keyPressEvent(event);

@@ -142,6 +142,7 @@ private slots:
         QVERIFY(!form.OkButton()->isEnabled());
         form.NameEdit()->setText(QStringLiteral("Kaffe"));
         QVERIFY(form.OkButton()->isEnabled());
+        test::SaveScreenshot(&form, QStringLiteral("create-conference"));
         form.NameEdit()->setText(QStringLiteral("   "));
         QVERIFY(!form.OkButton()->isEnabled());
     }
@@ -152,6 +153,7 @@ private slots:
         QSignalSpy spy(&form, &TNoPresenationForm::DontShowAgainChanged);
         form.open();
         form.DontShowCheckBox()->setChecked(true);
+        test::SaveScreenshot(&form, QStringLiteral("no-presentation"));
         form.NoButton()->click();
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QCOMPARE(spy.size(), 1);
@@ -179,6 +181,7 @@ private slots:
         QVERIFY(form.ReplyToAllCheckBox()->isChecked());
         QVERIFY(form.SendCountEdit()->isReadOnly());
         form.SetSendCount(3);
+        test::SaveScreenshot(&form, QStringLiteral("offline-message"));
         QCOMPARE(form.SendCountEdit()->text(), QStringLiteral("3"));
 
         form.MessageMemo()->setPlainText(QStringLiteral("Gone fishing"));

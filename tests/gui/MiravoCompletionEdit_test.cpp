@@ -204,6 +204,15 @@ private slots:
         QVERIFY(!edit_->font().underline());
     }
 
+    void AnEmptyEntryIsNotLookedUp()
+    {
+        lookup_->Add("", "Everyone", 1);
+        edit_->SetText(QStringLiteral("  "));
+        QCOMPARE(edit_->ConferenceNumber(), -1);
+        QVERIFY(lookup_->calls.empty());
+        QCOMPARE(edit_->text(), QStringLiteral("  "));
+    }
+
     void WithoutALookupNothingResolves()
     {
         TMiravoCompletionEdit bare;

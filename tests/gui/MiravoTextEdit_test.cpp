@@ -1,5 +1,7 @@
 #include "gui/writing/MiravoTextEdit.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -94,9 +96,14 @@ private slots:
         QCOMPARE(spy.at(1).at(0).value<QChar>(), QChar(u' '));
         QCOMPARE(spy.at(2).at(0).value<QChar>(), QChar(u'\r'));
         QCOMPARE(edit_->toPlainText(), QStringLiteral("text"));
+        // Escape is a command key and still reaches the window.
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+        QApplication::sendEvent(edit_.get(), &escape);
+        QCOMPARE(spy.size(), 4);
+        QVERIFY(!escape.isAccepted());
         // Copying is the control's own business, not a command key.
         QTest::keyClick(edit_.get(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(spy.size(), 3);
+        QCOMPARE(spy.size(), 4);
     }
 
     void EditableDoesNotForward()

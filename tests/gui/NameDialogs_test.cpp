@@ -57,6 +57,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTRY_VERIFY(form.NameEdit()->hasFocus());
         QVERIFY(!form.NameEdit()->IsOK()); // the default name is not verified yet
+        test::SaveScreenshot(&form, QStringLiteral("name-prompt"));
         QTest::mouseClick(form.OkButton(), Qt::LeftButton);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.Number(), 6);
@@ -80,6 +81,7 @@ private slots:
 
         form.NameListBox()->setCurrentRow(1);
         QCOMPARE(form.ChosenNumber(), std::optional<int32_t>(1));
+        test::SaveScreenshot(&form, QStringLiteral("choose-name"));
 
         form.FilterEdit()->clear();
         QCOMPARE(form.NameListBox()->count(), 4);
@@ -150,6 +152,7 @@ private slots:
 
         form.ConfEdit()->SetText(QStringLiteral("Kaffe"));
         QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        test::SaveScreenshot(&form, QStringLiteral("conference-member"));
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.PersonNumber(), 21);
         QCOMPARE(form.ConferenceNumber(), 31);
@@ -176,6 +179,7 @@ private slots:
         QTest::mouseClick(form.OkButton(), Qt::LeftButton);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.PersonNumber(), 21);
+        test::SaveScreenshot(&form, QStringLiteral("change-password"));
         QCOMPARE(form.OldPassword(), QStringLiteral("old"));
         QCOMPARE(form.NewPassword(), QStringLiteral("new"));
         QCOMPARE(form.ConfirmPassword(), QStringLiteral("new"));

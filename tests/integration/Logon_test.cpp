@@ -107,7 +107,7 @@ TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
     // The server has the memberships, and the account takes the password
     // chosen in the dialog.
     SessionClient again;
-    ASSERT_TRUE(LogOn(again, "Nora Newcomer", "fresh"));
+    ASSERT_TRUE(LogOnDirect(again, "Nora Newcomer", "fresh"));
     const std::vector<int32_t> members = Members(again.client);
     for (int32_t conf : {info.ConfPresentationConf, info.PersonPresentationConf, info.JoinOnCreateConf})
         EXPECT_TRUE(std::count(members.begin(), members.end(), conf)) << conf;

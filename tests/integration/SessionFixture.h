@@ -23,9 +23,17 @@ namespace pellar::test {
 inline constexpr const char* kDemoUser = "Demo User";
 inline constexpr const char* kDemoPassword = "demo";
 
+// A server that does not greet fails a test in seconds, not 40.
+inline LogonOptions QuickLogon()
+{
+    LogonOptions o;
+    o.greetingTimeout = std::chrono::milliseconds(5000);
+    return o;
+}
+
 // A client with its dialogs, logon and commands.
 struct SessionClient {
-    explicit SessionClient(LogonOptions options = {})
+    explicit SessionClient(LogonOptions options = QuickLogon())
         : client(QuietClientOptions()), commands(client, ui), logon(client, ui, commands, options)
     {
     }
@@ -55,8 +63,10 @@ protected:
     void StartServer()
     {
         static std::unique_ptr<miravod::Server> shared;
-        if (!shared)
+        if (!shared) {
             ASSERT_TRUE(Start(&shared, {}));
+        }
+        serverPort = shared->Port();
         relay = std::make_unique<LoopbackRelay>(static_cast<uint16_t>(shared->Port()));
     }
 
@@ -71,7 +81,8 @@ protected:
             into->reset();
             return false;
         }
-        relay = std::make_unique<LoopbackRelay>(static_cast<uint16_t>((*into)->Port()));
+        serverPort = (*into)->Port();
+        relay = std::make_unique<LoopbackRelay>(static_cast<uint16_t>(serverPort));
         return true;
     }
 
@@ -87,6 +98,17 @@ protected:
         c.ui.login = Choice(std::move(user), std::move(password));
         if (!c.logon.LogOn())
             return ::testing::AssertionFailure() << "logon failed";
+        return ::testing::AssertionSuccess();
+    }
+
+    // Logs a second client on straight to the server (the relay carries one
+    // connection at a time).
+    ::testing::AssertionResult LogOnDirect(SessionClient& c, std::string user = kDemoUser,
+                                           std::string password = kDemoPassword)
+    {
+        c.ui.login = LoginChoice{"127.0.0.1", std::to_string(serverPort), std::move(user), std::move(password), ""};
+        if (!c.logon.LogOn())
+            return ::testing::AssertionFailure() << "direct logon failed";
         return ::testing::AssertionSuccess();
     }
 
@@ -120,6 +142,7 @@ protected:
     // Declared first: destroyed after every client.
     std::unique_ptr<miravod::Server> server;
     std::unique_ptr<LoopbackRelay> relay;
+    int serverPort = 0;
 };
 
 } // namespace pellar::test

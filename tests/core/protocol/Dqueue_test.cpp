@@ -85,6 +85,35 @@ TEST(TQueue, InterruptReleasesABlockedReadUntilAndLaterWaits)
     EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "ok");
 }
 
+// The link drops while the receive thread is inside a message and the next
+// link is set up before that thread runs again: the new link's bytes must not
+// be read as the rest of the old message.
+TEST(TQueue, MessageInProgressAcrossAnUnseenInterruptAndClearFails)
+{
+    TQueue q;
+    q.PutBytes("12Hab");
+    std::string body;
+    EXPECT_EQ(OnReader([&] { return q.ReadUntil("H"); }).get(), "12");
+    OnReader([&] { q.ReadExact(body, 3); return 0; }).get();
+    q.Interrupt();
+    q.Clear();
+    q.PutBytes("MIRAVO\n");
+    EXPECT_THROW(OnReader([&] { q.ReadExact(body, 10); return 0; }).get(), TWaitforInterruptedException);
+    EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "MIRAVO");
+}
+
+// Waiting for data between messages sees the interrupt, so a reader that
+// starts afresh after Clear() reads the new bytes without a spurious failure.
+TEST(TQueue, ReaderBetweenMessagesIsNotFailedByAnEarlierInterrupt)
+{
+    TQueue q;
+    q.Interrupt();
+    q.Clear();
+    q.PutBytes("MIRAVO\n");
+    ASSERT_TRUE(q.WaitForData(0));
+    EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "MIRAVO");
+}
+
 TEST(TQueue, ReadExactTakesOnlyWhatIsAskedFor)
 {
     TQueue q;

@@ -199,6 +199,17 @@ TEST(RecordParsers, Membership)
     }
 }
 
+TEST(RecordParsers, MembershipReplacesReadState)
+{
+    TMiravoMembership m;
+    m.MarkRead(40, false);
+    const std::string line = kT1 + " 5 100 10 1 { 30 }";
+    size_t pos = 0;
+    ParseMembership(line, pos, m);
+    EXPECT_EQ(m.ReadTexts(), std::vector<int32_t>{30});
+    EXPECT_FALSE(m.IsRead(40));
+}
+
 TEST(RecordParsers, MembershipList)
 {
     const std::string line =

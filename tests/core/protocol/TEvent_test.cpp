@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -69,6 +70,20 @@ TEST(TEvent, AutoSetReleasesOneWaiterPerSignal)
         t.join();
     EXPECT_EQ(released, 2);
     EXPECT_FALSE(ev.IsSet());
+}
+
+// The waiter owns the event and frees it as soon as it is released; the
+// setting thread must be finished with it by then (TSan and ASan see it if not).
+TEST(TEvent, WaiterMayDestroyItRightAfterWait)
+{
+    for (int round = 0; round < 500; ++round) {
+        auto ev = std::make_unique<TEvent>(round % 2 == 0, false);
+        TEvent* raw = ev.get();
+        std::thread setter([raw] { raw->SetEv(); });
+        ASSERT_EQ(ev->WaitFor(kInfinite), WaitResult::Signaled);
+        ev.reset();
+        setter.join();
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/protocol/TSyncronizer.h"
 
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -31,6 +32,22 @@ TEST(TSyncronizer, ReleaseFromAnotherThreadWakesWaiter)
     std::thread completer([&] { sync.Release(); });
     EXPECT_EQ(sync.WaitFor(kInfinite), WaitResult::Signaled);
     completer.join();
+}
+
+// A waiter that frees the synchroniser as soon as WaitFor returns must not
+// race with the releasing thread still finishing Release (ASan sees a
+// use-after-free, TSan a race on the mutex or condition variable).
+TEST(TSyncronizer, WaiterMayDestroyItRightAfterWait)
+{
+    for (int round = 0; round < 500; ++round) {
+        auto sync = std::make_unique<TSyncronizer>();
+        sync->Acquire();
+        TSyncronizer* raw = sync.get();
+        std::thread completer([raw] { raw->Release(); });
+        ASSERT_EQ(sync->WaitFor(kInfinite), WaitResult::Signaled);
+        sync.reset();
+        completer.join();
+    }
 }
 
 } // namespace

@@ -196,7 +196,7 @@ TEST_F(ArticleLayoutTest, FootnoteOfItselfIsShownOnceNotForever)
 
 TEST_F(ArticleLayoutTest, ServerBytesArePassedThroughAsText)
 {
-    source.Add(4, 6, std::string("<b>x</b>\r\n<i>y\0z</i>", 21));
+    source.Add(4, 6, std::string("<b>x</b>\r\n<i>y\0z</i>", 20));
     const std::string all = Joined(Layout(4));
     EXPECT_NE(all.find("Subject: <b>x</b>\r\r<i>y z</i>--- 4 ---"), std::string::npos);
 }

@@ -49,7 +49,8 @@ TEST(ContextWordsUrl, NeedsTextOnBothSidesOfAColon)
     EXPECT_FALSE(ContextWords::LooksLikeUrl(":b"));
     EXPECT_FALSE(ContextWords::LooksLikeUrl("a:"));
     EXPECT_FALSE(ContextWords::LooksLikeUrl("plain"));
-    EXPECT_FALSE(ContextWords::LooksLikeUrl("a: b c"));  // blank after the colon, then a field
+    EXPECT_TRUE(ContextWords::LooksLikeUrl("a: b"));  // each field skips leading blanks
+    EXPECT_FALSE(ContextWords::LooksLikeUrl("a: "));
     EXPECT_TRUE(ContextWords::LooksLikeUrl("\tab:cd"));
 }
 
@@ -79,6 +80,9 @@ TEST(ContextWordsOffer, NumbersAboveConferenceRangeAreNeverLookedUpAsNames)
     EXPECT_FALSE(ContextWords::Offer("70000", source).presentation);
     EXPECT_TRUE(source.nameQueries.empty());
     EXPECT_TRUE(ContextWords::Offer("70000", source).noSuchText);
+    source.texts = {-5};
+    EXPECT_FALSE(ContextWords::Offer("-5", source).textCommands);
+    EXPECT_TRUE(source.nameQueries.empty());
     const auto offer = ContextWords::Offer("[6]", source);
     EXPECT_TRUE(offer.presentation);
     EXPECT_FALSE(offer.noSuchText);

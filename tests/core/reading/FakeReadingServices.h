@@ -26,6 +26,7 @@ public:
     std::map<int32_t, std::shared_ptr<TMiravoMembership>> memberships;
     std::map<int32_t, std::string> names;
     std::set<int32_t> cachedNames;
+    std::set<int32_t> cachedStats;  // what IsTextStatCached reports
     std::map<int32_t, std::optional<std::string>> replies;  // by request number
     std::set<int32_t> hiddenConfs;                          // Conference() gives none
 
@@ -134,6 +135,7 @@ public:
         auto it = stats.find(text);
         return it == stats.end() ? nullptr : it->second;
     }
+    bool IsTextStatCached(int32_t text) override { return cachedStats.count(text) > 0; }
     std::shared_ptr<TMiravoText> Text(int32_t text) override
     {
         textLookups.push_back(text);

@@ -1,0 +1,62 @@
+#include "core/events/AlertRules.h"
+
+#include <charconv>
+
+#include "core/config/TMiravoConfiguration.h"
+
+namespace pellar {
+
+int ParseAlertLevel(std::string_view text)
+{
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return 0;
+    return value;
+}
+
+AlertSettings AlertSettings::Read(const TMiravoConfiguration& config)
+{
+    AlertSettings s;
+    s.soundAllMsg = config.ReadFlag("SoundAllMsg", false);
+    s.soundPersMsg = config.ReadFlag("SoundPersMsg", false);
+    s.trayAllMsg = config.ReadFlag("TrayAllMsg", false);
+    s.trayPersMsg = config.ReadFlag("TrayPersMsg", false);
+    s.focusAllMsg = config.ReadFlag("FocusAllMsg", false);
+    s.focusPersMsg = config.ReadFlag("FocusPersMsg", false);
+    s.soundPriText = config.ReadFlag("SoundPriText", false);
+    s.trayPriText = config.ReadFlag("TrayPriText", false);
+    s.soundPriTextLvl = ParseAlertLevel(config.ReadString("SoundPriTextLvl", "255"));
+    s.trayPriTextLvl = ParseAlertLevel(config.ReadString("TrayPriTextLvl", "255"));
+    return s;
+}
+
+AlertDecision DecideMessageAlert(const AlertSettings& s, int32_t recipient, int32_t currentPerson)
+{
+    const bool personal = recipient != 0 && recipient == currentPerson;
+    AlertDecision d;
+    d.beep = s.soundAllMsg || (s.soundPersMsg && personal);
+    if (s.trayAllMsg || (s.trayPersMsg && personal))
+        d.trayState = 2;
+    d.bringToFront = s.focusAllMsg || (s.focusPersMsg && personal);
+    return d;
+}
+
+AlertDecision DecideTextAlert(const AlertSettings& s, const std::vector<int32_t>& priorities, int32_t author,
+                              int32_t currentPerson)
+{
+    AlertDecision d;
+    if (author == currentPerson)
+        return d;
+    bool tray = false, sound = false;
+    for (int32_t priority : priorities) {
+        tray = tray || s.trayPriTextLvl < priority;
+        sound = sound || s.soundPriTextLvl < priority;
+    }
+    if (tray && s.trayPriText)
+        d.trayState = 1;
+    d.beep = sound && s.soundPriText;
+    return d;
+}
+
+} // namespace pellar

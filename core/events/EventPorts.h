@@ -1,0 +1,37 @@
+// What the asynchronous dispatch does to windows. Every call comes on the GUI
+// thread (the dispatcher hands it over); the Qt layer implements it, tests
+// script it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellar {
+
+struct IncomingMessage {
+    int32_t recipient = 0;
+    int32_t sender = 0;
+    std::string text;  // line breaks as CR LF
+    std::string recipientName, senderName;
+};
+
+class EventPorts {
+public:
+    virtual ~EventPorts() = default;
+
+    virtual void DeliverMessage(const IncomingMessage& message) = 0;
+    virtual void AddSession(int32_t person, int32_t session, const std::string& personName,
+                            const std::string& client, const std::string& account, const std::string& host,
+                            const std::string& ident) = 0;
+    virtual void RemoveSession(int32_t person, int32_t session, const std::string& personName) = 0;
+    virtual void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
+                                const std::string& doing, const std::string& userName) = 0;
+    // state 1: new important text, 2: new message.
+    virtual void ShowTray(int state) = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void BringToFront() = 0;
+    virtual void Beep() = 0;
+    virtual void RefreshConferenceList() = 0;
+};
+
+} // namespace pellar

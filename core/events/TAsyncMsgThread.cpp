@@ -1,0 +1,305 @@
+#include "core/events/TAsyncMsgThread.h"
+
+#include <chrono>
+#include <exception>
+#include <vector>
+
+#include "core/events/AlertRules.h"
+#include "core/events/EventPorts.h"
+#include "core/events/TLogOnOffThread.h"
+#include "core/protocol/RecordParsers.h"
+#include "core/protocol/WireTokens.h"
+#include "core/reading/NextUnread.h"
+#include "core/shell/Client.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+
+namespace {
+
+constexpr int kIdleWaitMs = 200;
+constexpr int kOfflineWaitMs = 250;
+
+} // namespace
+
+TAsyncMsgThread::TAsyncMsgThread(Client& client, GuiThread& gui, EventPorts& ports, ReadingServices& reading)
+    : client_(client), gui_(gui), ports_(ports), reading_(reading)
+{
+}
+
+TAsyncMsgThread::~TAsyncMsgThread()
+{
+    Stop();
+}
+
+void TAsyncMsgThread::SetEnabled(bool on)
+{
+    std::lock_guard lock(wakeMutex_);
+    enabled_ = on;
+    wake_.notify_all();
+}
+
+void TAsyncMsgThread::Start()
+{
+    if (thread_.joinable())
+        return;
+    terminate_ = false;
+    thread_ = std::thread([this] { Loop(); });
+}
+
+void TAsyncMsgThread::Stop()
+{
+    {
+        std::lock_guard lock(wakeMutex_);
+        enabled_ = false;
+        terminate_ = true;
+        wake_.notify_all();
+    }
+    if (thread_.joinable())
+        thread_.join();
+    JoinNoticeThreads();
+}
+
+void TAsyncMsgThread::Loop()
+{
+    while (!terminate_) {
+        ReapNoticeThreads(false);
+        if (!enabled_) {
+            if (client_.DisconnectingEvent().IsSet()) {
+                std::string dropped;
+                while (client_.AsyncMessages().Pop(dropped)) {
+                }
+            }
+            std::unique_lock lock(wakeMutex_);
+            wake_.wait_for(lock, std::chrono::milliseconds(kOfflineWaitMs),
+                           [this] { return enabled_.load() || terminate_.load(); });
+            continue;
+        }
+        if (!client_.ConnectedEvent().IsSet()) {
+            client_.ConnectedEvent().WaitFor(kOfflineWaitMs);
+            continue;
+        }
+        if (client_.DisconnectingEvent().IsSet()) {
+            // What arrived while the user disconnects is no longer wanted.
+            std::string dropped;
+            while (client_.AsyncMessages().Pop(dropped)) {
+            }
+            enabled_ = false;
+            continue;
+        }
+        std::string line;
+        if (client_.AsyncMessages().Pop(line))
+            DispatchLine(line);
+        else
+            client_.AsyncMessages().WaitNotEmpty(kIdleWaitMs);
+    }
+}
+
+void TAsyncMsgThread::DispatchLine(const std::string& line)
+{
+    ++messageCount_;
+    size_t pos = 0;
+    ReadInt(line, pos);  // the number of parameters
+    const int32_t number = ReadInt(line, pos);
+    try {
+        switch (number) {
+        case 0:
+        case 15: {
+            const int32_t text = ReadInt(line, pos);
+            NewText(text, line, pos, number == 15);
+            break;
+        }
+        case 5: {
+            const int32_t conf = ReadInt(line, pos);
+            ReadHollerith(line, pos);
+            std::string newName = ReadHollerith(line, pos);
+            if (conf > 0)
+                client_.Cache().SetName(conf, std::move(newName));
+            break;
+        }
+        case 6: {
+            PresenceReport r;
+            r.person = ReadInt(line, pos);
+            r.workingConf = ReadInt(line, pos);
+            r.session = ReadInt(line, pos);
+            r.doing = ReadHollerith(line, pos);
+            r.userName = ReadHollerith(line, pos);
+            {
+                std::lock_guard lock(presenceMutex_);
+                lastPresence_ = r;
+            }
+            Presence(r);
+            break;
+        }
+        case 7:
+            Status("Database is syncronizing.");
+            break;
+        case 9:
+        case 13: {
+            const int32_t person = ReadInt(line, pos);
+            const int32_t session = ReadInt(line, pos);
+            LogOnOff(person, session, number == 9);
+            break;
+        }
+        case 11:
+            Status("Miravo is full. Please logg out if you are finished reading.");
+            break;
+        case 12: {
+            const int32_t recipient = ReadInt(line, pos);
+            const int32_t sender = ReadInt(line, pos);
+            Message(recipient, sender, ReadHollerith(line, pos));
+            break;
+        }
+        default:
+            break;  // not ours to handle
+        }
+    } catch (const std::exception&) {
+        // A malformed line is dropped; the next one is handled as usual.
+    }
+}
+
+void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos, bool withAux)
+{
+    if (text <= 0)
+        return;
+    auto status = std::make_shared<TextStatType>();
+    ParseTextStat(line, pos, *status);
+    if (withAux)
+        ParseAuxItemList(line, pos, *status);
+    MVCache& cache = client_.Cache();
+    cache.PutTextStat(text, status);
+
+    // Links into cached parents appear at once; uncached parents learn of
+    // the child when they are fetched.
+    const auto items = status->MiscInfos();
+    for (const auto& item : items) {
+        if (const auto* foot = dynamic_cast<const TMiscInfoFootTo*>(item.get())) {
+            if (cache.IsTextStatCached(foot->textNo)) {
+                if (auto parent = cache.GetTextStat(foot->textNo)) {
+                    auto link = std::make_shared<TMiscInfoFootIn>();
+                    link->textNo = text;
+                    parent->AddMiscInfo(link);
+                }
+            }
+        } else if (const auto* comm = dynamic_cast<const TMiscInfoCommTo*>(item.get())) {
+            if (cache.IsTextStatCached(comm->textNo)) {
+                if (auto parent = cache.GetTextStat(comm->textNo)) {
+                    auto link = std::make_shared<TMiscInfoCommIn>();
+                    link->textNo = text;
+                    parent->AddMiscInfo(link);
+                }
+            }
+        }
+    }
+
+    std::vector<int32_t> priorities;
+    for (const auto& item : items) {
+        const auto* normal = dynamic_cast<const TMiscInfoNormal*>(item.get());
+        if (!normal)
+            continue;
+        auto membership = cache.GetMembership(normal->confNo);
+        if (!membership)
+            continue;
+        membership->SetMayHaveUnread(true);
+        // No record lock is held here: the conference may have to be
+        // fetched, and the flags are atomic.
+        if (auto conf = cache.GetConference(normal->confNo)) {
+            if (conf->GlobalOf(normal->localNo, true) < 1)
+                conf->SetGlobal(normal->localNo, text);
+        }
+        membership->SetChanged(true);
+        priorities.push_back(membership->Priority());
+    }
+
+    const int32_t me = client_.CurrentPerson();
+    if (status->Author() != me) {
+        const AlertDecision alert = DecideTextAlert(AlertSettings::Read(client_.Config()), priorities,
+                                                    status->Author(), me);
+        if (alert.trayState != 0)
+            gui_.invokeAndWait([&] { ports_.ShowTray(alert.trayState); });
+        if (alert.beep)
+            gui_.invokeAndWait([&] { ports_.Beep(); });
+        PrefetchText(reading_, text);
+    } else {
+        MarkTextRead(reading_, text, true);
+    }
+    gui_.invokeAndWait([&] { ports_.RefreshConferenceList(); });
+}
+
+void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string text)
+{
+    IncomingMessage m;
+    m.recipient = recipient;
+    m.sender = sender;
+    m.text = LfToCrLf(text);
+    // A trailing CR LF that the message did not have is not wanted.
+    if (text.empty() || text.back() != '\n') {
+        if (m.text.size() >= 2 && m.text.compare(m.text.size() - 2, 2, "\r\n") == 0)
+            m.text.resize(m.text.size() - 2);
+    }
+    m.recipientName = recipient == 0 ? "Everyone" : client_.Cache().GetName(recipient);
+    m.senderName = client_.Cache().GetName(sender);
+    gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
+
+    const AlertDecision alert =
+        DecideMessageAlert(AlertSettings::Read(client_.Config()), recipient, client_.CurrentPerson());
+    if (alert.beep)
+        gui_.invokeAndWait([&] { ports_.Beep(); });
+    if (alert.trayState != 0)
+        gui_.invokeAndWait([&] { ports_.ShowTray(alert.trayState); });
+    if (alert.bringToFront)
+        gui_.invokeAndWait([&] { ports_.BringToFront(); });
+}
+
+void TAsyncMsgThread::Presence(const PresenceReport& r)
+{
+    const std::string personName = client_.Cache().GetName(r.person);
+    const std::string confName = client_.Cache().GetName(r.workingConf);
+    gui_.invokeAndWait([&] { ports_.UpdatePresence(personName, confName, r.session, r.doing, r.userName); });
+}
+
+void TAsyncMsgThread::LogOnOff(int32_t person, int32_t session, bool loggedIn)
+{
+    auto notice = std::make_unique<TLogOnOffThread>(client_, gui_, ports_, person, session, loggedIn);
+    TLogOnOffThread* started = notice.get();
+    {
+        std::lock_guard lock(noticeMutex_);
+        notices_.push_back(std::move(notice));
+    }
+    started->Start();
+}
+
+void TAsyncMsgThread::ReapNoticeThreads(bool all)
+{
+    std::list<std::unique_ptr<TLogOnOffThread>> done;
+    {
+        std::lock_guard lock(noticeMutex_);
+        for (auto it = notices_.begin(); it != notices_.end();) {
+            if (all || (*it)->Finished()) {
+                done.push_back(std::move(*it));
+                it = notices_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Joined here, outside the lock.
+}
+
+void TAsyncMsgThread::JoinNoticeThreads()
+{
+    ReapNoticeThreads(true);
+}
+
+PresenceReport TAsyncMsgThread::LastPresence() const
+{
+    std::lock_guard lock(presenceMutex_);
+    return lastPresence_;
+}
+
+void TAsyncMsgThread::Status(const std::string& text)
+{
+    gui_.invokeAndWait([&] { ports_.SetStatusText(text); });
+}
+
+} // namespace pellar

@@ -1,0 +1,48 @@
+#include "core/events/TLogOnOffThread.h"
+
+#include "core/events/ActiveUsersTable.h"
+#include "core/events/EventPorts.h"
+#include "core/shell/Client.h"
+#include "core/shell/GuiThread.h"
+
+namespace pellar {
+
+TLogOnOffThread::TLogOnOffThread(Client& client, GuiThread& gui, EventPorts& ports, int32_t person,
+                                 int32_t session, bool loggedIn)
+    : client_(client), gui_(gui), ports_(ports), person_(person), session_(session), loggedIn_(loggedIn)
+{
+}
+
+TLogOnOffThread::~TLogOnOffThread()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TLogOnOffThread::Start()
+{
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TLogOnOffThread::Run()
+{
+    personName = client_.Cache().GetName(person_);
+    if (loggedIn_) {
+        // The session-info cache asks "Get static session info" with errors
+        // switched off; a failure leaves the details empty.
+        if (auto info = client_.Cache().GetSessionInfo(session_)) {
+            client = ClientDescription(info->clientName, info->clientVersion);
+            account = info->account;
+            host = info->host;
+            ident = info->ident;
+        }
+        gui_.invokeAndWait([&] { ports_.AddSession(person_, session_, personName, client, account, host, ident); });
+    } else {
+        gui_.invokeAndWait([&] { ports_.RemoveSession(person_, session_, personName); });
+    }
+    statusText = personName + (loggedIn_ ? " logged in." : " logged off.");
+    gui_.invokeAndWait([&] { ports_.SetStatusText(statusText); });
+    finished_ = true;
+}
+
+} // namespace pellar

@@ -1,0 +1,140 @@
+#include "gui/dialogs/ConferenceAttributesForm.h"
+
+#include "gui/dialogs/DialogHelpers.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiServices* services, int32_t conf,
+                                                     QWidget* parent)
+    : QWidget(parent), writing_(client), model_(writing_, conf)
+{
+    setObjectName(QStringLiteral("ConferenceAttributesForm"));
+    setWindowTitle(QStringLiteral("Conference attributes"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    nameEdit_ = new QLineEdit(this);
+    nameEdit_->setObjectName(QStringLiteral("NameEdit"));
+    nameEdit_->setReadOnly(true);
+    nameEdit_->setEnabled(false);
+    open_ = new QCheckBox(QStringLiteral("&Open for everyone"), this);
+    open_->setObjectName(QStringLiteral("OpenCheckBox"));
+    allowComments_ = new QCheckBox(QStringLiteral("Allow &comments"), this);
+    allowComments_->setObjectName(QStringLiteral("AllowCommentsCheckBox"));
+    secret_ = new QCheckBox(QStringLiteral("&Secret"), this);
+    secret_->setObjectName(QStringLiteral("SecretCheckBox"));
+    allowAnon_ = new QCheckBox(QStringLiteral("Allow &anonymous texts"), this);
+    allowAnon_->setObjectName(QStringLiteral("AllowAnonCheckBox"));
+    superConf_ = new TMiravoCompletionEdit(this);
+    superConf_->setObjectName(QStringLiteral("SuperConfEdit"));
+    superConf_->SetServices(services);
+    supervisor_ = new TMiravoCompletionEdit(this);
+    supervisor_->setObjectName(QStringLiteral("SupervisorEdit"));
+    supervisor_->SetServices(services);
+
+    auto* form = new QFormLayout;
+    auto addRow = [&](const QString& caption, QWidget* field, QWidget* buddy) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(buddy);
+        form->addRow(label, field);
+    };
+    addRow(QStringLiteral("&Name:"), nameEdit_, nameEdit_);
+    form->addRow(QString(), open_);
+    form->addRow(QString(), allowComments_);
+    form->addRow(QString(), secret_);
+    form->addRow(QString(), allowAnon_);
+    addRow(QStringLiteral("Su&per conf:"), WithCompleteButton(superConf_, this), superConf_);
+    addRow(QStringLiteral("S&upervisor:"), WithCompleteButton(supervisor_, this), supervisor_);
+
+    ok_ = new QPushButton(QStringLiteral("Ok"), this);
+    ok_->setObjectName(QStringLiteral("OkButton"));
+    ok_->setDefault(true);
+    apply_ = new QPushButton(QStringLiteral("Apply"), this);
+    apply_->setObjectName(QStringLiteral("ApplyButton"));
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("CancelButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(apply_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    setMinimumWidth(380);
+
+    connect(ok_, &QPushButton::clicked, this, [this] {
+        Save();
+        close();
+    });
+    connect(apply_, &QPushButton::clicked, this, [this] {
+        Save();
+        Load();
+    });
+    connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TConferenceAttributesForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!loaded_) {
+        loaded_ = true;
+        Load();
+    }
+}
+
+void TConferenceAttributesForm::ShowMessage(const std::string& message)
+{
+    const QString text = FromWire(message);
+    if (show_)
+        show_(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
+}
+
+bool TConferenceAttributesForm::Load()
+{
+    std::string error;
+    const auto view = model_.Load(error);
+    if (!view) {
+        ShowMessage(error);
+        return false;
+    }
+    superConf_->SetConferenceNumber(view->superConf);
+    supervisor_->SetConferenceNumber(view->supervisor);
+    open_->setChecked(view->checks.open);
+    allowComments_->setChecked(view->checks.allowComments);
+    secret_->setChecked(view->checks.secret);
+    allowAnon_->setChecked(view->checks.allowAnonymous);
+    nameEdit_->setText(FromWire(view->name));
+    return true;
+}
+
+void TConferenceAttributesForm::Save()
+{
+    ConferenceTypeChecks checks;
+    checks.open = open_->isChecked();
+    checks.allowComments = allowComments_->isChecked();
+    checks.secret = secret_->isChecked();
+    checks.allowAnonymous = allowAnon_->isChecked();
+    // An entry that resolves to nothing sends -1.
+    auto resolve = [](TMiravoCompletionEdit* edit) -> std::optional<int32_t> {
+        const int32_t n = edit->ConferenceNumber();
+        return n >= 0 ? std::optional<int32_t>(n) : std::nullopt;
+    };
+    for (const std::string& message : model_.Save(checks, resolve(superConf_), resolve(supervisor_)))
+        ShowMessage(message);
+}
+
+} // namespace pellar

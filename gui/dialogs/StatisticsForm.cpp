@@ -1,0 +1,86 @@
+#include "gui/dialogs/StatisticsForm.h"
+
+#include "core/admin/StatisticsFormat.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+namespace {
+
+QLineEdit* Field(QFormLayout* form, const QString& label, const char* name)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setReadOnly(true);
+    edit->setMinimumWidth(160);
+    form->addRow(label, edit);
+    return edit;
+}
+
+} // namespace
+
+TStatisiticsForm::TStatisiticsForm(Client& client, std::function<uint64_t()> asyncMessages, QWidget* parent)
+    : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
+{
+    setObjectName(QStringLiteral("StatisiticsForm"));
+    setWindowTitle(QStringLiteral("Statisitics"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* communication = new QGroupBox(QStringLiteral("Communication"), this);
+    auto* commForm = new QFormLayout(communication);
+    bytesSent_ = Field(commForm, QStringLiteral("Bytes sent:"), "BytesSentEdit");
+    bytesReceived_ = Field(commForm, QStringLiteral("Bytes received:"), "BytesReceivedEdit");
+    transactions_ = Field(commForm, QStringLiteral("Transactions:"), "TransactionsEdit");
+    asyncMessages_ = Field(commForm, QStringLiteral("Async messages:"), "AsyncMessagesEdit");
+
+    auto* cache = new QGroupBox(QStringLiteral("Cache"), this);
+    auto* cacheForm = new QFormLayout(cache);
+    nameHits_ = Field(cacheForm, QStringLiteral("Name from number: "), "NameHitEdit");
+    textStatHits_ = Field(cacheForm, QStringLiteral("Text stat:"), "TextStatHitEdit");
+    textBodyHits_ = Field(cacheForm, QStringLiteral("Text body:"), "TextBodyHitEdit");
+
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("CloseButton"));
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(communication);
+    layout->addWidget(cache);
+    layout->addLayout(buttons);
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(3000);
+    connect(timer_, &QTimer::timeout, this, &TStatisiticsForm::Refresh);
+}
+
+void TStatisiticsForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Refresh();
+    timer_->start();
+}
+
+void TStatisiticsForm::Refresh()
+{
+    const StatisticsFields f = StatisticsFormat::Collect(client_, asyncCount_ ? asyncCount_() : 0);
+    bytesSent_->setText(FromWire(f.bytesSent));
+    bytesReceived_->setText(FromWire(f.bytesReceived));
+    transactions_->setText(FromWire(f.transactions));
+    asyncMessages_->setText(FromWire(f.asyncMessages));
+    nameHits_->setText(FromWire(f.nameHitRate));
+    textStatHits_->setText(FromWire(f.textStatHitRate));
+    textBodyHits_->setText(FromWire(f.textBodyHitRate));
+}
+
+} // namespace pellar

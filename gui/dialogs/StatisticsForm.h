@@ -1,0 +1,51 @@
+// "Statisitics": the connection's traffic and the caches' hit rates, read
+// from the client's counters when shown and every 3 seconds while open.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QLineEdit;
+class QTimer;
+
+namespace pellar {
+
+class Client;
+
+class TStatisiticsForm : public QWidget {
+    Q_OBJECT
+
+public:
+    // asyncMessages gives the count the message dispatch keeps (may be empty: 0).
+    TStatisiticsForm(Client& client, std::function<uint64_t()> asyncMessages = {}, QWidget* parent = nullptr);
+
+    void Refresh();
+
+    QLineEdit* BytesSentEdit() const { return bytesSent_; }
+    QLineEdit* BytesReceivedEdit() const { return bytesReceived_; }
+    QLineEdit* TransactionsEdit() const { return transactions_; }
+    QLineEdit* AsyncMessagesEdit() const { return asyncMessages_; }
+    QLineEdit* NameHitEdit() const { return nameHits_; }
+    QLineEdit* TextStatHitEdit() const { return textStatHits_; }
+    QLineEdit* TextBodyHitEdit() const { return textBodyHits_; }
+    QTimer* Timer() const { return timer_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Client& client_;
+    std::function<uint64_t()> asyncCount_;
+    QLineEdit* bytesSent_;
+    QLineEdit* bytesReceived_;
+    QLineEdit* transactions_;
+    QLineEdit* asyncMessages_;
+    QLineEdit* nameHits_;
+    QLineEdit* textStatHits_;
+    QLineEdit* textBodyHits_;
+    QTimer* timer_;
+};
+
+} // namespace pellar

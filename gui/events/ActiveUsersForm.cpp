@@ -1,0 +1,277 @@
+#include "gui/events/ActiveUsersForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/events/TAsyncUpdateActiveUsersThread.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/shell/Client.h"
+#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/WireCodec.h"
+
+namespace pellar {
+
+namespace {
+
+constexpr int kIdleIntervalMs = 60000;
+
+} // namespace
+
+TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, QWidget* parent)
+    : QWidget(parent), client_(client), services_(services)
+{
+    setObjectName(QStringLiteral("ActiveUsersForm"));
+    setWindowTitle(tr("Active users"));
+    resize(638, 425);
+
+    pinAction_ = new QAction(QIcon::fromTheme(QStringLiteral("window-pin")), tr("Pin"), this);
+    pinAction_->setObjectName(QStringLiteral("PinActiveUsersAction"));
+    pinAction_->setCheckable(true);
+    pinAction_->setChecked(true);
+    connect(pinAction_, &QAction::toggled, this, &TActiveUsersForm::PinToggled);
+    refreshAction_ = new QAction(QIcon::fromTheme(QStringLiteral("view-refresh")), tr("&Refresh all"), this);
+    refreshAction_->setObjectName(QStringLiteral("RefreshActiveAction"));
+    refreshAction_->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(refreshAction_, &QAction::triggered, this, &TActiveUsersForm::RefreshActiveActionExecute);
+    instantAction_ = new QAction(tr("&Instant update"), this);
+    instantAction_->setObjectName(QStringLiteral("InstantUpdateActiveAction"));
+    instantAction_->setShortcut(QKeySequence(Qt::Key_F7));
+    instantAction_->setCheckable(true);
+    connect(instantAction_, &QAction::toggled, this, &TActiveUsersForm::InstantUpdateActiveActionExecute);
+    for (QAction* a : {refreshAction_, instantAction_}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(a);
+    }
+
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setNativeMenuBar(false);
+    QMenu* userList = menuBar->addMenu(tr("&User list"));
+    userList->setObjectName(QStringLiteral("Userlist1"));
+    userList->addAction(refreshAction_);
+    userList->addAction(instantAction_);
+
+    auto* toolBar = new QToolBar(this);
+    toolBar->addAction(pinAction_);
+    toolBar->addSeparator();
+    updateSpeedButton_ = new QToolButton(this);
+    updateSpeedButton_->setObjectName(QStringLiteral("UpdateSpeedButton"));
+    updateSpeedButton_->setDefaultAction(refreshAction_);
+    updateSpeedButton_->setToolTip(tr("Complete update"));
+    activeUpdateSpeedButton_ = new QToolButton(this);
+    activeUpdateSpeedButton_->setObjectName(QStringLiteral("ActiveUpdateSpeedButton"));
+    activeUpdateSpeedButton_->setDefaultAction(instantAction_);
+    activeUpdateSpeedButton_->setToolTip(tr("Instantly track events"));
+    toolBar->addWidget(updateSpeedButton_);
+    toolBar->addWidget(activeUpdateSpeedButton_);
+
+    listView_ = new QTreeWidget(this);
+    listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setRootIsDecorated(false);
+    listView_->setUniformRowHeights(true);
+    listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView_->setHeaderLabels({tr("Session"), tr("User"), tr("Conference"), tr("Activity"), tr("Idle (min)"),
+                                tr("Client"), tr("Account"), tr("Host"), tr("Ident")});
+    const std::pair<int, int> widths[] = {{colUser, 200},   {colConference, 200}, {colActivity, 100},
+                                          {colAccount, 150}, {colHost, 150}};
+    for (const auto& [column, width] : widths)
+        listView_->setColumnWidth(column, width);
+    listView_->header()->setSectionsClickable(true);
+    listView_->header()->setSortIndicatorShown(false);
+    connect(listView_->header(), &QHeaderView::sectionClicked, this, &TActiveUsersForm::SortByColumn);
+
+    popup_ = new QMenu(this);
+    popup_->setObjectName(QStringLiteral("ListPopupMenu"));
+    sendMessageAction_ = popup_->addAction(tr("&Send message"));
+    viewPresentationAction_ = popup_->addAction(tr("&View presentation"));
+    connect(sendMessageAction_, &QAction::triggered, this, [this] {
+        const QString user = SelectedUser();
+        if (!user.isEmpty())
+            emit SendMessageRequested(user);
+    });
+    connect(viewPresentationAction_, &QAction::triggered, this, &TActiveUsersForm::ViewPresentationClick);
+    listView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(listView_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { popup_->popup(listView_->viewport()->mapToGlobal(pos)); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(toolBar);
+    layout->addWidget(listView_, 1);
+
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setObjectName(QStringLiteral("IdleTimer"));
+    idleTimer_->setInterval(kIdleIntervalMs);
+    connect(idleTimer_, &QTimer::timeout, this, &TActiveUsersForm::IdleTimerTimer);
+    idleTimer_->start();
+
+    gui_ = std::make_unique<QtCancellableGuiThread>(this);
+    updater_ = std::make_unique<TAsyncUpdateActiveUsersThread>(client_, *gui_, table_, [this] { Render(); });
+    updater_->Start();
+    UpdateActions();
+}
+
+TActiveUsersForm::~TActiveUsersForm()
+{
+    // Release a fill waiting for this thread before waiting for the worker.
+    gui_->Cancel();
+    updater_->Stop();
+}
+
+void TActiveUsersForm::AddSession(int32_t, int32_t session, const std::string& personName,
+                                  const std::string& client, const std::string& account, const std::string& host,
+                                  const std::string& ident)
+{
+    table_.AddSession(session, personName, client, account, host, ident);
+    Render();
+}
+
+void TActiveUsersForm::RemoveSession(int32_t, int32_t session, const std::string&)
+{
+    table_.RemoveSession(session);
+    Render();
+}
+
+void TActiveUsersForm::UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
+                                      const std::string& doing, const std::string&)
+{
+    table_.UpdatePresence(personName, confName, session, doing);
+    Render();
+}
+
+void TActiveUsersForm::ClearRows()
+{
+    table_.Clear();
+    Render();
+}
+
+void TActiveUsersForm::Render()
+{
+    // Rebuilt from the table; the selected session stays selected.
+    const QString selected = listView_->currentItem() ? listView_->currentItem()->text(colSession) : QString();
+    listView_->setUpdatesEnabled(false);
+    while (listView_->topLevelItemCount() > static_cast<int>(table_.Rows().size()))
+        delete listView_->takeTopLevelItem(listView_->topLevelItemCount() - 1);
+    for (size_t i = 0; i < table_.Rows().size(); ++i) {
+        QTreeWidgetItem* item = listView_->topLevelItem(static_cast<int>(i));
+        if (!item)
+            item = new QTreeWidgetItem(listView_);
+        const ActiveUserRow& row = table_.Rows()[i];
+        for (int c = 0; c < kActiveUsersColumns; ++c)
+            item->setText(c, FromWire(row.cells[static_cast<size_t>(c)]));
+        if (!selected.isEmpty() && item->text(colSession) == selected)
+            listView_->setCurrentItem(item);
+    }
+    listView_->setUpdatesEnabled(true);
+}
+
+void TActiveUsersForm::SortByColumn(int column)
+{
+    table_.Sort(column);
+    Render();
+}
+
+void TActiveUsersForm::IdleTimerTimer()
+{
+    table_.IdleTick();
+    Render();
+}
+
+void TActiveUsersForm::RefreshActiveActionExecute()
+{
+    if (client_.ConnectedEvent().IsSet())
+        updater_->RequestUpdate();
+}
+
+void TActiveUsersForm::InstantUpdateActiveActionExecute(bool checked)
+{
+    if (!client_.ConnectedEvent().IsSet())
+        return;
+    const std::vector<int32_t> list = ActiveUsersAcceptList(client_.ServerVersionInfo().ProtocolVersion, checked);
+    std::string text = std::to_string(list.size()) + " {";
+    for (int32_t m : list)
+        text += " " + std::to_string(m);
+    text += " }";
+    client_.Transactions().Execute(std::make_unique<TGenericTrans>(
+        client_.Protocol(), "Accept async...", std::initializer_list<RequestArg>{80, text}));
+}
+
+QString TActiveUsersForm::SelectedUser() const
+{
+    const QTreeWidgetItem* item = listView_->currentItem();
+    return item ? item->text(colUser) : QString();
+}
+
+void TActiveUsersForm::ViewPresentationClick()
+{
+    const QString user = SelectedUser();
+    if (user.isEmpty() || !services_ || !services_->names || !services_->showPresentation)
+        return;
+    const std::string name = ToWire(user);
+    const std::vector<NameMatch> matches = services_->names->Lookup(name, true, false);
+    if (matches.empty())
+        return;
+    int32_t number = matches.front().number;
+    for (const NameMatch& m : matches) {
+        if (m.name == name)
+            number = m.number;
+    }
+    services_->showPresentation(number);
+}
+
+void TActiveUsersForm::ApplyWindowSettings()
+{
+    for (int i = 0; i < kActiveUsersColumns; ++i) {
+        bool ok = false;
+        const int width = QString::fromStdString(
+                              client_.Config().ReadString("WhoIsOnListCol" + std::to_string(i), "-1"))
+                              .toInt(&ok);
+        if (ok && width >= 0)
+            listView_->setColumnWidth(i, width);
+    }
+}
+
+void TActiveUsersForm::SaveColumnWidths()
+{
+    for (int i = 0; i < kActiveUsersColumns; ++i)
+        client_.Config().WriteString("WhoIsOnListCol" + std::to_string(i), std::to_string(listView_->columnWidth(i)));
+}
+
+void TActiveUsersForm::UpdateActions()
+{
+    const bool online = client_.ConnectedEvent().IsSet();
+    refreshAction_->setEnabled(online);
+    instantAction_->setEnabled(online);
+}
+
+void TActiveUsersForm::closeEvent(QCloseEvent* event)
+{
+    if (main_) {
+        event->ignore();
+        QWidget* frame = parentWidget() ? parentWidget() : this;
+        frame->showMinimized();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TActiveUsersForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        UpdateActions();
+    QWidget::changeEvent(event);
+}
+
+} // namespace pellar

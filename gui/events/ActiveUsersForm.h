@@ -1,0 +1,96 @@
+// "Active users": one row per session logged on to the server. The rows and
+// their order are kept by core (ActiveUsersTable); the update worker fills
+// them on request, the dispatcher keeps them current; this window draws them.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+#include "core/events/ActiveUsersTable.h"
+
+class QAction;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+
+namespace pellar {
+
+class Client;
+class QtCancellableGuiThread;
+class TAsyncUpdateActiveUsersThread;
+struct GuiServices;
+
+class TActiveUsersForm : public QWidget {
+    Q_OBJECT
+
+public:
+    TActiveUsersForm(Client& client, const GuiServices* services, QWidget* parent = nullptr);
+    ~TActiveUsersForm() override;
+
+    // Called by the dispatcher's ports on the GUI thread.
+    void AddSession(int32_t person, int32_t session, const std::string& personName, const std::string& client,
+                    const std::string& account, const std::string& host, const std::string& ident);
+    void RemoveSession(int32_t person, int32_t session, const std::string& personName);
+    void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
+                        const std::string& doing, const std::string& userName);
+    void ClearRows();
+
+    void ApplyWindowSettings();
+    void SaveColumnWidths();
+    // Enables the list actions by the connection state.
+    void UpdateActions();
+    void SetMainWindow(bool main) { main_ = main; }
+
+    void RefreshActiveActionExecute();
+    void InstantUpdateActiveActionExecute(bool checked);
+    void IdleTimerTimer();
+    void SortByColumn(int column);
+
+    const ActiveUsersTable& Table() const { return table_; }
+    TAsyncUpdateActiveUsersThread& Updater() { return *updater_; }
+    QTreeWidget* ListView() const { return listView_; }
+    QMenu* ListPopupMenu() const { return popup_; }
+    QTimer* IdleTimer() const { return idleTimer_; }
+    QAction* PinActiveUsersAction() const { return pinAction_; }
+    QAction* RefreshActiveAction() const { return refreshAction_; }
+    QAction* InstantUpdateActiveAction() const { return instantAction_; }
+    QAction* SendMessagePopupAction() const { return sendMessageAction_; }
+    QAction* ViewPresentationPopupAction() const { return viewPresentationAction_; }
+
+signals:
+    // "&Send message" on a row: the user's name for the messages window.
+    void SendMessageRequested(const QString& userName);
+    void PinToggled(bool pinned);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Render();
+    void ViewPresentationClick();
+    QString SelectedUser() const;
+
+    Client& client_;
+    const GuiServices* services_;
+    ActiveUsersTable table_;
+    std::unique_ptr<QtCancellableGuiThread> gui_;
+    std::unique_ptr<TAsyncUpdateActiveUsersThread> updater_;
+    bool main_ = false;
+
+    QTreeWidget* listView_;
+    QMenu* popup_;
+    QTimer* idleTimer_;
+    QToolButton* updateSpeedButton_;
+    QToolButton* activeUpdateSpeedButton_;
+    QAction* pinAction_;
+    QAction* refreshAction_;
+    QAction* instantAction_;
+    QAction* sendMessageAction_;
+    QAction* viewPresentationAction_;
+};
+
+} // namespace pellar

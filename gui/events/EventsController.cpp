@@ -1,0 +1,209 @@
+#include "gui/events/EventsController.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include "core/events/TAsyncMsgThread.h"
+#include "core/reading/ClientReadingServices.h"
+#include "core/shell/Client.h"
+#include "gui/events/ActiveUsersForm.h"
+#include "gui/events/IconTaskBar.h"
+#include "gui/events/MessagesForm.h"
+#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+
+namespace pellar {
+
+EventsController::EventsController(Client& client, TMainForm& mainForm, const GuiServices* services,
+                                   QObject* parent)
+    : QObject(parent), client_(client), mainForm_(mainForm), services_(services)
+{
+    tray_ = new TIconTaskBar(&mainForm_, this);
+    connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
+
+    gui_ = std::make_unique<QtCancellableGuiThread>(this);
+    reading_ = std::make_unique<ClientReadingServices>(client_);
+    dispatcher_ = std::make_unique<TAsyncMsgThread>(client_, *gui_, *this, *reading_);
+
+    mainMessages_ = new TMessagesForm(client_, dispatcher_->Router(), services_, tray_);
+    mainMessages_->SetMainWindow(true);
+    WireMessagesForm(mainMessages_);
+    activeUsers_ = new TActiveUsersForm(client_, services_);
+    activeUsers_->SetMainWindow(true);
+    activeUsers_->ApplyWindowSettings();
+    connect(activeUsers_, &TActiveUsersForm::PinToggled, this, [this](bool on) { Pin(activeUsers_, on); });
+    connect(activeUsers_, &TActiveUsersForm::SendMessageRequested, this, [this](const QString& user) {
+        mainMessages_->TargetEdit()->SetText(user);
+        ShowWindow(mainMessages_);
+        mainMessages_->WriteMsgMemo()->setFocus();
+    });
+    for (QWidget* w : {static_cast<QWidget*>(mainMessages_), static_cast<QWidget*>(activeUsers_)}) {
+        QMdiSubWindow* sub = mainForm_.AddChildWindow(w);
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->showMinimized();
+    }
+    dispatcher_->Start();
+}
+
+EventsController::~EventsController()
+{
+    // Release a hand-over in flight, then end the thread that made it.
+    gui_->Cancel();
+    dispatcher_->Stop();
+    // The windows unregister from the dispatcher's router as they go.
+    QList<QPointer<TMessagesForm>> forms = chats_;
+    forms.append(mainMessages_);
+    for (const QPointer<TMessagesForm>& form : forms)
+        DeleteWindow(form.data());
+    DeleteWindow(activeUsers_.data());
+}
+
+void EventsController::DeleteWindow(QWidget* window)
+{
+    if (!window)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+        delete sub;
+    else
+        delete window;
+}
+
+void EventsController::WireMessagesForm(TMessagesForm* form)
+{
+    QPointer<TMessagesForm> guard(form);
+    connect(form, &TMessagesForm::PinToggled, this, [this, guard](bool on) {
+        if (guard)
+            Pin(guard, on);
+    });
+    connect(form, &TMessagesForm::ChatRequested, this, &EventsController::OpenChat);
+}
+
+TMessagesForm* EventsController::OpenChat(int32_t partner)
+{
+    auto* chat = new TMessagesForm(client_, dispatcher_->Router(), services_, tray_);
+    chat->SetChatMode(true);
+    chat->SetTarget(partner);
+    WireMessagesForm(chat);
+    chats_.removeAll(nullptr);
+    chats_.append(chat);
+    mainForm_.AddChildWindow(chat);
+    return chat;
+}
+
+void EventsController::ShowWindow(QWidget* window)
+{
+    QWidget* frame = window->parentWidget() ? window->parentWidget() : window;
+    frame->showNormal();
+    frame->raise();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
+        mainForm_.MdiArea()->setActiveSubWindow(sub);
+    else
+        frame->activateWindow();
+}
+
+void EventsController::Pin(QWidget* window, bool pinned)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (!pinned && sub) {
+        // Out of the frame: a window of its own.
+        const QSize size = window->size();
+        sub->setWidget(nullptr);
+        mainForm_.MdiArea()->removeSubWindow(sub);
+        sub->deleteLater();
+        window->setParent(nullptr);
+        window->resize(size);
+        window->show();
+    } else if (pinned && !sub) {
+        QMdiSubWindow* frame = mainForm_.AddChildWindow(window);
+        if (window == mainMessages_ || window == activeUsers_)
+            frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+}
+
+void EventsController::TrayDblClick()
+{
+    BringToFront();
+    if (tray_->State() == 2)
+        ShowWindow(mainMessages_);
+    else
+        emit ShowReadingWindowRequested();
+    tray_->HideIcon();
+}
+
+void EventsController::SetEnabled(bool on)
+{
+    dispatcher_->SetEnabled(on);
+}
+
+void EventsController::Disconnected()
+{
+    activeUsers_->ClearRows();
+    tray_->HideIcon();
+    UpdateActions();
+}
+
+void EventsController::UpdateActions()
+{
+    mainMessages_->UpdateActions();
+    activeUsers_->UpdateActions();
+}
+
+void EventsController::DeliverMessage(const IncomingMessage& message)
+{
+    dispatcher_->Router().Deliver(message.sender, message.recipient, message.text);
+}
+
+void EventsController::AddSession(int32_t person, int32_t session, const std::string& personName,
+                                  const std::string& client, const std::string& account, const std::string& host,
+                                  const std::string& ident)
+{
+    activeUsers_->AddSession(person, session, personName, client, account, host, ident);
+}
+
+void EventsController::RemoveSession(int32_t person, int32_t session, const std::string& personName)
+{
+    activeUsers_->RemoveSession(person, session, personName);
+}
+
+void EventsController::UpdatePresence(const std::string& personName, const std::string& confName,
+                                      int32_t session, const std::string& doing, const std::string& userName)
+{
+    activeUsers_->UpdatePresence(personName, confName, session, doing, userName);
+}
+
+void EventsController::ShowTray(int state)
+{
+    tray_->ShowIcon(state);
+}
+
+void EventsController::SetStatusText(const std::string& text)
+{
+    mainForm_.StatusBar1()->SetNotice(FromWire(text));
+}
+
+void EventsController::BringToFront()
+{
+    if (mainForm_.isMinimized())
+        mainForm_.showNormal();
+    mainForm_.raise();
+    mainForm_.activateWindow();
+}
+
+void EventsController::Beep()
+{
+    QApplication::beep();
+}
+
+void EventsController::RefreshConferenceList()
+{
+    if (refreshConferences_)
+        refreshConferences_();
+}
+
+} // namespace pellar

@@ -1,0 +1,99 @@
+// The events side of the running client: the asynchronous-message thread,
+// the main messages window, chat windows, the active-users window and the
+// tray indicator. It is the Qt implementation of the dispatcher's ports.
+//
+// Use: create after the main window (the windows become its MDI children and
+// the dispatch thread starts at once), call SetEnabled(true) before LogOn and
+// SetEnabled(false) + Disconnected() on Disconnect, and destroy it before the
+// Client.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+#include "core/events/EventPorts.h"
+#include "gui/events/ActiveUsersForm.h"
+#include "gui/events/MessagesForm.h"
+
+class QWidget;
+
+namespace pellar {
+
+class Client;
+class ClientReadingServices;
+class QtCancellableGuiThread;
+class TActiveUsersForm;
+class TAsyncMsgThread;
+class TIconTaskBar;
+class TMainForm;
+class TMessagesForm;
+struct GuiServices;
+
+class EventsController : public QObject, public EventPorts {
+    Q_OBJECT
+
+public:
+    EventsController(Client& client, TMainForm& mainForm, const GuiServices* services = nullptr,
+                     QObject* parent = nullptr);
+    ~EventsController() override;
+
+    // Lines are dispatched only while enabled.
+    void SetEnabled(bool on);
+    // After Disconnect: the active-users rows go, the tray indicator hides.
+    void Disconnected();
+    // The connection changed: windows enable their actions by it.
+    void UpdateActions();
+
+    TMessagesForm* MainMessages() const { return mainMessages_; }
+    TActiveUsersForm* ActiveUsers() const { return activeUsers_; }
+    TIconTaskBar* Tray() const { return tray_; }
+    TAsyncMsgThread& Dispatcher() { return *dispatcher_; }
+    // A new chat window with partner, shown in the frame.
+    TMessagesForm* OpenChat(int32_t partner);
+    // Shows a window of ours (main messages or active users) in the frame.
+    void ShowWindow(QWidget* window);
+
+    // What a new text asks of the reading window (its conference list).
+    void SetConferenceListRefresher(std::function<void()> refresh) { refreshConferences_ = std::move(refresh); }
+
+    // EventPorts, on the GUI thread.
+    void DeliverMessage(const IncomingMessage& message) override;
+    void AddSession(int32_t person, int32_t session, const std::string& personName, const std::string& client,
+                    const std::string& account, const std::string& host, const std::string& ident) override;
+    void RemoveSession(int32_t person, int32_t session, const std::string& personName) override;
+    void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
+                        const std::string& doing, const std::string& userName) override;
+    void ShowTray(int state) override;
+    void SetStatusText(const std::string& text) override;
+    void BringToFront() override;
+    void Beep() override;
+    void RefreshConferenceList() override;
+
+signals:
+    // The tray indicator was double-clicked for a new important text.
+    void ShowReadingWindowRequested();
+
+private:
+    void TrayDblClick();
+    void Pin(QWidget* window, bool pinned);
+    void WireMessagesForm(TMessagesForm* form);
+    static void DeleteWindow(QWidget* window);
+
+    Client& client_;
+    TMainForm& mainForm_;
+    const GuiServices* services_;
+    TIconTaskBar* tray_;
+    QPointer<TMessagesForm> mainMessages_;
+    QPointer<TActiveUsersForm> activeUsers_;
+    QList<QPointer<TMessagesForm>> chats_;
+    std::function<void()> refreshConferences_;
+    std::unique_ptr<QtCancellableGuiThread> gui_;
+    std::unique_ptr<ClientReadingServices> reading_;
+    std::unique_ptr<TAsyncMsgThread> dispatcher_;
+};
+
+} // namespace pellar

@@ -1,0 +1,56 @@
+// The status indicator that tells the user a message (state 2) or an
+// important text (state 1) arrived: an icon in the system tray, or, where the
+// desktop has no tray, the main window asking for attention.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+class QWidget;
+
+namespace pellar {
+
+class TIconTaskBar : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TIconTaskBar(QWidget* mainWindow, QObject* parent = nullptr);
+    ~TIconTaskBar() override;
+
+    // Remembers the state; shows the icon unless it is shown already.
+    void ShowIcon(int state);
+    void HideIcon();
+    // Changes the icon; a shown icon is shown again with the same state.
+    void SetIcon(const QIcon& icon);
+    int State() const { return state_; }
+    bool Visible() const { return shown_; }
+    QString Hint() const { return hint_; }
+    void SetHint(const QString& hint);
+    // Whether a real tray icon is used (false: QApplication::alert instead).
+    bool UsesTray() const { return tray_ != nullptr; }
+    void SetUseTray(bool use);
+
+    // What the tray reports, as mouse events.
+    void HandleActivation(QSystemTrayIcon::ActivationReason reason);
+
+signals:
+    void OnShow();
+    void OnClose();
+    void OnClick();
+    void OnDblClick();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void OnMouseMove();
+    void OnEvent(int reason);
+
+private:
+    QPointer<QWidget> mainWindow_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QIcon icon_;
+    QString hint_;
+    int state_ = 0;
+    bool shown_ = false;
+};
+
+} // namespace pellar

@@ -1,0 +1,317 @@
+#include "gui/events/MessagesForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/WireTokens.h"
+#include "core/session/MVCache.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/OfflineMessageForm.h"
+#include "gui/events/IconTaskBar.h"
+#include "gui/reading/ArticleRenderer.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
+
+namespace pellar {
+
+namespace {
+
+std::string Now()
+{
+    return ToWire(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+}
+
+int64_t NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiServices* services,
+                             TIconTaskBar* tray, QWidget* parent)
+    : QWidget(parent), client_(client), router_(router), services_(services), tray_(tray)
+{
+    setObjectName(QStringLiteral("MessagesForm"));
+    setWindowTitle(tr("Send message"));
+    resize(652, 480);
+
+    pinAction_ = new QAction(QIcon::fromTheme(QStringLiteral("window-pin")), tr("Pin"), this);
+    pinAction_->setObjectName(QStringLiteral("PinMessagesAction"));
+    pinAction_->setCheckable(true);
+    pinAction_->setChecked(true);
+    sendAction_ = new QAction(tr("&Send message"), this);
+    sendAction_->setObjectName(QStringLiteral("SendMessageAction"));
+    sendAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    chatAction_ = new QAction(tr("&Chat..."), this);
+    chatAction_->setObjectName(QStringLiteral("StartChatAction"));
+    chatAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    offlineAction_ = new QAction(tr("Go &offline"), this);
+    offlineAction_->setObjectName(QStringLiteral("GoOfflineAction"));
+    offlineAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    for (QAction* a : {sendAction_, chatAction_, offlineAction_}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(a);
+    }
+    connect(pinAction_, &QAction::toggled, this, &TMessagesForm::PinToggled);
+    connect(sendAction_, &QAction::triggered, this, &TMessagesForm::SendMessageActionExecute);
+    connect(chatAction_, &QAction::triggered, this, &TMessagesForm::StartChatActionExecute);
+    connect(offlineAction_, &QAction::triggered, this, &TMessagesForm::GoOfflineActionExecute);
+
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setNativeMenuBar(false);
+    QMenu* menu = menuBar->addMenu(tr("&Messages"));
+    menu->addAction(sendAction_);
+    menu->addAction(chatAction_);
+    menu->addAction(offlineAction_);
+
+    auto* toolBar = new QToolBar(this);
+    toolBar->addAction(pinAction_);
+    toolBar->addSeparator();
+    toolBar->addAction(sendAction_);
+    toolBar->addAction(chatAction_);
+    toolBar->addAction(offlineAction_);
+
+    incomingEdit_ = new TMiravoTextEdit(this);
+    incomingEdit_->setObjectName(QStringLiteral("IncomingEdit"));
+    incomingEdit_->setReadOnly(true);
+    incomingEdit_->SetAutoWrap(false);
+    incomingEdit_->SetShowLine(false);
+    incomingEdit_->setAcceptRichText(false);
+    incomingEdit_->setLineWrapMode(QTextEdit::NoWrap);
+
+    writeMsgMemo_ = new QPlainTextEdit(this);
+    writeMsgMemo_->setObjectName(QStringLiteral("WriteMsgMemo"));
+
+    sentToAllCheckBox_ = new QCheckBox(tr("To &everyone"), this);
+    sentToAllCheckBox_->setObjectName(QStringLiteral("SentToAllCheckBox"));
+    sentToAllCheckBox_->setToolTip(tr("Send the message to everyone?"));
+    connect(sentToAllCheckBox_, &QCheckBox::toggled, this, &TMessagesForm::SentToAllCheckBoxClick);
+    targetEdit_ = new TMiravoCompletionEdit(this);
+    targetEdit_->setObjectName(QStringLiteral("TargetEdit"));
+    targetEdit_->SetServices(services_);
+    targetEdit_->SetConfTypes(TMVConfType::ctUsers | TMVConfType::ctConferences);
+    browseButton_ = new QPushButton(QStringLiteral("..."), this);
+    browseButton_->setObjectName(QStringLiteral("BrowseButton"));
+    browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    connect(browseButton_, &QPushButton::clicked, targetEdit_, &TMiravoCompletionEdit::Complete);
+
+    auto* targetRow = new QHBoxLayout;
+    targetRow->addWidget(new QLabel(tr("To:"), this));
+    targetRow->addWidget(targetEdit_, 1);
+    targetRow->addWidget(browseButton_);
+    targetRow->addWidget(sentToAllCheckBox_);
+
+    auto* lower = new QWidget(this);
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(targetRow);
+    lowerLayout->addWidget(writeMsgMemo_);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(incomingEdit_);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(toolBar);
+    layout->addWidget(splitter, 1);
+
+    router_.Add(this);
+    UpdateActions();
+}
+
+TMessagesForm::~TMessagesForm()
+{
+    router_.Remove(this);
+}
+
+bool TMessagesForm::Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message)
+{
+    const int32_t me = client_.CurrentPerson();
+    if (!AcceptsMessage(chat_, partner_, sender, recipient, me, chatOnly))
+        return false;
+    std::string recipientName = "Everyone";
+    if (recipient != 0) {
+        try {
+            recipientName = client_.Cache().GetNameOrFail(recipient);
+        } catch (const std::exception&) {
+        }
+    }
+    AppendEntry(ReceivedMessageEntry(Now(), recipientName, client_.Cache().GetName(sender), message));
+    if (away_)
+        AutoReply(sender, recipient);
+    return true;
+}
+
+void TMessagesForm::AutoReply(int32_t sender, int32_t recipient)
+{
+    if (!awayForm_)
+        return;
+    if (!throttle_.ShouldReply(sender, recipient, client_.CurrentPerson(), awayForm_->ReplyToAll(), NowMs()))
+        return;
+    SendTo(sender, CleanOutgoingMessage(ToWire(awayForm_->Message())));
+    if (awayForm_)
+        awayForm_->SetSendCount(
+            QString::fromStdString(IncrementCount(ToWire(awayForm_->SendCountEdit()->text()))).toInt());
+}
+
+bool TMessagesForm::SendTo(int32_t recipient, const std::string& text)
+{
+    TGenericTrans send(client_.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+    return client_.Transactions().ExecuteAndWait(send);
+}
+
+void TMessagesForm::SendMessageActionExecute()
+{
+    if (tray_ && tray_->Visible())
+        tray_->HideIcon();
+    if (!client_.ConnectedEvent().IsSet()) {
+        client_.UserMessages().PostUserMessage("!Not connected");
+        return;
+    }
+    int32_t recipient = 0;
+    if (!sentToAllCheckBox_->isChecked()) {
+        recipient = targetEdit_->ConferenceNumber();
+        if (recipient < 0)
+            return;
+    }
+    const std::string text = CleanOutgoingMessage(ToWire(writeMsgMemo_->toPlainText()));
+    // The entry is written whether or not the server took the message; a
+    // refusal shows the server's error as well.
+    SendTo(recipient, text);
+    writeMsgMemo_->clear();
+    const std::string name = recipient == 0 ? std::string("all users") : client_.Cache().GetName(recipient);
+    AppendEntry(SentMessageEntry(Now(), name, text));
+}
+
+void TMessagesForm::StartChatActionExecute()
+{
+    const int32_t partner = chatChooser_ ? chatChooser_()
+                                         : TGetNameForm::Prompt(services_, this, tr("Chat"), QString(),
+                                                                TMVConfType::ctUsers | TMVConfType::ctConferences);
+    if (partner > 0)
+        emit ChatRequested(partner);
+}
+
+void TMessagesForm::GoOfflineActionExecute()
+{
+    if (awayForm_) {
+        awayForm_->raise();
+        awayForm_->activateWindow();
+        return;
+    }
+    away_ = true;
+    awayForm_ = new TOfflineMessageForm(this);
+    awayForm_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(awayForm_, &TOfflineMessageForm::Showing, this, [this] {
+        awayForm_->SetMessage(FromWire(client_.Config().ReadString("OfflineMessage", "")));
+        awayForm_->SetReplyToAll(client_.Config().ReadFlag("OfflineReplyToAll", false));
+    });
+    connect(awayForm_, &TOfflineMessageForm::Hidden, this, [this](const QString& message, bool replyToAll) {
+        client_.Config().WriteString("OfflineMessage", ToWire(message));
+        client_.Config().WriteFlag("OfflineReplyToAll", replyToAll);
+    });
+    connect(awayForm_, &QObject::destroyed, this, [this] {
+        awayForm_ = nullptr;
+        away_ = false;
+    });
+    awayForm_->show();
+}
+
+void TMessagesForm::SetChatMode(bool chat)
+{
+    chat_ = chat;
+    targetEdit_->setEnabled(!chat && !sentToAllCheckBox_->isChecked());
+    sentToAllCheckBox_->setEnabled(!chat);
+    browseButton_->setEnabled(!chat);
+}
+
+void TMessagesForm::SetTarget(int32_t number)
+{
+    partner_ = number;
+    targetEdit_->SetConferenceNumber(number);
+}
+
+void TMessagesForm::SentToAllCheckBoxClick()
+{
+    targetEdit_->setEnabled(!sentToAllCheckBox_->isChecked() && !chat_);
+}
+
+void TMessagesForm::UpdateActions()
+{
+    SentToAllCheckBoxClick();
+    if (sentToAllCheckBox_->isChecked())
+        targetEdit_->clear();
+    const bool online = client_.ConnectedEvent().IsSet();
+    for (QAction* a : {sendAction_, chatAction_, offlineAction_})
+        a->setEnabled(online);
+}
+
+void TMessagesForm::AppendEntry(const std::string& entry)
+{
+    QString text = FromWire(entry);
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QTextCharFormat format;
+    format.setFont(ArticleRenderer::FontFromString(client_.Config().ReadString("MessageFont", kDefaultMessageFont)));
+    QTextCursor cursor(incomingEdit_->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text, format);  // plain text: server words are never markup
+    incomingEdit_->setTextCursor(cursor);
+    incomingEdit_->ensureCursorVisible();
+}
+
+void TMessagesForm::closeEvent(QCloseEvent* event)
+{
+    if (main_) {
+        event->ignore();
+        QWidget* frame = parentWidget() ? parentWidget() : this;
+        frame->showMinimized();
+        return;
+    }
+    // A chat window goes, with its frame when it has one.
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->deleteLater();
+    QWidget::closeEvent(event);
+}
+
+void TMessagesForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        UpdateActions();
+    QWidget::changeEvent(event);
+}
+
+void TMessagesForm::showEvent(QShowEvent* event)
+{
+    UpdateActions();
+    QWidget::showEvent(event);
+}
+
+} // namespace pellar

@@ -1,0 +1,106 @@
+// "Send message": the running log of messages received and sent, and the
+// field to write one. The main messages window lives for the whole run
+// (closing minimises it); chat windows are bound to one partner. What goes
+// where and when to answer automatically is decided in core/events.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+#include "core/events/AutoReplyThrottle.h"
+#include "core/events/MessageRouter.h"
+
+class QAction;
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace pellar {
+
+class Client;
+class TIconTaskBar;
+class TMiravoCompletionEdit;
+class TMiravoTextEdit;
+class TOfflineMessageForm;
+struct GuiServices;
+
+class TMessagesForm : public QWidget, public MessageTarget {
+    Q_OBJECT
+
+public:
+    TMessagesForm(Client& client, MessageRouter& router, const GuiServices* services, TIconTaskBar* tray,
+                  QWidget* parent = nullptr);
+    ~TMessagesForm() override;
+
+    // MessageTarget; on the GUI thread.
+    bool Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message) override;
+
+    void SetChatMode(bool chat);
+    bool ChatMode() const { return chat_; }
+    void SetTarget(int32_t number);
+    int32_t Partner() const { return partner_; }
+    bool Away() const { return away_; }
+    // The main messages window is minimised instead of closed.
+    void SetMainWindow(bool main) { main_ = main; }
+
+    // Enables the actions and the target field by the connection state.
+    void UpdateActions();
+    // Who the "Chat..." command talks to; unset: the name prompt titled "Chat".
+    void SetChatChooser(std::function<int32_t()> chooser) { chatChooser_ = std::move(chooser); }
+
+    void SendMessageActionExecute();
+    void StartChatActionExecute();
+    void GoOfflineActionExecute();
+
+    TMiravoTextEdit* IncomingEdit() const { return incomingEdit_; }
+    QPlainTextEdit* WriteMsgMemo() const { return writeMsgMemo_; }
+    QCheckBox* SentToAllCheckBox() const { return sentToAllCheckBox_; }
+    TMiravoCompletionEdit* TargetEdit() const { return targetEdit_; }
+    QPushButton* BrowseButton() const { return browseButton_; }
+    TOfflineMessageForm* AwayForm() const { return awayForm_; }
+    QAction* PinMessagesAction() const { return pinAction_; }
+    QAction* SendMessageAction() const { return sendAction_; }
+    QAction* StartChatAction() const { return chatAction_; }
+    QAction* GoOfflineAction() const { return offlineAction_; }
+
+signals:
+    void ChatRequested(int32_t partner);
+    void PinToggled(bool pinned);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void AppendEntry(const std::string& entry);
+    void AutoReply(int32_t sender, int32_t recipient);
+    bool SendTo(int32_t recipient, const std::string& text);
+    void SentToAllCheckBoxClick();
+
+    Client& client_;
+    MessageRouter& router_;
+    const GuiServices* services_;
+    TIconTaskBar* tray_;
+    bool chat_ = false;
+    bool main_ = false;
+    bool away_ = false;
+    int32_t partner_ = 0;
+    AutoReplyThrottle throttle_;
+    std::function<int32_t()> chatChooser_;
+
+    TMiravoTextEdit* incomingEdit_;
+    QPlainTextEdit* writeMsgMemo_;
+    QCheckBox* sentToAllCheckBox_;
+    TMiravoCompletionEdit* targetEdit_;
+    QPushButton* browseButton_;
+    TOfflineMessageForm* awayForm_ = nullptr;
+    QAction* pinAction_;
+    QAction* sendAction_;
+    QAction* chatAction_;
+    QAction* offlineAction_;
+};
+
+} // namespace pellar

@@ -1,0 +1,252 @@
+#include "gui/reading/ReadArticleActions.h"
+
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/session/MVCache.h"
+#include "core/shell/Client.h"
+#include "gui/reading/ConfListView.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/ReadingCommands.h"
+#include "gui/reading/SubjectTreeView.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace pellar {
+
+TReadArticleActions::TReadArticleActions(TReadArticleForm& form, TReadingCommands& commands)
+    : QObject(&form), form_(form), commands_(commands)
+{
+    autoReadTimer_ = new QTimer(this);
+    autoReadTimer_->setObjectName(QStringLiteral("AutoReadTimer"));
+    autoReadTimer_->setInterval(100);
+    connect(autoReadTimer_, &QTimer::timeout, &form_, &TReadArticleForm::ReadNext);
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    UpdateHistoryButtons();
+}
+
+template <typename Slot>
+QAction* TReadArticleActions::Make(const char* name, const QString& caption, Slot slot, const QKeySequence& shortcut)
+{
+    auto* action = new QAction(caption, &form_);
+    action->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    form_.addAction(action);
+    connect(action, &QAction::triggered, this, slot);
+    actions_[name] = action;
+    return action;
+}
+
+QAction* TReadArticleActions::Action(const std::string& name) const
+{
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TReadArticleActions::CreateActions()
+{
+    TReadingCommands* c = &commands_;
+    TReadArticleForm* f = &form_;
+    QStyle* style = form_.style();
+    Make("ReadNextAction", QStringLiteral("&Read next text"), [f] { f->ReadNext(); }, QKeySequence(Qt::ALT | Qt::Key_Down))
+        ->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
+    QAction* previous = Make("ReadPreviousAction", QStringLiteral("Read &previous"), [c] { c->ReadPrevious(); },
+                             QKeySequence(Qt::ALT | Qt::Key_Up));
+    previous->setToolTip(QStringLiteral("Read commented text"));
+    previous->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
+    previous->setEnabled(false);
+    Make("ViewPrevTextAction", QStringLiteral("View &previous text"), [c] { c->ViewPrevText(); },
+         QKeySequence(Qt::ALT | Qt::Key_Left))
+        ->setIcon(style->standardIcon(QStyle::SP_ArrowBack));
+    Make("ViewNextTextAction", QStringLiteral("View &next text"), [c] { c->ViewNextText(); },
+         QKeySequence(Qt::ALT | Qt::Key_Right))
+        ->setIcon(style->standardIcon(QStyle::SP_ArrowForward));
+    Make("FindRootText1", QStringLiteral("Read r&oot text"), [c] { c->FindRootText(); });
+    Make("Readglobaltextnr1", QStringLiteral("Read global text &no..."), [c] { c->ReadGlobalTextNr(); });
+    Make("SkipovercommentsH1", QStringLiteral("&Skip over comments"), [c] { c->SkipOverComments(); });
+    Make("WriteNewTextAction", QStringLiteral("Write new text"), [c] { c->WriteNewText(); })
+        ->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    Make("WriteLetterAction", QStringLiteral("Write letter"), [c] { c->WriteLetter(); })
+        ->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    Make("FollowUpTextAction", QStringLiteral("Follow up text"), [c] { c->WriteComment(false); })
+        ->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    Make("PrivateReplyToTextAction", QStringLiteral("Private reply to text"), [c] { c->PrivateReply(); })
+        ->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    Make("AddFootnoteAction", QStringLiteral("Add footnote"), [c] { c->WriteComment(true); })
+        ->setIcon(style->standardIcon(QStyle::SP_FileDialogInfoView));
+    Make("ClipboardCopyAction", QStringLiteral("&Copy"), [c] { c->ClipboardCopy(); },
+         QKeySequence(Qt::CTRL | Qt::Key_C));
+    QAction* reformat = Make("ReformatTextAction", QStringLiteral("Re&format text"), [c](bool on) { c->SetReformat(on); });
+    reformat->setCheckable(true);
+    QAction* pin = Make("PinReadFormAction", QStringLiteral("&Pin read window"), [c](bool on) { c->SetPinned(on); });
+    pin->setCheckable(true);
+    QAction* autoRead = Make("DebugAutoReadAction", QStringLiteral("DebugAutoReadAction"), [this](bool on) {
+        if (on)
+            autoReadTimer_->start();
+        else
+            autoReadTimer_->stop();
+    });
+    autoRead->setCheckable(true);
+    Make("Joinconference1", QStringLiteral("&Join conference..."), [c] { c->JoinConference(); });
+    Make("LeaveconferenceL1", QStringLiteral("&Leave conference..."), [c] { c->LeaveConference(); });
+    Make("Readonlythelasttexts1", QStringLiteral("R&ead only the # last texts..."), [c] { c->ReadOnlyLastTexts(); });
+    Make("Find1", QStringLiteral("&Find"), [c] { c->Find(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
+    Make("Setpriority1", QStringLiteral("&Set priority"), [c] { c->SetPriority(); });
+    Make("Sendmessage1", QStringLiteral("Send &message"), [c] { c->SendMessage(); });
+    Make("Viewpresentation1", QStringLiteral("&View presentation"), [c] { c->ViewRowPresentation(); });
+    Make("Unsubscribe1", QStringLiteral("&Unsubscribe"), [c] { c->Unsubscribe(); });
+    Make("Showallconferences1", QStringLiteral("Show &entire membership"), [c](bool on) { c->ShowAllConferences(on); })
+        ->setCheckable(true);
+    Make("Readtext2", QStringLiteral("&Read text"), [c] { c->ReadTreeText(); });
+    Make("Skiptree1", QStringLiteral("&Mark tree as read"), [c] { c->SkipTree(); });
+}
+
+void TReadArticleActions::CreateMenus()
+{
+    commandsMenu_ = form_.menuBar()->addMenu(QStringLiteral("&Commands"));
+    commandsMenu_->setObjectName(QStringLiteral("Commands1"));
+    for (const char* name : {"ReadNextAction", "ReadPreviousAction", "ViewPrevTextAction", "ViewNextTextAction",
+                             "FindRootText1", "Readglobaltextnr1", "SkipovercommentsH1", "", "WriteNewTextAction",
+                             "FollowUpTextAction", "PrivateReplyToTextAction", "WriteLetterAction",
+                             "AddFootnoteAction", "", "Joinconference1", "LeaveconferenceL1",
+                             "Readonlythelasttexts1", "", "Find1", "ClipboardCopyAction", "ReformatTextAction",
+                             "PinReadFormAction"}) {
+        if (*name)
+            commandsMenu_->addAction(Action(name));
+        else
+            commandsMenu_->addSeparator();
+    }
+
+    confMenu_ = new QMenu(&form_);
+    confMenu_->setObjectName(QStringLiteral("ConfPopupMenu"));
+    for (const char* name : {"Setpriority1", "Sendmessage1", "Viewpresentation1", "Unsubscribe1", "",
+                             "Showallconferences1", "Readonlythelasttexts1"}) {
+        if (*name)
+            confMenu_->addAction(Action(name));
+        else
+            confMenu_->addSeparator();
+    }
+    TConfListView* list = form_.ConfListView();
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& pos) {
+        PrepareConfMenu();
+        confMenu_->popup(list->viewport()->mapToGlobal(pos));
+    });
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { commands_.ConfRowDoubleClicked(); });
+    connect(list, &TConfListView::RowsChanged, ReadNextAction(), &QAction::setEnabled);
+    ReadNextAction()->setEnabled(false);
+
+    treeMenu_ = new QMenu(&form_);
+    treeMenu_->setObjectName(QStringLiteral("SubjTreePopupMenu"));
+    treeMenu_->addAction(Action("Readtext2"));
+    treeMenu_->addAction(Action("Skiptree1"));
+    TSubjectTreeView* tree = form_.SubjectTreeView();
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& pos) {
+        if (QTreeWidgetItem* item = tree->itemAt(pos))
+            tree->setCurrentItem(item);
+        PrepareTreeMenu();
+        treeMenu_->popup(tree->viewport()->mapToGlobal(pos));
+    });
+    connect(tree, &QTreeWidget::itemDoubleClicked, this, [this] { commands_.ReadTreeText(); });
+}
+
+void TReadArticleActions::CreateToolBars()
+{
+    toolBar_ = form_.addToolBar(QStringLiteral("Reading"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar_->addAction(ReadNextAction());
+    toolBar_->addAction(ReadPreviousAction());
+    prevMenu_ = new QMenu(&form_);
+    prevMenu_->setObjectName(QStringLiteral("PrevPopupMenu"));
+    nextMenu_ = new QMenu(&form_);
+    nextMenu_->setObjectName(QStringLiteral("NextPopupMenu"));
+    for (auto [action, menu, back] : {std::tuple{ViewPrevTextAction(), prevMenu_, true},
+                                      std::tuple{ViewNextTextAction(), nextMenu_, false}}) {
+        auto* button = new QToolButton(toolBar_);
+        button->setDefaultAction(action);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        toolBar_->addWidget(button);
+        connect(menu, &QMenu::aboutToShow, this, [this, menu = menu, back = back] { FillHistoryMenu(menu, back); });
+    }
+    toolBar_->addSeparator();
+    for (const char* name : {"WriteNewTextAction", "FollowUpTextAction", "PrivateReplyToTextAction",
+                             "WriteLetterAction", "AddFootnoteAction"})
+        toolBar_->addAction(Action(name));
+    // The writing buttons need no caption beside them; their tips say it.
+    for (QAction* action : toolBar_->actions())
+        if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action));
+            button && action != ReadNextAction() && action != ReadPreviousAction())
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    debugToolBar_ = form_.addToolBar(QStringLiteral("Debug"));
+    debugToolBar_->setObjectName(QStringLiteral("DebugToolBar"));
+    debugToolBar_->addAction(Action("DebugAutoReadAction"));
+    debugToolBar_->hide();
+}
+
+void TReadArticleActions::HideDebugToolBar()
+{
+    debugToolBar_->hide();
+}
+
+void TReadArticleActions::SetOnline(bool online)
+{
+    commandsMenu_->setEnabled(online);
+    for (const char* name : {"DebugAutoReadAction", "WriteNewTextAction", "FollowUpTextAction",
+                             "PrivateReplyToTextAction", "WriteLetterAction", "AddFootnoteAction"})
+        Action(name)->setEnabled(online);
+}
+
+void TReadArticleActions::UpdateHistoryButtons()
+{
+    ViewPrevTextAction()->setEnabled(form_.History().CanGoBack());
+    ViewNextTextAction()->setEnabled(form_.History().CanGoForward());
+}
+
+void TReadArticleActions::FillHistoryMenu(QMenu* menu, bool back)
+{
+    menu->clear();
+    const ReadHistory& history = form_.History();
+    MVCache& cache = form_.ClientContext().Cache();
+    for (const int entry : back ? history.BackEntries() : history.ForwardEntries()) {
+        const int32_t text = history.At(entry);
+        const auto stat = cache.GetTextStat(text);
+        const auto body = cache.GetText(text);
+        const std::string author = stat ? cache.GetName(stat->Author()) : std::string();
+        const QString subject = body ? FromWire(body->Subject()) : QString();
+        QAction* item = menu->addAction(QStringLiteral("%1 %2 %3").arg(text).arg(FromWire(author), subject));
+        item->setToolTip(subject);
+        item->setStatusTip(subject);
+        connect(item, &QAction::triggered, this, [this, entry] { commands_.ShowHistoryEntry(entry); });
+    }
+}
+
+void TReadArticleActions::PrepareConfMenu()
+{
+    const bool selected = form_.ConfListView()->SelectedConference() != 0;
+    for (const char* name : {"Setpriority1", "Sendmessage1", "Viewpresentation1", "Unsubscribe1"})
+        Action(name)->setEnabled(selected);
+}
+
+void TReadArticleActions::PrepareTreeMenu()
+{
+    Action("Readtext2")->setVisible(TSubjectTreeView::TextOf(form_.SubjectTreeView()->currentItem()) != 0);
+}
+
+} // namespace pellar

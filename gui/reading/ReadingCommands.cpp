@@ -1,0 +1,416 @@
+#include "gui/reading/ReadingCommands.h"
+
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/TMiscInfo.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/reading/ConferenceCommands.h"
+#include "core/reading/NextUnread.h"
+#include "core/reading/TypedCommands.h"
+#include "core/session/MVCache.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "gui/reading/ArticleViewForm.h"
+#include "gui/reading/ConfListView.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/SubjectTreeView.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoTextEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiSubWindow>
+
+namespace pellar {
+
+TReadingCommands::TReadingCommands(TReadArticleForm& form) : QObject(&form), form_(form) {}
+
+void TReadingCommands::Post(const std::string& message)
+{
+    form_.ClientContext().UserMessages().PostUserMessage(message);
+}
+
+template <typename Fn>
+void TReadingCommands::Work(Fn&& fn)
+{
+    if (!form_.BeginWork())
+        return;
+    fn();
+    form_.EndWork();
+}
+
+void TReadingCommands::RunUserCommand(int command)
+{
+    SessionCommands* session = form_.Session();
+    switch (static_cast<UserCommand>(command)) {
+    case UserCommand::ReadComTo: ReadPrevious(); break;
+    case UserCommand::WriteCom: WriteComment(false); break;
+    case UserCommand::WritePCom: PrivateReply(); break;
+    case UserCommand::WriteFoot: WriteComment(true); break;
+    case UserCommand::WriteText: WriteNewText(); break;
+    case UserCommand::WriteLetter: WriteLetter(); break;
+    case UserCommand::JoinConf: JoinConference(); break;
+    case UserCommand::ReadText: ReadGlobalTextNr(); break;
+    case UserCommand::FindRoot: FindRootText(); break;
+    case UserCommand::LeaveConf: LeaveConference(); break;
+    case UserCommand::SetUnread: ReadOnlyLastTexts(); break;
+    case UserCommand::ChangeConfName:
+        if (session)
+            session->RenameConference();
+        break;
+    case UserCommand::SkipComments: SkipOverComments(); break;
+    case UserCommand::ReadNext: form_.ReadNext(); break;
+    case UserCommand::ShowActive: emit form_.ShowActiveUsersRequested(); break;
+    case UserCommand::CreaPers: emit form_.MainCommandRequested(MainCommand::CreateUser); break;
+    case UserCommand::ChngPwd: emit form_.MainCommandRequested(MainCommand::ChangePassword); break;
+    case UserCommand::CreaConf: emit form_.MainCommandRequested(MainCommand::CreateConference); break;
+    case UserCommand::DelConf: emit form_.MainCommandRequested(MainCommand::DeleteConfOrPerson); break;
+    case UserCommand::ViewCs: emit form_.MainCommandRequested(MainCommand::ViewConfStatistics); break;
+    case UserCommand::ViewPs: emit form_.MainCommandRequested(MainCommand::ViewUserStatistics); break;
+    case UserCommand::AddMember: emit form_.MainCommandRequested(MainCommand::AddMember); break;
+    case UserCommand::DelMember: emit form_.MainCommandRequested(MainCommand::RemoveMember); break;
+    case UserCommand::ViewPres: ChooseAndViewPresentation(); break;
+    case UserCommand::ReadTopConf: ReadTopConference(); break;
+    case UserCommand::GotoConf:
+        if (session)
+            session->GoToConference();
+        break;
+    }
+}
+
+// --- Texts and history -------------------------------------------------------
+
+void TReadingCommands::ReadPrevious()
+{
+    form_.ChangeActivityKey("reread");
+    const int32_t current = form_.ReadStatus().CurrentText();
+    const auto stat = current ? form_.ClientContext().Cache().GetTextStat(current) : nullptr;
+    if (!stat) {
+        Post("!No current article available");
+        return;
+    }
+    for (const int32_t parent : ParentLinks(*stat)) {
+        form_.ReadStatus().SetCurrentText(parent);
+        form_.DisplayCurrentText();
+    }
+}
+
+void TReadingCommands::ViewPrevText()
+{
+    if (const auto text = form_.History().Back())
+        form_.ShowText(*text, false);
+}
+
+void TReadingCommands::ViewNextText()
+{
+    if (const auto text = form_.History().Forward())
+        form_.ShowText(*text, false);
+}
+
+void TReadingCommands::ShowHistoryEntry(int entry)
+{
+    if (const auto text = form_.History().JumpTo(entry))
+        form_.ShowText(*text, false);
+}
+
+void TReadingCommands::FindRootText()
+{
+    Work([this] {
+        const int32_t current = form_.ReadStatus().CurrentText();
+        const int32_t root = current ? pellar::FindRootText(form_.Services(), current) : 0;
+        if (root == 0) {
+            Post("!No current article available");
+            return;
+        }
+        form_.ReadStatus().SetCurrentText(root);
+        form_.DisplayCurrentText();
+        form_.History().Add(root);
+    });
+}
+
+void TReadingCommands::ReadGlobalTextNr()
+{
+    Work([this] {
+        const auto answer = form_.Prompts().InputBox("Read text", "Global text nr:");
+        if (!answer)
+            return;
+        if (const auto number = ParseWholeNumber(*answer))
+            form_.ShowText(*number, true);
+        else
+            Post("!Not a valid number");
+    });
+}
+
+void TReadingCommands::SkipOverComments()
+{
+    Work([this] {
+        if (const int32_t current = form_.ReadStatus().CurrentText())
+            MarkTreeRead(form_.Services(), current);
+        else
+            Post("!No current article available");
+    });
+    form_.RefreshConferenceList();
+}
+
+// --- Writing -------------------------------------------------------------------
+
+void TReadingCommands::WriteNewText()
+{
+    const int32_t reading = form_.ReadStatus().Conference();
+    const std::string preset = reading > 0 ? form_.ClientContext().Cache().GetName(reading) : std::string();
+    const int32_t conf = form_.Prompts().Choose("Write new text", NameKind::Conferences, preset);
+    if (conf == -1)
+        return;
+    form_.ChangeActivityKey("write");
+    WriteRequest request;
+    request.recipients = {conf};
+    emit form_.WriteRequested(request);
+}
+
+void TReadingCommands::WriteLetter()
+{
+    const int32_t person = form_.Prompts().Choose("Write letter", NameKind::Persons, std::string());
+    if (person == -1)
+        return;
+    form_.ChangeActivityKey("write");
+    WriteRequest request;
+    request.recipients = {form_.ClientContext().CurrentPerson(), person};
+    emit form_.WriteRequested(request);
+}
+
+void TReadingCommands::WriteComment(bool footnote)
+{
+    Client& client = form_.ClientContext();
+    const int32_t current = form_.ReadStatus().CurrentText();
+    const auto stat = current ? client.Cache().GetTextStat(current) : nullptr;
+    if (!stat) {
+        Post("!No current article available");
+        return;
+    }
+    form_.ChangeActivityKey("writecomment");
+    if (footnote && stat->Author() != client.CurrentPerson()) {
+        Post("!Footnotes to texts can only be added by the author of the original message");
+        return;
+    }
+    WriteRequest request;
+    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& rcpt) { request.recipients.push_back(rcpt.confNo); });
+    (footnote ? request.footnoteTo : request.commentTo) = current;
+    if (const auto text = client.Cache().GetText(current))
+        request.subject = text->Subject();
+    emit form_.WriteRequested(request);
+}
+
+void TReadingCommands::PrivateReply()
+{
+    Client& client = form_.ClientContext();
+    const int32_t current = form_.ReadStatus().CurrentText();
+    const auto stat = current ? client.Cache().GetTextStat(current) : nullptr;
+    if (!stat) {
+        Post("!No current article available");
+        return;
+    }
+    form_.ChangeActivityKey("writecomment");
+    WriteRequest request;
+    request.recipients = {stat->Author(), client.CurrentPerson()};
+    request.commentTo = current;
+    if (const auto text = client.Cache().GetText(current))
+        request.subject = text->Subject();
+    emit form_.WriteRequested(request);
+}
+
+// --- Window --------------------------------------------------------------------
+
+void TReadingCommands::ClipboardCopy()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* edit = qobject_cast<QTextEdit*>(focused)) {
+        edit->copy();
+    } else if (auto* list = qobject_cast<QTreeWidget*>(focused)) {
+        if (QTreeWidgetItem* row = list->currentItem()) {
+            const QString text = list->columnCount() > 1 ? row->text(0) + QLatin1Char(' ') + row->text(1)
+                                                         : row->text(0);
+            QApplication::clipboard()->setText(text);
+        }
+    }
+}
+
+void TReadingCommands::SetReformat(bool on)
+{
+    form_.ArticleView()->SetReformat(on);
+    form_.ClientContext().Config().WriteFlag("ReformatTexts", on);
+    if (form_.ReadStatus().CurrentText())
+        form_.DisplayCurrentText();
+}
+
+void TReadingCommands::SetPinned(bool on)
+{
+    // Pinned: a free window of its own; unpinned: back into the frame.
+    if (on) {
+        auto* frame = qobject_cast<QMdiSubWindow*>(form_.parentWidget());
+        if (!frame)
+            return;
+        pinnedFrom_ = frame;
+        frame->setWidget(nullptr);
+        form_.setParent(nullptr, Qt::Window);
+        frame->hide();
+        form_.show();
+    } else if (auto* frame = qobject_cast<QMdiSubWindow*>(pinnedFrom_)) {
+        frame->setWidget(&form_);
+        frame->show();
+        form_.show();
+        pinnedFrom_ = nullptr;
+    }
+}
+
+void TReadingCommands::Find()
+{
+    const auto what = form_.Prompts().InputBox("Find", "Find what:");
+    if (what && !what->empty() && !form_.ArticleView()->MainEdit()->find(FromWire(*what)))
+        QApplication::beep();
+}
+
+// --- Conference list -----------------------------------------------------------
+
+void TReadingCommands::JoinConference()
+{
+    Work([this] {
+        if (SessionCommands* session = form_.Session())
+            session->JoinConferenceCommand();
+        form_.RefreshConferenceList();
+    });
+}
+
+void TReadingCommands::LeaveConference()
+{
+    Work([this] {
+        if (SessionCommands* session = form_.Session())
+            session->LeaveConference(form_.ReadStatus().Conference());
+        form_.RefreshConferenceList();
+    });
+}
+
+void TReadingCommands::ReadOnlyLastTexts()
+{
+    Work([this] {
+        const int32_t conf = form_.ConfListView()->SelectedConference();
+        SetUnreadInConference(form_.ClientContext(), form_.Prompts(), conf ? conf : -1);
+        form_.RefreshConferenceList();
+    });
+}
+
+void TReadingCommands::SetPriority()
+{
+    Client& client = form_.ClientContext();
+    const int32_t conf = form_.ConfListView()->SelectedConference();
+    if (conf == 0)
+        return;
+    const auto answer = form_.Prompts().InputBox("Change conference priority", "New priority?");
+    if (!answer)
+        return;
+    const auto priority = ParseWholeNumber(*answer);
+    if (!priority) {
+        Post("!Not a valid number");
+        return;
+    }
+    // Only a priority the server took is shown; a refusal has posted its reason.
+    TGenericTrans request(client.Protocol(), "Change priority", {14, conf, client.CurrentPerson(), *priority, 0});
+    if (!client.Transactions().ExecuteAndWait(request))
+        return;
+    form_.ConfListView()->SetPriority(conf, *priority);
+    if (const auto membership = client.Cache().GetMembership(conf))
+        membership->SetPriority(*priority);
+    form_.ConfListView()->Sort();
+}
+
+void TReadingCommands::SendMessage()
+{
+    if (QTreeWidgetItem* row = form_.ConfListView()->currentItem())
+        emit form_.SendMessageRequested(row->text(TConfListView::NameColumn));
+}
+
+void TReadingCommands::ViewRowPresentation()
+{
+    if (const int32_t conf = form_.ConfListView()->SelectedConference())
+        ViewPresentation(conf);
+}
+
+void TReadingCommands::Unsubscribe()
+{
+    const int32_t conf = form_.ConfListView()->SelectedConference();
+    if (conf == 0)
+        return;
+    if (SessionCommands* session = form_.Session())
+        session->LeaveConference(conf);
+    form_.RefreshConferenceList();
+}
+
+void TReadingCommands::ShowAllConferences(bool on)
+{
+    form_.ConfListView()->SetShowEntireMembership(on);
+    form_.RefreshConferenceList();
+}
+
+void TReadingCommands::ConfRowDoubleClicked()
+{
+    form_.ReadNext();
+    form_.RefreshConferenceList();
+    form_.ArticleView()->setFocus();
+}
+
+// --- Subject tree ----------------------------------------------------------------
+
+void TReadingCommands::ReadTreeText()
+{
+    if (const int32_t text = TSubjectTreeView::TextOf(form_.SubjectTreeView()->currentItem()))
+        form_.ShowText(text, true);
+    form_.ArticleView()->setFocus();
+}
+
+void TReadingCommands::SkipTree()
+{
+    QTreeWidgetItem* node = form_.SubjectTreeView()->currentItem();
+    if (!node)
+        return;
+    if (const int32_t text = TSubjectTreeView::TextOf(node)) {
+        MarkTreeRead(form_.Services(), text);
+    } else {
+        for (int i = 0; i < node->childCount(); ++i)
+            if (const int32_t child = TSubjectTreeView::TextOf(node->child(i)))
+                MarkTreeRead(form_.Services(), child);
+    }
+    form_.RefreshConferenceList();
+    form_.ArticleView()->setFocus();
+}
+
+// --- Presentations and the rest ----------------------------------------------------
+
+void TReadingCommands::ViewPresentation(int32_t confOrPerson)
+{
+    pellar::ViewPresentation(form_.ClientContext(), form_.Prompts(), confOrPerson);
+}
+
+void TReadingCommands::ChooseAndViewPresentation()
+{
+    const int32_t chosen = form_.Prompts().Choose("View presentation", NameKind::Both, std::string());
+    if (chosen != -1)
+        ViewPresentation(chosen);
+}
+
+void TReadingCommands::ReadTopConference()
+{
+    if (form_.ConfListView()->RowCount() > 0)
+        form_.ConfListView()->SelectRow(0);
+    form_.ReadNext();
+}
+
+bool TReadingCommands::AddReceiptConfirmation(int32_t text)
+{
+    Client& client = form_.ClientContext();
+    // No items removed; one item with tag 7, no flags, no inheritance, no data.
+    TGenericTrans request(client.Protocol(), "Add reciept confirmation",
+                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
+    return client.Transactions().ExecuteAndWait(request);
+}
+
+} // namespace pellar

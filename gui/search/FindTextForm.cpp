@@ -1,0 +1,351 @@
+#include "gui/search/FindTextForm.h"
+
+#include "core/protocol/DateTime.h"
+#include "core/session/MVCache.h"
+#include "core/shell/Client.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+namespace {
+
+QPushButton* Button(const QString& caption, const char* name, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QComboBox* PatternBox(const char* name, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(true);
+    box->addItems(TFindTextForm::PresetPatterns());
+    box->setCurrentIndex(-1);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumContentsLength(30);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return box;
+}
+
+} // namespace
+
+const QStringList& TFindTextForm::PresetPatterns()
+{
+    static const QStringList presets{
+        QStringLiteral(R"({[Uu][rR][lL] *\:}*[a-zA-Z][a-zA-Z0-9]*\://[a-zA-Z0-9\?\=\+\.\-_/~]+)"),
+        QStringLiteral(R"([a-zA-Z0-9\.]+@[a-zA-Z0-9]+\.[a-zA-Z0-9\.]+)"),
+        QStringLiteral(R"({[0-9] *}{[0-9] *}{[0-9] *}*\-{[0-9] *}{[0-9] *}{[0-9] *}{[0-9] *}{[0-9] *}*)"),
+        QStringLiteral(R"(\(0-90-90-9\)[0-9 ]+\-[0-9 ]+)")};
+    return presets;
+}
+
+TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, GuiThread& gui, QWidget* parent)
+    : QWidget(parent), client_(client), gui_(gui), source_(std::make_unique<CacheSearchSource>(client.Cache()))
+{
+    setObjectName(QStringLiteral("FindTextForm"));
+    setWindowTitle(QStringLiteral("Find texts"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->addTab(CreateFindPage(), QStringLiteral("Find"));
+    tabs_->addTab(CreateTextPage(), QStringLiteral("Text"));
+    rcptEdit_->SetServices(services);
+    byEdit_->SetServices(services);
+
+    results_ = new QTreeWidget(this);
+    results_->setObjectName(QStringLiteral("ListView1"));
+    results_->setHeaderLabels({QStringLiteral("Text#"), QStringLiteral("By"), QStringLiteral("Subject")});
+    results_->setColumnWidth(0, 60);
+    results_->setColumnWidth(1, 100);
+    results_->setColumnWidth(2, 200);
+    results_->setRootIsDecorated(false);
+    results_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    find_ = Button(QStringLiteral("&Find"), "FindButton", this);
+    find_->setDefault(true);
+    stop_ = Button(QStringLiteral("S&top"), "StopButton", this);
+    done_ = Button(QStringLiteral("&Done"), "DoneButton", this);
+    animate_ = new QLabel(this);
+    animate_->setObjectName(QStringLiteral("Animate1"));
+    animate_->setAlignment(Qt::AlignCenter);
+    animate_->setMinimumWidth(70);
+    animateTimer_ = new QTimer(this);
+    animateTimer_->setInterval(150);
+    connect(animateTimer_, &QTimer::timeout, this, [this] {
+        static const QString frames[] = {QStringLiteral("\u25d0"), QStringLiteral("\u25d3"),
+                                         QStringLiteral("\u25d1"), QStringLiteral("\u25d2")};
+        animatePhase_ = (animatePhase_ + 1) % 4;
+        animate_->setText(frames[animatePhase_] + QStringLiteral(" Searching"));
+    });
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setRange(0, 100);
+    progress_->setVisible(false);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(find_);
+    side->addWidget(stop_);
+    side->addWidget(done_);
+    side->addWidget(animate_);
+    side->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(tabs_, 1);
+    top->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(results_, 1);
+    layout->addWidget(progress_);
+
+    connect(find_, &QPushButton::clicked, this, &TFindTextForm::FindButtonClick);
+    connect(stop_, &QPushButton::clicked, this, [this] {
+        if (worker_)
+            worker_->Stop();
+    });
+    connect(done_, &QPushButton::clicked, this, &QWidget::close);
+    connect(rcptEdit_, &QLineEdit::textChanged, this, &TFindTextForm::ConferenceChanged);
+    connect(rcptBrowse_, &QPushButton::clicked, rcptEdit_, &TMiravoCompletionEdit::Complete);
+    connect(byBrowse_, &QPushButton::clicked, byEdit_, &TMiravoCompletionEdit::Complete);
+    connect(results_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { emit ReadTextRequested(item->text(0).toInt()); });
+    stop_->setEnabled(false);
+    Open();
+    resize(620, 480);
+}
+
+TFindTextForm::~TFindTextForm()
+{
+    StopWorker();
+}
+
+QWidget* TFindTextForm::CreateFindPage()
+{
+    auto* page = new QWidget(this);
+    rcptEdit_ = new TMiravoCompletionEdit(page);
+    rcptEdit_->setObjectName(QStringLiteral("RcptMVEdit"));
+    byEdit_ = new TMiravoCompletionEdit(page);
+    byEdit_->setObjectName(QStringLiteral("ByMVEdit"));
+    byEdit_->SetConfTypes(TMVConfType::ctUsers);
+    rcptBrowse_ = Button(QStringLiteral("..."), "RcptBrowseButton", page);
+    byBrowse_ = Button(QStringLiteral("..."), "ByBrowseButton", page);
+    for (QPushButton* b : {rcptBrowse_, byBrowse_})
+        b->setFixedWidth(28);
+    subjCombo_ = PatternBox("SubjComboBox", page);
+    bodyCombo_ = PatternBox("BodyComboBox", page);
+    regexpCheck_ = new QCheckBox(QStringLiteral("&Regexp search (subj and body)"), page);
+    regexpCheck_->setObjectName(QStringLiteral("RegexpCheckBox"));
+    regexpCheck_->setToolTip(QStringLiteral("Supported regexp functions: \\ [] {} . + * a-c"));
+
+    auto* grid = new QGridLayout(page);
+    auto label = [page](const QString& caption, QWidget* buddy) {
+        auto* l = new QLabel(caption, page);
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(label(QStringLiteral("&Rcpt:"), rcptEdit_), 0, 0);
+    grid->addWidget(rcptEdit_, 0, 1);
+    grid->addWidget(rcptBrowse_, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("required"), page), 0, 3);
+    grid->addWidget(label(QStringLiteral("&By:"), byEdit_), 1, 0);
+    grid->addWidget(byEdit_, 1, 1);
+    grid->addWidget(byBrowse_, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("or"), page), 1, 3);
+    grid->addWidget(label(QStringLiteral("&Subj:"), subjCombo_), 2, 0);
+    grid->addWidget(subjCombo_, 2, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("or"), page), 2, 3);
+    grid->addWidget(label(QStringLiteral("B&ody:"), bodyCombo_), 3, 0);
+    grid->addWidget(bodyCombo_, 3, 1, 1, 2);
+    grid->addWidget(regexpCheck_, 4, 1, 1, 3);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+QWidget* TFindTextForm::CreateTextPage()
+{
+    auto* page = new QWidget(this);
+    lastEdit_ = new QLineEdit(QStringLiteral("-1"), page);
+    lastEdit_->setObjectName(QStringLiteral("LLastEdit"));
+    lastEdit_->setMaximumWidth(80);
+    datePicker_ = new QDateEdit(page);
+    datePicker_->setObjectName(QStringLiteral("DateTimePicker"));
+    datePicker_->setCalendarPopup(true);
+    datePicker_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    includeRead_ = new QCheckBox(QStringLiteral("Include &read texts"), page);
+    includeRead_->setObjectName(QStringLiteral("IncludeReadCheckBox"));
+    includeUnread_ = new QCheckBox(QStringLiteral("Include &unread texts"), page);
+    includeUnread_->setObjectName(QStringLiteral("IncludeUnreadCheckBox"));
+
+    auto* lastRow = new QHBoxLayout;
+    auto* lastLabel = new QLabel(QStringLiteral("Search the &last"), page);
+    lastLabel->setBuddy(lastEdit_);
+    lastRow->addWidget(lastLabel);
+    lastRow->addWidget(lastEdit_);
+    lastRow->addWidget(new QLabel(QStringLiteral("texts in the conference"), page));
+    lastRow->addStretch();
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(new QLabel(QStringLiteral("From"), page));
+    dateRow->addWidget(datePicker_);
+    dateRow->addStretch();
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(lastRow);
+    layout->addLayout(dateRow);
+    layout->addWidget(includeRead_);
+    layout->addWidget(includeUnread_);
+    layout->addStretch();
+    return page;
+}
+
+void TFindTextForm::Open()
+{
+    rcptEdit_->SetText(QString());
+    byEdit_->SetText(QString());
+    subjCombo_->setCurrentIndex(-1);
+    subjCombo_->setEditText(QString());
+    bodyCombo_->setCurrentIndex(-1);
+    bodyCombo_->setEditText(QString());
+    datePicker_->setDate(QDate::currentDate().addDays(-365));
+    includeRead_->setChecked(true);
+    includeUnread_->setChecked(true);
+    ConferenceChanged();
+}
+
+void TFindTextForm::ConferenceChanged()
+{
+    const bool any = !rcptEdit_->text().isEmpty();
+    for (QWidget* w : std::initializer_list<QWidget*>{byEdit_, byBrowse_, subjCombo_, bodyCombo_})
+        w->setEnabled(any);
+    find_->setEnabled(any && !worker_);
+}
+
+void TFindTextForm::ShowMessage(const std::string& message)
+{
+    const QString text = FromWire(message);
+    if (show_)
+        show_(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
+}
+
+void TFindTextForm::FindButtonClick()
+{
+    if (worker_)
+        return;
+    const int32_t conf = rcptEdit_->ConferenceNumber();
+    auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
+    if (auto error = TFindTextFormThread::CheckStart(conf, membership != nullptr)) {
+        ShowMessage(*error);
+        return;
+    }
+    FindTextParams params;
+    params.conference = client_.Cache().GetConference(conf);
+    params.membership = membership;
+    params.author = byEdit_->text().isEmpty() ? -1 : byEdit_->ConferenceNumber();
+    params.subjectPattern = ToWire(subjCombo_->currentText());
+    params.bodyPattern = ToWire(bodyCombo_->currentText());
+    params.lastN = TFindTextFormThread::ParseLastN(ToWire(lastEdit_->text().trimmed()));
+    const QDate from = datePicker_->date();
+    params.fromDate = EncodeDateTime(from.year(), from.month(), from.day(), 0, 0, 0);
+    params.includeRead = includeRead_->isChecked();
+    params.includeUnread = includeUnread_->isChecked();
+    params.usePatterns = regexpCheck_->isChecked();
+    if (!params.conference) {
+        ShowMessage("Conference to seek in is required");
+        return;
+    }
+    if (auto error = TFindTextFormThread::CheckPatterns(params)) {
+        ShowMessage(*error);
+        return;
+    }
+
+    results_->clear();
+    find_->setEnabled(false);
+    stop_->setEnabled(true);
+    animatePhase_ = 0;
+    animate_->setText(QStringLiteral("\u25d0 Searching"));
+    animateTimer_->start();
+    progress_->setValue(0);
+    progress_->setVisible(true);
+    worker_ = std::make_unique<TFindTextFormThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this), gui_);
+    worker_->Start();
+}
+
+void TFindTextForm::AddResult(int32_t text, const std::string& author, const std::string& subject)
+{
+    auto* item = new QTreeWidgetItem(results_);
+    item->setText(0, QString::number(text));
+    item->setText(1, FromWire(author));
+    item->setText(2, FromWire(subject));
+}
+
+void TFindTextForm::Progress(int percent)
+{
+    progress_->setValue(std::clamp(percent, 0, 100));
+}
+
+void TFindTextForm::Finished()
+{
+    stop_->setEnabled(false);
+    animateTimer_->stop();
+    animate_->clear();
+    progress_->setVisible(false);
+    // The worker is still inside this hand-over; forget it once it returns.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (worker_) {
+                worker_->Join();
+                worker_.reset();
+            }
+            ConferenceChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void TFindTextForm::StopWorker()
+{
+    if (!worker_)
+        return;
+    worker_->Stop();
+    // Its last hand-overs need this thread's event loop.
+    while (worker_ && worker_->Running()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(2);
+    }
+    if (worker_) {
+        worker_->Join();
+        worker_.reset();
+    }
+}
+
+void TFindTextForm::closeEvent(QCloseEvent* event)
+{
+    StopWorker();
+    event->accept();
+}
+
+} // namespace pellar

@@ -1,0 +1,112 @@
+// "Find texts": searches one conference's texts by author, subject and body
+// on a worker thread and lists the matches; a double-click reads one.
+#pragma once
+
+#include "core/search/TFindTextFormThread.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QTreeWidget;
+
+namespace pellar {
+
+class Client;
+class GuiThread;
+class TMiravoCompletionEdit;
+struct GuiServices;
+
+class TFindTextForm : public QWidget, private FindTextResults {
+    Q_OBJECT
+
+public:
+    TFindTextForm(Client& client, const GuiServices* services, GuiThread& gui, QWidget* parent = nullptr);
+    ~TFindTextForm() override;
+
+    // Empty fields, the date a year back, both include boxes ticked.
+    void Open();
+    bool Searching() const { return worker_ != nullptr; }
+
+    // Start-check messages go here instead of a message box when set (tests).
+    void SetMessageShower(std::function<void(const QString&)> show) { show_ = std::move(show); }
+
+    static const QStringList& PresetPatterns();
+
+    TMiravoCompletionEdit* RcptMVEdit() const { return rcptEdit_; }
+    TMiravoCompletionEdit* ByMVEdit() const { return byEdit_; }
+    QComboBox* SubjComboBox() const { return subjCombo_; }
+    QComboBox* BodyComboBox() const { return bodyCombo_; }
+    QCheckBox* RegexpCheckBox() const { return regexpCheck_; }
+    QLineEdit* LLastEdit() const { return lastEdit_; }
+    QDateEdit* DateTimePicker() const { return datePicker_; }
+    QCheckBox* IncludeReadCheckBox() const { return includeRead_; }
+    QCheckBox* IncludeUnreadCheckBox() const { return includeUnread_; }
+    QTreeWidget* ListView1() const { return results_; }
+    QPushButton* FindButton() const { return find_; }
+    QPushButton* StopButton() const { return stop_; }
+    QPushButton* DoneButton() const { return done_; }
+    QLabel* Animate1() const { return animate_; }
+    QProgressBar* ProgressBar1() const { return progress_; }
+
+signals:
+    // A result was double-clicked: the reading window shows it.
+    void ReadTextRequested(int32_t text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // FindTextResults, on the GUI thread.
+    void AddResult(int32_t text, const std::string& author, const std::string& subject) override;
+    void Progress(int percent) override;
+    void Finished() override;
+
+    QWidget* CreateFindPage();
+    QWidget* CreateTextPage();
+    void FindButtonClick();
+    void StopWorker();
+    void ConferenceChanged();
+    void ShowMessage(const std::string& message);
+
+    Client& client_;
+    GuiThread& gui_;
+    std::unique_ptr<CacheSearchSource> source_;
+    std::unique_ptr<TFindTextFormThread> worker_;
+    std::function<void(const QString&)> show_;
+
+    QTabWidget* tabs_ = nullptr;
+    TMiravoCompletionEdit* rcptEdit_ = nullptr;
+    TMiravoCompletionEdit* byEdit_ = nullptr;
+    QPushButton* rcptBrowse_ = nullptr;
+    QPushButton* byBrowse_ = nullptr;
+    QComboBox* subjCombo_ = nullptr;
+    QComboBox* bodyCombo_ = nullptr;
+    QCheckBox* regexpCheck_ = nullptr;
+    QLineEdit* lastEdit_ = nullptr;
+    QDateEdit* datePicker_ = nullptr;
+    QCheckBox* includeRead_ = nullptr;
+    QCheckBox* includeUnread_ = nullptr;
+    QTreeWidget* results_ = nullptr;
+    QPushButton* find_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* done_ = nullptr;
+    QLabel* animate_ = nullptr;
+    QTimer* animateTimer_ = nullptr;
+    int animatePhase_ = 0;
+    QProgressBar* progress_ = nullptr;
+};
+
+} // namespace pellar

@@ -1,0 +1,193 @@
+#include "gui/shell/AppController.h"
+
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "core/shell/LocalUserName.h"
+#include "gui/config/QSettingsRegistryBackend.h"
+#include "gui/shell/ClientNameLookup.h"
+#include "gui/shell/DemoServer.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/QtGuiThread.h"
+#include "gui/shell/QtSessionUi.h"
+#include "gui/shell/UserMessagePresenter.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QCoreApplication>
+
+namespace pellar {
+
+AppController::AppController(AppOptions options, QObject* parent) : QObject(parent)
+{
+    settings_ = options.settings;
+    if (!settings_)
+        settings_ = std::make_shared<QSettingsRegistryBackend>(QSettingsRegistryBackend::DefaultFile());
+
+    ClientOptions clientOptions;
+    clientOptions.stateDir = options.stateDir;
+    clientOptions.debugLog = options.diagnosticLogs;
+    clientOptions.receiveTrace = options.diagnosticLogs;
+    clientOptions.configBackend = settings_;
+    client_ = std::make_unique<Client>(clientOptions);
+
+    guiThread_ = std::make_unique<QtGuiThread>();
+    names_ = std::make_unique<ClientNameLookup>(*client_);
+    services_.names = names_.get();
+    services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
+
+    mainForm_ = std::make_unique<TMainForm>(&services_);
+    ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);
+    commands_ = std::make_unique<SessionCommands>(*client_, *ui_);
+    logon_ = std::make_unique<Logon>(*client_, *ui_, *commands_, options.logon);
+    presenter_ = new UserMessagePresenter(client_->UserMessages(), client_->DisconnectingEvent(), mainForm_.get(), this);
+
+    mainForm_->ApplyWindowSettings(
+        [this](const std::string& key, const std::string& def) { return client_->Config().ReadString(key, def); });
+    WireMainForm();
+}
+
+AppController::~AppController()
+{
+    // The window may already have disconnected when it closed; a second
+    // Disconnect sends nothing.
+    Disconnect();
+    mainForm_.reset();
+}
+
+void AppController::WireMainForm()
+{
+    TMainForm* form = mainForm_.get();
+    connect(form, &TMainForm::ConnectRequested, this, &AppController::Connect);
+    connect(form, &TMainForm::DisconnectRequested, this, &AppController::Disconnect);
+    connect(form, &TMainForm::CommandRequested, this, &AppController::RunCommand);
+    connect(form, &TMainForm::MarkReadFlushDue, this, &AppController::FlushMarks);
+    connect(ui_, &QtSessionUi::AdministratorModeChanged, this, [this](bool on) { adminMode_ = on; });
+    connect(form, &TMainForm::OnlineChanged, this, [this](bool online) {
+        if (!online)
+            adminMode_ = false;
+    });
+}
+
+bool AppController::StartDemo(const std::filesystem::path& database, std::string* error, int passwordIterations)
+{
+    demo_ = std::make_unique<DemoServer>(database);
+    if (!demo_->Start(error, passwordIterations)) {
+        demo_.reset();
+        return false;
+    }
+    demo_->WriteProfile(client_->Config());
+    mainForm_->SetAutoConnect(true, QString::fromLatin1(DemoServer::kProfile));
+    return true;
+}
+
+int AppController::DemoPort() const
+{
+    return demo_ ? demo_->Port() : 0;
+}
+
+void AppController::Connect(bool autoConnect, const QString& startProfile)
+{
+    if (connecting_)
+        return;
+    connecting_ = true;
+    client_->DisconnectingEvent().ResetEv();
+    emit Connecting();
+    QCoreApplication::processEvents();
+
+    logon_->SetAutoConnect(autoConnect);
+    logon_->SetStartProfile(ToWire(startProfile));
+    ui_->HoldTexts();
+    const bool ok = logon_->LogOn();
+    connecting_ = false;
+    // A Disconnect during the logon's dialogs took the link down under it.
+    const bool online = ok && client_->ConnectedEvent().IsSet();
+    mainForm_->SetOnline(online);
+    if (online)
+        emit Connected();
+    ui_->ReleaseTexts(online);
+}
+
+void AppController::Disconnect()
+{
+    if (connecting_) {
+        // LogOn notices the link going down and fails; the window then
+        // stays offline.
+        client_->ComThread().SetLinkDown(true);
+        return;
+    }
+    if (disconnecting_)
+        return;
+    disconnecting_ = true;
+    client_->DisconnectingEvent().SetEv();
+    emit Disconnecting();
+    if (client_->ConnectedEvent().IsSet())
+        client_->Cache().FlushMarkRead(false);
+    if (!client_->ComThread().LinkDown())
+        logon_->LogOff();
+    mainForm_->SetOnline(false);
+    client_->Cache().ClearAllCaches();
+    emit Disconnected();
+    // Asynchronous messages of the old session mean nothing to the next one.
+    std::string stale;
+    while (client_->AsyncMessages().Pop(stale)) {
+    }
+    commands_->ForgetActivity();
+    client_->DisconnectingEvent().ResetEv();
+    disconnecting_ = false;
+}
+
+void AppController::FlushMarks()
+{
+    if (client_->ConnectedEvent().IsSet())
+        client_->Cache().FlushMarkRead(false);
+}
+
+void AppController::RunCommand(MainCommand command)
+{
+    SessionCommands& c = *commands_;
+    switch (command) {
+    case MainCommand::CreateConference:
+        c.CreateConference();
+        return;
+    case MainCommand::DeleteConfOrPerson:
+        c.DeleteConference();
+        return;
+    case MainCommand::RenameConfOrPerson:
+        c.RenameConference();
+        return;
+    case MainCommand::ViewConfStatistics:
+        c.ViewConferenceStatistics();
+        return;
+    case MainCommand::AddMember:
+        c.AddMember();
+        return;
+    case MainCommand::RemoveMember:
+        c.RemoveMember();
+        return;
+    case MainCommand::CreateUser:
+        c.CreateAccountCommand();
+        return;
+    case MainCommand::ChangePassword:
+        c.ChangePassword();
+        return;
+    case MainCommand::ViewUserStatistics:
+        c.ViewUserStatistics();
+        return;
+    case MainCommand::ToggleAdmin:
+        // The mode as it stands decides, not the check the click toggled.
+        c.AdministratorMode(adminMode_);
+        mainForm_->SetAdminMode(adminMode_);
+        return;
+    case MainCommand::SyncDatabase:
+        c.SynchroniseDatabase();
+        return;
+    case MainCommand::ClearCaches:
+        emit CachesCleared();
+        client_->Cache().ClearAllCaches();
+        return;
+    default:
+        emit CommandForWindows(command);
+        return;
+    }
+}
+
+} // namespace pellar

@@ -1,0 +1,101 @@
+// The running client behind the main window: creates the client context and
+// the session objects, carries out Connect, Disconnect and the session
+// commands the main window asks for, and shows the user messages. Windows
+// that the session steers connect to its signals and to Ui()'s.
+#pragma once
+
+#include "core/session/Logon.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/MainCommands.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace pellar {
+
+class Client;
+class ClientNameLookup;
+class DemoServer;
+class QtGuiThread;
+class QtSessionUi;
+class RegistryBackend;
+class SessionCommands;
+class TMainForm;
+class UserMessagePresenter;
+
+struct AppOptions {
+    // Where the settings live; null: the per-user QSettings file.
+    std::shared_ptr<RegistryBackend> settings;
+    // The diagnostic logs; empty: the per-user state directory.
+    std::filesystem::path stateDir;
+    bool diagnosticLogs = true;
+    LogonOptions logon;
+};
+
+class AppController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit AppController(AppOptions options = {}, QObject* parent = nullptr);
+    ~AppController() override;
+
+    // Starts the embedded server on database (empty: in memory), writes the
+    // profile "Demo" and has the main window log on to it at its next tick.
+    bool StartDemo(const std::filesystem::path& database, std::string* error = nullptr, int passwordIterations = 0);
+    int DemoPort() const;
+
+    void Connect(bool autoConnect, const QString& startProfile);
+    void Disconnect();
+    void RunCommand(MainCommand command);
+    // The periodic flush of the read marks.
+    void FlushMarks();
+
+    Client& ClientContext() { return *client_; }
+    TMainForm& MainWindow() { return *mainForm_; }
+    QtSessionUi& Ui() { return *ui_; }
+    SessionCommands& Commands() { return *commands_; }
+    Logon& LogonSequence() { return *logon_; }
+    UserMessagePresenter& Messages() { return *presenter_; }
+    QtGuiThread& GuiThreadPort() { return *guiThread_; }
+    const GuiServices& Services() const { return services_; }
+    bool IsConnecting() const { return connecting_; }
+
+signals:
+    // Before the logon: the reading window clears its text display and the
+    // asynchronous-message handling starts.
+    void Connecting();
+    // LogOn succeeded and the window is online.
+    void Connected();
+    // Disconnect has begun: background work on the session stops.
+    void Disconnecting();
+    // After log-off and the cache clear: windows forget the session.
+    void Disconnected();
+    // Clear caches was confirmed: the reading window empties its display.
+    void CachesCleared();
+    // A main-window command that another window carries out (settings,
+    // presentations, notices, search, marked texts, statistics).
+    void CommandForWindows(pellar::MainCommand command);
+
+private:
+    void WireMainForm();
+
+    std::unique_ptr<DemoServer> demo_;  // first in, last out: outlives the client's link
+    std::shared_ptr<RegistryBackend> settings_;
+    std::unique_ptr<Client> client_;
+    std::unique_ptr<QtGuiThread> guiThread_;
+    std::unique_ptr<ClientNameLookup> names_;
+    GuiServices services_;
+    std::unique_ptr<TMainForm> mainForm_;
+    QtSessionUi* ui_ = nullptr;
+    std::unique_ptr<SessionCommands> commands_;
+    std::unique_ptr<Logon> logon_;
+    UserMessagePresenter* presenter_ = nullptr;
+    bool connecting_ = false;
+    bool disconnecting_ = false;
+    bool adminMode_ = false;
+};
+
+} // namespace pellar

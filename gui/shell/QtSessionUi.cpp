@@ -1,0 +1,290 @@
+#include "gui/shell/QtSessionUi.h"
+
+#include "core/config/ConfigKeys.h"
+#include "core/config/TMiravoConfiguration.h"
+#include "gui/dialogs/ChangePasswordForm.h"
+#include "gui/dialogs/ConfMemberForm.h"
+#include "gui/dialogs/CreateConfForm.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/dialogs/NewUserForm.h"
+#include "gui/dialogs/NoPresenationForm.h"
+#include "gui/shell/ConnectingForm.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace pellar {
+
+namespace {
+
+TMVConfTypes TypesOf(NameKind kind)
+{
+    switch (kind) {
+    case NameKind::Persons:
+        return TMVConfType::ctUsers;
+    case NameKind::Conferences:
+        return TMVConfType::ctConferences;
+    case NameKind::Both:
+        break;
+    }
+    return TMVConfType::ctUsers | TMVConfType::ctConferences;
+}
+
+TLoginForm::Fields LoadLoginFields(TMiravoConfiguration& config, const QString& profile)
+{
+    config.SetProfile(TMiravoConfiguration::ProfilePathFor(ToWire(profile)));
+    TLoginForm::Fields fields;
+    fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost));
+    fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort));
+    fields.user = FromWire(config.ReadString(ConfigKeys::User, ""));
+    if (config.ReadFlag(ConfigKeys::SavePwd, false))
+        fields.password = FromWire(config.ReadPassword());
+    return fields;
+}
+
+} // namespace
+
+QtSessionUi::QtSessionUi(TMiravoConfiguration& config, std::shared_ptr<RegistryBackend> backend, std::string loginName,
+                         const GuiServices* services, TMainForm* mainForm, QObject* parent)
+    : QObject(parent), config_(config), backend_(std::move(backend)), loginName_(std::move(loginName)),
+      services_(services), mainForm_(mainForm)
+{
+}
+
+QtSessionUi::~QtSessionUi()
+{
+    delete progress_.data();
+}
+
+QWidget* QtSessionUi::DialogParent() const
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return mainForm_.data();
+}
+
+std::optional<LoginChoice> QtSessionUi::askLogin()
+{
+    // The dialog reads the profiles through a configuration of its own, so
+    // browsing them does not move the client's current profile.
+    TMiravoConfiguration browse(backend_, loginName_);
+    TLoginForm form(DialogParent());
+    QStringList names;
+    for (const std::string& name : browse.ProfileNames())
+        names << FromWire(name);
+    form.SetProfiles(names);
+    form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    LoginChoice choice;
+    choice.server = ToWire(form.Host());
+    choice.port = ToWire(form.Port());
+    choice.user = ToWire(form.User());
+    choice.password = ToWire(form.Password());
+    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile()));
+    return choice;
+}
+
+void QtSessionUi::showProgress(std::string_view text, int percent)
+{
+    if (!progress_)
+        progress_ = new TConnectingForm(mainForm_.data());
+    progress_->SetStep(FromWire(text), percent);
+    if (!progress_->isVisible())
+        progress_->show();
+    processEvents();
+}
+
+void QtSessionUi::setProgress(int percent)
+{
+    if (progress_) {
+        progress_->SetPercent(percent);
+        progress_->repaint();
+    }
+}
+
+void QtSessionUi::hideProgress()
+{
+    if (progress_) {
+        progress_->hide();
+        progress_->deleteLater();
+        progress_ = nullptr;
+    }
+}
+
+void QtSessionUi::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+bool QtSessionUi::askYesNo(std::string_view question)
+{
+    return QMessageBox::warning(DialogParent(), QStringLiteral("Pellar"), FromWire(question),
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+int32_t QtSessionUi::chooseMatch(const std::vector<NameMatchRec>& matches)
+{
+    std::vector<NameMatch> names;
+    names.reserve(matches.size());
+    for (const NameMatchRec& m : matches)
+        names.push_back(NameMatch{m.name, m.type, m.number});
+    return ChooseName(services_, names, DialogParent()).value_or(-1);
+}
+
+bool QtSessionUi::askNewAccount(NewAccountFields& fields)
+{
+    TNewUserForm form(DialogParent());
+    form.Prepare(FromWire(fields.user));
+    form.PwdEdit()->setText(FromWire(fields.password));
+    form.ConfirmPwdEdit()->setText(FromWire(fields.confirm));
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    fields.user = ToWire(form.Name());
+    fields.password = ToWire(form.PwdEdit()->text());
+    fields.confirm = ToWire(form.ConfirmPwdEdit()->text());
+    return true;
+}
+
+bool QtSessionUi::askNoPresentation()
+{
+    TNoPresenationForm form(DialogParent());
+    connect(&form, &TNoPresenationForm::DontShowAgainChanged, this,
+            [this](bool dontShow) { config_.WriteFlag(ConfigKeys::NoPresentationPrompt, dontShow); });
+    return form.exec() == QDialog::Accepted;
+}
+
+void QtSessionUi::applyWindowSettings()
+{
+    if (mainForm_) {
+        mainForm_->ApplyWindowSettings(
+            [this](const std::string& key, const std::string& def) { return config_.ReadString(key, def); });
+    }
+    emit WindowSettingsDue();
+}
+
+void QtSessionUi::setCaption(std::string_view caption)
+{
+    // Only the frame: a display name would also be appended to every
+    // dialog's "Pellar" title by the window system integration.
+    if (mainForm_)
+        mainForm_->setWindowTitle(FromWire(caption));
+}
+
+void QtSessionUi::openPresentationEditor(int32_t conf)
+{
+    emit PresentationEditorRequested(conf);
+}
+
+void QtSessionUi::showText(int32_t text)
+{
+    if (holdTexts_)
+        heldTexts_.push_back(text);
+    else
+        emit ShowTextRequested(text);
+}
+
+void QtSessionUi::HoldTexts()
+{
+    holdTexts_ = true;
+}
+
+void QtSessionUi::ReleaseTexts(bool show)
+{
+    holdTexts_ = false;
+    std::vector<int32_t> texts;
+    texts.swap(heldTexts_);
+    if (show) {
+        for (const int32_t text : texts)
+            emit ShowTextRequested(text);
+    }
+}
+
+void QtSessionUi::refreshConferenceList()
+{
+    emit RefreshConferenceListRequested();
+}
+
+void QtSessionUi::dropConference(int32_t conf)
+{
+    emit DropConferenceRequested(conf);
+}
+
+void QtSessionUi::goToConference(int32_t conf)
+{
+    emit GoToConferenceRequested(conf);
+}
+
+void QtSessionUi::setAdministratorMode(bool on)
+{
+    if (mainForm_)
+        mainForm_->SetAdminMode(on);
+    emit AdministratorModeChanged(on);
+}
+
+int32_t QtSessionUi::chooseName(std::string_view title, NameKind kind, std::string_view defaultName)
+{
+    return TGetNameForm::Prompt(services_, DialogParent(), FromWire(title), FromWire(defaultName), TypesOf(kind));
+}
+
+std::optional<std::string> QtSessionUi::inputBox(std::string_view title, std::string_view prompt,
+                                                 std::string_view defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(DialogParent(), FromWire(title), FromWire(prompt), QLineEdit::Normal,
+                                               FromWire(defaultText), &ok);
+    if (!ok)
+        return std::nullopt;
+    return ToWire(text);
+}
+
+bool QtSessionUi::askCreateConference(CreateConfFields& fields)
+{
+    TCreateConfForm form(DialogParent());
+    form.Reset();
+    form.NameEdit()->setText(FromWire(fields.name));
+    form.OpenCheckBox()->setChecked(fields.open);
+    form.CommentsCheckBox()->setChecked(fields.allowComments);
+    form.SecretCheckBox()->setChecked(fields.secret);
+    form.AnonymousCheckBox()->setChecked(fields.allowAnonymous);
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    fields.name = ToWire(form.Name());
+    fields.open = form.OpenForEveryone();
+    fields.allowComments = form.AllowComments();
+    fields.secret = form.Secret();
+    fields.allowAnonymous = form.AllowAnonymous();
+    return true;
+}
+
+bool QtSessionUi::askChangePassword(ChangePasswordFields& fields)
+{
+    TChangePasswordForm form(services_, DialogParent());
+    form.Prepare(FromWire(fields.user));
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    fields.user = ToWire(form.UserEdit()->text());
+    fields.oldPassword = ToWire(form.OldPassword());
+    fields.password = ToWire(form.NewPassword());
+    fields.confirm = ToWire(form.ConfirmPassword());
+    return true;
+}
+
+std::optional<SessionUi::ConfMember> QtSessionUi::askConfMember(std::string_view title)
+{
+    TConfMemberForm form(services_, DialogParent());
+    form.Prepare(FromWire(title));
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ConfMember{form.ConferenceNumber(), form.PersonNumber()};
+}
+
+} // namespace pellar

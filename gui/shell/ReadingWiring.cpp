@@ -1,0 +1,44 @@
+#include "gui/shell/ReadingWiring.h"
+
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/QtSessionUi.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace pellar {
+
+TReadArticleForm* CreateReadingWindow(AppController& app)
+{
+    TMainForm& main = app.MainWindow();
+    auto* form = new TReadArticleForm(app.ClientContext(), app.Services());
+    form->SetMainForm(&main);
+    form->SetSessionCommands(&app.Commands());
+    form->SetSessionUi(&app.Ui());
+
+    QtSessionUi& ui = app.Ui();
+    QObject::connect(&ui, &QtSessionUi::ShowTextRequested, form, [form](int32_t text) { form->ShowText(text); });
+    QObject::connect(&ui, &QtSessionUi::RefreshConferenceListRequested, form, &TReadArticleForm::RefreshConferenceList);
+    QObject::connect(&ui, &QtSessionUi::GoToConferenceRequested, form, &TReadArticleForm::GoToConference);
+    QObject::connect(&ui, &QtSessionUi::DropConferenceRequested, form, &TReadArticleForm::DropConference);
+    QObject::connect(&ui, &QtSessionUi::WindowSettingsDue, form, &TReadArticleForm::ApplyLayout);
+    QObject::connect(&app, &AppController::Connecting, form, &TReadArticleForm::ClearText);
+    QObject::connect(&app, &AppController::Connected, form, &TReadArticleForm::OnConnected);
+    QObject::connect(&app, &AppController::Disconnecting, form, &TReadArticleForm::OnDisconnecting);
+    QObject::connect(&app, &AppController::Disconnected, form, &TReadArticleForm::ClearReading);
+    QObject::connect(&app, &AppController::CachesCleared, form, &TReadArticleForm::ClearText);
+    QObject::connect(&main, &TMainForm::OnlineChanged, form, &TReadArticleForm::SetOnlineCommands);
+    QObject::connect(form, &TReadArticleForm::MainCommandRequested, &app, &AppController::RunCommand);
+    QObject::connect(form, &TReadArticleForm::ConnectRequested, &app, [&app] { app.Connect(false, QString()); });
+    QObject::connect(form, &TReadArticleForm::DisconnectRequested, &app, &AppController::Disconnect);
+
+    QMdiSubWindow* sub = main.AddChildWindow(form);
+    // The window the user works in most fills the frame.
+    sub->showMaximized();
+    form->SetOnlineCommands(main.IsOnline());
+    return form;
+}
+
+} // namespace pellar

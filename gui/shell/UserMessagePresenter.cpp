@@ -1,0 +1,64 @@
+#include "gui/shell/UserMessagePresenter.h"
+
+#include "core/events/UserMessageQueue.h"
+#include "core/protocol/TEvent.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace pellar {
+
+UserMessagePresenter::UserMessagePresenter(UserMessageQueue& queue, TEvent& disconnecting, QWidget* owner,
+                                           QObject* parent)
+    : QObject(parent), queue_(queue), disconnecting_(disconnecting), owner_(owner)
+{
+    shower_ = [this](QMessageBox::Icon icon, const QString& text) { ShowBox(icon, text); };
+    timer_ = new QTimer(this);
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &UserMessagePresenter::ShowNext);
+    timer_->start();
+}
+
+QMessageBox::Icon UserMessagePresenter::IconFor(char kind)
+{
+    switch (kind) {
+    case '!':
+        return QMessageBox::Critical;
+    case 'i':
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+void UserMessagePresenter::ShowNext()
+{
+    // The box runs its own event loop, in which this timer fires again.
+    if (showing_)
+        return;
+    std::string text;
+    if (disconnecting_.IsSet()) {
+        while (queue_.Pop(text)) {
+        }
+        return;
+    }
+    if (!queue_.Pop(text) || text.empty())
+        return;
+    showing_ = true;
+    shower_(IconFor(text.front()), FromWire(std::string_view(text).substr(1)));
+    showing_ = false;
+}
+
+void UserMessagePresenter::ShowBox(QMessageBox::Icon icon, const QString& text)
+{
+    QWidget* parent = QApplication::activeWindow();
+    if (!parent)
+        parent = owner_.data();
+    QMessageBox box(icon, QStringLiteral("Pellar"), text, QMessageBox::Ok, parent);
+    // Server text is never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace pellar

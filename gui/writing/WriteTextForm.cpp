@@ -1,0 +1,490 @@
+#include "gui/writing/WriteTextForm.h"
+
+#include "core/config/ConfigKeys.h"
+#include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/DateTime.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/protocol/WireTokens.h"
+#include "core/reading/ArticleLayout.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/NoteOnDoorForm.h"
+#include "gui/reading/ArticleRenderer.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/MiravoTextEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QThread>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+namespace {
+
+QAction* MakeAction(QObject* parent, const char* name, const QString& caption, const QString& hint,
+                    const QKeySequence& shortcut = {})
+{
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setStatusTip(hint);
+    action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // Shortcuts belong to this window, not to every window of the MDI area.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    return action;
+}
+
+} // namespace
+
+TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, GuiThread& gui, TMainForm* mainForm,
+                               std::function<void(const std::string&)> activity, QWidget* parent)
+    : QMainWindow(parent),
+      client_(client),
+      services_(services),
+      mainForm_(mainForm),
+      writing_(client, std::move(activity)),
+      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this), gui))
+{
+    setObjectName(QStringLiteral("WriteTextForm"));
+    setWindowTitle(QStringLiteral("Write text"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    CreateControls();
+    CreateActions();
+    CreateMenus();
+    resize(640, 480);
+}
+
+TWriteTextForm::~TWriteTextForm()
+{
+    // The worker may still hand rows over; it must not find a half-gone window.
+    if (model_ && model_->WorkerRunning())
+        CloseWindow();
+    model_.reset();
+}
+
+void TWriteTextForm::CreateControls()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    listView_ = new QTreeWidget(central);
+    listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("#"), QStringLiteral("Name")});
+    listView_->setColumnWidth(0, 110);
+    listView_->setColumnWidth(1, 70);
+    listView_->setColumnWidth(2, 400);
+    listView_->setRootIsDecorated(false);
+    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView_->installEventFilter(this);
+
+    auto* subjectRow = new QHBoxLayout;
+    auto* subjectLabel = new QLabel(QStringLiteral("Subject:"), central);
+    subjectEdit_ = new QLineEdit(central);
+    subjectEdit_->setObjectName(QStringLiteral("SubjectEdit"));
+    subjectLabel->setBuddy(subjectEdit_);
+    subjectEdit_->installEventFilter(this);
+    subjectRow->addWidget(subjectLabel);
+    subjectRow->addWidget(subjectEdit_);
+
+    writeTextEdit_ = new TMiravoTextEdit(central);
+    writeTextEdit_->setObjectName(QStringLiteral("WriteTextEdit"));
+    writeTextEdit_->setAcceptRichText(false);
+    writeTextEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    writeTextEdit_->setLineWrapMode(QTextEdit::NoWrap);
+    writeTextEdit_->setTabChangesFocus(false);
+    writeTextEdit_->SetAutoWrap(false);
+    writeTextEdit_->installEventFilter(this);
+
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->addWidget(listView_);
+    auto* lower = new QWidget(splitter);
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(subjectRow);
+    lowerLayout->addWidget(writeTextEdit_);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 4);
+    layout->addWidget(splitter);
+    setCentralWidget(central);
+
+    connect(subjectEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { model_->SetSubject(ToWire(text)); });
+    connect(writeTextEdit_, &QTextEdit::textChanged, this, [this] {
+        if (!updatingBody_)
+            model_->SetBody(ToWire(writeTextEdit_->toPlainText()));
+        UpdateCaretAndClipboard();
+    });
+    connect(writeTextEdit_, &QTextEdit::cursorPositionChanged, this, &TWriteTextForm::UpdateCaretAndClipboard);
+    connect(writeTextEdit_, &QTextEdit::selectionChanged, this, &TWriteTextForm::UpdateCaretAndClipboard);
+}
+
+void TWriteTextForm::CreateActions()
+{
+    SubmitTextAction = MakeAction(this, "SubmitTextAction", QStringLiteral("&Submit text"),
+                                  QStringLiteral("Submit the text"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    TrashTextAction = MakeAction(this, "TrashTextAction", QStringLiteral("&Trash text"), QString());
+    AddRcptAction = MakeAction(this, "AddRcptAction", QStringLiteral("Add &recipient"),
+                               QStringLiteral("Adds a recipient to the text"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    AddCCRcptAction = MakeAction(this, "AddCCRcptAction", QStringLiteral("Add &CC recipient"),
+                                 QStringLiteral("Adds a carbon copy recipient"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    AddComToAction = MakeAction(this, "AddComToAction", QStringLiteral("Add as c&omment to..."),
+                                QStringLiteral("Lists this text as a comment to another text"));
+    ReadConfirmationAction =
+        MakeAction(this, "ReadConfirmationAction", QStringLiteral("Request read &confirmation"),
+                   QStringLiteral("Request read confirmation  from the readers"),
+                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    NoCommentsAction = MakeAction(this, "NoCommentsAction", QStringLiteral("No &comments"),
+                                  QStringLiteral("Indicate that you don't want replies to this message"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    PersonalCommentsAction =
+        MakeAction(this, "PersonalCommentsAction", QStringLiteral("Only &personal comments"),
+                   QStringLiteral("Indicate that you only want private comments to this message"),
+                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    PinWriteFormAction = MakeAction(this, "PinWriteFormAction", QStringLiteral("P&in window"),
+                                    QStringLiteral("Pins or unpins the window to the main window"));
+    ClipboardCopyAction = MakeAction(this, "ClipboardCopyAction", QStringLiteral("&Copy"),
+                                     QStringLiteral("Copy selected text to the clipboard"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_C));
+    ClipboardCutAction = MakeAction(this, "ClipboardCutAction", QStringLiteral("C&ut"),
+                                    QStringLiteral("Cut out current selection and place it in the clipboard"),
+                                    QKeySequence(Qt::CTRL | Qt::Key_X));
+    ClipboardPasteAction = MakeAction(this, "ClipboardPasteAction", QStringLiteral("&Paste"),
+                                      QStringLiteral("Paste clipboard content at cursor position"),
+                                      QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    for (QAction* check : {ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction, PinWriteFormAction})
+        check->setCheckable(true);
+    PinWriteFormAction->setChecked(mainForm_ != nullptr);
+    ClipboardCopyAction->setEnabled(false);
+    ClipboardCutAction->setEnabled(false);
+    for (QAction* action : {SubmitTextAction, TrashTextAction, AddRcptAction, AddCCRcptAction, AddComToAction,
+                            ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction, PinWriteFormAction,
+                            ClipboardCopyAction, ClipboardCutAction, ClipboardPasteAction})
+        addAction(action);
+
+    connect(SubmitTextAction, &QAction::triggered, this, &TWriteTextForm::SubmitTextActionExecute);
+    connect(TrashTextAction, &QAction::triggered, this, [this] { model_->ConfirmTrash(); });
+    connect(AddRcptAction, &QAction::triggered, this, [this] { AddRcptActionExecute(false); });
+    connect(AddCCRcptAction, &QAction::triggered, this, [this] { AddRcptActionExecute(true); });
+    connect(AddComToAction, &QAction::triggered, this, &TWriteTextForm::AddComToActionExecute);
+    connect(ReadConfirmationAction, &QAction::toggled, this,
+            [this](bool on) { model_->Checks().readConfirmation = on; });
+    connect(NoCommentsAction, &QAction::toggled, this, [this](bool on) { model_->Checks().noComments = on; });
+    connect(PersonalCommentsAction, &QAction::toggled, this,
+            [this](bool on) { model_->Checks().personalComments = on; });
+    connect(PinWriteFormAction, &QAction::triggered, this, &TWriteTextForm::PinWriteFormActionExecute);
+    connect(ClipboardCopyAction, &QAction::triggered, this, &TWriteTextForm::ClipboardCopyActionExecute);
+    connect(ClipboardCutAction, &QAction::triggered, this, [this] {
+        if (writeTextEdit_->hasFocus())
+            writeTextEdit_->cut();
+    });
+    connect(ClipboardPasteAction, &QAction::triggered, this, [this] {
+        if (writeTextEdit_->hasFocus())
+            writeTextEdit_->paste();
+    });
+    // The link list copies a row, so Copy follows its selection too.
+    connect(listView_, &QTreeWidget::itemSelectionChanged, this, &TWriteTextForm::UpdateCaretAndClipboard);
+}
+
+void TWriteTextForm::CreateMenus()
+{
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    edit->addActions({ClipboardCopyAction, ClipboardCutAction, ClipboardPasteAction});
+
+    QMenu* text = menuBar()->addMenu(QStringLiteral("&New text"));
+    text->setObjectName(QStringLiteral("NewTextMenu"));
+    text->addActions({SubmitTextAction, TrashTextAction});
+    text->addSeparator();
+    text->addActions({AddRcptAction, AddCCRcptAction, AddComToAction});
+    text->addSeparator();
+    text->addActions({ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction});
+
+    QToolBar* textBar = addToolBar(QStringLiteral("Text"));
+    textBar->setObjectName(QStringLiteral("TextToolBar"));
+    textBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    textBar->addActions({SubmitTextAction, TrashTextAction});
+    textBar->addSeparator();
+    textBar->addActions({AddRcptAction, AddCCRcptAction, AddComToAction});
+    textBar->addSeparator();
+    textBar->addActions({ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction});
+    textBar->addSeparator();
+    textBar->addAction(PinWriteFormAction);
+}
+
+void TWriteTextForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    writeTextEdit_->setAcceptRichText(false);
+    ApplyBodyFont();
+    SetActionsEnabled(actionsEnabled_);
+}
+
+void TWriteTextForm::ApplyBodyFont()
+{
+    const TMiravoConfiguration& config = client_.Config();
+    const QFont font = ArticleRenderer::FontFromString(
+        config.ReadString(ConfigKeys::BodyFont, kDefaultBodyFont));
+    writeTextEdit_->setFont(font);
+    QTextCharFormat format;
+    format.setFont(font);
+    format.setForeground(palette().color(QPalette::WindowText));
+    writeTextEdit_->setCurrentCharFormat(format);
+}
+
+void TWriteTextForm::Start()
+{
+    model_->Start();
+}
+
+bool TWriteTextForm::Connected() const
+{
+    return client_.ConnectedEvent().IsSet();
+}
+
+// --- The model's questions and changes -------------------------------------
+
+bool TWriteTextForm::AskYesNo(const std::string& question)
+{
+    const QString text = FromWire(question);
+    if (answer_)
+        return answer_(text);
+    return QMessageBox::warning(this, QStringLiteral("Pellar"), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TWriteTextForm::RowsChanged()
+{
+    listView_->clear();
+    for (const LinkRow& row : model_->Links().Rows()) {
+        auto* item = new QTreeWidgetItem(listView_);
+        item->setText(0, FromWire(LinkList::TypeText(row.kind)));
+        item->setText(1, QString::number(row.number));
+        item->setText(2, FromWire(row.name));
+    }
+}
+
+void TWriteTextForm::SubjectChanged(const std::string& subject)
+{
+    subjectEdit_->setText(FromWire(subject));
+}
+
+void TWriteTextForm::BodyChanged(const std::string& body)
+{
+    updatingBody_ = true;
+    writeTextEdit_->setPlainText(FromWire(body));
+    updatingBody_ = false;
+}
+
+void TWriteTextForm::FocusBody()
+{
+    writeTextEdit_->setFocus();
+}
+
+void TWriteTextForm::SetActionsEnabled(bool enabled)
+{
+    actionsEnabled_ = enabled;
+    const bool on = enabled && Connected();
+    for (QAction* action : {SubmitTextAction, AddRcptAction, AddCCRcptAction, AddComToAction})
+        action->setEnabled(on);
+    TrashTextAction->setEnabled(true);
+}
+
+void TWriteTextForm::ShowNoteOnDoor(int32_t text)
+{
+    auto* note = new TNoteOnDoorForm(this);
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    auto body = writing_.GetText(text);
+    auto stat = writing_.GetTextStat(text);
+    if (body && stat) {
+        const DateTimeParts t = DecodeDateTime(stat->CreationTime());
+        const QDateTime created(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+        note->ShowText(FromWire(body->Subject()), created, FromWire(ArticleLayout::ReformatBody(body->Body())));
+    } else {
+        note->Clear();
+    }
+    note->show();
+}
+
+void TWriteTextForm::PostTrashQuestion()
+{
+    QMetaObject::invokeMethod(this, [this] { model_->ConfirmTrash(); }, Qt::QueuedConnection);
+}
+
+void TWriteTextForm::Close()
+{
+    QMetaObject::invokeMethod(this, &TWriteTextForm::CloseWindow, Qt::QueuedConnection);
+}
+
+void TWriteTextForm::CloseWindow()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void TWriteTextForm::closeEvent(QCloseEvent* event)
+{
+    // The worker hands its rows over through this thread: keep the event
+    // loop running until it is done, then the window may go.
+    if (!closing_) {
+        closing_ = true;
+        while (model_->WorkerRunning()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 200);
+            QThread::msleep(5);
+        }
+        model_->WaitForWorker();
+        closing_ = false;
+    }
+    if (mainForm_ && mainForm_->StatusBar1())
+        mainForm_->StatusBar1()->SetKeyCommand(QString());
+    event->accept();
+}
+
+// --- Actions -----------------------------------------------------------------
+
+void TWriteTextForm::SubmitTextActionExecute()
+{
+    model_->SetSubject(ToWire(subjectEdit_->text()));
+    model_->SetBody(ToWire(writeTextEdit_->toPlainText()));
+    const SubmitResult result = model_->Submit();
+    if (result.outcome == SubmitOutcome::Submitted)
+        emit Submitted(result.text);
+}
+
+void TWriteTextForm::AddRcptActionExecute(bool carbonCopy)
+{
+    const QString title = carbonCopy ? QStringLiteral("Add carbon copy recipient") : QStringLiteral("Add recipient");
+    const int32_t number = TGetNameForm::Prompt(services_, this, title, QString(),
+                                                TMVConfType::ctUsers | TMVConfType::ctConferences);
+    if (number > 0)
+        model_->AddRecipient(number, carbonCopy);
+}
+
+void TWriteTextForm::AddComToActionExecute()
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(this, QStringLiteral("Add comment to text"),
+                                                 QStringLiteral("What text is this a comment to?"),
+                                                 QLineEdit::Normal, QString(), &ok);
+    if (ok)
+        model_->AddCommentTo(ToWire(answer.trimmed()));
+}
+
+void TWriteTextForm::PinWriteFormActionExecute(bool pinned)
+{
+    if (!mainForm_)
+        return;
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!pinned && sub) {
+        const QPoint where = mapToGlobal(QPoint(0, 0));
+        sub->setWidget(nullptr);
+        setParent(nullptr, Qt::Window);
+        setAttribute(Qt::WA_DeleteOnClose);
+        sub->close();
+        move(where);
+        show();
+    } else if (pinned && !sub) {
+        mainForm_->AddChildWindow(this);
+    }
+}
+
+void TWriteTextForm::ClipboardCopyActionExecute()
+{
+    if (writeTextEdit_->hasFocus()) {
+        writeTextEdit_->copy();
+    } else if (listView_->hasFocus() && listView_->currentItem()) {
+        const int row = listView_->indexOfTopLevelItem(listView_->currentItem());
+        QApplication::clipboard()->setText(FromWire(model_->Links().RowText(static_cast<size_t>(row))));
+    }
+}
+
+void TWriteTextForm::UpdateCaretAndClipboard()
+{
+    const QTextCursor cursor = writeTextEdit_->textCursor();
+    const bool selection = cursor.hasSelection();
+    ClipboardCopyAction->setEnabled(selection || (listView_->hasFocus() && listView_->currentItem()));
+    ClipboardCutAction->setEnabled(selection);
+    const QTextBlock block = cursor.block();
+    const QString caret =
+        QStringLiteral("%1:%2").arg(block.blockNumber()).arg(cursor.position() - block.position());
+    caretText_ = caret;
+    if (mainForm_ && mainForm_->StatusBar1())
+        mainForm_->StatusBar1()->SetKeyCommand(caret);
+}
+
+// --- Keyboard ----------------------------------------------------------------
+
+bool TWriteTextForm::BodyKey(QKeyEvent* key)
+{
+    if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
+        writeTextEdit_->insertPlainText(QStringLiteral("\t"));
+        return true;
+    }
+    if (key->key() == Qt::Key_Backtab && (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier) {
+        // Qt turns Shift+Tab into Backtab after the editor has seen a tab
+        // typed; take back that tab if it is right before the caret.
+        QTextCursor cursor = writeTextEdit_->textCursor();
+        if (!cursor.hasSelection() && cursor.position() > 0) {
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+            if (cursor.selectedText() == QStringLiteral("\t"))
+                cursor.removeSelectedText();
+        }
+        subjectEdit_->setFocus(Qt::BacktabFocusReason);
+        return true;
+    }
+    return false;
+}
+
+bool TWriteTextForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == writeTextEdit_ && event->type() == QEvent::FocusIn) {
+        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, false));
+        ApplyBodyFont();
+    }
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool press = event->type() == QEvent::KeyPress;
+        if (watched == subjectEdit_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (press)
+                writeTextEdit_->setFocus(Qt::TabFocusReason);
+            return press;
+        }
+        if (watched == writeTextEdit_ && press && BodyKey(key))
+            return true;
+        if (watched == listView_ && press && key->key() == Qt::Key_Delete && listView_->currentItem()) {
+            const int row = listView_->indexOfTopLevelItem(listView_->currentItem());
+            model_->DeleteRow(static_cast<size_t>(row));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace pellar

@@ -1,0 +1,116 @@
+// The writing window: subject, body and link list over a TextComposition.
+// The model decides (rows, checks, submission); this window shows it,
+// forwards the user's actions and answers the model's questions.
+#pragma once
+
+#include "core/writing/ClientWritingServices.h"
+#include "core/writing/TextComposition.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QTreeWidget;
+
+namespace pellar {
+
+class Client;
+class GuiThread;
+class TMainForm;
+class TMiravoTextEdit;
+struct GuiServices;
+
+class TWriteTextForm : public QMainWindow, private WritingUi {
+    Q_OBJECT
+
+public:
+    // mainForm (may be null) gives the status bar and the MDI area;
+    // activity (may be empty) changes the session's activity by key.
+    TWriteTextForm(Client& client, const GuiServices* services, GuiThread& gui, TMainForm* mainForm,
+                   std::function<void(const std::string&)> activity = {}, QWidget* parent = nullptr);
+    ~TWriteTextForm() override;
+
+    TextComposition& Model() { return *model_; }
+    // Rows from the pending lists, then the recipients worker; once, after show.
+    void Start();
+
+    // Yes/No questions go here instead of a message box when set (tests).
+    void SetQuestionAnswerer(std::function<bool(const QString&)> answer) { answer_ = std::move(answer); }
+
+    QLineEdit* SubjectEdit() const { return subjectEdit_; }
+    TMiravoTextEdit* WriteTextEdit() const { return writeTextEdit_; }
+    QTreeWidget* ListView() const { return listView_; }
+    // What status panel 1 shows: the caret's line and column.
+    QString CaretText() const { return caretText_; }
+
+    QAction* SubmitTextAction;
+    QAction* TrashTextAction;
+    QAction* AddRcptAction;
+    QAction* AddCCRcptAction;
+    QAction* AddComToAction;
+    QAction* ReadConfirmationAction;
+    QAction* NoCommentsAction;
+    QAction* PersonalCommentsAction;
+    QAction* PinWriteFormAction;
+    QAction* ClipboardCopyAction;
+    QAction* ClipboardCutAction;
+    QAction* ClipboardPasteAction;
+
+signals:
+    // The server created the text (the window is about to close).
+    void Submitted(int32_t text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // WritingUi
+    bool AskYesNo(const std::string& question) override;
+    void RowsChanged() override;
+    void SubjectChanged(const std::string& subject) override;
+    void BodyChanged(const std::string& body) override;
+    void FocusBody() override;
+    void SetActionsEnabled(bool enabled) override;
+    void ShowNoteOnDoor(int32_t text) override;
+    void PostTrashQuestion() override;
+    void Close() override;
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateControls();
+    void SubmitTextActionExecute();
+    void AddRcptActionExecute(bool carbonCopy);
+    void AddComToActionExecute();
+    void PinWriteFormActionExecute(bool pinned);
+    void ClipboardCopyActionExecute();
+    void UpdateCaretAndClipboard();
+    void ApplyBodyFont();
+    bool BodyKey(QKeyEvent* key);
+    bool Connected() const;
+    void CloseWindow();
+
+    Client& client_;
+    const GuiServices* services_;
+    TMainForm* mainForm_;
+    ClientWritingServices writing_;
+    std::unique_ptr<TextComposition> model_;
+    std::function<bool(const QString&)> answer_;
+
+    QLineEdit* subjectEdit_ = nullptr;
+    TMiravoTextEdit* writeTextEdit_ = nullptr;
+    QTreeWidget* listView_ = nullptr;
+    QString caretText_;
+    bool actionsEnabled_ = true;
+    bool updatingBody_ = false;
+    bool closing_ = false;
+};
+
+} // namespace pellar

@@ -1,0 +1,67 @@
+#include "gui/writing/WriteTextOpener.h"
+
+#include "core/shell/Client.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/WireCodec.h"
+#include "gui/writing/WriteTextForm.h"
+
+#include <QPointer>
+
+namespace pellar {
+
+namespace {
+
+// The name prompt's answer before the window exists; -1 when cancelled.
+int32_t AskName(const WriteTextContext& context, const QString& title, int32_t defaultConf, TMVConfTypes types)
+{
+    QString defaultName;
+    if (defaultConf > 0 && context.services && context.services->names)
+        if (auto name = context.services->names->NameOf(defaultConf))
+            defaultName = FromWire(*name);
+    return TGetNameForm::Prompt(context.services, context.mainForm, title, defaultName, types);
+}
+
+} // namespace
+
+TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
+                              bool isPerson)
+{
+    int32_t chosen = 0;
+    if (mode == TextCompositionMode::NewText) {
+        chosen = AskName(context, QStringLiteral("Write new text"), number, TMVConfType::ctConferences);
+        if (chosen <= 0)
+            return nullptr;
+    } else if (mode == TextCompositionMode::Letter) {
+        chosen = AskName(context, QStringLiteral("Write letter"), 0, TMVConfType::ctUsers);
+        if (chosen <= 0)
+            return nullptr;
+    }
+
+    auto* form = new TWriteTextForm(context.client, context.services, context.gui, context.mainForm,
+                                    context.activity);
+    TextComposition& model = form->Model();
+    bool opened = true;
+    switch (mode) {
+    case TextCompositionMode::NewText: model.PrefillNewText(chosen); break;
+    case TextCompositionMode::Letter: model.PrefillLetter(chosen); break;
+    case TextCompositionMode::Comment: opened = model.PrefillComment(number); break;
+    case TextCompositionMode::Footnote: opened = model.PrefillFootnote(number); break;
+    case TextCompositionMode::PersonalReply: opened = model.PrefillPersonalReply(number); break;
+    case TextCompositionMode::Presentation: model.PrefillPresentation(number, isPerson); break;
+    case TextCompositionMode::Motd: model.PrefillMotd(number); break;
+    }
+    if (!opened) {
+        delete form;
+        return nullptr;
+    }
+    if (context.mainForm)
+        context.mainForm->AddChildWindow(form);
+    else
+        form->show();
+    form->Start();
+    return form;
+}
+
+} // namespace pellar

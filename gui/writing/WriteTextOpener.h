@@ -1,0 +1,41 @@
+// Opens a writing window for each kind of writing: asks the prompts a kind
+// needs, lets the model fill the pending lists, shows the window in the main
+// window's MDI area and starts it. Reading, events and the shell call these.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace pellar {
+
+class Client;
+class GuiThread;
+class TMainForm;
+class TWriteTextForm;
+struct GuiServices;
+
+enum class TextCompositionMode { NewText, Letter, Comment, Footnote, PersonalReply, Presentation, Motd };
+
+struct WriteTextContext {
+    Client& client;
+    const GuiServices* services = nullptr;
+    GuiThread& gui;
+    // Null: the window opens as a top-level window.
+    TMainForm* mainForm = nullptr;
+    // The session's change-activity command by key; may be empty.
+    std::function<void(const std::string&)> activity;
+};
+
+// number: the commented text (Comment, Footnote, PersonalReply), the
+// conference or person (Presentation, Motd), or the default conference of
+// the New text prompt (0: none). isPerson: a presentation of a person.
+// Null when nothing opened (prompt cancelled, no current text, refused).
+TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number = 0,
+                              bool isPerson = false);
+
+} // namespace pellar

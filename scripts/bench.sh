@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, no GUI) and runs each once; every program
+# prints its own ratios after its table, collected again at the end.
+#   scripts/bench.sh [name...]       default: every bench/*_bench.cpp
+# BUILD_DIR (default build-bench), BUILD_TYPE (default Release), JOBS (default 2).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+dir=${BUILD_DIR:-build-bench}
+jobs=${JOBS:-2}
+
+if [ $# -gt 0 ]; then
+  benches="$*"
+else
+  benches=$(cd bench && ls ./*_bench.cpp | sed 's#^\./##; s#\.cpp$##')
+fi
+
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" \
+  -DPELLAR_BUILD_GUI=OFF -DPELLAR_BUILD_BENCH=ON -DPELLAR_BUILD_FUZZ=OFF
+# shellcheck disable=SC2086
+cmake --build "$dir" -j "$jobs" --target $benches
+
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+status=0
+for b in $benches; do
+  echo "== $b"
+  out=$("$dir/bench/$b" --benchmark_color=false 2>&1) || status=1
+  echo "$out"
+  # What each program prints besides the library's header and table rows is
+  # its ratios and figures.
+  { echo "-- $b"; echo "$out" | sed 's/\x1b\[[0-9;]*m//g' | grep -vE '^(20[0-9][0-9]-|Running |Run on |CPU Caches|  L[0-9] |Load Average|\*\*\*WARNING|-{5,}|Benchmark +Time)' |
+      grep -vE ' (ns|us|ms) +[0-9.]+ (ns|us|ms) +[0-9]+' | grep -v '^ *$'; } >>"$summary"
+done
+echo
+echo "==== ratios ===="
+cat "$summary"
+exit $status

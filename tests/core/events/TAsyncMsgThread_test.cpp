@@ -1,0 +1,197 @@
+#include "core/events/TAsyncMsgThread.h"
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "core/events/EventPorts.h"
+#include "core/protocol/WireTokens.h"
+#include "core/reading/ClientReadingServices.h"
+#include "core/shell/Client.h"
+#include "core/shell/GuiThread.h"
+#include "support/ClientHarness.h"
+
+namespace pellar {
+namespace {
+
+constexpr int32_t kMe = 6;
+const std::string kTime = "0 0 8 1 0 124 1 0 0";
+
+// Records what the dispatcher asks of the windows.
+struct ScriptedPorts : EventPorts {
+    std::mutex mutex;
+    std::vector<IncomingMessage> delivered;
+    std::vector<std::string> status;
+    std::vector<int> tray;
+    int beeps = 0, fronts = 0, refreshes = 0;
+    std::vector<std::string> presence;
+
+    void DeliverMessage(const IncomingMessage& m) override { std::lock_guard l(mutex); delivered.push_back(m); }
+    void AddSession(int32_t, int32_t session, const std::string& name, const std::string&, const std::string&,
+                    const std::string&, const std::string&) override
+    {
+        std::lock_guard l(mutex);
+        presence.push_back("add " + std::to_string(session) + " " + name);
+    }
+    void RemoveSession(int32_t, int32_t session, const std::string&) override
+    {
+        std::lock_guard l(mutex);
+        presence.push_back("remove " + std::to_string(session));
+    }
+    void UpdatePresence(const std::string&, const std::string&, int32_t session, const std::string& doing,
+                        const std::string& user) override
+    {
+        std::lock_guard l(mutex);
+        presence.push_back("update " + std::to_string(session) + " " + doing + " " + user);
+    }
+    void ShowTray(int state) override { std::lock_guard l(mutex); tray.push_back(state); }
+    void SetStatusText(const std::string& text) override { std::lock_guard l(mutex); status.push_back(text); }
+    void BringToFront() override { std::lock_guard l(mutex); ++fronts; }
+    void Beep() override { std::lock_guard l(mutex); ++beeps; }
+    void RefreshConferenceList() override { std::lock_guard l(mutex); ++refreshes; }
+};
+
+class AsyncDispatch : public ::testing::Test {
+protected:
+    AsyncDispatch() : client(test::QuietClientOptions()), reading(client), thread(client, gui, ports, reading)
+    {
+        client.SetCurrentPerson(kMe);
+    }
+
+    std::string NewTextLine(int32_t text, int32_t author, const std::string& items, int count)
+    {
+        return "4 15 " + std::to_string(text) + " " + kTime + " " + std::to_string(author) + " 2 20 0 " +
+               std::to_string(count) + " { " + items + " } 0 *";
+    }
+
+    Client client;
+    ClientReadingServices reading;
+    InlineGuiThread gui;
+    ScriptedPorts ports;
+    TAsyncMsgThread thread;
+};
+
+TEST_F(AsyncDispatch, ServerNoticesRenamesAndUnknownNumbers)
+{
+    thread.DispatchLine("0 7");
+    thread.DispatchLine("0 11");
+    thread.DispatchLine("3 5 12 7HGeneral 10HDiscussion");
+    thread.DispatchLine("2 16 1 2");
+    thread.DispatchLine("garbage");
+    EXPECT_EQ(ports.status, (std::vector<std::string>{"Database is syncronizing.",
+                                                      "Miravo is full. Please logg out if you are finished reading."}));
+    EXPECT_GE(client.Cache().IsNameCached(12), 0);
+    EXPECT_EQ(client.Cache().GetName(12), "Discussion");
+    EXPECT_EQ(thread.MessageCount(), 5u);
+    EXPECT_TRUE(ports.delivered.empty());
+}
+
+TEST_F(AsyncDispatch, MessageIsDeliveredWithNamesAndAlertedPerSettings)
+{
+    client.Cache().SetName(7, "Anna Berg");
+    client.Config().WriteFlag("SoundPersMsg", true);
+    client.Config().WriteFlag("TrayPersMsg", true);
+    thread.DispatchLine("3 12 0 7 9Hone\ntwo!");
+    ASSERT_EQ(ports.delivered.size(), 1u);
+    EXPECT_EQ(ports.delivered[0].recipientName, "Everyone");
+    EXPECT_EQ(ports.delivered[0].senderName, "Anna Berg");
+    EXPECT_EQ(ports.delivered[0].text, "one\r\ntwo!");
+    EXPECT_EQ(ports.beeps, 0);  // to everyone is not personal
+    EXPECT_TRUE(ports.tray.empty());
+
+    client.Cache().SetName(kMe, "Demo User");
+    client.Config().WriteFlag("FocusAllMsg", true);
+    thread.DispatchLine("3 12 6 7 2Hhi");
+    ASSERT_EQ(ports.delivered.size(), 2u);
+    EXPECT_EQ(ports.delivered[1].recipientName, "Demo User");
+    EXPECT_EQ(ports.beeps, 1);
+    EXPECT_EQ(ports.tray, std::vector<int>{2});
+    EXPECT_EQ(ports.fronts, 1);
+}
+
+TEST_F(AsyncDispatch, NewTextUpdatesCachesAndUnreadFlagAndAlertsByPriority)
+{
+    // A cached parent and a membership of priority 150 in conference 12.
+    auto parent = std::make_shared<TextStatType>();
+    client.Cache().PutTextStat(100, parent);
+    auto membership = std::make_shared<TMiravoMembership>(12, &client.Cache());
+    membership->SetPriority(150);
+    client.Cache().PutMembership(membership);
+    client.Config().WriteFlag("TrayPriText", true);
+    client.Config().WriteString("TrayPriTextLvl", "149");
+    client.Config().WriteFlag("SoundPriText", true);  // level stays 255: no beep
+
+    thread.DispatchLine(NewTextLine(101, 7, "0 12 6 5 2 100", 3));
+    ASSERT_TRUE(client.Cache().IsTextStatCached(101));
+    EXPECT_EQ(client.Cache().GetTextStat(101)->Author(), 7);
+    ASSERT_EQ(parent->MiscInfoCount(), 1);
+    const auto* link = dynamic_cast<const TMiscInfoCommIn*>(parent->MiscInfo(0).get());
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->textNo, 101);
+    EXPECT_TRUE(membership->MayHaveUnread());
+    EXPECT_TRUE(membership->Changed());
+    EXPECT_EQ(client.Cache().GetConference(12)->GlobalOf(5, true), 101);
+    EXPECT_EQ(ports.tray, std::vector<int>{1});
+    EXPECT_EQ(ports.beeps, 0);
+    EXPECT_EQ(ports.refreshes, 1);
+
+    // At priority 149 the level is not exceeded; one's own text never alerts.
+    membership->SetPriority(149);
+    thread.DispatchLine(NewTextLine(102, 7, "0 12 6 6", 2));
+    membership->SetPriority(200);
+    thread.DispatchLine(NewTextLine(103, kMe, "0 12 6 7 4 101", 3));
+    EXPECT_EQ(ports.tray, std::vector<int>{1});
+    EXPECT_EQ(ports.refreshes, 3);
+    // The footnote link reached the cached text 101.
+    const auto kids = client.Cache().GetTextStat(101)->MiscInfos();
+    ASSERT_EQ(kids.size(), 3u);
+    EXPECT_NE(dynamic_cast<const TMiscInfoFootIn*>(kids[2].get()), nullptr);
+    // An uncached parent is left alone, not fetched.
+    thread.DispatchLine(NewTextLine(104, 7, "2 555", 1));
+    EXPECT_FALSE(client.Cache().IsTextStatCached(555));
+}
+
+TEST_F(AsyncDispatch, PresenceIsStoredAndReportedAndLogOffReachesThePort)
+{
+    client.Cache().SetName(7, "Anna Berg");
+    client.Cache().SetName(12, "General");
+    thread.DispatchLine("5 6 7 12 33 4Hread 11Hanna@local");
+    EXPECT_EQ(thread.LastPresence().session, 33);
+    EXPECT_EQ(thread.LastPresence().userName, "anna@local");
+    thread.DispatchLine("2 13 7 33");
+    thread.JoinNoticeThreads();
+    EXPECT_EQ(ports.presence, (std::vector<std::string>{"update 33 read anna@local", "remove 33"}));
+    EXPECT_EQ(ports.status, std::vector<std::string>{"Anna Berg logged off."});
+}
+
+TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
+{
+    thread.Start();
+    client.DisconnectingEvent().SetEv();
+    client.AsyncMessages().Add("0 7");
+    client.AsyncMessages().Add("3 5 12 1Ha 1Hb");
+    client.ConnectedEvent().SetEv();
+    thread.SetEnabled(true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((thread.Enabled() || client.AsyncMessages().Count() > 0) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(thread.Enabled());
+    EXPECT_EQ(client.AsyncMessages().Count(), 0);
+
+    // Connected again: the next line is handled.
+    client.DisconnectingEvent().ResetEv();
+    client.AsyncMessages().Add("0 7");
+    thread.SetEnabled(true);
+    while (thread.MessageCount() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    thread.Stop();
+    client.ConnectedEvent().ResetEv();
+    EXPECT_EQ(thread.MessageCount(), 1u);
+    EXPECT_EQ(ports.status, std::vector<std::string>{"Database is syncronizing."});
+    EXPECT_LT(client.Cache().IsNameCached(12), 0);
+}
+
+} // namespace
+} // namespace pellar

@@ -1,0 +1,262 @@
+#include "core/reading/SubjectTreeAsyncThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "core/reading/FakeReadingServices.h"
+#include "core/reading/SubjectTreeModel.h"
+#include "core/shell/GuiThread.h"
+#include "support/ClientHarness.h"
+
+namespace pellar {
+namespace {
+
+using test::FakeReadingServices;
+using test::WaitUntil;
+
+// A GUI thread of its own with a job queue, so that hand-overs really wait
+// for it and a pause can be called on it.
+class QueuedGuiThread : public GuiThread {
+public:
+    QueuedGuiThread() : thread_([this] { Loop(); }) {}
+    ~QueuedGuiThread() override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        cond_.notify_all();
+        thread_.join();
+    }
+    void invokeAndWait(std::function<void()> fn) override
+    {
+        if (std::this_thread::get_id() == thread_.get_id()) {
+            fn();
+            return;
+        }
+        std::promise<void> done;
+        auto future = done.get_future();
+        Post([&] {
+            fn();
+            done.set_value();
+        });
+        future.get();
+    }
+    void Post(std::function<void()> fn)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            jobs_.push_back(std::move(fn));
+        }
+        cond_.notify_all();
+    }
+    size_t Pending()
+    {
+        std::lock_guard lock(mutex_);
+        return jobs_.size();
+    }
+
+private:
+    void Loop()
+    {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(mutex_);
+                cond_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+                if (jobs_.empty())
+                    return;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+    std::mutex mutex_;
+    std::condition_variable cond_;
+    std::deque<std::function<void()>> jobs_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+// Holds the builder inside the status look-up of one text until released.
+class GatedServices : public FakeReadingServices {
+public:
+    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    {
+        auto result = FakeReadingServices::TextStat(text);
+        std::unique_lock lock(gateMutex);
+        if (text == gate && !released) {
+            reached = true;
+            gateCond.notify_all();
+            gateCond.wait(lock, [this] { return released; });
+        }
+        return result;
+    }
+    bool WaitReached()
+    {
+        std::unique_lock lock(gateMutex);
+        return gateCond.wait_for(lock, std::chrono::seconds(5), [this] { return reached; });
+    }
+    void Release()
+    {
+        std::lock_guard lock(gateMutex);
+        released = true;
+        gateCond.notify_all();
+    }
+    int32_t gate = 0;
+    std::mutex gateMutex;
+    std::condition_variable gateCond;
+    bool reached = false, released = false;
+};
+
+class BuilderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        w.AddConference(1);
+        w.AddConference(2);
+        w.Join(1, 100);
+        w.Join(2, 200);
+        w.Post(100, "Root", {1});
+        w.Post(101, "Foot", {1}, 0, 100);
+        w.Post(103, "Comment", {1}, 100);
+        w.Post(106, "Reply", {1}, 103);
+        w.Post(200, "Second root", {1});
+        w.Post(300, "Other", {2});
+        w.Post(301, "Re: Other", {2}, 300);
+    }
+    std::vector<int32_t> TreeTexts()
+    {
+        std::vector<int32_t> texts;
+        gui.invokeAndWait([&] { texts = tree.TextsInTreeOrder(); });
+        return texts;
+    }
+    GatedServices w;
+    QueuedGuiThread gui;
+    SubjectTreeModel tree;
+};
+
+TEST_F(BuilderTest, BuildsTheDisplayedConferenceInReadingOrderWithoutMarkingAnything)
+{
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 103, 106, 200}));
+    EXPECT_EQ(builder.LastText(), 200);
+    for (int32_t t : {100, 101, 103, 106, 200})
+        EXPECT_FALSE(w.IsReadIn(t, 1)) << t;
+    EXPECT_TRUE(w.records.marked.empty());
+}
+
+TEST_F(BuilderTest, StartsHeldAndQueuedConferencesAreOnlyPrefetched)
+{
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.Enqueue({2, 1});
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(builder.RunsCompleted(), 0);
+    EXPECT_TRUE(w.textLookups.empty());
+
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(builder.RunsCompleted(), 2);
+    EXPECT_TRUE(builder.QueuedConferences().empty());
+    EXPECT_TRUE(TreeTexts().empty());
+    for (int32_t t : {100, 103, 106, 200, 300, 301})
+        EXPECT_NE(std::find(w.textLookups.begin(), w.textLookups.end(), t), w.textLookups.end()) << t;
+}
+
+TEST_F(BuilderTest, ANewRequestEndsTheRunAndStartsItsTreeFromEmpty)
+{
+    w.gate = 103;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(w.WaitReached());
+    builder.RequestConference(2);
+    w.Release();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{300, 301}));
+    EXPECT_EQ(builder.DisplayedConference(), 2);
+}
+
+TEST_F(BuilderTest, APauseOnTheGuiThreadDoesNotWaitForAHandOverItBlocks)
+{
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    std::promise<void> latch;
+    auto latched = latch.get_future().share();
+    std::promise<void> paused;
+    auto pausedFuture = paused.get_future();
+    // The GUI thread is busy when the builder asks it to clear the tree;
+    // then it pauses the builder.
+    std::atomic<bool> guiBusy{false};
+    gui.Post([&, latched] {
+        guiBusy = true;
+        latched.wait();
+        builder.Pause();
+        paused.set_value();
+    });
+    ASSERT_TRUE(WaitUntil([&] { return guiBusy.load(); }));
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(WaitUntil([&] { return gui.Pending() >= 1; }));
+    latch.set_value();
+    ASSERT_EQ(pausedFuture.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_TRUE(WaitUntil([&] { return builder.IsIdle(); }));
+    EXPECT_TRUE(TreeTexts().empty());
+    EXPECT_TRUE(w.statLookups.empty()) << "no server work after the pause";
+    EXPECT_TRUE(builder.IsHeld());
+}
+
+TEST_F(BuilderTest, AfterAPauseNothingRunsUntilResumed)
+{
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.Resume();
+    builder.Pause();
+    builder.Enqueue({1});
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(builder.RunsCompleted(), 0);
+    EXPECT_EQ(builder.QueuedConferences(), std::vector<int32_t>{1});
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(builder.RunsCompleted(), 1);
+}
+
+TEST_F(BuilderTest, ForgettingTheBuildingConferenceKeepsTheOthersQueued)
+{
+    w.gate = 103;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.Enqueue({1, 2, 1});
+    builder.Resume();
+    ASSERT_TRUE(w.WaitReached());
+    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(1); });
+    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
+    w.Release();
+    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_TRUE(builder.QueuedConferences().empty());
+    // Conference 2 was built, not dropped in place of the forgotten one.
+    EXPECT_NE(std::find(w.textLookups.begin(), w.textLookups.end(), 301), w.textLookups.end());
+    EXPECT_EQ(builder.RunsCompleted(), 2);
+}
+
+TEST(SubjectTreeAsyncThread, PrefetchOrderIsHighestPriorityFirst)
+{
+    FakeReadingServices w;
+    w.Join(1, 100);
+    w.Join(2, 200);
+    w.Join(3, 50);
+    w.Join(4, 200);
+    w.Join(5, 255).SetMayHaveUnread(false);
+    EXPECT_EQ(SubjectTreeAsyncThread::PrefetchOrder(w), (std::vector<int32_t>{2, 4, 1, 3}));
+}
+
+} // namespace
+} // namespace pellar

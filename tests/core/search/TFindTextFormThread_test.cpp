@@ -1,0 +1,260 @@
+#include "core/search/TFindTextFormThread.h"
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include <gtest/gtest.h>
+
+#include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/shell/GuiThread.h"
+#include "support/ClientHarness.h"
+#include "support/FakeRecordServices.h"
+
+namespace pellar {
+namespace {
+
+constexpr int32_t kConf = 20;
+
+class FakeSearchSource : public SearchSource {
+public:
+    std::map<int32_t, std::shared_ptr<TextStatType>> stats;
+    std::map<int32_t, std::shared_ptr<TMiravoText>> texts;
+    std::atomic<int> bodyFetches{0};
+
+    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override
+    {
+        auto it = stats.find(t);
+        return it == stats.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<TMiravoText> GetText(int32_t t) override
+    {
+        ++bodyFetches;
+        auto it = texts.find(t);
+        return it == texts.end() ? nullptr : it->second;
+    }
+    std::string GetName(int32_t n) override { return "Person " + std::to_string(n); }
+};
+
+class FakeResults : public FindTextResults {
+public:
+    std::vector<int32_t> texts;
+    std::vector<std::string> subjects;
+    std::vector<int> progress;
+    int finished = 0;
+    std::function<void()> onResult;
+
+    void AddResult(int32_t text, const std::string&, const std::string& subject) override
+    {
+        texts.push_back(text);
+        subjects.push_back(subject);
+        if (onResult)
+            onResult();
+    }
+    void Progress(int percent) override { progress.push_back(percent); }
+    void Finished() override { ++finished; }
+};
+
+class FindTextTest : public ::testing::Test {
+protected:
+    // Local n holds global 1000 + n, by author 6 (even) or 7 (odd).
+    void Seed(int32_t first, int32_t highest, int32_t gapAt = 0)
+    {
+        ConfStatFields f;
+        f.confNo = kConf;
+        f.firstLocalNo = first;
+        f.highestLocalNo = highest;
+        f.noOfTexts = highest - first + 1;
+        records.fullStatus[kConf] = f;
+        records.highestLocal[kConf] = highest;
+        for (int32_t local = first; local <= highest; ++local) {
+            if (local == gapAt)
+                continue;
+            const int32_t global = 1000 + local;
+            records.textMaps[kConf][local] = global;
+            auto stat = std::make_shared<TextStatType>();
+            stat->SetHeader(45000 + local, local % 2 ? 7 : 6, 1, 1, 0);
+            source.stats[global] = stat;
+            source.texts[global] =
+                std::make_shared<TMiravoText>(global, "Subject " + std::to_string(local) + "\r\nbody\r\n");
+        }
+        params.conference = std::make_shared<TMiravoConference>(kConf, &records);
+        params.membership = std::make_shared<TMiravoMembership>(kConf, &records);
+    }
+
+    void SetText(int32_t local, std::string contents)
+    {
+        source.texts[1000 + local] = std::make_shared<TMiravoText>(1000 + local, std::move(contents));
+    }
+
+    void Run()
+    {
+        worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+        worker->Start();
+        worker->Join();
+    }
+
+    test::FakeRecordServices records;
+    FakeSearchSource source;
+    FakeResults results;
+    InlineGuiThread gui;
+    FindTextParams params;
+    std::unique_ptr<TFindTextFormThread> worker;
+};
+
+TEST_F(FindTextTest, AuthorAloneListsExactlyThatPersonsTexts)
+{
+    Seed(1, 8);
+    params.author = 7;
+    Run();
+    ASSERT_EQ(results.texts, (std::vector<int32_t>{1001, 1003, 1005, 1007}));
+    EXPECT_EQ(results.subjects.front(), "Subject 1");
+    EXPECT_EQ(results.finished, 1);
+    EXPECT_EQ(results.progress.back(), 100);
+    EXPECT_FALSE(worker->Running());
+}
+
+TEST_F(FindTextTest, LastTenExaminesTheNewestElevenLocals)
+{
+    Seed(1, 500);
+    params.author = 6;
+    params.lastN = 10;
+    Run();
+    EXPECT_EQ(worker->Examined(), 11);
+    EXPECT_EQ(results.texts.front(), 1490);
+    EXPECT_EQ(results.texts.back(), 1500);
+}
+
+TEST_F(FindTextTest, SubstringIgnoresCasePatternDoesNot)
+{
+    Seed(1, 3);
+    SetText(1, "Meeting at NOON\nbody");
+    SetText(2, "noon walk\nbody");
+    SetText(3, "other\nwe meet at Noon");
+    params.subjectPattern = "NOON";
+    Run();
+    EXPECT_EQ(results.texts, (std::vector<int32_t>{1001, 1002}));
+
+    results = FakeResults{};
+    params.usePatterns = true;
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1001});
+
+    results = FakeResults{};
+    params.subjectPattern.clear();
+    params.bodyPattern = "N[a-z]+n";
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1003});
+}
+
+TEST_F(FindTextTest, DateAndReadStateFilter)
+{
+    Seed(1, 6);
+    params.author = 6;
+    params.fromDate = 45004;  // locals 4.. are new enough
+    Run();
+    EXPECT_EQ(results.texts, (std::vector<int32_t>{1004, 1006}));
+
+    results = FakeResults{};
+    params.fromDate = 0;
+    params.membership->MarkRead(2, false);
+    params.includeRead = false;
+    Run();
+    EXPECT_EQ(results.texts, (std::vector<int32_t>{1004, 1006}));
+
+    results = FakeResults{};
+    params.includeRead = true;
+    params.includeUnread = false;
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
+
+    results = FakeResults{};
+    params.includeRead = false;
+    Run();
+    EXPECT_TRUE(results.texts.empty());
+    EXPECT_EQ(results.finished, 1);
+}
+
+TEST_F(FindTextTest, MissingBodyOrStatusSkipsOnlyThatText)
+{
+    Seed(1, 4, 2);  // local 2 has no text
+    source.texts.erase(1003);
+    source.stats.erase(1004);
+    params.subjectPattern = "subject";
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1001});
+}
+
+TEST_F(FindTextTest, SingleTextConferenceReportsFullProgress)
+{
+    Seed(5, 5);
+    params.author = 7;
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1005});
+    EXPECT_EQ(results.progress, std::vector<int>{100});
+}
+
+TEST_F(FindTextTest, StopIsHonouredBeforeMovingOn)
+{
+    Seed(1, 50);
+    params.author = 6;
+    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    results.onResult = [this] { worker->Stop(); };
+    worker->Start();
+    worker->Join();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
+    EXPECT_EQ(results.finished, 1);
+}
+
+TEST_F(FindTextTest, RunawayPatternIsBoundedAndTheSearchGoesOn)
+{
+    Seed(1, 2);
+    SetText(1, "x\n" + std::string(40, 'a'));
+    SetText(2, "x\naaac");
+    params.bodyPattern = "[a{aa}]*";
+    params.usePatterns = true;
+    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    worker->SetStepBudget(100000);
+    worker->Start();
+    worker->Join();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
+    EXPECT_EQ(worker->Undecided(), 1);
+}
+
+TEST_F(FindTextTest, StopInterruptsAMatchInProgress)
+{
+    Seed(1, 1);
+    SetText(1, "x\n" + std::string(60, 'a'));
+    params.bodyPattern = "[a{aa}]*";
+    params.usePatterns = true;
+    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    worker->SetStepBudget(UINT64_MAX);  // without the stop flag this would never end
+    worker->Start();
+    ASSERT_TRUE(test::WaitUntil([&] { return source.bodyFetches.load() > 0; }));
+    worker->Stop();
+    worker->Join();
+    EXPECT_TRUE(results.texts.empty());
+    EXPECT_EQ(results.finished, 1);
+}
+
+TEST(FindTextChecks, StartChecksLastNAndPatterns)
+{
+    EXPECT_EQ(TFindTextFormThread::CheckStart(0, false), "Conference to seek in is required");
+    EXPECT_EQ(TFindTextFormThread::CheckStart(20, false), "You are not a member of that conference");
+    EXPECT_FALSE(TFindTextFormThread::CheckStart(20, true));
+    EXPECT_EQ(TFindTextFormThread::ParseLastN("-1"), -1);
+    EXPECT_EQ(TFindTextFormThread::ParseLastN("25"), 25);
+    EXPECT_EQ(TFindTextFormThread::ParseLastN("many"), 1000);
+    FindTextParams p;
+    p.usePatterns = true;
+    p.subjectPattern = "{ab";
+    EXPECT_TRUE(TFindTextFormThread::CheckPatterns(p));
+    p.usePatterns = false;
+    EXPECT_FALSE(TFindTextFormThread::CheckPatterns(p));
+}
+
+} // namespace
+} // namespace pellar

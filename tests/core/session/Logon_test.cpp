@@ -1,0 +1,83 @@
+// Logon steps that need exact bytes or a peer that misbehaves on purpose.
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "core/session/Logon.h"
+#include "support/ClientHarness.h"
+#include "support/ScriptedSessionUi.h"
+
+namespace pellar::test {
+namespace {
+
+class LogonPeerTest : public ::testing::Test {
+protected:
+    LogonPeerTest()
+    {
+        options.greetingTimeout = std::chrono::milliseconds(200);
+        options.greetingSlice = std::chrono::milliseconds(20);
+    }
+
+    LogonOptions options;
+    ScriptedPeer peer;
+    Client client{QuietClientOptions()};
+    ScriptedSessionUi ui;
+    SessionCommands commands{client, ui};
+};
+
+TEST_F(LogonPeerTest, ConnectsThroughTheProxyOfTheProfile)
+{
+    TMiravoConfiguration& config = client.Config();
+    config.WriteString("UseProxy", "1");
+    config.WriteString("ProxyServer", "127.0.0.1");
+    config.WriteString("ProxyPort", peer.portText());
+    ui.login = LoginChoice{"miravo.example", "4894", "someone", "secret", ""};
+    Logon logon(client, ui, commands, options);
+
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    EXPECT_TRUE(peer.expect("CONNECT miravo.example:4894 HTTP/1.0\r\n\r\n" + HandshakeLine()));
+    // The proxy never lets the server greet.
+    EXPECT_FALSE(result.get());
+    std::string message;
+    ASSERT_TRUE(client.UserMessages().Pop(message));
+    EXPECT_EQ(message, "!Failed to connect due to a timeout.");
+    EXPECT_TRUE(client.ComThread().WaitIdle(5000));
+}
+
+TEST_F(LogonPeerTest, GreetingWaitMovesTheGaugeOncePerSlice)
+{
+    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
+    Logon logon(client, ui, commands, options);
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    EXPECT_FALSE(result.get());
+    // About one step per slice, starting above 23; never past the timeout's worth.
+    ASSERT_FALSE(ui.gauge.empty());
+    EXPECT_EQ(ui.gauge.front(), 24);
+    EXPECT_LE(ui.gauge.size(), 10u + 1u);
+    for (size_t i = 1; i < ui.gauge.size(); ++i)
+        EXPECT_EQ(ui.gauge[i], ui.gauge[i - 1] + 1);
+    EXPECT_EQ(ui.hidden, 1);
+}
+
+TEST_F(LogonPeerTest, LinkLostDuringTheLogonRequestsFailsTheLogon)
+{
+    // A link that drops during the logon requests releases every wait.
+    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
+    Logon logon(client, ui, commands, options);
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    ASSERT_TRUE(peer.expect(HandshakeLine()));
+    peer.send("MIRAVO\n");
+    peer.receiveUntil("36\n");
+    peer.close();
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(client.ConnectedEvent().IsSet());
+    // The failed look-up is not taken for an unknown person.
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(ui.accountDialogs.empty());
+}
+
+} // namespace
+} // namespace pellar::test

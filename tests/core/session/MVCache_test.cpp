@@ -1,0 +1,192 @@
+// The caches against a scripted peer, where the exact bytes and the moment a
+// link drops matter.
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "core/protocol/WireTokens.h"
+#include "core/session/MVCache.h"
+#include "support/ClientHarness.h"
+
+namespace pellar::test {
+namespace {
+
+// Lines "27 conf count { n n ... }" with the numbers from first to last.
+std::string MarkLine(int id, int32_t conf, int32_t first, int32_t last)
+{
+    std::string numbers;
+    for (int32_t n = first; n <= last; ++n)
+        numbers += std::to_string(n) + " ";
+    return std::to_string(id) + " 27 " + std::to_string(conf) + " " + std::to_string(last - first + 1) + " { " +
+           numbers + " }\n";
+}
+
+TEST(MVCacheRecords, MembershipsAndConferencesAreKeptByNumber)
+{
+    Client client(QuietClientOptions());
+    MVCache& cache = client.Cache();
+    for (int32_t conf : {30, 10, 20})
+        cache.PutMembership(std::make_shared<TMiravoMembership>(conf, &cache));
+    auto replacement = std::make_shared<TMiravoMembership>(20, &cache);
+    cache.PutMembership(replacement);
+    std::vector<int32_t> confs{99};
+    cache.ListMemberConferences(confs);
+    EXPECT_EQ(confs, (std::vector<int32_t>{99, 10, 20, 30}));  // appended, ascending
+    EXPECT_EQ(cache.GetMembership(20), replacement);
+    EXPECT_FALSE(cache.GetMembership(0));
+
+    EXPECT_EQ(cache.RemoveMembership(20), replacement);
+    EXPECT_FALSE(cache.GetMembership(20));
+    EXPECT_FALSE(cache.RemoveMembership(20));
+
+    const auto conf = cache.GetConference(7);
+    ASSERT_TRUE(conf);
+    EXPECT_EQ(conf->ConfNo(), 7);
+    EXPECT_EQ(cache.GetConference(7), conf);
+    EXPECT_FALSE(cache.GetConference(0));
+    // Records load through the caches.
+    EXPECT_EQ(&client.Records(), static_cast<RecordServices*>(&cache));
+}
+
+TEST(MVCacheRecords, NamesAndStatusesSetByHandAreServedWithoutTheServer)
+{
+    Client client(QuietClientOptions());  // offline: any request would fail
+    MVCache& cache = client.Cache();
+    cache.SetName(5, "Five");
+    cache.SetName(5, "Fifth");
+    cache.SetName(0, "ignored");
+    EXPECT_EQ(cache.GetName(5), "Fifth");
+    EXPECT_EQ(cache.GetNameOrFail(5), "Fifth");
+    EXPECT_GE(cache.IsNameCached(5), 0);
+    EXPECT_EQ(cache.IsNameCached(0), -1);
+    EXPECT_EQ(cache.GetName(6), "*Unknown*");
+    EXPECT_THROW(cache.GetNameOrFail(0), NoSuchConferenceException);
+
+    auto status = std::make_shared<TextStatType>();
+    cache.PutTextStat(100, status);
+    EXPECT_EQ(cache.GetTextStat(100), status);
+    cache.ForgetTextStat(100);
+    EXPECT_FALSE(cache.IsTextStatCached(100));
+    EXPECT_FALSE(cache.GetTextStat(100));
+
+    const CacheStatistics stats = cache.Statistics();
+    EXPECT_EQ(stats.nameHits, 2u);
+    EXPECT_EQ(stats.nameMisses, 1u);
+    EXPECT_EQ(stats.statHits, 1u);
+    EXPECT_EQ(stats.statMisses, 1u);
+    // Clearing keeps the counters.
+    cache.ClearAllCaches();
+    EXPECT_EQ(cache.Statistics().nameHits, 2u);
+    EXPECT_EQ(cache.GetName(5), "*Unknown*");
+}
+
+class MVCachePeerTest : public ::testing::Test {
+protected:
+    ClientHarness h;
+    MVCache& cache = h.client.Cache();
+};
+
+TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
+{
+    ASSERT_TRUE(h.Connect());
+    auto first = std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); });
+    ASSERT_TRUE(h.peer.expect("1 84 9\n"));
+    h.peer.send("=1 4Hanna 9Hlocalhost 5Hident " + EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)) + "\n");
+    ASSERT_TRUE(h.peer.expect("2 71 9\n"));
+    h.peer.send("%2 13 0\n");  // no version known
+    EXPECT_FALSE(first.get());
+    EXPECT_EQ(h.client.UserMessages().Count(), 0);  // quietly
+
+    auto second = std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); });
+    ASSERT_TRUE(h.peer.expect("3 84 9\n"));
+    h.peer.send("=3 4Hanna 9Hlocalhost 5Hident " + EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)) + "\n");
+    ASSERT_TRUE(h.peer.expect("4 71 9\n"));
+    h.peer.send("=4 4H1.23\n");
+    ASSERT_TRUE(h.peer.expect("5 70 9\n"));
+    h.peer.send("=5 6HPellar\n");
+    const auto info = second.get();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->account, "anna");
+    EXPECT_EQ(info->host, "localhost");
+    EXPECT_EQ(info->ident, "ident");
+    EXPECT_EQ(FormatDateTime(info->connectionTime), FormatDateTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)));
+    EXPECT_EQ(info->clientVersion, "1.23");
+    EXPECT_EQ(info->clientName, "Pellar");
+    // Cached now: no more requests.
+    EXPECT_EQ(cache.GetSessionInfo(9), info);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
+TEST_F(MVCachePeerTest, RefusedMarksAreNotSentAgain)
+{
+    ASSERT_TRUE(h.Connect());
+    cache.ResumeMarkRead("peer", 5);
+    cache.QueueMarkRead(12, 2);
+    cache.QueueMarkRead(12, 1);
+    auto flush = std::async(std::launch::async, [&] { cache.FlushMarkRead(true); });
+    ASSERT_TRUE(h.peer.expect(MarkLine(1, 12, 1, 2)));
+    h.peer.send("%1 13 12\n");
+    flush.get();
+    EXPECT_EQ(cache.PendingMarkReadCount(), 0);
+    cache.ResumeMarkRead("peer", 5);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
+TEST_F(MVCachePeerTest, MarksInFlightWhenTheLinkDropsAreKept)
+{
+    ASSERT_TRUE(h.Connect());
+    cache.ResumeMarkRead("peer", 5);
+    cache.QueueMarkRead(12, 3);
+    cache.QueueMarkRead(12, 4);
+    cache.FlushMarkRead(false);
+    ASSERT_TRUE(h.peer.expect(MarkLine(1, 12, 3, 4)));
+    h.peer.close();  // never answered
+    EXPECT_TRUE(WaitUntil([&] { return cache.PendingMarkReadCount() == 2; }));
+}
+
+TEST_F(MVCachePeerTest, KeptMarksGoOutInBatchesAfterTheNextLogon)
+{
+    cache.ResumeMarkRead("peer", 5);
+    // Offline: every flush, the automatic one at the 31st number included,
+    // fails at once and keeps its numbers.
+    for (int32_t local = 1; local <= 40; ++local)
+        cache.QueueMarkRead(12, local);
+    cache.FlushMarkRead(true);
+    EXPECT_EQ(cache.PendingMarkReadCount(), 40);
+
+    ASSERT_TRUE(h.Connect());
+    cache.ResumeMarkRead("peer", 5);
+    // The two offline attempts used ids 1 and 2.
+    ASSERT_TRUE(h.peer.expect(MarkLine(3, 12, 1, 31)));
+    ASSERT_TRUE(h.peer.expect(MarkLine(4, 12, 32, 40)));
+    h.peer.send("=3\n=4\n");
+    EXPECT_TRUE(WaitUntil([&] { return h.client.Transactions().ActiveCount() == 0; }));
+    EXPECT_EQ(cache.PendingMarkReadCount(), 0);
+}
+
+TEST_F(MVCachePeerTest, AnotherServerDropsKeptMarks)
+{
+    cache.ResumeMarkRead("peer", 5);
+    cache.QueueMarkRead(12, 1);
+    cache.FlushMarkRead(true);
+    cache.QueueMarkRead(12, 2);
+    EXPECT_EQ(cache.PendingMarkReadCount(), 2);
+    ASSERT_TRUE(h.Connect());
+    cache.ResumeMarkRead("another server", 5);
+    EXPECT_EQ(cache.PendingMarkReadCount(), 0);
+    cache.FlushMarkRead(false);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
+TEST_F(MVCachePeerTest, ClearingKeepsTheQueue)
+{
+    ASSERT_TRUE(h.Connect());
+    cache.QueueMarkRead(4, 8);
+    cache.ClearAllCaches();
+    EXPECT_EQ(cache.PendingMarkReadCount(), 1);
+    cache.FlushMarkRead(false);
+    EXPECT_TRUE(h.peer.expect(MarkLine(1, 4, 8, 8)));
+}
+
+} // namespace
+} // namespace pellar::test

@@ -1,0 +1,259 @@
+// The active-users window: complete updates against an in-process server
+// (numbers first, names after the slow fill), notices, the idle tick,
+// sorting, the popup's "Send message" and the column-width settings.
+#include "gui/events/ActiveUsersForm.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "core/events/TAsyncUpdateActiveUsersThread.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/WireTokens.h"
+#include "core/session/Logon.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "gui/events/EventsController.h"
+#include "gui/events/MessagesForm.h"
+#include "gui/shell/MainForm.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+#include "server/Server.h"
+
+using namespace pellar;
+
+namespace {
+
+// Logs on without dialogs: every question is answered no.
+class QuietSessionUi : public SessionUi {
+public:
+    explicit QuietSessionUi(LoginChoice choice) : choice_(std::move(choice)) {}
+    std::optional<LoginChoice> askLogin() override { return choice_; }
+    void showProgress(std::string_view, int) override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+    void processEvents() override {}
+    bool askYesNo(std::string_view) override { return false; }
+    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
+    bool askNewAccount(NewAccountFields&) override { return false; }
+    bool askNoPresentation() override { return false; }
+    void applyWindowSettings() override {}
+    void setCaption(std::string_view) override {}
+    void openPresentationEditor(int32_t) override {}
+    void showText(int32_t) override {}
+    void refreshConferenceList() override {}
+    void dropConference(int32_t) override {}
+    void goToConference(int32_t) override {}
+    void setAdministratorMode(bool) override {}
+    int32_t chooseName(std::string_view, NameKind, std::string_view) override { return -1; }
+    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override
+    {
+        return std::nullopt;
+    }
+    bool askCreateConference(CreateConfFields&) override { return false; }
+    bool askChangePassword(ChangePasswordFields&) override { return false; }
+    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
+
+private:
+    LoginChoice choice_;
+};
+
+ClientOptions Quiet()
+{
+    ClientOptions o;
+    o.debugLog = false;
+    o.receiveTrace = false;
+    o.stateDir = QDir::tempPath().toStdString();
+    return o;
+}
+
+struct Session {
+    Session(int port, const std::string& user)
+        : client(Quiet()), ui({"127.0.0.1", std::to_string(port), user, "demo", ""}), commands(client, ui),
+          logon(client, ui, commands, Options())
+    {
+    }
+    static LogonOptions Options()
+    {
+        LogonOptions o;
+        o.greetingTimeout = std::chrono::milliseconds(5000);
+        return o;
+    }
+    // The messages this session received, as text.
+    QStringList Received()
+    {
+        std::string line;
+        while (client.AsyncMessages().Pop(line)) {
+            size_t pos = 0;
+            ReadInt(line, pos);
+            if (ReadInt(line, pos) != 12)
+                continue;
+            ReadInt(line, pos);
+            ReadInt(line, pos);
+            received << QString::fromLatin1(ReadHollerith(line, pos));
+        }
+        return received;
+    }
+    bool Send(int32_t recipient, const std::string& text)
+    {
+        TGenericTrans send(client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+        return client.Transactions().ExecuteAndWait(send);
+    }
+    Client client;
+    QuietSessionUi ui;
+    SessionCommands commands;
+    Logon logon;
+    QStringList received;
+};
+
+QStringList Column(QTreeWidget* list, int column)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(column);
+    return texts;
+}
+
+} // namespace
+
+class ActiveUsersFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = 1000;
+        server_ = std::make_unique<miravod::Server>(options);
+        std::string error;
+        QVERIFY2(server_->Start(&error), error.c_str());
+        for (const char* user : {"Anna Berg", "Erik Holm", "Lena Dahl"}) {
+            others_.push_back(std::make_unique<Session>(server_->Port(), user));
+            QVERIFY(others_.back()->logon.LogOn());
+        }
+        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
+        QVERIFY(me_->logon.LogOn());
+    }
+
+    void cleanupTestCase()
+    {
+        me_.reset();
+        others_.clear();
+        server_.reset();
+    }
+
+    void refreshWhileOfflineDoesNothing()
+    {
+        Client offline(Quiet());
+        TActiveUsersForm form(offline, nullptr);
+        QVERIFY(!form.RefreshActiveAction()->isEnabled());
+        form.RefreshActiveActionExecute();
+        form.Updater().RequestUpdate();
+        QCOMPARE(form.ListView()->topLevelItemCount(), 0);
+        QCOMPARE(form.Updater().CompletedUpdates(), 0u);
+    }
+
+    void quickFillShowsNumbersAndTheSlowFillNames()
+    {
+        TActiveUsersForm form(me_->client, nullptr);
+        QVERIFY(form.RefreshActiveAction()->isEnabled());
+        // None of the other persons' names is cached yet: the quick fill can
+        // only show numbers, which the slow fill replaces.
+        const QString anna = QString::number(others_[0]->client.CurrentPerson());
+        QVERIFY(me_->client.Cache().IsNameCached(others_[0]->client.CurrentPerson()) < 0);
+        form.RefreshActiveAction()->trigger();
+        QTRY_COMPARE(form.ListView()->topLevelItemCount(), 4);
+        QTRY_COMPARE(form.Updater().CompletedUpdates(), 1u);
+        QStringList users = Column(form.ListView(), colUser);
+        users.sort();
+        QCOMPARE(users, (QStringList{"Anna Berg", "Demo User", "Erik Holm", "Lena Dahl"}));
+        QVERIFY(!Column(form.ListView(), colClient).contains(QString()));
+        QVERIFY(!users.contains(anna));
+
+        // A second update refreshes the rows instead of adding more.
+        form.RefreshActiveActionExecute();
+        QTRY_COMPARE(form.Updater().CompletedUpdates(), 2u);
+        QCOMPARE(form.ListView()->topLevelItemCount(), 4);
+        Screenshot(form);
+    }
+
+    void noticesIdleTickAndSorting()
+    {
+        Client offline(Quiet());
+        TActiveUsersForm form(offline, nullptr);
+        form.AddSession(7, 30, "bo", "pellar (0.1)", "bo", "host", "x");
+        form.AddSession(8, 10, "Bo", "", "", "", "");
+        form.AddSession(9, 20, "anna", "", "", "", "");
+        form.UpdatePresence("Cecilia", "Music", 2, "read", "c@h");
+        QCOMPARE(form.ListView()->topLevelItemCount(), 4);
+        QCOMPARE(form.ListView()->topLevelItem(3)->text(colUser), QStringLiteral("Cecilia"));
+        QCOMPARE(form.ListView()->topLevelItem(3)->text(colIdle), QStringLiteral("0"));
+
+        form.ListView()->header()->sectionClicked(colUser);
+        QCOMPARE(Column(form.ListView(), colSession), (QStringList{"20", "10", "30", "2"}));
+        form.ListView()->header()->sectionClicked(colSession);
+        QCOMPARE(Column(form.ListView(), colSession), (QStringList{"2", "10", "20", "30"}));
+
+        QCOMPARE(form.IdleTimer()->interval(), 60000);
+        QVERIFY(form.IdleTimer()->isActive());
+        form.IdleTimerTimer();
+        QCOMPARE(Column(form.ListView(), colIdle), (QStringList{"1", "1", "1", "1"}));
+        form.RemoveSession(8, 10, "Bo");
+        QCOMPARE(Column(form.ListView(), colSession), (QStringList{"2", "20", "30"}));
+        form.ClearRows();
+        QCOMPARE(form.ListView()->topLevelItemCount(), 0);
+    }
+
+    void popupSendMessageFillsTheMainMessagesWindow()
+    {
+        Client offline(Quiet());
+        TMainForm main;
+        EventsController events(offline, main);
+        events.AddSession(7, 30, "Erik Holm", "", "", "", "");
+        QTreeWidget* list = events.ActiveUsers()->ListView();
+        list->setCurrentItem(list->topLevelItem(0));
+        events.ActiveUsers()->SendMessagePopupAction()->trigger();
+        QCOMPARE(events.MainMessages()->TargetEdit()->text(), QStringLiteral("Erik Holm"));
+        // Disconnect clears the list.
+        events.Disconnected();
+        QCOMPARE(list->topLevelItemCount(), 0);
+    }
+
+    void columnWidthsComeFromAndGoToTheSettings()
+    {
+        Client offline(Quiet());
+        offline.Config().WriteString("WhoIsOnListCol3", "250");
+        offline.Config().WriteString("WhoIsOnListCol1", "wide");
+        TActiveUsersForm form(offline, nullptr);
+        form.ApplyWindowSettings();
+        QCOMPARE(form.ListView()->columnWidth(colActivity), 250);
+        QCOMPARE(form.ListView()->columnWidth(colUser), 200);
+        form.ListView()->setColumnWidth(colHost, 123);
+        form.SaveColumnWidths();
+        QCOMPARE(offline.Config().ReadString("WhoIsOnListCol7", ""), std::string("123"));
+        QCOMPARE(offline.Config().ReadString("WhoIsOnListCol3", ""), std::string("250"));
+    }
+
+private:
+    void Screenshot(TActiveUsersForm& form)
+    {
+        const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        form.resize(900, 300);
+        form.show();
+        QTRY_VERIFY(form.isVisible());
+        QVERIFY(form.grab().save(dir + QStringLiteral("/active-users-window.png")));
+    }
+
+    std::unique_ptr<miravod::Server> server_;
+    std::vector<std::unique_ptr<Session>> others_;
+    std::unique_ptr<Session> me_;
+};
+
+QTEST_MAIN(ActiveUsersFormTest)
+#include "ActiveUsersForm_test.moc"

@@ -1,0 +1,259 @@
+// The client wired to its main window, against the reference server in this
+// process: the demo start, Connect through the real login dialog, Disconnect,
+// session commands from the menus, and the user messages.
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/session/MVCache.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/CreateConfForm.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainMenus.h"
+#include "gui/shell/QtSessionUi.h"
+#include "gui/shell/UserMessagePresenter.h"
+#include "server/Server.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace pellar;
+
+namespace {
+
+// Cheap password hashes: the demo seed hashes every person's password.
+constexpr int kTestIterations = 1000;
+
+// Answers the next modal dialog of type T once it is up.
+template <typename T>
+void AnswerDialog(std::function<void(T*)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(10);
+}
+
+QAction* CommandAction(AppController& app, MainCommand command)
+{
+    for (const auto& [action, which] : app.MainWindow().Menus()->CommandActions())
+        if (which == command)
+            return action;
+    return nullptr;
+}
+
+struct Shown {
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+} // namespace
+
+class AppControllerTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppController> MakeController()
+    {
+        AppOptions options;
+        options.settings = std::make_shared<MemoryRegistryBackend>();
+        options.stateDir = std::filesystem::path(state_.path().toStdString());
+        options.diagnosticLogs = false;
+        options.logon.greetingTimeout = std::chrono::milliseconds(5000);
+        auto controller = std::make_unique<AppController>(options);
+        controller->Messages().SetShower([this](QMessageBox::Icon icon, const QString& text) {
+            shown_.push_back({icon, text});
+        });
+        return controller;
+    }
+
+    bool ConnectThroughLoginDialog(AppController& app, const QString& user, const QString& password)
+    {
+        const QString port = QString::number(server_->Port());
+        AnswerDialog<TLoginForm>([=](TLoginForm* login) {
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->PortEdit()->setText(port);
+            login->UserEdit()->setText(user);
+            login->PwdEdit()->setText(password);
+            login->OkButton()->click();
+        });
+        app.MainWindow().Menus()->SessionConnectAction->trigger();
+        return app.MainWindow().IsOnline();
+    }
+
+    QTemporaryDir state_;
+    std::unique_ptr<miravod::Server> server_;
+    std::vector<Shown> shown_;
+
+private slots:
+    void initTestCase()
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = kTestIterations;
+        server_ = std::make_unique<miravod::Server>(options);
+        std::string error;
+        QVERIFY2(server_->Start(&error), error.c_str());
+    }
+
+    void cleanupTestCase() { server_.reset(); }
+
+    void init() { shown_.clear(); }
+
+    void demoStartLogsOnWithoutADialog()
+    {
+        auto app = MakeController();
+        std::string error;
+        QVERIFY2(app->StartDemo({}, &error, kTestIterations), error.c_str());
+        // The next tick of the main window connects with the profile "Demo".
+        QTRY_VERIFY_WITH_TIMEOUT(app->MainWindow().IsOnline(), 20000);
+        QVERIFY(app->MainWindow().windowTitle().contains(QStringLiteral("Demo User")));
+
+        TMiravoConfiguration& config = app->ClientContext().Config();
+        QCOMPARE(config.ProfilePath(), TMiravoConfiguration::ProfilePathFor("Demo"));
+        QCOMPARE(config.ReadString("Port", ""), std::to_string(app->DemoPort()));
+        QCOMPARE(config.ReadPassword(), std::string("demo"));
+        QVERIFY(config.ReadString("Pwd", "") != "demo");
+        QVERIFY(app->ClientContext().CurrentPerson() > 0);
+        QVERIFY(shown_.empty());
+        app->Disconnect();
+        QVERIFY(!app->MainWindow().IsOnline());
+    }
+
+    void connectThroughTheLoginDialogAndDisconnect()
+    {
+        auto app = MakeController();
+        QSignalSpy online(&app->MainWindow(), &TMainForm::OnlineChanged);
+        // The server's notice text is asked for once the person is logged
+        // on; before that the server refuses to hand it out.
+        std::vector<bool> onlineWhenAsked;
+        connect(&app->Ui(), &QtSessionUi::ShowTextRequested, this,
+                [&](int32_t) { onlineWhenAsked.push_back(app->MainWindow().IsOnline()); });
+        QVERIFY(ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("demo")));
+        QCOMPARE(online.count(), 1);
+        QCOMPARE(onlineWhenAsked, std::vector<bool>{true});
+        Client& client = app->ClientContext();
+        QVERIFY(client.ConnectedEvent().IsSet());
+        QVERIFY(app->MainWindow().Menus()->SessionDisconnectAction->isEnabled());
+        QVERIFY(!app->MainWindow().Menus()->SessionConnectAction->isEnabled());
+        std::vector<int32_t> member;
+        client.Cache().ListMemberConferences(member);
+        QVERIFY(!member.empty());
+
+        QSignalSpy disconnected(app.get(), &AppController::Disconnected);
+        app->MainWindow().Menus()->SessionDisconnectAction->trigger();
+        QCOMPARE(disconnected.count(), 1);
+        QVERIFY(!app->MainWindow().IsOnline());
+        QVERIFY(client.ComThread().Idle());
+        QVERIFY(!client.ConnectedEvent().IsSet());
+        QVERIFY(app->MainWindow().Menus()->SessionConnectAction->isEnabled());
+        member.clear();
+        client.Cache().ListMemberConferences(member);
+        QVERIFY(member.empty());
+
+        // And again: a second session on the same client works.
+        QVERIFY(ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("demo")));
+    }
+
+    void aRefusedLogonStaysOfflineAndSaysWhy()
+    {
+        auto app = MakeController();
+        QVERIFY(!ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("wrong")));
+        QVERIFY(app->MainWindow().Menus()->SessionConnectAction->isEnabled());
+        QVERIFY(!app->MainWindow().Menus()->SessionDisconnectAction->isEnabled());
+        QTRY_VERIFY(!shown_.empty());
+        QCOMPARE(shown_.front().icon, QMessageBox::Critical);
+        QVERIFY(!shown_.front().text.startsWith(QLatin1Char('!')));
+    }
+
+    void cancellingTheLoginDialogChangesNothing()
+    {
+        auto app = MakeController();
+        AnswerDialog<TLoginForm>([](TLoginForm* login) { login->reject(); });
+        app->MainWindow().Menus()->SessionConnectAction->trigger();
+        QVERIFY(!app->MainWindow().IsOnline());
+        QVERIFY(app->ClientContext().ComThread().Idle());
+        QVERIFY(app->MainWindow().Menus()->SessionConnectAction->isEnabled());
+    }
+
+    void sessionCommandsReachTheServer()
+    {
+        auto app = MakeController();
+        QVERIFY(ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("demo")));
+        Client& client = app->ClientContext();
+
+        // Online → Conferences → Create new..., answered in the real dialog.
+        const QString name = QStringLiteral("Tea and biscuits %1").arg(QCoreApplication::applicationPid());
+        QSignalSpy created(&app->Ui(), &QtSessionUi::PresentationEditorRequested);
+        AnswerDialog<TCreateConfForm>([name](TCreateConfForm* form) {
+            form->NameEdit()->setText(name);
+            form->OkButton()->click();
+        });
+        CommandAction(*app, MainCommand::CreateConference)->trigger();
+        QCOMPARE(created.count(), 1);
+        const int32_t conf = created.at(0).at(0).value<int32_t>();
+        QVERIFY(conf > 0);
+
+        // What the server holds, not what the cache remembers.
+        const auto memberOnServer = [&] {
+            client.Cache().ClearAllCaches();
+            app->LogonSequence().LoadMemberships();
+            return client.Cache().GetMembership(conf) != nullptr;
+        };
+        QVERIFY(memberOnServer());
+
+        AnswerDialog<TGetNameForm>([](TGetNameForm* form) { form->OkButton()->click(); });
+        app->Commands().LeaveConference(conf);
+        QVERIFY(!memberOnServer());
+
+        AnswerDialog<TGetNameForm>([name](TGetNameForm* form) {
+            form->NameEdit()->setText(name);
+            form->OkButton()->click();
+        });
+        app->Commands().JoinConferenceCommand();
+        QVERIFY(memberOnServer());
+        app->Disconnect();
+    }
+
+    void userMessagesShowOneAtATimeWithTheirKind()
+    {
+        auto app = MakeController();
+        UserMessageQueue& queue = app->ClientContext().UserMessages();
+        queue.PostUserMessage("!Failed to connect: refused");
+        queue.PostUserMessage("iSuccess!");
+        queue.PostUserMessage("?plain <b>text</b>");
+        QTRY_COMPARE(shown_.size(), size_t{3});
+        QCOMPARE(shown_[0].icon, QMessageBox::Critical);
+        QCOMPARE(shown_[0].text, QStringLiteral("Failed to connect: refused"));
+        QCOMPARE(shown_[1].icon, QMessageBox::Information);
+        QCOMPARE(shown_[1].text, QStringLiteral("Success!"));
+        QCOMPARE(shown_[2].icon, QMessageBox::NoIcon);
+        QCOMPARE(shown_[2].text, QStringLiteral("plain <b>text</b>"));
+
+        // While disconnecting, what is queued is dropped unseen.
+        app->ClientContext().DisconnectingEvent().SetEv();
+        queue.PostUserMessage("!stale");
+        QTRY_COMPARE(queue.Count(), 0);
+        QCOMPARE(shown_.size(), size_t{3});
+        app->ClientContext().DisconnectingEvent().ResetEv();
+    }
+};
+
+QTEST_MAIN(AppControllerTest)
+#include "AppController_test.moc"

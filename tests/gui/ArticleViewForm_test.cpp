@@ -1,0 +1,243 @@
+// The article pane against the reference server: fonts of the layout, the
+// context menu per word under the caret, its commands, and the typed-command
+// interpreter (buffer, read-next key, paging, connect while offline).
+#include "core/protocol/TextStatType.h"
+#include "core/session/MVCache.h"
+#include "gui/reading/ArticleRenderer.h"
+#include "gui/reading/ArticleViewForm.h"
+#include "gui/writing/MiravoTextEdit.h"
+#include "ReadingTestSession.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+using namespace pellar;
+
+namespace {
+
+// Puts the caret inside the first occurrence of word.
+bool CaretOn(TArticleViewForm& view, const QString& word)
+{
+    QTextCursor found = view.MainEdit()->document()->find(word);
+    if (found.isNull())
+        return false;
+    found.setPosition(found.selectionStart() + 1);
+    view.MainEdit()->setTextCursor(found);
+    return true;
+}
+
+} // namespace
+
+class ArticleViewFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::ReadingTestSession> session_;
+    std::unique_ptr<TArticleViewForm> view_;
+    int32_t conf_ = 0;
+
+private slots:
+    void init()
+    {
+        session_ = std::make_unique<test::ReadingTestSession>();
+        std::string why;
+        QVERIFY2(session_->Start(&why), why.c_str());
+        std::vector<int32_t> confs;
+        session_->client->Cache().ListMemberConferences(confs);
+        QVERIFY(!confs.empty());
+        conf_ = confs.back();
+        view_ = std::make_unique<TArticleViewForm>(*session_->client);
+        view_->resize(700, 400);
+        view_->show();
+    }
+
+    void cleanup()
+    {
+        view_.reset();
+        session_.reset();
+    }
+
+    void headerIsBoldInTheHeaderFontAndBodyInTheBodyFont()
+    {
+        session_->client->Config().WriteString("HeaderFont", "Sans Serif;14;0;");
+        const int32_t text = session_->CreateText(conf_, "Fonts", "Body line");
+        QVERIFY(text > 0);
+        const ArticleResult result = view_->ShowText(text);
+        QVERIFY(result.shown);
+        QVERIFY(!result.isComment);
+        QTextDocument* doc = view_->MainEdit()->document();
+        const QTextCharFormat header = doc->begin().begin().fragment().charFormat();
+        QVERIFY(header.font().bold());
+        QCOMPARE(header.font().pointSize(), 14);
+        QTextCursor body = doc->find(QStringLiteral("Body line"));
+        QVERIFY(!body.isNull());
+        const QFont bodyFont = body.charFormat().font();
+        QVERIFY(!bodyFont.bold());
+        QCOMPARE(bodyFont.family(), ArticleRenderer::FontFromString(std::string(kDefaultBodyFont)).family());
+        QCOMPARE(view_->MainEdit()->textCursor().position(), 0);
+        // A text that cannot be had leaves the pane empty.
+        QVERIFY(!view_->ShowText(999999).shown);
+        QVERIFY(view_->MainEdit()->toPlainText().isEmpty());
+    }
+
+    void contextMenuFollowsTheWordUnderTheCaret()
+    {
+        const int32_t text = session_->CreateText(
+            conf_, "Words", "See http://example.com/x or file:/etc/passwd, not 70000 nor :colon");
+        QVERIFY(text > 0);
+        view_->ShowText(text);
+        QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
+        view_->PreparePopupMenu();
+        QVERIFY(view_->ReadTextAction()->isVisible());
+        QVERIFY(view_->DeleteTextAction()->isVisible());
+        QVERIFY(view_->MarkTextAction()->isVisible());
+        QVERIFY(view_->TextPropertiesAction()->isVisible());
+        QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
+        QVERIFY(!view_->OpenURLAction()->isVisible());
+
+        QVERIFY(CaretOn(*view_, QStringLiteral("70000")));
+        view_->PreparePopupMenu();
+        QVERIFY(!view_->ViewPresentationAction()->isVisible());
+        QVERIFY(!view_->ReadTextAction()->isVisible());
+        QVERIFY(view_->NosuchtextofconferenceItem()->isVisible());
+        QVERIFY(!view_->NosuchtextofconferenceItem()->isEnabled());
+
+        QVERIFY(CaretOn(*view_, QStringLiteral(":colon")));
+        view_->PreparePopupMenu();
+        QVERIFY(!view_->OpenURLAction()->isVisible());
+
+        // The conference in brackets on the recipient line is a presentation.
+        QVERIFY(CaretOn(*view_, QStringLiteral("[%1]").arg(conf_)));
+        view_->PreparePopupMenu();
+        QVERIFY(view_->ViewPresentationAction()->isVisible());
+        QSignalSpy presentation(view_.get(), &TArticleViewForm::PresentationRequested);
+        view_->ViewPresentationAction()->trigger();
+        QCOMPARE(presentation.count(), 1);
+        QCOMPARE(presentation.front().front().value<int32_t>(), conf_);
+    }
+
+    void openUrlOpensOnlyBrowserMailAndNewsAddresses()
+    {
+        const int32_t text = session_->CreateText(conf_, "Links", "Go to http://example.com/x or file:/etc/passwd");
+        QVERIFY(text > 0);
+        view_->ShowText(text);
+        std::vector<QString> opened;
+        TArticleViewForm::Prompts prompts;
+        prompts.openUrl = [&opened](const QString& url) {
+            opened.push_back(url);
+            return true;
+        };
+        view_->SetPrompts(prompts);
+        QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
+        view_->PreparePopupMenu();
+        QVERIFY(view_->OpenURLAction()->isVisible());
+        view_->OpenURLAction()->trigger();
+        QVERIFY(CaretOn(*view_, QStringLiteral("file:/etc")));
+        view_->PreparePopupMenu();
+        QVERIFY(view_->OpenURLAction()->isVisible());
+        view_->OpenURLAction()->trigger();
+        QCOMPARE(opened, std::vector<QString>{QStringLiteral("http://example.com/x")});
+        const auto messages = session_->Messages();
+        QCOMPARE(messages.size(), size_t(1));
+        QCOMPARE(messages[0].front(), '!');
+    }
+
+    void markAndDeleteActOnTheTextAndAPromptCanCancel()
+    {
+        const int32_t text = session_->CreateText(conf_, "Doomed", "Short life");
+        QVERIFY(text > 0);
+        view_->ShowText(text);
+        QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
+        view_->MarkTextAction()->trigger();
+        MVCache& cache = session_->client->Cache();
+        cache.ForgetTextStat(text);
+        QCOMPARE(cache.GetTextStat(text)->NoOfMarks(), 1);
+
+        std::vector<QString> questions;
+        TArticleViewForm::Prompts prompts;
+        prompts.askText = [](const QString&, const QString&) { return std::optional<QString>(); };
+        prompts.confirm = [&questions](const QString& question) {
+            questions.push_back(question);
+            return true;
+        };
+        view_->SetPrompts(prompts);
+        // No number at the caret and the prompt cancelled: nothing happens.
+        QVERIFY(CaretOn(*view_, QStringLiteral("Subject:")));
+        view_->DeleteTextAction()->trigger();
+        QVERIFY(questions.empty());
+        QVERIFY(cache.GetTextStat(text));
+
+        QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
+        view_->DeleteTextAction()->trigger();
+        QCOMPARE(questions, std::vector<QString>{QStringLiteral("Really delete text %1?").arg(text)});
+        QVERIFY(!cache.GetTextStat(text));
+    }
+
+    void typedKeysCollectUntilTheyNameACommand()
+    {
+        const int32_t text = session_->CreateText(conf_, "Keys", "Short");
+        QVERIFY(text > 0);
+        view_->ShowText(text);
+        QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
+        TMiravoTextEdit* edit = view_->MainEdit();
+        QTest::keyClick(edit, Qt::Key_C);  // first key of "ccn"
+        QCOMPARE(view_->TypedKeys(), std::string("c"));
+        QTest::keyClick(edit, Qt::Key_Z);  // no binding starts with "cz"
+        QCOMPARE(view_->TypedKeys(), std::string());
+        QTest::keyClick(edit, Qt::Key_C);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QCOMPARE(view_->TypedKeys(), std::string());
+        QCOMPARE(commands.count(), 0);
+        QTest::keyClick(edit, Qt::Key_Space);
+        QCOMPARE(commands.count(), 1);
+        QCOMPARE(commands.front().front().toInt(), 14);
+        QTest::keyClick(edit, Qt::Key_K);
+        QCOMPARE(commands.count(), 2);
+        QCOMPARE(commands.back().front().toInt(), 2);
+    }
+
+    void readNextKeyPagesThroughALongTextFirst()
+    {
+        std::string body;
+        for (int i = 1; i <= 120; ++i)
+            body += "Line " + std::to_string(i) + "\n";
+        const int32_t text = session_->CreateText(conf_, "Long", body);
+        QVERIFY(text > 0);
+        view_->resize(500, 200);
+        view_->ShowText(text);
+        QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
+        QScrollBar* bar = view_->MainEdit()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTest::keyClick(view_->MainEdit(), Qt::Key_Space);
+        QCOMPARE(commands.count(), 0);
+        QVERIFY(bar->value() > 0);
+        bar->setValue(bar->maximum());
+        QTest::keyClick(view_->MainEdit(), Qt::Key_Space);
+        QCOMPARE(commands.count(), 1);
+    }
+
+    void enterWhileOfflineConnects()
+    {
+        ClientOptions options;
+        options.debugLog = false;
+        options.receiveTrace = false;
+        options.stateDir = std::filesystem::path(session_->state.path().toStdString());
+        Client offline(options);
+        TArticleViewForm view(offline);
+        QSignalSpy connects(&view, &TArticleViewForm::ConnectRequested);
+        QSignalSpy forwarded(&view, &TArticleViewForm::KeyForwarded);
+        QTest::keyClick(view.MainEdit(), Qt::Key_Return);
+        QCOMPARE(connects.count(), 1);
+        QTest::keyClick(view.MainEdit(), Qt::Key_Space);
+        QCOMPARE(forwarded.count(), 1);
+        QCOMPARE(view.TypedKeys(), std::string());
+    }
+};
+
+QTEST_MAIN(ArticleViewFormTest)
+#include "ArticleViewForm_test.moc"

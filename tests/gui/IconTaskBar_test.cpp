@@ -1,0 +1,105 @@
+// The tray indicator's two states and its mouse events. Offscreen there is
+// no tray, so the fallback (asking for attention) is what shows.
+#include "gui/events/IconTaskBar.h"
+
+#include "core/shell/Client.h"
+#include "gui/events/EventsController.h"
+#include "gui/shell/MainForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMainWindow>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace pellar;
+
+class IconTaskBarTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showingTwiceKeepsOneEntryAndTheLaterState()
+    {
+        QMainWindow main;
+        TIconTaskBar tray(&main);
+        tray.SetUseTray(false);
+        QSignalSpy shown(&tray, &TIconTaskBar::OnShow);
+        QSignalSpy closed(&tray, &TIconTaskBar::OnClose);
+        tray.ShowIcon(1);
+        tray.ShowIcon(2);
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(tray.State(), 2);
+        QVERIFY(tray.Visible());
+
+        tray.HideIcon();
+        tray.HideIcon();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!tray.Visible());
+        QCOMPARE(tray.State(), 2);  // the double-click handler still reads why
+    }
+
+    void changingTheIconOfAShownIndicatorShowsItAgainWithItsState()
+    {
+        QMainWindow main;
+        TIconTaskBar tray(&main);
+        tray.SetUseTray(false);
+        QSignalSpy shown(&tray, &TIconTaskBar::OnShow);
+        QSignalSpy closed(&tray, &TIconTaskBar::OnClose);
+        tray.SetIcon(QIcon());
+        QCOMPARE(shown.count(), 0);
+        tray.ShowIcon(1);
+        tray.SetIcon(QIcon());
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(shown.count(), 2);
+        QCOMPARE(tray.State(), 1);
+        QVERIFY(tray.Visible());
+    }
+
+    void activationsBecomeMouseEvents()
+    {
+        QMainWindow main;
+        TIconTaskBar tray(&main);
+        QSignalSpy events(&tray, &TIconTaskBar::OnEvent);
+        QSignalSpy down(&tray, &TIconTaskBar::OnMouseDown);
+        QSignalSpy clicks(&tray, &TIconTaskBar::OnClick);
+        QSignalSpy doubles(&tray, &TIconTaskBar::OnDblClick);
+        tray.HandleActivation(QSystemTrayIcon::Trigger);
+        tray.HandleActivation(QSystemTrayIcon::Context);
+        tray.HandleActivation(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(events.count(), 3);
+        QCOMPARE(down.count(), 2);
+        QCOMPARE(down.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+        QCOMPARE(down.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+        QCOMPARE(clicks.count(), 2);
+        QCOMPARE(doubles.count(), 1);
+    }
+
+    void doubleClickShowsTheWindowTheAlertWasFor()
+    {
+        ClientOptions options;
+        options.debugLog = options.receiveTrace = false;
+        options.stateDir = QDir::tempPath().toStdString();
+        Client offline(options);
+        TMainForm main;
+        main.show();
+        EventsController events(offline, main);
+        events.Tray()->SetUseTray(false);
+        QSignalSpy reading(&events, &EventsController::ShowReadingWindowRequested);
+        QWidget* messagesFrame = events.MainMessages()->parentWidget();
+        QVERIFY(messagesFrame->isMinimized());
+
+        events.ShowTray(2);
+        events.Tray()->HandleActivation(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!events.Tray()->Visible());
+        QVERIFY(!messagesFrame->isMinimized());
+        QCOMPARE(reading.count(), 0);
+
+        events.ShowTray(1);
+        events.Tray()->HandleActivation(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(reading.count(), 1);
+        QVERIFY(!events.Tray()->Visible());
+    }
+};
+
+QTEST_MAIN(IconTaskBarTest)
+#include "IconTaskBar_test.moc"

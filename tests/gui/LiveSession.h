@@ -1,0 +1,123 @@
+// A client wired to its main window and logged on as "Demo User" to the
+// reference server in this process, for the writing, search, marks and
+// administration window tests. User messages are collected, not shown.
+#pragma once
+
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainMenus.h"
+#include "gui/shell/UserMessagePresenter.h"
+#include "server/Server.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellar::test {
+
+// Answers the next modal dialog of type T once it is up.
+template <typename T>
+void AnswerDialog(std::function<void(T*)> answer)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(10);
+}
+
+// Saves a picture of the window when PELLAR_SCREENSHOT_DIR is set.
+inline void Screenshot(QWidget& window, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+class LiveSession {
+public:
+    // False (with the reason) when the server did not start or the logon failed.
+    bool Start(std::string* error)
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = 1000;
+        server_ = std::make_unique<miravod::Server>(options);
+        if (!server_->Start(error))
+            return false;
+
+        AppOptions app;
+        app.settings = std::make_shared<MemoryRegistryBackend>();
+        app.stateDir = std::filesystem::path(state_.path().toStdString());
+        app.diagnosticLogs = false;
+        app.logon.greetingTimeout = std::chrono::milliseconds(5000);
+        app_ = std::make_unique<AppController>(app);
+        app_->Messages().SetShower(
+            [this](QMessageBox::Icon, const QString& text) { messages.push_back(text); });
+
+        const QString port = QString::number(server_->Port());
+        AnswerDialog<TLoginForm>([port](TLoginForm* login) {
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->PortEdit()->setText(port);
+            login->UserEdit()->setText(QStringLiteral("Demo User"));
+            login->PwdEdit()->setText(QStringLiteral("demo"));
+            login->OkButton()->click();
+        });
+        app_->MainWindow().Menus()->SessionConnectAction->trigger();
+        if (!app_->MainWindow().IsOnline()) {
+            *error = "logon failed";
+            return false;
+        }
+        return true;
+    }
+
+    void Stop()
+    {
+        if (app_)
+            app_->Disconnect();
+        app_.reset();
+        server_.reset();
+    }
+
+    AppController& App() { return *app_; }
+    Client& ClientContext() { return app_->ClientContext(); }
+
+    // A conference's number by its exact name; 0 when none matches.
+    int32_t Number(const std::string& name, bool persons = false)
+    {
+        for (const NameMatch& m : app_->Services().names->Lookup(name, persons, !persons))
+            if (m.name == name)
+                return m.number;
+        return 0;
+    }
+
+    std::vector<QString> messages;
+
+private:
+    QTemporaryDir state_;
+    std::unique_ptr<miravod::Server> server_;
+    std::unique_ptr<AppController> app_;
+};
+
+} // namespace pellar::test

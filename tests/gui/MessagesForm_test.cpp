@@ -1,0 +1,270 @@
+// The messages windows against an in-process server: a second session sends
+// messages to the logged-on person, who reads them in the main messages
+// window or a chat window, answers them automatically while away, and sends.
+#include "gui/events/MessagesForm.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "core/events/TAsyncMsgThread.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/WireTokens.h"
+#include "core/session/Logon.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/OfflineMessageForm.h"
+#include "gui/events/EventsController.h"
+#include "gui/events/IconTaskBar.h"
+#include "gui/shell/MainForm.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
+#include "server/Server.h"
+
+using namespace pellar;
+
+namespace {
+
+// Logs on without dialogs: every question is answered no.
+class QuietSessionUi : public SessionUi {
+public:
+    explicit QuietSessionUi(LoginChoice choice) : choice_(std::move(choice)) {}
+    std::optional<LoginChoice> askLogin() override { return choice_; }
+    void showProgress(std::string_view, int) override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+    void processEvents() override {}
+    bool askYesNo(std::string_view) override { return false; }
+    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
+    bool askNewAccount(NewAccountFields&) override { return false; }
+    bool askNoPresentation() override { return false; }
+    void applyWindowSettings() override {}
+    void setCaption(std::string_view) override {}
+    void openPresentationEditor(int32_t) override {}
+    void showText(int32_t) override {}
+    void refreshConferenceList() override {}
+    void dropConference(int32_t) override {}
+    void goToConference(int32_t) override {}
+    void setAdministratorMode(bool) override {}
+    int32_t chooseName(std::string_view, NameKind, std::string_view) override { return -1; }
+    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override
+    {
+        return std::nullopt;
+    }
+    bool askCreateConference(CreateConfFields&) override { return false; }
+    bool askChangePassword(ChangePasswordFields&) override { return false; }
+    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
+
+private:
+    LoginChoice choice_;
+};
+
+ClientOptions Quiet()
+{
+    ClientOptions o;
+    o.debugLog = false;
+    o.receiveTrace = false;
+    o.stateDir = QDir::tempPath().toStdString();
+    return o;
+}
+
+struct Session {
+    Session(int port, const std::string& user)
+        : client(Quiet()), ui({"127.0.0.1", std::to_string(port), user, "demo", ""}), commands(client, ui),
+          logon(client, ui, commands, Options())
+    {
+    }
+    static LogonOptions Options()
+    {
+        LogonOptions o;
+        o.greetingTimeout = std::chrono::milliseconds(5000);
+        return o;
+    }
+    // The messages this session received, as text.
+    QStringList Received()
+    {
+        std::string line;
+        while (client.AsyncMessages().Pop(line)) {
+            size_t pos = 0;
+            ReadInt(line, pos);
+            if (ReadInt(line, pos) != 12)
+                continue;
+            ReadInt(line, pos);
+            ReadInt(line, pos);
+            received << QString::fromLatin1(ReadHollerith(line, pos));
+        }
+        return received;
+    }
+    bool Send(int32_t recipient, const std::string& text)
+    {
+        TGenericTrans send(client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+        return client.Transactions().ExecuteAndWait(send);
+    }
+    Client client;
+    QuietSessionUi ui;
+    SessionCommands commands;
+    Logon logon;
+    QStringList received;
+};
+
+QString Log(TMessagesForm* form)
+{
+    return form->IncomingEdit()->toPlainText();
+}
+
+} // namespace
+
+class MessagesFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = 1000;
+        server_ = std::make_unique<miravod::Server>(options);
+        std::string error;
+        QVERIFY2(server_->Start(&error), error.c_str());
+        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
+        anna_ = std::make_unique<Session>(server_->Port(), "Anna Berg");
+        main_ = std::make_unique<TMainForm>();
+        main_->resize(900, 640);
+        main_->show();
+        events_ = std::make_unique<EventsController>(me_->client, *main_);
+        events_->SetEnabled(true);
+        QVERIFY(me_->logon.LogOn());
+        QVERIFY(anna_->logon.LogOn());
+        events_->UpdateActions();
+    }
+
+    void cleanupTestCase()
+    {
+        events_.reset();
+        main_.reset();
+        anna_.reset();
+        me_.reset();
+        server_.reset();
+    }
+
+    void messageFromASecondSessionAppearsInTheMainWindow()
+    {
+        TMessagesForm* messages = events_->MainMessages();
+        QVERIFY(messages->SendMessageAction()->isEnabled());
+        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Hello there\nsecond line"));
+        QTRY_VERIFY(Log(messages).contains(QStringLiteral("Hello there\nsecond line")));
+        QVERIFY(Log(messages).contains(QStringLiteral("to Demo User\nfrom Anna Berg:\n")));
+        QVERIFY(Log(messages).contains(QString(94, QLatin1Char('='))));
+    }
+
+    void chatWindowTakesItsPartnersPersonalMessagesAlone()
+    {
+        TMessagesForm* messages = events_->MainMessages();
+        TMessagesForm* chat = events_->OpenChat(anna_->client.CurrentPerson());
+        QVERIFY(!chat->TargetEdit()->isEnabled());
+        QVERIFY(!chat->SentToAllCheckBox()->isEnabled());
+        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Only for the chat"));
+        QTRY_VERIFY(Log(chat).contains(QStringLiteral("Only for the chat")));
+        QVERIFY(!Log(messages).contains(QStringLiteral("Only for the chat")));
+
+        // To everyone: the chat (second pass) and the plain window both.
+        QVERIFY(anna_->Send(0, "For all of you"));
+        QTRY_VERIFY(Log(chat).contains(QStringLiteral("For all of you")));
+        QVERIFY(Log(messages).contains(QStringLiteral("For all of you\n")));
+        QVERIFY(Log(messages).contains(QStringLiteral("to Everyone\nfrom Anna Berg:")));
+
+        QSignalSpy gone(chat, &QObject::destroyed);
+        chat->close();
+        QVERIFY(gone.count() == 1 || gone.wait(5000));
+        QCOMPARE(events_->Dispatcher().Router().Count(), 1);
+    }
+
+    void awayWindowAnswersEachSenderOnceAMinute()
+    {
+        TMessagesForm* messages = events_->MainMessages();
+        messages->GoOfflineActionExecute();
+        TOfflineMessageForm* away = messages->AwayForm();
+        QVERIFY(away);
+        QVERIFY(messages->Away());
+        away->SetMessage(QStringLiteral("Back soon\r\n\n"));
+        anna_->Received();
+        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Are you there?"));
+        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("Back soon")));
+        QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
+
+        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Still there?"));
+        QTRY_VERIFY(Log(messages).contains(QStringLiteral("Still there?")));
+        QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
+        // A message to everyone gets no answer unless asked for.
+        QVERIFY(anna_->Send(0, "Lunch, anyone?"));
+        QTRY_VERIFY(Log(messages).contains(QStringLiteral("Lunch, anyone?")));
+        QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
+
+        away->close();
+        QTRY_VERIFY(!messages->AwayForm());
+        QVERIFY(!messages->Away());
+    }
+
+    void sendingDropsTrailingEmptyLinesAndLogsTheEntry()
+    {
+        TMessagesForm* messages = events_->MainMessages();
+        events_->Tray()->SetUseTray(false);
+        events_->Tray()->ShowIcon(2);
+        messages->SentToAllCheckBox()->setChecked(true);
+        QVERIFY(!messages->TargetEdit()->isEnabled());
+        messages->WriteMsgMemo()->setPlainText(QStringLiteral("word\n\n"));
+        anna_->Received();
+        messages->SendMessageAction()->trigger();
+        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("word")));
+        QVERIFY(!events_->Tray()->Visible());
+        QVERIFY(messages->WriteMsgMemo()->toPlainText().isEmpty());
+        QVERIFY(Log(messages).contains(QStringLiteral(" to all users\nword\n")));
+        QVERIFY(Log(messages).contains(QString(94, QLatin1Char('-'))));
+        messages->SentToAllCheckBox()->setChecked(false);
+
+        Screenshot();
+    }
+
+    void sendingOfflineSaysNotConnected()
+    {
+        Client offline(Quiet());
+        MessageRouter router;
+        TMessagesForm form(offline, router, nullptr, nullptr);
+        QCOMPARE(router.Count(), 1);
+        QVERIFY(!form.SendMessageAction()->isEnabled());
+        form.WriteMsgMemo()->setPlainText(QStringLiteral("hello"));
+        form.SendMessageActionExecute();
+        std::string posted;
+        QVERIFY(offline.UserMessages().Pop(posted));
+        QCOMPARE(QString::fromStdString(posted), QStringLiteral("!Not connected"));
+        QCOMPARE(form.WriteMsgMemo()->toPlainText(), QStringLiteral("hello"));
+    }
+
+private:
+    void Screenshot()
+    {
+        const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        TMessagesForm* messages = events_->MainMessages();
+        events_->ShowWindow(messages);
+        messages->parentWidget()->resize(660, 500);
+        messages->WriteMsgMemo()->setPlainText(QStringLiteral("See you at the meeting."));
+        QTRY_VERIFY(messages->isVisible() && messages->width() > 600);
+        QVERIFY(messages->grab().save(dir + QStringLiteral("/messages-window.png")));
+        QVERIFY(main_->grab().save(dir + QStringLiteral("/messages-in-frame.png")));
+        messages->WriteMsgMemo()->clear();
+    }
+
+    std::unique_ptr<miravod::Server> server_;
+    std::unique_ptr<Session> me_, anna_;
+    std::unique_ptr<TMainForm> main_;
+    std::unique_ptr<EventsController> events_;
+};
+
+QTEST_MAIN(MessagesFormTest)
+#include "MessagesForm_test.moc"

@@ -1,0 +1,296 @@
+// The reading window against the reference server with its demo data: the
+// conference list with unread counts, read next through the worker, the
+// subject tree, history, read confirmation, and server text kept literal.
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiscInfo.h"
+#include "core/protocol/TextStatType.h"
+#include "core/reading/SubjectTreeAsyncThread.h"
+#include "core/session/MVCache.h"
+#include "gui/reading/ArticleViewForm.h"
+#include "gui/reading/ConfListView.h"
+#include "gui/reading/ReadArticleActions.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/ReadingCommands.h"
+#include "gui/reading/SubjectTreeView.h"
+#include "gui/shell/GuiServices.h"
+#include "gui/writing/MiravoTextEdit.h"
+#include "ReadingTestSession.h"
+
+#include <QAction>
+#include <QDir>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace pellar;
+
+class ReadArticleFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::ReadingTestSession> session_;
+    GuiServices services_;
+    std::unique_ptr<TReadArticleForm> form_;
+
+    int32_t Unread(int32_t conf)
+    {
+        const auto membership = session_->client->Cache().GetMembership(conf);
+        return membership ? membership->UnreadCount() : -1;
+    }
+    QString Article() const { return form_->ArticleView()->MainEdit()->toPlainText(); }
+    void Grab(const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        QDir().mkpath(dir);
+        QVERIFY(form_->grab().save(dir + QLatin1Char('/') + name));
+    }
+
+private slots:
+    void init()
+    {
+        session_ = std::make_unique<test::ReadingTestSession>();
+        std::string why;
+        QVERIFY2(session_->Start(&why), why.c_str());
+        form_ = std::make_unique<TReadArticleForm>(*session_->client, services_);
+        form_->SetSessionCommands(session_->commands.get());
+        form_->SetSessionUi(&session_->ui);
+        form_->Prompts().SetMessageShower([this](const std::string& text) { boxes_.push_back(text); });
+        form_->resize(1000, 720);
+        form_->show();
+        form_->SetOnlineCommands(true);
+        form_->RefreshConferenceList();
+        form_->OnConnected();
+    }
+
+    void cleanup()
+    {
+        form_.reset();
+        session_.reset();
+        boxes_.clear();
+    }
+
+    void conferenceListShowsUnreadConferencesWithCounts()
+    {
+        TConfListView* list = form_->ConfListView();
+        QVERIFY(list->RowCount() >= 2);
+        QVERIFY(form_->Actions()->ReadNextAction()->isEnabled());
+        int32_t lastPriority = INT32_MAX;
+        for (int row = 0; row < list->RowCount(); ++row) {
+            const int32_t conf = list->RowConference(row);
+            QTreeWidgetItem* item = list->RowOf(conf);
+            QVERIFY(item);
+            QCOMPARE(item->text(TConfListView::UnreadColumn).toInt(), Unread(conf));
+            QVERIFY(Unread(conf) > 0);
+            QVERIFY(!item->text(TConfListView::NameColumn).isEmpty());
+            QVERIFY(item->text(TConfListView::NameColumn) != QLatin1String("*Unknown*"));
+            // Highest priority first by default.
+            const int32_t priority = item->text(TConfListView::PriorityColumn).toInt();
+            QVERIFY(priority <= lastPriority);
+            lastPriority = priority;
+        }
+        // A click on "Priority" inverts the order; the first row was selected at refresh.
+        const int32_t top = list->RowConference(0);
+        const int32_t bottom = list->RowConference(list->RowCount() - 1);
+        list->Sort();
+        QCOMPARE(list->RowConference(0), top);
+        emit list->header()->sectionClicked(TConfListView::PriorityColumn);
+        QCOMPARE(list->RowConference(0), bottom);
+        QCOMPARE(list->SelectedConference(), top);
+    }
+
+    void readNextShowsTheFirstUnreadTextAndMarksItRead()
+    {
+        TConfListView* list = form_->ConfListView();
+        const int32_t conf = list->RowConference(0);
+        // The builder walks the same reading order without marking anything.
+        QTRY_VERIFY(!form_->SubjectTreeView()->TextsInTreeOrder().empty());
+        const int32_t expected = form_->SubjectTreeView()->TextsInTreeOrder().front();
+        const int32_t before = Unread(conf);
+        QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
+
+        form_->ReadNext();
+        QTRY_COMPARE(shown.count(), 1);
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        QCOMPARE(shown.front().front().value<int32_t>(), expected);
+        QCOMPARE(form_->ReadStatus().CurrentText(), expected);
+        QVERIFY(Article().startsWith(QString::number(expected) + QLatin1Char(' ')));
+        QVERIFY(Article().contains(QStringLiteral("--- %1 ---").arg(expected)));
+        // The text and its footnotes are read now.
+        const auto stat = session_->client->Cache().GetTextStat(expected);
+        QVERIFY(stat);
+        int footnotes = 0;
+        stat->ForEachMiscInfo<TMiscInfoFootIn>([&](const TMiscInfoFootIn&) { ++footnotes; });
+        const int32_t after = before - 1 - footnotes;
+        QCOMPARE(Unread(conf), after);
+        QTRY_COMPARE(list->RowOf(conf)->text(TConfListView::UnreadColumn).toInt(), after);
+        int32_t local = 0;
+        stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
+            if (r.confNo == conf)
+                local = r.localNo;
+        });
+        QVERIFY(local > 0);
+        // And the server has it: memberships loaded afresh say so.
+        session_->client->Cache().FlushMarkRead(true);
+        session_->logon->LoadMemberships();
+        QVERIFY(session_->client->Cache().GetMembership(conf)->IsRead(local));
+        QCOMPARE(form_->History().Size(), 1);
+        Grab(QStringLiteral("reading-window.png"));
+
+        // A command while the busy counter is up is refused.
+        QVERIFY(form_->BeginWork());
+        form_->ReadNext();
+        QCOMPARE(shown.count(), 1);
+        form_->EndWork();
+    }
+
+    void subjectTreeListsTheConferenceTextsUnderTheirAuthors()
+    {
+        const int32_t conf = form_->ConfListView()->SelectedConference();
+        QVERIFY(conf != 0);
+        QTRY_COMPARE(static_cast<int32_t>(form_->SubjectTreeView()->TextsInTreeOrder().size()), Unread(conf));
+        MVCache& cache = session_->client->Cache();
+        TSubjectTreeView* tree = form_->SubjectTreeView();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* subject = tree->topLevelItem(i);
+            QCOMPARE(TSubjectTreeView::TextOf(subject), 0);
+            QVERIFY(subject->childCount() > 0);
+            QTreeWidgetItem* first = subject->child(0);
+            const auto stat = cache.GetTextStat(TSubjectTreeView::TextOf(first));
+            QVERIFY(stat);
+            QCOMPARE(first->text(0), QString::fromLatin1(cache.GetName(stat->Author()).c_str()));
+        }
+        // Reading from the tree shows the text and keeps it in the history.
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        form_->Commands()->ReadTreeText();
+        QCOMPARE(form_->ReadStatus().CurrentText(), TSubjectTreeView::TextOf(tree->topLevelItem(0)->child(0)));
+        QCOMPARE(form_->History().Size(), 1);
+    }
+
+    void historyGoesBackAndForwardAndAppendsNewTexts()
+    {
+        QTRY_VERIFY(form_->SubjectTreeView()->TextsInTreeOrder().size() >= 3);
+        const auto texts = form_->SubjectTreeView()->TextsInTreeOrder();
+        QAction* back = form_->Actions()->ViewPrevTextAction();
+        QAction* forward = form_->Actions()->ViewNextTextAction();
+        QVERIFY(!back->isEnabled());
+        form_->ShowText(texts[0]);
+        form_->ShowText(texts[1]);
+        QVERIFY(back->isEnabled());
+        QVERIFY(!forward->isEnabled());
+        back->trigger();
+        QCOMPARE(form_->ReadStatus().CurrentText(), texts[0]);
+        QVERIFY(forward->isEnabled());
+        forward->trigger();
+        QCOMPARE(form_->ReadStatus().CurrentText(), texts[1]);
+        back->trigger();
+        form_->ShowText(texts[2]);
+        QCOMPARE(form_->History().Size(), 3);
+        QCOMPARE(form_->History().At(1), texts[1]);
+        QCOMPARE(form_->History().Index(), 2);
+
+        // The drop-down lists the older entries nearest first, "number author subject".
+        QMenu* menu = form_->Actions()->PrevPopupMenu();
+        form_->Actions()->FillHistoryMenu(menu, true);
+        QCOMPARE(menu->actions().size(), 2);
+        QVERIFY(menu->actions().at(0)->text().startsWith(QString::number(texts[1]) + QLatin1Char(' ')));
+        menu->actions().at(1)->trigger();
+        QCOMPARE(form_->ReadStatus().CurrentText(), texts[0]);
+        QCOMPARE(form_->History().Index(), 0);
+
+        form_->ShowText(999999);
+        QCOMPARE(boxes_, std::vector<std::string>{"No such text"});
+        QCOMPARE(form_->History().Size(), 3);
+    }
+
+    void markupInATextIsShownLiterally()
+    {
+        const int32_t conf = form_->ConfListView()->SelectedConference();
+        const int32_t text = session_->CreateText(conf, "<i>Tags</i>", "<b>bold</b> &amp; <a href=\"x\">link</a>");
+        QVERIFY(text > 0);
+        form_->ShowText(text);
+        QVERIFY(Article().contains(QStringLiteral("Subject: <i>Tags</i>")));
+        QVERIFY(Article().contains(QStringLiteral("<b>bold</b> &amp; <a href=\"x\">link</a>")));
+        Grab(QStringLiteral("reading-window-markup.png"));
+    }
+
+    void readConfirmationIsAskedOnceAndSent()
+    {
+        const int32_t conf = form_->ConfListView()->SelectedConference();
+        const int32_t text = session_->CreateText(conf, "Please confirm", "Did you read this?");
+        QVERIFY(text > 0);
+        // Ask for a confirmation on the text: an aux item with tag 6.
+        TGenericTrans ask(session_->client->Protocol(), "Ask confirmation",
+                          {92, text, 0, "{ }", 1, '{', 6, "00000000", 0, "0H", '}'});
+        QVERIFY(session_->client->Transactions().ExecuteAndWait(ask));
+        session_->client->Cache().ForgetTextStat(text);
+
+        session_->ui.yesNo = {true};
+        form_->ShowText(text);
+        QCOMPARE(session_->ui.questions.size(), size_t(1));
+        QVERIFY(session_->ui.questions[0].find("wants read confirmation on this text\r\nConfirm?") !=
+                std::string::npos);
+        // Confirmed once: showing it again asks nothing.
+        form_->ShowText(text);
+        QCOMPARE(session_->ui.questions.size(), size_t(1));
+        bool confirmed = false;
+        for (const auto& item : session_->client->Cache().GetTextStat(text)->AuxItems())
+            confirmed = confirmed || (item.tag == 7 && item.creator == session_->client->CurrentPerson());
+        QVERIFY(confirmed);
+    }
+
+    void commandsNeedingATextSayThereIsNone()
+    {
+        form_->Commands()->WriteComment(false);
+        form_->Commands()->ReadPrevious();
+        session_->ui.inputs = {std::string("seven")};
+        form_->Commands()->ReadGlobalTextNr();
+        QCOMPARE(session_->Messages(), (std::vector<std::string>{"!No current article available",
+                                                                 "!No current article available",
+                                                                 "!Not a valid number"}));
+        QCOMPARE(form_->BusyCount(), 0);
+    }
+
+    void setPriorityReordersTheList()
+    {
+        TConfListView* list = form_->ConfListView();
+        const int32_t last = list->RowConference(list->RowCount() - 1);
+        list->SelectConference(last);
+        session_->ui.inputs = {std::string("255")};
+        form_->Commands()->SetPriority();
+        QCOMPARE(list->RowConference(0), last);
+        QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
+        QCOMPARE(session_->client->Cache().GetMembership(last)->Priority(), 255);
+        session_->ui.inputs = {std::string("high")};
+        form_->Commands()->SetPriority();
+        QCOMPARE(session_->Messages(), std::vector<std::string>{"!Not a valid number"});
+        // A priority the server refuses is not shown as if it had been set.
+        session_->ui.inputs = {std::string("99999")};
+        form_->Commands()->SetPriority();
+        QCOMPARE(session_->Messages().size(), size_t(1));
+        QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
+        QCOMPARE(session_->client->Cache().GetMembership(last)->Priority(), 255);
+    }
+
+    void typedSpaceReadsNextAndClearReadingEmptiesAll()
+    {
+        QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
+        form_->ArticleView()->setFocus();
+        QTest::keyClick(form_->ArticleView()->MainEdit(), Qt::Key_Space, Qt::NoModifier);
+        QTRY_COMPARE(shown.count(), 1);
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        form_->ClearReading();
+        QCOMPARE(form_->ConfListView()->RowCount(), 0);
+        QCOMPARE(form_->History().Size(), 0);
+        QVERIFY(Article().isEmpty());
+        QVERIFY(!form_->Actions()->ReadNextAction()->isEnabled());
+    }
+
+private:
+    std::vector<std::string> boxes_;
+};
+
+QTEST_MAIN(ReadArticleFormTest)
+#include "ReadArticleForm_test.moc"

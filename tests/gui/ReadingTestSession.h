@@ -1,0 +1,146 @@
+// The reading-window tests' session: the reference server in this process
+// with its demo data, a client logged on as the demo user through the real
+// logon sequence, and session dialogs answered by the test.
+#pragma once
+
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/WireTokens.h"
+#include "core/session/Logon.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "core/writing/SubmissionFormat.h"
+#include "server/Server.h"
+
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellar::test {
+
+// Dialog answers given in advance; what was asked is recorded.
+class ReadingTestUi : public SessionUi {
+public:
+    std::optional<LoginChoice> login;
+    std::deque<bool> yesNo;
+    std::deque<std::optional<std::string>> inputs;
+    std::deque<int32_t> names;
+    std::vector<std::string> questions;
+    std::vector<std::string> inputTitles;
+
+    std::optional<LoginChoice> askLogin() override { return login; }
+    void showProgress(std::string_view, int) override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+    void processEvents() override {}
+    bool askYesNo(std::string_view question) override
+    {
+        questions.emplace_back(question);
+        if (yesNo.empty())
+            return false;
+        const bool answer = yesNo.front();
+        yesNo.pop_front();
+        return answer;
+    }
+    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
+    bool askNewAccount(NewAccountFields&) override { return false; }
+    bool askNoPresentation() override { return false; }
+    void applyWindowSettings() override {}
+    void setCaption(std::string_view) override {}
+    void openPresentationEditor(int32_t) override {}
+    void showText(int32_t) override {}
+    void refreshConferenceList() override {}
+    void dropConference(int32_t) override {}
+    void goToConference(int32_t) override {}
+    void setAdministratorMode(bool) override {}
+    int32_t chooseName(std::string_view, NameKind, std::string_view) override
+    {
+        if (names.empty())
+            return -1;
+        const int32_t answer = names.front();
+        names.pop_front();
+        return answer;
+    }
+    std::optional<std::string> inputBox(std::string_view title, std::string_view, std::string_view) override
+    {
+        inputTitles.emplace_back(title);
+        if (inputs.empty())
+            return std::nullopt;
+        auto answer = inputs.front();
+        inputs.pop_front();
+        return answer;
+    }
+    bool askCreateConference(CreateConfFields&) override { return false; }
+    bool askChangePassword(ChangePasswordFields&) override { return false; }
+    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
+};
+
+class ReadingTestSession {
+public:
+    // Starts the server and logs the demo user on; false (with why) on failure.
+    bool Start(std::string* why)
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = 1000;
+        server = std::make_unique<miravod::Server>(options);
+        if (!server->Start(why))
+            return false;
+        ClientOptions clientOptions;
+        clientOptions.stateDir = std::filesystem::path(state.path().toStdString());
+        clientOptions.debugLog = false;
+        clientOptions.receiveTrace = false;
+        clientOptions.configBackend = std::make_shared<MemoryRegistryBackend>();
+        client = std::make_unique<Client>(clientOptions);
+        commands = std::make_unique<SessionCommands>(*client, ui);
+        LogonOptions logonOptions;
+        logonOptions.greetingTimeout = std::chrono::milliseconds(5000);
+        logon = std::make_unique<Logon>(*client, ui, *commands, logonOptions);
+        ui.login = LoginChoice{"127.0.0.1", std::to_string(server->Port()), "Demo User", "demo", ""};
+        if (!logon->LogOn()) {
+            *why = "logon failed";
+            return false;
+        }
+        return true;
+    }
+
+    // Writes a text to the conference; its number, 0 on failure.
+    int32_t CreateText(int32_t conf, const std::string& subject, const std::string& body)
+    {
+        const std::string misc = "1 { 0 " + std::to_string(conf) + " }";
+        TGenericTrans request(client->Protocol(), "Submit text",
+                              {86, EncodeHollerith(SubmissionFormat::BuildText(subject, body)), misc, "0 { }"});
+        if (!client->Transactions().ExecuteAndWait(request))
+            return 0;
+        return SubmissionFormat::NewTextNumber(request.ReplyLine());
+    }
+
+    // Every user message posted so far.
+    std::vector<std::string> Messages()
+    {
+        std::vector<std::string> all;
+        std::string text;
+        while (client->UserMessages().Pop(text))
+            all.push_back(text);
+        return all;
+    }
+
+    ~ReadingTestSession()
+    {
+        if (logon)
+            logon->LogOff();
+    }
+
+    QTemporaryDir state;
+    std::unique_ptr<miravod::Server> server;
+    std::unique_ptr<Client> client;
+    ReadingTestUi ui;
+    std::unique_ptr<SessionCommands> commands;
+    std::unique_ptr<Logon> logon;
+};
+
+} // namespace pellar::test

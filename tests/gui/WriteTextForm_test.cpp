@@ -1,0 +1,248 @@
+// The writing window against the reference server: what a comment, a
+// footnote and a text without recipients do, and the window's keyboard and
+// clipboard rules.
+#include "LiveSession.h"
+
+#include "core/protocol/TMiravoText.h"
+#include "core/protocol/TextStatType.h"
+#include "core/session/MVCache.h"
+#include "gui/dialogs/GetNameForm.h"
+#include "gui/shell/MainStatusBar.h"
+#include "gui/shell/QtGuiThread.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
+#include "gui/writing/WriteTextForm.h"
+#include "gui/writing/WriteTextOpener.h"
+
+#include <QMdiArea>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace pellar;
+using pellar::test::AnswerDialog;
+
+namespace {
+
+std::vector<int32_t> Recipients(const TextStatType& stat)
+{
+    std::vector<int32_t> out;
+    stat.ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) { out.push_back(r.confNo); });
+    return out;
+}
+
+std::vector<int32_t> CommentedTexts(const TextStatType& stat)
+{
+    std::vector<int32_t> out;
+    stat.ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo& c) { out.push_back(c.textNo); });
+    return out;
+}
+
+} // namespace
+
+class WriteTextFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    WriteTextContext Context()
+    {
+        return {session_.ClientContext(), &session_.App().Services(), session_.App().GuiThreadPort(),
+                &session_.App().MainWindow(), {}};
+    }
+
+    // Waits for the recipients worker, fills the body and submits; the new
+    // text's number, 0 when none was created.
+    int32_t Submit(TWriteTextForm* form, const QString& body)
+    {
+        if (!form || !QTest::qWaitFor([form] { return !form->Model().WorkerRunning(); }, 5000))
+            return 0;
+        form->WriteTextEdit()->setPlainText(body);
+        QSignalSpy submitted(form, &TWriteTextForm::Submitted);
+        form->SubmitTextAction->trigger();
+        return submitted.count() == 1 ? submitted.at(0).at(0).value<int32_t>() : 0;
+    }
+
+    int32_t WriteNewText(int32_t conf, const QString& subject)
+    {
+        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+        form->Model().PrefillNewText(conf);
+        session_.App().MainWindow().AddChildWindow(form);
+        form->Start();
+        form->SubjectEdit()->setText(subject);
+        return Submit(form, QStringLiteral("Body of ") + subject);
+    }
+
+    pellar::test::LiveSession session_;
+
+private slots:
+    void initTestCase()
+    {
+        std::string error;
+        QVERIFY2(session_.Start(&error), error.c_str());
+        session_.App().MainWindow().show();
+    }
+
+    void cleanupTestCase() { session_.Stop(); }
+
+    void init() { session_.messages.clear(); }
+
+    void newTextAndItsCommentReachTheServerWithTheRecipients()
+    {
+        const int32_t general = session_.Number("General discussion");
+        QVERIFY(general > 0);
+        AnswerDialog<TGetNameForm>([](TGetNameForm* prompt) {
+            prompt->NameEdit()->SetText(QStringLiteral("General discussion"));
+            prompt->OkButton()->click();
+        });
+        TWriteTextForm* form = OpenWriteText(Context(), TextCompositionMode::NewText);
+        QVERIFY(form);
+        QTRY_COMPARE(form->ListView()->topLevelItemCount(), 1);
+        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QStringLiteral("Recipient"));
+        form->SubjectEdit()->setText(QStringLiteral("Parent text"));
+        const int32_t parent = Submit(form, QStringLiteral("First line\r\nSecond line"));
+        QVERIFY(parent > 0);
+
+        TWriteTextForm* comment = OpenWriteText(Context(), TextCompositionMode::Comment, parent);
+        QVERIFY(comment);
+        QPointer<TWriteTextForm> watch(comment);
+        QCOMPARE(comment->SubjectEdit()->text(), QStringLiteral("Parent text"));
+        QTRY_COMPARE(comment->ListView()->topLevelItemCount(), 2);
+        pellar::test::Screenshot(*comment, QStringLiteral("WriteTextForm"));
+        const int32_t text = Submit(comment, QStringLiteral("Agreed.\n\n\n"));
+        QVERIFY(text > 0);
+        QTRY_VERIFY(watch.isNull());  // a submitted text's window closes
+
+        MVCache& cache = session_.ClientContext().Cache();
+        auto stat = cache.GetTextStat(text);
+        QVERIFY(stat);
+        QCOMPARE(Recipients(*stat), std::vector<int32_t>{general});
+        QCOMPARE(CommentedTexts(*stat), std::vector<int32_t>{parent});
+        auto body = cache.GetText(text);
+        QVERIFY(body);
+        // No trailing empty lines reach the server (the cache ends a body
+        // with one line break of its own).
+        QVERIFY2(body->Body().rfind("Agreed.", 0) == 0 && body->Body().find("\n\n") == std::string::npos,
+                 QByteArray::fromStdString(body->Body()).toHex().constData());
+        const std::string parentBody = cache.GetText(parent)->Body();
+        QVERIFY(parentBody.rfind("First line", 0) == 0);
+        QVERIFY(parentBody.find("\r\r") == std::string::npos);
+    }
+
+    void aCommentToAForwardingConferenceGoesToItsSuperConference()
+    {
+        const int32_t announce = session_.Number("Programming announcements");
+        const int32_t programming = session_.Number("Programming");
+        QVERIFY(announce > 0 && programming > 0);
+        const int32_t parent = WriteNewText(announce, QStringLiteral("Release 2"));
+        QVERIFY(parent > 0);
+
+        TWriteTextForm* comment = OpenWriteText(Context(), TextCompositionMode::Comment, parent);
+        QVERIFY(comment);
+        QTRY_VERIFY_WITH_TIMEOUT(!comment->Model().WorkerRunning(), 5000);
+        const auto rows = comment->Model().Links().Rows();
+        QCOMPARE(rows.size(), size_t{2});
+        QCOMPARE(rows[1].kind, LinkKind::Recipient);
+        QCOMPARE(rows[1].number, programming);
+        comment->SetQuestionAnswerer([](const QString&) { return true; });
+        comment->TrashTextAction->trigger();
+        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+
+    void aFootnoteToSomeoneElsesTextIsRefused()
+    {
+        MVCache& cache = session_.ClientContext().Cache();
+        const int32_t me = session_.ClientContext().CurrentPerson();
+        int32_t foreign = 0;
+        for (int32_t n = 1; n < 50 && foreign == 0; ++n)
+            if (auto stat = cache.GetTextStat(n); stat && stat->Author() != me)
+                foreign = n;
+        QVERIFY(foreign > 0);
+        QVERIFY(!OpenWriteText(Context(), TextCompositionMode::Footnote, foreign));
+        QTRY_VERIFY(!session_.messages.empty());
+        QCOMPARE(session_.messages.back(),
+                 QStringLiteral("Footnotes to texts can only be added by the author of the original message"));
+        QVERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+
+    void onlyCarbonCopiesAskTheNoRecipientsQuestionAndNoKeepsTheWindow()
+    {
+        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+        session_.App().MainWindow().AddChildWindow(form);
+        form->Start();
+        QVERIFY(form->Model().AddRecipient(session_.Number("General discussion"), true));
+        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QStringLiteral("Carbon copy"));
+        QStringList asked;
+        form->SetQuestionAnswerer([&](const QString& q) {
+            asked << q;
+            return false;
+        });
+        QSignalSpy submitted(form, &TWriteTextForm::Submitted);
+        form->SubmitTextAction->trigger();
+        QCOMPARE(asked, QStringList{QStringLiteral("No recipents! Do you really want to submit this message?")});
+        QCOMPARE(submitted.count(), 0);
+        QVERIFY(form->SubmitTextAction->isEnabled());
+        QVERIFY(form->isVisible());
+        form->SetQuestionAnswerer([](const QString&) { return true; });
+        form->TrashTextAction->trigger();
+        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+
+    void keyboardCaretAndClipboardRules()
+    {
+        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+        session_.App().MainWindow().AddChildWindow(form);
+        form->Start();
+        form->Model().AddRecipient(session_.Number("General discussion"), false);
+
+        // Enter in the subject is not inserted.
+        QTest::keyClicks(form->SubjectEdit(), QStringLiteral("Hello"));
+        QTest::keyClick(form->SubjectEdit(), Qt::Key_Return);
+        QCOMPARE(form->SubjectEdit()->text(), QStringLiteral("Hello"));
+        QCOMPARE(form->Model().Subject(), std::string("Hello"));
+
+        TMiravoTextEdit* body = form->WriteTextEdit();
+        QTest::keyClicks(body, QStringLiteral("ab"));
+        QTest::keyClick(body, Qt::Key_Return);
+        QTest::keyClicks(body, QStringLiteral("cde"));
+        QCOMPARE(form->CaretText(), QStringLiteral("1:3"));
+        QCOMPARE(session_.App().MainWindow().StatusBar1()->KeyCommand(), QStringLiteral("1:3"));
+        QVERIFY(!form->ClipboardCopyAction->isEnabled());
+        QVERIFY(!form->ClipboardCutAction->isEnabled());
+        body->selectAll();
+        QVERIFY(form->ClipboardCopyAction->isEnabled());
+        QVERIFY(form->ClipboardCutAction->isEnabled());
+        body->moveCursor(QTextCursor::End);
+        QVERIFY(!form->ClipboardCutAction->isEnabled());
+
+        // Tab is typed into the body; Shift+Tab takes it back.
+        QTest::keyClick(body, Qt::Key_Tab);
+        QCOMPARE(body->toPlainText(), QStringLiteral("ab\ncde\t"));
+        QTest::keyClick(body, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(body->toPlainText(), QStringLiteral("ab\ncde"));
+        QCOMPARE(form->Model().Body(), std::string("ab\ncde"));
+
+        // Delete in the link list asks first.
+        form->ListView()->setCurrentItem(form->ListView()->topLevelItem(0));
+        bool answer = false;
+        form->SetQuestionAnswerer([&](const QString& q) {
+            return q == QStringLiteral("Really delete this entry?") && answer;
+        });
+        QTest::keyClick(form->ListView(), Qt::Key_Delete);
+        QCOMPARE(form->ListView()->topLevelItemCount(), 1);
+        answer = true;
+        QTest::keyClick(form->ListView(), Qt::Key_Delete);
+        QCOMPARE(form->ListView()->topLevelItemCount(), 0);
+        QVERIFY(form->Model().Links().Rows().empty());
+
+        form->SetQuestionAnswerer([](const QString&) { return true; });
+        form->TrashTextAction->trigger();
+        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+};
+
+QTEST_MAIN(WriteTextFormTest)
+#include "WriteTextForm_test.moc"

@@ -1,0 +1,631 @@
+// The reading order, marking, the subject tree and the marks loader against
+// an in-process server seeded with comment trees.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TextStatLookups.h"
+#include "core/protocol/WireTokens.h"
+#include "core/reading/ClientReadingServices.h"
+#include "core/reading/ConferenceCommands.h"
+#include "core/reading/NextUnread.h"
+#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/SubjectTreeAsyncThread.h"
+#include "core/reading/SubjectTreeModel.h"
+#include "core/reading/TAsyncUpdateMarkedTextsThread.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/shell/Client.h"
+#include "core/shell/GuiThread.h"
+#include "server/PasswordHash.h"
+#include "server/Server.h"
+#include "server/Store.h"
+#include "support/ClientHarness.h"
+
+namespace pellar {
+namespace {
+
+using test::WaitUntil;
+
+constexpr const char* kPassword = "secret";
+
+// Memory-backed when the system has it: the server commits every changing
+// request, and syncing to a disk would dominate the run time.
+std::filesystem::path ScratchDir()
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory("/dev/shm", ec))
+        return "/dev/shm";
+    return std::filesystem::temp_directory_path();
+}
+
+void RemoveDatabase(const std::string& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(path + suffix);
+}
+
+// Builds a database file with the store, for the server to open.
+class Seed {
+public:
+    Seed()
+    {
+        static std::atomic<int> counter{0};
+        path_ = ScratchDir() /
+                ("pellar-reading-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".db");
+        std::filesystem::remove(path_);
+        std::string error;
+        if (!store.Open(path_.string(), &error))
+            ADD_FAILURE() << error;
+    }
+    ~Seed()
+    {
+        if (!handedOver_)
+            RemoveDatabase(path_.string());
+    }
+
+    int32_t Person(const std::string& name)
+    {
+        return store.CreatePerson(name, miravod::PasswordHash::Make(kPassword, 1000), now);
+    }
+    int32_t Conf(const std::string& name) { return store.CreateConference(name, "00000000", 0, now); }
+    int32_t Text(int32_t author, const std::string& subject, std::vector<int32_t> to, int32_t commentTo = 0,
+                 int32_t footnoteTo = 0)
+    {
+        miravod::Text& t = store.NewText(author, now);
+        t.body = subject + "\nSome words.";
+        const int32_t n = t.number;
+        for (int32_t conf : to)
+            AddRecipient(n, conf, 0);
+        if (commentTo)
+            Link(n, commentTo, false);
+        if (footnoteTo)
+            Link(n, footnoteTo, true);
+        return n;
+    }
+    int32_t AddRecipient(int32_t text, int32_t conf, int32_t sentBy)
+    {
+        miravod::MiscItem m;
+        m.kind = miravod::MiscKind::Recipient;
+        m.number = conf;
+        m.local = store.AppendToConference(conf, text, now);
+        m.received = now;
+        m.sentBy = sentBy;
+        m.sentAt = sentBy ? now : 0;
+        store.EditText(text).misc.push_back(m);
+        return m.local;
+    }
+    void Link(int32_t child, int32_t parent, bool footnote)
+    {
+        using K = miravod::MiscKind;
+        miravod::MiscItem up;
+        up.kind = footnote ? K::FootnoteTo : K::CommentTo;
+        up.number = parent;
+        store.EditText(child).misc.push_back(up);
+        miravod::MiscItem down;
+        down.kind = footnote ? K::FootnoteIn : K::CommentIn;
+        down.number = child;
+        store.EditText(parent).misc.push_back(down);
+    }
+    int32_t LocalIn(int32_t text, int32_t conf)
+    {
+        for (const auto& m : store.GetText(text)->misc)
+            if (m.IsRecipient() && m.number == conf)
+                return m.local;
+        return 0;
+    }
+    void MarkReadOnServer(int32_t person, int32_t conf, int32_t local)
+    {
+        store.EditMembership(person, conf).readTexts.insert(local);
+    }
+    // The caller removes the file (RemoveDatabase) once the server is done with it.
+    std::string Finish()
+    {
+        handedOver_ = true;
+        std::string error;
+        if (!store.Commit(&error))
+            ADD_FAILURE() << error;
+        return path_.string();
+    }
+
+    miravod::Store store;
+    TDateTime now = NowLocal();
+
+private:
+    std::filesystem::path path_;
+    bool handedOver_ = false;
+};
+
+class FakeList : public ConferenceListPort {
+public:
+    std::vector<int32_t> rows;
+    int selected = -1;
+    int RowCount() override { return static_cast<int>(rows.size()); }
+    int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
+    int SelectedRow() override { return selected; }
+    void SelectRow(int row) override { selected = row; }
+    void ScrollIntoView(int) override {}
+    void ClearSelection() override { selected = -1; }
+    void Refresh() override {}
+};
+
+class FakeHost : public ReadNextHost {
+public:
+    std::vector<int32_t> shown;
+    std::vector<std::string> info;
+    int disconnects = 0;
+    void ShowText(int32_t text) override { shown.push_back(text); }
+    void ShowInfo(const std::string& line) override { info.push_back(line); }
+    void ChangeActivity(std::string_view) override {}
+    void Disconnect() override { ++disconnects; }
+    void EndWork() override {}
+};
+
+class ReadingTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        server.reset();
+        if (!dbPath_.empty())
+            RemoveDatabase(dbPath_);
+    }
+
+    void StartServer(const std::string& dbPath)
+    {
+        dbPath_ = dbPath;
+        miravod::ServerOptions options;
+        options.dbPath = dbPath;
+        options.demoCompanion = false;
+        server = std::make_unique<miravod::Server>(options);
+        std::string error;
+        ASSERT_TRUE(server->Start(&error)) << error;
+    }
+
+    // Logs on by the requests themselves and fills the membership cache.
+    ::testing::AssertionResult LogOn(int32_t person)
+    {
+        const std::string port = std::to_string(server->Port());
+        try {
+            client.ComThread().Connect("127.0.0.1", port);
+        } catch (const std::exception& e) {
+            return ::testing::AssertionFailure() << e.what();
+        }
+        if (client.ConnectedEvent().WaitFor(5000) != WaitResult::Signaled)
+            return ::testing::AssertionFailure() << "no greeting";
+        client.SetServerVersionInfo(ServerVersionInfoRec{10, "miravod", ""});
+        TLogonTrans logon(client.Protocol(), person, kPassword, false);
+        if (!client.Transactions().ExecuteAndWait(logon))
+            return ::testing::AssertionFailure() << "logon refused: " << logon.ErrorText();
+        client.SetCurrentPerson(person);
+        client.Cache().ResumeMarkRead("127.0.0.1:" + port, person);
+        TGenericTrans info(client.Protocol(), "Get server info", {36});
+        if (client.Transactions().ExecuteAndWait(info)) {
+            size_t pos = 0;
+            ServerInfoRec rec;
+            rec.Version = ReadInt(info.ReplyLine(), pos);
+            rec.ConfPresentationConf = ReadInt(info.ReplyLine(), pos);
+            rec.PersonPresentationConf = ReadInt(info.ReplyLine(), pos);
+            rec.MotdConf = ReadInt(info.ReplyLine(), pos);
+            client.SetServerInfo(rec);
+        }
+        std::vector<std::shared_ptr<TMiravoMembership>> memberships;
+        TGetMembershipTrans request(client.Protocol(), person, memberships, &client.Cache());
+        if (!client.Transactions().ExecuteAndWait(request))
+            return ::testing::AssertionFailure() << "no memberships";
+        for (auto& m : memberships) {
+            m->SetMayHaveUnread(true);
+            client.Cache().PutMembership(m);
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // The conference list as the reading window shows it by default.
+    void FillListByPriority()
+    {
+        std::vector<int32_t> confs;
+        client.Cache().ListMemberConferences(confs);
+        std::stable_sort(confs.begin(), confs.end(), [&](int32_t a, int32_t b) {
+            return client.Cache().GetMembership(a)->Priority() > client.Cache().GetMembership(b)->Priority();
+        });
+        list.rows = confs;
+    }
+
+    // Read-next steps until one shows nothing.
+    void ReadAll()
+    {
+        for (int guard = 0; guard < 200; ++guard) {
+            const size_t before = host.shown.size();
+            TReadNextTextThread step(services, gui, list, host, *status);
+            step.Start();
+            step.Join();
+            if (host.shown.size() == before)
+                return;
+        }
+        FAIL() << "reading never ran out";
+    }
+
+    // The membership as the server has it now.
+    std::shared_ptr<TMiravoMembership> ServerMembership(int32_t person, int32_t conf)
+    {
+        client.Cache().FlushMarkRead(true);
+        auto m = std::make_shared<TMiravoMembership>(conf, nullptr);
+        TQueryReadTextsTrans query(client.Protocol(), *m, person, conf);
+        EXPECT_TRUE(client.Transactions().ExecuteAndWait(query));
+        return m;
+    }
+
+    std::string dbPath_;
+    std::unique_ptr<miravod::Server> server;
+    Client client{test::QuietClientOptions()};
+    ClientReadingServices services{client};
+    InlineGuiThread gui;
+    FakeList list;
+    FakeHost host;
+    std::unique_ptr<TCurrentReadStatus> status = std::make_unique<TCurrentReadStatus>();
+};
+
+// Alpha (priority 200): r1 with footnote f1 and comments c1 (with c1a) and
+// c2, a deleted text, r2, x (also in Beta, already read in Alpha) and y
+// (read in Alpha, added to Beta by someone else). Beta (priority 100): b1
+// with comment b2, x, y.
+class ReadingOrderTest : public ReadingTest {
+protected:
+    void SetUp() override
+    {
+        Seed seed;
+        reader = seed.Person("Rita Reader");
+        writer = seed.Person("Walt Writer");
+        adder = seed.Person("Ada Adder");
+        alpha = seed.Conf("Alpha");
+        beta = seed.Conf("Beta");
+        seed.store.AddMember(reader, alpha, 200);
+        seed.store.AddMember(reader, beta, 100);
+        r1 = seed.Text(writer, "Coffee", {alpha});
+        f1 = seed.Text(writer, "Coffee footnote", {alpha}, 0, r1);
+        c1 = seed.Text(writer, "Re: Coffee", {alpha}, r1);
+        c2 = seed.Text(writer, "Re: Coffee again", {alpha}, r1);
+        c1a = seed.Text(writer, "Re: Re: Coffee", {alpha}, c1);
+        const int32_t deleted = seed.Text(writer, "Gone", {alpha});
+        deletedLocal = seed.LocalIn(deleted, alpha);
+        seed.store.DeleteText(deleted);
+        r2 = seed.Text(writer, "Tea", {alpha});
+        b1 = seed.Text(writer, "Beta root", {beta});
+        x = seed.Text(writer, "In both", {alpha, beta});
+        seed.MarkReadOnServer(reader, alpha, seed.LocalIn(x, alpha));
+        b2 = seed.Text(writer, "Re: Beta root", {beta}, b1);
+        y = seed.Text(writer, "Added to beta", {alpha});
+        seed.AddRecipient(y, beta, adder);
+        seed.MarkReadOnServer(reader, alpha, seed.LocalIn(y, alpha));
+        StartServer(seed.Finish());
+        ASSERT_TRUE(LogOn(reader));
+        FillListByPriority();
+    }
+    int32_t reader = 0, writer = 0, adder = 0, alpha = 0, beta = 0;
+    int32_t r1 = 0, f1 = 0, c1 = 0, c2 = 0, c1a = 0, r2 = 0, b1 = 0, b2 = 0, x = 0, y = 0, deletedLocal = 0;
+};
+
+TEST_F(ReadingOrderTest, ReadsTreeByTreeThenTheNextConferenceAndMarksEverythingOnTheServer)
+{
+    ReadAll();
+    // f1 is shown with r1 and marked with it; y is filtered out of Beta.
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{r1, c1, c1a, c2, r2, b1, b2, x}));
+    EXPECT_EQ(host.disconnects, 0);
+    ASSERT_FALSE(host.info.empty());
+    EXPECT_EQ(host.info.back().rfind("The time is now 2", 0), 0u) << host.info.back();
+    EXPECT_EQ(list.selected, -1);
+    EXPECT_EQ(status->Conference(), 0);
+
+    const auto alphaOnServer = ServerMembership(reader, alpha);
+    const auto betaOnServer = ServerMembership(reader, beta);
+    for (int32_t t : {r1, f1, c1, c2, c1a, r2, x, y})
+        EXPECT_TRUE(alphaOnServer->IsRead(LocalNumberIn(client.Cache(), alpha, t))) << t;
+    EXPECT_TRUE(alphaOnServer->IsRead(deletedLocal));
+    for (int32_t t : {b1, b2, x, y})
+        EXPECT_TRUE(betaOnServer->IsRead(LocalNumberIn(client.Cache(), beta, t))) << t;
+}
+
+TEST_F(ReadingOrderTest, WithTheFilterOffAnAddedTextIsOffered)
+{
+    client.Config().WriteString("FilterAddedTexts", "0");
+    ReadAll();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{r1, c1, c1a, c2, r2, b1, b2, x, y}));
+}
+
+TEST_F(ReadingOrderTest, TheWalkTakesFootnotesBeforeCommentsWhenTheyAreStillUnread)
+{
+    status->SetConference(alpha);
+    std::vector<int32_t> order;
+    const auto membership = client.Cache().GetMembership(alpha);
+    for (int32_t t; (t = GetNextUnread(services, *status, membership.get(), nullptr)) != -1;) {
+        order.push_back(t);
+        status->SetCurrentText(t);
+        MarkTextRead(services, t, false);
+        ASSERT_LT(order.size(), 20u);
+    }
+    EXPECT_EQ(order, (std::vector<int32_t>{r1, f1, c1, c1a, c2, r2}));
+}
+
+TEST_F(ReadingOrderTest, MarkTreeReadReachesTheServer)
+{
+    MarkTreeRead(services, r1);
+    const auto onServer = ServerMembership(reader, alpha);
+    for (int32_t t : {r1, f1, c1, c2, c1a})
+        EXPECT_TRUE(onServer->IsRead(LocalNumberIn(client.Cache(), alpha, t))) << t;
+    EXPECT_FALSE(onServer->IsRead(LocalNumberIn(client.Cache(), alpha, r2)));
+    EXPECT_EQ(FindRootText(services, c1a), r1);
+    EXPECT_EQ(FindRootText(services, f1), r1);
+}
+
+TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
+{
+    struct Ui : ConferenceCommandUi {
+        int32_t choice = -1;
+        std::string answer;
+        std::string preset;
+        int32_t ChooseName(std::string_view, std::string_view p, ChooserKind) override
+        {
+            preset = p;
+            return choice;
+        }
+        std::optional<std::string> AskString(std::string_view, std::string_view) override { return answer; }
+        void ShowMessageBox(std::string_view) override {}
+        void ShowTextInReadingWindow(int32_t) override {}
+        void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
+    } ui;
+    ui.choice = alpha;
+    ui.answer = "2";
+    SetUnreadInConference(client, ui, alpha);
+    EXPECT_EQ(ui.preset, "Alpha");
+    const auto m = client.Cache().GetMembership(alpha);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->UnreadCount(), 2);
+    EXPECT_TRUE(m->Changed());
+
+    ui.answer = "many";
+    SetUnreadInConference(client, ui, alpha);
+    ui.choice = writer;  // not a member there
+    SetUnreadInConference(client, ui, -1);
+    std::vector<std::string> messages;
+    for (std::string text; client.UserMessages().Pop(text);)
+        messages.push_back(text);
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "!Not a valid number"), messages.end());
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "iYou are not a member of that conference"),
+              messages.end());
+}
+
+// p and q comment each other: a cycle a server may well present.
+TEST_F(ReadingTest, LinkCyclesEndInReadingMarkingAndFindingTheRoot)
+{
+    Seed seed;
+    const int32_t reader = seed.Person("Rita Reader");
+    const int32_t conf = seed.Conf("Loops");
+    seed.store.AddMember(reader, conf, 200);
+    const int32_t p = seed.Text(reader, "P", {conf});
+    const int32_t q = seed.Text(reader, "Q", {conf}, p);
+    seed.Link(p, q, false);
+    StartServer(seed.Finish());
+    ASSERT_TRUE(LogOn(reader));
+    FillListByPriority();
+
+    const int32_t root = FindRootText(services, q);
+    EXPECT_TRUE(root == p || root == q);
+    ReadAll();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{p, q}));
+    MarkTreeRead(services, q);
+    SUCCEED();
+}
+
+// A comment chain deeper than the text stack is read completely, in order.
+TEST_F(ReadingTest, AChainDeeperThanTheStackIsReadCompletely)
+{
+    Seed seed;
+    const int32_t reader = seed.Person("Rita Reader");
+    const int32_t conf = seed.Conf("Deep");
+    seed.store.AddMember(reader, conf, 200);
+    std::vector<int32_t> chain{seed.Text(reader, "Start", {conf})};
+    for (int i = 0; i < TCurrentReadStatus::kStackSize + 20; ++i)
+        chain.push_back(seed.Text(reader, "Deeper", {conf}, chain.back()));
+    chain.push_back(seed.Text(reader, "Second answer", {conf}, chain.front()));
+    StartServer(seed.Finish());
+    ASSERT_TRUE(LogOn(reader));
+
+    // Every status asked for at once, so that the walk below waits only for
+    // the text map.
+    auto sync = std::make_shared<TSyncronizer>();
+    std::vector<std::shared_ptr<TextStatType>> stats;
+    std::vector<std::unique_ptr<TGetTextStatTrans>> requests;
+    for (int32_t t : chain) {
+        stats.push_back(std::make_shared<TextStatType>());
+        requests.push_back(std::make_unique<TGetTextStatTrans>(client.Protocol(), t, *stats.back()));
+        sync->Acquire();
+        client.Transactions().Execute(*requests.back(), sync);
+    }
+    ASSERT_EQ(sync->WaitFor(20000), WaitResult::Signaled);
+    for (size_t i = 0; i < chain.size(); ++i) {
+        ASSERT_TRUE(requests[i]->Success());
+        client.Cache().PutTextStat(chain[i], stats[i]);
+    }
+
+    status->SetConference(conf);
+    const auto membership = client.Cache().GetMembership(conf);
+    std::vector<int32_t> order;
+    for (int32_t t; (t = GetNextUnread(services, *status, membership.get(), nullptr)) != -1;) {
+        order.push_back(t);
+        status->SetCurrentText(t);
+        MarkTextRead(services, t, false);
+        ASSERT_LE(order.size(), chain.size());
+    }
+    EXPECT_EQ(order, chain);
+    const auto onServer = ServerMembership(reader, conf);
+    EXPECT_EQ(onServer->LastTextRead(), static_cast<int32_t>(chain.size()));
+    EXPECT_EQ(status->Count(), 0);
+}
+
+// Tree: "Coffee": r1 (c1 (both), both), r3; "Tea": r2. Both comments c1 and
+// r1, so when it comes up both are in the tree. Marks on r1 and c1.
+class TreeTest : public ReadingTest {
+protected:
+    void SetUp() override
+    {
+        Seed seed;
+        reader = seed.Person("Rita Reader");
+        alpha = seed.Conf("Alpha");
+        seed.store.AddMember(reader, alpha, 200);
+        r1 = seed.Text(reader, "Coffee", {alpha});
+        c1 = seed.Text(reader, "Milk?", {alpha}, r1);
+        r2 = seed.Text(reader, "Tea", {alpha});
+        r3 = seed.Text(reader, "Coffee", {alpha});
+        both = seed.Text(reader, "Both then", {alpha}, c1);
+        seed.Link(both, r1, false);
+        seed.store.EditInfo().confPresentationConf = alpha;
+        seed.store.EditInfo().personPresentationConf = alpha;
+        seed.store.EditInfo().motdConf = alpha;
+        seed.store.SetMark(reader, r1, 100);
+        seed.store.SetMark(reader, c1, 7);
+        StartServer(seed.Finish());
+        ASSERT_TRUE(LogOn(reader));
+    }
+    int32_t reader = 0, alpha = 0, r1 = 0, c1 = 0, r2 = 0, r3 = 0, both = 0;
+};
+
+TEST_F(TreeTest, TheBuilderPlacesCommentsUnderTheirParentsAndMarksNothing)
+{
+    SubjectTreeModel tree;
+    {
+        SubjectTreeAsyncThread builder(services, gui, tree);
+        builder.RequestConference(alpha);
+        builder.Resume();
+        ASSERT_TRUE(builder.WaitUntilDrained(10000));
+        builder.Pause();
+    }
+    EXPECT_EQ(tree.TextsInTreeOrder(), (std::vector<int32_t>{r1, c1, both, both, r3, r2}));
+    ASSERT_EQ(tree.TopLevel().size(), 2u);
+    EXPECT_EQ(tree.At(tree.TopLevel()[0]).caption, "Coffee");
+    EXPECT_EQ(tree.At(tree.TopLevel()[1]).caption, "Tea");
+    EXPECT_EQ(tree.At(tree.NodesOfText(r1).at(0)).caption, "Rita Reader");
+    const auto onServer = ServerMembership(reader, alpha);
+    EXPECT_EQ(onServer->LastTextRead(), 0);
+    EXPECT_EQ(onServer->ReadTextCount(), 0);
+    EXPECT_EQ(client.Cache().GetMembership(alpha)->UnreadCount(), 5);
+}
+
+TEST_F(TreeTest, AfterThePrefetchReadingNeedsNoServerRoundTrips)
+{
+    SubjectTreeModel tree;
+    SubjectTreeAsyncThread builder(services, gui, tree);
+    builder.Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services));
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(10000));
+    builder.Pause();
+    FillListByPriority();
+    const uint64_t before = client.Counters().requestsSent;
+    TReadNextTextThread step(services, gui, list, host, *status);
+    step.Run();
+    EXPECT_EQ(host.shown, std::vector<int32_t>{r1});
+    EXPECT_EQ(client.Counters().requestsSent, before);
+}
+
+TEST_F(TreeTest, TheMarksLoaderListsTheMarksWithTheirSubjects)
+{
+    struct View : MarkedTextsView {
+        std::vector<std::vector<std::string>> rows;
+        bool done = false;
+        void SetWorkingLabel(const std::string&) override {}
+        void AddMarkRow(const std::string& t, const std::string& type, const std::string& s) override
+        {
+            rows.push_back({t, type, s});
+        }
+        void LoaderFinished() override { done = true; }
+    } view;
+    TAsyncUpdateMarkedTextsThread loader(services, gui, view);
+    loader.Start();
+    loader.Join();
+    EXPECT_TRUE(view.done);
+    EXPECT_EQ(view.rows, (std::vector<std::vector<std::string>>{{std::to_string(r1), "100", "Coffee"},
+                                                                 {std::to_string(c1), "7", "Milk?"}}));
+}
+
+TEST_F(TreeTest, ViewPresentationShowsTheConferencesPresentation)
+{
+    struct Ui : ConferenceCommandUi {
+        std::vector<int32_t> shown;
+        std::vector<std::string> boxes;
+        int32_t ChooseName(std::string_view, std::string_view, ChooserKind) override { return -1; }
+        std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
+        void ShowMessageBox(std::string_view t) override { boxes.emplace_back(t); }
+        void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
+        void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
+    } ui;
+    ViewPresentation(client, ui, 0);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"No such conference"});
+    ViewPresentation(client, ui, alpha);
+    EXPECT_EQ(ui.shown, std::vector<int32_t>{0});  // Alpha has none: the window says "No such text"
+}
+
+struct ScriptedCommandUi : ConferenceCommandUi {
+    std::vector<int32_t> choices;  // answered in order, -1 when used up
+    std::vector<std::string> titles;
+    struct Opened {
+        PresentationKind kind;
+        int32_t target, recipient;
+        std::string subject;
+    };
+    std::vector<Opened> opened;
+    int32_t ChooseName(std::string_view title, std::string_view, ChooserKind) override
+    {
+        titles.emplace_back(title);
+        if (choices.empty())
+            return -1;
+        const int32_t c = choices.front();
+        choices.erase(choices.begin());
+        return c;
+    }
+    std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
+    void ShowMessageBox(std::string_view) override {}
+    void ShowTextInReadingWindow(int32_t) override {}
+    void OpenComposition(PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) override
+    {
+        opened.push_back({kind, target, recipient, subject});
+    }
+};
+
+TEST_F(TreeTest, PresentationAndNoticeCommandsOpenTheComposerOrSetTheNotice)
+{
+    ScriptedCommandUi ui;
+    ui.choices = {alpha, reader, alpha, -1};
+    ChangePresentation(client, ui, false);
+    ChangePresentation(client, ui, true);
+    ChangeNotice(client, ui);
+    ChangeNotice(client, ui);  // cancelled
+    ASSERT_EQ(ui.opened.size(), 3u);
+    EXPECT_EQ(ui.opened[0].kind, PresentationKind::Conference);
+    EXPECT_EQ(ui.opened[0].target, alpha);
+    EXPECT_EQ(ui.opened[0].recipient, alpha);
+    EXPECT_EQ(ui.opened[0].subject, "Alpha");
+    EXPECT_EQ(ui.opened[1].kind, PresentationKind::Person);
+    EXPECT_EQ(ui.opened[1].subject, "Rita Reader");
+    EXPECT_EQ(ui.opened[2].kind, PresentationKind::Notice);
+    EXPECT_EQ(ui.titles, (std::vector<std::string>{"Change presentation", "Change presentation",
+                                                   "Change Message Of The Day", "Change Message Of The Day"}));
+
+    // Alpha has no supervisor the reader could be; the reader's own letterbox does.
+    ui.choices = {alpha, reader};
+    RemoveNotice(client, ui);
+    RemoveNotice(client, ui);
+    std::vector<std::string> messages;
+    for (std::string text; client.UserMessages().Pop(text);)
+        messages.push_back(text);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(),
+                         "!A error occured while adding text as Message Of The Day."),
+              1);
+}
+
+} // namespace
+} // namespace pellar
