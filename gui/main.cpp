@@ -1,5 +1,6 @@
 // The pellar executable: the application object, the running client behind
 // the main window, and with --demo the embedded server it logs on to.
+#include "gui/events/EventsController.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/AppIcon.h"
 #include "gui/shell/CommandLine.h"
@@ -33,6 +34,22 @@ int main(int argc, char* argv[])
     pellar::AppController controller;
     pellar::TMainForm& mainForm = controller.MainWindow();
     pellar::CreateReadingWindow(controller);
+
+    // Messages, who is on and the tray. Created before any logon so that the
+    // dispatcher is enabled before the server starts sending notices, and
+    // destroyed before the controller's client.
+    pellar::EventsController events(controller.ClientContext(), mainForm, &controller.Services());
+    QObject::connect(&controller, &pellar::AppController::Connecting, &events, [&events] {
+        events.SetEnabled(true);
+        events.UpdateActions();
+    });
+    QObject::connect(&controller, &pellar::AppController::Connected, &events, [&events] { events.UpdateActions(); });
+    QObject::connect(&controller, &pellar::AppController::Disconnecting, &events,
+                     [&events] { events.SetEnabled(false); });
+    QObject::connect(&controller, &pellar::AppController::Disconnected, &events, [&events] {
+        events.Disconnected();
+        events.UpdateActions();
+    });
     if (options.demo) {
         std::string error;
         if (!controller.StartDemo(pellar::DemoServer::DefaultDatabase(), &error)) {
