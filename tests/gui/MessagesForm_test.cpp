@@ -24,91 +24,13 @@
 #include "gui/writing/MiravoTextEdit.h"
 #include "server/Server.h"
 
+#include "EventsTestSession.h"
+
 using namespace pellar;
+using namespace pellar::eventstest;
 
 namespace {
 
-// Logs on without dialogs: every question is answered no.
-class QuietSessionUi : public SessionUi {
-public:
-    explicit QuietSessionUi(LoginChoice choice) : choice_(std::move(choice)) {}
-    std::optional<LoginChoice> askLogin() override { return choice_; }
-    void showProgress(std::string_view, int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    void processEvents() override {}
-    bool askYesNo(std::string_view) override { return false; }
-    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
-    bool askNewAccount(NewAccountFields&) override { return false; }
-    bool askNoPresentation() override { return false; }
-    void applyWindowSettings() override {}
-    void setCaption(std::string_view) override {}
-    void openPresentationEditor(int32_t) override {}
-    void showText(int32_t) override {}
-    void refreshConferenceList() override {}
-    void dropConference(int32_t) override {}
-    void goToConference(int32_t) override {}
-    void setAdministratorMode(bool) override {}
-    int32_t chooseName(std::string_view, NameKind, std::string_view) override { return -1; }
-    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override
-    {
-        return std::nullopt;
-    }
-    bool askCreateConference(CreateConfFields&) override { return false; }
-    bool askChangePassword(ChangePasswordFields&) override { return false; }
-    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
-
-private:
-    LoginChoice choice_;
-};
-
-ClientOptions Quiet()
-{
-    ClientOptions o;
-    o.debugLog = false;
-    o.receiveTrace = false;
-    o.stateDir = QDir::tempPath().toStdString();
-    return o;
-}
-
-struct Session {
-    Session(int port, const std::string& user)
-        : client(Quiet()), ui({"127.0.0.1", std::to_string(port), user, "demo", ""}), commands(client, ui),
-          logon(client, ui, commands, Options())
-    {
-    }
-    static LogonOptions Options()
-    {
-        LogonOptions o;
-        o.greetingTimeout = std::chrono::milliseconds(5000);
-        return o;
-    }
-    // The messages this session received, as text.
-    QStringList Received()
-    {
-        std::string line;
-        while (client.AsyncMessages().Pop(line)) {
-            size_t pos = 0;
-            ReadInt(line, pos);
-            if (ReadInt(line, pos) != 12)
-                continue;
-            ReadInt(line, pos);
-            ReadInt(line, pos);
-            received << QString::fromLatin1(ReadHollerith(line, pos));
-        }
-        return received;
-    }
-    bool Send(int32_t recipient, const std::string& text)
-    {
-        TGenericTrans send(client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
-        return client.Transactions().ExecuteAndWait(send);
-    }
-    Client client;
-    QuietSessionUi ui;
-    SessionCommands commands;
-    Logon logon;
-    QStringList received;
-};
 
 QString Log(TMessagesForm* form)
 {
