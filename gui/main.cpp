@@ -1,12 +1,11 @@
 // The pellar executable: the application object, the running client behind
 // the main window, and with --demo the embedded server it logs on to.
-#include "gui/events/EventsController.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/AppIcon.h"
+#include "gui/shell/AppWindows.h"
 #include "gui/shell/CommandLine.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/ReadingWiring.h"
 #include "gui/shell/TerminationSignals.h"
 
 #include <QApplication>
@@ -33,23 +32,9 @@ int main(int argc, char* argv[])
 
     pellar::AppController controller;
     pellar::TMainForm& mainForm = controller.MainWindow();
-    pellar::CreateReadingWindow(controller);
-
-    // Messages, who is on and the tray. Created before any logon so that the
-    // dispatcher is enabled before the server starts sending notices, and
-    // destroyed before the controller's client.
-    pellar::EventsController events(controller.ClientContext(), mainForm, &controller.Services());
-    QObject::connect(&controller, &pellar::AppController::Connecting, &events, [&events] {
-        events.SetEnabled(true);
-        events.UpdateActions();
-    });
-    QObject::connect(&controller, &pellar::AppController::Connected, &events, [&events] { events.UpdateActions(); });
-    QObject::connect(&controller, &pellar::AppController::Disconnecting, &events,
-                     [&events] { events.SetEnabled(false); });
-    QObject::connect(&controller, &pellar::AppController::Disconnected, &events, [&events] {
-        events.Disconnected();
-        events.UpdateActions();
-    });
+    // The reading window, messages, who is on, the tray and the windows the
+    // menus open; gone before the controller's client.
+    pellar::AppWindows windows(controller);
     if (options.demo) {
         std::string error;
         if (!controller.StartDemo(pellar::DemoServer::DefaultDatabase(), &error)) {

@@ -97,17 +97,19 @@ void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person)
                        client.Cache().GetName(chosen));
 }
 
-void ChangeNotice(Client& client, ConferenceCommandUi& ui)
+void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person)
 {
-    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "", ChooserKind::Conferences);
+    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "",
+                                         person ? ChooserKind::Persons : ChooserKind::Conferences);
     if (chosen == -1)
         return;
     ui.OpenComposition(PresentationKind::Notice, chosen, client.ServerInfo().MotdConf, client.Cache().GetName(chosen));
 }
 
-void RemoveNotice(Client& client, ConferenceCommandUi& ui)
+void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person)
 {
-    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "", ChooserKind::Conferences);
+    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "",
+                                         person ? ChooserKind::Persons : ChooserKind::Conferences);
     if (chosen == -1)
         return;
     TGenericTrans request(client.Protocol(), "Set MOTD", {17, chosen, 0});

@@ -39,8 +39,9 @@ public:
 void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf);
 void ViewPresentation(Client& client, ConferenceCommandUi& ui, int32_t confOrPerson);
 void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person);
-void ChangeNotice(Client& client, ConferenceCommandUi& ui);
-void RemoveNotice(Client& client, ConferenceCommandUi& ui);
+// person: the chooser offers persons (the Users menu) instead of conferences.
+void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person = false);
+void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person = false);
 
 // A whole decimal number (blanks around it allowed), or none.
 std::optional<int32_t> ParseWholeNumber(std::string_view text);

@@ -38,11 +38,7 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
     activeUsers_->SetMainWindow(true);
     activeUsers_->ApplyWindowSettings();
     connect(activeUsers_, &TActiveUsersForm::PinToggled, this, [this](bool on) { Pin(activeUsers_, on); });
-    connect(activeUsers_, &TActiveUsersForm::SendMessageRequested, this, [this](const QString& user) {
-        mainMessages_->TargetEdit()->SetText(user);
-        ShowWindow(mainMessages_);
-        mainMessages_->WriteMsgMemo()->setFocus();
-    });
+    connect(activeUsers_, &TActiveUsersForm::SendMessageRequested, this, &EventsController::SendMessageTo);
     for (QWidget* w : {static_cast<QWidget*>(mainMessages_), static_cast<QWidget*>(activeUsers_)}) {
         QMdiSubWindow* sub = mainForm_.AddChildWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -134,6 +130,13 @@ void EventsController::TrayDblClick()
     else
         emit ShowReadingWindowRequested();
     tray_->HideIcon();
+}
+
+void EventsController::SendMessageTo(const QString& recipient)
+{
+    mainMessages_->TargetEdit()->SetText(recipient);
+    ShowWindow(mainMessages_);
+    mainMessages_->WriteMsgMemo()->setFocus();
 }
 
 void EventsController::SetEnabled(bool on)

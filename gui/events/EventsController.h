@@ -56,6 +56,8 @@ public:
     TMessagesForm* OpenChat(int32_t partner);
     // Shows a window of ours (main messages or active users) in the frame.
     void ShowWindow(QWidget* window);
+    // The main messages window with recipient filled in, focus on the text.
+    void SendMessageTo(const QString& recipient);
 
     // What a new text asks of the reading window (its conference list).
     void SetConferenceListRefresher(std::function<void()> refresh) { refreshConferences_ = std::move(refresh); }

@@ -11,6 +11,7 @@
 #include "gui/reading/ReadHistory.h"
 #include "gui/reading/ReadingPrompts.h"
 #include "gui/shell/MainCommands.h"
+#include "gui/writing/WriteTextOpener.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -37,12 +38,11 @@ class TReadingCommands;
 class TSubjectTreeView;
 struct GuiServices;
 
-// What the writing window is asked to open.
+// What the writing window is asked to open: the kind and its number (the
+// chosen conference or person, or the commented text).
 struct WriteRequest {
-    std::vector<int32_t> recipients;
-    int32_t commentTo = 0;
-    int32_t footnoteTo = 0;
-    std::string subject;
+    TextCompositionMode mode = TextCompositionMode::NewText;
+    int32_t number = 0;
 };
 
 class TReadArticleForm : public QMainWindow {

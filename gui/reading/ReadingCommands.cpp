@@ -163,9 +163,7 @@ void TReadingCommands::WriteNewText()
     if (conf == -1)
         return;
     form_.ChangeActivityKey("write");
-    WriteRequest request;
-    request.recipients = {conf};
-    emit form_.WriteRequested(request);
+    emit form_.WriteRequested({TextCompositionMode::NewText, conf});
 }
 
 void TReadingCommands::WriteLetter()
@@ -174,9 +172,7 @@ void TReadingCommands::WriteLetter()
     if (person == -1)
         return;
     form_.ChangeActivityKey("write");
-    WriteRequest request;
-    request.recipients = {form_.ClientContext().CurrentPerson(), person};
-    emit form_.WriteRequested(request);
+    emit form_.WriteRequested({TextCompositionMode::Letter, person});
 }
 
 void TReadingCommands::WriteComment(bool footnote)
@@ -193,12 +189,7 @@ void TReadingCommands::WriteComment(bool footnote)
         Post("!Footnotes to texts can only be added by the author of the original message");
         return;
     }
-    WriteRequest request;
-    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& rcpt) { request.recipients.push_back(rcpt.confNo); });
-    (footnote ? request.footnoteTo : request.commentTo) = current;
-    if (const auto text = client.Cache().GetText(current))
-        request.subject = text->Subject();
-    emit form_.WriteRequested(request);
+    emit form_.WriteRequested({footnote ? TextCompositionMode::Footnote : TextCompositionMode::Comment, current});
 }
 
 void TReadingCommands::PrivateReply()
@@ -211,12 +202,7 @@ void TReadingCommands::PrivateReply()
         return;
     }
     form_.ChangeActivityKey("writecomment");
-    WriteRequest request;
-    request.recipients = {stat->Author(), client.CurrentPerson()};
-    request.commentTo = current;
-    if (const auto text = client.Cache().GetText(current))
-        request.subject = text->Subject();
-    emit form_.WriteRequested(request);
+    emit form_.WriteRequested({TextCompositionMode::PersonalReply, current});
 }
 
 // --- Window --------------------------------------------------------------------

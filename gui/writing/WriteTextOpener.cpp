@@ -28,24 +28,28 @@ int32_t AskName(const WriteTextContext& context, const QString& title, int32_t d
 TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
                               bool isPerson)
 {
-    int32_t chosen = 0;
     if (mode == TextCompositionMode::NewText) {
-        chosen = AskName(context, QStringLiteral("Write new text"), number, TMVConfType::ctConferences);
-        if (chosen <= 0)
+        number = AskName(context, QStringLiteral("Write new text"), number, TMVConfType::ctConferences);
+        if (number <= 0)
             return nullptr;
     } else if (mode == TextCompositionMode::Letter) {
-        chosen = AskName(context, QStringLiteral("Write letter"), 0, TMVConfType::ctUsers);
-        if (chosen <= 0)
+        number = AskName(context, QStringLiteral("Write letter"), 0, TMVConfType::ctUsers);
+        if (number <= 0)
             return nullptr;
     }
+    return OpenChosenWriteText(context, mode, number, isPerson);
+}
 
+TWriteTextForm* OpenChosenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
+                                    bool isPerson)
+{
     auto* form = new TWriteTextForm(context.client, context.services, context.gui, context.mainForm,
                                     context.activity);
     TextComposition& model = form->Model();
     bool opened = true;
     switch (mode) {
-    case TextCompositionMode::NewText: model.PrefillNewText(chosen); break;
-    case TextCompositionMode::Letter: model.PrefillLetter(chosen); break;
+    case TextCompositionMode::NewText: model.PrefillNewText(number); break;
+    case TextCompositionMode::Letter: model.PrefillLetter(number); break;
     case TextCompositionMode::Comment: opened = model.PrefillComment(number); break;
     case TextCompositionMode::Footnote: opened = model.PrefillFootnote(number); break;
     case TextCompositionMode::PersonalReply: opened = model.PrefillPersonalReply(number); break;

@@ -38,4 +38,9 @@ struct WriteTextContext {
 TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number = 0,
                               bool isPerson = false);
 
+// The same without the name prompt: for NewText and Letter, number is the
+// recipient already chosen.
+TWriteTextForm* OpenChosenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
+                                    bool isPerson = false);
+
 } // namespace pellar

@@ -56,8 +56,9 @@ inline void Screenshot(QWidget& window, const QString& name)
 
 class LiveSession {
 public:
-    // False (with the reason) when the server did not start or the logon failed.
-    bool Start(std::string* error)
+    // False (with the reason) when the server did not start or the logon
+    // failed. beforeConnect runs once the controller exists, before logon.
+    bool Start(std::string* error, const std::function<void(AppController&)>& beforeConnect = {})
     {
         miravod::ServerOptions options;
         options.demo = true;
@@ -76,6 +77,8 @@ public:
         app_->Messages().SetShower(
             [this](QMessageBox::Icon, const QString& text) { messages.push_back(text); });
 
+        if (beforeConnect)
+            beforeConnect(*app_);
         const QString port = QString::number(server_->Port());
         AnswerDialog<TLoginForm>([port](TLoginForm* login) {
             login->HostEdit()->setText(QStringLiteral("127.0.0.1"));

@@ -1,0 +1,255 @@
+#include "gui/shell/AppWindows.h"
+
+#include "core/events/TAsyncMsgThread.h"
+#include "core/reading/ConferenceCommands.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/ConferenceAttributesForm.h"
+#include "gui/dialogs/StatisticsForm.h"
+#include "gui/dialogs/ViewMarksForm.h"
+#include "gui/events/EventsController.h"
+#include "gui/events/IconTaskBar.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/ReadingCommands.h"
+#include "gui/search/FindTextForm.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/QtGuiThread.h"
+#include "gui/shell/QtSessionUi.h"
+#include "gui/shell/ReadingWiring.h"
+#include "gui/writing/TextRcptEditForm.h"
+#include "gui/writing/WriteTextForm.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace pellar {
+
+AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), app_(app)
+{
+    reading_ = CreateReadingWindow(app_);
+    // Created before any logon so that the dispatcher is enabled before the
+    // server starts sending notices.
+    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services());
+    WireReading();
+    WireEvents();
+
+    TMainForm& main = app_.MainWindow();
+    connect(&app_, &AppController::CommandForWindows, this, &AppWindows::RunWindowCommand);
+    connect(&main, &TMainForm::EditConferencePropertiesRequested, this, &AppWindows::OpenConferenceProperties);
+    connect(&main, &TMainForm::ViewPresentationRequested, this, [this](int32_t number) {
+        if (reading_)
+            reading_->Commands()->ViewPresentation(number);
+    });
+    // After creating a conference or an account, and a logon without a
+    // presentation: the session asks for the editor.
+    connect(&app_.Ui(), &QtSessionUi::PresentationEditorRequested, this, [this](int32_t conf) {
+        OpenWriting(TextCompositionMode::Presentation, conf, conf == app_.ClientContext().CurrentPerson());
+    });
+}
+
+AppWindows::~AppWindows()
+{
+    CloseSearchAndMarks();
+    // The events side stops its thread before the client goes.
+    events_.reset();
+}
+
+void AppWindows::WireReading()
+{
+    TReadArticleForm* form = reading_;
+    connect(form, &TReadArticleForm::WriteRequested, this,
+            [this](const WriteRequest& request) { OpenWriting(request.mode, request.number); });
+    connect(form, &TReadArticleForm::PresentationEditorRequested, this,
+            [this](int kind, int32_t target, int32_t, const QString&) {
+                switch (static_cast<PresentationKind>(kind)) {
+                case PresentationKind::Person: OpenWriting(TextCompositionMode::Presentation, target, true); break;
+                case PresentationKind::Conference: OpenWriting(TextCompositionMode::Presentation, target); break;
+                case PresentationKind::Notice: OpenWriting(TextCompositionMode::Motd, target); break;
+                }
+            });
+    connect(form, &TReadArticleForm::TextPropertiesRequested, this, &AppWindows::OpenTextProperties);
+    connect(form, &TReadArticleForm::SendMessageRequested, this,
+            [this](const QString& recipient) { events_->SendMessageTo(recipient); });
+    connect(form, &TReadArticleForm::ShowActiveUsersRequested, this,
+            [this] { events_->ShowWindow(events_->ActiveUsers()); });
+}
+
+void AppWindows::WireEvents()
+{
+    EventsController& events = *events_;
+    events.SetConferenceListRefresher([this] {
+        if (reading_)
+            reading_->RefreshConferenceList();
+    });
+    connect(&events, &EventsController::ShowReadingWindowRequested, this, &AppWindows::ShowReading);
+    connect(reading_, &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
+
+    connect(&app_, &AppController::Connecting, &events, [&events] {
+        events.SetEnabled(true);
+        events.UpdateActions();
+    });
+    connect(&app_, &AppController::Connected, &events, [&events] { events.UpdateActions(); });
+    connect(&app_, &AppController::Disconnecting, this, [this, &events] {
+        events.SetEnabled(false);
+        CloseSearchAndMarks();
+    });
+    connect(&app_, &AppController::Disconnected, &events, [&events] {
+        events.Disconnected();
+        events.UpdateActions();
+    });
+}
+
+WriteTextContext AppWindows::WritingContext()
+{
+    return WriteTextContext{app_.ClientContext(), &app_.Services(), app_.GuiThreadPort(), &app_.MainWindow(),
+                            [this](const std::string& key) {
+                                if (reading_)
+                                    reading_->ChangeActivityKey(key);
+                            }};
+}
+
+TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson)
+{
+    if (!app_.MainWindow().IsOnline())
+        return nullptr;
+    return OpenChosenWriteText(WritingContext(), mode, number, isPerson);
+}
+
+void AppWindows::ShowInFrame(QWidget* window)
+{
+    QMdiSubWindow* sub = app_.MainWindow().AddChildWindow(window);
+    app_.MainWindow().MdiArea()->setActiveSubWindow(sub);
+}
+
+TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
+{
+    if (text <= 0 || !app_.MainWindow().IsOnline())
+        return nullptr;
+    auto* form = new TTextRcptEditForm(app_.ClientContext(), &app_.Services(), text);
+    connect(form, &TTextRcptEditForm::ViewTextRequested, this, [this](int32_t shown) {
+        if (reading_)
+            reading_->ShowText(shown);
+    });
+    ShowInFrame(form);
+    return form;
+}
+
+TFindTextForm* AppWindows::OpenFindText()
+{
+    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services(), app_.GuiThreadPort());
+    connect(form, &TFindTextForm::ReadTextRequested, this, [this](int32_t text) {
+        if (reading_)
+            reading_->ShowText(text);
+    });
+    searchAndMarks_.append(QPointer<QWidget>(form));
+    ShowInFrame(form);
+    return form;
+}
+
+TViewMarksForm* AppWindows::OpenMarkedTexts()
+{
+    auto* form = new TViewMarksForm(app_.ClientContext(), app_.GuiThreadPort());
+    connect(form, &TViewMarksForm::ReadTextRequested, this, [this](int32_t text) {
+        if (reading_)
+            reading_->ShowText(text);
+    });
+    QPointer<QWidget> guard(form);
+    connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {
+        if (guard)
+            AttachWindow(guard, attached);
+    });
+    searchAndMarks_.append(guard);
+    ShowInFrame(form);
+    return form;
+}
+
+void AppWindows::AttachWindow(QWidget* window, bool attached)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (attached == (sub != nullptr))
+        return;
+    if (attached) {
+        window->setParent(nullptr);
+        ShowInFrame(window);
+        return;
+    }
+    const QRect frame = window->geometry();
+    // The sub-window must not take the window with it when it goes.
+    sub->setWidget(nullptr);
+    window->setParent(&app_.MainWindow(), Qt::Window);
+    sub->deleteLater();
+    window->resize(frame.size());
+    window->show();
+}
+
+TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
+{
+    if (conf <= 0 || !app_.MainWindow().IsOnline())
+        return nullptr;
+    auto* form = new TConferenceAttributesForm(app_.ClientContext(), &app_.Services(), conf);
+    ShowInFrame(form);
+    return form;
+}
+
+TStatisiticsForm* AppWindows::OpenStatistics()
+{
+    auto* form = new TStatisiticsForm(app_.ClientContext(),
+                                      [this] { return uint64_t{events_->Dispatcher().MessageCount()}; });
+    ShowInFrame(form);
+    return form;
+}
+
+void AppWindows::OpenSettings() {}
+
+void AppWindows::OpenProfiles() {}
+
+void AppWindows::RunWindowCommand(MainCommand command)
+{
+    Client& client = app_.ClientContext();
+    ReadingPrompts& prompts = reading_->Prompts();
+    switch (command) {
+    case MainCommand::ChangeConfPresentation: ChangePresentation(client, prompts, false); return;
+    case MainCommand::ChangeUserPresentation: ChangePresentation(client, prompts, true); return;
+    case MainCommand::SetConfMotd: ChangeNotice(client, prompts, false); return;
+    case MainCommand::SetUserMotd: ChangeNotice(client, prompts, true); return;
+    case MainCommand::RemoveConfMotd: RemoveNotice(client, prompts, false); return;
+    case MainCommand::RemoveUserMotd: RemoveNotice(client, prompts, true); return;
+    case MainCommand::TextProperties:
+        // The main window's own "Text properties": the text being read.
+        OpenTextProperties(reading_->ReadStatus().CurrentText());
+        return;
+    case MainCommand::ViewMarked: OpenMarkedTexts(); return;
+    case MainCommand::FindText: OpenFindText(); return;
+    case MainCommand::Settings: OpenSettings(); return;
+    case MainCommand::Servers: OpenProfiles(); return;
+    case MainCommand::Statistics: OpenStatistics(); return;
+    default: return;
+    }
+}
+
+void AppWindows::CloseSearchAndMarks()
+{
+    for (auto it = searchAndMarks_.rbegin(); it != searchAndMarks_.rend(); ++it) {
+        if (QWidget* window = it->data()) {
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+                sub->close();
+            else
+                window->close();
+        }
+    }
+    searchAndMarks_.clear();
+}
+
+void AppWindows::ShowReading()
+{
+    if (!reading_)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(reading_->parentWidget())) {
+        if (sub->isMinimized())
+            sub->showNormal();
+        app_.MainWindow().MdiArea()->setActiveSubWindow(sub);
+    }
+    reading_->setFocus();
+}
+
+} // namespace pellar

@@ -1,0 +1,221 @@
+// The application's windows wired together, against the reference server:
+// what the reading window, the session and the main window's menus ask for
+// opens in the right window, and Disconnect closes search and marked texts.
+#include "LiveSession.h"
+
+#include "core/session/MVCache.h"
+#include "gui/dialogs/ConferenceAttributesForm.h"
+#include "gui/dialogs/StatisticsForm.h"
+#include "gui/dialogs/ViewMarksForm.h"
+#include "gui/events/EventsController.h"
+#include "gui/events/IconTaskBar.h"
+#include "gui/events/MessagesForm.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/ReadingCommands.h"
+#include "gui/search/FindTextForm.h"
+#include "gui/shell/AppWindows.h"
+#include "gui/shell/QtSessionUi.h"
+#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/TextRcptEditForm.h"
+#include "gui/writing/WriteTextForm.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTest>
+
+using namespace pellar;
+
+namespace {
+
+QAction* CommandAction(AppController& app, MainCommand command)
+{
+    for (const auto& [action, which] : app.MainWindow().Menus()->CommandActions())
+        if (which == command)
+            return action;
+    return nullptr;
+}
+
+// The newest window of type T in the frame.
+template <typename T>
+T* NewestInFrame(AppController& app)
+{
+    T* found = nullptr;
+    for (QMdiSubWindow* sub : app.MainWindow().MdiArea()->subWindowList())
+        if (auto* w = qobject_cast<T*>(sub->widget()))
+            found = w;
+    return found;
+}
+
+template <typename T>
+int CountInFrame(AppController& app)
+{
+    int n = 0;
+    for (QMdiSubWindow* sub : app.MainWindow().MdiArea()->subWindowList())
+        if (qobject_cast<T*>(sub->widget()))
+            ++n;
+    return n;
+}
+
+void CloseAll(QWidget* window)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
+}
+
+} // namespace
+
+class AppWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    AppController& App() { return session_.App(); }
+
+    // A text of the demo data written by someone else, and one written by
+    // the demo user.
+    int32_t TextBy(bool me)
+    {
+        MVCache& cache = session_.ClientContext().Cache();
+        const int32_t self = session_.ClientContext().CurrentPerson();
+        for (int32_t n = 1; n < 400; ++n)
+            if (auto stat = cache.GetTextStat(n); stat && (stat->Author() == self) == me)
+                return n;
+        return 0;
+    }
+
+    pellar::test::LiveSession session_;
+    std::unique_ptr<AppWindows> windows_;
+
+private slots:
+    void initTestCase()
+    {
+        std::string error;
+        QVERIFY2(session_.Start(&error, [this](AppController& app) { windows_ = std::make_unique<AppWindows>(app); }),
+                 error.c_str());
+        App().MainWindow().show();
+    }
+
+    void cleanupTestCase()
+    {
+        App().Disconnect();
+        windows_.reset();
+        session_.Stop();
+    }
+
+    void init() { session_.messages.clear(); }
+
+    void writingCommandsOfTheReadingWindowOpenTheWritingWindow()
+    {
+        const int32_t foreign = TextBy(false);
+        QVERIFY(foreign > 0);
+        TReadArticleForm* reading = windows_->Reading();
+        reading->ShowText(foreign);
+        QCOMPARE(reading->ReadStatus().CurrentText(), foreign);
+
+        reading->Commands()->WriteComment(false);
+        auto* comment = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(comment);
+        QVERIFY(comment->Model().IsComment());
+        QTRY_VERIFY(!comment->Model().WorkerRunning());
+        QCOMPARE(comment->Model().Links().Numbers(LinkKind::CommentTo), std::vector<int32_t>{foreign});
+        comment->Model().SetBody("");
+        CloseAll(comment);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+
+        reading->Commands()->PrivateReply();
+        auto* reply = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(reply);
+        const int32_t author = session_.ClientContext().Cache().GetTextStat(foreign)->Author();
+        QTRY_VERIFY(!reply->Model().WorkerRunning());
+        const std::vector<int32_t> recipients = reply->Model().Links().Numbers(LinkKind::Recipient);
+        QVERIFY(std::find(recipients.begin(), recipients.end(), author) != recipients.end());
+        QCOMPARE(reply->Model().Links().Numbers(LinkKind::CommentTo), std::vector<int32_t>{foreign});
+        CloseAll(reply);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+
+        // A footnote to someone else's text opens nothing and says why.
+        reading->Commands()->WriteComment(true);
+        QTRY_VERIFY(!session_.messages.empty());
+        QCOMPARE(session_.messages.back(),
+                 QStringLiteral("Footnotes to texts can only be added by the author of the original message"));
+        QCOMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+    }
+
+    void presentationAndNoticeEditorsOpenForWhatWasAsked()
+    {
+        const int32_t general = session_.Number("General discussion");
+        QVERIFY(general > 0);
+        // The session asks after creating a conference.
+        emit App().Ui().PresentationEditorRequested(general);
+        auto* presentation = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(presentation);
+        QTRY_VERIFY(!presentation->Model().WorkerRunning());
+        QCOMPARE(presentation->Model().Links().Numbers(LinkKind::PresentationFor), std::vector<int32_t>{general});
+        CloseAll(presentation);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+
+        // The conference commands ask through the reading window.
+        emit windows_->Reading()->PresentationEditorRequested(static_cast<int>(PresentationKind::Notice), general,
+                                                              0, QStringLiteral("General discussion"));
+        auto* notice = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(notice);
+        QTRY_VERIFY(!notice->Model().WorkerRunning());
+        QCOMPARE(notice->Model().Links().Numbers(LinkKind::MotdFor), std::vector<int32_t>{general});
+        CloseAll(notice);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+    }
+
+    void sendMessageAndTrayRequestsReachTheEventsWindows()
+    {
+        EventsController& events = windows_->Events();
+        emit windows_->Reading()->SendMessageRequested(QStringLiteral("General discussion"));
+        QCOMPARE(events.MainMessages()->TargetEdit()->text(), QStringLiteral("General discussion"));
+        QCOMPARE(App().MainWindow().MdiArea()->activeSubWindow()->widget(), events.MainMessages());
+
+        events.Tray()->SetUseTray(false);
+        events.Tray()->ShowIcon(1);
+        QVERIFY(events.Tray()->Visible());
+        emit windows_->Reading()->ReadNextStarted();
+        QVERIFY(!events.Tray()->Visible());
+
+        // The tray's "new text" double-click brings the reading window up.
+        emit events.ShowReadingWindowRequested();
+        QCOMPARE(App().MainWindow().MdiArea()->activeSubWindow()->widget(), windows_->Reading());
+    }
+
+    // Last: it disconnects.
+    void mainWindowCommandsOpenTheirWindowsAndDisconnectClosesSearchAndMarks()
+    {
+        const int32_t text = TextBy(true) ? TextBy(true) : TextBy(false);
+        windows_->Reading()->ShowText(text);
+        App().MainWindow().Menus()->PropertiesAction->trigger();
+        auto* properties = NewestInFrame<TTextRcptEditForm>(App());
+        QVERIFY(properties);
+        QVERIFY(properties->windowTitle().contains(QString::number(text)));
+
+        App().MainWindow().Menus()->FindTextAction->trigger();
+        App().MainWindow().Menus()->ViewMarkedAction->trigger();
+        QPointer<TFindTextForm> find = NewestInFrame<TFindTextForm>(App());
+        QPointer<TViewMarksForm> marks = NewestInFrame<TViewMarksForm>(App());
+        QVERIFY(find);
+        QVERIFY(marks);
+
+        CommandAction(App(), MainCommand::Statistics)->trigger();
+        QVERIFY(NewestInFrame<TStatisiticsForm>(App()));
+        const int32_t general = session_.Number("General discussion");
+        emit App().MainWindow().EditConferencePropertiesRequested(general);
+        QVERIFY(NewestInFrame<TConferenceAttributesForm>(App()));
+
+        App().Disconnect();
+        QTRY_VERIFY(find.isNull());
+        QTRY_VERIFY(marks.isNull());
+        // Offline, the text commands open nothing.
+        App().MainWindow().Menus()->PropertiesAction->trigger();
+        QVERIFY(!windows_->OpenTextProperties(text));
+    }
+};
+
+QTEST_MAIN(AppWindowsTest)
+#include "AppWindows_test.moc"
