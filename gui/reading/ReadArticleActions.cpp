@@ -1,5 +1,6 @@
 #include "gui/reading/ReadArticleActions.h"
 
+#include "core/config/QuickConnect.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
@@ -101,6 +102,7 @@ void TReadArticleActions::CreateActions()
     Make("Joinconference1", QStringLiteral("&Join conference..."), [c] { c->JoinConference(); });
     Make("LeaveconferenceL1", QStringLiteral("&Leave conference..."), [c] { c->LeaveConference(); });
     Make("Readonlythelasttexts1", QStringLiteral("R&ead only the # last texts..."), [c] { c->ReadOnlyLastTexts(); });
+    Make("ConnectAction", QStringLiteral("&Connect"), [f] { emit f->ConnectRequested(); });
     Make("Find1", QStringLiteral("&Find"), [c] { c->Find(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     Make("Setpriority1", QStringLiteral("&Set priority"), [c] { c->SetPriority(); });
     Make("Sendmessage1", QStringLiteral("Send &message"), [c] { c->SendMessage(); });
@@ -168,6 +170,18 @@ void TReadArticleActions::CreateToolBars()
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
     toolBar_->setMovable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Connect, with a drop-down of the profiles that log on without asking.
+    connectMenu_ = new QMenu(&form_);
+    connectMenu_->setObjectName(QStringLiteral("ConnectPopupMenu"));
+    auto* connectButton = new QToolButton(toolBar_);
+    connectButton->setObjectName(QStringLiteral("ConnectButton"));
+    connectButton->setDefaultAction(Action("ConnectAction"));
+    connectButton->setMenu(connectMenu_);
+    connectButton->setPopupMode(QToolButton::MenuButtonPopup);
+    connectButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar_->addWidget(connectButton);
+    connect(connectMenu_, &QMenu::aboutToShow, this, &TReadArticleActions::FillConnectMenu);
+    toolBar_->addSeparator();
     toolBar_->addAction(ReadNextAction());
     toolBar_->addAction(ReadPreviousAction());
     prevMenu_ = new QMenu(&form_);
@@ -200,6 +214,15 @@ void TReadArticleActions::CreateToolBars()
     debugToolBar_->hide();
 }
 
+void TReadArticleActions::FillConnectMenu()
+{
+    connectMenu_->clear();
+    for (const std::string& entry : form_.QuickConnectEntries()) {
+        const QString profile = FromWire(StartProfileFor(entry));
+        connectMenu_->addAction(FromWire(entry), this, [this, profile] { emit form_.ProfileConnectRequested(profile); });
+    }
+}
+
 void TReadArticleActions::HideDebugToolBar()
 {
     debugToolBar_->hide();
@@ -207,6 +230,7 @@ void TReadArticleActions::HideDebugToolBar()
 
 void TReadArticleActions::SetOnline(bool online)
 {
+    Action("ConnectAction")->setEnabled(!online);
     commandsMenu_->setEnabled(online);
     for (const char* name : {"DebugAutoReadAction", "WriteNewTextAction", "FollowUpTextAction",
                              "PrivateReplyToTextAction", "WriteLetterAction", "AddFootnoteAction"})

@@ -44,6 +44,9 @@ public:
     QMenu* SubjTreePopupMenu() const { return treeMenu_; }
     QMenu* PrevPopupMenu() const { return prevMenu_; }
     QMenu* NextPopupMenu() const { return nextMenu_; }
+    // The Connect button's drop-down of profiles that log on without asking.
+    QMenu* ConnectPopupMenu() const { return connectMenu_; }
+    void FillConnectMenu();
     QTimer* AutoReadTimer() const { return autoReadTimer_; }
     // Makes the conference menu and tree menu match the selection.
     void PrepareConfMenu();
@@ -64,6 +67,7 @@ private:
     QMenu* treeMenu_ = nullptr;
     QMenu* prevMenu_ = nullptr;
     QMenu* nextMenu_ = nullptr;
+    QMenu* connectMenu_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QToolBar* debugToolBar_ = nullptr;
     QTimer* autoReadTimer_ = nullptr;

@@ -1,5 +1,7 @@
 #include "gui/reading/ReadArticleForm.h"
 
+#include "gui/reading/FindDialog.h"
+
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
@@ -122,6 +124,15 @@ void TReadArticleForm::SetMainForm(TMainForm* mainForm)
 TMainForm* TReadArticleForm::MainForm() const
 {
     return mainForm_.data();
+}
+
+TFindDialog* TReadArticleForm::FindDialog()
+{
+    if (!findDialog_) {
+        findDialog_ = new TFindDialog(this);
+        findDialog_->SetTarget([this]() -> QTextEdit* { return articleView_ ? articleView_->MainEdit() : nullptr; });
+    }
+    return findDialog_;
 }
 
 bool TReadArticleForm::IsConnected() const

@@ -17,6 +17,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class SessionCommands;
 class SubjectTreeAsyncThread;
 class TArticleViewForm;
 class TConfListView;
+class TFindDialog;
 class TMainForm;
 class TMiravoTextEdit;
 class TReadArticleActions;
@@ -60,6 +62,12 @@ public:
     // Choosers, input boxes and questions.
     void SetSessionUi(SessionUi* ui) { prompts_.SetSessionUi(ui); }
     ReadingPrompts& Prompts() { return prompts_; }
+    // The profiles the Connect button's drop-down offers (asked on each opening).
+    void SetProfileLister(std::function<std::vector<std::string>()> list) { listProfiles_ = std::move(list); }
+    std::vector<std::string> QuickConnectEntries() const
+    {
+        return listProfiles_ ? listProfiles_() : std::vector<std::string>{};
+    }
 
     // --- What the session and other windows ask ----------------------------
     // Shows the text; "No such text" when it cannot be had.
@@ -95,6 +103,8 @@ public:
     QSplitter* ConfSubjSplitter() const { return confSubjSplitter_; }
     TReadArticleActions* Actions() const { return actions_; }
     TReadingCommands* Commands() const { return readingCommands_; }
+    // The find dialog over the article pane, made on first use.
+    TFindDialog* FindDialog();
     SubjectTreeAsyncThread* SubjectTreeBuilder() const { return builder_.get(); }
     SessionCommands* Session() const { return commands_; }
     TMainForm* MainForm() const;
@@ -122,6 +132,8 @@ signals:
     // A presentation or notice editor, for the conference commands.
     void PresentationEditorRequested(int kind, int32_t target, int32_t recipient, const QString& subject);
     void ConnectRequested();
+    // A profile of the Connect drop-down: connect with it ("" the default).
+    void ProfileConnectRequested(const QString& startProfile);
     void DisconnectRequested();
     // Read-next started: the tray alert goes away.
     void ReadNextStarted();
@@ -163,6 +175,8 @@ private:
     TCurrentReadStatus status_;
     ReadHistory history_;
     ReadingPrompts prompts_;
+    std::function<std::vector<std::string>()> listProfiles_;
+    TFindDialog* findDialog_ = nullptr;
     QPointer<TMainForm> mainForm_;
     SessionCommands* commands_ = nullptr;
 

@@ -1,5 +1,7 @@
 #include "gui/reading/ReadingCommands.h"
 
+#include "gui/reading/FindDialog.h"
+
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -251,9 +253,7 @@ void TReadingCommands::SetPinned(bool on)
 
 void TReadingCommands::Find()
 {
-    const auto what = form_.Prompts().InputBox("Find", "Find what:");
-    if (what && !what->empty() && !form_.ArticleView()->MainEdit()->find(FromWire(*what)))
-        QApplication::beep();
+    form_.FindDialog()->Open();
 }
 
 // --- Conference list -----------------------------------------------------------

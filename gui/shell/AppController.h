@@ -61,6 +61,8 @@ public:
     UserMessagePresenter& Messages() { return *presenter_; }
     QtGuiThread& GuiThreadPort() { return *guiThread_; }
     const GuiServices& Services() const { return services_; }
+    // The store the profiles live in.
+    const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
     bool IsConnecting() const { return connecting_; }
 
 signals:

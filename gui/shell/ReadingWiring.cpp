@@ -1,5 +1,7 @@
 #include "gui/shell/ReadingWiring.h"
 
+#include "core/config/QuickConnect.h"
+#include "core/shell/LocalUserName.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
@@ -33,6 +35,10 @@ TReadArticleForm* CreateReadingWindow(AppController& app)
     QObject::connect(form, &TReadArticleForm::MainCommandRequested, &app, &AppController::RunCommand);
     QObject::connect(form, &TReadArticleForm::ConnectRequested, &app, [&app] { app.Connect(false, QString()); });
     QObject::connect(form, &TReadArticleForm::DisconnectRequested, &app, &AppController::Disconnect);
+    form->SetProfileLister([&app] { return QuickConnectProfiles(app.Settings(), LocalUserName()); });
+    // The next tick of the main window's timer connects with it.
+    QObject::connect(form, &TReadArticleForm::ProfileConnectRequested, &main,
+                     [&main](const QString& profile) { main.SetAutoConnect(true, profile); });
 
     QMdiSubWindow* sub = main.AddChildWindow(form);
     // The window the user works in most fills the frame.

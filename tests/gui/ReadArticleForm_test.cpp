@@ -8,6 +8,7 @@
 #include "core/session/MVCache.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
+#include "gui/reading/FindDialog.h"
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
@@ -18,7 +19,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -286,6 +292,49 @@ private slots:
         QCOMPARE(form_->History().Size(), 0);
         QVERIFY(Article().isEmpty());
         QVERIFY(!form_->Actions()->ReadNextAction()->isEnabled());
+    }
+
+    void findDialogFindsDownwardThenUpwardAndSaysWhenNothingIsLeft()
+    {
+        form_->ArticleView()->MainEdit()->setPlainText(QStringLiteral("alpha Beta gamma beta delta"));
+        form_->Actions()->Action("Find1")->trigger();
+        TFindDialog* find = form_->FindDialog();
+        QVERIFY(find->isVisible());
+        QVERIFY(!find->FindNextButton()->isEnabled());
+        find->FindEdit()->setText(QStringLiteral("beta"));
+        QTextEdit* edit = form_->ArticleView()->MainEdit();
+        edit->moveCursor(QTextCursor::Start);
+        QVERIFY(find->FindNext());
+        QCOMPARE(edit->textCursor().selectionStart(), 6);  // "Beta": case ignored
+        QVERIFY(find->FindNext());
+        QCOMPARE(edit->textCursor().selectionStart(), 17);
+        QVERIFY(!find->FindNext());
+        QVERIFY(find->NoteLabel()->text().contains(QStringLiteral("beta")));
+        find->UpButton()->setChecked(true);
+        find->MatchCaseBox()->setChecked(true);
+        QVERIFY(!find->FindNext());  // upward from "beta" with case: "Beta" does not match
+        find->MatchCaseBox()->setChecked(false);
+        QVERIFY(find->FindNext());
+        QCOMPARE(edit->textCursor().selectionStart(), 6);
+    }
+
+    void connectDropDownOffersTheListedProfilesAndAsksToConnectWithOne()
+    {
+        form_->SetOnlineCommands(false);
+        QVERIFY(form_->Actions()->Action("ConnectAction")->isEnabled());
+        form_->SetProfileLister([] { return std::vector<std::string>{"*Default*", "Work"}; });
+        QMenu* menu = form_->Actions()->ConnectPopupMenu();
+        form_->Actions()->FillConnectMenu();
+        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("*Default*"));
+        QSignalSpy asked(form_.get(), &TReadArticleForm::ProfileConnectRequested);
+        menu->actions().at(1)->trigger();
+        menu->actions().at(0)->trigger();
+        QCOMPARE(asked.count(), 2);
+        QCOMPARE(asked.at(0).at(0).toString(), QStringLiteral("Work"));
+        QCOMPARE(asked.at(1).at(0).toString(), QString());  // the default profile
+        form_->SetOnlineCommands(true);
+        QVERIFY(!form_->Actions()->Action("ConnectAction")->isEnabled());
     }
 
 private:
