@@ -2,10 +2,15 @@
 
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
+#include "core/config/TMiravoConfiguration.h"
 #include "core/shell/Client.h"
+#include "core/shell/LocalUserName.h"
+#include "gui/config/ConfigForm.h"
+#include "gui/config/ConfigListForm.h"
 #include "gui/dialogs/ConferenceAttributesForm.h"
 #include "gui/dialogs/StatisticsForm.h"
 #include "gui/dialogs/ViewMarksForm.h"
+#include "gui/events/ActiveUsersForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/reading/ReadArticleForm.h"
@@ -199,9 +204,57 @@ TStatisiticsForm* AppWindows::OpenStatistics()
     return form;
 }
 
-void AppWindows::OpenSettings() {}
+WindowSettingsHooks AppWindows::SettingsHooks()
+{
+    TMiravoConfiguration& config = app_.ClientContext().Config();
+    TMainForm& main = app_.MainWindow();
+    WindowSettingsHooks hooks;
+    hooks.saveMainPosition = [&config, &main] {
+        main.SaveWindowPosition(
+            [&config](const std::string& key, const std::string& value) { config.WriteString(key, value); });
+    };
+    hooks.saveReadingLayout = [this] {
+        if (reading_)
+            reading_->SaveLayout();
+    };
+    hooks.saveActiveUsersColumns = [this] {
+        if (TActiveUsersForm* users = events_->ActiveUsers())
+            users->SaveColumnWidths();
+    };
+    hooks.applyReadingLayout = [this] {
+        if (reading_)
+            reading_->ApplyLayout();
+    };
+    hooks.applyMainWindowSettings = [&config, &main] {
+        main.ApplyWindowSettings(
+            [&config](const std::string& key, const std::string& def) { return config.ReadString(key, def); });
+    };
+    return hooks;
+}
 
-void AppWindows::OpenProfiles() {}
+void AppWindows::OpenSettings()
+{
+    TMiravoConfiguration& global = app_.ClientContext().Config();
+    // The dialog edits its own instance on the current profile: while it is
+    // up, the session's readers keep their fallback to the default profile.
+    TMiravoConfiguration edited(app_.Settings(), LocalUserName());
+    edited.SetProfile(global.ProfilePath());
+    TConfigForm form(&app_.MainWindow());
+    form.SetConfiguration(&edited);
+    form.SetWindowSettingsHooks(SettingsHooks());
+    form.exec();
+    // The keyboard map may have changed under the session's instance.
+    global.SetProfile(global.ProfilePath());
+}
+
+void AppWindows::OpenProfiles()
+{
+    TConfigListForm list(app_.Settings(), LocalUserName(), &app_.MainWindow());
+    list.SetWindowSettingsHooks(SettingsHooks());
+    list.exec();
+    TMiravoConfiguration& global = app_.ClientContext().Config();
+    global.SetProfile(global.ProfilePath());
+}
 
 void AppWindows::RunWindowCommand(MainCommand command)
 {

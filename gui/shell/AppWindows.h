@@ -5,6 +5,7 @@
 // the reading window or the session ask for them.
 #pragma once
 
+#include "gui/config/ConfigForm.h"
 #include "gui/shell/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
 
@@ -61,6 +62,8 @@ private:
     void WireReading();
     void WireEvents();
     WriteTextContext WritingContext();
+    // What the settings dialog has the windows save and apply after it saved.
+    WindowSettingsHooks SettingsHooks();
     // Puts a marked-texts window into the frame or takes it out.
     void AttachWindow(QWidget* window, bool attached);
     void ShowInFrame(QWidget* window);

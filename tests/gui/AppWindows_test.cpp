@@ -3,7 +3,10 @@
 // opens in the right window, and Disconnect closes search and marked texts.
 #include "LiveSession.h"
 
+#include "core/config/TMiravoConfiguration.h"
 #include "core/session/MVCache.h"
+#include "gui/config/ConfigForm.h"
+#include "gui/config/ConfigListForm.h"
 #include "gui/dialogs/ConferenceAttributesForm.h"
 #include "gui/dialogs/StatisticsForm.h"
 #include "gui/dialogs/ViewMarksForm.h"
@@ -19,7 +22,9 @@
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTest>
@@ -183,6 +188,32 @@ private slots:
         // The tray's "new text" double-click brings the reading window up.
         emit events.ShowReadingWindowRequested();
         QCOMPARE(App().MainWindow().MdiArea()->activeSubWindow()->widget(), windows_->Reading());
+    }
+
+    void settingsAndProfilesOpenOnTheSessionsStore()
+    {
+        TMiravoConfiguration& config = session_.ClientContext().Config();
+        config.WriteString("Server", "conf.example");
+        QString host;
+        pellar::test::AnswerDialog<TConfigForm>([&host](TConfigForm* form) {
+            host = form->HostEdit()->text();
+            form->ProxyServerEdit()->setText(QStringLiteral("proxy.example"));
+            form->OkButton()->click();
+        });
+        CommandAction(App(), MainCommand::Settings)->trigger();
+        QCOMPARE(host, QStringLiteral("conf.example"));
+        QCOMPARE(config.ReadString("ProxyServer", ""), std::string("proxy.example"));
+        // The window settings went through the session's instance.
+        QVERIFY(!config.ReadString("WindowPosWidth", "").empty());
+
+        QString title;
+        pellar::test::AnswerDialog<TConfigListForm>([&title](TConfigListForm* list) {
+            title = list->windowTitle();
+            list->DoneButton()->click();
+        });
+        CommandAction(App(), MainCommand::Servers)->trigger();
+        QCOMPARE(title, QStringLiteral("Configurations"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // Last: it disconnects.

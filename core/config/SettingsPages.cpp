@@ -1,0 +1,231 @@
+#include "core/config/SettingsPages.h"
+
+#include "core/config/ConfigKeys.h"
+#include "core/config/ShortcutMap.h"
+#include "core/protocol/MiravoTables.h"
+#include "core/protocol/WireTokens.h"
+
+#include <charconv>
+
+namespace pellar {
+
+namespace {
+
+namespace C = ConfigKeys;
+
+std::string DialogDefault(std::string_view key)
+{
+    const ConfigKeyInfo* info = FindConfigKey(key);
+    return info && info->dialogDefault ? *info->dialogDefault : std::string();
+}
+
+// A text field: the dialog default in the default profile, empty (not set)
+// in a named one.
+std::string LoadText(const TMiravoConfiguration& config, std::string_view key, bool named)
+{
+    return config.ReadString(key, named ? std::string() : DialogDefault(key));
+}
+
+TriState LoadFlag(const TMiravoConfiguration& config, std::string_view key, bool named)
+{
+    if (named)
+        return config.ReadTriState(key, TriState::Grayed);
+    return config.ReadTriState(key, DialogDefault(key) == "1" ? TriState::Checked : TriState::Unchecked);
+}
+
+// The profile's own value, and whether it has one; a named profile without
+// one gets what it would inherit, so that the page shows what is in effect.
+std::string LoadInheritable(TMiravoConfiguration& config, std::string_view key, std::string_view def, bool& own)
+{
+    std::string value = config.ReadString(key, "");
+    own = !value.empty() || config.IsDefaultProfile();
+    if (!own) {
+        const bool inherit = config.Inherit();
+        config.SetInherit(true);
+        value = config.ReadString(key, "");
+        config.SetInherit(inherit);
+    }
+    if (value.empty())
+        value = std::string(def);
+    return value;
+}
+
+int ParseIntOr(const std::string& text, int def)
+{
+    int number = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return def;
+    return number;
+}
+
+} // namespace
+
+const std::array<std::string_view, kAlertFlagCount>& AlertFlagKeys()
+{
+    static const std::array<std::string_view, kAlertFlagCount> keys = {
+        C::SoundAllMsg, C::SoundPersMsg, C::SoundPriText, C::TrayAllMsg, C::TrayPersMsg,
+        C::TrayPriText, C::FocusAllMsg,  C::FocusPersMsg, C::FocusPriText,
+    };
+    return keys;
+}
+
+const std::array<std::string_view, kAlertLevelCount>& AlertLevelKeys()
+{
+    static const std::array<std::string_view, kAlertLevelCount> keys = {
+        C::SoundPriTextLvl, C::TrayPriTextLvl, C::FocusPriTextLvl};
+    return keys;
+}
+
+const std::array<std::string_view, kFontRegionCount>& FontRegionKeys()
+{
+    static const std::array<std::string_view, kFontRegionCount> keys = {C::HeaderFont, C::BodyFont, C::MessageFont};
+    return keys;
+}
+
+const std::array<std::string_view, kFontRegionCount>& DefaultRegionFonts()
+{
+    static const std::array<std::string_view, kFontRegionCount> fonts = {
+        kDefaultHeaderFont, kDefaultBodyFont, kDefaultMessageFont};
+    return fonts;
+}
+
+SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
+{
+    SettingsPages p;
+    const bool named = !config.IsDefaultProfile();
+    p.namedProfile = named;
+
+    p.host = LoadText(config, C::Server, named);
+    p.port = LoadText(config, C::Port, named);
+    p.user = LoadText(config, C::User, named);
+    // Shown (masked) even when it is not meant to be kept.
+    p.password = config.ReadPassword();
+    p.savePassword = LoadFlag(config, C::SavePwd, named);
+    p.useProxy = LoadFlag(config, C::UseProxy, named);
+    p.proxyServer = LoadText(config, C::ProxyServer, named);
+    p.proxyPort = LoadText(config, C::ProxyPort, named);
+
+    for (int i = 0; i < kAlertFlagCount; ++i)
+        p.alertFlags[i] = LoadFlag(config, AlertFlagKeys()[i], named);
+    for (int i = 0; i < kAlertLevelCount; ++i)
+        p.alertLevels[i] = LoadText(config, AlertLevelKeys()[i], named);
+
+    for (const auto& activity : MiravoActivities) {
+        ActivityRow row{activity.key, activity.description, config.ReadString(ActivityConfigKey(activity.key), "")};
+        // The default profile offers each description as the message, except
+        // for "override", which would replace every other activity.
+        if (row.message.empty() && !named)
+            row.message = DialogDefault(ActivityConfigKey(activity.key));
+        p.activities.push_back(std::move(row));
+    }
+
+    p.shortcuts = ShortcutRowsFromMap(config.ShortcutMap());
+
+    p.filterAddedTexts = LoadFlag(config, C::FilterAddedTexts, named);
+    p.showSubjTree = LoadFlag(config, C::ShowSubjTree, named);
+    p.markReadTexts = LoadFlag(config, C::MarkReadTexts, named);
+    p.automaticLineWrap = LoadFlag(config, C::AutomaticLineWrap, named);
+    p.alignTextsToTop = LoadFlag(config, C::AlignTextsToTop, named);
+    p.showCommentedText = LoadFlag(config, C::ShowCommentedText, named);
+    // Only the three sizes exist; anything else shows (and saves) the default.
+    p.startWindowSizeMode =
+        ParseIntOr(LoadInheritable(config, C::StartWindowSizeMode, "", p.ownStartWindowSizeMode), 2);
+    if (p.startWindowSizeMode < 0 || p.startWindowSizeMode > 2)
+        p.startWindowSizeMode = 2;
+
+    for (int i = 0; i < kFontRegionCount; ++i)
+        p.fonts[i] = LoadInheritable(config, FontRegionKeys()[i], DefaultRegionFonts()[i], p.ownFonts[i]);
+    return p;
+}
+
+void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, const SettingsPages& loaded)
+{
+    const TMiravoConfiguration::Batch batch(config);
+
+    config.WriteString(C::Server, p.host);
+    config.WriteString(C::Port, p.port);
+    config.WriteString(C::User, p.user);
+    if (p.savePassword == TriState::Checked)
+        config.WritePassword(p.password);
+    else
+        config.WriteString(C::Pwd, "");
+    config.WriteTriState(C::SavePwd, p.savePassword);
+    config.WriteTriState(C::UseProxy, p.useProxy);
+    config.WriteString(C::ProxyServer, p.proxyServer);
+    config.WriteString(C::ProxyPort, p.proxyPort);
+
+    for (int i = 0; i < kAlertFlagCount; ++i)
+        config.WriteTriState(AlertFlagKeys()[i], p.alertFlags[i]);
+    for (int i = 0; i < kAlertLevelCount; ++i)
+        config.WriteString(AlertLevelKeys()[i], p.alertLevels[i]);
+
+    for (const ActivityRow& row : p.activities)
+        config.WriteString(ActivityConfigKey(row.key), row.message);
+
+    config.SetShortcutMap(ShortcutMapFromRows(p.shortcuts));
+    config.SaveShortcutMap();
+
+    config.WriteTriState(C::FilterAddedTexts, p.filterAddedTexts);
+
+    config.WriteTriState(C::ShowSubjTree, p.showSubjTree);
+    config.WriteTriState(C::MarkReadTexts, p.markReadTexts);
+    config.WriteTriState(C::AutomaticLineWrap, p.automaticLineWrap);
+    config.WriteTriState(C::AlignTextsToTop, p.alignTextsToTop);
+    config.WriteTriState(C::ShowCommentedText, p.showCommentedText);
+    const bool keepSizeUnset = p.namedProfile && !loaded.ownStartWindowSizeMode &&
+                               p.startWindowSizeMode == loaded.startWindowSizeMode;
+    config.WriteString(C::StartWindowSizeMode, keepSizeUnset ? std::string() : std::to_string(p.startWindowSizeMode));
+
+    for (int i = 0; i < kFontRegionCount; ++i) {
+        const bool keepUnset = p.namedProfile && !loaded.ownFonts[i] && p.fonts[i] == loaded.fonts[i];
+        config.WriteString(FontRegionKeys()[i], keepUnset ? std::string() : p.fonts[i]);
+    }
+}
+
+std::vector<ShortcutRow> ShortcutRowsFromMap(const std::vector<std::string>& map)
+{
+    std::vector<ShortcutRow> rows;
+    rows.reserve(map.size());
+    for (const std::string& item : map)
+        rows.push_back({std::string(ShortcutKeys(item)), std::string(ShortcutCommand(item))});
+    return rows;
+}
+
+std::vector<std::string> ShortcutMapFromRows(const std::vector<ShortcutRow>& rows)
+{
+    std::vector<std::string> map;
+    map.reserve(rows.size());
+    for (const ShortcutRow& row : rows)
+        map.push_back(MakeShortcutItem(row.keys, row.commandKey));
+    return map;
+}
+
+std::string UserCommandDescription(std::string_view commandKey)
+{
+    for (const auto& command : MiravoUserCommands)
+        if (commandKey == command.key)
+            return command.description;
+    return {};
+}
+
+std::string UserCommandKeyFor(std::string_view description)
+{
+    for (const auto& command : MiravoUserCommands)
+        if (description == command.description)
+            return command.key;
+    return {};
+}
+
+const std::vector<KnownServer>& KnownServers()
+{
+    // The first is the server that the demo mode runs on this machine.
+    static const std::vector<KnownServer> servers = {
+        {"Local demo server", "localhost", 4894},
+        {"Hollin community server", "miravo.hollin.example", 4894},
+        {"Hollin test server", "test.hollin.example", 4895},
+    };
+    return servers;
+}
+
+} // namespace pellar

@@ -1,0 +1,120 @@
+// What the settings dialog shows on its pages, and how it is read from and
+// written back to one profile of the configuration store. Kept apart from the
+// widgets so that the mapping between values and pages can be tested alone.
+#pragma once
+
+#include "core/config/TMiravoConfiguration.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellar {
+
+// One row of the activity page: the activity's key and description, and the
+// message the user has set for it (empty when there is none).
+struct ActivityRow {
+    std::string key;
+    std::string description;
+    std::string message;
+
+    bool operator==(const ActivityRow&) const = default;
+};
+
+// One row of the keyboard page: the typed keys (ISO-8859-1 bytes) and the key
+// of the command they run. A command key the program does not know is kept
+// as it is, so that saving does not lose it.
+struct ShortcutRow {
+    std::string keys;
+    std::string commandKey;
+
+    bool operator==(const ShortcutRow&) const = default;
+};
+
+// The alert check boxes, in page order: sound, tray, focus; each for every
+// message, personal messages and a priority text.
+inline constexpr int kAlertFlagCount = 9;
+inline constexpr int kAlertLevelCount = 3;   // sound, tray, focus thresholds
+inline constexpr int kFontRegionCount = 3;   // header, body, message
+
+struct SettingsPages {
+    // True when the pages edit a named profile: check boxes may then be grey
+    // (not set here) and nothing shows a default of its own.
+    bool namedProfile = false;
+
+    // General
+    std::string host, port, user, password;
+    TriState savePassword = TriState::Unchecked;
+    TriState useProxy = TriState::Unchecked;
+    std::string proxyServer, proxyPort;
+
+    // Alerts
+    std::array<TriState, kAlertFlagCount> alertFlags{};
+    std::array<std::string, kAlertLevelCount> alertLevels;
+
+    // Activity msg: one row per activity, in activity-table order.
+    std::vector<ActivityRow> activities;
+
+    // Keyboard, in map order.
+    std::vector<ShortcutRow> shortcuts;
+
+    // Filter
+    TriState filterAddedTexts = TriState::Checked;
+
+    // Misc
+    TriState showSubjTree = TriState::Unchecked;
+    TriState markReadTexts = TriState::Checked;
+    TriState automaticLineWrap = TriState::Checked;
+    TriState alignTextsToTop = TriState::Checked;
+    TriState showCommentedText = TriState::Unchecked;
+    int startWindowSizeMode = 2;  // 0 maximised, 1 minimised, 2 last size
+
+    // Fonts: header, body, message, as font strings.
+    std::array<std::string, kFontRegionCount> fonts;
+
+    // Whether the profile holds its own start size and fonts. A named profile
+    // that does not shows the default profile's; saving leaves the value
+    // unset again unless the user changed it.
+    bool ownStartWindowSizeMode = true;
+    std::array<bool, kFontRegionCount> ownFonts{true, true, true};
+};
+
+// The config keys behind SettingsPages::alertFlags and ::alertLevels.
+const std::array<std::string_view, kAlertFlagCount>& AlertFlagKeys();
+const std::array<std::string_view, kAlertLevelCount>& AlertLevelKeys();
+const std::array<std::string_view, kFontRegionCount>& FontRegionKeys();
+// "MS Sans Serif;11;$80000008;" and the others, in region order.
+const std::array<std::string_view, kFontRegionCount>& DefaultRegionFonts();
+
+// Reads the pages from the configuration's current profile. The caller
+// clears the inherit flag first, so that a named profile's own values are
+// seen; defaults follow the dialog's rules (ConfigKeyInfo::dialogDefault for
+// the default profile, "not set" for a named one).
+SettingsPages LoadSettingsPages(TMiravoConfiguration& config);
+
+// Writes the pages to the current profile in the dialog's order: server, user
+// and proxy; alerts; activity messages; shortcut map; filter; misc; fonts.
+// loaded is what LoadSettingsPages returned for these pages: a start size or
+// font that a named profile inherited and the user left alone stays unset.
+// Texts are written as typed; the password only when "SavePwd" is checked,
+// otherwise "Pwd" is emptied. One commit for the whole save.
+void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& pages, const SettingsPages& loaded);
+
+// The rows of a shortcut map and back ("keys=command" items).
+std::vector<ShortcutRow> ShortcutRowsFromMap(const std::vector<std::string>& map);
+std::vector<std::string> ShortcutMapFromRows(const std::vector<ShortcutRow>& rows);
+
+// User command descriptions; the key for a description, "" when none has it.
+std::string UserCommandDescription(std::string_view commandKey);
+std::string UserCommandKeyFor(std::string_view description);
+
+// A server the "Set default" menu offers.
+struct KnownServer {
+    const char* name;
+    const char* host;
+    int port;
+};
+const std::vector<KnownServer>& KnownServers();
+
+} // namespace pellar

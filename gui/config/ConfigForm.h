@@ -1,0 +1,202 @@
+// "Configuration": edits every user setting of one profile on seven pages
+// (General, Alerts, Activity msg, Keyboard, Filter, Misc, Fonts). Values reach
+// the store only through Ok or Apply; afterwards the open windows are asked to
+// save and re-apply their own layout through hooks the opener supplies.
+#pragma once
+
+#include "core/config/SettingsPages.h"
+#include "core/protocol/WireTokens.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTextEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace pellar {
+
+class TMiravoConfiguration;
+
+// What the other windows do after the settings are saved, called in this
+// order; any of them may be empty.
+struct WindowSettingsHooks {
+    std::function<void()> saveMainPosition;        // main window: SaveWindowPosition
+    std::function<void()> saveReadingLayout;       // reading window: SaveLayout
+    std::function<void()> saveActiveUsersColumns;  // active users: SaveColumnWidths
+    std::function<void()> applyReadingLayout;      // reading window: ApplyLayout
+    std::function<void()> applyMainWindowSettings; // main window: ApplyWindowSettings
+};
+
+class TConfigForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // The modal pickers the dialog uses; tests replace them. nullopt / false
+    // mean the user cancelled.
+    using FontChooser = std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)>;
+    using ColorChooser = std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)>;
+    using YesNoQuestion = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
+
+    explicit TConfigForm(QWidget* parent = nullptr);
+    ~TConfigForm() override;
+
+    // The configuration to edit; must outlive the dialog's showing. Its
+    // inherit flag is cleared while the dialog is shown, and the pages are
+    // loaded from its current profile each time the dialog is shown.
+    void SetConfiguration(TMiravoConfiguration* config) { config_ = config; }
+    TMiravoConfiguration* Configuration() const { return config_; }
+    void SetWindowSettingsHooks(WindowSettingsHooks hooks) { hooks_ = std::move(hooks); }
+
+    void SetFontChooser(FontChooser chooser) { fontChooser_ = std::move(chooser); }
+    void SetColorChooser(ColorChooser chooser) { colorChooser_ = std::move(chooser); }
+    void SetYesNoQuestion(YesNoQuestion question) { question_ = std::move(question); }
+
+    // Writes the pages to the profile and runs the window hooks (Apply).
+    void Save();
+
+    // --- Controls, for the tests ---------------------------------------
+    QTabWidget* Pages() const { return pages_; }
+    QLineEdit* HostEdit() const { return hostEdit_; }
+    QLineEdit* PortEdit() const { return portEdit_; }
+    QPushButton* KnownServersButton() const { return button1_; }
+    QMenu* KnownServersMenu() const { return knownServersMenu_; }
+    QLineEdit* NameEdit() const { return nameEdit_; }
+    QLineEdit* PwdEdit() const { return pwdEdit_; }
+    QCheckBox* SavePwdCheckBox() const { return savePwdCheckBox_; }
+    QCheckBox* EnableProxyCheckBox() const { return enableProxyCheckBox_; }
+    QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
+    QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
+    // In page order: sound, tray, focus; all / personal / priority.
+    QCheckBox* AlertCheckBox(int index) const { return alertCheckBoxes_[index]; }
+    // Sound, tray, focus.
+    QLineEdit* PriorityEdit(int index) const { return priorityEdits_[index]; }
+    QTreeWidget* ActivityListView() const { return listView1_; }
+    QLineEdit* MessageEdit() const { return messageEdit_; }
+    QPushButton* SetButton() const { return setButton_; }
+    QTreeWidget* KeyMapListView() const { return keyMapListView_; }
+    QLineEdit* NewKeymapEdit() const { return newKeymapEdit_; }
+    QComboBox* KeyboardCmdComboBox() const { return keyboardCmdComboBox_; }
+    QPushButton* AddKeyButton() const { return addKeyButton_; }
+    QPushButton* RemoveKeyButton() const { return removeKeyButton_; }
+    QPushButton* DefaultKeysButton() const { return defaultKeysButton_; }
+    QCheckBox* FilterAddedCheckBox() const { return filterAddedCheckBox_; }
+    QCheckBox* ShowSubjTreeCheckBox() const { return showSubjTreeCheckBox_; }
+    QCheckBox* MarkReadCheckBox() const { return markReadCheckBox_; }
+    QCheckBox* LineWrapCheckBox() const { return lineWrapCheckBox_; }
+    QCheckBox* AlignTopCheckBox() const { return alignTopCheckBox_; }
+    QCheckBox* ShowCommentedCheckBox() const { return showCommentedCheckBox_; }
+    QGroupBox* StartWSizeRadioGroup() const { return startWSizeRadioGroup_; }
+    QRadioButton* StartWSizeRadio(int index) const { return startWSizeRadios_[index]; }
+    QTextEdit* FontSampleRichEdit() const { return fontSampleRichEdit_; }
+    QMenu* FontPopupMenu() const { return fontPopupMenu_; }
+    QPushButton* OkButton() const { return okButton_; }
+    QPushButton* ApplyButton() const { return applyButton_; }
+    QPushButton* CancelButton() const { return cancelButton_; }
+
+    // The font string each sample region shows now: header, body, message.
+    std::string RegionFont(int region) const { return FontToString(regionFonts_[region]); }
+    // The region of a line of the sample: 0 header, 1 body, 2 message.
+    static int RegionOfLine(int line);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* BuildGeneralPage();
+    QWidget* BuildAlertsPage();
+    QWidget* BuildActivityPage();
+    QWidget* BuildKeyboardPage();
+    QWidget* BuildFilterPage();
+    QWidget* BuildMiscPage();
+    QWidget* BuildFontsPage();
+    QCheckBox* NewCheckBox(const QString& caption, const QString& objectName);
+
+    void Load();
+    SettingsPages PagesFromControls() const;
+    void ShowTriState(QCheckBox* box, TriState state) const;
+    static TriState TriStateOf(const QCheckBox* box);
+    void UpdateProxyEdits();
+
+    void ActivitySelectionChanged();
+    void SetButtonClick();
+
+    void FillKeyMap(const std::vector<ShortcutRow>& rows);
+    void AddKeyRow(const ShortcutRow& row);
+    void KeyMapSelectionChanged();
+    void AddKeyClick();
+    void RemoveKeyClick();
+    void DefaultKeysClick();
+
+    void ApplyRegionFonts();
+    int CaretRegion() const;
+    void ChangeFontClick();
+    void CustomColorClick();
+    void DefaultFontsClick();
+
+    TMiravoConfiguration* config_ = nullptr;
+    bool savedInherit_ = true;
+    bool inheritCleared_ = false;
+    bool namedProfile_ = false;
+    SettingsPages loaded_;
+    WindowSettingsHooks hooks_;
+    FontChooser fontChooser_;
+    ColorChooser colorChooser_;
+    YesNoQuestion question_;
+    std::array<FontDesc, kFontRegionCount> regionFonts_;
+
+    QTabWidget* pages_ = nullptr;
+    QLineEdit* hostEdit_ = nullptr;
+    QLineEdit* portEdit_ = nullptr;
+    QPushButton* button1_ = nullptr;
+    QMenu* knownServersMenu_ = nullptr;
+    QLineEdit* nameEdit_ = nullptr;
+    QLineEdit* pwdEdit_ = nullptr;
+    QCheckBox* savePwdCheckBox_ = nullptr;
+    QCheckBox* enableProxyCheckBox_ = nullptr;
+    QLineEdit* proxyServerEdit_ = nullptr;
+    QLineEdit* proxyPortEdit_ = nullptr;
+    std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
+    std::array<QLineEdit*, kAlertLevelCount> priorityEdits_{};
+    QTreeWidget* listView1_ = nullptr;
+    QLineEdit* messageEdit_ = nullptr;
+    QPushButton* setButton_ = nullptr;
+    QTreeWidget* keyMapListView_ = nullptr;
+    QLineEdit* newKeymapEdit_ = nullptr;
+    QComboBox* keyboardCmdComboBox_ = nullptr;
+    QPushButton* addKeyButton_ = nullptr;
+    QPushButton* removeKeyButton_ = nullptr;
+    QPushButton* defaultKeysButton_ = nullptr;
+    QCheckBox* filterAddedCheckBox_ = nullptr;
+    QCheckBox* showSubjTreeCheckBox_ = nullptr;
+    QCheckBox* markReadCheckBox_ = nullptr;
+    QCheckBox* lineWrapCheckBox_ = nullptr;
+    QCheckBox* alignTopCheckBox_ = nullptr;
+    QCheckBox* showCommentedCheckBox_ = nullptr;
+    QGroupBox* startWSizeRadioGroup_ = nullptr;
+    QButtonGroup* startWSizeButtons_ = nullptr;
+    std::array<QRadioButton*, 3> startWSizeRadios_{};
+    QTextEdit* fontSampleRichEdit_ = nullptr;
+    QMenu* fontPopupMenu_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+};
+
+} // namespace pellar

@@ -1,0 +1,209 @@
+#include "core/config/SettingsPages.h"
+
+#include "core/config/ConfigKeys.h"
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/config/PasswordObscuring.h"
+#include "core/config/ShortcutMap.h"
+
+#include <gtest/gtest.h>
+
+namespace pellar {
+namespace {
+
+const std::string kRoot(TMiravoConfiguration::kRootPath);
+const std::string kHome = kRoot + "\\Home";
+
+class SettingsPagesTest : public ::testing::Test {
+protected:
+    std::shared_ptr<MemoryRegistryBackend> store = std::make_shared<MemoryRegistryBackend>();
+
+    // As the dialog sees a profile: inheritance off.
+    std::unique_ptr<TMiravoConfiguration> Open(const std::string& profile)
+    {
+        auto config = std::make_unique<TMiravoConfiguration>(store, "anna");
+        config->SetProfile(profile);
+        config->SetInherit(false);
+        return config;
+    }
+
+    std::optional<std::string> Stored(const std::string& path, const std::string& name) const
+    {
+        const auto value = store->ReadValue(path, name);
+        if (!value)
+            return std::nullopt;
+        const auto* text = std::get_if<std::string>(&*value);
+        return text ? std::optional<std::string>(*text) : std::nullopt;
+    }
+};
+
+TEST_F(SettingsPagesTest, EmptyDefaultProfileShowsTheDialogDefaults)
+{
+    auto config = Open(kRoot);
+    const SettingsPages p = LoadSettingsPages(*config);
+    EXPECT_FALSE(p.namedProfile);
+    EXPECT_EQ(p.host, kDefaultServerHost);
+    EXPECT_EQ(p.port, "4894");
+    EXPECT_EQ(p.user, "");
+    EXPECT_EQ(p.savePassword, TriState::Unchecked);
+    EXPECT_EQ(p.useProxy, TriState::Unchecked);
+    for (const TriState flag : p.alertFlags)
+        EXPECT_EQ(flag, TriState::Checked);
+    EXPECT_EQ(p.alertLevels, (std::array<std::string, 3>{"240", "150", "250"}));
+    EXPECT_EQ(p.filterAddedTexts, TriState::Checked);
+    EXPECT_EQ(p.showSubjTree, TriState::Unchecked);
+    EXPECT_EQ(p.markReadTexts, TriState::Checked);
+    EXPECT_EQ(p.automaticLineWrap, TriState::Checked);
+    EXPECT_EQ(p.alignTextsToTop, TriState::Checked);
+    EXPECT_EQ(p.showCommentedText, TriState::Unchecked);
+    EXPECT_EQ(p.startWindowSizeMode, 2);
+    EXPECT_EQ(p.fonts[0], "MS Sans Serif;11;$80000008;");
+    EXPECT_EQ(p.fonts[1], "Courier New;10;$80000008;");
+    EXPECT_EQ(p.fonts[2], "MS Sans Serif;10;$80000008;B");
+    EXPECT_EQ(ShortcutMapFromRows(p.shortcuts), DefaultShortcutMap());
+}
+
+TEST_F(SettingsPagesTest, ActivityRowsOfferDescriptionsOnlyInTheDefaultProfile)
+{
+    store->WriteString(kRoot, "Activity-read", "");
+    store->WriteString(kRoot, "Activity-wait", "Coffee");
+    store->WriteString(kHome, "Activity-wait", "Lunch");
+    {
+        const SettingsPages p = LoadSettingsPages(*Open(kRoot));
+        ASSERT_EQ(p.activities.size(), 7u);
+        EXPECT_EQ(p.activities[0], (ActivityRow{"add", "Submitting a new text", "Submitting a new text"}));
+        EXPECT_EQ(p.activities[2], (ActivityRow{"override", "Override", ""}));
+        // Stored empty counts as no message: the description is offered.
+        EXPECT_EQ(p.activities[3].message, "Reading");
+        EXPECT_EQ(p.activities[4].message, "Coffee");
+        EXPECT_EQ(p.activities[6].key, "writecomment");
+    }
+    {
+        const SettingsPages p = LoadSettingsPages(*Open(kHome));
+        EXPECT_EQ(p.activities[0].message, "");
+        EXPECT_EQ(p.activities[3].message, "");
+        EXPECT_EQ(p.activities[4].message, "Lunch");
+    }
+}
+
+TEST_F(SettingsPagesTest, NamedProfileShowsUnsetValuesAsUnsetAndSavesThemEmpty)
+{
+    store->WriteString(kRoot, "Server", "root.example");
+    store->WriteString(kRoot, "SoundAllMsg", "1");
+    store->WriteString(kRoot, "HeaderFont", "Arial;12;$0;I");
+    store->WriteString(kRoot, "StartWindowSizeMode", "0");
+    store->WriteString(kHome, "TrayAllMsg", "0");
+    auto config = Open(kHome);
+    const SettingsPages loaded = LoadSettingsPages(*config);
+    EXPECT_TRUE(loaded.namedProfile);
+    EXPECT_EQ(loaded.host, "");
+    EXPECT_EQ(loaded.port, "");
+    EXPECT_EQ(loaded.alertLevels[0], "");
+    EXPECT_EQ(loaded.alertFlags[0], TriState::Grayed);
+    EXPECT_EQ(loaded.alertFlags[3], TriState::Unchecked);
+    EXPECT_EQ(loaded.filterAddedTexts, TriState::Grayed);
+    // What cannot be shown as unset shows what the profile inherits.
+    EXPECT_EQ(loaded.fonts[0], "Arial;12;$0;I");
+    EXPECT_FALSE(loaded.ownFonts[0]);
+    EXPECT_EQ(loaded.startWindowSizeMode, 0);
+    EXPECT_FALSE(loaded.ownStartWindowSizeMode);
+
+    SaveSettingsPages(*config, loaded, loaded);
+    EXPECT_EQ(Stored(kHome, "Server"), "");
+    EXPECT_EQ(Stored(kHome, "SoundAllMsg"), "");
+    EXPECT_EQ(Stored(kHome, "TrayAllMsg"), "0");
+    EXPECT_EQ(Stored(kHome, "FilterAddedTexts"), "");
+    EXPECT_EQ(Stored(kHome, "HeaderFont"), "");
+    EXPECT_EQ(Stored(kHome, "StartWindowSizeMode"), "");
+    // ... so that with inheritance the profile still follows the default one.
+    config->SetInherit(true);
+    EXPECT_TRUE(config->ReadFlag("SoundAllMsg", false));
+    EXPECT_EQ(config->ReadString("HeaderFont", ""), "Arial;12;$0;I");
+
+    // A value changed by the user becomes the profile's own.
+    SettingsPages edited = loaded;
+    edited.fonts[0] = "Arial;14;$0;I";
+    edited.startWindowSizeMode = 1;
+    edited.fonts[1] = loaded.fonts[1];
+    SaveSettingsPages(*config, edited, loaded);
+    EXPECT_EQ(Stored(kHome, "HeaderFont"), "Arial;14;$0;I");
+    EXPECT_EQ(Stored(kHome, "StartWindowSizeMode"), "1");
+    EXPECT_EQ(Stored(kHome, "BodyFont"), "");
+}
+
+TEST_F(SettingsPagesTest, DefaultProfileWritesEveryValueItShows)
+{
+    auto config = Open(kRoot);
+    const SettingsPages loaded = LoadSettingsPages(*config);
+    SaveSettingsPages(*config, loaded, loaded);
+    EXPECT_EQ(Stored(kRoot, "Server"), std::string(kDefaultServerHost));
+    EXPECT_EQ(Stored(kRoot, "SoundPriTextLvl"), "240");
+    EXPECT_EQ(Stored(kRoot, "StartWindowSizeMode"), "2");
+    EXPECT_EQ(Stored(kRoot, "BodyFont"), "Courier New;10;$80000008;");
+    EXPECT_EQ(Stored(kRoot, "Activity-override"), "");
+    EXPECT_EQ(Stored(kRoot, "Activity-write"), "Writing");
+    EXPECT_EQ(store->ReadValue(kRoot, "KeyShortcutCount"), RegistryValue(std::uint32_t{18}));
+    // One commit for the whole dialog.
+    EXPECT_EQ(store->SaveCount(), 1);
+}
+
+TEST_F(SettingsPagesTest, PasswordIsKeptObscuredOnlyWhenSaving)
+{
+    auto config = Open(kRoot);
+    SettingsPages p = LoadSettingsPages(*config);
+    p.password = "hemligt";
+    p.savePassword = TriState::Checked;
+    SaveSettingsPages(*config, p, p);
+    const auto stored = Stored(kRoot, "Pwd");
+    ASSERT_TRUE(stored);
+    EXPECT_NE(*stored, "hemligt");
+    EXPECT_EQ(UnobscurePassword(*stored, "anna"), "hemligt");
+    EXPECT_EQ(LoadSettingsPages(*config).password, "hemligt");
+
+    for (const TriState off : {TriState::Unchecked, TriState::Grayed}) {
+        SaveSettingsPages(*config, p, p);
+        p.savePassword = off;
+        SaveSettingsPages(*config, p, p);
+        EXPECT_EQ(Stored(kRoot, "Pwd"), "");
+        p.savePassword = TriState::Checked;
+    }
+}
+
+TEST_F(SettingsPagesTest, TextsAreStoredAsTypedAndBadSizesFallBack)
+{
+    auto config = Open(kRoot);
+    SettingsPages p = LoadSettingsPages(*config);
+    p.port = " 48x ";
+    p.alertLevels[1] = "high";
+    SaveSettingsPages(*config, p, p);
+    EXPECT_EQ(Stored(kRoot, "Port"), " 48x ");
+    EXPECT_EQ(Stored(kRoot, "TrayPriTextLvl"), "high");
+
+    for (const char* bad : {"x", "7", "-1"}) {
+        store->WriteString(kRoot, "StartWindowSizeMode", bad);
+        EXPECT_EQ(LoadSettingsPages(*config).startWindowSizeMode, 2) << bad;
+    }
+    store->WriteString(kRoot, "StartWindowSizeMode", "1");
+    EXPECT_EQ(LoadSettingsPages(*config).startWindowSizeMode, 1);
+}
+
+TEST_F(SettingsPagesTest, ShortcutRowsKeepKeysAndUnknownCommands)
+{
+    const std::vector<std::string> map = {"\xe5k=readcomto", " =readnext", "a=b=writetext", "zz=nosuchcommand"};
+    const auto rows = ShortcutRowsFromMap(map);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], (ShortcutRow{"\xe5k", "readcomto"}));
+    EXPECT_EQ(rows[1], (ShortcutRow{" ", "readnext"}));
+    EXPECT_EQ(rows[2], (ShortcutRow{"a=b", "writetext"}));
+    EXPECT_EQ(ShortcutMapFromRows(rows), map);
+
+    auto config = Open(kHome);
+    SettingsPages p = LoadSettingsPages(*config);
+    p.shortcuts = rows;
+    SaveSettingsPages(*config, p, p);
+    EXPECT_EQ(config->ShortcutMap(), map);
+    EXPECT_EQ(Open(kHome)->ShortcutMap(), map);
+    EXPECT_EQ(Open(kHome)->LookupShortcut(" "), 14);
+}
+
+} // namespace
+} // namespace pellar

@@ -1,0 +1,633 @@
+#include "gui/config/ConfigForm.h"
+
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/config/PasswordObscuring.h"
+#include "core/config/ShortcutMap.h"
+#include "core/config/TMiravoConfiguration.h"
+#include "tests/gui/ScriptedLookup.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+using namespace pellar;
+
+namespace {
+
+const std::string kRoot(TMiravoConfiguration::kRootPath);
+const std::string kHome = kRoot + "\\Home";
+
+struct Store {
+    std::shared_ptr<MemoryRegistryBackend> backend = std::make_shared<MemoryRegistryBackend>();
+
+    std::optional<std::string> Value(const std::string& path, const std::string& name) const
+    {
+        const auto value = backend->ReadValue(path, name);
+        if (!value)
+            return std::nullopt;
+        const auto* text = std::get_if<std::string>(&*value);
+        return text ? std::optional<std::string>(*text) : std::nullopt;
+    }
+};
+
+QList<QCheckBox*> AllCheckBoxes(TConfigForm& form)
+{
+    return form.findChildren<QCheckBox*>();
+}
+
+QStringList RowTexts(QTreeWidget* view, int column)
+{
+    QStringList texts;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        texts << view->topLevelItem(i)->text(column);
+    return texts;
+}
+
+// Where line `line` of the font sample is, in viewport coordinates.
+QPoint SampleLinePos(QTextEdit* edit, int line)
+{
+    QTextCursor cursor(edit->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::Right);
+    return edit->cursorRect(cursor).center();
+}
+
+QAction* MenuAction(QMenu* menu, const QString& caption)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == caption)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+class ConfigFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void CaptionsPagesAndDefaultProfileDefaults()
+    {
+        Store store;
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QCOMPARE(form.windowTitle(), QStringLiteral("Configuration"));
+        QStringList tabs;
+        for (int i = 0; i < form.Pages()->count(); ++i)
+            tabs << form.Pages()->tabText(i);
+        QCOMPARE(tabs, (QStringList{"General", "Alerts", "Activity msg", "Keyboard", "Filter", "Misc", "Fonts"}));
+        QCOMPARE(form.Pages()->currentIndex(), 0);
+        QCOMPARE(form.OkButton()->text(), QStringLiteral("Ok"));
+        QCOMPARE(form.ApplyButton()->text(), QStringLiteral("Apply"));
+        QCOMPARE(form.CancelButton()->text(), QStringLiteral("Cancel"));
+
+        // The default profile: plain two-state boxes showing the dialog defaults.
+        for (QCheckBox* box : AllCheckBoxes(form))
+            QVERIFY2(!box->isTristate(), qPrintable(box->objectName()));
+        QCOMPARE(form.HostEdit()->text(), QStringLiteral("localhost"));
+        QCOMPARE(form.PortEdit()->text(), QStringLiteral("4894"));
+        QVERIFY(!form.SavePwdCheckBox()->isChecked());
+        QVERIFY(!form.EnableProxyCheckBox()->isChecked());
+        QVERIFY(!form.ProxyServerEdit()->isEnabled());
+        for (int i = 0; i < kAlertFlagCount; ++i)
+            QVERIFY(form.AlertCheckBox(i)->isChecked());
+        QCOMPARE(form.AlertCheckBox(7)->text(), QStringLiteral("Per&sonal messages received"));
+        QCOMPARE(form.PriorityEdit(0)->text(), QStringLiteral("240"));
+        QCOMPARE(form.PriorityEdit(1)->text(), QStringLiteral("150"));
+        QCOMPARE(form.PriorityEdit(2)->text(), QStringLiteral("250"));
+        QCOMPARE(RowTexts(form.ActivityListView(), 0),
+                 (QStringList{"Submitting a new text", "Looking back", "Override", "Reading", "Waiting", "Writing",
+                              "Writing a comment"}));
+        QCOMPARE(form.ActivityListView()->topLevelItem(2)->text(1), QString());
+        QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QStringLiteral("Reading"));
+        QVERIFY(!form.SetButton()->isEnabled());
+        QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 18);
+        QCOMPARE(form.KeyboardCmdComboBox()->count(), 26);
+        QVERIFY(!form.RemoveKeyButton()->isEnabled());
+        QVERIFY(form.FilterAddedCheckBox()->isChecked());
+        QVERIFY(!form.ShowSubjTreeCheckBox()->isChecked());
+        QVERIFY(form.MarkReadCheckBox()->isChecked());
+        QVERIFY(form.LineWrapCheckBox()->isChecked());
+        QVERIFY(form.AlignTopCheckBox()->isChecked());
+        QVERIFY(!form.ShowCommentedCheckBox()->isChecked());
+        QCOMPARE(form.StartWSizeRadioGroup()->title(), QStringLiteral("Startup window si&ze"));
+        QVERIFY(form.StartWSizeRadio(2)->isChecked());
+        QCOMPARE(form.RegionFont(0), std::string("MS Sans Serif;11;$80000008;"));
+        QCOMPARE(form.RegionFont(2), std::string("MS Sans Serif;10;$80000008;B"));
+
+        test::SaveScreenshot(&form, QStringLiteral("config-form"));
+        for (int page : {1, 2, 3, 5, 6}) {
+            form.Pages()->setCurrentIndex(page);
+            const QString name = form.Pages()->tabText(page).toLower().section(u' ', 0, 0);
+            test::SaveScreenshot(&form, QStringLiteral("config-form-") + name);
+        }
+    }
+
+    void RoundTripsEveryKeyAndRunsTheHooksInOrder()
+    {
+        Store store;
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        QStringList calls;
+        bool inheritDuringHooks = false;
+        WindowSettingsHooks hooks;
+        hooks.saveMainPosition = [&] {
+            calls << "saveMainPosition";
+            // The keys are in the store before the windows are asked.
+            QCOMPARE(store.Value(kRoot, "Server"), std::string("host.example"));
+            inheritDuringHooks = config.Inherit();
+        };
+        hooks.saveReadingLayout = [&] { calls << "saveReadingLayout"; };
+        hooks.saveActiveUsersColumns = [&] { calls << "saveActiveUsersColumns"; };
+        hooks.applyReadingLayout = [&] { calls << "applyReadingLayout"; };
+        hooks.applyMainWindowSettings = [&] { calls << "applyMainWindowSettings"; };
+        form.SetWindowSettingsHooks(hooks);
+        form.SetFontChooser([](QWidget*, const QFont&) {
+            QFont font(QStringLiteral("DejaVu Serif"));
+            font.setPointSize(14);
+            font.setItalic(true);
+            return std::optional<QFont>(font);
+        });
+        form.SetColorChooser([](QWidget*, const QColor&) { return std::optional<QColor>(QColor(0x12, 0x34, 0x56)); });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!config.Inherit());
+
+        form.HostEdit()->setText(QStringLiteral("host.example"));
+        form.PortEdit()->setText(QStringLiteral(" 4000"));
+        form.NameEdit()->setText(QStringLiteral("Anna Berg"));
+        form.PwdEdit()->setText(QStringLiteral("hemligt"));
+        form.SavePwdCheckBox()->setChecked(true);
+        form.EnableProxyCheckBox()->setChecked(true);
+        QVERIFY(form.ProxyServerEdit()->isEnabled());
+        form.ProxyServerEdit()->setText(QStringLiteral("proxy.example"));
+        form.ProxyPortEdit()->setText(QStringLiteral("8080"));
+        const char* alertKeys[] = {"SoundAllMsg", "SoundPersMsg", "SoundPriText", "TrayAllMsg", "TrayPersMsg",
+                                   "TrayPriText", "FocusAllMsg", "FocusPersMsg", "FocusPriText"};
+        for (int i = 0; i < kAlertFlagCount; ++i)
+            form.AlertCheckBox(i)->setChecked(i % 2 == 0);
+        form.PriorityEdit(0)->setText(QStringLiteral("10"));
+        form.PriorityEdit(1)->setText(QStringLiteral("high"));
+        form.PriorityEdit(2)->setText(QString());
+
+        // Activity: select a row, edit, Set.
+        QTreeWidget* activities = form.ActivityListView();
+        activities->setCurrentItem(activities->topLevelItem(3));
+        QVERIFY(form.SetButton()->isEnabled());
+        QCOMPARE(form.MessageEdit()->text(), QStringLiteral("Reading"));
+        form.MessageEdit()->setText(QStringLiteral("L\u00e4ser"));
+        QTest::mouseClick(form.SetButton(), Qt::LeftButton);
+        activities->setCurrentItem(activities->topLevelItem(2));
+        form.MessageEdit()->setText(QStringLiteral("Away"));
+        QTest::mouseClick(form.SetButton(), Qt::LeftButton);
+        activities->setCurrentItem(activities->topLevelItem(0));
+        form.MessageEdit()->clear();
+        QTest::mouseClick(form.SetButton(), Qt::LeftButton);
+
+        // Keyboard: one more binding.
+        form.NewKeymapEdit()->setText(QStringLiteral("\u00e5g"));
+        form.KeyboardCmdComboBox()->setCurrentText(QStringLiteral("Go to a conference"));
+        QTest::mouseClick(form.AddKeyButton(), Qt::LeftButton);
+        QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 19);
+
+        form.FilterAddedCheckBox()->setChecked(false);
+        form.ShowSubjTreeCheckBox()->setChecked(true);
+        form.MarkReadCheckBox()->setChecked(false);
+        form.LineWrapCheckBox()->setChecked(false);
+        form.AlignTopCheckBox()->setChecked(false);
+        form.ShowCommentedCheckBox()->setChecked(true);
+        form.StartWSizeRadio(0)->setChecked(true);
+
+        // Fonts: the body gets a new font, the message a colour.
+        form.Pages()->setCurrentIndex(6);
+        QTextEdit* sample = form.FontSampleRichEdit();
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 5));
+        QCOMPARE(sample->textCursor().blockNumber(), 5);
+        QTest::keyClick(sample, Qt::Key_F);
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 10));
+        QTest::keyClick(sample, Qt::Key_C);
+
+        QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        QCOMPARE(calls, (QStringList{"saveMainPosition", "saveReadingLayout", "saveActiveUsersColumns",
+                                     "applyReadingLayout", "applyMainWindowSettings"}));
+        QVERIFY(inheritDuringHooks);
+        QVERIFY(!config.Inherit());
+
+        QCOMPARE(store.Value(kRoot, "Server"), std::string("host.example"));
+        QCOMPARE(store.Value(kRoot, "Port"), std::string(" 4000"));
+        QCOMPARE(store.Value(kRoot, "User"), std::string("Anna Berg"));
+        QCOMPARE(store.Value(kRoot, "SavePwd"), std::string("1"));
+        QCOMPARE(UnobscurePassword(*store.Value(kRoot, "Pwd"), "anna"), std::string("hemligt"));
+        QVERIFY(store.Value(kRoot, "Pwd") != std::string("hemligt"));
+        QCOMPARE(store.Value(kRoot, "UseProxy"), std::string("1"));
+        QCOMPARE(store.Value(kRoot, "ProxyServer"), std::string("proxy.example"));
+        QCOMPARE(store.Value(kRoot, "ProxyPort"), std::string("8080"));
+        for (int i = 0; i < kAlertFlagCount; ++i)
+            QCOMPARE(store.Value(kRoot, alertKeys[i]), std::string(i % 2 == 0 ? "1" : "0"));
+        QCOMPARE(store.Value(kRoot, "SoundPriTextLvl"), std::string("10"));
+        QCOMPARE(store.Value(kRoot, "TrayPriTextLvl"), std::string("high"));
+        QCOMPARE(store.Value(kRoot, "FocusPriTextLvl"), std::string(""));
+        QCOMPARE(store.Value(kRoot, "Activity-read"), std::string("L\xe4ser"));
+        QCOMPARE(store.Value(kRoot, "Activity-override"), std::string("Away"));
+        QCOMPARE(store.Value(kRoot, "Activity-add"), std::string(""));
+        QCOMPARE(store.Value(kRoot, "Activity-wait"), std::string("Waiting"));
+        QCOMPARE(store.Value(kRoot, "FilterAddedTexts"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "ShowSubjTree"), std::string("1"));
+        QCOMPARE(store.Value(kRoot, "MarkReadTexts"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "AutomaticLineWrap"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "AlignTextsToTop"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "ShowCommentedText"), std::string("1"));
+        QCOMPARE(store.Value(kRoot, "StartWindowSizeMode"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "HeaderFont"), std::string("MS Sans Serif;11;$80000008;"));
+        QCOMPARE(store.Value(kRoot, "BodyFont"), std::string("DejaVu Serif;14;$80000008;I"));
+        QCOMPARE(store.Value(kRoot, "MessageFont"), std::string("MS Sans Serif;10;$563412;B"));
+
+        // The shortcut map: the defaults plus the new row, stored and in use.
+        TMiravoConfiguration reader(store.backend, "anna");
+        const std::vector<std::string> map = reader.ShortcutMap();
+        QCOMPARE(map.size(), std::size_t{19});
+        QVERIFY(std::find(map.begin(), map.end(), std::string("\xe5g=gotoconf")) != map.end());
+        QCOMPARE(reader.LookupShortcut("\xe5k"), 1);
+        QCOMPARE(config.ShortcutMap(), map);
+
+        // Shown again, the dialog reads back what it wrote.
+        form.hide();
+        QVERIFY(config.Inherit());
+        form.show();
+        QCOMPARE(form.PortEdit()->text(), QStringLiteral(" 4000"));
+        QCOMPARE(form.PwdEdit()->text(), QStringLiteral("hemligt"));
+        QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QStringLiteral("L\u00e4ser"));
+        QVERIFY(form.StartWSizeRadio(0)->isChecked());
+        QCOMPARE(form.RegionFont(1), std::string("DejaVu Serif;14;$80000008;I"));
+        QVERIFY(!form.FilterAddedCheckBox()->isChecked());
+        form.hide();
+    }
+
+    void NamedProfileShowsGreyBoxesAndKeepsThemUnset()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "SoundAllMsg", "1");
+        store.backend->WriteString(kRoot, "Server", "root.example");
+        store.backend->WriteString(kHome, "TrayAllMsg", "0");
+        store.backend->WriteString(kHome, "ShowSubjTree", "1");
+        TMiravoConfiguration config(store.backend, "anna");
+        config.SetProfile(kHome);
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        const QList<QCheckBox*> boxes = AllCheckBoxes(form);
+        QCOMPARE(boxes.size(), 17);
+        for (QCheckBox* box : boxes) {
+            QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
+            if (box == form.AlertCheckBox(3))
+                QCOMPARE(box->checkState(), Qt::Unchecked);
+            else if (box == form.ShowSubjTreeCheckBox())
+                QCOMPARE(box->checkState(), Qt::Checked);
+            else
+                QVERIFY2(box->checkState() == Qt::PartiallyChecked, qPrintable(box->objectName()));
+        }
+        // Texts of a named profile are its own: nothing inherited, no default.
+        QCOMPARE(form.HostEdit()->text(), QString());
+        QCOMPARE(form.PortEdit()->text(), QString());
+        QCOMPARE(form.PriorityEdit(0)->text(), QString());
+        QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QString());
+        // A grey proxy box does not enable the proxy fields.
+        QVERIFY(!form.ProxyServerEdit()->isEnabled());
+        form.Pages()->setCurrentIndex(1);
+        test::SaveScreenshot(&form, QStringLiteral("config-form-named-profile"));
+
+        form.AlertCheckBox(1)->setCheckState(Qt::Checked);
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(config.Inherit());
+
+        for (const char* key : {"SoundAllMsg", "SavePwd", "UseProxy", "FilterAddedTexts", "MarkReadTexts",
+                                "FocusPriText", "AlignTextsToTop", "Server", "Port", "HeaderFont",
+                                "StartWindowSizeMode", "Activity-read"})
+            QVERIFY2(store.Value(kHome, key) == std::string(), key);
+        QCOMPARE(store.Value(kHome, "TrayAllMsg"), std::string("0"));
+        QCOMPARE(store.Value(kHome, "ShowSubjTree"), std::string("1"));
+        QCOMPARE(store.Value(kHome, "SoundPersMsg"), std::string("1"));
+        // The default profile is untouched and still seen through the profile.
+        QCOMPARE(store.Value(kRoot, "Server"), std::string("root.example"));
+        QVERIFY(config.ReadFlag("SoundAllMsg", false));
+        QCOMPARE(config.ReadString("Server", ""), std::string("root.example"));
+    }
+
+    void UncheckingSavePasswordEmptiesIt()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "SavePwd", "1");
+        store.backend->WriteString(kRoot, "Pwd", ObscurePassword("hemligt", "anna"));
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.PwdEdit()->text(), QStringLiteral("hemligt"));
+        QCOMPARE(form.PwdEdit()->echoMode(), QLineEdit::Password);
+        QVERIFY(form.SavePwdCheckBox()->isChecked());
+
+        // On the box itself: a wide check box does not take clicks beside its text.
+        QTest::mouseClick(form.SavePwdCheckBox(), Qt::LeftButton, {}, QPoint(6, form.SavePwdCheckBox()->height() / 2));
+        QVERIFY(!form.SavePwdCheckBox()->isChecked());
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QCOMPARE(store.Value(kRoot, "SavePwd"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "Pwd"), std::string());
+    }
+
+    void CancelStoresNothing()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "Server", "kept.example");
+        const std::vector<std::string> custom = {"q=readnext", "w=writetext"};
+        {
+            TMiravoConfiguration writer(store.backend, "anna");
+            writer.SetShortcutMap(custom);
+            writer.SaveShortcutMap();
+        }
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        QStringList asked;
+        bool answer = false;
+        form.SetYesNoQuestion([&](QWidget*, const QString& title, const QString& text) {
+            asked << title << text;
+            return answer;
+        });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(RowTexts(form.KeyMapListView(), 0), (QStringList{"q", "w"}));
+
+        // No keeps the rows; Yes puts the 18 defaults in their place.
+        QTest::mouseClick(form.DefaultKeysButton(), Qt::LeftButton);
+        QCOMPARE(asked, (QStringList{"Set default mappings", "This will remove all your custom settings. Ary you sure?"}));
+        QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 2);
+        answer = true;
+        QTest::mouseClick(form.DefaultKeysButton(), Qt::LeftButton);
+        QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 18);
+        form.HostEdit()->setText(QStringLiteral("changed.example"));
+
+        QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        QVERIFY(config.Inherit());
+        QCOMPARE(config.ShortcutMap(), custom);
+        QCOMPARE(TMiravoConfiguration(store.backend, "anna").ShortcutMap(), custom);
+        QCOMPARE(store.Value(kRoot, "Server"), std::string("kept.example"));
+        QCOMPARE(store.backend->SaveCount(), 1);  // the writer's own save only
+    }
+
+    void KeyboardRowsSelectAddAndRemove()
+    {
+        Store store;
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget* view = form.KeyMapListView();
+
+        // Sorted by key sequence; a blank is shown so that it can be seen.
+        const QStringList keys = RowTexts(view, 0);
+        QStringList sorted = keys;
+        sorted.sort();
+        QCOMPARE(keys, sorted);
+        QVERIFY(keys.contains(QStringLiteral("t\u2423")));
+        QCOMPARE(view->headerItem()->text(0), QStringLiteral("Key seq"));
+        QCOMPARE(view->headerItem()->text(1), QStringLiteral("Command"));
+
+        // The combo box is sorted and holds every command.
+        QStringList commands;
+        for (int i = 0; i < form.KeyboardCmdComboBox()->count(); ++i)
+            commands << form.KeyboardCmdComboBox()->itemText(i);
+        QStringList sortedCommands = commands;
+        sortedCommands.sort();
+        QCOMPARE(commands, sortedCommands);
+        QVERIFY(commands.contains(QStringLiteral("Create new user")));
+
+        QTreeWidgetItem* readNext = view->findItems(QStringLiteral("Read next unread text"), Qt::MatchExactly, 1).value(0);
+        QVERIFY(readNext);
+        view->setCurrentItem(readNext);
+        QVERIFY(form.RemoveKeyButton()->isEnabled());
+        QCOMPARE(form.NewKeymapEdit()->text(), QStringLiteral(" "));
+        QCOMPARE(form.KeyboardCmdComboBox()->currentText(), QStringLiteral("Read next unread text"));
+
+        // Neither a duplicate nor an empty sequence is refused.
+        QTest::mouseClick(form.AddKeyButton(), Qt::LeftButton);
+        form.NewKeymapEdit()->clear();
+        QTest::mouseClick(form.AddKeyButton(), Qt::LeftButton);
+        QCOMPARE(view->topLevelItemCount(), 20);
+        QCOMPARE(view->findItems(QStringLiteral("Read next unread text"), Qt::MatchExactly, 1).size(), 3);
+
+        view->setCurrentItem(view->findItems(QStringLiteral("Skip over comments"), Qt::MatchExactly, 1).value(0));
+        QTest::mouseClick(form.RemoveKeyButton(), Qt::LeftButton);
+        QCOMPARE(view->topLevelItemCount(), 19);
+        QVERIFY(view->findItems(QStringLiteral("Skip over comments"), Qt::MatchExactly, 1).isEmpty());
+
+        QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
+        const std::vector<std::string> map = TMiravoConfiguration(store.backend, "anna").ShortcutMap();
+        QCOMPARE(map.size(), std::size_t{19});
+        QCOMPARE(std::count(map.begin(), map.end(), std::string(" =readnext")), std::ptrdiff_t{2});
+        QCOMPARE(std::count(map.begin(), map.end(), std::string("=readnext")), std::ptrdiff_t{1});
+        QCOMPARE(std::count(map.begin(), map.end(), std::string("h=skipcomments")), std::ptrdiff_t{0});
+
+        // Shown again, the first page is active and Remove is off.
+        form.Pages()->setCurrentIndex(3);
+        form.hide();
+        form.show();
+        QCOMPARE(form.Pages()->currentIndex(), 0);
+        QVERIFY(!form.RemoveKeyButton()->isEnabled());
+        form.hide();
+    }
+
+    void KnownServersMenuFillsHostAndPort()
+    {
+        Store store;
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.HostEdit()->setText(QStringLiteral("elsewhere"));
+        form.PortEdit()->setText(QStringLiteral("1"));
+
+        QCOMPARE(form.KnownServersButton()->text(), QStringLiteral("Set default"));
+        QTest::mouseClick(form.KnownServersButton(), Qt::LeftButton);
+        QMenu* menu = form.KnownServersMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const QPoint below = form.KnownServersButton()->mapToGlobal(QPoint(0, form.KnownServersButton()->height()));
+        QCOMPARE(menu->pos().x(), below.x());
+        QVERIFY(menu->pos().y() >= below.y());
+        QCOMPARE(menu->actions().size(), int(KnownServers().size()));
+
+        QAction* demo = MenuAction(menu, QStringLiteral("Local demo server"));
+        QVERIFY(demo);
+        demo->trigger();
+        menu->close();
+        QCOMPARE(form.HostEdit()->text(), QStringLiteral("localhost"));
+        QCOMPARE(form.PortEdit()->text(), QStringLiteral("4894"));
+        menu->actions().last()->trigger();
+        QCOMPARE(form.HostEdit()->text(), QString::fromUtf8(KnownServers().back().host));
+        QCOMPARE(form.PortEdit()->text(), QString::number(KnownServers().back().port));
+        form.hide();
+    }
+
+    void FontPageActsOnTheRegionUnderTheCaret()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "HeaderFont", "Arial;12;255;U");
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        QList<int> fontRegions;
+        QList<QFont> initialFonts;
+        std::optional<QFont> fontAnswer;
+        form.SetFontChooser([&](QWidget*, const QFont& initial) {
+            initialFonts << initial;
+            return fontAnswer;
+        });
+        QList<QColor> initialColors;
+        form.SetColorChooser([&](QWidget*, const QColor& initial) {
+            initialColors << initial;
+            return std::optional<QColor>();
+        });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Pages()->setCurrentIndex(6);
+        QTextEdit* sample = form.FontSampleRichEdit();
+        QVERIFY(sample->isReadOnly());
+        QCOMPARE(sample->document()->findBlockByNumber(3).text().left(7), QStringLiteral("Subject"));
+        QVERIFY(sample->document()->findBlockByNumber(9).text().startsWith(QStringLiteral("=====")));
+        QCOMPARE(TConfigForm::RegionOfLine(2), 0);
+        QCOMPARE(TConfigForm::RegionOfLine(3), 1);
+        QCOMPARE(TConfigForm::RegionOfLine(8), 1);
+        QCOMPARE(TConfigForm::RegionOfLine(9), 2);
+        // The stored colour (red, as 0x0000FF) shows in the header.
+        QTextCursor header(sample->document()->findBlockByNumber(1));
+        header.movePosition(QTextCursor::Right);
+        QCOMPARE(header.charFormat().foreground().color(), QColor(255, 0, 0));
+        QVERIFY(header.charFormat().font().underline());
+
+        // A right-click on the message moves the caret there and opens the menu.
+        const QPoint messageLine = SampleLinePos(sample, 10);
+        QTest::mousePress(sample->viewport(), Qt::RightButton, {}, messageLine);
+        QCOMPARE(sample->textCursor().blockNumber(), 10);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, messageLine, sample->viewport()->mapToGlobal(messageLine));
+        QApplication::sendEvent(sample->viewport(), &menuEvent);
+        QMenu* menu = form.FontPopupMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QStringList captions;
+        for (QAction* action : menu->actions())
+            captions << action->text();
+        QCOMPARE(captions, (QStringList{"Change &font", "Custom &color", "&Default"}));
+        MenuAction(menu, QStringLiteral("Change &font"))->trigger();
+        menu->close();
+        QTest::mouseRelease(sample->viewport(), Qt::RightButton, {}, messageLine);
+        QCOMPARE(initialFonts.size(), 1);
+        QVERIFY(initialFonts[0].bold());  // the message font is bold
+
+        // F on the header line; cancelling changes nothing.
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 1));
+        QTest::keyClick(sample, Qt::Key_F);
+        QCOMPARE(initialFonts.size(), 2);
+        QCOMPARE(initialFonts[1].pointSize(), 12);
+        QVERIFY(initialFonts[1].underline());
+        QCOMPARE(form.RegionFont(0), std::string("Arial;12;$ff;U"));
+        QTest::keyClick(sample, Qt::Key_C);
+        QCOMPARE(initialColors, (QList<QColor>{QColor(255, 0, 0)}));
+        QCOMPARE(form.RegionFont(0), std::string("Arial;12;$ff;U"));
+
+        // A chosen font keeps the region's colour.
+        QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+        chosen.setPointSize(9);
+        chosen.setBold(true);
+        fontAnswer = chosen;
+        QTest::keyClick(sample, Qt::Key_F);
+        QCOMPARE(form.RegionFont(0), std::string("DejaVu Sans Mono;9;$ff;B"));
+        QCOMPARE(form.RegionFont(1), std::string("Courier New;10;$80000008;"));
+
+        MenuAction(menu, QStringLiteral("&Default"))->trigger();
+        QCOMPARE(form.RegionFont(0), std::string("MS Sans Serif;11;$80000008;"));
+        QCOMPARE(form.RegionFont(1), std::string("Courier New;10;$80000008;"));
+        QCOMPARE(form.RegionFont(2), std::string("MS Sans Serif;10;$80000008;B"));
+        QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
+        QCOMPARE(store.Value(kRoot, "HeaderFont"), std::string("MS Sans Serif;11;$80000008;"));
+        form.hide();
+    }
+
+    void UntouchedFontKeepsItsStoredSpelling()
+    {
+        Store store;
+        // A decimal colour reads the same as "$80000008" but is written as stored.
+        store.backend->WriteString(kRoot, "BodyFont", "Courier New;10;2147483656;");
+        TMiravoConfiguration config(store.backend, "anna");
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
+        QCOMPARE(store.Value(kRoot, "BodyFont"), std::string("Courier New;10;2147483656;"));
+        form.hide();
+    }
+
+    void ProxyFieldsFollowTheProxyBox()
+    {
+        Store store;
+        store.backend->WriteString(kHome, "UseProxy", "1");
+        TMiravoConfiguration config(store.backend, "anna");
+        config.SetProfile(kHome);
+        TConfigForm form;
+        form.SetConfiguration(&config);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.ProxyServerEdit()->isEnabled());
+        QVERIFY(form.ProxyPortEdit()->isEnabled());
+        form.EnableProxyCheckBox()->setCheckState(Qt::PartiallyChecked);
+        QVERIFY(!form.ProxyServerEdit()->isEnabled());
+        form.EnableProxyCheckBox()->setCheckState(Qt::Unchecked);
+        QVERIFY(!form.ProxyPortEdit()->isEnabled());
+        form.EnableProxyCheckBox()->setCheckState(Qt::Checked);
+        QVERIFY(form.ProxyPortEdit()->isEnabled());
+        form.hide();
+    }
+
+    void InheritFlagIsRestoredWhenTheDialogGoes()
+    {
+        Store store;
+        TMiravoConfiguration config(store.backend, "anna");
+        config.SetProfile(kHome);
+        {
+            TConfigForm form;
+            form.SetConfiguration(&config);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(!config.Inherit());
+        }
+        QVERIFY(config.Inherit());
+    }
+};
+
+QTEST_MAIN(ConfigFormTest)
+#include "ConfigForm_test.moc"
