@@ -179,32 +179,33 @@ void TReadingCommands::WriteLetter()
 
 void TReadingCommands::WriteComment(bool footnote)
 {
-    Client& client = form_.ClientContext();
-    const int32_t current = form_.ReadStatus().CurrentText();
-    const auto stat = current ? client.Cache().GetTextStat(current) : nullptr;
-    if (!stat) {
-        Post("!No current article available");
+    const auto stat = CurrentTextForReply();
+    if (!stat)
         return;
-    }
-    form_.ChangeActivityKey("writecomment");
-    if (footnote && stat->Author() != client.CurrentPerson()) {
+    if (footnote && stat->Author() != form_.ClientContext().CurrentPerson()) {
         Post("!Footnotes to texts can only be added by the author of the original message");
         return;
     }
-    emit form_.WriteRequested({footnote ? TextCompositionMode::Footnote : TextCompositionMode::Comment, current});
+    emit form_.WriteRequested({footnote ? TextCompositionMode::Footnote : TextCompositionMode::Comment,
+                               form_.ReadStatus().CurrentText()});
 }
 
 void TReadingCommands::PrivateReply()
 {
-    Client& client = form_.ClientContext();
+    if (CurrentTextForReply())
+        emit form_.WriteRequested({TextCompositionMode::PersonalReply, form_.ReadStatus().CurrentText()});
+}
+
+std::shared_ptr<TextStatType> TReadingCommands::CurrentTextForReply()
+{
     const int32_t current = form_.ReadStatus().CurrentText();
-    const auto stat = current ? client.Cache().GetTextStat(current) : nullptr;
+    auto stat = current ? form_.ClientContext().Cache().GetTextStat(current) : nullptr;
     if (!stat) {
         Post("!No current article available");
-        return;
+        return nullptr;
     }
     form_.ChangeActivityKey("writecomment");
-    emit form_.WriteRequested({TextCompositionMode::PersonalReply, current});
+    return stat;
 }
 
 // --- Window --------------------------------------------------------------------

@@ -6,11 +6,13 @@
 #include <QObject>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace pellar {
 
 class TReadArticleForm;
+class TextStatType;
 
 class TReadingCommands : public QObject {
     Q_OBJECT
@@ -59,6 +61,9 @@ public:
 
 private:
     void Post(const std::string& message);
+    // The status of the text being read, for a comment or reply; none (and
+    // the user told so) when there is no current text.
+    std::shared_ptr<TextStatType> CurrentTextForReply();
     // Brackets a command with the busy counter; false when refused.
     template <typename Fn>
     void Work(Fn&& fn);

@@ -46,13 +46,9 @@ class ActiveUsersFormTest : public QObject {
 private slots:
     void initTestCase()
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = 1000;
-        server_ = std::make_unique<miravod::Server>(options);
         std::string error;
-        QVERIFY2(server_->Start(&error), error.c_str());
+        server_ = test::StartDemoServer(&error);
+        QVERIFY2(server_, error.c_str());
         for (const char* user : {"Anna Berg", "Erik Holm", "Lena Dahl"}) {
             others_.push_back(std::make_unique<Session>(server_->Port(), user));
             QVERIFY(others_.back()->logon.LogOn());

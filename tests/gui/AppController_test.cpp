@@ -15,6 +15,8 @@
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
 
+#include "GuiTestSupport.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -28,26 +30,12 @@
 #include <memory>
 
 using namespace pellar;
+using pellar::test::AnswerDialog;
 
 namespace {
 
 // Cheap password hashes: the demo seed hashes every person's password.
 constexpr int kTestIterations = 1000;
-
-// Answers the next modal dialog of type T once it is up.
-template <typename T>
-void AnswerDialog(std::function<void(T*)> answer)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            answer(dialog);
-        }
-    });
-    poll->start(10);
-}
 
 QAction* CommandAction(AppController& app, MainCommand command)
 {

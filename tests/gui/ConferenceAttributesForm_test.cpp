@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(form->NameEdit()->text(), QStringLiteral("Music and concerts"));
         QVERIFY(form->OpenCheckBox()->isChecked());
         QVERIFY(!form->SecretCheckBox()->isChecked());
-        pellar::test::Screenshot(*form, QStringLiteral("ConferenceAttributesForm"));
+        pellar::test::SaveScreenshot(form, QStringLiteral("ConferenceAttributesForm"));
 
         form->SecretCheckBox()->setChecked(true);
         form->AllowCommentsCheckBox()->setChecked(false);

@@ -17,42 +17,12 @@
 #include "core/session/SessionCommands.h"
 #include "core/session/SessionUi.h"
 #include "core/shell/Client.h"
+#include "GuiTestSupport.h"
 
 namespace pellar::eventstest {
 
 // Logs on without dialogs: every question is answered no.
-class QuietSessionUi : public SessionUi {
-public:
-    explicit QuietSessionUi(LoginChoice choice) : choice_(std::move(choice)) {}
-    std::optional<LoginChoice> askLogin() override { return choice_; }
-    void showProgress(std::string_view, int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    void processEvents() override {}
-    bool askYesNo(std::string_view) override { return false; }
-    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
-    bool askNewAccount(NewAccountFields&) override { return false; }
-    bool askNoPresentation() override { return false; }
-    void applyWindowSettings() override {}
-    void setCaption(std::string_view) override {}
-    void openPresentationEditor(int32_t) override {}
-    void showText(int32_t) override {}
-    void refreshConferenceList() override {}
-    void dropConference(int32_t) override {}
-    void goToConference(int32_t) override {}
-    void setAdministratorMode(bool) override {}
-    int32_t chooseName(std::string_view, NameKind, std::string_view) override { return -1; }
-    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override
-    {
-        return std::nullopt;
-    }
-    bool askCreateConference(CreateConfFields&) override { return false; }
-    bool askChangePassword(ChangePasswordFields&) override { return false; }
-    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
-
-private:
-    LoginChoice choice_;
-};
+using QuietSessionUi = test::ScriptedSessionUi;
 
 inline ClientOptions Quiet()
 {

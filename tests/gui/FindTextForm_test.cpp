@@ -92,7 +92,7 @@ private slots:
             QVERIFY(stat);
             QCOMPARE(stat->Author(), anna);
         }
-        pellar::test::Screenshot(*form, QStringLiteral("FindTextForm"));
+        pellar::test::SaveScreenshot(form, QStringLiteral("FindTextForm"));
         QSignalSpy read(form, &TFindTextForm::ReadTextRequested);
         QTreeWidgetItem* first = results->topLevelItem(0);
         emit results->itemDoubleClicked(first, 0);

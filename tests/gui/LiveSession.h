@@ -10,7 +10,7 @@
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/UserMessagePresenter.h"
-#include "server/Server.h"
+#include "GuiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,43 +29,14 @@
 
 namespace pellar::test {
 
-// Answers the next modal dialog of type T once it is up.
-template <typename T>
-void AnswerDialog(std::function<void(T*)> answer)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            answer(dialog);
-        }
-    });
-    poll->start(10);
-}
-
-// Saves a picture of the window when PELLAR_SCREENSHOT_DIR is set.
-inline void Screenshot(QWidget& window, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 class LiveSession {
 public:
     // False (with the reason) when the server did not start or the logon
     // failed. beforeConnect runs once the controller exists, before logon.
     bool Start(std::string* error, const std::function<void(AppController&)>& beforeConnect = {})
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = 1000;
-        server_ = std::make_unique<miravod::Server>(options);
-        if (!server_->Start(error))
+        server_ = StartDemoServer(error);
+        if (!server_)
             return false;
 
         AppOptions app;

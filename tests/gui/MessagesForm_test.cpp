@@ -45,13 +45,9 @@ class MessagesFormTest : public QObject {
 private slots:
     void initTestCase()
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = 1000;
-        server_ = std::make_unique<miravod::Server>(options);
         std::string error;
-        QVERIFY2(server_->Start(&error), error.c_str());
+        server_ = test::StartDemoServer(&error);
+        QVERIFY2(server_, error.c_str());
         me_ = std::make_unique<Session>(server_->Port(), "Demo User");
         anna_ = std::make_unique<Session>(server_->Port(), "Anna Berg");
         main_ = std::make_unique<TMainForm>();

@@ -10,7 +10,7 @@
 #include "core/session/SessionCommands.h"
 #include "core/shell/Client.h"
 #include "core/writing/SubmissionFormat.h"
-#include "server/Server.h"
+#include "GuiTestSupport.h"
 
 #include <QTemporaryDir>
 
@@ -21,74 +21,15 @@
 
 namespace pellar::test {
 
-// Dialog answers given in advance; what was asked is recorded.
-class ReadingTestUi : public SessionUi {
-public:
-    std::optional<LoginChoice> login;
-    std::deque<bool> yesNo;
-    std::deque<std::optional<std::string>> inputs;
-    std::deque<int32_t> names;
-    std::vector<std::string> questions;
-    std::vector<std::string> inputTitles;
-
-    std::optional<LoginChoice> askLogin() override { return login; }
-    void showProgress(std::string_view, int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    void processEvents() override {}
-    bool askYesNo(std::string_view question) override
-    {
-        questions.emplace_back(question);
-        if (yesNo.empty())
-            return false;
-        const bool answer = yesNo.front();
-        yesNo.pop_front();
-        return answer;
-    }
-    int32_t chooseMatch(const std::vector<NameMatchRec>&) override { return -1; }
-    bool askNewAccount(NewAccountFields&) override { return false; }
-    bool askNoPresentation() override { return false; }
-    void applyWindowSettings() override {}
-    void setCaption(std::string_view) override {}
-    void openPresentationEditor(int32_t) override {}
-    void showText(int32_t) override {}
-    void refreshConferenceList() override {}
-    void dropConference(int32_t) override {}
-    void goToConference(int32_t) override {}
-    void setAdministratorMode(bool) override {}
-    int32_t chooseName(std::string_view, NameKind, std::string_view) override
-    {
-        if (names.empty())
-            return -1;
-        const int32_t answer = names.front();
-        names.pop_front();
-        return answer;
-    }
-    std::optional<std::string> inputBox(std::string_view title, std::string_view, std::string_view) override
-    {
-        inputTitles.emplace_back(title);
-        if (inputs.empty())
-            return std::nullopt;
-        auto answer = inputs.front();
-        inputs.pop_front();
-        return answer;
-    }
-    bool askCreateConference(CreateConfFields&) override { return false; }
-    bool askChangePassword(ChangePasswordFields&) override { return false; }
-    std::optional<ConfMember> askConfMember(std::string_view) override { return std::nullopt; }
-};
+using ReadingTestUi = ScriptedSessionUi;
 
 class ReadingTestSession {
 public:
     // Starts the server and logs the demo user on; false (with why) on failure.
     bool Start(std::string* why)
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = 1000;
-        server = std::make_unique<miravod::Server>(options);
-        if (!server->Start(why))
+        server = StartDemoServer(why);
+        if (!server)
             return false;
         ClientOptions clientOptions;
         clientOptions.stateDir = std::filesystem::path(state.path().toStdString());

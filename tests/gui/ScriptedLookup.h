@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/writing/NameLookup.h"
+#include "GuiTestSupport.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -54,15 +55,5 @@ public:
         names[number] = name;
     }
 };
-
-// Saves a picture of the widget when PELLAR_SCREENSHOT_DIR is set, so the
-// windows can be looked at without a display.
-inline void SaveScreenshot(QWidget* widget, const QString& name)
-{
-    const QByteArray dir = qgetenv("PELLAR_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    widget->grab().save(QString::fromLocal8Bit(dir) + u'/' + name + QStringLiteral(".png"));
-}
 
 } // namespace pellar::test

@@ -32,7 +32,7 @@ private slots:
         QVERIFY(form->BytesSentEdit()->text().endsWith(QStringLiteral("Bytes")));
         QCOMPARE(form->Timer()->interval(), 3000);
         QVERIFY(form->Timer()->isActive());
-        pellar::test::Screenshot(*form, QStringLiteral("StatisticsForm"));
+        pellar::test::SaveScreenshot(form, QStringLiteral("StatisticsForm"));
 
         // One miss, then one hit on the text-body cache.
         QVERIFY(client.Cache().GetText(1));

@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(form->ComListView()->topLevelItemCount(), 1);
         QCOMPARE(form->ComListView()->topLevelItem(0)->text(0), QString::number(parent));
         QCOMPARE(form->ComListView()->topLevelItem(0)->text(1), QStringLiteral("Demo User"));
-        pellar::test::Screenshot(*form, QStringLiteral("TextRcptEditForm"));
+        pellar::test::SaveScreenshot(form, QStringLiteral("TextRcptEditForm"));
 
         QVERIFY(!form->RemoveComButton()->isEnabled());
         form->ComListView()->setCurrentItem(form->ComListView()->topLevelItem(0));

@@ -57,7 +57,7 @@ private slots:
         QVERIFY(Row(list, 3) && Row(list, 4) && Row(list, 5));
         QCOMPARE(Row(list, 4)->text(1), QStringLiteral("7"));
         QVERIFY(!Row(list, 4)->text(2).isEmpty());
-        pellar::test::Screenshot(*form, QStringLiteral("ViewMarksForm"));
+        pellar::test::SaveScreenshot(form, QStringLiteral("ViewMarksForm"));
 
         // Mark type, then again for the highest first.
         form->SortBy(1);

@@ -109,7 +109,7 @@ private slots:
         QPointer<TWriteTextForm> watch(comment);
         QCOMPARE(comment->SubjectEdit()->text(), QStringLiteral("Parent text"));
         QTRY_COMPARE(comment->ListView()->topLevelItemCount(), 2);
-        pellar::test::Screenshot(*comment, QStringLiteral("WriteTextForm"));
+        pellar::test::SaveScreenshot(comment, QStringLiteral("WriteTextForm"));
         const int32_t text = Submit(comment, QStringLiteral("Agreed.\n\n\n"));
         QVERIFY(text > 0);
         QTRY_VERIFY(watch.isNull());  // a submitted text's window closes
