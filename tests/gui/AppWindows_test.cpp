@@ -1,10 +1,13 @@
 // The application's windows wired together, against the reference server:
 // what the reading window, the session and the main window's menus ask for
 // opens in the right window, and Disconnect closes search and marked texts.
+#include "EventsTestSession.h"
 #include "LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/TMiravoMembership.h"
 #include "core/session/MVCache.h"
+#include "core/writing/SubmissionFormat.h"
 #include "gui/config/ConfigForm.h"
 #include "gui/config/ConfigListForm.h"
 #include "gui/dialogs/ConferenceAttributesForm.h"
@@ -188,6 +191,31 @@ private slots:
         // The tray's "new text" double-click brings the reading window up.
         emit events.ShowReadingWindowRequested();
         QCOMPARE(App().MainWindow().MdiArea()->activeSubWindow()->widget(), windows_->Reading());
+    }
+
+    void aNewTextInAHighPriorityConferenceRaisesTheTextAlert()
+    {
+        EventsController& events = windows_->Events();
+        events.Tray()->SetUseTray(false);
+        events.Tray()->HideIcon();
+        const int32_t welcome = session_.Number("Welcome");
+        QVERIFY(welcome > 0);
+        QVERIFY(session_.ClientContext().Cache().GetMembership(welcome)->Priority() > 150);
+        // Text alerts are off until the user asks for them.
+        TMiravoConfiguration& config = session_.ClientContext().Config();
+        config.WriteString("TrayPriText", "1");
+        config.WriteString("TrayPriTextLvl", "150");
+
+        eventstest::Session anna(session_.ServerPort(), "Anna Berg");
+        QVERIFY(anna.logon.LogOn());
+        const std::string misc = "1 { 0 " + std::to_string(welcome) + " }";
+        TGenericTrans post(anna.client.Protocol(), "Submit text",
+                           {86, EncodeHollerith(SubmissionFormat::BuildText("Hello all", "A new text.")), misc,
+                            "0 { }"});
+        QVERIFY(anna.client.Transactions().ExecuteAndWait(post));
+        QTRY_VERIFY(events.Tray()->Visible());
+        QCOMPARE(events.Tray()->State(), 1);
+        anna.logon.LogOff();
     }
 
     void settingsAndProfilesOpenOnTheSessionsStore()

@@ -75,6 +75,7 @@ public:
     }
 
     AppController& App() { return *app_; }
+    int ServerPort() const { return server_ ? server_->Port() : 0; }
     Client& ClientContext() { return app_->ClientContext(); }
 
     // A conference's number by its exact name; 0 when none matches.
