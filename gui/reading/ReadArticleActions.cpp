@@ -9,6 +9,7 @@
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
+#include "gui/reading/WritingIcons.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QAction>
@@ -77,15 +78,15 @@ void TReadArticleActions::CreateActions()
     Make("Readglobaltextnr1", QStringLiteral("Read global text &no..."), [c] { c->ReadGlobalTextNr(); });
     Make("SkipovercommentsH1", QStringLiteral("&Skip over comments"), [c] { c->SkipOverComments(); });
     Make("WriteNewTextAction", QStringLiteral("Write new text"), [c] { c->WriteNewText(); })
-        ->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+        ->setIcon(MakeWritingIcon(WritingIcon::NewText));
     Make("WriteLetterAction", QStringLiteral("Write letter"), [c] { c->WriteLetter(); })
-        ->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+        ->setIcon(MakeWritingIcon(WritingIcon::Letter));
     Make("FollowUpTextAction", QStringLiteral("Follow up text"), [c] { c->WriteComment(false); })
-        ->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
+        ->setIcon(MakeWritingIcon(WritingIcon::Comment));
     Make("PrivateReplyToTextAction", QStringLiteral("Private reply to text"), [c] { c->PrivateReply(); })
-        ->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+        ->setIcon(MakeWritingIcon(WritingIcon::PrivateReply));
     Make("AddFootnoteAction", QStringLiteral("Add footnote"), [c] { c->WriteComment(true); })
-        ->setIcon(style->standardIcon(QStyle::SP_FileDialogInfoView));
+        ->setIcon(MakeWritingIcon(WritingIcon::Footnote));
     Make("ClipboardCopyAction", QStringLiteral("&Copy"), [c] { c->ClipboardCopy(); },
          QKeySequence(Qt::CTRL | Qt::Key_C));
     QAction* reformat = Make("ReformatTextAction", QStringLiteral("Re&format text"), [c](bool on) { c->SetReformat(on); });
