@@ -43,6 +43,17 @@ struct Store {
     }
 };
 
+// The dialog set up on a profile of the store, not yet shown.
+struct DialogOn {
+    explicit DialogOn(Store& store, const std::string& profile = kRoot) : config(store.backend, "anna")
+    {
+        config.SetProfile(profile);
+        form.SetConfiguration(&config);
+    }
+    TMiravoConfiguration config;
+    TConfigForm form;
+};
+
 QList<QCheckBox*> AllCheckBoxes(TConfigForm& form)
 {
     return form.findChildren<QCheckBox*>();
@@ -81,9 +92,8 @@ private slots:
     void CaptionsPagesAndDefaultProfileDefaults()
     {
         Store store;
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -142,9 +152,9 @@ private slots:
     void RoundTripsEveryKeyAndRunsTheHooksInOrder()
     {
         Store store;
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        TMiravoConfiguration& config = dialog.config;
         QStringList calls;
         bool inheritDuringHooks = false;
         WindowSettingsHooks hooks;
@@ -288,10 +298,9 @@ private slots:
         store.backend->WriteString(kRoot, "Server", "root.example");
         store.backend->WriteString(kHome, "TrayAllMsg", "0");
         store.backend->WriteString(kHome, "ShowSubjTree", "1");
-        TMiravoConfiguration config(store.backend, "anna");
-        config.SetProfile(kHome);
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store, kHome);
+        TConfigForm& form = dialog.form;
+        TMiravoConfiguration& config = dialog.config;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -340,9 +349,8 @@ private slots:
         Store store;
         store.backend->WriteString(kRoot, "SavePwd", "1");
         store.backend->WriteString(kRoot, "Pwd", ObscurePassword("hemligt", "anna"));
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.PwdEdit()->text(), QStringLiteral("hemligt"));
@@ -367,9 +375,9 @@ private slots:
             writer.SetShortcutMap(custom);
             writer.SaveShortcutMap();
         }
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        TMiravoConfiguration& config = dialog.config;
         QStringList asked;
         bool answer = false;
         form.SetYesNoQuestion([&](QWidget*, const QString& title, const QString& text) {
@@ -402,9 +410,8 @@ private slots:
     void KeyboardRowsSelectAddAndRemove()
     {
         Store store;
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTreeWidget* view = form.KeyMapListView();
@@ -465,9 +472,8 @@ private slots:
     void KnownServersMenuFillsHostAndPort()
     {
         Store store;
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.HostEdit()->setText(QStringLiteral("elsewhere"));
@@ -498,9 +504,8 @@ private slots:
     {
         Store store;
         store.backend->WriteString(kRoot, "HeaderFont", "Arial;12;255;U");
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         QList<int> fontRegions;
         QList<QFont> initialFonts;
         std::optional<QFont> fontAnswer;
@@ -582,9 +587,8 @@ private slots:
         Store store;
         // A decimal colour reads the same as "$80000008" but is written as stored.
         store.backend->WriteString(kRoot, "BodyFont", "Courier New;10;2147483656;");
-        TMiravoConfiguration config(store.backend, "anna");
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
@@ -596,10 +600,8 @@ private slots:
     {
         Store store;
         store.backend->WriteString(kHome, "UseProxy", "1");
-        TMiravoConfiguration config(store.backend, "anna");
-        config.SetProfile(kHome);
-        TConfigForm form;
-        form.SetConfiguration(&config);
+        DialogOn dialog(store, kHome);
+        TConfigForm& form = dialog.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.ProxyServerEdit()->isEnabled());
