@@ -5,7 +5,9 @@
 #include "LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiravoText.h"
 #include "core/session/MVCache.h"
 #include "core/writing/SubmissionFormat.h"
 #include "gui/config/ConfigForm.h"
@@ -22,6 +24,7 @@
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 
@@ -161,6 +164,16 @@ private slots:
         QVERIFY(presentation);
         QTRY_VERIFY(!presentation->Model().WorkerRunning());
         QCOMPARE(presentation->Model().Links().Numbers(LinkKind::PresentationFor), std::vector<int32_t>{general});
+        // It opens on the conference's existing presentation, to be edited.
+        MVCache& cache = session_.ClientContext().Cache();
+        const int32_t existing = cache.GetConference(general)->Presentation();
+        QVERIFY(existing > 0);
+        const auto text = cache.GetText(existing);
+        QVERIFY(text);
+        QCOMPARE(presentation->SubjectEdit()->text(), QString::fromLatin1(text->Subject().c_str()));
+        const QString firstLine = QString::fromLatin1(text->Body().substr(0, text->Body().find_first_of("\r\n")).c_str());
+        QVERIFY2(presentation->WriteTextEdit()->toPlainText().startsWith(firstLine),
+                 qPrintable(presentation->WriteTextEdit()->toPlainText() + QStringLiteral(" | ") + firstLine));
         CloseAll(presentation);
         QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
 
