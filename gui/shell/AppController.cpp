@@ -60,6 +60,7 @@ void AppController::WireMainForm()
     connect(form, &TMainForm::DisconnectRequested, this, &AppController::Disconnect);
     connect(form, &TMainForm::CommandRequested, this, &AppController::RunCommand);
     connect(form, &TMainForm::MarkReadFlushDue, this, &AppController::FlushMarks);
+    connect(form, &TMainForm::Ticked, this, &AppController::CheckLink);
     connect(ui_, &QtSessionUi::AdministratorModeChanged, this, [this](bool on) { adminMode_ = on; });
     connect(form, &TMainForm::OnlineChanged, this, [this](bool online) {
         if (!online)
@@ -139,6 +140,16 @@ void AppController::FlushMarks()
 {
     if (client_->ConnectedEvent().IsSet())
         client_->Cache().FlushMarkRead(false);
+}
+
+void AppController::CheckLink()
+{
+    if (connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
+        return;
+    // Requests already fail at once; without this the menus would still
+    // offer a session that is gone.
+    client_->UserMessages().PostUserMessage("!The connection to the server was lost.");
+    Disconnect();
 }
 
 void AppController::RunCommand(MainCommand command)

@@ -52,6 +52,9 @@ public:
     void RunCommand(MainCommand command);
     // The periodic flush of the read marks.
     void FlushMarks();
+    // On the main window's tick: a link that went down under an online
+    // session takes the window offline and tells the user.
+    void CheckLink();
 
     Client& ClientContext() { return *client_; }
     TMainForm& MainWindow() { return *mainForm_; }

@@ -76,6 +76,8 @@ public:
 
     AppController& App() { return *app_; }
     int ServerPort() const { return server_ ? server_->Port() : 0; }
+    // The server goes away under the client (its links close).
+    void StopServer() { server_.reset(); }
     Client& ClientContext() { return app_->ClientContext(); }
 
     // A conference's number by its exact name; 0 when none matches.
