@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -59,6 +60,7 @@ TArticleViewForm::TArticleViewForm(Client& client, QWidget* parent)
     setFocusProxy(mainEdit_);
     CreateActions();
     connect(mainEdit_, &TMiravoTextEdit::KeyPressed, this, &TArticleViewForm::OnKeyPressed);
+    mainEdit_->installEventFilter(this);
     connect(mainEdit_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         PreparePopupMenu();
         popupMenu_->popup(mainEdit_->viewport()->mapToGlobal(pos));
@@ -94,8 +96,10 @@ void TArticleViewForm::CreateActions()
     n7_ = popupMenu_->addSeparator();
     textProperties_ = add("TextPropertiesAction", QStringLiteral("&Properties..."),
                           &TArticleViewForm::TextPropertiesActionExecute);
+    // The keys show in the menu; eventFilter carries them out, so that they
+    // never compete with the frame's action of the same keys.
     textProperties_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
-    textProperties_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    textProperties_->setShortcutContext(Qt::WidgetShortcut);
     addAction(textProperties_);
 }
 
@@ -275,6 +279,23 @@ void TArticleViewForm::MarkTextActionExecute()
         return;
     TGenericTrans request(client_.Protocol(), "Set mark", {72, *number, 100});
     client_.Transactions().ExecuteAndWait(request);
+}
+
+bool TArticleViewForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mainEdit_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool altEnter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                              (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+        if (altEnter) {
+            // Accepting the override turns the shortcut into a key press here.
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                TextPropertiesActionExecute();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TArticleViewForm::TextPropertiesActionExecute()

@@ -83,6 +83,11 @@ signals:
     // A key typed while offline, for the main window.
     void KeyForwarded(QChar key);
 
+protected:
+    // Alt+Enter in the text belongs to this view, not to the frame's
+    // "Text properties" with the same keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // TypedCommandPort
     bool IsConnected() override;

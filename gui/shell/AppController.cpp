@@ -13,6 +13,7 @@
 #include "gui/shell/WireCodec.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace pellar {
 
@@ -50,6 +51,12 @@ AppController::~AppController()
     // The window may already have disconnected when it closed; a second
     // Disconnect sends nothing.
     Disconnect();
+    // Windows that close with the frame may pump events; its timer must not
+    // call back into a controller that is half gone.
+    if (mainForm_) {
+        mainForm_->Timer1()->stop();
+        disconnect(mainForm_.get(), nullptr, this, nullptr);
+    }
     mainForm_.reset();
 }
 
@@ -144,7 +151,7 @@ void AppController::FlushMarks()
 
 void AppController::CheckLink()
 {
-    if (connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
+    if (!mainForm_ || connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
         return;
     // Requests already fail at once; without this the menus would still
     // offer a session that is gone.

@@ -6,6 +6,8 @@
 
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/TMiravoConference.h"
+#include "core/protocol/TMiscInfo.h"
+#include "core/protocol/TextStatType.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/session/MVCache.h"
@@ -18,6 +20,7 @@
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
+#include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/search/FindTextForm.h"
@@ -33,6 +36,8 @@
 #include <QPushButton>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTest>
 
 using namespace pellar;
@@ -229,6 +234,42 @@ private slots:
         QTRY_VERIFY(events.Tray()->Visible());
         QCOMPARE(events.Tray()->State(), 1);
         anna.logon.LogOff();
+    }
+
+    void altEnterInTheArticleOpensThePropertiesOfTheNumberUnderTheCaret()
+    {
+        // A comment by someone else: its header names the commented text.
+        MVCache& cache = session_.ClientContext().Cache();
+        int32_t comment = 0, parent = 0;
+        for (int32_t n = 1; n < 400 && !comment; ++n)
+            if (auto stat = cache.GetTextStat(n))
+                stat->ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo& c) {
+                    if (!comment) {
+                        comment = n;
+                        parent = c.textNo;
+                    }
+                });
+        QVERIFY(comment > 0 && parent > 0);
+        windows_->Reading()->ShowText(comment);
+        QTextEdit* article = windows_->Reading()->ArticleView()->MainEdit();
+        const QString number = QString::number(parent);
+        const int at = article->toPlainText().indexOf(QStringLiteral("Comment to: ") + number);
+        QVERIFY(at >= 0);
+        QTextCursor caret = article->textCursor();
+        caret.setPosition(at + 12 + 1);
+        article->setTextCursor(caret);
+        App().MainWindow().activateWindow();
+        article->setFocus();
+        QTRY_VERIFY(article->hasFocus());
+        QTest::keyClick(article, Qt::Key_Return, Qt::AltModifier);
+        // The view's own command, not the frame's (which takes the text shown).
+        QTRY_VERIFY(NewestInFrame<TTextRcptEditForm>(App()));
+        QCOMPARE(CountInFrame<TTextRcptEditForm>(App()), 1);
+        QVERIFY2(NewestInFrame<TTextRcptEditForm>(App())->windowTitle().startsWith(
+                     QStringLiteral("Text properties for text %1 ").arg(parent)),
+                 qPrintable(NewestInFrame<TTextRcptEditForm>(App())->windowTitle()));
+        CloseAll(NewestInFrame<TTextRcptEditForm>(App()));
+        QTRY_COMPARE(CountInFrame<TTextRcptEditForm>(App()), 0);
     }
 
     void settingsAndProfilesOpenOnTheSessionsStore()
