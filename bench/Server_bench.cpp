@@ -9,7 +9,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -109,6 +111,12 @@ private:
 class Fixture {
 public:
     static Fixture& Get()
+    {
+        static Fixture f;
+        return f;
+    }
+    // A second server with the same data, for measurements side by side.
+    static Fixture& Twin()
     {
         static Fixture f;
         return f;
@@ -216,6 +224,49 @@ void BM_TextMapOfBigConference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// The same requests against two servers with the same data, one with 199
+// other sessions connected, in alternating blocks: load on the machine that
+// comes and goes hits both sides alike. Returns the median over the rounds
+// of quiet time / busy time, so that a burst of load in one block does not
+// decide the figure.
+double PairedSessionsRatio()
+{
+    Fixture& quiet = Fixture::Get();
+    Fixture& busy = Fixture::Twin();
+    std::vector<int> others;
+    for (int i = 0; i < 199; ++i) others.push_back(busy.LoggedOn());
+    const int a = quiet.LoggedOn(), b = busy.LoggedOn();
+    std::string buf;
+    auto block = [&](int fd, int first, uint32_t& seed) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 300; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            SendAll(fd, "7 90 " + std::to_string(first + static_cast<int>((seed >> 8) % 100000u)) + "\n");
+            ReadLines(fd, buf, 1);
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    uint32_t seedA = 1, seedB = 1;
+    std::vector<double> ratios;
+    for (int round = 0; round < 41; ++round) {
+        // Which side goes first alternates too.
+        double q, t;
+        if (round % 2 == 0) {
+            q = block(a, quiet.bigFirst, seedA);
+            t = block(b, busy.bigFirst, seedB);
+        } else {
+            t = block(b, busy.bigFirst, seedB);
+            q = block(a, quiet.bigFirst, seedA);
+        }
+        ratios.push_back(q / t);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    close(a);
+    close(b);
+    for (int fd : others) close(fd);
+    return ratios[ratios.size() / 2];
+}
+
 BENCHMARK(BM_RawPingPong)->UseRealTime();
 BENCHMARK(BM_GetTextStatSmallConference)->UseRealTime();
 BENCHMARK(BM_GetTextStatBigConference)->UseRealTime();
@@ -258,6 +309,7 @@ int main(int argc, char** argv)
         std::printf("get-text-stat / ping-pong            = %.2f\n", big / ping);
         std::printf("100,000-text / 100-text conference   = %.2f (1.00 = no slow-down)\n", big / small);
         std::printf("200 sessions / 1 session             = %.2f (1.00 = no slow-down)\n", many / big);
+        std::printf("200 sessions / 1 session, paired     = %.2f (1.00 = no slow-down)\n", PairedSessionsRatio());
     }
     benchmark::Shutdown();
     return 0;

@@ -27,6 +27,11 @@ public:
     bool closeWhenFlushed = false;
     bool dead = false;
     uint32_t watched = 0; // the events the loop waits for on this link
+    // Book-keeping of the loop: whether the link is on this turn's list of
+    // links with activity, and the wake-up already asked for its delayed
+    // output (max() when none).
+    bool touched = false;
+    Clock::time_point timerDue = Clock::time_point::max();
 
     enum class Handshake { NeedMore, Done, Bad };
     // Takes handshake bytes from the front of data; on Done, the user name is

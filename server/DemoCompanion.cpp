@@ -36,10 +36,12 @@ const char* const kMessages[] = {"Anyone up for coffee?", "Back in ten minutes."
 
 } // namespace
 
-DemoCompanion::DemoCompanion(Store& store, SessionTable& sessions, Dispatcher& dispatcher, AsyncDelivery& async)
-    : store_(store), sessions_(sessions), dispatcher_(dispatcher), async_(async),
-      next_(Clock::now() + std::chrono::seconds(20))
+DemoCompanion::DemoCompanion(Store& store, SessionTable& sessions, Dispatcher& dispatcher, AsyncDelivery& async,
+                             std::chrono::milliseconds interval)
+    : store_(store), sessions_(sessions), dispatcher_(dispatcher), async_(async), interval_(interval)
 {
+    const Clock::duration first = interval_.count() > 0 ? Clock::duration(interval_) : std::chrono::seconds(20);
+    next_ = Clock::now() + first;
     const auto person = store_.FindExactName(DemoSeed::kCompanionName);
     if (!person || !store_.Pers(*person)) {
         next_ = Clock::time_point::max();
@@ -72,7 +74,10 @@ std::string DemoCompanion::Run(Request& r)
 
 void DemoCompanion::Tick()
 {
-    next_ = Clock::now() + std::chrono::seconds(45 + Random() % 30);
+    if (interval_.count() > 0)
+        next_ = Clock::now() + interval_;
+    else
+        next_ = Clock::now() + std::chrono::seconds(45 + Random() % 30);
     if (++ticks_ % 3 == 0) {
         SendMessage();
     } else {

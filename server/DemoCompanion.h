@@ -19,7 +19,9 @@ class DemoCompanion {
 public:
     using Clock = std::chrono::steady_clock;
 
-    DemoCompanion(Store& store, SessionTable& sessions, Dispatcher& dispatcher, AsyncDelivery& async);
+    // interval 0: the first post after 20 s, then one every 45 to 75 s.
+    DemoCompanion(Store& store, SessionTable& sessions, Dispatcher& dispatcher, AsyncDelivery& async,
+                  std::chrono::milliseconds interval = std::chrono::milliseconds(0));
     Clock::time_point NextDue() const { return next_; }
     void Tick();
 
@@ -38,6 +40,7 @@ private:
     int32_t nextId_ = 1;
     uint32_t seed_ = 12345;
     int ticks_ = 0;
+    std::chrono::milliseconds interval_;
     Clock::time_point next_;
 };
 

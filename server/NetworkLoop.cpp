@@ -78,7 +78,8 @@ bool NetworkLoop::Open(std::string* error)
         if (!store_.Commit(&e)) return fail("cannot store the demo data: " + e);
     }
     if (options_.demo && options_.demoCompanion)
-        companion_ = std::make_unique<DemoCompanion>(store_, sessions_, dispatcher_, async_);
+        companion_ = std::make_unique<DemoCompanion>(store_, sessions_, dispatcher_, async_,
+                                                     std::chrono::milliseconds(options_.demoCompanionIntervalMs));
 
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) return fail(std::string("eventfd: ") + std::strerror(errno));
@@ -125,22 +126,80 @@ void NetworkLoop::Watch(Connection& c, uint32_t events)
     c.watched = events;
 }
 
+void NetworkLoop::Touch(Connection& c)
+{
+    if (c.touched) return;
+    c.touched = true;
+    touched_.push_back(&c);
+}
+
+void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
+{
+    uint32_t events = 0;
+    if (c.PendingBytes() < kPauseReadingAt && !c.closeWhenFlushed) events |= EPOLLIN;
+    const auto due = c.NextDue();
+    if (due <= now) {
+        events |= EPOLLOUT;
+    } else if (due != Connection::Clock::time_point::max() && due != c.timerDue) {
+        // Queued bytes keep their order, so the front's due time only grows
+        // until the queue drains; one heap entry per distinct front is enough.
+        timers_.push(Timer{due, c.Fd(), &c});
+        c.timerDue = due;
+    }
+    Watch(c, events);
+}
+
+void NetworkLoop::WakeDueTimers(Connection::Clock::time_point now)
+{
+    while (!timers_.empty() && timers_.top().due <= now) {
+        const Timer t = timers_.top();
+        timers_.pop();
+        auto it = connections_.find(t.fd);
+        // An entry of a closed link, or of an older link on a reused fd, at
+        // worst touches a live link once for nothing.
+        if (it == connections_.end()) continue;
+        Connection& c = *it->second;
+        if (&c == t.link && c.timerDue == t.due) c.timerDue = Connection::Clock::time_point::max();
+        Touch(c);
+    }
+}
+
+void NetworkLoop::ReapDead()
+{
+    // Every way a link dies goes through a touch (its own event, a write, a
+    // queued message), so the dead are all on the list.
+    std::vector<int> dead;
+    for (Connection* c : touched_) {
+        if (c->dead) dead.push_back(c->Fd());
+    }
+    if (dead.empty()) return;
+    std::erase_if(touched_, [](Connection* c) { return c->dead; });
+    for (int fd : dead) {
+        auto it = connections_.find(fd);
+        if (it == connections_.end()) continue;
+        Close(*it->second);
+        connections_.erase(it);
+    }
+}
+
 void NetworkLoop::Run()
 {
     // epoll rather than poll: the cost of a wake-up must not grow with the
-    // number of idle sessions.
+    // number of idle sessions, and neither may the rest of a turn.
     std::vector<epoll_event> ready(64);
     while (!stop_) {
+        // A link can die after the last reap (a message it cannot take).
+        ReapDead();
+        async_.Flush();
         const auto now = Connection::Clock::now();
-        auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
-        for (auto& [fd, c] : connections_) {
-            uint32_t events = 0;
-            if (c->PendingBytes() < kPauseReadingAt && !c->closeWhenFlushed) events |= EPOLLIN;
-            const auto due = c->NextDue();
-            if (due <= now) events |= EPOLLOUT;
-            else if (due < nextWake) nextWake = due;
-            Watch(*c, events);
+        // Only links touched since the last turn can want other events.
+        for (Connection* c : touched_) {
+            c->touched = false;
+            Rearm(*c, now);
         }
+        touched_.clear();
+        auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
+        if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
         int timeout = -1;
         if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
@@ -163,11 +222,13 @@ void NetworkLoop::Run()
             auto it = connections_.find(fd);
             if (it == connections_.end()) continue;
             Connection& c = *it->second;
+            Touch(c);
             if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
         }
         // Replies due now go out at once rather than after another wait.
         const auto after = Connection::Clock::now();
-        for (auto& [fd, c] : connections_) {
+        WakeDueTimers(after);
+        for (Connection* c : touched_) {
             if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
             if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
         }
@@ -175,14 +236,7 @@ void NetworkLoop::Run()
             companion_->Tick();
             async_.Flush();
         }
-        for (auto it = connections_.begin(); it != connections_.end();) {
-            if (it->second->dead) {
-                Close(*it->second);
-                it = connections_.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        ReapDead();
         // Log-off notices of closed links go out with the next writes.
         async_.Flush();
     }
@@ -201,9 +255,10 @@ void NetworkLoop::Accept()
         Session& s = sessions_.Create(pellar::NowLocal());
         s.host = PeerAddress(fd);
         Connection* raw = c.get();
-        s.sink = [raw](const std::string& bytes) {
+        s.sink = [this, raw](const std::string& bytes) {
             raw->Queue(bytes, Connection::Clock::now());
             if (raw->PendingBytes() > kMaxPendingOut) raw->dead = true;
+            Touch(*raw);
         };
         c->session = s.number;
         epoll_event ev{};
@@ -212,6 +267,7 @@ void NetworkLoop::Accept()
         epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
         c->watched = EPOLLIN;
         connections_[fd] = std::move(c);
+        Touch(*raw);
     }
 }
 

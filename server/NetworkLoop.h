@@ -1,12 +1,17 @@
 // The server's single thread: an epoll loop over the listening socket, every
 // client link and a wake-up descriptor, feeding requests to the dispatcher
-// and driving the demo companion's timer.
+// and driving the demo companion's timer. Each turn costs in proportion to
+// the links that had something happen, not to the number of links: only
+// links touched since the last turn are re-armed, written and reaped, and
+// delayed replies wake the loop through a small heap of due times.
 #pragma once
 
 #include <atomic>
 #include <map>
 #include <memory>
+#include <queue>
 #include <string>
+#include <vector>
 
 #include "server/AsyncDelivery.h"
 #include "server/Connection.h"
@@ -40,6 +45,20 @@ private:
     void Close(Connection& c);
     void Reply(Connection& c, std::string reply);
     void Watch(Connection& c, uint32_t events);
+    // Puts the link on this turn's list of links with activity.
+    void Touch(Connection& c);
+    // Sets what epoll waits for on the link and asks for a wake-up when its
+    // next output lies in the future.
+    void Rearm(Connection& c, Connection::Clock::time_point now);
+    void WakeDueTimers(Connection::Clock::time_point now);
+    void ReapDead();
+
+    struct Timer {
+        Connection::Clock::time_point due;
+        int fd;
+        Connection* link; // compared only, never followed: the fd may be reused
+        bool operator>(const Timer& o) const { return due > o.due; }
+    };
 
     ServerOptions options_;
     Store store_;
@@ -48,6 +67,8 @@ private:
     Dispatcher dispatcher_;
     std::unique_ptr<DemoCompanion> companion_;
     std::map<int, std::unique_ptr<Connection>> connections_;
+    std::vector<Connection*> touched_;
+    std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> timers_;
     int listenFd_ = -1;
     int wakeFd_ = -1;
     int epollFd_ = -1;

@@ -17,6 +17,9 @@ struct ServerOptions {
     bool demo = false;
     bool oldProtocol = false;
     bool demoCompanion = true;
+    // Milliseconds between the demo companion's posts; 0 = its own pace (the
+    // first after 20 s, then every 45 to 75 s).
+    int demoCompanionIntervalMs = 0;
     // Fault switches for tests.
     bool withholdGreeting = false;
     int replyDelayMs = 0;

@@ -20,6 +20,7 @@ void Usage(std::FILE* out)
                "  --db FILE               keep the data in this SQLite file (default: in memory)\n"
                "  --demo                  seed an empty database with demo conferences and texts\n"
                "  --no-companion          no demo companion session\n"
+               "  --companion-interval S  the demo companion posts every S seconds\n"
                "  --old-protocol          behave as an older server (protocol version 9)\n"
                "  --max-text BYTES        longest text accepted (default 1048576)\n"
                "Fault switches for tests:\n"
@@ -71,6 +72,8 @@ int main(int argc, char** argv)
             o.demo = true;
         } else if (a == "--no-companion") {
             o.demoCompanion = false;
+        } else if (a == "--companion-interval") {
+            o.demoCompanionIntervalMs = static_cast<int>(number(1, 3600)) * 1000;
         } else if (a == "--old-protocol") {
             o.oldProtocol = true;
         } else if (a == "--max-text") {

@@ -98,6 +98,8 @@ private:
         bool failed = false;
     };
 
+    // Both status requests of a conference in one round trip.
+    void LoadBothConfStatuses(TMiravoConferenceBase& conf);
     // Sends one batch (ascending numbers) of one conference; no lock held.
     void SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait);
     // Takes the queue's numbers out, or nothing when empty.
@@ -127,6 +129,7 @@ private:
 
     mutable std::mutex confMutex_;
     TIntegerResourceLock confKeys_;
+    TIntegerResourceLock statusKeys_;  // held while a conference's status loads
     TSortedIntegerList<std::shared_ptr<TMiravoConference>> conferences_;
 
     mutable std::mutex queueMutex_;

@@ -117,6 +117,49 @@ TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
     EXPECT_TRUE(h.peer.quiet(50));
 }
 
+TEST_F(MVCachePeerTest, AConferenceAsksForBothStatusesInOneRoundTrip)
+{
+    ASSERT_TRUE(h.Connect());
+    const std::string time = EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9));
+    const auto conf = cache.GetConference(7);
+    auto count = std::async(std::launch::async, [&] { return conf->NoOfTexts(); });
+    // Both requests are out before either is answered: a client that waited
+    // for the first reply would never send the second here.
+    ASSERT_TRUE(h.peer.expect("1 50 7\n2 78 7\n"));
+    h.peer.send("=1 5HNyhet 00000000 " + time + " " + time + " 0 11 0 0 0 0 0 0 3 40\n=2 5HNyhet 00000000 42 0\n");
+    EXPECT_EQ(count.get(), 40);
+    EXPECT_EQ(conf->FirstLocalNo(), 3);
+    EXPECT_EQ(conf->HighestLocalNo(), 42);
+    EXPECT_EQ(conf->Presentation(), 11);
+    EXPECT_TRUE(h.peer.quiet(50));
+
+    // The short status first works the same way; refusals are not asked again.
+    const auto other = cache.GetConference(8);
+    auto highest = std::async(std::launch::async, [&] { return other->HighestLocalNo(); });
+    ASSERT_TRUE(h.peer.expect("3 50 8\n4 78 8\n"));
+    h.peer.send("%3 9 8\n%4 9 8\n");
+    EXPECT_EQ(highest.get(), 0);
+    EXPECT_EQ(other->NoOfTexts(), 0);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
+TEST_F(MVCachePeerTest, AConferenceStatusIsAskedForOnceWhileTwoThreadsNeedIt)
+{
+    ASSERT_TRUE(h.Connect());
+    const std::string time = EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9));
+    const auto conf = cache.GetConference(7);
+    auto count = std::async(std::launch::async, [&] { return conf->NoOfTexts(); });
+    ASSERT_TRUE(h.peer.expect("1 50 7\n2 78 7\n"));
+    // A second reader of the other status waits for the load in progress
+    // instead of asking again.
+    auto highest = std::async(std::launch::async, [&] { return conf->HighestLocalNo(); });
+    EXPECT_TRUE(h.peer.quiet(100));
+    h.peer.send("=1 5HNyhet 00000000 " + time + " " + time + " 0 0 0 0 0 0 0 0 1 12\n=2 5HNyhet 00000000 12 0\n");
+    EXPECT_EQ(count.get(), 12);
+    EXPECT_EQ(highest.get(), 12);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
 TEST_F(MVCachePeerTest, RefusedMarksAreNotSentAgain)
 {
     ASSERT_TRUE(h.Connect());
