@@ -150,7 +150,10 @@ bool TMVCommunicationThread::WaitIdle(int timeoutMs)
 void TMVCommunicationThread::QueueRaw(std::string bytes)
 {
     std::lock_guard lock(sendMutex_);
-    sendList_.push_back(std::move(bytes));
+    if (sendList_.empty())
+        sendList_.swap(bytes);
+    else
+        sendList_ += bytes;
 }
 
 void TMVCommunicationThread::Connect(const std::string& server, const std::string& port,
@@ -188,7 +191,7 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     hello += "A" + EncodeHollerith(LocalUserName()) + "\n";
     {
         std::lock_guard lock(sendMutex_);
-        sendList_.push_front(std::move(hello));
+        sendList_.insert(0, hello);
     }
     SetLinkDown(false);
 }
@@ -238,19 +241,19 @@ void TMVCommunicationThread::Run()
 void TMVCommunicationThread::TakeSendList()
 {
     wakePending_ = false;
-    std::deque<std::string> taken;
-    {
-        std::lock_guard lock(sendMutex_);
-        taken.swap(sendList_);
-    }
-    if (taken.empty())
+    std::lock_guard lock(sendMutex_);
+    if (sendList_.empty())
         return;
     if (outOffset_ == outBuf_.size()) {
+        // Nothing left to send: take the list whole and hand back the old
+        // buffer, keeping both allocations for the next lines.
         outBuf_.clear();
         outOffset_ = 0;
+        outBuf_.swap(sendList_);
+    } else {
+        outBuf_ += sendList_;
+        sendList_.clear();
     }
-    for (auto& line : taken)
-        outBuf_ += line;
 }
 
 void TMVCommunicationThread::Serve()

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -92,7 +91,9 @@ private:
     std::string port_;
 
     std::mutex sendMutex_;  // guards sendList_ only
-    std::deque<std::string> sendList_;
+    // The queued request lines, back to back in order. The thread swaps it
+    // with outBuf_ when that is spent, so a line is copied once, into here.
+    std::string sendList_;
     std::string outBuf_;     // thread-owned: bytes taken from the list, not yet sent
     size_t outOffset_ = 0;
     char recvBuf_[kReceiveBufferSize];

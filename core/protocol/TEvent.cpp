@@ -4,7 +4,16 @@
 
 namespace pellar {
 
-TEvent::TEvent(bool manualReset, bool initiallySet) : manualReset_(manualReset), set_(initiallySet) {}
+TEvent::TEvent(bool manualReset, bool initiallySet) : manualReset_(manualReset), state_(initiallySet ? 1 : 0) {}
+
+bool TEvent::TryTake()
+{
+    if (manualReset_)
+        return state_.load() == 1;
+    // An automatic-reset event lets exactly one waiter through per signal.
+    int32_t set = 1;
+    return state_.compare_exchange_strong(set, 0);
+}
 
 bool TEvent::IsSet()
 {
@@ -13,35 +22,46 @@ bool TEvent::IsSet()
 
 void TEvent::SetEv()
 {
-    // Notify under the lock: a released waiter may destroy this event as soon
-    // as it runs on, so the setter must be done with it before the waiter can
-    // leave WaitFor. An automatic-reset event releases one waiter; a manual
-    // one releases all.
-    std::lock_guard lock(mutex_);
-    set_ = true;
-    if (manualReset_)
-        cond_.notify_all();
-    else
-        cond_.notify_one();
+    // Nobody asleep, or about to sleep, means no system call: a waiter counts
+    // itself before its last look at the state, and the setter looks at the
+    // count after storing the state, so one of the two always sees the other.
+    // A released waiter may destroy this event as soon as it runs on; it
+    // first lets every setter out of the guarded part (see WaitFor), and the
+    // wake after that only hands the word's address to the kernel.
+    setters_.Enter();
+    state_.store(1);
+    const bool wake = waiters_.load() > 0;
+    const bool all = manualReset_;
+    int32_t* const word = FutexAddress(state_);
+    setters_.Leave();
+    if (wake)
+        FutexWakeAddress(word, all);
 }
 
 void TEvent::ResetEv()
 {
-    std::lock_guard lock(mutex_);
-    set_ = false;
+    state_.store(0);
 }
 
 WaitResult TEvent::WaitFor(int timeoutMs)
 {
-    std::unique_lock lock(mutex_);
-    auto signalled = [this] { return set_; };
-    if (timeoutMs < 0) {
-        cond_.wait(lock, signalled);
-    } else if (!cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), signalled)) {
-        return WaitResult::Timeout;
+    if (!TryTake()) {
+        if (timeoutMs == 0)
+            return WaitResult::Timeout;
+        std::chrono::steady_clock::time_point deadline;
+        if (timeoutMs > 0)
+            deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        waiters_.fetch_add(1);
+        while (!TryTake()) {
+            if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline) {
+                waiters_.fetch_sub(1);
+                return WaitResult::Timeout;
+            }
+            FutexWaitUntil(state_, 0, timeoutMs > 0 ? &deadline : nullptr);
+        }
+        waiters_.fetch_sub(1);
     }
-    if (!manualReset_)
-        set_ = false;
+    setters_.Drain();
     return WaitResult::Signaled;
 }
 

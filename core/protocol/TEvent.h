@@ -1,10 +1,12 @@
 // An event with manual or automatic reset, in the shape the threads of the
 // protocol core expect (link up, connected, disconnecting). Waiters wake at
-// once when it is set.
+// once when it is set; testing it takes no lock.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
+#include <cstdint>
+
+#include "core/protocol/Futex.h"
 
 namespace pellar {
 
@@ -27,10 +29,12 @@ public:
     WaitResult WaitFor(int timeoutMs);
 
 private:
+    bool TryTake();
+
     const bool manualReset_;
-    bool set_;
-    std::mutex mutex_;
-    std::condition_variable cond_;
+    std::atomic<int32_t> state_;  // 1 set, 0 reset: the futex word
+    std::atomic<int32_t> waiters_{0};  // threads about to sleep or asleep
+    WakeGuard setters_;
 };
 
 } // namespace pellar

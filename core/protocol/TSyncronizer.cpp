@@ -1,33 +1,56 @@
 #include "core/protocol/TSyncronizer.h"
 
+#include <chrono>
+
 namespace pellar {
 
 int TSyncronizer::Acquire()
 {
-    std::lock_guard lock(mutex_);
-    ++pending_;
-    if (pending_ > 0)
-        done_.ResetEv();
-    return pending_;
+    return pending_.fetch_add(1) + 1;
 }
 
 int TSyncronizer::Release()
 {
-    std::lock_guard lock(mutex_);
-    --pending_;
-    if (pending_ == 0)
-        done_.SetEv();
-    return pending_;
+    // The waiter counts itself before its last look at the counter, and the
+    // releaser looks at the waiter count after changing the counter: a waiter
+    // that may be asleep is woken, and with nobody waiting the system call is
+    // skipped. A waiter that saw the count reach 0 leaves WaitFor only after
+    // the releaser is out of the guarded part, so it may destroy the object
+    // at once; the wake itself comes after that and only passes the word's
+    // address to the kernel (a wake on a reused address is a spurious wake,
+    // which every futex waiter tolerates). The woken waiter therefore never
+    // waits for the releaser to be scheduled again.
+    releasers_.Enter();
+    const int32_t left = pending_.fetch_sub(1) - 1;
+    const bool wake = left <= 0 && waiters_.load() > 0;
+    int32_t* const word = FutexAddress(pending_);
+    releasers_.Leave();
+    if (wake)
+        FutexWakeAddress(word, true);
+    return left;
 }
 
 WaitResult TSyncronizer::WaitFor(int timeoutMs)
 {
-    const WaitResult result = done_.WaitFor(timeoutMs);
-    // Release still holds the counter lock after setting the event; passing
-    // through it here means the releasing thread is done with this object,
-    // so a caller may destroy it right after WaitFor returns.
-    std::lock_guard lock(mutex_);
-    return result;
+    int32_t pending = pending_.load();
+    if (pending > 0) {
+        if (timeoutMs == 0)
+            return WaitResult::Timeout;
+        std::chrono::steady_clock::time_point deadline;
+        if (timeoutMs > 0)
+            deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        waiters_.fetch_add(1);
+        while ((pending = pending_.load()) > 0) {
+            if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline) {
+                waiters_.fetch_sub(1);
+                return WaitResult::Timeout;
+            }
+            FutexWaitUntil(pending_, pending, timeoutMs > 0 ? &deadline : nullptr);
+        }
+        waiters_.fetch_sub(1);
+    }
+    releasers_.Drain();
+    return WaitResult::Signaled;
 }
 
 } // namespace pellar

@@ -3,8 +3,10 @@
 // acquire has been matched. With nothing acquired, WaitFor returns at once.
 #pragma once
 
-#include <mutex>
+#include <atomic>
+#include <cstdint>
 
+#include "core/protocol/Futex.h"
 #include "core/protocol/TEvent.h"
 
 namespace pellar {
@@ -18,13 +20,15 @@ public:
 
     int Acquire();
     int Release();
-    // Waits without holding the counter lock.
+    // Waits without taking any lock; once it returns Signaled the releasing
+    // thread is done with this object, which may be destroyed at once.
     WaitResult WaitFor(int timeoutMs);
 
 private:
-    std::mutex mutex_;
-    int pending_ = 0;
-    TEvent done_{true, true};
+    // Outstanding work; the waiter sleeps on it while it is above 0.
+    std::atomic<int32_t> pending_{0};
+    std::atomic<int32_t> waiters_{0};  // 1 while the waiter may be asleep
+    WakeGuard releasers_;
 };
 
 } // namespace pellar

@@ -74,6 +74,26 @@ TEST(CommunicationThread, LinesGoOutInOrderAndAreCounted)
     EXPECT_TRUE(test::WaitUntil([&] { return h.client.Counters().bytesReceived.load() == 14; }));
 }
 
+// Lines sent while the socket is full wait behind the part of a line the
+// kernel did not take; the stream must still come out whole and in order.
+TEST(CommunicationThread, LinesQueuedBehindAFullSocketKeepTheirOrder)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect());
+    const auto sentBefore = h.client.Counters().bytesSent.load();
+    std::string all;
+    for (int i = 0; i < 160; ++i) {
+        // Far more than the socket buffers hold while the peer is not reading.
+        std::string line = std::to_string(i) + " 53 65536H" + std::string(65536, static_cast<char>('a' + i % 26)) + "\n";
+        all += line;
+        h.client.ComThread().Send(std::move(line));
+    }
+    ASSERT_TRUE(h.peer.expect(all, 30000));
+    EXPECT_TRUE(test::WaitUntil([&] { return h.client.Counters().bytesSent.load() == sentBefore + all.size(); }));
+    h.client.ComThread().Send("160 35\n");
+    EXPECT_TRUE(h.peer.expect("160 35\n"));
+}
+
 TEST(CommunicationThread, PeerCloseIsLinkLossAndTheThreadGoesIdle)
 {
     ClientHarness h;

@@ -72,6 +72,51 @@ TEST(TEvent, AutoSetReleasesOneWaiterPerSignal)
     EXPECT_FALSE(ev.IsSet());
 }
 
+TEST(TEvent, TimedWaitIsWokenBySetFromAnotherThread)
+{
+    for (bool manual : {true, false}) {
+        TEvent ev(manual, false);
+        std::thread setter([&] { ev.SetEv(); });
+        EXPECT_EQ(ev.WaitFor(60000), WaitResult::Signaled);
+        setter.join();
+        // The automatic-reset signal was taken by that wait.
+        EXPECT_EQ(ev.IsSet(), manual);
+    }
+}
+
+// Many threads polling and waiting on one automatic-reset event: each signal
+// lets exactly one of them through, never two.
+TEST(TEvent, AutoResetSignalIsTakenOncePerSet)
+{
+    TEvent ev(false, false);
+    std::atomic<int> taken{0};
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> takers;
+    for (int i = 0; i < 4; ++i)
+        takers.emplace_back([&, i] {
+            while (!stop) {
+                const bool got = i % 2 == 0 ? ev.IsSet() : ev.WaitFor(1) == WaitResult::Signaled;
+                if (got)
+                    ++taken;
+            }
+        });
+    constexpr int kSignals = 200;
+    int n = 1;
+    for (; n <= kSignals; ++n) {
+        ev.SetEv();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (taken < n && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        if (taken.load() != n)
+            break;
+    }
+    stop = true;
+    for (auto& t : takers)
+        t.join();
+    EXPECT_EQ(n, kSignals + 1) << "signal " << n << " was taken " << taken.load() - n + 1 << " times";
+    EXPECT_EQ(taken.load(), kSignals);
+}
+
 // The waiter owns the event and frees it as soon as it is released; the
 // setting thread must be finished with it by then (TSan and ASan see it if not).
 TEST(TEvent, WaiterMayDestroyItRightAfterWait)

@@ -1,7 +1,9 @@
 #include "core/protocol/TSyncronizer.h"
 
+#include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,54 @@ TEST(TSyncronizer, ReleaseFromAnotherThreadWakesWaiter)
 {
     TSyncronizer sync;
     sync.Acquire();
+    std::thread completer([&] { sync.Release(); });
+    EXPECT_EQ(sync.WaitFor(kInfinite), WaitResult::Signaled);
+    completer.join();
+}
+
+TEST(TSyncronizer, WaiterRunsOnOnlyAfterTheLastOfManyCompleters)
+{
+    for (int round = 0; round < 50; ++round) {
+        constexpr int kCompleters = 8;
+        TSyncronizer sync;
+        for (int i = 0; i < kCompleters; ++i)
+            sync.Acquire();
+        std::atomic<int> done{0};
+        std::vector<std::thread> completers;
+        for (int i = 0; i < kCompleters; ++i)
+            completers.emplace_back([&] {
+                done.fetch_add(1);
+                sync.Release();
+            });
+        // Every release happens after its increment, so a waiter let through
+        // early would see fewer than all of them.
+        ASSERT_EQ(sync.WaitFor(kInfinite), WaitResult::Signaled);
+        EXPECT_EQ(done.load(), kCompleters);
+        for (auto& t : completers)
+            t.join();
+    }
+}
+
+TEST(TSyncronizer, TimedWaitIsWokenByARelease)
+{
+    // Some rounds release before the waiter sleeps, some after.
+    for (int round = 0; round < 200; ++round) {
+        TSyncronizer sync;
+        sync.Acquire();
+        std::thread completer([&] { sync.Release(); });
+        ASSERT_EQ(sync.WaitFor(60000), WaitResult::Signaled);
+        completer.join();
+    }
+}
+
+TEST(TSyncronizer, AcquireAfterCompletionMakesItWaitAgain)
+{
+    TSyncronizer sync;
+    sync.Acquire();
+    sync.Release();
+    EXPECT_EQ(sync.WaitFor(0), WaitResult::Signaled);
+    EXPECT_EQ(sync.Acquire(), 1);
+    EXPECT_EQ(sync.WaitFor(5), WaitResult::Timeout);
     std::thread completer([&] { sync.Release(); });
     EXPECT_EQ(sync.WaitFor(kInfinite), WaitResult::Signaled);
     completer.join();
