@@ -1,8 +1,8 @@
 #include "gui/shell/AppWindows.h"
 
+#include "core/config/TMiravoConfiguration.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
-#include "core/config/TMiravoConfiguration.h"
 #include "core/shell/Client.h"
 #include "core/shell/LocalUserName.h"
 #include "gui/config/ConfigForm.h"
@@ -87,7 +87,7 @@ void AppWindows::WireEvents()
             reading_->RefreshConferenceList();
     });
     connect(&events, &EventsController::ShowReadingWindowRequested, this, &AppWindows::ShowReading);
-    connect(reading_, &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
+    connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
     connect(&app_, &AppController::Connecting, &events, [&events] {
         events.SetEnabled(true);
@@ -104,6 +104,18 @@ void AppWindows::WireEvents()
     });
 }
 
+TReadArticleForm* AppWindows::Reading() const
+{
+    return reading_.data();
+}
+
+bool AppWindows::Connected()
+{
+    // Not the window's online state: a logon without a presentation asks
+    // for the editor before the window goes online.
+    return app_.ClientContext().ConnectedEvent().IsSet();
+}
+
 WriteTextContext AppWindows::WritingContext()
 {
     return WriteTextContext{app_.ClientContext(), &app_.Services(), app_.GuiThreadPort(), &app_.MainWindow(),
@@ -115,7 +127,7 @@ WriteTextContext AppWindows::WritingContext()
 
 TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson)
 {
-    if (!app_.MainWindow().IsOnline())
+    if (!Connected())
         return nullptr;
     return OpenChosenWriteText(WritingContext(), mode, number, isPerson);
 }
@@ -128,7 +140,7 @@ void AppWindows::ShowInFrame(QWidget* window)
 
 TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 {
-    if (text <= 0 || !app_.MainWindow().IsOnline())
+    if (text <= 0 || !Connected())
         return nullptr;
     auto* form = new TTextRcptEditForm(app_.ClientContext(), &app_.Services(), text);
     connect(form, &TTextRcptEditForm::ViewTextRequested, this, [this](int32_t shown) {
@@ -189,7 +201,7 @@ void AppWindows::AttachWindow(QWidget* window, bool attached)
 
 TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
 {
-    if (conf <= 0 || !app_.MainWindow().IsOnline())
+    if (conf <= 0 || !Connected())
         return nullptr;
     auto* form = new TConferenceAttributesForm(app_.ClientContext(), &app_.Services(), conf);
     ShowInFrame(form);
@@ -258,6 +270,8 @@ void AppWindows::OpenProfiles()
 
 void AppWindows::RunWindowCommand(MainCommand command)
 {
+    if (!reading_)
+        return;
     Client& client = app_.ClientContext();
     ReadingPrompts& prompts = reading_->Prompts();
     switch (command) {

@@ -37,7 +37,7 @@ public:
     explicit AppWindows(AppController& app, QObject* parent = nullptr);
     ~AppWindows() override;
 
-    TReadArticleForm* Reading() const { return reading_; }
+    TReadArticleForm* Reading() const;
     EventsController& Events() { return *events_; }
 
     // --- Openers; each returns the new window, or null when nothing opened.
@@ -61,6 +61,7 @@ public:
 private:
     void WireReading();
     void WireEvents();
+    bool Connected();
     WriteTextContext WritingContext();
     // What the settings dialog has the windows save and apply after it saved.
     WindowSettingsHooks SettingsHooks();
@@ -69,7 +70,8 @@ private:
     void ShowInFrame(QWidget* window);
 
     AppController& app_;
-    TReadArticleForm* reading_ = nullptr;
+    // The frame owns it; gone only when the frame goes.
+    QPointer<TReadArticleForm> reading_;
     std::unique_ptr<EventsController> events_;
     QList<QPointer<QWidget>> searchAndMarks_;
 };

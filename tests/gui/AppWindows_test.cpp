@@ -182,6 +182,20 @@ private slots:
         CloseAll(presentation);
         QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
 
+        // A logon that finds no presentation asks before the window is online.
+        const int32_t me = session_.ClientContext().CurrentPerson();
+        App().MainWindow().SetOnline(false);
+        emit App().Ui().PresentationEditorRequested(me);
+        App().MainWindow().SetOnline(true);
+        auto* own = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(own);
+        QTRY_VERIFY(!own->Model().WorkerRunning());
+        QCOMPARE(own->Model().Links().Numbers(LinkKind::PresentationFor), std::vector<int32_t>{me});
+        const int32_t personPresentations = session_.ClientContext().ServerInfo().PersonPresentationConf;
+        QCOMPARE(own->Model().Links().Numbers(LinkKind::Recipient), std::vector<int32_t>{personPresentations});
+        CloseAll(own);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+
         // The conference commands ask through the reading window.
         emit windows_->Reading()->PresentationEditorRequested(static_cast<int>(PresentationKind::Notice), general,
                                                               0, QStringLiteral("General discussion"));
