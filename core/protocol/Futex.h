@@ -55,6 +55,36 @@ inline void FutexWakeAddress(int32_t* word, bool all)
     ::syscall(SYS_futex, word, FUTEX_WAKE_PRIVATE, all ? INT_MAX : 1, nullptr, nullptr, 0);
 }
 
+// Waits until ready() holds, sleeping on word whenever it still holds the
+// value seen just before ready() said no. The caller's waiters count is
+// raised before that last look and lowered on the way out, so a waker that
+// changes the word first and reads the count after never skips a sleeper.
+// timeoutMs: below 0 no limit, 0 no wait. False on time-out.
+template <typename Ready>
+bool FutexWaitFor(std::atomic<int32_t>& word, std::atomic<int32_t>& waiters, int timeoutMs, Ready ready)
+{
+    if (ready())
+        return true;
+    if (timeoutMs == 0)
+        return false;
+    std::chrono::steady_clock::time_point deadline;
+    if (timeoutMs > 0)
+        deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    waiters.fetch_add(1);
+    for (;;) {
+        const int32_t seen = word.load();
+        if (ready()) {
+            waiters.fetch_sub(1);
+            return true;
+        }
+        if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline) {
+            waiters.fetch_sub(1);
+            return false;
+        }
+        FutexWaitUntil(word, seen, timeoutMs > 0 ? &deadline : nullptr);
+    }
+}
+
 // Counts the threads still touching an object on their way to waking its
 // waiters, so that a released waiter, which may destroy the object next,
 // first lets them finish. Wakers leave before their wake system call, which

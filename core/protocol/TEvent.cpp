@@ -45,22 +45,8 @@ void TEvent::ResetEv()
 
 WaitResult TEvent::WaitFor(int timeoutMs)
 {
-    if (!TryTake()) {
-        if (timeoutMs == 0)
-            return WaitResult::Timeout;
-        std::chrono::steady_clock::time_point deadline;
-        if (timeoutMs > 0)
-            deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        waiters_.fetch_add(1);
-        while (!TryTake()) {
-            if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline) {
-                waiters_.fetch_sub(1);
-                return WaitResult::Timeout;
-            }
-            FutexWaitUntil(state_, 0, timeoutMs > 0 ? &deadline : nullptr);
-        }
-        waiters_.fetch_sub(1);
-    }
+    if (!FutexWaitFor(state_, waiters_, timeoutMs, [this] { return TryTake(); }))
+        return WaitResult::Timeout;
     setters_.Drain();
     return WaitResult::Signaled;
 }

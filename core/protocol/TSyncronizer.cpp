@@ -32,23 +32,8 @@ int TSyncronizer::Release()
 
 WaitResult TSyncronizer::WaitFor(int timeoutMs)
 {
-    int32_t pending = pending_.load();
-    if (pending > 0) {
-        if (timeoutMs == 0)
-            return WaitResult::Timeout;
-        std::chrono::steady_clock::time_point deadline;
-        if (timeoutMs > 0)
-            deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        waiters_.fetch_add(1);
-        while ((pending = pending_.load()) > 0) {
-            if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline) {
-                waiters_.fetch_sub(1);
-                return WaitResult::Timeout;
-            }
-            FutexWaitUntil(pending_, pending, timeoutMs > 0 ? &deadline : nullptr);
-        }
-        waiters_.fetch_sub(1);
-    }
+    if (!FutexWaitFor(pending_, waiters_, timeoutMs, [this] { return pending_.load() <= 0; }))
+        return WaitResult::Timeout;
     releasers_.Drain();
     return WaitResult::Signaled;
 }
