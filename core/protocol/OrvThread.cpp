@@ -188,7 +188,10 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     std::string hello;
     if (proxy.useProxy)
         hello = "CONNECT " + server + ":" + port + " HTTP/1.0\r\n\r\n";
-    hello += "A" + EncodeHollerith(LocalUserName()) + "\n";
+    // Appended piece by piece: one temporary string fewer.
+    hello += 'A';
+    hello += EncodeHollerith(LocalUserName());
+    hello += '\n';
     {
         std::lock_guard lock(sendMutex_);
         sendList_.insert(0, hello);

@@ -97,10 +97,19 @@ void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person)
                        client.Cache().GetName(chosen));
 }
 
+namespace {
+
+// Both notice commands ask the same: whose notice.
+int32_t ChooseNoticeOwner(ConferenceCommandUi& ui, bool person)
+{
+    return ui.ChooseName("Change Message Of The Day", "", person ? ChooserKind::Persons : ChooserKind::Conferences);
+}
+
+} // namespace
+
 void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person)
 {
-    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "",
-                                         person ? ChooserKind::Persons : ChooserKind::Conferences);
+    const int32_t chosen = ChooseNoticeOwner(ui, person);
     if (chosen == -1)
         return;
     ui.OpenComposition(PresentationKind::Notice, chosen, client.ServerInfo().MotdConf, client.Cache().GetName(chosen));
@@ -108,8 +117,7 @@ void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person)
 
 void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person)
 {
-    const int32_t chosen = ui.ChooseName("Change Message Of The Day", "",
-                                         person ? ChooserKind::Persons : ChooserKind::Conferences);
+    const int32_t chosen = ChooseNoticeOwner(ui, person);
     if (chosen == -1)
         return;
     TGenericTrans request(client.Protocol(), "Set MOTD", {17, chosen, 0});

@@ -255,8 +255,7 @@ void AppWindows::OpenSettings()
     form.SetConfiguration(&edited);
     form.SetWindowSettingsHooks(SettingsHooks());
     form.exec();
-    // The keyboard map may have changed under the session's instance.
-    global.SetProfile(global.ProfilePath());
+    ReloadSessionSettings();
 }
 
 void AppWindows::OpenProfiles()
@@ -264,6 +263,12 @@ void AppWindows::OpenProfiles()
     TConfigListForm list(app_.Settings(), LocalUserName(), &app_.MainWindow());
     list.SetWindowSettingsHooks(SettingsHooks());
     list.exec();
+    ReloadSessionSettings();
+}
+
+void AppWindows::ReloadSessionSettings()
+{
+    // The keyboard map may have changed under the session's instance.
     TMiravoConfiguration& global = app_.ClientContext().Config();
     global.SetProfile(global.ProfilePath());
 }

@@ -65,6 +65,8 @@ private:
     WriteTextContext WritingContext();
     // What the settings dialog has the windows save and apply after it saved.
     WindowSettingsHooks SettingsHooks();
+    // After a settings dialog: the session's instance rereads its profile.
+    void ReloadSessionSettings();
     // Puts a marked-texts window into the frame or takes it out.
     void AttachWindow(QWidget* window, bool attached);
     void ShowInFrame(QWidget* window);
