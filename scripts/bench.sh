@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release, no GUI) and runs each once; every program
-# prints its own ratios after its table, collected again at the end.
-#   scripts/bench.sh [name...]       default: every bench/*_bench.cpp
+# Builds the benchmarks (Release) and runs each once; every program prints its
+# own ratios after its table, collected again at the end. bench/gui/ holds the
+# ones that drive the Qt windows, run on the offscreen platform.
+#   scripts/bench.sh [name...]       default: every bench/*_bench.cpp and bench/gui/*_bench.cpp
 # BUILD_DIR (default build-bench), BUILD_TYPE (default Release), JOBS (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,14 +13,15 @@ jobs=${JOBS:-2}
 if [ $# -gt 0 ]; then
   benches="$*"
 else
-  benches=$(cd bench && ls ./*_bench.cpp | sed 's#^\./##; s#\.cpp$##')
+  benches=$(cd bench && { ls ./*_bench.cpp ./gui/*_bench.cpp 2>/dev/null || true; } | sed 's#^.*/##; s#\.cpp$##')
 fi
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" \
-  -DPELLAR_BUILD_GUI=OFF -DPELLAR_BUILD_BENCH=ON -DPELLAR_BUILD_FUZZ=OFF
+  -DPELLAR_BUILD_GUI=ON -DPELLAR_BUILD_BENCH=ON -DPELLAR_BUILD_FUZZ=OFF
 # shellcheck disable=SC2086
 cmake --build "$dir" -j "$jobs" --target $benches
 
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
 status=0
