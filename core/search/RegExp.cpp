@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -202,9 +203,100 @@ struct RegexpGraphIndex {
     // starting with any other byte cannot match unless the start accepts.
     std::array<bool, 256> canStart{};
     bool startAccepts = false;
+    // Literals that every match contains, longest first. The search skips a
+    // text that lacks one, and with the first (the anchor) tries only the
+    // positions from which bytes of anchorPrefix lead up to an occurrence.
+    std::vector<std::string> required;
+    std::array<bool, 256> anchorPrefix{};
 };
 
 namespace {
+
+// The single byte a transition consumes, when it admits exactly one.
+std::optional<unsigned char> SingleByte(const TTransition& t)
+{
+    if (const auto* c = dynamic_cast<const TCharTransition*>(&t))
+        return c->Char;
+    if (const auto* r = dynamic_cast<const TCharRangeTransition*>(&t); r && r->Low == r->High)
+        return r->Low;
+    return std::nullopt;
+}
+
+// Marks the states reachable from the start without taking the transition
+// `avoid`; true when an accepting state was among them. With a byte set,
+// also collects every byte the walked transitions can consume.
+bool ReachesAcceptAvoiding(const RegexpGraphIndex& g, const TTransition* avoid, std::array<bool, 256>* bytes)
+{
+    std::vector<bool> seen(g.states.size(), false);
+    std::vector<std::uint32_t> todo{0};
+    seen[0] = true;
+    bool accepts = false;
+    while (!todo.empty()) {
+        const std::uint32_t s = todo.back();
+        todo.pop_back();
+        accepts = accepts || !g.states[s]->Tag.empty();
+        const auto& transitions = g.states[s]->Transitions;
+        for (std::size_t i = 0; i < transitions.size(); ++i) {
+            if (transitions[i] == avoid)
+                continue;
+            if (bytes) {
+                for (int c = 1; c < 256; ++c) {
+                    const char ch = static_cast<char>(c);
+                    if (transitions[i]->Match(std::string_view(&ch, 1)).target)
+                        (*bytes)[static_cast<std::size_t>(c)] = true;
+                }
+            }
+            const std::uint32_t t = g.targets[s][i];
+            if (!seen[t]) {
+                seen[t] = true;
+                todo.push_back(t);
+            }
+        }
+    }
+    return accepts;
+}
+
+// A single-byte transition that every accepting path takes is the start of
+// a required literal; it runs on while each following state is not
+// accepting and has exactly one single-byte way out.
+void FindRequiredLiterals(RegexpGraphIndex& g)
+{
+    // The check walks the graph once per candidate; a huge pattern goes
+    // without the filter rather than pay that.
+    constexpr std::size_t kMaxStates = 2000;
+    constexpr std::size_t kMaxLiteral = 64;
+    if (g.startAccepts || g.states.size() > kMaxStates)
+        return;
+    std::unordered_set<const TTransition*> tried;
+    std::vector<std::pair<std::string, const TTransition*>> found;
+    for (const TRegexpState* state : g.states) {
+        for (const TTransition* t : state->Transitions) {
+            if (!tried.insert(t).second)
+                continue;
+            const auto first = SingleByte(*t);
+            if (!first || ReachesAcceptAvoiding(g, t, nullptr))
+                continue;
+            std::string literal(1, static_cast<char>(*first));
+            const TRegexpState* at = t->Target;
+            while (literal.size() < kMaxLiteral && at->Tag.empty() && at->Transitions.size() == 1) {
+                const auto next = SingleByte(*at->Transitions.front());
+                if (!next)
+                    break;
+                literal += static_cast<char>(*next);
+                at = at->Transitions.front()->Target;
+            }
+            found.emplace_back(std::move(literal), t);
+        }
+    }
+    if (found.empty())
+        return;
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    for (const auto& [literal, t] : found)
+        g.required.push_back(literal);
+    // Whatever can be consumed before the anchor's first byte is taken.
+    ReachesAcceptAvoiding(g, found.front().second, &g.anchorPrefix);
+}
 
 std::shared_ptr<const RegexpGraphIndex> BuildIndex(const TRegexpState& start)
 {
@@ -230,6 +322,7 @@ std::shared_ptr<const RegexpGraphIndex> BuildIndex(const TRegexpState& start)
             if (t->Match(std::string_view(&ch, 1)).target)
                 index->canStart[static_cast<std::size_t>(c)] = true;
     }
+    FindRequiredLiterals(*index);
     return index;
 }
 
@@ -392,15 +485,15 @@ RegexpMatch MatchWith(const RegexpGraphIndex& graph, std::string_view text, cons
     return result;
 }
 
-RegexpSearchResult SearchWith(const RegexpGraphIndex& graph, std::string_view text, const RegexpLimits& limits)
+// Tries the start positions first..last in order; true once the search has
+// its answer (a match, or a walk that was cut short).
+bool TryPositions(const RegexpGraphIndex& graph, Matcher& matcher, std::string_view subject, std::size_t first,
+                  std::size_t last, RegexpSearchResult& result)
 {
-    const std::string_view subject = UpToNul(text);
-    Matcher matcher(graph, limits, subject.size());
-    RegexpSearchResult result;
-    for (std::size_t i = 0; i < subject.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         if (matcher.Stopped()) {
             result.outcome = RegexpOutcome::Stopped;
-            break;
+            return true;
         }
         if (!graph.startAccepts && !graph.canStart[static_cast<unsigned char>(subject[i])])
             continue;
@@ -412,8 +505,42 @@ RegexpSearchResult SearchWith(const RegexpGraphIndex& graph, std::string_view te
             result.position = i + 1;
             result.length = r.length;
         }
-        break;
+        return true;
     }
+    return false;
+}
+
+// With required literals: a text without one cannot match. Otherwise a
+// match must reach an occurrence of the anchor over bytes that can come
+// before it, so only the positions in such a run up to each occurrence are
+// tried, in ascending order, each once.
+void TryAroundAnchor(const RegexpGraphIndex& graph, Matcher& matcher, std::string_view subject,
+                     RegexpSearchResult& result)
+{
+    for (const std::string& literal : graph.required)
+        if (subject.find(literal) == std::string_view::npos)
+            return;
+    const std::string& anchor = graph.required.front();
+    std::size_t next = 0;  // every position before this one has been tried
+    for (std::size_t at = subject.find(anchor); at != std::string_view::npos; at = subject.find(anchor, at + 1)) {
+        std::size_t from = at;
+        while (from > next && graph.anchorPrefix[static_cast<unsigned char>(subject[from - 1])])
+            --from;
+        if (TryPositions(graph, matcher, subject, std::max(from, next), at + 1, result))
+            return;
+        next = at + 1;
+    }
+}
+
+RegexpSearchResult SearchWith(const RegexpGraphIndex& graph, std::string_view text, const RegexpLimits& limits)
+{
+    const std::string_view subject = UpToNul(text);
+    Matcher matcher(graph, limits, subject.size());
+    RegexpSearchResult result;
+    if (graph.required.empty())
+        TryPositions(graph, matcher, subject, 0, subject.size(), result);
+    else
+        TryAroundAnchor(graph, matcher, subject, result);
     result.steps = matcher.Steps();
     return result;
 }
@@ -448,6 +575,11 @@ RegexpSearchResult RegExp::Search(std::string_view text, const RegexpLimits& lim
 RegexpMatch RegExp::MatchAt(std::string_view text, const RegexpLimits& limits) const
 {
     return MatchWith(*index_, text, limits);
+}
+
+const std::vector<std::string>& RegExp::RequiredLiterals() const
+{
+    return index_->required;
 }
 
 } // namespace pellar

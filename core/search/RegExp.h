@@ -133,6 +133,9 @@ public:
     RegexpMatch MatchAt(std::string_view text, const RegexpLimits& limits = {}) const;
 
     const TRegexpState& Start() const { return *root_; }
+    // Literals every match contains, longest first; the search looks for
+    // these before it walks the automaton.
+    const std::vector<std::string>& RequiredLiterals() const;
 
 private:
     explicit RegExp(std::unique_ptr<TRegexpState> root);

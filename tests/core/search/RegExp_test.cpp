@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -209,7 +210,8 @@ TEST(RegExpLimits, BudgetCoversTheWholeSearchNotEachPosition)
     // each start position walks to the end again, about 2 * 70,000 steps.
     const auto re = RegExp::Compile(".*x[" + std::string(1000, 'y') + "]");
     ASSERT_TRUE(re);
-    const std::string subject(70000, 'a');
+    // The trailing x lets the search past its required-literal check.
+    const std::string subject = std::string(70000, 'a') + "x";
     RegexpLimits limits;
     limits.stepBudget = 500000;  // more than one position needs, far less than all
     const auto r = re->Search(subject, limits);
@@ -247,6 +249,78 @@ TEST(RegExpLimits, StopFlagEndsASearchInProgress)
     stop = true;
     worker.join();
     EXPECT_EQ(result.outcome, RegexpOutcome::Stopped);
+}
+
+// The search skips to the literals every match must contain; what it finds
+// must still be exactly what trying every position in turn finds.
+const char* const kUrlPreset = "{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+";
+const char* const kMailPreset = "[a-zA-Z0-9\\.]+@[a-zA-Z0-9]+\\.[a-zA-Z0-9\\.]+";
+
+RegexpSearchResult SearchEveryPosition(const RegExp& re, std::string_view text)
+{
+    RegexpSearchResult r;
+    for (std::size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+        const auto m = re.MatchAt(text.substr(i));
+        if (m.matched()) {
+            r.outcome = RegexpOutcome::Match;
+            r.position = i + 1;
+            r.length = m.length;
+            break;
+        }
+    }
+    return r;
+}
+
+TEST(RegExpRequiredLiteral, PresetsAnchorOnTheirSeparator)
+{
+    EXPECT_EQ(RegExp::Compile(kUrlPreset)->RequiredLiterals().front(), "://");
+    EXPECT_EQ(RegExp::Compile(kMailPreset)->RequiredLiterals().front(), "@");
+    // Optional, repeated or alternative parts are never required.
+    EXPECT_TRUE(RegExp::Compile("a*")->RequiredLiterals().empty());
+    EXPECT_TRUE(RegExp::Compile("[ab]c")->RequiredLiterals() == std::vector<std::string>{"c"});
+    EXPECT_TRUE(RegExp::Compile("x{ab}*y")->RequiredLiterals() == (std::vector<std::string>{"x", "y"}));
+    // Each branch has an "a" of its own, so neither one is required.
+    EXPECT_TRUE(RegExp::Compile("[{ab}{ac}]")->RequiredLiterals().empty());
+}
+
+TEST(RegExpRequiredLiteral, FindsWhatEveryPositionFinds)
+{
+    const std::vector<std::string> patterns = {kUrlPreset, kMailPreset, "a+b", "{ab}+c", "x[yz]*:", "a*b*c",
+                                               "{a.}+b", "[{ab}c]*d"};
+    // Texts from a small alphabet make overlapping and repeated literals common.
+    const std::string alphabet = "abcxyz:/.@ \nUuRrLl0";
+    std::mt19937 rng(17);
+    for (const auto& pattern : patterns) {
+        const auto re = RegExp::Compile(pattern);
+        ASSERT_TRUE(re.has_value()) << pattern;
+        for (int n = 0; n < 3000; ++n) {
+            std::string text;
+            const std::size_t length = rng() % 24;
+            for (std::size_t i = 0; i < length; ++i)
+                text += alphabet[rng() % alphabet.size()];
+            const auto fast = re->Search(text);
+            const auto slow = SearchEveryPosition(*re, text);
+            ASSERT_EQ(fast.outcome, slow.outcome) << pattern << " in \"" << text << "\"";
+            ASSERT_EQ(fast.position, slow.position) << pattern << " in \"" << text << "\"";
+            ASSERT_EQ(fast.length, slow.length) << pattern << " in \"" << text << "\"";
+        }
+    }
+}
+
+TEST(RegExpRequiredLiteral, MatchStartsBeforeTheLiteralAndAtItsLaterOccurrences)
+{
+    const auto url = RegExp::Compile(kUrlPreset);
+    const auto r = url->Search("see URL :http://example.org/a now");
+    ASSERT_TRUE(r.matched());
+    EXPECT_EQ(r.position, 5u);  // the "URL :" prefix belongs to the match
+    EXPECT_EQ(r.length, 25u);
+    // The first "://" cannot match (nothing before it); the second one can.
+    const auto second = url->Search("x ://, then ftp://h");
+    ASSERT_TRUE(second.matched());
+    EXPECT_EQ(second.position, 13u);
+    EXPECT_EQ(second.length, 7u);
+    // The text ends at its first NUL, also for the literal.
+    EXPECT_FALSE(url->Search(std::string("see\0http://x", 13)).matched());
 }
 
 } // namespace
