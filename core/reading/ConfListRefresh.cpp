@@ -9,6 +9,11 @@ namespace pellar {
 
 namespace {
 
+bool HasRow(const ConfListRefreshInput& input, int32_t conf)
+{
+    return input.hasRow && input.hasRow(conf);
+}
+
 struct Member {
     int32_t conf;
     std::shared_ptr<TMiravoMembership> membership;
@@ -25,7 +30,7 @@ std::vector<int32_t> StatusesNeeded(MVCache& cache, const std::vector<Member>& m
         if (m.membership->Removed())
             continue;
         const bool alwaysShown = m.conf == input.readingConference || input.showEntireMembership;
-        const bool needsName = alwaysShown && !input.hasRow(m.conf) && cache.IsNameCached(m.conf) < 0;
+        const bool needsName = alwaysShown && !HasRow(input, m.conf) && cache.IsNameCached(m.conf) < 0;
         if (m.membership->MayHaveUnread() || needsName)
             needed.push_back(m.conf);
     }
@@ -49,7 +54,7 @@ ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& 
     ConfListChanges changes;
     for (const Member& m : members) {
         TMiravoMembership& membership = *m.membership;
-        const bool hasRow = input.hasRow(m.conf);
+        const bool hasRow = HasRow(input, m.conf);
         if (membership.Changed() && membership.Removed()) {
             if (hasRow)
                 changes.removed.push_back(m.conf);

@@ -31,7 +31,7 @@ struct ConfListChanges {
 struct ConfListRefreshInput {
     int32_t readingConference = 0;  // always shown
     bool showEntireMembership = false;
-    std::function<bool(int32_t conf)> hasRow;  // whether the list shows the conference now
+    std::function<bool(int32_t conf)> hasRow;  // whether the list shows the conference now; none: no rows
 };
 
 // Walks the memberships in the cache (clearing their changed flags) and says

@@ -1,7 +1,6 @@
 #include "gui/reading/ConfListView.h"
 
 #include "core/protocol/TMiravoMembership.h"
-#include "core/reading/ConfListRefresh.h"
 #include "core/session/MVCache.h"
 #include "core/shell/Client.h"
 #include "gui/shell/WireCodec.h"
