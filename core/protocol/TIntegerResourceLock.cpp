@@ -25,6 +25,26 @@ void TIntegerResourceLock::LockKey(int32_t key)
     entry->depth = 1;
 }
 
+bool TIntegerResourceLock::TryLockKey(int32_t key)
+{
+    std::lock_guard lock(mutex_);
+    int index;
+    std::shared_ptr<Entry> entry;
+    if (entries_.Find(key, index)) {
+        entry = entries_.Object(index);
+    } else {
+        entry = std::make_shared<Entry>();
+        entries_.SetObject(entries_.Add(key), entry);
+    }
+    const auto self = std::this_thread::get_id();
+    if (entry->depth > 0 && entry->owner != self)
+        return false;
+    ++entry->uses;
+    entry->owner = self;
+    ++entry->depth;
+    return true;
+}
+
 void TIntegerResourceLock::UnlockKey(int32_t key)
 {
     std::unique_lock lock(mutex_);

@@ -21,6 +21,9 @@ public:
     TIntegerResourceLock& operator=(const TIntegerResourceLock&) = delete;
 
     void LockKey(int32_t key);
+    // Takes the key only when nobody else holds it (re-entry counts as free);
+    // for batch work that leaves a key to whoever is already busy with it.
+    bool TryLockKey(int32_t key);
     // An unknown key, or a key held by another thread, does nothing.
     void UnlockKey(int32_t key);
 

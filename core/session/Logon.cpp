@@ -227,15 +227,19 @@ void Logon::LoadMemberships()
 {
     const int32_t person = client_.CurrentPerson();
     MVCache& cache = client_.Cache();
+    // Neither request needs the other's answer: both go out, one wait.
     std::vector<std::shared_ptr<TMiravoMembership>> memberships;
     TGetMembershipTrans request(client_.Protocol(), person, memberships, &client_.Records());
-    client_.Transactions().ExecuteAndWait(request);
-    for (auto& m : memberships)
-        cache.PutMembership(m);
-
     std::vector<int32_t> unread;
     TGetUnreadConfs unreadRequest(client_.Protocol(), unread, person);
-    client_.Transactions().ExecuteAndWait(unreadRequest);
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    sync->Acquire();
+    client_.Transactions().Execute(request, sync);
+    client_.Transactions().Execute(unreadRequest, sync);
+    sync->WaitFor(kInfinite);
+    for (auto& m : memberships)
+        cache.PutMembership(m);
     for (int32_t conf : unread) {
         if (auto m = cache.GetMembership(conf))
             m->SetMayHaveUnread(true);

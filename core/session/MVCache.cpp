@@ -488,53 +488,6 @@ CacheStatistics MVCache::Statistics() const
 
 // --- RecordServices -------------------------------------------------------
 
-// Whoever asks for one of a conference's two statuses soon needs the other
-// (the unread count reads both, the walk both): a record that has neither
-// gets both requests at once, answered in one round trip.
-void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
-{
-    // One load per conference at a time; whoever waited finds it done.
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (conf.FullLoaded())
-        return;
-    if (!conf.ShortLoaded()) {
-        LoadBothConfStatuses(conf);
-        return;
-    }
-    TGetConfStatTrans request(client_.Protocol(), conf, conf.ConfNo());
-    client_.Transactions().ExecuteAndWait(request);
-}
-
-void MVCache::LoadShortConfStatus(TMiravoConferenceBase& conf)
-{
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (conf.ShortLoaded())
-        return;
-    if (!conf.FullLoaded()) {
-        LoadBothConfStatuses(conf);
-        return;
-    }
-    TGetUConfStatTrans request(client_.Protocol(), conf, conf.ConfNo());
-    client_.Transactions().ExecuteAndWait(request);
-}
-
-void MVCache::LoadBothConfStatuses(TMiravoConferenceBase& conf)
-{
-    const int32_t confNo = conf.ConfNo();
-    TGetConfStatTrans full(client_.Protocol(), conf, confNo);
-    TGetUConfStatTrans brief(client_.Protocol(), conf, confNo);
-    auto sync = std::make_shared<TSyncronizer>();
-    sync->Acquire();
-    sync->Acquire();
-    client_.Transactions().Execute(full, sync);
-    client_.Transactions().Execute(brief, sync);
-    sync->WaitFor(kInfinite);
-    // As for a single load: asked once, even when the answer was a refusal.
-    // The caller's own flag is set by the record itself.
-    conf.SetFullLoaded(true);
-    conf.SetShortLoaded(true);
-}
-
 void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
 {
     TGetTextMap request(client_.Protocol(), into, conf, firstLocal, count);

@@ -71,6 +71,12 @@ public:
     void ClearAllCaches();
     CacheStatistics Statistics() const;
 
+    // Brings the statuses of all these conferences in with one wait: every
+    // missing request goes out before the first reply is waited for. Their
+    // names land in the name cache. Conferences another thread is loading
+    // are left to it.
+    void LoadConferenceStatuses(std::vector<int32_t> confs);
+
     // Read marks belong to one person on one server. Logon calls this once the
     // person is logged on: marks that could not be delivered earlier go out
     // now if the session is the same person on the same server, and are
@@ -98,8 +104,9 @@ private:
         bool failed = false;
     };
 
-    // Both status requests of a conference in one round trip.
-    void LoadBothConfStatuses(TMiravoConferenceBase& conf);
+    // Sends the missing status requests of every record, then waits once;
+    // the caller holds the records' status keys.
+    void FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& records);
     // Sends one batch (ascending numbers) of one conference; no lock held.
     void SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait);
     // Takes the queue's numbers out, or nothing when empty.

@@ -98,16 +98,17 @@ QTreeWidgetItem* TConfListView::RowOf(int32_t conf) const
     return it == rowMap_.end() ? nullptr : it->second;
 }
 
-QTreeWidgetItem* TConfListView::AddRow(int32_t conf, int32_t priority, int32_t unread)
+QTreeWidgetItem* TConfListView::MakeRow(const ConfListEntry& entry)
 {
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(NrColumn, QString::number(conf));
-    item->setText(NameColumn, FromWire(client_.Cache().GetName(conf)));
-    item->setText(PriorityColumn, QString::number(priority));
-    item->setText(UnreadColumn, QString::number(unread));
+    // Not yet in the tree: rows go in together, with one layout.
+    auto* item = new QTreeWidgetItem;
+    item->setText(NrColumn, QString::number(entry.conf));
+    item->setText(NameColumn, FromWire(entry.name));
+    item->setText(PriorityColumn, QString::number(entry.priority));
+    item->setText(UnreadColumn, QString::number(entry.unread));
     item->setTextAlignment(PriorityColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setTextAlignment(UnreadColumn, Qt::AlignRight | Qt::AlignVCenter);
-    rowMap_[conf] = item;
+    rowMap_[entry.conf] = item;
     return item;
 }
 
@@ -124,38 +125,26 @@ void TConfListView::Refresh()
 {
     if (const int row = SelectedRow(); row >= 0)
         ScrollIntoView(row);
-    std::vector<int32_t> confs;
-    client_.Cache().ListMemberConferences(confs);
-    const int32_t reading = readingConference_ ? readingConference_() : 0;
-    bool added = false;
-    for (const int32_t conf : confs) {
-        const auto membership = client_.Cache().GetMembership(conf);
-        if (!membership)
-            continue;
-        if (membership->Changed() && membership->Removed()) {
-            DeleteRow(conf);
-            membership->SetChanged(false);
-            continue;
+    ConfListRefreshInput input;
+    input.readingConference = readingConference_ ? readingConference_() : 0;
+    input.showEntireMembership = showAll_;
+    input.hasRow = [this](int32_t conf) { return RowOf(conf) != nullptr; };
+    const ConfListChanges changes = PlanConfListRefresh(client_.Cache(), input);
+    for (const int32_t conf : changes.removed)
+        DeleteRow(conf);
+    for (const ConfListEntry& entry : changes.updated) {
+        if (QTreeWidgetItem* item = RowOf(entry.conf)) {
+            item->setText(PriorityColumn, QString::number(entry.priority));
+            item->setText(UnreadColumn, QString::number(entry.unread));
         }
-        const int32_t unread = membership->UnreadCount();
-        const bool shown = (conf == reading || showAll_ || unread > 0) && !membership->Removed();
-        QTreeWidgetItem* item = RowOf(conf);
-        if (item && !shown) {
-            DeleteRow(conf);
-            item = nullptr;
-        } else if (item) {
-            item->setText(PriorityColumn, QString::number(membership->Priority()));
-            item->setText(UnreadColumn, QString::number(unread));
-        } else if (shown) {
-            item = AddRow(conf, membership->Priority(), unread);
-            added = true;
-        }
-        membership->SetChanged(false);
-        if (item && SelectedRow() < 0)
-            scrollToItem(item);
     }
-    if (added)
-        Sort();
+    if (!changes.added.empty()) {
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(static_cast<qsizetype>(changes.added.size()));
+        for (const ConfListEntry& entry : changes.added)
+            rows.append(MakeRow(entry));
+        SortIn(rows);
+    }
     if (SelectedRow() < 0 && RowCount() > 0)
         SelectRow(0);
     emit RowsChanged(RowCount() > 0);
@@ -168,8 +157,9 @@ bool TConfListView::SelectConference(int32_t conf)
         const auto membership = client_.Cache().GetMembership(conf);
         if (!membership)
             return false;
-        item = AddRow(conf, membership->Priority(), membership->UnreadCount());
-        Sort();
+        client_.Cache().LoadConferenceStatuses({conf});
+        item = MakeRow({conf, client_.Cache().GetName(conf), membership->Priority(), membership->UnreadCount()});
+        SortIn({item});
     }
     SelectRow(indexOfTopLevelItem(item));
     return true;
@@ -183,24 +173,34 @@ void TConfListView::SetPriority(int32_t conf, int32_t priority)
 
 void TConfListView::Sort()
 {
+    SortIn({});
+}
+
+void TConfListView::SortIn(QList<QTreeWidgetItem*> added)
+{
     const int32_t selected = SelectedConference();
     // Taking the rows out and back is not a change of selection.
     const QSignalBlocker quiet(this);
-    std::vector<QTreeWidgetItem*> items;
-    while (topLevelItemCount() > 0)
-        items.push_back(takeTopLevelItem(0));
-    auto row = [](const QTreeWidgetItem* item) {
-        return ConfListRow{Number(item, NrColumn), ToWire(item->text(NameColumn)), Number(item, PriorityColumn),
-                           Number(item, UnreadColumn)};
-    };
+    QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    items.append(added);
+    // Each row's key is read once, not at every comparison.
+    std::vector<std::pair<ConfListRow, QTreeWidgetItem*>> keyed;
+    keyed.reserve(static_cast<size_t>(items.size()));
+    for (QTreeWidgetItem* item : items) {
+        keyed.emplace_back(ConfListRow{Number(item, NrColumn), ToWire(item->text(NameColumn)),
+                                       Number(item, PriorityColumn), Number(item, UnreadColumn)},
+                           item);
+    }
     auto collate = [](const std::string& a, const std::string& b) {
         return QString::localeAwareCompare(FromWire(a), FromWire(b));
     };
-    std::stable_sort(items.begin(), items.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-        return order_.Before(row(a), row(b), collate);
-    });
-    for (QTreeWidgetItem* item : items)
-        addTopLevelItem(item);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const auto& a, const auto& b) { return order_.Before(a.first, b.first, collate); });
+    QList<QTreeWidgetItem*> sorted;
+    sorted.reserve(items.size());
+    for (const auto& [row, item] : keyed)
+        sorted.append(item);
+    addTopLevelItems(sorted);
     if (QTreeWidgetItem* item = RowOf(selected)) {
         setCurrentItem(item);
         item->setSelected(true);

@@ -4,6 +4,7 @@
 // read-next worker reads and selects rows through ConferenceListPort.
 #pragma once
 
+#include "core/reading/ConfListRefresh.h"
 #include "core/reading/ReadTextThreadUnit.h"
 #include "gui/reading/ConfListOrder.h"
 
@@ -56,7 +57,10 @@ signals:
     void RowsChanged(bool hasRows);
 
 private:
-    QTreeWidgetItem* AddRow(int32_t conf, int32_t priority, int32_t unread);
+    // A row not yet in the tree, recorded in the row map.
+    QTreeWidgetItem* MakeRow(const ConfListEntry& entry);
+    // Puts added rows in and the whole list in order, in one insertion.
+    void SortIn(QList<QTreeWidgetItem*> added);
     void DeleteRow(int32_t conf);
     static int32_t Number(const QTreeWidgetItem* item, int column);
 

@@ -112,5 +112,25 @@ TEST(TIntegerResourceLock, ManyThreadsOneKeyNeverOverlap)
     EXPECT_FALSE(overlap);
 }
 
+TEST(TIntegerResourceLock, TryLockLeavesAKeyHeldElsewhereAlone)
+{
+    TIntegerResourceLock locks;
+    EXPECT_TRUE(locks.TryLockKey(9));
+    EXPECT_TRUE(locks.TryLockKey(9));  // re-entry by the holder
+    bool otherGot = true;
+    std::thread([&] { otherGot = locks.TryLockKey(9); }).join();
+    EXPECT_FALSE(otherGot);
+    locks.UnlockKey(9);
+    std::thread([&] { otherGot = locks.TryLockKey(9); }).join();
+    EXPECT_FALSE(otherGot);  // still held once
+    locks.UnlockKey(9);
+    // Free again: a blocking lock elsewhere goes straight through.
+    std::thread([&] {
+        TIntegerResourceGuard guard(locks, 9);
+        otherGot = true;
+    }).join();
+    EXPECT_TRUE(otherGot);
+}
+
 } // namespace
 } // namespace pellar

@@ -1,0 +1,131 @@
+// The conference-status half of the caches: a record loads its statuses
+// through here, and a list of conferences (the reading window's list, say)
+// has all of its missing statuses asked for at once and waited for once, so
+// the wait does not grow with the length of the list. The names the statuses
+// carry go into the name cache, which then need not ask for them again.
+#include "core/session/MVCache.h"
+
+#include <algorithm>
+
+#include "core/protocol/MVRequests.h"
+#include "core/shell/Client.h"
+
+namespace pellar {
+
+namespace {
+
+// The per-key locks a batch holds, given back however the batch ends.
+class HeldKeys {
+public:
+    explicit HeldKeys(TIntegerResourceLock& locks) : locks_(locks) {}
+    ~HeldKeys()
+    {
+        for (int32_t key : keys_)
+            locks_.UnlockKey(key);
+    }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+    bool TryAdd(int32_t key)
+    {
+        if (!locks_.TryLockKey(key))
+            return false;
+        keys_.push_back(key);
+        return true;
+    }
+    void DropLast()
+    {
+        locks_.UnlockKey(keys_.back());
+        keys_.pop_back();
+    }
+
+private:
+    TIntegerResourceLock& locks_;
+    std::vector<int32_t> keys_;
+};
+
+} // namespace
+
+void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& records)
+{
+    struct Pending {
+        TMiravoConferenceBase* record;
+        std::unique_ptr<TGetConfStatTrans> full;
+        std::unique_ptr<TGetUConfStatTrans> brief;
+    };
+    std::vector<Pending> batch;
+    batch.reserve(records.size());
+    auto sync = std::make_shared<TSyncronizer>();
+    TMiravoActiveTransactions& engine = client_.Transactions();
+    // Each request goes out as soon as it is made; the replies come back
+    // while the rest are still being sent.
+    for (TMiravoConferenceBase* record : records) {
+        Pending p{record, nullptr, nullptr};
+        const int32_t confNo = record->ConfNo();
+        if (!record->FullLoaded()) {
+            p.full = std::make_unique<TGetConfStatTrans>(client_.Protocol(), *record, confNo);
+            sync->Acquire();
+            engine.Execute(*p.full, sync);
+        }
+        if (!record->ShortLoaded()) {
+            p.brief = std::make_unique<TGetUConfStatTrans>(client_.Protocol(), *record, confNo);
+            sync->Acquire();
+            engine.Execute(*p.brief, sync);
+        }
+        batch.push_back(std::move(p));
+    }
+    sync->WaitFor(kInfinite);
+    for (Pending& p : batch) {
+        // Asked once, even when the answer was a refusal.
+        p.record->SetFullLoaded(true);
+        p.record->SetShortLoaded(true);
+        if ((p.full && p.full->Success()) || (p.brief && p.brief->Success()))
+            SetName(p.record->ConfNo(), p.record->Snapshot().name);
+    }
+}
+
+// Whoever asks for one of a conference's two statuses soon needs the other
+// (the unread count reads both, the walk both): a record that has neither
+// gets both requests at once, answered in one round trip.
+void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
+{
+    // One load per conference at a time; whoever waited finds it done.
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
+    if (!conf.FullLoaded())
+        FetchConfStatuses({&conf});
+}
+
+void MVCache::LoadShortConfStatus(TMiravoConferenceBase& conf)
+{
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
+    if (!conf.ShortLoaded())
+        FetchConfStatuses({&conf});
+}
+
+void MVCache::LoadConferenceStatuses(std::vector<int32_t> confs)
+{
+    std::sort(confs.begin(), confs.end());
+    confs.erase(std::unique(confs.begin(), confs.end()), confs.end());
+    HeldKeys held(statusKeys_);
+    std::vector<std::shared_ptr<TMiravoConference>> records;
+    std::vector<TMiravoConferenceBase*> missing;
+    for (const int32_t conf : confs) {
+        std::shared_ptr<TMiravoConference> record = GetConference(conf);
+        if (!record || (record->FullLoaded() && record->ShortLoaded()))
+            continue;
+        // A conference another thread is loading is left to it: whoever
+        // reads that record waits for its key and finds it loaded.
+        if (!held.TryAdd(conf))
+            continue;
+        if (record->FullLoaded() && record->ShortLoaded()) {
+            held.DropLast();
+            continue;
+        }
+        missing.push_back(record.get());
+        records.push_back(std::move(record));
+    }
+    if (!missing.empty())
+        FetchConfStatuses(missing);
+}
+
+} // namespace pellar

@@ -1,0 +1,177 @@
+// The conference list of a reader with many memberships, against the
+// reference server: right counts and names in every row, in order, from one
+// batch of status requests with no second look-up of any name.
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/session/Logon.h"
+#include "core/session/MVCache.h"
+#include "core/session/SessionCommands.h"
+#include "core/shell/Client.h"
+#include "gui/reading/ConfListView.h"
+#include "server/MembershipSeed.h"
+#include "server/Model.h"
+#include "server/Store.h"
+#include "GuiTestSupport.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+
+using namespace pellar;
+
+namespace {
+
+constexpr int kMemberships = 150;
+// The first few are read to the end: no unread texts there.
+constexpr int kReadOut = 10;
+
+} // namespace
+
+class ConfListViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    std::vector<int32_t> confs_;
+    std::unique_ptr<miravod::Server> server_;
+    std::unique_ptr<Client> client_;
+    test::ScriptedSessionUi ui_;
+    std::unique_ptr<SessionCommands> commands_;
+    std::unique_ptr<Logon> logon_;
+    int32_t reading_ = 0;
+    std::unique_ptr<TConfListView> list_;
+
+    std::map<int32_t, int> IndexOf() const
+    {
+        std::map<int32_t, int> index;
+        for (size_t i = 0; i < confs_.size(); ++i)
+            index[confs_[i]] = static_cast<int>(i);
+        return index;
+    }
+    uint64_t Sent() const { return client_->Counters().requestsSent.load(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        const std::string db = dir_.filePath(QStringLiteral("many.db")).toStdString();
+        miravod::Store store;
+        std::string error;
+        QVERIFY2(store.Open(db, &error), error.c_str());
+        confs_ = miravod::MembershipSeed::AddConferences(store, kMemberships, "Many");
+        const int32_t reader = miravod::MembershipSeed::AddReader(store, "Many Reader", "many", confs_, 1000);
+        for (int i = 0; i < kReadOut; ++i)
+            store.EditMembership(reader, confs_[static_cast<size_t>(i)]).lastRead =
+                store.Conf(confs_[static_cast<size_t>(i)])->HighestLocal();
+        QVERIFY2(store.Commit(&error), error.c_str());
+
+        miravod::ServerOptions options;
+        options.dbPath = db;
+        options.demoCompanion = false;
+        server_ = std::make_unique<miravod::Server>(options);
+        QVERIFY2(server_->Start(&error), error.c_str());
+    }
+
+    void init()
+    {
+        ClientOptions options;
+        options.stateDir = std::filesystem::path(dir_.path().toStdString());
+        options.debugLog = false;
+        options.receiveTrace = false;
+        options.configBackend = std::make_shared<MemoryRegistryBackend>();
+        client_ = std::make_unique<Client>(options);
+        commands_ = std::make_unique<SessionCommands>(*client_, ui_);
+        LogonOptions logonOptions;
+        logonOptions.greetingTimeout = std::chrono::milliseconds(5000);
+        logon_ = std::make_unique<Logon>(*client_, ui_, *commands_, logonOptions);
+        ui_.login = LoginChoice{"127.0.0.1", std::to_string(server_->Port()), "Many Reader", "many", ""};
+        QVERIFY(logon_->LogOn());
+        reading_ = 0;
+        list_ = std::make_unique<TConfListView>(*client_, [this] { return reading_; });
+        list_->resize(600, 400);
+        list_->show();
+    }
+
+    void cleanup()
+    {
+        list_.reset();
+        logon_->LogOff();
+        logon_.reset();
+        commands_.reset();
+        client_.reset();
+    }
+
+    void everyConferenceWithUnreadTextsIsListedWithItsCountFromOneBatch()
+    {
+        QSignalSpy rows(list_.get(), &TConfListView::RowsChanged);
+        const uint64_t before = Sent();
+        list_->Refresh();
+        // Two statuses per listed conference and nothing else: the names
+        // came with the statuses.
+        QCOMPARE(Sent() - before, uint64_t{2 * (kMemberships - kReadOut)});
+        QCOMPARE(rows.count(), 1);
+        QCOMPARE(rows.front().front().toBool(), true);
+
+        QCOMPARE(list_->RowCount(), kMemberships - kReadOut);
+        const auto index = IndexOf();
+        int32_t lastPriority = INT32_MAX;
+        for (int row = 0; row < list_->RowCount(); ++row) {
+            const int32_t conf = list_->RowConference(row);
+            const int i = index.at(conf);
+            QVERIFY(i >= kReadOut);
+            QTreeWidgetItem* item = list_->RowOf(conf);
+            QCOMPARE(item->text(TConfListView::UnreadColumn).toInt(), miravod::MembershipSeed::UnreadOf(i));
+            QCOMPARE(item->text(TConfListView::NameColumn), QStringLiteral("Many %1").arg(i));
+            const int32_t priority = item->text(TConfListView::PriorityColumn).toInt();
+            QCOMPARE(priority, miravod::MembershipSeed::PriorityOf(i));
+            QVERIFY(priority <= lastPriority);
+            lastPriority = priority;
+        }
+        QCOMPARE(list_->SelectedRow(), 0);
+
+        // Again: nothing to ask, nothing changes.
+        const uint64_t second = Sent();
+        list_->Refresh();
+        QCOMPARE(Sent(), second);
+        QCOMPARE(list_->RowCount(), kMemberships - kReadOut);
+    }
+
+    void countsFollowReadingAndTheEntireMembershipShowsEveryRow()
+    {
+        list_->Refresh();
+        const int32_t top = list_->RowConference(0);
+        const auto membership = client_->Cache().GetMembership(top);
+        const int32_t unread = list_->RowOf(top)->text(TConfListView::UnreadColumn).toInt();
+        const int32_t last = membership->LastTextRead();
+        // Read one: the count drops; read the rest: the row goes, unless it
+        // is the conference being read.
+        membership->MarkRead(last + 1, false);
+        list_->Refresh();
+        QCOMPARE(list_->RowOf(top)->text(TConfListView::UnreadColumn).toInt(), unread - 1);
+        membership->SetLastTextRead(last + unread);
+        reading_ = top;
+        list_->Refresh();
+        QVERIFY(list_->RowOf(top));
+        QCOMPARE(list_->RowOf(top)->text(TConfListView::UnreadColumn), QStringLiteral("0"));
+        reading_ = 0;
+        list_->Refresh();
+        QVERIFY(!list_->RowOf(top));
+        QCOMPARE(list_->RowCount(), kMemberships - kReadOut - 1);
+
+        // Every membership (the reader's own mailbox too), the read-out ones
+        // with their names.
+        std::vector<int32_t> all;
+        client_->Cache().ListMemberConferences(all);
+        QCOMPARE(all.size(), size_t{kMemberships + 1});
+        list_->SetShowEntireMembership(true);
+        list_->Refresh();
+        QCOMPARE(list_->RowCount(), kMemberships + 1);
+        QCOMPARE(list_->RowOf(confs_[0])->text(TConfListView::NameColumn), QStringLiteral("Many 0"));
+        QCOMPARE(list_->RowOf(confs_[0])->text(TConfListView::UnreadColumn), QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(ConfListViewTest)
+#include "ConfListView_test.moc"
