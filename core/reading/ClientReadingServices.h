@@ -19,7 +19,7 @@ public:
     // Most requests one RunTogether call has in flight at once.
     static constexpr int kMaxParallel = 8;
     // Most requests FetchTogether has in flight at once.
-    static constexpr size_t kMaxInFlight = 64;
+    static constexpr size_t kMaxInFlight = 128;
 
     explicit ClientReadingServices(Client& client) : client_(client) {}
     // Stops the helper threads (after the jobs they run have ended).

@@ -77,7 +77,7 @@ public:
     void SetBatching(TreeBatching batching) { batching_ = batching; }
     // Texts whose statuses, bodies and names are fetched side by side ahead
     // of the walk.
-    static constexpr size_t kPrefetchWindow = 48;
+    static constexpr size_t kPrefetchWindow = 64;
 
 private:
     void Loop();
