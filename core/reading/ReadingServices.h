@@ -24,7 +24,6 @@ class TMiravoConference;
 // Cache entries to fetch together: text statuses, text bodies and names.
 struct FetchList {
     std::vector<int32_t> stats, texts, names;
-    bool Empty() const { return stats.empty() && texts.empty() && names.empty(); }
 };
 
 class ReadingServices
