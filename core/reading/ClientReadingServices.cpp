@@ -5,6 +5,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
+#include "core/protocol/TSyncronizer.h"
 #include "core/shell/Client.h"
 
 namespace pellar {
@@ -22,6 +23,15 @@ std::string JoinArgs(const std::vector<int32_t>& request)
         line += std::to_string(v);
     }
     return line;
+}
+
+// Ascending and without repeats.
+std::vector<int32_t> Distinct(std::vector<int32_t> numbers)
+{
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    numbers.erase(std::remove(numbers.begin(), numbers.end(), 0), numbers.end());
+    return numbers;
 }
 
 } // namespace
@@ -112,6 +122,77 @@ void ClientReadingServices::RunTogether(std::vector<std::function<void()>> jobs)
     run(jobs[0]);
     std::unique_lock lock(batch->mutex);
     batch->done.wait(lock, [&] { return batch->left == 0; });
+}
+
+void ClientReadingServices::FetchTogether(const FetchList& list, int slowAfterMs,
+                                          const std::function<void()>& whileSlow)
+{
+    MVCache& cache = client_.Cache();
+    // One pending request: exactly one of the three is set.
+    struct Pending {
+        int32_t number = 0;
+        std::shared_ptr<TextStatType> stat;
+        std::unique_ptr<TMiravoTransaction> request;
+        bool isText = false;
+    };
+    std::vector<Pending> pending;
+    for (int32_t text : Distinct(list.stats)) {
+        if (cache.IsTextStatCached(text))
+            continue;
+        Pending p{text, std::make_shared<TextStatType>(), nullptr, false};
+        p.request = std::make_unique<TGetTextStatTrans>(client_.Protocol(), text, *p.stat);
+        pending.push_back(std::move(p));
+    }
+    for (int32_t text : Distinct(list.texts)) {
+        if (!cache.IsTextCached(text))
+            pending.push_back(Pending{text, nullptr, std::make_unique<TGetTextTrans>(client_.Protocol(), text), true});
+    }
+    for (int32_t number : Distinct(list.names)) {
+        if (cache.IsNameCached(number) >= 0)
+            continue;
+        pending.push_back(Pending{number, nullptr,
+                                  std::make_unique<TCacheNameFromNumberTrans>(
+                                      client_.Protocol(), number,
+                                      [&cache](int32_t n, std::string name) { cache.SetName(n, std::move(name)); }),
+                                  false});
+    }
+    bool slowDone = !whileSlow || slowAfterMs <= 0;
+    for (size_t first = 0; first < pending.size(); first += kMaxInFlight) {
+        const size_t last = std::min(pending.size(), first + kMaxInFlight);
+        auto sync = std::make_shared<TSyncronizer>();
+        for (size_t i = first; i < last; ++i) {
+            sync->Acquire();
+            client_.Transactions().Execute(*pending[i].request, sync);
+        }
+        std::exception_ptr failure;
+        if (!slowDone && sync->WaitFor(slowAfterMs) == WaitResult::Timeout) {
+            slowDone = true;
+            try {
+                whileSlow();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
+        // The requests in flight refer to pending: wait even after a failure.
+        sync->WaitFor(kInfinite);
+        if (failure)
+            std::rethrow_exception(failure);
+        for (size_t i = first; i < last; ++i) {
+            Pending& p = pending[i];
+            if (p.stat) {
+                if (p.request->Success())
+                    cache.PutTextStat(p.number, std::move(p.stat));
+            } else if (p.isText) {
+                const auto& request = static_cast<const TGetTextTrans&>(*p.request);
+                // Only an answered failure is remembered; after link loss the
+                // next look-up asks again.
+                if (request.Success())
+                    cache.PutText(p.number, std::make_shared<TMiravoText>(p.number, request.Contents()));
+                else if (!request.ErrorText().empty())
+                    cache.PutText(p.number, nullptr);
+            }
+        }
+    }
 }
 
 void ClientReadingServices::HelperLoop()

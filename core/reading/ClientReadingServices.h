@@ -18,6 +18,8 @@ class ClientReadingServices : public ReadingServices
 public:
     // Most requests one RunTogether call has in flight at once.
     static constexpr int kMaxParallel = 8;
+    // Most requests FetchTogether has in flight at once.
+    static constexpr size_t kMaxInFlight = 128;
 
     explicit ClientReadingServices(Client& client) : client_(client) {}
     // Stops the helper threads (after the jobs they run have ended).
@@ -35,6 +37,9 @@ public:
     void FetchName(int32_t number) override;
     std::string Name(int32_t number) override;
     void RunTogether(std::vector<std::function<void()>> jobs) override;
+    // Pipelined on the calling thread: one synchroniser, one wait per round.
+    void FetchTogether(const FetchList& list, int slowAfterMs = 0,
+                       const std::function<void()>& whileSlow = {}) override;
     std::optional<std::string> Request(std::string_view label, const std::vector<int32_t>& request) override;
     void Send(std::string_view label, const std::vector<int32_t>& request) override;
     int32_t CurrentPerson() override;

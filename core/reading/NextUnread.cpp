@@ -1,7 +1,9 @@
 #include "core/reading/NextUnread.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/protocol/TMiravoConference.h"
@@ -109,13 +111,39 @@ void CollectNames(const TextStatType& stat, std::vector<int32_t>& names)
     }
 }
 
-void AddNameJobs(ReadingServices& services, const std::vector<int32_t>& names,
-                 std::vector<std::function<void()>>& jobs)
+// The second and third rounds of a prefetch, once the texts' statuses are
+// known: their bodies, names and linked texts side by side, then the names
+// the linked statuses brought.
+void PrefetchAround(ReadingServices& services, const std::vector<std::pair<int32_t, std::shared_ptr<TextStatType>>>& known,
+                    const PrefetchHooks& hooks)
 {
-    for (int32_t number : names) {
-        if (!services.IsNameCached(number))
-            jobs.push_back([&services, number] { services.FetchName(number); });
+    FetchList round;
+    std::vector<int32_t> withStatus;
+    for (const auto& [text, stat] : known) {
+        round.texts.push_back(text);
+        CollectNames(*stat, round.names);
+        for (const auto& item : stat->MiscInfos()) {
+            const auto* link = dynamic_cast<const TMiscInfoGText*>(item.get());
+            if (!link)
+                continue;
+            round.texts.push_back(link->textNo);
+            if (dynamic_cast<const TMiscInfoFootTo*>(link))
+                continue;
+            round.stats.push_back(link->textNo);
+            withStatus.push_back(link->textNo);
+        }
     }
+    services.FetchTogether(round, hooks.slowAfterMs, hooks.whileSlow);
+    if (hooks.stop && hooks.stop())
+        return;
+
+    FetchList names;
+    for (int32_t linked : withStatus) {
+        if (const auto linkedStat = services.TextStat(linked))
+            CollectNames(*linkedStat, names.names);
+    }
+    if (!names.names.empty())
+        services.FetchTogether(names, hooks.slowAfterMs, hooks.whileSlow);
 }
 
 } // namespace
@@ -294,40 +322,26 @@ int32_t FindRootText(ReadingServices& services, int32_t text)
 
 void PrefetchText(ReadingServices& services, int32_t text)
 {
-    const std::shared_ptr<TextStatType> stat = services.TextStat(text);
+    std::shared_ptr<TextStatType> stat = services.TextStat(text);
     if (!stat)
         return;
-    // Everything known from this status is fetched side by side, then the
-    // names of the linked texts: two waits however many links there are.
-    std::vector<std::function<void()>> jobs;
-    jobs.push_back([&services, text] { services.Text(text); });
-    std::vector<int32_t> names;
-    CollectNames(*stat, names);
-    AddNameJobs(services, names, jobs);
-    std::vector<int32_t> withStatus;
-    for (const auto& item : stat->MiscInfos()) {
-        const auto* link = dynamic_cast<const TMiscInfoGText*>(item.get());
-        if (!link)
-            continue;
-        const int32_t linked = link->textNo;
-        jobs.push_back([&services, linked] { services.Text(linked); });
-        if (dynamic_cast<const TMiscInfoFootTo*>(link))
-            continue;
-        if (!services.IsTextStatCached(linked))
-            jobs.push_back([&services, linked] { services.TextStat(linked); });
-        withStatus.push_back(linked);
-    }
-    services.RunTogether(std::move(jobs));
+    PrefetchAround(services, {{text, std::move(stat)}}, {});
+}
 
-    std::vector<int32_t> linkedNames;
-    for (int32_t linked : withStatus) {
-        if (const auto linkedStat = services.TextStat(linked))
-            CollectNames(*linkedStat, linkedNames);
+void PrefetchTexts(ReadingServices& services, const std::vector<int32_t>& texts, const PrefetchHooks& hooks)
+{
+    FetchList statuses;
+    statuses.stats = texts;
+    services.FetchTogether(statuses, hooks.slowAfterMs, hooks.whileSlow);
+    if (hooks.stop && hooks.stop())
+        return;
+    std::vector<std::pair<int32_t, std::shared_ptr<TextStatType>>> known;
+    for (int32_t text : texts) {
+        if (std::shared_ptr<TextStatType> stat = services.TextStat(text))
+            known.emplace_back(text, std::move(stat));
     }
-    std::vector<std::function<void()>> nameJobs;
-    AddNameJobs(services, linkedNames, nameJobs);
-    if (!nameJobs.empty())
-        services.RunTogether(std::move(nameJobs));
+    if (!known.empty())
+        PrefetchAround(services, known, hooks);
 }
 
 } // namespace pellar

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "core/protocol/TSortedIntegerList.h"
 
@@ -54,5 +56,17 @@ int32_t FindRootText(ReadingServices& services, int32_t text);
 
 // Warms the caches for a text about to be shown: body, names, linked texts.
 void PrefetchText(ReadingServices& services, int32_t text);
+// How a caller takes part in a long prefetch: whileSlow runs when one of its
+// waits lasts longer than slowAfterMs (see ReadingServices::FetchTogether),
+// and stop, asked between the waits, ends it early.
+struct PrefetchHooks {
+    int slowAfterMs = 0;
+    std::function<void()> whileSlow;
+    std::function<bool()> stop;
+};
+
+// The same for many texts with three waits in all, however many there are;
+// a text the server has no status for is skipped.
+void PrefetchTexts(ReadingServices& services, const std::vector<int32_t>& texts, const PrefetchHooks& hooks = {});
 
 } // namespace pellar

@@ -21,6 +21,11 @@ class TMiravoText;
 class TMiravoMembership;
 class TMiravoConference;
 
+// Cache entries to fetch together: text statuses, text bodies and names.
+struct FetchList {
+    std::vector<int32_t> stats, texts, names;
+};
+
 class ReadingServices
 {
 public:
@@ -45,6 +50,12 @@ public:
     // Runs the jobs (cache fetches of different keys) side by side and
     // returns when all are done, so that one wait covers many requests.
     virtual void RunTogether(std::vector<std::function<void()>> jobs) = 0;
+    // Fetches what the caches lack of the list with the requests in flight
+    // side by side, and returns when all are answered. When the wait lasts
+    // longer than slowAfterMs, whileSlow (if any) runs once on this thread
+    // before waiting on. The base runs the look-ups through RunTogether.
+    virtual void FetchTogether(const FetchList& list, int slowAfterMs = 0,
+                               const std::function<void()>& whileSlow = {});
 
     // A request by number and integer arguments (request[0] is the number),
     // sent and waited for: the reply line, or none on failure.

@@ -36,4 +36,15 @@ bool PlaceTextInTree(SubjectTreePort& tree, const TreeEntry& entry)
     return true;
 }
 
+void PlaceTextsInTree(SubjectTreePort& tree, const std::vector<TreeEntry>& entries)
+{
+    struct Batch {
+        explicit Batch(SubjectTreePort& t) : tree(t) { tree.BeginBatch(); }
+        ~Batch() { tree.EndBatch(); }
+        SubjectTreePort& tree;
+    } batch(tree);
+    for (const TreeEntry& entry : entries)
+        PlaceTextInTree(tree, entry);
+}
+
 } // namespace pellar

@@ -31,6 +31,10 @@ public:
     virtual TreeNodeId AddTopLevel(std::string_view caption) = 0;
     // Adds a text node under parent and records it in the node map.
     virtual TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) = 0;
+    // Bracket a batch of placements, so that a view lays itself out once
+    // per batch instead of once per node.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // What placing a text needs, gathered before the GUI-thread hand-over.
@@ -48,5 +52,7 @@ std::vector<int32_t> ParentLinks(const TextStatType& status);
 // Adds the text's nodes; false when nothing was added (a text linked to
 // itself is left out).
 bool PlaceTextInTree(SubjectTreePort& tree, const TreeEntry& entry);
+// Places the entries in order as one batch.
+void PlaceTextsInTree(SubjectTreePort& tree, const std::vector<TreeEntry>& entries);
 
 } // namespace pellar

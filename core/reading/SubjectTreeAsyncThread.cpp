@@ -37,6 +37,53 @@ std::string PriorityKey(int32_t priority)
     return buf;
 }
 
+// Keeps the next unread texts of the conference (by local number, on the
+// private copy) fetched ahead of the walk, a window at a time: the walk then
+// finds them cached instead of waiting for each text in turn. Comments to
+// them come with their parents' prefetch.
+class WalkAhead {
+public:
+    WalkAhead(ReadingServices& services, TMiravoConference& conf, const TMiravoMembership& copy, size_t window)
+        : services_(services), conf_(conf), copy_(copy), window_(window),
+          next_(int64_t{copy.LastTextRead()} + 1)
+    {
+    }
+
+    // Fetches the next window once fewer than half of the fetched texts
+    // are still ahead of the walk.
+    void Keep(const PrefetchHooks& hooks)
+    {
+        while (!ahead_.empty() && copy_.IsRead(ahead_.front()))
+            ahead_.pop_front();
+        size_t unread = 0;
+        for (int32_t local : ahead_)
+            unread += copy_.IsRead(local) ? 0 : 1;
+        if (unread >= window_ / 2)
+            return;
+        std::vector<int32_t> texts;
+        const int32_t highest = conf_.HighestLocalNo();
+        while (unread + texts.size() < window_ && next_ <= highest) {
+            const auto local = static_cast<int32_t>(next_++);
+            if (copy_.IsRead(local))
+                continue;
+            if (const int32_t global = conf_.GlobalOf(local, false); global > 0) {
+                ahead_.push_back(local);
+                texts.push_back(global);
+            }
+        }
+        if (!texts.empty())
+            PrefetchTexts(services_, texts, hooks);
+    }
+
+private:
+    ReadingServices& services_;
+    TMiravoConference& conf_;
+    const TMiravoMembership& copy_;
+    const size_t window_;
+    int64_t next_;
+    std::deque<int32_t> ahead_;  // local numbers fetched, ascending
+};
+
 } // namespace
 
 SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree)
@@ -239,8 +286,24 @@ bool SubjectTreeAsyncThread::OnGui(const std::function<void()>& fn)
     return true;
 }
 
+void SubjectTreeAsyncThread::PlaceBatch(int32_t conf, std::vector<TreeEntry>& batch)
+{
+    if (batch.empty())
+        return;
+    // Checked on the GUI thread, where a new conference is requested: a
+    // batch of the conference just left never reaches the tree.
+    OnGui([this, conf, &batch] {
+        if (abort_ || displayed_ != conf)
+            return;
+        PlaceTextsInTree(tree_, batch);
+        ++batchesPlaced_;
+    });
+    batch.clear();
+}
+
 void SubjectTreeAsyncThread::Run(int32_t conf)
 {
+    using Clock = std::chrono::steady_clock;
     const auto record = services_.Conference(conf);
     const auto real = services_.Membership(conf);
     if (!record || !real)
@@ -257,7 +320,26 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
         return;
     if (conf == displayed_)
         OnGui([this] { tree_.Clear(); });
+
+    std::vector<TreeEntry> batch;
+    auto lastHandOff = Clock::now();
+    auto handOver = [&] {
+        PlaceBatch(conf, batch);
+        lastHandOff = Clock::now();
+    };
+    WalkAhead ahead(services_, *record, copy, kPrefetchWindow);
+    PrefetchHooks hooks;
+    // A wait on the server longer than a frame shows what is ready so far.
+    hooks.slowAfterMs = static_cast<int>(batching_.interval.count());
+    hooks.whileSlow = [&] {
+        if (!batch.empty() && !abort_)
+            handOver();
+    };
+    hooks.stop = [this] { return abort_ || Held(); };
     while (!Held() && !abort_) {
+        ahead.Keep(hooks);
+        if (abort_ || Held())
+            break;
         const int32_t text = GetNextUnread(services_, *status, &copy, &exclusion);
         if (text <= 0)
             break;
@@ -275,9 +357,12 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
         const auto body = services_.Text(text);
         if (!stat || !body)
             continue;
-        TreeEntry entry{text, body->Subject(), services_.Name(stat->Author()), ParentLinks(*stat)};
-        OnGui([this, &entry] { PlaceTextInTree(tree_, entry); });
+        batch.push_back(TreeEntry{text, body->Subject(), services_.Name(stat->Author()), ParentLinks(*stat)});
+        if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
+            handOver();
     }
+    if (!abort_ && !Held())
+        handOver();
 }
 
 } // namespace pellar

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -19,6 +20,15 @@ namespace pellar {
 class GuiThread;
 class ReadingServices;
 class SubjectTreePort;
+struct TreeEntry;
+
+// How placements reach the GUI thread: gathered on the builder and handed
+// over together at most once per interval (one frame), or sooner when the
+// batch has grown to maxEntries.
+struct TreeBatching {
+    std::chrono::milliseconds interval{16};
+    size_t maxEntries = 1000;
+};
 
 class SubjectTreeAsyncThread
 {
@@ -60,6 +70,14 @@ public:
     std::vector<int32_t> QueuedConferences() const;
     // Runs finished since creation, for tests and the benchmark.
     int RunsCompleted() const { return runsCompleted_; }
+    // Placement batches handed to the GUI thread since creation.
+    int BatchesPlaced() const { return batchesPlaced_; }
+
+    // Before the first Resume.
+    void SetBatching(TreeBatching batching) { batching_ = batching; }
+    // Texts whose statuses, bodies and names are fetched side by side ahead
+    // of the walk.
+    static constexpr size_t kPrefetchWindow = 64;
 
 private:
     void Loop();
@@ -68,6 +86,9 @@ private:
     // Runs fn on the GUI thread unless the builder is held by then; false
     // when held before the hand-over.
     bool OnGui(const std::function<void()>& fn);
+    // Hands the batch to the GUI thread (dropped when the run was aborted
+    // meanwhile) and empties it.
+    void PlaceBatch(int32_t conf, std::vector<TreeEntry>& batch);
 
     ReadingServices& services_;
     GuiThread& gui_;
@@ -89,6 +110,8 @@ private:
     std::atomic<int32_t> displayed_{0};
     std::atomic<int32_t> lastText_{0};
     std::atomic<int> runsCompleted_{0};
+    std::atomic<int> batchesPlaced_{0};
+    TreeBatching batching_;
     std::atomic<bool> finished_{false};
     std::thread thread_;
 };

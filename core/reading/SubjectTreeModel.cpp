@@ -8,6 +8,7 @@ void SubjectTreeModel::Clear()
 {
     nodes_.clear();
     topLevel_.clear();
+    topByCaption_.clear();
     nodeMap_.clear();
 }
 
@@ -19,11 +20,8 @@ std::vector<TreeNodeId> SubjectTreeModel::NodesOfText(int32_t text)
 
 std::optional<TreeNodeId> SubjectTreeModel::FindTopLevel(std::string_view caption)
 {
-    for (TreeNodeId id : topLevel_) {
-        if (nodes_.at(id).caption == caption)
-            return id;
-    }
-    return std::nullopt;
+    const auto it = topByCaption_.find(std::string(caption));
+    return it == topByCaption_.end() ? std::nullopt : std::optional<TreeNodeId>(it->second);
 }
 
 TreeNodeId SubjectTreeModel::AddTopLevel(std::string_view caption)
@@ -31,6 +29,7 @@ TreeNodeId SubjectTreeModel::AddTopLevel(std::string_view caption)
     const TreeNodeId id = nextId_++;
     nodes_[id] = Node{id, -1, std::string(caption), 0, {}};
     topLevel_.push_back(id);
+    topByCaption_.emplace(std::string(caption), id);
     return id;
 }
 

@@ -2,8 +2,8 @@
 // when no view is attached, and the model the tree view can mirror.
 #pragma once
 
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/reading/SubjectTree.h"
@@ -37,9 +37,11 @@ public:
 private:
     void Collect(TreeNodeId id, std::vector<int32_t>& out) const;
 
-    std::map<TreeNodeId, Node> nodes_;
+    std::unordered_map<TreeNodeId, Node> nodes_;
     std::vector<TreeNodeId> topLevel_;
-    std::map<int32_t, std::vector<TreeNodeId>> nodeMap_;
+    // Caption -> the first top-level node with it.
+    std::unordered_map<std::string, TreeNodeId> topByCaption_;
+    std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap_;
     TreeNodeId nextId_ = 1;
 };
 

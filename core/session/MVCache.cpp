@@ -227,6 +227,25 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
     return entry->text;
 }
 
+bool MVCache::IsTextCached(int32_t text)
+{
+    std::lock_guard lock(textMutex_);
+    int index;
+    return texts_.Find(text, index);
+}
+
+void MVCache::PutText(int32_t text, std::shared_ptr<TMiravoText> body)
+{
+    auto entry = std::make_shared<TextCacheType>();
+    entry->lastAccess = NowLocal();
+    entry->failed = !body;
+    entry->text = std::move(body);
+    std::lock_guard lock(textMutex_);
+    int index;
+    if (!texts_.Find(text, index))
+        texts_.SetObject(texts_.Add(text), std::move(entry));
+}
+
 // --- Session information --------------------------------------------------
 
 std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)

@@ -60,6 +60,11 @@ public:
     void PutTextStat(int32_t text, std::shared_ptr<TextStatType> status);
     void ForgetTextStat(int32_t text);
     std::shared_ptr<TMiravoText> GetText(int32_t text);        // null for 0 / (cached) failure
+    // Looks only; a cached failure counts as cached.
+    bool IsTextCached(int32_t text);
+    // A body fetched elsewhere (null: the server had none); kept only when
+    // the text is not cached yet.
+    void PutText(int32_t text, std::shared_ptr<TMiravoText> body);
     std::shared_ptr<SessionInfoRec> GetSessionInfo(int32_t session);
     std::shared_ptr<TMiravoMembership> GetMembership(int32_t conf);   // looks only
     void PutMembership(std::shared_ptr<TMiravoMembership> m);

@@ -2,6 +2,8 @@
 
 #include "gui/shell/WireCodec.h"
 
+#include <QScrollBar>
+
 #include <functional>
 
 namespace pellar {
@@ -21,9 +23,19 @@ TSubjectTreeView::TSubjectTreeView(QWidget* parent) : QTreeWidget(parent)
 
 void TSubjectTreeView::Clear()
 {
+    // Nodes still outside the view belong to no one else.
+    for (QTreeWidgetItem* item : std::as_const(pendingTop_))
+        delete item;
+    for (const QList<QTreeWidgetItem*>& children : std::as_const(pendingChildren_))
+        qDeleteAll(children);
+    pendingTop_.clear();
+    pendingChildren_.clear();
+    pendingParents_.clear();
+    toExpand_.clear();
     clear();
     items_.clear();
     nodeMap_.clear();
+    topByCaption_.clear();
 }
 
 std::vector<TreeNodeId> TSubjectTreeView::NodesOfText(int32_t text)
@@ -34,40 +46,97 @@ std::vector<TreeNodeId> TSubjectTreeView::NodesOfText(int32_t text)
 
 std::optional<TreeNodeId> TSubjectTreeView::FindTopLevel(std::string_view caption)
 {
-    const QString wanted = FromWire(caption);
-    for (int i = 0; i < topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = topLevelItem(i);
-        if (item->text(0) == wanted)
-            for (const auto& [id, node] : items_)
-                if (node == item)
-                    return id;
-    }
-    return std::nullopt;
+    const auto it = topByCaption_.constFind(FromWire(caption));
+    return it == topByCaption_.cend() ? std::nullopt : std::optional<TreeNodeId>(*it);
 }
 
 TreeNodeId TSubjectTreeView::AddTopLevel(std::string_view caption)
 {
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(0, FromWire(caption));
+    auto* item = new QTreeWidgetItem;
+    const QString text = FromWire(caption);
+    item->setText(0, text);
     item->setData(0, kTextRole, 0);
+    Attach(nullptr, item);
     const TreeNodeId id = nextId_++;
     items_[id] = item;
+    topByCaption_.insert(text, id);
     return id;
 }
 
 TreeNodeId TSubjectTreeView::AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text)
 {
     QTreeWidgetItem* under = Item(parent);
-    auto* item = under ? new QTreeWidgetItem(under) : new QTreeWidgetItem(this);
+    // Filled in before it joins the view: a change to an item in the view
+    // makes the view lay itself out at once.
+    auto* item = new QTreeWidgetItem;
     item->setText(0, FromWire(caption));
     item->setData(0, kTextRole, text);
     item->setToolTip(0, QString::number(text));
-    if (under)
-        under->setExpanded(true);
+    Attach(under, item);
+    if (under) {
+        if (inBatch_)
+            toExpand_.push_back(under);
+        else
+            under->setExpanded(true);
+    }
     const TreeNodeId id = nextId_++;
     items_[id] = item;
     nodeMap_[text].push_back(id);
     return id;
+}
+
+void TSubjectTreeView::Attach(QTreeWidgetItem* parent, QTreeWidgetItem* item)
+{
+    if (!inBatch_) {
+        if (parent)
+            parent->addChild(item);
+        else
+            addTopLevelItem(item);
+        return;
+    }
+    if (!parent) {
+        pendingTop_.append(item);
+    } else if (parent->treeWidget() != this) {
+        parent->addChild(item);  // itself still outside the view: no signal
+    } else {
+        auto it = pendingChildren_.find(parent);
+        if (it == pendingChildren_.end()) {
+            pendingParents_.push_back(parent);
+            it = pendingChildren_.insert(parent, {});
+        }
+        it->append(item);
+    }
+}
+
+void TSubjectTreeView::BeginBatch()
+{
+    inBatch_ = true;
+}
+
+void TSubjectTreeView::EndBatch()
+{
+    if (!inBatch_)
+        return;
+    inBatch_ = false;
+    // A reader who has scrolled keeps the rows in sight where they are,
+    // however many nodes go in above them.
+    QTreeWidgetItem* anchor = verticalScrollBar()->value() > 0 ? itemAt(0, 0) : nullptr;
+    setUpdatesEnabled(false);
+    // One relayout for the whole batch: while it is pending, insertions and
+    // expansions are only noted.
+    scheduleDelayedItemsLayout();
+    for (QTreeWidgetItem* parent : pendingParents_)
+        parent->addChildren(pendingChildren_.take(parent));
+    if (!pendingTop_.isEmpty())
+        addTopLevelItems(pendingTop_);
+    pendingParents_.clear();
+    pendingTop_.clear();
+    for (QTreeWidgetItem* item : toExpand_)
+        item->setExpanded(true);
+    toExpand_.clear();
+    if (anchor)
+        scrollToItem(anchor, QAbstractItemView::PositionAtTop);
+    setUpdatesEnabled(true);
 }
 
 QTreeWidgetItem* TSubjectTreeView::Item(TreeNodeId id) const

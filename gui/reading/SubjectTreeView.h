@@ -1,14 +1,15 @@
 // The reading window's subject tree: subject nodes with the texts under
 // them, text nodes captioned with the author and carrying the text number,
 // and the node map from text number to its nodes. The background builder
-// fills it through SubjectTreePort on the GUI thread.
+// fills it through SubjectTreePort on the GUI thread, a batch at a time.
 #pragma once
 
 #include "core/reading/SubjectTree.h"
 
+#include <QHash>
 #include <QTreeWidget>
 
-#include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace pellar {
@@ -25,6 +26,8 @@ public:
     std::optional<TreeNodeId> FindTopLevel(std::string_view caption) override;
     TreeNodeId AddTopLevel(std::string_view caption) override;
     TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) override;
+    void BeginBatch() override;
+    void EndBatch() override;
 
     // The text a node carries; 0 for a subject node or none.
     static int32_t TextOf(const QTreeWidgetItem* item);
@@ -35,10 +38,24 @@ public:
 
 private:
     QTreeWidgetItem* Item(TreeNodeId id) const;
+    // Puts item under parent (null: top level): at once outside a batch,
+    // else when the batch ends.
+    void Attach(QTreeWidgetItem* parent, QTreeWidgetItem* item);
 
-    std::map<TreeNodeId, QTreeWidgetItem*> items_;
-    std::map<int32_t, std::vector<TreeNodeId>> nodeMap_;
+    std::unordered_map<TreeNodeId, QTreeWidgetItem*> items_;
+    std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap_;
+    // Caption -> the first top-level node with it.
+    QHash<QString, TreeNodeId> topByCaption_;
     TreeNodeId nextId_ = 1;
+
+    // Inside a batch, new nodes under nodes already in the view wait here,
+    // in order, and go in with one insertion per parent when it ends; nodes
+    // under those are built up outside the view.
+    bool inBatch_ = false;
+    std::vector<QTreeWidgetItem*> pendingParents_;
+    QHash<QTreeWidgetItem*, QList<QTreeWidgetItem*>> pendingChildren_;
+    QList<QTreeWidgetItem*> pendingTop_;
+    std::vector<QTreeWidgetItem*> toExpand_;
 };
 
 } // namespace pellar

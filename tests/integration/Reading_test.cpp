@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -177,12 +178,13 @@ protected:
             RemoveDatabase(dbPath_);
     }
 
-    void StartServer(const std::string& dbPath)
+    void StartServer(const std::string& dbPath, int replyDelayMs = 0)
     {
         dbPath_ = dbPath;
         miravod::ServerOptions options;
         options.dbPath = dbPath;
         options.demoCompanion = false;
+        options.replyDelayMs = replyDelayMs;
         server = std::make_unique<miravod::Server>(options);
         std::string error;
         ASSERT_TRUE(server->Start(&error)) << error;
@@ -489,11 +491,66 @@ protected:
         seed.store.EditInfo().motdConf = alpha;
         seed.store.SetMark(reader, r1, 100);
         seed.store.SetMark(reader, c1, 7);
-        StartServer(seed.Finish());
+        StartServer(seed.Finish(), ReplyDelayMs());
         ASSERT_TRUE(LogOn(reader));
     }
+    virtual int ReplyDelayMs() const { return 0; }
     int32_t reader = 0, alpha = 0, r1 = 0, c1 = 0, r2 = 0, r3 = 0, both = 0;
 };
+
+// The same over a link with long round trips.
+class SlowLinkTreeTest : public TreeTest {
+protected:
+    static constexpr int kDelayMs = 200;
+    int ReplyDelayMs() const override { return kDelayMs; }
+};
+
+TEST_F(SlowLinkTreeTest, FetchTogetherHasEveryRequestInFlightAtOnceAndFillsTheCaches)
+{
+    const std::vector<int32_t> texts{r1, c1, r2, r3, both, 999999};
+    FetchList list;
+    list.stats = texts;
+    list.texts = texts;
+    list.texts.push_back(r1);  // asked twice, fetched once
+    list.names = {reader, alpha};
+    const uint64_t before = client.Counters().requestsSent;
+    int inFlight = -1;
+    const auto start = std::chrono::steady_clock::now();
+    services.FetchTogether(list, kDelayMs / 4, [&] { inFlight = client.Transactions().ActiveCount(); });
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto sent = static_cast<int>(client.Counters().requestsSent - before);
+    EXPECT_GE(sent, 12);
+    EXPECT_EQ(inFlight, sent) << "every request out before the first answer";
+    EXPECT_LT(elapsed, std::chrono::milliseconds(kDelayMs * 3)) << "one round trip, not " << sent;
+
+    const uint64_t fetched = client.Counters().requestsSent;
+    for (int32_t t : {r1, c1, r2, r3, both})
+        EXPECT_TRUE(client.Cache().IsTextStatCached(t)) << t;
+    EXPECT_EQ(client.Cache().GetText(r2)->Subject(), "Tea");
+    EXPECT_EQ(client.Cache().GetText(c1)->Subject(), "Milk?");
+    EXPECT_EQ(client.Cache().GetText(999999), nullptr) << "the refusal is remembered";
+    EXPECT_EQ(client.Cache().GetName(reader), "Rita Reader");
+    EXPECT_EQ(client.Counters().requestsSent, fetched) << "all from the caches";
+}
+
+TEST_F(SlowLinkTreeTest, TheBuilderShowsTheTreeInAFewRoundTrips)
+{
+    SubjectTreeModel tree;
+    const auto start = std::chrono::steady_clock::now();
+    {
+        SubjectTreeAsyncThread builder(services, gui, tree);
+        builder.RequestConference(alpha);
+        builder.Resume();
+        ASSERT_TRUE(builder.WaitUntilDrained(30000));
+        builder.Pause();
+    }
+    const auto trips = (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(kDelayMs);
+    EXPECT_EQ(tree.TextsInTreeOrder(), (std::vector<int32_t>{r1, c1, both, both, r3, r2}));
+    // The conference's statuses, its text map, then the window's statuses
+    // and the bodies and names together: four. One text at a time took two
+    // or more per text.
+    EXPECT_LE(trips, 5);
+}
 
 TEST_F(TreeTest, TheBuilderPlacesCommentsUnderTheirParentsAndMarksNothing)
 {

@@ -247,6 +247,206 @@ TEST_F(BuilderTest, ForgettingTheBuildingConferenceKeepsTheOthersQueued)
     EXPECT_EQ(builder.RunsCompleted(), 2);
 }
 
+// The model, with each batch the builder hands over recorded as the texts
+// placed in it.
+class RecordingTree : public SubjectTreeModel {
+public:
+    void BeginBatch() override { batches.emplace_back(); }
+    TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) override
+    {
+        if (!batches.empty())
+            batches.back().push_back(text);
+        placed.push_back(text);
+        return SubjectTreeModel::AddTextNode(parent, caption, text);
+    }
+    // Each text node as (text, text of the node above it or 0 under a subject).
+    std::vector<std::pair<int32_t, int32_t>> Shape() const
+    {
+        std::vector<std::pair<int32_t, int32_t>> out;
+        std::vector<TreeNodeId> pending(TopLevel().rbegin(), TopLevel().rend());
+        while (!pending.empty()) {
+            const Node& node = At(pending.back());
+            pending.pop_back();
+            if (node.text != 0)
+                out.emplace_back(node.text, At(node.parent).text);
+            for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
+                pending.push_back(*it);
+        }
+        return out;
+    }
+    std::vector<std::vector<int32_t>> batches;
+    std::vector<int32_t> placed;
+};
+
+// Holds the builder in the author-name look-up of its nth entry until released.
+class NameGatedServices : public FakeReadingServices {
+public:
+    std::string Name(int32_t number) override
+    {
+        std::unique_lock lock(gateMutex);
+        if (++calls == gate && !released) {
+            reached = true;
+            gateCond.notify_all();
+            gateCond.wait(lock, [this] { return released; });
+        }
+        return FakeReadingServices::Name(number);
+    }
+    bool WaitReached()
+    {
+        std::unique_lock lock(gateMutex);
+        return gateCond.wait_for(lock, std::chrono::seconds(5), [this] { return reached; });
+    }
+    void Release()
+    {
+        std::lock_guard lock(gateMutex);
+        released = true;
+        gateCond.notify_all();
+    }
+    int gate = 0, calls = 0;
+    std::mutex gateMutex;
+    std::condition_variable gateCond;
+    bool reached = false, released = false;
+};
+
+constexpr TreeBatching kOneBatchPerRun{std::chrono::hours(1), 100000};
+
+class BatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        w.AddConference(1);
+        w.AddConference(2);
+        w.Join(1, 100);
+        w.Join(2, 200);
+        // Reading order 400 401 402 404 403 406 405; 406 comments 403 and
+        // 405, the second not in the tree yet when 406 is placed.
+        w.Post(400, "Alpha", {1});
+        w.Post(401, "Re: Alpha", {1}, 400);
+        w.Post(402, "Re: Re: Alpha", {1}, 401);
+        w.Post(403, "Beta", {1});
+        w.Post(404, "Re: Alpha", {1}, 400);
+        w.Post(405, "Alpha", {1});
+        w.Post(406, "Both", {1}, 403);
+        w.Link(406, 405, false);
+        w.Post(500, "Other", {2});
+        w.Post(501, "Re: Other", {2}, 500);
+    }
+    // Builds conference 1 with the batching and returns the tree's shape.
+    std::vector<std::pair<int32_t, int32_t>> Build(TreeBatching batching, RecordingTree& tree)
+    {
+        SubjectTreeAsyncThread builder(w, gui, tree);
+        builder.SetBatching(batching);
+        builder.RequestConference(1);
+        builder.Resume();
+        EXPECT_TRUE(builder.WaitUntilDrained(5000));
+        builder.Pause();
+        return tree.Shape();
+    }
+    NameGatedServices w;
+    QueuedGuiThread gui;
+};
+
+TEST_F(BatchTest, BatchBoundariesNeverChangeWhereATextGoes)
+{
+    RecordingTree whole;
+    const auto expected = Build(kOneBatchPerRun, whole);
+    ASSERT_EQ(whole.batches.size(), 1u) << "no frame passed: one hand-off for the run";
+    EXPECT_EQ(expected, (std::vector<std::pair<int32_t, int32_t>>{
+                            {400, 0}, {401, 400}, {402, 401}, {404, 400}, {405, 0}, {403, 0}, {406, 403}}));
+    for (size_t size : {1u, 2u, 3u}) {
+        RecordingTree split;
+        EXPECT_EQ(Build(TreeBatching{std::chrono::hours(1), size}, split), expected) << "batches of " << size;
+        EXPECT_EQ(split.batches.size(), (7 + size - 1) / size);
+        for (const auto& batch : split.batches)
+            EXPECT_LE(batch.size(), size);
+    }
+}
+
+TEST_F(BatchTest, AWaitLongerThanAFrameHandsOverWhatIsReady)
+{
+    // Every fetch counts as slow. With more texts than the prefetch window
+    // the walk fetches a second window after it has gathered texts.
+    class Slow : public FakeReadingServices {
+    public:
+        void FetchTogether(const FetchList& list, int slowAfterMs, const std::function<void()>& whileSlow) override
+        {
+            if (whileSlow && slowAfterMs > 0)
+                whileSlow();
+            FakeReadingServices::FetchTogether(list, slowAfterMs, whileSlow);
+        }
+    } slow;
+    const auto count = static_cast<int32_t>(SubjectTreeAsyncThread::kPrefetchWindow * 2);
+    slow.AddConference(3);
+    slow.Join(3, 50);
+    std::vector<int32_t> all;
+    for (int32_t i = 0; i < count; ++i)
+        all.push_back(slow.Post(1000 + i, "Root " + std::to_string(i), {3}));
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(slow, gui, tree);
+    builder.SetBatching(kOneBatchPerRun);
+    builder.RequestConference(3);
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    ASSERT_GE(tree.batches.size(), 2u);
+    EXPECT_FALSE(tree.batches.front().empty());
+    EXPECT_LT(tree.batches.front().size(), all.size());
+    EXPECT_EQ(tree.placed, all);
+}
+
+TEST_F(BatchTest, ChoosingAnotherConferenceMidFillDropsTheOldConferencesPlacements)
+{
+    for (const TreeBatching batching : {kOneBatchPerRun, TreeBatching{std::chrono::hours(1), 1}}) {
+        NameGatedServices gated;
+        gated.AddConference(1);
+        gated.AddConference(2);
+        gated.Join(1, 100);
+        gated.Join(2, 200);
+        for (int32_t i = 0; i < 6; ++i)
+            gated.Post(600 + i, "Text " + std::to_string(i), {1});
+        gated.Post(700, "Other", {2});
+        gated.gate = 3;
+        RecordingTree tree;
+        SubjectTreeAsyncThread builder(gated, gui, tree);
+        builder.SetBatching(batching);
+        builder.RequestConference(1);
+        builder.Resume();
+        ASSERT_TRUE(gated.WaitReached());
+        gui.invokeAndWait([&] { builder.RequestConference(2); });
+        gated.Release();
+        ASSERT_TRUE(builder.WaitUntilDrained(5000));
+        builder.Pause();
+        // One entry per batch: the two texts before the switch were shown;
+        // a batch gathered over the run: nothing of conference 1 ever was.
+        const std::vector<int32_t> before =
+            batching.maxEntries == 1 ? std::vector<int32_t>{600, 601} : std::vector<int32_t>{};
+        std::vector<int32_t> expected = before;
+        expected.push_back(700);
+        EXPECT_EQ(tree.placed, expected) << "batches of " << batching.maxEntries;
+        EXPECT_EQ(tree.TextsInTreeOrder(), std::vector<int32_t>{700});
+    }
+}
+
+TEST_F(BatchTest, LeavingTheConferenceMidFillStopsItsPlacements)
+{
+    for (int32_t i = 0; i < 6; ++i)
+        w.Post(600 + i, "Text " + std::to_string(i), {2});
+    w.gate = 2;
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.SetBatching(TreeBatching{std::chrono::hours(1), 1});
+    builder.RequestConference(2);
+    builder.Resume();
+    ASSERT_TRUE(w.WaitReached());
+    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(2); });
+    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
+    w.Release();
+    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(tree.placed, std::vector<int32_t>{500});
+}
+
 TEST(SubjectTreeAsyncThread, PrefetchOrderIsHighestPriorityFirst)
 {
     FakeReadingServices w;

@@ -1,0 +1,265 @@
+// Entering a conference of 10,000 unread texts with the subject tree shown
+// (offscreen): the builder fills the tree view against miravod in this
+// process. A probe timer ticking every 5 ms measures the longest gap of the
+// GUI event loop while the tree fills; the whole fill is timed from the
+// request to the last node laid out. Each repetition logs on afresh, so the
+// caches start cold every time.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/reading/ClientReadingServices.h"
+#include "core/reading/SubjectTree.h"
+#include "core/reading/SubjectTreeAsyncThread.h"
+#include "core/session/MVCache.h"
+#include "core/shell/Client.h"
+#include "gui/reading/SubjectTreeView.h"
+#include "gui/shell/QtGuiThread.h"
+#include "server/PasswordHash.h"
+#include "server/Server.h"
+#include "server/Store.h"
+
+namespace {
+
+constexpr const char* kPassword = "bench";
+constexpr int kTrees = 625;  // of 16 texts each
+constexpr int kSubjects = 400;
+constexpr int kRepetitions = 5;
+
+struct World {
+    int32_t reader = 0, conf = 0;
+    int texts = 0;
+};
+
+// Trees of sixteen: a root, three comments, two replies to each comment and
+// one reply to each of those. Groups of 25 trees are written interleaved,
+// level by level, as discussions run side by side; subjects repeat, so some
+// subject nodes gather several roots.
+World Seed(const std::string& path)
+{
+    miravod::Store store;
+    std::string error;
+    if (!store.Open(path, &error))
+        std::fprintf(stderr, "cannot open %s: %s\n", path.c_str(), error.c_str());
+    const pellar::TDateTime now = pellar::NowLocal();
+    World w;
+    w.reader = store.CreatePerson("Bench Reader", miravod::PasswordHash::Make(kPassword, 1000), now);
+    const int32_t writers[] = {store.CreatePerson("Ann", "x", now), store.CreatePerson("Bo", "x", now),
+                               store.CreatePerson("Cy", "x", now)};
+    w.conf = store.CreateConference("Ten thousand", "00000000", 0, now);
+    store.AddMember(w.reader, w.conf, 200);
+    auto write = [&](const std::string& subject, int32_t parent) {
+        miravod::Text& t = store.NewText(writers[w.texts % 3], now);
+        t.body = subject + "\nA line or two of text to read.\nAnd another.";
+        const int32_t n = t.number;
+        miravod::MiscItem r;
+        r.number = w.conf;
+        r.local = store.AppendToConference(w.conf, n, now);
+        store.EditText(n).misc.push_back(r);
+        if (parent) {
+            miravod::MiscItem up;
+            up.kind = miravod::MiscKind::CommentTo;
+            up.number = parent;
+            store.EditText(n).misc.push_back(up);
+            miravod::MiscItem down;
+            down.kind = miravod::MiscKind::CommentIn;
+            down.number = n;
+            store.EditText(parent).misc.push_back(down);
+        }
+        ++w.texts;
+        return n;
+    };
+    constexpr int kGroup = 25;
+    for (int g = 0; g < kTrees; g += kGroup) {
+        std::vector<int32_t> level;
+        for (int i = g; i < g + kGroup; ++i)
+            level.push_back(write("Subject " + std::to_string(i % kSubjects), 0));
+        for (int fanOut : {3, 2, 1}) {
+            std::vector<int32_t> next;
+            for (int32_t parent : level)
+                for (int c = 0; c < fanOut; ++c)
+                    next.push_back(write("Re: a reply", parent));
+            level = std::move(next);
+        }
+    }
+    store.Commit(&error);
+    return w;
+}
+
+pellar::ClientOptions Quiet()
+{
+    pellar::ClientOptions o;
+    o.debugLog = false;
+    o.receiveTrace = false;
+    return o;
+}
+
+// A logged-on reader with its memberships cached.
+struct Reader {
+    Reader(int port, const World& world) : services(client)
+    {
+        client.ComThread().Connect("127.0.0.1", std::to_string(port));
+        client.ConnectedEvent().WaitFor(10000);
+        client.SetServerVersionInfo(pellar::ServerVersionInfoRec{10, "miravod", ""});
+        pellar::TLogonTrans logon(client.Protocol(), world.reader, kPassword, false);
+        client.Transactions().ExecuteAndWait(logon);
+        client.SetCurrentPerson(world.reader);
+        std::vector<std::shared_ptr<pellar::TMiravoMembership>> memberships;
+        pellar::TGetMembershipTrans request(client.Protocol(), world.reader, memberships, &client.Cache());
+        client.Transactions().ExecuteAndWait(request);
+        for (auto& m : memberships) {
+            m->SetMayHaveUnread(true);
+            client.Cache().PutMembership(m);
+        }
+    }
+
+    pellar::Client client{Quiet()};
+    pellar::ClientReadingServices services;
+};
+
+struct Fill {
+    double seconds = 0;
+    double longestGapMs = 0;
+    int batches = 0;
+    size_t texts = 0;
+};
+
+// One cold fill of the tree, as selecting the conference starts it.
+Fill FillOnce(int port, const World& world)
+{
+    Reader reader(port, world);
+    pellar::TSubjectTreeView view;
+    view.resize(420, 640);
+    view.show();
+    pellar::QtGuiThread gui;
+    pellar::SubjectTreeAsyncThread builder(reader.services, gui, view);
+
+    Fill fill;
+    QElapsedTimer sinceTick;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        fill.longestGapMs = std::max(fill.longestGapMs, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
+        sinceTick.restart();
+    });
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (builder.RunsCompleted() >= 1 && builder.IsIdle())
+            loop.quit();
+    });
+
+    const auto start = std::chrono::steady_clock::now();
+    sinceTick.start();
+    probe.start();
+    check.start();
+    builder.RequestConference(world.conf);
+    builder.Resume();
+    loop.exec();
+    // The last batch's layout runs on the next pass of the event loop.
+    QApplication::processEvents();
+    fill.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    probe.stop();
+    fill.batches = builder.BatchesPlaced();
+    fill.texts = view.TextsInTreeOrder().size();
+    builder.Pause();
+    return fill;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Placing 10,000 entries into a shown view in batches of 200, without the
+// server: the GUI thread's own share of a fill.
+void BM_PlaceTenThousandInBatches(benchmark::State& state)
+{
+    std::vector<pellar::TreeEntry> entries;
+    for (int i = 0; i < 10000; ++i) {
+        const int32_t text = i + 1;
+        std::vector<int32_t> parents;
+        if (i % 16 != 0)
+            parents.push_back(text - 1 - (i % 3));
+        entries.push_back({text, "Subject " + std::to_string((i / 16) % kSubjects), "Ann", std::move(parents)});
+    }
+    for (auto _ : state) {
+        pellar::TSubjectTreeView view;
+        view.resize(420, 640);
+        view.show();
+        for (size_t first = 0; first < entries.size(); first += 200) {
+            const std::vector<pellar::TreeEntry> batch(entries.begin() + static_cast<long>(first),
+                                                       entries.begin() + static_cast<long>(first + 200));
+            pellar::PlaceTextsInTree(view, batch);
+            QApplication::processEvents();
+        }
+        benchmark::DoNotOptimize(view.topLevelItemCount());
+    }
+}
+BENCHMARK(BM_PlaceTenThousandInBatches)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::is_directory("/dev/shm", ec)
+                                          ? std::filesystem::path("/dev/shm")
+                                          : std::filesystem::temp_directory_path();
+    const std::string db = (dir / ("pellar-tree-bench-" + std::to_string(getpid()) + ".db")).string();
+    std::filesystem::remove(db);
+    const World world = Seed(db);
+    miravod::ServerOptions options;
+    options.dbPath = db;
+    options.demoCompanion = false;
+    miravod::Server server(options);
+    if (!server.Start()) {
+        std::fprintf(stderr, "the server did not start\n");
+        return 1;
+    }
+
+    benchmark::Initialize(&argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::vector<double> seconds, gaps;
+    for (int i = 0; i < kRepetitions; ++i) {
+        const Fill fill = FillOnce(server.Port(), world);
+        if (fill.texts != static_cast<size_t>(world.texts))
+            std::printf("the tree holds %zu texts, expected %d\n", fill.texts, world.texts);
+        std::printf("fill %d: %.3f s, longest event-loop gap %.1f ms, %d batches\n", i + 1, fill.seconds,
+                    fill.longestGapMs, fill.batches);
+        seconds.push_back(fill.seconds);
+        gaps.push_back(fill.longestGapMs);
+    }
+    const auto [minS, maxS] = std::minmax_element(seconds.begin(), seconds.end());
+    const auto [minG, maxG] = std::minmax_element(gaps.begin(), gaps.end());
+    std::printf("subject tree of %d unread texts: whole tree %.2f s (%.2f-%.2f, limit 2) %s; longest GUI gap "
+                "%.1f ms (%.1f-%.1f, limit 100) %s\n",
+                world.texts, Median(seconds), *minS, *maxS, Median(seconds) <= 2.0 ? "OK" : "TOO SLOW", Median(gaps),
+                *minG, *maxG, Median(gaps) <= 100.0 ? "OK" : "TOO LONG");
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    server.Stop();
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(db + suffix);
+    return 0;
+}

@@ -1,0 +1,22 @@
+#include "core/reading/ReadingServices.h"
+
+namespace pellar {
+
+void ReadingServices::FetchTogether(const FetchList& list, int, const std::function<void()>&)
+{
+    std::vector<std::function<void()>> jobs;
+    for (int32_t text : list.stats) {
+        if (!IsTextStatCached(text))
+            jobs.push_back([this, text] { TextStat(text); });
+    }
+    for (int32_t text : list.texts)
+        jobs.push_back([this, text] { Text(text); });
+    for (int32_t number : list.names) {
+        if (!IsNameCached(number))
+            jobs.push_back([this, number] { FetchName(number); });
+    }
+    if (!jobs.empty())
+        RunTogether(std::move(jobs));
+}
+
+} // namespace pellar
