@@ -207,8 +207,10 @@ void TMVCommunicationThread::EndLink()
         std::lock_guard lock(sendMutex_);
         writeFd_ = -1;
         pending_.clear();
-        pendingOffset_ = 0;
+        threadWriting_ = false;
     }
+    outBuf_.clear();
+    outOffset_ = 0;
     {
         std::lock_guard lock(linkMutex_);
         link_.reset();
@@ -239,7 +241,6 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
         // Nothing of an earlier connection may reach the new one.
         std::lock_guard lock(sendMutex_);
         pending_.clear();
-        pendingOffset_ = 0;
     }
     DropReceived();
 
@@ -271,21 +272,18 @@ void TMVCommunicationThread::Send(std::string line)
     }
     {
         std::lock_guard lock(sendMutex_);
-        if (!PendingLocked() && writeFd_ >= 0 && directCredit_.exchange(false)) {
+        if (pending_.empty() && !threadWriting_ && writeFd_ >= 0 && directCredit_.exchange(false)) {
             // The link is quiet: write it now rather than wake the thread.
             size_t written = 0;
-            if (!WriteLocked(line.data(), line.size(), written)) {
+            if (!Write(writeFd_, line.data(), line.size(), written)) {
                 // The thread ends the link and fails this request with the rest.
                 linkUp_.ResetEv();
             } else if (written == line.size()) {
                 return;
             } else {
                 pending_.assign(line, written);
-                pendingOffset_ = 0;
             }
-        } else if (!PendingLocked()) {
-            pending_.clear();
-            pendingOffset_ = 0;
+        } else if (pending_.empty()) {
             pending_.swap(line);
         } else {
             pending_ += line;
@@ -294,11 +292,11 @@ void TMVCommunicationThread::Send(std::string line)
     Wake();
 }
 
-bool TMVCommunicationThread::WriteLocked(const char* data, size_t size, size_t& written)
+bool TMVCommunicationThread::Write(int fd, const char* data, size_t size, size_t& written)
 {
     written = 0;
     while (written < size) {
-        const ssize_t n = ::send(writeFd_, data + written, size - written, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(fd, data + written, size - written, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -310,21 +308,39 @@ bool TMVCommunicationThread::WriteLocked(const char* data, size_t size, size_t& 
     return true;
 }
 
-bool TMVCommunicationThread::FlushLocked()
+bool TMVCommunicationThread::Flush(int fd, bool& backlog)
 {
-    if (!PendingLocked())
-        return true;
-    size_t written = 0;
-    const bool ok = WriteLocked(pending_.data() + pendingOffset_, pending_.size() - pendingOffset_, written);
-    pendingOffset_ += written;
-    if (!PendingLocked()) {
-        pending_.clear();
-        pendingOffset_ = 0;
-    } else if (pendingOffset_ >= (1u << 20) && pendingOffset_ * 2 >= pending_.size()) {
-        // A long backlog: let go of what is sent before appending more.
-        pending_.erase(0, pendingOffset_);
-        pendingOffset_ = 0;
+    {
+        std::lock_guard lock(sendMutex_);
+        if (!pending_.empty()) {
+            if (outOffset_ == outBuf_.size()) {
+                // Take the list whole and hand back the spent buffer, keeping
+                // both allocations for the next lines.
+                outBuf_.clear();
+                outOffset_ = 0;
+                outBuf_.swap(pending_);
+            } else {
+                outBuf_ += pending_;
+                pending_.clear();
+            }
+        }
+        threadWriting_ = outOffset_ < outBuf_.size();
+        if (!threadWriting_) {
+            backlog = false;
+            return true;
+        }
     }
+    size_t written = 0;
+    const bool ok = Write(fd, outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, written);
+    outOffset_ += written;
+    if (outOffset_ >= (1u << 20) && outOffset_ * 2 >= outBuf_.size()) {
+        // A long backlog: let go of what is sent before appending more.
+        outBuf_.erase(0, outOffset_);
+        outOffset_ = 0;
+    }
+    std::lock_guard lock(sendMutex_);
+    threadWriting_ = outOffset_ < outBuf_.size();
+    backlog = threadWriting_ || !pending_.empty();
     return ok;
 }
 
@@ -361,12 +377,8 @@ void TMVCommunicationThread::Serve(const Link& link)
     while (!stop_ && linkUp_.IsSet()) {
         wakePending_ = false;
         bool backlog = false;
-        {
-            std::lock_guard lock(sendMutex_);
-            if (!FlushLocked())
-                return;
-            backlog = PendingLocked();
-        }
+        if (!Flush(link.fd, backlog))
+            return;
         // The socket is watched only while bytes wait for room in it; reading
         // it is the receive thread's business.
         pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {backlog ? link.fd : -1, POLLOUT, 0}};

@@ -82,11 +82,11 @@ private:
     void EndLink();
     void DropReceived();
     std::shared_ptr<Link> CurrentLink();
-    // Writes queued bytes until the socket is full; false when the link failed.
-    bool FlushLocked();
-    // Writes from data on the socket of the current link; false when the link failed.
-    bool WriteLocked(const char* data, size_t size, size_t& written);
-    bool PendingLocked() const { return pendingOffset_ < pending_.size(); }
+    // Writes until the socket is full; false when the link failed.
+    bool Write(int fd, const char* data, size_t size, size_t& written);
+    // On the thread: takes the queued bytes and writes them outside the
+    // lock; false when the link failed. backlog: bytes still wait for room.
+    bool Flush(int fd, bool& backlog);
     void Receive(const std::shared_ptr<Link>& link);
 
     // TQueueSource, on the receive thread.
@@ -110,13 +110,16 @@ private:
     std::string server_;
     std::string port_;
 
-    // The socket's one writer at a time: whoever holds this lock. It guards
-    // the queued bytes and the descriptor writers use; sends under it never
-    // block (the socket is non-blocking).
+    // Guards the queued lines, the descriptor callers write to and which of
+    // caller or thread may write: one writer per socket at a time. A caller
+    // writes under it (the socket is non-blocking: the send never waits);
+    // the thread writes outside it while threadWriting_ keeps callers off.
     std::mutex sendMutex_;
-    std::string pending_;  // queued request lines, back to back; sent up to pendingOffset_
-    size_t pendingOffset_ = 0;
+    std::string pending_;  // queued request lines, back to back
+    bool threadWriting_ = false;  // the thread holds bytes it has not written yet
     int writeFd_ = -1;  // the current link's socket; -1 while no link is up
+    std::string outBuf_;  // thread-owned: bytes taken from pending_, written up to outOffset_
+    size_t outOffset_ = 0;
     // A caller may write directly while this is set: cleared by a direct
     // write, set again when bytes arrive. A burst of requests thus goes to
     // the thread after its first line and leaves in few large writes.
