@@ -82,8 +82,10 @@ void Unregister(LogFile* log)
     }
 }
 
-// How long a line may wait in the buffer when little is logged.
+// How long a line may wait in the buffer while lines come in; with nothing
+// to write the writer looks less and less often, up to the longest interval.
 constexpr auto kWriteInterval = std::chrono::milliseconds(50);
+constexpr auto kIdleInterval = std::chrono::milliseconds(1600);
 
 } // namespace
 
@@ -171,10 +173,13 @@ void LogFile::Flush() noexcept
 void LogFile::WriterLoop()
 {
     std::unique_lock lock(mutex_);
+    auto interval = kWriteInterval;
     while (!stop_) {
-        writerCond_.wait_for(lock, kWriteInterval, [this] {
+        writerCond_.wait_for(lock, interval, [this] {
             return stop_ || tail_.load() - head_.load() >= kBufferSize / 2;
         });
+        const bool idle = tail_.load() == head_.load();
+        interval = idle ? std::min<std::chrono::milliseconds>(interval * 2, kIdleInterval) : kWriteInterval;
         lock.unlock();
         Flush();
         lock.lock();
