@@ -1,5 +1,6 @@
-// The receive byte queue: the communication thread puts every received byte
-// here and the receive thread reads messages out of it. Memory is kept in
+// The receive byte queue: every received byte is put here (by the receive
+// thread itself, through the queue's source, when it runs dry) and the receive
+// thread reads messages out of it. Memory is kept in
 // 8192-byte blocks that are freed as soon as the reader has passed them, so it
 // follows the unread amount and not the traffic.
 #pragma once
