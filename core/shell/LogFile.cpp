@@ -30,7 +30,7 @@ void OnFatalSignal(int sig)
 {
     const int savedErrno = errno;
     for (auto& slot : gOpenLogs)
-        if (const LogFile* log = slot.load())
+        if (LogFile* log = slot.load())
             log->WriteBufferedForCrash();
     // Then whatever was there before us: the default action, a debugger's or
     // a sanitizer's handler. The signal is blocked while we run, so the raise
@@ -146,14 +146,18 @@ void LogFile::WriteOutLocked() noexcept
     head_.store(head, std::memory_order_release);
 }
 
-void LogFile::WriteBufferedForCrash() const noexcept
+void LogFile::WriteBufferedForCrash() noexcept
 {
     if (fd_ < 0)
         return;
+    // The bytes are claimed before they are written, so that a second fatal
+    // signal (a sanitizer's abort after its report) does not write them again.
     uint64_t head = head_.load(std::memory_order_acquire);
-    const uint64_t tail = tail_.load(std::memory_order_acquire);
-    if (tail - head > kBufferSize)
-        return; // caught between two updates: better nothing than garbage
+    uint64_t tail = tail_.load(std::memory_order_acquire);
+    while (head < tail && !head_.compare_exchange_weak(head, tail))
+        tail = tail_.load(std::memory_order_acquire);
+    if (head >= tail || tail - head > kBufferSize)
+        return; // nothing left, or caught between two updates: nothing rather than garbage
     while (head < tail) {
         const size_t offset = static_cast<size_t>(head % kBufferSize);
         const size_t n = static_cast<size_t>(std::min<uint64_t>(tail - head, kBufferSize - offset));

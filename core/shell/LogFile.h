@@ -42,7 +42,7 @@ public:
 
     // For the fatal-signal handler: writes what is buffered with write()
     // alone, taking no lock. Async-signal-safe.
-    void WriteBufferedForCrash() const noexcept;
+    void WriteBufferedForCrash() noexcept;
 
 private:
     void Put(std::string_view bytes);
