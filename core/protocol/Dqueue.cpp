@@ -73,6 +73,33 @@ void TQueue::PutBuffer(const char* data, size_t count)
     dataCond_.notify_all();
 }
 
+void TQueue::SetSource(TQueueSource* source)
+{
+    source_.store(source);
+    dataCond_.notify_all();
+}
+
+void TQueue::WaitOnce(std::unique_lock<std::mutex>& lock, int timeoutMs)
+{
+    TQueueSource* const source = source_.load();
+    if (!source) {
+        if (timeoutMs < 0)
+            dataCond_.wait(lock);
+        else
+            dataCond_.wait_for(lock, std::chrono::milliseconds(timeoutMs));
+        return;
+    }
+    // The source puts its bytes through PutBuffer, which takes the lock.
+    lock.unlock();
+    try {
+        source->Fill(timeoutMs);
+    } catch (...) {
+        lock.lock();
+        throw;
+    }
+    lock.lock();
+}
+
 void TQueue::PushBack(char c)
 {
     {
@@ -94,7 +121,8 @@ void TQueue::WaitReadable(std::unique_lock<std::mutex>& lock)
         return;
     CheckNotOwner("TQueue read");
     const uint64_t epoch = interruptEpoch_;
-    dataCond_.wait(lock, [&] { return UnreadLocked() > 0 || interrupted_ || interruptEpoch_ != epoch; });
+    while (!(UnreadLocked() > 0 || interrupted_ || interruptEpoch_ != epoch))
+        WaitOnce(lock, -1);
     if (UnreadLocked() == 0) {
         seenEpoch_ = interruptEpoch_;
         throw TWaitforInterruptedException();
@@ -217,6 +245,8 @@ void TQueue::Interrupt()
         ++interruptEpoch_;
     }
     dataCond_.notify_all();
+    if (TQueueSource* source = source_.load())
+        source->WakeFill();
 }
 
 bool TQueue::Interrupted()
@@ -243,10 +273,15 @@ bool TQueue::WaitForData(int timeoutMs)
     const uint64_t wakes = wakeCount_;
     const uint64_t epoch = interruptEpoch_;
     auto ready = [&] { return UnreadLocked() > 0 || wakeCount_ != wakes || interruptEpoch_ != epoch; };
-    if (timeoutMs < 0)
-        dataCond_.wait(lock, ready);
-    else
-        dataCond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    if (timeoutMs < 0) {
+        while (!ready())
+            WaitOnce(lock, -1);
+    } else {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (auto now = std::chrono::steady_clock::now(); !ready() && now < deadline;
+             now = std::chrono::steady_clock::now())
+            WaitOnce(lock, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+    }
     // The receive loop waits here between messages: no message of an earlier
     // link is in progress, so any interrupt so far has been seen.
     seenEpoch_ = interruptEpoch_;
@@ -261,6 +296,8 @@ void TQueue::Wake()
         ++wakeCount_;
     }
     dataCond_.notify_all();
+    if (TQueueSource* source = source_.load())
+        source->WakeFill();
 }
 
 size_t TQueue::BlockCount()

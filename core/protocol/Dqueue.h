@@ -1,9 +1,11 @@
-// The receive byte queue: the communication thread puts every received byte
-// here and the receive thread reads messages out of it. Memory is kept in
+// The receive byte queue: every received byte is put here (by the receive
+// thread itself, through the queue's source, when it runs dry) and the receive
+// thread reads messages out of it. Memory is kept in
 // 8192-byte blocks that are freed as soon as the reader has passed them, so it
 // follows the unread amount and not the traffic.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,6 +17,21 @@
 #include <thread>
 
 namespace pellar {
+
+// Whoever can produce bytes for the queue on demand. With a source attached, a
+// reader that finds the queue empty fetches the bytes itself on its own thread
+// instead of sleeping until another thread has put them: one hand-off less
+// between the socket and the parser.
+class TQueueSource {
+public:
+    virtual ~TQueueSource() = default;
+    // On the reader's thread: waits at most timeoutMs (below 0: no limit) for
+    // bytes and puts what arrived into the queue. May return with nothing put;
+    // returns early after WakeFill().
+    virtual void Fill(int timeoutMs) = 0;
+    // Gets a Fill in progress (or the next one) out of its wait.
+    virtual void WakeFill() = 0;
+};
 
 // A blocking read gave up because the queue was interrupted (link lost).
 class TWaitforInterruptedException : public std::exception {
@@ -66,6 +83,10 @@ public:
     bool WaitForData(int timeoutMs);
     void Wake();
 
+    // Attaches the source that readers pull from (nullptr: readers wait for
+    // PutBuffer from another thread). The source must outlive its attachment.
+    void SetSource(TQueueSource* source);
+
     // Blocks currently allocated, and the most ever held at once.
     size_t BlockCount();
     size_t PeakBlockCount();
@@ -81,6 +102,11 @@ private:
     void PutLocked(const char* data, size_t count);
     void ReleaseHeadLocked();
 
+    // Waits (lock held, released meanwhile) for bytes, an interrupt or a wake;
+    // may return spuriously.
+    void WaitOnce(std::unique_lock<std::mutex>& lock, int timeoutMs);
+
+    std::atomic<TQueueSource*> source_{nullptr};
     std::mutex mutex_;
     std::condition_variable dataCond_;
     std::deque<Block> blocks_;

@@ -66,20 +66,41 @@ std::string RedactRequestLine(std::string_view line)
     return out;
 }
 
+struct TMVCommunicationThread::Link {
+    explicit Link(int s) : fd(s) {}
+    ~Link()
+    {
+        int s = fd;
+        SocketClose(s);
+    }
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+    const int fd;
+};
+
 TMVCommunicationThread::TMVCommunicationThread(TQueue& receiveQueue, ProtocolCounters& counters, LogFile* log)
     : queue_(receiveQueue), counters_(counters), log_(log)
 {
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0)
+    readerWakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0 || readerWakeFd_ < 0) {
+        if (wakeFd_ >= 0)
+            ::close(wakeFd_);
         throw std::runtime_error("eventfd failed");
+    }
+    queue_.SetSource(this);
 }
 
 TMVCommunicationThread::~TMVCommunicationThread()
 {
     Stop();
-    int s = sock_.exchange(-1);
-    SocketClose(s);
+    queue_.SetSource(nullptr);
+    {
+        std::lock_guard lock(linkMutex_);
+        link_.reset();
+    }
     ::close(wakeFd_);
+    ::close(readerWakeFd_);
 }
 
 void TMVCommunicationThread::SetLinkLostHandler(std::function<void()> handler)
@@ -110,6 +131,12 @@ void TMVCommunicationThread::Wake()
     }
 }
 
+void TMVCommunicationThread::KickReader()
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t r = ::write(readerWakeFd_, &one, sizeof one);
+}
+
 std::string TMVCommunicationThread::Server() const
 {
     std::lock_guard lock(stateMutex_);
@@ -134,6 +161,7 @@ void TMVCommunicationThread::SetLinkDown(bool down)
     else
         linkUp_.SetEv();
     Wake();
+    KickReader();
 }
 
 bool TMVCommunicationThread::WaitIdle(int timeoutMs)
@@ -147,13 +175,53 @@ bool TMVCommunicationThread::WaitIdle(int timeoutMs)
     return idleCond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), isIdle);
 }
 
-void TMVCommunicationThread::QueueRaw(std::string bytes)
+void TMVCommunicationThread::DropReceived()
 {
-    std::lock_guard lock(sendMutex_);
-    if (sendList_.empty())
-        sendList_.swap(bytes);
-    else
-        sendList_ += bytes;
+    // Under the link lock: a reader still holding the old link puts nothing
+    // after this (see Receive).
+    std::lock_guard lock(linkMutex_);
+    queue_.Clear();
+}
+
+void TMVCommunicationThread::StartLink(int sock, std::string hello)
+{
+    auto link = std::make_shared<Link>(sock);
+    {
+        // The handshake goes out first, through the thread, so that nothing
+        // overtakes it; lines queued before the link came up follow it.
+        std::lock_guard lock(sendMutex_);
+        pending_.insert(0, hello);
+        writeFd_ = sock;
+        directCredit_ = true;
+    }
+    {
+        std::lock_guard lock(linkMutex_);
+        link_ = std::move(link);
+    }
+    SetLinkDown(false);
+}
+
+void TMVCommunicationThread::EndLink()
+{
+    {
+        std::lock_guard lock(sendMutex_);
+        writeFd_ = -1;
+        pending_.clear();
+        threadWriting_ = false;
+    }
+    outBuf_.clear();
+    outOffset_ = 0;
+    {
+        std::lock_guard lock(linkMutex_);
+        link_.reset();
+    }
+    KickReader();
+}
+
+std::shared_ptr<TMVCommunicationThread::Link> TMVCommunicationThread::CurrentLink()
+{
+    std::lock_guard lock(linkMutex_);
+    return link_;
 }
 
 void TMVCommunicationThread::Connect(const std::string& server, const std::string& port,
@@ -172,19 +240,18 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     {
         // Nothing of an earlier connection may reach the new one.
         std::lock_guard lock(sendMutex_);
-        sendList_.clear();
+        pending_.clear();
     }
-    queue_.Clear();
+    DropReceived();
 
     int s = -1;
     if (proxy.useProxy)
         SocketConnect(s, proxy.server, proxy.port, false, timeoutMs);
     else
         SocketConnect(s, server, port, false, timeoutMs);
-    sock_ = s;
 
-    // The handshake goes out first through the send list, so that the socket
-    // has a single writer. The proxy's answer is read as free lines.
+    // The handshake goes out ahead of every request. The proxy's answer is
+    // read as free lines.
     std::string hello;
     if (proxy.useProxy)
         hello = "CONNECT " + server + ":" + port + " HTTP/1.0\r\n\r\n";
@@ -192,11 +259,7 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     hello += 'A';
     hello += EncodeHollerith(LocalUserName());
     hello += '\n';
-    {
-        std::lock_guard lock(sendMutex_);
-        sendList_.insert(0, hello);
-    }
-    SetLinkDown(false);
+    StartLink(s, std::move(hello));
 }
 
 void TMVCommunicationThread::Send(std::string line)
@@ -207,8 +270,78 @@ void TMVCommunicationThread::Send(std::string line)
             shown.remove_suffix(1);
         log_->Log("ComThread.Send", RedactRequestLine(shown));
     }
-    QueueRaw(std::move(line));
+    {
+        std::lock_guard lock(sendMutex_);
+        if (pending_.empty() && !threadWriting_ && writeFd_ >= 0 && directCredit_.exchange(false)) {
+            // The link is quiet: write it now rather than wake the thread.
+            size_t written = 0;
+            if (!Write(writeFd_, line.data(), line.size(), written)) {
+                // The thread ends the link and fails this request with the rest.
+                linkUp_.ResetEv();
+            } else if (written == line.size()) {
+                return;
+            } else {
+                pending_.assign(line, written);
+            }
+        } else if (pending_.empty()) {
+            pending_.swap(line);
+        } else {
+            pending_ += line;
+        }
+    }
     Wake();
+}
+
+bool TMVCommunicationThread::Write(int fd, const char* data, size_t size, size_t& written)
+{
+    written = 0;
+    while (written < size) {
+        const ssize_t n = ::send(fd, data + written, size - written, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        }
+        counters_.bytesSent += static_cast<uint64_t>(n);
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool TMVCommunicationThread::Flush(int fd, bool& backlog)
+{
+    {
+        std::lock_guard lock(sendMutex_);
+        if (!pending_.empty()) {
+            if (outOffset_ == outBuf_.size()) {
+                // Take the list whole and hand back the spent buffer, keeping
+                // both allocations for the next lines.
+                outBuf_.clear();
+                outOffset_ = 0;
+                outBuf_.swap(pending_);
+            } else {
+                outBuf_ += pending_;
+                pending_.clear();
+            }
+        }
+        threadWriting_ = outOffset_ < outBuf_.size();
+        if (!threadWriting_) {
+            backlog = false;
+            return true;
+        }
+    }
+    size_t written = 0;
+    const bool ok = Write(fd, outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, written);
+    outOffset_ += written;
+    if (outOffset_ >= (1u << 20) && outOffset_ * 2 >= outBuf_.size()) {
+        // A long backlog: let go of what is sent before appending more.
+        outBuf_.erase(0, outOffset_);
+        outOffset_ = 0;
+    }
+    std::lock_guard lock(sendMutex_);
+    threadWriting_ = outOffset_ < outBuf_.size();
+    backlog = threadWriting_ || !pending_.empty();
+    return ok;
 }
 
 void TMVCommunicationThread::Run()
@@ -224,11 +357,9 @@ void TMVCommunicationThread::Run()
         if (stop_)
             break;
         idle_ = false;
-        Serve();
-        int s = sock_.exchange(-1);
-        SocketClose(s);
-        outBuf_.clear();
-        outOffset_ = 0;
+        if (std::shared_ptr<Link> link = CurrentLink())
+            Serve(*link);
+        EndLink();
         // However the link ended, nobody may be left waiting for a reply.
         linkUp_.ResetEv();
         if (onLinkLost_)
@@ -241,83 +372,69 @@ void TMVCommunicationThread::Run()
     idleCond_.notify_all();
 }
 
-void TMVCommunicationThread::TakeSendList()
+void TMVCommunicationThread::Serve(const Link& link)
 {
-    wakePending_ = false;
-    std::lock_guard lock(sendMutex_);
-    if (sendList_.empty())
-        return;
-    if (outOffset_ == outBuf_.size()) {
-        // Nothing left to send: take the list whole and hand back the old
-        // buffer, keeping both allocations for the next lines.
-        outBuf_.clear();
-        outOffset_ = 0;
-        outBuf_.swap(sendList_);
-    } else {
-        outBuf_ += sendList_;
-        sendList_.clear();
-    }
-}
-
-void TMVCommunicationThread::Serve()
-{
-    const int sock = sock_.load();
     while (!stop_ && linkUp_.IsSet()) {
-        TakeSendList();
-        const bool wantWrite = outOffset_ < outBuf_.size();
-        // Try the write at once: the socket is nearly always writable.
-        if (wantWrite && !TrySend())
+        wakePending_ = false;
+        bool backlog = false;
+        if (!Flush(link.fd, backlog))
             return;
-        pollfd fds[2] = {{sock, static_cast<short>(POLLIN | (outOffset_ < outBuf_.size() ? POLLOUT : 0)), 0},
-                         {wakeFd_, POLLIN, 0}};
+        // The socket is watched only while bytes wait for room in it; reading
+        // it is the receive thread's business.
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {backlog ? link.fd : -1, POLLOUT, 0}};
         const int r = ::poll(fds, 2, 1000);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
+        if (r < 0 && errno != EINTR)
             return;
-        }
-        if (fds[1].revents & POLLIN) {
+        if (r > 0 && (fds[0].revents & POLLIN)) {
             uint64_t counter = 0;
             [[maybe_unused]] ssize_t n = ::read(wakeFd_, &counter, sizeof counter);
         }
-        if (!linkUp_.IsSet())
-            return;
-        if ((fds[0].revents & POLLOUT) && !TrySend())
-            return;
-        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && !TryReceive())
-            return;
     }
 }
 
-bool TMVCommunicationThread::TrySend()
+void TMVCommunicationThread::WakeFill()
 {
-    while (outOffset_ < outBuf_.size()) {
-        const ssize_t n = ::send(sock_.load(), outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        }
-        counters_.bytesSent += static_cast<uint64_t>(n);
-        outOffset_ += static_cast<size_t>(n);
-    }
-    outBuf_.clear();
-    outOffset_ = 0;
-    return true;
+    KickReader();
 }
 
-bool TMVCommunicationThread::TryReceive()
+void TMVCommunicationThread::Fill(int timeoutMs)
 {
-    const ssize_t n = ::recv(sock_.load(), recvBuf_, sizeof recvBuf_, 0);
-    if (n == 0)
-        return false; // orderly close by the peer
-    if (n < 0)
-        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    std::shared_ptr<Link> link;
+    if (linkUp_.IsSet())
+        link = CurrentLink();
+    pollfd fds[2] = {{readerWakeFd_, POLLIN, 0}, {link ? link->fd : -1, POLLIN, 0}};
+    const int r = ::poll(fds, 2, timeoutMs);
+    if (r <= 0)
+        return;
+    if (fds[0].revents & POLLIN) {
+        uint64_t counter = 0;
+        [[maybe_unused]] ssize_t n = ::read(readerWakeFd_, &counter, sizeof counter);
+    }
+    if (link && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+        Receive(link);
+}
+
+void TMVCommunicationThread::Receive(const std::shared_ptr<Link>& link)
+{
+    char buf[kReceiveBufferSize];
+    const ssize_t n = ::recv(link->fd, buf, sizeof buf, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    std::lock_guard lock(linkMutex_);
+    if (link_ != link)
+        return; // the link ended meanwhile: its bytes are stale
+    if (n <= 0) {
+        // Orderly close by the peer, or a broken link: the thread ends it.
+        // Under the link lock, so that this can never reset a newer link.
+        linkUp_.ResetEv();
+        Wake();
+        return;
+    }
+    directCredit_ = true;
     counters_.bytesReceived += static_cast<uint64_t>(n);
     if (log_)
-        log_->Log("ComThread.TryReceive", std::string_view(recvBuf_, static_cast<size_t>(n)));
-    queue_.PutBuffer(recvBuf_, static_cast<size_t>(n));
-    return true;
+        log_->Log("ComThread.TryReceive", std::string_view(buf, static_cast<size_t>(n)));
+    queue_.PutBuffer(buf, static_cast<size_t>(n));
 }
 
 } // namespace pellar

@@ -1,11 +1,15 @@
-// The communication thread: after the handshake it alone uses the socket. It
-// writes the queued request lines and copies every received byte into the
-// receive queue. Send() wakes it at once through an eventfd in its poll set.
+// The communication thread and the socket of a link. A caller writes its
+// request line to the socket itself when the link is quiet; lines that meet a
+// backlog or a burst are queued for the thread, which Send() wakes at once
+// through an eventfd. The receive thread reads the socket itself whenever its
+// queue runs dry (this class is that queue's source). The thread owns the
+// link's lifetime: it ends every link and runs the link-lost handling once.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -30,7 +34,7 @@ struct ProxySettings {
 // logon (62), new-account (5) and change-password (8) requests become "*".
 std::string RedactRequestLine(std::string_view line);
 
-class TMVCommunicationThread : public RequestSender {
+class TMVCommunicationThread : public RequestSender, private TQueueSource {
 public:
     static constexpr size_t kReceiveBufferSize = 16383;
 
@@ -65,13 +69,29 @@ public:
     std::string Port() const;
 
 private:
+    struct Link;
+
     void Run();
-    void Serve();
+    void Serve(const Link& link);
     void Wake();
-    void TakeSendList();
-    bool TrySend();
-    bool TryReceive();
-    void QueueRaw(std::string bytes);
+    void KickReader();
+    // Publishes a connected socket with the handshake queued first.
+    void StartLink(int sock, std::string hello);
+    // Withdraws the link from writers and the reader; the socket closes when
+    // the last of them lets go.
+    void EndLink();
+    void DropReceived();
+    std::shared_ptr<Link> CurrentLink();
+    // Writes until the socket is full; false when the link failed.
+    bool Write(int fd, const char* data, size_t size, size_t& written);
+    // On the thread: takes the queued bytes and writes them outside the
+    // lock; false when the link failed. backlog: bytes still wait for room.
+    bool Flush(int fd, bool& backlog);
+    void Receive(const std::shared_ptr<Link>& link);
+
+    // TQueueSource, on the receive thread.
+    void Fill(int timeoutMs) override;
+    void WakeFill() override;
 
     TQueue& queue_;
     ProtocolCounters& counters_;
@@ -81,22 +101,32 @@ private:
     TEvent linkUp_{true, false};
     std::atomic<bool> idle_{true};
     std::atomic<bool> stop_{false};
-    std::atomic<int> sock_{-1};
     int wakeFd_ = -1;
     std::atomic<bool> wakePending_{false};
+    int readerWakeFd_ = -1;
 
     mutable std::mutex stateMutex_;  // server_, port_, idle waits
     std::condition_variable idleCond_;
     std::string server_;
     std::string port_;
 
-    std::mutex sendMutex_;  // guards sendList_ only
-    // The queued request lines, back to back in order. The thread swaps it
-    // with outBuf_ when that is spent, so a line is copied once, into here.
-    std::string sendList_;
-    std::string outBuf_;     // thread-owned: bytes taken from the list, not yet sent
+    // Guards the queued lines, the descriptor callers write to and which of
+    // caller or thread may write: one writer per socket at a time. A caller
+    // writes under it (the socket is non-blocking: the send never waits);
+    // the thread writes outside it while threadWriting_ keeps callers off.
+    std::mutex sendMutex_;
+    std::string pending_;  // queued request lines, back to back
+    bool threadWriting_ = false;  // the thread holds bytes it has not written yet
+    int writeFd_ = -1;  // the current link's socket; -1 while no link is up
+    std::string outBuf_;  // thread-owned: bytes taken from pending_, written up to outOffset_
     size_t outOffset_ = 0;
-    char recvBuf_[kReceiveBufferSize];
+    // A caller may write directly while this is set: cleared by a direct
+    // write, set again when bytes arrive. A burst of requests thus goes to
+    // the thread after its first line and leaves in few large writes.
+    std::atomic<bool> directCredit_{false};
+
+    std::mutex linkMutex_;  // link_, and the receive queue against stale bytes
+    std::shared_ptr<Link> link_;
 
     std::thread thread_;
 };

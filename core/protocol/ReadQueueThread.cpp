@@ -3,10 +3,6 @@
 #include <cctype>
 #include <cstdint>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "core/protocol/WireTokens.h"
 
 namespace pellar {
@@ -14,20 +10,6 @@ namespace pellar {
 namespace {
 
 constexpr int32_t kPersonalMessage = 12;
-
-std::FILE* OpenTrace(const std::filesystem::path& path)
-{
-    if (path.empty())
-        return nullptr;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr; // tracing is a diagnostic; skip it silently
-    ::fchmod(fd, 0600);
-    std::FILE* f = ::fdopen(fd, "w");
-    if (!f)
-        ::close(fd);
-    return f;
-}
 
 // The byte count before the first "H" of text (blanks skipped), saturated so
 // that a hostile count cannot overflow.
@@ -60,8 +42,6 @@ TReadQueueThread::TReadQueueThread(TQueue& receiveQueue, TMiravoActiveTransactio
 TReadQueueThread::~TReadQueueThread()
 {
     Stop();
-    if (trace_)
-        std::fclose(trace_);
 }
 
 void TReadQueueThread::Start()
@@ -84,8 +64,12 @@ void TReadQueueThread::Stop()
 
 void TReadQueueThread::Run()
 {
-    if (!trace_)
-        trace_ = OpenTrace(tracePath_);
+    if (!trace_ && !tracePath_.empty()) {
+        // A trace that cannot be written is a diagnostic lost, skipped silently.
+        trace_ = std::make_unique<LogFile>(tracePath_);
+        if (!trace_->IsOpen())
+            trace_.reset();
+    }
     while (!stop_) {
         if (!queue_.WaitForData(800))
             continue;
@@ -104,22 +88,24 @@ void TReadQueueThread::ProcessQueued()
             // free lines and processing goes on.
         }
     }
-    if (trace_)
-        std::fflush(trace_);
 }
 
-void TReadQueueThread::Trace(std::string_view line)
+void TReadQueueThread::Trace(std::string_view prefix, std::string_view line)
 {
     if (!trace_)
         return;
-    std::fwrite(line.data(), 1, line.size(), trace_);
-    std::fputc('\n', trace_);
+    std::string entry;
+    entry.reserve(prefix.size() + line.size() + 1);
+    entry.append(prefix);
+    entry.append(line);
+    entry += '\n';
+    trace_->Append(entry);
 }
 
 void TReadQueueThread::ProcessOne()
 {
     const char c = queue_.ReadChar();
-    Trace(std::string_view(&c, 1));
+    Trace({}, std::string_view(&c, 1));
     switch (c) {
     case '%':
         transactions_.HandleReply(true);
@@ -178,10 +164,7 @@ void TReadQueueThread::HandleAsyncMessage()
         }
     }
     asyncMessages_.Add(line);
-    if (trace_) {
-        std::fputc(':', trace_);
-        Trace(line);
-    }
+    Trace(":", line);
 }
 
 } // namespace pellar

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -14,6 +14,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
+#include "core/shell/LogFile.h"
 
 namespace pellar {
 
@@ -38,14 +39,14 @@ private:
     void ProcessOne();
     void HandleAsyncMessage();
     void HandleFreeLine(char first);
-    void Trace(std::string_view line);
+    void Trace(std::string_view prefix, std::string_view line);
 
     TQueue& queue_;
     TMiravoActiveTransactions& transactions_;
     TAsyncList& asyncMessages_;
     TEvent& connected_;
     std::filesystem::path tracePath_;
-    std::FILE* trace_ = nullptr;
+    std::unique_ptr<LogFile> trace_;  // buffered: tracing costs no system call per message
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -1,6 +1,11 @@
 #include "core/shell/LogFile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 
 #include <fcntl.h>
@@ -9,20 +14,219 @@
 
 namespace pellar {
 
+namespace {
+
+// A signal handler gets no argument to find the open logs by, so they are
+// listed process-wide. Slots, not a container: the handler may read them at
+// any moment and must not meet a half-moved vector.
+constexpr int kMaxOpenLogs = 16;
+std::atomic<LogFile*> gOpenLogs[kMaxOpenLogs];
+
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTERM};
+struct sigaction gPreviousActions[std::size(kFatalSignals)];
+std::once_flag gInstallOnce;
+
+void OnFatalSignal(int sig)
+{
+    const int savedErrno = errno;
+    for (auto& slot : gOpenLogs)
+        if (LogFile* log = slot.load())
+            log->WriteBufferedForCrash();
+    // Then whatever was there before us: the default action, a debugger's or
+    // a sanitizer's handler. The signal is blocked while we run, so the raise
+    // is delivered to it once we return.
+    for (size_t i = 0; i < std::size(kFatalSignals); ++i)
+        if (kFatalSignals[i] == sig)
+            ::sigaction(sig, &gPreviousActions[i], nullptr);
+    errno = savedErrno;
+    ::raise(sig);
+}
+
+void FlushOpenLogsAtExit()
+{
+    for (auto& slot : gOpenLogs)
+        if (LogFile* log = slot.load())
+            log->Flush();
+}
+
+void InstallProcessHooks()
+{
+    std::call_once(gInstallOnce, [] {
+        std::atexit(FlushOpenLogsAtExit);
+        for (size_t i = 0; i < std::size(kFatalSignals); ++i) {
+            struct sigaction action {};
+            action.sa_handler = OnFatalSignal;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            ::sigaction(kFatalSignals[i], &action, &gPreviousActions[i]);
+        }
+    });
+}
+
+void Register(LogFile* log)
+{
+    for (auto& slot : gOpenLogs) {
+        LogFile* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, log))
+            return;
+    }
+    // More logs open than slots: this one is not rescued by a crash.
+}
+
+void Unregister(LogFile* log)
+{
+    for (auto& slot : gOpenLogs) {
+        LogFile* mine = log;
+        if (slot.compare_exchange_strong(mine, nullptr))
+            return;
+    }
+}
+
+// How long a line may wait in the buffer while lines come in; with nothing
+// to write the writer looks less and less often, up to the longest interval.
+constexpr auto kWriteInterval = std::chrono::milliseconds(50);
+constexpr auto kIdleInterval = std::chrono::milliseconds(1600);
+
+} // namespace
+
 LogFile::LogFile(std::filesystem::path path) : path_(std::move(path))
 {
     if (path_.empty())
         return;
     // O_NOFOLLOW: never write through a link someone planted in our place.
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
-    if (fd_ >= 0)
-        ::fchmod(fd_, S_IRUSR | S_IWUSR); // an older file may have had wider rights
+    if (fd_ < 0)
+        return;
+    ::fchmod(fd_, S_IRUSR | S_IWUSR); // an older file may have had wider rights
+    ring_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    InstallProcessHooks();
+    Register(this);
+    writer_ = std::thread([this] { WriterLoop(); });
 }
 
 LogFile::~LogFile()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ < 0)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    writerCond_.notify_one();
+    if (writer_.joinable())
+        writer_.join();
+    Flush();
+    Unregister(this);
+    ::close(fd_);
+}
+
+void LogFile::WriteAll(const char* data, size_t size) const noexcept
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+void LogFile::WriteOutLocked() noexcept
+{
+    uint64_t head = head_.load(std::memory_order_relaxed);
+    const uint64_t tail = tail_.load(std::memory_order_acquire);
+    while (head < tail) {
+        const size_t offset = static_cast<size_t>(head % kBufferSize);
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(tail - head, kBufferSize - offset));
+        WriteAll(ring_.get() + offset, n);
+        head += n;
+    }
+    head_.store(head, std::memory_order_release);
+}
+
+void LogFile::WriteBufferedForCrash() noexcept
+{
+    if (fd_ < 0)
+        return;
+    // The bytes are claimed before they are written, so that a second fatal
+    // signal (a sanitizer's abort after its report) does not write them again.
+    uint64_t head = head_.load(std::memory_order_acquire);
+    uint64_t tail = tail_.load(std::memory_order_acquire);
+    while (head < tail && !head_.compare_exchange_weak(head, tail))
+        tail = tail_.load(std::memory_order_acquire);
+    if (head >= tail || tail - head > kBufferSize)
+        return; // nothing left, or caught between two updates: nothing rather than garbage
+    while (head < tail) {
+        const size_t offset = static_cast<size_t>(head % kBufferSize);
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(tail - head, kBufferSize - offset));
+        WriteAll(ring_.get() + offset, n);
+        head += n;
+    }
+}
+
+void LogFile::Flush() noexcept
+{
+    if (fd_ < 0)
+        return;
+    std::lock_guard file(fileMutex_);
+    WriteOutLocked();
+}
+
+void LogFile::WriterLoop()
+{
+    std::unique_lock lock(mutex_);
+    auto interval = kWriteInterval;
+    while (!stop_) {
+        writerCond_.wait_for(lock, interval, [this] {
+            return stop_ || tail_.load() - head_.load() >= kBufferSize / 2;
+        });
+        const bool idle = tail_.load() == head_.load();
+        interval = idle ? std::min<std::chrono::milliseconds>(interval * 2, kIdleInterval) : kWriteInterval;
+        lock.unlock();
+        Flush();
+        lock.lock();
+    }
+}
+
+void LogFile::Put(std::string_view bytes)
+{
+    if (fd_ < 0 || bytes.empty())
+        return;
+    if (bytes.size() > kBufferSize / 2) {
+        // Too big for the buffer: out in order after what is buffered.
+        std::lock_guard file(fileMutex_);
+        std::lock_guard lock(mutex_);
+        WriteOutLocked();
+        WriteAll(bytes.data(), bytes.size());
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    while (tail_.load() + bytes.size() - head_.load(std::memory_order_acquire) > kBufferSize) {
+        // Logging outruns the disk: this caller writes the buffer out itself
+        // rather than drop lines.
+        lock.unlock();
+        Flush();
+        lock.lock();
+    }
+    const uint64_t tail = tail_.load(std::memory_order_relaxed);
+    const size_t offset = static_cast<size_t>(tail % kBufferSize);
+    const size_t first = std::min(bytes.size(), kBufferSize - offset);
+    std::memcpy(ring_.get() + offset, bytes.data(), first);
+    std::memcpy(ring_.get(), bytes.data() + first, bytes.size() - first);
+    tail_.store(tail + bytes.size(), std::memory_order_release);
+    if (tail + bytes.size() - head_.load() >= kBufferSize / 2)
+        writerCond_.notify_one();
+}
+
+void LogFile::Append(std::string_view bytes) noexcept
+{
+    try {
+        Put(bytes);
+    } catch (...) {
+        // A lock that could not be taken: drop the bytes, keep the program.
+    }
 }
 
 void LogFile::Log(std::string_view tag, std::string_view text) noexcept
@@ -53,18 +257,7 @@ void LogFile::Log(std::string_view tag, std::string_view text) noexcept
             }
         }
         line += '\n';
-        std::lock_guard lock(mutex_);
-        const char* data = line.data();
-        size_t left = line.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd_, data, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return;
-            data += n;
-            left -= static_cast<size_t>(n);
-        }
+        Put(line);
     } catch (...) {
         // Out of memory while logging: drop the line, keep the program.
     }

@@ -1,19 +1,30 @@
-// The diagnostic log: one line "[tag] text" per call, flushed at once, the
-// file emptied when it is opened and readable by the user alone. Logging
-// never fails the program: a file that cannot be opened or written is skipped.
-// Callers hand over text that is already fit to be stored (passwords masked).
+// The diagnostic log: one line "[tag] text" per call, the file emptied when it
+// is opened and readable by the user alone. A call only copies its line into
+// a buffer; a writer thread of the log puts the buffer into the file, so the
+// caller never waits for the disk. A normal exit and a crash (a fatal signal)
+// still leave every line in the file. Logging never fails the program: a file
+// that cannot be opened or written is skipped. Callers hand over text that is
+// already fit to be stored (passwords masked).
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string_view>
+#include <thread>
 
 namespace pellar {
 
 class LogFile
 {
 public:
+    static constexpr size_t kBufferSize = size_t{1} << 20;
+
     explicit LogFile(std::filesystem::path path);
+    // Writes what is buffered before the file is closed.
     ~LogFile();
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -21,14 +32,41 @@ public:
     // Line breaks and other control bytes in text are written escaped ("\n",
     // "\r", "\xNN") so that one call stays one line; one trailing LF is dropped.
     void Log(std::string_view tag, std::string_view text) noexcept;
+    // Bytes stored as they are (a trace that frames its own lines).
+    void Append(std::string_view bytes) noexcept;
+    // Puts everything logged so far into the file, on the calling thread.
+    void Flush() noexcept;
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::filesystem::path& Path() const { return path_; }
 
+    // For the fatal-signal handler: writes what is buffered with write()
+    // alone, taking no lock. Async-signal-safe.
+    void WriteBufferedForCrash() noexcept;
+
 private:
+    void Put(std::string_view bytes);
+    void WriterLoop();
+    // Writes buffered bytes from the head on; fileMutex_ held.
+    void WriteOutLocked() noexcept;
+    void WriteAll(const char* data, size_t size) const noexcept;
+
     std::filesystem::path path_;
     int fd_ = -1;
-    std::mutex mutex_; // whole lines only, never two calls mixed
+
+    // The buffer is a ring: bytes [head_, tail_) (positions counted from the
+    // start) wait for the file. A fixed block, never reallocated, so that the
+    // signal handler can read it whatever another thread was doing.
+    std::unique_ptr<char[]> ring_;
+    std::atomic<uint64_t> head_{0};
+    std::atomic<uint64_t> tail_{0};
+
+    std::mutex mutex_;      // appending: whole lines only, never two calls mixed
+    std::mutex fileMutex_;  // writing the file: one writer, in order
+    std::condition_variable writerCond_;
+    std::condition_variable spaceCond_;
+    bool stop_ = false;
+    std::thread writer_;
 };
 
 } // namespace pellar

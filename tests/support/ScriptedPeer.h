@@ -28,6 +28,8 @@ public:
     ::testing::AssertionResult expect(std::string_view bytes, int timeoutMs = 5000);
     // Receives until the byte stream ends with terminator; returns everything.
     std::string receiveUntil(std::string_view terminator, int timeoutMs = 5000);
+    // Receives count bytes, or fewer when the time runs out or the link ends.
+    std::string receiveCount(size_t count, int timeoutMs = 5000) { return receive(count, timeoutMs); }
     // True when nothing arrives within the given time (for "sends nothing").
     bool quiet(int timeoutMs);
 

@@ -1,7 +1,9 @@
 #include "core/protocol/Dqueue.h"
 
 #include <condition_variable>
+#include <deque>
 #include <future>
+#include <string>
 #include <mutex>
 #include <thread>
 
@@ -203,6 +205,102 @@ TEST(TQueue, MemoryFollowsTheUnreadAmountNotTheTraffic)
     EXPECT_TRUE(reader.get()) << "bytes came out changed or out of order";
     EXPECT_LE(q.PeakBlockCount() * TQueue::kBlockSize, 64u * 1024);
     EXPECT_LE(q.BlockCount(), 1u);
+}
+
+// A source that hands out scripted chunks, one per Fill, and otherwise
+// sleeps until it is woken; it counts on which threads it was asked.
+class ScriptedSource : public TQueueSource {
+public:
+    explicit ScriptedSource(TQueue& q) : q_(q) {}
+    void Add(std::string chunk)
+    {
+        {
+            std::lock_guard lock(m_);
+            chunks_.push_back(std::move(chunk));
+        }
+        cond_.notify_all();
+    }
+    void Fill(int timeoutMs) override
+    {
+        std::unique_lock lock(m_);
+        ++fills_;
+        fillThread_ = std::this_thread::get_id();
+        auto ready = [&] { return !chunks_.empty() || woken_; };
+        if (timeoutMs < 0)
+            cond_.wait(lock, ready);
+        else
+            cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+        woken_ = false;
+        if (chunks_.empty())
+            return;
+        std::string chunk = std::move(chunks_.front());
+        chunks_.pop_front();
+        lock.unlock();
+        q_.PutBytes(chunk);
+    }
+    void WakeFill() override
+    {
+        {
+            std::lock_guard lock(m_);
+            woken_ = true;
+        }
+        cond_.notify_all();
+    }
+    int Fills()
+    {
+        std::lock_guard lock(m_);
+        return fills_;
+    }
+    std::thread::id FillThread()
+    {
+        std::lock_guard lock(m_);
+        return fillThread_;
+    }
+
+private:
+    TQueue& q_;
+    std::mutex m_;
+    std::condition_variable cond_;
+    std::deque<std::string> chunks_;
+    bool woken_ = false;
+    int fills_ = 0;
+    std::thread::id fillThread_;
+};
+
+// With a source attached the reader fetches bytes itself, chunk by chunk, on
+// its own thread; an interrupt still gets it out of a wait inside the source.
+TEST(TQueue, ReaderPullsFromItsSourceAndAnInterruptReachesItThere)
+{
+    TQueue q;
+    ScriptedSource source(q);
+    q.SetSource(&source);
+    source.Add("=12 ab");
+    source.Add("c de\n");
+    std::thread::id readerId;
+    auto reader = OnReader([&] {
+        readerId = std::this_thread::get_id();
+        return q.ReadUntil("\n");
+    });
+    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(reader.get(), "=12 abc de");
+    EXPECT_EQ(source.FillThread(), readerId);
+    EXPECT_GE(source.Fills(), 2);
+    EXPECT_EQ(q.ReadChar(), '\n');
+
+    auto waiting = OnReader([&] { return q.ReadChar(); });
+    EXPECT_EQ(waiting.wait_for(50ms), std::future_status::timeout);
+    q.Interrupt();
+    ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready) << "the interrupt did not reach the source";
+    EXPECT_THROW(waiting.get(), TWaitforInterruptedException);
+
+    // Between messages the receive loop's wait returns on a wake, too.
+    q.Clear();
+    auto between = OnReader([&] { return q.WaitForData(-1); });
+    EXPECT_EQ(between.wait_for(50ms), std::future_status::timeout);
+    q.Wake();
+    ASSERT_EQ(between.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(between.get());
+    q.SetSource(nullptr);
 }
 
 } // namespace

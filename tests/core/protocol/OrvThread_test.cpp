@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <map>
+#include <thread>
+#include <vector>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -11,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/protocol/MVRequests.h"
+#include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/shell/LocalUserName.h"
 #include "support/ClientHarness.h"
@@ -92,6 +96,123 @@ TEST(CommunicationThread, LinesQueuedBehindAFullSocketKeepTheirOrder)
     EXPECT_TRUE(test::WaitUntil([&] { return h.client.Counters().bytesSent.load() == sentBefore + all.size(); }));
     h.client.ComThread().Send("160 35\n");
     EXPECT_TRUE(h.peer.expect("160 35\n"));
+}
+
+// Callers write directly whenever the link is quiet and queue behind the
+// thread's backlog otherwise; with several callers, bytes coming back (which
+// let the next caller write directly again) and lines far bigger than the
+// socket buffers, every line must still arrive whole and in its caller's order.
+TEST(CommunicationThread, DirectWritesAndTheThreadsBacklogKeepEachCallersLinesWholeAndInOrder)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect());
+    constexpr int kCallers = 4;
+    constexpr int kLines = 400;
+    std::atomic<bool> sending{true};
+    // Free lines from the peer: ignored by the client, but each arrival
+    // allows a direct write again.
+    std::thread chatter([&] {
+        while (sending) {
+            h.peer.send("\n");
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    auto lineOf = [](int c, int i) {
+        // Every 40th line alone fills the socket buffers: about 10 MB in all.
+        const size_t size = i % 40 == 39 ? 256 * 1024 : static_cast<size_t>(i % 7);
+        return "C" + std::to_string(c) + " " + std::to_string(i) + " " + std::string(size, static_cast<char>('a' + c)) +
+               "\n";
+    };
+    size_t total = 0;
+    for (int c = 0; c < kCallers; ++c)
+        for (int i = 0; i < kLines; ++i)
+            total += lineOf(c, i).size();
+    // The peer starts reading late, so that a backlog builds up first and
+    // then drains while the callers go on.
+    auto reading = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(200ms);
+        return h.peer.receiveCount(total, 60000);
+    });
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c)
+        callers.emplace_back([&, c] {
+            for (int i = 0; i < kLines; ++i) {
+                h.client.ComThread().Send(lineOf(c, i));
+                if (i % 50 == 0)
+                    std::this_thread::sleep_for(40ms);
+            }
+        });
+    for (auto& t : callers)
+        t.join();
+    const std::string got = reading.get();
+    sending = false;
+    chatter.join();
+    ASSERT_EQ(got.size(), total);
+
+    int next[kCallers] = {};
+    size_t pos = 0;
+    for (size_t lf; (lf = got.find('\n', pos)) != std::string::npos; pos = lf + 1) {
+        const std::string line = got.substr(pos, lf - pos);
+        ASSERT_EQ(line[0], 'C') << line.substr(0, 40);
+        const int c = line[1] - '0';
+        ASSERT_TRUE(c >= 0 && c < kCallers) << line.substr(0, 40);
+        const int i = next[c]++;
+        ASSERT_EQ(line + "\n", lineOf(c, i)) << "caller " << c << " line " << i;
+    }
+    for (int c = 0; c < kCallers; ++c)
+        EXPECT_EQ(next[c], kLines) << "caller " << c;
+}
+
+// The link breaks while callers are writing (directly and through the thread):
+// every request is failed and released, the link is ended once, and a new
+// link afterwards is not disturbed by anything of the old one.
+TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNextLinkWorks)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect());
+    auto sync = std::make_shared<TSyncronizer>();
+    std::atomic<int> executed{0};
+    std::vector<std::thread> callers;
+    const std::string big = EncodeHollerith(std::string(64 * 1024, 'x'));
+    for (int c = 0; c < 4; ++c)
+        callers.emplace_back([&, c] {
+            for (int i = 0; i < 200; ++i) {
+                sync->Acquire();
+                if (c % 2 == 0)
+                    h.client.Transactions().Execute(
+                        std::make_unique<TGenericTrans>(h.client.Protocol(), "x",
+                                                        std::initializer_list<RequestArg>{53, big}),
+                        sync);
+                else
+                    h.client.Transactions().Execute(
+                        std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}),
+                        sync);
+                ++executed;
+            }
+        });
+    ASSERT_TRUE(test::WaitUntil([&] { return executed.load() >= 100; }));
+    h.peer.receiveUntil("x", 5000); // some of the bytes, then the link breaks
+    h.peer.close();
+    for (auto& t : callers)
+        t.join();
+    EXPECT_EQ(sync->WaitFor(10000), WaitResult::Signaled) << "a request was never released";
+    EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
+    ASSERT_TRUE(h.client.ComThread().WaitIdle(10000));
+    EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
+
+    test::ScriptedPeer second;
+    h.client.ComThread().Connect("127.0.0.1", second.portText());
+    ASSERT_TRUE(second.accept());
+    ASSERT_TRUE(second.expect(HandshakeLine()));
+    second.send("MIRAVO\n");
+    ASSERT_EQ(h.client.ConnectedEvent().WaitFor(5000), WaitResult::Signaled);
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(second.expect(t.RequestLine()));
+    second.send("=" + std::to_string(t.Id()) + "\n");
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(done.get());
+    EXPECT_FALSE(h.client.ComThread().LinkDown());
 }
 
 TEST(CommunicationThread, PeerCloseIsLinkLossAndTheThreadGoesIdle)

@@ -1,6 +1,8 @@
 #include "core/shell/LogFile.h"
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -8,7 +10,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <csignal>
+#include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace pellar {
@@ -35,6 +40,21 @@ protected:
         return s.str();
     }
 
+    // Runs body in a child process and returns its wait status; the child
+    // ends inside body (exit, abort, a fatal signal) or with status 0.
+    template <typename Body>
+    static int InChild(Body body)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            body();
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return status;
+    }
+
     std::filesystem::path dir_;
 };
 
@@ -45,6 +65,7 @@ TEST_F(LogFileTest, WritesTaggedLines)
     ASSERT_TRUE(log.IsOpen());
     log.Log("X", "y");
     log.Log("ComThread.Send", "12 62 5 4Hpass\n"); // the line as sent ends in LF
+    log.Flush();
     EXPECT_EQ(Read(path), "[X] y\n[ComThread.Send] 12 62 5 4Hpass\n");
 }
 
@@ -57,6 +78,7 @@ TEST_F(LogFileTest, EachRunStartsEmpty)
     }
     LogFile second(path);
     second.Log("run", "two");
+    second.Flush();
     EXPECT_EQ(Read(path), "[run] two\n");
 }
 
@@ -79,6 +101,7 @@ TEST_F(LogFileTest, OneCallIsOneLine)
     const auto path = dir_ / "debug.log";
     LogFile log(path);
     log.Log("ComThread.TryReceive", std::string("=1 2\n:3 4\r\n\x01", 12));
+    log.Flush();
     EXPECT_EQ(Read(path), "[ComThread.TryReceive] =1 2\\n:3 4\\r\\n\\x01\n");
 }
 
@@ -95,6 +118,7 @@ TEST_F(LogFileTest, ConcurrentLinesDoNotMix)
         });
     for (auto& th : threads)
         th.join();
+    log.Flush();
     std::istringstream in(Read(path));
     std::string line;
     int lines = 0;
@@ -127,6 +151,94 @@ TEST_F(LogFileTest, DoesNotFollowAPlantedLink)
     LogFile log(path);
     log.Log("X", "y");
     EXPECT_EQ(Read(target), "keep");
+}
+
+TEST_F(LogFileTest, LinesReachTheFileWithoutAFlushFromTheCaller)
+{
+    const auto path = dir_ / "debug.log";
+    LogFile log(path);
+    log.Log("X", "by the writer");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Read(path).empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Read(path), "[X] by the writer\n");
+}
+
+// More than the buffer holds, from two threads, with a line too big for the
+// buffer in between: nothing dropped, each thread's lines in their order.
+TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)
+{
+    const auto path = dir_ / "debug.log";
+    const std::string payload(300, 'p');
+    const std::string huge(LogFile::kBufferSize, 'h');
+    {
+        LogFile log(path);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 2; ++t)
+            threads.emplace_back([&, t] {
+                for (int i = 0; i < 5000; ++i) {
+                    log.Log("T" + std::to_string(t), std::to_string(i) + " " + payload);
+                    if (t == 0 && i == 2500)
+                        log.Log("H", huge);
+                }
+            });
+        for (auto& th : threads)
+            th.join();
+    }
+    std::istringstream in(Read(path));
+    std::string line;
+    int next[2] = {0, 0};
+    int huges = 0;
+    while (std::getline(in, line)) {
+        if (line.rfind("[H] ", 0) == 0) {
+            ++huges;
+            ASSERT_EQ(line.size(), 4 + huge.size());
+            EXPECT_EQ(next[0], 2501) << "the big line left its place";
+            continue;
+        }
+        ASSERT_EQ(line.substr(0, 2), "[T") << line.substr(0, 40);
+        const int t = line[2] - '0';
+        ASSERT_EQ(line, "[T" + std::to_string(t) + "] " + std::to_string(next[t]) + " " + payload);
+        ++next[t];
+    }
+    EXPECT_EQ(next[0], 5000);
+    EXPECT_EQ(next[1], 5000);
+    EXPECT_EQ(huges, 1);
+}
+
+// The last lines before the end of the process are in the file however the
+// process ends: exit() without the log being destroyed, abort(), a crash.
+TEST_F(LogFileTest, ExitAbortAndCrashLeaveTheLastLinesInTheFile)
+{
+    const auto exited = dir_ / "exit.log";
+    int status = InChild([&] {
+        auto log = std::make_unique<LogFile>(exited);
+        log->Log("last", "before exit");
+        std::exit(3);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(Read(exited), "[last] before exit\n");
+
+    const auto aborted = dir_ / "abort.log";
+    status = InChild([&] {
+        LogFile log(aborted);
+        log.Log("last", "before abort");
+        std::abort();
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << status;
+    EXPECT_EQ(Read(aborted), "[last] before abort\n");
+
+    const auto crashed = dir_ / "crash.log";
+    status = InChild([&] {
+        LogFile log(crashed);
+        for (int i = 0; i < 3; ++i)
+            log.Log("line", std::to_string(i));
+        ::raise(SIGSEGV);
+    });
+    // Still a failure, told by the default action or a sanitizer's report.
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0)) << status;
+    EXPECT_EQ(Read(crashed), "[line] 0\n[line] 1\n[line] 2\n");
 }
 
 } // namespace
