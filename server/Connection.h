@@ -41,6 +41,13 @@ public:
     const std::string& UserName() const { return userName_; }
     RequestParser& Parser() { return parser_; }
 
+    // Request bytes read but not yet served: they wait here while the
+    // link's output is backed up, so reading stops with them.
+    void Take(std::string_view bytes);
+    std::string_view Unserved() const { return std::string_view(inbox_).substr(inboxPos_); }
+    void Served(size_t n);
+    bool HasUnserved() const { return inboxPos_ < inbox_.size(); }
+
     void Queue(std::string bytes, Clock::time_point due);
     size_t PendingBytes() const { return pendingBytes_; }
     // When the first queued bytes may go; max() when nothing is queued.
@@ -60,6 +67,8 @@ private:
     std::string handshake_;
     bool handshaken_ = false;
     std::string userName_;
+    std::string inbox_;
+    size_t inboxPos_ = 0;
     std::deque<Chunk> out_;
     size_t pendingBytes_ = 0;
 };

@@ -42,7 +42,7 @@ Dispatcher::Dispatcher(Store& store, SessionTable& sessions, AsyncDelivery& asyn
 std::string Dispatcher::Handle(Session& s, const Request& r)
 {
     if (!Implemented(r.number)) return HandlerContext::Fail(r.id, kNotImplemented);
-    if (r.stringTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
+    if (r.stringTooLong || r.requestTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
     if (s.person == 0 && !AllowedAnonymously(r.number)) return HandlerContext::Fail(r.id, kNotLoggedIn);
     if (r.number == 75 && ctx_.cfg.oldProtocol) return HandlerContext::Fail(r.id, kNotImplemented);
     std::optional<std::string> reply = sessionRequests_.Handle(s, r);

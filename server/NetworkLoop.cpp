@@ -21,10 +21,6 @@ namespace miravod {
 namespace {
 
 constexpr size_t kReadChunk = 16384;
-// A peer that stops reading is cut off rather than buffered for forever.
-constexpr size_t kMaxPendingOut = 16u << 20;
-// Pipelined requests wait while this much is still unsent.
-constexpr size_t kPauseReadingAt = 1u << 20;
 
 DispatchConfig ConfigFrom(const ServerOptions& o)
 {
@@ -53,7 +49,8 @@ std::string PeerAddress(int fd)
 
 NetworkLoop::NetworkLoop(const ServerOptions& options)
     : options_(options), async_(store_, sessions_, options.oldProtocol),
-      dispatcher_(store_, sessions_, async_, ConfigFrom(options))
+      dispatcher_(store_, sessions_, async_, ConfigFrom(options)),
+      maxRequestBytes_(options.maxRequestBytes != 0 ? options.maxRequestBytes : 2 * options.maxTextBytes + 65536)
 {
 }
 
@@ -136,7 +133,8 @@ void NetworkLoop::Touch(Connection& c)
 void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
 {
     uint32_t events = 0;
-    if (c.PendingBytes() < kPauseReadingAt && !c.closeWhenFlushed) events |= EPOLLIN;
+    // Bytes wait in the socket while requests already read wait to be served.
+    if (!c.HasUnserved() && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed) events |= EPOLLIN;
     const auto due = c.NextDue();
     if (due <= now) {
         events |= EPOLLOUT;
@@ -232,6 +230,11 @@ void NetworkLoop::Run()
             if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
             if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
         }
+        // Requests held back while output was backed up go on as it drains.
+        // By index: serving may touch other links.
+        for (size_t i = 0; i < touched_.size(); ++i) {
+            if (!touched_[i]->dead && touched_[i]->HasUnserved()) Serve(*touched_[i]);
+        }
         if (companion_ && companion_->NextDue() <= Connection::Clock::now()) {
             companion_->Tick();
             async_.Flush();
@@ -251,13 +254,14 @@ void NetworkLoop::Accept()
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         RequestParser::Limits limits;
         limits.maxString = options_.maxTextBytes;
+        limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
         auto c = std::make_unique<Connection>(fd, limits);
         Session& s = sessions_.Create(pellar::NowLocal());
         s.host = PeerAddress(fd);
         Connection* raw = c.get();
         s.sink = [this, raw](const std::string& bytes) {
             raw->Queue(bytes, Connection::Clock::now());
-            if (raw->PendingBytes() > kMaxPendingOut) raw->dead = true;
+            if (raw->PendingBytes() > options_.maxPendingOut) raw->dead = true;
             Touch(*raw);
         };
         c->session = s.number;
@@ -279,16 +283,8 @@ void NetworkLoop::Read(Connection& c)
         c.dead = true;
         return;
     }
-    if (n > 0) HandleBytes(c, std::string(buf, static_cast<size_t>(n)));
-}
-
-void NetworkLoop::HandleBytes(Connection& c, std::string data)
-{
-    Session* s = sessions_.Find(c.session);
-    if (!s) {
-        c.dead = true;
-        return;
-    }
+    if (n <= 0) return;
+    std::string data(buf, static_cast<size_t>(n));
     if (!c.Handshaken()) {
         const auto h = c.ReadHandshake(data);
         if (h == Connection::Handshake::Bad) {
@@ -296,17 +292,47 @@ void NetworkLoop::HandleBytes(Connection& c, std::string data)
             return;
         }
         if (h == Connection::Handshake::NeedMore) return;
-        s->userName = c.UserName();
+        if (Session* s = sessions_.Find(c.session)) s->userName = c.UserName();
         if (!options_.withholdGreeting) c.Queue("MIRAVO\n", Connection::Clock::now());
     }
-    const bool ok = c.Parser().Feed(data, [&](Request& r) {
-        if (c.dead || c.closeWhenFlushed) return;
-        Reply(c, dispatcher_.Handle(*s, r));
-        async_.Flush();
-        if (options_.closeAfterRequests > 0 && ++c.requestsServed >= options_.closeAfterRequests)
-            c.closeWhenFlushed = true;
-    });
-    if (!ok) c.dead = true;
+    c.Take(data);
+    Serve(c);
+}
+
+void NetworkLoop::Serve(Connection& c)
+{
+    Session* s = sessions_.Find(c.session);
+    if (!s) {
+        c.dead = true;
+        return;
+    }
+    // One request at a time, so that the output check sees each reply: a
+    // chunk of small requests can ask for a great deal.
+    while (!c.dead && !c.closeWhenFlushed && c.HasUnserved() && c.PendingBytes() < options_.pauseReadingAt) {
+        const size_t used = c.Parser().FeedSome(c.Unserved(), [&](Request& r) {
+            Dispatch(c, *s, r);
+            return false;
+        });
+        c.Served(used);
+        if (c.Parser().Failed()) {
+            c.dead = true;
+            return;
+        }
+    }
+}
+
+void NetworkLoop::Dispatch(Connection& c, Session& s, const Request& r)
+{
+    Reply(c, dispatcher_.Handle(s, r));
+    async_.Flush();
+    AfterRequest(c, s);
+}
+
+void NetworkLoop::AfterRequest(Connection& c, const Session& s)
+{
+    c.Parser().SetMaxRequestBytes(s.person != 0 ? maxRequestBytes_ : options_.maxAnonymousRequestBytes);
+    if (options_.closeAfterRequests > 0 && ++c.requestsServed >= options_.closeAfterRequests)
+        c.closeWhenFlushed = true;
 }
 
 void NetworkLoop::Reply(Connection& c, std::string reply)
@@ -314,6 +340,9 @@ void NetworkLoop::Reply(Connection& c, std::string reply)
     auto due = Connection::Clock::now() + std::chrono::milliseconds(options_.replyDelayMs);
     if (options_.injectUnknownAsync) c.Queue(":2 99 0 0\n", due);
     c.Queue(std::move(reply), due);
+    // Serving pauses long before this; only a link that reads nothing while
+    // notices pile up, or one enormous reply, gets here.
+    if (c.PendingBytes() > options_.maxPendingOut) c.dead = true;
 }
 
 void NetworkLoop::Close(Connection& c)

@@ -41,7 +41,10 @@ public:
 private:
     void Accept();
     void Read(Connection& c);
-    void HandleBytes(Connection& c, std::string data);
+    // Serves the link's unserved requests while its output allows.
+    void Serve(Connection& c);
+    void Dispatch(Connection& c, Session& s, const Request& r);
+    void AfterRequest(Connection& c, const Session& s);
     void Close(Connection& c);
     void Reply(Connection& c, std::string reply);
     void Watch(Connection& c, uint32_t events);
@@ -73,6 +76,7 @@ private:
     int wakeFd_ = -1;
     int epollFd_ = -1;
     int port_ = 0;
+    size_t maxRequestBytes_;
     std::atomic<bool> stop_{false};
 };
 

@@ -27,6 +27,16 @@ struct ServerOptions {
     int closeAfterRequests = 0;
     bool injectUnknownAsync = false;
     size_t maxTextBytes = 1 << 20;
+    // Limits against hostile peers. One request's bytes, strings included:
+    // past it the request is refused with "string too long" and what it
+    // held is dropped (0 = twice the longest text plus 64 KiB). Before
+    // logging on a link may send only small requests.
+    size_t maxRequestBytes = 0;
+    size_t maxAnonymousRequestBytes = 65536;
+    // Unsent bytes of one link: reading its requests pauses from
+    // pauseReadingAt on, and the link is dropped past maxPendingOut.
+    size_t pauseReadingAt = 256u << 10;
+    size_t maxPendingOut = 16u << 20;
     // PBKDF2 rounds for new password hashes; tests lower it for speed.
     int passwordIterations = 100000;
 };

@@ -23,6 +23,14 @@ void Usage(std::FILE* out)
                "  --companion-interval S  the demo companion posts every S seconds\n"
                "  --old-protocol          behave as an older server (protocol version 9)\n"
                "  --max-text BYTES        longest text accepted (default 1048576)\n"
+               "Limits against hostile peers:\n"
+               "  --max-request BYTES     longest request of a logged-on session, strings\n"
+               "                          included (default twice --max-text plus 65536);\n"
+               "                          before logging on 65536. A longer request is\n"
+               "                          read to its end, its strings dropped, and refused\n"
+               "                          with error 5 (string too long)\n"
+               "  --max-output BYTES      unsent bytes a link may have before it is dropped\n"
+               "                          (default 16777216); its requests wait from 256 KiB on\n"
                "Fault switches for tests:\n"
                "  --withhold-greeting     never send the greeting\n"
                "  --reply-delay MS        delay every reply\n"
@@ -78,6 +86,10 @@ int main(int argc, char** argv)
             o.oldProtocol = true;
         } else if (a == "--max-text") {
             o.maxTextBytes = static_cast<size_t>(number(1, 1L << 30));
+        } else if (a == "--max-request") {
+            o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
+        } else if (a == "--max-output") {
+            o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
         } else if (a == "--withhold-greeting") {
             o.withholdGreeting = true;
         } else if (a == "--reply-delay") {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -200,6 +201,17 @@ private:
     std::deque<std::string> async_;
     std::vector<std::string> others_;
 };
+
+// The test process's resident memory, the in-process server's included.
+inline size_t ResidentBytes()
+{
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long size = 0, resident = 0;
+    const int n = std::fscanf(f, "%lu %lu", &size, &resident);
+    std::fclose(f);
+    return n == 2 ? resident * static_cast<size_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
 
 // An in-process server on an ephemeral loopback port.
 inline std::unique_ptr<Server> StartServer(ServerOptions o = {})
