@@ -26,6 +26,7 @@ public:
     int requestsServed = 0;
     bool closeWhenFlushed = false;
     bool dead = false;
+    uint64_t job = 0; // the password job this link waits for, 0 = none
     uint32_t watched = 0; // the events the loop waits for on this link
     // Book-keeping of the loop: whether the link is on this turn's list of
     // links with activity, and the wake-up already asked for its delayed

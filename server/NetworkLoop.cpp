@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <variant>
 #include <vector>
 
 #include "server/DemoCompanion.h"
@@ -28,6 +29,7 @@ DispatchConfig ConfigFrom(const ServerOptions& o)
     cfg.oldProtocol = o.oldProtocol;
     cfg.maxTextBytes = o.maxTextBytes;
     cfg.passwordIterations = o.passwordIterations;
+    cfg.throttle = o.throttle;
     return cfg;
 }
 
@@ -56,6 +58,7 @@ NetworkLoop::NetworkLoop(const ServerOptions& options)
 
 NetworkLoop::~NetworkLoop()
 {
+    hashPool_.reset();
     connections_.clear();
     if (listenFd_ >= 0) ::close(listenFd_);
     if (wakeFd_ >= 0) ::close(wakeFd_);
@@ -80,6 +83,7 @@ bool NetworkLoop::Open(std::string* error)
 
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) return fail(std::string("eventfd: ") + std::strerror(errno));
+    hashPool_ = std::make_unique<HashPool>(options_.hashThreads, [this] { Wake(); });
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(options_.port));
@@ -109,6 +113,11 @@ bool NetworkLoop::Open(std::string* error)
 void NetworkLoop::RequestStop()
 {
     stop_ = true;
+    Wake();
+}
+
+void NetworkLoop::Wake()
+{
     const uint64_t one = 1;
     if (wakeFd_ >= 0) (void)!::write(wakeFd_, &one, sizeof one);
 }
@@ -134,7 +143,8 @@ void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
 {
     uint32_t events = 0;
     // Bytes wait in the socket while requests already read wait to be served.
-    if (!c.HasUnserved() && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed) events |= EPOLLIN;
+    if (!c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed)
+        events |= EPOLLIN;
     const auto due = c.NextDue();
     if (due <= now) {
         events |= EPOLLOUT;
@@ -198,6 +208,7 @@ void NetworkLoop::Run()
         touched_.clear();
         auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
         if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
+        if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
         int timeout = -1;
         if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
@@ -223,6 +234,8 @@ void NetworkLoop::Run()
             Touch(c);
             if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
         }
+        FinishJobs();
+        StartParkedJobs(Connection::Clock::now());
         // Replies due now go out at once rather than after another wait.
         const auto after = Connection::Clock::now();
         WakeDueTimers(after);
@@ -308,7 +321,8 @@ void NetworkLoop::Serve(Connection& c)
     }
     // One request at a time, so that the output check sees each reply: a
     // chunk of small requests can ask for a great deal.
-    while (!c.dead && !c.closeWhenFlushed && c.HasUnserved() && c.PendingBytes() < options_.pauseReadingAt) {
+    while (!c.dead && !c.closeWhenFlushed && c.job == 0 && c.HasUnserved() &&
+           c.PendingBytes() < options_.pauseReadingAt) {
         const size_t used = c.Parser().FeedSome(c.Unserved(), [&](Request& r) {
             Dispatch(c, *s, r);
             return false;
@@ -323,9 +337,63 @@ void NetworkLoop::Serve(Connection& c)
 
 void NetworkLoop::Dispatch(Connection& c, Session& s, const Request& r)
 {
-    Reply(c, dispatcher_.Handle(s, r));
-    async_.Flush();
-    AfterRequest(c, s);
+    auto step = dispatcher_.Begin(s, r);
+    if (auto* reply = std::get_if<std::string>(&step)) {
+        Reply(c, std::move(*reply));
+        async_.Flush();
+        AfterRequest(c, s);
+        return;
+    }
+    // The link's later requests wait until this one is answered.
+    const uint64_t id = nextJob_++;
+    c.job = id;
+    PasswordJob& job = std::get<PasswordJob>(step);
+    if (job.notBefore > Connection::Clock::now()) {
+        parked_.push(Parked{job.notBefore, id});
+    } else {
+        hashPool_->Submit(id, job.work);
+    }
+    jobs_.emplace(id, Job{c.Fd(), &c, std::move(job)});
+}
+
+void NetworkLoop::StartParkedJobs(Connection::Clock::time_point now)
+{
+    while (!parked_.empty() && parked_.top().due <= now) {
+        const uint64_t id = parked_.top().id;
+        parked_.pop();
+        auto it = jobs_.find(id);
+        if (it == jobs_.end()) continue;
+        // Nobody waits for the answer any more: no hash.
+        if (!LinkOf(id, it->second)) {
+            jobs_.erase(it);
+            continue;
+        }
+        hashPool_->Submit(id, it->second.job.work);
+    }
+}
+
+Connection* NetworkLoop::LinkOf(uint64_t id, const Job& job)
+{
+    auto c = connections_.find(job.fd);
+    if (c == connections_.end() || c->second.get() != job.link || job.link->job != id || job.link->dead) return nullptr;
+    return job.link;
+}
+
+void NetworkLoop::FinishJobs()
+{
+    for (uint64_t id : hashPool_->TakeDone()) {
+        auto node = jobs_.extract(id);
+        if (node.empty()) continue;
+        Connection* c = LinkOf(id, node.mapped());
+        Session* s = c ? sessions_.Find(c->session) : nullptr;
+        if (!s) continue;
+        c->job = 0;
+        Reply(*c, dispatcher_.Finish(*s, node.mapped().job));
+        async_.Flush();
+        AfterRequest(*c, *s);
+        Touch(*c);
+        Serve(*c);
+    }
 }
 
 void NetworkLoop::AfterRequest(Connection& c, const Session& s)

@@ -16,6 +16,7 @@
 #include "server/AsyncDelivery.h"
 #include "server/Connection.h"
 #include "server/Dispatcher.h"
+#include "server/HashPool.h"
 #include "server/Server.h"
 #include "server/SessionTable.h"
 #include "server/Store.h"
@@ -46,6 +47,23 @@ private:
     void Dispatch(Connection& c, Session& s, const Request& r);
     void AfterRequest(Connection& c, const Session& s);
     void Close(Connection& c);
+    void Wake();
+
+    // A password request on its way through the hash pool.
+    struct Job {
+        int fd;
+        Connection* link; // compared only until found among the live links
+        PasswordJob job;
+    };
+    struct Parked {
+        Connection::Clock::time_point due;
+        uint64_t id;
+        bool operator>(const Parked& o) const { return due > o.due; }
+    };
+    void StartParkedJobs(Connection::Clock::time_point now);
+    void FinishJobs();
+    // The live link still waiting for this job, or null.
+    Connection* LinkOf(uint64_t id, const Job& job);
     void Reply(Connection& c, std::string reply);
     void Watch(Connection& c, uint32_t events);
     // Puts the link on this turn's list of links with activity.
@@ -77,6 +95,11 @@ private:
     int epollFd_ = -1;
     int port_ = 0;
     size_t maxRequestBytes_;
+    std::map<uint64_t, Job> jobs_;
+    std::priority_queue<Parked, std::vector<Parked>, std::greater<Parked>> parked_;
+    uint64_t nextJob_ = 1;
+    // Made once the wake-up descriptor exists; stopped first on the way out.
+    std::unique_ptr<HashPool> hashPool_;
     std::atomic<bool> stop_{false};
 };
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "server/LogonThrottle.h"
+
 namespace miravod {
 
 struct ServerOptions {
@@ -39,6 +41,10 @@ struct ServerOptions {
     size_t maxPendingOut = 16u << 20;
     // PBKDF2 rounds for new password hashes; tests lower it for speed.
     int passwordIterations = 100000;
+    // Threads that hash passwords beside the loop.
+    int hashThreads = 2;
+    // Delays after failed logons, and the ration of anonymous accounts.
+    ThrottleConfig throttle;
 };
 
 class NetworkLoop;

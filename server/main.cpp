@@ -31,6 +31,13 @@ void Usage(std::FILE* out)
                "                          with error 5 (string too long)\n"
                "  --max-output BYTES      unsent bytes a link may have before it is dropped\n"
                "                          (default 16777216); its requests wait from 256 KiB on\n"
+               "  --hash-threads N        threads that hash passwords beside the loop (default 2)\n"
+               "                          After 5 failed logons for a person, or from an\n"
+               "                          address, each further attempt waits 250 ms, doubling\n"
+               "                          up to 5 s (person) or 30 s (address), and is then\n"
+               "                          answered as usual; forgotten after 15 quiet minutes.\n"
+               "                          An address may make 20 accounts without logging on,\n"
+               "                          then one per 30 s (error 45 meanwhile).\n"
                "Fault switches for tests:\n"
                "  --withhold-greeting     never send the greeting\n"
                "  --reply-delay MS        delay every reply\n"
@@ -90,6 +97,8 @@ int main(int argc, char** argv)
             o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
         } else if (a == "--max-output") {
             o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
+        } else if (a == "--hash-threads") {
+            o.hashThreads = static_cast<int>(number(1, 64));
         } else if (a == "--withhold-greeting") {
             o.withholdGreeting = true;
         } else if (a == "--reply-delay") {

@@ -30,9 +30,17 @@ inline constexpr auto kDeadline = std::chrono::seconds(10);
 
 class RawClient {
 public:
-    explicit RawClient(int port)
+    // `from` binds the local end to another loopback address, so that the
+    // server sees a link from elsewhere.
+    explicit RawClient(int port, const char* from = nullptr)
     {
         fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        if (from) {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &local.sin_addr);
+            if (bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return;
+        }
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(static_cast<uint16_t>(port));
