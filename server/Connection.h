@@ -16,12 +16,19 @@ class Connection {
 public:
     using Clock = std::chrono::steady_clock;
 
-    Connection(int fd, RequestParser::Limits limits) : fd_(fd), parser_(limits) {}
+    Connection(int fd, std::string address, RequestParser::Limits limits)
+        : fd_(fd), address_(std::move(address)), parser_(limits)
+    {
+    }
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     int Fd() const { return fd_; }
+    const std::string& Address() const { return address_; }
+    // For the timeouts of links that have not logged on.
+    Clock::time_point opened = Clock::now();
+    Clock::time_point lastRequest = Clock::now();
     int32_t session = 0;
     int requestsServed = 0;
     bool closeWhenFlushed = false;
@@ -64,6 +71,7 @@ private:
     };
 
     int fd_;
+    std::string address_;
     RequestParser parser_;
     std::string handshake_;
     bool handshaken_ = false;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <variant>
 #include <vector>
@@ -52,8 +53,15 @@ std::string PeerAddress(int fd)
 NetworkLoop::NetworkLoop(const ServerOptions& options)
     : options_(options), async_(store_, sessions_, options.oldProtocol),
       dispatcher_(store_, sessions_, async_, ConfigFrom(options)),
-      maxRequestBytes_(options.maxRequestBytes != 0 ? options.maxRequestBytes : 2 * options.maxTextBytes + 65536)
+      maxRequestBytes_(options.maxRequestBytes != 0 ? options.maxRequestBytes : 2 * options.maxTextBytes + 65536),
+      admission_(options.maxConnections != 0 ? options.maxConnections : LinkCapFromDescriptorLimit(),
+                 options.maxConnectionsPerAddress)
 {
+    // Often enough that a link outlives its time by a quarter of it at most.
+    const auto shortest = std::chrono::milliseconds(std::min(options.handshakeTimeoutMs, options.anonymousIdleMs));
+    sweepEvery_ = std::clamp<Connection::Clock::duration>(shortest / 4, std::chrono::milliseconds(10),
+                                                          std::chrono::seconds(1));
+    nextSweep_ = Connection::Clock::now() + sweepEvery_;
 }
 
 NetworkLoop::~NetworkLoop()
@@ -209,6 +217,7 @@ void NetworkLoop::Run()
         auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
         if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
         if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
+        nextWake = std::min({nextWake, nextSweep_, acceptPausedUntil_});
         int timeout = -1;
         if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
@@ -235,7 +244,16 @@ void NetworkLoop::Run()
             if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
         }
         FinishJobs();
-        StartParkedJobs(Connection::Clock::now());
+        const auto turn = Connection::Clock::now();
+        StartParkedJobs(turn);
+        if (turn >= nextSweep_) Sweep(turn);
+        if (turn >= acceptPausedUntil_) {
+            acceptPausedUntil_ = Connection::Clock::time_point::max();
+            epoll_event ev{};
+            ev.events = EPOLLIN;
+            ev.data.fd = listenFd_;
+            epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+        }
         // Replies due now go out at once rather than after another wait.
         const auto after = Connection::Clock::now();
         WakeDueTimers(after);
@@ -262,29 +280,80 @@ void NetworkLoop::Accept()
 {
     for (;;) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        RequestParser::Limits limits;
-        limits.maxString = options_.maxTextBytes;
-        limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
-        auto c = std::make_unique<Connection>(fd, limits);
-        Session& s = sessions_.Create(pellar::NowLocal());
-        s.host = PeerAddress(fd);
-        Connection* raw = c.get();
-        s.sink = [this, raw](const std::string& bytes) {
-            raw->Queue(bytes, Connection::Clock::now());
-            if (raw->PendingBytes() > options_.maxPendingOut) raw->dead = true;
-            Touch(*raw);
-        };
-        c->session = s.number;
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.fd = fd;
-        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
-        c->watched = EPOLLIN;
-        connections_[fd] = std::move(c);
+        if (fd >= 0) {
+            admission_.Accepted();
+            Admit(fd);
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+        // A link that died in the backlog, or a signal: the next may be fine.
+        if (errno == ECONNABORTED || errno == EINTR || errno == EPROTO) continue;
+        // Out of descriptors (or memory): the waiting link stays in the
+        // backlog, so the socket stays readable; stop watching it a while.
+        ++acceptFailures_;
+        PauseAccepting(admission_.Backoff(Connection::Clock::now()));
+        return;
+    }
+}
+
+void NetworkLoop::PauseAccepting(Connection::Clock::time_point until)
+{
+    epoll_event ev{};
+    ev.events = 0;
+    ev.data.fd = listenFd_;
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    acceptPausedUntil_ = until;
+}
+
+void NetworkLoop::Admit(int fd)
+{
+    std::string address = PeerAddress(fd);
+    if (!admission_.Admit(address)) {
+        ::close(fd);
+        return;
+    }
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    RequestParser::Limits limits;
+    limits.maxString = options_.maxTextBytes;
+    limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
+    auto c = std::make_unique<Connection>(fd, address, limits);
+    Session& s = sessions_.Create(pellar::NowLocal());
+    s.host = std::move(address);
+    Connection* raw = c.get();
+    s.sink = [this, raw](const std::string& bytes) {
+        raw->Queue(bytes, Connection::Clock::now());
+        if (raw->PendingBytes() > options_.maxPendingOut) raw->dead = true;
         Touch(*raw);
+    };
+    c->session = s.number;
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = fd;
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+    c->watched = EPOLLIN;
+    connections_[fd] = std::move(c);
+    Touch(*raw);
+}
+
+void NetworkLoop::Sweep(Connection::Clock::time_point now)
+{
+    nextSweep_ = now + sweepEvery_;
+    const auto handshake = std::chrono::milliseconds(options_.handshakeTimeoutMs);
+    const auto idle = std::chrono::milliseconds(options_.anonymousIdleMs);
+    for (auto& [fd, c] : connections_) {
+        if (c->dead) continue;
+        bool expired = false;
+        if (!c->Handshaken()) {
+            expired = now - c->opened >= handshake;
+        } else if (c->job == 0 && now - c->lastRequest >= idle) {
+            const Session* s = sessions_.Find(c->session);
+            expired = !s || s->person == 0;
+        }
+        if (expired) {
+            c->dead = true;
+            Touch(*c);
+        }
     }
 }
 
@@ -306,6 +375,7 @@ void NetworkLoop::Read(Connection& c)
         }
         if (h == Connection::Handshake::NeedMore) return;
         if (Session* s = sessions_.Find(c.session)) s->userName = c.UserName();
+        c.lastRequest = Connection::Clock::now();
         if (!options_.withholdGreeting) c.Queue("MIRAVO\n", Connection::Clock::now());
     }
     c.Take(data);
@@ -337,6 +407,7 @@ void NetworkLoop::Serve(Connection& c)
 
 void NetworkLoop::Dispatch(Connection& c, Session& s, const Request& r)
 {
+    c.lastRequest = Connection::Clock::now();
     auto step = dispatcher_.Begin(s, r);
     if (auto* reply = std::get_if<std::string>(&step)) {
         Reply(c, std::move(*reply));
@@ -416,6 +487,7 @@ void NetworkLoop::Reply(Connection& c, std::string reply)
 void NetworkLoop::Close(Connection& c)
 {
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.Fd(), nullptr);
+    admission_.Left(c.Address());
     if (Session* s = sessions_.Find(c.session)) {
         dispatcher_.SessionClosed(*s);
         sessions_.Remove(c.session);

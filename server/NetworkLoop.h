@@ -3,7 +3,8 @@
 // and driving the demo companion's timer. Each turn costs in proportion to
 // the links that had something happen, not to the number of links: only
 // links touched since the last turn are re-armed, written and reaped, and
-// delayed replies wake the loop through a small heap of due times.
+// delayed replies wake the loop through a small heap of due times. Once a
+// second at most, a sweep closes links past their handshake or idle time.
 #pragma once
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "server/Connection.h"
 #include "server/Dispatcher.h"
 #include "server/HashPool.h"
+#include "server/LinkAdmission.h"
 #include "server/Server.h"
 #include "server/SessionTable.h"
 #include "server/Store.h"
@@ -38,9 +40,15 @@ public:
     void Run();
     // Any thread.
     void RequestStop();
+    uint64_t AcceptFailures() const { return acceptFailures_; }
 
 private:
     void Accept();
+    void Admit(int fd);
+    // Stops watching the listening socket until `until`.
+    void PauseAccepting(Connection::Clock::time_point until);
+    // Closes links past their handshake or anonymous idle time.
+    void Sweep(Connection::Clock::time_point now);
     void Read(Connection& c);
     // Serves the link's unserved requests while its output allows.
     void Serve(Connection& c);
@@ -101,6 +109,11 @@ private:
     // Made once the wake-up descriptor exists; stopped first on the way out.
     std::unique_ptr<HashPool> hashPool_;
     std::atomic<bool> stop_{false};
+    std::atomic<uint64_t> acceptFailures_{0};
+    LinkAdmission admission_;
+    Connection::Clock::time_point acceptPausedUntil_ = Connection::Clock::time_point::max();
+    Connection::Clock::duration sweepEvery_;
+    Connection::Clock::time_point nextSweep_;
 };
 
 } // namespace miravod

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -41,6 +42,15 @@ struct ServerOptions {
     size_t maxPendingOut = 16u << 20;
     // PBKDF2 rounds for new password hashes; tests lower it for speed.
     int passwordIterations = 100000;
+    // A link that has not sent its handshake within handshakeTimeoutMs, or
+    // has not logged on and sent no request for anonymousIdleMs, is closed.
+    // Logged-on sessions may stay silent.
+    int handshakeTimeoutMs = 30000;
+    int anonymousIdleMs = 300000;
+    // Links at once, in all (0 = what the descriptor limit allows) and from
+    // one address. Links over the cap are closed as soon as accepted.
+    size_t maxConnections = 0;
+    size_t maxConnectionsPerAddress = 256;
     // Threads that hash passwords beside the loop.
     int hashThreads = 2;
     // Delays after failed logons, and the ration of anonymous accounts.
@@ -58,6 +68,8 @@ public:
 
     bool Start(std::string* error = nullptr);
     int Port() const;
+    // Times accepting a link failed for want of descriptors or memory.
+    uint64_t AcceptFailures() const;
     void Stop();
 
 private:

@@ -31,6 +31,11 @@ void Usage(std::FILE* out)
                "                          with error 5 (string too long)\n"
                "  --max-output BYTES      unsent bytes a link may have before it is dropped\n"
                "                          (default 16777216); its requests wait from 256 KiB on\n"
+               "  --handshake-timeout S   close a link without a handshake after S seconds (30)\n"
+               "  --anonymous-idle S      close a link that has not logged on after S seconds\n"
+               "                          without a request (300); logged-on sessions may idle\n"
+               "  --max-links N           links at once (default: the descriptor limit less 64)\n"
+               "  --max-links-per-address N  links at once from one address (default 256)\n"
                "  --hash-threads N        threads that hash passwords beside the loop (default 2)\n"
                "                          After 5 failed logons for a person, or from an\n"
                "                          address, each further attempt waits 250 ms, doubling\n"
@@ -97,6 +102,14 @@ int main(int argc, char** argv)
             o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
         } else if (a == "--max-output") {
             o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
+        } else if (a == "--handshake-timeout") {
+            o.handshakeTimeoutMs = static_cast<int>(number(1, 86400)) * 1000;
+        } else if (a == "--anonymous-idle") {
+            o.anonymousIdleMs = static_cast<int>(number(1, 86400)) * 1000;
+        } else if (a == "--max-links") {
+            o.maxConnections = static_cast<size_t>(number(1, 1000000));
+        } else if (a == "--max-links-per-address") {
+            o.maxConnectionsPerAddress = static_cast<size_t>(number(1, 1000000));
         } else if (a == "--hash-threads") {
             o.hashThreads = static_cast<int>(number(1, 64));
         } else if (a == "--withhold-greeting") {
