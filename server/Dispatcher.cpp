@@ -61,6 +61,7 @@ std::string Dispatcher::Handle(Session& s, const Request& r)
 std::variant<std::string, PasswordJob> Dispatcher::Begin(Session& s, const Request& r)
 {
     if (std::string refused = Refusal(s, r); !refused.empty()) return refused;
+    const size_t notices = ctx_.async.Queued();
     if (PasswordRequests::Hashes(r.number)) {
         PasswordJob job = passwordRequests_.Prepare(s, r);
         job.id = r.id;
@@ -72,19 +73,21 @@ std::variant<std::string, PasswordJob> Dispatcher::Begin(Session& s, const Reque
     if (!reply) reply = conferenceRequests_.Handle(s, r);
     if (!reply) reply = textRequests_.Handle(s, r);
     if (!reply) return HandlerContext::Fail(r.id, kNotImplemented);
-    return Committed(r.number, r.id, std::move(*reply));
+    return Committed(r.number, r.id, std::move(*reply), notices);
 }
 
 std::string Dispatcher::Finish(Session& s, const PasswordJob& job)
 {
+    const size_t notices = ctx_.async.Queued();
     std::string reply = job.finish(s);
-    return Committed(job.number, job.id, std::move(reply));
+    return Committed(job.number, job.id, std::move(reply), notices);
 }
 
-std::string Dispatcher::Committed(int32_t number, int32_t id, std::string reply)
+std::string Dispatcher::Committed(int32_t number, int32_t id, std::string reply, size_t notices)
 {
     std::string error;
     if (!ctx_.store.Commit(&error)) {
+        ctx_.async.DropFrom(notices);
         std::fprintf(stderr, "miravod: could not store request %d: %s\n", number, error.c_str());
         return HandlerContext::Fail(id, kTemporaryFailure);
     }

@@ -33,7 +33,9 @@ public:
 private:
     // Refusals that need no handler; empty when the request may go on.
     std::string Refusal(const Session& s, const Request& r) const;
-    std::string Committed(int32_t number, int32_t id, std::string reply);
+    // Stores the request's changes; when that fails, the error instead of
+    // the reply, and none of the notices queued since `notices`.
+    std::string Committed(int32_t number, int32_t id, std::string reply, size_t notices);
 
     LogonThrottle throttle_;
     HandlerContext ctx_;

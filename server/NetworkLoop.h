@@ -41,6 +41,7 @@ public:
     // Any thread.
     void RequestStop();
     uint64_t AcceptFailures() const { return acceptFailures_; }
+    void FailNextCommits(int n) { store_.FailNextCommits(n); }
 
 private:
     void Accept();

@@ -34,6 +34,11 @@ uint64_t Server::AcceptFailures() const
     return loop_ ? loop_->AcceptFailures() : 0;
 }
 
+void Server::FailNextCommits(int n)
+{
+    if (loop_) loop_->FailNextCommits(n);
+}
+
 void Server::Stop()
 {
     if (!loop_) return;

@@ -70,6 +70,9 @@ public:
     int Port() const;
     // Times accepting a link failed for want of descriptors or memory.
     uint64_t AcceptFailures() const;
+    // Fault switch for tests: the next n commits that change something fail
+    // as a full disk would make them.
+    void FailNextCommits(int n);
     void Stop();
 
 private:
