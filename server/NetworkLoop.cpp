@@ -247,13 +247,7 @@ void NetworkLoop::Run()
         const auto turn = Connection::Clock::now();
         StartParkedJobs(turn);
         if (turn >= nextSweep_) Sweep(turn);
-        if (turn >= acceptPausedUntil_) {
-            acceptPausedUntil_ = Connection::Clock::time_point::max();
-            epoll_event ev{};
-            ev.events = EPOLLIN;
-            ev.data.fd = listenFd_;
-            epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
-        }
+        if (turn >= acceptPausedUntil_) ResumeAccepting();
         // Replies due now go out at once rather than after another wait.
         const auto after = Connection::Clock::now();
         WakeDueTimers(after);
@@ -303,6 +297,15 @@ void NetworkLoop::PauseAccepting(Connection::Clock::time_point until)
     ev.data.fd = listenFd_;
     epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
     acceptPausedUntil_ = until;
+}
+
+void NetworkLoop::ResumeAccepting()
+{
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = listenFd_;
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    acceptPausedUntil_ = Connection::Clock::time_point::max();
 }
 
 void NetworkLoop::Admit(int fd)

@@ -48,6 +48,7 @@ private:
     void Admit(int fd);
     // Stops watching the listening socket until `until`.
     void PauseAccepting(Connection::Clock::time_point until);
+    void ResumeAccepting();
     // Closes links past their handshake or anonymous idle time.
     void Sweep(Connection::Clock::time_point now);
     void Read(Connection& c);

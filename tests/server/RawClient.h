@@ -210,6 +210,20 @@ private:
     std::vector<std::string> others_;
 };
 
+// AddressSanitizer keeps freed memory in quarantine, so there the resident
+// size says nothing about what the server holds.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kResidentSizeMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kResidentSizeMeaningful = false;
+#else
+inline constexpr bool kResidentSizeMeaningful = true;
+#endif
+#else
+inline constexpr bool kResidentSizeMeaningful = true;
+#endif
+
 // The test process's resident memory, the in-process server's included.
 inline size_t ResidentBytes()
 {

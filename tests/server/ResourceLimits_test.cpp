@@ -55,16 +55,18 @@ TEST(RequestCapTest, ALineThatNeverEndsCostsNoMoreThanTheCap)
     auto server = StartServer();
     RawClient c(server->Port());
     ASSERT_TRUE(c.Greet());
-    const std::string piece(1 << 20, 'x');
+    const std::string piece = " 1048576H" + std::string(1 << 20, 'x');
     const size_t before = ResidentBytes();
     c.Send("1 5");
-    for (int i = 0; i < 64; ++i) c.Send(" 1048576H" + piece);
+    for (int i = 0; i < 64; ++i) c.Send(piece);
     // A round trip on another link: the server has read all of it.
     RawClient d(server->Port());
     ASSERT_TRUE(d.Greet());
     ASSERT_EQ(d.Call("36"), "=1 20100 0 0 0 0 0");
     // 64 MiB went in; the cap is 64 KiB (plus what the test holds).
-    EXPECT_LT(ResidentBytes(), before + (24u << 20));
+    if (kResidentSizeMeaningful) {
+        EXPECT_LT(ResidentBytes(), before + (24u << 20));
+    }
     c.Send("\n2 35\n");
     EXPECT_EQ(c.ReplyTo(1), "%1 5 0");
     EXPECT_EQ(c.ReplyTo(2).rfind("=2 ", 0), 0u);
@@ -95,7 +97,9 @@ TEST(OutputCapTest, ALinkThatNeverReadsNeitherGrowsTheServerNorFreezesOthers)
     }
     // A bound far above a normal answer (well under a millisecond here).
     EXPECT_LT(longest, std::chrono::seconds(2));
-    EXPECT_LT(ResidentBytes(), before + (48u << 20));
+    if (kResidentSizeMeaningful) {
+        EXPECT_LT(ResidentBytes(), before + (48u << 20));
+    }
     // Once it reads, everything comes, in order.
     for (int id = 10; id < 210; ++id) {
         auto head = greedy->ReadBytes(std::to_string(id).size() + 10);
