@@ -109,5 +109,24 @@ TEST(OutputCapTest, ALinkThatNeverReadsNeitherGrowsTheServerNorFreezesOthers)
     EXPECT_EQ(greedy->Call("35").rfind("=5 ", 0), 0u);
 }
 
+TEST(OutputCapTest, ALinkThatTakesNoNoticesIsDroppedPastTheHardCap)
+{
+    ServerOptions o;
+    o.maxPendingOut = 1u << 20;
+    auto server = StartServer(o);
+    auto sender = Member(*server);
+    RawClient deaf(server->Port());
+    ASSERT_TRUE(deaf.Greet());
+    ASSERT_EQ(deaf.Call("5 4HBert 2Hpw"), "=1 3");
+    ASSERT_EQ(deaf.Call("62 3 2Hpw 0"), "=2");
+    ASSERT_EQ(deaf.Call("80 1 { 12 }"), "=3");
+    // 18 MB of messages: more than the socket buffers and the cap together.
+    const std::string text(60000, 'm');
+    for (int i = 0; i < 300; ++i) sender->Send(std::to_string(100 + i) + " 53 3 60000H" + text + "\n");
+    ASSERT_EQ(sender->ReplyTo(399), "=399");
+    EXPECT_TRUE(deaf.WaitClosed());
+    EXPECT_EQ(sender->Call("36"), "=4 20100 0 0 0 0 0");
+}
+
 } // namespace
 } // namespace miravod::test
