@@ -34,6 +34,13 @@ public:
     void Message(int32_t recipient, int32_t sender, int32_t senderSession, const std::string& text);
 
     void Flush();
+    // Notices not yet flushed, and dropping those queued after a count of
+    // them: a request whose changes were not stored announces nothing.
+    size_t Queued() const { return pending_.size(); }
+    void DropFrom(size_t count)
+    {
+        if (count < pending_.size()) pending_.resize(count);
+    }
 
 private:
     void Queue(const Session& s, std::string bytes);

@@ -47,6 +47,20 @@ Connection::Handshake Connection::ReadHandshake(std::string& data)
     return Handshake::Done;
 }
 
+void Connection::Take(std::string_view bytes)
+{
+    inbox_.append(bytes);
+}
+
+void Connection::Served(size_t n)
+{
+    inboxPos_ += n;
+    if (inboxPos_ >= inbox_.size()) {
+        inbox_.clear();
+        inboxPos_ = 0;
+    }
+}
+
 void Connection::Queue(std::string bytes, Clock::time_point due)
 {
     if (bytes.empty()) return;

@@ -1,8 +1,13 @@
 #include "server/Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "server/Store.h"
@@ -112,6 +117,21 @@ bool Database::Exec(const char* sql, std::string* error)
 
 bool Database::Open(const std::string& path, std::string* error)
 {
+    // The file holds password hashes and every letter: owner only, whatever
+    // the umask, and also when an older run left it readable to others.
+    // SQLite gives its -wal and -shm files the database file's mode.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool privateFile = ::fchmod(fd, 0600) == 0;
+    ::close(fd);
+    if (!privateFile) {
+        if (error) *error = "cannot make " + path + " private: " + std::strerror(errno);
+        return false;
+    }
+    for (const char* side : {"-wal", "-shm"}) ::chmod((path + side).c_str(), 0600);
     if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
         if (error) *error = "cannot open " + path + ": " + sqlite3_errmsg(db_);
         return false;

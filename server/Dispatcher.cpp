@@ -35,26 +35,63 @@ bool Implemented(int32_t number)
 } // namespace
 
 Dispatcher::Dispatcher(Store& store, SessionTable& sessions, AsyncDelivery& async, DispatchConfig cfg)
-    : ctx_{store, sessions, async, cfg}, sessionRequests_(ctx_), conferenceRequests_(ctx_), textRequests_(ctx_)
+    : throttle_(cfg.throttle), ctx_{store, sessions, async, throttle_, cfg}, passwordRequests_(ctx_),
+      sessionRequests_(ctx_), conferenceRequests_(ctx_), textRequests_(ctx_)
 {
+}
+
+std::string Dispatcher::Refusal(const Session& s, const Request& r) const
+{
+    if (!Implemented(r.number)) return HandlerContext::Fail(r.id, kNotImplemented);
+    if (r.stringTooLong || r.requestTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
+    if (s.person == 0 && !AllowedAnonymously(r.number)) return HandlerContext::Fail(r.id, kNotLoggedIn);
+    if (r.number == 75 && ctx_.cfg.oldProtocol) return HandlerContext::Fail(r.id, kNotImplemented);
+    return {};
 }
 
 std::string Dispatcher::Handle(Session& s, const Request& r)
 {
-    if (!Implemented(r.number)) return HandlerContext::Fail(r.id, kNotImplemented);
-    if (r.stringTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
-    if (s.person == 0 && !AllowedAnonymously(r.number)) return HandlerContext::Fail(r.id, kNotLoggedIn);
-    if (r.number == 75 && ctx_.cfg.oldProtocol) return HandlerContext::Fail(r.id, kNotImplemented);
+    auto step = Begin(s, r);
+    if (auto* reply = std::get_if<std::string>(&step)) return std::move(*reply);
+    PasswordJob& job = std::get<PasswordJob>(step);
+    job.work();
+    return Finish(s, job);
+}
+
+std::variant<std::string, PasswordJob> Dispatcher::Begin(Session& s, const Request& r)
+{
+    if (std::string refused = Refusal(s, r); !refused.empty()) return refused;
+    const size_t notices = ctx_.async.Queued();
+    if (PasswordRequests::Hashes(r.number)) {
+        PasswordJob job = passwordRequests_.Prepare(s, r);
+        job.id = r.id;
+        job.number = r.number;
+        if (job.work) return job;
+        return Finish(s, job);
+    }
     std::optional<std::string> reply = sessionRequests_.Handle(s, r);
     if (!reply) reply = conferenceRequests_.Handle(s, r);
     if (!reply) reply = textRequests_.Handle(s, r);
     if (!reply) return HandlerContext::Fail(r.id, kNotImplemented);
+    return Committed(r.number, r.id, std::move(*reply), notices);
+}
+
+std::string Dispatcher::Finish(Session& s, const PasswordJob& job)
+{
+    const size_t notices = ctx_.async.Queued();
+    std::string reply = job.finish(s);
+    return Committed(job.number, job.id, std::move(reply), notices);
+}
+
+std::string Dispatcher::Committed(int32_t number, int32_t id, std::string reply, size_t notices)
+{
     std::string error;
     if (!ctx_.store.Commit(&error)) {
-        std::fprintf(stderr, "miravod: could not store request %d: %s\n", r.number, error.c_str());
-        return HandlerContext::Fail(r.id, kTemporaryFailure);
+        ctx_.async.DropFrom(notices);
+        std::fprintf(stderr, "miravod: could not store request %d: %s\n", number, error.c_str());
+        return HandlerContext::Fail(id, kTemporaryFailure);
     }
-    return *reply;
+    return reply;
 }
 
 void Dispatcher::SessionClosed(Session& s)

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "server/AsyncDelivery.h"
+#include "server/LogonThrottle.h"
 #include "server/RequestParser.h"
 #include "server/SessionTable.h"
 #include "server/Store.h"
@@ -50,12 +51,14 @@ struct DispatchConfig {
     bool oldProtocol = false;
     size_t maxTextBytes = 1 << 20;
     int passwordIterations = 100000;
+    ThrottleConfig throttle;
 };
 
 struct HandlerContext {
     Store& store;
     SessionTable& sessions;
     AsyncDelivery& async;
+    LogonThrottle& throttle;
     DispatchConfig cfg;
 
     static std::string Ok(int32_t id);

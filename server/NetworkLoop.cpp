@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <variant>
 #include <vector>
 
 #include "server/DemoCompanion.h"
@@ -21,10 +23,6 @@ namespace miravod {
 namespace {
 
 constexpr size_t kReadChunk = 16384;
-// A peer that stops reading is cut off rather than buffered for forever.
-constexpr size_t kMaxPendingOut = 16u << 20;
-// Pipelined requests wait while this much is still unsent.
-constexpr size_t kPauseReadingAt = 1u << 20;
 
 DispatchConfig ConfigFrom(const ServerOptions& o)
 {
@@ -32,6 +30,7 @@ DispatchConfig ConfigFrom(const ServerOptions& o)
     cfg.oldProtocol = o.oldProtocol;
     cfg.maxTextBytes = o.maxTextBytes;
     cfg.passwordIterations = o.passwordIterations;
+    cfg.throttle = o.throttle;
     return cfg;
 }
 
@@ -53,12 +52,21 @@ std::string PeerAddress(int fd)
 
 NetworkLoop::NetworkLoop(const ServerOptions& options)
     : options_(options), async_(store_, sessions_, options.oldProtocol),
-      dispatcher_(store_, sessions_, async_, ConfigFrom(options))
+      dispatcher_(store_, sessions_, async_, ConfigFrom(options)),
+      maxRequestBytes_(options.maxRequestBytes != 0 ? options.maxRequestBytes : 2 * options.maxTextBytes + 65536),
+      admission_(options.maxConnections != 0 ? options.maxConnections : LinkCapFromDescriptorLimit(),
+                 options.maxConnectionsPerAddress)
 {
+    // Often enough that a link outlives its time by a quarter of it at most.
+    const auto shortest = std::chrono::milliseconds(std::min(options.handshakeTimeoutMs, options.anonymousIdleMs));
+    sweepEvery_ = std::clamp<Connection::Clock::duration>(shortest / 4, std::chrono::milliseconds(10),
+                                                          std::chrono::seconds(1));
+    nextSweep_ = Connection::Clock::now() + sweepEvery_;
 }
 
 NetworkLoop::~NetworkLoop()
 {
+    hashPool_.reset();
     connections_.clear();
     if (listenFd_ >= 0) ::close(listenFd_);
     if (wakeFd_ >= 0) ::close(wakeFd_);
@@ -83,6 +91,7 @@ bool NetworkLoop::Open(std::string* error)
 
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) return fail(std::string("eventfd: ") + std::strerror(errno));
+    hashPool_ = std::make_unique<HashPool>(options_.hashThreads, [this] { Wake(); });
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(options_.port));
@@ -112,6 +121,11 @@ bool NetworkLoop::Open(std::string* error)
 void NetworkLoop::RequestStop()
 {
     stop_ = true;
+    Wake();
+}
+
+void NetworkLoop::Wake()
+{
     const uint64_t one = 1;
     if (wakeFd_ >= 0) (void)!::write(wakeFd_, &one, sizeof one);
 }
@@ -136,7 +150,9 @@ void NetworkLoop::Touch(Connection& c)
 void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
 {
     uint32_t events = 0;
-    if (c.PendingBytes() < kPauseReadingAt && !c.closeWhenFlushed) events |= EPOLLIN;
+    // Bytes wait in the socket while requests already read wait to be served.
+    if (!c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed)
+        events |= EPOLLIN;
     const auto due = c.NextDue();
     if (due <= now) {
         events |= EPOLLOUT;
@@ -200,6 +216,8 @@ void NetworkLoop::Run()
         touched_.clear();
         auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
         if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
+        if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
+        nextWake = std::min({nextWake, nextSweep_, acceptPausedUntil_});
         int timeout = -1;
         if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
@@ -225,12 +243,22 @@ void NetworkLoop::Run()
             Touch(c);
             if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
         }
+        FinishJobs();
+        const auto turn = Connection::Clock::now();
+        StartParkedJobs(turn);
+        if (turn >= nextSweep_) Sweep(turn);
+        if (turn >= acceptPausedUntil_) ResumeAccepting();
         // Replies due now go out at once rather than after another wait.
         const auto after = Connection::Clock::now();
         WakeDueTimers(after);
         for (Connection* c : touched_) {
             if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
             if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
+        }
+        // Requests held back while output was backed up go on as it drains.
+        // By index: serving may touch other links.
+        for (size_t i = 0; i < touched_.size(); ++i) {
+            if (!touched_[i]->dead && touched_[i]->HasUnserved()) Serve(*touched_[i]);
         }
         if (companion_ && companion_->NextDue() <= Connection::Clock::now()) {
             companion_->Tick();
@@ -246,28 +274,89 @@ void NetworkLoop::Accept()
 {
     for (;;) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        RequestParser::Limits limits;
-        limits.maxString = options_.maxTextBytes;
-        auto c = std::make_unique<Connection>(fd, limits);
-        Session& s = sessions_.Create(pellar::NowLocal());
-        s.host = PeerAddress(fd);
-        Connection* raw = c.get();
-        s.sink = [this, raw](const std::string& bytes) {
-            raw->Queue(bytes, Connection::Clock::now());
-            if (raw->PendingBytes() > kMaxPendingOut) raw->dead = true;
-            Touch(*raw);
-        };
-        c->session = s.number;
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.fd = fd;
-        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
-        c->watched = EPOLLIN;
-        connections_[fd] = std::move(c);
+        if (fd >= 0) {
+            admission_.Accepted();
+            Admit(fd);
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+        // A link that died in the backlog, or a signal: the next may be fine.
+        if (errno == ECONNABORTED || errno == EINTR || errno == EPROTO) continue;
+        // Out of descriptors (or memory): the waiting link stays in the
+        // backlog, so the socket stays readable; stop watching it a while.
+        ++acceptFailures_;
+        PauseAccepting(admission_.Backoff(Connection::Clock::now()));
+        return;
+    }
+}
+
+void NetworkLoop::PauseAccepting(Connection::Clock::time_point until)
+{
+    epoll_event ev{};
+    ev.events = 0;
+    ev.data.fd = listenFd_;
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    acceptPausedUntil_ = until;
+}
+
+void NetworkLoop::ResumeAccepting()
+{
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = listenFd_;
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    acceptPausedUntil_ = Connection::Clock::time_point::max();
+}
+
+void NetworkLoop::Admit(int fd)
+{
+    std::string address = PeerAddress(fd);
+    if (!admission_.Admit(address)) {
+        ::close(fd);
+        return;
+    }
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    RequestParser::Limits limits;
+    limits.maxString = options_.maxTextBytes;
+    limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
+    auto c = std::make_unique<Connection>(fd, address, limits);
+    Session& s = sessions_.Create(pellar::NowLocal());
+    s.host = std::move(address);
+    Connection* raw = c.get();
+    s.sink = [this, raw](const std::string& bytes) {
+        raw->Queue(bytes, Connection::Clock::now());
+        if (raw->PendingBytes() > options_.maxPendingOut) raw->dead = true;
         Touch(*raw);
+    };
+    c->session = s.number;
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = fd;
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+    c->watched = EPOLLIN;
+    connections_[fd] = std::move(c);
+    Touch(*raw);
+}
+
+void NetworkLoop::Sweep(Connection::Clock::time_point now)
+{
+    nextSweep_ = now + sweepEvery_;
+    const auto handshake = std::chrono::milliseconds(options_.handshakeTimeoutMs);
+    const auto idle = std::chrono::milliseconds(options_.anonymousIdleMs);
+    for (auto& [fd, c] : connections_) {
+        if (c->dead) continue;
+        bool expired = false;
+        if (!c->Handshaken()) {
+            expired = now - c->opened >= handshake;
+        } else if (c->job == 0 && now - c->lastRequest >= idle) {
+            const Session* s = sessions_.Find(c->session);
+            expired = !s || s->person == 0;
+        }
+        if (expired) {
+            c->dead = true;
+            Touch(*c);
+        }
     }
 }
 
@@ -279,16 +368,8 @@ void NetworkLoop::Read(Connection& c)
         c.dead = true;
         return;
     }
-    if (n > 0) HandleBytes(c, std::string(buf, static_cast<size_t>(n)));
-}
-
-void NetworkLoop::HandleBytes(Connection& c, std::string data)
-{
-    Session* s = sessions_.Find(c.session);
-    if (!s) {
-        c.dead = true;
-        return;
-    }
+    if (n <= 0) return;
+    std::string data(buf, static_cast<size_t>(n));
     if (!c.Handshaken()) {
         const auto h = c.ReadHandshake(data);
         if (h == Connection::Handshake::Bad) {
@@ -296,17 +377,104 @@ void NetworkLoop::HandleBytes(Connection& c, std::string data)
             return;
         }
         if (h == Connection::Handshake::NeedMore) return;
-        s->userName = c.UserName();
+        if (Session* s = sessions_.Find(c.session)) s->userName = c.UserName();
+        c.lastRequest = Connection::Clock::now();
         if (!options_.withholdGreeting) c.Queue("MIRAVO\n", Connection::Clock::now());
     }
-    const bool ok = c.Parser().Feed(data, [&](Request& r) {
-        if (c.dead || c.closeWhenFlushed) return;
-        Reply(c, dispatcher_.Handle(*s, r));
+    c.Take(data);
+    Serve(c);
+}
+
+void NetworkLoop::Serve(Connection& c)
+{
+    Session* s = sessions_.Find(c.session);
+    if (!s) {
+        c.dead = true;
+        return;
+    }
+    // One request at a time, so that the output check sees each reply: a
+    // chunk of small requests can ask for a great deal.
+    while (!c.dead && !c.closeWhenFlushed && c.job == 0 && c.HasUnserved() &&
+           c.PendingBytes() < options_.pauseReadingAt) {
+        const size_t used = c.Parser().FeedSome(c.Unserved(), [&](Request& r) {
+            Dispatch(c, *s, r);
+            return false;
+        });
+        c.Served(used);
+        if (c.Parser().Failed()) {
+            c.dead = true;
+            return;
+        }
+    }
+}
+
+void NetworkLoop::Dispatch(Connection& c, Session& s, const Request& r)
+{
+    c.lastRequest = Connection::Clock::now();
+    auto step = dispatcher_.Begin(s, r);
+    if (auto* reply = std::get_if<std::string>(&step)) {
+        Reply(c, std::move(*reply));
         async_.Flush();
-        if (options_.closeAfterRequests > 0 && ++c.requestsServed >= options_.closeAfterRequests)
-            c.closeWhenFlushed = true;
-    });
-    if (!ok) c.dead = true;
+        AfterRequest(c, s);
+        return;
+    }
+    // The link's later requests wait until this one is answered.
+    const uint64_t id = nextJob_++;
+    c.job = id;
+    PasswordJob& job = std::get<PasswordJob>(step);
+    if (job.notBefore > Connection::Clock::now()) {
+        parked_.push(Parked{job.notBefore, id});
+    } else {
+        hashPool_->Submit(id, job.work);
+    }
+    jobs_.emplace(id, Job{c.Fd(), &c, std::move(job)});
+}
+
+void NetworkLoop::StartParkedJobs(Connection::Clock::time_point now)
+{
+    while (!parked_.empty() && parked_.top().due <= now) {
+        const uint64_t id = parked_.top().id;
+        parked_.pop();
+        auto it = jobs_.find(id);
+        if (it == jobs_.end()) continue;
+        // Nobody waits for the answer any more: no hash.
+        if (!LinkOf(id, it->second)) {
+            jobs_.erase(it);
+            continue;
+        }
+        hashPool_->Submit(id, it->second.job.work);
+    }
+}
+
+Connection* NetworkLoop::LinkOf(uint64_t id, const Job& job)
+{
+    auto c = connections_.find(job.fd);
+    if (c == connections_.end() || c->second.get() != job.link || job.link->job != id || job.link->dead) return nullptr;
+    return job.link;
+}
+
+void NetworkLoop::FinishJobs()
+{
+    for (uint64_t id : hashPool_->TakeDone()) {
+        auto node = jobs_.extract(id);
+        if (node.empty()) continue;
+        Connection* c = LinkOf(id, node.mapped());
+        Session* s = c ? sessions_.Find(c->session) : nullptr;
+        if (!s) continue;
+        c->job = 0;
+        Reply(*c, dispatcher_.Finish(*s, node.mapped().job));
+        async_.Flush();
+        AfterRequest(*c, *s);
+        Touch(*c);
+        Serve(*c);
+    }
+}
+
+void NetworkLoop::AfterRequest(Connection& c, const Session& s)
+{
+    c.Parser().SetMaxRequestBytes(s.person != 0 ? maxRequestBytes_ : options_.maxAnonymousRequestBytes);
+    if (options_.closeAfterRequests > 0 && ++c.requestsServed >= options_.closeAfterRequests)
+        c.closeWhenFlushed = true;
 }
 
 void NetworkLoop::Reply(Connection& c, std::string reply)
@@ -314,11 +482,15 @@ void NetworkLoop::Reply(Connection& c, std::string reply)
     auto due = Connection::Clock::now() + std::chrono::milliseconds(options_.replyDelayMs);
     if (options_.injectUnknownAsync) c.Queue(":2 99 0 0\n", due);
     c.Queue(std::move(reply), due);
+    // Serving pauses long before this; only a link that reads nothing while
+    // notices pile up, or one enormous reply, gets here.
+    if (c.PendingBytes() > options_.maxPendingOut) c.dead = true;
 }
 
 void NetworkLoop::Close(Connection& c)
 {
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.Fd(), nullptr);
+    admission_.Left(c.Address());
     if (Session* s = sessions_.Find(c.session)) {
         dispatcher_.SessionClosed(*s);
         sessions_.Remove(c.session);

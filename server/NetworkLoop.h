@@ -3,7 +3,8 @@
 // and driving the demo companion's timer. Each turn costs in proportion to
 // the links that had something happen, not to the number of links: only
 // links touched since the last turn are re-armed, written and reaped, and
-// delayed replies wake the loop through a small heap of due times.
+// delayed replies wake the loop through a small heap of due times. Once a
+// second at most, a sweep closes links past their handshake or idle time.
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,8 @@
 #include "server/AsyncDelivery.h"
 #include "server/Connection.h"
 #include "server/Dispatcher.h"
+#include "server/HashPool.h"
+#include "server/LinkAdmission.h"
 #include "server/Server.h"
 #include "server/SessionTable.h"
 #include "server/Store.h"
@@ -37,12 +40,40 @@ public:
     void Run();
     // Any thread.
     void RequestStop();
+    uint64_t AcceptFailures() const { return acceptFailures_; }
+    void FailNextCommits(int n) { store_.FailNextCommits(n); }
 
 private:
     void Accept();
+    void Admit(int fd);
+    // Stops watching the listening socket until `until`.
+    void PauseAccepting(Connection::Clock::time_point until);
+    void ResumeAccepting();
+    // Closes links past their handshake or anonymous idle time.
+    void Sweep(Connection::Clock::time_point now);
     void Read(Connection& c);
-    void HandleBytes(Connection& c, std::string data);
+    // Serves the link's unserved requests while its output allows.
+    void Serve(Connection& c);
+    void Dispatch(Connection& c, Session& s, const Request& r);
+    void AfterRequest(Connection& c, const Session& s);
     void Close(Connection& c);
+    void Wake();
+
+    // A password request on its way through the hash pool.
+    struct Job {
+        int fd;
+        Connection* link; // compared only until found among the live links
+        PasswordJob job;
+    };
+    struct Parked {
+        Connection::Clock::time_point due;
+        uint64_t id;
+        bool operator>(const Parked& o) const { return due > o.due; }
+    };
+    void StartParkedJobs(Connection::Clock::time_point now);
+    void FinishJobs();
+    // The live link still waiting for this job, or null.
+    Connection* LinkOf(uint64_t id, const Job& job);
     void Reply(Connection& c, std::string reply);
     void Watch(Connection& c, uint32_t events);
     // Puts the link on this turn's list of links with activity.
@@ -73,7 +104,18 @@ private:
     int wakeFd_ = -1;
     int epollFd_ = -1;
     int port_ = 0;
+    size_t maxRequestBytes_;
+    std::map<uint64_t, Job> jobs_;
+    std::priority_queue<Parked, std::vector<Parked>, std::greater<Parked>> parked_;
+    uint64_t nextJob_ = 1;
+    // Made once the wake-up descriptor exists; stopped first on the way out.
+    std::unique_ptr<HashPool> hashPool_;
     std::atomic<bool> stop_{false};
+    std::atomic<uint64_t> acceptFailures_{0};
+    LinkAdmission admission_;
+    Connection::Clock::time_point acceptPausedUntil_ = Connection::Clock::time_point::max();
+    Connection::Clock::duration sweepEvery_;
+    Connection::Clock::time_point nextSweep_;
 };
 
 } // namespace miravod

@@ -67,26 +67,27 @@ bool RequestParser::EndToken()
     return true;
 }
 
-bool RequestParser::FinishRequest(const std::function<void(Request&)>& onRequest)
+void RequestParser::Overflow()
 {
-    if (!EndToken()) return false;
-    Request r = std::move(current_);
-    current_ = Request{};
-    tokenBytes_ = 0;
-    if (r.args.empty()) return true; // an empty line: nothing asked
-    if (r.args.size() < 2 || r.args[0].kind != ArgKind::Int || r.args[1].kind != ArgKind::Int ||
-        r.args[0].value < 0 || r.args[1].value < 0 || r.args[0].text[0] == '-' || r.args[1].text[0] == '-')
-        return Fail("bad request head");
-    r.id = r.args[0].value;
-    r.number = r.args[1].value;
-    r.args.erase(r.args.begin(), r.args.begin() + 2);
-    onRequest(r);
-    return true;
+    current_.requestTooLong = true;
+    skipString_ = true;
+    for (Arg& a : current_.args) {
+        if (a.kind == ArgKind::String) std::string().swap(a.text);
+    }
 }
 
 bool RequestParser::Feed(std::string_view bytes, const std::function<void(Request&)>& onRequest)
 {
-    if (failed_) return false;
+    FeedSome(bytes, [&](Request& r) {
+        onRequest(r);
+        return true;
+    });
+    return !failed_;
+}
+
+size_t RequestParser::FeedSome(std::string_view bytes, const std::function<bool(Request&)>& onRequest)
+{
+    if (failed_) return 0;
     size_t i = 0;
     while (i < bytes.size()) {
         if (inString_) {
@@ -103,26 +104,64 @@ bool RequestParser::Feed(std::string_view bytes, const std::function<void(Reques
         const char c = bytes[i++];
         if (afterString_) {
             afterString_ = false;
-            if (c != ' ' && c != '\n') return Fail("string not followed by a separator");
+            if (c != ' ' && c != '\n') {
+                Fail("string not followed by a separator");
+                return i;
+            }
         }
         if (c == '\n') {
-            if (!FinishRequest(onRequest)) return false;
+            if (!EndToken()) return i;
+            Request r = std::move(current_);
+            current_ = Request{};
+            tokenBytes_ = 0;
+            requestBytes_ = 0;
+            if (r.args.empty()) continue; // an empty line: nothing asked
+            if (r.args.size() < 2 || r.args[0].kind != ArgKind::Int || r.args[1].kind != ArgKind::Int ||
+                r.args[0].value < 0 || r.args[1].value < 0 || r.args[0].text[0] == '-' ||
+                r.args[1].text[0] == '-') {
+                Fail("bad request head");
+                return i;
+            }
+            r.id = r.args[0].value;
+            r.number = r.args[1].value;
+            r.args.erase(r.args.begin(), r.args.begin() + 2);
+            if (!onRequest(r)) return i;
             continue;
         }
-        if (++tokenBytes_ > limits_.maxTokenBytes) return Fail("request line too long");
+        if (++tokenBytes_ > limits_.maxTokenBytes) {
+            Fail("request line too long");
+            return i;
+        }
         if (c == ' ') {
-            if (!EndToken()) return false;
+            if (!EndToken()) return i;
             continue;
         }
         if (c == 'H' && AllDigits(token_)) {
             // A Hollerith string: the digits are its byte count.
-            if (token_.size() > 18) return Fail("string length out of range");
+            if (token_.size() > 18) {
+                Fail("string length out of range");
+                return i;
+            }
             const uint64_t len = std::stoull(token_);
             token_.clear();
-            if (current_.args.size() >= limits_.maxArgs) return Fail("too many arguments");
+            if (current_.args.size() >= limits_.maxArgs) {
+                Fail("too many arguments");
+                return i;
+            }
             current_.args.push_back(Arg{ArgKind::String, 0, {}});
-            skipString_ = len > limits_.maxString;
-            if (skipString_) current_.stringTooLong = true;
+            // The whole length counts at once: nothing over the cap is ever kept.
+            const bool tooLongAlone = len > limits_.maxString;
+            if (tooLongAlone) {
+                current_.stringTooLong = true;
+            } else if (!current_.requestTooLong) {
+                const size_t used = requestBytes_ + tokenBytes_;
+                if (used > limits_.maxRequestBytes || len > limits_.maxRequestBytes - used) {
+                    Overflow();
+                } else {
+                    requestBytes_ += static_cast<size_t>(len);
+                }
+            }
+            skipString_ = tooLongAlone || current_.requestTooLong;
             stringLeft_ = len;
             if (len == 0) {
                 afterString_ = true;
@@ -132,10 +171,13 @@ bool RequestParser::Feed(std::string_view bytes, const std::function<void(Reques
             continue;
         }
         const bool tokenChar = (c >= '0' && c <= '9') || c == '-' || c == '{' || c == '}' || c == '*';
-        if (!tokenChar || token_.size() >= 40) return Fail("bad character in request");
+        if (!tokenChar || token_.size() >= 40) {
+            Fail("bad character in request");
+            return i;
+        }
         token_ += c;
     }
-    return true;
+    return i;
 }
 
 bool ArgReader::Int(int32_t& out)

@@ -2,7 +2,9 @@
 // request number and arguments (integers, bit strings, Hollerith strings,
 // "{", "}", "*") separated by blanks and ended by LF; strings may hold LF.
 // Anything else is a protocol violation and ends the link. Memory stays
-// proportional to the bytes of the request being read.
+// proportional to the bytes of the request being read, and never exceeds
+// the request's total cap: past it, strings are dropped and the request is
+// refused when its LF comes, so the stream stays in step.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,7 @@ struct Request {
     int32_t number = 0;
     std::vector<Arg> args;
     bool stringTooLong = false; // a string over the limit was skipped, not kept
+    bool requestTooLong = false; // the request's total went over the cap; its strings were dropped
 };
 
 class RequestParser {
@@ -35,6 +38,7 @@ public:
         size_t maxString = 1 << 20;   // longer strings are skipped and refused
         size_t maxTokenBytes = 65536; // bytes outside strings in one request
         size_t maxArgs = 16384;
+        size_t maxRequestBytes = 4u << 20; // all bytes of one request, strings included
     };
 
     explicit RequestParser(Limits limits) : limits_(limits) {}
@@ -42,18 +46,26 @@ public:
     // Consumes all bytes, calling onRequest for each complete request.
     // Returns false on a protocol violation; the parser is then dead.
     bool Feed(std::string_view bytes, const std::function<void(Request&)>& onRequest);
+    // Consumes bytes until onRequest returns false (after that request) or
+    // the bytes run out; returns how many were consumed. Check Failed().
+    size_t FeedSome(std::string_view bytes, const std::function<bool(Request&)>& onRequest);
+    // Applies from the request being read on (a session may send more once
+    // it has logged on).
+    void SetMaxRequestBytes(size_t n) { limits_.maxRequestBytes = n; }
     bool Failed() const { return failed_; }
     const std::string& Error() const { return error_; }
 
 private:
     bool Fail(const char* why);
     bool EndToken();
-    bool FinishRequest(const std::function<void(Request&)>& onRequest);
+    // Drops what the request holds once it is over its total.
+    void Overflow();
 
     Limits limits_;
     Request current_;
     std::string token_;
     size_t tokenBytes_ = 0;
+    size_t requestBytes_ = 0;    // string bytes kept for the current request
     uint64_t stringLeft_ = 0;    // bytes still to take into the current string
     bool inString_ = false;
     bool skipString_ = false;    // the current string is too long: drop its bytes

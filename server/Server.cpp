@@ -29,6 +29,16 @@ int Server::Port() const
     return loop_ ? loop_->Port() : 0;
 }
 
+uint64_t Server::AcceptFailures() const
+{
+    return loop_ ? loop_->AcceptFailures() : 0;
+}
+
+void Server::FailNextCommits(int n)
+{
+    if (loop_) loop_->FailNextCommits(n);
+}
+
 void Server::Stop()
 {
     if (!loop_) return;

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
+
+#include "server/LogonThrottle.h"
 
 namespace miravod {
 
@@ -27,8 +30,31 @@ struct ServerOptions {
     int closeAfterRequests = 0;
     bool injectUnknownAsync = false;
     size_t maxTextBytes = 1 << 20;
+    // Limits against hostile peers. One request's bytes, strings included:
+    // past it the request is refused with "string too long" and what it
+    // held is dropped (0 = twice the longest text plus 64 KiB). Before
+    // logging on a link may send only small requests.
+    size_t maxRequestBytes = 0;
+    size_t maxAnonymousRequestBytes = 65536;
+    // Unsent bytes of one link: reading its requests pauses from
+    // pauseReadingAt on, and the link is dropped past maxPendingOut.
+    size_t pauseReadingAt = 256u << 10;
+    size_t maxPendingOut = 16u << 20;
     // PBKDF2 rounds for new password hashes; tests lower it for speed.
     int passwordIterations = 100000;
+    // A link that has not sent its handshake within handshakeTimeoutMs, or
+    // has not logged on and sent no request for anonymousIdleMs, is closed.
+    // Logged-on sessions may stay silent.
+    int handshakeTimeoutMs = 30000;
+    int anonymousIdleMs = 300000;
+    // Links at once, in all (0 = what the descriptor limit allows) and from
+    // one address. Links over the cap are closed as soon as accepted.
+    size_t maxConnections = 0;
+    size_t maxConnectionsPerAddress = 256;
+    // Threads that hash passwords beside the loop.
+    int hashThreads = 2;
+    // Delays after failed logons, and the ration of anonymous accounts.
+    ThrottleConfig throttle;
 };
 
 class NetworkLoop;
@@ -42,6 +68,11 @@ public:
 
     bool Start(std::string* error = nullptr);
     int Port() const;
+    // Times accepting a link failed for want of descriptors or memory.
+    uint64_t AcceptFailures() const;
+    // Fault switch for tests: the next n commits that change something fail
+    // as a full disk would make them.
+    void FailNextCommits(int n);
     void Stop();
 
 private:

@@ -1,6 +1,5 @@
 #include "server/SessionRequests.h"
 
-#include "server/PasswordHash.h"
 #include "server/ReplyFormat.h"
 
 namespace miravod {
@@ -21,8 +20,6 @@ std::optional<std::string> SessionRequests::Handle(Session& s, const Request& r)
     case 1: return Logout(s, r);
     case 2: return ChangeConference(s, r);
     case 4: return ChangeActivity(s, r);
-    case 5: return CreatePerson(s, r);
-    case 8: return SetPassword(s, r);
     case 35: {
         ArgReader a(r);
         if (!a.AtEnd()) return HandlerContext::BadArgs(r);
@@ -32,7 +29,6 @@ std::optional<std::string> SessionRequests::Handle(Session& s, const Request& r)
     case 42: return Enable(s, r);
     case 43: return Sync(s, r);
     case 53: return SendMessage(s, r);
-    case 62: return Login(s, r);
     case 69: return ClientInfo(s, r);
     case 70:
     case 71: return SessionString(s, r);
@@ -97,55 +93,6 @@ std::string SessionRequests::ChangeActivity(Session& s, const Request& r)
     if (what.find('\n') != std::string::npos) return HandlerContext::Fail(r.id, kBadName);
     s.activity = what;
     ctx_.async.Presence(s);
-    return HandlerContext::Ok(r.id);
-}
-
-std::string SessionRequests::CreatePerson(Session& /*s*/, const Request& r)
-{
-    ArgReader a(r);
-    std::string name, password;
-    if (!a.String(name) || !a.String(password) || !a.AtEnd()) return HandlerContext::BadArgs(r);
-    if (!HandlerContext::ValidName(name)) return HandlerContext::Fail(r.id, kBadName);
-    if (password.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
-    if (auto existing = ctx_.store.FindExactName(name)) return HandlerContext::Fail(r.id, kConfExists, *existing);
-    const int32_t n =
-        ctx_.store.CreatePerson(name, PasswordHash::Make(password, ctx_.cfg.passwordIterations), ctx_.Now());
-    return HandlerContext::Ok(r.id, std::to_string(n));
-}
-
-std::string SessionRequests::SetPassword(Session& s, const Request& r)
-{
-    ArgReader a(r);
-    int32_t person = 0;
-    std::string oldPw, newPw;
-    if (!a.Int(person) || !a.String(oldPw) || !a.String(newPw) || !a.AtEnd()) return HandlerContext::BadArgs(r);
-    const Person* p = ctx_.store.Pers(person);
-    if (!p) return HandlerContext::Fail(r.id, kUndefinedPerson, person);
-    if (newPw.size() > kMaxShortString) return HandlerContext::Fail(r.id, kStringTooLong);
-    const bool admin = ctx_.Admin(s);
-    if (person != s.person && !admin) return HandlerContext::Fail(r.id, kPermissionDenied, person);
-    if (!admin && !PasswordHash::Verify(oldPw, p->passwordHash)) return HandlerContext::Fail(r.id, kWrongPassword);
-    ctx_.store.EditPerson(person).passwordHash = PasswordHash::Make(newPw, ctx_.cfg.passwordIterations);
-    return HandlerContext::Ok(r.id);
-}
-
-std::string SessionRequests::Login(Session& s, const Request& r)
-{
-    ArgReader a(r);
-    int32_t person = 0, invisible = 0;
-    std::string password;
-    if (!a.Int(person) || !a.String(password) || !a.Int(invisible) || !a.AtEnd() || invisible < 0 || invisible > 1)
-        return HandlerContext::BadArgs(r);
-    const Person* p = ctx_.store.Pers(person);
-    if (!p) return HandlerContext::Fail(r.id, kUndefinedPerson, person);
-    if (!PasswordHash::Verify(password, p->passwordHash)) return HandlerContext::Fail(r.id, kWrongPassword);
-    if (s.person != 0) ctx_.async.LoggedOff(s.person, s.number, s.invisible);
-    s.person = person;
-    s.invisible = invisible != 0;
-    s.adminEnabled = false;
-    s.workingConf = 0;
-    s.lastActive = std::chrono::steady_clock::now();
-    ctx_.async.LoggedOn(s);
     return HandlerContext::Ok(r.id);
 }
 

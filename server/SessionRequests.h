@@ -1,5 +1,4 @@
-// Requests about sessions and the server: logon and logoff, accounts and
-// passwords, client information, activity, who is on, messages, server
+// Requests about sessions and the server: logoff, client information, activity, who is on, messages, server
 // information, time, administrator mode.
 #pragma once
 
@@ -22,9 +21,6 @@ private:
     std::string Logout(Session& s, const Request& r);
     std::string ChangeConference(Session& s, const Request& r);
     std::string ChangeActivity(Session& s, const Request& r);
-    std::string CreatePerson(Session& s, const Request& r);
-    std::string SetPassword(Session& s, const Request& r);
-    std::string Login(Session& s, const Request& r);
     std::string ClientInfo(Session& s, const Request& r);
     std::string SessionString(Session& s, const Request& r);
     std::string StaticSessionInfo(Session& s, const Request& r);

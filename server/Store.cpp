@@ -60,36 +60,43 @@ const Membership* Store::MembershipOf(int32_t person, int32_t conf) const
 
 Conference& Store::EditConf(int32_t n)
 {
+    KeepConf(n);
     changes_.confs.insert(n);
     return confs_.at(n);
 }
 
 Person& Store::EditPerson(int32_t n)
 {
+    KeepPerson(n);
     changes_.persons.insert(n);
     return persons_.at(n);
 }
 
 Text& Store::EditText(int32_t n)
 {
+    KeepText(n);
     changes_.texts.insert(n);
     return texts_.at(n);
 }
 
 Membership& Store::EditMembership(int32_t person, int32_t conf)
 {
+    KeepPerson(person);
     changes_.memberships.insert({person, conf});
     return persons_.at(person).memberships.at(conf);
 }
 
 ServerInfoBlock& Store::EditInfo()
 {
+    KeepMeta();
     changes_.meta = true;
     return info_;
 }
 
 int32_t Store::CreateConference(std::string name, std::string type, int32_t creator, TDateTime now)
 {
+    KeepMeta();
+    KeepConf(nextConf_);
     const int32_t n = nextConf_++;
     changes_.meta = true;
     Conference c;
@@ -111,6 +118,7 @@ int32_t Store::CreatePerson(std::string name, std::string passwordHash, TDateTim
     Conference& c = confs_[n];
     c.creator = n;
     c.supervisor = n;
+    KeepPerson(n);
     Person p;
     p.number = n;
     p.passwordHash = std::move(passwordHash);
@@ -123,29 +131,42 @@ int32_t Store::CreatePerson(std::string name, std::string passwordHash, TDateTim
 void Store::DeleteConference(int32_t n)
 {
     for (auto& [pn, person] : persons_) {
-        if (person.memberships.erase(n)) changes_.memberships.insert({pn, n});
+        if (!person.memberships.count(n)) continue;
+        KeepPerson(pn);
+        person.memberships.erase(n);
+        changes_.memberships.insert({pn, n});
     }
     if (persons_.count(n)) {
+        KeepPerson(n);
         Person& p = persons_[n];
         for (auto& [cn, m] : p.memberships) {
             changes_.memberships.insert({n, cn});
             auto c = confs_.find(cn);
-            if (c != confs_.end() && c->second.memberCount > 0) c->second.memberCount--;
+            if (c != confs_.end() && c->second.memberCount > 0) {
+                KeepConf(cn);
+                c->second.memberCount--;
+            }
         }
         for (auto& [tn, type] : p.marks) {
             changes_.marks.insert({n, tn});
             auto t = texts_.find(tn);
-            if (t != texts_.end() && t->second.marks > 0) t->second.marks--;
+            if (t != texts_.end() && t->second.marks > 0) {
+                KeepText(tn);
+                t->second.marks--;
+            }
         }
         persons_.erase(n);
         changes_.persons.insert(n);
     }
+    KeepConf(n, true);
     confs_.erase(n);
     changes_.confs.insert(n);
 }
 
 Text& Store::NewText(int32_t author, TDateTime now)
 {
+    KeepMeta();
+    KeepText(nextText_);
     const int32_t n = nextText_++;
     changes_.meta = true;
     Text& t = texts_[n];
@@ -160,13 +181,11 @@ void Store::DeleteText(int32_t n)
 {
     auto it = texts_.find(n);
     if (it == texts_.end()) return;
+    KeepText(n);
     for (const MiscItem& m : it->second.misc) {
         if (m.IsRecipient()) {
             auto c = confs_.find(m.number);
-            if (c != confs_.end() && c->second.GlobalOf(m.local) == n) {
-                c->second.map[static_cast<size_t>(m.local - c->second.firstLocal)] = 0;
-                changes_.confs.insert(m.number);
-            }
+            if (c != confs_.end() && c->second.GlobalOf(m.local) == n) ClearLocal(m.number, m.local);
             continue;
         }
         // Drop the reverse links in the texts this one was linked with.
@@ -180,6 +199,7 @@ void Store::DeleteText(int32_t n)
         }
         auto other = texts_.find(m.number);
         if (other == texts_.end()) continue;
+        KeepText(m.number);
         auto& om = other->second.misc;
         om.erase(std::remove_if(om.begin(), om.end(),
                                 [&](const MiscItem& x) { return x.kind == back && x.number == n; }),
@@ -187,16 +207,21 @@ void Store::DeleteText(int32_t n)
         changes_.texts.insert(m.number);
     }
     for (auto& [pn, person] : persons_) {
-        if (person.marks.erase(n)) changes_.marks.insert({pn, n});
+        if (!person.marks.count(n)) continue;
+        KeepPerson(pn);
+        person.marks.erase(n);
+        changes_.marks.insert({pn, n});
     }
     for (auto& [cn, c] : confs_) {
         if (c.presentation == n || c.motd == n) {
+            KeepConf(cn);
             if (c.presentation == n) c.presentation = 0;
             if (c.motd == n) c.motd = 0;
             changes_.confs.insert(cn);
         }
     }
     if (info_.motdText == n) {
+        KeepMeta();
         info_.motdText = 0;
         changes_.meta = true;
     }
@@ -206,11 +231,13 @@ void Store::DeleteText(int32_t n)
 
 bool Store::AddMember(int32_t person, int32_t conf, int32_t priority)
 {
+    KeepPerson(person);
     Person& p = persons_.at(person);
     auto [it, inserted] = p.memberships.try_emplace(conf);
     it->second.conf = conf;
     it->second.priority = priority;
     if (inserted) {
+        KeepConf(conf);
         Conference& c = confs_.at(conf);
         // A new member starts with every text of the conference unread.
         it->second.lastRead = c.firstLocal - 1;
@@ -225,9 +252,12 @@ bool Store::AddMember(int32_t person, int32_t conf, int32_t priority)
 bool Store::RemoveMember(int32_t person, int32_t conf)
 {
     Person& p = persons_.at(person);
-    if (!p.memberships.erase(conf)) return false;
+    if (!p.memberships.count(conf)) return false;
+    KeepPerson(person);
+    p.memberships.erase(conf);
     auto c = confs_.find(conf);
     if (c != confs_.end() && c->second.memberCount > 0) {
+        KeepConf(conf);
         c->second.memberCount--;
         changes_.confs.insert(conf);
     }
@@ -237,6 +267,8 @@ bool Store::RemoveMember(int32_t person, int32_t conf)
 
 void Store::SetMark(int32_t person, int32_t text, int32_t type)
 {
+    KeepPerson(person);
+    KeepText(text);
     Person& p = persons_.at(person);
     auto [it, inserted] = p.marks.insert_or_assign(text, type);
     (void)it;
@@ -250,9 +282,12 @@ void Store::SetMark(int32_t person, int32_t text, int32_t type)
 bool Store::RemoveMark(int32_t person, int32_t text)
 {
     Person& p = persons_.at(person);
-    if (!p.marks.erase(text)) return false;
+    if (!p.marks.count(text)) return false;
+    KeepPerson(person);
+    p.marks.erase(text);
     auto t = texts_.find(text);
     if (t != texts_.end() && t->second.marks > 0) {
+        KeepText(text);
         t->second.marks--;
         changes_.texts.insert(text);
     }
@@ -266,6 +301,15 @@ int32_t Store::AppendToConference(int32_t conf, int32_t text, TDateTime now)
     c.map.push_back(text);
     c.lastText = now;
     return c.HighestLocal();
+}
+
+void Store::ClearLocal(int32_t conf, int32_t local)
+{
+    Conference& c = EditConf(conf);
+    if (local < c.firstLocal || local > c.HighestLocal()) return;
+    const auto idx = static_cast<size_t>(local - c.firstLocal);
+    undo_.confs[conf].cleared.emplace_back(idx, c.map[idx]);
+    c.map[idx] = 0;
 }
 
 namespace {
@@ -363,11 +407,23 @@ bool Store::CanReadText(int32_t viewer, const Text& text, bool admin) const
 
 bool Store::Commit(std::string* error)
 {
-    if (changes_.Empty()) return true;
+    if (changes_.Empty()) {
+        undo_ = UndoLog{};
+        return true;
+    }
     ChangeSet pending = std::move(changes_);
     changes_ = ChangeSet{};
-    if (!db_) return true;
-    return db_->Apply(*this, pending, error);
+    bool ok = true;
+    if (failCommits_ > 0) {
+        --failCommits_;
+        if (error) *error = "commit failure switched on for a test";
+        ok = false;
+    } else if (db_) {
+        ok = db_->Apply(*this, pending, error);
+    }
+    if (!ok) Rollback();
+    undo_ = UndoLog{};
+    return ok;
 }
 
 void Store::LoadConference(Conference c)

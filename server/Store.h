@@ -3,6 +3,7 @@
 // Commit() as one database transaction per changing request.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,6 +27,26 @@ struct ServerInfoBlock {
     int32_t motdConf = 0;
     int32_t joinOnCreateConf = 0;
     int32_t motdText = 0;
+};
+
+// How the records changed since the last commit looked before, so that a
+// failed commit can put memory back as it was. Conferences are kept without
+// their text maps, which only grow or lose entries while a request runs;
+// the map's length and the entries cleared are enough to undo that.
+struct UndoLog {
+    struct Conf {
+        std::optional<Conference> before; // absent: the conference is new
+        bool withMap = false;             // `before` holds the map too
+        size_t mapSize = 0;
+        std::vector<std::pair<size_t, int32_t>> cleared; // index, old entry
+    };
+    std::map<int32_t, Conf> confs;
+    std::map<int32_t, std::optional<Person>> persons;
+    std::map<int32_t, std::optional<Text>> texts;
+    bool meta = false;
+    ServerInfoBlock info;
+    int32_t nextConf = 0;
+    int32_t nextText = 0;
 };
 
 // What changed since the last commit.
@@ -80,6 +101,8 @@ public:
     bool RemoveMark(int32_t person, int32_t text);
     // Gives the text a local number in the conference.
     int32_t AppendToConference(int32_t conf, int32_t text, TDateTime now);
+    // The local number no longer leads to a text.
+    void ClearLocal(int32_t conf, int32_t local);
 
     std::optional<int32_t> FindExactName(std::string_view name) const;
     // Every word of the pattern must start the corresponding word of the
@@ -93,8 +116,13 @@ public:
     bool CanReadConfTexts(int32_t viewer, int32_t conf, bool admin) const;
     bool CanReadText(int32_t viewer, const Text& text, bool admin) const;
 
-    // Writes every change since the last commit in one transaction.
+    // Writes every change since the last commit in one transaction. When
+    // that fails, the records in memory go back to how they were after the
+    // last commit that worked.
     bool Commit(std::string* error = nullptr);
+    // Fault switch for tests: the next n commits that have something to
+    // write fail. Any thread.
+    void FailNextCommits(int n) { failCommits_ = n; }
 
     const std::map<int32_t, Conference>& Conferences() const { return confs_; }
     int32_t TextCount() const { return static_cast<int32_t>(texts_.size()); }
@@ -109,6 +137,14 @@ public:
     void RebuildDerived();
 
 private:
+    // Before the first change of a record since the last commit (see
+    // StoreUndo.cpp). A conference about to be erased is kept with its map.
+    void KeepConf(int32_t n, bool withMap = false);
+    void KeepPerson(int32_t n);
+    void KeepText(int32_t n);
+    void KeepMeta();
+    void Rollback();
+
     std::map<int32_t, Conference> confs_;
     std::map<int32_t, Person> persons_;
     std::unordered_map<int32_t, Text> texts_;
@@ -116,6 +152,8 @@ private:
     int32_t nextConf_ = 1;
     int32_t nextText_ = 1;
     ChangeSet changes_;
+    UndoLog undo_;
+    std::atomic<int> failCommits_{0};
     std::unique_ptr<Database> db_;
 };
 

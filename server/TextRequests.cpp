@@ -262,10 +262,7 @@ std::string TextRequests::RemoveRecipient(Session& s, const Request& r)
     const int32_t local = it->local;
     Text& et = ctx_.store.EditText(text);
     et.misc.erase(et.misc.begin() + (it - t->misc.begin()));
-    if (ctx_.store.Conf(conf) && ctx_.store.Conf(conf)->GlobalOf(local) == text) {
-        Conference& c = ctx_.store.EditConf(conf);
-        c.map[static_cast<size_t>(local - c.firstLocal)] = 0;
-    }
+    if (ctx_.store.Conf(conf) && ctx_.store.Conf(conf)->GlobalOf(local) == text) ctx_.store.ClearLocal(conf, local);
     return HandlerContext::Ok(r.id);
 }
 

@@ -23,6 +23,26 @@ void Usage(std::FILE* out)
                "  --companion-interval S  the demo companion posts every S seconds\n"
                "  --old-protocol          behave as an older server (protocol version 9)\n"
                "  --max-text BYTES        longest text accepted (default 1048576)\n"
+               "Limits against hostile peers:\n"
+               "  --max-request BYTES     longest request of a logged-on session, strings\n"
+               "                          included (default twice --max-text plus 65536);\n"
+               "                          before logging on 65536. A longer request is\n"
+               "                          read to its end, its strings dropped, and refused\n"
+               "                          with error 5 (string too long)\n"
+               "  --max-output BYTES      unsent bytes a link may have before it is dropped\n"
+               "                          (default 16777216); its requests wait from 256 KiB on\n"
+               "  --handshake-timeout S   close a link without a handshake after S seconds (30)\n"
+               "  --anonymous-idle S      close a link that has not logged on after S seconds\n"
+               "                          without a request (300); logged-on sessions may idle\n"
+               "  --max-links N           links at once (default: the descriptor limit less 64)\n"
+               "  --max-links-per-address N  links at once from one address (default 256)\n"
+               "  --hash-threads N        threads that hash passwords beside the loop (default 2)\n"
+               "                          After 5 failed logons for a person, or from an\n"
+               "                          address, each further attempt waits 250 ms, doubling\n"
+               "                          up to 5 s (person) or 30 s (address), and is then\n"
+               "                          answered as usual; forgotten after 15 quiet minutes.\n"
+               "                          An address may make 20 accounts without logging on,\n"
+               "                          then one per 30 s (error 45 meanwhile).\n"
                "Fault switches for tests:\n"
                "  --withhold-greeting     never send the greeting\n"
                "  --reply-delay MS        delay every reply\n"
@@ -78,6 +98,20 @@ int main(int argc, char** argv)
             o.oldProtocol = true;
         } else if (a == "--max-text") {
             o.maxTextBytes = static_cast<size_t>(number(1, 1L << 30));
+        } else if (a == "--max-request") {
+            o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
+        } else if (a == "--max-output") {
+            o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
+        } else if (a == "--handshake-timeout") {
+            o.handshakeTimeoutMs = static_cast<int>(number(1, 86400)) * 1000;
+        } else if (a == "--anonymous-idle") {
+            o.anonymousIdleMs = static_cast<int>(number(1, 86400)) * 1000;
+        } else if (a == "--max-links") {
+            o.maxConnections = static_cast<size_t>(number(1, 1000000));
+        } else if (a == "--max-links-per-address") {
+            o.maxConnectionsPerAddress = static_cast<size_t>(number(1, 1000000));
+        } else if (a == "--hash-threads") {
+            o.hashThreads = static_cast<int>(number(1, 64));
         } else if (a == "--withhold-greeting") {
             o.withholdGreeting = true;
         } else if (a == "--reply-delay") {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -104,6 +105,39 @@ TEST_F(PersistenceTest, PasswordsAreNeverStoredInClear)
         EXPECT_EQ(h.rfind("pbkdf2-sha256$", 0), 0u) << h;
     }
     EXPECT_NE(hashes[0], hashes[1]); // salted
+}
+
+// The mode bits of a file, or -1 when it does not exist.
+int ModeOf(const std::string& file)
+{
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
+}
+
+TEST_F(PersistenceTest, DatabaseAndSideFilesAreTheOwnersAloneWhateverTheUmask)
+{
+    const mode_t old = ::umask(022);
+    {
+        auto server = Start();
+        RawClient c(server->Port());
+        ASSERT_TRUE(c.Greet());
+        ASSERT_EQ(c.Call("5 4HAnna 2Hpw"), "=1 1");
+        for (const char* suffix : {"", "-wal", "-shm"}) EXPECT_EQ(ModeOf(path.string() + suffix), 0600) << suffix;
+    }
+    // A database an older run left readable to others is closed up too.
+    for (const char* suffix : {"", "-wal", "-shm"}) ::chmod((path.string() + suffix).c_str(), 0644);
+    {
+        auto server = Start();
+        RawClient c(server->Port());
+        ASSERT_TRUE(c.Greet());
+        ASSERT_EQ(c.Call("5 4HBert 2Hpw"), "=1 2");
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            const int mode = ModeOf(path.string() + suffix);
+            EXPECT_TRUE(mode == 0600 || mode == -1) << suffix << " " << std::oct << mode;
+        }
+        EXPECT_EQ(ModeOf(path.string()), 0600);
+    }
+    ::umask(old);
 }
 
 TEST_F(PersistenceTest, DemoSeedIsWrittenOnceAndKept)

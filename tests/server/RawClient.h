@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -29,9 +30,17 @@ inline constexpr auto kDeadline = std::chrono::seconds(10);
 
 class RawClient {
 public:
-    explicit RawClient(int port)
+    // `from` binds the local end to another loopback address, so that the
+    // server sees a link from elsewhere.
+    explicit RawClient(int port, const char* from = nullptr)
     {
         fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        if (from) {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &local.sin_addr);
+            if (bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return;
+        }
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(static_cast<uint16_t>(port));
@@ -200,6 +209,31 @@ private:
     std::deque<std::string> async_;
     std::vector<std::string> others_;
 };
+
+// AddressSanitizer keeps freed memory in quarantine, so there the resident
+// size says nothing about what the server holds.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kResidentSizeMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kResidentSizeMeaningful = false;
+#else
+inline constexpr bool kResidentSizeMeaningful = true;
+#endif
+#else
+inline constexpr bool kResidentSizeMeaningful = true;
+#endif
+
+// The test process's resident memory, the in-process server's included.
+inline size_t ResidentBytes()
+{
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long size = 0, resident = 0;
+    const int n = std::fscanf(f, "%lu %lu", &size, &resident);
+    std::fclose(f);
+    return n == 2 ? resident * static_cast<size_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
 
 // An in-process server on an ephemeral loopback port.
 inline std::unique_ptr<Server> StartServer(ServerOptions o = {})

@@ -55,6 +55,44 @@ TEST(RequestParserTest, OverlongStringIsDroppedButTheRequestStillEnds)
     EXPECT_FALSE(reqs[1].stringTooLong);
 }
 
+TEST(RequestParserTest, RequestOverItsTotalKeepsNothingAndEndsInStep)
+{
+    RequestParser::Limits limits;
+    limits.maxString = 10;
+    limits.maxRequestBytes = 30;
+    RequestParser p(limits);
+    std::string in = "1 86";
+    for (int i = 0; i < 5; ++i) in += " 10H0123456789";
+    in += " 2Hok\n2 36 4Habcd\n";
+    auto reqs = FeedAll(p, in);
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_TRUE(reqs[0].requestTooLong);
+    EXPECT_FALSE(reqs[0].stringTooLong);
+    for (const Arg& a : reqs[0].args) EXPECT_TRUE(a.text.empty() || a.kind == ArgKind::Int);
+    EXPECT_FALSE(reqs[1].requestTooLong);
+    EXPECT_EQ(reqs[1].args[0].text, "abcd");
+
+    // A raised cap applies from the next request on.
+    p.SetMaxRequestBytes(100);
+    reqs = FeedAll(p, in);
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_FALSE(reqs[0].requestTooLong);
+    EXPECT_EQ(reqs[0].args[4].text, "0123456789");
+}
+
+TEST(RequestParserTest, FeedSomeStopsAfterTheRequestThatSaysSo)
+{
+    RequestParser p({});
+    const std::string in = "1 36\n2 35\n3 36\n";
+    std::vector<int32_t> ids;
+    const size_t used = p.FeedSome(in, [&](Request& r) {
+        ids.push_back(r.id);
+        return r.id != 2;
+    });
+    EXPECT_EQ(ids, (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(in.substr(used), "3 36\n");
+}
+
 TEST(RequestParserTest, ViolationsStopTheReader)
 {
     for (const char* bad : {"1 36 x\n", "a 36\n", "1 5 3Habcd\n", "-1 36\n", "1\n", "1 36 1-2\n",

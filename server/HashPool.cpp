@@ -1,0 +1,58 @@
+#include "server/HashPool.h"
+
+#include <algorithm>
+
+namespace miravod {
+
+HashPool::HashPool(int threads, std::function<void()> wake) : wake_(std::move(wake))
+{
+    for (int i = 0; i < std::max(1, threads); ++i) threads_.emplace_back([this] { Run(); });
+}
+
+HashPool::~HashPool()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        queue_.clear();
+    }
+    ready_.notify_all();
+    for (std::thread& t : threads_) t.join();
+}
+
+void HashPool::Submit(uint64_t id, std::function<void()> work)
+{
+    {
+        std::lock_guard lock(mutex_);
+        queue_.emplace_back(id, std::move(work));
+    }
+    ready_.notify_one();
+}
+
+std::vector<uint64_t> HashPool::TakeDone()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(done_, {});
+}
+
+void HashPool::Run()
+{
+    for (;;) {
+        std::pair<uint64_t, std::function<void()>> item;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+            if (stop_) return;
+            item = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        item.second();
+        {
+            std::lock_guard lock(mutex_);
+            done_.push_back(item.first);
+        }
+        wake_();
+    }
+}
+
+} // namespace miravod

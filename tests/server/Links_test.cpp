@@ -1,0 +1,145 @@
+// Links that cost a descriptor and give nothing back: handshake and idle
+// timeouts, caps on links in all and per address, and a loop that waits
+// rather than spins when the process runs out of descriptors.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/server/RawClient.h"
+
+namespace miravod::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+TEST(LinkTimeoutTest, SilentAndAnonymousLinksAreClosedLoggedOnOnesStay)
+{
+    ServerOptions o;
+    o.handshakeTimeoutMs = 200;
+    o.anonymousIdleMs = 400;
+    auto server = StartServer(o);
+
+    RawClient loggedOn(server->Port());
+    ASSERT_TRUE(loggedOn.Greet());
+    ASSERT_EQ(loggedOn.Call("5 4HAnna 2Hpw"), "=1 1");
+    ASSERT_EQ(loggedOn.Call("62 1 2Hpw 0"), "=2");
+
+    const auto start = Clock::now();
+    RawClient silent(server->Port());
+    RawClient halfHandshake(server->Port());
+    halfHandshake.Send("A5Hte");
+    RawClient anonymous(server->Port());
+    ASSERT_TRUE(anonymous.Greet());
+    RawClient busy(server->Port());
+    ASSERT_TRUE(busy.Greet());
+
+    EXPECT_TRUE(silent.WaitClosed());
+    EXPECT_TRUE(halfHandshake.WaitClosed());
+    EXPECT_GE(Clock::now() - start, milliseconds(200));
+    // An anonymous link that keeps asking stays.
+    for (int i = 1; i <= 8; ++i) {
+        ASSERT_EQ(busy.Call("35").rfind("=" + std::to_string(i) + " ", 0), 0u) << i;
+        std::this_thread::sleep_for(milliseconds(100));
+    }
+    EXPECT_TRUE(anonymous.WaitClosed());
+    // Silent for longer than any timeout, yet logged on.
+    EXPECT_EQ(loggedOn.Call("36"), "=3 20100 0 0 0 0 0");
+}
+
+TEST(LinkCapTest, LinksOverTheCapsAreClosedAndTheirPlacesComeBack)
+{
+    ServerOptions o;
+    o.maxConnections = 5;
+    o.maxConnectionsPerAddress = 3;
+    auto server = StartServer(o);
+    std::vector<std::unique_ptr<RawClient>> here, there;
+    for (int i = 0; i < 3; ++i) {
+        here.push_back(std::make_unique<RawClient>(server->Port()));
+        ASSERT_TRUE(here.back()->Greet());
+    }
+    RawClient extra(server->Port());
+    extra.Send("A1Hx\n");
+    EXPECT_TRUE(extra.WaitClosed());
+    for (int i = 0; i < 2; ++i) {
+        there.push_back(std::make_unique<RawClient>(server->Port(), "127.0.0.2"));
+        ASSERT_TRUE(there.back()->Greet());
+    }
+    RawClient sixth(server->Port(), "127.0.0.3");
+    sixth.Send("A1Hx\n");
+    EXPECT_TRUE(sixth.WaitClosed());
+
+    here.pop_back();
+    // The server sees the close in its own time.
+    const auto deadline = Clock::now() + kDeadline;
+    bool admitted = false;
+    while (!admitted && Clock::now() < deadline) {
+        RawClient again(server->Port());
+        admitted = again.Greet();
+        if (!admitted) std::this_thread::sleep_for(milliseconds(20));
+    }
+    EXPECT_TRUE(admitted);
+    for (auto& c : there) EXPECT_EQ(c->Call("36"), "=1 20100 0 0 0 0 0");
+}
+
+// Lowers the descriptor limit to what is in use, and puts it back.
+class DescriptorLimit {
+public:
+    DescriptorLimit()
+    {
+        getrlimit(RLIMIT_NOFILE, &old_);
+        // The lowest free descriptor: every one below it is taken.
+        const int probe = dup(0);
+        close(probe);
+        rlimit low = old_;
+        low.rlim_cur = static_cast<rlim_t>(probe);
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &old_); }
+    DescriptorLimit(const DescriptorLimit&) = delete;
+    DescriptorLimit& operator=(const DescriptorLimit&) = delete;
+
+private:
+    rlimit old_{};
+};
+
+TEST(LinkCapTest, OutOfDescriptorsTheLoopWaitsInsteadOfSpinning)
+{
+    auto server = StartServer();
+    RawClient first(server->Port());
+    ASSERT_TRUE(first.Greet());
+    // The client's socket exists before the limit drops; connecting needs
+    // no descriptor on this side, accepting needs one on the server's.
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(server->Port()));
+    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+    {
+        DescriptorLimit limit;
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        std::this_thread::sleep_for(milliseconds(600));
+        // A spinning loop fails thousands of times here; one that backs off
+        // (50, 100, 200, 400 ms) a handful.
+        EXPECT_GE(server->AcceptFailures(), 1u);
+        EXPECT_LE(server->AcceptFailures(), 10u);
+        // Links already open are served meanwhile.
+        EXPECT_EQ(first.Call("36"), "=1 20100 0 0 0 0 0");
+    }
+    // With descriptors back, the waiting link is taken up.
+    const std::string hello = "A1Hx\n";
+    ASSERT_EQ(send(fd, hello.data(), hello.size(), MSG_NOSIGNAL), static_cast<ssize_t>(hello.size()));
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 5000), 1);
+    char buf[16] = {};
+    EXPECT_EQ(recv(fd, buf, sizeof buf - 1, 0), 7);
+    EXPECT_STREQ(buf, "MIRAVO\n");
+    close(fd);
+}
+
+} // namespace
+} // namespace miravod::test
