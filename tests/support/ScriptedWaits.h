@@ -1,0 +1,67 @@
+// A BlockingWait for tests: it lets each wait run for a given time and then
+// cancels it, as a user pressing Cancel would; what it was told is kept.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/protocol/BlockingWait.h"
+
+namespace pellar::test {
+
+class CancelAfterWait : public BlockingWait {
+public:
+    explicit CancelAfterWait(int patienceMs) : patienceMs_(patienceMs) {}
+
+    WaitOutcome Wait(const WaitSpec& spec) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            shown_.push_back(spec.what);
+        }
+        if (spec.waitFor(patienceMs_))
+            return WaitOutcome::Done;
+        if (spec.cancel)
+            spec.cancel();
+        ++cancelled_;
+        return WaitOutcome::Cancelled;
+    }
+
+    std::vector<std::string> Shown() const
+    {
+        std::lock_guard lock(mutex_);
+        return shown_;
+    }
+    int Cancelled() const { return cancelled_.load(); }
+
+private:
+    const int patienceMs_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> shown_;
+    std::atomic<int> cancelled_{0};
+};
+
+// A local address whose connects never complete: a listener with a backlog
+// of one that is already taken, so further handshakes are dropped.
+class UnansweredListener {
+public:
+    UnansweredListener();
+    ~UnansweredListener();
+    UnansweredListener(const UnansweredListener&) = delete;
+    UnansweredListener& operator=(const UnansweredListener&) = delete;
+
+    std::string PortText() const { return std::to_string(port_); }
+    // False when this system completes connects anyway (the test then has
+    // nothing to show).
+    bool Holds() const { return holds_; }
+
+private:
+    int listenFd_ = -1;
+    int fillerFd_ = -1;
+    int port_ = 0;
+    bool holds_ = false;
+};
+
+} // namespace pellar::test
