@@ -1,5 +1,6 @@
 // A BlockingWait for tests: it lets each wait run for a given time and then
-// cancels it, as a user pressing Cancel would; what it was told is kept.
+// cancels it, as a user pressing Cancel would; what it was told is kept. And
+// a local address that never answers a connect.
 #pragma once
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "core/protocol/BlockingWait.h"
+#include "support/UnansweredListener.h"
 
 namespace pellar::test {
 
@@ -41,27 +43,6 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> shown_;
     std::atomic<int> cancelled_{0};
-};
-
-// A local address whose connects never complete: a listener with a backlog
-// of one that is already taken, so further handshakes are dropped.
-class UnansweredListener {
-public:
-    UnansweredListener();
-    ~UnansweredListener();
-    UnansweredListener(const UnansweredListener&) = delete;
-    UnansweredListener& operator=(const UnansweredListener&) = delete;
-
-    std::string PortText() const { return std::to_string(port_); }
-    // False when this system completes connects anyway (the test then has
-    // nothing to show).
-    bool Holds() const { return holds_; }
-
-private:
-    int listenFd_ = -1;
-    int fillerFd_ = -1;
-    int port_ = 0;
-    bool holds_ = false;
 };
 
 } // namespace pellar::test
