@@ -114,7 +114,8 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     // Over once greeted or out of time; WaitFor's own limit is only an upper
     // bound on how late the deadline is seen.
     spec.waitFor = [&connected, deadline](int timeoutMs) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        // Rounded up: the last part of a millisecond is slept, not spun.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         const int limit = static_cast<int>(std::max<decltype(left)>(0, left));
         return connected.WaitFor(timeoutMs < 0 ? limit : std::min(timeoutMs, limit)) == WaitResult::Signaled ||
                Clock::now() >= deadline;
