@@ -158,6 +158,10 @@ void AppController::CheckLink()
 {
     if (!mainForm_ || connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
         return;
+    // Not under a command that is still waiting for the server: it fails on
+    // its own and unwinds first; the next tick takes the window offline.
+    if (waits_->Depth() > 0)
+        return;
     // Requests already fail at once; without this the menus would still
     // offer a session that is gone.
     client_->UserMessages().PostUserMessage("!The connection to the server was lost.");

@@ -37,6 +37,7 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
     if (spec.waitFor(kQuietMs))
         return WaitOutcome::Done;
     ++nestedWaits_;
+    ++depth_;
 
     QElapsedTimer clock;
     clock.start();
@@ -55,6 +56,18 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
             }
         }
     });
+    // However the wait ends, the helper is gone before what it uses.
+    struct HelperStop {
+        std::atomic<bool>& stop;
+        std::thread& helper;
+        int& depth;
+        ~HelperStop()
+        {
+            stop = true;
+            helper.join();
+            --depth;
+        }
+    } helperStop{stop, helper, depth_};
 
     QTimer tick;
     if (spec.tickMs > 0 && spec.onTick) {
@@ -95,9 +108,6 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
         delete box.data();
     }
 
-    tick.stop();
-    stop = true;
-    helper.join();
     return cancelled ? WaitOutcome::Cancelled : WaitOutcome::Done;
 }
 

@@ -19,12 +19,15 @@ public:
 
     WaitOutcome Wait(const WaitSpec& spec) override;
 
+    // Waits running now on the GUI thread (nested ones count each).
+    int Depth() const { return depth_; }
     // Waits started and boxes shown, for tests and the benchmark.
     int NestedWaits() const { return nestedWaits_; }
     int BoxesShown() const { return boxesShown_; }
 
 private:
     PlainBlockingWait plain_;
+    int depth_ = 0;
     int nestedWaits_ = 0;
     int boxesShown_ = 0;
 };
