@@ -14,7 +14,8 @@ struct WaitSpec {
     // Blocks at most timeoutMs (below 0: no limit); true once the wait is
     // over. Called from one thread at a time, not always the same one.
     std::function<bool(int timeoutMs)> waitFor;
-    // The user gave up: make the awaited work fail. May be empty.
+    // The user gave up: make the awaited work fail. Empty: there is nothing
+    // to give up, and the user is offered no Cancel.
     std::function<void()> cancel;
     // How long the wait may run before it is shown to the user.
     int showAfterMs = 1000;

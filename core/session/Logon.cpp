@@ -120,6 +120,8 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
         return connected.WaitFor(timeoutMs < 0 ? limit : std::min(timeoutMs, limit)) == WaitResult::Signaled ||
                Clock::now() >= deadline;
     };
+    // Giving up is enough: the caller then stops the link.
+    spec.cancel = [] {};
     spec.tickMs = slice;
     spec.onTick = [this, &percent] { ui_.setProgress(++percent); };
     if (client_.Waits().Wait(spec) == WaitOutcome::Cancelled)

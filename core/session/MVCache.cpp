@@ -149,7 +149,9 @@ std::shared_ptr<TextStatType> MVCache::GetTextStat(int32_t text)
 {
     if (text == 0)
         return nullptr;
-    TIntegerResourceGuard key(statKeys_, text);
+    TIntegerResourceGuard key(statKeys_, text, client_.Waits(), "the status of text " + std::to_string(text));
+    if (!key.Held())
+        return nullptr;
     {
         std::lock_guard lock(statMutex_);
         int index;
@@ -197,7 +199,9 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
 {
     if (text == 0)
         return nullptr;
-    TIntegerResourceGuard key(textKeys_, text);
+    TIntegerResourceGuard key(textKeys_, text, client_.Waits(), "text " + std::to_string(text));
+    if (!key.Held())
+        return nullptr;
     {
         std::lock_guard lock(textMutex_);
         int index;
@@ -494,8 +498,9 @@ CacheStatistics MVCache::Statistics() const
 void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
 {
     // One load per conference at a time; whoever waited finds it done.
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (conf.FullLoaded())
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo(), client_.Waits(),
+                              "the status of conference " + std::to_string(conf.ConfNo()));
+    if (!key.Held() || conf.FullLoaded())
         return;
     if (!conf.ShortLoaded()) {
         LoadBothConfStatuses(conf);
@@ -507,8 +512,9 @@ void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
 
 void MVCache::LoadShortConfStatus(TMiravoConferenceBase& conf)
 {
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (conf.ShortLoaded())
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo(), client_.Waits(),
+                              "the status of conference " + std::to_string(conf.ConfNo()));
+    if (!key.Held() || conf.ShortLoaded())
         return;
     if (!conf.FullLoaded()) {
         LoadBothConfStatuses(conf);
@@ -528,7 +534,9 @@ void MVCache::LoadBothConfStatuses(TMiravoConferenceBase& conf)
     sync->Acquire();
     client_.Transactions().Execute(full, sync);
     client_.Transactions().Execute(brief, sync);
-    sync->WaitFor(kInfinite);
+    // Through the waiting port: on the GUI thread the window keeps painting.
+    client_.Transactions().WaitFor(sync, {full.Id(), brief.Id()},
+                                   "the status of conference " + std::to_string(confNo));
     // As for a single load: asked once, even when the answer was a refusal.
     // The caller's own flag is set by the record itself.
     conf.SetFullLoaded(true);

@@ -90,9 +90,10 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
     bool cancelled = false;
     if (!done.load()) {
         QEventLoop shown;
-        QPointer<TWaitForm> box = new TWaitForm(FromWire(spec.what), QApplication::activeWindow());
+        QPointer<TWaitForm> box = new TWaitForm(FromWire(spec.what), bool(spec.cancel), QApplication::activeWindow());
         QObject::connect(box.data(), &QDialog::rejected, &relay, [&] {
-            if (done.load() || cancelled)
+            // Escape on a box without Cancel gives up nothing.
+            if (done.load() || cancelled || !spec.cancel)
                 return;
             cancelled = true;
             if (spec.cancel)

@@ -7,8 +7,8 @@
 
 namespace pellar {
 
-TWaitForm::TWaitForm(const QString& what, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TWaitForm::TWaitForm(const QString& what, bool cancellable, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), cancellable_(cancellable)
 {
     setObjectName(QStringLiteral("WaitForm"));
     setWindowTitle(QStringLiteral("Pellar"));
@@ -20,11 +20,18 @@ TWaitForm::TWaitForm(const QString& what, QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     cancel_ = buttons->button(QDialogButtonBox::Cancel);
     cancel_->setObjectName(QStringLiteral("CancelButton"));
+    cancel_->setVisible(cancellable);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(buttons);
     setMinimumWidth(280);
+}
+
+void TWaitForm::reject()
+{
+    if (cancellable_)
+        QDialog::reject();
 }
 
 } // namespace pellar

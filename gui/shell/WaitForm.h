@@ -14,14 +14,18 @@ class TWaitForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TWaitForm(const QString& what, QWidget* parent = nullptr);
+    // cancellable false: the box only says what is awaited.
+    TWaitForm(const QString& what, bool cancellable, QWidget* parent = nullptr);
 
     QLabel* WaitLabel() const { return label_; }
+    // Without Cancel, Escape does not hide the box either.
+    void reject() override;
     QPushButton* CancelButton() const { return cancel_; }
 
 private:
     QLabel* label_;
     QPushButton* cancel_;
+    bool cancellable_;
 };
 
 } // namespace pellar
