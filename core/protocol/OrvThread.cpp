@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <vector>
 
@@ -54,11 +53,18 @@ struct ConnectAttempt {
     void Run(const std::string& host, const std::string& service, int timeoutMs)
     {
         int s = -1;
-        std::exception_ptr failure;
+        // The failure is kept as values, not as the exception itself: the
+        // caller raises its own copy and shares no object with this thread.
+        int code = 0;
+        std::string other;
         try {
             SocketConnect(s, host, service, false, timeoutMs, cancelFd);
-        } catch (...) {
-            failure = std::current_exception();
+        } catch (const TWinsockException& e) {
+            code = e.Code();
+        } catch (const std::exception& e) {
+            other = e.what();
+            if (other.empty())
+                other = "connect failed";
         }
         {
             std::lock_guard lock(mutex);
@@ -66,7 +72,8 @@ struct ConnectAttempt {
             if (abandoned)
                 SocketClose(s);
             sock = s;
-            error = failure;
+            errorCode = code;
+            errorText = std::move(other);
         }
         done.SetEv();
     }
@@ -89,7 +96,8 @@ struct ConnectAttempt {
     bool finished = false;
     bool abandoned = false;
     int sock = -1;
-    std::exception_ptr error;
+    int errorCode = 0;      // a socket error, 0 for none
+    std::string errorText;  // any other failure
 };
 
 } // namespace
@@ -253,8 +261,10 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     int s = -1;
     {
         std::lock_guard lock(attempt->mutex);
-        if (attempt->error)
-            std::rethrow_exception(attempt->error);
+        if (attempt->errorCode != 0)
+            throw TWinsockException(attempt->errorCode);
+        if (!attempt->errorText.empty())
+            throw std::runtime_error(attempt->errorText);
         s = attempt->sock;
     }
     sock_ = s;
