@@ -18,7 +18,9 @@
 #include "gui/shell/UserMessagePresenter.h"
 #include "gui/writing/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
+#include "gui/shell/WaitForm.h"
 #include "server/Server.h"
+#include "tests/support/UnansweredListener.h"
 
 #include <benchmark/benchmark.h>
 
@@ -255,8 +257,73 @@ int Runs()
     return ok && runs > 0 ? runs : 5;
 }
 
+// From the press of Cancel in the wait box to Connect having returned with
+// the window offline: against a host that never answers the connect (0) and
+// a server that withholds its greeting (1).
+void BM_CancelConnect(benchmark::State& state)
+{
+    const bool greeting = state.range(0) != 0;
+    test::UnansweredListener silent;
+    std::unique_ptr<miravod::Server> server;
+    int port = 0;
+    if (greeting) {
+        miravod::ServerOptions options;
+        options.withholdGreeting = true;
+        server = std::make_unique<miravod::Server>(options);
+        if (!server->Start()) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        port = server->Port();
+    } else {
+        if (!silent.Holds()) {
+            state.SkipWithError("this kernel completes every connection");
+            return;
+        }
+        port = std::stoi(silent.PortText());
+    }
+    QTemporaryDir dir;
+    AppOptions options;
+    options.settings = std::make_shared<MemoryRegistryBackend>();
+    options.stateDir = std::filesystem::path(dir.path().toStdString());
+    options.diagnosticLogs = false;
+    AppController app(options);
+    app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
+    for (auto _ : state) {
+        QElapsedTimer pressed;
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &pressed] {
+            if (auto* box = qobject_cast<TWaitForm*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                pressed.start();
+                box->CancelButton()->click();
+            }
+        });
+        poll->start(5);
+        AnswerLogin(port);
+        app.MainWindow().Menus()->SessionConnectAction->trigger();
+        if (!pressed.isValid() || app.MainWindow().IsOnline()) {
+            state.SkipWithError("no wait box to cancel");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(pressed.nsecsElapsed()) / 1e9);
+    }
+}
+
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 double Max(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_CancelConnect)
+    ->ArgName("withheld_greeting")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->Repetitions(Runs())
+    ->ComputeStatistics("min", Min)
+    ->ComputeStatistics("max", Max)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_ScriptedSession)
     ->ArgNames({"reply_delay_ms", "painting_waits"})
