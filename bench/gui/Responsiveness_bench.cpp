@@ -62,7 +62,7 @@ public:
     void SetPhase(const char* phase) { phase_ = phase; }
 
     double LongestGapMs() const { return longest_ / 1e6; }
-    const char* LongestPhase() const { return longestPhase_; }
+    const std::string& LongestPhase() const { return longestPhase_; }
     int GapsOver100Ms() const { return over100_; }
 
 private:
@@ -71,15 +71,21 @@ private:
         const qint64 now = clock_.nsecsElapsed();
         const qint64 gap = now - last_;
         last_ = now;
+        // The steps a gap spans: the one of the tick before it and the one
+        // running now.
+        std::string phase = lastPhase_;
+        if (lastPhase_ != phase_)
+            phase = phase + " .. " + phase_;
+        lastPhase_ = phase_;
         if (gap > longest_) {
             longest_ = gap;
-            longestPhase_ = phase_;
+            longestPhase_ = phase;
         }
         if (gap > 100'000'000) {
             ++over100_;
             // Where the window froze, for whoever hunts it down.
             if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
-                std::fprintf(stderr, "gap of %lld ms in %s\n", static_cast<long long>(gap / 1000000), phase_);
+                std::fprintf(stderr, "gap of %lld ms in %s\n", static_cast<long long>(gap / 1000000), phase.c_str());
         }
     }
 
@@ -89,7 +95,8 @@ private:
     qint64 longest_ = 0;
     int over100_ = 0;
     const char* phase_ = "start";
-    const char* longestPhase_ = "";
+    const char* lastPhase_ = "start";
+    std::string longestPhase_;
 };
 
 // Runs the event loop until pred holds; false after timeoutMs.
@@ -137,7 +144,7 @@ void AnswerLogin(int port)
 struct SessionFigures {
     double longestGapMs = 0;
     int gapsOver100Ms = 0;
-    const char* longestPhase = "";
+    std::string longestPhase;
     int boxes = 0;
     bool completed = false;
 };
