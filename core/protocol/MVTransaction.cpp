@@ -1,5 +1,6 @@
 #include "core/protocol/MVTransaction.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/protocol/MiravoTables.h"
@@ -156,8 +157,86 @@ bool TMiravoActiveTransactions::ExecuteAndWait(TMiravoTransaction& request)
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     Execute(request, sync);
-    sync->WaitFor(kInfinite);
+    const int32_t id = request.Id();
+    WaitThrough(sync, request.WaitLabel(), [this, id] { Cancel(id); });
     return request.Success();
+}
+
+bool TMiravoActiveTransactions::WaitFor(const std::shared_ptr<TSyncronizer>& sync, const std::vector<int32_t>& ids,
+                                        std::string what)
+{
+    return WaitThrough(sync, std::move(what), [this, &ids] {
+               for (const int32_t id : ids)
+                   Cancel(id);
+           }) == WaitOutcome::Done;
+}
+
+WaitOutcome TMiravoActiveTransactions::WaitThrough(const std::shared_ptr<TSyncronizer>& sync, std::string what,
+                                                   std::function<void()> cancel)
+{
+    BlockingWait* wait = blockingWait_.load();
+    if (!wait)
+        wait = &plainWait_;
+    WaitSpec spec;
+    spec.what = "Waiting for " + what + "...";
+    spec.waitFor = [&sync](int timeoutMs) { return sync->WaitFor(timeoutMs) == WaitResult::Signaled; };
+    spec.cancel = std::move(cancel);
+    const WaitOutcome outcome = wait->Wait(spec);
+    // A reply already being parsed when the user cancelled still owns the
+    // request until its parser is done; the caller may free it only then.
+    sync->WaitFor(kInfinite);
+    return outcome;
+}
+
+bool TMiravoActiveTransactions::Cancel(int32_t id)
+{
+    Entry entry;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = table_.find(id);
+        if (it == table_.end() || !it->second.request)
+            return false;
+        entry = std::move(it->second);
+        // The id stays, without its request, so that a late reply is read
+        // whole instead of its body being taken for further messages.
+        it->second = Entry{};
+        ++cancelledCount_;
+    }
+    entry.request->success_ = false;
+    entry.request->errorText_.clear();
+    Complete(entry);
+    return true;
+}
+
+void TMiravoActiveTransactions::SkipReply()
+{
+    std::string scratch;
+    bool tokenStart = true;
+    for (;;) {
+        char c = queue_.ReadChar();
+        if (c == '\n')
+            return;
+        const bool startsToken = tokenStart;
+        tokenStart = c == ' ';
+        if (!startsToken || c < '0' || c > '9')
+            continue;
+        // A token that opens with digits may be a string: its length, "H",
+        // then exactly that many bytes, line feeds included.
+        uint64_t length = static_cast<uint64_t>(c - '0');
+        for (c = queue_.PeekChar(); c >= '0' && c <= '9'; c = queue_.PeekChar()) {
+            queue_.ReadChar();
+            length = std::min<uint64_t>(length * 10 + static_cast<uint64_t>(c - '0'), UINT32_MAX);
+        }
+        if (c != 'H')
+            continue;
+        queue_.ReadChar();
+        while (length > 0) {
+            const size_t chunk = static_cast<size_t>(std::min<uint64_t>(length, 4096));
+            scratch.clear();
+            queue_.ReadExact(scratch, chunk);
+            length -= chunk;
+        }
+    }
 }
 
 void TMiravoActiveTransactions::HandleReply(bool isError)
@@ -183,7 +262,13 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
             entry = std::move(it->second);
             table_.erase(it);
             found = true;
+            if (!entry.request)
+                --cancelledCount_;
         }
+    }
+    if (found && !entry.request) {
+        SkipReply();
+        return;
     }
     if (!found) {
         // Unknown or aborted id: skip the first line only.
@@ -214,8 +299,11 @@ void TMiravoActiveTransactions::AbortAll()
     {
         std::lock_guard lock(mutex_);
         aborted.swap(table_);
+        cancelledCount_ = 0;
     }
     for (auto& [id, entry] : aborted) {
+        if (!entry.request)
+            continue;
         entry.request->success_ = false;
         entry.request->errorText_.clear();
         Complete(entry);
@@ -225,7 +313,7 @@ void TMiravoActiveTransactions::AbortAll()
 int TMiravoActiveTransactions::ActiveCount() const
 {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(table_.size());
+    return static_cast<int>(table_.size()) - cancelledCount_;
 }
 
 } // namespace pellar

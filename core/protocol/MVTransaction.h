@@ -5,7 +5,9 @@
 // reply or by link loss; there are no time-outs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/Dqueue.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TEvent.h"
@@ -56,6 +59,8 @@ public:
     virtual void ParseReply() {}
     // Reads the error reply after "%" and the id; overrides call the base.
     virtual void ParseError();
+    // What a user waiting for the reply is told it is.
+    virtual std::string WaitLabel() const { return "a reply from the server"; }
 
     void SetQueue(TQueue& queue, TMiravoActiveTransactions& owner);
 
@@ -96,6 +101,7 @@ public:
 
     void Transmit() override;
     void ParseReply() override;
+    std::string WaitLabel() const override { return label_; }
 
     const std::string& Label() const { return label_; }
     const std::string& RequestLine() const { return requestLine_; }
@@ -123,8 +129,18 @@ public:
     // the synchroniser is released at once and the request reads as failed.
     void Execute(TMiravoTransaction& request, std::shared_ptr<TSyncronizer> sync);
     // Sends and waits for the reply or link loss; returns Success(). Offline
-    // it returns false at once and sends nothing.
+    // it returns false at once and sends nothing. The wait goes through the
+    // installed BlockingWait, so a user who cancels it gets false as well.
     bool ExecuteAndWait(TMiravoTransaction& request);
+    // Waits on a caller's synchroniser for the requests with these ids; a
+    // cancel fails them all. False when cancelled.
+    bool WaitFor(const std::shared_ptr<TSyncronizer>& sync, const std::vector<int32_t>& ids, std::string what);
+    // Fails an outstanding request here and now (success false, empty error
+    // text, waiter released). Its reply, should it come, is read and dropped
+    // whole. False when the id is not outstanding (no longer, or never).
+    bool Cancel(int32_t id);
+    // Null: callers block plainly.
+    void SetBlockingWait(BlockingWait* wait) { blockingWait_.store(wait); }
 
     // On the receive thread after "=" (false) or "%" (true) was read.
     void HandleReply(bool isError);
@@ -135,6 +151,7 @@ public:
 
 private:
     struct Entry {
+        // Null once cancelled: the reply is then skipped whole.
         TMiravoTransaction* request = nullptr;
         std::shared_ptr<TMiravoTransaction> owned;  // fire-and-forget requests
         std::shared_ptr<TSyncronizer> sync;
@@ -142,11 +159,18 @@ private:
 
     void Register(Entry entry);
     static void Complete(Entry& entry);
+    WaitOutcome WaitThrough(const std::shared_ptr<TSyncronizer>& sync, std::string what,
+                            std::function<void()> cancel);
+    // Reads one reply up to its closing LF, strings taken whole.
+    void SkipReply();
 
     TQueue& queue_;
     TEvent& connected_;
     mutable std::mutex mutex_;  // guards table_ only
     std::map<int32_t, Entry> table_;
+    int cancelledCount_ = 0;  // entries in table_ without a request
+    PlainBlockingWait plainWait_;
+    std::atomic<BlockingWait*> blockingWait_{nullptr};
 };
 
 } // namespace pellar

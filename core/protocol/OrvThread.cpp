@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <poll.h>
@@ -35,6 +36,69 @@ size_t ArgumentEnd(std::string_view line, size_t pos)
     const size_t blank = line.find_first_of(" \n", pos);
     return blank == std::string_view::npos ? line.size() : blank;
 }
+
+// One connect attempt, shared by the caller and the thread that makes it, so
+// that a caller who gives up can leave the thread behind (a name look-up
+// cannot be interrupted).
+struct ConnectAttempt {
+    ConnectAttempt() : cancelFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~ConnectAttempt()
+    {
+        if (cancelFd >= 0)
+            ::close(cancelFd);
+    }
+    ConnectAttempt(const ConnectAttempt&) = delete;
+    ConnectAttempt& operator=(const ConnectAttempt&) = delete;
+
+    void Run(const std::string& host, const std::string& service, int timeoutMs)
+    {
+        int s = -1;
+        // The failure is kept as values, not as the exception itself: the
+        // caller raises its own copy and shares no object with this thread.
+        int code = 0;
+        std::string other;
+        try {
+            SocketConnect(s, host, service, false, timeoutMs, cancelFd);
+        } catch (const TWinsockException& e) {
+            code = e.Code();
+        } catch (const std::exception& e) {
+            other = e.what();
+            if (other.empty())
+                other = "connect failed";
+        }
+        {
+            std::lock_guard lock(mutex);
+            finished = true;
+            if (abandoned)
+                SocketClose(s);
+            sock = s;
+            errorCode = code;
+            errorText = std::move(other);
+        }
+        done.SetEv();
+    }
+
+    // The caller gives up: a socket that still comes is closed by whoever
+    // sees it last.
+    void Abandon()
+    {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t r = ::write(cancelFd, &one, sizeof one);
+        std::lock_guard lock(mutex);
+        abandoned = true;
+        if (finished)
+            SocketClose(sock);
+    }
+
+    const int cancelFd;
+    TEvent done{true, false};
+    std::mutex mutex;  // the fields below
+    bool finished = false;
+    bool abandoned = false;
+    int sock = -1;
+    int errorCode = 0;      // a socket error, 0 for none
+    std::string errorText;  // any other failure
+};
 
 } // namespace
 
@@ -225,7 +289,7 @@ std::shared_ptr<TMVCommunicationThread::Link> TMVCommunicationThread::CurrentLin
 }
 
 void TMVCommunicationThread::Connect(const std::string& server, const std::string& port,
-                                     const ProxySettings& proxy, int timeoutMs)
+                                     const ProxySettings& proxy, int timeoutMs, BlockingWait* wait)
 {
     // A previous link must be fully closed before its socket is replaced.
     if (!Idle()) {
@@ -244,11 +308,33 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     }
     DropReceived();
 
-    int s = -1;
+    const std::string& host = proxy.useProxy ? proxy.server : server;
+    const std::string& service = proxy.useProxy ? proxy.port : port;
+    auto attempt = std::make_shared<ConnectAttempt>();
+    if (attempt->cancelFd < 0)
+        throw TWinsockException(WinsockCodeFromErrno(errno));
+    std::thread([attempt, host, service, timeoutMs] { attempt->Run(host, service, timeoutMs); }).detach();
+    WaitSpec spec;
+    spec.what = "Connecting to " + server + ":" + port + "...";
     if (proxy.useProxy)
-        SocketConnect(s, proxy.server, proxy.port, false, timeoutMs);
-    else
-        SocketConnect(s, server, port, false, timeoutMs);
+        spec.what += "\n(through " + proxy.server + ":" + proxy.port + ")";
+    spec.waitFor = [attempt](int ms) { return attempt->done.WaitFor(ms) == WaitResult::Signaled; };
+    spec.cancel = [attempt] { attempt->Abandon(); };
+    spec.showAfterMs = 0;
+    PlainBlockingWait plain;
+    if ((wait ? wait : &plain)->Wait(spec) == WaitOutcome::Cancelled) {
+        attempt->Abandon();
+        throw TConnectCancelled();
+    }
+    int s = -1;
+    {
+        std::lock_guard lock(attempt->mutex);
+        if (attempt->errorCode != 0)
+            throw TWinsockException(attempt->errorCode);
+        if (!attempt->errorText.empty())
+            throw std::runtime_error(attempt->errorText);
+        s = attempt->sock;
+    }
 
     // The handshake goes out ahead of every request. The proxy's answer is
     // read as free lines.

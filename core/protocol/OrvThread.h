@@ -15,6 +15,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/Dqueue.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TEvent.h"
@@ -51,9 +52,12 @@ public:
 
     // Connects (through the proxy's CONNECT when asked) and queues the
     // handshake. Raises TWinsockException; a connection that does not
-    // complete within timeoutMs fails with 10060.
+    // complete within timeoutMs fails with 10060. The name look-up and the
+    // connect run on a thread of their own while the caller waits through
+    // wait (null: blocks); a cancelled wait raises TConnectCancelled at once,
+    // even while the look-up still hangs.
     void Connect(const std::string& server, const std::string& port, const ProxySettings& proxy = {},
-                 int timeoutMs = kDefaultConnectTimeoutMs);
+                 int timeoutMs = kDefaultConnectTimeoutMs, BlockingWait* wait = nullptr);
 
     void Send(std::string line) override;
 

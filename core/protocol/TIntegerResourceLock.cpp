@@ -1,5 +1,7 @@
 #include "core/protocol/TIntegerResourceLock.h"
 
+#include <chrono>
+
 namespace pellar {
 
 void TIntegerResourceLock::LockKey(int32_t key)
@@ -37,12 +39,48 @@ bool TIntegerResourceLock::TryLockKey(int32_t key)
         entries_.SetObject(entries_.Add(key), entry);
     }
     const auto self = std::this_thread::get_id();
-    if (entry->depth > 0 && entry->owner != self)
+    if (entry->depth > 0 && entry->owner != self) {
+        if (entry->uses == 0)
+            entries_.Delete(index);
         return false;
+    }
     ++entry->uses;
     entry->owner = self;
     ++entry->depth;
     return true;
+}
+
+bool TIntegerResourceLock::WaitUntilFree(int32_t key, int timeoutMs)
+{
+    std::unique_lock lock(mutex_);
+    int index;
+    if (!entries_.Find(key, index))
+        return true;
+    // Kept alive by this reference even if the table lets it go meanwhile.
+    const std::shared_ptr<Entry> entry = entries_.Object(index);
+    const auto isFree = [&] { return entry->depth == 0; };
+    if (timeoutMs < 0) {
+        entry->released.wait(lock, isFree);
+        return true;
+    }
+    return entry->released.wait_for(lock, std::chrono::milliseconds(timeoutMs), isFree);
+}
+
+TIntegerResourceGuard::TIntegerResourceGuard(TIntegerResourceLock& locks, int32_t key, BlockingWait& wait,
+                                             const std::string& what)
+    : locks_(locks), key_(key)
+{
+    while (!locks_.TryLockKey(key_)) {
+        WaitSpec spec;
+        spec.what = "Waiting for " + what + "...";
+        spec.waitFor = [this](int timeoutMs) { return locks_.WaitUntilFree(key_, timeoutMs); };
+        // Giving up takes nothing more than leaving the loop.
+        spec.cancel = [] {};
+        if (wait.Wait(spec) == WaitOutcome::Cancelled) {
+            held_ = false;
+            return;
+        }
+    }
 }
 
 void TIntegerResourceLock::UnlockKey(int32_t key)
@@ -57,7 +95,9 @@ void TIntegerResourceLock::UnlockKey(int32_t key)
     --entry->uses;
     if (--entry->depth == 0) {
         entry->owner = std::thread::id();
-        entry->released.notify_one();
+        // All: a thread that only waits for the key to be free may be
+        // among the sleepers, and must not take the one wake.
+        entry->released.notify_all();
     }
     if (entry->uses == 0)
         entries_.Delete(index);

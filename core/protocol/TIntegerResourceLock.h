@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/TSortedIntegerList.h"
 
 namespace pellar {
@@ -21,9 +23,11 @@ public:
     TIntegerResourceLock& operator=(const TIntegerResourceLock&) = delete;
 
     void LockKey(int32_t key);
-    // Takes the key only when nobody else holds it (re-entry counts as free);
-    // for batch work that leaves a key to whoever is already busy with it.
+    // Takes the key only when no other thread holds it (re-entry counts).
     bool TryLockKey(int32_t key);
+    // Waits at most timeoutMs (below 0: no limit) until no thread holds the
+    // key; takes nothing. Any thread may ask.
+    bool WaitUntilFree(int32_t key, int timeoutMs);
     // An unknown key, or a key held by another thread, does nothing.
     void UnlockKey(int32_t key);
 
@@ -44,13 +48,24 @@ class TIntegerResourceGuard
 {
 public:
     TIntegerResourceGuard(TIntegerResourceLock& locks, int32_t key) : locks_(locks), key_(key) { locks_.LockKey(key_); }
-    ~TIntegerResourceGuard() { locks_.UnlockKey(key_); }
+    // While another thread holds the key (loading what this one wants),
+    // waits through wait, which may let the user give up: then Held() is
+    // false and nothing is held.
+    TIntegerResourceGuard(TIntegerResourceLock& locks, int32_t key, BlockingWait& wait, const std::string& what);
+    ~TIntegerResourceGuard()
+    {
+        if (held_)
+            locks_.UnlockKey(key_);
+    }
     TIntegerResourceGuard(const TIntegerResourceGuard&) = delete;
     TIntegerResourceGuard& operator=(const TIntegerResourceGuard&) = delete;
+
+    bool Held() const { return held_; }
 
 private:
     TIntegerResourceLock& locks_;
     int32_t key_;
+    bool held_ = true;
 };
 
 } // namespace pellar

@@ -136,7 +136,7 @@ void BindReservedPort(int sock, const sockaddr* target)
     }
 }
 
-void WaitConnected(int& sock, int timeoutMs)
+void WaitConnected(int& sock, int timeoutMs, int cancelFd)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -144,14 +144,19 @@ void WaitConnected(int& sock, int timeoutMs)
             deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0)
             Fail(sock, 10060);
-        pollfd p{sock, POLLOUT, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(left));
+        pollfd p[2] = {{sock, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
+        const int r = ::poll(p, cancelFd < 0 ? 1 : 2, static_cast<int>(left));
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0)
             Fail(sock, WinsockCodeFromErrno(errno));
         if (r == 0)
             Fail(sock, 10060);
+        if (p[1].revents & POLLIN) {
+            ::close(sock);
+            sock = -1;
+            throw TConnectCancelled();
+        }
         int err = 0;
         socklen_t len = sizeof err;
         if (getsockopt(sock, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
@@ -244,7 +249,7 @@ int WinsockCodeFromGai(int gaiError)
 }
 
 void SocketConnect(int& sock, const std::string& host, const std::string& service,
-                   bool reservedPort, int timeoutMs)
+                   bool reservedPort, int timeoutMs, int cancelFd)
 {
     sock = -1;
     addrinfo hints{};
@@ -287,7 +292,7 @@ void SocketConnect(int& sock, const std::string& host, const std::string& servic
         if (errno != EINPROGRESS && errno != EINTR)
             Fail(sock, WinsockCodeFromErrno(errno));
     }
-    WaitConnected(sock, timeoutMs);
+    WaitConnected(sock, timeoutMs, cancelFd);
 }
 
 int SocketClose(int& sock)

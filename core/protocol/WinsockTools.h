@@ -17,6 +17,12 @@ private:
     int code_;
 };
 
+// The user gave the connect up; nothing is wrong with the host.
+class TConnectCancelled : public TWinsockException {
+public:
+    TConnectCancelled() : TWinsockException(10004) {}
+};
+
 // "<message>\r\n(<code>) <name>" for a known code, "Unknown error (<code>)"
 // otherwise.
 std::string WinsockErrorText(int code);
@@ -33,8 +39,10 @@ constexpr int kDefaultConnectTimeoutMs = 30000;
 // first address, waiting at most timeoutMs for the connection (10060 when it
 // does not complete). On failure raises TWinsockException and leaves sock -1.
 // reservedPort binds the local end to a port below 1024 (1023 downwards).
+// cancelFd, when not -1, is watched during the wait: once it is readable the
+// attempt ends with TConnectCancelled.
 void SocketConnect(int& sock, const std::string& host, const std::string& service,
-                   bool reservedPort = false, int timeoutMs = kDefaultConnectTimeoutMs);
+                   bool reservedPort = false, int timeoutMs = kDefaultConnectTimeoutMs, int cancelFd = -1);
 
 // Closes with a zero linger so the peer sees a reset instead of a lingering
 // close; sets sock to -1. Returns the close() result, 0 for -1.

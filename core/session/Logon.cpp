@@ -70,7 +70,11 @@ bool Logon::LogOn()
     proxy.server = config.ReadString(ConfigKeys::ProxyServer, "");
     proxy.port = config.ReadString(ConfigKeys::ProxyPort, "");
     try {
-        client_.ComThread().Connect(server, port, proxy);
+        client_.ComThread().Connect(server, port, proxy, kDefaultConnectTimeoutMs, &client_.Waits());
+    } catch (const TConnectCancelled&) {
+        // The user gave up; there is nothing to report.
+        ui_.hideProgress();
+        return false;
     } catch (const std::exception& e) {
         client_.UserMessages().PostUserMessage(std::string("!Failed to connect: ") + e.what());
         ui_.hideProgress();
@@ -78,9 +82,11 @@ bool Logon::LogOn()
     }
 
     ui_.showProgress("Waiting for initial negotiation...", 23);
-    if (!WaitForGreeting()) {
-        client_.UserMessages().PostUserMessage("!Failed to connect due to a timeout.");
-        client_.ComThread().SetLinkDown(true);
+    const GreetingOutcome greeting = WaitForGreeting(server + ":" + port);
+    if (greeting != GreetingOutcome::Greeted) {
+        if (greeting == GreetingOutcome::TimedOut)
+            client_.UserMessages().PostUserMessage("!Failed to connect due to a timeout.");
+        Abandon();
         ui_.hideProgress();
         return false;
     }
@@ -95,18 +101,32 @@ bool Logon::LogOn()
     return true;
 }
 
-bool Logon::WaitForGreeting()
+Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
 {
-    const auto start = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + options_.greetingTimeout;
     const int slice = static_cast<int>(std::max<std::chrono::milliseconds::rep>(1, options_.greetingSlice.count()));
     int percent = 23;
-    for (;;) {
-        if (client_.ConnectedEvent().WaitFor(slice) == WaitResult::Signaled)
-            return true;
-        if (std::chrono::steady_clock::now() - start > options_.greetingTimeout)
-            return false;
-        ui_.setProgress(++percent);
-    }
+    TEvent& connected = client_.ConnectedEvent();
+    WaitSpec spec;
+    spec.what = "Waiting for " + where + " to answer...";
+    spec.showAfterMs = 0;
+    // Over once greeted or out of time; WaitFor's own limit is only an upper
+    // bound on how late the deadline is seen.
+    spec.waitFor = [&connected, deadline](int timeoutMs) {
+        // Rounded up: the last part of a millisecond is slept, not spun.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int limit = static_cast<int>(std::max<decltype(left)>(0, left));
+        return connected.WaitFor(timeoutMs < 0 ? limit : std::min(timeoutMs, limit)) == WaitResult::Signaled ||
+               Clock::now() >= deadline;
+    };
+    // Giving up is enough: the caller then stops the link.
+    spec.cancel = [] {};
+    spec.tickMs = slice;
+    spec.onTick = [this, &percent] { ui_.setProgress(++percent); };
+    if (client_.Waits().Wait(spec) == WaitOutcome::Cancelled)
+        return GreetingOutcome::Cancelled;
+    return connected.IsSet() ? GreetingOutcome::Greeted : GreetingOutcome::TimedOut;
 }
 
 bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password)
@@ -237,7 +257,8 @@ void Logon::LoadMemberships()
     sync->Acquire();
     client_.Transactions().Execute(request, sync);
     client_.Transactions().Execute(unreadRequest, sync);
-    sync->WaitFor(kInfinite);
+    // Through the waiting port, so a slow server leaves the window painting.
+    client_.Transactions().WaitFor(sync, {request.Id(), unreadRequest.Id()}, "the conferences you are a member of");
     for (auto& m : memberships)
         cache.PutMembership(m);
     for (int32_t conf : unread) {

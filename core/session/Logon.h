@@ -60,7 +60,9 @@ public:
 private:
     // Steps after the greeting; false when the logon failed.
     bool Negotiate(const std::string& server, const std::string& user, std::string password);
-    bool WaitForGreeting();
+    enum class GreetingOutcome { Greeted, TimedOut, Cancelled };
+    // where: the server's host:port, for the user.
+    GreetingOutcome WaitForGreeting(const std::string& where);
     // Wait while requests are outstanding, at most steps milliseconds.
     void DrainRequests(int steps);
     void Abandon();

@@ -149,7 +149,9 @@ std::shared_ptr<TextStatType> MVCache::GetTextStat(int32_t text)
 {
     if (text == 0)
         return nullptr;
-    TIntegerResourceGuard key(statKeys_, text);
+    TIntegerResourceGuard key(statKeys_, text, client_.Waits(), "the status of text " + std::to_string(text));
+    if (!key.Held())
+        return nullptr;
     {
         std::lock_guard lock(statMutex_);
         int index;
@@ -197,7 +199,9 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
 {
     if (text == 0)
         return nullptr;
-    TIntegerResourceGuard key(textKeys_, text);
+    TIntegerResourceGuard key(textKeys_, text, client_.Waits(), "text " + std::to_string(text));
+    if (!key.Held())
+        return nullptr;
     {
         std::lock_guard lock(textMutex_);
         int index;

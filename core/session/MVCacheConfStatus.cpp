@@ -55,6 +55,7 @@ void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& recor
     };
     std::vector<Pending> batch;
     batch.reserve(records.size());
+    std::vector<int32_t> ids;
     auto sync = std::make_shared<TSyncronizer>();
     TMiravoActiveTransactions& engine = client_.Transactions();
     // Each request goes out as soon as it is made; the replies come back
@@ -66,15 +67,21 @@ void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& recor
             p.full = std::make_unique<TGetConfStatTrans>(client_.Protocol(), *record, confNo);
             sync->Acquire();
             engine.Execute(*p.full, sync);
+            ids.push_back(p.full->Id());
         }
         if (!record->ShortLoaded()) {
             p.brief = std::make_unique<TGetUConfStatTrans>(client_.Protocol(), *record, confNo);
             sync->Acquire();
             engine.Execute(*p.brief, sync);
+            ids.push_back(p.brief->Id());
         }
         batch.push_back(std::move(p));
     }
-    sync->WaitFor(kInfinite);
+    // Through the waiting port: on the GUI thread the window keeps painting.
+    const std::string what = records.size() == 1 ? "the status of conference " + std::to_string(records.front()->ConfNo())
+                                                 : "the status of " + std::to_string(records.size()) + " conferences";
+    if (!engine.WaitFor(sync, ids, what))
+        return;  // given up: the next look asks again rather than show a guess
     for (Pending& p : batch) {
         // Asked once, even when the answer was a refusal.
         p.record->SetFullLoaded(true);
@@ -90,15 +97,17 @@ void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& recor
 void MVCache::LoadFullConfStatus(TMiravoConferenceBase& conf)
 {
     // One load per conference at a time; whoever waited finds it done.
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (!conf.FullLoaded())
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo(), client_.Waits(),
+                              "the status of conference " + std::to_string(conf.ConfNo()));
+    if (key.Held() && !conf.FullLoaded())
         FetchConfStatuses({&conf});
 }
 
 void MVCache::LoadShortConfStatus(TMiravoConferenceBase& conf)
 {
-    TIntegerResourceGuard key(statusKeys_, conf.ConfNo());
-    if (!conf.ShortLoaded())
+    TIntegerResourceGuard key(statusKeys_, conf.ConfNo(), client_.Waits(),
+                              "the status of conference " + std::to_string(conf.ConfNo()));
+    if (key.Held() && !conf.ShortLoaded())
         FetchConfStatuses({&conf});
 }
 

@@ -58,6 +58,18 @@ void Client::SetRecordServices(RecordServices* services)
     recordServices_.store(services);
 }
 
+BlockingWait& Client::Waits()
+{
+    BlockingWait* w = blockingWait_.load();
+    return w ? *w : plainWait_;
+}
+
+void Client::SetBlockingWait(BlockingWait* wait)
+{
+    blockingWait_.store(wait);
+    transactions_->SetBlockingWait(wait);
+}
+
 ServerInfoRec Client::ServerInfo() const
 {
     std::lock_guard lock(sessionMutex_);

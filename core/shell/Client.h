@@ -14,6 +14,7 @@
 #include "core/config/RegistryBackend.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/UserMessageQueue.h"
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/DirectRecordServices.h"
 #include "core/protocol/Dqueue.h"
 #include "core/protocol/MVTransaction.h"
@@ -79,6 +80,11 @@ public:
     RecordServices& Records();
     void SetRecordServices(RecordServices* services);
 
+    // How the threads that must wait for the server wait (the GUI thread
+    // keeps painting); null goes back to blocking plainly.
+    BlockingWait& Waits();
+    void SetBlockingWait(BlockingWait* wait);
+
     // Session state.
     int32_t CurrentPerson() const { return currentPerson_.load(); }
     void SetCurrentPerson(int32_t person) { currentPerson_.store(person); }
@@ -104,6 +110,8 @@ private:
     std::unique_ptr<TReadQueueThread> receiveThread_;
     std::unique_ptr<DirectRecordServices> directServices_;
     std::atomic<RecordServices*> recordServices_{nullptr};
+    PlainBlockingWait plainWait_;
+    std::atomic<BlockingWait*> blockingWait_{nullptr};
     std::unique_ptr<TMiravoConfiguration> config_;
     std::unique_ptr<MVCache> cache_;
 

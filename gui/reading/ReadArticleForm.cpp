@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 namespace pellar {
 
@@ -320,8 +321,20 @@ void TReadArticleForm::OnConnected()
 
 void TReadArticleForm::OnDisconnecting()
 {
-    if (builder_)
+    if (!builder_)
+        return;
+    // The builder stops after the request it is waiting for; the window
+    // keeps painting meanwhile, as in any wait for the server.
+    TEvent paused(true, false);
+    std::thread pausing([this, &paused] {
         builder_->Pause();
+        paused.SetEv();
+    });
+    WaitSpec spec;
+    spec.what = "Waiting for the subject tree to stop...";
+    spec.waitFor = [&paused](int timeoutMs) { return paused.WaitFor(timeoutMs) == WaitResult::Signaled; };
+    client_.Waits().Wait(spec);
+    pausing.join();
 }
 
 void TReadArticleForm::ClearReading()

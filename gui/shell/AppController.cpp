@@ -7,6 +7,7 @@
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/QtBlockingWait.h"
 #include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
@@ -31,6 +32,8 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     client_ = std::make_unique<Client>(clientOptions);
 
     guiThread_ = std::make_unique<QtGuiThread>();
+    waits_ = std::make_unique<QtBlockingWait>();
+    client_->SetBlockingWait(waits_.get());
     names_ = std::make_unique<ClientNameLookup>(*client_);
     services_.names = names_.get();
     services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
@@ -48,6 +51,8 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 
 AppController::~AppController()
 {
+    // Tearing down, nothing may run a nested event loop.
+    client_->SetBlockingWait(nullptr);
     // The window may already have disconnected when it closed; a second
     // Disconnect sends nothing.
     Disconnect();
@@ -152,6 +157,10 @@ void AppController::FlushMarks()
 void AppController::CheckLink()
 {
     if (!mainForm_ || connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
+        return;
+    // Not under a command that is still waiting for the server: it fails on
+    // its own and unwinds first; the next tick takes the window offline.
+    if (waits_->Depth() > 0)
         return;
     // Requests already fail at once; without this the menus would still
     // offer a session that is gone.

@@ -19,6 +19,7 @@ namespace pellar {
 class Client;
 class ClientNameLookup;
 class DemoServer;
+class QtBlockingWait;
 class QtGuiThread;
 class QtSessionUi;
 class RegistryBackend;
@@ -63,6 +64,7 @@ public:
     Logon& LogonSequence() { return *logon_; }
     UserMessagePresenter& Messages() { return *presenter_; }
     QtGuiThread& GuiThreadPort() { return *guiThread_; }
+    QtBlockingWait& Waits() { return *waits_; }
     const GuiServices& Services() const { return services_; }
     // The store the profiles live in.
     const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
@@ -91,6 +93,7 @@ private:
     std::shared_ptr<RegistryBackend> settings_;
     std::unique_ptr<Client> client_;
     std::unique_ptr<QtGuiThread> guiThread_;
+    std::unique_ptr<QtBlockingWait> waits_;
     std::unique_ptr<ClientNameLookup> names_;
     GuiServices services_;
     std::unique_ptr<TMainForm> mainForm_;

@@ -7,6 +7,7 @@
 
 #include "core/protocol/MiravoTables.h"
 #include "integration/SessionFixture.h"
+#include "support/ScriptedWaits.h"
 
 namespace pellar::test {
 namespace {
@@ -282,6 +283,44 @@ TEST_F(LogonTest, LogOffLogsOutAndStopsTheLink)
     EXPECT_TRUE(WaitUntil([&] { return SentRequestNumbers() == std::vector<int>{1}; }));
     // A second log-off has nothing to do.
     EXPECT_FALSE(c.logon.LogOff());
+}
+
+TEST_F(LogonTest, CancellingTheGreetingWaitStopsTheLinkQuietly)
+{
+    miravod::ServerOptions options;
+    options.withholdGreeting = true;
+    StartServer(options);
+    SessionClient c;  // a 5 s greeting time-out: the cancel must come first
+    CancelAfterWait user(200);
+    c.client.SetBlockingWait(&user);
+    c.ui.login = Choice(kDemoUser, kDemoPassword);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+    EXPECT_TRUE(c.Messages().empty()) << "a cancel is no failure to report";
+    const auto shown = user.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], "Waiting for 127.0.0.1:" + relay->portText() + " to answer...");
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_GE(c.ui.hidden, 1);
+    EXPECT_TRUE(SentRequestNumbers().empty());
+}
+
+TEST_F(LogonTest, CancellingAConnectThatNeverCompletesReportsNothing)
+{
+    UnansweredListener silent;
+    if (!silent.Holds())
+        GTEST_SKIP() << "this kernel completes every connection";
+    SessionClient c;
+    CancelAfterWait user(100);
+    c.client.SetBlockingWait(&user);
+    c.ui.login = LoginChoice{"127.0.0.1", silent.PortText(), kDemoUser, kDemoPassword, ""};
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_TRUE(c.Messages().empty());
+    EXPECT_EQ(user.Cancelled(), 1);
+    EXPECT_TRUE(c.client.ComThread().Idle());
+    EXPECT_GE(c.ui.hidden, 1);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "core/protocol/MiravoTables.h"
 #include "support/ClientHarness.h"
+#include "support/ScriptedWaits.h"
 
 namespace pellar {
 namespace {
@@ -255,6 +256,142 @@ TEST(EngineOffline, ManyWaitersAreAllReleasedByLinkLoss)
     ASSERT_EQ(sync->WaitFor(10000), WaitResult::Signaled);
     for (const auto& r : requests)
         EXPECT_FALSE(r->Success());
+}
+
+// Cancelling a waited request: the caller goes on at once as after a failed
+// request, and whatever the server answers later cannot disturb the stream.
+class EngineCancelTest : public EngineTest {
+protected:
+    std::string Reply(const TMiravoTransaction& t, std::string_view rest) const
+    {
+        return "=" + std::to_string(t.Id()) + std::string(rest) + "\n";
+    }
+};
+
+TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhole)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans slow(h.client.Protocol(), "Get text", {25, 7, 0, 65535});
+    TGenericTrans other(h.client.Protocol(), "Get time", {35});
+    auto slowSync = std::make_shared<TSyncronizer>();
+    auto otherSync = std::make_shared<TSyncronizer>();
+    slowSync->Acquire();
+    otherSync->Acquire();
+    table.Execute(slow, slowSync);
+    table.Execute(other, otherSync);
+    ASSERT_TRUE(h.peer.expect(slow.RequestLine() + other.RequestLine()));
+
+    EXPECT_TRUE(table.Cancel(slow.Id()));
+    ASSERT_EQ(slowSync->WaitFor(0), WaitResult::Signaled) << "the waiter was not released";
+    EXPECT_FALSE(slow.Success());
+    EXPECT_TRUE(slow.ErrorText().empty());
+    EXPECT_EQ(table.ActiveCount(), 1) << "a cancelled request still counts as outstanding";
+    EXPECT_FALSE(table.Cancel(slow.Id())) << "cancelled twice";
+
+    // The late reply's string holds lines that look like a reply for the
+    // other request and an error; neither may be taken as one.
+    const std::string body = "line one\n=" + std::to_string(other.Id()) + " forged\n%" +
+                             std::to_string(other.Id()) + " 13 0\n";
+    h.peer.send(Reply(slow, " " + std::to_string(body.size()) + "H" + body + " 12 { 3 4 }"));
+    h.peer.send(Reply(other, " genuine"));
+    ASSERT_EQ(otherSync->WaitFor(10000), WaitResult::Signaled);
+    EXPECT_TRUE(other.Success());
+    EXPECT_EQ(other.ReplyLine(), " genuine");
+    EXPECT_TRUE(slow.ReplyLine().empty()) << "the cancelled request was still parsed into";
+    EXPECT_EQ(table.ActiveCount(), 0);
+    std::string msg;
+    EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "the skipped reply posted " << msg;
+}
+
+TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextHandled)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans slow(h.client.Protocol(), "x", {35});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    table.Execute(slow, sync);
+    ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
+    ASSERT_TRUE(table.Cancel(slow.Id()));
+    h.peer.send("%" + std::to_string(slow.Id()) + " 13 0\n");
+
+    TGenericTrans next(h.client.Protocol(), "y", {35});
+    auto done = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send(Reply(next, " ok"));
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(next.ReplyLine(), " ok");
+    std::string msg;
+    EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "a cancelled request's error was shown: " << msg;
+}
+
+TEST_F(EngineCancelTest, CancelOfAnIdThatIsNotOutstandingChangesNothing)
+{
+    auto& table = h.client.Transactions();
+    EXPECT_FALSE(table.Cancel(424242));
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(t);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    h.peer.send(Reply(t, ""));
+    EXPECT_TRUE(Await(done));
+    EXPECT_FALSE(table.Cancel(t.Id())) << "a completed request was cancelled";
+    EXPECT_TRUE(t.Success());
+}
+
+TEST_F(EngineCancelTest, ExecuteAndWaitThroughACancellingWaitReturnsFailureAndNamesTheRequest)
+{
+    test::CancelAfterWait user(50);
+    h.client.SetBlockingWait(&user);
+    TGenericTrans t(h.client.Protocol(), "Get server info", {36});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(h.client.Transactions().ExecuteAndWait(t));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    ASSERT_TRUE(h.peer.expect(t.RequestLine())) << "the request never went out";
+    EXPECT_EQ(user.Cancelled(), 1);
+    ASSERT_EQ(user.Shown().size(), 1u);
+    EXPECT_NE(user.Shown()[0].find("Get server info"), std::string::npos) << user.Shown()[0];
+
+    // The link is still good for the next request.
+    h.client.SetBlockingWait(nullptr);
+    h.peer.send(Reply(t, " 10700 1 2 3 4 0"));
+    TGenericTrans next(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send(Reply(next, " fine"));
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(next.ReplyLine(), " fine");
+}
+
+TEST_F(EngineCancelTest, WaitingForSeveralRequestsCancelsThemAll)
+{
+    auto& table = h.client.Transactions();
+    test::CancelAfterWait user(50);
+    h.client.SetBlockingWait(&user);
+    TGenericTrans a(h.client.Protocol(), "a", {35});
+    TGenericTrans b(h.client.Protocol(), "b", {35});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    sync->Acquire();
+    table.Execute(a, sync);
+    table.Execute(b, sync);
+    h.peer.send(Reply(a, " first"));
+    EXPECT_FALSE(table.WaitFor(sync, {a.Id(), b.Id()}, "the statuses"));
+    EXPECT_EQ(sync->WaitFor(0), WaitResult::Signaled);
+    EXPECT_EQ(table.ActiveCount(), 0);
+    ASSERT_EQ(user.Shown().size(), 1u);
+    EXPECT_EQ(user.Shown()[0], "Waiting for the statuses...");
+}
+
+TEST_F(EngineCancelTest, LinkLossDropsCancelledEntriesToo)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans t(h.client.Protocol(), "x", {35});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    table.Execute(t, sync);
+    ASSERT_TRUE(table.Cancel(t.Id()));
+    h.peer.close();
+    ASSERT_TRUE(test::WaitUntil([&] { return !h.client.ConnectedEvent().IsSet(); }));
+    EXPECT_EQ(table.ActiveCount(), 0);
 }
 
 } // namespace

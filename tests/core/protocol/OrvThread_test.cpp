@@ -18,6 +18,7 @@
 #include "core/protocol/WireTokens.h"
 #include "core/shell/LocalUserName.h"
 #include "support/ClientHarness.h"
+#include "support/ScriptedWaits.h"
 
 namespace pellar {
 namespace {
@@ -292,6 +293,48 @@ TEST(CommunicationThread, DebugLogShowsRequestsButNeverThePassword)
     ASSERT_EQ(::stat((dir / "pellar.logg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     std::filesystem::remove_all(dir);
+}
+
+TEST(CommunicationThread, ConnectWaitsThroughThePortAndACancelEndsItAtOnce)
+{
+    test::UnansweredListener silent;
+    if (!silent.Holds())
+        GTEST_SKIP() << "this kernel completes every connection";
+    ClientHarness h;
+    test::CancelAfterWait user(100);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(h.client.ComThread().Connect("127.0.0.1", silent.PortText(), {}, 20000, &user), TConnectCancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    ASSERT_EQ(user.Shown().size(), 1u);
+    EXPECT_EQ(user.Shown()[0], "Connecting to 127.0.0.1:" + silent.PortText() + "...");
+    EXPECT_TRUE(h.client.ComThread().Idle());
+    EXPECT_TRUE(h.client.ComThread().LinkDown());
+
+    // The next attempt starts clean.
+    h.client.ComThread().Connect("127.0.0.1", h.peer.portText(), {}, 5000, &user);
+    ASSERT_TRUE(h.peer.accept());
+    EXPECT_TRUE(h.peer.expect(HandshakeLine()));
+    EXPECT_EQ(user.Cancelled(), 1);
+}
+
+TEST(CommunicationThread, ConnectFailuresStillReachTheCallerThroughThePort)
+{
+    ClientHarness h;
+    uint16_t port = 0;
+    {
+        test::ScriptedPeer gone;
+        port = gone.port();
+    }
+    test::CancelAfterWait user(5000);
+    try {
+        h.client.ComThread().Connect("127.0.0.1", std::to_string(port), {}, 5000, &user);
+        ADD_FAILURE() << "connect to a closed port succeeded";
+    } catch (const TConnectCancelled&) {
+        ADD_FAILURE() << "a refused connect was reported as cancelled";
+    } catch (const TWinsockException& e) {
+        EXPECT_EQ(e.Code(), 10061);
+    }
+    EXPECT_EQ(user.Cancelled(), 0);
 }
 
 } // namespace

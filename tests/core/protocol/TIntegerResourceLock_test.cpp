@@ -112,24 +112,106 @@ TEST(TIntegerResourceLock, ManyThreadsOneKeyNeverOverlap)
     EXPECT_FALSE(overlap);
 }
 
-TEST(TIntegerResourceLock, TryLockLeavesAKeyHeldElsewhereAlone)
+// Waiting for a key another thread holds without taking part in the queue:
+// the GUI thread watches through its waiting port and takes the key after.
+TEST(TIntegerResourceLockWaiting, TryLockTakesOnlyAFreeOrOwnKey)
 {
     TIntegerResourceLock locks;
-    EXPECT_TRUE(locks.TryLockKey(9));
-    EXPECT_TRUE(locks.TryLockKey(9));  // re-entry by the holder
-    bool otherGot = true;
-    std::thread([&] { otherGot = locks.TryLockKey(9); }).join();
-    EXPECT_FALSE(otherGot);
-    locks.UnlockKey(9);
-    std::thread([&] { otherGot = locks.TryLockKey(9); }).join();
-    EXPECT_FALSE(otherGot);  // still held once
-    locks.UnlockKey(9);
-    // Free again: a blocking lock elsewhere goes straight through.
+    EXPECT_TRUE(locks.TryLockKey(3));
+    EXPECT_TRUE(locks.TryLockKey(3)) << "re-entry by the holder";
+    std::atomic<bool> took{true};
+    std::thread([&] { took = locks.TryLockKey(3); }).join();
+    EXPECT_FALSE(took);
+    locks.UnlockKey(3);
+    locks.UnlockKey(3);
     std::thread([&] {
-        TIntegerResourceGuard guard(locks, 9);
-        otherGot = true;
+        took = locks.TryLockKey(3);
+        locks.UnlockKey(3);
     }).join();
-    EXPECT_TRUE(otherGot);
+    EXPECT_TRUE(took);
+}
+
+TEST(TIntegerResourceLockWaiting, ReleaseWakesBothAWaiterForTheKeyAndOneForItsRelease)
+{
+    TIntegerResourceLock locks;
+    locks.LockKey(5);
+    EXPECT_FALSE(locks.WaitUntilFree(5, 20));
+    std::atomic<bool> locked{false}, sawFree{false};
+    std::thread taker([&] {
+        locks.LockKey(5);
+        locked = true;
+        locks.UnlockKey(5);
+    });
+    std::thread watcher([&] { sawFree = locks.WaitUntilFree(5, 10000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    locks.UnlockKey(5);
+    watcher.join();
+    taker.join();
+    EXPECT_TRUE(sawFree);
+    EXPECT_TRUE(locked);
+    EXPECT_TRUE(locks.WaitUntilFree(5, 0)) << "a key nobody holds";
+}
+
+// Gives up at once, as a user pressing Cancel would.
+class GiveUpWait : public BlockingWait {
+public:
+    WaitOutcome Wait(const WaitSpec& spec) override
+    {
+        ++waits;
+        what = spec.what;
+        if (!spec.cancel) {
+            spec.waitFor(-1);
+            return WaitOutcome::Done;
+        }
+        spec.cancel();
+        return WaitOutcome::Cancelled;
+    }
+    int waits = 0;
+    std::string what;
+};
+
+TEST(TIntegerResourceLockWaiting, AGuardThatGivesUpHoldsNothing)
+{
+    TIntegerResourceLock locks;
+    GiveUpWait user;
+    {
+        TIntegerResourceGuard free(locks, 8, user, "text 8");
+        EXPECT_TRUE(free.Held());
+        EXPECT_EQ(user.waits, 0) << "a free key needs no wait";
+    }
+    locks.LockKey(8);
+    std::atomic<bool> held{true};
+    std::thread([&] {
+        TIntegerResourceGuard busy(locks, 8, user, "text 8");
+        held = busy.Held();
+    }).join();
+    EXPECT_FALSE(held);
+    EXPECT_EQ(user.what, "Waiting for text 8...");
+    locks.UnlockKey(8);
+    // Nothing was left behind: another thread takes the key at once.
+    std::atomic<bool> took{false};
+    std::thread([&] {
+        took = locks.TryLockKey(8);
+        locks.UnlockKey(8);
+    }).join();
+    EXPECT_TRUE(took);
+}
+
+TEST(TIntegerResourceLockWaiting, AGuardThatWaitsTakesTheKeyOnceReleased)
+{
+    TIntegerResourceLock locks;
+    PlainBlockingWait plain;
+    locks.LockKey(9);
+    std::atomic<bool> held{false};
+    std::thread waiter([&] {
+        TIntegerResourceGuard guard(locks, 9, plain, "text 9");
+        held = guard.Held();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(held);
+    locks.UnlockKey(9);
+    waiter.join();
+    EXPECT_TRUE(held);
 }
 
 } // namespace

@@ -11,7 +11,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <sys/eventfd.h>
+
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
+
+#include "support/ScriptedWaits.h"
 
 namespace pellar {
 namespace {
@@ -141,6 +148,34 @@ TEST(SocketConnect, ConnectionThatNeverCompletesTimesOutWithoutEndingTheProgram)
     EXPECT_EQ(sock, -1);
     for (int s : fillers)
         ::close(s);
+}
+
+TEST(SocketConnect, ACancelSignalEndsAConnectThatNeverCompletes)
+{
+    test::UnansweredListener silent;
+    if (!silent.Holds())
+        GTEST_SKIP() << "this kernel completes every connection";
+    const int cancel = ::eventfd(0, EFD_CLOEXEC);
+    ASSERT_GE(cancel, 0);
+    int sock = -1;
+    auto attempt = std::async(std::launch::async, [&] {
+        try {
+            SocketConnect(sock, "127.0.0.1", silent.PortText(), false, 20000, cancel);
+        } catch (const TConnectCancelled&) {
+            return 1;
+        } catch (const TWinsockException&) {
+            return 2;
+        }
+        return 0;
+    });
+    EXPECT_EQ(attempt.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
+        << "the connect did not wait at all";
+    const uint64_t one = 1;
+    ASSERT_EQ(::write(cancel, &one, sizeof one), static_cast<ssize_t>(sizeof one));
+    ASSERT_EQ(attempt.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "the cancel was not seen";
+    EXPECT_EQ(attempt.get(), 1);
+    EXPECT_EQ(sock, -1);
+    ::close(cancel);
 }
 
 } // namespace

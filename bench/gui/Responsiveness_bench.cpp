@@ -1,0 +1,360 @@
+// How long the window stops answering during a scripted session: a probe
+// timer on the GUI thread measures the gaps between its ticks while the real
+// windows (offscreen) connect, log on, read the next text, open a text by
+// number and write a comment, against the reference server in this process
+// answering every request after a delay. The longest gap is what a user
+// would feel as a freeze; it should stay far below the server's delay.
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/ReadingCommands.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/AppWindows.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainMenus.h"
+#include "gui/shell/QtBlockingWait.h"
+#include "gui/shell/UserMessagePresenter.h"
+#include "gui/writing/MiravoTextEdit.h"
+#include "gui/writing/WriteTextForm.h"
+#include "gui/shell/WaitForm.h"
+#include "server/Server.h"
+#include "tests/support/UnansweredListener.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+using namespace pellar;
+
+namespace {
+
+// Ticks as often as the event loop lets it; remembers the longest pause.
+class LoopProbe {
+public:
+    LoopProbe()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    }
+    void Start()
+    {
+        clock_.start();
+        last_ = 0;
+        timer_.start();
+    }
+    void Stop() { timer_.stop(); }
+    void SetPhase(const char* phase) { phase_ = phase; }
+
+    double LongestGapMs() const { return longest_ / 1e6; }
+    const std::string& LongestPhase() const { return longestPhase_; }
+    int GapsOver100Ms() const { return over100_; }
+
+private:
+    void Tick()
+    {
+        const qint64 now = clock_.nsecsElapsed();
+        const qint64 gap = now - last_;
+        last_ = now;
+        // The steps a gap spans: the one of the tick before it and the one
+        // running now.
+        std::string phase = lastPhase_;
+        if (lastPhase_ != phase_)
+            phase = phase + " .. " + phase_;
+        lastPhase_ = phase_;
+        if (gap > longest_) {
+            longest_ = gap;
+            longestPhase_ = phase;
+        }
+        if (gap > 100'000'000) {
+            ++over100_;
+            // Where the window froze, for whoever hunts it down.
+            if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
+                std::fprintf(stderr, "gap of %lld ms in %s\n", static_cast<long long>(gap / 1000000), phase.c_str());
+        }
+    }
+
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+    int over100_ = 0;
+    const char* phase_ = "start";
+    const char* lastPhase_ = "start";
+    std::string longestPhase_;
+};
+
+// Runs the event loop until pred holds; false after timeoutMs.
+template <typename Pred>
+bool WaitFor(Pred pred, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+template <typename T>
+T* NewestInFrame(AppController& app)
+{
+    T* found = nullptr;
+    for (QMdiSubWindow* sub : app.MainWindow().MdiArea()->subWindowList())
+        if (auto* w = qobject_cast<T*>(sub->widget()))
+            found = w;
+    return found;
+}
+
+// Fills in and accepts the login dialog once it is up.
+void AnswerLogin(int port)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, port] {
+        if (auto* login = qobject_cast<TLoginForm*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->PortEdit()->setText(QString::number(port));
+            login->UserEdit()->setText(QStringLiteral("Demo User"));
+            login->PwdEdit()->setText(QStringLiteral("demo"));
+            login->OkButton()->click();
+        }
+    });
+    poll->start(10);
+}
+
+struct SessionFigures {
+    double longestGapMs = 0;
+    int gapsOver100Ms = 0;
+    std::string longestPhase;
+    int boxes = 0;
+    bool completed = false;
+};
+
+// paintingWaits false: the GUI thread blocks in every wait, as it did before
+// it learnt to paint while waiting; the comparison in the same run.
+SessionFigures RunScriptedSession(int replyDelayMs, bool paintingWaits)
+{
+    SessionFigures figures;
+    miravod::ServerOptions serverOptions;
+    serverOptions.demo = true;
+    serverOptions.demoCompanion = false;
+    serverOptions.passwordIterations = 1000;
+    serverOptions.replyDelayMs = replyDelayMs;
+    miravod::Server server(serverOptions);
+    if (!server.Start())
+        return figures;
+
+    QTemporaryDir state;
+    AppOptions options;
+    options.settings = std::make_shared<MemoryRegistryBackend>();
+    options.stateDir = std::filesystem::path(state.path().toStdString());
+    options.diagnosticLogs = false;
+    AppController app(options);
+    app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
+    if (!paintingWaits)
+        app.ClientContext().SetBlockingWait(nullptr);
+    // The on-screen pieces; gone before the controller.
+    auto windows = std::make_unique<AppWindows>(app);
+    app.MainWindow().show();
+    const int patience = 60000 + 40 * replyDelayMs;
+
+    LoopProbe probe;
+    probe.Start();
+    bool ok = true;
+
+    probe.SetPhase("logon");
+    AnswerLogin(server.Port());
+    app.MainWindow().Menus()->SessionConnectAction->trigger();
+    ok = app.MainWindow().IsOnline();
+
+    TReadArticleForm* reading = windows->Reading();
+    if (ok) {
+        probe.SetPhase("conference list");
+        ok = WaitFor([&] { return reading->BusyCount() == 0; }, patience);
+    }
+    int32_t first = 0;
+    if (ok) {
+        probe.SetPhase("read next");
+        int shown = 0;
+        const auto counting =
+            QObject::connect(reading, &TReadArticleForm::TextShown, &app, [&shown](int32_t) { ++shown; });
+        reading->ReadNext();
+        ok = WaitFor([&] { return shown > 0 && reading->BusyCount() == 0; }, patience);
+        QObject::disconnect(counting);
+        first = reading->ReadStatus().CurrentText();
+        ok = ok && first > 0;
+    }
+    if (ok) {
+        // Another text of the demo data, by number.
+        probe.SetPhase("open by number");
+        const int32_t other = first > 1 ? first - 1 : first + 1;
+        reading->ShowText(other);
+        ok = WaitFor([&] { return reading->ReadStatus().CurrentText() == other; }, patience);
+    }
+    if (ok) {
+        probe.SetPhase("write a comment");
+        reading->Commands()->WriteComment(false);
+        TWriteTextForm* comment = NewestInFrame<TWriteTextForm>(app);
+        ok = comment && WaitFor([&] { return !comment->Model().WorkerRunning(); }, patience);
+        if (ok) {
+            comment->WriteTextEdit()->setPlainText(QStringLiteral("Measured while waiting."));
+            int submitted = 0;
+            const auto counting = QObject::connect(comment, &TWriteTextForm::Submitted, &app,
+                                                   [&submitted](int32_t) { ++submitted; });
+            comment->SubmitTextAction->trigger();
+            ok = WaitFor([&] { return submitted > 0; }, patience);
+            QObject::disconnect(counting);
+        }
+    }
+    probe.SetPhase("disconnect");
+    app.Disconnect();
+    probe.Stop();
+    windows.reset();
+
+    figures.completed = ok;
+    figures.longestGapMs = probe.LongestGapMs();
+    figures.gapsOver100Ms = probe.GapsOver100Ms();
+    figures.longestPhase = probe.LongestPhase();
+    figures.boxes = app.Waits().BoxesShown();
+    return figures;
+}
+
+void BM_ScriptedSession(benchmark::State& state)
+{
+    const int delay = static_cast<int>(state.range(0));
+    const bool painting = state.range(1) != 0;
+    SessionFigures figures;
+    for (auto _ : state) {
+        figures = RunScriptedSession(delay, painting);
+        if (!figures.completed) {
+            state.SkipWithError("the scripted session did not complete");
+            return;
+        }
+    }
+    state.counters["longest_gap_ms"] = figures.longestGapMs;
+    state.counters["gaps_over_100ms"] = figures.gapsOver100Ms;
+    state.counters["wait_boxes"] = figures.boxes;
+    state.SetLabel(std::string("longest gap in: ") + figures.longestPhase);
+}
+
+// PELLAR_BENCH_RUNS overrides the five runs (a quick look needs one).
+int Runs()
+{
+    bool ok = false;
+    const int runs = qEnvironmentVariableIntValue("PELLAR_BENCH_RUNS", &ok);
+    return ok && runs > 0 ? runs : 5;
+}
+
+// From the press of Cancel in the wait box to Connect having returned with
+// the window offline: against a host that never answers the connect (0) and
+// a server that withholds its greeting (1).
+void BM_CancelConnect(benchmark::State& state)
+{
+    const bool greeting = state.range(0) != 0;
+    test::UnansweredListener silent;
+    std::unique_ptr<miravod::Server> server;
+    int port = 0;
+    if (greeting) {
+        miravod::ServerOptions options;
+        options.withholdGreeting = true;
+        server = std::make_unique<miravod::Server>(options);
+        if (!server->Start()) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        port = server->Port();
+    } else {
+        if (!silent.Holds()) {
+            state.SkipWithError("this kernel completes every connection");
+            return;
+        }
+        port = std::stoi(silent.PortText());
+    }
+    QTemporaryDir dir;
+    AppOptions options;
+    options.settings = std::make_shared<MemoryRegistryBackend>();
+    options.stateDir = std::filesystem::path(dir.path().toStdString());
+    options.diagnosticLogs = false;
+    AppController app(options);
+    app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
+    for (auto _ : state) {
+        QElapsedTimer pressed;
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &pressed] {
+            if (auto* box = qobject_cast<TWaitForm*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                pressed.start();
+                box->CancelButton()->click();
+            }
+        });
+        poll->start(5);
+        AnswerLogin(port);
+        app.MainWindow().Menus()->SessionConnectAction->trigger();
+        if (!pressed.isValid() || app.MainWindow().IsOnline()) {
+            state.SkipWithError("no wait box to cancel");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(pressed.nsecsElapsed()) / 1e9);
+    }
+}
+
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+double Max(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_CancelConnect)
+    ->ArgName("withheld_greeting")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->Repetitions(Runs())
+    ->ComputeStatistics("min", Min)
+    ->ComputeStatistics("max", Max)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_ScriptedSession)
+    ->ArgNames({"reply_delay_ms", "painting_waits"})
+    ->Args({0, 1})
+    ->Args({2000, 0})
+    ->Args({2000, 1})
+    ->Iterations(1)
+    ->Repetitions(Runs())
+    ->ComputeStatistics("min", Min)
+    ->ComputeStatistics("max", Max)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,115 @@
+#include "gui/shell/QtBlockingWait.h"
+
+#include "gui/shell/WaitForm.h"
+#include "gui/shell/WireCodec.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+namespace pellar {
+
+namespace {
+
+// Ends whichever loop the wait is running when the helper sees the end.
+struct LoopSlot {
+    QEventLoop* loop = nullptr;
+    void Quit()
+    {
+        if (loop)
+            loop->quit();
+    }
+};
+
+} // namespace
+
+WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return plain_.Wait(spec);
+    if (spec.waitFor(kQuietMs))
+        return WaitOutcome::Done;
+    ++nestedWaits_;
+    ++depth_;
+
+    QElapsedTimer clock;
+    clock.start();
+    LoopSlot current;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> done{false};
+    // Queued calls from the helper land on this object; any still pending
+    // when the wait is over go with it.
+    QObject relay;
+    std::thread helper([&] {
+        while (!stop.load()) {
+            if (spec.waitFor(kSliceMs)) {
+                done = true;
+                QMetaObject::invokeMethod(&relay, [&current] { current.Quit(); }, Qt::QueuedConnection);
+                return;
+            }
+        }
+    });
+    // However the wait ends, the helper is gone before what it uses.
+    struct HelperStop {
+        std::atomic<bool>& stop;
+        std::thread& helper;
+        int& depth;
+        ~HelperStop()
+        {
+            stop = true;
+            helper.join();
+            --depth;
+        }
+    } helperStop{stop, helper, depth_};
+
+    QTimer tick;
+    if (spec.tickMs > 0 && spec.onTick) {
+        QObject::connect(&tick, &QTimer::timeout, &relay, [&spec] { spec.onTick(); });
+        tick.start(spec.tickMs);
+    }
+
+    // Until the box shows, input stays queued: a click must not start a
+    // second command under a wait the user cannot see.
+    const qint64 untilBox = spec.showAfterMs - clock.elapsed();
+    if (untilBox > 0) {
+        QEventLoop quiet;
+        current.loop = &quiet;
+        QTimer::singleShot(static_cast<int>(untilBox), &quiet, &QEventLoop::quit);
+        if (!done.load())
+            quiet.exec(QEventLoop::ExcludeUserInputEvents);
+        current.loop = nullptr;
+    }
+
+    bool cancelled = false;
+    if (!done.load()) {
+        QEventLoop shown;
+        QPointer<TWaitForm> box = new TWaitForm(FromWire(spec.what), bool(spec.cancel), QApplication::activeWindow());
+        QObject::connect(box.data(), &QDialog::rejected, &relay, [&] {
+            // Escape on a box without Cancel gives up nothing.
+            if (done.load() || cancelled || !spec.cancel)
+                return;
+            cancelled = true;
+            if (spec.cancel)
+                spec.cancel();
+            shown.quit();
+        });
+        box->show();
+        ++boxesShown_;
+        current.loop = &shown;
+        if (!done.load())
+            shown.exec();
+        current.loop = nullptr;
+        delete box.data();
+    }
+
+    return cancelled ? WaitOutcome::Cancelled : WaitOutcome::Done;
+}
+
+} // namespace pellar

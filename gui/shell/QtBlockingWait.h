@@ -1,0 +1,35 @@
+// Waiting for the server on the GUI thread without freezing the window: a
+// short quiet wait first (a fast reply costs no event loop), then a nested
+// event loop that repaints, and after a moment a box saying what is awaited
+// with Cancel. Other threads block plainly.
+#pragma once
+
+#include "core/protocol/BlockingWait.h"
+
+class QWidget;
+
+namespace pellar {
+
+class QtBlockingWait : public BlockingWait {
+public:
+    // How long the GUI thread waits before it starts painting again.
+    static constexpr int kQuietMs = 30;
+    // How often the helper that watches the wait looks for a cancel.
+    static constexpr int kSliceMs = 20;
+
+    WaitOutcome Wait(const WaitSpec& spec) override;
+
+    // Waits running now on the GUI thread (nested ones count each).
+    int Depth() const { return depth_; }
+    // Waits started and boxes shown, for tests and the benchmark.
+    int NestedWaits() const { return nestedWaits_; }
+    int BoxesShown() const { return boxesShown_; }
+
+private:
+    PlainBlockingWait plain_;
+    int depth_ = 0;
+    int nestedWaits_ = 0;
+    int boxesShown_ = 0;
+};
+
+} // namespace pellar

@@ -1,0 +1,238 @@
+// Waiting for the server on the GUI thread: the event loop keeps running,
+// a wait that lasts shows what it waits for with Cancel, and Cancel ends just
+// that wait (a request fails, a connect or greeting wait gives up) while the
+// window stays usable.
+#include "core/config/MemoryRegistryBackend.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/shell/Client.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/shell/AppController.h"
+#include "gui/shell/MainForm.h"
+#include "gui/shell/MainMenus.h"
+#include "gui/shell/QtBlockingWait.h"
+#include "gui/shell/UserMessagePresenter.h"
+#include "gui/shell/WaitForm.h"
+#include "server/Server.h"
+#include "tests/support/UnansweredListener.h"
+
+#include "GuiTestSupport.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+using namespace pellar;
+using pellar::test::AnswerDialog;
+
+namespace {
+
+constexpr int kReplyDelayMs = 1500;
+
+std::unique_ptr<miravod::Server> StartServer(miravod::ServerOptions options)
+{
+    options.demo = true;
+    options.demoCompanion = false;
+    options.passwordIterations = 1000;
+    auto server = std::make_unique<miravod::Server>(options);
+    if (!server->Start())
+        return nullptr;
+    return server;
+}
+
+// Presses Cancel in the next wait box; records its text and when.
+struct CancelNextBox {
+    QString text;
+    QElapsedTimer pressed;
+
+    void Arm()
+    {
+        AnswerDialog<TWaitForm>([this](TWaitForm* box) {
+            text = box->WaitLabel()->text();
+            pressed.start();
+            box->CancelButton()->click();
+        });
+    }
+};
+
+} // namespace
+
+class QtBlockingWaitTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppController> MakeController()
+    {
+        AppOptions options;
+        options.settings = std::make_shared<MemoryRegistryBackend>();
+        options.stateDir = std::filesystem::path(state_.path().toStdString());
+        options.diagnosticLogs = false;
+        auto app = std::make_unique<AppController>(options);
+        app->Messages().SetShower([this](QMessageBox::Icon, const QString& text) { shown_.push_back(text); });
+        return app;
+    }
+
+    static void AnswerLogin(const QString& port)
+    {
+        AnswerDialog<TLoginForm>([port](TLoginForm* login) {
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->PortEdit()->setText(port);
+            login->UserEdit()->setText(QStringLiteral("Demo User"));
+            login->PwdEdit()->setText(QStringLiteral("demo"));
+            login->OkButton()->click();
+        });
+    }
+
+    // Connect through the window, pressing Cancel in the wait box; the window
+    // must come back offline and usable.
+    void CancelConnectTo(AppController& app, const QString& port, const QString& expectedBox)
+    {
+        CancelNextBox cancel;
+        cancel.Arm();
+        AnswerLogin(port);
+        app.MainWindow().Menus()->SessionConnectAction->trigger();
+        QVERIFY2(cancel.pressed.isValid(), "no wait box was shown");
+        const qint64 tookMs = cancel.pressed.elapsed();
+        qInfo("Cancel to offline: %lld ms", tookMs);
+        QVERIFY2(tookMs < 2000, "the attempt did not end on Cancel");
+        QCOMPARE(cancel.text, expectedBox);
+        QVERIFY(!app.MainWindow().IsOnline());
+        QVERIFY(app.MainWindow().Menus()->SessionConnectAction->isEnabled());
+        QVERIFY(!app.MainWindow().Menus()->SessionDisconnectAction->isEnabled());
+        QCOMPARE(app.MainWindow().windowTitle(), QStringLiteral("Pellar"));
+        QVERIFY(!app.ClientContext().ConnectedEvent().IsSet());
+        QTRY_VERIFY(app.ClientContext().ComThread().Idle());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(shown_.empty());
+    }
+
+    QTemporaryDir state_;
+    std::vector<QString> shown_;
+
+private slots:
+    void init() { shown_.clear(); }
+
+    void cancelEndsAConnectToAHostThatNeverAnswers()
+    {
+        test::UnansweredListener silent;
+        if (!silent.Holds())
+            QSKIP("this kernel completes every connection");
+        auto app = MakeController();
+        const QString port = QString::fromStdString(silent.PortText());
+        CancelConnectTo(*app, port, QStringLiteral("Connecting to 127.0.0.1:%1...").arg(port));
+
+        // Usable: the next Connect reaches a real server.
+        auto server = StartServer({});
+        QVERIFY(server);
+        AnswerLogin(QString::number(server->Port()));
+        app->MainWindow().Menus()->SessionConnectAction->trigger();
+        QVERIFY(app->MainWindow().IsOnline());
+        app->Disconnect();
+    }
+
+    void cancelEndsAWaitForAGreetingThatNeverComes()
+    {
+        miravod::ServerOptions options;
+        options.withholdGreeting = true;
+        auto server = StartServer(options);
+        QVERIFY(server);
+        auto app = MakeController();
+        const QString port = QString::number(server->Port());
+        CancelConnectTo(*app, port, QStringLiteral("Waiting for 127.0.0.1:%1 to answer...").arg(port));
+        QVERIFY(app->ClientContext().ComThread().LinkDown());
+    }
+
+    void aSlowReplyShowsTheBoxAndCancelFailsJustThatRequest()
+    {
+        miravod::ServerOptions options;
+        options.replyDelayMs = kReplyDelayMs;
+        auto server = StartServer(options);
+        QVERIFY(server);
+        ClientOptions clientOptions;
+        clientOptions.debugLog = false;
+        clientOptions.receiveTrace = false;
+        Client client(clientOptions);
+        client.ComThread().Connect("127.0.0.1", std::to_string(server->Port()));
+        QVERIFY(client.ConnectedEvent().WaitFor(5000) == WaitResult::Signaled);
+        QtBlockingWait waits;
+        client.SetBlockingWait(&waits);
+
+        // The event loop runs all through the wait.
+        int ticks = 0;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] { ++ticks; });
+        probe.start(20);
+
+        // Another request already on its way is not touched by the cancel.
+        TGenericTrans other(client.Protocol(), "Get time", {35});
+        auto otherSync = std::make_shared<TSyncronizer>();
+        otherSync->Acquire();
+        client.Transactions().Execute(other, otherSync);
+
+        CancelNextBox cancel;
+        cancel.Arm();
+        TGenericTrans slow(client.Protocol(), "Get server info", {36});
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!client.Transactions().ExecuteAndWait(slow));
+        const qint64 waited = clock.elapsed();
+        QVERIFY2(cancel.pressed.isValid(), "no wait box was shown");
+        QCOMPARE(cancel.text, QStringLiteral("Waiting for Get server info..."));
+        QVERIFY2(waited >= 900, "the box came before the wait had lasted");
+        QVERIFY2(waited < kReplyDelayMs, "the wait ran on to the reply");
+        QVERIFY(ticks >= 20);
+        QVERIFY(slow.ReplyLine().empty());
+
+        // The other request completes normally, and so does the next one:
+        // the late reply of the cancelled one is skipped.
+        QTRY_VERIFY_WITH_TIMEOUT(otherSync->WaitFor(0) == WaitResult::Signaled, 5000);
+        QVERIFY(other.Success());
+        TGenericTrans next(client.Protocol(), "Get server info", {36});
+        const int boxes = waits.BoxesShown();
+        QVERIFY(client.Transactions().ExecuteAndWait(next));
+        QVERIFY(!next.ReplyLine().empty());
+        QCOMPARE(waits.BoxesShown(), boxes + 1);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        client.SetBlockingWait(nullptr);
+    }
+
+    void aWaitStartedInsideAnotherUnwindsInOrder()
+    {
+        miravod::ServerOptions options;
+        options.replyDelayMs = 300;
+        auto server = StartServer(options);
+        QVERIFY(server);
+        ClientOptions clientOptions;
+        clientOptions.debugLog = false;
+        clientOptions.receiveTrace = false;
+        Client client(clientOptions);
+        client.ComThread().Connect("127.0.0.1", std::to_string(server->Port()));
+        QVERIFY(client.ConnectedEvent().WaitFor(5000) == WaitResult::Signaled);
+        QtBlockingWait waits;
+        client.SetBlockingWait(&waits);
+
+        std::vector<std::string> finished;
+        TGenericTrans inner(client.Protocol(), "inner", {35});
+        QTimer::singleShot(100, this, [&] {
+            QVERIFY(client.Transactions().ExecuteAndWait(inner));
+            finished.push_back("inner");
+        });
+        TGenericTrans outer(client.Protocol(), "outer", {35});
+        QVERIFY(client.Transactions().ExecuteAndWait(outer));
+        finished.push_back("outer");
+        QCOMPARE(finished, (std::vector<std::string>{"inner", "outer"}));
+        QVERIFY(inner.Success());
+        QVERIFY(waits.NestedWaits() >= 2);
+        client.SetBlockingWait(nullptr);
+    }
+};
+
+QTEST_MAIN(QtBlockingWaitTest)
+#include "QtBlockingWait_test.moc"
