@@ -220,7 +220,7 @@ void TGetUnreadConfs::ParseReply()
     int32_t count = 0;
     if (!ReadArrayStart(line, pos, count))
         return;
-    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i)
+    for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i)
         target_.push_back(ReadInt(line, pos));
 }
 
@@ -261,7 +261,7 @@ void TGetTextMap::ParseDense(std::string_view line, size_t& pos)
         Put(static_cast<int32_t>(local), 0);
     if (!hasElements)
         return;
-    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i) {
+    for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i) {
         const int32_t global = ReadInt(line, pos);
         const int64_t local = blockFirst + i;
         if (local > INT32_MAX)
@@ -295,7 +295,7 @@ void TGetTextMap::ParseReply()
     int32_t pairs = 0;
     int64_t next = rangeBegin;
     if (ReadArrayStart(line, pos, pairs)) {
-        for (int32_t i = 0; i < pairs && !AtEnd(line, pos); ++i) {
+        for (int32_t i = 0; i < pairs && NextIsInt(line, pos); ++i) {
             const int32_t local = ReadInt(line, pos);
             const int32_t global = ReadInt(line, pos);
             zeroFill(next, local);

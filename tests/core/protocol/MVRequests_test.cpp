@@ -63,6 +63,29 @@ TEST_F(RequestTest, CountsBeyondTheDataReadOnlyWhatArrived)
     EXPECT_EQ(confs, (std::vector<int32_t>{1, 7}));
 }
 
+// A huge count over bytes that are not elements: each list ends at the first
+// byte it cannot read instead of going round the count without moving.
+TEST_F(RequestTest, CountsOverJunkEndAtTheJunk)
+{
+    std::vector<int32_t> confs;
+    TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
+    ASSERT_TRUE(Exchange(unread, "52 6", " 999999998 { Q\n"));
+    EXPECT_TRUE(confs.empty());
+
+    h.client.SetServerVersionInfo({10, "", ""});
+    TSortedIntegerList<int32_t> sparse;
+    TGetTextMap t103(h.client.Protocol(), sparse, 6, 1, 3);
+    ASSERT_TRUE(Exchange(t103, "103 6 1 3", " 1 4 0 0 999999998 { 1 101 Q\n"));
+    EXPECT_EQ(sparse.Count(), 3);
+    EXPECT_EQ(sparse.Object(0), 101);
+
+    h.client.SetServerVersionInfo({9, "", ""});
+    TSortedIntegerList<int32_t> dense;
+    TGetTextMap t34(h.client.Protocol(), dense, 6, 1, 3);
+    ASSERT_TRUE(Exchange(t34, "34 6 1 3", " 1 999999998 { 101 x\n"));
+    EXPECT_EQ(dense.Count(), 1);
+}
+
 TEST_F(RequestTest, NameFromNumberIsQuietAndReadsUnknownOnError)
 {
     TNameFromNumberTrans t(h.client.Protocol(), 6);
