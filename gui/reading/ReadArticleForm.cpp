@@ -298,7 +298,23 @@ void TReadArticleForm::GoToConference(int32_t conf)
 void TReadArticleForm::DropConference(int32_t conf)
 {
     if (builder_)
-        builder_->ForgetConference(conf);
+        StopBuilderWhilePainting([this, conf] { builder_->ForgetConference(conf); });
+}
+
+void TReadArticleForm::StopBuilderWhilePainting(const std::function<void()>& fn)
+{
+    // The builder stops after the request it is waiting for; the window
+    // keeps painting meanwhile, as in any wait for the server.
+    TEvent stopped(true, false);
+    std::thread stopping([&fn, &stopped] {
+        fn();
+        stopped.SetEv();
+    });
+    WaitSpec spec;
+    spec.what = "Waiting for the subject tree to stop...";
+    spec.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
+    client_.Waits().Wait(spec);
+    stopping.join();
 }
 
 void TReadArticleForm::ConferenceSelected(int32_t conf)
@@ -321,20 +337,8 @@ void TReadArticleForm::OnConnected()
 
 void TReadArticleForm::OnDisconnecting()
 {
-    if (!builder_)
-        return;
-    // The builder stops after the request it is waiting for; the window
-    // keeps painting meanwhile, as in any wait for the server.
-    TEvent paused(true, false);
-    std::thread pausing([this, &paused] {
-        builder_->Pause();
-        paused.SetEv();
-    });
-    WaitSpec spec;
-    spec.what = "Waiting for the subject tree to stop...";
-    spec.waitFor = [&paused](int timeoutMs) { return paused.WaitFor(timeoutMs) == WaitResult::Signaled; };
-    client_.Waits().Wait(spec);
-    pausing.join();
+    if (builder_)
+        StopBuilderWhilePainting([this] { builder_->Pause(); });
 }
 
 void TReadArticleForm::ClearReading()

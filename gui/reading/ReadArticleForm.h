@@ -167,6 +167,9 @@ private:
     void ReadConfirmation(int32_t text);
     // Waits for a step or the builder, letting their hand-overs run.
     void WaitForWorkers();
+    // Stops the subject-tree builder off the GUI thread (it may be waiting
+    // for the server) while the window keeps painting; fn does the stopping.
+    void StopBuilderWhilePainting(const std::function<void()>& fn);
 
     Client& client_;
     const GuiServices& guiServices_;
