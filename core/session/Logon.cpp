@@ -304,10 +304,24 @@ bool Logon::LogOff()
 
 void Logon::DrainRequests(int steps)
 {
-    for (int i = 0; i < steps && client_.Transactions().ActiveCount() > 0; ++i) {
-        ui_.processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // Requests in flight share no synchroniser, so the table is watched. The
+    // wait goes through the waiting port: the window paints, and a user who
+    // will not wait for a slow server cancels and the link is cut at once.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(steps, 0));
+    WaitSpec spec;
+    spec.what = "Waiting for the server's last answers before logging off...";
+    spec.waitFor = [this, deadline](int timeoutMs) {
+        const auto until = timeoutMs < 0 ? deadline : std::min(deadline, Clock::now() + std::chrono::milliseconds(timeoutMs));
+        while (client_.Transactions().ActiveCount() > 0) {
+            if (Clock::now() >= until)
+                return Clock::now() >= deadline;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    };
+    spec.cancel = [] {};  // nothing to undo: the log-off goes on without them
+    client_.Waits().Wait(spec);
 }
 
 } // namespace pellar

@@ -61,8 +61,6 @@ public:
     // Moves the gauge only (the greeting wait and log-off's stop wait).
     virtual void setProgress(int percent) = 0;
     virtual void hideProgress() = 0;
-    // Lets the GUI handle pending events during log-off's waits.
-    virtual void processEvents() = 0;
     // A warning box with Yes and No.
     virtual bool askYesNo(std::string_view question) = 0;
     // Several persons matched: their number, or -1 when cancelled.

@@ -100,7 +100,8 @@ void QtSessionUi::showProgress(std::string_view text, int percent)
     progress_->SetStep(FromWire(text), percent);
     if (!progress_->isVisible())
         progress_->show();
-    processEvents();
+    // The step text is drawn before the step's work starts.
+    QCoreApplication::processEvents();
 }
 
 void QtSessionUi::setProgress(int percent)
@@ -120,10 +121,6 @@ void QtSessionUi::hideProgress()
     }
 }
 
-void QtSessionUi::processEvents()
-{
-    QCoreApplication::processEvents();
-}
 
 bool QtSessionUi::askYesNo(std::string_view question)
 {

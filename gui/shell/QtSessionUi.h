@@ -37,7 +37,6 @@ public:
     void showProgress(std::string_view text, int percent) override;
     void setProgress(int percent) override;
     void hideProgress() override;
-    void processEvents() override;
     bool askYesNo(std::string_view question) override;
     int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;
     bool askNewAccount(NewAccountFields& fields) override;

@@ -79,7 +79,6 @@ public:
     void showProgress(std::string_view, int) override {}
     void setProgress(int) override {}
     void hideProgress() override {}
-    void processEvents() override {}
     bool askYesNo(std::string_view question) override
     {
         questions.emplace_back(question);

@@ -323,5 +323,33 @@ TEST_F(LogonTest, CancellingAConnectThatNeverCompletesReportsNothing)
     EXPECT_GE(c.ui.hidden, 1);
 }
 
+// A server that never answers the last requests: the log-off wait is shown
+// and a user who cancels it is logged off at once, not after the minute the
+// wait would allow.
+TEST(LogOffWaits, CancellingTheWaitForLastAnswersLogsOffAtOnce)
+{
+    ClientHarness h;
+    ASSERT_TRUE(h.Connect());
+    ScriptedSessionUi ui;
+    SessionCommands commands(h.client, ui);
+    LogonOptions options = QuickLogon();
+    options.drainSteps = 60000;
+    options.logoutSteps = 60000;
+    Logon logon(h.client, ui, commands, options);
+    CancelAfterWait user(100);
+    h.client.SetBlockingWait(&user);
+    h.client.Transactions().Execute(
+        std::make_unique<TGenericTrans>(h.client.Protocol(), "Get server info", std::initializer_list<RequestArg>{36}));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(logon.LogOff());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    // Once for the request in flight, once for the logout itself.
+    EXPECT_EQ(user.Cancelled(), 2);
+    EXPECT_EQ(user.Shown().front(), "Waiting for the server's last answers before logging off...");
+    EXPECT_TRUE(h.client.ComThread().WaitIdle(5000));
+    EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
+}
+
 } // namespace
 } // namespace pellar::test

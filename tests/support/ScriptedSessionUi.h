@@ -56,7 +56,6 @@ public:
     void showProgress(std::string_view text, int percent) override { progress.emplace_back(text, percent); }
     void setProgress(int percent) override { gauge.push_back(percent); }
     void hideProgress() override { ++hidden; }
-    void processEvents() override {}
     bool askYesNo(std::string_view question) override;
     int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;
     bool askNewAccount(NewAccountFields& fields) override;
