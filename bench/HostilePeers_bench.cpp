@@ -25,42 +25,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchServer.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int ConnectTo(int port, const char* from = nullptr)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (from) {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        inet_pton(AF_INET, from, &local.sin_addr);
-        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
-}
-
-bool SendAll(int fd, const std::string& s)
-{
-    size_t off = 0;
-    while (off < s.size()) {
-        const ssize_t n = send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        off += static_cast<size_t>(n);
-    }
-    return true;
-}
+using bench::ConnectTo;
+using bench::SendAll;
 
 // Reads until `lines` LFs arrived or `timeoutMs` passed.
 bool ReadLines(int fd, size_t lines, int timeoutMs)

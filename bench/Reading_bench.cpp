@@ -22,6 +22,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchServer.h"
+
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/reading/ClientReadingServices.h"
@@ -66,23 +68,7 @@ void AddTrees(miravod::Store& store, int32_t author, int32_t conf, int trees, st
 {
     const pellar::TDateTime now = pellar::NowLocal();
     auto write = [&](const std::string& subject, int32_t parent) {
-        miravod::Text& t = store.NewText(author, now);
-        t.body = subject + "\nA line or two of text to read.\nAnd another.";
-        const int32_t n = t.number;
-        miravod::MiscItem r;
-        r.number = conf;
-        r.local = store.AppendToConference(conf, n, now);
-        store.EditText(n).misc.push_back(r);
-        if (parent) {
-            miravod::MiscItem up;
-            up.kind = miravod::MiscKind::CommentTo;
-            up.number = parent;
-            store.EditText(n).misc.push_back(up);
-            miravod::MiscItem down;
-            down.kind = miravod::MiscKind::CommentIn;
-            down.number = n;
-            store.EditText(parent).misc.push_back(down);
-        }
+        const int32_t n = bench::SeedText(store, author, conf, subject, parent, now);
         if (texts)
             texts->push_back(n);
         return n;
@@ -116,56 +102,6 @@ World Seed(const std::string& path)
     store.Commit(&error);
     return w;
 }
-
-// The server in a child process, stopped when this object goes.
-class ForkedServer {
-public:
-    ForkedServer(const std::string& db, int delayMs)
-    {
-        int portPipe[2], stopPipe[2];
-        if (pipe(portPipe) != 0 || pipe(stopPipe) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            // Only this server's own pipe ends stay open: an inherited write
-            // end of another server's stop pipe would keep that one running.
-            for (int fd = 3; fd < 1024; ++fd) {
-                if (fd != portPipe[1] && fd != stopPipe[0])
-                    close(fd);
-            }
-            miravod::ServerOptions o;
-            o.dbPath = db;
-            o.demoCompanion = false;
-            o.replyDelayMs = delayMs;
-            miravod::Server server(o);
-            int port = server.Start() ? server.Port() : 0;
-            (void)!write(portPipe[1], &port, sizeof port);
-            char c;
-            (void)!read(stopPipe[0], &c, 1);
-            server.Stop();
-            _exit(0);
-        }
-        close(portPipe[1]);
-        close(stopPipe[0]);
-        stop_ = stopPipe[1];
-        if (read(portPipe[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
-        close(portPipe[0]);
-    }
-    ~ForkedServer()
-    {
-        if (stop_ >= 0)
-            close(stop_);
-        if (pid_ > 0)
-            waitpid(pid_, nullptr, 0);
-    }
-    int Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int stop_ = -1;
-    int port_ = 0;
-};
 
 class OneConferenceList : public pellar::ConferenceListPort {
 public:
@@ -261,7 +197,7 @@ double Sum(const std::vector<double>& v)
 
 struct Setup {
     World world;
-    std::unique_ptr<ForkedServer> fast, delayed;
+    std::unique_ptr<bench::ForkedServer> fast, delayed;
 };
 Setup* g_setup = nullptr;
 
@@ -405,8 +341,8 @@ int main(int argc, char** argv)
     setup.world = Seed(base + "-a.db");
     std::filesystem::copy_file(base + "-a.db", base + "-b.db");
     // Both servers are forked before this process starts any thread.
-    setup.fast = std::make_unique<ForkedServer>(base + "-a.db", 0);
-    setup.delayed = std::make_unique<ForkedServer>(base + "-b.db", kDelayMs);
+    setup.fast = std::make_unique<bench::ForkedServer>(base + "-a.db", 0);
+    setup.delayed = std::make_unique<bench::ForkedServer>(base + "-b.db", kDelayMs);
     g_setup = &setup;
 
     benchmark::Initialize(&argc, argv);

@@ -21,35 +21,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchServer.h"
+
 #include "server/Server.h"
 
 namespace {
 
-int ConnectTo(int port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
-}
-
-void SendAll(int fd, const std::string& s)
-{
-    size_t off = 0;
-    while (off < s.size()) {
-        const ssize_t n = send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL);
-        if (n <= 0) return;
-        off += static_cast<size_t>(n);
-    }
-}
+using bench::ConnectTo;
+using bench::SendAll;
 
 // Reads until `lines` LFs have arrived.
 bool ReadLines(int fd, std::string& buf, size_t lines)

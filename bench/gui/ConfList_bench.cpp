@@ -18,6 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchServer.h"
+
 #include <QApplication>
 
 #include "core/protocol/MVRequests.h"
@@ -61,57 +63,9 @@ std::vector<Reader> Seed(const std::string& path)
     return readers;
 }
 
-// The server in a child process, stopped when this object goes.
-class ForkedServer {
-public:
-    ForkedServer(const std::string& db, int delayMs)
-    {
-        int portPipe[2], stopPipe[2];
-        if (pipe(portPipe) != 0 || pipe(stopPipe) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            for (int fd = 3; fd < 1024; ++fd) {
-                if (fd != portPipe[1] && fd != stopPipe[0])
-                    close(fd);
-            }
-            miravod::ServerOptions o;
-            o.dbPath = db;
-            o.demoCompanion = false;
-            o.replyDelayMs = delayMs;
-            miravod::Server server(o);
-            int port = server.Start() ? server.Port() : 0;
-            (void)!write(portPipe[1], &port, sizeof port);
-            char c;
-            (void)!read(stopPipe[0], &c, 1);
-            server.Stop();
-            _exit(0);
-        }
-        close(portPipe[1]);
-        close(stopPipe[0]);
-        stop_ = stopPipe[1];
-        if (read(portPipe[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
-        close(portPipe[0]);
-    }
-    ~ForkedServer()
-    {
-        if (stop_ >= 0)
-            close(stop_);
-        if (pid_ > 0)
-            waitpid(pid_, nullptr, 0);
-    }
-    int Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int stop_ = -1;
-    int port_ = 0;
-};
-
 struct Setup {
     std::vector<Reader> readers;
-    std::unique_ptr<ForkedServer> fast, delayed;
+    std::unique_ptr<bench::ForkedServer> fast, delayed;
 };
 Setup* g_setup = nullptr;
 
@@ -204,8 +158,8 @@ int main(int argc, char** argv)
     setup.readers = Seed(base + "-a.db");
     std::filesystem::copy_file(base + "-a.db", base + "-b.db");
     // Both servers are forked before this process starts any thread.
-    setup.fast = std::make_unique<ForkedServer>(base + "-a.db", 0);
-    setup.delayed = std::make_unique<ForkedServer>(base + "-b.db", kDelayMs);
+    setup.fast = std::make_unique<bench::ForkedServer>(base + "-a.db", 0);
+    setup.delayed = std::make_unique<bench::ForkedServer>(base + "-b.db", kDelayMs);
     g_setup = &setup;
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

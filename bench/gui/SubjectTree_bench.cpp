@@ -16,6 +16,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchServer.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -64,23 +66,7 @@ World Seed(const std::string& path)
     w.conf = store.CreateConference("Ten thousand", "00000000", 0, now);
     store.AddMember(w.reader, w.conf, 200);
     auto write = [&](const std::string& subject, int32_t parent) {
-        miravod::Text& t = store.NewText(writers[w.texts % 3], now);
-        t.body = subject + "\nA line or two of text to read.\nAnd another.";
-        const int32_t n = t.number;
-        miravod::MiscItem r;
-        r.number = w.conf;
-        r.local = store.AppendToConference(w.conf, n, now);
-        store.EditText(n).misc.push_back(r);
-        if (parent) {
-            miravod::MiscItem up;
-            up.kind = miravod::MiscKind::CommentTo;
-            up.number = parent;
-            store.EditText(n).misc.push_back(up);
-            miravod::MiscItem down;
-            down.kind = miravod::MiscKind::CommentIn;
-            down.number = n;
-            store.EditText(parent).misc.push_back(down);
-        }
+        const int32_t n = bench::SeedText(store, writers[w.texts % 3], w.conf, subject, parent, now);
         ++w.texts;
         return n;
     };

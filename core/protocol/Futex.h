@@ -55,6 +55,18 @@ inline void FutexWakeAddress(int32_t* word, bool all)
     ::syscall(SYS_futex, word, FUTEX_WAKE_PRIVATE, all ? INT_MAX : 1, nullptr, nullptr, 0);
 }
 
+// How long a waiter keeps looking before it sleeps.
+inline constexpr int kFutexSpinMicroseconds = 30;
+
+inline void CpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
 // Waits until ready() holds, sleeping on word whenever it still holds the
 // value seen just before ready() said no. The caller's waiters count is
 // raised before that last look and lowered on the way out, so a waker that
@@ -67,6 +79,16 @@ bool FutexWaitFor(std::atomic<int32_t>& word, std::atomic<int32_t>& waiters, int
         return true;
     if (timeoutMs == 0)
         return false;
+    // A reply on loopback comes back within microseconds, while waking a
+    // thread that went to sleep on an idle core can cost tens of them (a
+    // virtual machine's halted CPU most of all): look again for a moment
+    // before sleeping.
+    const auto spinUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(kFutexSpinMicroseconds);
+    do {
+        if (ready())
+            return true;
+        CpuRelax();
+    } while (std::chrono::steady_clock::now() < spinUntil);
     std::chrono::steady_clock::time_point deadline;
     if (timeoutMs > 0)
         deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
