@@ -94,7 +94,12 @@ std::string MVCache::GetNameOrFail(int32_t number)
 {
     if (number == 0)
         throw NoSuchConferenceException();
-    TIntegerResourceGuard key(nameKeys_, number);
+    // Another thread asking for the same name holds the key across its
+    // request; waiting for it goes through the waiting port like any wait
+    // for the server, and a user who gives up gets no name.
+    TIntegerResourceGuard key(nameKeys_, number, client_.Waits(), "the name of number " + std::to_string(number));
+    if (!key.Held())
+        throw NoSuchConferenceException();
     {
         std::lock_guard lock(nameMutex_);
         int index;
@@ -256,7 +261,10 @@ std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
 {
     // The per-key lock, not the cache's, is held across the three requests:
     // one session is asked for once, and no lock is held while waiting.
-    TIntegerResourceGuard key(sessionKeys_, session);
+    TIntegerResourceGuard key(sessionKeys_, session, client_.Waits(),
+                              "the session information of session " + std::to_string(session));
+    if (!key.Held())
+        return nullptr;
     {
         std::lock_guard lock(sessionMutex_);
         int index;

@@ -1,5 +1,6 @@
 // The caches against a scripted peer, where the exact bytes and the moment a
 // link drops matter.
+#include <atomic>
 #include <future>
 
 #include <gtest/gtest.h>
@@ -114,6 +115,45 @@ TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
     EXPECT_EQ(info->clientName, "Pellar");
     // Cached now: no more requests.
     EXPECT_EQ(cache.GetSessionInfo(9), info);
+    EXPECT_TRUE(h.peer.quiet(50));
+}
+
+// Gives up on every wait for a key another thread holds, as a user pressing
+// Cancel would; waits for replies run to their end.
+class GiveUpOnKeys : public BlockingWait {
+public:
+    WaitOutcome Wait(const WaitSpec& spec) override
+    {
+        if (spec.what.rfind("Waiting for the name", 0) != 0 && spec.what.rfind("Waiting for the session", 0) != 0) {
+            spec.waitFor(-1);
+            return WaitOutcome::Done;
+        }
+        ++gaveUp;
+        if (spec.cancel)
+            spec.cancel();
+        return WaitOutcome::Cancelled;
+    }
+    std::atomic<int> gaveUp{0};
+};
+
+TEST_F(MVCachePeerTest, AReaderWhoGivesUpOnALookupInProgressGetsNothingAndAsksNothing)
+{
+    ASSERT_TRUE(h.Connect());
+    GiveUpOnKeys user;
+    h.client.SetBlockingWait(&user);
+    auto first = std::async(std::launch::async, [&] { return cache.GetName(5); });
+    ASSERT_TRUE(h.peer.expect("1 78 5\n"));
+    // The first reader holds the name's key until its reply is in.
+    EXPECT_EQ(std::async(std::launch::async, [&] { return cache.GetName(5); }).get(), "*Unknown*");
+    h.peer.send("=1 4HKarl 0000 7\n");
+    EXPECT_EQ(first.get(), "Karl");
+
+    auto session = std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); });
+    ASSERT_TRUE(h.peer.expect("2 84 9\n"));
+    EXPECT_FALSE(std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); }).get());
+    h.peer.send("%2 13 0\n");
+    EXPECT_FALSE(session.get());
+    EXPECT_EQ(user.gaveUp.load(), 2);
     EXPECT_TRUE(h.peer.quiet(50));
 }
 
