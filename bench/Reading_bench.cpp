@@ -129,14 +129,6 @@ public:
     void EndWork() override {}
 };
 
-pellar::ClientOptions Quiet()
-{
-    pellar::ClientOptions o;
-    o.debugLog = false;
-    o.receiveTrace = false;
-    return o;
-}
-
 // A logged-on reader with its memberships cached.
 struct Reader {
     Reader(int port, const World& world) : services(client), list(world.bench)
@@ -179,7 +171,7 @@ struct Reader {
         return times;
     }
 
-    pellar::Client client{Quiet()};
+    pellar::Client client{bench::QuietClientOptions()};
     pellar::ClientReadingServices services;
     pellar::InlineGuiThread gui;
     OneConferenceList list;
@@ -355,7 +347,6 @@ int main(int argc, char** argv)
     setup.fast.reset();
     setup.delayed.reset();
     for (const char* db : {"-a.db", "-b.db"})
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            std::filesystem::remove(base + db + suffix);
+        bench::RemoveDatabase(base + db);
     return 0;
 }

@@ -174,7 +174,6 @@ int main(int argc, char** argv)
     setup.fast.reset();
     setup.delayed.reset();
     for (const char* db : {"-a.db", "-b.db"})
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            std::filesystem::remove(base + db + suffix);
+        bench::RemoveDatabase(base + db);
     return 0;
 }

@@ -87,14 +87,6 @@ World Seed(const std::string& path)
     return w;
 }
 
-pellar::ClientOptions Quiet()
-{
-    pellar::ClientOptions o;
-    o.debugLog = false;
-    o.receiveTrace = false;
-    return o;
-}
-
 // A logged-on reader with its memberships cached.
 struct Reader {
     Reader(int port, const World& world) : services(client)
@@ -114,7 +106,7 @@ struct Reader {
         }
     }
 
-    pellar::Client client{Quiet()};
+    pellar::Client client{bench::QuietClientOptions()};
     pellar::ClientReadingServices services;
 };
 

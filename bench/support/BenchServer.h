@@ -4,6 +4,7 @@
 // for the peers that talk to it by hand.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include <arpa/inet.h>
@@ -13,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/shell/Client.h"
 #include "server/Server.h"
 #include "server/Store.h"
 
@@ -130,6 +132,22 @@ inline bool SendAll(int fd, const std::string& s)
         off += static_cast<size_t>(n);
     }
     return true;
+}
+
+// A database file and SQLite's side files next to it.
+inline void RemoveDatabase(const std::string& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(path + suffix);
+}
+
+// A client that writes no log or trace files while it is measured.
+inline pellar::ClientOptions QuietClientOptions()
+{
+    pellar::ClientOptions o;
+    o.debugLog = false;
+    o.receiveTrace = false;
+    return o;
 }
 
 } // namespace bench
