@@ -2,13 +2,13 @@
 
 namespace pellar {
 
-WaitOutcome PlainBlockingWait::Wait(const WaitSpec& spec)
+WaitOutcome PlainBlockingWait::Wait(const WaitPlan& plan)
 {
-    if (spec.tickMs > 0 && spec.onTick) {
-        while (!spec.waitFor(spec.tickMs))
-            spec.onTick();
+    if (plan.tickMs > 0 && plan.onTick) {
+        while (!plan.waitFor(plan.tickMs))
+            plan.onTick();
     } else {
-        spec.waitFor(-1);
+        plan.waitFor(-1);
     }
     return WaitOutcome::Done;
 }

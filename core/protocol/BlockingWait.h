@@ -8,7 +8,7 @@
 
 namespace pellar {
 
-struct WaitSpec {
+struct WaitPlan {
     // Shown to the user when the wait takes a while ("Connecting to h:p...").
     std::string what;
     // Blocks at most timeoutMs (below 0: no limit); true once the wait is
@@ -29,15 +29,15 @@ enum class WaitOutcome { Done, Cancelled };
 class BlockingWait {
 public:
     virtual ~BlockingWait() = default;
-    // Returns once spec.waitFor said the wait is over, or the user cancelled
-    // (after spec.cancel ran).
-    virtual WaitOutcome Wait(const WaitSpec& spec) = 0;
+    // Returns once plan.waitFor said the wait is over, or the user cancelled
+    // (after plan.cancel ran).
+    virtual WaitOutcome Wait(const WaitPlan& plan) = 0;
 };
 
 // Blocks the calling thread; nobody can cancel.
 class PlainBlockingWait : public BlockingWait {
 public:
-    WaitOutcome Wait(const WaitSpec& spec) override;
+    WaitOutcome Wait(const WaitPlan& plan) override;
 };
 
 } // namespace pellar

@@ -177,11 +177,11 @@ WaitOutcome TMiravoActiveTransactions::WaitThrough(const std::shared_ptr<TSyncro
     BlockingWait* wait = blockingWait_.load();
     if (!wait)
         wait = &plainWait_;
-    WaitSpec spec;
-    spec.what = "Waiting for " + what + "...";
-    spec.waitFor = [&sync](int timeoutMs) { return sync->WaitFor(timeoutMs) == WaitResult::Signaled; };
-    spec.cancel = std::move(cancel);
-    const WaitOutcome outcome = wait->Wait(spec);
+    WaitPlan plan;
+    plan.what = "Waiting for " + what + "...";
+    plan.waitFor = [&sync](int timeoutMs) { return sync->WaitFor(timeoutMs) == WaitResult::Signaled; };
+    plan.cancel = std::move(cancel);
+    const WaitOutcome outcome = wait->Wait(plan);
     // A reply already being parsed when the user cancelled still owns the
     // request until its parser is done; the caller may free it only then.
     sync->WaitFor(kInfinite);

@@ -314,15 +314,15 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     if (attempt->cancelFd < 0)
         throw TWinsockException(WinsockCodeFromErrno(errno));
     std::thread([attempt, host, service, timeoutMs] { attempt->Run(host, service, timeoutMs); }).detach();
-    WaitSpec spec;
-    spec.what = "Connecting to " + server + ":" + port + "...";
+    WaitPlan plan;
+    plan.what = "Connecting to " + server + ":" + port + "...";
     if (proxy.useProxy)
-        spec.what += "\n(through " + proxy.server + ":" + proxy.port + ")";
-    spec.waitFor = [attempt](int ms) { return attempt->done.WaitFor(ms) == WaitResult::Signaled; };
-    spec.cancel = [attempt] { attempt->Abandon(); };
-    spec.showAfterMs = 0;
+        plan.what += "\n(through " + proxy.server + ":" + proxy.port + ")";
+    plan.waitFor = [attempt](int ms) { return attempt->done.WaitFor(ms) == WaitResult::Signaled; };
+    plan.cancel = [attempt] { attempt->Abandon(); };
+    plan.showAfterMs = 0;
     PlainBlockingWait plain;
-    if ((wait ? wait : &plain)->Wait(spec) == WaitOutcome::Cancelled) {
+    if ((wait ? wait : &plain)->Wait(plan) == WaitOutcome::Cancelled) {
         attempt->Abandon();
         throw TConnectCancelled();
     }

@@ -4,17 +4,20 @@
 
 namespace pellar {
 
+std::shared_ptr<TIntegerResourceLock::Entry> TIntegerResourceLock::EntryFor(int32_t key)
+{
+    int index;
+    if (entries_.Find(key, index))
+        return entries_.Object(index);
+    auto entry = std::make_shared<Entry>();
+    entries_.SetObject(entries_.Add(key), entry);
+    return entry;
+}
+
 void TIntegerResourceLock::LockKey(int32_t key)
 {
     std::unique_lock lock(mutex_);
-    int index;
-    std::shared_ptr<Entry> entry;
-    if (entries_.Find(key, index)) {
-        entry = entries_.Object(index);
-    } else {
-        entry = std::make_shared<Entry>();
-        entries_.SetObject(entries_.Add(key), entry);
-    }
+    const std::shared_ptr<Entry> entry = EntryFor(key);
     ++entry->uses;
     const auto self = std::this_thread::get_id();
     if (entry->depth > 0 && entry->owner == self) {
@@ -30,20 +33,11 @@ void TIntegerResourceLock::LockKey(int32_t key)
 bool TIntegerResourceLock::TryLockKey(int32_t key)
 {
     std::lock_guard lock(mutex_);
-    int index;
-    std::shared_ptr<Entry> entry;
-    if (entries_.Find(key, index)) {
-        entry = entries_.Object(index);
-    } else {
-        entry = std::make_shared<Entry>();
-        entries_.SetObject(entries_.Add(key), entry);
-    }
+    const std::shared_ptr<Entry> entry = EntryFor(key);
     const auto self = std::this_thread::get_id();
-    if (entry->depth > 0 && entry->owner != self) {
-        if (entry->uses == 0)
-            entries_.Delete(index);
+    // Held elsewhere: the holder's use keeps the entry in the table.
+    if (entry->depth > 0 && entry->owner != self)
         return false;
-    }
     ++entry->uses;
     entry->owner = self;
     ++entry->depth;
@@ -71,12 +65,12 @@ TIntegerResourceGuard::TIntegerResourceGuard(TIntegerResourceLock& locks, int32_
     : locks_(locks), key_(key)
 {
     while (!locks_.TryLockKey(key_)) {
-        WaitSpec spec;
-        spec.what = "Waiting for " + what + "...";
-        spec.waitFor = [this](int timeoutMs) { return locks_.WaitUntilFree(key_, timeoutMs); };
+        WaitPlan plan;
+        plan.what = "Waiting for " + what + "...";
+        plan.waitFor = [this](int timeoutMs) { return locks_.WaitUntilFree(key_, timeoutMs); };
         // Giving up takes nothing more than leaving the loop.
-        spec.cancel = [] {};
-        if (wait.Wait(spec) == WaitOutcome::Cancelled) {
+        plan.cancel = [] {};
+        if (wait.Wait(plan) == WaitOutcome::Cancelled) {
             held_ = false;
             return;
         }

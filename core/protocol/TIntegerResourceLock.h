@@ -39,6 +39,9 @@ private:
         std::condition_variable released;
     };
 
+    // The key's entry, made when missing; mutex_ held.
+    std::shared_ptr<Entry> EntryFor(int32_t key);
+
     std::mutex mutex_;
     TSortedIntegerList<std::shared_ptr<Entry>> entries_;
 };

@@ -108,12 +108,12 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     const int slice = static_cast<int>(std::max<std::chrono::milliseconds::rep>(1, options_.greetingSlice.count()));
     int percent = 23;
     TEvent& connected = client_.ConnectedEvent();
-    WaitSpec spec;
-    spec.what = "Waiting for " + where + " to answer...";
-    spec.showAfterMs = 0;
+    WaitPlan plan;
+    plan.what = "Waiting for " + where + " to answer...";
+    plan.showAfterMs = 0;
     // Over once greeted or out of time; WaitFor's own limit is only an upper
     // bound on how late the deadline is seen.
-    spec.waitFor = [&connected, deadline](int timeoutMs) {
+    plan.waitFor = [&connected, deadline](int timeoutMs) {
         // Rounded up: the last part of a millisecond is slept, not spun.
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         const int limit = static_cast<int>(std::max<decltype(left)>(0, left));
@@ -121,10 +121,10 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
                Clock::now() >= deadline;
     };
     // Giving up is enough: the caller then stops the link.
-    spec.cancel = [] {};
-    spec.tickMs = slice;
-    spec.onTick = [this, &percent] { ui_.setProgress(++percent); };
-    if (client_.Waits().Wait(spec) == WaitOutcome::Cancelled)
+    plan.cancel = [] {};
+    plan.tickMs = slice;
+    plan.onTick = [this, &percent] { ui_.setProgress(++percent); };
+    if (client_.Waits().Wait(plan) == WaitOutcome::Cancelled)
         return GreetingOutcome::Cancelled;
     return connected.IsSet() ? GreetingOutcome::Greeted : GreetingOutcome::TimedOut;
 }
@@ -309,9 +309,9 @@ void Logon::DrainRequests(int steps)
     // will not wait for a slow server cancels and the link is cut at once.
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(steps, 0));
-    WaitSpec spec;
-    spec.what = "Waiting for the server's last answers before logging off...";
-    spec.waitFor = [this, deadline](int timeoutMs) {
+    WaitPlan plan;
+    plan.what = "Waiting for the server's last answers before logging off...";
+    plan.waitFor = [this, deadline](int timeoutMs) {
         const auto until = timeoutMs < 0 ? deadline : std::min(deadline, Clock::now() + std::chrono::milliseconds(timeoutMs));
         while (client_.Transactions().ActiveCount() > 0) {
             if (Clock::now() >= until)
@@ -320,8 +320,8 @@ void Logon::DrainRequests(int steps)
         }
         return true;
     };
-    spec.cancel = [] {};  // nothing to undo: the log-off goes on without them
-    client_.Waits().Wait(spec);
+    plan.cancel = [] {};  // nothing to undo: the log-off goes on without them
+    client_.Waits().Wait(plan);
 }
 
 } // namespace pellar

@@ -310,10 +310,10 @@ void TReadArticleForm::StopBuilderWhilePainting(const std::function<void()>& fn)
         fn();
         stopped.SetEv();
     });
-    WaitSpec spec;
-    spec.what = "Waiting for the subject tree to stop...";
-    spec.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
-    client_.Waits().Wait(spec);
+    WaitPlan plan;
+    plan.what = "Waiting for the subject tree to stop...";
+    plan.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
+    client_.Waits().Wait(plan);
     stopping.join();
 }
 

@@ -29,12 +29,12 @@ struct LoopSlot {
 
 } // namespace
 
-WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
+WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() != app->thread())
-        return plain_.Wait(spec);
-    if (spec.waitFor(kQuietMs))
+        return plain_.Wait(plan);
+    if (plan.waitFor(kQuietMs))
         return WaitOutcome::Done;
     ++nestedWaits_;
     ++depth_;
@@ -49,7 +49,7 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
     QObject relay;
     std::thread helper([&] {
         while (!stop.load()) {
-            if (spec.waitFor(kSliceMs)) {
+            if (plan.waitFor(kSliceMs)) {
                 done = true;
                 QMetaObject::invokeMethod(&relay, [&current] { current.Quit(); }, Qt::QueuedConnection);
                 return;
@@ -70,14 +70,14 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
     } helperStop{stop, helper, depth_};
 
     QTimer tick;
-    if (spec.tickMs > 0 && spec.onTick) {
-        QObject::connect(&tick, &QTimer::timeout, &relay, [&spec] { spec.onTick(); });
-        tick.start(spec.tickMs);
+    if (plan.tickMs > 0 && plan.onTick) {
+        QObject::connect(&tick, &QTimer::timeout, &relay, [&plan] { plan.onTick(); });
+        tick.start(plan.tickMs);
     }
 
     // Until the box shows, input stays queued: a click must not start a
     // second command under a wait the user cannot see.
-    const qint64 untilBox = spec.showAfterMs - clock.elapsed();
+    const qint64 untilBox = plan.showAfterMs - clock.elapsed();
     if (untilBox > 0) {
         QEventLoop quiet;
         current.loop = &quiet;
@@ -90,14 +90,14 @@ WaitOutcome QtBlockingWait::Wait(const WaitSpec& spec)
     bool cancelled = false;
     if (!done.load()) {
         QEventLoop shown;
-        QPointer<TWaitForm> box = new TWaitForm(FromWire(spec.what), bool(spec.cancel), QApplication::activeWindow());
+        QPointer<TWaitForm> box = new TWaitForm(FromWire(plan.what), bool(plan.cancel), QApplication::activeWindow());
         QObject::connect(box.data(), &QDialog::rejected, &relay, [&] {
             // Escape on a box without Cancel gives up nothing.
-            if (done.load() || cancelled || !spec.cancel)
+            if (done.load() || cancelled || !plan.cancel)
                 return;
             cancelled = true;
-            if (spec.cancel)
-                spec.cancel();
+            if (plan.cancel)
+                plan.cancel();
             shown.quit();
         });
         box->show();

@@ -17,7 +17,7 @@ public:
     // How often the helper that watches the wait looks for a cancel.
     static constexpr int kSliceMs = 20;
 
-    WaitOutcome Wait(const WaitSpec& spec) override;
+    WaitOutcome Wait(const WaitPlan& plan) override;
 
     // Waits running now on the GUI thread (nested ones count each).
     int Depth() const { return depth_; }

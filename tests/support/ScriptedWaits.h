@@ -17,16 +17,16 @@ class CancelAfterWait : public BlockingWait {
 public:
     explicit CancelAfterWait(int patienceMs) : patienceMs_(patienceMs) {}
 
-    WaitOutcome Wait(const WaitSpec& spec) override
+    WaitOutcome Wait(const WaitPlan& plan) override
     {
         {
             std::lock_guard lock(mutex_);
-            shown_.push_back(spec.what);
+            shown_.push_back(plan.what);
         }
-        if (spec.waitFor(patienceMs_))
+        if (plan.waitFor(patienceMs_))
             return WaitOutcome::Done;
-        if (spec.cancel)
-            spec.cancel();
+        if (plan.cancel)
+            plan.cancel();
         ++cancelled_;
         return WaitOutcome::Cancelled;
     }

@@ -155,15 +155,15 @@ TEST(TIntegerResourceLockWaiting, ReleaseWakesBothAWaiterForTheKeyAndOneForItsRe
 // Gives up at once, as a user pressing Cancel would.
 class GiveUpWait : public BlockingWait {
 public:
-    WaitOutcome Wait(const WaitSpec& spec) override
+    WaitOutcome Wait(const WaitPlan& plan) override
     {
         ++waits;
-        what = spec.what;
-        if (!spec.cancel) {
-            spec.waitFor(-1);
+        what = plan.what;
+        if (!plan.cancel) {
+            plan.waitFor(-1);
             return WaitOutcome::Done;
         }
-        spec.cancel();
+        plan.cancel();
         return WaitOutcome::Cancelled;
     }
     int waits = 0;

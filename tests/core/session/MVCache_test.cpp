@@ -122,15 +122,15 @@ TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
 // Cancel would; waits for replies run to their end.
 class GiveUpOnKeys : public BlockingWait {
 public:
-    WaitOutcome Wait(const WaitSpec& spec) override
+    WaitOutcome Wait(const WaitPlan& plan) override
     {
-        if (spec.what.rfind("Waiting for the name", 0) != 0 && spec.what.rfind("Waiting for the session", 0) != 0) {
-            spec.waitFor(-1);
+        if (plan.what.rfind("Waiting for the name", 0) != 0 && plan.what.rfind("Waiting for the session", 0) != 0) {
+            plan.waitFor(-1);
             return WaitOutcome::Done;
         }
         ++gaveUp;
-        if (spec.cancel)
-            spec.cancel();
+        if (plan.cancel)
+            plan.cancel();
         return WaitOutcome::Cancelled;
     }
     std::atomic<int> gaveUp{0};
