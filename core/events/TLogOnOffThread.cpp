@@ -2,6 +2,8 @@
 
 #include "core/events/ActiveUsersTable.h"
 #include "core/events/EventPorts.h"
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/WireTokens.h"
 #include "core/shell/Client.h"
 #include "core/shell/GuiThread.h"
 
@@ -28,13 +30,19 @@ void TLogOnOffThread::Run()
 {
     personName = client_.Cache().GetName(person_);
     if (loggedIn_) {
-        // The session-info cache asks "Get static session info" with errors
-        // switched off; a failure leaves the details empty.
-        if (auto info = client_.Cache().GetSessionInfo(session_)) {
+        // The client description needs the whole session record; account,
+        // host and ident come from a request of their own, so a server that
+        // keeps the client's name or version to itself still fills them.
+        if (auto info = client_.Cache().GetSessionInfo(session_))
             client = ClientDescription(info->clientName, info->clientVersion);
-            account = info->account;
-            host = info->host;
-            ident = info->ident;
+        TGenericTrans details(client_.Protocol(), "Get static session info", {84, session_});
+        details.SetShowErrors(false);
+        if (client_.Transactions().ExecuteAndWait(details)) {
+            const std::string& line = details.ReplyLine();
+            size_t pos = 0;
+            account = ReadHollerith(line, pos);
+            host = ReadHollerith(line, pos);
+            ident = ReadHollerith(line, pos);
         }
         gui_.invokeAndWait([&] { ports_.AddSession(person_, session_, personName, client, account, host, ident); });
     } else {
