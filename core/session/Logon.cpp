@@ -91,13 +91,17 @@ bool Logon::LogOn()
         return false;
     }
 
-    const bool ok = Negotiate(server + ":" + port, user, std::move(password));
+    bool created = false;
+    const bool ok = Negotiate(server + ":" + port, user, std::move(password), created);
     ui_.hideProgress();
     if (!ok)
         return false;
     ui_.setCaption("Pellar (" + server + ") " + user);
     ui_.refreshConferenceList();
-    PromptForPresentation();
+    // A new account was just asked whether to write one; asking again in
+    // another dialog would only repeat the question.
+    if (!created)
+        PromptForPresentation();
     return true;
 }
 
@@ -129,7 +133,7 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     return connected.IsSet() ? GreetingOutcome::Greeted : GreetingOutcome::TimedOut;
 }
 
-bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password)
+bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password, bool& created)
 {
     client_.Transactions().Execute(std::make_unique<TGenericTrans>(
         client_.Protocol(), "Client info",
@@ -146,7 +150,6 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     ui_.showProgress("Fetching user number", 50);
     int32_t person = commands_.LookUpPerson(user);
     client_.SetCurrentPerson(person);
-    bool created = false;
     // A look-up that failed because the link went is no reason to offer a
     // new account.
     if (person <= 0 && !client_.ConnectedEvent().IsSet()) {
@@ -173,6 +176,9 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
         Abandon();
         return false;
     }
+    // Texts asked for before the logon (the notice) can be fetched now, and
+    // are, before the activity below settles on "wait".
+    ui_.loggedOn();
     // Marks of this person that an earlier link lost go out now.
     client_.Cache().ResumeMarkRead(server, person);
     // Joining needs a logged-on person, so a new account joins only now.
@@ -181,7 +187,6 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
 
     ui_.showProgress("Retrieving membership info", 70);
     LoadMemberships();
-    commands_.ForgetActivity();
     commands_.ChangeActivity(kWaitActivity);
     return true;
 }

@@ -59,7 +59,8 @@ public:
 
 private:
     // Steps after the greeting; false when the logon failed.
-    bool Negotiate(const std::string& server, const std::string& user, std::string password);
+    // created: a new account was made on the way.
+    bool Negotiate(const std::string& server, const std::string& user, std::string password, bool& created);
     enum class GreetingOutcome { Greeted, TimedOut, Cancelled };
     // where: the server's host:port, for the user.
     GreetingOutcome WaitForGreeting(const std::string& where);

@@ -236,6 +236,13 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
     return entry->text;
 }
 
+void MVCache::ForgetText(int32_t text)
+{
+    ForgetTextStat(text);
+    std::lock_guard lock(textMutex_);
+    texts_.RemoveKey(text);
+}
+
 bool MVCache::IsTextCached(int32_t text)
 {
     std::lock_guard lock(textMutex_);

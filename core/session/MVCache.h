@@ -60,6 +60,8 @@ public:
     void PutTextStat(int32_t text, std::shared_ptr<TextStatType> status);
     void ForgetTextStat(int32_t text);
     std::shared_ptr<TMiravoText> GetText(int32_t text);        // null for 0 / (cached) failure
+    // The body and the status go: the next look-up asks the server again.
+    void ForgetText(int32_t text);
     // Looks only; a cached failure counts as cached.
     bool IsTextCached(int32_t text);
     // A body fetched elsewhere (null: the server had none); kept only when

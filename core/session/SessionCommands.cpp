@@ -154,21 +154,25 @@ void SessionCommands::ChangePassword()
 {
     ChangePasswordFields fields;
     fields.user = client_.Cache().GetName(client_.CurrentPerson());
-    int32_t person = -1;
+    // Every way back to the dialog keeps what was typed, so a slip in one
+    // field does not cost the other three.
     for (;;) {
         if (!ui_.askChangePassword(fields))
             return;
-        person = LookUpPerson(fields.user);
+        const int32_t person = LookUpPerson(fields.user);
         if (person == -1)
             client_.UserMessages().PostUserMessage("!No matching names found");
         const bool match = fields.password == fields.confirm;
         if (!match)
             client_.UserMessages().PostUserMessage("!New passwords does not match");
-        if (person != -1 && match)
-            break;
+        if (person == -1 || !match)
+            continue;
+        // A refusal (a wrong old password, say) was told by the engine.
+        if (Run("Set password", {8, person, EncodeHollerith(fields.oldPassword), EncodeHollerith(fields.password)})) {
+            client_.UserMessages().PostUserMessage("iSuccessfuly changed password!");
+            return;
+        }
     }
-    if (Run("Set password", {8, person, EncodeHollerith(fields.oldPassword), EncodeHollerith(fields.password)}))
-        client_.UserMessages().PostUserMessage("iSuccessfuly changed password!");
 }
 
 bool SessionCommands::CreateAccount(const std::string& name, int32_t& person, std::string* password)
@@ -299,12 +303,6 @@ void SessionCommands::ChangeActivity(int index)
     }
     client_.Transactions().Execute(std::make_unique<TGenericTrans>(
         client_.Protocol(), "Change activity", std::initializer_list<RequestArg>{4, EncodeHollerith(text)}));
-}
-
-void SessionCommands::ForgetActivity()
-{
-    std::lock_guard lock(activityMutex_);
-    lastActivity_.assign(1, '*');  // not "*": GCC 12 warns falsely on that assignment
 }
 
 void SessionCommands::UserActive()

@@ -66,9 +66,6 @@ public:
 
     // index into the activity table ("add" 0 ... "writecomment" 6).
     void ChangeActivity(int index);
-    // A new server session knows no activity yet: the next change is sent
-    // even when its text equals the last one sent on an earlier link.
-    void ForgetActivity();
     void UserActive();
 
 private:

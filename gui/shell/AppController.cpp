@@ -143,7 +143,6 @@ void AppController::Disconnect()
     std::string stale;
     while (client_->AsyncMessages().Pop(stale)) {
     }
-    commands_->ForgetActivity();
     client_->DisconnectingEvent().ResetEv();
     disconnecting_ = false;
 }
@@ -210,6 +209,12 @@ void AppController::RunCommand(MainCommand command)
     case MainCommand::ClearCaches:
         emit CachesCleared();
         client_->Cache().ClearAllCaches();
+        // Nothing else brings the memberships back, and without them
+        // nothing can be read until the next logon.
+        if (mainForm_->IsOnline() && client_->ConnectedEvent().IsSet()) {
+            logon_->LoadMemberships();
+            ui_->refreshConferenceList();
+        }
         return;
     default:
         emit CommandForWindows(command);

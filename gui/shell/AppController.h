@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,9 @@ public:
     QtGuiThread& GuiThreadPort() { return *guiThread_; }
     QtBlockingWait& Waits() { return *waits_; }
     const GuiServices& Services() const { return services_; }
+    // How the dialogs show a presentation: the reading window does, once it
+    // exists; empty until then and after it goes.
+    void SetPresentationShower(std::function<void(int32_t)> show) { services_.showPresentation = std::move(show); }
     // The store the profiles live in.
     const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
     bool IsConnecting() const { return connecting_; }

@@ -50,6 +50,28 @@ TLoginForm::Fields LoadLoginFields(TMiravoConfiguration& config, const QString& 
     return fields;
 }
 
+// The progress window stays on top of everything; a question asked while it
+// shows would sit behind it. It steps aside for the question and comes back.
+class ProgressAside {
+public:
+    explicit ProgressAside(QWidget* progress) : progress_(progress), wasShown_(progress && progress->isVisible())
+    {
+        if (wasShown_)
+            progress_->hide();
+    }
+    ~ProgressAside()
+    {
+        if (wasShown_ && progress_)
+            progress_->show();
+    }
+    ProgressAside(const ProgressAside&) = delete;
+    ProgressAside& operator=(const ProgressAside&) = delete;
+
+private:
+    QPointer<QWidget> progress_;
+    bool wasShown_;
+};
+
 } // namespace
 
 QtSessionUi::QtSessionUi(TMiravoConfiguration& config, std::shared_ptr<RegistryBackend> backend, std::string loginName,
@@ -124,6 +146,7 @@ void QtSessionUi::hideProgress()
 
 bool QtSessionUi::askYesNo(std::string_view question)
 {
+    ProgressAside aside(progress_);
     return QMessageBox::warning(DialogParent(), QStringLiteral("Pellar"), FromWire(question),
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
@@ -134,11 +157,13 @@ int32_t QtSessionUi::chooseMatch(const std::vector<NameMatchRec>& matches)
     names.reserve(matches.size());
     for (const NameMatchRec& m : matches)
         names.push_back(NameMatch{m.name, m.type, m.number});
+    ProgressAside aside(progress_);
     return ChooseName(services_, names, DialogParent()).value_or(-1);
 }
 
 bool QtSessionUi::askNewAccount(NewAccountFields& fields)
 {
+    ProgressAside aside(progress_);
     TNewUserForm form(DialogParent());
     form.Prepare(FromWire(fields.user));
     form.PwdEdit()->setText(FromWire(fields.password));
@@ -153,6 +178,7 @@ bool QtSessionUi::askNewAccount(NewAccountFields& fields)
 
 bool QtSessionUi::askNoPresentation()
 {
+    ProgressAside aside(progress_);
     TNoPresenationForm form(DialogParent());
     connect(&form, &TNoPresenationForm::DontShowAgainChanged, this,
             [this](bool dontShow) { config_.WriteFlag(ConfigKeys::NoPresentationPrompt, dontShow); });
@@ -174,6 +200,11 @@ void QtSessionUi::setCaption(std::string_view caption)
     // dialog's "Pellar" title by the window system integration.
     if (mainForm_)
         mainForm_->setWindowTitle(FromWire(caption));
+}
+
+void QtSessionUi::loggedOn()
+{
+    ReleaseTexts(true);
 }
 
 void QtSessionUi::openPresentationEditor(int32_t conf)
@@ -266,6 +297,10 @@ bool QtSessionUi::askChangePassword(ChangePasswordFields& fields)
 {
     TChangePasswordForm form(services_, DialogParent());
     form.Prepare(FromWire(fields.user));
+    // Shown again after a mismatch or a refusal: with what was typed.
+    form.OldPwdEdit()->setText(FromWire(fields.oldPassword));
+    form.PwdEdit()->setText(FromWire(fields.password));
+    form.ConfirmPwdEdit()->setText(FromWire(fields.confirm));
     if (form.exec() != QDialog::Accepted)
         return false;
     fields.user = ToWire(form.UserEdit()->text());

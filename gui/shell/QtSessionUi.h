@@ -43,6 +43,7 @@ public:
     bool askNoPresentation() override;
     void applyWindowSettings() override;
     void setCaption(std::string_view caption) override;
+    void loggedOn() override;
 
     void openPresentationEditor(int32_t conf) override;
     void showText(int32_t text) override;
@@ -60,7 +61,8 @@ public:
 
     // While held, texts the session wants shown wait: the logon asks for the
     // notice text before the person is logged on, when the server would
-    // refuse to hand it out. Releasing shows them (online) or drops them.
+    // refuse to hand it out. Releasing shows them (once logged on) or drops
+    // them (the logon failed).
     void HoldTexts();
     void ReleaseTexts(bool show);
 

@@ -1,7 +1,10 @@
 // The client wired to its main window, against the reference server in this
 // process: the demo start, Connect through the real login dialog, Disconnect,
 // session commands from the menus, and the user messages.
+#include "core/config/ConfigKeys.h"
 #include "core/config/MemoryRegistryBackend.h"
+#include "core/protocol/MVRequests.h"
+#include "core/protocol/MVTransaction.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/shell/Client.h"
@@ -9,8 +12,10 @@
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/AppController.h"
+#include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
+#include "gui/shell/MainStatusBar.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
@@ -124,19 +129,58 @@ private slots:
         QVERIFY(!app->MainWindow().IsOnline());
     }
 
+    void aFailedConnectLeavesNoSessionInTheStatusBar()
+    {
+        auto app = MakeController();
+        app->MainWindow().StatusBar1()->SetNotice(QStringLiteral("Demo User logged in."));
+        QVERIFY(!ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("not the password")));
+        QTRY_VERIFY(!shown_.empty());  // the refusal was told
+        QCOMPARE(app->MainWindow().StatusBar1()->Notice(), QString());
+    }
+
+    void aQuestionDuringTheLogonIsNotHiddenBehindTheProgressWindow()
+    {
+        auto app = MakeController();
+        bool hadProgress = false;
+        bool progressVisible = true;
+        QString question;
+        AnswerDialog<QMessageBox>([&](QMessageBox* box) {
+            TConnectingForm* progress = app->Ui().ProgressWindow();
+            hadProgress = progress != nullptr;
+            progressVisible = progress && progress->isVisible();
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!ConnectThroughLoginDialog(*app, QStringLiteral("Nobody Of This Name"), QStringLiteral("x")));
+        QCOMPARE(question, QStringLiteral("Unable to find this user. Do you want to create a new account?"));
+        QVERIFY(hadProgress);
+        QVERIFY(!progressVisible);
+    }
+
     void connectThroughTheLoginDialogAndDisconnect()
     {
         auto app = MakeController();
+        // The reading window shows the notice text and changes the activity.
+        auto windows = std::make_unique<AppWindows>(*app);
         QSignalSpy online(&app->MainWindow(), &TMainForm::OnlineChanged);
-        // The server's notice text is asked for once the person is logged
-        // on; before that the server refuses to hand it out.
-        std::vector<bool> onlineWhenAsked;
-        connect(&app->Ui(), &QtSessionUi::ShowTextRequested, this,
-                [&](int32_t) { onlineWhenAsked.push_back(app->MainWindow().IsOnline()); });
+        // The server's notice text is shown during the logon, once the
+        // person is logged on (before that the server refuses to hand it
+        // out), and before the logon settles the activity on "wait".
+        Client& client = app->ClientContext();
+        client.Config().WriteString(ActivityConfigKey("reread"), "rereading");
+        client.Config().WriteString(ActivityConfigKey("wait"), "waiting");
+        std::vector<std::pair<bool, bool>> whenAsked;  // logged on, window online
+        connect(&app->Ui(), &QtSessionUi::ShowTextRequested, this, [&](int32_t) {
+            whenAsked.emplace_back(client.CurrentPerson() > 0, app->MainWindow().IsOnline());
+        });
         QVERIFY(ConnectThroughLoginDialog(*app, QStringLiteral("Demo User"), QStringLiteral("demo")));
         QCOMPARE(online.count(), 1);
-        QCOMPARE(onlineWhenAsked, std::vector<bool>{true});
-        Client& client = app->ClientContext();
+        QCOMPARE(whenAsked, (std::vector<std::pair<bool, bool>>{{true, false}}));
+        // What the others see this session doing.
+        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", {83, 1, 0, 0});
+        QVERIFY(client.Transactions().ExecuteAndWait(whoIsOn));
+        QVERIFY(whoIsOn.ReplyLine().find("7Hwaiting") != std::string::npos);
+        QVERIFY(whoIsOn.ReplyLine().find("9Hrereading") == std::string::npos);
         QVERIFY(client.ConnectedEvent().IsSet());
         QVERIFY(app->MainWindow().Menus()->SessionDisconnectAction->isEnabled());
         QVERIFY(!app->MainWindow().Menus()->SessionConnectAction->isEnabled());

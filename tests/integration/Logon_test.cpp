@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/config/ConfigKeys.h"
 #include "core/protocol/MiravoTables.h"
 #include "integration/SessionFixture.h"
 #include "support/ScriptedWaits.h"
@@ -59,6 +60,9 @@ TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
     EXPECT_GE(c.client.ServerVersionInfo().ProtocolVersion, 10);
     ASSERT_GT(c.client.ServerInfo().MotdText, 0);
     EXPECT_THAT(c.ui.shownTexts, ElementsAre(c.client.ServerInfo().MotdText));
+    // Asked for in the server-info step, before anything else is shown, and
+    // the window is told once the person is logged on that it may fetch it.
+    EXPECT_THAT(c.ui.textsBeforeLoggedOn, ElementsAre(1u));
     const std::vector<int32_t> members = Members(c.client);
     EXPECT_GE(members.size(), 9u);  // the demo user's conferences
     EXPECT_TRUE(std::count(members.begin(), members.end(), c.client.ServerInfo().JoinOnCreateConf));
@@ -118,8 +122,9 @@ TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
     const std::string person = std::to_string(c.client.CurrentPerson());
     EXPECT_EQ(joins[0], "14 " + std::to_string(info.ConfPresentationConf) + " " + person + " 100 0");
     EXPECT_EQ(joins[2], "14 " + std::to_string(info.JoinOnCreateConf) + " " + person + " 100 0");
-    // A new person has no presentation yet.
-    EXPECT_EQ(c.ui.noPresentationAsked, 1);
+    // A new person has no presentation yet, but was just asked about one:
+    // the question is not repeated in a second dialog.
+    EXPECT_EQ(c.ui.noPresentationAsked, 0);
 }
 
 TEST_F(LogonTest, UnknownUserDecliningTheAccountStaysOffline)
@@ -283,6 +288,36 @@ TEST_F(LogonTest, LogOffLogsOutAndStopsTheLink)
     EXPECT_TRUE(WaitUntil([&] { return SentRequestNumbers() == std::vector<int>{1}; }));
     // A second log-off has nothing to do.
     EXPECT_FALSE(c.logon.LogOff());
+}
+
+TEST_F(LogonTest, TheActivityGoesOutAgainOnlyWhenItsTextChanged)
+{
+    StartServer();
+    SessionClient c;
+    c.client.Config().WriteString(ActivityConfigKey("wait"), "waiting");
+    // The activity goes out without waiting; a waited request after it
+    // makes sure the relay has seen it.
+    const auto logOnAndSync = [&] {
+        if (!LogOn(c))
+            return false;
+        TGenericTrans ping(c.client.Protocol(), "Get time", {35});
+        return c.client.Transactions().ExecuteAndWait(ping);
+    };
+    ASSERT_TRUE(logOnAndSync());
+    EXPECT_THAT(SentRequests(4), ElementsAre("4 7Hwaiting"));
+    ASSERT_TRUE(c.logon.LogOff());
+
+    // The next logon would send the same text: nothing goes out.
+    relay->ClearSent();
+    ASSERT_TRUE(logOnAndSync());
+    EXPECT_THAT(SentRequests(4), ElementsAre());
+    ASSERT_TRUE(c.logon.LogOff());
+
+    // A changed text goes out.
+    c.client.Config().WriteString(ActivityConfigKey("wait"), "idle");
+    relay->ClearSent();
+    ASSERT_TRUE(logOnAndSync());
+    EXPECT_THAT(SentRequests(4), ElementsAre("4 4Hidle"));
 }
 
 TEST_F(LogonTest, CancellingTheGreetingWaitStopsTheLinkQuietly)

@@ -22,6 +22,10 @@ protected:
         c.ui.yesNo = {true, false};
         c.ui.newAccounts = {{name, "pw", "pw"}};
         ASSERT_TRUE(LogOn(c, name, "pw"));
+        // What the logon sent without waiting (the activity) has passed the
+        // relay once a later request is answered.
+        TGenericTrans ping(c.client.Protocol(), "Get time", {35});
+        ASSERT_TRUE(c.client.Transactions().ExecuteAndWait(ping));
         c.Messages();
         relay->ClearSent();
     }
@@ -243,9 +247,31 @@ TEST_F(SessionCommandsTest, ChangePasswordAsksAgainUntilTheFieldsAgree)
     EXPECT_THAT(c.Messages(), ElementsAre("!No matching names found", "!New passwords does not match",
                                           "iSuccessfuly changed password!"));
     EXPECT_EQ(SentRequests(8).size(), 1u);
+    // The second showing came back with what the first one had typed.
+    EXPECT_EQ(c.ui.passwordDialogs[1].user, "Nobody By This Name");
+    EXPECT_EQ(c.ui.passwordDialogs[1].oldPassword, "pw");
+    EXPECT_EQ(c.ui.passwordDialogs[1].password, "new");
+    EXPECT_EQ(c.ui.passwordDialogs[1].confirm, "wen");
 
     SessionClient again;
     EXPECT_TRUE(LogOnDirect(again, "Password Changer", "newpw"));
+}
+
+TEST_F(SessionCommandsTest, ARefusedPasswordChangeShowsTheDialogAgainWithWhatWasTyped)
+{
+    SessionClient c;
+    LogOnNewPerson(c, "Password Refused");
+    c.Messages();
+    c.ui.passwords = {{"Password Refused", "wrong", "newpw", "newpw"}};
+    c.commands.ChangePassword();
+    // The refusal, then the dialog again (cancelled here) with the fields.
+    ASSERT_EQ(c.ui.passwordDialogs.size(), 2u);
+    EXPECT_EQ(c.ui.passwordDialogs[1].oldPassword, "wrong");
+    EXPECT_EQ(c.ui.passwordDialogs[1].password, "newpw");
+    EXPECT_EQ(SentRequests(8).size(), 1u);
+    const std::vector<std::string> messages = c.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].front(), '!');
 }
 
 TEST_F(SessionCommandsTest, AddAndRemoveMember)
@@ -327,11 +353,14 @@ TEST_F(SessionCommandsTest, ActivityIsSentOnlyWhenItChangesAndTheOverrideWins)
     EXPECT_THAT(SentRequests(4), ElementsAre("4 " + EncodeHollerith("reading"), "4 " + EncodeHollerith("writing"),
                                              "4 " + EncodeHollerith("away")));
 
-    // A new server session learns the activity even if its text is unchanged.
+    // Only a text that differs from the last one sent goes out, also across
+    // sessions.
     ASSERT_TRUE(c.logon.LogOff());
     relay->ClearSent();
     ASSERT_TRUE(LogOn(c));
-    EXPECT_THAT(SentRequests(4), ElementsAre("4 " + EncodeHollerith("away")));
+    c.client.Cache().ClearAllCaches();
+    c.client.Cache().GetName(c.client.CurrentPerson());
+    EXPECT_THAT(SentRequests(4), ElementsAre());
 }
 
 TEST_F(SessionCommandsTest, UserActiveIsSentAtMostEveryThirtySeconds)
