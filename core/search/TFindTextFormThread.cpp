@@ -63,6 +63,10 @@ std::optional<std::string> TFindTextFormThread::CheckStart(int32_t conference, b
 
 int32_t TFindTextFormThread::ParseLastN(const std::string& field)
 {
+    const std::string_view all = kAllTexts;
+    const auto sameLetter = [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; };
+    if (field.size() == all.size() && std::equal(field.begin(), field.end(), all.begin(), sameLetter))
+        return -1;
     int32_t n = 0;
     const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), n);
     if (field.empty() || ec != std::errc() || end != field.data() + field.size())

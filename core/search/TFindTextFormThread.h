@@ -70,6 +70,9 @@ struct FindTextParams {
 class TFindTextFormThread {
 public:
     static constexpr int32_t kDefaultLastN = 1000;
+    // What the "last N" field shows for every text; the search takes it as
+    // -1, so the user never sees that number.
+    static constexpr char kAllTexts[] = "all";
 
     TFindTextFormThread(FindTextParams params, SearchSource& source, FindTextResults& results, GuiThread& gui);
     // Stops and waits.
@@ -80,7 +83,8 @@ public:
     // The start checks of the window: an error text for a plain message
     // box, or none when the search may start.
     static std::optional<std::string> CheckStart(int32_t conference, bool isMember);
-    // The "last N" field as a number; kDefaultLastN when it is not one.
+    // The "last N" field as a number: -1 for kAllTexts (in any case),
+    // kDefaultLastN when it is not a number.
     static int32_t ParseLastN(const std::string& field);
     // An error text when a pattern would not compile in pattern mode.
     static std::optional<std::string> CheckPatterns(const FindTextParams& params);

@@ -73,17 +73,6 @@ QString CommandForDisplay(const std::string& commandKey)
     return FromWire(description.empty() ? commandKey : description);
 }
 
-// Font string colours are Windows colours: a set top byte names a system
-// colour (shown as the theme's text colour), otherwise 0x00BBGGRR.
-bool IsSystemColor(uint32_t color) { return (color & 0xFF000000u) != 0; }
-
-QColor ColorOf(const FontDesc& font, const QPalette& palette)
-{
-    if (IsSystemColor(font.color))
-        return palette.color(QPalette::Text);
-    return QColor(font.color & 0xFF, (font.color >> 8) & 0xFF, (font.color >> 16) & 0xFF);
-}
-
 uint32_t ColorValue(const QColor& color)
 {
     return static_cast<uint32_t>(color.red()) | static_cast<uint32_t>(color.green()) << 8 |
@@ -712,7 +701,8 @@ void TConfigForm::ApplyRegionFonts()
         if (line == 0 || line == kFirstBodyLine)
             font.setBold(true);
         format.setFont(font);
-        format.setForeground(ColorOf(desc, edit->palette()));
+        // As the article view and the messages window will draw it.
+        format.setForeground(ArticleRenderer::ReadableColor(desc, edit->palette()));
         if (line > 0)
             cursor.insertBlock(QTextBlockFormat(), format);
         cursor.setBlockCharFormat(format);
@@ -749,7 +739,7 @@ void TConfigForm::ChangeFontClick()
 void TConfigForm::CustomColorClick()
 {
     FontDesc& desc = regionFonts_[CaretRegion()];
-    const auto chosen = colorChooser_(this, ColorOf(desc, fontSampleRichEdit_->palette()));
+    const auto chosen = colorChooser_(this, ArticleRenderer::ColorOf(desc, fontSampleRichEdit_->palette()));
     if (!chosen || !chosen->isValid())
         return;
     desc.color = ColorValue(*chosen);

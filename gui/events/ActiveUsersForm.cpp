@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/shell/Client.h"
@@ -157,6 +159,14 @@ void TActiveUsersForm::ClearRows()
     Render();
 }
 
+void TActiveUsersForm::SessionEnded()
+{
+    ClearRows();
+    // The next logon asks for no presence reports; the mark must not claim
+    // otherwise. Offline, unchecking sends nothing.
+    instantAction_->setChecked(false);
+}
+
 void TActiveUsersForm::Render()
 {
     // Rebuilt from the table; the selected session stays selected.
@@ -219,16 +229,15 @@ void TActiveUsersForm::ViewPresentationClick()
     const QString user = SelectedUser();
     if (user.isEmpty() || !services_ || !services_->names || !services_->showPresentation)
         return;
-    const std::string name = ToWire(user);
-    const std::vector<NameMatch> matches = services_->names->Lookup(name, true, false);
+    // The logon's look-up: one match is taken, several are offered.
+    const std::vector<NameMatch> matches = services_->names->Lookup(ToWire(user), true, false);
     if (matches.empty())
         return;
-    int32_t number = matches.front().number;
-    for (const NameMatch& m : matches) {
-        if (m.name == name)
-            number = m.number;
-    }
-    services_->showPresentation(number);
+    std::optional<int32_t> number = matches.front().number;
+    if (matches.size() > 1)
+        number = ChooseName(services_, matches, this);
+    if (number)
+        services_->showPresentation(*number);
 }
 
 void TActiveUsersForm::ApplyWindowSettings()

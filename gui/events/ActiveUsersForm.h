@@ -37,6 +37,8 @@ public:
     void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                         const std::string& doing, const std::string& userName);
     void ClearRows();
+    // Disconnect: no rows, and instant tracking off as the next logon asks.
+    void SessionEnded();
 
     void ApplyWindowSettings();
     void SaveColumnWidths();

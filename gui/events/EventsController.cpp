@@ -1,6 +1,7 @@
 #include "gui/events/EventsController.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -44,7 +45,20 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->showMinimized();
     }
+    // Out of sight, the application has nothing to point at in the tray.
+    mainForm_.installEventFilter(this);
     dispatcher_->Start();
+}
+
+bool EventsController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &mainForm_) {
+        const bool hidden = event->type() == QEvent::Hide;
+        const bool minimised = event->type() == QEvent::WindowStateChange && mainForm_.isMinimized();
+        if (hidden || minimised)
+            tray_->HideIcon();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 EventsController::~EventsController()
@@ -146,7 +160,7 @@ void EventsController::SetEnabled(bool on)
 
 void EventsController::Disconnected()
 {
-    activeUsers_->ClearRows();
+    activeUsers_->SessionEnded();
     tray_->HideIcon();
     UpdateActions();
 }

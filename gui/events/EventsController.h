@@ -79,6 +79,10 @@ signals:
     // The tray indicator was double-clicked for a new important text.
     void ShowReadingWindowRequested();
 
+protected:
+    // The main window hiding or minimising takes the tray indicator away.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void TrayDblClick();
     void Pin(QWidget* window, bool pinned);

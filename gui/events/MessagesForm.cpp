@@ -278,7 +278,9 @@ void TMessagesForm::AppendEntry(const std::string& entry)
     QString text = FromWire(entry);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QTextCharFormat format;
-    format.setFont(ArticleRenderer::FontFromString(client_.Config().ReadString("MessageFont", kDefaultMessageFont)));
+    const std::string font = client_.Config().ReadString("MessageFont", kDefaultMessageFont);
+    format.setFont(ArticleRenderer::FontFromString(font));
+    format.setForeground(ArticleRenderer::ReadableColor(font, incomingEdit_->palette()));
     QTextCursor cursor(incomingEdit_->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text, format);  // plain text: server words are never markup

@@ -4,13 +4,35 @@
 #include "gui/shell/WireCodec.h"
 
 #include <QFontDatabase>
+#include <QPalette>
 #include <QTextCursor>
 #include <QTextCharFormat>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <cmath>
+
 namespace pellar {
 
 namespace {
+
+// Below this contrast ratio against the background, text is hard to read
+// (the usual bound for large text and controls; body text wants more, but a
+// colour the user chose deliberately gets the benefit of the doubt).
+constexpr double kMinimumContrast = 3.0;
+
+double Luminance(const QColor& c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 bool LooksFixedPitch(const QString& family)
 {
@@ -43,6 +65,27 @@ QFont ArticleRenderer::FontFromString(const std::string& fontString)
     return font;
 }
 
+QColor ArticleRenderer::ColorOf(const FontDesc& font, const QPalette& palette)
+{
+    if ((font.color & 0xFF000000u) != 0)
+        return palette.color(QPalette::Text);
+    return QColor(static_cast<int>(font.color & 0xFF), static_cast<int>((font.color >> 8) & 0xFF),
+                  static_cast<int>((font.color >> 16) & 0xFF));
+}
+
+QColor ArticleRenderer::ReadableColor(const FontDesc& font, const QPalette& palette)
+{
+    const QColor own = ColorOf(font, palette);
+    if (Contrast(own, palette.color(QPalette::Base)) < kMinimumContrast)
+        return palette.color(QPalette::Text);
+    return own;
+}
+
+QColor ArticleRenderer::ReadableColor(const std::string& fontString, const QPalette& palette)
+{
+    return ReadableColor(ParseFontString(fontString), palette);
+}
+
 void ArticleRenderer::AppendRuns(QTextEdit& pane, const std::vector<StyledRun>& runs)
 {
     QTextCursor cursor(pane.document());
@@ -54,9 +97,7 @@ void ArticleRenderer::AppendRuns(QTextEdit& pane, const std::vector<StyledRun>& 
         if (run.bold)
             font.setBold(true);
         format.setFont(font);
-        // Colours in font strings are system colours; the pane's own text
-        // colour keeps the article readable in any theme.
-        format.setForeground(pane.palette().text());
+        format.setForeground(ReadableColor(run.font, pane.palette()));
         QString text = FromWire(run.text);
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         cursor.insertText(text, format);

@@ -268,8 +268,10 @@ void TArticleViewForm::DeleteTextActionExecute()
     if (!ok)
         return;
     TGenericTrans request(client_.Protocol(), "Delete text", {29, *number});
-    if (client_.Transactions().ExecuteAndWait(request))
-        client_.Cache().ForgetTextStat(*number);
+    client_.Transactions().ExecuteAndWait(request);
+    // Whatever the answer, what the cache holds may be stale now; the next
+    // look-up asks the server, which knows whether the text is still there.
+    client_.Cache().ForgetText(*number);
 }
 
 void TArticleViewForm::MarkTextActionExecute()

@@ -236,12 +236,18 @@ void TReadArticleActions::SetOnline(bool online)
     for (const char* name : {"DebugAutoReadAction", "WriteNewTextAction", "FollowUpTextAction",
                              "PrivateReplyToTextAction", "WriteLetterAction", "AddFootnoteAction"})
         Action(name)->setEnabled(online);
+    online_ = online;
+    // These fetch texts from the server: offline they could only fail. Read
+    // previous comes back with the next comment shown.
+    if (!online)
+        ReadPreviousAction()->setEnabled(false);
+    UpdateHistoryButtons();
 }
 
 void TReadArticleActions::UpdateHistoryButtons()
 {
-    ViewPrevTextAction()->setEnabled(form_.History().CanGoBack());
-    ViewNextTextAction()->setEnabled(form_.History().CanGoForward());
+    ViewPrevTextAction()->setEnabled(online_ && form_.History().CanGoBack());
+    ViewNextTextAction()->setEnabled(online_ && form_.History().CanGoForward());
 }
 
 void TReadArticleActions::FillHistoryMenu(QMenu* menu, bool back)

@@ -26,7 +26,7 @@ public:
     TReadArticleActions(TReadArticleForm& form, TReadingCommands& commands);
 
     void SetOnline(bool online);
-    // The back and forward buttons follow the history.
+    // The back and forward buttons follow the history, while online.
     void UpdateHistoryButtons();
     void HideDebugToolBar();
     // Rebuilds a history drop-down (back or forward).
@@ -71,6 +71,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     QToolBar* debugToolBar_ = nullptr;
     QTimer* autoReadTimer_ = nullptr;
+    bool online_ = false;
 };
 
 } // namespace pellar

@@ -170,7 +170,7 @@ void TReadArticleForm::DisplayCurrentText()
 {
     const int32_t text = status_.CurrentText();
     const ArticleResult result = articleView_->ShowText(text);
-    actions_->ReadPreviousAction()->setEnabled(result.isComment);
+    actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
     if (client_.Config().ReadFlag("ShowCommentedText", true)) {
         commentedEdit_->clear();
         if (const auto stat = client_.Cache().GetTextStat(text)) {

@@ -188,7 +188,7 @@ QWidget* TFindTextForm::CreateFindPage()
 QWidget* TFindTextForm::CreateTextPage()
 {
     auto* page = new QWidget(this);
-    lastEdit_ = new QLineEdit(QStringLiteral("-1"), page);
+    lastEdit_ = new QLineEdit(QString::fromLatin1(TFindTextFormThread::kAllTexts), page);
     lastEdit_->setObjectName(QStringLiteral("LLastEdit"));
     lastEdit_->setMaximumWidth(80);
     datePicker_ = new QDateEdit(page);

@@ -45,6 +45,13 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
         if (reading_)
             reading_->Commands()->ViewPresentation(number);
     });
+    // The choosers' "Presentation" and the who-is-on popup.
+    app_.SetPresentationShower([this](int32_t number) {
+        if (!reading_)
+            return;
+        reading_->Commands()->ViewPresentation(number);
+        ShowReading();
+    });
     // After creating a conference or an account, and a logon without a
     // presentation: the session asks for the editor.
     connect(&app_.Ui(), &QtSessionUi::PresentationEditorRequested, this, [this](int32_t conf) {
@@ -54,6 +61,7 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
 
 AppWindows::~AppWindows()
 {
+    app_.SetPresentationShower({});
     CloseSearchAndMarks();
     // The events side stops its thread before the client goes.
     events_.reset();
@@ -87,6 +95,9 @@ void AppWindows::WireEvents()
             reading_->RefreshConferenceList();
     });
     connect(&events, &EventsController::ShowReadingWindowRequested, this, &AppWindows::ShowReading);
+    // Logon re-applies the profile's column widths here too, not only to the
+    // main and reading windows.
+    connect(&app_.Ui(), &QtSessionUi::WindowSettingsDue, events.ActiveUsers(), &TActiveUsersForm::ApplyWindowSettings);
     connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
     connect(&app_, &AppController::Connecting, &events, [&events] {
@@ -154,10 +165,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 TFindTextForm* AppWindows::OpenFindText()
 {
     auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services(), app_.GuiThreadPort());
-    connect(form, &TFindTextForm::ReadTextRequested, this, [this](int32_t text) {
-        if (reading_)
-            reading_->ShowText(text);
-    });
+    connect(form, &TFindTextForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     searchAndMarks_.append(QPointer<QWidget>(form));
     ShowInFrame(form);
     return form;
@@ -166,10 +174,7 @@ TFindTextForm* AppWindows::OpenFindText()
 TViewMarksForm* AppWindows::OpenMarkedTexts()
 {
     auto* form = new TViewMarksForm(app_.ClientContext(), app_.GuiThreadPort());
-    connect(form, &TViewMarksForm::ReadTextRequested, this, [this](int32_t text) {
-        if (reading_)
-            reading_->ShowText(text);
-    });
+    connect(form, &TViewMarksForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     QPointer<QWidget> guard(form);
     connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {
         if (guard)
@@ -310,6 +315,18 @@ void AppWindows::CloseSearchAndMarks()
         }
     }
     searchAndMarks_.clear();
+}
+
+void AppWindows::ShowTextInReading(int32_t text)
+{
+    if (!reading_)
+        return;
+    reading_->ShowText(text);
+    // The text is read there: the window the user looks at must be it, also
+    // when the list was a window of its own.
+    app_.MainWindow().raise();
+    app_.MainWindow().activateWindow();
+    ShowReading();
 }
 
 void AppWindows::ShowReading()

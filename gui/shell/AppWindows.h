@@ -57,6 +57,9 @@ public:
     void CloseSearchAndMarks();
     // Brings the reading window to the front of the frame.
     void ShowReading();
+    // A text chosen in the search or marked-texts window: shown, added to
+    // the history, and the reading window comes to the front.
+    void ShowTextInReading(int32_t text);
 
 private:
     void WireReading();

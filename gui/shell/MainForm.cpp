@@ -119,8 +119,12 @@ void TMainForm::SetOnline(bool online)
     // Their shortcuts work outside the menu, so they follow it explicitly.
     for (QAction* action : {menus_->FindTextAction, menus_->ViewMarkedAction, menus_->PropertiesAction})
         action->setEnabled(online);
-    if (!online)
+    if (!online) {
         SetAdminMode(false);
+        // "... logged in." of a session that is gone (or never came) would
+        // tell the user the opposite of the truth.
+        statusBar_->SetNotice(QString());
+    }
     if (changed)
         emit OnlineChanged(online);
 }

@@ -317,18 +317,18 @@ void TWriteTextForm::SetActionsEnabled(bool enabled)
 
 void TWriteTextForm::ShowNoteOnDoor(int32_t text)
 {
-    auto* note = new TNoteOnDoorForm(this);
-    note->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal: the recipients worker waits here until the user has read it.
+    TNoteOnDoorForm note(this);
     auto body = writing_.GetText(text);
     auto stat = writing_.GetTextStat(text);
     if (body && stat) {
         const DateTimeParts t = DecodeDateTime(stat->CreationTime());
         const QDateTime created(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-        note->ShowText(FromWire(body->Subject()), created, FromWire(ArticleLayout::ReformatBody(body->Body())));
+        note.ShowText(FromWire(body->Subject()), created, FromWire(ArticleLayout::ReformatBody(body->Body())));
     } else {
-        note->Clear();
+        note.Clear();
     }
-    note->show();
+    note.exec();
 }
 
 void TWriteTextForm::PostTrashQuestion()
@@ -471,6 +471,13 @@ bool TWriteTextForm::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool press = event->type() == QEvent::KeyPress;
+        // The editors would take Ctrl+A as Select All; here it adds a
+        // recipient, whichever field has the focus.
+        if (!press && (watched == subjectEdit_ || watched == writeTextEdit_) && AddRcptAction->isEnabled() &&
+            QKeySequence(key->keyCombination()) == AddRcptAction->shortcut()) {
+            event->ignore();
+            return true;
+        }
         if (watched == subjectEdit_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             if (press)
                 writeTextEdit_->setFocus(Qt::TabFocusReason);

@@ -23,6 +23,8 @@
 #include "server/Server.h"
 
 #include "EventsTestSession.h"
+#include "ScriptedLookup.h"
+#include "gui/shell/GuiServices.h"
 
 using namespace pellar;
 using namespace pellar::eventstest;
@@ -136,9 +138,49 @@ private slots:
         list->setCurrentItem(list->topLevelItem(0));
         events.ActiveUsers()->SendMessagePopupAction()->trigger();
         QCOMPARE(events.MainMessages()->TargetEdit()->text(), QStringLiteral("Erik Holm"));
-        // Disconnect clears the list.
+        // Disconnect clears the list, and takes instant tracking's mark
+        // off: the next logon does not ask for presence reports.
+        events.ActiveUsers()->InstantUpdateActiveAction()->setChecked(true);
         events.Disconnected();
         QCOMPARE(list->topLevelItemCount(), 0);
+        QVERIFY(!events.ActiveUsers()->InstantUpdateActiveAction()->isChecked());
+    }
+
+    void popupViewPresentationTakesOneMatchAndOffersSeveral()
+    {
+        Client offline(Quiet());
+        test::ScriptedLookup names;
+        names.Add("Erik Holm", "Erik Holm", 7);
+        names.Add("Anna", "Anna Berg", 5);
+        names.Add("Anna", "Anna Lind", 9);
+        std::vector<int32_t> shown;
+        std::vector<size_t> offered;
+        GuiServices services;
+        services.names = &names;
+        services.showPresentation = [&shown](int32_t n) { shown.push_back(n); };
+        services.chooseName = [&offered](const std::vector<NameMatch>& matches, QWidget*) -> std::optional<int32_t> {
+            offered.push_back(matches.size());
+            return matches.back().number;
+        };
+        TActiveUsersForm form(offline, &services);
+        form.AddSession(7, 30, "Erik Holm", "", "", "", "");
+        form.AddSession(5, 31, "Anna", "", "", "", "");
+        QTreeWidget* list = form.ListView();
+        list->setCurrentItem(list->topLevelItem(0));
+        form.ViewPresentationPopupAction()->trigger();
+        QCOMPARE(shown, std::vector<int32_t>{7});
+        QVERIFY(offered.empty());
+
+        // Two persons match: the user chooses, nothing is taken silently.
+        list->setCurrentItem(list->findItems(QStringLiteral("31"), Qt::MatchExactly, 0).value(0));
+        form.ViewPresentationPopupAction()->trigger();
+        QCOMPARE(offered, std::vector<size_t>{2});
+        QCOMPARE(shown, (std::vector<int32_t>{7, 9}));
+
+        // Cancelling the chooser shows nothing.
+        services.chooseName = [](const std::vector<NameMatch>&, QWidget*) { return std::optional<int32_t>(); };
+        form.ViewPresentationPopupAction()->trigger();
+        QCOMPARE(shown.size(), size_t{2});
     }
 
     void columnWidthsComeFromAndGoToTheSettings()

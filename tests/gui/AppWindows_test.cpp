@@ -17,6 +17,7 @@
 #include "gui/dialogs/ConferenceAttributesForm.h"
 #include "gui/dialogs/StatisticsForm.h"
 #include "gui/dialogs/ViewMarksForm.h"
+#include "gui/events/ActiveUsersForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
@@ -39,6 +40,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace pellar;
 
@@ -313,6 +315,67 @@ private slots:
     }
 
     // Last: it disconnects.
+    void chosenTextsAndPresentationsBringTheReadingWindowToTheFront()
+    {
+        const int32_t first = TextBy(false);
+        const int32_t second = TextBy(true);
+        QVERIFY(first > 0 && second > 0);
+        QMdiArea* area = App().MainWindow().MdiArea();
+        TReadArticleForm* reading = windows_->Reading();
+
+        TViewMarksForm* marks = windows_->OpenMarkedTexts();
+        QCOMPARE(area->activeSubWindow()->widget(), marks);
+        emit marks->ReadTextRequested(first);
+        QCOMPARE(reading->ReadStatus().CurrentText(), first);
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+
+        TFindTextForm* find = windows_->OpenFindText();
+        QCOMPARE(area->activeSubWindow()->widget(), find);
+        emit find->ReadTextRequested(second);
+        QCOMPARE(reading->ReadStatus().CurrentText(), second);
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+
+        // The choosers' "Presentation" button and the who-is-on popup go
+        // through the services: set by the running program, not by a test.
+        QVERIFY(App().Services().showPresentation);
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(find->parentWidget()));
+        Client& client = session_.ClientContext();
+        const int32_t me = client.CurrentPerson();
+        const auto own = client.Cache().GetConference(me);
+        QVERIFY(own && own->Presentation() > 0);
+        App().Services().showPresentation(me);
+        QCOMPARE(reading->ReadStatus().CurrentText(), own->Presentation());
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+
+        CloseAll(marks);
+        CloseAll(find);
+    }
+
+    void logonWindowSettingsReachTheActiveUsersColumns()
+    {
+        Client& client = session_.ClientContext();
+        client.Config().WriteString("WhoIsOnListCol3", "250");
+        client.Config().WriteString("WhoIsOnListCol5", "77");
+        // What the logon calls at its step of window settings.
+        App().Ui().applyWindowSettings();
+        QTreeWidget* list = windows_->Events().ActiveUsers()->ListView();
+        QCOMPARE(list->columnWidth(3), 250);
+        QCOMPARE(list->columnWidth(5), 77);
+    }
+
+    void clearingTheCachesWhileOnlineKeepsTheMembershipsForReading()
+    {
+        Client& client = session_.ClientContext();
+        std::vector<int32_t> before;
+        client.Cache().ListMemberConferences(before);
+        QVERIFY(!before.empty());
+        App().MainWindow().SetYesNoQuestion([](const QString&) { return true; });
+        App().MainWindow().Menus()->ClearCachesItem->trigger();
+        std::vector<int32_t> after;
+        client.Cache().ListMemberConferences(after);
+        QCOMPARE(after, before);
+    }
+
     void mainWindowCommandsOpenTheirWindowsAndDisconnectClosesSearchAndMarks()
     {
         const int32_t text = TextBy(true) ? TextBy(true) : TextBy(false);

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextEdit>
+#include <QPalette>
 
 using namespace pellar;
 
@@ -147,6 +149,35 @@ private slots:
         QCOMPARE(messages[0].front(), '!');
     }
 
+    void fontColoursAreDrawnUnlessTheyWouldVanishIntoThePalette()
+    {
+        QTextEdit pane;
+        QPalette light = pane.palette();
+        light.setColor(QPalette::Base, Qt::white);
+        light.setColor(QPalette::Text, Qt::black);
+        pane.setPalette(light);
+        // Blue, written as 0x00BBGGRR; and the system window-text colour.
+        ArticleRenderer::AppendRuns(pane, {StyledRun{"Chosen", "Arial;10;$FF0000;", false},
+                                           StyledRun{"System", "Arial;10;$80000008;", false}});
+        QTextDocument* doc = pane.document();
+        QCOMPARE(doc->find(QStringLiteral("Chosen")).charFormat().foreground().color(), QColor(0, 0, 255));
+        QCOMPARE(doc->find(QStringLiteral("System")).charFormat().foreground().color(), QColor(Qt::black));
+
+        // A dark theme: dark blue would vanish and yields to the theme's text
+        // colour; yellow stands out and is kept.
+        QTextEdit dark;
+        QPalette night = dark.palette();
+        night.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+        night.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+        dark.setPalette(night);
+        ArticleRenderer::AppendRuns(dark, {StyledRun{"Navy", "Arial;10;$800000;", false},
+                                           StyledRun{"Yellow", "Arial;10;$00FFFF;", false}});
+        QCOMPARE(dark.document()->find(QStringLiteral("Navy")).charFormat().foreground().color(),
+                 QColor(0xe0, 0xe0, 0xe0));
+        QCOMPARE(dark.document()->find(QStringLiteral("Yellow")).charFormat().foreground().color(),
+                 QColor(255, 255, 0));
+    }
+
     void markAndDeleteActOnTheTextAndAPromptCanCancel()
     {
         const int32_t text = session_->CreateText(conf_, "Doomed", "Short life");
@@ -176,6 +207,9 @@ private slots:
         view_->DeleteTextAction()->trigger();
         QCOMPARE(questions, std::vector<QString>{QStringLiteral("Really delete text %1?").arg(text)});
         QVERIFY(!cache.GetTextStat(text));
+        // The body shown before is not served from the cache any more: the
+        // server, asked again, has no such text.
+        QVERIFY(!cache.GetText(text));
     }
 
     void typedKeysCollectUntilTheyNameACommand()

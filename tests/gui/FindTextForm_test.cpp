@@ -79,6 +79,8 @@ private slots:
     void findsByAuthorAndDoubleClickReads()
     {
         TFindTextForm* form = NewForm();
+        // Every text is searched, and the field says so in words.
+        QCOMPARE(form->LLastEdit()->text(), QStringLiteral("all"));
         form->RcptMVEdit()->SetText(QStringLiteral("General discussion"));
         form->ByMVEdit()->SetText(QStringLiteral("Anna Berg"));
         RunToEnd(form);

@@ -99,6 +99,29 @@ private slots:
         QCOMPARE(reading.count(), 1);
         QVERIFY(!events.Tray()->Visible());
     }
+
+    void hidingOrMinimisingTheMainWindowTakesTheIndicatorAway()
+    {
+        ClientOptions options;
+        options.debugLog = options.receiveTrace = false;
+        options.stateDir = QDir::tempPath().toStdString();
+        Client offline(options);
+        TMainForm main;
+        main.show();
+        EventsController events(offline, main);
+        events.Tray()->SetUseTray(false);
+
+        events.ShowTray(2);
+        QVERIFY(events.Tray()->Visible());
+        main.showMinimized();
+        QTRY_VERIFY(!events.Tray()->Visible());
+
+        main.showNormal();
+        events.ShowTray(1);
+        QVERIFY(events.Tray()->Visible());
+        main.hide();
+        QTRY_VERIFY(!events.Tray()->Visible());
+    }
 };
 
 QTEST_MAIN(IconTaskBarTest)

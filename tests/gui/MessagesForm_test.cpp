@@ -24,6 +24,9 @@
 #include "gui/writing/MiravoTextEdit.h"
 #include "server/Server.h"
 
+#include <QTextCursor>
+#include <QTextDocument>
+
 #include "EventsTestSession.h"
 
 using namespace pellar;
@@ -73,8 +76,14 @@ private slots:
     {
         TMessagesForm* messages = events_->MainMessages();
         QVERIFY(messages->SendMessageAction()->isEnabled());
+        // A colour chosen in the settings (blue, as 0x00BBGGRR) is drawn.
+        me_->client.Config().WriteString("MessageFont", "Arial;10;$FF0000;");
         QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Hello there\nsecond line"));
         QTRY_VERIFY(Log(messages).contains(QStringLiteral("Hello there\nsecond line")));
+        const QTextCursor hello = messages->IncomingEdit()->document()->find(QStringLiteral("Hello there"));
+        QVERIFY(!hello.isNull());
+        QCOMPARE(hello.charFormat().foreground().color(), QColor(0, 0, 255));
+        me_->client.Config().WriteString("MessageFont", "");
         QVERIFY(Log(messages).contains(QStringLiteral("to Demo User\nfrom Anna Berg:\n")));
         QVERIFY(Log(messages).contains(QString(94, QLatin1Char('='))));
     }

@@ -7,6 +7,7 @@
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/dialogs/GetNameForm.h"
+#include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/QtGuiThread.h"
 #include "gui/writing/MiravoCompletionEdit.h"
@@ -15,6 +16,7 @@
 #include "gui/writing/WriteTextOpener.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -188,6 +190,64 @@ private slots:
         form->SetQuestionAnswerer([](const QString&) { return true; });
         form->TrashTextAction->trigger();
         QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+
+    void aConferenceNoticeIsShownModallyWhileTheRecipientsWorkerWaits()
+    {
+        const int32_t welcome = session_.Number("Welcome");
+        QVERIFY(welcome > 0);
+        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+        QPointer<TWriteTextForm> watch(form);
+        form->Model().PrefillNewText(welcome);
+        session_.App().MainWindow().AddChildWindow(form);
+        bool noticeUp = false;
+        bool workerWaited = false;
+        AnswerDialog<TNoteOnDoorForm>([&](TNoteOnDoorForm* note) {
+            noticeUp = true;
+            workerWaited = form->Model().WorkerRunning();
+            note->reject();
+        });
+        form->Start();
+        QTRY_VERIFY(noticeUp);
+        QVERIFY(workerWaited);
+        QTRY_VERIFY(!form->Model().WorkerRunning());
+        QCOMPARE(form->ListView()->topLevelItemCount(), 1);
+
+        form->SetQuestionAnswerer([](const QString&) { return true; });
+        form->TrashTextAction->trigger();
+        QTRY_VERIFY(watch.isNull());
+    }
+
+    void ctrlAAddsARecipientWhicheverFieldHasTheFocus()
+    {
+        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+        QPointer<TWriteTextForm> watch(form);
+        QMdiSubWindow* sub = session_.App().MainWindow().AddChildWindow(form);
+        form->Start();
+        QTRY_VERIFY(!form->Model().WorkerRunning());
+        session_.App().MainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&session_.App().MainWindow()));
+        session_.App().MainWindow().MdiArea()->setActiveSubWindow(sub);
+
+        QStringList prompts;
+        for (QWidget* field : {static_cast<QWidget*>(form->WriteTextEdit()), static_cast<QWidget*>(form->SubjectEdit())}) {
+            AnswerDialog<TGetNameForm>([&prompts](TGetNameForm* prompt) {
+                prompts << prompt->windowTitle();
+                prompt->reject();
+            });
+            QApplication::setActiveWindow(&session_.App().MainWindow());
+            field->setFocus();
+            QTRY_VERIFY(field->hasFocus());
+            // The prompt is modal: answered before the key click returns.
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        }
+        QCOMPARE(prompts, (QStringList{QStringLiteral("Add recipient"), QStringLiteral("Add recipient")}));
+
+        form->SetQuestionAnswerer([](const QString&) { return true; });
+        form->TrashTextAction->trigger();
+        QTRY_VERIFY(watch.isNull());
     }
 
     void keyboardCaretAndClipboardRules()

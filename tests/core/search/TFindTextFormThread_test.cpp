@@ -246,6 +246,9 @@ TEST(FindTextChecks, StartChecksLastNAndPatterns)
     EXPECT_EQ(TFindTextFormThread::CheckStart(20, false), "You are not a member of that conference");
     EXPECT_FALSE(TFindTextFormThread::CheckStart(20, true));
     EXPECT_EQ(TFindTextFormThread::ParseLastN("-1"), -1);
+    EXPECT_EQ(TFindTextFormThread::ParseLastN(TFindTextFormThread::kAllTexts), -1);
+    EXPECT_EQ(TFindTextFormThread::ParseLastN("All"), -1);
+    EXPECT_EQ(TFindTextFormThread::ParseLastN("alla"), 1000);
     EXPECT_EQ(TFindTextFormThread::ParseLastN("25"), 25);
     EXPECT_EQ(TFindTextFormThread::ParseLastN("many"), 1000);
     FindTextParams p;
