@@ -141,8 +141,12 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
 
     ui_.showProgress("Retrieving server info", 45);
     ReadServerInfo();
+    // The notice is shown here where the server hands texts to a person not
+    // yet logged on (a quiet look at its status tells); a server that does
+    // not gets asked once the person is, still before the activity settles.
     const int32_t motd = client_.ServerInfo().MotdText;
-    if (motd > 0)
+    const bool noticeAfterLogon = motd > 0 && !client_.Cache().GetTextStat(motd);
+    if (motd > 0 && !noticeAfterLogon)
         ui_.showText(motd);
     AcceptAsyncMessages(client_.ServerVersionInfo().ProtocolVersion < kNewerProtocolVersion ? kOlderAsyncMessages
                                                                                              : kNewerAsyncMessages);
@@ -176,9 +180,8 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
         Abandon();
         return false;
     }
-    // Texts asked for before the logon (the notice) can be fetched now, and
-    // are, before the activity below settles on "wait".
-    ui_.loggedOn();
+    if (noticeAfterLogon)
+        ui_.showText(motd);
     // Marks of this person that an earlier link lost go out now.
     client_.Cache().ResumeMarkRead(server, person);
     // Joining needs a logged-on person, so a new account joins only now.

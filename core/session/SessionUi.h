@@ -72,9 +72,6 @@ public:
     virtual void applyWindowSettings() = 0;
     // The application title and the main window's caption.
     virtual void setCaption(std::string_view caption) = 0;
-    // The logon request succeeded: a text asked for earlier, which the server
-    // hands out only to a logged-on person, may be fetched now.
-    virtual void loggedOn() = 0;
 
     // --- Windows the session steers ---------------------------------------
     // The composition window in presentation mode for a person or conference.

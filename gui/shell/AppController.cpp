@@ -108,7 +108,6 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
 
     logon_->SetAutoConnect(autoConnect);
     logon_->SetStartProfile(ToWire(startProfile));
-    ui_->HoldTexts();
     const bool ok = logon_->LogOn();
     connecting_ = false;
     // A Disconnect during the logon's dialogs took the link down under it.
@@ -116,7 +115,6 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
     mainForm_->SetOnline(online);
     if (online)
         emit Connected();
-    ui_->ReleaseTexts(online);
 }
 
 void AppController::Disconnect()

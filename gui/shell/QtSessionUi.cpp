@@ -202,11 +202,6 @@ void QtSessionUi::setCaption(std::string_view caption)
         mainForm_->setWindowTitle(FromWire(caption));
 }
 
-void QtSessionUi::loggedOn()
-{
-    ReleaseTexts(true);
-}
-
 void QtSessionUi::openPresentationEditor(int32_t conf)
 {
     emit PresentationEditorRequested(conf);
@@ -214,26 +209,7 @@ void QtSessionUi::openPresentationEditor(int32_t conf)
 
 void QtSessionUi::showText(int32_t text)
 {
-    if (holdTexts_)
-        heldTexts_.push_back(text);
-    else
-        emit ShowTextRequested(text);
-}
-
-void QtSessionUi::HoldTexts()
-{
-    holdTexts_ = true;
-}
-
-void QtSessionUi::ReleaseTexts(bool show)
-{
-    holdTexts_ = false;
-    std::vector<int32_t> texts;
-    texts.swap(heldTexts_);
-    if (show) {
-        for (const int32_t text : texts)
-            emit ShowTextRequested(text);
-    }
+    emit ShowTextRequested(text);
 }
 
 void QtSessionUi::refreshConferenceList()

@@ -43,7 +43,6 @@ public:
     bool askNoPresentation() override;
     void applyWindowSettings() override;
     void setCaption(std::string_view caption) override;
-    void loggedOn() override;
 
     void openPresentationEditor(int32_t conf) override;
     void showText(int32_t text) override;
@@ -58,13 +57,6 @@ public:
     bool askCreateConference(CreateConfFields& fields) override;
     bool askChangePassword(ChangePasswordFields& fields) override;
     std::optional<ConfMember> askConfMember(std::string_view title) override;
-
-    // While held, texts the session wants shown wait: the logon asks for the
-    // notice text before the person is logged on, when the server would
-    // refuse to hand it out. Releasing shows them (once logged on) or drops
-    // them (the logon failed).
-    void HoldTexts();
-    void ReleaseTexts(bool show);
 
     // The progress window while a logon or log-off shows it; null otherwise.
     TConnectingForm* ProgressWindow() const { return progress_; }
@@ -88,8 +80,6 @@ private:
     const GuiServices* services_;
     QPointer<TMainForm> mainForm_;
     QPointer<TConnectingForm> progress_;
-    bool holdTexts_ = false;
-    std::vector<int32_t> heldTexts_;
 };
 
 } // namespace pellar

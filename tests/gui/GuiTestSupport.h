@@ -89,7 +89,6 @@ public:
     bool askNoPresentation() override { return false; }
     void applyWindowSettings() override {}
     void setCaption(std::string_view) override {}
-    void loggedOn() override {}
     void openPresentationEditor(int32_t) override {}
     void showText(int32_t) override {}
     void refreshConferenceList() override {}

@@ -36,11 +36,12 @@ TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
     ASSERT_TRUE(LogOn(c));
 
     const std::vector<int> numbers = SentRequestNumbers();
-    // client info, server info, version info, accept, look-up, logon,
-    // memberships, unread conferences, activity.
-    ASSERT_GE(numbers.size(), 9u);
-    EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + 9),
-              (std::vector<int>{69, 36, 75, 80, 76, 62, 46, 52, 4}));
+    // client info, server info, version info, a quiet look at the notice
+    // text (refused before the logon), accept, look-up, logon, memberships,
+    // unread conferences, activity.
+    ASSERT_GE(numbers.size(), 10u);
+    EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + 10),
+              (std::vector<int>{69, 36, 75, 90, 80, 76, 62, 46, 52, 4}));
     EXPECT_THAT(SentRequests(80), ElementsAre("80 11 { 5 7 8 9 11 12 13 14 15 16 17 }"));
     EXPECT_THAT(SentRequests(69), ElementsAre("69 6HPellar " + EncodeHollerith(Logon::ClientVersionText())));
 
@@ -60,9 +61,11 @@ TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
     EXPECT_GE(c.client.ServerVersionInfo().ProtocolVersion, 10);
     ASSERT_GT(c.client.ServerInfo().MotdText, 0);
     EXPECT_THAT(c.ui.shownTexts, ElementsAre(c.client.ServerInfo().MotdText));
-    // Asked for in the server-info step, before anything else is shown, and
-    // the window is told once the person is logged on that it may fetch it.
-    EXPECT_THAT(c.ui.textsBeforeLoggedOn, ElementsAre(1u));
+    // This server hands texts out only to a logged-on person: the notice is
+    // shown right after "Logging on", before the memberships and the
+    // activity that ends the logon.
+    EXPECT_THAT(c.ui.progressAtShownText, ElementsAre(5u));
+    EXPECT_EQ(c.ui.ProgressTexts()[4], "Logging on");
     const std::vector<int32_t> members = Members(c.client);
     EXPECT_GE(members.size(), 9u);  // the demo user's conferences
     EXPECT_TRUE(std::count(members.begin(), members.end(), c.client.ServerInfo().JoinOnCreateConf));

@@ -38,7 +38,7 @@ public:
     std::string caption;
     std::vector<int32_t> presentationEditors;
     std::vector<int32_t> shownTexts;
-    std::vector<size_t> textsBeforeLoggedOn;  // shownTexts.size() at each loggedOn
+    std::vector<size_t> progressAtShownText;  // progress.size() at each showText
     int conferenceListRefreshes = 0;
     std::vector<int32_t> droppedConferences;
     std::vector<int32_t> wentTo;
@@ -63,9 +63,12 @@ public:
     bool askNoPresentation() override;
     void applyWindowSettings() override { ++windowSettingsApplied; }
     void setCaption(std::string_view text) override { caption = text; }
-    void loggedOn() override { textsBeforeLoggedOn.push_back(shownTexts.size()); }
     void openPresentationEditor(int32_t conf) override { presentationEditors.push_back(conf); }
-    void showText(int32_t text) override { shownTexts.push_back(text); }
+    void showText(int32_t text) override
+    {
+        shownTexts.push_back(text);
+        progressAtShownText.push_back(progress.size());
+    }
     void refreshConferenceList() override { ++conferenceListRefreshes; }
     void dropConference(int32_t conf) override { droppedConferences.push_back(conf); }
     void goToConference(int32_t conf) override { wentTo.push_back(conf); }

@@ -79,5 +79,28 @@ TEST_F(LogonPeerTest, LinkLostDuringTheLogonRequestsFailsTheLogon)
     EXPECT_TRUE(ui.accountDialogs.empty());
 }
 
+TEST_F(LogonPeerTest, ANoticeTheServerHandsOutBeforeTheLogonIsShownInTheServerInfoStep)
+{
+    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
+    Logon logon(client, ui, commands, options);
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    ASSERT_TRUE(peer.expect(HandshakeLine()));
+    peer.send("MIRAVO\n");
+    peer.receiveUntil("2 36\n");
+    peer.send("=2 10700 1 2 3 4 77\n");
+    ASSERT_TRUE(peer.expect("3 75\n"));
+    peer.send("=3 10 7Hmiravod 3H1.0\n");
+    // The quiet look at the notice's status; this server answers it.
+    ASSERT_TRUE(peer.expect("4 90 77\n"));
+    peer.send("=4 0 0 12 5 11 99 0 338 0 6 3 100 1 1 { 0 2 } 1 { 1 7 6 0 0 12 5 11 99 0 338 0 00000000 0 3Hyes }\n");
+    ASSERT_TRUE(peer.expect("5 80 11 { 5 7 8 9 11 12 13 14 15 16 17 }\n"));
+    peer.close();  // the rest of the logon is not this test's business
+    EXPECT_FALSE(result.get());
+    EXPECT_EQ(ui.shownTexts, std::vector<int32_t>{77});
+    // Shown during "Retrieving server info", the third step.
+    EXPECT_EQ(ui.progressAtShownText, std::vector<size_t>{3});
+}
+
 } // namespace
 } // namespace pellar::test
