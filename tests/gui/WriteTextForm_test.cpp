@@ -232,7 +232,8 @@ private slots:
         session_.App().MainWindow().MdiArea()->setActiveSubWindow(sub);
 
         QStringList prompts;
-        for (QWidget* field : {static_cast<QWidget*>(form->WriteTextEdit()), static_cast<QWidget*>(form->SubjectEdit())}) {
+        const QList<QWidget*> fields = {form->WriteTextEdit(), form->SubjectEdit()};
+        for (QWidget* field : fields) {
             AnswerDialog<TGetNameForm>([&prompts](TGetNameForm* prompt) {
                 prompts << prompt->windowTitle();
                 prompt->reject();
