@@ -10,6 +10,7 @@
 #include "core/reading/ClientReadingServices.h"
 #include "core/shell/Client.h"
 #include "gui/events/ActiveUsersForm.h"
+#include "gui/events/DesktopNotifier.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/events/QtCancellableGuiThread.h"
@@ -26,6 +27,8 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
 {
     tray_ = new TIconTaskBar(&mainForm_, this);
     connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
+    defaultNotifier_ = new FreedesktopNotifier(this);
+    SetNotifier(nullptr);
 
     gui_ = std::make_unique<QtCancellableGuiThread>(this);
     reading_ = std::make_unique<ClientReadingServices>(client_);
@@ -183,6 +186,57 @@ void EventsController::UpdatePresence(const std::string& personName, const std::
 void EventsController::ShowTray(int state)
 {
     tray_->ShowIcon(state);
+}
+
+void EventsController::SetNotifier(DesktopNotifier* notifier)
+{
+    if (notifier_)
+        disconnect(notifier_, &DesktopNotifier::Activated, this, &EventsController::NotificationActivated);
+    notifier_ = notifier ? notifier : defaultNotifier_;
+    connect(notifier_, &DesktopNotifier::Activated, this, &EventsController::NotificationActivated);
+}
+
+void EventsController::Notify(const AlertNotice& notice)
+{
+    // Without a service the tray icon shown with it is the whole alert.
+    if (!notifier_->Available())
+        return;
+    const QString sender = FromWire(notice.senderName);
+    switch (notice.kind) {
+    case AlertNotice::Kind::PersonalMessage:
+        notifier_->Show(QStringLiteral("Message from %1").arg(sender), FromWire(notice.firstLine),
+                        QStringLiteral("message:%1").arg(notice.sender));
+        break;
+    case AlertNotice::Kind::GroupMessage:
+        notifier_->Show(QStringLiteral("Message from %1 to %2").arg(sender, FromWire(notice.recipientName)),
+                        FromWire(notice.firstLine), QStringLiteral("message:%1").arg(notice.sender));
+        break;
+    case AlertNotice::Kind::Text:
+        notifier_->Show(QStringLiteral("New text %1 by %2").arg(notice.text).arg(sender), FromWire(notice.firstLine),
+                        QStringLiteral("text:%1").arg(notice.text));
+        break;
+    }
+}
+
+void EventsController::NotificationActivated(const QString& tag)
+{
+    BringToFront();
+    tray_->HideIcon();
+    const QString kind = tag.section(QLatin1Char(':'), 0, 0);
+    const int32_t number = tag.section(QLatin1Char(':'), 1).toInt();
+    if (kind == QLatin1String("text")) {
+        emit ShowReadingWindowRequested();
+        emit ShowTextRequested(number);
+        return;
+    }
+    // A chat with the sender has his messages; else the main messages window.
+    for (const QPointer<TMessagesForm>& chat : chats_) {
+        if (chat && chat->Partner() == number) {
+            ShowWindow(chat);
+            return;
+        }
+    }
+    ShowWindow(mainMessages_);
 }
 
 void EventsController::SetStatusText(const std::string& text)

@@ -25,6 +25,7 @@ namespace pellar {
 
 class Client;
 class ClientReadingServices;
+class DesktopNotifier;
 class QtCancellableGuiThread;
 class TActiveUsersForm;
 class TAsyncMsgThread;
@@ -59,6 +60,11 @@ public:
     // The main messages window with recipient filled in, focus on the text.
     void SendMessageTo(const QString& recipient);
 
+    // Where desktop notifications go; not owned, null: the session's
+    // notification service (the default).
+    void SetNotifier(DesktopNotifier* notifier);
+    DesktopNotifier* Notifier() const { return notifier_; }
+
     // What a new text asks of the reading window (its conference list).
     void SetConferenceListRefresher(std::function<void()> refresh) { refreshConferences_ = std::move(refresh); }
 
@@ -70,6 +76,7 @@ public:
     void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                         const std::string& doing, const std::string& userName) override;
     void ShowTray(int state) override;
+    void Notify(const AlertNotice& notice) override;
     void SetStatusText(const std::string& text) override;
     void BringToFront() override;
     void Beep() override;
@@ -78,9 +85,12 @@ public:
 signals:
     // The tray indicator was double-clicked for a new important text.
     void ShowReadingWindowRequested();
+    // A notification of a new text was clicked.
+    void ShowTextRequested(int32_t text);
 
 private:
     void TrayDblClick();
+    void NotificationActivated(const QString& tag);
     void Pin(QWidget* window, bool pinned);
     void WireMessagesForm(TMessagesForm* form);
     static void DeleteWindow(QWidget* window);
@@ -89,6 +99,8 @@ private:
     TMainForm& mainForm_;
     const GuiServices* services_;
     TIconTaskBar* tray_;
+    DesktopNotifier* defaultNotifier_ = nullptr;
+    DesktopNotifier* notifier_ = nullptr;
     QPointer<TMessagesForm> mainMessages_;
     QPointer<TActiveUsersForm> activeUsers_;
     QList<QPointer<TMessagesForm>> chats_;

@@ -22,6 +22,7 @@
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/ReadingWiring.h"
 #include "gui/writing/TextRcptEditForm.h"
+#include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QMdiArea>
@@ -32,6 +33,7 @@ namespace pellar {
 AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), app_(app)
 {
     reading_ = CreateReadingWindow(app_);
+    drafts_ = new DraftOffers(app_.DataDir() / "drafts", this);
     // Created before any logon so that the dispatcher is enabled before the
     // server starts sending notices.
     events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services());
@@ -45,6 +47,16 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
         if (reading_)
             reading_->Commands()->ViewPresentation(number);
     });
+    main.SetCloseGuard([this] { return drafts_->ConfirmQuit(&app_.MainWindow()); });
+    // Offered once the logon is over, from the event loop: the offer is a
+    // dialog of its own and the logon's signal should not wait for it.
+    connect(&app_, &AppController::Connected, this, [this] {
+        QMetaObject::invokeMethod(this, [this] {
+            if (Connected())
+                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(), &app_.MainWindow(),
+                                   [this](const Draft& draft) { OpenDraft(draft); });
+        }, Qt::QueuedConnection);
+    });
     // After creating a conference or an account, and a logon without a
     // presentation: the session asks for the editor.
     connect(&app_.Ui(), &QtSessionUi::PresentationEditorRequested, this, [this](int32_t conf) {
@@ -54,6 +66,7 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
 
 AppWindows::~AppWindows()
 {
+    app_.MainWindow().SetCloseGuard({});
     CloseSearchAndMarks();
     // The events side stops its thread before the client goes.
     events_.reset();
@@ -87,6 +100,10 @@ void AppWindows::WireEvents()
             reading_->RefreshConferenceList();
     });
     connect(&events, &EventsController::ShowReadingWindowRequested, this, &AppWindows::ShowReading);
+    connect(&events, &EventsController::ShowTextRequested, this, [this](int32_t text) {
+        if (reading_ && Connected())
+            reading_->ShowText(text);
+    });
     connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
     connect(&app_, &AppController::Connecting, &events, [&events] {
@@ -122,7 +139,8 @@ WriteTextContext AppWindows::WritingContext()
                             [this](const std::string& key) {
                                 if (reading_)
                                     reading_->ChangeActivityKey(key);
-                            }};
+                            },
+                            &drafts_->Store()};
 }
 
 TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson)
@@ -130,6 +148,13 @@ TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number
     if (!Connected())
         return nullptr;
     return OpenChosenWriteText(WritingContext(), mode, number, isPerson);
+}
+
+TWriteTextForm* AppWindows::OpenDraft(const Draft& draft)
+{
+    if (!Connected())
+        return nullptr;
+    return OpenDraftWriteText(WritingContext(), draft);
 }
 
 void AppWindows::ShowInFrame(QWidget* window)

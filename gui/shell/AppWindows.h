@@ -21,6 +21,8 @@ class QWidget;
 namespace pellar {
 
 class AppController;
+class DraftOffers;
+struct Draft;
 class EventsController;
 class TConferenceAttributesForm;
 class TFindTextForm;
@@ -42,6 +44,8 @@ public:
 
     // --- Openers; each returns the new window, or null when nothing opened.
     TWriteTextForm* OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson = false);
+    TWriteTextForm* OpenDraft(const Draft& draft);
+    DraftOffers& Drafts() { return *drafts_; }
     TTextRcptEditForm* OpenTextProperties(int32_t text);
     TFindTextForm* OpenFindText();
     TViewMarksForm* OpenMarkedTexts();
@@ -75,6 +79,7 @@ private:
     // The frame owns it; gone only when the frame goes.
     QPointer<TReadArticleForm> reading_;
     std::unique_ptr<EventsController> events_;
+    DraftOffers* drafts_;
     QList<QPointer<QWidget>> searchAndMarks_;
 };
 
