@@ -23,7 +23,7 @@ expected=(
   share/icons/hicolor/scalable/apps/pellar.svg
   share/man/man1/pellar.1
   share/man/man1/miravod.1
-  share/doc/Pellar/help/index.html
+  share/doc/pellar/help/index.html
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/pellar.png")
