@@ -3,6 +3,7 @@
 #include "core/config/ShortcutMap.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/MiravoTables.h"
+#include "gui/config/InheritedHints.h"
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/shell/WireCodec.h"
@@ -265,6 +266,7 @@ QWidget* TConfigForm::BuildAlertsPage()
             const int index = g * 3 + i;
             alertCheckBoxes_[index] = NewCheckBox(
                 captions[index], FromWire(std::string(AlertFlagKeys()[index])) + QStringLiteral("CheckBox"));
+            alertCaptions_[index] = captions[index];
             if (i < 2) {
                 rows->addWidget(alertCheckBoxes_[index]);
                 continue;
@@ -500,10 +502,15 @@ void TConfigForm::Load()
     proxyPortEdit_->setText(FromWire(p.proxyPort));
     UpdateProxyEdits();
 
-    for (int i = 0; i < kAlertFlagCount; ++i)
+    for (int i = 0; i < kAlertFlagCount; ++i) {
         ShowTriState(alertCheckBoxes_[i], p.alertFlags[i]);
-    for (int i = 0; i < kAlertLevelCount; ++i)
+        ShowInheritedFlag(alertCheckBoxes_[i], alertCaptions_[i], namedProfile_,
+                          InheritedValue(*config_, AlertFlagKeys()[i], "0") == "1");
+    }
+    for (int i = 0; i < kAlertLevelCount; ++i) {
         priorityEdits_[i]->setText(FromWire(p.alertLevels[i]));
+        ShowInheritedText(priorityEdits_[i], namedProfile_, FromWire(InheritedValue(*config_, AlertLevelKeys()[i], "255")));
+    }
 
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {

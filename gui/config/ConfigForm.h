@@ -173,6 +173,7 @@ private:
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;
     std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
+    std::array<QString, kAlertFlagCount> alertCaptions_;
     std::array<QLineEdit*, kAlertLevelCount> priorityEdits_{};
     QTreeWidget* listView1_ = nullptr;
     QLineEdit* messageEdit_ = nullptr;

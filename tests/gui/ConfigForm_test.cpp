@@ -344,6 +344,50 @@ private slots:
         QCOMPARE(config.ReadString("Server", ""), std::string("root.example"));
     }
 
+    void NamedProfileAlertsSayWhatTheyInherit()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "TrayPersMsg", "1");
+        store.backend->WriteString(kRoot, "TrayPriTextLvl", "3");
+        store.backend->WriteString(kHome, "SoundAllMsg", "1");
+        DialogOn dialog(store, kHome);
+        TConfigForm& form = dialog.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        // Tray, personal messages: grey, and on because the main profile is.
+        QCheckBox* trayPersonal = form.AlertCheckBox(4);
+        QCOMPARE(trayPersonal->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(trayPersonal->text(), QStringLiteral("P&ersonal messages received (as in the main profile: on)"));
+        // Sound, personal messages: grey and off there.
+        QCOMPARE(form.AlertCheckBox(1)->text(),
+                 QStringLiteral("&Personal messages received (as in the main profile: off)"));
+        // Set in this profile: no inheritance to explain.
+        QCOMPARE(form.AlertCheckBox(0)->checkState(), Qt::Checked);
+        QCOMPARE(form.AlertCheckBox(0)->text(), QStringLiteral("&All messages received"));
+        // The caption follows the box as the user clicks through its states.
+        trayPersonal->setCheckState(Qt::Unchecked);
+        QCOMPARE(trayPersonal->text(), QStringLiteral("P&ersonal messages received"));
+        trayPersonal->setCheckState(Qt::PartiallyChecked);
+        QVERIFY(trayPersonal->text().endsWith(QStringLiteral("(as in the main profile: on)")));
+        // An empty level shows the one it follows.
+        QCOMPARE(form.PriorityEdit(1)->text(), QString());
+        QCOMPARE(form.PriorityEdit(1)->placeholderText(), QStringLiteral("3"));
+        test::SaveScreenshot(&form, QStringLiteral("config-form-inherited-alerts"));
+    }
+
+    void DefaultProfileAlertsHaveNoInheritanceText()
+    {
+        Store store;
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < 9; ++i)
+            QVERIFY2(!form.AlertCheckBox(i)->text().contains(QStringLiteral("main profile")), qPrintable(QString::number(i)));
+        QVERIFY(form.PriorityEdit(0)->placeholderText().isEmpty());
+    }
+
     void UncheckingSavePasswordEmptiesIt()
     {
         Store store;
