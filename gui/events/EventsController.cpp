@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include "core/config/TMiravoConfiguration.h"
+#include "core/events/MessageLog.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/shell/Client.h"
@@ -18,6 +20,7 @@
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
 
 namespace pellar {
 
@@ -81,6 +84,77 @@ void EventsController::WireMessagesForm(TMessagesForm* form)
             Pin(guard, on);
     });
     connect(form, &TMessagesForm::ChatRequested, this, &EventsController::OpenChat);
+    form->SetEntrySink([this](const std::string& entry) { KeepEntry(entry); });
+    connect(form, &TMessagesForm::KeepMessagesToggled, this, &EventsController::KeepMessages);
+    connect(form, &TMessagesForm::ClearMessagesRequested, this, &EventsController::ClearMessages);
+    form->KeepMessagesAction()->setVisible(!logDir_.empty());
+    form->KeepMessagesAction()->setChecked(client_.Config().ReadFlag(kKeepMessagesKey, true));
+}
+
+void EventsController::OpenMessageLog(const std::string& profile)
+{
+    if (logDir_.empty())
+        return;
+    const bool keep = client_.Config().ReadFlag(kKeepMessagesKey, true);
+    mainMessages_->KeepMessagesAction()->setVisible(true);
+    mainMessages_->KeepMessagesAction()->setChecked(keep);
+    // A new logon with the same profile: the window holds the log already.
+    if (profile == logProfile_ && (log_ != nullptr) == keep)
+        return;
+    logProfile_ = profile;
+    log_.reset();
+    if (!keep)
+        return;
+    log_ = std::make_unique<MessageLog>(MessageLog::FileFor(logDir_, profile));
+    log_->Load();
+    // Above what arrived during the logon, which joins the kept log now.
+    mainMessages_->RestoreEntries(log_->Entries());
+    for (std::string& entry : std::exchange(unkept_, {}))
+        KeepEntry(entry);
+}
+
+void EventsController::KeepEntry(const std::string& entry)
+{
+    if (!log_) {
+        // Before the logon has said which profile's log this is.
+        if (!logDir_.empty() && logProfile_.empty() && unkept_.size() < MessageLog::kMaxEntries)
+            unkept_.push_back(entry);
+        return;
+    }
+    std::string error;
+    if (!log_->Append(entry, &error))
+        mainForm_.StatusBar1()->SetNotice(
+            QStringLiteral("The messages could not be kept: %1").arg(QString::fromLocal8Bit(error.c_str())));
+}
+
+void EventsController::KeepMessages(bool keep)
+{
+    client_.Config().WriteFlag(kKeepMessagesKey, keep);
+    for (const QPointer<TMessagesForm>& chat : chats_)
+        if (chat)
+            chat->KeepMessagesAction()->setChecked(keep);
+    mainMessages_->KeepMessagesAction()->setChecked(keep);
+    if (logDir_.empty())
+        return;
+    if (!keep) {
+        // Not kept any more means not on disk any more either.
+        if (log_)
+            log_->Clear();
+        log_.reset();
+        return;
+    }
+    if (!log_) {
+        logProfile_ = client_.Config().ProfilePath();
+        log_ = std::make_unique<MessageLog>(MessageLog::FileFor(logDir_, logProfile_));
+        log_->Load();
+    }
+}
+
+void EventsController::ClearMessages()
+{
+    mainMessages_->IncomingEdit()->clear();
+    if (log_)
+        log_->Clear();
 }
 
 TMessagesForm* EventsController::OpenChat(int32_t partner)

@@ -12,8 +12,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/events/EventPorts.h"
 #include "gui/events/ActiveUsersForm.h"
@@ -25,6 +28,7 @@ namespace pellar {
 
 class Client;
 class ClientReadingServices;
+class MessageLog;
 class DesktopNotifier;
 class QtCancellableGuiThread;
 class TActiveUsersForm;
@@ -65,6 +69,15 @@ public:
     void SetNotifier(DesktopNotifier* notifier);
     DesktopNotifier* Notifier() const { return notifier_; }
 
+    // The kept messages log goes below dir; empty (the default): none is kept.
+    void SetMessageLogDir(std::filesystem::path dir) { logDir_ = std::move(dir); }
+    // After a logon: the messages kept for profile come back into the main
+    // messages window, and new ones are kept, unless the profile says not to.
+    void OpenMessageLog(const std::string& profile);
+    MessageLog* KeptMessages() const { return log_.get(); }
+    // The profile setting behind "Keep messages between runs" (default on).
+    static constexpr const char* kKeepMessagesKey = "KeepMessages";
+
     // What a new text asks of the reading window (its conference list).
     void SetConferenceListRefresher(std::function<void()> refresh) { refreshConferences_ = std::move(refresh); }
 
@@ -91,6 +104,9 @@ signals:
 private:
     void TrayDblClick();
     void NotificationActivated(const QString& tag);
+    void KeepMessages(bool keep);
+    void ClearMessages();
+    void KeepEntry(const std::string& entry);
     void Pin(QWidget* window, bool pinned);
     void WireMessagesForm(TMessagesForm* form);
     static void DeleteWindow(QWidget* window);
@@ -105,6 +121,10 @@ private:
     QPointer<TActiveUsersForm> activeUsers_;
     QList<QPointer<TMessagesForm>> chats_;
     std::function<void()> refreshConferences_;
+    std::filesystem::path logDir_;
+    std::string logProfile_;
+    std::unique_ptr<MessageLog> log_;
+    std::vector<std::string> unkept_;
     std::unique_ptr<QtCancellableGuiThread> gui_;
     std::unique_ptr<ClientReadingServices> reading_;
     std::unique_ptr<TAsyncMsgThread> dispatcher_;

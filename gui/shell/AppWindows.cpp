@@ -110,7 +110,11 @@ void AppWindows::WireEvents()
         events.SetEnabled(true);
         events.UpdateActions();
     });
-    connect(&app_, &AppController::Connected, &events, [&events] { events.UpdateActions(); });
+    events.SetMessageLogDir(app_.DataDir() / "messages");
+    connect(&app_, &AppController::Connected, &events, [this, &events] {
+        events.UpdateActions();
+        events.OpenMessageLog(app_.ClientContext().Config().ProfilePath());
+    });
     connect(&app_, &AppController::Disconnecting, this, [this, &events] {
         events.SetEnabled(false);
         CloseSearchAndMarks();
