@@ -6,6 +6,7 @@
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WindowGeometry.h"
 #include "gui/shell/WindowsMenu.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -243,6 +245,12 @@ void TMainForm::ApplyWindowSettings(const SettingReader& read)
         frame.setWidth(*v);
     if (const auto v = ToInt(read("WindowPosHeight", "")))
         frame.setHeight(*v);
+    // The screen the saved place is on, else the one the window is on.
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = this->screen();
+    if (screen)
+        frame = ClampToScreen(frame, screen->availableGeometry());
     setGeometry(frame);
     switch (ToInt(read("StartWindowSizeMode", "2")).value_or(2)) {
     case 0:
