@@ -6,7 +6,7 @@ set(CPACK_PACKAGE_NAME pellar)
 set(CPACK_PACKAGE_VENDOR Hollin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop client for Miravo text conferencing")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Pellar reads and writes texts, comments, footnotes and letters on a Miravo\n"
     "text-conferencing server, sends and receives messages and shows who is on.\n"
     "The package includes miravod, a small Miravo server, and a demo mode.")

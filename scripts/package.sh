@@ -12,9 +12,10 @@ if command -v ninja >/dev/null 2>&1 && [ ! -f "$BUILD_DIR/Makefile" ]; then
 fi
 # Only the programs are built: installing must not wait for the tests.
 cmake -S . -B "$BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DPELLAR_BUILD_BENCH=OFF \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DCPACK_PACKAGE_DIRECTORY="$PWD" "$@"
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "$@"
 cmake --build "$BUILD_DIR" -j "$(nproc)" --target pellar miravod_exe
 (cd "$BUILD_DIR" && cpack -G DEB)
-deb=$(ls -t pellar_*.deb | head -1)
+deb=$(cd "$BUILD_DIR" && ls -t pellar_*.deb | head -1)
+cp "$BUILD_DIR/$deb" .
 echo "package: $deb"
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
