@@ -373,6 +373,7 @@ private slots:
         // An empty level shows the one it follows.
         QCOMPARE(form.PriorityEdit(1)->text(), QString());
         QCOMPARE(form.PriorityEdit(1)->placeholderText(), QStringLiteral("3"));
+        form.Pages()->setCurrentIndex(1);
         test::SaveScreenshot(&form, QStringLiteral("config-form-inherited-alerts"));
     }
 

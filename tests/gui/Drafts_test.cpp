@@ -115,10 +115,14 @@ private slots:
         QTRY_VERIFY(DraftOffers::OpenWritingWindows().isEmpty());
         QCOMPARE(Kept().size(), size_t{1});
 
+        // The offer as the user sees it, answered with its Open button.
         QStringList offered;
-        windows_->Drafts().SetOfferAnswerer([&](const QString& q) {
-            offered << q;
-            return DraftOffers::Offer::Open;
+        AnswerDialog<QMessageBox>([&](QMessageBox* box) {
+            offered << box->text();
+            pellar::test::SaveScreenshot(box, QStringLiteral("draft-offer"));
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == QStringLiteral("&Open"))
+                    button->click();
         });
         QVERIFY(Reconnect());
         QTRY_COMPARE(offered.size(), 1);
@@ -133,6 +137,7 @@ private slots:
                  std::vector<int32_t>{session_.Number("General discussion")});
         // It goes on in the same draft, so one text never becomes two.
         QCOMPARE(restored->Drafts()->Id(), id);
+        pellar::test::SaveScreenshot(&App().MainWindow(), QStringLiteral("draft-restored"));
 
         // Submitting removes the draft and says which text was made.
         QSignalSpy submitted(restored, &TWriteTextForm::Submitted);
@@ -143,7 +148,6 @@ private slots:
         QCOMPARE(App().MainWindow().StatusBar1()->Notice(), QStringLiteral("Text %1 created.").arg(number));
         QVERIFY(Kept().empty());
         QTRY_VERIFY(DraftOffers::OpenWritingWindows().isEmpty());
-        windows_->Drafts().SetOfferAnswerer({});
     }
 
     void closingAWindowWithAnUnsentTextAsks()

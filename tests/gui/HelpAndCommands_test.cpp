@@ -10,6 +10,8 @@
 
 #include "core/config/ShortcutMap.h"
 
+#include "GuiTestSupport.h"
+
 #include <QAction>
 #include <QFile>
 #include <QMdiArea>
@@ -80,6 +82,9 @@ private slots:
         QTextBrowser* browser = help.Browser();
         QTRY_VERIFY(browser->document()->toPlainText().contains(QStringLiteral("Reading keys")));
         QCOMPARE(browser->documentTitle(), QStringLiteral("Pellar help"));
+        help.resize(720, 560);
+        pellar::test::SaveScreenshot(&help, QStringLiteral("help-window"));
+        help.resize(500, 300);
         QCOMPARE(browser->verticalScrollBar()->value(), 0);
         browser->setSource(QUrl(QStringLiteral("#settings")));
         QTRY_VERIFY(browser->verticalScrollBar()->value() > 0);
