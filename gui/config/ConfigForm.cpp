@@ -243,6 +243,15 @@ QWidget* TConfigForm::BuildGeneralPage()
     return page;
 }
 
+namespace {
+
+QString PermanentTrayCaption()
+{
+    return QStringLiteral("Always show the tray icon, with the number of &unread texts");
+}
+
+} // namespace
+
 QWidget* TConfigForm::BuildAlertsPage()
 {
     auto* page = new QWidget(this);
@@ -283,6 +292,10 @@ QWidget* TConfigForm::BuildAlertsPage()
             row->addWidget(priorityEdits_[g]);
             row->addStretch(1);
             rows->addLayout(row);
+        }
+        if (g == 1) {
+            permanentTrayCheckBox_ = NewCheckBox(PermanentTrayCaption(), QStringLiteral("PermanentTrayCheckBox"));
+            rows->addWidget(permanentTrayCheckBox_);
         }
         layout->addWidget(group);
     }
@@ -507,6 +520,10 @@ void TConfigForm::Load()
         ShowInheritedFlag(alertCheckBoxes_[i], alertCaptions_[i], namedProfile_,
                           InheritedValue(*config_, AlertFlagKeys()[i], "0") == "1");
     }
+    ShowTriState(permanentTrayCheckBox_,
+                 config_->ReadTriState(kPermanentTrayKey, namedProfile_ ? TriState::Grayed : TriState::Unchecked));
+    ShowInheritedFlag(permanentTrayCheckBox_, PermanentTrayCaption(), namedProfile_,
+                      InheritedValue(*config_, kPermanentTrayKey, "0") == "1");
     for (int i = 0; i < kAlertLevelCount; ++i) {
         priorityEdits_[i]->setText(FromWire(p.alertLevels[i]));
         ShowInheritedText(priorityEdits_[i], namedProfile_, FromWire(InheritedValue(*config_, AlertLevelKeys()[i], "255")));
@@ -596,6 +613,7 @@ void TConfigForm::Save()
     if (!config_)
         return;
     SaveSettingsPages(*config_, PagesFromControls(), loaded_);
+    config_->WriteTriState(kPermanentTrayKey, TriStateOf(permanentTrayCheckBox_));
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
 

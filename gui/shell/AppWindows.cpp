@@ -13,6 +13,7 @@
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
+#include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/search/FindTextForm.h"
@@ -114,7 +115,9 @@ void AppWindows::WireEvents()
     connect(&app_, &AppController::Connected, &events, [this, &events] {
         events.UpdateActions();
         events.OpenMessageLog(app_.ClientContext().Config().ProfilePath());
+        ApplyTraySettings();
     });
+    connect(reading_->ConfListView(), &TConfListView::RowsChanged, this, &AppWindows::UpdateUnreadCount);
     connect(&app_, &AppController::Disconnecting, this, [this, &events] {
         events.SetEnabled(false);
         CloseSearchAndMarks();
@@ -300,6 +303,23 @@ void AppWindows::ReloadSessionSettings()
     // The keyboard map may have changed under the session's instance.
     TMiravoConfiguration& global = app_.ClientContext().Config();
     global.SetProfile(global.ProfilePath());
+    ApplyTraySettings();
+}
+
+void AppWindows::ApplyTraySettings()
+{
+    events_->Tray()->SetPermanent(app_.ClientContext().Config().ReadFlag(TConfigForm::kPermanentTrayKey, false));
+}
+
+void AppWindows::UpdateUnreadCount()
+{
+    if (!reading_)
+        return;
+    const TConfListView* list = reading_->ConfListView();
+    int unread = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        unread += list->topLevelItem(i)->text(TConfListView::UnreadColumn).toInt();
+    events_->Tray()->SetUnreadCount(unread);
 }
 
 void AppWindows::RunWindowCommand(MainCommand command)

@@ -71,6 +71,9 @@ private:
     WindowSettingsHooks SettingsHooks();
     // After a settings dialog: the session's instance rereads its profile.
     void ReloadSessionSettings();
+    // The tray icon follows the profile's permanent-icon setting.
+    void ApplyTraySettings();
+    void UpdateUnreadCount();
     // Puts a marked-texts window into the frame or takes it out.
     void AttachWindow(QWidget* window, bool attached);
     void ShowInFrame(QWidget* window);

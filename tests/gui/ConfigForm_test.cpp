@@ -305,7 +305,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 17);
+        QCOMPARE(boxes.size(), 18);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
@@ -375,6 +375,27 @@ private slots:
         QCOMPARE(form.PriorityEdit(1)->placeholderText(), QStringLiteral("3"));
         form.Pages()->setCurrentIndex(1);
         test::SaveScreenshot(&form, QStringLiteral("config-form-inherited-alerts"));
+    }
+
+    void PermanentTrayIconIsOffUntilChosenAndSaved()
+    {
+        Store store;
+        {
+            DialogOn dialog(store);
+            dialog.form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog.form));
+            QCheckBox* box = dialog.form.PermanentTrayCheckBox();
+            QCOMPARE(box->checkState(), Qt::Unchecked);
+            box->setChecked(true);
+            QTest::mouseClick(dialog.form.OkButton(), Qt::LeftButton);
+        }
+        QCOMPARE(store.Value(kRoot, TConfigForm::kPermanentTrayKey), std::string("1"));
+        // A named profile follows it until it says otherwise.
+        DialogOn named(store, kHome);
+        named.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&named.form));
+        QCOMPARE(named.form.PermanentTrayCheckBox()->checkState(), Qt::PartiallyChecked);
+        QVERIFY(named.form.PermanentTrayCheckBox()->text().endsWith(QStringLiteral("(as in the main profile: on)")));
     }
 
     void DefaultProfileAlertsHaveNoInheritanceText()
