@@ -16,6 +16,14 @@
 
 int main(int argc, char* argv[])
 {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    const pellar::CommandLine options = pellar::ParseCommandLine(args);
+    // Before the application object: these must work without a display.
+    if (const int code = pellar::AnswerWithoutWindow(options); code >= 0)
+        return code;
+
     // Before any thread starts, so that every thread inherits the mask.
     pellar::TerminationSignals termination;
     QApplication app(argc, argv);
@@ -24,11 +32,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Pellar"));
     QApplication::setOrganizationName(QStringLiteral("Hollin"));
     QApplication::setWindowIcon(pellar::AppIcon());
-
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.emplace_back(argv[i]);
-    const pellar::CommandLine options = pellar::ParseCommandLine(args);
+    // Lets the desktop match our windows to the installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.hollin.Pellar"));
 
     pellar::AppController controller;
     pellar::TMainForm& mainForm = controller.MainWindow();

@@ -90,6 +90,12 @@ const std::array<std::string_view, kFontRegionCount>& DefaultRegionFonts()
     return fonts;
 }
 
+std::string InheritedValue(const TMiravoConfiguration& config, std::string_view key,
+                           std::string_view runtimeDefault)
+{
+    return config.ReadMainProfile(key, runtimeDefault);
+}
+
 SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
 {
     SettingsPages p;

@@ -87,6 +87,12 @@ const std::array<std::string_view, kFontRegionCount>& FontRegionKeys();
 // "MS Sans Serif;11;$80000008;" and the others, in region order.
 const std::array<std::string_view, kFontRegionCount>& DefaultRegionFonts();
 
+// What a named profile's unset value of key follows: the main profile's
+// value, else what the program takes when none is stored (runtimeDefault;
+// not the dialog's default, which only a saved dialog writes).
+std::string InheritedValue(const TMiravoConfiguration& config, std::string_view key,
+                           std::string_view runtimeDefault);
+
 // Reads the pages from the configuration's current profile. The caller
 // clears the inherit flag first, so that a named profile's own values are
 // seen; defaults follow the dialog's rules (ConfigKeyInfo::dialogDefault for

@@ -88,6 +88,14 @@ void TMiravoConfiguration::SetInherit(bool inherit)
     inherit_ = inherit;
 }
 
+std::string TMiravoConfiguration::ReadMainProfile(std::string_view key, std::string_view def) const
+{
+    std::lock_guard lock(mutex_);
+    const auto value = backend_->ReadValue(kRootPath, key);
+    const auto* text = value ? std::get_if<std::string>(&*value) : nullptr;
+    return text && !text->empty() ? *text : std::string(def);
+}
+
 std::string TMiravoConfiguration::ReadString(std::string_view key, std::string_view def) const
 {
     std::lock_guard lock(mutex_);

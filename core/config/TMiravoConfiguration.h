@@ -55,6 +55,9 @@ public:
     // from the default profile (with inheritance); def applies when the
     // value does not exist in the profile and nothing non-empty was found.
     std::string ReadString(std::string_view key, std::string_view def) const;
+    // The default profile's own value, whichever profile is current: what a
+    // named profile's unset value follows.
+    std::string ReadMainProfile(std::string_view key, std::string_view def) const;
     bool WriteString(std::string_view key, std::string_view value);
 
     // "1" true, "0" false, anything else def.

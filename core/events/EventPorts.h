@@ -15,6 +15,19 @@ struct IncomingMessage {
     std::string recipientName, senderName;
 };
 
+// What a desktop notification tells: whose message or text it is and its
+// first line (a message's text, a text's subject).
+struct AlertNotice {
+    enum class Kind { PersonalMessage, GroupMessage, Text };
+    Kind kind = Kind::PersonalMessage;
+    int32_t sender = 0;     // the message's sender or the text's author
+    int32_t recipient = 0;  // a message's recipient (0: everyone)
+    int32_t text = 0;       // the new text's number
+    std::string senderName;
+    std::string recipientName;
+    std::string firstLine;
+};
+
 class EventPorts {
 public:
     virtual ~EventPorts() = default;
@@ -28,6 +41,8 @@ public:
                                 const std::string& doing, const std::string& userName) = 0;
     // state 1: new important text, 2: new message.
     virtual void ShowTray(int state) = 0;
+    // With every tray alert: what it is about, for a desktop notification.
+    virtual void Notify(const AlertNotice& notice) { (void)notice; }
     virtual void SetStatusText(const std::string& text) = 0;
     virtual void BringToFront() = 0;
     virtual void Beep() = 0;

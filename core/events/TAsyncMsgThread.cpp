@@ -20,6 +20,13 @@ namespace {
 constexpr int kIdleWaitMs = 200;
 constexpr int kOfflineWaitMs = 250;
 
+// A notification shows one line: up to the first line break.
+std::string FirstLine(const std::string& text)
+{
+    const size_t end = text.find_first_of("\r\n");
+    return end == std::string::npos ? text : text.substr(0, end);
+}
+
 } // namespace
 
 TAsyncMsgThread::TAsyncMsgThread(Client& client, GuiThread& gui, EventPorts& ports, ReadingServices& reading)
@@ -215,15 +222,32 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
     if (status->Author() != me) {
         const AlertDecision alert = DecideTextAlert(AlertSettings::Read(client_.Config()), priorities,
                                                     status->Author(), me);
-        if (alert.trayState != 0)
-            gui_.invokeAndWait([&] { ports_.ShowTray(alert.trayState); });
+        PrefetchText(reading_, text);
+        if (alert.trayState != 0) {
+            const AlertNotice notice = TextNotice(text, status->Author());
+            gui_.invokeAndWait([&] {
+                ports_.ShowTray(alert.trayState);
+                ports_.Notify(notice);
+            });
+        }
         if (alert.beep)
             gui_.invokeAndWait([&] { ports_.Beep(); });
-        PrefetchText(reading_, text);
     } else {
         MarkTextRead(reading_, text, true);
     }
     gui_.invokeAndWait([&] { ports_.RefreshConferenceList(); });
+}
+
+AlertNotice TAsyncMsgThread::TextNotice(int32_t text, int32_t author)
+{
+    AlertNotice notice;
+    notice.kind = AlertNotice::Kind::Text;
+    notice.sender = author;
+    notice.text = text;
+    notice.senderName = client_.Cache().GetName(author);
+    if (auto body = client_.Cache().GetText(text))
+        notice.firstLine = FirstLine(body->Subject());
+    return notice;
 }
 
 void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string text)
@@ -245,8 +269,20 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
         DecideMessageAlert(AlertSettings::Read(client_.Config()), recipient, client_.CurrentPerson());
     if (alert.beep)
         gui_.invokeAndWait([&] { ports_.Beep(); });
-    if (alert.trayState != 0)
-        gui_.invokeAndWait([&] { ports_.ShowTray(alert.trayState); });
+    if (alert.trayState != 0) {
+        AlertNotice notice;
+        notice.kind = recipient != 0 && recipient == client_.CurrentPerson() ? AlertNotice::Kind::PersonalMessage
+                                                                             : AlertNotice::Kind::GroupMessage;
+        notice.sender = sender;
+        notice.recipient = recipient;
+        notice.senderName = m.senderName;
+        notice.recipientName = m.recipientName;
+        notice.firstLine = FirstLine(m.text);
+        gui_.invokeAndWait([&] {
+            ports_.ShowTray(alert.trayState);
+            ports_.Notify(notice);
+        });
+    }
     if (alert.bringToFront)
         gui_.invokeAndWait([&] { ports_.BringToFront(); });
 }

@@ -17,6 +17,8 @@
 
 namespace pellar {
 
+struct AlertNotice;
+
 class Client;
 class EventPorts;
 class GuiThread;
@@ -60,6 +62,7 @@ private:
     void Loop();
     void NewText(int32_t text, const std::string& line, size_t& pos, bool withAux);
     void Message(int32_t recipient, int32_t sender, std::string text);
+    AlertNotice TextNotice(int32_t text, int32_t author);
     void Presence(const PresenceReport& report);
     void LogOnOff(int32_t person, int32_t session, bool loggedIn);
     void ReapNoticeThreads(bool all);

@@ -7,6 +7,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
+#include "core/session/ConnectErrors.h"
 #include "core/shell/Client.h"
 #include "core/shell/ProgramVersion.h"
 
@@ -76,7 +77,7 @@ bool Logon::LogOn()
         ui_.hideProgress();
         return false;
     } catch (const std::exception& e) {
-        client_.UserMessages().PostUserMessage(std::string("!Failed to connect: ") + e.what());
+        client_.UserMessages().PostUserMessage("!" + ConnectFailureText(server, port, proxy, e));
         ui_.hideProgress();
         return false;
     }
@@ -85,7 +86,7 @@ bool Logon::LogOn()
     const GreetingOutcome greeting = WaitForGreeting(server + ":" + port);
     if (greeting != GreetingOutcome::Greeted) {
         if (greeting == GreetingOutcome::TimedOut)
-            client_.UserMessages().PostUserMessage("!Failed to connect due to a timeout.");
+            client_.UserMessages().PostUserMessage("!" + GreetingTimeoutText(server, port));
         Abandon();
         ui_.hideProgress();
         return false;

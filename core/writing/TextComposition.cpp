@@ -131,6 +131,42 @@ void TextComposition::PrefillMotd(int32_t conf)
     initialSubject_ = services_.GetName(conf);
 }
 
+void TextComposition::PrefillDraft(const Draft& draft)
+{
+    services_.ChangeActivity("write");
+    for (const LinkRow& row : draft.links) {
+        switch (row.kind) {
+        case LinkKind::Recipient: pending_.recipients.push_back(row.number); break;
+        case LinkKind::CarbonCopy: pending_.carbonCopies.push_back(row.number); break;
+        case LinkKind::CommentTo: pending_.commentTo.push_back(row.number); break;
+        case LinkKind::FootnoteTo: pending_.footnoteTo.push_back(row.number); break;
+        // Not the presentation's own prefill: that would overwrite the body.
+        case LinkKind::PresentationFor: restoredPresentations_.push_back(row.number); break;
+        case LinkKind::MotdFor: pending_.motdFor.push_back(row.number); break;
+        }
+    }
+    initialSubject_ = draft.subject;
+    body_ = draft.body;
+    checks_ = draft.checks;
+    focusBody_ = !draft.subject.empty();
+    ui_.BodyChanged(body_);
+}
+
+Draft TextComposition::ToDraft() const
+{
+    Draft draft;
+    draft.links = links_.Rows();
+    for (LinkRow& row : draft.links)
+        row.name.clear();
+    // Recipients the worker has not checked yet are part of the text too.
+    for (int32_t n : PendingRecipients())
+        draft.links.push_back(LinkRow{LinkKind::Recipient, n, {}});
+    draft.checks = checks_;
+    draft.subject = subject_;
+    draft.body = body_;
+    return draft;
+}
+
 // --- Start -----------------------------------------------------------------
 
 void TextComposition::PrefillFromPresentation(int32_t conf)
@@ -182,6 +218,8 @@ void TextComposition::Start()
     }
     for (int32_t n : std::exchange(pending_.motdFor, {}))
         AddRow(LinkKind::MotdFor, n);
+    for (int32_t n : std::exchange(restoredPresentations_, {}))
+        AddRow(LinkKind::PresentationFor, n);
     if (!initialSubject_.empty()) {
         subject_ = WithoutLineBreaks(initialSubject_);
         ui_.SubjectChanged(subject_);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/writing/DraftStore.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"
 
@@ -69,6 +70,12 @@ public:
     bool PrefillPersonalReply(int32_t text);
     void PrefillPresentation(int32_t confOrPerson, bool isPerson);
     void PrefillMotd(int32_t conf);
+    // A kept draft: its links go to the pending lists (recipients through
+    // the worker's checks, as typed ones), its subject, body and checks back
+    // into the fields.
+    void PrefillDraft(const Draft& draft);
+    // What a draft of this window holds now (id and profile left empty).
+    Draft ToDraft() const;
 
     // After the window is shown: rows from the pending lists, the subject,
     // and the recipients worker when there are recipients to add.
@@ -124,6 +131,7 @@ private:
     LinkList links_;
     Pending pending_;
     mutable std::mutex pendingMutex_;  // pending_.recipients, shared with the worker
+    std::vector<int32_t> restoredPresentations_;
     std::string initialSubject_;
     std::string subject_;
     std::string body_;

@@ -3,6 +3,7 @@
 #include "core/config/ShortcutMap.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/MiravoTables.h"
+#include "gui/config/InheritedHints.h"
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/shell/WireCodec.h"
@@ -231,6 +232,15 @@ QWidget* TConfigForm::BuildGeneralPage()
     return page;
 }
 
+namespace {
+
+QString PermanentTrayCaption()
+{
+    return QStringLiteral("Always show the tray icon, with the number of &unread texts");
+}
+
+} // namespace
+
 QWidget* TConfigForm::BuildAlertsPage()
 {
     auto* page = new QWidget(this);
@@ -254,6 +264,7 @@ QWidget* TConfigForm::BuildAlertsPage()
             const int index = g * 3 + i;
             alertCheckBoxes_[index] = NewCheckBox(
                 captions[index], FromWire(std::string(AlertFlagKeys()[index])) + QStringLiteral("CheckBox"));
+            alertCaptions_[index] = captions[index];
             if (i < 2) {
                 rows->addWidget(alertCheckBoxes_[index]);
                 continue;
@@ -270,6 +281,10 @@ QWidget* TConfigForm::BuildAlertsPage()
             row->addWidget(priorityEdits_[g]);
             row->addStretch(1);
             rows->addLayout(row);
+        }
+        if (g == 1) {
+            permanentTrayCheckBox_ = NewCheckBox(PermanentTrayCaption(), QStringLiteral("PermanentTrayCheckBox"));
+            rows->addWidget(permanentTrayCheckBox_);
         }
         layout->addWidget(group);
     }
@@ -489,10 +504,19 @@ void TConfigForm::Load()
     proxyPortEdit_->setText(FromWire(p.proxyPort));
     UpdateProxyEdits();
 
-    for (int i = 0; i < kAlertFlagCount; ++i)
+    for (int i = 0; i < kAlertFlagCount; ++i) {
         ShowTriState(alertCheckBoxes_[i], p.alertFlags[i]);
-    for (int i = 0; i < kAlertLevelCount; ++i)
+        ShowInheritedFlag(alertCheckBoxes_[i], alertCaptions_[i], namedProfile_,
+                          InheritedValue(*config_, AlertFlagKeys()[i], "0") == "1");
+    }
+    ShowTriState(permanentTrayCheckBox_,
+                 config_->ReadTriState(kPermanentTrayKey, namedProfile_ ? TriState::Grayed : TriState::Unchecked));
+    ShowInheritedFlag(permanentTrayCheckBox_, PermanentTrayCaption(), namedProfile_,
+                      InheritedValue(*config_, kPermanentTrayKey, "0") == "1");
+    for (int i = 0; i < kAlertLevelCount; ++i) {
         priorityEdits_[i]->setText(FromWire(p.alertLevels[i]));
+        ShowInheritedText(priorityEdits_[i], namedProfile_, FromWire(InheritedValue(*config_, AlertLevelKeys()[i], "255")));
+    }
 
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {
@@ -578,6 +602,7 @@ void TConfigForm::Save()
     if (!config_)
         return;
     SaveSettingsPages(*config_, PagesFromControls(), loaded_);
+    config_->WriteTriState(kPermanentTrayKey, TriStateOf(permanentTrayCheckBox_));
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
 

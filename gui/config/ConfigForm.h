@@ -85,6 +85,9 @@ public:
     QCheckBox* AlertCheckBox(int index) const { return alertCheckBoxes_[index]; }
     // Sound, tray, focus.
     QLineEdit* PriorityEdit(int index) const { return priorityEdits_[index]; }
+    // The tray icon stays, with the number of unread texts (off by default).
+    QCheckBox* PermanentTrayCheckBox() const { return permanentTrayCheckBox_; }
+    static constexpr const char* kPermanentTrayKey = "PermanentTrayIcon";
     QTreeWidget* ActivityListView() const { return listView1_; }
     QLineEdit* MessageEdit() const { return messageEdit_; }
     QPushButton* SetButton() const { return setButton_; }
@@ -173,6 +176,8 @@ private:
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;
     std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
+    std::array<QString, kAlertFlagCount> alertCaptions_;
+    QCheckBox* permanentTrayCheckBox_ = nullptr;
     std::array<QLineEdit*, kAlertLevelCount> priorityEdits_{};
     QTreeWidget* listView1_ = nullptr;
     QLineEdit* messageEdit_ = nullptr;

@@ -7,10 +7,13 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include "core/config/TMiravoConfiguration.h"
+#include "core/events/MessageLog.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/shell/Client.h"
 #include "gui/events/ActiveUsersForm.h"
+#include "gui/events/DesktopNotifier.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/events/QtCancellableGuiThread.h"
@@ -18,6 +21,7 @@
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/writing/MiravoTextEdit.h"
 
 namespace pellar {
 
@@ -27,6 +31,8 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
 {
     tray_ = new TIconTaskBar(&mainForm_, this);
     connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
+    defaultNotifier_ = new FreedesktopNotifier(this);
+    SetNotifier(nullptr);
 
     gui_ = std::make_unique<QtCancellableGuiThread>(this);
     reading_ = std::make_unique<ClientReadingServices>(client_);
@@ -92,6 +98,77 @@ void EventsController::WireMessagesForm(TMessagesForm* form)
             Pin(guard, on);
     });
     connect(form, &TMessagesForm::ChatRequested, this, &EventsController::OpenChat);
+    form->SetEntrySink([this](const std::string& entry) { KeepEntry(entry); });
+    connect(form, &TMessagesForm::KeepMessagesToggled, this, &EventsController::KeepMessages);
+    connect(form, &TMessagesForm::ClearMessagesRequested, this, &EventsController::ClearMessages);
+    form->KeepMessagesAction()->setVisible(!logDir_.empty());
+    form->KeepMessagesAction()->setChecked(client_.Config().ReadFlag(kKeepMessagesKey, true));
+}
+
+void EventsController::OpenMessageLog(const std::string& profile)
+{
+    if (logDir_.empty())
+        return;
+    const bool keep = client_.Config().ReadFlag(kKeepMessagesKey, true);
+    mainMessages_->KeepMessagesAction()->setVisible(true);
+    mainMessages_->KeepMessagesAction()->setChecked(keep);
+    // A new logon with the same profile: the window holds the log already.
+    if (profile == logProfile_ && (log_ != nullptr) == keep)
+        return;
+    logProfile_ = profile;
+    log_.reset();
+    if (!keep)
+        return;
+    log_ = std::make_unique<MessageLog>(MessageLog::FileFor(logDir_, profile));
+    log_->Load();
+    // Above what arrived during the logon, which joins the kept log now.
+    mainMessages_->RestoreEntries(log_->Entries());
+    for (std::string& entry : std::exchange(unkept_, {}))
+        KeepEntry(entry);
+}
+
+void EventsController::KeepEntry(const std::string& entry)
+{
+    if (!log_) {
+        // Before the logon has said which profile's log this is.
+        if (!logDir_.empty() && logProfile_.empty() && unkept_.size() < MessageLog::kMaxEntries)
+            unkept_.push_back(entry);
+        return;
+    }
+    std::string error;
+    if (!log_->Append(entry, &error))
+        mainForm_.StatusBar1()->SetNotice(
+            QStringLiteral("The messages could not be kept: %1").arg(QString::fromLocal8Bit(error.c_str())));
+}
+
+void EventsController::KeepMessages(bool keep)
+{
+    client_.Config().WriteFlag(kKeepMessagesKey, keep);
+    for (const QPointer<TMessagesForm>& chat : chats_)
+        if (chat)
+            chat->KeepMessagesAction()->setChecked(keep);
+    mainMessages_->KeepMessagesAction()->setChecked(keep);
+    if (logDir_.empty())
+        return;
+    if (!keep) {
+        // Not kept any more means not on disk any more either.
+        if (log_)
+            log_->Clear();
+        log_.reset();
+        return;
+    }
+    if (!log_) {
+        logProfile_ = client_.Config().ProfilePath();
+        log_ = std::make_unique<MessageLog>(MessageLog::FileFor(logDir_, logProfile_));
+        log_->Load();
+    }
+}
+
+void EventsController::ClearMessages()
+{
+    mainMessages_->IncomingEdit()->clear();
+    if (log_)
+        log_->Clear();
 }
 
 TMessagesForm* EventsController::OpenChat(int32_t partner)
@@ -197,6 +274,57 @@ void EventsController::UpdatePresence(const std::string& personName, const std::
 void EventsController::ShowTray(int state)
 {
     tray_->ShowIcon(state);
+}
+
+void EventsController::SetNotifier(DesktopNotifier* notifier)
+{
+    if (notifier_)
+        disconnect(notifier_, &DesktopNotifier::Activated, this, &EventsController::NotificationActivated);
+    notifier_ = notifier ? notifier : defaultNotifier_;
+    connect(notifier_, &DesktopNotifier::Activated, this, &EventsController::NotificationActivated);
+}
+
+void EventsController::Notify(const AlertNotice& notice)
+{
+    // Without a service the tray icon shown with it is the whole alert.
+    if (!notifier_->Available())
+        return;
+    const QString sender = FromWire(notice.senderName);
+    switch (notice.kind) {
+    case AlertNotice::Kind::PersonalMessage:
+        notifier_->Show(QStringLiteral("Message from %1").arg(sender), FromWire(notice.firstLine),
+                        QStringLiteral("message:%1").arg(notice.sender));
+        break;
+    case AlertNotice::Kind::GroupMessage:
+        notifier_->Show(QStringLiteral("Message from %1 to %2").arg(sender, FromWire(notice.recipientName)),
+                        FromWire(notice.firstLine), QStringLiteral("message:%1").arg(notice.sender));
+        break;
+    case AlertNotice::Kind::Text:
+        notifier_->Show(QStringLiteral("New text %1 by %2").arg(notice.text).arg(sender), FromWire(notice.firstLine),
+                        QStringLiteral("text:%1").arg(notice.text));
+        break;
+    }
+}
+
+void EventsController::NotificationActivated(const QString& tag)
+{
+    BringToFront();
+    tray_->HideIcon();
+    const QString kind = tag.section(QLatin1Char(':'), 0, 0);
+    const int32_t number = tag.section(QLatin1Char(':'), 1).toInt();
+    if (kind == QLatin1String("text")) {
+        emit ShowReadingWindowRequested();
+        emit ShowTextRequested(number);
+        return;
+    }
+    // A chat with the sender has his messages; else the main messages window.
+    for (const QPointer<TMessagesForm>& chat : chats_) {
+        if (chat && chat->Partner() == number) {
+            ShowWindow(chat);
+            return;
+        }
+    }
+    ShowWindow(mainMessages_);
 }
 
 void EventsController::SetStatusText(const std::string& text)

@@ -12,8 +12,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/events/EventPorts.h"
 #include "gui/events/ActiveUsersForm.h"
@@ -25,6 +28,8 @@ namespace pellar {
 
 class Client;
 class ClientReadingServices;
+class MessageLog;
+class DesktopNotifier;
 class QtCancellableGuiThread;
 class TActiveUsersForm;
 class TAsyncMsgThread;
@@ -59,6 +64,20 @@ public:
     // The main messages window with recipient filled in, focus on the text.
     void SendMessageTo(const QString& recipient);
 
+    // Where desktop notifications go; not owned, null: the session's
+    // notification service (the default).
+    void SetNotifier(DesktopNotifier* notifier);
+    DesktopNotifier* Notifier() const { return notifier_; }
+
+    // The kept messages log goes below dir; empty (the default): none is kept.
+    void SetMessageLogDir(std::filesystem::path dir) { logDir_ = std::move(dir); }
+    // After a logon: the messages kept for profile come back into the main
+    // messages window, and new ones are kept, unless the profile says not to.
+    void OpenMessageLog(const std::string& profile);
+    MessageLog* KeptMessages() const { return log_.get(); }
+    // The profile setting behind "Keep messages between runs" (default on).
+    static constexpr const char* kKeepMessagesKey = "KeepMessages";
+
     // What a new text asks of the reading window (its conference list).
     void SetConferenceListRefresher(std::function<void()> refresh) { refreshConferences_ = std::move(refresh); }
 
@@ -70,6 +89,7 @@ public:
     void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                         const std::string& doing, const std::string& userName) override;
     void ShowTray(int state) override;
+    void Notify(const AlertNotice& notice) override;
     void SetStatusText(const std::string& text) override;
     void BringToFront() override;
     void Beep() override;
@@ -78,6 +98,8 @@ public:
 signals:
     // The tray indicator was double-clicked for a new important text.
     void ShowReadingWindowRequested();
+    // A notification of a new text was clicked.
+    void ShowTextRequested(int32_t text);
 
 protected:
     // The main window hiding or minimising takes the tray indicator away.
@@ -85,6 +107,10 @@ protected:
 
 private:
     void TrayDblClick();
+    void NotificationActivated(const QString& tag);
+    void KeepMessages(bool keep);
+    void ClearMessages();
+    void KeepEntry(const std::string& entry);
     void Pin(QWidget* window, bool pinned);
     void WireMessagesForm(TMessagesForm* form);
     static void DeleteWindow(QWidget* window);
@@ -93,10 +119,16 @@ private:
     TMainForm& mainForm_;
     const GuiServices* services_;
     TIconTaskBar* tray_;
+    DesktopNotifier* defaultNotifier_ = nullptr;
+    DesktopNotifier* notifier_ = nullptr;
     QPointer<TMessagesForm> mainMessages_;
     QPointer<TActiveUsersForm> activeUsers_;
     QList<QPointer<TMessagesForm>> chats_;
     std::function<void()> refreshConferences_;
+    std::filesystem::path logDir_;
+    std::string logProfile_;
+    std::unique_ptr<MessageLog> log_;
+    std::vector<std::string> unkept_;
     std::unique_ptr<QtCancellableGuiThread> gui_;
     std::unique_ptr<ClientReadingServices> reading_;
     std::unique_ptr<TAsyncMsgThread> dispatcher_;

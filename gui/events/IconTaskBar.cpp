@@ -1,8 +1,13 @@
 #include "gui/events/IconTaskBar.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace pellar {
 
@@ -26,6 +31,7 @@ void TIconTaskBar::SetUseTray(bool use)
     if (use) {
         tray_ = new QSystemTrayIcon(this);
         connect(tray_, &QSystemTrayIcon::activated, this, &TIconTaskBar::HandleActivation);
+        ShowResting();
     } else {
         delete tray_;
         tray_ = nullptr;
@@ -38,12 +44,7 @@ void TIconTaskBar::ShowIcon(int state)
     if (shown_)
         return;
     if (tray_) {
-        QIcon icon = icon_;
-        if (icon.isNull())
-            icon = QApplication::windowIcon();
-        if (icon.isNull() && mainWindow_)
-            icon = mainWindow_->windowIcon();
-        tray_->setIcon(icon);
+        tray_->setIcon(BaseIcon());
         tray_->setToolTip(hint_);
         tray_->show();
     } else if (mainWindow_) {
@@ -58,9 +59,79 @@ void TIconTaskBar::HideIcon()
     if (!shown_)
         return;
     emit OnClose();
-    if (tray_)
-        tray_->hide();
     shown_ = false;
+    ShowResting();
+}
+
+QIcon TIconTaskBar::BaseIcon() const
+{
+    QIcon icon = icon_;
+    if (icon.isNull())
+        icon = QApplication::windowIcon();
+    if (icon.isNull() && mainWindow_)
+        icon = mainWindow_->windowIcon();
+    return icon;
+}
+
+void TIconTaskBar::ShowResting()
+{
+    if (!tray_ || shown_)
+        return;
+    if (!permanent_) {
+        tray_->hide();
+        return;
+    }
+    tray_->setIcon(CountIcon(BaseIcon(), unread_));
+    tray_->setToolTip(CountText(unread_));
+    tray_->show();
+}
+
+void TIconTaskBar::SetPermanent(bool on)
+{
+    permanent_ = on;
+    ShowResting();
+}
+
+void TIconTaskBar::SetUnreadCount(int count)
+{
+    unread_ = std::max(0, count);
+    ShowResting();
+}
+
+QString TIconTaskBar::CountText(int count)
+{
+    if (count <= 0)
+        return QStringLiteral("Pellar: no unread texts");
+    return count == 1 ? QStringLiteral("Pellar: 1 unread text") : QStringLiteral("Pellar: %1 unread texts").arg(count);
+}
+
+QIcon TIconTaskBar::CountIcon(const QIcon& base, int count)
+{
+    if (count <= 0)
+        return base;
+    constexpr int kSize = 64;
+    QPixmap pixmap = base.pixmap(kSize, kSize);
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(kSize, kSize);
+        pixmap.fill(Qt::transparent);
+    }
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A badge in the lower right corner, large enough to read at tray size.
+    const QString text = count > 999 ? QStringLiteral("999+") : QString::number(count);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(kSize / 2 - 4);
+    painter.setFont(font);
+    const int width = std::max(kSize / 2, QFontMetrics(font).horizontalAdvance(text) + 10);
+    const QRect badge(kSize - width, kSize / 2, width, kSize / 2);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xc0, 0x30, 0x30));
+    painter.drawRoundedRect(badge, kSize / 4.0, kSize / 4.0);
+    painter.setPen(Qt::white);
+    painter.drawText(badge, Qt::AlignCenter, text);
+    painter.end();
+    return QIcon(pixmap);
 }
 
 void TIconTaskBar::SetIcon(const QIcon& icon)

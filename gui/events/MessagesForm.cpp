@@ -1,5 +1,7 @@
 #include "gui/events/MessagesForm.h"
 
+#include <utility>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,6 +87,16 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     menu->addAction(sendAction_);
     menu->addAction(chatAction_);
     menu->addAction(offlineAction_);
+    menu->addSeparator();
+    keepAction_ = menu->addAction(tr("&Keep messages between runs"));
+    keepAction_->setObjectName(QStringLiteral("KeepMessagesAction"));
+    keepAction_->setCheckable(true);
+    keepAction_->setStatusTip(tr("Keep the last 1000 messages of this profile for the next start"));
+    clearAction_ = menu->addAction(tr("C&lear messages"));
+    clearAction_->setObjectName(QStringLiteral("ClearMessagesAction"));
+    clearAction_->setStatusTip(tr("Empty this log and forget the kept messages"));
+    connect(keepAction_, &QAction::triggered, this, &TMessagesForm::KeepMessagesToggled);
+    connect(clearAction_, &QAction::triggered, this, &TMessagesForm::ClearMessagesRequested);
 
     auto* toolBar = new QToolBar(this);
     toolBar->addAction(pinAction_);
@@ -273,8 +285,23 @@ void TMessagesForm::UpdateActions()
         a->setEnabled(online);
 }
 
+void TMessagesForm::RestoreEntries(const std::deque<std::string>& entries)
+{
+    // Shown again, not received again: nothing goes to the sink.
+    const auto sink = std::exchange(entrySink_, {});
+    const QString later = incomingEdit_->toPlainText();
+    incomingEdit_->clear();
+    for (const std::string& entry : entries)
+        AppendEntry(entry);
+    if (!later.isEmpty())
+        AppendEntry(ToWire(later));
+    entrySink_ = sink;
+}
+
 void TMessagesForm::AppendEntry(const std::string& entry)
 {
+    if (entrySink_)
+        entrySink_(entry);
     QString text = FromWire(entry);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QTextCharFormat format;

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 #include "core/events/AutoReplyThrottle.h"
@@ -50,6 +51,11 @@ public:
     // Who the "Chat..." command talks to; unset: the name prompt titled "Chat".
     void SetChatChooser(std::function<int32_t()> chooser) { chatChooser_ = std::move(chooser); }
 
+    // Where each new entry of the log also goes (the kept log); unset: nowhere.
+    void SetEntrySink(std::function<void(const std::string&)> sink) { entrySink_ = std::move(sink); }
+    // These entries go before what the log shows.
+    void RestoreEntries(const std::deque<std::string>& entries);
+
     void SendMessageActionExecute();
     void StartChatActionExecute();
     void GoOfflineActionExecute();
@@ -64,10 +70,15 @@ public:
     QAction* SendMessageAction() const { return sendAction_; }
     QAction* StartChatAction() const { return chatAction_; }
     QAction* GoOfflineAction() const { return offlineAction_; }
+    QAction* KeepMessagesAction() const { return keepAction_; }
+    QAction* ClearMessagesAction() const { return clearAction_; }
 
 signals:
     void ChatRequested(int32_t partner);
     void PinToggled(bool pinned);
+    // Messages menu: keep the log between runs, and clear it.
+    void KeepMessagesToggled(bool keep);
+    void ClearMessagesRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +101,7 @@ private:
     int32_t partner_ = 0;
     AutoReplyThrottle throttle_;
     std::function<int32_t()> chatChooser_;
+    std::function<void(const std::string&)> entrySink_;
 
     TMiravoTextEdit* incomingEdit_;
     QPlainTextEdit* writeMsgMemo_;
@@ -101,6 +113,8 @@ private:
     QAction* sendAction_;
     QAction* chatAction_;
     QAction* offlineAction_;
+    QAction* keepAction_;
+    QAction* clearAction_;
 };
 
 } // namespace pellar

@@ -1,6 +1,7 @@
 #include "gui/reading/ReadArticleActions.h"
 
 #include "core/config/QuickConnect.h"
+#include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
@@ -9,6 +10,7 @@
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
+#include "gui/reading/TypedCommandsMenu.h"
 #include "gui/reading/WritingIcons.h"
 #include "gui/shell/WireCodec.h"
 
@@ -130,6 +132,11 @@ void TReadArticleActions::CreateMenus()
         else
             commandsMenu_->addSeparator();
     }
+    commandsMenu_->addSeparator();
+    Client& client = form_.ClientContext();
+    commandsMenu_->addMenu(new TTypedCommandsMenu([&client] { return client.Config().ShortcutMap(); },
+                                                  [this](int command) { commands_.RunUserCommand(command); },
+                                                  commandsMenu_));
 
     confMenu_ = new QMenu(&form_);
     confMenu_->setObjectName(QStringLiteral("ConfPopupMenu"));

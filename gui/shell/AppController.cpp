@@ -3,6 +3,7 @@
 #include "core/session/SessionCommands.h"
 #include "core/shell/Client.h"
 #include "core/shell/LocalUserName.h"
+#include "core/shell/StatePaths.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
@@ -21,6 +22,7 @@ namespace pellar {
 AppController::AppController(AppOptions options, QObject* parent) : QObject(parent)
 {
     settings_ = options.settings;
+    dataDir_ = options.dataDir.empty() ? PerUserDataDir() : options.dataDir;
     if (!settings_)
         settings_ = std::make_shared<QSettingsRegistryBackend>(QSettingsRegistryBackend::DefaultFile());
 

@@ -34,6 +34,8 @@ struct AppOptions {
     // The diagnostic logs; empty: the per-user state directory.
     std::filesystem::path stateDir;
     bool diagnosticLogs = true;
+    // Drafts and the messages log; empty: the per-user data directory.
+    std::filesystem::path dataDir;
     LogonOptions logon;
 };
 
@@ -73,6 +75,8 @@ public:
     // The store the profiles live in.
     const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
     bool IsConnecting() const { return connecting_; }
+    // Where what the user wrote or received is kept between runs.
+    const std::filesystem::path& DataDir() const { return dataDir_; }
 
 signals:
     // Before the logon: the reading window clears its text display and the
@@ -105,6 +109,7 @@ private:
     std::unique_ptr<SessionCommands> commands_;
     std::unique_ptr<Logon> logon_;
     UserMessagePresenter* presenter_ = nullptr;
+    std::filesystem::path dataDir_;
     bool connecting_ = false;
     bool disconnecting_ = false;
     bool adminMode_ = false;

@@ -13,6 +13,7 @@
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
+#include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/search/FindTextForm.h"
@@ -22,6 +23,7 @@
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/ReadingWiring.h"
 #include "gui/writing/TextRcptEditForm.h"
+#include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QMdiArea>
@@ -32,6 +34,7 @@ namespace pellar {
 AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), app_(app)
 {
     reading_ = CreateReadingWindow(app_);
+    drafts_ = new DraftOffers(app_.DataDir() / "drafts", this);
     // Created before any logon so that the dispatcher is enabled before the
     // server starts sending notices.
     events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services());
@@ -52,6 +55,16 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
         reading_->Commands()->ViewPresentation(number);
         ShowReading();
     });
+    main.SetCloseGuard([this] { return drafts_->ConfirmQuit(&app_.MainWindow()); });
+    // Offered once the logon is over, from the event loop: the offer is a
+    // dialog of its own and the logon's signal should not wait for it.
+    connect(&app_, &AppController::Connected, this, [this] {
+        QMetaObject::invokeMethod(this, [this] {
+            if (Connected())
+                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(), &app_.MainWindow(),
+                                   [this](const Draft& draft) { OpenDraft(draft); });
+        }, Qt::QueuedConnection);
+    });
     // After creating a conference or an account, and a logon without a
     // presentation: the session asks for the editor.
     connect(&app_.Ui(), &QtSessionUi::PresentationEditorRequested, this, [this](int32_t conf) {
@@ -62,6 +75,7 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
 AppWindows::~AppWindows()
 {
     app_.SetPresentationShower({});
+    app_.MainWindow().SetCloseGuard({});
     CloseSearchAndMarks();
     // The events side stops its thread before the client goes.
     events_.reset();
@@ -98,13 +112,23 @@ void AppWindows::WireEvents()
     // Logon re-applies the profile's column widths here too, not only to the
     // main and reading windows.
     connect(&app_.Ui(), &QtSessionUi::WindowSettingsDue, events.ActiveUsers(), &TActiveUsersForm::ApplyWindowSettings);
+    connect(&events, &EventsController::ShowTextRequested, this, [this](int32_t text) {
+        if (Connected())
+            ShowTextInReading(text);
+    });
     connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
     connect(&app_, &AppController::Connecting, &events, [&events] {
         events.SetEnabled(true);
         events.UpdateActions();
     });
-    connect(&app_, &AppController::Connected, &events, [&events] { events.UpdateActions(); });
+    events.SetMessageLogDir(app_.DataDir() / "messages");
+    connect(&app_, &AppController::Connected, &events, [this, &events] {
+        events.UpdateActions();
+        events.OpenMessageLog(app_.ClientContext().Config().ProfilePath());
+        ApplyTraySettings();
+    });
+    connect(reading_->ConfListView(), &TConfListView::RowsChanged, this, &AppWindows::UpdateUnreadCount);
     connect(&app_, &AppController::Disconnecting, this, [this, &events] {
         events.SetEnabled(false);
         CloseSearchAndMarks();
@@ -133,7 +157,8 @@ WriteTextContext AppWindows::WritingContext()
                             [this](const std::string& key) {
                                 if (reading_)
                                     reading_->ChangeActivityKey(key);
-                            }};
+                            },
+                            &drafts_->Store()};
 }
 
 TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson)
@@ -141,6 +166,13 @@ TWriteTextForm* AppWindows::OpenWriting(TextCompositionMode mode, int32_t number
     if (!Connected())
         return nullptr;
     return OpenChosenWriteText(WritingContext(), mode, number, isPerson);
+}
+
+TWriteTextForm* AppWindows::OpenDraft(const Draft& draft)
+{
+    if (!Connected())
+        return nullptr;
+    return OpenDraftWriteText(WritingContext(), draft);
 }
 
 void AppWindows::ShowInFrame(QWidget* window)
@@ -276,6 +308,23 @@ void AppWindows::ReloadSessionSettings()
     // The keyboard map may have changed under the session's instance.
     TMiravoConfiguration& global = app_.ClientContext().Config();
     global.SetProfile(global.ProfilePath());
+    ApplyTraySettings();
+}
+
+void AppWindows::ApplyTraySettings()
+{
+    events_->Tray()->SetPermanent(app_.ClientContext().Config().ReadFlag(TConfigForm::kPermanentTrayKey, false));
+}
+
+void AppWindows::UpdateUnreadCount()
+{
+    if (!reading_)
+        return;
+    const TConfListView* list = reading_->ConfListView();
+    int unread = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        unread += list->topLevelItem(i)->text(TConfListView::UnreadColumn).toInt();
+    events_->Tray()->SetUnreadCount(unread);
 }
 
 void AppWindows::RunWindowCommand(MainCommand command)

@@ -21,6 +21,8 @@ class QWidget;
 namespace pellar {
 
 class AppController;
+class DraftOffers;
+struct Draft;
 class EventsController;
 class TConferenceAttributesForm;
 class TFindTextForm;
@@ -42,6 +44,8 @@ public:
 
     // --- Openers; each returns the new window, or null when nothing opened.
     TWriteTextForm* OpenWriting(TextCompositionMode mode, int32_t number, bool isPerson = false);
+    TWriteTextForm* OpenDraft(const Draft& draft);
+    DraftOffers& Drafts() { return *drafts_; }
     TTextRcptEditForm* OpenTextProperties(int32_t text);
     TFindTextForm* OpenFindText();
     TViewMarksForm* OpenMarkedTexts();
@@ -70,6 +74,9 @@ private:
     WindowSettingsHooks SettingsHooks();
     // After a settings dialog: the session's instance rereads its profile.
     void ReloadSessionSettings();
+    // The tray icon follows the profile's permanent-icon setting.
+    void ApplyTraySettings();
+    void UpdateUnreadCount();
     // Puts a marked-texts window into the frame or takes it out.
     void AttachWindow(QWidget* window, bool attached);
     void ShowInFrame(QWidget* window);
@@ -78,6 +85,7 @@ private:
     // The frame owns it; gone only when the frame goes.
     QPointer<TReadArticleForm> reading_;
     std::unique_ptr<EventsController> events_;
+    DraftOffers* drafts_;
     QList<QPointer<QWidget>> searchAndMarks_;
 };
 

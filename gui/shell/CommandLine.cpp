@@ -1,27 +1,131 @@
 #include "gui/shell/CommandLine.h"
 
+#include "ProgramVersionNumbers.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <cstdio>
+
 namespace pellar {
+
+namespace {
+
+// Long options are taken as they are; of a short one only its letter
+// counts, as it always has. Plain words were never options and stay ignored.
+QStringList Normalised(const std::vector<std::string>& args)
+{
+    QStringList out{QStringLiteral("pellar")};
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        if (arg[1] == '-') {
+            out << QString::fromLocal8Bit(arg.c_str());
+            continue;
+        }
+        if (arg[1] != 'c') {
+            out << QStringLiteral("-") + QChar::fromLatin1(arg[1]);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            break;
+        // The profile may itself start with "-": it is a value here.
+        out << QStringLiteral("--profile-value=") + QString::fromLocal8Bit(args[++i].c_str());
+    }
+    return out;
+}
+
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the program's version and exit.")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("Start the built-in demo server and log on to it as \"Demo User\".")};
+    QCommandLineOption autoConnect{QStringLiteral("a"),
+                                   QStringLiteral("Connect at once (with the profile of -c, else the default).")};
+    QCommandLineOption profile{QStringLiteral("c"), QStringLiteral("Use the profile <profile> for -a."),
+                               QStringLiteral("profile")};
+    // What Normalised turns "-c <value>" into, so a value starting with "-"
+    // is never read as options.
+    QCommandLineOption profileValue{QStringLiteral("profile-value"), QString(), QStringLiteral("profile")};
+
+    void AddTo(QCommandLineParser& parser, bool withInternal)
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("A desktop client for Miravo text-conferencing servers."));
+        parser.addOptions({help, version, demo, autoConnect, profile});
+        if (withInternal) {
+            profileValue.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(profileValue);
+        }
+    }
+};
+
+} // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine result;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--demo") {
-            result.demo = true;
-            continue;
-        }
-        if (arg.size() < 2 || arg[0] != '-')
-            continue;
-        if (arg[1] == 'a') {
-            result.autoConnect = true;
-        } else if (arg[1] == 'c') {
-            if (i + 1 >= args.size())
-                break;
-            result.startProfile = args[++i];
-        }
+    Options options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    options.AddTo(parser, true);
+    if (!parser.parse(Normalised(args))) {
+        result.error = parser.errorText().toStdString();
+        return result;
     }
+    result.help = parser.isSet(options.help);
+    result.version = parser.isSet(options.version);
+    result.demo = parser.isSet(options.demo);
+    result.autoConnect = parser.isSet(options.autoConnect);
+    if (parser.isSet(options.profileValue))
+        result.startProfile = parser.values(options.profileValue).constLast().toLocal8Bit().toStdString();
     return result;
+}
+
+std::string CommandLineUsage()
+{
+    std::string text = "Usage: pellar [options]\n"
+                       "A desktop client for Miravo text-conferencing servers.\n\n"
+                       "Options:\n";
+    Options options;
+    for (const QCommandLineOption* option :
+         {&options.help, &options.version, &options.demo, &options.autoConnect, &options.profile}) {
+        QStringList names;
+        for (const QString& name : option->names())
+            names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        QString left = names.join(QStringLiteral(", "));
+        if (!option->valueName().isEmpty())
+            left += QStringLiteral(" <%1>").arg(option->valueName());
+        text += "  " + left.leftJustified(18).toStdString() + "  " + option->description().toStdString() + "\n";
+    }
+    return text;
+}
+
+std::string VersionText()
+{
+    return "Pellar " + std::to_string(PELLAR_VERSION_MAJOR) + "." + std::to_string(PELLAR_VERSION_MINOR) + "." +
+           std::to_string(PELLAR_VERSION_RELEASE) + " (build " + std::to_string(PELLAR_VERSION_BUILD) + ")\n";
+}
+
+int AnswerWithoutWindow(const CommandLine& line)
+{
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "pellar: %s\n\n%s", line.error.c_str(), CommandLineUsage().c_str());
+        return 2;
+    }
+    if (line.help) {
+        std::fputs(CommandLineUsage().c_str(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    }
+    return -1;
 }
 
 } // namespace pellar

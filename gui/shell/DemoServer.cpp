@@ -62,6 +62,10 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     config.WriteFlag(ConfigKeys::SavePwd, true);
     // A proxy set in the default profile cannot reach a loopback server.
     config.WriteFlag(ConfigKeys::UseProxy, false);
+    // A personal message from the demo's other user should be noticed; a
+    // choice the user made in this profile later stands.
+    if (config.ReadString(ConfigKeys::TrayPersMsg, "").empty())
+        config.WriteFlag(ConfigKeys::TrayPersMsg, true);
     // Room for the reading window's panes on a first run; a size the user
     // saved later wins.
     if (config.ReadString(ConfigKeys::WindowPosWidth, "").empty())

@@ -3,23 +3,22 @@
 #include "gui/dialogs/AboutBox.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/QuickHelpForm.h"
+#include "gui/shell/HelpWindow.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WindowGeometry.h"
 #include "gui/shell/WindowsMenu.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 
 #include <charconv>
 #include <optional>
@@ -104,6 +103,7 @@ void TMainForm::WireActions()
     connect(menus_->ViewConfPresentationItem, &QAction::triggered, this, [this] { ViewPresentationClick(true); });
     connect(menus_->ViewUserPresentationItem, &QAction::triggered, this, [this] { ViewPresentationClick(false); });
     connect(menus_->HelpIndexItem, &QAction::triggered, this, &TMainForm::HelpIndexClick);
+    connect(menus_->ContextHelpItem, &QAction::triggered, this, &TMainForm::ContextHelpClick);
     connect(menus_->QuickHelpItem, &QAction::triggered, this, &TMainForm::QuickHelpClick);
     connect(menus_->AboutItem, &QAction::triggered, this, &TMainForm::AboutClick);
 }
@@ -180,22 +180,28 @@ void TMainForm::ViewPresentationClick(bool conferences)
         emit ViewPresentationRequested(number);
 }
 
+THelpWindow* TMainForm::Help()
+{
+    if (!help_)
+        help_ = new THelpWindow(this);
+    return help_;
+}
+
 void TMainForm::HelpIndexClick()
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {appDir + QStringLiteral("/help/index.html"),
-                                    appDir + QStringLiteral("/../help/index.html"),
-                                    appDir + QStringLiteral("/../../help/index.html"),
-                                    QDir::currentPath() + QStringLiteral("/help/index.html")};
-    for (const QString& candidate : candidates) {
-        const QFileInfo info(candidate);
-        if (info.isFile()) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(info.canonicalFilePath()));
-            return;
-        }
+    Help()->ShowTopic(QString());
+}
+
+void TMainForm::ContextHelpClick()
+{
+    // The window the user is in: a detached window itself, in the frame the
+    // active child window.
+    QWidget* active = QApplication::activeWindow();
+    if (!active || active == this) {
+        QMdiSubWindow* sub = mdiArea_->activeSubWindow();
+        active = sub ? sub->widget() : nullptr;
     }
-    QMessageBox::information(this, QStringLiteral("Pellar"),
-                             QStringLiteral("Unable to find the help page \"help/index.html\"."));
+    Help()->ShowTopic(THelpWindow::TopicFor(active));
 }
 
 void TMainForm::QuickHelpClick()
@@ -243,6 +249,12 @@ void TMainForm::ApplyWindowSettings(const SettingReader& read)
         frame.setWidth(*v);
     if (const auto v = ToInt(read("WindowPosHeight", "")))
         frame.setHeight(*v);
+    // The screen the saved place is on, else the one the window is on.
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = this->screen();
+    if (screen)
+        frame = ClampToScreen(frame, screen->availableGeometry());
     setGeometry(frame);
     switch (ToInt(read("StartWindowSizeMode", "2")).value_or(2)) {
     case 0:
@@ -277,8 +289,14 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* window)
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     emit DisconnectRequested();
     quickHelp_->close();
+    if (help_)
+        help_->close();
     QMainWindow::closeEvent(event);
 }
 

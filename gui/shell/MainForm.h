@@ -23,6 +23,7 @@ class TMainMenus;
 class TMainStatusBar;
 class TWindowsMenu;
 class TQuickHelpForm;
+class THelpWindow;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -33,6 +34,8 @@ public:
     using SettingWriter = std::function<void(const std::string&, const std::string&)>;
     // Asks a yes/no question; true for Yes.
     using YesNoQuestion = std::function<bool(const QString&)>;
+    // Asked before the window closes (and the program quits); false keeps it open.
+    using CloseGuard = std::function<bool()>;
 
     explicit TMainForm(const GuiServices* services = nullptr, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -52,6 +55,7 @@ public:
     void SaveWindowPosition(const SettingWriter& write) const;
 
     void SetYesNoQuestion(YesNoQuestion ask) { askYesNo_ = std::move(ask); }
+    void SetCloseGuard(CloseGuard guard) { closeGuard_ = std::move(guard); }
 
     QMdiSubWindow* AddChildWindow(QWidget* window);
 
@@ -60,6 +64,8 @@ public:
     TMainStatusBar* StatusBar1() const { return statusBar_; }
     TWindowsMenu* Windows() const { return windowsMenu_; }
     TQuickHelpForm* QuickHelp() const { return quickHelp_; }
+    // The help window, made when first asked for.
+    THelpWindow* Help();
     QTimer* Timer1() const { return timer_; }
     qint64 TickCount() const { return tickCount_; }
 
@@ -90,6 +96,7 @@ private:
     void EditPropertiesClick();
     void ViewPresentationClick(bool conferences);
     void HelpIndexClick();
+    void ContextHelpClick();
     void AboutClick();
     void QuickHelpClick();
     void Timer1Timer();
@@ -100,8 +107,10 @@ private:
     TMainStatusBar* statusBar_;
     TWindowsMenu* windowsMenu_;
     TQuickHelpForm* quickHelp_;
+    THelpWindow* help_ = nullptr;
     QTimer* timer_;
     YesNoQuestion askYesNo_;
+    CloseGuard closeGuard_;
     bool online_ = false;
     bool adminMode_ = false;
     bool autoConnect_ = false;

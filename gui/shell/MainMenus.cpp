@@ -153,8 +153,11 @@ void TMainMenus::BuildOptionsAndHelp(QMainWindow* window)
     help->setObjectName(QStringLiteral("Help1"));
     SetGroupIndex(help, 200);
     HelpIndexItem = Item(help, "Index1", QStringLiteral("&Index"));
+    ContextHelpItem = Item(help, "ContextHelp1", QStringLiteral("Help on this &window"));
+    ContextHelpItem->setShortcut(QKeySequence::HelpContents);
+    // F1 from any window of the program, detached ones included.
+    ContextHelpItem->setShortcutContext(Qt::ApplicationShortcut);
     QuickHelpItem = Item(help, "QuickHelp1", QStringLiteral("&Quick help"));
-    QuickHelpItem->setVisible(false);
     Command(help, "Statistics1", QStringLiteral("&Statistics..."), MainCommand::Statistics);
     AboutItem = Item(help, "About1", QStringLiteral("&About"));
 }

@@ -36,6 +36,7 @@ public:
     QAction* SyncItem;
     QAction* ClearCachesItem;
     QAction* HelpIndexItem;
+    QAction* ContextHelpItem;
     QAction* QuickHelpItem;
     QAction* AboutItem;
 

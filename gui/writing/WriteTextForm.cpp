@@ -15,6 +15,7 @@
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/WireCodec.h"
+#include "gui/writing/DraftKeeper.h"
 #include "gui/writing/MiravoTextEdit.h"
 
 #include <QAction>
@@ -30,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QThread>
@@ -78,6 +80,9 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, GuiT
 
 TWriteTextForm::~TWriteTextForm()
 {
+    // Gone without a close (the frame went, the program quit): keep the text.
+    if (drafts_ && !finished_)
+        drafts_->SaveNow();
     // The worker may still hand rows over; it must not find a half-gone window.
     if (model_ && model_->WorkerRunning())
         CloseWindow();
@@ -132,12 +137,15 @@ void TWriteTextForm::CreateControls()
     layout->addWidget(splitter);
     setCentralWidget(central);
 
-    connect(subjectEdit_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { model_->SetSubject(ToWire(text)); });
+    connect(subjectEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_->SetSubject(ToWire(text));
+        TextEdited();
+    });
     connect(writeTextEdit_, &QTextEdit::textChanged, this, [this] {
         if (!updatingBody_)
             model_->SetBody(ToWire(writeTextEdit_->toPlainText()));
         UpdateCaretAndClipboard();
+        TextEdited();
     });
     connect(writeTextEdit_, &QTextEdit::cursorPositionChanged, this, &TWriteTextForm::UpdateCaretAndClipboard);
     connect(writeTextEdit_, &QTextEdit::selectionChanged, this, &TWriteTextForm::UpdateCaretAndClipboard);
@@ -259,7 +267,65 @@ void TWriteTextForm::ApplyBodyFont()
 
 void TWriteTextForm::Start()
 {
+    const bool replying = model_->FocusBodyFlag();
     model_->Start();
+    // Where the user writes first: the body of a reply or of a text whose
+    // subject is given, else the subject.
+    if (replying || !subjectEdit_->text().isEmpty()) {
+        writeTextEdit_->setFocus(Qt::OtherFocusReason);
+        writeTextEdit_->moveCursor(QTextCursor::End);
+    } else {
+        subjectEdit_->setFocus(Qt::OtherFocusReason);
+    }
+    startSubject_ = subjectEdit_->text();
+    startBody_ = writeTextEdit_->toPlainText();
+}
+
+void TWriteTextForm::KeepDrafts(const DraftStore& store, const std::string& profile)
+{
+    if (drafts_)
+        return;
+    drafts_ = new DraftKeeper(
+        store, profile, [this] { return HasUnsentText() ? model_->ToDraft() : Draft{}; }, this);
+    connect(drafts_, &DraftKeeper::SaveFailed, this, [this](const QString& why) {
+        if (mainForm_ && mainForm_->StatusBar1())
+            mainForm_->StatusBar1()->SetNotice(why);
+    });
+}
+
+void TWriteTextForm::RestoreDraft(const Draft& draft)
+{
+    model_->PrefillDraft(draft);
+    ReadConfirmationAction->setChecked(draft.checks.readConfirmation);
+    NoCommentsAction->setChecked(draft.checks.noComments);
+    PersonalCommentsAction->setChecked(draft.checks.personalComments);
+    restored_ = true;
+    if (drafts_)
+        drafts_->Adopt(draft.id);
+}
+
+bool TWriteTextForm::HasUnsentText() const
+{
+    if (finished_)
+        return false;
+    const QString subject = subjectEdit_->text();
+    const QString body = writeTextEdit_->toPlainText();
+    if (restored_)
+        return !subject.isEmpty() || !body.isEmpty();
+    return (subject != startSubject_ && !subject.isEmpty()) || (body != startBody_ && !body.isEmpty());
+}
+
+void TWriteTextForm::KeepForQuit()
+{
+    quitting_ = true;
+    if (drafts_ && !finished_)
+        drafts_->SaveNow();
+}
+
+void TWriteTextForm::TextEdited()
+{
+    if (drafts_)
+        drafts_->Changed();
 }
 
 bool TWriteTextForm::Connected() const
@@ -338,6 +404,10 @@ void TWriteTextForm::PostTrashQuestion()
 
 void TWriteTextForm::Close()
 {
+    // Sent or trashed: nothing left to keep or to ask about.
+    finished_ = true;
+    if (drafts_)
+        drafts_->Finish();
     QMetaObject::invokeMethod(this, &TWriteTextForm::CloseWindow, Qt::QueuedConnection);
 }
 
@@ -349,8 +419,46 @@ void TWriteTextForm::CloseWindow()
         close();
 }
 
+TWriteTextForm::CloseChoice TWriteTextForm::AskClose()
+{
+    const QString question = drafts_ ? QStringLiteral("This text has not been submitted.\n\nKeep it as a draft? "
+                                                      "It is offered again the next time you connect.")
+                                     : QStringLiteral("This text has not been submitted.\n\nDiscard it?");
+    if (closeAnswer_)
+        return closeAnswer_(question);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar"), question, QMessageBox::NoButton, this);
+    QPushButton* keep = drafts_ ? box.addButton(QStringLiteral("&Keep draft"), QMessageBox::AcceptRole) : nullptr;
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(keep ? keep : cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == keep)
+        return CloseChoice::Keep;
+    if (box.clickedButton() == discard)
+        return CloseChoice::Discard;
+    return CloseChoice::Cancel;
+}
+
 void TWriteTextForm::closeEvent(QCloseEvent* event)
 {
+    if (!quitting_ && HasUnsentText()) {
+        switch (AskClose()) {
+        case CloseChoice::Cancel:
+            event->ignore();
+            return;
+        case CloseChoice::Keep:
+            if (drafts_)
+                drafts_->SaveNow();
+            break;
+        case CloseChoice::Discard:
+            if (drafts_)
+                drafts_->Finish();
+            break;
+        }
+        // Asked once: the destructor must not save what was just discarded.
+        finished_ = true;
+    }
     // The worker hands its rows over through this thread: keep the event
     // loop running until it is done, then the window may go.
     if (!closing_) {
@@ -374,8 +482,11 @@ void TWriteTextForm::SubmitTextActionExecute()
     model_->SetSubject(ToWire(subjectEdit_->text()));
     model_->SetBody(ToWire(writeTextEdit_->toPlainText()));
     const SubmitResult result = model_->Submit();
-    if (result.outcome == SubmitOutcome::Submitted)
-        emit Submitted(result.text);
+    if (result.outcome != SubmitOutcome::Submitted)
+        return;
+    if (mainForm_ && mainForm_->StatusBar1())
+        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Text %1 created.").arg(result.text));
+    emit Submitted(result.text);
 }
 
 void TWriteTextForm::AddRcptActionExecute(bool carbonCopy)

@@ -21,6 +21,9 @@ class QTreeWidget;
 namespace pellar {
 
 class Client;
+class DraftKeeper;
+class DraftStore;
+struct Draft;
 class GuiThread;
 class TMainForm;
 class TMiravoTextEdit;
@@ -42,6 +45,23 @@ public:
 
     // Yes/No questions go here instead of a message box when set (tests).
     void SetQuestionAnswerer(std::function<bool(const QString&)> answer) { answer_ = std::move(answer); }
+
+    // What closing a window with an unsent text does.
+    enum class CloseChoice { Keep, Discard, Cancel };
+    // The close question goes here instead of a message box when set (tests).
+    void SetCloseAnswerer(std::function<CloseChoice(const QString&)> answer) { closeAnswer_ = std::move(answer); }
+
+    // Keeps the text in store as the user types (before Start). profile:
+    // the profile the text is written in.
+    void KeepDrafts(const DraftStore& store, const std::string& profile);
+    // Fills the window from a kept draft and continues it (before Start).
+    void RestoreDraft(const Draft& draft);
+    DraftKeeper* Drafts() const { return drafts_; }
+    // A subject or body that was neither sent nor trashed.
+    bool HasUnsentText() const;
+    // The program quits after asking once for every window: the text is
+    // kept as a draft and the window closes without asking again.
+    void KeepForQuit();
 
     QLineEdit* SubjectEdit() const { return subjectEdit_; }
     TMiravoTextEdit* WriteTextEdit() const { return writeTextEdit_; }
@@ -96,6 +116,8 @@ private:
     bool BodyKey(QKeyEvent* key);
     bool Connected() const;
     void CloseWindow();
+    CloseChoice AskClose();
+    void TextEdited();
 
     Client& client_;
     const GuiServices* services_;
@@ -103,6 +125,15 @@ private:
     ClientWritingServices writing_;
     std::unique_ptr<TextComposition> model_;
     std::function<bool(const QString&)> answer_;
+    std::function<CloseChoice(const QString&)> closeAnswer_;
+    DraftKeeper* drafts_ = nullptr;
+    bool finished_ = false;
+    bool quitting_ = false;
+    bool restored_ = false;
+    // What the window opened with: a reply's subject or a presentation's
+    // body is no text of the user's until he changes it.
+    QString startSubject_;
+    QString startBody_;
 
     QLineEdit* subjectEdit_ = nullptr;
     TMiravoTextEdit* writeTextEdit_ = nullptr;

@@ -1,6 +1,8 @@
 #include "gui/writing/WriteTextOpener.h"
 
+#include "core/config/TMiravoConfiguration.h"
 #include "core/shell/Client.h"
+#include "core/writing/DraftStore.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"
@@ -23,6 +25,24 @@ int32_t AskName(const WriteTextContext& context, const QString& title, int32_t d
     return TGetNameForm::Prompt(context.services, context.mainForm, title, defaultName, types);
 }
 
+TWriteTextForm* NewForm(const WriteTextContext& context)
+{
+    auto* form = new TWriteTextForm(context.client, context.services, context.gui, context.mainForm,
+                                    context.activity);
+    if (context.drafts)
+        form->KeepDrafts(*context.drafts, context.client.Config().ProfilePath());
+    return form;
+}
+
+void ShowAndStart(const WriteTextContext& context, TWriteTextForm* form)
+{
+    if (context.mainForm)
+        context.mainForm->AddChildWindow(form);
+    else
+        form->show();
+    form->Start();
+}
+
 } // namespace
 
 TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
@@ -43,8 +63,7 @@ TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMo
 TWriteTextForm* OpenChosenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
                                     bool isPerson)
 {
-    auto* form = new TWriteTextForm(context.client, context.services, context.gui, context.mainForm,
-                                    context.activity);
+    auto* form = NewForm(context);
     TextComposition& model = form->Model();
     bool opened = true;
     switch (mode) {
@@ -60,11 +79,15 @@ TWriteTextForm* OpenChosenWriteText(const WriteTextContext& context, TextComposi
         delete form;
         return nullptr;
     }
-    if (context.mainForm)
-        context.mainForm->AddChildWindow(form);
-    else
-        form->show();
-    form->Start();
+    ShowAndStart(context, form);
+    return form;
+}
+
+TWriteTextForm* OpenDraftWriteText(const WriteTextContext& context, const Draft& draft)
+{
+    auto* form = NewForm(context);
+    form->RestoreDraft(draft);
+    ShowAndStart(context, form);
     return form;
 }
 

@@ -14,6 +14,8 @@ class QWidget;
 namespace pellar {
 
 class Client;
+class DraftStore;
+struct Draft;
 class GuiThread;
 class TMainForm;
 class TWriteTextForm;
@@ -29,6 +31,8 @@ struct WriteTextContext {
     TMainForm* mainForm = nullptr;
     // The session's change-activity command by key; may be empty.
     std::function<void(const std::string&)> activity;
+    // Where the window keeps its text while it is written; null: nowhere.
+    const DraftStore* drafts = nullptr;
 };
 
 // number: the commented text (Comment, Footnote, PersonalReply), the
@@ -42,5 +46,8 @@ TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMo
 // recipient already chosen.
 TWriteTextForm* OpenChosenWriteText(const WriteTextContext& context, TextCompositionMode mode, int32_t number,
                                     bool isPerson = false);
+
+// A window with a kept draft back in it; it goes on saving to the same draft.
+TWriteTextForm* OpenDraftWriteText(const WriteTextContext& context, const Draft& draft);
 
 } // namespace pellar

@@ -305,7 +305,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 17);
+        QCOMPARE(boxes.size(), 18);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
@@ -342,6 +342,72 @@ private slots:
         QCOMPARE(store.Value(kRoot, "Server"), std::string("root.example"));
         QVERIFY(config.ReadFlag("SoundAllMsg", false));
         QCOMPARE(config.ReadString("Server", ""), std::string("root.example"));
+    }
+
+    void NamedProfileAlertsSayWhatTheyInherit()
+    {
+        Store store;
+        store.backend->WriteString(kRoot, "TrayPersMsg", "1");
+        store.backend->WriteString(kRoot, "TrayPriTextLvl", "3");
+        store.backend->WriteString(kHome, "SoundAllMsg", "1");
+        DialogOn dialog(store, kHome);
+        TConfigForm& form = dialog.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        // Tray, personal messages: grey, and on because the main profile is.
+        QCheckBox* trayPersonal = form.AlertCheckBox(4);
+        QCOMPARE(trayPersonal->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(trayPersonal->text(), QStringLiteral("P&ersonal messages received (as in the main profile: on)"));
+        // Sound, personal messages: grey and off there.
+        QCOMPARE(form.AlertCheckBox(1)->text(),
+                 QStringLiteral("&Personal messages received (as in the main profile: off)"));
+        // Set in this profile: no inheritance to explain.
+        QCOMPARE(form.AlertCheckBox(0)->checkState(), Qt::Checked);
+        QCOMPARE(form.AlertCheckBox(0)->text(), QStringLiteral("&All messages received"));
+        // The caption follows the box as the user clicks through its states.
+        trayPersonal->setCheckState(Qt::Unchecked);
+        QCOMPARE(trayPersonal->text(), QStringLiteral("P&ersonal messages received"));
+        trayPersonal->setCheckState(Qt::PartiallyChecked);
+        QVERIFY(trayPersonal->text().endsWith(QStringLiteral("(as in the main profile: on)")));
+        // An empty level shows the one it follows.
+        QCOMPARE(form.PriorityEdit(1)->text(), QString());
+        QCOMPARE(form.PriorityEdit(1)->placeholderText(), QStringLiteral("3"));
+        form.Pages()->setCurrentIndex(1);
+        test::SaveScreenshot(&form, QStringLiteral("config-form-inherited-alerts"));
+    }
+
+    void PermanentTrayIconIsOffUntilChosenAndSaved()
+    {
+        Store store;
+        {
+            DialogOn dialog(store);
+            dialog.form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog.form));
+            QCheckBox* box = dialog.form.PermanentTrayCheckBox();
+            QCOMPARE(box->checkState(), Qt::Unchecked);
+            box->setChecked(true);
+            QTest::mouseClick(dialog.form.OkButton(), Qt::LeftButton);
+        }
+        QCOMPARE(store.Value(kRoot, TConfigForm::kPermanentTrayKey), std::string("1"));
+        // A named profile follows it until it says otherwise.
+        DialogOn named(store, kHome);
+        named.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&named.form));
+        QCOMPARE(named.form.PermanentTrayCheckBox()->checkState(), Qt::PartiallyChecked);
+        QVERIFY(named.form.PermanentTrayCheckBox()->text().endsWith(QStringLiteral("(as in the main profile: on)")));
+    }
+
+    void DefaultProfileAlertsHaveNoInheritanceText()
+    {
+        Store store;
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < 9; ++i)
+            QVERIFY2(!form.AlertCheckBox(i)->text().contains(QStringLiteral("main profile")), qPrintable(QString::number(i)));
+        QVERIFY(form.PriorityEdit(0)->placeholderText().isEmpty());
     }
 
     void UncheckingSavePasswordEmptiesIt()

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -53,6 +54,53 @@ private slots:
         QCOMPARE(shown.count(), 2);
         QCOMPARE(tray.State(), 1);
         QVERIFY(tray.Visible());
+    }
+
+    void permanentIconStaysBetweenAlertsWithTheUnreadCount()
+    {
+        QMainWindow main;
+        TIconTaskBar tray(&main);
+        // A tray object even where the platform has none: what it is told
+        // to show is what is checked.
+        tray.SetUseTray(true);
+        QSystemTrayIcon* icon = tray.TrayIcon();
+        QVERIFY(icon);
+        QVERIFY(!icon->isVisible());  // off by default: today's behaviour
+
+        tray.SetPermanent(true);
+        tray.SetUnreadCount(3);
+        QVERIFY(icon->isVisible());
+        QCOMPARE(icon->toolTip(), QStringLiteral("Pellar: 3 unread texts"));
+        QVERIFY(!tray.Visible());  // no alert is up
+
+        // An alert takes the icon over; once it is seen the count is back.
+        tray.SetHint(QStringLiteral("New message"));
+        tray.ShowIcon(2);
+        QCOMPARE(icon->toolTip(), QStringLiteral("New message"));
+        tray.HideIcon();
+        QVERIFY(icon->isVisible());
+        QCOMPARE(icon->toolTip(), QStringLiteral("Pellar: 3 unread texts"));
+        tray.SetUnreadCount(1);
+        QCOMPARE(icon->toolTip(), QStringLiteral("Pellar: 1 unread text"));
+
+        tray.SetPermanent(false);
+        QVERIFY(!icon->isVisible());
+        tray.SetUnreadCount(7);
+        QVERIFY(!icon->isVisible());
+    }
+
+    void countIconCarriesABadgeOnlyForUnreadTexts()
+    {
+        QPixmap plain(64, 64);
+        plain.fill(Qt::blue);
+        const QIcon base(plain);
+        QCOMPARE(TIconTaskBar::CountIcon(base, 0).pixmap(64, 64).toImage(), plain.toImage());
+        const QImage badged = TIconTaskBar::CountIcon(base, 12).pixmap(64, 64).toImage();
+        QCOMPARE(badged.size(), QSize(64, 64));
+        // The lower right corner changed, the upper left did not.
+        QVERIFY(badged.pixelColor(54, 48) != QColor(Qt::blue));
+        QCOMPARE(badged.pixelColor(4, 4), QColor(Qt::blue));
+        QCOMPARE(TIconTaskBar::CountText(0), QStringLiteral("Pellar: no unread texts"));
     }
 
     void activationsBecomeMouseEvents()

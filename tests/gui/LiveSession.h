@@ -42,6 +42,7 @@ public:
         AppOptions app;
         app.settings = std::make_shared<MemoryRegistryBackend>();
         app.stateDir = std::filesystem::path(state_.path().toStdString());
+        app.dataDir = app.stateDir / "data";
         app.diagnosticLogs = false;
         app.logon.greetingTimeout = std::chrono::milliseconds(5000);
         app_ = std::make_unique<AppController>(app);

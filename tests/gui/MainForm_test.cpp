@@ -2,6 +2,7 @@
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/MainStatusBar.h"
+#include "gui/shell/WindowGeometry.h"
 #include "gui/shell/WindowsMenu.h"
 #include "tests/gui/ScriptedLookup.h"
 
@@ -11,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -94,8 +96,8 @@ private slots:
                  (QStringList{"Text &properties", "View &marked texts", "&Find text..."}));
         QCOMPARE(Captions(TopMenu(*form_, "&Options")->actions()), (QStringList{"&Settings...", "S&ervers..."}));
         QCOMPARE(Captions(TopMenu(*form_, "&Help")->actions()),
-                 (QStringList{"&Index", "&Quick help", "&Statistics...", "&About"}));
-        QVERIFY(!form_->Menus()->QuickHelpItem->isVisible());
+                 (QStringList{"&Index", "Help on this &window", "&Quick help", "&Statistics...", "&About"}));
+        QVERIFY(form_->Menus()->QuickHelpItem->isVisible());
         QVERIFY(!form_->Menus()->SetPrioritiesItem->isVisible());
         QVERIFY(!form_->Menus()->SetPrioritiesItem->isEnabled());
     }
@@ -315,6 +317,57 @@ private slots:
         QCOMPARE(saved.size(), size_t(4));
         QCOMPARE(saved["WindowPosWidth"], std::to_string(form_->geometry().width()));
         QCOMPARE(saved["WindowPosTop"], std::to_string(form_->geometry().top()));
+    }
+
+    void SavedGeometryIsClampedToTheScreen()
+    {
+        QScreen* screen = form_->screen();
+        QVERIFY(screen);
+        const QRect available = screen->availableGeometry();
+        // Saved at twice the scale, with the title bar above the screen.
+        std::map<std::string, std::string> profile = {
+            {"WindowPosLeft", std::to_string(available.left() - 300)},
+            {"WindowPosTop", std::to_string(available.top() - 50)},
+            {"WindowPosWidth", std::to_string(available.width() * 2)},
+            {"WindowPosHeight", std::to_string(available.height() * 2)}};
+        const auto read = [&](const std::string& key, const std::string& def) {
+            const auto it = profile.find(key);
+            return it == profile.end() ? def : it->second;
+        };
+        form_->ApplyWindowSettings(read);
+        const QRect frame = form_->geometry();
+        QVERIFY2(available.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                           .arg(frame.x()).arg(frame.y())
+                                                           .arg(frame.width()).arg(frame.height())));
+        QVERIFY(frame.top() >= available.top() + kTitleBarAllowance);
+
+        // A place and size that fit are kept as saved.
+        profile = {{"WindowPosLeft", std::to_string(available.left() + 40)},
+                   {"WindowPosTop", std::to_string(available.top() + 60)},
+                   {"WindowPosWidth", "300"},
+                   {"WindowPosHeight", "200"}};
+        form_->ApplyWindowSettings(read);
+        QCOMPARE(form_->geometry(), QRect(available.left() + 40, available.top() + 60, 300, 200));
+    }
+
+    void ClampKeepsWhatFitsAndMovesWhatDoesNot_data()
+    {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("fits") << QRect(100, 100, 800, 600) << QRect(100, 100, 800, 600);
+        QTest::newRow("twice the scale") << QRect(0, 0, 3840, 2160) << QRect(0, 32, 1920, 1048);
+        QTest::newRow("title bar above the screen") << QRect(50, -20, 800, 600) << QRect(50, 32, 800, 600);
+        QTest::newRow("off to the right") << QRect(1800, 100, 800, 600) << QRect(1120, 100, 800, 600);
+        QTest::newRow("off to the left and below") << QRect(-900, 900, 800, 600) << QRect(0, 480, 800, 600);
+    }
+
+    void ClampKeepsWhatFitsAndMovesWhatDoesNot()
+    {
+        QFETCH(QRect, saved);
+        QFETCH(QRect, expected);
+        QCOMPARE(ClampToScreen(saved, QRect(0, 0, 1920, 1080)), expected);
+        // On a second screen to the right the same rules hold, shifted.
+        QCOMPARE(ClampToScreen(saved.translated(1920, 0), QRect(1920, 0, 1920, 1080)), expected.translated(1920, 0));
     }
 
     void MarkReadFlushRunsAboutOnceAMinuteWhileOnline()

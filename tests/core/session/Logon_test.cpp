@@ -41,7 +41,9 @@ TEST_F(LogonPeerTest, ConnectsThroughTheProxyOfTheProfile)
     EXPECT_FALSE(result.get());
     std::string message;
     ASSERT_TRUE(client.UserMessages().Pop(message));
-    EXPECT_EQ(message, "!Failed to connect due to a timeout.");
+    // The host and port are the server's, which the proxy was asked for.
+    EXPECT_EQ(message, "!Could not connect to miravo.example port 4894: the connection was made but no Miravo "
+                       "server greeted in time; it may be the wrong port.\r\nFailed to connect due to a timeout.");
     EXPECT_TRUE(client.ComThread().WaitIdle(5000));
 }
 
