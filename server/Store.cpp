@@ -1,7 +1,6 @@
 #include "server/Store.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "server/Database.h"
 
@@ -314,42 +313,33 @@ void Store::ClearLocal(int32_t conf, int32_t local)
 
 namespace {
 
-bool WordPrefixMatch(std::string_view pattern, std::string_view name)
+// Words are separated by blanks; both sides are already decoded and folded.
+bool WordPrefixMatch(std::u32string_view pattern, std::u32string_view name)
 {
-    auto nextWord = [](std::string_view s, size_t& pos) {
-        while (pos < s.size() && s[pos] == ' ') ++pos;
+    auto nextWord = [](std::u32string_view s, size_t& pos) {
+        while (pos < s.size() && s[pos] == U' ') ++pos;
         const size_t start = pos;
-        while (pos < s.size() && s[pos] != ' ') ++pos;
+        while (pos < s.size() && s[pos] != U' ') ++pos;
         return s.substr(start, pos - start);
     };
     size_t pp = 0, np = 0;
     bool any = false;
     for (;;) {
-        const std::string_view pw = nextWord(pattern, pp);
+        const std::u32string_view pw = nextWord(pattern, pp);
         if (pw.empty()) return any;
-        const std::string_view nw = nextWord(name, np);
-        if (nw.size() < pw.size()) return false;
-        for (size_t i = 0; i < pw.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(pw[i])) != std::tolower(static_cast<unsigned char>(nw[i])))
-                return false;
-        }
+        const std::u32string_view nw = nextWord(name, np);
+        if (nw.substr(0, pw.size()) != pw) return false;
         any = true;
     }
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 } // namespace
 
 std::optional<int32_t> Store::FindExactName(std::string_view name) const
 {
+    const std::u32string folded = pellar::FoldWireText(name, charset_);
     for (const auto& [n, c] : confs_) {
-        if (SameNameIgnoringCase(c.name, name)) return n;
+        if (pellar::FoldWireText(c.name, charset_) == folded) return n;
     }
     return std::nullopt;
 }
@@ -357,10 +347,11 @@ std::optional<int32_t> Store::FindExactName(std::string_view name) const
 std::vector<int32_t> Store::MatchNames(std::string_view pattern, bool persons, bool confs) const
 {
     std::vector<int32_t> out;
+    const std::u32string folded = pellar::FoldWireText(pattern, charset_);
     for (const auto& [n, c] : confs_) {
         const bool isPerson = persons_.count(n) != 0;
         if ((isPerson && !persons) || (!isPerson && !confs)) continue;
-        if (WordPrefixMatch(pattern, c.name)) out.push_back(n);
+        if (WordPrefixMatch(folded, pellar::FoldWireText(c.name, charset_))) out.push_back(n);
     }
     return out;
 }

@@ -105,6 +105,7 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
     p.useProxy = LoadFlag(config, C::UseProxy, named);
     p.proxyServer = LoadText(config, C::ProxyServer, named);
     p.proxyPort = LoadText(config, C::ProxyPort, named);
+    p.charset = LoadText(config, C::Charset, named);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = LoadFlag(config, AlertFlagKeys()[i], named);
@@ -154,6 +155,7 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
     config.WriteTriState(C::UseProxy, p.useProxy);
     config.WriteString(C::ProxyServer, p.proxyServer);
     config.WriteString(C::ProxyPort, p.proxyPort);
+    config.WriteString(C::Charset, p.charset);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         config.WriteTriState(AlertFlagKeys()[i], p.alertFlags[i]);

@@ -48,6 +48,9 @@ struct SettingsPages {
     TriState savePassword = TriState::Unchecked;
     TriState useProxy = TriState::Unchecked;
     std::string proxyServer, proxyPort;
+    // "ISO-8859-1" or "UTF-8"; empty in a named profile that follows the
+    // default profile.
+    std::string charset;
 
     // Alerts
     std::array<TriState, kAlertFlagCount> alertFlags{};

@@ -173,6 +173,12 @@ bool TMiravoConfiguration::WriteInt(std::string_view key, int value)
     return WriteString(key, std::to_string(value));
 }
 
+WireCharset TMiravoConfiguration::Charset() const
+{
+    return ParseWireCharset(ReadString(ConfigKeys::Charset, WireCharsetName(WireCharset::Latin1)))
+        .value_or(WireCharset::Latin1);
+}
+
 std::string TMiravoConfiguration::ReadPassword() const
 {
     return UnobscurePassword(ReadString(ConfigKeys::Pwd, ""), loginName_);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/config/RegistryBackend.h"
+#include "core/protocol/WireCharset.h"
 
 #include <memory>
 #include <mutex>
@@ -67,6 +68,9 @@ public:
     // The value as a decimal integer; def when it does not parse as a whole.
     int ReadInt(std::string_view key, int def) const;
     bool WriteInt(std::string_view key, int value);
+
+    // "Charset" of the current profile; ISO-8859-1 when missing or unknown.
+    WireCharset Charset() const;
 
     // "Pwd", un-obscured / obscured with the login name given at creation.
     std::string ReadPassword() const;

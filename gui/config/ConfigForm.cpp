@@ -62,7 +62,8 @@ constexpr int kFirstMessageLine = 9;
 // Keys with a trailing or lone blank would look empty in the list.
 QString KeysForDisplay(const std::string& keys)
 {
-    QString shown = FromWire(keys);
+    // The shortcut table is ISO-8859-1 whatever the profile sends.
+    QString shown = FromWire(keys, WireCharset::Latin1);
     shown.replace(u' ', QChar(0x2423));
     return shown;
 }
@@ -208,9 +209,12 @@ QWidget* TConfigForm::BuildGeneralPage()
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(portEdit_, 1);
     portRow->addWidget(button1_);
+    charsetComboBox_ = new QComboBox(server);
+    charsetComboBox_->setObjectName(QStringLiteral("CharsetComboBox"));
     auto* serverForm = new QFormLayout(server);
     serverForm->addRow(QStringLiteral("Host &name:"), hostEdit_);
     serverForm->addRow(QStringLiteral("&Port:"), portRow);
+    serverForm->addRow(QStringLiteral("&Character set:"), charsetComboBox_);
     // The form made the labels; a label's buddy must still be the edit.
     if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(portRow)))
         label->setBuddy(portEdit_);
@@ -490,10 +494,26 @@ void TConfigForm::Load()
     loaded_ = LoadSettingsPages(*config_);
     const SettingsPages& p = loaded_;
 
-    hostEdit_->setText(FromWire(p.host));
+    // Names and texts of this profile are stored in its own character set.
+    loadedCharset_ = ParseWireCharset(p.charset).value_or(WireCharset::Latin1);
+    charsetComboBox_->clear();
+    if (namedProfile_)
+        charsetComboBox_->addItem(QStringLiteral("As the default profile"), QString());
+    for (WireCharset set : {WireCharset::Latin1, WireCharset::Utf8}) {
+        const QString name = QString::fromLatin1(WireCharsetName(set));
+        charsetComboBox_->addItem(set == WireCharset::Latin1 ? name + QStringLiteral(" (Western European)")
+                                                             : name + QStringLiteral(" (every script)"),
+                                  name);
+    }
+    if (const auto set = ParseWireCharset(p.charset))
+        charsetComboBox_->setCurrentIndex(charsetComboBox_->findData(QString::fromLatin1(WireCharsetName(*set))));
+    else
+        charsetComboBox_->setCurrentIndex(0);
+
+    hostEdit_->setText(FromWire(p.host, loadedCharset_));
     portEdit_->setText(FromWire(p.port));
-    nameEdit_->setText(FromWire(p.user));
-    pwdEdit_->setText(FromWire(p.password));
+    nameEdit_->setText(FromWire(p.user, loadedCharset_));
+    pwdEdit_->setText(FromWire(p.password, loadedCharset_));
     ShowTriState(savePwdCheckBox_, p.savePassword);
     ShowTriState(enableProxyCheckBox_, p.useProxy);
     proxyServerEdit_->setText(FromWire(p.proxyServer));
@@ -507,7 +527,7 @@ void TConfigForm::Load()
 
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {
-        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message)});
+        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
         item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
     }
     // Descriptions are longer than the designed width in most fonts.
@@ -540,10 +560,12 @@ SettingsPages TConfigForm::PagesFromControls() const
 {
     SettingsPages p;
     p.namedProfile = namedProfile_;
-    p.host = ToWire(hostEdit_->text());
+    p.charset = charsetComboBox_->currentData().toString().toStdString();
+    const WireCharset charset = ParseWireCharset(p.charset).value_or(loadedCharset_);
+    p.host = ToWire(hostEdit_->text(), charset);
     p.port = ToWire(portEdit_->text());
-    p.user = ToWire(nameEdit_->text());
-    p.password = ToWire(pwdEdit_->text());
+    p.user = ToWire(nameEdit_->text(), charset);
+    p.password = ToWire(pwdEdit_->text(), charset);
     p.savePassword = TriStateOf(savePwdCheckBox_);
     p.useProxy = TriStateOf(enableProxyCheckBox_);
     p.proxyServer = ToWire(proxyServerEdit_->text());
@@ -557,7 +579,7 @@ SettingsPages TConfigForm::PagesFromControls() const
     for (int i = 0; i < listView1_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = listView1_->topLevelItem(i);
         p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(), ToWire(item->text(0)),
-                                ToWire(item->text(1))});
+                                ToWire(item->text(1), charset)});
     }
 
     for (int i = 0; i < keyMapListView_->topLevelItemCount(); ++i) {
@@ -657,7 +679,7 @@ void TConfigForm::KeyMapSelectionChanged()
     removeKeyButton_->setEnabled(selected);
     if (!selected)
         return;
-    newKeymapEdit_->setText(FromWire(item->data(0, kKeysRole).toByteArray().toStdString()));
+    newKeymapEdit_->setText(FromWire(item->data(0, kKeysRole).toByteArray().toStdString(), WireCharset::Latin1));
     keyboardCmdComboBox_->setCurrentIndex(keyboardCmdComboBox_->findText(item->text(1)));
 }
 
@@ -666,7 +688,7 @@ void TConfigForm::AddKeyClick()
     const std::string command = UserCommandKeyFor(ToWire(keyboardCmdComboBox_->currentText()));
     if (command.empty())
         return;  // no command chosen yet
-    AddKeyRow({ToWire(newKeymapEdit_->text()), command});
+    AddKeyRow({ToWire(newKeymapEdit_->text(), WireCharset::Latin1), command});
 }
 
 void TConfigForm::RemoveKeyClick()

@@ -73,6 +73,8 @@ public:
     QTabWidget* Pages() const { return pages_; }
     QLineEdit* HostEdit() const { return hostEdit_; }
     QLineEdit* PortEdit() const { return portEdit_; }
+    // "As the default profile" (named profiles only), ISO-8859-1, UTF-8.
+    QComboBox* CharsetComboBox() const { return charsetComboBox_; }
     QPushButton* KnownServersButton() const { return button1_; }
     QMenu* KnownServersMenu() const { return knownServersMenu_; }
     QLineEdit* NameEdit() const { return nameEdit_; }
@@ -164,6 +166,8 @@ private:
     QTabWidget* pages_ = nullptr;
     QLineEdit* hostEdit_ = nullptr;
     QLineEdit* portEdit_ = nullptr;
+    QComboBox* charsetComboBox_ = nullptr;
+    WireCharset loadedCharset_ = WireCharset::Latin1;
     QPushButton* button1_ = nullptr;
     QMenu* knownServersMenu_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;

@@ -107,7 +107,7 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
     QCoreApplication::processEvents();
 
     logon_->SetAutoConnect(autoConnect);
-    logon_->SetStartProfile(ToWire(startProfile));
+    logon_->SetStartProfile(ToWire(startProfile, WireCharset::Latin1));
     ui_->HoldTexts();
     const bool ok = logon_->LogOn();
     connecting_ = false;

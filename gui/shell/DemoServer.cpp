@@ -25,6 +25,7 @@ bool DemoServer::Start(std::string* error, int passwordIterations)
     options.listenAddress = "127.0.0.1";
     options.port = 0;
     options.demo = true;
+    options.charset = WireCharset::Utf8;
     options.demoCompanion = true;
     options.dbPath = database_.string();
     if (passwordIterations > 0)
@@ -58,6 +59,7 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     config.WriteString(ConfigKeys::Server, "127.0.0.1");
     config.WriteString(ConfigKeys::Port, std::to_string(Port()));
     config.WriteString(ConfigKeys::User, kUser);
+    config.WriteString(ConfigKeys::Charset, WireCharsetName(WireCharset::Utf8));
     config.WritePassword(kPassword);
     config.WriteFlag(ConfigKeys::SavePwd, true);
     // A proxy set in the default profile cannot reach a loopback server.

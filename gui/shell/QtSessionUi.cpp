@@ -40,13 +40,15 @@ TMVConfTypes TypesOf(NameKind kind)
 
 TLoginForm::Fields LoadLoginFields(TMiravoConfiguration& config, const QString& profile)
 {
-    config.SetProfile(TMiravoConfiguration::ProfilePathFor(ToWire(profile)));
+    // Profile names are settings keys, ISO-8859-1 whatever the profile sends.
+    config.SetProfile(TMiravoConfiguration::ProfilePathFor(ToWire(profile, WireCharset::Latin1)));
+    const WireCharset charset = config.Charset();
     TLoginForm::Fields fields;
-    fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost));
-    fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort));
-    fields.user = FromWire(config.ReadString(ConfigKeys::User, ""));
+    fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost), charset);
+    fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort), charset);
+    fields.user = FromWire(config.ReadString(ConfigKeys::User, ""), charset);
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
-        fields.password = FromWire(config.ReadPassword());
+        fields.password = FromWire(config.ReadPassword(), charset);
     return fields;
 }
 
@@ -79,17 +81,20 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     TLoginForm form(DialogParent());
     QStringList names;
     for (const std::string& name : browse.ProfileNames())
-        names << FromWire(name);
+        names << FromWire(name, WireCharset::Latin1);
     form.SetProfiles(names);
     form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
     if (form.exec() != QDialog::Accepted)
         return std::nullopt;
     LoginChoice choice;
+    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
+    // What is typed goes out in the chosen profile's character set.
+    browse.SetProfile(choice.profilePath);
+    SetActiveWireCharset(browse.Charset());
     choice.server = ToWire(form.Host());
     choice.port = ToWire(form.Port());
     choice.user = ToWire(form.User());
     choice.password = ToWire(form.Password());
-    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile()));
     return choice;
 }
 
@@ -161,6 +166,8 @@ bool QtSessionUi::askNoPresentation()
 
 void QtSessionUi::applyWindowSettings()
 {
+    // The profile for this logon is current now: its text goes through its set.
+    SetActiveWireCharset(config_.Charset());
     if (mainForm_) {
         mainForm_->ApplyWindowSettings(
             [this](const std::string& key, const std::string& def) { return config_.ReadString(key, def); });
