@@ -11,6 +11,8 @@ Client::Client(ClientOptions options)
     std::filesystem::path dir = options.stateDir;
     if ((options.debugLog || options.receiveTrace) && dir.empty())
         dir = PerUserStateDir();
+    else if (options.debugLog || options.receiveTrace)
+        CreatePrivateDirs(dir);  // the logs hold what was read; a new folder is the user's alone
     if (options.debugLog)
         log_ = std::make_unique<LogFile>(dir / "orv.logg");
 

@@ -3,6 +3,7 @@
 #include "core/session/SessionCommands.h"
 #include "core/shell/Client.h"
 #include "core/shell/LocalUserName.h"
+#include "core/shell/StatePaths.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
@@ -14,6 +15,8 @@
 #include "gui/shell/WireCodec.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace pellar {
@@ -21,8 +24,12 @@ namespace pellar {
 AppController::AppController(AppOptions options, QObject* parent) : QObject(parent)
 {
     settings_ = options.settings;
-    if (!settings_)
-        settings_ = std::make_shared<QSettingsRegistryBackend>(QSettingsRegistryBackend::DefaultFile());
+    if (!settings_) {
+        // The settings folder is the program's own: owner only, like the file.
+        const QString file = QSettingsRegistryBackend::DefaultFile();
+        NarrowToOwner(std::filesystem::path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString()));
+        settings_ = std::make_shared<QSettingsRegistryBackend>(file);
+    }
 
     ClientOptions clientOptions;
     clientOptions.stateDir = options.stateDir;

@@ -28,6 +28,9 @@ bool DemoServer::Start(std::string* error, int passwordIterations)
     options.charset = WireCharset::Utf8;
     options.demoCompanion = true;
     options.dbPath = database_.string();
+    // The database holds every text and message of the demo system.
+    if (!database_.empty())
+        CreatePrivateDirs(database_.parent_path());
     if (passwordIterations > 0)
         options.passwordIterations = passwordIterations;
     server_ = std::make_unique<miravod::Server>(options);
