@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev
+  qtkeychain-qt6-dev
   xvfb xauth imagemagick
   clang libclang-rt-14-dev
 )

@@ -95,6 +95,10 @@ bool Logon::LogOn()
     ui_.hideProgress();
     if (!ok)
         return false;
+    // The password worked: one saved in the settings file's older form
+    // moves into the keyring now, when there is one that answers.
+    if (config.ReadFlag(ConfigKeys::SavePwd, false))
+        config.MovePasswordToKeyring();
     ui_.setCaption("Pellar (" + server + ") " + user);
     ui_.refreshConferenceList();
     PromptForPresentation();

@@ -25,6 +25,7 @@ Client::Client(ClientOptions options)
     directServices_ = std::make_unique<DirectRecordServices>(*protocol_, *transactions_);
     config_ = std::make_unique<TMiravoConfiguration>(
         options.configBackend ? options.configBackend : std::make_shared<MemoryRegistryBackend>(), LocalUserName());
+    config_->SetSecretStore(options.secretStore);
     // Records load through the caches from the start.
     cache_ = std::make_unique<MVCache>(*this);
     recordServices_.store(cache_.get());

@@ -227,6 +227,10 @@ QWidget* TConfigForm::BuildGeneralPage()
     userForm->addRow(QStringLiteral("&Name:"), nameEdit_);
     userForm->addRow(QStringLiteral("P&assword:"), pwdEdit_);
     userForm->addRow(QString(), savePwdCheckBox_);
+    passwordPlaceLabel_ = new QLabel(user);
+    passwordPlaceLabel_->setObjectName(QStringLiteral("PasswordPlaceLabel"));
+    passwordPlaceLabel_->setWordWrap(true);
+    userForm->addRow(QString(), passwordPlaceLabel_);
 
     auto* proxy = new QGroupBox(QStringLiteral("Web proxy"), page);
     enableProxyCheckBox_ = NewCheckBox(QStringLiteral("Enable proxy support"), QStringLiteral("EnableProxyCheckBox"));
@@ -515,6 +519,7 @@ void TConfigForm::Load()
     nameEdit_->setText(FromWire(p.user, loadedCharset_));
     pwdEdit_->setText(FromWire(p.password, loadedCharset_));
     ShowTriState(savePwdCheckBox_, p.savePassword);
+    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers)));
     ShowTriState(enableProxyCheckBox_, p.useProxy);
     proxyServerEdit_->setText(FromWire(p.proxyServer));
     proxyPortEdit_->setText(FromWire(p.proxyPort));
@@ -613,6 +618,7 @@ void TConfigForm::Save()
     SaveSettingsPages(*config_, PagesFromControls(), loaded_);
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
+    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(loaded_.passwordPlace, loaded_.keyringAnswers)));
 
     // The windows read their settings through their own configuration,
     // usually this very instance: let them see it with inheritance as usual.

@@ -18,6 +18,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
@@ -80,6 +81,8 @@ public:
     QLineEdit* NameEdit() const { return nameEdit_; }
     QLineEdit* PwdEdit() const { return pwdEdit_; }
     QCheckBox* SavePwdCheckBox() const { return savePwdCheckBox_; }
+    // Says which of the keyring and the settings file holds the password.
+    QLabel* PasswordPlaceLabel() const { return passwordPlaceLabel_; }
     QCheckBox* EnableProxyCheckBox() const { return enableProxyCheckBox_; }
     QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
     QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
@@ -173,6 +176,7 @@ private:
     QLineEdit* nameEdit_ = nullptr;
     QLineEdit* pwdEdit_ = nullptr;
     QCheckBox* savePwdCheckBox_ = nullptr;
+    QLabel* passwordPlaceLabel_ = nullptr;
     QCheckBox* enableProxyCheckBox_ = nullptr;
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;

@@ -132,6 +132,7 @@ void TConfigListForm::PropertiesClick()
     if (!node)
         return;
     TMiravoConfiguration config(backend_, loginName_);
+    config.SetSecretStore(store_->Secrets());
     config.SetProfile(TMiravoConfiguration::ProfilePathFor(ProfileOf(node)));
     runner_(config);
     Refill();

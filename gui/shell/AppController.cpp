@@ -4,6 +4,7 @@
 #include "core/shell/Client.h"
 #include "core/shell/LocalUserName.h"
 #include "core/shell/StatePaths.h"
+#include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
@@ -24,6 +25,9 @@ namespace pellar {
 AppController::AppController(AppOptions options, QObject* parent) : QObject(parent)
 {
     settings_ = options.settings;
+    std::shared_ptr<SecretStore> secrets = options.secrets;
+    if (!settings_ && !secrets)
+        secrets = std::make_shared<KeychainSecretStore>();
     if (!settings_) {
         // The settings folder is the program's own: owner only, like the file.
         const QString file = QSettingsRegistryBackend::DefaultFile();
@@ -36,6 +40,7 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     clientOptions.debugLog = options.diagnosticLogs;
     clientOptions.receiveTrace = options.diagnosticLogs;
     clientOptions.configBackend = settings_;
+    clientOptions.secretStore = secrets;
     client_ = std::make_unique<Client>(clientOptions);
 
     guiThread_ = std::make_unique<QtGuiThread>();

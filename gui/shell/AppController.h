@@ -23,6 +23,7 @@ class QtBlockingWait;
 class QtGuiThread;
 class QtSessionUi;
 class RegistryBackend;
+class SecretStore;
 class SessionCommands;
 class TMainForm;
 class UserMessagePresenter;
@@ -34,6 +35,9 @@ struct AppOptions {
     std::filesystem::path stateDir;
     bool diagnosticLogs = true;
     LogonOptions logon;
+    // Where saved passwords go; null: the desktop's keyring when the
+    // settings are the per-user file, else only the settings.
+    std::shared_ptr<SecretStore> secrets;
 };
 
 class AppController : public QObject {

@@ -78,6 +78,7 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     // The dialog reads the profiles through a configuration of its own, so
     // browsing them does not move the client's current profile.
     TMiravoConfiguration browse(backend_, loginName_);
+    browse.SetSecretStore(config_.Secrets());
     TLoginForm form(DialogParent());
     QStringList names;
     for (const std::string& name : browse.ProfileNames())
