@@ -7,6 +7,7 @@
 #include "core/config/PasswordObscuring.h"
 #include "core/config/SettingsPages.h"
 #include "core/config/TMiravoConfiguration.h"
+#include "support/FakeSecretStore.h"
 
 #include <gtest/gtest.h>
 
@@ -18,45 +19,10 @@ namespace {
 const std::string kRoot(TMiravoConfiguration::kRootPath);
 const std::string kHome = kRoot + "\\Home";
 
-class FakeKeyring : public SecretStore {
-public:
-    bool answering = true;
-    std::map<std::string, std::string> entries;
-    int calls = 0;
-
-    Status Write(const std::string& key, const std::string& secret) override
-    {
-        ++calls;
-        if (!answering)
-            return Status::Unavailable;
-        entries[key] = secret;
-        return Status::Ok;
-    }
-    Status Read(const std::string& key, std::string& secret) override
-    {
-        ++calls;
-        if (!answering)
-            return Status::Unavailable;
-        const auto it = entries.find(key);
-        if (it == entries.end())
-            return Status::NotFound;
-        secret = it->second;
-        return Status::Ok;
-    }
-    Status Remove(const std::string& key) override
-    {
-        ++calls;
-        if (!answering)
-            return Status::Unavailable;
-        entries.erase(key);
-        return Status::Ok;
-    }
-};
-
 class PasswordKeyringTest : public ::testing::Test {
 protected:
     std::shared_ptr<MemoryRegistryBackend> store = std::make_shared<MemoryRegistryBackend>();
-    std::shared_ptr<FakeKeyring> keyring = std::make_shared<FakeKeyring>();
+    std::shared_ptr<test::FakeSecretStore> keyring = std::make_shared<test::FakeSecretStore>();
 
     std::unique_ptr<TMiravoConfiguration> Open(const std::string& profile, bool withKeyring = true)
     {
