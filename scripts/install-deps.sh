@@ -10,6 +10,7 @@ PACKAGES=(
   libsqlite3-dev libssl-dev
   qtkeychain-qt6-dev
   xvfb xauth imagemagick
+  fonts-noto-color-emoji fonts-ipafont-gothic
   clang libclang-rt-14-dev
 )
 

@@ -106,9 +106,11 @@ const std::array<const char*, 12> kLines = {
 // Persons, a conference and texts beyond ISO-8859-1, for a server whose
 // names and texts are UTF-8. One text keeps the ISO-8859-1 bytes an older
 // client would have written. They land unread in the welcome conference,
-// which the demo user reads first.
-void AddInternational(Store& store, int passwordIterations, int32_t welcome, int32_t persPres, TDateTime& when)
+// which the demo user reads first: they are the only unread texts there.
+void AddInternational(Store& store, int passwordIterations, int32_t demo, int32_t welcome, int32_t persPres,
+                      TDateTime& when)
 {
+    const int32_t readUpTo = store.Conf(welcome)->HighestLocal();
     struct Who {
         const char* name;
         const char* presentation;
@@ -149,6 +151,7 @@ void AddInternational(Store& store, int passwordIterations, int32_t welcome, int
         when += 0.001;
         Write(store, p);
     }
+    store.EditMembership(demo, welcome).lastRead = readUpTo;
 }
 
 } // namespace
@@ -318,7 +321,7 @@ void DemoSeed::Fill(Store& store, int passwordIterations)
     store.EditMembership(demo, general).lastRead = g->firstLocal - 1 + static_cast<int32_t>(g->map.size() / 2);
     const Conference* w = store.Conf(welcome);
     store.EditMembership(demo, welcome).lastRead = w->HighestLocal() - 3;
-    if (store.Charset() == pellar::WireCharset::Utf8) AddInternational(store, passwordIterations, welcome, persPres, when);
+    if (store.Charset() == pellar::WireCharset::Utf8) AddInternational(store, passwordIterations, demo, welcome, persPres, when);
 }
 
 } // namespace miravod
