@@ -12,6 +12,7 @@
 #include "gui/shell/ConnectingForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 
@@ -243,12 +244,11 @@ int32_t QtSessionUi::chooseName(std::string_view title, NameKind kind, std::stri
 std::optional<std::string> QtSessionUi::inputBox(std::string_view title, std::string_view prompt,
                                                  std::string_view defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(DialogParent(), FromWire(title), FromWire(prompt), QLineEdit::Normal,
-                                               FromWire(defaultText), &ok);
-    if (!ok)
+    const std::optional<QString> text =
+        PromptSendableText(DialogParent(), FromWire(title), FromWire(prompt), FromWire(defaultText));
+    if (!text)
         return std::nullopt;
-    return ToWire(text);
+    return ToWire(*text);
 }
 
 bool QtSessionUi::askCreateConference(CreateConfFields& fields)

@@ -2,6 +2,7 @@
 
 #include "gui/shell/WireCodec.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -52,6 +53,20 @@ bool ConfirmSendable(QWidget* parent, const QString& text)
     box.setEscapeButton(edit);
     box.exec();
     return box.clickedButton() == send;
+}
+
+std::optional<QString> PromptSendableText(QWidget* parent, const QString& title, const QString& label,
+                                          const QString& preset)
+{
+    QString text = preset;
+    for (;;) {
+        bool ok = false;
+        text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
+        if (!ok)
+            return std::nullopt;
+        if (ConfirmSendable(parent, text))
+            return text;
+    }
 }
 
 QString UnencodableNameNote(const QString& characters)

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace pellar {
@@ -19,6 +21,12 @@ QString DescribeCharacters(const QString& characters);
 // in place of what the active set cannot hold; false to go back and edit.
 // Asks only when something would be lost.
 bool ConfirmSendable(QWidget* parent, const QString& text);
+
+// A one-line text prompt whose answer goes to the server: asks as
+// ConfirmSendable does, and "edit" shows the prompt again with the text.
+// nullopt when the user cancels.
+std::optional<QString> PromptSendableText(QWidget* parent, const QString& title, const QString& label,
+                                          const QString& preset);
 
 // The one-line note shown where a name with such characters is looked up.
 QString UnencodableNameNote(const QString& characters);

@@ -14,12 +14,14 @@
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/QtGuiThread.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 #include "gui/writing/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -214,6 +216,28 @@ private slots:
         // No question is answered here: one would block the send for good.
         SendToAll(QStringLiteral("Grüße, Ångström"));
         QTRY_VERIFY(anna_->Received().contains(Bytes("Gr\xFC\xDF" "e, \xC5ngstr\xF6m")));
+    }
+
+    void latin1ProfileAsksAboutATypedAnswerAndEditingShowsItAgain()
+    {
+        SetActiveWireCharset(WireCharset::Latin1);
+        QString shownAgain;
+        AnswerDialog<QInputDialog>([&shownAgain](QInputDialog* first) {
+            AnswerDialog<QMessageBox>([&shownAgain](QMessageBox* box) {
+                AnswerDialog<QInputDialog>([&shownAgain](QInputDialog* again) {
+                    shownAgain = again->textValue();
+                    again->setTextValue(QStringLiteral("Nihon"));
+                    again->accept();
+                });
+                box->findChild<QPushButton*>(QStringLiteral("EditButton"))->click();
+            });
+            first->setTextValue(QStringLiteral("日本"));
+            first->accept();
+        });
+        const std::optional<QString> answer =
+            PromptSendableText(nullptr, QStringLiteral("Create conference"), QStringLiteral("Name:"), QString());
+        QCOMPARE(shownAgain, QStringLiteral("日本"));
+        QCOMPARE(answer, std::optional<QString>(QStringLiteral("Nihon")));
     }
 
     void latin1ProfileSaysWhyANameBeyondItIsNotLookedUp()
