@@ -132,6 +132,23 @@ std::string_view WireCharsetName(WireCharset charset)
     return charset == WireCharset::Utf8 ? "UTF-8" : "ISO-8859-1";
 }
 
+char32_t NextWireChar(std::string_view bytes, size_t& pos, WireCharset charset)
+{
+    const auto byte = static_cast<unsigned char>(bytes[pos]);
+    if (charset == WireCharset::Latin1 || byte < 0x80) {
+        ++pos;
+        return byte;
+    }
+    char32_t cp = 0;
+    const size_t n = Utf8Sequence(bytes, pos, cp);
+    if (n == 0) {
+        ++pos;
+        return byte;
+    }
+    pos += n;
+    return cp;
+}
+
 std::u32string DecodeWire(std::string_view bytes, WireCharset charset)
 {
     std::u32string out;
@@ -141,17 +158,8 @@ std::u32string DecodeWire(std::string_view bytes, WireCharset charset)
             out += static_cast<char32_t>(static_cast<unsigned char>(b));
         return out;
     }
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t cp = 0;
-        const size_t n = Utf8Sequence(bytes, i, cp);
-        if (n == 0) {
-            out += static_cast<char32_t>(static_cast<unsigned char>(bytes[i]));
-            ++i;
-        } else {
-            out += cp;
-            i += n;
-        }
-    }
+    for (size_t i = 0; i < bytes.size();)
+        out += NextWireChar(bytes, i, charset);
     return out;
 }
 

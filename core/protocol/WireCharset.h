@@ -20,6 +20,9 @@ std::string_view WireCharsetName(WireCharset charset);
 // and every byte that is not part of one stands for its ISO-8859-1 letter,
 // so text written by an ISO-8859-1 client still reads right.
 std::u32string DecodeWire(std::string_view bytes, WireCharset charset);
+// The character at bytes[pos], moving pos past it; pos < bytes.size().
+// For walking text without building it (name look-up on every name).
+char32_t NextWireChar(std::string_view bytes, size_t& pos, WireCharset charset);
 // Characters the bytes show as (DecodeWire(...).size() without building it).
 size_t WireCharCount(std::string_view bytes, WireCharset charset);
 
