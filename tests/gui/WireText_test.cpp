@@ -10,6 +10,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/session/MVCache.h"
 #include "core/writing/NameLookup.h"
+#include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/GuiServices.h"
@@ -22,6 +23,7 @@
 
 #include <QCheckBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -238,6 +240,22 @@ private slots:
             PromptSendableText(nullptr, QStringLiteral("Create conference"), QStringLiteral("Name:"), QString());
         QCOMPARE(shownAgain, QStringLiteral("日本"));
         QCOMPARE(answer, std::optional<QString>(QStringLiteral("Nihon")));
+    }
+
+    void theAwayReplyNamesWhatItCannotCarry()
+    {
+        SetActiveWireCharset(WireCharset::Latin1);
+        TOfflineMessageForm away;
+        away.SetMessage(QStringLiteral("Borta, åter i morgon"));
+        QVERIFY(away.LossNoteLabel()->isHidden());
+        away.SetMessage(QStringLiteral("留守です"));
+        QVERIFY(!away.LossNoteLabel()->isHidden());
+        QVERIFY2(away.LossNoteLabel()->text().contains(QStringLiteral("留 (U+7559)")),
+                 qPrintable(away.LossNoteLabel()->text()));
+        // A UTF-8 profile carries all of it.
+        SetActiveWireCharset(WireCharset::Utf8);
+        away.SetMessage(QStringLiteral("留守です 🎉"));
+        QVERIFY(away.LossNoteLabel()->isHidden());
     }
 
     void latin1ProfileSaysWhyANameBeyondItIsNotLookedUp()
