@@ -5,6 +5,7 @@
 #include "core/protocol/MiravoTables.h"
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/reading/ArticleRenderer.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QButtonGroup>
@@ -156,10 +157,15 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     applyButton_ = NewButton(QStringLiteral("Apply"), QStringLiteral("ApplyButton"), this);
     cancelButton_ = NewButton(QStringLiteral("Cancel"), QStringLiteral("CancelButton"), this);
     connect(okButton_, &QPushButton::clicked, this, [this] {
+        if (!ConfirmServerTextsFit())
+            return;
         Save();
         accept();
     });
-    connect(applyButton_, &QPushButton::clicked, this, &TConfigForm::Save);
+    connect(applyButton_, &QPushButton::clicked, this, [this] {
+        if (ConfirmServerTextsFit())
+            Save();
+    });
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -559,6 +565,18 @@ void TConfigForm::Load()
 
     pages_->setCurrentIndex(0);
     removeKeyButton_->setEnabled(false);
+}
+
+bool TConfigForm::ConfirmServerTextsFit()
+{
+    // The name, the password and the activity messages go to the server in
+    // the character set chosen here.
+    const WireCharset charset =
+        ParseWireCharset(charsetComboBox_->currentData().toString().toStdString()).value_or(loadedCharset_);
+    QString texts = nameEdit_->text() + u'\n' + pwdEdit_->text();
+    for (int i = 0; i < listView1_->topLevelItemCount(); ++i)
+        texts += u'\n' + listView1_->topLevelItem(i)->text(1);
+    return ConfirmSendable(this, texts, charset);
 }
 
 SettingsPages TConfigForm::PagesFromControls() const

@@ -138,6 +138,9 @@ private:
     void ShowTriState(QCheckBox* box, TriState state) const;
     static TriState TriStateOf(const QCheckBox* box);
     void UpdateProxyEdits();
+    // Asks before saving texts the chosen character set cannot hold; false:
+    // the user goes back to edit them.
+    bool ConfirmServerTextsFit();
 
     void ActivitySelectionChanged();
     void SetButtonClick();

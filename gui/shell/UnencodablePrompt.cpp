@@ -12,9 +12,9 @@ namespace {
 
 constexpr int kNamedAtMost = 12;
 
-QString SetName()
+QString SetName(WireCharset charset)
 {
-    return QString::fromLatin1(WireCharsetName(ActiveWireCharset()));
+    return QString::fromLatin1(WireCharsetName(charset));
 }
 
 } // namespace
@@ -36,14 +36,19 @@ QString DescribeCharacters(const QString& characters)
 
 bool ConfirmSendable(QWidget* parent, const QString& text)
 {
-    const QString missing = UnencodableCharacters(text);
+    return ConfirmSendable(parent, text, ActiveWireCharset());
+}
+
+bool ConfirmSendable(QWidget* parent, const QString& text, WireCharset charset)
+{
+    const QString missing = UnencodableCharacters(text, charset);
     if (missing.isEmpty())
         return true;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar"),
                     QStringLiteral("This profile sends text as %1, which cannot hold: %2.\n\n"
                                    "Go back and edit the text, or send it with \"?\" in their place? "
                                    "(The profile's character set is on its connection settings.)")
-                        .arg(SetName(), DescribeCharacters(missing)),
+                        .arg(SetName(charset), DescribeCharacters(missing)),
                     QMessageBox::NoButton, parent);
     QPushButton* edit = box.addButton(QStringLiteral("&Edit"), QMessageBox::RejectRole);
     edit->setObjectName(QStringLiteral("EditButton"));
@@ -72,7 +77,7 @@ std::optional<QString> PromptSendableText(QWidget* parent, const QString& title,
 QString UnencodableNameNote(const QString& characters)
 {
     return QStringLiteral("No name with %1 can be found: this profile sends %2")
-        .arg(DescribeCharacters(characters), SetName());
+        .arg(DescribeCharacters(characters), SetName(ActiveWireCharset()));
 }
 
 } // namespace pellar

@@ -21,6 +21,8 @@ QString DescribeCharacters(const QString& characters);
 // in place of what the active set cannot hold; false to go back and edit.
 // Asks only when something would be lost.
 bool ConfirmSendable(QWidget* parent, const QString& text);
+// The same for text that goes out in the given set (a profile being edited).
+bool ConfirmSendable(QWidget* parent, const QString& text, WireCharset charset);
 
 // A one-line text prompt whose answer goes to the server: asks as
 // ConfirmSendable does, and "edit" shows the prompt again with the text.

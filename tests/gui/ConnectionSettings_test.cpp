@@ -9,6 +9,7 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/config/ConfigForm.h"
 #include "gui/config/KeychainSecretStore.h"
+#include "tests/gui/GuiTestSupport.h"
 #include "tests/support/FakeSecretStore.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -96,6 +98,24 @@ private slots:
         QTest::mouseClick(form.OkButton(), Qt::LeftButton);
         QCOMPARE(Stored(*backend_, kRoot, "User"), std::string("\xC5sa"));
         QCOMPARE(Stored(*backend_, kRoot, "Charset"), std::string("ISO-8859-1"));
+    }
+
+    void anIso88591ProfileAsksBeforeSavingANameItCannotHold()
+    {
+        TConfigForm& form = Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.NameEdit()->setText(QStringLiteral("Ελένη"));
+        test::AnswerDialog<QMessageBox>([](QMessageBox* box) {
+            box->findChild<QPushButton*>(QStringLiteral("EditButton"))->click();
+        });
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        // Back to editing: nothing saved, the dialog still up.
+        QVERIFY(form.isVisible());
+        QCOMPARE(Stored(*backend_, kRoot, "User"), std::string());
+        // Choosing UTF-8 lets it through as typed.
+        form.CharsetComboBox()->setCurrentIndex(form.CharsetComboBox()->findData(QStringLiteral("UTF-8")));
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QCOMPARE(Stored(*backend_, kRoot, "User"), QStringLiteral("Ελένη").toUtf8().toStdString());
     }
 
     void aNamedProfileMayFollowTheDefaultProfilesSet()
