@@ -86,12 +86,16 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
         names << FromWire(name, WireCharset::Latin1);
     form.SetProfiles(names);
     form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
-    if (form.exec() != QDialog::Accepted)
-        return std::nullopt;
     LoginChoice choice;
-    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
-    // What is typed goes out in the chosen profile's character set.
-    browse.SetProfile(choice.profilePath);
+    for (;;) {
+        if (form.exec() != QDialog::Accepted)
+            return std::nullopt;
+        choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
+        // What is typed goes out in the chosen profile's character set.
+        browse.SetProfile(choice.profilePath);
+        if (ConfirmSendable(DialogParent(), form.User() + u'\n' + form.Password(), browse.Charset()))
+            break;
+    }
     SetActiveWireCharset(browse.Charset());
     choice.server = ToWire(form.Host());
     choice.port = ToWire(form.Port());
