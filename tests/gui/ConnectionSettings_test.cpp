@@ -9,6 +9,9 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/config/ConfigForm.h"
 #include "gui/config/KeychainSecretStore.h"
+#include "gui/dialogs/LoginForm.h"
+#include "gui/shell/QtSessionUi.h"
+#include "gui/shell/WireCodec.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/FakeSecretStore.h"
 
@@ -116,6 +119,44 @@ private slots:
         form.CharsetComboBox()->setCurrentIndex(form.CharsetComboBox()->findData(QStringLiteral("UTF-8")));
         QTest::mouseClick(form.OkButton(), Qt::LeftButton);
         QCOMPARE(Stored(*backend_, kRoot, "User"), QStringLiteral("Ελένη").toUtf8().toStdString());
+    }
+
+    void theLoginDialogAsksBeforeANameTheProfilesSetCannotHold()
+    {
+        QtSessionUi ui(*config_, backend_, "anna", nullptr, nullptr);
+        int shown = 0;
+        std::function<void(TLoginForm*)> answer = [&](TLoginForm* login) {
+            ++shown;
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->UserEdit()->setText(shown == 1 ? QStringLiteral("Ελένη") : QStringLiteral("Eleni"));
+            login->PwdEdit()->setText(QStringLiteral("demo"));
+            if (shown == 1) {
+                test::AnswerDialog<QMessageBox>([&](QMessageBox* box) {
+                    test::AnswerDialog<TLoginForm>(answer);
+                    box->findChild<QPushButton*>(QStringLiteral("EditButton"))->click();
+                });
+            }
+            login->OkButton()->click();
+        };
+        test::AnswerDialog<TLoginForm>(answer);
+        const std::optional<LoginChoice> choice = ui.askLogin();
+        QVERIFY(choice);
+        QCOMPARE(shown, 2);
+        QCOMPARE(choice->user, std::string("Eleni"));
+        QCOMPARE(ActiveWireCharset(), WireCharset::Latin1);
+
+        // A UTF-8 profile takes the name as typed, without asking.
+        backend_->WriteString(kRoot, "Charset", "UTF-8");
+        test::AnswerDialog<TLoginForm>([](TLoginForm* login) {
+            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            login->UserEdit()->setText(QStringLiteral("Ελένη"));
+            login->OkButton()->click();
+        });
+        const std::optional<LoginChoice> utf8 = ui.askLogin();
+        QVERIFY(utf8);
+        QCOMPARE(utf8->user, QStringLiteral("Ελένη").toUtf8().toStdString());
+        QCOMPARE(ActiveWireCharset(), WireCharset::Utf8);
+        SetActiveWireCharset(WireCharset::Latin1);
     }
 
     void aNamedProfileMayFollowTheDefaultProfilesSet()
