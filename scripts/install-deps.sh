@@ -8,7 +8,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev
+  qtkeychain-qt6-dev
   xvfb xauth imagemagick
+  fonts-noto-color-emoji fonts-ipafont-gothic
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file groff-base
 )

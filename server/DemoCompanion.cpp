@@ -33,6 +33,9 @@ const char* const kComments[] = {
 
 const char* const kMessages[] = {"Anyone up for coffee?", "Back in ten minutes.",
                                  "Reminder: the server is restarted tonight.\nSave your texts."};
+// Sent too when names and texts are UTF-8.
+const char* const kUtf8Messages[] = {"Fika i köket om fem minuter ☕🎉", "Καλησπέρα! Ο καφές είναι έτοιμος 🙂",
+                                     "お疲れさまです！🎉"};
 
 } // namespace
 
@@ -131,7 +134,10 @@ void DemoCompanion::SendMessage()
     Request r;
     r.number = 53;
     r.args.push_back(IntArg(0));
-    r.args.push_back(StrArg(kMessages[Random() % std::size(kMessages)]));
+    const bool utf8 = store_.Charset() == pellar::WireCharset::Utf8;
+    const size_t choices = std::size(kMessages) + (utf8 ? std::size(kUtf8Messages) : 0);
+    const size_t pick = Random() % choices;
+    r.args.push_back(StrArg(pick < std::size(kMessages) ? kMessages[pick] : kUtf8Messages[pick - std::size(kMessages)]));
     Run(r);
 }
 

@@ -103,6 +103,57 @@ const std::array<const char*, 12> kLines = {
     "The old way had its charm too.",
     "Short answer: yes. Long answer: it is complicated."};
 
+// Persons, a conference and texts beyond ISO-8859-1, for a server whose
+// names and texts are UTF-8. One text keeps the ISO-8859-1 bytes an older
+// client would have written. They land unread in the welcome conference,
+// which the demo user reads first: they are the only unread texts there.
+void AddInternational(Store& store, int passwordIterations, int32_t demo, int32_t welcome, int32_t persPres,
+                      TDateTime& when)
+{
+    const int32_t readUpTo = store.Conf(welcome)->HighestLocal();
+    struct Who {
+        const char* name;
+        const char* presentation;
+    };
+    const std::array<Who, 4> who = {{
+        {"Ελένη Παπαδοπούλου", "Γεια σας! Γράφω από την Αθήνα."},
+        {"山田 花子", "はじめまして。東京に住んでいます。"},
+        {"Åsa Ångström", "Hej! Jag skriver på svenska, ibland på engelska."},
+        {"Дмитрий Волков", "Привет! Я из Новосибирска."},
+    }};
+    std::vector<int32_t> persons;
+    for (const Who& w : who) {
+        const int32_t p = store.CreatePerson(w.name, PasswordHash::Make("demo", passwordIterations), when);
+        for (int32_t c : {welcome, persPres}) store.AddMember(p, c, 100);
+        Post pres;
+        pres.author = p;
+        pres.subject = w.name;
+        pres.body = w.presentation;
+        pres.to = {persPres};
+        pres.when = when;
+        when += 0.001;
+        store.EditConf(p).presentation = Write(store, pres);
+        persons.push_back(p);
+    }
+    const std::array<Post, 4> posts = {{
+        {persons[0], "Ελληνικά στο σύστημα",
+         "Καλημέρα σε όλους! Επιτέλους μπορώ να γράφω ελληνικά εδώ.\n"
+         "Τα ονόματα βρίσκονται και με πεζά γράμματα: δοκιμάστε «ελέ».",
+         {welcome}, {}, 0, 0, 0},
+        {persons[1], "日本語のテスト", "こんにちは、皆さん。日本語で書いています。\n文字化けしませんように。", {welcome}, {}, 0, 0, 0},
+        {persons[2], "Grüße, Ångström, Ελληνικά, 日本語, emoji 🎉",
+         "Every script in one text: Grüße, Ångström, Ελληνικά, Русский, 日本語 and 🎉🙂.", {welcome}, {}, 0, 0, 0},
+        {persons[2], "Written before the change",
+         "Gr\xFC\xDF" "e aus M\xFCnchen! This text was stored as ISO-8859-1 bytes.", {welcome}, {}, 0, 0, 0},
+    }};
+    for (Post p : posts) {
+        p.when = when;
+        when += 0.001;
+        Write(store, p);
+    }
+    store.EditMembership(demo, welcome).lastRead = readUpTo;
+}
+
 } // namespace
 
 void DemoSeed::Fill(Store& store, int passwordIterations)
@@ -270,6 +321,7 @@ void DemoSeed::Fill(Store& store, int passwordIterations)
     store.EditMembership(demo, general).lastRead = g->firstLocal - 1 + static_cast<int32_t>(g->map.size() / 2);
     const Conference* w = store.Conf(welcome);
     store.EditMembership(demo, welcome).lastRead = w->HighestLocal() - 3;
+    if (store.Charset() == pellar::WireCharset::Utf8) AddInternational(store, passwordIterations, demo, welcome, persPres, when);
 }
 
 } // namespace miravod

@@ -79,6 +79,7 @@ bool NetworkLoop::Open(std::string* error)
         if (error) *error = what;
         return false;
     };
+    store_.SetCharset(options_.charset);
     if (!store_.Open(options_.dbPath, error)) return false;
     if (options_.demo && store_.Conferences().empty()) {
         DemoSeed::Fill(store_, options_.passwordIterations);

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "core/protocol/WireCharset.h"
 #include "server/LogonThrottle.h"
 
 namespace miravod {
@@ -18,6 +19,8 @@ struct ServerOptions {
     int port = 0;
     std::string dbPath; // empty = in-memory
     bool demo = false;
+    // The character set of names and texts: how name lookup folds letter case.
+    pellar::WireCharset charset = pellar::WireCharset::Latin1;
     bool oldProtocol = false;
     bool demoCompanion = true;
     // Milliseconds between the demo companion's posts; 0 = its own pace (the

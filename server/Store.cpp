@@ -1,7 +1,6 @@
 #include "server/Store.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "server/Database.h"
 
@@ -314,42 +313,55 @@ void Store::ClearLocal(int32_t conf, int32_t local)
 
 namespace {
 
-bool WordPrefixMatch(std::string_view pattern, std::string_view name)
+// ASCII takes the short way; anything else is decoded and folded in the set.
+char32_t NextFolded(std::string_view name, size_t& pos, pellar::WireCharset charset)
 {
-    auto nextWord = [](std::string_view s, size_t& pos) {
-        while (pos < s.size() && s[pos] == ' ') ++pos;
-        const size_t start = pos;
-        while (pos < s.size() && s[pos] != ' ') ++pos;
-        return s.substr(start, pos - start);
-    };
+    const auto byte = static_cast<unsigned char>(name[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte;
+    }
+    return pellar::FoldLetterCase(pellar::NextWireChar(name, pos, charset), charset);
+}
+
+// Names are walked character by character and folded as they go, so a
+// look-up over every name builds nothing and stops at the first difference.
+// The pattern is already decoded and folded; words are separated by blanks
+// (a blank byte is never part of a multi-byte character).
+bool WordPrefixMatch(std::u32string_view pattern, std::string_view name, pellar::WireCharset charset)
+{
     size_t pp = 0, np = 0;
     bool any = false;
     for (;;) {
-        const std::string_view pw = nextWord(pattern, pp);
-        if (pw.empty()) return any;
-        const std::string_view nw = nextWord(name, np);
-        if (nw.size() < pw.size()) return false;
-        for (size_t i = 0; i < pw.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(pw[i])) != std::tolower(static_cast<unsigned char>(nw[i])))
-                return false;
+        while (pp < pattern.size() && pattern[pp] == U' ') ++pp;
+        if (pp == pattern.size()) return any;
+        while (np < name.size() && name[np] == ' ') ++np;
+        for (; pp < pattern.size() && pattern[pp] != U' '; ++pp) {
+            if (np == name.size() || name[np] == ' ') return false;
+            if (NextFolded(name, np, charset) != pattern[pp]) return false;
         }
+        while (np < name.size() && name[np] != ' ') ++np;
         any = true;
     }
 }
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+bool SameFolded(std::u32string_view folded, std::string_view name, pellar::WireCharset charset)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    size_t np = 0;
+    for (char32_t c : folded) {
+        if (np == name.size() || NextFolded(name, np, charset) != c)
+            return false;
+    }
+    return np == name.size();
 }
 
 } // namespace
 
 std::optional<int32_t> Store::FindExactName(std::string_view name) const
 {
+    const std::u32string folded = pellar::FoldWireText(name, charset_);
     for (const auto& [n, c] : confs_) {
-        if (SameNameIgnoringCase(c.name, name)) return n;
+        if (SameFolded(folded, c.name, charset_)) return n;
     }
     return std::nullopt;
 }
@@ -357,10 +369,11 @@ std::optional<int32_t> Store::FindExactName(std::string_view name) const
 std::vector<int32_t> Store::MatchNames(std::string_view pattern, bool persons, bool confs) const
 {
     std::vector<int32_t> out;
+    const std::u32string folded = pellar::FoldWireText(pattern, charset_);
     for (const auto& [n, c] : confs_) {
         const bool isPerson = persons_.count(n) != 0;
         if ((isPerson && !persons) || (!isPerson && !confs)) continue;
-        if (WordPrefixMatch(pattern, c.name)) out.push_back(n);
+        if (WordPrefixMatch(folded, c.name, charset_)) out.push_back(n);
     }
     return out;
 }

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/protocol/WireCharset.h"
 #include "server/Model.h"
 
 namespace miravod {
@@ -104,6 +105,11 @@ public:
     // The local number no longer leads to a text.
     void ClearLocal(int32_t conf, int32_t local);
 
+    // The character set names are in: letter case is folded in it, and a
+    // multi-byte letter is compared whole, never byte by byte.
+    void SetCharset(pellar::WireCharset charset) { charset_ = charset; }
+    pellar::WireCharset Charset() const { return charset_; }
+
     std::optional<int32_t> FindExactName(std::string_view name) const;
     // Every word of the pattern must start the corresponding word of the
     // name, ignoring letter case.
@@ -154,6 +160,7 @@ private:
     ChangeSet changes_;
     UndoLog undo_;
     std::atomic<int> failCommits_{0};
+    pellar::WireCharset charset_ = pellar::WireCharset::Latin1;
     std::unique_ptr<Database> db_;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -19,6 +20,10 @@ void Usage(std::FILE* out)
                "  --port N                port (default 4894; 0 = any free port)\n"
                "  --db FILE               keep the data in this SQLite file (default: in memory)\n"
                "  --demo                  seed an empty database with demo conferences and texts\n"
+               "                          (names and texts in UTF-8 unless --charset says otherwise)\n"
+               "  --charset SET           utf-8 or iso-8859-1 (default): the character set\n"
+               "                          names and texts are in; name look-up folds letter\n"
+               "                          case in it\n"
                "  --no-companion          no demo companion session\n"
                "  --companion-interval S  the demo companion posts every S seconds\n"
                "  --old-protocol          behave as an older server (protocol version 9)\n"
@@ -67,6 +72,7 @@ int main(int argc, char** argv)
 {
     miravod::ServerOptions o;
     o.port = 4894;
+    std::optional<pellar::WireCharset> charset;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -90,6 +96,12 @@ int main(int argc, char** argv)
             o.dbPath = argv[++i];
         } else if (a == "--demo") {
             o.demo = true;
+        } else if (a == "--charset" && hasValue) {
+            charset = pellar::ParseWireCharset(argv[++i]);
+            if (!charset) {
+                std::fprintf(stderr, "miravod: --charset takes utf-8 or iso-8859-1, not %s\n", argv[i]);
+                return 2;
+            }
         } else if (a == "--no-companion") {
             o.demoCompanion = false;
         } else if (a == "--companion-interval") {
@@ -128,6 +140,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    o.charset = charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);

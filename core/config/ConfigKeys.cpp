@@ -48,6 +48,8 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::UseProxy, K::TriStateFlag, "0", "0"),
         Key(C::ProxyServer, K::Text, "", ""),
         Key(C::ProxyPort, K::Number, "", ""),
+        // Every profile from before the choice existed is ISO-8859-1.
+        Key(C::Charset, K::Text, "ISO-8859-1", "ISO-8859-1"),
         Key(C::SoundAllMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPersMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPriText, K::TriStateFlag, "0", "1"),

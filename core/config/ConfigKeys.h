@@ -19,6 +19,7 @@ inline constexpr std::string_view SavePwd = "SavePwd";
 inline constexpr std::string_view UseProxy = "UseProxy";
 inline constexpr std::string_view ProxyServer = "ProxyServer";
 inline constexpr std::string_view ProxyPort = "ProxyPort";
+inline constexpr std::string_view Charset = "Charset";  // "ISO-8859-1" or "UTF-8"
 inline constexpr std::string_view SoundAllMsg = "SoundAllMsg";
 inline constexpr std::string_view SoundPersMsg = "SoundPersMsg";
 inline constexpr std::string_view SoundPriText = "SoundPriText";

@@ -96,6 +96,25 @@ std::string InheritedValue(const TMiravoConfiguration& config, std::string_view 
     return config.ReadMainProfile(key, runtimeDefault);
 }
 
+std::string PasswordPlaceNote(TMiravoConfiguration::PasswordPlace place, bool keyringAnswers)
+{
+    using P = TMiravoConfiguration::PasswordPlace;
+    switch (place) {
+    case P::Keyring:
+        return "The password is kept in the desktop's keyring.";
+    case P::SettingsFile:
+        return keyringAnswers ? "The password is in the settings file, obscured but not encrypted; it moves into "
+                                "the desktop's keyring at the next logon."
+                              : "No keyring answers, so the password is kept in the settings file, obscured but "
+                                "not encrypted.";
+    case P::Nowhere:
+        break;
+    }
+    return keyringAnswers ? "No password is saved. A saved password goes into the desktop's keyring."
+                          : "No password is saved. No keyring answers, so a saved password would be kept in the "
+                            "settings file, obscured but not encrypted.";
+}
+
 SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
 {
     SettingsPages p;
@@ -108,9 +127,12 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
     // Shown (masked) even when it is not meant to be kept.
     p.password = config.ReadPassword();
     p.savePassword = LoadFlag(config, C::SavePwd, named);
+    p.passwordPlace = config.WherePasswordIs();
+    p.keyringAnswers = config.KeyringAnswers();
     p.useProxy = LoadFlag(config, C::UseProxy, named);
     p.proxyServer = LoadText(config, C::ProxyServer, named);
     p.proxyPort = LoadText(config, C::ProxyPort, named);
+    p.charset = LoadText(config, C::Charset, named);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = LoadFlag(config, AlertFlagKeys()[i], named);
@@ -149,17 +171,21 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
 {
     const TMiravoConfiguration::Batch batch(config);
 
+    // The keyring's entry is keyed by server and user: the one under the
+    // old ones goes before they change.
+    if (p.host != loaded.host || p.port != loaded.port || p.user != loaded.user ||
+        p.savePassword != TriState::Checked)
+        config.ForgetPassword();
     config.WriteString(C::Server, p.host);
     config.WriteString(C::Port, p.port);
     config.WriteString(C::User, p.user);
     if (p.savePassword == TriState::Checked)
         config.WritePassword(p.password);
-    else
-        config.WriteString(C::Pwd, "");
     config.WriteTriState(C::SavePwd, p.savePassword);
     config.WriteTriState(C::UseProxy, p.useProxy);
     config.WriteString(C::ProxyServer, p.proxyServer);
     config.WriteString(C::ProxyPort, p.proxyPort);
+    config.WriteString(C::Charset, p.charset);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         config.WriteTriState(AlertFlagKeys()[i], p.alertFlags[i]);

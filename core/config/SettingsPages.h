@@ -46,8 +46,14 @@ struct SettingsPages {
     // General
     std::string host, port, user, password;
     TriState savePassword = TriState::Unchecked;
+    // Where the saved password is, for the note under it (not saved back).
+    TMiravoConfiguration::PasswordPlace passwordPlace = TMiravoConfiguration::PasswordPlace::Nowhere;
+    bool keyringAnswers = false;
     TriState useProxy = TriState::Unchecked;
     std::string proxyServer, proxyPort;
+    // "ISO-8859-1" or "UTF-8"; empty in a named profile that follows the
+    // default profile.
+    std::string charset;
 
     // Alerts
     std::array<TriState, kAlertFlagCount> alertFlags{};
@@ -106,6 +112,10 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config);
 // Texts are written as typed; the password only when "SavePwd" is checked,
 // otherwise "Pwd" is emptied. One commit for the whole save.
 void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& pages, const SettingsPages& loaded);
+
+// The note under "Save password": which of the keyring and the settings
+// file holds the password, said plainly.
+std::string PasswordPlaceNote(TMiravoConfiguration::PasswordPlace place, bool keyringAnswers);
 
 // The rows of a shortcut map and back ("keys=command" items).
 std::vector<ShortcutRow> ShortcutRowsFromMap(const std::vector<std::string>& map);

@@ -181,14 +181,95 @@ bool TMiravoConfiguration::WriteInt(std::string_view key, int value)
     return WriteString(key, std::to_string(value));
 }
 
+WireCharset TMiravoConfiguration::Charset() const
+{
+    return ParseWireCharset(ReadString(ConfigKeys::Charset, WireCharsetName(WireCharset::Latin1)))
+        .value_or(WireCharset::Latin1);
+}
+
+void TMiravoConfiguration::SetSecretStore(std::shared_ptr<SecretStore> store)
+{
+    std::lock_guard lock(mutex_);
+    secrets_ = std::move(store);
+}
+
+std::shared_ptr<SecretStore> TMiravoConfiguration::Secrets() const
+{
+    std::lock_guard lock(mutex_);
+    return secrets_;
+}
+
+std::string TMiravoConfiguration::PasswordKey() const
+{
+    return "Pellar " + ProfilePath() + " " + ReadString(ConfigKeys::User, "") + "@" +
+           ReadString(ConfigKeys::Server, "") + ":" + ReadString(ConfigKeys::Port, "");
+}
+
+// The keyring may take a moment to answer: no lock is held while it does.
+
+TMiravoConfiguration::PasswordPlace TMiravoConfiguration::WherePasswordIs() const
+{
+    if (!ReadString(ConfigKeys::Pwd, "").empty())
+        return PasswordPlace::SettingsFile;
+    std::string secret;
+    if (const auto store = Secrets(); store && store->Read(PasswordKey(), secret) == SecretStore::Status::Ok)
+        return secret.empty() ? PasswordPlace::Nowhere : PasswordPlace::Keyring;
+    return PasswordPlace::Nowhere;
+}
+
+bool TMiravoConfiguration::KeyringAnswers() const
+{
+    std::string secret;
+    const auto store = Secrets();
+    return store && store->Read(PasswordKey(), secret) != SecretStore::Status::Unavailable;
+}
+
 std::string TMiravoConfiguration::ReadPassword() const
 {
-    return UnobscurePassword(ReadString(ConfigKeys::Pwd, ""), loginName_);
+    if (const std::string stored = ReadString(ConfigKeys::Pwd, ""); !stored.empty())
+        return UnobscurePassword(stored, loginName_);
+    std::string secret;
+    if (const auto store = Secrets(); store && store->Read(PasswordKey(), secret) == SecretStore::Status::Ok)
+        return secret;
+    return {};
 }
 
 bool TMiravoConfiguration::WritePassword(std::string_view password)
 {
+    if (password.empty()) {
+        ForgetPassword();
+        return true;
+    }
+    if (const auto store = Secrets();
+        store && store->Write(PasswordKey(), std::string(password)) == SecretStore::Status::Ok)
+        return WriteString(ConfigKeys::Pwd, "");
     return WriteString(ConfigKeys::Pwd, ObscurePassword(password, loginName_));
+}
+
+void TMiravoConfiguration::ForgetPassword()
+{
+    WriteString(ConfigKeys::Pwd, "");
+    if (const auto store = Secrets())
+        store->Remove(PasswordKey());
+}
+
+bool TMiravoConfiguration::MovePasswordToKeyring()
+{
+    const auto store = Secrets();
+    if (!store)
+        return false;
+    std::string stored;
+    {
+        std::lock_guard lock(mutex_);
+        const auto own = backend_->ReadValue(path_, ConfigKeys::Pwd);
+        if (const auto* text = own ? std::get_if<std::string>(&*own) : nullptr)
+            stored = *text;
+    }
+    if (stored.empty())
+        return false;
+    if (store->Write(PasswordKey(), UnobscurePassword(stored, loginName_)) != SecretStore::Status::Ok)
+        return false;
+    return WriteString(ConfigKeys::Pwd, "");
 }
 
 std::vector<std::string> TMiravoConfiguration::ReadList(std::string_view prefix) const

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "core/config/RegistryBackend.h"
+#include "core/config/SecretStore.h"
+#include "core/protocol/WireCharset.h"
 
 #include <memory>
 #include <mutex>
@@ -71,9 +73,33 @@ public:
     int ReadInt(std::string_view key, int def) const;
     bool WriteInt(std::string_view key, int value);
 
-    // "Pwd", un-obscured / obscured with the login name given at creation.
+    // "Charset" of the current profile; ISO-8859-1 when missing or unknown.
+    WireCharset Charset() const;
+
+    // --- Saved password -----------------------------------------------------
+    // The keyring, when there is one, keeps a saved password, keyed by
+    // profile, server and user; where it does not answer, the password is
+    // kept obscured in "Pwd" (with the login name given at creation).
+    void SetSecretStore(std::shared_ptr<SecretStore> store);
+    std::shared_ptr<SecretStore> Secrets() const;
+    // "Pellar <profile path> <user>@<server>:<port>" of the current profile.
+    std::string PasswordKey() const;
+
+    enum class PasswordPlace { Nowhere, Keyring, SettingsFile };
+    PasswordPlace WherePasswordIs() const;
+    // A keyring is set and answers.
+    bool KeyringAnswers() const;
+    // "Pwd" when it holds one (the older form, or the fallback), else the
+    // keyring's entry; empty when neither has one.
     std::string ReadPassword() const;
+    // Into the keyring when it takes it, and out of "Pwd"; else obscured
+    // into "Pwd". An empty password forgets the saved one.
     bool WritePassword(std::string_view password);
+    // Out of both places.
+    void ForgetPassword();
+    // A password the current profile holds in "Pwd" moves into the keyring
+    // when it takes it; true when it moved.
+    bool MovePasswordToKeyring();
 
     // Registry list under the current profile (see RegistryList.h).
     std::vector<std::string> ReadList(std::string_view prefix) const;
@@ -114,6 +140,7 @@ private:
     bool Committed(bool writeOk);  // commits unless batched; caller holds the lock
 
     std::shared_ptr<RegistryBackend> backend_;
+    std::shared_ptr<SecretStore> secrets_;  // null: no keyring
     const std::string loginName_;
 
     // One operation at a time per instance; re-entrant because operations

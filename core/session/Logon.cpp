@@ -97,6 +97,10 @@ bool Logon::LogOn()
     ui_.hideProgress();
     if (!ok)
         return false;
+    // The password worked: one saved in the settings file's older form
+    // moves into the keyring now, when there is one that answers.
+    if (config.ReadFlag(ConfigKeys::SavePwd, false))
+        config.MovePasswordToKeyring();
     ui_.setCaption("Pellar (" + server + ") " + user);
     ui_.refreshConferenceList();
     // A new account was just asked whether to write one; asking again in

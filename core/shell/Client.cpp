@@ -11,6 +11,8 @@ Client::Client(ClientOptions options)
     std::filesystem::path dir = options.stateDir;
     if ((options.debugLog || options.receiveTrace) && dir.empty())
         dir = PerUserStateDir();
+    else if (options.debugLog || options.receiveTrace)
+        CreatePrivateDirs(dir);  // the logs hold what was read; a new folder is the user's alone
     if (options.debugLog)
         log_ = std::make_unique<LogFile>(dir / "orv.logg");
 
@@ -23,6 +25,7 @@ Client::Client(ClientOptions options)
     directServices_ = std::make_unique<DirectRecordServices>(*protocol_, *transactions_);
     config_ = std::make_unique<TMiravoConfiguration>(
         options.configBackend ? options.configBackend : std::make_shared<MemoryRegistryBackend>(), LocalUserName());
+    config_->SetSecretStore(options.secretStore);
     // Records load through the caches from the start.
     cache_ = std::make_unique<MVCache>(*this);
     recordServices_.store(cache_.get());

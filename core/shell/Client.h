@@ -52,6 +52,8 @@ struct ClientOptions {
     bool receiveTrace = true;
     // Where the settings live; null: an in-memory store (tests).
     std::shared_ptr<RegistryBackend> configBackend;
+    // Where saved passwords go; null: only the settings (obscured).
+    std::shared_ptr<SecretStore> secretStore;
 };
 
 class Client {

@@ -1,5 +1,6 @@
 #include "core/shell/StatePaths.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -44,6 +45,31 @@ std::filesystem::path PrivateDir(const char* variable, const char* fallback)
 }
 
 } // namespace
+
+bool CreatePrivateDirs(const std::filesystem::path& dir)
+{
+    std::error_code ec;
+    if (dir.empty() || std::filesystem::is_directory(dir, ec))
+        return !dir.empty();
+    if (dir.has_parent_path() && dir.parent_path() != dir && !CreatePrivateDirs(dir.parent_path()))
+        return false;
+    if (::mkdir(dir.c_str(), S_IRWXU) != 0 && errno != EEXIST)
+        return false;
+    return std::filesystem::is_directory(dir, ec);
+}
+
+bool NarrowToOwner(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISLNK(st.st_mode))
+        return false;  // never change rights through a link
+    if ((st.st_mode & (S_IRWXG | S_IRWXO)) == 0)
+        return true;
+    const mode_t wanted = S_ISDIR(st.st_mode) ? S_IRWXU : (S_IRUSR | S_IWUSR);
+    return ::chmod(path.c_str(), wanted) == 0;
+}
 
 std::filesystem::path PerUserStateDir()
 {

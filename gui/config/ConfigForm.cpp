@@ -6,6 +6,7 @@
 #include "gui/config/InheritedHints.h"
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/reading/ArticleRenderer.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QButtonGroup>
@@ -63,7 +64,8 @@ constexpr int kFirstMessageLine = 9;
 // Keys with a trailing or lone blank would look empty in the list.
 QString KeysForDisplay(const std::string& keys)
 {
-    QString shown = FromWire(keys);
+    // The shortcut table is ISO-8859-1 whatever the profile sends.
+    QString shown = FromWire(keys, WireCharset::Latin1);
     shown.replace(u' ', QChar(0x2423));
     return shown;
 }
@@ -145,10 +147,15 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     applyButton_ = NewButton(QStringLiteral("Apply"), QStringLiteral("ApplyButton"), this);
     cancelButton_ = NewButton(QStringLiteral("Cancel"), QStringLiteral("CancelButton"), this);
     connect(okButton_, &QPushButton::clicked, this, [this] {
+        if (!ConfirmServerTextsFit())
+            return;
         Save();
         accept();
     });
-    connect(applyButton_, &QPushButton::clicked, this, &TConfigForm::Save);
+    connect(applyButton_, &QPushButton::clicked, this, [this] {
+        if (ConfirmServerTextsFit())
+            Save();
+    });
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -198,9 +205,12 @@ QWidget* TConfigForm::BuildGeneralPage()
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(portEdit_, 1);
     portRow->addWidget(button1_);
+    charsetComboBox_ = new QComboBox(server);
+    charsetComboBox_->setObjectName(QStringLiteral("CharsetComboBox"));
     auto* serverForm = new QFormLayout(server);
     serverForm->addRow(QStringLiteral("Host &name:"), hostEdit_);
     serverForm->addRow(QStringLiteral("&Port:"), portRow);
+    serverForm->addRow(QStringLiteral("&Character set:"), charsetComboBox_);
     // The form made the labels; a label's buddy must still be the edit.
     if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(portRow)))
         label->setBuddy(portEdit_);
@@ -213,6 +223,10 @@ QWidget* TConfigForm::BuildGeneralPage()
     userForm->addRow(QStringLiteral("&Name:"), nameEdit_);
     userForm->addRow(QStringLiteral("P&assword:"), pwdEdit_);
     userForm->addRow(QString(), savePwdCheckBox_);
+    passwordPlaceLabel_ = new QLabel(user);
+    passwordPlaceLabel_->setObjectName(QStringLiteral("PasswordPlaceLabel"));
+    passwordPlaceLabel_->setWordWrap(true);
+    userForm->addRow(QString(), passwordPlaceLabel_);
 
     auto* proxy = new QGroupBox(QStringLiteral("Web proxy"), page);
     enableProxyCheckBox_ = NewCheckBox(QStringLiteral("Enable proxy support"), QStringLiteral("EnableProxyCheckBox"));
@@ -494,11 +508,28 @@ void TConfigForm::Load()
     loaded_ = LoadSettingsPages(*config_);
     const SettingsPages& p = loaded_;
 
-    hostEdit_->setText(FromWire(p.host));
+    // Names and texts of this profile are stored in its own character set.
+    loadedCharset_ = ParseWireCharset(p.charset).value_or(WireCharset::Latin1);
+    charsetComboBox_->clear();
+    if (namedProfile_)
+        charsetComboBox_->addItem(QStringLiteral("As the default profile"), QString());
+    for (WireCharset set : {WireCharset::Latin1, WireCharset::Utf8}) {
+        const QString name = QString::fromLatin1(WireCharsetName(set));
+        charsetComboBox_->addItem(set == WireCharset::Latin1 ? name + QStringLiteral(" (Western European)")
+                                                             : name + QStringLiteral(" (every script)"),
+                                  name);
+    }
+    if (const auto set = ParseWireCharset(p.charset))
+        charsetComboBox_->setCurrentIndex(charsetComboBox_->findData(QString::fromLatin1(WireCharsetName(*set))));
+    else
+        charsetComboBox_->setCurrentIndex(0);
+
+    hostEdit_->setText(FromWire(p.host, loadedCharset_));
     portEdit_->setText(FromWire(p.port));
-    nameEdit_->setText(FromWire(p.user));
-    pwdEdit_->setText(FromWire(p.password));
+    nameEdit_->setText(FromWire(p.user, loadedCharset_));
+    pwdEdit_->setText(FromWire(p.password, loadedCharset_));
     ShowTriState(savePwdCheckBox_, p.savePassword);
+    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers)));
     ShowTriState(enableProxyCheckBox_, p.useProxy);
     proxyServerEdit_->setText(FromWire(p.proxyServer));
     proxyPortEdit_->setText(FromWire(p.proxyPort));
@@ -520,7 +551,7 @@ void TConfigForm::Load()
 
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {
-        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message)});
+        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
         item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
     }
     // Descriptions are longer than the designed width in most fonts.
@@ -549,14 +580,28 @@ void TConfigForm::Load()
     removeKeyButton_->setEnabled(false);
 }
 
+bool TConfigForm::ConfirmServerTextsFit()
+{
+    // The name, the password and the activity messages go to the server in
+    // the character set chosen here.
+    const WireCharset charset =
+        ParseWireCharset(charsetComboBox_->currentData().toString().toStdString()).value_or(loadedCharset_);
+    QString texts = nameEdit_->text() + u'\n' + pwdEdit_->text();
+    for (int i = 0; i < listView1_->topLevelItemCount(); ++i)
+        texts += u'\n' + listView1_->topLevelItem(i)->text(1);
+    return ConfirmSendable(this, texts, charset);
+}
+
 SettingsPages TConfigForm::PagesFromControls() const
 {
     SettingsPages p;
     p.namedProfile = namedProfile_;
-    p.host = ToWire(hostEdit_->text());
+    p.charset = charsetComboBox_->currentData().toString().toStdString();
+    const WireCharset charset = ParseWireCharset(p.charset).value_or(loadedCharset_);
+    p.host = ToWire(hostEdit_->text(), charset);
     p.port = ToWire(portEdit_->text());
-    p.user = ToWire(nameEdit_->text());
-    p.password = ToWire(pwdEdit_->text());
+    p.user = ToWire(nameEdit_->text(), charset);
+    p.password = ToWire(pwdEdit_->text(), charset);
     p.savePassword = TriStateOf(savePwdCheckBox_);
     p.useProxy = TriStateOf(enableProxyCheckBox_);
     p.proxyServer = ToWire(proxyServerEdit_->text());
@@ -570,7 +615,7 @@ SettingsPages TConfigForm::PagesFromControls() const
     for (int i = 0; i < listView1_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = listView1_->topLevelItem(i);
         p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(), ToWire(item->text(0)),
-                                ToWire(item->text(1))});
+                                ToWire(item->text(1), charset)});
     }
 
     for (int i = 0; i < keyMapListView_->topLevelItemCount(); ++i) {
@@ -605,6 +650,7 @@ void TConfigForm::Save()
     config_->WriteTriState(kPermanentTrayKey, TriStateOf(permanentTrayCheckBox_));
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
+    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(loaded_.passwordPlace, loaded_.keyringAnswers)));
 
     // The windows read their settings through their own configuration,
     // usually this very instance: let them see it with inheritance as usual.
@@ -671,7 +717,7 @@ void TConfigForm::KeyMapSelectionChanged()
     removeKeyButton_->setEnabled(selected);
     if (!selected)
         return;
-    newKeymapEdit_->setText(FromWire(item->data(0, kKeysRole).toByteArray().toStdString()));
+    newKeymapEdit_->setText(FromWire(item->data(0, kKeysRole).toByteArray().toStdString(), WireCharset::Latin1));
     keyboardCmdComboBox_->setCurrentIndex(keyboardCmdComboBox_->findText(item->text(1)));
 }
 
@@ -680,7 +726,7 @@ void TConfigForm::AddKeyClick()
     const std::string command = UserCommandKeyFor(ToWire(keyboardCmdComboBox_->currentText()));
     if (command.empty())
         return;  // no command chosen yet
-    AddKeyRow({ToWire(newKeymapEdit_->text()), command});
+    AddKeyRow({ToWire(newKeymapEdit_->text(), WireCharset::Latin1), command});
 }
 
 void TConfigForm::RemoveKeyClick()

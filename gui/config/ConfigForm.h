@@ -18,6 +18,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
@@ -73,11 +74,15 @@ public:
     QTabWidget* Pages() const { return pages_; }
     QLineEdit* HostEdit() const { return hostEdit_; }
     QLineEdit* PortEdit() const { return portEdit_; }
+    // "As the default profile" (named profiles only), ISO-8859-1, UTF-8.
+    QComboBox* CharsetComboBox() const { return charsetComboBox_; }
     QPushButton* KnownServersButton() const { return button1_; }
     QMenu* KnownServersMenu() const { return knownServersMenu_; }
     QLineEdit* NameEdit() const { return nameEdit_; }
     QLineEdit* PwdEdit() const { return pwdEdit_; }
     QCheckBox* SavePwdCheckBox() const { return savePwdCheckBox_; }
+    // Says which of the keyring and the settings file holds the password.
+    QLabel* PasswordPlaceLabel() const { return passwordPlaceLabel_; }
     QCheckBox* EnableProxyCheckBox() const { return enableProxyCheckBox_; }
     QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
     QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
@@ -136,6 +141,9 @@ private:
     void ShowTriState(QCheckBox* box, TriState state) const;
     static TriState TriStateOf(const QCheckBox* box);
     void UpdateProxyEdits();
+    // Asks before saving texts the chosen character set cannot hold; false:
+    // the user goes back to edit them.
+    bool ConfirmServerTextsFit();
 
     void ActivitySelectionChanged();
     void SetButtonClick();
@@ -167,11 +175,14 @@ private:
     QTabWidget* pages_ = nullptr;
     QLineEdit* hostEdit_ = nullptr;
     QLineEdit* portEdit_ = nullptr;
+    QComboBox* charsetComboBox_ = nullptr;
+    WireCharset loadedCharset_ = WireCharset::Latin1;
     QPushButton* button1_ = nullptr;
     QMenu* knownServersMenu_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;
     QLineEdit* pwdEdit_ = nullptr;
     QCheckBox* savePwdCheckBox_ = nullptr;
+    QLabel* passwordPlaceLabel_ = nullptr;
     QCheckBox* enableProxyCheckBox_ = nullptr;
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;

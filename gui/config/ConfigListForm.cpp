@@ -93,7 +93,7 @@ void TConfigListForm::Refill()
     treeView_->clear();
     auto* root = new QTreeWidgetItem(treeView_, {QStringLiteral("Default")});
     for (const std::string& name : store_->ProfileNames()) {
-        auto* node = new QTreeWidgetItem(root, {FromWire(name)});
+        auto* node = new QTreeWidgetItem(root, {FromWire(name, WireCharset::Latin1)});
         node->setData(0, kProfileRole, QByteArray::fromStdString(name));
     }
     treeView_->expandAll();
@@ -112,7 +112,7 @@ void TConfigListForm::AddClick()
         return;
     // The store refuses an empty name and one holding "\", which would not
     // be a profile of its own; an existing one is left as it is.
-    store_->AddProfile(ToWire(*name));
+    store_->AddProfile(ToWire(*name, WireCharset::Latin1));
     Refill();
 }
 
@@ -132,6 +132,7 @@ void TConfigListForm::PropertiesClick()
     if (!node)
         return;
     TMiravoConfiguration config(backend_, loginName_);
+    config.SetSecretStore(store_->Secrets());
     config.SetProfile(TMiravoConfiguration::ProfilePathFor(ProfileOf(node)));
     runner_(config);
     Refill();

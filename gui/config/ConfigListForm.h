@@ -37,6 +37,8 @@ public:
     // login name (the saved password depends on it).
     TConfigListForm(std::shared_ptr<RegistryBackend> backend, std::string loginName, QWidget* parent = nullptr);
     ~TConfigListForm() override;
+    // Where the profiles' saved passwords are (see TMiravoConfiguration).
+    void SetSecretStore(std::shared_ptr<SecretStore> store) { store_->SetSecretStore(std::move(store)); }
 
     // Passed on to the settings dialogs opened from here.
     void SetWindowSettingsHooks(WindowSettingsHooks hooks) { hooks_ = std::move(hooks); }

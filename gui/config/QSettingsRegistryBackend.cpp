@@ -1,5 +1,7 @@
 #include "gui/config/QSettingsRegistryBackend.h"
 
+#include "core/shell/StatePaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pellar {
@@ -86,6 +89,9 @@ bool FlushToDisk(const QString& file)
 
 QSettingsRegistryBackend::QSettingsRegistryBackend(QString file) : file_(std::move(file))
 {
+    // The file may hold a password: one that an older version left readable
+    // to others is narrowed before anything is read.
+    NarrowToOwner(std::filesystem::path(QFile::encodeName(file_).toStdString()));
     Load();
 }
 
@@ -221,10 +227,16 @@ bool QSettingsRegistryBackend::Save()
     }
 
     const QFileInfo info(file_);
-    if (!QDir().mkpath(info.absolutePath()))
+    const std::filesystem::path folder(QFile::encodeName(info.absolutePath()).toStdString());
+    if (!CreatePrivateDirs(folder))
         return false;
     // A fresh name each time: QSettings caches files by name within the process.
     const QString temp = file_ + QStringLiteral(".%1-%2.tmp").arg(QCoreApplication::applicationPid()).arg(++saveSerial_);
+    // Made private before a byte is written; the rename keeps the mode.
+    const QByteArray tempName = QFile::encodeName(temp);
+    if (const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        fd >= 0)
+        ::close(fd);
     bool ok = false;
     {
         QSettings settings(temp, QSettings::IniFormat);
@@ -243,6 +255,7 @@ bool QSettingsRegistryBackend::Save()
         settings.sync();
         ok = settings.status() == QSettings::NoError;
     }
+    ok = ok && ::chmod(tempName.constData(), S_IRUSR | S_IWUSR) == 0;
     if (ok)
         ok = FlushToDisk(temp);
     std::error_code error;

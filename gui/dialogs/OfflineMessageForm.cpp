@@ -1,9 +1,13 @@
 #include "gui/dialogs/OfflineMessageForm.h"
 
+#include "gui/shell/UnencodablePrompt.h"
+#include "gui/shell/WireCodec.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHideEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,6 +27,21 @@ TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
     sendCountEdit_->setReadOnly(true);
     sendCountEdit_->setText(QStringLiteral("0"));
 
+    // Replies go out unattended: what they would lose is said while typing.
+    lossNote_ = new QLabel(this);
+    lossNote_->setObjectName(QStringLiteral("LossNoteLabel"));
+    lossNote_->setWordWrap(true);
+    lossNote_->hide();
+    connect(messageMemo_, &QPlainTextEdit::textChanged, this, [this] {
+        const QString missing = UnencodableCharacters(Message());
+        lossNote_->setText(missing.isEmpty() ? QString()
+                                             : QStringLiteral("Replies go out as %1, which cannot hold: %2. They "
+                                                              "show \"?\" in their place.")
+                                                   .arg(QString::fromLatin1(WireCharsetName(ActiveWireCharset())),
+                                                        DescribeCharacters(missing)));
+        lossNote_->setVisible(!missing.isEmpty());
+    });
+
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -31,6 +50,7 @@ TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
     counts->addRow(QStringLiteral("Replies sent:"), sendCountEdit_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(messageMemo_, 1);
+    layout->addWidget(lossNote_);
     layout->addWidget(replyToAllBox_);
     layout->addLayout(counts);
     layout->addWidget(buttons);

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -25,6 +26,9 @@ public:
     QPlainTextEdit* MessageMemo() const { return messageMemo_; }
     QCheckBox* ReplyToAllCheckBox() const { return replyToAllBox_; }
     QLineEdit* SendCountEdit() const { return sendCountEdit_; }
+    // Names what the replies cannot carry in the profile's character set;
+    // hidden while they can carry all of it.
+    QLabel* LossNoteLabel() const { return lossNote_; }
 
 signals:
     // Before showing: load "OfflineMessage" and "OfflineReplyToAll" here.
@@ -43,6 +47,7 @@ private:
     QPlainTextEdit* messageMemo_;
     QCheckBox* replyToAllBox_;
     QLineEdit* sendCountEdit_;
+    QLabel* lossNote_;
 };
 
 } // namespace pellar

@@ -30,6 +30,7 @@
 #include "gui/events/IconTaskBar.h"
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/shell/GuiServices.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 #include "gui/writing/MiravoTextEdit.h"
@@ -213,6 +214,8 @@ void TMessagesForm::SendMessageActionExecute()
         if (recipient < 0)
             return;
     }
+    if (!ConfirmSendable(this, writeMsgMemo_->toPlainText()))
+        return;
     const std::string text = CleanOutgoingMessage(ToWire(writeMsgMemo_->toPlainText()));
     // The entry is written whether or not the server took the message; a
     // refusal shows the server's error as well.

@@ -226,8 +226,8 @@ void TReadArticleActions::FillConnectMenu()
 {
     connectMenu_->clear();
     for (const std::string& entry : form_.QuickConnectEntries()) {
-        const QString profile = FromWire(StartProfileFor(entry));
-        connectMenu_->addAction(FromWire(entry), this, [this, profile] { emit form_.ProfileConnectRequested(profile); });
+        const QString profile = FromWire(StartProfileFor(entry), WireCharset::Latin1);
+        connectMenu_->addAction(FromWire(entry, WireCharset::Latin1), this, [this, profile] { emit form_.ProfileConnectRequested(profile); });
     }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/reading/ReadingPrompts.h"
 
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QInputDialog>
@@ -21,12 +22,10 @@ std::optional<std::string> ReadingPrompts::InputBox(const std::string& title, co
 {
     if (ui_)
         return ui_->inputBox(title, prompt, preset);
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent_, FromWire(title), FromWire(prompt), QLineEdit::Normal,
-                                               FromWire(preset), &ok);
-    if (!ok)
+    const std::optional<QString> text = PromptSendableText(parent_, FromWire(title), FromWire(prompt), FromWire(preset));
+    if (!text)
         return std::nullopt;
-    return ToWire(text);
+    return ToWire(*text);
 }
 
 int32_t ReadingPrompts::Choose(const std::string& title, NameKind kind, const std::string& preset)

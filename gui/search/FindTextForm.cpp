@@ -3,6 +3,7 @@
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
 #include "core/shell/Client.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 
@@ -259,6 +260,14 @@ void TFindTextForm::FindButtonClick()
     auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
     if (auto error = TFindTextFormThread::CheckStart(conf, membership != nullptr)) {
         ShowMessage(*error);
+        return;
+    }
+    const QString missing =
+        UnencodableCharacters(subjCombo_->currentText() + bodyCombo_->currentText());
+    if (!missing.isEmpty()) {
+        ShowMessage(ToWire(QStringLiteral("No text can hold %1: this profile sends %2.")
+                               .arg(DescribeCharacters(missing),
+                                    QString::fromLatin1(WireCharsetName(ActiveWireCharset())))));
         return;
     }
     FindTextParams params;

@@ -4,6 +4,7 @@
 #include "core/shell/Client.h"
 #include "core/shell/LocalUserName.h"
 #include "core/shell/StatePaths.h"
+#include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
@@ -15,6 +16,8 @@
 #include "gui/shell/WireCodec.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace pellar {
@@ -23,14 +26,22 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 {
     settings_ = options.settings;
     dataDir_ = options.dataDir.empty() ? PerUserDataDir() : options.dataDir;
-    if (!settings_)
-        settings_ = std::make_shared<QSettingsRegistryBackend>(QSettingsRegistryBackend::DefaultFile());
+    std::shared_ptr<SecretStore> secrets = options.secrets;
+    if (!settings_ && !secrets)
+        secrets = std::make_shared<KeychainSecretStore>();
+    if (!settings_) {
+        // The settings folder is the program's own: owner only, like the file.
+        const QString file = QSettingsRegistryBackend::DefaultFile();
+        NarrowToOwner(std::filesystem::path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString()));
+        settings_ = std::make_shared<QSettingsRegistryBackend>(file);
+    }
 
     ClientOptions clientOptions;
     clientOptions.stateDir = options.stateDir;
     clientOptions.debugLog = options.diagnosticLogs;
     clientOptions.receiveTrace = options.diagnosticLogs;
     clientOptions.configBackend = settings_;
+    clientOptions.secretStore = secrets;
     client_ = std::make_unique<Client>(clientOptions);
 
     guiThread_ = std::make_unique<QtGuiThread>();
@@ -109,7 +120,7 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
     QCoreApplication::processEvents();
 
     logon_->SetAutoConnect(autoConnect);
-    logon_->SetStartProfile(ToWire(startProfile));
+    logon_->SetStartProfile(ToWire(startProfile, WireCharset::Latin1));
     const bool ok = logon_->LogOn();
     connecting_ = false;
     // A Disconnect during the logon's dialogs took the link down under it.

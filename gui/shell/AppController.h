@@ -24,6 +24,7 @@ class QtBlockingWait;
 class QtGuiThread;
 class QtSessionUi;
 class RegistryBackend;
+class SecretStore;
 class SessionCommands;
 class TMainForm;
 class UserMessagePresenter;
@@ -37,6 +38,9 @@ struct AppOptions {
     // Drafts and the messages log; empty: the per-user data directory.
     std::filesystem::path dataDir;
     LogonOptions logon;
+    // Where saved passwords go; null: the desktop's keyring when the
+    // settings are the per-user file, else only the settings.
+    std::shared_ptr<SecretStore> secrets;
 };
 
 class AppController : public QObject {

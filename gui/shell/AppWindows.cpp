@@ -287,6 +287,7 @@ void AppWindows::OpenSettings()
     // The dialog edits its own instance on the current profile: while it is
     // up, the session's readers keep their fallback to the default profile.
     TMiravoConfiguration edited(app_.Settings(), LocalUserName());
+    edited.SetSecretStore(global.Secrets());
     edited.SetProfile(global.ProfilePath());
     TConfigForm form(&app_.MainWindow());
     form.SetConfiguration(&edited);
@@ -298,6 +299,7 @@ void AppWindows::OpenSettings()
 void AppWindows::OpenProfiles()
 {
     TConfigListForm list(app_.Settings(), LocalUserName(), &app_.MainWindow());
+    list.SetSecretStore(app_.ClientContext().Config().Secrets());
     list.SetWindowSettingsHooks(SettingsHooks());
     list.exec();
     ReloadSessionSettings();

@@ -25,8 +25,12 @@ bool DemoServer::Start(std::string* error, int passwordIterations)
     options.listenAddress = "127.0.0.1";
     options.port = 0;
     options.demo = true;
+    options.charset = WireCharset::Utf8;
     options.demoCompanion = true;
     options.dbPath = database_.string();
+    // The database holds every text and message of the demo system.
+    if (!database_.empty())
+        CreatePrivateDirs(database_.parent_path());
     if (passwordIterations > 0)
         options.passwordIterations = passwordIterations;
     server_ = std::make_unique<miravod::Server>(options);
@@ -58,6 +62,7 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     config.WriteString(ConfigKeys::Server, "127.0.0.1");
     config.WriteString(ConfigKeys::Port, std::to_string(Port()));
     config.WriteString(ConfigKeys::User, kUser);
+    config.WriteString(ConfigKeys::Charset, WireCharsetName(WireCharset::Utf8));
     config.WritePassword(kPassword);
     config.WriteFlag(ConfigKeys::SavePwd, true);
     // A proxy set in the default profile cannot reach a loopback server.

@@ -12,6 +12,7 @@
 #include "gui/shell/ConnectingForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 
@@ -40,13 +41,15 @@ TMVConfTypes TypesOf(NameKind kind)
 
 TLoginForm::Fields LoadLoginFields(TMiravoConfiguration& config, const QString& profile)
 {
-    config.SetProfile(TMiravoConfiguration::ProfilePathFor(ToWire(profile)));
+    // Profile names are settings keys, ISO-8859-1 whatever the profile sends.
+    config.SetProfile(TMiravoConfiguration::ProfilePathFor(ToWire(profile, WireCharset::Latin1)));
+    const WireCharset charset = config.Charset();
     TLoginForm::Fields fields;
-    fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost));
-    fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort));
-    fields.user = FromWire(config.ReadString(ConfigKeys::User, ""));
+    fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost), charset);
+    fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort), charset);
+    fields.user = FromWire(config.ReadString(ConfigKeys::User, ""), charset);
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
-        fields.password = FromWire(config.ReadPassword());
+        fields.password = FromWire(config.ReadPassword(), charset);
     return fields;
 }
 
@@ -98,20 +101,28 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     // The dialog reads the profiles through a configuration of its own, so
     // browsing them does not move the client's current profile.
     TMiravoConfiguration browse(backend_, loginName_);
+    browse.SetSecretStore(config_.Secrets());
     TLoginForm form(DialogParent());
     QStringList names;
     for (const std::string& name : browse.ProfileNames())
-        names << FromWire(name);
+        names << FromWire(name, WireCharset::Latin1);
     form.SetProfiles(names);
     form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
-    if (form.exec() != QDialog::Accepted)
-        return std::nullopt;
     LoginChoice choice;
+    for (;;) {
+        if (form.exec() != QDialog::Accepted)
+            return std::nullopt;
+        choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
+        // What is typed goes out in the chosen profile's character set.
+        browse.SetProfile(choice.profilePath);
+        if (ConfirmSendable(DialogParent(), form.User() + u'\n' + form.Password(), browse.Charset()))
+            break;
+    }
+    SetActiveWireCharset(browse.Charset());
     choice.server = ToWire(form.Host());
     choice.port = ToWire(form.Port());
     choice.user = ToWire(form.User());
     choice.password = ToWire(form.Password());
-    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile()));
     return choice;
 }
 
@@ -187,6 +198,8 @@ bool QtSessionUi::askNoPresentation()
 
 void QtSessionUi::applyWindowSettings()
 {
+    // The profile for this logon is current now: its text goes through its set.
+    SetActiveWireCharset(config_.Charset());
     if (mainForm_) {
         mainForm_->ApplyWindowSettings(
             [this](const std::string& key, const std::string& def) { return config_.ReadString(key, def); });
@@ -242,12 +255,11 @@ int32_t QtSessionUi::chooseName(std::string_view title, NameKind kind, std::stri
 std::optional<std::string> QtSessionUi::inputBox(std::string_view title, std::string_view prompt,
                                                  std::string_view defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(DialogParent(), FromWire(title), FromWire(prompt), QLineEdit::Normal,
-                                               FromWire(defaultText), &ok);
-    if (!ok)
+    const std::optional<QString> text =
+        PromptSendableText(DialogParent(), FromWire(title), FromWire(prompt), FromWire(defaultText));
+    if (!text)
         return std::nullopt;
-    return ToWire(text);
+    return ToWire(*text);
 }
 
 bool QtSessionUi::askCreateConference(CreateConfFields& fields)

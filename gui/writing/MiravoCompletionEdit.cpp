@@ -1,9 +1,11 @@
 #include "gui/writing/MiravoCompletionEdit.h"
 
 #include "gui/shell/GuiServices.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QKeyEvent>
+#include <QToolTip>
 
 namespace pellar {
 
@@ -59,6 +61,13 @@ int32_t TMiravoCompletionEdit::FindByName(const QString& text)
     // An empty entry names nobody; asking the server would match everyone.
     if (!services_ || !services_->names || text.trimmed().isEmpty())
         return -1;
+    // A name the profile's set cannot hold cannot be on the server either.
+    if (const QString missing = UnencodableCharacters(text); !missing.isEmpty()) {
+        const QString note = UnencodableNameNote(missing);
+        setToolTip(note);
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), note, this);
+        return -1;
+    }
     const bool persons = confTypes_.testFlag(TMVConfType::ctUsers);
     const bool conferences = confTypes_.testFlag(TMVConfType::ctConferences);
     const std::vector<NameMatch> matches = services_->names->Lookup(ToWire(text), persons, conferences);
@@ -83,6 +92,7 @@ void TMiravoCompletionEdit::ShowResult(int32_t number, const QString& typed)
 void TMiravoCompletionEdit::ShowVerified(int32_t number, const QString& name)
 {
     setText(name);
+    setToolTip(QString());
     number_ = number;
     isOK_ = true;
     SetUnderline(true);

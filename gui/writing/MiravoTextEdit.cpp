@@ -15,6 +15,28 @@ bool IsBlank(QChar ch)
     return ch == u' ' || ch == u'\t';
 }
 
+// Columns count characters: one outside the basic plane is two UTF-16
+// units in a QString but one column.
+int ColumnAt(const QString& line, int index)
+{
+    int column = 0;
+    for (int i = 0; i < index && i < line.size(); ++i)
+        column += line.at(i).isLowSurrogate() ? 0 : 1;
+    return column;
+}
+
+int IndexOfColumn(const QString& line, int column)
+{
+    int seen = 0;
+    for (int i = 0; i < line.size(); ++i) {
+        if (line.at(i).isLowSurrogate())
+            continue;
+        if (seen++ == column)
+            return i;
+    }
+    return static_cast<int>(line.size());
+}
+
 // The longest line the wrap looks at, as the editor's line buffer allows.
 constexpr int kMaxLineLength = 1024;
 
@@ -70,7 +92,7 @@ void TMiravoTextEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTextEdit::keyPressEvent(event);
-    if (autoWrap_ && !text.isEmpty() && !control && text.front().isPrint())
+    if (autoWrap_ && !text.isEmpty() && !control && (text.front().isPrint() || text.front().isHighSurrogate()))
         WrapCurrentLine();
 }
 
@@ -78,11 +100,11 @@ void TMiravoTextEdit::WrapCurrentLine()
 {
     const QTextCursor caret = textCursor();
     const QTextBlock block = caret.block();
-    const int column = caret.position() - block.position();
+    const int column = ColumnAt(block.text(), caret.position() - block.position());
     if (column <= kWrapColumn - 1)
         return;
     const QString line = block.text().left(kMaxLineLength);
-    int at = std::min<int>(kWrapColumn, static_cast<int>(line.size()) - 1);
+    int at = std::min<int>(IndexOfColumn(line, kWrapColumn), static_cast<int>(line.size()) - 1);
     while (at >= 0 && !IsBlank(line.at(at)))
         --at;
     // A blank at the start of the line would only leave an empty line behind.

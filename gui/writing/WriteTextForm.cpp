@@ -14,6 +14,7 @@
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainStatusBar.h"
+#include "gui/shell/UnencodablePrompt.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/MiravoTextEdit.h"
@@ -479,6 +480,8 @@ void TWriteTextForm::closeEvent(QCloseEvent* event)
 
 void TWriteTextForm::SubmitTextActionExecute()
 {
+    if (!ConfirmSendable(this, subjectEdit_->text() + QLatin1Char('\n') + writeTextEdit_->toPlainText()))
+        return;
     model_->SetSubject(ToWire(subjectEdit_->text()));
     model_->SetBody(ToWire(writeTextEdit_->toPlainText()));
     const SubmitResult result = model_->Submit();

@@ -23,10 +23,12 @@ namespace pellar::test {
 
 // The demo system, without its companion, with cheap password hashes; null
 // (and why) when it did not start.
-inline std::unique_ptr<miravod::Server> StartDemoServer(std::string* why)
+inline std::unique_ptr<miravod::Server> StartDemoServer(std::string* why,
+                                                       WireCharset charset = WireCharset::Latin1)
 {
     miravod::ServerOptions options;
     options.demo = true;
+    options.charset = charset;
     options.demoCompanion = false;
     options.passwordIterations = 1000;
     auto server = std::make_unique<miravod::Server>(options);

@@ -35,7 +35,7 @@ public:
     // failed. beforeConnect runs once the controller exists, before logon.
     bool Start(std::string* error, const std::function<void(AppController&)>& beforeConnect = {})
     {
-        server_ = StartDemoServer(error);
+        server_ = StartDemoServer(error, serverCharset);
         if (!server_)
             return false;
 
@@ -91,6 +91,8 @@ public:
     }
 
     std::vector<QString> messages;
+    // Set before Start: the set the server's names and texts are in.
+    WireCharset serverCharset = WireCharset::Latin1;
 
 private:
     QTemporaryDir state_;

@@ -42,6 +42,36 @@ private slots:
         QCOMPARE(Lines(*edit_).last(), QString(37, u'b') + QStringLiteral("cd"));
     }
 
+    void TheMarginCountsCharactersInEveryScript()
+    {
+        // 78 Greek letters fit as 78 Latin ones do; the 79th breaks the line.
+        // Key events carry the letters themselves (the key codes are Latin).
+        auto type = [this](const QString& text) {
+            for (QChar ch : text) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+                QApplication::sendEvent(edit_.get(), &press);
+            }
+        };
+        const QString first = QString(40, QChar(0x03B1));
+        type(first + u' ' + QString(37, QChar(0x03B2)));
+        QCOMPARE(Lines(*edit_).size(), 1);
+        type(QStringLiteral("γ"));
+        QCOMPARE(Lines(*edit_), (QStringList{first, QString(37, QChar(0x03B2)) + QStringLiteral("γ")}));
+
+        // An emoji is one column though two UTF-16 units.
+        edit_->clear();
+        QString emoji;
+        for (int i = 0; i < 18; ++i)
+            emoji += QStringLiteral("🎉");
+        const QString start = QString(40, u'a') + u' ' + emoji + QString(18, u'b');  // 77 characters
+        edit_->setPlainText(start);
+        edit_->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit_.get(), QStringLiteral("b"));
+        QCOMPARE(Lines(*edit_), QStringList{start + u'b'});
+        QTest::keyClicks(edit_.get(), QStringLiteral("c"));
+        QCOMPARE(Lines(*edit_), (QStringList{QString(40, u'a'), emoji + QString(19, u'b') + u'c'}));
+    }
+
     void TheBreakIsOneUndoStep()
     {
         const QString typed = QString(40, u'a') + u' ' + QString(38, u'b');

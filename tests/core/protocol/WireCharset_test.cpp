@@ -1,0 +1,91 @@
+#include "core/protocol/WireCharset.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace pellar {
+namespace {
+
+constexpr auto L1 = WireCharset::Latin1;
+constexpr auto U8 = WireCharset::Utf8;
+
+TEST(WireCharset, NamesParseInAnyCaseAndRoundTrip)
+{
+    EXPECT_EQ(ParseWireCharset("ISO-8859-1"), L1);
+    EXPECT_EQ(ParseWireCharset("iso-8859-1"), L1);
+    EXPECT_EQ(ParseWireCharset("utf-8"), U8);
+    EXPECT_EQ(ParseWireCharset("UTF8"), U8);
+    EXPECT_FALSE(ParseWireCharset("koi8-r"));
+    EXPECT_FALSE(ParseWireCharset(""));
+    for (auto cs : {L1, U8})
+        EXPECT_EQ(ParseWireCharset(WireCharsetName(cs)), cs);
+}
+
+TEST(WireCharset, Utf8DecodesWellFormedSequencesOfEveryLength)
+{
+    // A, é (2 bytes), 日 (3 bytes), 🎉 (4 bytes)
+    EXPECT_EQ(DecodeWire("A\xC3\xA9\xE6\x97\xA5\xF0\x9F\x8E\x89", U8), std::u32string(U"Aé日🎉"));
+    EXPECT_EQ(WireCharCount("A\xC3\xA9\xE6\x97\xA5\xF0\x9F\x8E\x89", U8), 4u);
+}
+
+TEST(WireCharset, Utf8ShowsEachStrayByteAsItsLatin1Letter)
+{
+    // "Grüße" as an ISO-8859-1 client wrote it, then valid UTF-8 after it.
+    EXPECT_EQ(DecodeWire("Gr\xFC\xDF" "e \xCE\xB1", U8), std::u32string(U"Grüße α"));
+    // A truncated sequence at the end: both bytes stand alone.
+    EXPECT_EQ(DecodeWire("x\xE6\x97", U8), std::u32string(U"x\u00E6\u0097"));
+    // Overlong "/" and an encoded surrogate are not well-formed.
+    EXPECT_EQ(DecodeWire("\xC0\xAF", U8), std::u32string(U"\u00C0\u00AF"));
+    EXPECT_EQ(DecodeWire("\xED\xA0\x80", U8), std::u32string(U"\u00ED\u00A0\u0080"));
+    // Past U+10FFFF.
+    EXPECT_EQ(DecodeWire("\xF4\x90\x80\x80", U8).size(), 4u);
+    EXPECT_EQ(WireCharCount("Gr\xFC\xDF" "e", U8), 5u);
+}
+
+TEST(WireCharset, Latin1IsOneCharacterPerByte)
+{
+    EXPECT_EQ(DecodeWire("\xC3\xA9", L1), std::u32string(U"Ã©"));
+    EXPECT_EQ(WireCharCount("\xC3\xA9", L1), 2u);
+}
+
+TEST(WireCharset, EncodingRoundTripsAndNamesWhatItCannotHold)
+{
+    const std::u32string text = U"Grüße, Ångström, Ελληνικά, 日本語, emoji 🎉";
+    EXPECT_EQ(DecodeWire(EncodeWire(text, U8), U8), text);
+
+    std::u32string missing;
+    const std::string latin = EncodeWire(U"Grüße 日本語 日", L1, &missing);
+    EXPECT_EQ(latin, "Gr\xFC\xDF" "e ??? ?");
+    EXPECT_EQ(missing, std::u32string(U"日本語"));
+
+    missing.clear();
+    EXPECT_EQ(EncodeWire(U"Ångström", L1, &missing), "\xC5ngstr\xF6m");
+    EXPECT_TRUE(missing.empty());
+}
+
+TEST(WireCharset, FoldsLettersOfEachScript)
+{
+    EXPECT_EQ(FoldWireText("\xC5NGSTR\xD6M", L1), FoldWireText("\xE5ngstr\xF6m", L1));
+    // The multiplication sign is not a letter and stays.
+    EXPECT_EQ(FoldLetterCase(0xD7, L1), char32_t(0xD7));
+    EXPECT_EQ(FoldWireText("\xCE\x95\xCE\xBB\xCE\xBB\xCE\x97\xCE\x9D", U8), std::u32string(U"ελλην"));
+    EXPECT_EQ(FoldLetterCase(U'Σ', U8), U'σ');
+    EXPECT_EQ(FoldLetterCase(U'ς', U8), U'σ');
+    EXPECT_EQ(FoldLetterCase(U'Ά', U8), U'ά');
+    EXPECT_EQ(FoldLetterCase(U'Ώ', U8), U'ώ');
+    EXPECT_EQ(FoldLetterCase(U'Ж', U8), U'ж');
+    EXPECT_EQ(FoldLetterCase(U'Ё', U8), U'ё');
+    EXPECT_EQ(FoldLetterCase(U'Ł', U8), U'ł');
+    EXPECT_EQ(FoldLetterCase(U'Ž', U8), U'ž');
+    EXPECT_EQ(FoldLetterCase(U'Ÿ', U8), U'ÿ');
+    // Lower-case letters and other scripts stay as they are.
+    EXPECT_EQ(FoldLetterCase(U'ł', U8), U'ł');
+    EXPECT_EQ(FoldLetterCase(U'ж', U8), U'ж');
+    EXPECT_EQ(FoldLetterCase(U'日', U8), U'日');
+    // In ISO-8859-1 nothing past U+00FF exists to fold.
+    EXPECT_EQ(FoldLetterCase(U'Σ', L1), U'Σ');
+}
+
+} // namespace
+} // namespace pellar
