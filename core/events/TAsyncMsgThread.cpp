@@ -263,10 +263,11 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
     }
     m.recipientName = recipient == 0 ? "Everyone" : client_.Cache().GetName(recipient);
     m.senderName = client_.Cache().GetName(sender);
-    gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
-
+    // The alert settings in force when the message came decide its alert,
+    // not what they are by the time the window has shown it.
     const AlertDecision alert =
         DecideMessageAlert(AlertSettings::Read(client_.Config()), recipient, client_.CurrentPerson());
+    gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
     if (alert.beep)
         gui_.invokeAndWait([&] { ports_.Beep(); });
     if (alert.trayState != 0) {
