@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/protocol/MiravoTables.h"
 #include "core/protocol/RecordParsers.h"
 #include "core/protocol/TMiravoConferenceBase.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -352,6 +353,12 @@ void TGetTextTrans::ParseReply()
             remaining = std::min<int64_t>(remaining * 10 + (c - '0'), INT32_MAX);
         else if (c != ' ')
             break;
+    }
+    if (remaining > static_cast<int64_t>(kLongestServerText)) {
+        // Not waited for: the replies behind it would be taken as its body.
+        Queue().SkipUntil("\n");
+        Queue().ReadChar();
+        throw MiravoException("a text body of " + std::to_string(remaining) + " bytes announced");
     }
     while (remaining > 0) {
         std::string piece = Queue().ReadUntil("\n");

@@ -219,6 +219,39 @@ TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
     EXPECT_FALSE(done.get());
 }
 
+// A personal message that announces two gigabytes, from the peer, right
+// before the reply: the look-up gets its reply and the link stays usable.
+TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
+{
+    TNumberFromNameTrans t(h.client.Protocol(), "x", true, false);
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 76 1Hx 1 0\n"));
+    h.peer.send(":5 12 6 7 2000000000Hhello\n=" + std::to_string(t.Id()) + " 1 { 1Hx 1000 6 }\n");
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(done.get());
+    ASSERT_EQ(t.Results().size(), 1u);
+    EXPECT_EQ(t.Results()[0].number, 6);
+    EXPECT_EQ(h.client.ReceiveThread().DroppedMessages(), 1u);
+
+    TNameFromNumberTrans next(h.client.Protocol(), 6);
+    ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));
+    EXPECT_EQ(next.Name(), "Karl");
+}
+
+TEST_F(RequestTest, TextBodyLongerThanAnyServerTextFailsAndTheNextReplyIsRead)
+{
+    TGetTextTrans t(h.client.Protocol(), 4711);
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
+    h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(done.get());
+
+    TNameFromNumberTrans next(h.client.Protocol(), 6);
+    ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));
+    EXPECT_EQ(next.Name(), "Karl");
+}
+
 TEST_F(RequestTest, MembershipAndConferenceRequestLines)
 {
     std::vector<std::shared_ptr<TMiravoMembership>> list;
