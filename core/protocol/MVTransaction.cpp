@@ -34,6 +34,17 @@ std::string TMiravoTransaction::ReadLine()
     return line;
 }
 
+std::string TMiravoTransaction::FailureText() const
+{
+    if (malformed_)
+        return "The server's reply could not be read";
+    if (errorText_.empty())
+        return "No reply from the server";
+    size_t pos = 0;
+    const char* text = MiravoErrorText(ReadInt(errorText_, pos));
+    return text ? text : "The server refused the request";
+}
+
 void TMiravoTransaction::ParseError()
 {
     errorText_ = ReadLine();
@@ -278,15 +289,21 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
     }
     TMiravoTransaction& request = *entry.request;
     request.success_ = !isError;
+    request.malformed_ = false;
     try {
         if (isError)
             request.ParseError();
         else
             request.ParseReply();
-    } catch (...) {
-        // A malformed or interrupted reply fails the request; the waiter
-        // must still be released.
+    } catch (const TWaitforInterruptedException&) {
+        // The link went while the reply was read: the waiter must still be
+        // released.
         request.success_ = false;
+        Complete(entry);
+        throw;
+    } catch (...) {
+        request.success_ = false;
+        request.malformed_ = true;
         Complete(entry);
         throw;
     }

@@ -158,7 +158,10 @@ void SessionCommands::ChangePassword()
     for (;;) {
         if (!ui_.askChangePassword(fields))
             return;
-        person = LookUpPerson(fields.user);
+        const std::optional<int32_t> found = LookUpPerson(fields.user);
+        if (!found)
+            return;
+        person = *found;
         if (person == -1)
             client_.UserMessages().PostUserMessage("!No matching names found");
         const bool match = fields.password == fields.confirm;
@@ -272,11 +275,17 @@ void SessionCommands::SynchroniseDatabase()
     Run("Sync ORV", {43});
 }
 
-int32_t SessionCommands::LookUpPerson(const std::string& name)
+std::optional<int32_t> SessionCommands::LookUpPerson(const std::string& name)
 {
     TNumberFromNameTrans request(client_.Protocol(), name, true, false);
-    if (!client_.Transactions().ExecuteAndWait(request))
-        return -1;
+    if (!client_.Transactions().ExecuteAndWait(request)) {
+        // A refusal was shown as it came and a lost link is reported by the
+        // session; an unreadable reply is said here, so that it never reads
+        // as "no such name".
+        if (request.Malformed())
+            client_.UserMessages().PostUserMessage("!" + request.FailureText());
+        return std::nullopt;
+    }
     const auto& matches = request.Results();
     if (matches.empty())
         return -1;

@@ -220,7 +220,10 @@ void TActiveUsersForm::ViewPresentationClick()
     if (user.isEmpty() || !services_ || !services_->names || !services_->showPresentation)
         return;
     const std::string name = ToWire(user);
-    const std::vector<NameMatch> matches = services_->names->Lookup(name, true, false);
+    const NameLookupResult found = services_->names->Lookup(name, true, false);
+    if (found.failed && !found.error.empty())
+        PostUserMessage(services_, "!" + found.error, this);
+    const std::vector<NameMatch>& matches = found.matches;
     if (matches.empty())
         return;
     int32_t number = matches.front().number;
