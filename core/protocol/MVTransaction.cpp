@@ -238,7 +238,9 @@ void TMiravoActiveTransactions::SkipReply()
             queue_.ReadChar();
             length = std::min<uint64_t>(length * 10 + static_cast<uint64_t>(c - '0'), UINT32_MAX);
         }
-        if (c != 'H')
+        // A length no server text can have is not waited for: the line goes
+        // on being skipped up to its LF.
+        if (c != 'H' || length > kLongestServerText)
             continue;
         queue_.ReadChar();
         while (length > 0) {

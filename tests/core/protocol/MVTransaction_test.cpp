@@ -303,6 +303,25 @@ TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhol
     EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "the skipped reply posted " << msg;
 }
 
+TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextReply)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans slow(h.client.Protocol(), "Get text", {25, 7, 0, 65535});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    table.Execute(slow, sync);
+    ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
+    ASSERT_TRUE(table.Cancel(slow.Id()));
+    h.peer.send(Reply(slow, " 2000000000Hshort"));
+
+    TGenericTrans next(h.client.Protocol(), "y", {35});
+    auto done = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send(Reply(next, " ok"));
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(next.ReplyLine(), " ok");
+}
+
 TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextHandled)
 {
     auto& table = h.client.Transactions();
