@@ -304,8 +304,12 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
         Complete(entry);
         throw;
     } catch (...) {
+        // Said at once, like a refusal: whoever waits sees a failure, and the
+        // user why, never an empty answer.
         request.success_ = false;
         request.malformed_ = true;
+        if (request.showErrors_)
+            request.context_.UserMessages().PostUserMessage("!" + request.FailureText());
         Complete(entry);
         throw;
     }

@@ -278,14 +278,10 @@ void SessionCommands::SynchroniseDatabase()
 std::optional<int32_t> SessionCommands::LookUpPerson(const std::string& name)
 {
     TNumberFromNameTrans request(client_.Protocol(), name, true, false);
-    if (!client_.Transactions().ExecuteAndWait(request)) {
-        // A refusal was shown as it came and a lost link is reported by the
-        // session; an unreadable reply is said here, so that it never reads
-        // as "no such name".
-        if (request.Malformed())
-            client_.UserMessages().PostUserMessage("!" + request.FailureText());
+    // A refusal or an unreadable reply is shown as it comes and a lost link
+    // is reported by the session: none of them may read as "no such name".
+    if (!client_.Transactions().ExecuteAndWait(request))
         return std::nullopt;
-    }
     const auto& matches = request.Results();
     if (matches.empty())
         return -1;

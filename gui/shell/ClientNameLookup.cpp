@@ -16,10 +16,11 @@ NameLookupResult ClientNameLookup::Lookup(const std::string& prefix, bool person
     TNumberFromNameTrans request(client_.Protocol(), prefix, persons, conferences);
     if (!client_.Transactions().ExecuteAndWait(request)) {
         result.failed = true;
-        // Without a reply while still connected, the user gave up waiting;
-        // a refusal was shown when it came.
-        const bool gaveUp = !request.Malformed() && request.ErrorText().empty() && client_.ConnectedEvent().IsSet();
-        if (!gaveUp && request.ErrorText().empty())
+        // A refusal or an unreadable reply was shown when it came; without a
+        // reply while still connected, the user gave up waiting. What is left
+        // is a lost link.
+        const bool told = request.Malformed() || !request.ErrorText().empty();
+        if (!told && !client_.ConnectedEvent().IsSet())
             result.error = request.FailureText();
         return result;
     }

@@ -77,6 +77,14 @@ TEST_F(RequestTest, ListsCutShortFailTheirRequestAsUnreadable)
     TNumberFromNameTrans t(h.client.Protocol(), "x", true, true);
     ASSERT_TRUE(ExchangeUnreadable(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n"));
     EXPECT_EQ(t.FailureText(), "The server's reply could not be read");
+    std::string told;
+    ASSERT_TRUE(h.client.UserMessages().Pop(told));
+    EXPECT_EQ(told, "!The server's reply could not be read");
+    // A request that keeps quiet about errors keeps quiet about this too.
+    TextStatType stat;
+    TGetTextStatTrans quiet(h.client.Protocol(), 4711, stat);
+    ASSERT_TRUE(ExchangeUnreadable(quiet, "26 4711", " 0 0 0 1 0 100 0 0 0 6 3 120 0 3 { 0 5 }\n"));
+    EXPECT_FALSE(h.client.UserMessages().Pop(told)) << told;
 
     TNumberFromNameTrans noArray(h.client.Protocol(), "x", true, true);
     ASSERT_TRUE(ExchangeUnreadable(noArray, "76 1Hx 1 1", " Q\n"));
