@@ -6,7 +6,8 @@
 # and the server's peak memory over idle; fails when a bound is passed.
 #   scripts/soak.sh [minutes]          default 15
 # BUILD_DIR (default build-bench, Release), SESSIONS (6), RESTART_EVERY
-# seconds (60), FREEZE_MS (1000), RSS_MB over idle (100).
+# seconds (60), FREEZE_MS (250: any request but a logon), LOGON_MS (2000: a
+# logon or account creation, which hash a password), RSS_MB over idle (100).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,4 +24,4 @@ db=$(mktemp -d)/soak.db
 trap 'rm -rf "$(dirname "$db")"' EXIT
 "$dir/bench/SoakDriver" --miravod "$dir/server/miravod" --db "$db" --minutes "$minutes" \
   --sessions "${SESSIONS:-6}" --restart-every "${RESTART_EVERY:-60}" \
-  --freeze-ms "${FREEZE_MS:-1000}" --rss-over-idle-mb "${RSS_MB:-100}"
+  --freeze-ms "${FREEZE_MS:-250}" --logon-ms "${LOGON_MS:-2000}" --rss-over-idle-mb "${RSS_MB:-100}"
