@@ -29,7 +29,13 @@ void TMiravoTransaction::SetQueue(TQueue& queue, TMiravoActiveTransactions& owne
 
 std::string TMiravoTransaction::ReadLine()
 {
-    std::string line = Queue().ReadUntil("\n");
+    std::string line;
+    if (!Queue().ReadUntilAtMost(line, "\n", kLongestReplyLine)) {
+        // Longer than any reply a server gives: not kept, and the request fails.
+        Queue().SkipUntil("\n");
+        Queue().ReadChar();
+        throw MiravoException("a reply line longer than " + std::to_string(kLongestReplyLine) + " bytes");
+    }
     Queue().ReadChar();
     return line;
 }
@@ -254,7 +260,10 @@ void TMiravoActiveTransactions::SkipReply()
 
 void TMiravoActiveTransactions::HandleReply(bool isError)
 {
-    const std::string idText = queue_.ReadUntil(" \n");
+    // An id is a few digits; anything longer is no id of ours.
+    std::string idText;
+    if (!queue_.ReadUntilAtMost(idText, " \n", 16))
+        idText = "-";
     int64_t id = 0;
     for (size_t i = 0; i < idText.size() && idText[i] >= '0' && idText[i] <= '9'; ++i) {
         id = id * 10 + (idText[i] - '0');
@@ -284,8 +293,8 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
         return;
     }
     if (!found) {
-        // Unknown or aborted id: skip the first line only.
-        queue_.ReadUntil("\n");
+        // Unknown or aborted id: skip the first line only, keeping none of it.
+        queue_.SkipUntil("\n");
         queue_.ReadChar();
         return;
     }

@@ -26,6 +26,9 @@ namespace pellar {
 
 class TMiravoActiveTransactions;
 
+// The longest reply line read into memory; a longer one fails its request.
+inline constexpr size_t kLongestReplyLine = size_t{32} << 20;
+
 // One argument of a request line: an integer in decimal, a single character
 // (callers frame arrays with '{' and '}'), or a string inserted verbatim
 // (strings are Hollerith-encoded by the caller).

@@ -179,6 +179,28 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
     EXPECT_TRUE(Await(done2));
 }
 
+// A server can send a line of any length: a reply line longer than any
+// reply fails its request without being kept, and so does an id that is no
+// number of ours; the stream goes on behind them.
+TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
+{
+    TGenericTrans big(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(big);
+    ASSERT_TRUE(h.peer.expect(big.RequestLine()));
+    h.peer.send("=" + std::to_string(big.Id()) + " " + std::string(kLongestReplyLine + 10, '7') + "\n");
+    EXPECT_FALSE(Await(done));
+    EXPECT_TRUE(big.Malformed());
+    EXPECT_TRUE(big.ReplyLine().empty());
+
+    h.peer.send("=" + std::string(100000, '9') + " junk\n");
+    TGenericTrans next(h.client.Protocol(), "y", {35});
+    auto done2 = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send("=" + std::to_string(next.Id()) + " ok\n");
+    EXPECT_TRUE(Await(done2));
+    EXPECT_EQ(next.ReplyLine(), " ok");
+}
+
 // Counts its destruction, to see that the table frees what it owns.
 class CountedTrans : public TGenericTrans {
 public:
