@@ -47,6 +47,11 @@ run() {
       *" gui_"*) ;;
       *) skip="$skip|^gui_" ;;
     esac
+    # Likewise the fuzz corpus replays (programs replay_<target>).
+    case " $TARGETS " in
+      *" replay_"*) ;;
+      *) skip="$skip|^fuzz_corpus_" ;;
+    esac
     filter+=(-E "$skip")
   fi
   QT_QPA_PLATFORM=offscreen \

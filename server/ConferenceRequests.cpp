@@ -215,8 +215,19 @@ std::string ConferenceRequests::GetMembership(Session& s, const Request& r)
                      [](const Membership* x, const Membership* y) { return x->priority > y->priority; });
     std::string items;
     int n = 0;
-    for (size_t i = static_cast<size_t>(first); i < list.size() && n < count; ++i, ++n)
-        items += " " + WireMembership(*list[i], wantRead != 0);
+    // Someone else's memberships show where they are a member and at what
+    // priority; what they have read stays theirs (and the administrators').
+    const bool readState = person == s.person || ctx_.Admin(s);
+    for (size_t i = static_cast<size_t>(first); i < list.size() && n < count; ++i, ++n) {
+        if (readState) {
+            items += " " + WireMembership(*list[i], wantRead != 0);
+            continue;
+        }
+        Membership shown;
+        shown.conf = list[i]->conf;
+        shown.priority = list[i]->priority;
+        items += " " + WireMembership(shown, false);
+    }
     if (n == 0) return HandlerContext::Ok(r.id, "0 *");
     return HandlerContext::Ok(r.id, std::to_string(n) + " {" + items + " }");
 }

@@ -110,25 +110,35 @@ std::string SessionRequests::ClientInfo(Session& s, const Request& r)
     return HandlerContext::Ok(r.id);
 }
 
-std::string SessionRequests::SessionString(Session& /*s*/, const Request& r)
+std::string SessionRequests::SessionString(Session& s, const Request& r)
 {
     ArgReader a(r);
     int32_t number = 0;
     if (!a.Int(number) || !a.AtEnd()) return HandlerContext::BadArgs(r);
     const Session* other = ctx_.sessions.Find(number);
-    if (!other) return HandlerContext::Fail(r.id, kNoSuchSession, number);
+    if (!other || !MaySee(s, *other)) return HandlerContext::Fail(r.id, kNoSuchSession, number);
     return HandlerContext::Ok(r.id, WireString(r.number == 70 ? other->clientName : other->clientVersion));
 }
 
-std::string SessionRequests::StaticSessionInfo(Session& /*s*/, const Request& r)
+std::string SessionRequests::StaticSessionInfo(Session& s, const Request& r)
 {
     ArgReader a(r);
     int32_t number = 0;
     if (!a.Int(number) || !a.AtEnd()) return HandlerContext::BadArgs(r);
     const Session* o = ctx_.sessions.Find(number);
-    if (!o) return HandlerContext::Fail(r.id, kNoSuchSession, number);
-    return HandlerContext::Ok(r.id, WireString(o->userName) + " " + WireString(o->host) + " " +
-                                        WireString(o->ident) + " " + WireTime(o->connected));
+    if (!o || !MaySee(s, *o)) return HandlerContext::Fail(r.id, kNoSuchSession, number);
+    // Where someone sits and under which system login is theirs and the
+    // administrators' to know; others get empty strings.
+    const bool own = o->number == s.number || (s.person != 0 && o->person == s.person);
+    const bool full = own || ctx_.Admin(s);
+    return HandlerContext::Ok(r.id, WireString(full ? o->userName : "") + " " + WireString(full ? o->host : "") + " " +
+                                        WireString(full ? o->ident : "") + " " + WireTime(o->connected));
+}
+
+bool SessionRequests::MaySee(const Session& asker, const Session& other) const
+{
+    if (!other.invisible || other.number == asker.number) return true;
+    return (asker.person != 0 && other.person == asker.person) || ctx_.Admin(asker);
 }
 
 std::string SessionRequests::AcceptAsync(Session& s, const Request& r)
@@ -148,7 +158,7 @@ std::string SessionRequests::WhoIsOn(Session& s, const Request& r)
     std::string items;
     int count = 0;
     for (const Session* o : ctx_.sessions.All()) {
-        if (o->person == 0 || (o->invisible && !wantInvisible && o->number != s.number)) continue;
+        if (o->person == 0 || !MaySee(s, *o) || (o->invisible && !wantInvisible && o->number != s.number)) continue;
         if (activeLast > 0 && o->IdleSeconds() > activeLast) continue;
         items += " " + std::to_string(o->number) + " " + std::to_string(o->person) + " " +
                  std::to_string(o->workingConf) + " " + std::to_string(o->IdleSeconds()) + " " +

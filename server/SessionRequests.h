@@ -24,6 +24,8 @@ private:
     std::string ClientInfo(Session& s, const Request& r);
     std::string SessionString(Session& s, const Request& r);
     std::string StaticSessionInfo(Session& s, const Request& r);
+    // An invisible session is known to its own person and to administrators only.
+    bool MaySee(const Session& asker, const Session& other) const;
     std::string AcceptAsync(Session& s, const Request& r);
     std::string WhoIsOn(Session& s, const Request& r);
     std::string Enable(Session& s, const Request& r);

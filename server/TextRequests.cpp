@@ -11,6 +11,9 @@ namespace {
 constexpr size_t kMaxMiscPairs = 256;
 constexpr size_t kMaxAuxItems = 64;
 constexpr size_t kMaxAuxData = 65536;
+// Per reader on a text written by someone else (administrators excepted).
+constexpr size_t kMaxForeignAuxItems = 4;
+constexpr size_t kMaxForeignAuxBytes = 4096;
 
 bool HasLink(const Text& t, MiscKind kind, int32_t number)
 {
@@ -347,6 +350,24 @@ std::string TextRequests::GetMarks(Session& s, const Request& r)
     return HandlerContext::Ok(r.id, out + " }");
 }
 
+int TextRequests::ForeignAuxError(int32_t creator, const Text& t, const std::vector<int32_t>& remove,
+                                  const std::vector<AuxItem>& add)
+{
+    // What one reader may hang on someone else's text, counted after the
+    // request: their own items that stay, and the new ones.
+    size_t items = add.size();
+    size_t bytes = 0;
+    for (const AuxItem& item : add) bytes += item.data.size();
+    for (const AuxItem& item : t.aux) {
+        if (item.creator != creator || std::find(remove.begin(), remove.end(), item.number) != remove.end()) continue;
+        ++items;
+        bytes += item.data.size();
+    }
+    if (items > kMaxForeignAuxItems) return kArrayTooBig;
+    if (bytes > kMaxForeignAuxBytes) return kStringTooLong;
+    return 0;
+}
+
 std::string TextRequests::ModifyAux(Session& s, const Request& r)
 {
     if (ctx_.cfg.oldProtocol) return HandlerContext::BadArgs(r);
@@ -368,6 +389,9 @@ std::string TextRequests::ModifyAux(Session& s, const Request& r)
     }
     if (t->aux.size() - std::min(t->aux.size(), remove.size()) + add.size() > kMaxAuxItems * 4)
         return HandlerContext::Fail(r.id, kArrayTooBig);
+    if (t->author != s.person && !ctx_.Admin(s)) {
+        if (int e = ForeignAuxError(s.person, *t, remove, add)) return HandlerContext::Fail(r.id, e);
+    }
     Text& et = ctx_.store.EditText(text);
     for (int32_t n : remove) {
         et.aux.erase(std::remove_if(et.aux.begin(), et.aux.end(), [&](const AuxItem& x) { return x.number == n; }),

@@ -31,6 +31,10 @@ private:
 
     // Reads an aux-item list; an error code on refusal, 0 when fine.
     int ReadAuxItems(ArgReader& a, std::vector<AuxItem>& out, bool& malformed);
+    // Non-zero (the error) when a reader's items on someone else's text would
+    // pass the count or size they may have there.
+    static int ForeignAuxError(int32_t creator, const Text& t, const std::vector<int32_t>& remove,
+                               const std::vector<AuxItem>& add);
     int MayWriteTo(const Session& s, int32_t conf) const;
     // True when following comment-to (or footnote-to) links up from `from`
     // reaches `target`.

@@ -170,32 +170,58 @@ char TQueue::PeekChar()
 
 std::string TQueue::ReadUntil(std::string_view terminators)
 {
-    CheckNotOwner("TQueue::ReadUntil");
     std::string s;
+    ReadUntilAtMost(s, terminators, std::string::npos);
+    return s;
+}
+
+bool TQueue::ReadUntilAtMost(std::string& out, std::string_view terminators, size_t limit)
+{
+    CheckNotOwner("TQueue::ReadUntil");
+    size_t taken = 0;
     std::unique_lock lock(mutex_);
     for (;;) {
+        if (taken >= limit)
+            return false;
         WaitReadable(lock);
         if (hasPushBack_) {
             if (terminators.find(pushBack_) != std::string_view::npos)
-                return s;
-            s += pushBack_;
+                return true;
+            out += pushBack_;
+            ++taken;
             hasPushBack_ = false;
             continue;
         }
         // Scan what is queued block by block, taking everything before a terminator.
-        while (readPos_ < writePos_) {
+        while (readPos_ < writePos_ && taken < limit) {
             const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
             const size_t offset = static_cast<size_t>(readPos_ % kBlockSize);
-            const size_t n = std::min(kBlockSize - offset, static_cast<size_t>(writePos_ - readPos_));
+            const size_t n = std::min({kBlockSize - offset, static_cast<size_t>(writePos_ - readPos_), limit - taken});
             const std::string_view chunk(blocks_[index].get() + offset, n);
             const size_t stop = chunk.find_first_of(terminators);
             const size_t take = stop == std::string_view::npos ? n : stop;
-            s.append(chunk.data(), take);
+            out.append(chunk.data(), take);
+            taken += take;
             readPos_ += take;
             ReleaseHeadLocked();
             if (stop != std::string_view::npos)
-                return s;
+                return true;
         }
+    }
+}
+
+uint64_t TQueue::SkipUntil(std::string_view terminators)
+{
+    // In slices, so that nothing longer than one slice is ever held.
+    constexpr size_t kSlice = 4096;
+    uint64_t skipped = 0;
+    std::string scratch;
+    for (;;) {
+        scratch.clear();
+        const bool ended = ReadUntilAtMost(scratch, terminators, kSlice);
+        skipped += scratch.size();
+        if (ended)
+            return skipped;
     }
 }
 
@@ -235,6 +261,32 @@ size_t TQueue::Count()
 {
     std::lock_guard lock(mutex_);
     return UnreadLocked();
+}
+
+bool TQueue::WaitForCount(size_t count, int timeoutMs)
+{
+    std::unique_lock lock(mutex_);
+    if (staleReader_) {
+        staleReader_ = false;
+        seenEpoch_ = interruptEpoch_;
+        throw TWaitforInterruptedException();
+    }
+    if (UnreadLocked() >= count)
+        return true;
+    CheckNotOwner("TQueue wait");
+    const uint64_t epoch = interruptEpoch_;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    while (UnreadLocked() < count) {
+        if (interrupted_ || interruptEpoch_ != epoch) {
+            seenEpoch_ = interruptEpoch_;
+            throw TWaitforInterruptedException();
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return false;
+        WaitOnce(lock, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+    }
+    return true;
 }
 
 void TQueue::Interrupt()

@@ -62,6 +62,12 @@ public:
     // Every byte up to, not including, the first terminator; the terminator
     // stays queued. Refuses to run on the owner thread.
     std::string ReadUntil(std::string_view terminators);
+    // As ReadUntil, but takes at most limit bytes into out; true when it
+    // stopped at a terminator, false when the limit was reached first.
+    bool ReadUntilAtMost(std::string& out, std::string_view terminators, size_t limit);
+    // Drops every byte up to, not including, the first terminator (nothing is
+    // kept, whatever the length); returns how many were dropped.
+    uint64_t SkipUntil(std::string_view terminators);
     // Exactly count bytes, appended to out as they arrive (nothing is
     // reserved ahead of the data).
     void ReadExact(std::string& out, size_t count);
@@ -69,6 +75,10 @@ public:
     // Never waits: a pushed-back byte alone, else up to count bytes.
     size_t Read(char* buffer, size_t count);
     size_t Count();
+    // Waits up to timeoutMs until at least count bytes are queued; true when
+    // they are. Nothing is read. Raises TWaitforInterruptedException when
+    // interrupted with fewer queued.
+    bool WaitForCount(size_t count, int timeoutMs);
 
     // Makes every blocked or later blocking read give up until Clear().
     void Interrupt();

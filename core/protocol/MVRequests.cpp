@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/protocol/MiravoTables.h"
 #include "core/protocol/RecordParsers.h"
 #include "core/protocol/TMiravoConferenceBase.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -20,11 +21,24 @@ bool AtEnd(std::string_view line, size_t pos)
     return next == std::string_view::npos || line[next] == '}';
 }
 
-// Count, then "{" or "*"; false when no elements follow.
+// Count, then "{" or "*"; false when no elements follow. Anything else is
+// not an array, and fails the reply.
 bool ReadArrayStart(std::string_view line, size_t& pos, int32_t& count)
 {
+    const bool numbered = NextIsInt(line, pos);
     count = ReadInt(line, pos);
-    return ReadToken(line, pos).find('*') == std::string::npos;
+    const std::string open = ReadToken(line, pos);
+    if (!numbered || count < 0 || (open != "{" && open.find('*') == std::string::npos))
+        throw MiravoException("no array where the reply needs one");
+    return open.find('*') == std::string::npos;
+}
+
+// A list that ends before its count is a reply cut short or garbled: it
+// fails rather than pass for a shorter answer.
+void CheckComplete(int32_t read, int32_t count)
+{
+    if (read < count)
+        throw MiravoException("a list of " + std::to_string(count) + " ended after " + std::to_string(read));
 }
 
 } // namespace
@@ -52,13 +66,17 @@ void TNumberFromNameTrans::ParseReply()
     int32_t count = 0;
     if (!ReadArrayStart(line, pos, count))
         return;
-    for (int32_t i = 0; i < count && !AtEnd(line, pos); ++i) {
+    int32_t i = 0;
+    for (; i < count && !AtEnd(line, pos); ++i) {
         NameMatchRec rec;
         rec.name = ReadHollerith(line, pos);
         rec.type = ReadToken(line, pos);
+        if (!NextIsInt(line, pos))
+            break;
         rec.number = ReadInt(line, pos);
         results_.push_back(std::move(rec));
     }
+    CheckComplete(i, count);
 }
 
 TNameFromNumberTrans::TNameFromNumberTrans(ProtocolContext& context, int32_t number, std::string unknownLabel)
@@ -146,7 +164,8 @@ void TGetMembershipTrans::ParseReply()
 {
     const std::string line = ReadLine();
     size_t pos = 0;
-    ParseMembershipList(line, pos, target_, services_);
+    if (!ParseMembershipList(line, pos, target_, services_))
+        throw MiravoException("a membership list cut short");
 }
 
 TQueryReadTextsTrans::TQueryReadTextsTrans(ProtocolContext& context, TMiravoMembership& target, int32_t person,
@@ -164,7 +183,8 @@ void TQueryReadTextsTrans::ParseReply()
 {
     const std::string line = ReadLine();
     size_t pos = 0;
-    ParseMembership(line, pos, target_);
+    if (!ParseMembership(line, pos, target_))
+        throw MiravoException("a read-text list cut short");
 }
 
 // ---------------------------------------------------------------- conferences
@@ -220,8 +240,10 @@ void TGetUnreadConfs::ParseReply()
     int32_t count = 0;
     if (!ReadArrayStart(line, pos, count))
         return;
-    for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i)
+    int32_t i = 0;
+    for (; i < count && NextIsInt(line, pos); ++i)
         target_.push_back(ReadInt(line, pos));
+    CheckComplete(i, count);
 }
 
 // ---------------------------------------------------------------- text map
@@ -261,13 +283,15 @@ void TGetTextMap::ParseDense(std::string_view line, size_t& pos)
         Put(static_cast<int32_t>(local), 0);
     if (!hasElements)
         return;
-    for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i) {
+    int32_t i = 0;
+    for (; i < count && NextIsInt(line, pos); ++i) {
         const int32_t global = ReadInt(line, pos);
         const int64_t local = blockFirst + i;
         if (local > INT32_MAX)
             break;
         Put(static_cast<int32_t>(local), global);
     }
+    CheckComplete(i, count);
 }
 
 void TGetTextMap::ParseReply()
@@ -295,13 +319,15 @@ void TGetTextMap::ParseReply()
     int32_t pairs = 0;
     int64_t next = rangeBegin;
     if (ReadArrayStart(line, pos, pairs)) {
-        for (int32_t i = 0; i < pairs && NextIsInt(line, pos); ++i) {
+        int32_t i = 0;
+        for (; i < pairs && NextIsInt(line, pos); ++i) {
             const int32_t local = ReadInt(line, pos);
             const int32_t global = ReadInt(line, pos);
             zeroFill(next, local);
             Put(local, global);
             next = static_cast<int64_t>(local) + 1;
         }
+        CheckComplete(i, pairs);
     }
     zeroFill(next, rangeEnd);
 }
@@ -323,9 +349,11 @@ void TGetTextStatTrans::ParseReply()
 {
     const std::string line = ReadLine();
     size_t pos = 0;
-    ParseTextStat(line, pos, target_);
+    bool complete = ParseTextStat(line, pos, target_);
     if (newerForm_)
-        ParseAuxItemList(line, pos, target_);
+        complete = ParseAuxItemList(line, pos, target_) && complete;
+    if (!complete)
+        throw MiravoException("a text status cut short");
 }
 
 TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text) : TMiravoTransaction(context), text_(text)
@@ -352,6 +380,12 @@ void TGetTextTrans::ParseReply()
             remaining = std::min<int64_t>(remaining * 10 + (c - '0'), INT32_MAX);
         else if (c != ' ')
             break;
+    }
+    if (remaining > static_cast<int64_t>(kLongestServerText)) {
+        // Not waited for: the replies behind it would be taken as its body.
+        Queue().SkipUntil("\n");
+        Queue().ReadChar();
+        throw MiravoException("a text body of " + std::to_string(remaining) + " bytes announced");
     }
     while (remaining > 0) {
         std::string piece = Queue().ReadUntil("\n");

@@ -29,9 +29,26 @@ void TMiravoTransaction::SetQueue(TQueue& queue, TMiravoActiveTransactions& owne
 
 std::string TMiravoTransaction::ReadLine()
 {
-    std::string line = Queue().ReadUntil("\n");
+    std::string line;
+    if (!Queue().ReadUntilAtMost(line, "\n", kLongestReplyLine)) {
+        // Longer than any reply a server gives: not kept, and the request fails.
+        Queue().SkipUntil("\n");
+        Queue().ReadChar();
+        throw MiravoException("a reply line longer than " + std::to_string(kLongestReplyLine) + " bytes");
+    }
     Queue().ReadChar();
     return line;
+}
+
+std::string TMiravoTransaction::FailureText() const
+{
+    if (malformed_)
+        return "The server's reply could not be read";
+    if (errorText_.empty())
+        return "No reply from the server";
+    size_t pos = 0;
+    const char* text = MiravoErrorText(ReadInt(errorText_, pos));
+    return text ? text : "The server refused the request";
 }
 
 void TMiravoTransaction::ParseError()
@@ -227,7 +244,9 @@ void TMiravoActiveTransactions::SkipReply()
             queue_.ReadChar();
             length = std::min<uint64_t>(length * 10 + static_cast<uint64_t>(c - '0'), UINT32_MAX);
         }
-        if (c != 'H')
+        // A length no server text can have is not waited for: the line goes
+        // on being skipped up to its LF.
+        if (c != 'H' || length > kLongestServerText)
             continue;
         queue_.ReadChar();
         while (length > 0) {
@@ -241,7 +260,10 @@ void TMiravoActiveTransactions::SkipReply()
 
 void TMiravoActiveTransactions::HandleReply(bool isError)
 {
-    const std::string idText = queue_.ReadUntil(" \n");
+    // An id is a few digits; anything longer is no id of ours.
+    std::string idText;
+    if (!queue_.ReadUntilAtMost(idText, " \n", 16))
+        idText = "-";
     int64_t id = 0;
     for (size_t i = 0; i < idText.size() && idText[i] >= '0' && idText[i] <= '9'; ++i) {
         id = id * 10 + (idText[i] - '0');
@@ -271,22 +293,32 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
         return;
     }
     if (!found) {
-        // Unknown or aborted id: skip the first line only.
-        queue_.ReadUntil("\n");
+        // Unknown or aborted id: skip the first line only, keeping none of it.
+        queue_.SkipUntil("\n");
         queue_.ReadChar();
         return;
     }
     TMiravoTransaction& request = *entry.request;
     request.success_ = !isError;
+    request.malformed_ = false;
     try {
         if (isError)
             request.ParseError();
         else
             request.ParseReply();
-    } catch (...) {
-        // A malformed or interrupted reply fails the request; the waiter
-        // must still be released.
+    } catch (const TWaitforInterruptedException&) {
+        // The link went while the reply was read: the waiter must still be
+        // released.
         request.success_ = false;
+        Complete(entry);
+        throw;
+    } catch (...) {
+        // Said at once, like a refusal: whoever waits sees a failure, and the
+        // user why, never an empty answer.
+        request.success_ = false;
+        request.malformed_ = true;
+        if (request.showErrors_)
+            request.context_.UserMessages().PostUserMessage("!" + request.FailureText());
         Complete(entry);
         throw;
     }

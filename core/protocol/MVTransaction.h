@@ -26,6 +26,9 @@ namespace pellar {
 
 class TMiravoActiveTransactions;
 
+// The longest reply line read into memory; a longer one fails its request.
+inline constexpr size_t kLongestReplyLine = size_t{32} << 20;
+
 // One argument of a request line: an integer in decimal, a single character
 // (callers frame arrays with '{' and '}'), or a string inserted verbatim
 // (strings are Hollerith-encoded by the caller).
@@ -67,6 +70,11 @@ public:
     int32_t Id() const { return id_; }
     bool Success() const { return success_; }
     const std::string& ErrorText() const { return errorText_; }
+    // The reply came but could not be read: the request failed, and not
+    // because the server refused it or the link was lost.
+    bool Malformed() const { return malformed_; }
+    // One line for the user on why a failed request failed.
+    std::string FailureText() const;
     bool ShowErrors() const { return showErrors_; }
     void SetShowErrors(bool on) { showErrors_ = on; }
 
@@ -90,6 +98,7 @@ private:
     const int32_t id_;
     bool success_ = false;
     std::string errorText_;
+    bool malformed_ = false;
     bool showErrors_ = true;
 };
 

@@ -1,6 +1,8 @@
 #include "core/protocol/ReadQueueThread.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 
 #include "core/protocol/WireTokens.h"
@@ -30,12 +32,14 @@ int64_t HollerithCount(std::string_view text, size_t hPos)
 
 TReadQueueThread::TReadQueueThread(TQueue& receiveQueue, TMiravoActiveTransactions& transactions,
                                    TAsyncList& asyncMessages, TEvent& connectedEvent,
-                                   std::filesystem::path tracePath)
+                                   std::filesystem::path tracePath, LogFile* log, ReceiveLimits limits)
     : queue_(receiveQueue),
       transactions_(transactions),
       asyncMessages_(asyncMessages),
       connected_(connectedEvent),
-      tracePath_(std::move(tracePath))
+      tracePath_(std::move(tracePath)),
+      log_(log),
+      limits_(limits)
 {
 }
 
@@ -127,7 +131,8 @@ void TReadQueueThread::HandleFreeLine(char first)
     if (first == '\n')
         return;
     std::string line(1, first);
-    line += queue_.ReadUntil("\n");
+    if (!queue_.ReadUntilAtMost(line, "\n", limits_.maxFreeLine))
+        queue_.SkipUntil("\n"); // far too long to be a greeting
     queue_.ReadChar();
     for (char& ch : line)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -135,9 +140,45 @@ void TReadQueueThread::HandleFreeLine(char first)
         connected_.SetEv();
 }
 
+bool TReadQueueThread::AwaitBytes(size_t count)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto budget = std::chrono::milliseconds(limits_.completeMs);
+    size_t have = queue_.Count();
+    while (!stop_) {
+        if (queue_.WaitForCount(count, limits_.stallMs))
+            return true;
+        const size_t now = queue_.Count();
+        if (now == have || std::chrono::steady_clock::now() - start >= budget)
+            return false;
+        have = now;
+    }
+    return false;
+}
+
+void TReadQueueThread::Drop(std::string_view line, const std::string& why)
+{
+    ++dropped_;
+    Trace(":", line.substr(0, 200));
+    if (log_) {
+        std::string note = "Dropped an asynchronous message: " + why + ": ";
+        note.append(line.substr(0, 200));
+        if (line.size() > 200)
+            note += "...";
+        log_->Log("ReadQueueThread", note);
+    }
+}
+
 void TReadQueueThread::HandleAsyncMessage()
 {
-    std::string line = queue_.ReadUntil("\n");
+    std::string line;
+    if (!queue_.ReadUntilAtMost(line, "\n", limits_.maxAsyncLine)) {
+        const uint64_t rest = queue_.SkipUntil("\n");
+        queue_.ReadChar();
+        Drop(line, "its line of " + std::to_string(line.size() + rest) + " bytes is longer than the " +
+                       std::to_string(limits_.maxAsyncLine) + " bytes accepted");
+        return;
+    }
     queue_.ReadChar();
     size_t pos = 0;
     ReadInt(line, pos); // field count, not needed
@@ -151,9 +192,23 @@ void TReadQueueThread::HandleAsyncMessage()
         const size_t h = rest.find('H');
         if (h != std::string_view::npos) {
             const int64_t count = HollerithCount(rest, h);
+            if (count > static_cast<int64_t>(limits_.maxMessageBytes)) {
+                // Not waited for: the bytes after this line are read as the
+                // messages they most likely are.
+                Drop(line, "it announces " + std::to_string(count) + " bytes of text, more than the " +
+                               std::to_string(limits_.maxMessageBytes) + " a server sends");
+                return;
+            }
             const int64_t partRead = static_cast<int64_t>(rest.size() - h - 1);
             const int64_t missing = count - partRead - 1;
             if (missing > 0) {
+                if (!AwaitBytes(static_cast<size_t>(missing))) {
+                    // What did arrive stays queued and is read as messages,
+                    // so no reply behind the stalled text is swallowed.
+                    Drop(line, "only " + std::to_string(queue_.Count()) + " of the " + std::to_string(missing) +
+                                   " further bytes it announces arrived");
+                    return;
+                }
                 std::string more;
                 queue_.ReadExact(more, static_cast<size_t>(missing));
                 line += '\n';

@@ -35,7 +35,7 @@ std::shared_ptr<Item> Append(std::vector<std::shared_ptr<TMiscInfo>>& items)
 
 } // namespace
 
-void ParseTextStat(std::string_view line, size_t& pos, TextStatType& into)
+bool ParseTextStat(std::string_view line, size_t& pos, TextStatType& into)
 {
     const TDateTime created = ReadTime(line, pos);
     const int32_t author = ReadInt(line, pos);
@@ -46,9 +46,10 @@ void ParseTextStat(std::string_view line, size_t& pos, TextStatType& into)
     const int32_t count = ReadInt(line, pos);
     const bool star = ReadToken(line, pos).find('*') != std::string::npos;
     std::vector<std::shared_ptr<TMiscInfo>> items;
+    int32_t i = 0;
     if (!star) {
         items.reserve(BoundedReserve(count, line, pos));
-        for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i) {
+        for (; i < count && NextIsInt(line, pos); ++i) {
             const int32_t tag = ReadInt(line, pos);
             switch (tag) {
             case 0:
@@ -102,16 +103,18 @@ void ParseTextStat(std::string_view line, size_t& pos, TextStatType& into)
     std::lock_guard lock(into);
     into.SetHeader(created, author, lines, chars, marks);
     into.SetMiscInfos(std::move(items));
+    return star || i >= count;
 }
 
-void ParseAuxItemList(std::string_view line, size_t& pos, TextStatType& into)
+bool ParseAuxItemList(std::string_view line, size_t& pos, TextStatType& into)
 {
     const int32_t count = ReadInt(line, pos);
     const bool star = ReadToken(line, pos).find('*') != std::string::npos;
     std::vector<AuxItemRec> items;
+    int32_t i = 0;
     if (count != 0 && !star) {
         items.reserve(BoundedReserve(count, line, pos));
-        for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i) {
+        for (; i < count && NextIsInt(line, pos); ++i) {
             AuxItemRec rec;
             rec.auxNo = ReadInt(line, pos);
             rec.tag = ReadInt(line, pos);
@@ -125,9 +128,10 @@ void ParseAuxItemList(std::string_view line, size_t& pos, TextStatType& into)
         ReadToken(line, pos); // "}"
     }
     into.SetAuxItems(std::move(items));
+    return star || i >= count;
 }
 
-void ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into)
+bool ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into)
 {
     const TDateTime lastTimeRead = ReadTime(line, pos);
     const int32_t conf = ReadInt(line, pos);
@@ -135,9 +139,11 @@ void ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into
     const int32_t lastTextRead = ReadInt(line, pos);
     const int32_t count = ReadInt(line, pos);
     std::vector<int32_t> readTexts;
-    if (ReadToken(line, pos) != "*") {
+    int32_t i = 0;
+    const bool star = ReadToken(line, pos) == "*";
+    if (!star) {
         readTexts.reserve(BoundedReserve(count, line, pos));
-        for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i)
+        for (; i < count && NextIsInt(line, pos); ++i)
             readTexts.push_back(ReadInt(line, pos));
         ReadToken(line, pos); // "}"
     }
@@ -146,20 +152,24 @@ void ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into
     into.SetConfNo(conf);
     into.SetPriority(priority);
     into.SetReadState(lastTextRead, readTexts);
+    return star || i >= count;
 }
 
-void ParseMembershipList(std::string_view line, size_t& pos, std::vector<std::shared_ptr<TMiravoMembership>>& into,
+bool ParseMembershipList(std::string_view line, size_t& pos, std::vector<std::shared_ptr<TMiravoMembership>>& into,
                          RecordServices* services)
 {
     const int32_t count = ReadInt(line, pos);
     if (ReadToken(line, pos).find('*') != std::string::npos)
-        return;
+        return true;
     // A membership element starts with a time: nine integers at least.
-    for (int32_t i = 0; i < count && NextIsInt(line, pos); ++i) {
+    bool complete = true;
+    int32_t i = 0;
+    for (; i < count && NextIsInt(line, pos); ++i) {
         auto membership = std::make_shared<TMiravoMembership>(services);
-        ParseMembership(line, pos, *membership);
+        complete = ParseMembership(line, pos, *membership) && complete;
         into.push_back(std::move(membership));
     }
+    return complete && i >= count;
 }
 
 void ParseConfStatFull(std::string_view line, size_t& pos, TMiravoConferenceBase& into)

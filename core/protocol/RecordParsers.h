@@ -2,6 +2,8 @@
 // the wire-token readers and never beyond the line; a list is bounded by the
 // bytes that arrived, whatever count it announces. A malformed misc-info
 // sequence throws MiravoException and leaves the target record unchanged.
+// The list parsers return false when a list ended before its count (the
+// record keeps what arrived); a request's reply then counts as malformed.
 #pragma once
 
 #include <memory>
@@ -15,15 +17,15 @@
 namespace pellar {
 
 // Header and misc-info list; replaces the header and the misc-info list of into.
-void ParseTextStat(std::string_view line, size_t& pos, TextStatType& into);
+bool ParseTextStat(std::string_view line, size_t& pos, TextStatType& into);
 // The aux-item list that follows the text status in the newer reply form;
 // replaces the aux items of into.
-void ParseAuxItemList(std::string_view line, size_t& pos, TextStatType& into);
+bool ParseAuxItemList(std::string_view line, size_t& pos, TextStatType& into);
 // One membership element.
-void ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into);
+bool ParseMembership(std::string_view line, size_t& pos, TMiravoMembership& into);
 // A count, the opening token and that many membership elements, each appended
 // to into as a new record with the given services.
-void ParseMembershipList(std::string_view line, size_t& pos, std::vector<std::shared_ptr<TMiravoMembership>>& into,
+bool ParseMembershipList(std::string_view line, size_t& pos, std::vector<std::shared_ptr<TMiravoMembership>>& into,
                          RecordServices* services);
 void ParseConfStatFull(std::string_view line, size_t& pos, TMiravoConferenceBase& into);
 void ParseConfStatShort(std::string_view line, size_t& pos, TMiravoConferenceBase& into);

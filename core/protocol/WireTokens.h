@@ -23,6 +23,10 @@ std::string ReadToken(std::string_view line, size_t& pos);
 // use it to stop at the end of the bytes that arrived, whatever count the
 // line announced.
 bool NextIsInt(std::string_view line, size_t pos);
+// The longest text or message body a server is taken to send (the reference
+// server's own limit): an announced length above it is not waited for.
+inline constexpr size_t kLongestServerText = size_t{1} << 20;
+
 // Count, "H", then that many bytes; without an "H" the rest of the line.
 std::string ReadHollerith(std::string_view line, size_t& pos);
 // The nine-integer time form; an invalid time reads as 1990-01-01 01:00:00.

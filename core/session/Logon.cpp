@@ -157,11 +157,12 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
                                                                                              : kNewerAsyncMessages);
 
     ui_.showProgress("Fetching user number", 50);
-    int32_t person = commands_.LookUpPerson(user);
+    const std::optional<int32_t> found = commands_.LookUpPerson(user);
+    int32_t person = found.value_or(-1);
     client_.SetCurrentPerson(person);
-    // A look-up that failed because the link went is no reason to offer a
-    // new account.
-    if (person <= 0 && !client_.ConnectedEvent().IsSet()) {
+    // A look-up that failed (the link went, the reply was unreadable) is no
+    // reason to offer a new account.
+    if (!found || (person <= 0 && !client_.ConnectedEvent().IsSet())) {
         Abandon();
         return false;
     }

@@ -159,7 +159,10 @@ void SessionCommands::ChangePassword()
     for (;;) {
         if (!ui_.askChangePassword(fields))
             return;
-        const int32_t person = LookUpPerson(fields.user);
+        const std::optional<int32_t> found = LookUpPerson(fields.user);
+        if (!found)
+            return;
+        const int32_t person = *found;
         if (person == -1)
             client_.UserMessages().PostUserMessage("!No matching names found");
         const bool match = fields.password == fields.confirm;
@@ -276,11 +279,13 @@ void SessionCommands::SynchroniseDatabase()
     Run("Sync ORV", {43});
 }
 
-int32_t SessionCommands::LookUpPerson(const std::string& name)
+std::optional<int32_t> SessionCommands::LookUpPerson(const std::string& name)
 {
     TNumberFromNameTrans request(client_.Protocol(), name, true, false);
+    // A refusal or an unreadable reply is shown as it comes and a lost link
+    // is reported by the session: none of them may read as "no such name".
     if (!client_.Transactions().ExecuteAndWait(request))
-        return -1;
+        return std::nullopt;
     const auto& matches = request.Results();
     if (matches.empty())
         return -1;

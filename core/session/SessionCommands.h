@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "core/protocol/MVTransaction.h"
@@ -61,8 +62,9 @@ public:
     void AdministratorMode(bool checked);
     void SynchroniseDatabase();
 
-    // Persons only: -1 for none, the number for one, the chooser for several.
-    int32_t LookUpPerson(const std::string& name);
+    // Persons only: -1 for none, the number for one, the chooser for several;
+    // nothing when the look-up itself failed (the user has been told why).
+    std::optional<int32_t> LookUpPerson(const std::string& name);
 
     // index into the activity table ("add" 0 ... "writecomment" 6).
     void ChangeActivity(int index);

@@ -21,7 +21,7 @@ Client::Client(ClientOptions options)
     transactions_ = std::make_unique<TMiravoActiveTransactions>(receiveQueue_, connectedEvent_);
     receiveThread_ = std::make_unique<TReadQueueThread>(
         receiveQueue_, *transactions_, asyncMessages_, connectedEvent_,
-        options.receiveTrace ? dir / "pellar.logg" : std::filesystem::path());
+        options.receiveTrace ? dir / "pellar.logg" : std::filesystem::path(), log_.get(), options.receiveLimits);
     directServices_ = std::make_unique<DirectRecordServices>(*protocol_, *transactions_);
     config_ = std::make_unique<TMiravoConfiguration>(
         options.configBackend ? options.configBackend : std::make_shared<MemoryRegistryBackend>(), LocalUserName());

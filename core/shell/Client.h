@@ -50,6 +50,8 @@ struct ClientOptions {
     std::filesystem::path stateDir;
     bool debugLog = true;
     bool receiveTrace = true;
+    // What the receive thread accepts from the server (tests shorten the waits).
+    ReceiveLimits receiveLimits;
     // Where the settings live; null: an in-memory store (tests).
     std::shared_ptr<RegistryBackend> configBackend;
     // Where saved passwords go; null: only the settings (obscured).

@@ -89,15 +89,37 @@ constexpr auto kIdleInterval = std::chrono::milliseconds(1600);
 
 } // namespace
 
-LogFile::LogFile(std::filesystem::path path) : path_(std::move(path))
+namespace {
+
+int OpenPrivate(const std::filesystem::path& path)
+{
+    // O_NOFOLLOW: never write through a link someone planted in our place.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    if (fd >= 0)
+        ::fchmod(fd, S_IRUSR | S_IWUSR); // an older file may have had wider rights
+    return fd;
+}
+
+// The first kMaxLineBytes of text, then how much was left out.
+std::string_view Shown(std::string_view text, std::string& suffix)
+{
+    if (text.size() <= LogFile::kMaxLineBytes)
+        return text;
+    suffix = " ... [" + std::to_string(text.size() - LogFile::kMaxLineBytes) + " more bytes]";
+    return text.substr(0, LogFile::kMaxLineBytes);
+}
+
+} // namespace
+
+LogFile::LogFile(std::filesystem::path path, uint64_t rotateBytes) : path_(std::move(path)), rotateBytes_(rotateBytes)
 {
     if (path_.empty())
         return;
-    // O_NOFOLLOW: never write through a link someone planted in our place.
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    fd_ = OpenPrivate(path_);
     if (fd_ < 0)
         return;
-    ::fchmod(fd_, S_IRUSR | S_IWUSR); // an older file may have had wider rights
+    // Each run starts empty, the previous file of an earlier run included.
+    ::unlink(PreviousPath().c_str());
     ring_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     InstallProcessHooks();
     Register(this);
@@ -120,10 +142,30 @@ LogFile::~LogFile()
     ::close(fd_);
 }
 
-void LogFile::WriteAll(const char* data, size_t size) const noexcept
+std::filesystem::path LogFile::PreviousPath() const
 {
+    return std::filesystem::path(path_.string() + ".1");
+}
+
+void LogFile::RotateIfFullLocked() noexcept
+{
+    if (fileBytes_ < rotateBytes_)
+        return;
+    fileBytes_ = 0;
+    // The old file stays open until the new one is there: a file that cannot
+    // be made leaves the log writing on where it was.
+    ::rename(path_.c_str(), PreviousPath().c_str());
+    const int fresh = OpenPrivate(path_);
+    if (fresh >= 0)
+        ::close(fd_.exchange(fresh));
+}
+
+void LogFile::WriteAll(const char* data, size_t size) noexcept
+{
+    fileBytes_ += size;
+    const int fd = fd_.load();
     while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -135,6 +177,9 @@ void LogFile::WriteAll(const char* data, size_t size) const noexcept
 
 void LogFile::WriteOutLocked() noexcept
 {
+    // Only between writes: the buffer holds whole lines, so none is split
+    // over two files.
+    RotateIfFullLocked();
     uint64_t head = head_.load(std::memory_order_relaxed);
     const uint64_t tail = tail_.load(std::memory_order_acquire);
     while (head < tail) {
@@ -223,7 +268,17 @@ void LogFile::Put(std::string_view bytes)
 void LogFile::Append(std::string_view bytes) noexcept
 {
     try {
-        Put(bytes);
+        if (bytes.size() <= kMaxLineBytes) {
+            Put(bytes);
+            return;
+        }
+        const bool ended = bytes.back() == '\n';
+        std::string suffix;
+        std::string entry(Shown(bytes.substr(0, bytes.size() - (ended ? 1 : 0)), suffix));
+        entry += suffix;
+        if (ended)
+            entry += '\n';
+        Put(entry);
     } catch (...) {
         // A lock that could not be taken: drop the bytes, keep the program.
     }
@@ -236,6 +291,8 @@ void LogFile::Log(std::string_view tag, std::string_view text) noexcept
     try {
         if (!text.empty() && text.back() == '\n')
             text.remove_suffix(1);
+        std::string suffix;
+        text = Shown(text, suffix);
         std::string line;
         line.reserve(tag.size() + text.size() + 8);
         line += '[';
@@ -256,6 +313,7 @@ void LogFile::Log(std::string_view tag, std::string_view text) noexcept
                 line += c;
             }
         }
+        line += suffix;
         line += '\n';
         Put(line);
     } catch (...) {

@@ -16,14 +16,22 @@ struct NameMatch {
     int32_t number = 0; // conference or person number
 };
 
+// What a look-up found. A failed look-up (the reply could not be read, the
+// link went, the server refused) is not the same as one that matched nothing.
+struct NameLookupResult {
+    std::vector<NameMatch> matches;
+    bool failed = false;
+    // For the user; empty when there is nothing to tell (the user gave up).
+    std::string error;
+};
+
 class NameLookup {
 public:
     virtual ~NameLookup() = default;
 
     // Every person and/or conference whose name matches the prefix. Blocks
-    // until the server has answered; an empty list when nothing matched or the
-    // request failed.
-    virtual std::vector<NameMatch> Lookup(const std::string& prefix, bool persons, bool conferences) = 0;
+    // until the server has answered or the request has failed.
+    virtual NameLookupResult Lookup(const std::string& prefix, bool persons, bool conferences) = 0;
 
     // The name of a conference or person number, the cache's placeholder name
     // included for numbers the server does not know; none when no name can be

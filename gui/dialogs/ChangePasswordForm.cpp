@@ -55,7 +55,8 @@ void TChangePasswordForm::OkClick()
 {
     const int32_t person = userEdit_->ConferenceNumber();
     if (person == -1) {
-        PostUserMessage(services_, "!Invalid user name", this);
+        if (!userEdit_->LookupFailed())
+            PostUserMessage(services_, "!Invalid user name", this);
         userEdit_->setFocus();
         return;
     }

@@ -47,13 +47,15 @@ void TConfMemberForm::OkClick()
 {
     const int32_t person = userEdit_->ConferenceNumber();
     if (person == -1) {
-        PostUserMessage(services_, "!Invalid user", this);
+        if (!userEdit_->LookupFailed())
+            PostUserMessage(services_, "!Invalid user", this);
         userEdit_->setFocus();
         return;
     }
     const int32_t conference = confEdit_->ConferenceNumber();
     if (conference == -1) {
-        PostUserMessage(services_, "!Invalid conference", this);
+        if (!confEdit_->LookupFailed())
+            PostUserMessage(services_, "!Invalid conference", this);
         confEdit_->setFocus();
         return;
     }

@@ -52,7 +52,8 @@ void TGetNameForm::OkClick()
     }
     const int32_t number = nameEdit_->ConferenceNumber();
     if (number == -1) {
-        PostUserMessage(services_, "!No matching names found", this);
+        if (!nameEdit_->LookupFailed())
+            PostUserMessage(services_, "!No matching names found", this);
         nameEdit_->setFocus();
         return;
     }

@@ -230,7 +230,10 @@ void TActiveUsersForm::ViewPresentationClick()
     if (user.isEmpty() || !services_ || !services_->names || !services_->showPresentation)
         return;
     // The logon's look-up: one match is taken, several are offered.
-    const std::vector<NameMatch> matches = services_->names->Lookup(ToWire(user), true, false);
+    const NameLookupResult found = services_->names->Lookup(ToWire(user), true, false);
+    if (found.failed && !found.error.empty())
+        PostUserMessage(services_, "!" + found.error, this);
+    const std::vector<NameMatch>& matches = found.matches;
     if (matches.empty())
         return;
     std::optional<int32_t> number = matches.front().number;

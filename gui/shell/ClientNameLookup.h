@@ -12,7 +12,7 @@ class ClientNameLookup : public NameLookup {
 public:
     explicit ClientNameLookup(Client& client) : client_(client) {}
 
-    std::vector<NameMatch> Lookup(const std::string& prefix, bool persons, bool conferences) override;
+    NameLookupResult Lookup(const std::string& prefix, bool persons, bool conferences) override;
     std::optional<std::string> NameOf(int32_t number) override;
 
 private:

@@ -58,6 +58,7 @@ void TMiravoCompletionEdit::LookupNumber()
 
 int32_t TMiravoCompletionEdit::FindByName(const QString& text)
 {
+    lookupFailed_ = false;
     // An empty entry names nobody; asking the server would match everyone.
     if (!services_ || !services_->names || text.trimmed().isEmpty())
         return -1;
@@ -70,7 +71,11 @@ int32_t TMiravoCompletionEdit::FindByName(const QString& text)
     }
     const bool persons = confTypes_.testFlag(TMVConfType::ctUsers);
     const bool conferences = confTypes_.testFlag(TMVConfType::ctConferences);
-    const std::vector<NameMatch> matches = services_->names->Lookup(ToWire(text), persons, conferences);
+    NameLookupResult found = services_->names->Lookup(ToWire(text), persons, conferences);
+    lookupFailed_ = found.failed;
+    if (found.failed && !found.error.empty())
+        PostUserMessage(services_, "!" + found.error, this);
+    const std::vector<NameMatch>& matches = found.matches;
     if (matches.empty())
         return -1;
     if (matches.size() == 1)

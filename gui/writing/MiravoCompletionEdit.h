@@ -39,6 +39,10 @@ public:
     // Shows the number's name, verified.
     void SetConferenceNumber(int32_t number);
 
+    // The last look-up by name failed (the user was told why): a -1 from
+    // ConferenceNumber then does not mean that no name matched.
+    bool LookupFailed() const { return lookupFailed_; }
+
     // The "..." buttons of the dialogs run this.
     void Complete();
     void LookupNumber();
@@ -61,6 +65,7 @@ private:
     TMVConfTypes confTypes_ = TMVConfType::ctUsers | TMVConfType::ctConferences;
     int32_t number_ = -1;
     bool isOK_ = false;
+    bool lookupFailed_ = false;
 };
 
 } // namespace pellar

@@ -84,7 +84,7 @@ public:
     // A conference's number by its exact name; 0 when none matches.
     int32_t Number(const std::string& name, bool persons = false)
     {
-        for (const NameMatch& m : app_->Services().names->Lookup(name, persons, !persons))
+        for (const NameMatch& m : app_->Services().names->Lookup(name, persons, !persons).matches)
             if (m.name == name)
                 return m.number;
         return 0;

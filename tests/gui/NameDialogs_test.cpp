@@ -48,6 +48,43 @@ private slots:
         QVERIFY(lookup_->calls.front().persons && !lookup_->calls.front().conferences);
     }
 
+    // A look-up whose reply could not be read says so, and no dialog then
+    // claims that the name does not exist.
+    void FailedLookupsAreNotReportedAsUnknownNames()
+    {
+        const std::string unreadable = "The server's reply could not be read";
+        lookup_->failures["Eva"] = unreadable;
+        TGetNameForm prompt(services_.get());
+        prompt.Prepare(QStringLiteral("Write letter"), QStringLiteral("Eva"), TMVConfType::ctUsers);
+        prompt.open();
+        QTest::mouseClick(prompt.OkButton(), Qt::LeftButton);
+        QVERIFY(prompt.isVisible());
+        QCOMPARE(messages_, std::vector<std::string>{"!" + unreadable});
+        QVERIFY(prompt.NameEdit()->LookupFailed());
+
+        messages_.clear();
+        TConfMemberForm member(services_.get());
+        member.Prepare(QStringLiteral("Add member to conference"));
+        member.open();
+        member.UserEdit()->SetText(QStringLiteral("Eva"));
+        QTest::mouseClick(member.OkButton(), Qt::LeftButton);
+        QCOMPARE(messages_, std::vector<std::string>{"!" + unreadable});
+
+        messages_.clear();
+        TChangePasswordForm password(services_.get());
+        password.Prepare(QStringLiteral("Eva"));
+        password.open();
+        QTest::mouseClick(password.OkButton(), Qt::LeftButton);
+        QCOMPARE(messages_, std::vector<std::string>{"!" + unreadable});
+
+        // Once the server answers, an unknown name reads as unknown again.
+        lookup_->failures.clear();
+        messages_.clear();
+        QTest::mouseClick(prompt.OkButton(), Qt::LeftButton);
+        QCOMPARE(messages_, std::vector<std::string>{"!No matching names found"});
+        QVERIFY(!prompt.NameEdit()->LookupFailed());
+    }
+
     void NamePromptReturnsTheResolvedNumber()
     {
         lookup_->Add("Inl", "Inl\xE4gg om allt", 6, "conference");

@@ -32,11 +32,20 @@ public:
     std::vector<int32_t> nameQueries;
     QLineEdit* watched = nullptr; // its text is recorded during each look-up
 
-    std::vector<NameMatch> Lookup(const std::string& prefix, bool persons, bool conferences) override
+    std::map<std::string, std::string> failures; // by prefix: the error the look-up reports
+
+    NameLookupResult Lookup(const std::string& prefix, bool persons, bool conferences) override
     {
         calls.push_back({prefix, persons, conferences, watched ? watched->text() : QString()});
-        const auto it = answers.find(prefix);
-        return it == answers.end() ? std::vector<NameMatch>{} : it->second;
+        NameLookupResult result;
+        if (const auto failure = failures.find(prefix); failure != failures.end()) {
+            result.failed = true;
+            result.error = failure->second;
+            return result;
+        }
+        if (const auto it = answers.find(prefix); it != answers.end())
+            result.matches = it->second;
+        return result;
     }
 
     std::optional<std::string> NameOf(int32_t number) override

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/protocol/MiravoTypes.h"
+#include "core/protocol/TMiravoMembership.h"
 #include "support/ClientHarness.h"
 
 namespace pellar {
@@ -34,6 +35,24 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // The reply comes, yet cannot be read: the request fails as malformed.
+    ::testing::AssertionResult ExchangeUnreadable(TMiravoTransaction& t, std::string_view expectedLine,
+                                                  std::string_view replyBody)
+    {
+        auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+        auto sent = h.peer.expect(std::to_string(t.Id()) + " " + std::string(expectedLine) + "\n");
+        h.peer.send("=" + std::to_string(t.Id()) + std::string(replyBody));
+        if (done.wait_for(10s) != std::future_status::ready)
+            return ::testing::AssertionFailure() << "the request never completed";
+        if (done.get())
+            return ::testing::AssertionFailure() << "the request succeeded";
+        if (!sent)
+            return sent;
+        if (!t.Malformed())
+            return ::testing::AssertionFailure() << "failed, but not as unreadable";
+        return ::testing::AssertionSuccess();
+    }
+
     test::ClientHarness h;
 };
 
@@ -51,39 +70,63 @@ TEST_F(RequestTest, NameLookupReadsEveryMatchAndTheStarFormAsEmpty)
     EXPECT_TRUE(none.Results().empty());
 }
 
-TEST_F(RequestTest, CountsBeyondTheDataReadOnlyWhatArrived)
+// A list that ends before its count is a reply cut short or garbled: the
+// request fails as unreadable, never passes for a shorter (or empty) answer.
+TEST_F(RequestTest, ListsCutShortFailTheirRequestAsUnreadable)
 {
     TNumberFromNameTrans t(h.client.Protocol(), "x", true, true);
-    ASSERT_TRUE(Exchange(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n"));
-    EXPECT_EQ(t.Results().size(), 1u);
+    ASSERT_TRUE(ExchangeUnreadable(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n"));
+    EXPECT_EQ(t.FailureText(), "The server's reply could not be read");
+    std::string told;
+    ASSERT_TRUE(h.client.UserMessages().Pop(told));
+    EXPECT_EQ(told, "!The server's reply could not be read");
+    // A request that keeps quiet about errors keeps quiet about this too.
+    TextStatType stat;
+    TGetTextStatTrans quiet(h.client.Protocol(), 4711, stat);
+    ASSERT_TRUE(ExchangeUnreadable(quiet, "26 4711", " 0 0 0 1 0 100 0 0 0 6 3 120 0 3 { 0 5 }\n"));
+    EXPECT_FALSE(h.client.UserMessages().Pop(told)) << told;
+
+    TNumberFromNameTrans noArray(h.client.Protocol(), "x", true, true);
+    ASSERT_TRUE(ExchangeUnreadable(noArray, "76 1Hx 1 1", " Q\n"));
 
     std::vector<int32_t> confs;
     TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
-    ASSERT_TRUE(Exchange(unread, "52 6", " 2000000000 { 1 7\n"));
-    EXPECT_EQ(confs, (std::vector<int32_t>{1, 7}));
+    ASSERT_TRUE(ExchangeUnreadable(unread, "52 6", " 2000000000 { 1 7\n"));
+
+    // A complete list still reads as before.
+    std::vector<int32_t> whole;
+    TGetUnreadConfs ok(h.client.Protocol(), whole, 6);
+    ASSERT_TRUE(Exchange(ok, "52 6", " 2 { 1 7 }\n"));
+    EXPECT_EQ(whole, (std::vector<int32_t>{1, 7}));
+    EXPECT_FALSE(ok.Malformed());
 }
 
-// A huge count over bytes that are not elements: each list ends at the first
-// byte it cannot read instead of going round the count without moving.
+// A huge count over bytes that are not elements: each list stops at the first
+// byte it cannot read instead of going round the count without moving, and
+// the request fails at once.
 TEST_F(RequestTest, CountsOverJunkEndAtTheJunk)
 {
     std::vector<int32_t> confs;
     TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
-    ASSERT_TRUE(Exchange(unread, "52 6", " 999999998 { Q\n"));
+    ASSERT_TRUE(ExchangeUnreadable(unread, "52 6", " 999999998 { Q\n"));
     EXPECT_TRUE(confs.empty());
 
     h.client.SetServerVersionInfo({10, "", ""});
     TSortedIntegerList<int32_t> sparse;
     TGetTextMap t103(h.client.Protocol(), sparse, 6, 1, 3);
-    ASSERT_TRUE(Exchange(t103, "103 6 1 3", " 1 4 0 0 999999998 { 1 101 Q\n"));
-    EXPECT_EQ(sparse.Count(), 3);
-    EXPECT_EQ(sparse.Object(0), 101);
+    ASSERT_TRUE(ExchangeUnreadable(t103, "103 6 1 3", " 1 4 0 0 999999998 { 1 101 Q\n"));
+    EXPECT_LE(sparse.Count(), 3);
 
     h.client.SetServerVersionInfo({9, "", ""});
     TSortedIntegerList<int32_t> dense;
     TGetTextMap t34(h.client.Protocol(), dense, 6, 1, 3);
-    ASSERT_TRUE(Exchange(t34, "34 6 1 3", " 1 999999998 { 101 x\n"));
-    EXPECT_EQ(dense.Count(), 1);
+    ASSERT_TRUE(ExchangeUnreadable(t34, "34 6 1 3", " 1 999999998 { 101 x\n"));
+    EXPECT_LE(dense.Count(), 3);
+
+    std::vector<std::shared_ptr<TMiravoMembership>> memberships;
+    TGetMembershipTrans m(h.client.Protocol(), 6, memberships, nullptr);
+    ASSERT_TRUE(ExchangeUnreadable(m, "46 6 0 65535 1", " 999999998 { 0 0 0 1 0 100 0 0 0 6 1 0 0 *\n"));
+    EXPECT_EQ(memberships.size(), 1u);
 }
 
 TEST_F(RequestTest, NameFromNumberIsQuietAndReadsUnknownOnError)
@@ -193,7 +236,7 @@ TEST_F(RequestTest, HostileTextMapRangeStaysInsideTheRequest)
     EXPECT_EQ(map.Count(), 10);
     TSortedIntegerList<int32_t> dense;
     TGetTextMap t2(h.client.Protocol(), dense, 6, -2000000000, 10);
-    ASSERT_TRUE(Exchange(t2, "103 6 -2000000000 10", " 0 0 0 1 2000000000 2000000000 { 1\n"));
+    ASSERT_TRUE(ExchangeUnreadable(t2, "103 6 -2000000000 10", " 0 0 0 1 2000000000 2000000000 { 1\n"));
     EXPECT_LE(dense.Count(), 11);
 }
 
@@ -217,6 +260,39 @@ TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
     h.peer.close();
     ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
     EXPECT_FALSE(done.get());
+}
+
+// A personal message that announces two gigabytes, from the peer, right
+// before the reply: the look-up gets its reply and the link stays usable.
+TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
+{
+    TNumberFromNameTrans t(h.client.Protocol(), "x", true, false);
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 76 1Hx 1 0\n"));
+    h.peer.send(":5 12 6 7 2000000000Hhello\n=" + std::to_string(t.Id()) + " 1 { 1Hx 1000 6 }\n");
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(done.get());
+    ASSERT_EQ(t.Results().size(), 1u);
+    EXPECT_EQ(t.Results()[0].number, 6);
+    EXPECT_EQ(h.client.ReceiveThread().DroppedMessages(), 1u);
+
+    TNameFromNumberTrans next(h.client.Protocol(), 6);
+    ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));
+    EXPECT_EQ(next.Name(), "Karl");
+}
+
+TEST_F(RequestTest, TextBodyLongerThanAnyServerTextFailsAndTheNextReplyIsRead)
+{
+    TGetTextTrans t(h.client.Protocol(), 4711);
+    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
+    h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(done.get());
+
+    TNameFromNumberTrans next(h.client.Protocol(), 6);
+    ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));
+    EXPECT_EQ(next.Name(), "Karl");
 }
 
 TEST_F(RequestTest, MembershipAndConferenceRequestLines)

@@ -179,6 +179,28 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
     EXPECT_TRUE(Await(done2));
 }
 
+// A server can send a line of any length: a reply line longer than any
+// reply fails its request without being kept, and so does an id that is no
+// number of ours; the stream goes on behind them.
+TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
+{
+    TGenericTrans big(h.client.Protocol(), "x", {35});
+    auto done = AsyncGeneric(big);
+    ASSERT_TRUE(h.peer.expect(big.RequestLine()));
+    h.peer.send("=" + std::to_string(big.Id()) + " " + std::string(kLongestReplyLine + 10, '7') + "\n");
+    EXPECT_FALSE(Await(done));
+    EXPECT_TRUE(big.Malformed());
+    EXPECT_TRUE(big.ReplyLine().empty());
+
+    h.peer.send("=" + std::string(100000, '9') + " junk\n");
+    TGenericTrans next(h.client.Protocol(), "y", {35});
+    auto done2 = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send("=" + std::to_string(next.Id()) + " ok\n");
+    EXPECT_TRUE(Await(done2));
+    EXPECT_EQ(next.ReplyLine(), " ok");
+}
+
 // Counts its destruction, to see that the table frees what it owns.
 class CountedTrans : public TGenericTrans {
 public:
@@ -301,6 +323,25 @@ TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhol
     EXPECT_EQ(table.ActiveCount(), 0);
     std::string msg;
     EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "the skipped reply posted " << msg;
+}
+
+TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextReply)
+{
+    auto& table = h.client.Transactions();
+    TGenericTrans slow(h.client.Protocol(), "Get text", {25, 7, 0, 65535});
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    table.Execute(slow, sync);
+    ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
+    ASSERT_TRUE(table.Cancel(slow.Id()));
+    h.peer.send(Reply(slow, " 2000000000Hshort"));
+
+    TGenericTrans next(h.client.Protocol(), "y", {35});
+    auto done = AsyncGeneric(next);
+    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
+    h.peer.send(Reply(next, " ok"));
+    EXPECT_TRUE(Await(done));
+    EXPECT_EQ(next.ReplyLine(), " ok");
 }
 
 TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextHandled)

@@ -1,8 +1,10 @@
 #include "core/protocol/ReadQueueThread.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -85,6 +87,104 @@ TEST_F(ReceiveTest, PersonalMessageThatNeverCompletesGivesUpOnInterrupt)
     queue.Clear();
     queue.PutBytes("MIRAVO\n");
     EXPECT_EQ(connected.WaitFor(5000), WaitResult::Signaled);
+}
+
+// A personal message whose text cannot arrive whole must not hold up the
+// stream: what follows it is still read as the messages it is.
+class HostileReceiveTest : public ReceiveTest {
+protected:
+    static ReceiveLimits ShortLimits()
+    {
+        ReceiveLimits limits;
+        limits.maxMessageBytes = 1000;
+        limits.maxAsyncLine = 2000;
+        limits.stallMs = 400;
+        limits.completeMs = 3000;
+        return limits;
+    }
+    static std::filesystem::path LogPath()
+    {
+        return std::filesystem::temp_directory_path() /
+               ("pellar-drop-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
+    }
+
+    void SetUp() override { hostile.Start(); }
+    void TearDown() override
+    {
+        hostile.Stop();
+        log.reset();
+        std::filesystem::remove(LogPath());
+    }
+
+    std::string LogText()
+    {
+        log->Flush();
+        std::ifstream in(LogPath());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::unique_ptr<LogFile> log = std::make_unique<LogFile>(LogPath());
+    TReadQueueThread hostile{queue, table, asyncList, connected, {}, log.get(), ShortLimits()};
+};
+
+TEST_F(HostileReceiveTest, AnnouncedLengthBeyondTheLongestTextIsDroppedAtOnce)
+{
+    queue.PutBytes(":3 12 6 7 2000000000Hhello\n:2 13 6 7\n");
+    // Dropped without waiting for any stall: the next message is there at once.
+    EXPECT_EQ(NextAsync(), "2 13 6 7");
+    EXPECT_EQ(hostile.DroppedMessages(), 1u);
+    EXPECT_NE(LogText().find("[ReadQueueThread] Dropped an asynchronous message: it announces 2000000000 bytes"),
+              std::string::npos)
+        << LogText();
+}
+
+TEST_F(HostileReceiveTest, StalledTextGivesBackTheBytesThatFollowedIt)
+{
+    // Within the limit, but the rest never comes: the reply that does come
+    // is read as a reply once the text has stalled, not swallowed.
+    struct Named : TMiravoTransaction {
+        using TMiravoTransaction::TMiravoTransaction;
+        void Transmit() override {}
+        void ParseReply() override { reply = ReadLine(); }
+        std::string reply;
+    } request(context);
+    connected.SetEv(); // requests are only registered while connected
+    auto sync = std::make_shared<TSyncronizer>();
+    sync->Acquire();
+    table.Execute(request, sync);
+    queue.PutBytes(":3 12 6 7 900Hhi\n=" + std::to_string(request.Id()) + " 1 { 5 }\n");
+    ASSERT_EQ(sync->WaitFor(5000), WaitResult::Signaled);
+    EXPECT_TRUE(request.Success());
+    EXPECT_EQ(request.reply, " 1 { 5 }");
+    EXPECT_EQ(hostile.DroppedMessages(), 1u);
+    EXPECT_EQ(asyncList.Count(), 0);
+    EXPECT_NE(LogText().find("only "), std::string::npos) << LogText();
+}
+
+TEST_F(HostileReceiveTest, TextStillArrivingIsWaitedForAcrossStalls)
+{
+    // Slower than one stall interval in total, but never silent that long.
+    queue.PutBytes(":3 12 6 7 11Hab\n");
+    for (const char* piece : {"cd", "ef\n", "ghi"}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        queue.PutBytes(piece);
+    }
+    queue.PutBytes("\n:1 8 6\n");
+    EXPECT_EQ(NextAsync(), "3 12 6 7 11Hab\ncdef\nghi");
+    EXPECT_EQ(NextAsync(), "1 8 6");
+    EXPECT_EQ(hostile.DroppedMessages(), 0u);
+}
+
+TEST_F(HostileReceiveTest, OverlongLinesAreSkippedWithoutBeingKept)
+{
+    queue.PutBytes(":2 13 6 " + std::string(50000, '7') + "\n");
+    queue.PutBytes(std::string(100000, 'x') + "\nMIRAVO\n:1 8 6\n");
+    EXPECT_EQ(NextAsync(), "1 8 6");
+    EXPECT_EQ(hostile.DroppedMessages(), 1u);
+    EXPECT_TRUE(connected.IsSet());
 }
 
 TEST_F(ReceiveTest, RepliesForUnknownIdsAreSkippedLineByLine)

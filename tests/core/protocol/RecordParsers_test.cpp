@@ -1,5 +1,6 @@
 #include "core/protocol/RecordParsers.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,35 @@ TEST(RecordParsers, MembershipList)
     size_t pos3 = 0;
     ParseMembershipList("0 *", pos3, none, nullptr);
     EXPECT_EQ(none.size(), 1u);
+}
+
+// A request's reply fails when a list in it ended before its count; the
+// parsers say so while keeping what did arrive.
+TEST(RecordParsers, ListsSayWhetherTheirCountWasMet)
+{
+    struct Case {
+        const char* name;
+        std::function<bool()> parse;
+        bool complete;
+    };
+    TextStatType stat;
+    TMiravoMembership m;
+    std::vector<std::shared_ptr<TMiravoMembership>> list;
+    const std::vector<Case> cases = {
+        {"text status, whole", [&] { size_t p = 0; return ParseTextStat(kT1 + " 6 3 120 0 2 { 0 5 6 17 } 1", p, stat); }, true},
+        {"text status, star", [&] { size_t p = 0; return ParseTextStat(kT1 + " 6 3 120 0 9 *", p, stat); }, true},
+        {"text status, short", [&] { size_t p = 0; return ParseTextStat(kT1 + " 6 3 120 0 3 { 0 5 }", p, stat); }, false},
+        {"aux items, whole", [&] { size_t p = 0; return ParseAuxItemList("1 { 3 1 9 " + kT1 + " 00000000 0 3Hxyz }", p, stat); }, true},
+        {"aux items, short", [&] { size_t p = 0; return ParseAuxItemList("2 { 3 1 9 " + kT1 + " 00000000 0 3Hxyz }", p, stat); }, false},
+        {"membership, whole", [&] { size_t p = 0; return ParseMembership(kT1 + " 5 100 10 2 { 14 17 }", p, m); }, true},
+        {"membership, junk", [&] { size_t p = 0; return ParseMembership(kT1 + " 5 100 10 2 { 14 Q }", p, m); }, false},
+        {"membership list, whole", [&] { size_t p = 0; return ParseMembershipList("1 { " + kT1 + " 5 100 10 0 * }", p, list, nullptr); }, true},
+        {"membership list, short", [&] { size_t p = 0; return ParseMembershipList("2 { " + kT1 + " 5 100 10 0 * }", p, list, nullptr); }, false},
+        {"membership list, short inside",
+         [&] { size_t p = 0; return ParseMembershipList("1 { " + kT1 + " 5 100 10 3 { 11 } }", p, list, nullptr); }, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.parse(), c.complete) << c.name;
 }
 
 TEST(RecordParsers, ConfStatFull)

@@ -1,5 +1,8 @@
 // Logon steps that need exact bytes or a peer that misbehaves on purpose.
+#include <algorithm>
 #include <future>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +105,33 @@ TEST_F(LogonPeerTest, ANoticeTheServerHandsOutBeforeTheLogonIsShownInTheServerIn
     EXPECT_EQ(ui.shownTexts, std::vector<int32_t>{77});
     // Shown during "Retrieving server info", the third step.
     EXPECT_EQ(ui.progressAtShownText, std::vector<size_t>{3});
+}
+
+TEST_F(LogonPeerTest, UnreadablePersonLookupIsNoUnknownPerson)
+{
+    // The person look-up's reply is cut short: the logon ends with the
+    // reason, without offering a new account for a person who may exist.
+    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
+    Logon logon(client, ui, commands, options);
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    ASSERT_TRUE(peer.expect(HandshakeLine()));
+    peer.send("MIRAVO\n");
+    const std::string info = peer.receiveUntil(" 36\n");
+    const size_t infoId = info.rfind('\n', info.size() - 5);
+    peer.send("=" + info.substr(infoId + 1, info.size() - infoId - 5) + " 10600 0 0 0 0 0\n");
+    const std::string lookup = peer.receiveUntil(" 76 7Hsomeone 1 0\n");
+    const size_t lineStart = lookup.rfind('\n', lookup.size() - 2);
+    const std::string id = lookup.substr(lineStart + 1, lookup.find(' ', lineStart + 1) - lineStart - 1);
+    peer.send("=" + id + " 5 { 7Hsomeone 1000 6\n");
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(result.get());
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(ui.accountDialogs.empty());
+    std::vector<std::string> told;
+    for (std::string m; client.UserMessages().Pop(m);)
+        told.push_back(m);
+    EXPECT_NE(std::find(told.begin(), told.end(), "!The server's reply could not be read"), told.end());
 }
 
 } // namespace

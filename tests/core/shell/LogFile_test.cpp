@@ -164,8 +164,8 @@ TEST_F(LogFileTest, LinesReachTheFileWithoutAFlushFromTheCaller)
     EXPECT_EQ(Read(path), "[X] by the writer\n");
 }
 
-// More than the buffer holds, from two threads, with a line too big for the
-// buffer in between: nothing dropped, each thread's lines in their order.
+// More than the buffer holds, from two threads, with a line longer than any
+// shown in between: nothing dropped, each thread's lines in their order.
 TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)
 {
     const auto path = dir_ / "debug.log";
@@ -192,7 +192,8 @@ TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)
     while (std::getline(in, line)) {
         if (line.rfind("[H] ", 0) == 0) {
             ++huges;
-            ASSERT_EQ(line.size(), 4 + huge.size());
+            ASSERT_EQ(line, "[H] " + huge.substr(0, LogFile::kMaxLineBytes) + " ... [" +
+                                std::to_string(huge.size() - LogFile::kMaxLineBytes) + " more bytes]");
             EXPECT_EQ(next[0], 2501) << "the big line left its place";
             continue;
         }
@@ -239,6 +240,65 @@ TEST_F(LogFileTest, ExitAbortAndCrashLeaveTheLastLinesInTheFile)
     // Still a failure, told by the default action or a sanitizer's report.
     EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0)) << status;
     EXPECT_EQ(Read(crashed), "[line] 0\n[line] 1\n[line] 2\n");
+}
+
+// A server can send a line of any length; the log shows a bounded part of it
+// and says how much it left out.
+TEST_F(LogFileTest, AHugeLineIsCutAndTheRestCounted)
+{
+    const auto path = dir_ / "debug.log";
+    LogFile log(path);
+    log.Log("ComThread.TryReceive", std::string(200000, 'a'));
+    log.Append(":" + std::string(100000, 'b') + "\n");
+    log.Append(":short\n");
+    log.Flush();
+    const std::string shown(LogFile::kMaxLineBytes, 'a');
+    const std::string traced = ":" + std::string(LogFile::kMaxLineBytes - 1, 'b');
+    EXPECT_EQ(Read(path), "[ComThread.TryReceive] " + shown + " ... [" +
+                              std::to_string(200000 - LogFile::kMaxLineBytes) + " more bytes]\n" + traced +
+                              " ... [" + std::to_string(100001 - LogFile::kMaxLineBytes) + " more bytes]\n:short\n");
+}
+
+TEST_F(LogFileTest, AFullFileIsMovedAsideKeepingOnePreviousFile)
+{
+    const auto path = dir_ / "debug.log";
+    {
+        std::ofstream stale(dir_ / "debug.log.1");
+        stale << "from an earlier run\n";
+    }
+    constexpr uint64_t kLimit = 1000;
+    LogFile log(path, kLimit);
+    EXPECT_FALSE(std::filesystem::exists(log.PreviousPath()));
+    std::vector<std::string> lines;
+    for (int i = 0; i < 60; ++i) {
+        lines.push_back("[n] " + std::to_string(i) + std::string(60, '.') + "\n");
+        log.Log("n", std::to_string(i) + std::string(60, '.'));
+        if (i % 3 == 2)
+            log.Flush();
+    }
+    log.Flush();
+    const std::string current = Read(path);
+    const std::string previous = Read(log.PreviousPath());
+    // Each file past the limit by at most what one write-out added, and no
+    // line split between the two.
+    EXPECT_GE(previous.size(), kLimit);
+    EXPECT_LT(previous.size(), kLimit + 4 * lines[0].size());
+    EXPECT_LT(current.size(), kLimit + 4 * lines[0].size());
+    const std::string both = previous + current;
+    std::string expectedTail;
+    for (const auto& l : lines)
+        expectedTail += l;
+    ASSERT_LE(both.size(), expectedTail.size());
+    EXPECT_EQ(both, expectedTail.substr(expectedTail.size() - both.size()));
+    EXPECT_EQ(previous.find("[n]"), 0u);
+    EXPECT_EQ(current.find("[n]"), 0u);
+    // Older files are gone: less than everything is kept.
+    EXPECT_LT(both.size(), expectedTail.size());
+    struct stat st{};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(log.PreviousPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 } // namespace

@@ -1,0 +1,639 @@
+// A long run against a miravod process on a database file: honest sessions
+// (the core client, no windows) write, read, mark and message while the
+// server is killed and restarted, links are cut and other connections attack
+// it. At the end every acknowledged text and mark must be on the server, no
+// honest request may have waited longer than the freeze bound, and the
+// server's memory must have stayed within its bound over idle.
+//   SoakDriver --miravod PATH --db FILE [--minutes M] [--sessions N]
+//              [--restart-every S] [--freeze-ms MS] [--logon-ms MS] [--rss-over-idle-mb MB]
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/WireTokens.h"
+#include "core/shell/Client.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+struct Options {
+    std::string miravod, db;
+    double minutes = 1;
+    int sessions = 6;
+    int restartEverySeconds = 60;
+    int freezeBoundMs = 250;
+    int logonBoundMs = 2000;
+    long rssOverIdleMb = 100;
+};
+
+// ------------------------------------------------------------ the server
+
+class ServerProcess {
+public:
+    ServerProcess(std::string binary, std::string db, int port) : binary_(std::move(binary)), db_(std::move(db)), port_(port) {}
+    ~ServerProcess() { Kill(); }
+
+    bool Start()
+    {
+        const std::string p = std::to_string(port_);
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl(binary_.c_str(), binary_.c_str(), "--port", p.c_str(), "--db", db_.c_str(), "--no-companion",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Up when it greets.
+        for (int i = 0; i < 200; ++i) {
+            if (Greets())
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    void Kill()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    long RssKb() const
+    {
+        std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+        std::string key;
+        long value = 0;
+        while (in >> key) {
+            if (key == "VmRSS:") {
+                in >> value;
+                return value;
+            }
+        }
+        return 0;
+    }
+    int Port() const { return port_; }
+
+private:
+    bool Greets() const;
+
+    std::string binary_, db_;
+    int port_;
+    pid_t pid_ = -1;
+};
+
+int RawConnect(int port, const char* from = nullptr)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (from) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        inet_pton(AF_INET, from, &local.sin_addr);
+        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool SendAll(int fd, const std::string& s)
+{
+    size_t off = 0;
+    while (off < s.size()) {
+        pollfd p{fd, POLLOUT, 0};
+        if (poll(&p, 1, 2000) <= 0)
+            return false; // the server stopped reading: as it should
+        const ssize_t n = send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n <= 0 && errno != EAGAIN)
+            return false;
+        if (n > 0)
+            off += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads one line (without its LF) within the time; empty when none came.
+std::string ReadLine(int fd, int timeoutMs)
+{
+    std::string line;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    char c;
+    while (Clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        if (recv(fd, &c, 1, 0) != 1)
+            return line;
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return line;
+}
+
+bool ServerProcess::Greets() const
+{
+    const int fd = RawConnect(port_);
+    if (fd < 0)
+        return false;
+    SendAll(fd, "A4Hsoak\n");
+    const bool ok = ReadLine(fd, 2000) == "MIRAVO";
+    close(fd);
+    return ok;
+}
+
+int FreePort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// ------------------------------------------------------------ honest sessions
+
+struct Figures {
+    std::atomic<uint64_t> requests{0}, failures{0}, textsAcked{0}, marksAcked{0}, messages{0}, reads{0}, cuts{0};
+    // Requests that hash a password wait for that on purpose; they are
+    // measured apart from the freeze of everything else.
+    struct Longest {
+        int64_t us = 0;
+        std::string what;
+    };
+    std::mutex mutex;
+    Longest freeze, logon;
+
+    void Latency(std::chrono::microseconds d, const std::string& what, bool hashes)
+    {
+        std::lock_guard lock(mutex);
+        Longest& l = hashes ? logon : freeze;
+        if (d.count() > l.us)
+            l = {d.count(), what};
+    }
+};
+
+class HonestSession {
+public:
+    HonestSession(int index, int port, Figures& figures)
+        : index_(index), port_(port), figures_(figures), client_(Quiet()), rng_(static_cast<unsigned>(index) * 7919u)
+    {
+    }
+
+    // Until the deadline: keeps a logged-on link and does one thing after another.
+    void Run(Clock::time_point until, const std::atomic<bool>& serverDown)
+    {
+        while (Clock::now() < until) {
+            DrainMessages();
+            if (!client_.ConnectedEvent().IsSet() && !Reconnect()) {
+                std::this_thread::sleep_for(100ms);
+                continue;
+            }
+            Step(serverDown);
+            // A person types and reads: a few milliseconds between requests.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2 + rng_() % 8));
+        }
+        client_.ComThread().SetLinkDown(true);
+    }
+
+    int32_t Person() const { return person_; }
+    std::map<int32_t, std::string> Texts() const { return texts_; }
+    std::set<int32_t> Marks() const { return marks_; }
+    const std::string& Password() const { return password_; }
+
+private:
+    static pellar::ClientOptions Quiet()
+    {
+        pellar::ClientOptions o;
+        o.debugLog = false;
+        o.receiveTrace = false;
+        return o;
+    }
+
+    void DrainMessages()
+    {
+        std::string dropped;
+        while (client_.AsyncMessages().Pop(dropped))
+            ++figures_.messages;
+    }
+
+    bool Call(std::initializer_list<pellar::RequestArg> args, std::string* reply, const std::atomic<bool>* serverDown,
+              const char* what)
+    {
+        const std::string number = args.begin()->Text();
+        const bool hashes = number == "5" || number == "62";
+        pellar::TGenericTrans t(client_.Protocol(), what, args);
+        t.SetShowErrors(false);
+        const bool downBefore = serverDown && serverDown->load();
+        const auto start = Clock::now();
+        const bool ok = client_.Transactions().ExecuteAndWait(t);
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+        ++figures_.requests;
+        // A wait across a kill of the server is the server's absence, not a freeze.
+        if (ok && !downBefore && !(serverDown && serverDown->load()))
+            figures_.Latency(took, what, hashes);
+        if (!ok)
+            ++figures_.failures;
+        if (ok && reply)
+            *reply = t.ReplyLine();
+        return ok;
+    }
+
+    static int32_t FirstInt(const std::string& reply)
+    {
+        size_t pos = 0;
+        return pellar::ReadInt(reply, pos);
+    }
+
+    bool Reconnect()
+    {
+        try {
+            client_.ComThread().Connect("127.0.0.1", std::to_string(port_), {}, 2000);
+        } catch (const std::exception&) {
+            return false;
+        }
+        if (client_.ConnectedEvent().WaitFor(3000) != pellar::WaitResult::Signaled)
+            return false;
+        std::string reply;
+        // Names are new at every attempt: an attempt whose answer was lost
+        // with the link may still have made its person or conference.
+        const std::string tag = std::to_string(index_) + " " + std::to_string(getpid()) + " " + std::to_string(++attempts_);
+        if (person_ == 0) {
+            const std::string name = "Soak " + tag;
+            password_ = "pw" + std::to_string(index_);
+            if (!Call({5, pellar::EncodeHollerith(name), pellar::EncodeHollerith(password_)}, &reply, nullptr, "create person"))
+                return false;
+            person_ = FirstInt(reply);
+        }
+        if (!Call({62, person_, pellar::EncodeHollerith(password_), 0}, nullptr, nullptr, "log on"))
+            return false;
+        // Personal messages, whose text may hold line feeds, come in too.
+        Call({80, 1, '{', 12, '}'}, nullptr, nullptr, "accept messages");
+        if (conf_ == 0) {
+            const std::string name = "Soak room " + tag;
+            if (!Call({10, pellar::EncodeHollerith(name), "00000000"}, &reply, nullptr, "create conference"))
+                return false;
+            conf_ = FirstInt(reply);
+            Call({14, conf_, person_, 100, 0}, nullptr, nullptr, "join");
+        }
+        return true;
+    }
+
+    void Step(const std::atomic<bool>& serverDown)
+    {
+        const int roll = static_cast<int>(rng_() % 1000);
+        std::string reply;
+        if (roll < 2) {
+            // The link goes; the next round reconnects.
+            client_.ComThread().SetLinkDown(true);
+            ++figures_.cuts;
+            std::this_thread::sleep_for(20ms);
+        } else if (roll < 350) {
+            const std::string body = "Soak " + std::to_string(index_) + "." + std::to_string(++written_) + "\nline " +
+                                     std::string(static_cast<size_t>(rng_() % 400), 'x');
+            if (Call({86, pellar::EncodeHollerith(body), 1, '{', 0, conf_, '}', 0, '*'}, &reply, &serverDown,
+                     "create text")) {
+                texts_[FirstInt(reply)] = body;
+                ++figures_.textsAcked;
+            }
+        } else if (roll < 550 && !texts_.empty()) {
+            const int32_t text = AnyText();
+            if (Call({72, text, static_cast<int32_t>(1 + rng_() % 250)}, nullptr, &serverDown, "mark")) {
+                marks_.insert(text);
+                ++figures_.marksAcked;
+            }
+        } else if (roll < 850 && !texts_.empty()) {
+            if (Call({25, AnyText(), 0, 65535}, nullptr, &serverDown, "get text"))
+                ++figures_.reads;
+        } else if (roll < 950) {
+            Call({53, 0, pellar::EncodeHollerith("a note to all\nwith a line feed")}, nullptr, &serverDown,
+                 "send message");
+        } else {
+            Call({83, 0, 0, 0}, nullptr, &serverDown, "who is on");
+        }
+    }
+
+    int32_t AnyText()
+    {
+        auto it = texts_.begin();
+        std::advance(it, static_cast<long>(rng_() % texts_.size()));
+        return it->first;
+    }
+
+    int index_;
+    int port_;
+    Figures& figures_;
+    pellar::Client client_;
+    std::mt19937 rng_;
+    int32_t person_ = 0, conf_ = 0;
+    std::string password_;
+    int written_ = 0;
+    int attempts_ = 0;
+    std::map<int32_t, std::string> texts_;
+    std::set<int32_t> marks_;
+};
+
+// ------------------------------------------------------------ attacks
+
+// Each round one of the attacks from addresses of their own, held a few
+// seconds, then dropped.
+class Attacker {
+public:
+    explicit Attacker(int port) : port_(port) {}
+
+    void Run(Clock::time_point until, std::atomic<uint64_t>& rounds)
+    {
+        int kind = 0;
+        while (Clock::now() + 6s < until) {
+            switch (kind++ % 4) {
+            case 0: UnreadReplies(); break;
+            case 1: IdleLinks(); break;
+            case 2: EndlessRequest(); break;
+            default: WrongPasswords(); break;
+            }
+            ++rounds;
+            std::this_thread::sleep_for(1s);
+        }
+    }
+
+private:
+    void Hold(std::vector<int>& fds)
+    {
+        std::this_thread::sleep_for(4s);
+        for (int fd : fds)
+            if (fd >= 0)
+                close(fd);
+        fds.clear();
+    }
+
+    void IdleLinks()
+    {
+        std::vector<int> fds;
+        for (int i = 0; i < 300; ++i)
+            fds.push_back(RawConnect(port_, "127.0.0.3"));
+        Hold(fds);
+    }
+
+    void EndlessRequest()
+    {
+        std::vector<int> fds{RawConnect(port_, "127.0.0.4")};
+        if (fds[0] >= 0) {
+            SendAll(fds[0], "A4Hevil\n1 76 ");
+            const std::string piece = "1048576H" + std::string(1 << 20, 'z') + " ";
+            for (int i = 0; i < 64 && SendAll(fds[0], piece); ++i) {
+            }
+        }
+        Hold(fds);
+    }
+
+    // Against the attackers' own person: the honest ones are not to be
+    // throttled by it.
+    void WrongPasswords()
+    {
+        std::vector<int> fds{RawConnect(port_, "127.0.0.5")};
+        if (fds[0] >= 0 && person_ != 0) {
+            std::string flood = "A4Hevil\n";
+            for (int i = 1; i <= 200; ++i)
+                flood += std::to_string(i) + " 62 " + std::to_string(person_) + " 5Hwrong 0\n";
+            SendAll(fds[0], flood);
+        }
+        Hold(fds);
+    }
+
+    // Logs on as a person of its own with one big text, then asks for it
+    // hundreds of times without reading a byte of the answers.
+    void UnreadReplies()
+    {
+        std::vector<int> fds{RawConnect(port_, "127.0.0.6")};
+        const int fd = fds[0];
+        if (fd >= 0 && SendAll(fd, "A4Hevil\n") && ReadLine(fd, 2000) == "MIRAVO") {
+            if (person_ == 0) {
+                SendAll(fd, "1 5 " + pellar::EncodeHollerith("Greedy " + std::to_string(getpid())) + " 2Hpw\n");
+                const std::string r = ReadLine(fd, 5000);
+                person_ = r.rfind("=1 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
+            }
+            SendAll(fd, "2 62 " + std::to_string(person_) + " 2Hpw 0\n");
+            ReadLine(fd, 5000);
+            if (conf_ == 0) {
+                SendAll(fd, "3 10 " + pellar::EncodeHollerith("Greed " + std::to_string(getpid())) + " 00000000\n");
+                const std::string r = ReadLine(fd, 5000);
+                conf_ = r.rfind("=3 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
+            }
+            if (bigText_ == 0) {
+                SendAll(fd, "4 86 " + pellar::EncodeHollerith(std::string(1000000, 'b')) + " 1 { 0 " +
+                                std::to_string(conf_) + " } 0 *\n");
+                const std::string r = ReadLine(fd, 10000);
+                bigText_ = r.rfind("=4 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
+            }
+            std::string flood;
+            for (int i = 10; i < 710; ++i)
+                flood += std::to_string(i) + " 25 " + std::to_string(bigText_) + " 0 1048576\n";
+            SendAll(fd, flood);
+        }
+        Hold(fds);
+    }
+
+    int port_;
+    int32_t person_ = 0;
+    int32_t conf_ = 0;
+    int32_t bigText_ = 0;
+};
+
+// ------------------------------------------------------------ the final check
+
+struct Lost {
+    uint64_t texts = 0, marks = 0;
+};
+
+Lost Check(int port, const std::vector<std::unique_ptr<HonestSession>>& sessions)
+{
+    Lost lost;
+    for (const auto& s : sessions) {
+        if (s->Person() == 0)
+            continue;
+        const int fd = RawConnect(port);
+        SendAll(fd, "A5Hcheck\n");
+        ReadLine(fd, 5000);
+        SendAll(fd, "1 62 " + std::to_string(s->Person()) + " " + pellar::EncodeHollerith(s->Password()) + " 0\n");
+        ReadLine(fd, 10000);
+        int id = 2;
+        for (const auto& [text, body] : s->Texts()) {
+            // The body comes back with the LF of its first line: read by count.
+            SendAll(fd, std::to_string(id++) + " 25 " + std::to_string(text) + " 0 65535\n");
+            std::string reply = ReadLine(fd, 10000);
+            const size_t h = reply.find('H');
+            if (reply[0] != '=' || h == std::string::npos) {
+                ++lost.texts;
+                continue;
+            }
+            std::string got = reply.substr(h + 1);
+            const size_t want = static_cast<size_t>(std::atol(reply.c_str() + reply.find(' ') + 1));
+            while (got.size() < want)
+                got += "\n" + ReadLine(fd, 10000);
+            if (got != body)
+                ++lost.texts;
+        }
+        SendAll(fd, std::to_string(id) + " 23\n");
+        const std::string marks = ReadLine(fd, 10000);
+        std::set<int32_t> onServer;
+        size_t pos = marks.find(' ');
+        pellar::ReadInt(marks, pos);
+        pellar::ReadToken(marks, pos);
+        while (pellar::NextIsInt(marks, pos)) {
+            onServer.insert(pellar::ReadInt(marks, pos));
+            pellar::ReadInt(marks, pos);
+        }
+        for (int32_t m : s->Marks())
+            lost.marks += onServer.count(m) ? 0 : 1;
+        close(fd);
+    }
+    return lost;
+}
+
+bool ParseArgs(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        const char* v = argv[i + 1];
+        if (a == "--miravod") o.miravod = v;
+        else if (a == "--db") o.db = v;
+        else if (a == "--minutes") o.minutes = std::atof(v);
+        else if (a == "--sessions") o.sessions = std::atoi(v);
+        else if (a == "--restart-every") o.restartEverySeconds = std::atoi(v);
+        else if (a == "--freeze-ms") o.freezeBoundMs = std::atoi(v);
+        else if (a == "--logon-ms") o.logonBoundMs = std::atoi(v);
+        else if (a == "--rss-over-idle-mb") o.rssOverIdleMb = std::atol(v);
+        else return false;
+    }
+    return !o.miravod.empty() && !o.db.empty() && o.sessions > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (!ParseArgs(argc, argv, o)) {
+        std::fprintf(stderr, "usage: SoakDriver --miravod PATH --db FILE [--minutes M] [--sessions N]\n"
+                             "       [--restart-every S] [--freeze-ms MS] [--logon-ms MS] [--rss-over-idle-mb MB]\n");
+        return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(o.db + suffix);
+
+    ServerProcess server(o.miravod, o.db, FreePort());
+    if (!server.Start()) {
+        std::fprintf(stderr, "miravod did not start\n");
+        return 2;
+    }
+    std::this_thread::sleep_for(500ms);
+    const long idleKb = server.RssKb();
+    std::atomic<long> peakKb{idleKb};
+    std::atomic<bool> serverDown{false};
+    std::atomic<uint64_t> restarts{0}, attackRounds{0};
+
+    Figures figures;
+    const auto until = Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(o.minutes * 60000));
+    std::vector<std::unique_ptr<HonestSession>> sessions;
+    for (int i = 0; i < o.sessions; ++i)
+        sessions.push_back(std::make_unique<HonestSession>(i, server.Port(), figures));
+    std::vector<std::thread> threads;
+    for (auto& s : sessions)
+        threads.emplace_back([&s, &until, &serverDown] { s->Run(until, serverDown); });
+    Attacker attacker(server.Port());
+    threads.emplace_back([&] { attacker.Run(until, attackRounds); });
+
+    // The keeper: memory samples, and a kill -9 and restart now and then.
+    auto nextRestart = Clock::now() + std::chrono::seconds(o.restartEverySeconds);
+    while (Clock::now() < until) {
+        std::this_thread::sleep_for(200ms);
+        peakKb = std::max(peakKb.load(), server.RssKb());
+        if (Clock::now() >= nextRestart && Clock::now() + 10s < until) {
+            serverDown = true;
+            server.Kill();
+            if (!server.Start()) {
+                std::fprintf(stderr, "miravod did not come back\n");
+                return 2;
+            }
+            serverDown = false;
+            ++restarts;
+            nextRestart = Clock::now() + std::chrono::seconds(o.restartEverySeconds);
+        }
+    }
+    for (auto& t : threads)
+        t.join();
+
+    // What was acknowledged must survive one more kill.
+    server.Kill();
+    if (!server.Start()) {
+        std::fprintf(stderr, "miravod did not come back for the check\n");
+        return 2;
+    }
+    const Lost lost = Check(server.Port(), sessions);
+
+    const double freezeMs = static_cast<double>(figures.freeze.us) / 1000.0;
+    const double logonMs = static_cast<double>(figures.logon.us) / 1000.0;
+    const double idleMb = static_cast<double>(idleKb) / 1024.0;
+    const double peakMb = static_cast<double>(peakKb.load()) / 1024.0;
+    std::printf("soak: %.1f min, %d sessions, %llu server kills, %llu link cuts, %llu attack rounds\n", o.minutes,
+                o.sessions, static_cast<unsigned long long>(restarts.load()),
+                static_cast<unsigned long long>(figures.cuts.load()),
+                static_cast<unsigned long long>(attackRounds.load()));
+    std::printf("requests %llu (failed %llu: link cuts and kills), reads %llu, messages received %llu\n",
+                static_cast<unsigned long long>(figures.requests.load()),
+                static_cast<unsigned long long>(figures.failures.load()),
+                static_cast<unsigned long long>(figures.reads.load()),
+                static_cast<unsigned long long>(figures.messages.load()));
+    std::printf("acknowledged texts %llu, lost %llu\n", static_cast<unsigned long long>(figures.textsAcked.load()),
+                static_cast<unsigned long long>(lost.texts));
+    std::printf("acknowledged marks %llu (on %zu texts), lost %llu\n",
+                static_cast<unsigned long long>(figures.marksAcked.load()),
+                [&] {
+                    size_t n = 0;
+                    for (const auto& s : sessions)
+                        n += s->Marks().size();
+                    return n;
+                }(),
+                static_cast<unsigned long long>(lost.marks));
+    std::printf("longest freeze %.1f ms (%s), bound %d ms\n", freezeMs, figures.freeze.what.c_str(),
+                o.freezeBoundMs);
+    std::printf("longest logon or account creation %.1f ms (%s), bound %d ms\n", logonMs, figures.logon.what.c_str(),
+                o.logonBoundMs);
+    std::printf("server memory: idle %.1f MB, peak %.1f MB, bound idle + %ld MB\n", idleMb, peakMb, o.rssOverIdleMb);
+    const bool ok = lost.texts == 0 && lost.marks == 0 && freezeMs <= o.freezeBoundMs && logonMs <= o.logonBoundMs &&
+                    peakMb - idleMb <= static_cast<double>(o.rssOverIdleMb) && figures.textsAcked > 0;
+    std::printf("%s\n", ok ? "soak passed" : "SOAK FAILED");
+    return ok ? 0 : 1;
+}
