@@ -165,10 +165,10 @@ private slots:
     void personNamesAreFoundByFoldedPrefixAndShowInTheirScript()
     {
         NameLookup& names = *session_.App().Services().names;
-        const std::vector<NameMatch> greek = names.Lookup(ToWire(QStringLiteral("ελέ")), true, false);
+        const std::vector<NameMatch> greek = names.Lookup(ToWire(QStringLiteral("ελέ")), true, false).matches;
         QCOMPARE(greek.size(), size_t(1));
         QCOMPARE(FromWire(greek.front().name), QStringLiteral("Ελένη Παπαδοπούλου"));
-        const std::vector<NameMatch> japanese = names.Lookup(ToWire(QStringLiteral("山田")), true, false);
+        const std::vector<NameMatch> japanese = names.Lookup(ToWire(QStringLiteral("山田")), true, false).matches;
         QCOMPARE(japanese.size(), size_t(1));
         QCOMPARE(FromWire(japanese.front().name), QStringLiteral("山田 花子"));
 
