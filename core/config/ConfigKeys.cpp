@@ -48,6 +48,10 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::UseProxy, K::TriStateFlag, "0", "0"),
         Key(C::ProxyServer, K::Text, "", ""),
         Key(C::ProxyPort, K::Number, "", ""),
+        Key(C::UseTls, K::TriStateFlag, "0", "0"),
+        Key(C::TlsPort, K::Number, std::string(kDefaultTlsPort), std::string(kDefaultTlsPort)),
+        // The SHA-256 fingerprint the user trusted; only a logon writes it.
+        Key(C::TlsPinnedCert, K::Text, "", ""),
         Key(C::SoundAllMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPersMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPriText, K::TriStateFlag, "0", "1"),

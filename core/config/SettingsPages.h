@@ -48,6 +48,10 @@ struct SettingsPages {
     TriState savePassword = TriState::Unchecked;
     TriState useProxy = TriState::Unchecked;
     std::string proxyServer, proxyPort;
+    TriState useTls = TriState::Unchecked;
+    std::string tlsPort;
+    // The trusted certificate's fingerprint; the page can only forget it.
+    std::string tlsPinnedCert;
 
     // Alerts
     std::array<TriState, kAlertFlagCount> alertFlags{};
@@ -114,6 +118,8 @@ struct KnownServer {
     const char* name;
     const char* host;
     int port;
+    bool tls = false;  // offers encrypted links, on tlsPort
+    int tlsPort = 0;
 };
 const std::vector<KnownServer>& KnownServers();
 
