@@ -31,6 +31,7 @@ class QTreeWidgetItem;
 namespace pellar {
 
 class TMiravoConfiguration;
+class TTlsSettingsBox;
 
 // What the other windows do after the settings are saved, called in this
 // order; any of them may be empty.
@@ -81,6 +82,7 @@ public:
     QCheckBox* EnableProxyCheckBox() const { return enableProxyCheckBox_; }
     QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
     QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
+    TTlsSettingsBox* TlsBox() const { return tlsBox_; }
     // In page order: sound, tray, focus; all / personal / priority.
     QCheckBox* AlertCheckBox(int index) const { return alertCheckBoxes_[index]; }
     // Sound, tray, focus.
@@ -172,6 +174,7 @@ private:
     QCheckBox* enableProxyCheckBox_ = nullptr;
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;
+    TTlsSettingsBox* tlsBox_ = nullptr;
     std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
     std::array<QLineEdit*, kAlertLevelCount> priorityEdits_{};
     QTreeWidget* listView1_ = nullptr;
