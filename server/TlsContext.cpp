@@ -100,7 +100,11 @@ std::unique_ptr<TlsContext> TlsContext::Load(const std::string& certFile, const 
         return nullptr;
     }
     if (SSL_CTX_use_PrivateKey_file(raw, keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
-        Fail(error, "cannot read the key " + keyFile + ": " + SslError());
+        // The library checks the pair as it reads the key; say which it was.
+        const bool mismatch = ERR_GET_REASON(ERR_peek_last_error()) == X509_R_KEY_VALUES_MISMATCH;
+        Fail(error, mismatch ? "the key " + keyFile + " does not belong to the certificate " + certFile
+                             : "cannot read the key " + keyFile + ": " + SslError());
+        ERR_clear_error();
         return nullptr;
     }
     if (SSL_CTX_check_private_key(raw) != 1) {
@@ -155,7 +159,8 @@ bool WriteSelfSignedCertificate(const std::filesystem::path& certFile, const std
     if (!keyOut || PEM_write_PrivateKey(keyOut.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) != 1)
         return Fail(error, "cannot write " + keyFile.string());
     keyOut.reset();
-    auto certOut = CreatePrivate(certFile, 0644);
+    // Public by nature, yet private like every file written here.
+    auto certOut = CreatePrivate(certFile, 0600);
     if (!certOut || PEM_write_X509(certOut.get(), x) != 1) return Fail(error, "cannot write " + certFile.string());
     return true;
 }

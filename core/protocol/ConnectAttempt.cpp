@@ -110,11 +110,16 @@ void ConnectAttempt::Run(const ConnectTarget& target, int timeoutMs)
     std::optional<TlsPeer> untrusted;
     bool pinMismatch = false;
     try {
+        // The trust store is read before the connect: the server's clock for
+        // the handshake must not run while a CA bundle is parsed.
+        std::shared_ptr<TlsClientContext> context;
+        if (target.tls.enabled)
+            context = target.tlsContext ? target.tlsContext : TlsClientContext::Make(target.tls.caFile);
         SocketConnect(s, target.host, target.service, false, timeoutMs, cancelFd_);
         if (target.tls.enabled) {
             if (!target.tunnelTo.empty())
                 OpenProxyTunnel(s, target.tunnelTo, MsLeft(deadline), cancelFd_);
-            tls = TlsStream::Handshake(s, target.certificateHost, target.tls, MsLeft(deadline), cancelFd_);
+            tls = TlsStream::Handshake(s, target.certificateHost, std::move(context), MsLeft(deadline), cancelFd_);
             CheckTrust(tls->Peer(), target.tls.pinnedFingerprint);
         }
     } catch (const TConnectCancelled&) {

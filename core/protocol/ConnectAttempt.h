@@ -22,6 +22,8 @@ struct ConnectTarget {
     std::string tunnelTo;
     std::string certificateHost;  // the name the certificate must carry
     TlsSettings tls;
+    // Made by an earlier link for the same trust anchors; null: make one.
+    std::shared_ptr<TlsClientContext> tlsContext;
 };
 
 class ConnectAttempt {

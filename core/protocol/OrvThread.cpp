@@ -99,6 +99,7 @@ TMVCommunicationThread::TMVCommunicationThread(TQueue& receiveQueue, ProtocolCou
 TMVCommunicationThread::~TMVCommunicationThread()
 {
     Stop();
+    JoinAttempts();
     queue_.SetSource(nullptr);
     {
         std::lock_guard lock(linkMutex_);
@@ -259,6 +260,11 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     target.service = proxy.useProxy ? proxy.port : port;
     target.certificateHost = server;
     target.tls = tls;
+    {
+        std::lock_guard lock(stateMutex_);
+        if (tlsContext_ && tlsContext_->CaFile() == tls.caFile)
+            target.tlsContext = tlsContext_;
+    }
     // Encrypted, the tunnel must be open before the TLS handshake; plain,
     // the CONNECT line simply goes ahead of the handshake line.
     if (proxy.useProxy && tls.enabled)
@@ -266,7 +272,7 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     auto attempt = std::make_shared<ConnectAttempt>();
     if (!attempt->Valid())
         throw TWinsockException(WinsockCodeFromErrno(errno));
-    std::thread([attempt, target, timeoutMs] { attempt->Run(target, timeoutMs); }).detach();
+    StartAttempt(attempt, std::thread([attempt, target, timeoutMs] { attempt->Run(target, timeoutMs); }));
     WaitPlan plan;
     plan.what = "Connecting to " + server + ":" + port + (tls.enabled ? " (encrypted)..." : "...");
     if (proxy.useProxy)
@@ -285,6 +291,8 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     {
         std::lock_guard lock(stateMutex_);
         encryption_ = session ? session->Peer().protocol + ", " + session->Peer().cipher : std::string();
+        if (session)
+            tlsContext_ = session->Context();
     }
 
     // The handshake goes out ahead of every request. The proxy's answer is
@@ -297,6 +305,34 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     hello += EncodeHollerith(LocalUserName());
     hello += '\n';
     StartLink(s, std::move(session), std::move(hello));
+}
+
+void TMVCommunicationThread::StartAttempt(std::shared_ptr<ConnectAttempt> attempt, std::thread thread)
+{
+    std::lock_guard lock(attemptsMutex_);
+    // Finished ones are joined at once; one given up may still hang in a
+    // name look-up and waits for the next reap.
+    std::erase_if(attempts_, [](Attempt& a) {
+        if (!a.attempt->WaitFor(0))
+            return false;
+        a.thread.join();
+        return true;
+    });
+    attempts_.push_back(Attempt{std::move(attempt), std::move(thread)});
+}
+
+void TMVCommunicationThread::JoinAttempts()
+{
+    std::lock_guard lock(attemptsMutex_);
+    // The encryption library's state must not be torn down under a thread
+    // still winding down in it; one stuck in a name look-up is let go.
+    for (Attempt& a : attempts_) {
+        if (a.attempt->WaitFor(kAttemptJoinMs))
+            a.thread.join();
+        else
+            a.thread.detach();
+    }
+    attempts_.clear();
 }
 
 std::string TMVCommunicationThread::Encryption() const

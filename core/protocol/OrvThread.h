@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "core/protocol/BlockingWait.h"
 #include "core/protocol/Dqueue.h"
@@ -25,6 +26,7 @@
 namespace pellar {
 
 class LogFile;
+class ConnectAttempt;
 
 struct ProxySettings {
     bool useProxy = false;
@@ -84,6 +86,10 @@ private:
 
     void Run();
     void Serve(const Link& link);
+    // Keeps the thread of a connect attempt so that it is joined, not left
+    // running when the client goes.
+    void StartAttempt(std::shared_ptr<ConnectAttempt> attempt, std::thread thread);
+    void JoinAttempts();
     void Wake();
     void KickReader();
     // Publishes a connected socket with the handshake queued first.
@@ -122,6 +128,7 @@ private:
     std::string server_;
     std::string port_;
     std::string encryption_;
+    std::shared_ptr<TlsClientContext> tlsContext_;  // kept for the next link
 
     // Guards the queued lines, the descriptor callers write to and which of
     // caller or thread may write: one writer per socket at a time. A caller
@@ -148,6 +155,14 @@ private:
     std::shared_ptr<Link> link_;
 
     std::thread thread_;
+
+    static constexpr int kAttemptJoinMs = 5000;
+    struct Attempt {
+        std::shared_ptr<ConnectAttempt> attempt;
+        std::thread thread;
+    };
+    std::mutex attemptsMutex_;
+    std::vector<Attempt> attempts_;
 };
 
 } // namespace pellar

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -66,6 +69,26 @@ std::string VerifyProblem(long result, const std::string& host)
     }
 }
 
+// The system's CA store. Its hashed directory is read lazily, one file per
+// issuer a chain needs; the bundle file would be parsed whole on every
+// connect, which takes hundreds of milliseconds. The bundle stands in where
+// no hashed directory exists, and the usual environment overrides apply.
+void LoadSystemTrust(SSL_CTX* ctx)
+{
+    const char* fileEnv = std::getenv(X509_get_default_cert_file_env());
+    const char* dirEnv = std::getenv(X509_get_default_cert_dir_env());
+    if (fileEnv && *fileEnv)
+        SSL_CTX_load_verify_file(ctx, fileEnv);
+    const std::string dir = dirEnv && *dirEnv ? dirEnv : X509_get_default_cert_dir();
+    std::error_code ec;
+    const bool hashed = std::filesystem::is_directory(dir, ec) && !std::filesystem::is_empty(dir, ec);
+    if (hashed)
+        SSL_CTX_load_verify_dir(ctx, dir.c_str());
+    else if (!(fileEnv && *fileEnv))
+        SSL_CTX_load_verify_file(ctx, X509_get_default_cert_file());
+    ERR_clear_error();
+}
+
 std::string LastSslError()
 {
     const unsigned long e = ERR_get_error();
@@ -93,9 +116,34 @@ std::string LastSslError()
 } // namespace
 
 struct TlsStream::Handles {
-    std::unique_ptr<SSL_CTX, CtxFree> ctx;
+    std::shared_ptr<TlsClientContext> context;
     std::unique_ptr<SSL, SslFree> ssl;
 };
+
+std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFile)
+{
+    std::unique_ptr<SSL_CTX, CtxFree> ctx(SSL_CTX_new(TLS_client_method()));
+    if (!ctx)
+        throw TTlsError("Cannot set up encryption: " + LastSslError());
+    SSL_CTX* raw = ctx.get();
+    SSL_CTX_set_min_proto_version(raw, TLS1_2_VERSION);
+    // Renegotiation would let a write need a read that the receive thread
+    // takes first; the protocol never needs it.
+    SSL_CTX_set_options(raw, SSL_OP_NO_RENEGOTIATION);
+    SSL_CTX_set_mode(raw, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // Verification is judged after the handshake so that the user can be
+    // told why it failed and shown the fingerprint.
+    SSL_CTX_set_verify(raw, SSL_VERIFY_NONE, nullptr);
+    LoadSystemTrust(raw);
+    if (!caFile.empty() && SSL_CTX_load_verify_locations(raw, caFile.c_str(), nullptr) != 1)
+        throw TTlsError("Cannot read the trusted certificates in " + caFile + ": " + LastSslError());
+    return std::shared_ptr<TlsClientContext>(new TlsClientContext(ctx.release(), caFile));
+}
+
+TlsClientContext::~TlsClientContext()
+{
+    SSL_CTX_free(ctx_);
+}
 
 TTlsUntrusted::TTlsUntrusted(TlsPeer peer, bool pinMismatch)
     : TTlsError(pinMismatch
@@ -151,23 +199,21 @@ TlsStream::~TlsStream() = default;
 std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host, const TlsSettings& settings,
                                                 int timeoutMs, int cancelFd)
 {
-    auto h = std::make_unique<Handles>();
-    h->ctx.reset(SSL_CTX_new(TLS_client_method()));
-    if (!h->ctx)
-        throw TTlsError("Cannot set up encryption: " + LastSslError());
-    SSL_CTX* ctx = h->ctx.get();
-    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
-    // Renegotiation would let a write need a read that the receive thread
-    // takes first; the protocol never needs it.
-    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION);
-    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-    // Verification is judged after the handshake so that the user can be
-    // told why it failed and shown the fingerprint.
-    SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
-    SSL_CTX_set_default_verify_paths(ctx);
-    if (!settings.caFile.empty() && SSL_CTX_load_verify_locations(ctx, settings.caFile.c_str(), nullptr) != 1)
-        throw TTlsError("Cannot read the trusted certificates in " + settings.caFile + ": " + LastSslError());
+    return Handshake(fd, host, TlsClientContext::Make(settings.caFile), timeoutMs, cancelFd);
+}
 
+const std::shared_ptr<TlsClientContext>& TlsStream::Context() const
+{
+    return h_->context;
+}
+
+std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host,
+                                                std::shared_ptr<TlsClientContext> context, int timeoutMs,
+                                                int cancelFd)
+{
+    auto h = std::make_unique<Handles>();
+    h->context = std::move(context);
+    SSL_CTX* ctx = h->context->ctx_;
     h->ssl.reset(SSL_new(ctx));
     SSL* ssl = h->ssl.get();
     if (!ssl || SSL_set_fd(ssl, fd) != 1)

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+typedef struct ssl_ctx_st SSL_CTX;
+
 namespace pellar {
 
 // What a profile asks of the link's encryption.
@@ -61,6 +63,24 @@ std::string NormalizeFingerprint(const std::string& text);
 
 enum class TlsIo { Done, WantRead, WantWrite, Closed, Failed };
 
+// The client's TLS settings and trust anchors, made once and shared by the
+// links that follow: reading a CA bundle costs far more than a handshake.
+class TlsClientContext {
+public:
+    // Raises TTlsError when the extra trust anchors cannot be read.
+    static std::shared_ptr<TlsClientContext> Make(const std::string& caFile);
+    ~TlsClientContext();
+    TlsClientContext(const TlsClientContext&) = delete;
+    TlsClientContext& operator=(const TlsClientContext&) = delete;
+    const std::string& CaFile() const { return caFile_; }
+
+private:
+    friend class TlsStream;
+    TlsClientContext(SSL_CTX* ctx, std::string caFile) : ctx_(ctx), caFile_(std::move(caFile)) {}
+    SSL_CTX* ctx_;
+    std::string caFile_;
+};
+
 class TlsStream {
 public:
     ~TlsStream();
@@ -73,8 +93,14 @@ public:
     // the peer does not speak TLS. Trust is not judged here (see CheckTrust).
     static std::unique_ptr<TlsStream> Handshake(int fd, const std::string& host, const TlsSettings& settings,
                                                 int timeoutMs, int cancelFd);
+    // The same with a context made earlier (its CaFile stands in for
+    // settings.caFile).
+    static std::unique_ptr<TlsStream> Handshake(int fd, const std::string& host,
+                                                std::shared_ptr<TlsClientContext> context, int timeoutMs,
+                                                int cancelFd);
 
     const TlsPeer& Peer() const { return peer_; }
+    const std::shared_ptr<TlsClientContext>& Context() const;
 
     // Never blocks. Done: n bytes went (Write) or came (Read). After
     // WantRead/WantWrite, wait for the socket and call again; a Write must

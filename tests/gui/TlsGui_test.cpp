@@ -85,7 +85,7 @@ private slots:
         app->MainWindow().show();
         QVERIFY(QTest::qWaitForWindowExposed(&app->MainWindow()));
         QVERIFY(bar->EncryptionPanel()->isVisible());
-        test::SaveScreenshot(&app->MainWindow(), QStringLiteral("demo-tls"));
+        test::SaveScreenshot(&app->MainWindow(), QStringLiteral("demo-tls-status-bar"));
 
         app->Disconnect();
         QCOMPARE(bar->LinkSecurity(), QString());

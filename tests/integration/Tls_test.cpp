@@ -238,7 +238,8 @@ int StalledPeer(int port)
 TEST_F(TlsLogon, APeerStalledInTheHandshakeHoldsNobodyUpAndIsDropped)
 {
     miravod::ServerOptions options = TlsOptions(Certificates().Issue("stall", "IP:127.0.0.1"));
-    options.handshakeTimeoutMs = 300;
+    // Long enough for a logon under a sanitizer, short for a test.
+    options.handshakeTimeoutMs = 2000;
     StartServer(options);
     ASSERT_TRUE(server);
     tlsPort = std::to_string(server->TlsPort());
@@ -254,7 +255,7 @@ TEST_F(TlsLogon, APeerStalledInTheHandshakeHoldsNobodyUpAndIsDropped)
 
     // The stalled link is closed once its handshake time is up.
     pollfd p{stalled, POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 5000), 1);
+    ASSERT_EQ(::poll(&p, 1, 15000), 1);
     char byte = 0;
     EXPECT_LE(::recv(stalled, &byte, 1, 0), 0);
     ::close(stalled);
