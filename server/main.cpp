@@ -27,7 +27,7 @@ void Usage(std::FILE* out)
                "Encryption:\n"
                "  --tls-cert FILE         serve TLS with this PEM certificate (chain)\n"
                "  --tls-key FILE          and this PEM private key\n"
-               "  --tls-port N            the TLS port (default 4895). Without --port given\n"
+               "  --tls-port N            the TLS port (default 4896). Without --port given\n"
                "                          too, only TLS is served; with both, plain and TLS\n"
                "                          side by side\n"
                "                          With --demo and --db FILE but no certificate, a\n"
@@ -168,7 +168,7 @@ int main(int argc, char** argv)
         portGiven = true;
     }
     if (!o.tlsCertFile.empty()) {
-        if (!tlsPortGiven) o.tlsPort = 4895;
+        if (!tlsPortGiven) o.tlsPort = 4896;
         o.plain = portGiven;
     } else if (tlsPortGiven) {
         std::fprintf(stderr, "miravod: --tls-port needs --tls-cert and --tls-key\n");
