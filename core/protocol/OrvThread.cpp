@@ -498,8 +498,10 @@ void TMVCommunicationThread::Fill(int timeoutMs)
     std::shared_ptr<Link> link;
     if (linkUp_.IsSet())
         link = CurrentLink();
-    // Bytes the session has decrypted already never make the socket readable.
-    if (link && link->tls && link->tls->HasBuffered()) {
+    // Bytes the session has taken from the socket already never make it
+    // readable again; unless they are the start of a record, which only
+    // the socket can complete.
+    if (link && link->tls && !readNeedsSocket_ && link->tls->HasBuffered()) {
         Receive(link);
         return;
     }
@@ -521,6 +523,7 @@ void TMVCommunicationThread::Receive(const std::shared_ptr<Link>& link)
     char buf[kReceiveBufferSize];
     ssize_t n = 0;
     readNeedsWrite_ = false;
+    readNeedsSocket_ = false;
     if (link->tls) {
         size_t got = 0;
         switch (link->tls->Read(buf, sizeof buf, got)) {
@@ -531,6 +534,7 @@ void TMVCommunicationThread::Receive(const std::shared_ptr<Link>& link)
             readNeedsWrite_ = true;
             return;
         case TlsIo::WantRead:
+            readNeedsSocket_ = true;
             return;
         default:
             n = 0;  // closed or broken: ends the link below

@@ -144,6 +144,8 @@ private:
     std::atomic<bool> writeNeedsRead_{false};
     // Receive thread only: the session must write before it can read on.
     bool readNeedsWrite_ = false;
+    // Receive thread only: the session holds part of a record at most.
+    bool readNeedsSocket_ = false;
     std::string outBuf_;  // thread-owned: bytes taken from pending_, written up to outOffset_
     size_t outOffset_ = 0;
     // A caller may write directly while this is set: cleared by a direct

@@ -131,6 +131,10 @@ std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFi
     // takes first; the protocol never needs it.
     SSL_CTX_set_options(raw, SSL_OP_NO_RENEGOTIATION);
     SSL_CTX_set_mode(raw, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // One read of the socket per wake-up, not one for each record's header
+    // and another for its body; what it takes beyond a record waits in the
+    // session (see HasBuffered).
+    SSL_CTX_set_read_ahead(raw, 1);
     // Verification is judged after the handshake so that the user can be
     // told why it failed and shown the fingerprint.
     SSL_CTX_set_verify(raw, SSL_VERIFY_NONE, nullptr);
@@ -324,7 +328,7 @@ TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
 bool TlsStream::HasBuffered()
 {
     std::lock_guard lock(mutex_);
-    return SSL_pending(h_->ssl.get()) > 0;
+    return SSL_has_pending(h_->ssl.get()) == 1;
 }
 
 } // namespace pellar

@@ -107,7 +107,8 @@ public:
     // then offer the same bytes again (more may follow them).
     TlsIo Write(const char* data, size_t size, size_t& n);
     TlsIo Read(char* buf, size_t size, size_t& n);
-    // Decrypted bytes wait inside the session: poll would not see them.
+    // Bytes wait inside the session, decrypted or not: poll would not see
+    // them. They may be part of a record only; Read then wants more.
     bool HasBuffered();
 
 private:
