@@ -198,7 +198,10 @@ QWidget* TConfigForm::BuildGeneralPage()
     knownServersMenu_ = new QMenu(button1_);
     knownServersMenu_->setObjectName(QStringLiteral("KnownServersMenu"));
     for (const KnownServer& known : KnownServers()) {
-        QAction* action = knownServersMenu_->addAction(QString::fromUtf8(known.name));
+        QString caption = QString::fromUtf8(known.name);
+        if (known.tls)
+            caption += QStringLiteral(" (TLS)");
+        QAction* action = knownServersMenu_->addAction(caption);
         connect(action, &QAction::triggered, this, [this, known] {
             hostEdit_->setText(QString::fromUtf8(known.host));
             portEdit_->setText(QString::number(known.port));

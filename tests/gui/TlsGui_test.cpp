@@ -231,9 +231,14 @@ private slots:
             if (k.tls)
                 withTls = &k;
         QVERIFY(withTls);
+        QAction* tlsAction = nullptr;
         for (QAction* a : form.KnownServersMenu()->actions())
-            if (a->text() == QString::fromUtf8(withTls->name))
-                a->trigger();
+            if (a->text().startsWith(QString::fromUtf8(withTls->name)))
+                tlsAction = a;
+        QVERIFY(tlsAction);
+        // The menu says which servers encrypt.
+        QCOMPARE(tlsAction->text(), QString::fromUtf8(withTls->name) + QStringLiteral(" (TLS)"));
+        tlsAction->trigger();
         QCOMPARE(form.TlsBox()->UseTlsCheckBox()->checkState(), Qt::Checked);
         QCOMPARE(form.TlsBox()->TlsPortEdit()->text(), QString::number(withTls->tlsPort));
         form.KnownServersMenu()->actions().first()->trigger();
