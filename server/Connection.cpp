@@ -13,7 +13,28 @@ constexpr size_t kMaxHandshake = 1024;
 
 Connection::~Connection()
 {
+    tls_.reset();
     if (fd_ >= 0) ::close(fd_);
+}
+
+long Connection::Receive(char* buf, size_t size)
+{
+    if (!tls_) {
+        const ssize_t n = ::recv(fd_, buf, size, 0);
+        if (n > 0) return n;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
+        return -1;
+    }
+    wantsOut_ = false;
+    TlsSession::Io io = tls_->Accept();
+    size_t n = 0;
+    if (io == TlsSession::Io::Done) io = tls_->Read(buf, size, n);
+    switch (io) {
+    case TlsSession::Io::Done: return static_cast<long>(n);
+    case TlsSession::Io::WantRead: return 0;
+    case TlsSession::Io::WantWrite: wantsOut_ = true; return 0;
+    default: return -1;
+    }
 }
 
 Connection::Handshake Connection::ReadHandshake(std::string& data)
@@ -81,10 +102,21 @@ bool Connection::Write(bool byteByByte)
     while (!out_.empty() && out_.front().due <= now) {
         Chunk& c = out_.front();
         const size_t want = byteByByte ? 1 : c.bytes.size() - c.offset;
-        const ssize_t n = ::send(fd_, c.bytes.data() + c.offset, want, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
-            return false;
+        ssize_t n = 0;
+        if (tls_) {
+            // Nothing goes out before the handshake, in clear or otherwise.
+            if (!tls_->Established()) return true;
+            size_t sent = 0;
+            const auto io = tls_->Write(c.bytes.data() + c.offset, want, sent);
+            if (io == TlsSession::Io::WantWrite || io == TlsSession::Io::WantRead) return true;
+            if (io != TlsSession::Io::Done) return false;
+            n = static_cast<ssize_t>(sent);
+        } else {
+            n = ::send(fd_, c.bytes.data() + c.offset, want, MSG_NOSIGNAL);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
+                return false;
+            }
         }
         c.offset += static_cast<size_t>(n);
         pendingBytes_ -= static_cast<size_t>(n);

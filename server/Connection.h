@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "server/RequestParser.h"
+#include "server/TlsContext.h"
 
 namespace miravod {
 
@@ -16,8 +18,9 @@ class Connection {
 public:
     using Clock = std::chrono::steady_clock;
 
-    Connection(int fd, std::string address, RequestParser::Limits limits)
-        : fd_(fd), address_(std::move(address)), parser_(limits)
+    // tls: the link's session on the encrypted port, null on the plain one.
+    Connection(int fd, std::string address, RequestParser::Limits limits, std::unique_ptr<TlsSession> tls = {})
+        : fd_(fd), address_(std::move(address)), parser_(limits), tls_(std::move(tls))
     {
     }
     ~Connection();
@@ -63,6 +66,17 @@ public:
     // Writes what is due; false when the link failed.
     bool Write(bool byteByByte);
 
+    // Reads what the link has: the byte count, 0 when nothing is there yet
+    // (an encrypted handshake step may be all that happened), -1 when the
+    // link has ended.
+    long Receive(char* buf, size_t size);
+    // Decrypted bytes wait inside the session: the socket will not show them.
+    bool Buffered() const { return tls_ && tls_->Buffered(); }
+    // The session must write before it can go on (its handshake or a read):
+    // the loop then waits for room as well as for bytes.
+    bool WantsOut() const { return wantsOut_; }
+    bool Encrypted() const { return tls_ != nullptr; }
+
 private:
     struct Chunk {
         std::string bytes;
@@ -80,6 +94,8 @@ private:
     size_t inboxPos_ = 0;
     std::deque<Chunk> out_;
     size_t pendingBytes_ = 0;
+    std::unique_ptr<TlsSession> tls_;
+    bool wantsOut_ = false;
 };
 
 } // namespace miravod

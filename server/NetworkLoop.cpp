@@ -69,6 +69,7 @@ NetworkLoop::~NetworkLoop()
     hashPool_.reset();
     connections_.clear();
     if (listenFd_ >= 0) ::close(listenFd_);
+    if (tlsListenFd_ >= 0) ::close(tlsListenFd_);
     if (wakeFd_ >= 0) ::close(wakeFd_);
     if (epollFd_ >= 0) ::close(epollFd_);
 }
@@ -93,30 +94,53 @@ bool NetworkLoop::Open(std::string* error)
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) return fail(std::string("eventfd: ") + std::strerror(errno));
     hashPool_ = std::make_unique<HashPool>(options_.hashThreads, [this] { Wake(); });
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(options_.port));
-    if (inet_pton(AF_INET, options_.listenAddress.c_str(), &addr.sin_addr) != 1)
-        return fail("not an IPv4 address: " + options_.listenAddress);
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) return fail(std::string("socket: ") + std::strerror(errno));
-    const int on = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-        return fail(std::string("bind: ") + std::strerror(errno));
-    if (listen(listenFd_, 256) != 0) return fail(std::string("listen: ") + std::strerror(errno));
-    socklen_t len = sizeof addr;
-    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
+    if (options_.tlsPort >= 0) {
+        tls_ = TlsContext::Load(options_.tlsCertFile, options_.tlsKeyFile, error);
+        if (!tls_) return false;
+        tlsListenFd_ = Listen(options_.tlsPort, &tlsPort_, error);
+        if (tlsListenFd_ < 0) return false;
+    }
+    if (options_.plain) {
+        listenFd_ = Listen(options_.port, &port_, error);
+        if (listenFd_ < 0) return false;
+    }
+    if (listenFd_ < 0 && tlsListenFd_ < 0) return fail("no port to listen on");
     epollFd_ = epoll_create1(EPOLL_CLOEXEC);
     if (epollFd_ < 0) return fail(std::string("epoll: ") + std::strerror(errno));
-    for (int fd : {wakeFd_, listenFd_}) {
+    for (int fd : {wakeFd_, listenFd_, tlsListenFd_}) {
+        if (fd < 0) continue;
         epoll_event ev{};
         ev.events = EPOLLIN;
         ev.data.fd = fd;
         epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
     }
     return true;
+}
+
+int NetworkLoop::Listen(int port, int* boundPort, std::string* error)
+{
+    auto fail = [&](const std::string& what) {
+        if (error) *error = what;
+        return -1;
+    };
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    if (inet_pton(AF_INET, options_.listenAddress.c_str(), &addr.sin_addr) != 1)
+        return fail("not an IPv4 address: " + options_.listenAddress);
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return fail(std::string("socket: ") + std::strerror(errno));
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 256) != 0) {
+        const std::string why = std::string(port == options_.port ? "bind: " : "bind TLS port: ") + std::strerror(errno);
+        ::close(fd);
+        return fail(why);
+    }
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    *boundPort = ntohs(addr.sin_port);
+    return fd;
 }
 
 void NetworkLoop::RequestStop()
@@ -154,6 +178,7 @@ void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
     // Bytes wait in the socket while requests already read wait to be served.
     if (!c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed)
         events |= EPOLLIN;
+    if (c.WantsOut()) events |= EPOLLOUT;
     const auto due = c.NextDue();
     if (due <= now) {
         events |= EPOLLOUT;
@@ -234,15 +259,19 @@ void NetworkLoop::Run()
                 (void)!::read(wakeFd_, &v, sizeof v);
                 continue;
             }
-            if (fd == listenFd_) {
-                Accept();
+            if (fd == listenFd_ || fd == tlsListenFd_) {
+                Accept(fd, fd == tlsListenFd_);
                 continue;
             }
             auto it = connections_.find(fd);
             if (it == connections_.end()) continue;
             Connection& c = *it->second;
             Touch(c);
-            if (!c.dead && (ready[static_cast<size_t>(i)].events & (EPOLLIN | EPOLLHUP | EPOLLERR))) Read(c);
+            const uint32_t events = ready[static_cast<size_t>(i)].events;
+            // An encrypted session that had to write first goes on reading
+            // once there is room.
+            if (!c.dead && ((events & (EPOLLIN | EPOLLHUP | EPOLLERR)) || (c.WantsOut() && (events & EPOLLOUT))))
+                Read(c);
         }
         FinishJobs();
         const auto turn = Connection::Clock::now();
@@ -271,13 +300,13 @@ void NetworkLoop::Run()
     }
 }
 
-void NetworkLoop::Accept()
+void NetworkLoop::Accept(int listenFd, bool encrypted)
 {
     for (;;) {
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
             admission_.Accepted();
-            Admit(fd);
+            Admit(fd, encrypted);
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) return;
@@ -293,23 +322,29 @@ void NetworkLoop::Accept()
 
 void NetworkLoop::PauseAccepting(Connection::Clock::time_point until)
 {
-    epoll_event ev{};
-    ev.events = 0;
-    ev.data.fd = listenFd_;
-    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    for (int fd : {listenFd_, tlsListenFd_}) {
+        if (fd < 0) continue;
+        epoll_event ev{};
+        ev.events = 0;
+        ev.data.fd = fd;
+        epoll_ctl(epollFd_, EPOLL_CTL_MOD, fd, &ev);
+    }
     acceptPausedUntil_ = until;
 }
 
 void NetworkLoop::ResumeAccepting()
 {
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.fd = listenFd_;
-    epoll_ctl(epollFd_, EPOLL_CTL_MOD, listenFd_, &ev);
+    for (int fd : {listenFd_, tlsListenFd_}) {
+        if (fd < 0) continue;
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.fd = fd;
+        epoll_ctl(epollFd_, EPOLL_CTL_MOD, fd, &ev);
+    }
     acceptPausedUntil_ = Connection::Clock::time_point::max();
 }
 
-void NetworkLoop::Admit(int fd)
+void NetworkLoop::Admit(int fd, bool encrypted)
 {
     std::string address = PeerAddress(fd);
     if (!admission_.Admit(address)) {
@@ -321,7 +356,16 @@ void NetworkLoop::Admit(int fd)
     RequestParser::Limits limits;
     limits.maxString = options_.maxTextBytes;
     limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
-    auto c = std::make_unique<Connection>(fd, address, limits);
+    std::unique_ptr<TlsSession> session;
+    if (encrypted) {
+        session = std::make_unique<TlsSession>(tls_->Get(), fd);
+        if (!session->Valid()) {
+            ::close(fd);
+            admission_.Left(address);
+            return;
+        }
+    }
+    auto c = std::make_unique<Connection>(fd, address, limits, std::move(session));
     Session& s = sessions_.Create(pellar::NowLocal());
     s.host = std::move(address);
     Connection* raw = c.get();
@@ -364,13 +408,23 @@ void NetworkLoop::Sweep(Connection::Clock::time_point now)
 void NetworkLoop::Read(Connection& c)
 {
     char buf[kReadChunk];
-    const ssize_t n = ::recv(c.Fd(), buf, sizeof buf, 0);
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-        c.dead = true;
-        return;
+    // A session may hold decrypted bytes past one read; a few rounds empty
+    // it without letting one link hold the loop.
+    for (int round = 0; round < 4; ++round) {
+        const long n = c.Receive(buf, sizeof buf);
+        if (n < 0) {
+            c.dead = true;
+            return;
+        }
+        if (n == 0) return;
+        Consume(c, std::string(buf, static_cast<size_t>(n)));
+        if (c.dead || !c.Buffered()) return;
     }
-    if (n <= 0) return;
-    std::string data(buf, static_cast<size_t>(n));
+    Touch(c);
+}
+
+void NetworkLoop::Consume(Connection& c, std::string data)
+{
     if (!c.Handshaken()) {
         const auto h = c.ReadHandshake(data);
         if (h == Connection::Handshake::Bad) {

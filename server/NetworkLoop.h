@@ -37,6 +37,8 @@ public:
     // Loads the state, seeds the demo, binds and listens.
     bool Open(std::string* error);
     int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
+    std::string TlsFingerprint() const { return tls_ ? tls_->Fingerprint() : std::string(); }
     void Run();
     // Any thread.
     void RequestStop();
@@ -44,8 +46,12 @@ public:
     void FailNextCommits(int n) { store_.FailNextCommits(n); }
 
 private:
-    void Accept();
-    void Admit(int fd);
+    // Binds and listens on the options' address; -1 with error set.
+    int Listen(int port, int* boundPort, std::string* error);
+    void Accept(int listenFd, bool encrypted);
+    void Admit(int fd, bool encrypted);
+    // The handshake line and requests in what a link just read.
+    void Consume(Connection& c, std::string data);
     // Stops watching the listening socket until `until`.
     void PauseAccepting(Connection::Clock::time_point until);
     void ResumeAccepting();
@@ -101,6 +107,9 @@ private:
     std::vector<Connection*> touched_;
     std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> timers_;
     int listenFd_ = -1;
+    int tlsListenFd_ = -1;
+    int tlsPort_ = 0;
+    std::unique_ptr<TlsContext> tls_;
     int wakeFd_ = -1;
     int epollFd_ = -1;
     int port_ = 0;

@@ -29,6 +29,16 @@ int Server::Port() const
     return loop_ ? loop_->Port() : 0;
 }
 
+int Server::TlsPort() const
+{
+    return loop_ ? loop_->TlsPort() : 0;
+}
+
+std::string Server::TlsFingerprint() const
+{
+    return loop_ ? loop_->TlsFingerprint() : std::string();
+}
+
 uint64_t Server::AcceptFailures() const
 {
     return loop_ ? loop_->AcceptFailures() : 0;

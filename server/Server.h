@@ -17,6 +17,13 @@ namespace miravod {
 struct ServerOptions {
     std::string listenAddress = "127.0.0.1";
     int port = 0;
+    // The plain listener on port; off for a server that only encrypts.
+    bool plain = true;
+    // The encrypted listener: its port (0 = an ephemeral one, below 0 =
+    // none), the certificate chain and the key (PEM files).
+    int tlsPort = -1;
+    std::string tlsCertFile;
+    std::string tlsKeyFile;
     std::string dbPath; // empty = in-memory
     bool demo = false;
     // The character set of names and texts: how name lookup folds letter case.
@@ -71,6 +78,10 @@ public:
 
     bool Start(std::string* error = nullptr);
     int Port() const;
+    // The encrypted listener's port, 0 when there is none.
+    int TlsPort() const;
+    // The SHA-256 fingerprint of the certificate served, empty without TLS.
+    std::string TlsFingerprint() const;
     // Times accepting a link failed for want of descriptors or memory.
     uint64_t AcceptFailures() const;
     // Fault switch for tests: the next n commits that change something fail

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <filesystem>
 #include <string>
 
 #include <unistd.h>
 
 #include "server/Server.h"
+#include "server/TlsContext.h"
 
 namespace {
 
@@ -27,6 +29,15 @@ void Usage(std::FILE* out)
                "  --no-companion          no demo companion session\n"
                "  --companion-interval S  the demo companion posts every S seconds\n"
                "  --old-protocol          behave as an older server (protocol version 9)\n"
+               "Encryption:\n"
+               "  --tls-cert FILE         serve TLS with this PEM certificate (chain)\n"
+               "  --tls-key FILE          and this PEM private key\n"
+               "  --tls-port N            the TLS port (default 4896). Without --port given\n"
+               "                          too, only TLS is served; with both, plain and TLS\n"
+               "                          side by side\n"
+               "                          With --demo and --db FILE but no certificate, a\n"
+               "                          self-signed one is made next to FILE on first start\n"
+               "                          and TLS is served beside the plain port\n"
                "  --max-text BYTES        longest text accepted (default 1048576)\n"
                "Limits against hostile peers:\n"
                "  --max-request BYTES     longest request of a logged-on session, strings\n"
@@ -80,6 +91,8 @@ int main(int argc, char** argv)
     miravod::ServerOptions o;
     o.port = 4894;
     std::optional<pellar::WireCharset> charset;
+    bool portGiven = false;
+    bool tlsPortGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -99,6 +112,14 @@ int main(int argc, char** argv)
             o.listenAddress = argv[++i];
         } else if (a == "--port") {
             o.port = static_cast<int>(number(0, 65535));
+            portGiven = true;
+        } else if (a == "--tls-port") {
+            o.tlsPort = static_cast<int>(number(0, 65535));
+            tlsPortGiven = true;
+        } else if (a == "--tls-cert" && hasValue) {
+            o.tlsCertFile = argv[++i];
+        } else if (a == "--tls-key" && hasValue) {
+            o.tlsKeyFile = argv[++i];
         } else if (a == "--db" && hasValue) {
             o.dbPath = argv[++i];
         } else if (a == "--demo") {
@@ -148,6 +169,31 @@ int main(int argc, char** argv)
         }
     }
     o.charset = charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
+    if (o.tlsCertFile.empty() != o.tlsKeyFile.empty()) {
+        std::fprintf(stderr, "miravod: --tls-cert and --tls-key go together\n");
+        return 2;
+    }
+    if (o.tlsCertFile.empty() && o.demo && !o.dbPath.empty()) {
+        // The demo runs encrypted with a certificate of its own; clients
+        // pin its fingerprint, printed below.
+        std::filesystem::path cert, key;
+        std::string error;
+        const auto dir = std::filesystem::absolute(o.dbPath).parent_path();
+        if (!miravod::EnsureDemoCertificate(dir, &cert, &key, &error)) {
+            std::fprintf(stderr, "miravod: %s\n", error.c_str());
+            return 1;
+        }
+        o.tlsCertFile = cert.string();
+        o.tlsKeyFile = key.string();
+        portGiven = true;
+    }
+    if (!o.tlsCertFile.empty()) {
+        if (!tlsPortGiven) o.tlsPort = 4896;
+        o.plain = portGiven;
+    } else if (tlsPortGiven) {
+        std::fprintf(stderr, "miravod: --tls-port needs --tls-cert and --tls-key\n");
+        return 2;
+    }
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
@@ -160,7 +206,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "miravod: %s\n", error.c_str());
         return 1;
     }
-    std::printf("miravod listening on %s port %d\n", o.listenAddress.c_str(), server.Port());
+    if (o.plain) std::printf("miravod listening on %s port %d\n", o.listenAddress.c_str(), server.Port());
+    if (server.TlsPort() != 0)
+        std::printf("miravod serving TLS on %s port %d, certificate SHA-256 fingerprint %s\n",
+                    o.listenAddress.c_str(), server.TlsPort(), server.TlsFingerprint().c_str());
     std::fflush(stdout);
     int sig = 0;
     sigwait(&set, &sig);

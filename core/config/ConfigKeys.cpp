@@ -50,6 +50,10 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::ProxyPort, K::Number, "", ""),
         // Every profile from before the choice existed is ISO-8859-1.
         Key(C::Charset, K::Text, "ISO-8859-1", "ISO-8859-1"),
+        Key(C::UseTls, K::TriStateFlag, "0", "0"),
+        Key(C::TlsPort, K::Number, std::string(kDefaultTlsPort), std::string(kDefaultTlsPort)),
+        // The SHA-256 fingerprint the user trusted; only a logon writes it.
+        Key(C::TlsPinnedCert, K::Text, "", ""),
         Key(C::SoundAllMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPersMsg, K::TriStateFlag, "0", "1"),
         Key(C::SoundPriText, K::TriStateFlag, "0", "1"),

@@ -20,6 +20,9 @@ inline constexpr std::string_view UseProxy = "UseProxy";
 inline constexpr std::string_view ProxyServer = "ProxyServer";
 inline constexpr std::string_view ProxyPort = "ProxyPort";
 inline constexpr std::string_view Charset = "Charset";  // "ISO-8859-1" or "UTF-8"
+inline constexpr std::string_view UseTls = "UseTls";
+inline constexpr std::string_view TlsPort = "TlsPort";
+inline constexpr std::string_view TlsPinnedCert = "TlsPinnedCert";
 inline constexpr std::string_view SoundAllMsg = "SoundAllMsg";
 inline constexpr std::string_view SoundPersMsg = "SoundPersMsg";
 inline constexpr std::string_view SoundPriText = "SoundPriText";
@@ -62,6 +65,8 @@ inline constexpr std::string_view KeyShortcutPrefix = "KeyShortcut";  // a regis
 // reference server that the demo mode also runs.
 inline constexpr std::string_view kDefaultServerHost = "localhost";
 inline constexpr std::string_view kDefaultServerPort = "4894";
+// The port miravod serves encrypted links on unless told otherwise.
+inline constexpr std::string_view kDefaultTlsPort = "4896";
 
 // "Activity-" + key; "ConfListListCol" / "WhoIsOnListCol" + column.
 std::string ActivityConfigKey(std::string_view activityKey);

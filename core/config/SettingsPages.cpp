@@ -133,6 +133,9 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
     p.proxyServer = LoadText(config, C::ProxyServer, named);
     p.proxyPort = LoadText(config, C::ProxyPort, named);
     p.charset = LoadText(config, C::Charset, named);
+    p.useTls = LoadFlag(config, C::UseTls, named);
+    p.tlsPort = LoadText(config, C::TlsPort, named);
+    p.tlsPinnedCert = config.ReadString(C::TlsPinnedCert, "");
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = LoadFlag(config, AlertFlagKeys()[i], named);
@@ -186,6 +189,9 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
     config.WriteString(C::ProxyServer, p.proxyServer);
     config.WriteString(C::ProxyPort, p.proxyPort);
     config.WriteString(C::Charset, p.charset);
+    config.WriteTriState(C::UseTls, p.useTls);
+    config.WriteString(C::TlsPort, p.tlsPort);
+    config.WriteString(C::TlsPinnedCert, p.tlsPinnedCert);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         config.WriteTriState(AlertFlagKeys()[i], p.alertFlags[i]);
@@ -254,7 +260,7 @@ const std::vector<KnownServer>& KnownServers()
     // The first is the server that the demo mode runs on this machine.
     static const std::vector<KnownServer> servers = {
         {"Local demo server", "localhost", 4894},
-        {"Hollin community server", "miravo.hollin.example", 4894},
+        {"Hollin community server", "miravo.hollin.example", 4894, true, 4896},
         {"Hollin test server", "test.hollin.example", 4895},
     };
     return servers;

@@ -54,6 +54,10 @@ struct SettingsPages {
     // "ISO-8859-1" or "UTF-8"; empty in a named profile that follows the
     // default profile.
     std::string charset;
+    TriState useTls = TriState::Unchecked;
+    std::string tlsPort;
+    // The trusted certificate's fingerprint; the page can only forget it.
+    std::string tlsPinnedCert;
 
     // Alerts
     std::array<TriState, kAlertFlagCount> alertFlags{};
@@ -130,6 +134,8 @@ struct KnownServer {
     const char* name;
     const char* host;
     int port;
+    bool tls = false;  // offers encrypted links, on tlsPort
+    int tlsPort = 0;
 };
 const std::vector<KnownServer>& KnownServers();
 

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/protocol/ConnectAttempt.h"
 #include "core/protocol/WireTokens.h"
 #include "core/shell/LocalUserName.h"
 #include "core/shell/LogFile.h"
@@ -36,69 +37,6 @@ size_t ArgumentEnd(std::string_view line, size_t pos)
     const size_t blank = line.find_first_of(" \n", pos);
     return blank == std::string_view::npos ? line.size() : blank;
 }
-
-// One connect attempt, shared by the caller and the thread that makes it, so
-// that a caller who gives up can leave the thread behind (a name look-up
-// cannot be interrupted).
-struct ConnectAttempt {
-    ConnectAttempt() : cancelFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~ConnectAttempt()
-    {
-        if (cancelFd >= 0)
-            ::close(cancelFd);
-    }
-    ConnectAttempt(const ConnectAttempt&) = delete;
-    ConnectAttempt& operator=(const ConnectAttempt&) = delete;
-
-    void Run(const std::string& host, const std::string& service, int timeoutMs)
-    {
-        int s = -1;
-        // The failure is kept as values, not as the exception itself: the
-        // caller raises its own copy and shares no object with this thread.
-        int code = 0;
-        std::string other;
-        try {
-            SocketConnect(s, host, service, false, timeoutMs, cancelFd);
-        } catch (const TWinsockException& e) {
-            code = e.Code();
-        } catch (const std::exception& e) {
-            other = e.what();
-            if (other.empty())
-                other = "connect failed";
-        }
-        {
-            std::lock_guard lock(mutex);
-            finished = true;
-            if (abandoned)
-                SocketClose(s);
-            sock = s;
-            errorCode = code;
-            errorText = std::move(other);
-        }
-        done.SetEv();
-    }
-
-    // The caller gives up: a socket that still comes is closed by whoever
-    // sees it last.
-    void Abandon()
-    {
-        const uint64_t one = 1;
-        [[maybe_unused]] ssize_t r = ::write(cancelFd, &one, sizeof one);
-        std::lock_guard lock(mutex);
-        abandoned = true;
-        if (finished)
-            SocketClose(sock);
-    }
-
-    const int cancelFd;
-    TEvent done{true, false};
-    std::mutex mutex;  // the fields below
-    bool finished = false;
-    bool abandoned = false;
-    int sock = -1;
-    int errorCode = 0;      // a socket error, 0 for none
-    std::string errorText;  // any other failure
-};
 
 } // namespace
 
@@ -131,7 +69,7 @@ std::string RedactRequestLine(std::string_view line)
 }
 
 struct TMVCommunicationThread::Link {
-    explicit Link(int s) : fd(s) {}
+    Link(int s, std::unique_ptr<TlsStream> t) : fd(s), tls(std::move(t)) {}
     ~Link()
     {
         int s = fd;
@@ -140,6 +78,9 @@ struct TMVCommunicationThread::Link {
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
     const int fd;
+    // Null on a plain link. Shared by the writers and the reader; the link
+    // outlives every call into it (see EndLink).
+    const std::unique_ptr<TlsStream> tls;
 };
 
 TMVCommunicationThread::TMVCommunicationThread(TQueue& receiveQueue, ProtocolCounters& counters, LogFile* log)
@@ -158,6 +99,7 @@ TMVCommunicationThread::TMVCommunicationThread(TQueue& receiveQueue, ProtocolCou
 TMVCommunicationThread::~TMVCommunicationThread()
 {
     Stop();
+    JoinAttempts();
     queue_.SetSource(nullptr);
     {
         std::lock_guard lock(linkMutex_);
@@ -247,15 +189,17 @@ void TMVCommunicationThread::DropReceived()
     queue_.Clear();
 }
 
-void TMVCommunicationThread::StartLink(int sock, std::string hello)
+void TMVCommunicationThread::StartLink(int sock, std::unique_ptr<TlsStream> tls, std::string hello)
 {
-    auto link = std::make_shared<Link>(sock);
+    auto link = std::make_shared<Link>(sock, std::move(tls));
     {
         // The handshake goes out first, through the thread, so that nothing
         // overtakes it; lines queued before the link came up follow it.
         std::lock_guard lock(sendMutex_);
         pending_.insert(0, hello);
         writeFd_ = sock;
+        writeTls_ = link->tls.get();
+        writeNeedsRead_ = false;
         directCredit_ = true;
     }
     {
@@ -270,6 +214,7 @@ void TMVCommunicationThread::EndLink()
     {
         std::lock_guard lock(sendMutex_);
         writeFd_ = -1;
+        writeTls_ = nullptr;
         pending_.clear();
         threadWriting_ = false;
     }
@@ -289,7 +234,8 @@ std::shared_ptr<TMVCommunicationThread::Link> TMVCommunicationThread::CurrentLin
 }
 
 void TMVCommunicationThread::Connect(const std::string& server, const std::string& port,
-                                     const ProxySettings& proxy, int timeoutMs, BlockingWait* wait)
+                                     const ProxySettings& proxy, int timeoutMs, BlockingWait* wait,
+                                     const TlsSettings& tls)
 {
     // A previous link must be fully closed before its socket is replaced.
     if (!Idle()) {
@@ -300,6 +246,7 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
         std::lock_guard lock(stateMutex_);
         server_ = server;
         port_ = port;
+        encryption_.clear();
     }
     {
         // Nothing of an earlier connection may reach the new one.
@@ -308,17 +255,29 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
     }
     DropReceived();
 
-    const std::string& host = proxy.useProxy ? proxy.server : server;
-    const std::string& service = proxy.useProxy ? proxy.port : port;
+    ConnectTarget target;
+    target.host = proxy.useProxy ? proxy.server : server;
+    target.service = proxy.useProxy ? proxy.port : port;
+    target.certificateHost = server;
+    target.tls = tls;
+    {
+        std::lock_guard lock(stateMutex_);
+        if (tlsContext_ && tlsContext_->CaFile() == tls.caFile)
+            target.tlsContext = tlsContext_;
+    }
+    // Encrypted, the tunnel must be open before the TLS handshake; plain,
+    // the CONNECT line simply goes ahead of the handshake line.
+    if (proxy.useProxy && tls.enabled)
+        target.tunnelTo = server + ":" + port;
     auto attempt = std::make_shared<ConnectAttempt>();
-    if (attempt->cancelFd < 0)
+    if (!attempt->Valid())
         throw TWinsockException(WinsockCodeFromErrno(errno));
-    std::thread([attempt, host, service, timeoutMs] { attempt->Run(host, service, timeoutMs); }).detach();
+    StartAttempt(attempt, std::thread([attempt, target, timeoutMs] { attempt->Run(target, timeoutMs); }));
     WaitPlan plan;
-    plan.what = "Connecting to " + server + ":" + port + "...";
+    plan.what = "Connecting to " + server + ":" + port + (tls.enabled ? " (encrypted)..." : "...");
     if (proxy.useProxy)
         plan.what += "\n(through " + proxy.server + ":" + proxy.port + ")";
-    plan.waitFor = [attempt](int ms) { return attempt->done.WaitFor(ms) == WaitResult::Signaled; };
+    plan.waitFor = [attempt](int ms) { return attempt->WaitFor(ms); };
     plan.cancel = [attempt] { attempt->Abandon(); };
     plan.showAfterMs = 0;
     PlainBlockingWait plain;
@@ -327,25 +286,59 @@ void TMVCommunicationThread::Connect(const std::string& server, const std::strin
         throw TConnectCancelled();
     }
     int s = -1;
+    std::unique_ptr<TlsStream> session;
+    attempt->Take(s, session);
     {
-        std::lock_guard lock(attempt->mutex);
-        if (attempt->errorCode != 0)
-            throw TWinsockException(attempt->errorCode);
-        if (!attempt->errorText.empty())
-            throw std::runtime_error(attempt->errorText);
-        s = attempt->sock;
+        std::lock_guard lock(stateMutex_);
+        encryption_ = session ? session->Peer().protocol + ", " + session->Peer().cipher : std::string();
+        if (session)
+            tlsContext_ = session->Context();
     }
 
     // The handshake goes out ahead of every request. The proxy's answer is
     // read as free lines.
     std::string hello;
-    if (proxy.useProxy)
+    if (proxy.useProxy && !tls.enabled)
         hello = "CONNECT " + server + ":" + port + " HTTP/1.0\r\n\r\n";
     // Appended piece by piece: one temporary string fewer.
     hello += 'A';
     hello += EncodeHollerith(LocalUserName());
     hello += '\n';
-    StartLink(s, std::move(hello));
+    StartLink(s, std::move(session), std::move(hello));
+}
+
+void TMVCommunicationThread::StartAttempt(std::shared_ptr<ConnectAttempt> attempt, std::thread thread)
+{
+    std::lock_guard lock(attemptsMutex_);
+    // Finished ones are joined at once; one given up may still hang in a
+    // name look-up and waits for the next reap.
+    std::erase_if(attempts_, [](Attempt& a) {
+        if (!a.attempt->WaitFor(0))
+            return false;
+        a.thread.join();
+        return true;
+    });
+    attempts_.push_back(Attempt{std::move(attempt), std::move(thread)});
+}
+
+void TMVCommunicationThread::JoinAttempts()
+{
+    std::lock_guard lock(attemptsMutex_);
+    // The encryption library's state must not be torn down under a thread
+    // still winding down in it; one stuck in a name look-up is let go.
+    for (Attempt& a : attempts_) {
+        if (a.attempt->WaitFor(kAttemptJoinMs))
+            a.thread.join();
+        else
+            a.thread.detach();
+    }
+    attempts_.clear();
+}
+
+std::string TMVCommunicationThread::Encryption() const
+{
+    std::lock_guard lock(stateMutex_);
+    return encryption_;
 }
 
 void TMVCommunicationThread::Send(std::string line)
@@ -361,7 +354,7 @@ void TMVCommunicationThread::Send(std::string line)
         if (pending_.empty() && !threadWriting_ && writeFd_ >= 0 && directCredit_.exchange(false)) {
             // The link is quiet: write it now rather than wake the thread.
             size_t written = 0;
-            if (!Write(writeFd_, line.data(), line.size(), written)) {
+            if (!Write(writeFd_, writeTls_, line.data(), line.size(), written)) {
                 // The thread ends the link and fails this request with the rest.
                 linkUp_.ResetEv();
             } else if (written == line.size()) {
@@ -378,23 +371,35 @@ void TMVCommunicationThread::Send(std::string line)
     Wake();
 }
 
-bool TMVCommunicationThread::Write(int fd, const char* data, size_t size, size_t& written)
+bool TMVCommunicationThread::Write(int fd, TlsStream* tls, const char* data, size_t size, size_t& written)
 {
     written = 0;
     while (written < size) {
-        const ssize_t n = ::send(fd, data + written, size - written, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno == EAGAIN || errno == EWOULDBLOCK;
+        size_t n = 0;
+        if (tls) {
+            const TlsIo io = tls->Write(data + written, size - written, n);
+            if (io == TlsIo::WantRead || io == TlsIo::WantWrite) {
+                writeNeedsRead_ = io == TlsIo::WantRead;
+                return true;
+            }
+            if (io != TlsIo::Done)
+                return false;
+        } else {
+            const ssize_t r = ::send(fd, data + written, size - written, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno == EAGAIN || errno == EWOULDBLOCK;
+            }
+            n = static_cast<size_t>(r);
         }
         counters_.bytesSent += static_cast<uint64_t>(n);
-        written += static_cast<size_t>(n);
+        written += n;
     }
     return true;
 }
 
-bool TMVCommunicationThread::Flush(int fd, bool& backlog)
+bool TMVCommunicationThread::Flush(const Link& link, bool& backlog)
 {
     {
         std::lock_guard lock(sendMutex_);
@@ -417,7 +422,7 @@ bool TMVCommunicationThread::Flush(int fd, bool& backlog)
         }
     }
     size_t written = 0;
-    const bool ok = Write(fd, outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, written);
+    const bool ok = Write(link.fd, link.tls.get(), outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, written);
     outOffset_ += written;
     if (outOffset_ >= (1u << 20) && outOffset_ * 2 >= outBuf_.size()) {
         // A long backlog: let go of what is sent before appending more.
@@ -463,12 +468,17 @@ void TMVCommunicationThread::Serve(const Link& link)
     while (!stop_ && linkUp_.IsSet()) {
         wakePending_ = false;
         bool backlog = false;
-        if (!Flush(link.fd, backlog))
+        if (!Flush(link, backlog))
             return;
         // The socket is watched only while bytes wait for room in it; reading
-        // it is the receive thread's business.
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {backlog ? link.fd : -1, POLLOUT, 0}};
-        const int r = ::poll(fds, 2, 1000);
+        // it is the receive thread's business. A session that must read
+        // before it can write waits for the reader to do so: the incoming
+        // bytes may be gone before this thread sees them, hence the short
+        // look again.
+        const bool needsRead = backlog && writeNeedsRead_.exchange(false);
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0},
+                         {backlog ? link.fd : -1, static_cast<short>(needsRead ? POLLIN : POLLOUT), 0}};
+        const int r = ::poll(fds, 2, needsRead ? 10 : 1000);
         if (r < 0 && errno != EINTR)
             return;
         if (r > 0 && (fds[0].revents & POLLIN)) {
@@ -488,7 +498,15 @@ void TMVCommunicationThread::Fill(int timeoutMs)
     std::shared_ptr<Link> link;
     if (linkUp_.IsSet())
         link = CurrentLink();
-    pollfd fds[2] = {{readerWakeFd_, POLLIN, 0}, {link ? link->fd : -1, POLLIN, 0}};
+    // Bytes the session has taken from the socket already never make it
+    // readable again; unless they are the start of a record, which only
+    // the socket can complete.
+    if (link && link->tls && !readNeedsSocket_ && link->tls->HasBuffered()) {
+        Receive(link);
+        return;
+    }
+    const short want = link && readNeedsWrite_ ? POLLOUT : POLLIN;
+    pollfd fds[2] = {{readerWakeFd_, POLLIN, 0}, {link ? link->fd : -1, want, 0}};
     const int r = ::poll(fds, 2, timeoutMs);
     if (r <= 0)
         return;
@@ -496,16 +514,37 @@ void TMVCommunicationThread::Fill(int timeoutMs)
         uint64_t counter = 0;
         [[maybe_unused]] ssize_t n = ::read(readerWakeFd_, &counter, sizeof counter);
     }
-    if (link && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+    if (link && (fds[1].revents & (want | POLLHUP | POLLERR)))
         Receive(link);
 }
 
 void TMVCommunicationThread::Receive(const std::shared_ptr<Link>& link)
 {
     char buf[kReceiveBufferSize];
-    const ssize_t n = ::recv(link->fd, buf, sizeof buf, 0);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-        return;
+    ssize_t n = 0;
+    readNeedsWrite_ = false;
+    readNeedsSocket_ = false;
+    if (link->tls) {
+        size_t got = 0;
+        switch (link->tls->Read(buf, sizeof buf, got)) {
+        case TlsIo::Done:
+            n = static_cast<ssize_t>(got);
+            break;
+        case TlsIo::WantWrite:
+            readNeedsWrite_ = true;
+            return;
+        case TlsIo::WantRead:
+            readNeedsSocket_ = true;
+            return;
+        default:
+            n = 0;  // closed or broken: ends the link below
+            break;
+        }
+    } else {
+        n = ::recv(link->fd, buf, sizeof buf, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;
+    }
     std::lock_guard lock(linkMutex_);
     if (link_ != link)
         return; // the link ended meanwhile: its bytes are stale

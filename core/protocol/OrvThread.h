@@ -14,16 +14,19 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "core/protocol/BlockingWait.h"
 #include "core/protocol/Dqueue.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TEvent.h"
+#include "core/protocol/TlsStream.h"
 #include "core/protocol/WinsockTools.h"
 
 namespace pellar {
 
 class LogFile;
+class ConnectAttempt;
 
 struct ProxySettings {
     bool useProxy = false;
@@ -55,9 +58,13 @@ public:
     // complete within timeoutMs fails with 10060. The name look-up and the
     // connect run on a thread of their own while the caller waits through
     // wait (null: blocks); a cancelled wait raises TConnectCancelled at once,
-    // even while the look-up still hangs.
+    // even while the look-up still hangs. With tls.enabled the link is
+    // encrypted before the handshake line, within the same time limit, and
+    // a certificate not accepted raises TTlsUntrusted (TTlsError for a peer
+    // without TLS).
     void Connect(const std::string& server, const std::string& port, const ProxySettings& proxy = {},
-                 int timeoutMs = kDefaultConnectTimeoutMs, BlockingWait* wait = nullptr);
+                 int timeoutMs = kDefaultConnectTimeoutMs, BlockingWait* wait = nullptr,
+                 const TlsSettings& tls = {});
 
     void Send(std::string line) override;
 
@@ -71,26 +78,33 @@ public:
 
     std::string Server() const;
     std::string Port() const;
+    // "TLSv1.3, <cipher>" for the last encrypted link, empty for a plain one.
+    std::string Encryption() const;
 
 private:
     struct Link;
 
     void Run();
     void Serve(const Link& link);
+    // Keeps the thread of a connect attempt so that it is joined, not left
+    // running when the client goes.
+    void StartAttempt(std::shared_ptr<ConnectAttempt> attempt, std::thread thread);
+    void JoinAttempts();
     void Wake();
     void KickReader();
     // Publishes a connected socket with the handshake queued first.
-    void StartLink(int sock, std::string hello);
+    void StartLink(int sock, std::unique_ptr<TlsStream> tls, std::string hello);
     // Withdraws the link from writers and the reader; the socket closes when
     // the last of them lets go.
     void EndLink();
     void DropReceived();
     std::shared_ptr<Link> CurrentLink();
-    // Writes until the socket is full; false when the link failed.
-    bool Write(int fd, const char* data, size_t size, size_t& written);
+    // Writes until the socket is full; false when the link failed. tls:
+    // the link's session, null on a plain link.
+    bool Write(int fd, TlsStream* tls, const char* data, size_t size, size_t& written);
     // On the thread: takes the queued bytes and writes them outside the
     // lock; false when the link failed. backlog: bytes still wait for room.
-    bool Flush(int fd, bool& backlog);
+    bool Flush(const Link& link, bool& backlog);
     void Receive(const std::shared_ptr<Link>& link);
 
     // TQueueSource, on the receive thread.
@@ -109,10 +123,12 @@ private:
     std::atomic<bool> wakePending_{false};
     int readerWakeFd_ = -1;
 
-    mutable std::mutex stateMutex_;  // server_, port_, idle waits
+    mutable std::mutex stateMutex_;  // server_, port_, encryption_, idle waits
     std::condition_variable idleCond_;
     std::string server_;
     std::string port_;
+    std::string encryption_;
+    std::shared_ptr<TlsClientContext> tlsContext_;  // kept for the next link
 
     // Guards the queued lines, the descriptor callers write to and which of
     // caller or thread may write: one writer per socket at a time. A caller
@@ -122,6 +138,14 @@ private:
     std::string pending_;  // queued request lines, back to back
     bool threadWriting_ = false;  // the thread holds bytes it has not written yet
     int writeFd_ = -1;  // the current link's socket; -1 while no link is up
+    TlsStream* writeTls_ = nullptr;  // its session, null when plain or down
+    // A write found that the session must read first (the thread then
+    // waits for the reader rather than for room).
+    std::atomic<bool> writeNeedsRead_{false};
+    // Receive thread only: the session must write before it can read on.
+    bool readNeedsWrite_ = false;
+    // Receive thread only: the session holds part of a record at most.
+    bool readNeedsSocket_ = false;
     std::string outBuf_;  // thread-owned: bytes taken from pending_, written up to outOffset_
     size_t outOffset_ = 0;
     // A caller may write directly while this is set: cleared by a direct
@@ -133,6 +157,14 @@ private:
     std::shared_ptr<Link> link_;
 
     std::thread thread_;
+
+    static constexpr int kAttemptJoinMs = 5000;
+    struct Attempt {
+        std::shared_ptr<ConnectAttempt> attempt;
+        std::thread thread;
+    };
+    std::mutex attemptsMutex_;
+    std::vector<Attempt> attempts_;
 };
 
 } // namespace pellar

@@ -4,6 +4,7 @@
 #include <exception>
 #include <thread>
 
+#include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
@@ -17,6 +18,9 @@ namespace {
 
 // Servers above this version also tell their protocol version.
 constexpr int32_t kLastServerWithoutVersionInfo = 10699;
+// The greeting wait looks at the link this often: a link that ends raises
+// no event of its own there.
+constexpr int kLinkCheckMs = 50;
 // The activity shown while logged on and idle ("wait").
 constexpr int kWaitActivity = 4;
 
@@ -44,6 +48,7 @@ bool Logon::LogOn()
 {
     TMiravoConfiguration& config = client_.Config();
     std::string server, port, user, password;
+    TlsSettings tls;
     if (!autoConnect_) {
         const auto choice = ui_.askLogin();
         if (!choice)
@@ -52,13 +57,16 @@ bool Logon::LogOn()
         port = choice->port;
         user = choice->user;
         password = choice->password;
+        tls.enabled = choice->tls;
         config.SetProfile(choice->profilePath.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                                       : choice->profilePath);
     } else {
         config.SetProfile(startProfile_.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                                 : TMiravoConfiguration::ProfilePathFor(startProfile_));
         server = config.ReadString(ConfigKeys::Server, "");
-        port = config.ReadString(ConfigKeys::Port, "");
+        tls.enabled = config.ReadFlag(ConfigKeys::UseTls, false);
+        port = tls.enabled ? config.ReadString(ConfigKeys::TlsPort, kDefaultTlsPort)
+                           : config.ReadString(ConfigKeys::Port, "");
         user = config.ReadString(ConfigKeys::User, "");
         password = config.ReadPassword();
     }
@@ -70,14 +78,11 @@ bool Logon::LogOn()
     proxy.useProxy = config.ReadFlag(ConfigKeys::UseProxy, false);
     proxy.server = config.ReadString(ConfigKeys::ProxyServer, "");
     proxy.port = config.ReadString(ConfigKeys::ProxyPort, "");
-    try {
-        client_.ComThread().Connect(server, port, proxy, kDefaultConnectTimeoutMs, &client_.Waits());
-    } catch (const TConnectCancelled&) {
-        // The user gave up; there is nothing to report.
-        ui_.hideProgress();
-        return false;
-    } catch (const std::exception& e) {
-        client_.UserMessages().PostUserMessage("!" + ConnectFailureText(server, port, proxy, e));
+    if (tls.enabled) {
+        tls.pinnedFingerprint = PinnedFingerprintFor(config.ReadString(ConfigKeys::TlsPinnedCert, ""), server, port);
+        tls.caFile = options_.tlsCaFile;
+    }
+    if (!Connect(server, port, proxy, tls)) {
         ui_.hideProgress();
         return false;
     }
@@ -87,6 +92,12 @@ bool Logon::LogOn()
     if (greeting != GreetingOutcome::Greeted) {
         if (greeting == GreetingOutcome::TimedOut)
             client_.UserMessages().PostUserMessage("!" + GreetingTimeoutText(server, port));
+        if (greeting == GreetingOutcome::LinkLost)
+            client_.UserMessages().PostUserMessage(
+                tls.enabled ? std::string("!Failed to connect: the server closed the connection before greeting.")
+                            : std::string("!Failed to connect: the server closed the connection before greeting. "
+                                          "If it only serves encrypted connections, turn on \"Encrypted "
+                                          "connection (TLS)\" and use its TLS port."));
         Abandon();
         ui_.hideProgress();
         return false;
@@ -110,6 +121,36 @@ bool Logon::LogOn()
     return true;
 }
 
+bool Logon::Connect(const std::string& server, const std::string& port, const ProxySettings& proxy,
+                    TlsSettings tls)
+{
+    // At most twice: once more after the user trusted the certificate.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            client_.ComThread().Connect(server, port, proxy, kDefaultConnectTimeoutMs, &client_.Waits(), tls);
+            return true;
+        } catch (const TConnectCancelled&) {
+            // The user gave up; there is nothing to report.
+            return false;
+        } catch (const TTlsUntrusted& e) {
+            // A pinned certificate that changed is refused outright: asking
+            // would invite a click through exactly when it matters.
+            if (e.PinMismatch() || attempt > 0) {
+                client_.UserMessages().PostUserMessage(std::string("!Failed to connect: ") + e.what());
+                return false;
+            }
+            if (!ui_.askTrustCertificate(server + ":" + port, e.Peer()))
+                return false;
+            tls.pinnedFingerprint = e.Peer().fingerprint;
+            client_.Config().WriteString(ConfigKeys::TlsPinnedCert,
+                                         FormatCertificatePin({e.Peer().fingerprint, server + ":" + port}));
+        } catch (const std::exception& e) {
+            client_.UserMessages().PostUserMessage("!" + ConnectFailureText(server, port, proxy, e));
+            return false;
+        }
+    }
+}
+
 Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
 {
     using Clock = std::chrono::steady_clock;
@@ -122,12 +163,22 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     plan.showAfterMs = 0;
     // Over once greeted or out of time; WaitFor's own limit is only an upper
     // bound on how late the deadline is seen.
-    plan.waitFor = [&connected, deadline](int timeoutMs) {
+    TMVCommunicationThread& com = client_.ComThread();
+    plan.waitFor = [&connected, &com, deadline](int timeoutMs) {
         // Rounded up: the last part of a millisecond is slept, not spun.
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int limit = static_cast<int>(std::max<decltype(left)>(0, left));
-        return connected.WaitFor(timeoutMs < 0 ? limit : std::min(timeoutMs, limit)) == WaitResult::Signaled ||
-               Clock::now() >= deadline;
+        int limit = static_cast<int>(std::max<decltype(left)>(0, left));
+        if (timeoutMs >= 0)
+            limit = std::min(timeoutMs, limit);
+        for (;;) {
+            if (connected.WaitFor(std::min(limit, kLinkCheckMs)) == WaitResult::Signaled)
+                return true;
+            if (com.LinkDown() || Clock::now() >= deadline)
+                return true;
+            limit -= kLinkCheckMs;
+            if (limit <= 0)
+                return false;
+        }
     };
     // Giving up is enough: the caller then stops the link.
     plan.cancel = [] {};
@@ -135,7 +186,9 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     plan.onTick = [this, &percent] { ui_.setProgress(++percent); };
     if (client_.Waits().Wait(plan) == WaitOutcome::Cancelled)
         return GreetingOutcome::Cancelled;
-    return connected.IsSet() ? GreetingOutcome::Greeted : GreetingOutcome::TimedOut;
+    if (connected.IsSet())
+        return GreetingOutcome::Greeted;
+    return com.LinkDown() ? GreetingOutcome::LinkLost : GreetingOutcome::TimedOut;
 }
 
 bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password, bool& created)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/protocol/OrvThread.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/SessionUi.h"
 
@@ -26,6 +27,9 @@ struct LogonOptions {
     int drainSteps = 70000;
     int logoutSteps = 3000;
     int stopSteps = 90000;
+    // Trust anchors beside the system's CA store for encrypted links (a
+    // private CA); empty for none.
+    std::string tlsCaFile;
 };
 
 class Logon {
@@ -61,12 +65,15 @@ private:
     // Steps after the greeting; false when the logon failed.
     // created: a new account was made on the way.
     bool Negotiate(const std::string& server, const std::string& user, std::string password, bool& created);
-    enum class GreetingOutcome { Greeted, TimedOut, Cancelled };
+    enum class GreetingOutcome { Greeted, TimedOut, Cancelled, LinkLost };
     // where: the server's host:port, for the user.
     GreetingOutcome WaitForGreeting(const std::string& where);
     // Wait while requests are outstanding, at most steps milliseconds.
     void DrainRequests(int steps);
     void Abandon();
+    // Connects; asks the user about a certificate that failed the check and
+    // pins it when trusted. False (reported already) when not connected.
+    bool Connect(const std::string& server, const std::string& port, const ProxySettings& proxy, TlsSettings tls);
 
     Client& client_;
     SessionUi& ui_;

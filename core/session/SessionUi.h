@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/protocol/MVRequests.h"
+#include "core/protocol/TlsStream.h"
 
 namespace pellar {
 
@@ -20,6 +21,7 @@ struct LoginChoice {
     std::string user;
     std::string password;
     std::string profilePath;  // the profile chosen in the dialog, made current
+    bool tls = false;         // an encrypted link; port is then the TLS port
 };
 
 // The fields of the new-account dialog; kept between showings.
@@ -58,6 +60,15 @@ public:
     virtual std::optional<LoginChoice> askLogin() = 0;
     // Shows the progress window (first call) with a step text and percent.
     virtual void showProgress(std::string_view text, int percent) = 0;
+    // The server's certificate failed the check: shows why and its
+    // fingerprint; true when the user trusts it for this profile. Refuses
+    // unless a window implements it.
+    virtual bool askTrustCertificate(std::string_view server, const TlsPeer& peer)
+    {
+        (void)server;
+        (void)peer;
+        return false;
+    }
     // Moves the gauge only (the greeting wait and log-off's stop wait).
     virtual void setProgress(int percent) = 0;
     virtual void hideProgress() = 0;

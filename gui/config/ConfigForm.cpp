@@ -1,4 +1,5 @@
 #include "gui/config/ConfigForm.h"
+#include "gui/config/TlsSettingsBox.h"
 
 #include "core/config/ShortcutMap.h"
 #include "core/config/TMiravoConfiguration.h"
@@ -194,10 +195,16 @@ QWidget* TConfigForm::BuildGeneralPage()
     knownServersMenu_ = new QMenu(button1_);
     knownServersMenu_->setObjectName(QStringLiteral("KnownServersMenu"));
     for (const KnownServer& known : KnownServers()) {
-        QAction* action = knownServersMenu_->addAction(QString::fromUtf8(known.name));
+        QString caption = QString::fromUtf8(known.name);
+        if (known.tls)
+            caption += QStringLiteral(" (TLS)");
+        QAction* action = knownServersMenu_->addAction(caption);
         connect(action, &QAction::triggered, this, [this, known] {
             hostEdit_->setText(QString::fromUtf8(known.host));
             portEdit_->setText(QString::number(known.port));
+            tlsBox_->UseTlsCheckBox()->setCheckState(known.tls ? Qt::Checked : Qt::Unchecked);
+            if (known.tls)
+                tlsBox_->TlsPortEdit()->setText(QString::number(known.tlsPort));
         });
     }
     connect(button1_, &QPushButton::clicked, this,
@@ -238,8 +245,11 @@ QWidget* TConfigForm::BuildGeneralPage()
     proxyForm->addRow(QStringLiteral("P&ort:"), proxyPortEdit_);
     connect(enableProxyCheckBox_, &QCheckBox::stateChanged, this, &TConfigForm::UpdateProxyEdits);
 
+    tlsBox_ = new TTlsSettingsBox(page);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(server);
+    layout->addWidget(tlsBox_);
     layout->addWidget(user);
     layout->addWidget(proxy);
     layout->addStretch(1);
@@ -534,6 +544,10 @@ void TConfigForm::Load()
     proxyServerEdit_->setText(FromWire(p.proxyServer));
     proxyPortEdit_->setText(FromWire(p.proxyPort));
     UpdateProxyEdits();
+    ShowTriState(tlsBox_->UseTlsCheckBox(), p.useTls);
+    tlsBox_->TlsPortEdit()->setText(FromWire(p.tlsPort));
+    tlsBox_->ShowPin(p.tlsPinnedCert);
+    tlsBox_->UpdateEdits();
 
     for (int i = 0; i < kAlertFlagCount; ++i) {
         ShowTriState(alertCheckBoxes_[i], p.alertFlags[i]);
@@ -606,6 +620,9 @@ SettingsPages TConfigForm::PagesFromControls() const
     p.useProxy = TriStateOf(enableProxyCheckBox_);
     p.proxyServer = ToWire(proxyServerEdit_->text());
     p.proxyPort = ToWire(proxyPortEdit_->text());
+    p.useTls = TriStateOf(tlsBox_->UseTlsCheckBox());
+    p.tlsPort = ToWire(tlsBox_->TlsPortEdit()->text());
+    p.tlsPinnedCert = tlsBox_->PinValue();
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = TriStateOf(alertCheckBoxes_[i]);

@@ -32,6 +32,7 @@ class QTreeWidgetItem;
 namespace pellar {
 
 class TMiravoConfiguration;
+class TTlsSettingsBox;
 
 // What the other windows do after the settings are saved, called in this
 // order; any of them may be empty.
@@ -86,6 +87,7 @@ public:
     QCheckBox* EnableProxyCheckBox() const { return enableProxyCheckBox_; }
     QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
     QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
+    TTlsSettingsBox* TlsBox() const { return tlsBox_; }
     // In page order: sound, tray, focus; all / personal / priority.
     QCheckBox* AlertCheckBox(int index) const { return alertCheckBoxes_[index]; }
     // Sound, tray, focus.
@@ -186,6 +188,7 @@ private:
     QCheckBox* enableProxyCheckBox_ = nullptr;
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;
+    TTlsSettingsBox* tlsBox_ = nullptr;
     std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
     std::array<QString, kAlertFlagCount> alertCaptions_;
     QCheckBox* permanentTrayCheckBox_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "gui/dialogs/DialogHelpers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -27,11 +28,14 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     userEdit_ = new QLineEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), this);
+    tlsCheckBox_ = new QCheckBox(QStringLiteral("&Encrypted connection (TLS)"), this);
+    tlsCheckBox_->setObjectName(QStringLiteral("TlsCheckBox"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Profile:"), cfgComboBox_);
     form->addRow(QStringLiteral("&Host:"), hostEdit_);
     form->addRow(QStringLiteral("P&ort:"), portEdit_);
+    form->addRow(QString(), tlsCheckBox_);
     form->addRow(QStringLiteral("&Name:"), userEdit_);
     form->addRow(QStringLiteral("&Password:"), pwdEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
@@ -45,6 +49,7 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     connect(cfgComboBox_, &QComboBox::currentIndexChanged, this, &TLoginForm::LoadProfile);
     connect(hostEdit_, &QLineEdit::textChanged, this, &TLoginForm::UpdateOk);
     connect(portEdit_, &QLineEdit::textChanged, this, &TLoginForm::UpdateOk);
+    connect(tlsCheckBox_, &QCheckBox::toggled, this, &TLoginForm::TlsToggled);
     UpdateOk();
 }
 
@@ -65,6 +70,14 @@ QString TLoginForm::Host() const { return hostEdit_->text(); }
 QString TLoginForm::Port() const { return portEdit_->text(); }
 QString TLoginForm::User() const { return userEdit_->text(); }
 QString TLoginForm::Password() const { return pwdEdit_->text(); }
+bool TLoginForm::Tls() const { return tlsCheckBox_->isChecked(); }
+
+void TLoginForm::TlsToggled(bool)
+{
+    const QString shown = portEdit_->text();
+    portEdit_->setText(otherPort_);
+    otherPort_ = shown;
+}
 
 void TLoginForm::showEvent(QShowEvent* event)
 {
@@ -83,7 +96,12 @@ void TLoginForm::LoadProfile()
         return;
     const Fields fields = loader_(SelectedProfile());
     hostEdit_->setText(fields.host);
-    portEdit_->setText(fields.port);
+    {
+        const QSignalBlocker blocker(tlsCheckBox_);
+        tlsCheckBox_->setChecked(fields.tls);
+    }
+    portEdit_->setText(fields.tls ? fields.tlsPort : fields.port);
+    otherPort_ = fields.tls ? fields.port : fields.tlsPort;
     userEdit_->setText(fields.user);
     pwdEdit_->setText(fields.password);
 }

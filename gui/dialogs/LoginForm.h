@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +24,8 @@ public:
         QString port;
         QString user;
         QString password;
+        bool tls = false;
+        QString tlsPort{};  // the port edit shows it while the TLS box is checked
     };
     // Reads a profile's fields; "" names the default profile.
     using ProfileLoader = std::function<Fields(const QString& profile)>;
@@ -39,12 +42,14 @@ public:
     QString Port() const;
     QString User() const;
     QString Password() const;
+    bool Tls() const;
 
     QComboBox* CfgComboBox() const { return cfgComboBox_; }
     QLineEdit* HostEdit() const { return hostEdit_; }
     QLineEdit* PortEdit() const { return portEdit_; }
     QLineEdit* UserEdit() const { return userEdit_; }
     QLineEdit* PwdEdit() const { return pwdEdit_; }
+    QCheckBox* TlsCheckBox() const { return tlsCheckBox_; }
     QPushButton* OkButton() const { return okButton_; }
 
     static inline const QString kDefaultProfile = QStringLiteral("*Default*");
@@ -55,6 +60,8 @@ protected:
 private:
     void LoadProfile();
     void UpdateOk();
+    // Swaps the port edit between the plain and the TLS port.
+    void TlsToggled(bool on);
 
     ProfileLoader loader_;
     QComboBox* cfgComboBox_;
@@ -62,6 +69,9 @@ private:
     QLineEdit* portEdit_;
     QLineEdit* userEdit_;
     QLineEdit* pwdEdit_;
+    QCheckBox* tlsCheckBox_;
+    // The port of the mode not shown, as loaded or last edited.
+    QString otherPort_;
     QPushButton* okButton_ = nullptr;
 };
 

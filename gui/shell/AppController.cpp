@@ -9,6 +9,7 @@
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
 #include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
@@ -126,6 +127,7 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
     // A Disconnect during the logon's dialogs took the link down under it.
     const bool online = ok && client_->ConnectedEvent().IsSet();
     mainForm_->SetOnline(online);
+    mainForm_->StatusBar1()->SetLinkSecurity(online, FromWire(client_->ComThread().Encryption()));
     if (online)
         emit Connected();
 }
@@ -148,6 +150,7 @@ void AppController::Disconnect()
     if (!client_->ComThread().LinkDown())
         logon_->LogOff();
     mainForm_->SetOnline(false);
+    mainForm_->StatusBar1()->SetLinkSecurity(false, QString());
     client_->Cache().ClearAllCaches();
     emit Disconnected();
     // Asynchronous messages of the old session mean nothing to the next one.

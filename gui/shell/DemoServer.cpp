@@ -1,9 +1,14 @@
 #include "gui/shell/DemoServer.h"
 
+#include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/shell/StatePaths.h"
 #include "server/Server.h"
+#include "server/TlsContext.h"
+
+#include <cstdlib>
+#include <system_error>
 
 namespace pellar {
 
@@ -33,6 +38,22 @@ bool DemoServer::Start(std::string* error, int passwordIterations)
         CreatePrivateDirs(database_.parent_path());
     if (passwordIterations > 0)
         options.passwordIterations = passwordIterations;
+    std::filesystem::path certDir = database_.parent_path();
+    if (database_.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pellar-demo-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) {
+            if (error)
+                *error = "cannot make a directory for the demo certificate";
+            return false;
+        }
+        scratch_ = certDir = pattern;
+    }
+    std::filesystem::path cert, key;
+    if (!miravod::EnsureDemoCertificate(certDir, &cert, &key, error))
+        return false;
+    options.tlsPort = 0;
+    options.tlsCertFile = cert.string();
+    options.tlsKeyFile = key.string();
     server_ = std::make_unique<miravod::Server>(options);
     if (!server_->Start(error)) {
         server_.reset();
@@ -46,11 +67,26 @@ int DemoServer::Port() const
     return server_ ? server_->Port() : 0;
 }
 
+int DemoServer::TlsPort() const
+{
+    return server_ ? server_->TlsPort() : 0;
+}
+
+std::string DemoServer::Fingerprint() const
+{
+    return server_ ? server_->TlsFingerprint() : std::string();
+}
+
 void DemoServer::Stop()
 {
     if (server_) {
         server_->Stop();
         server_.reset();
+    }
+    if (!scratch_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(scratch_, ec);
+        scratch_.clear();
     }
 }
 
@@ -61,6 +97,11 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     TMiravoConfiguration::Batch batch(config);
     config.WriteString(ConfigKeys::Server, "127.0.0.1");
     config.WriteString(ConfigKeys::Port, std::to_string(Port()));
+    // Encrypted, and trusting exactly the demo's own certificate.
+    const std::string tlsPort = std::to_string(TlsPort());
+    config.WriteFlag(ConfigKeys::UseTls, true);
+    config.WriteString(ConfigKeys::TlsPort, tlsPort);
+    config.WriteString(ConfigKeys::TlsPinnedCert, FormatCertificatePin({Fingerprint(), "127.0.0.1:" + tlsPort}));
     config.WriteString(ConfigKeys::User, kUser);
     config.WriteString(ConfigKeys::Charset, WireCharsetName(WireCharset::Utf8));
     config.WritePassword(kPassword);

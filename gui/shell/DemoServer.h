@@ -1,6 +1,8 @@
 // What `pellar --demo` runs against: the reference server in this process on
 // 127.0.0.1 with the demo data in the per-user data directory (so read marks
-// survive a restart), and the profile "Demo" that logs on to it.
+// survive a restart), and the profile "Demo" that logs on to it. The link is
+// encrypted with a self-signed certificate made there on first start, which
+// the profile pins.
 #pragma once
 
 #include <filesystem>
@@ -33,6 +35,9 @@ public:
     // Listens on an ephemeral loopback port; error receives the reason.
     bool Start(std::string* error = nullptr, int passwordIterations = 0);
     int Port() const;
+    int TlsPort() const;
+    // The demo certificate's SHA-256 fingerprint, once started.
+    std::string Fingerprint() const;
     void Stop();
 
     // Creates or updates the profile "Demo" for this server: host, port,
@@ -41,6 +46,8 @@ public:
 
 private:
     std::filesystem::path database_;
+    // Where an in-memory server keeps its certificate; removed on Stop.
+    std::filesystem::path scratch_;
     std::unique_ptr<miravod::Server> server_;
 };
 

@@ -28,6 +28,7 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     notice_ = Panel("NoticePanel", 300, this);
     keyCommand_ = Panel("KeyCommandPanel", 100, this);
     busy_ = new TBusyPanel(this);
+    encryption_ = Panel("EncryptionPanel", 130, this);
     // Panel 0 takes what the other two leave, so "Working..." always fits.
     notice_->setMinimumWidth(80);
     notice_->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -35,7 +36,30 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     addWidget(notice_, 1);
     addWidget(keyCommand_);
     addWidget(busy_);
+    addWidget(encryption_);
+    // Offline it says nothing, and leaves its room to the notices.
+    encryption_->hide();
 }
+
+void TMainStatusBar::SetLinkSecurity(bool online, const QString& encryption)
+{
+    encryption_->setVisible(online);
+    if (!online) {
+        encryption_->clear();
+        encryption_->setToolTip(QString());
+        return;
+    }
+    if (encryption.isEmpty()) {
+        encryption_->setText(QStringLiteral("Not encrypted"));
+        encryption_->setToolTip(QStringLiteral("Everything sent, the password too, crosses the network in clear"));
+        return;
+    }
+    const QString protocol = encryption.section(QLatin1Char(','), 0, 0);
+    encryption_->setText(QStringLiteral("Encrypted (%1)").arg(protocol));
+    encryption_->setToolTip(QStringLiteral("The link is encrypted: %1").arg(encryption));
+}
+
+QString TMainStatusBar::LinkSecurity() const { return encryption_->text(); }
 
 void TMainStatusBar::SetNotice(const QString& text) { notice_->setText(text); }
 QString TMainStatusBar::Notice() const { return notice_->text(); }

@@ -21,6 +21,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace pellar {
 
@@ -47,6 +48,8 @@ TLoginForm::Fields LoadLoginFields(TMiravoConfiguration& config, const QString& 
     TLoginForm::Fields fields;
     fields.host = FromWire(config.ReadString(ConfigKeys::Server, kDefaultServerHost), charset);
     fields.port = FromWire(config.ReadString(ConfigKeys::Port, kDefaultServerPort), charset);
+    fields.tls = config.ReadFlag(ConfigKeys::UseTls, false);
+    fields.tlsPort = FromWire(config.ReadString(ConfigKeys::TlsPort, kDefaultTlsPort), charset);
     fields.user = FromWire(config.ReadString(ConfigKeys::User, ""), charset);
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
         fields.password = FromWire(config.ReadPassword(), charset);
@@ -123,6 +126,8 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     choice.port = ToWire(form.Port());
     choice.user = ToWire(form.User());
     choice.password = ToWire(form.Password());
+    choice.tls = form.Tls();
+    choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
     return choice;
 }
 
@@ -154,6 +159,30 @@ void QtSessionUi::hideProgress()
     }
 }
 
+
+bool QtSessionUi::askTrustCertificate(std::string_view server, const TlsPeer& peer)
+{
+    // Not a Yes/No: the safe answer must be the default and the other one
+    // must say what it does.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar - Untrusted certificate"),
+                    QStringLiteral("The certificate of %1 could not be verified: %2.\n\n"
+                                   "Issued to: %3\n"
+                                   "SHA-256 fingerprint:\n%4\n\n"
+                                   "Compare the fingerprint with the one the server's owner gives you. If they "
+                                   "match, you may trust this certificate for this profile: later logons then "
+                                   "accept this certificate only, and refuse any other.")
+                        .arg(FromWire(server), FromWire(peer.problem), FromWire(peer.subject),
+                             QString::fromLatin1(peer.fingerprint.c_str())),
+                    QMessageBox::Cancel, DialogParent());
+    box.setObjectName(QStringLiteral("TrustCertificateBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPushButton* trust = box.addButton(QStringLiteral("&Trust this certificate"), QMessageBox::AcceptRole);
+    trust->setObjectName(QStringLiteral("TrustButton"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == trust;
+}
 
 bool QtSessionUi::askYesNo(std::string_view question)
 {

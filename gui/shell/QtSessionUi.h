@@ -38,6 +38,7 @@ public:
     void setProgress(int percent) override;
     void hideProgress() override;
     bool askYesNo(std::string_view question) override;
+    bool askTrustCertificate(std::string_view server, const TlsPeer& peer) override;
     int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;
     bool askNewAccount(NewAccountFields& fields) override;
     bool askNoPresentation() override;

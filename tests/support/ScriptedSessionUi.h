@@ -25,6 +25,7 @@ public:
     std::optional<CreateConfFields> createConf;
     std::deque<ChangePasswordFields> passwords;
     std::optional<ConfMember> member;
+    std::deque<bool> trustCertificate;
 
     // --- What happened ----------------------------------------------------
     std::vector<std::pair<std::string, int>> progress;  // showProgress calls
@@ -52,10 +53,24 @@ public:
     std::vector<CreateConfFields> createConfDialogs;
     std::vector<ChangePasswordFields> passwordDialogs;
     std::vector<std::string> memberDialogs;
+    struct TrustAsk {
+        std::string server;
+        TlsPeer peer;
+    };
+    std::vector<TrustAsk> trustAsks;
 
     std::optional<LoginChoice> askLogin() override { return login; }
     void showProgress(std::string_view text, int percent) override { progress.emplace_back(text, percent); }
     void setProgress(int percent) override { gauge.push_back(percent); }
+    bool askTrustCertificate(std::string_view server, const TlsPeer& peer) override
+    {
+        trustAsks.push_back({std::string(server), peer});
+        if (trustCertificate.empty())
+            return false;
+        const bool answer = trustCertificate.front();
+        trustCertificate.pop_front();
+        return answer;
+    }
     void hideProgress() override { ++hidden; }
     bool askYesNo(std::string_view question) override;
     int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;

@@ -1,0 +1,232 @@
+// The encrypted link against the plain one on loopback, side by side in one
+// run against one miravod (in a child process) that serves both: the
+// engine's ExecuteAndWait round trip over TLS divided by the same over plain
+// TCP, and the time a connect takes with and without the TLS handshake.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include "core/protocol/MVTransaction.h"
+#include "core/shell/Client.h"
+#include "server/Server.h"
+#include "server/TlsContext.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Ports {
+    int plain = 0;
+    int tls = 0;
+    char fingerprint[128] = {};
+};
+
+// miravod with plain and TLS listeners in a child process, stopped when this
+// object goes.
+class ForkedTlsServer {
+public:
+    explicit ForkedTlsServer(const std::filesystem::path& dir)
+    {
+        const auto cert = dir / "bench-cert.pem";
+        const auto key = dir / "bench-key.pem";
+        std::string error;
+        if (!miravod::WriteSelfSignedCertificate(cert, key, "bench", "IP:127.0.0.1", 1, &error)) {
+            std::fprintf(stderr, "certificate: %s\n", error.c_str());
+            return;
+        }
+        int portPipe[2], stopPipe[2];
+        if (pipe(portPipe) != 0 || pipe(stopPipe) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(portPipe[0]);
+            close(stopPipe[1]);
+            miravod::ServerOptions o;
+            o.demoCompanion = false;
+            o.tlsPort = 0;
+            o.tlsCertFile = cert.string();
+            o.tlsKeyFile = key.string();
+            miravod::Server server(o);
+            Ports p;
+            if (server.Start()) {
+                p.plain = server.Port();
+                p.tls = server.TlsPort();
+                std::snprintf(p.fingerprint, sizeof p.fingerprint, "%s", server.TlsFingerprint().c_str());
+            }
+            (void)!write(portPipe[1], &p, sizeof p);
+            char c;
+            (void)!read(stopPipe[0], &c, 1);
+            server.Stop();
+            _exit(0);
+        }
+        close(portPipe[1]);
+        close(stopPipe[0]);
+        stop_ = stopPipe[1];
+        if (read(portPipe[0], &ports_, sizeof ports_) != sizeof ports_)
+            ports_ = {};
+        close(portPipe[0]);
+    }
+    ~ForkedTlsServer()
+    {
+        if (stop_ >= 0)
+            close(stop_);
+        if (pid_ > 0)
+            waitpid(pid_, nullptr, 0);
+    }
+    ForkedTlsServer(const ForkedTlsServer&) = delete;
+    ForkedTlsServer& operator=(const ForkedTlsServer&) = delete;
+    const Ports& Get() const { return ports_; }
+
+private:
+    pid_t pid_ = -1;
+    int stop_ = -1;
+    Ports ports_;
+};
+
+pellar::ClientOptions Quiet()
+{
+    pellar::ClientOptions o;
+    o.debugLog = false;
+    o.receiveTrace = false;
+    o.stateDir = std::filesystem::temp_directory_path();
+    return o;
+}
+
+pellar::TlsSettings Pinned(const Ports& p)
+{
+    pellar::TlsSettings t;
+    t.enabled = true;
+    t.pinnedFingerprint = p.fingerprint;
+    return t;
+}
+
+// A connected, greeted client; encrypted when tls.enabled.
+std::unique_ptr<pellar::Client> Connected(int port, const pellar::TlsSettings& tls)
+{
+    auto c = std::make_unique<pellar::Client>(Quiet());
+    c->ComThread().Connect("127.0.0.1", std::to_string(port), {}, 5000, nullptr, tls);
+    c->ConnectedEvent().WaitFor(5000);
+    return c;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Us(Clock::duration d)
+{
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+double TimeRequest(pellar::Client& c)
+{
+    pellar::TGenericTrans t(c.Protocol(), "Get the time", {35});
+    const auto t0 = Clock::now();
+    c.Transactions().ExecuteAndWait(t);
+    return Us(Clock::now() - t0);
+}
+
+constexpr int kRounds = 5;
+constexpr int kWarmUp = 200;
+constexpr int kSamples = 2000;
+constexpr int kConnects = 40;
+
+struct Round {
+    double ratio, tlsUs, plainUs;
+};
+
+Round RoundTripRound(const Ports& p)
+{
+    auto plain = Connected(p.plain, {});
+    auto tls = Connected(p.tls, Pinned(p));
+    std::vector<double> a, b;
+    for (int i = 0; i < kWarmUp + kSamples; ++i) {
+        // Interleaved, so both see the same machine.
+        const double tu = TimeRequest(*tls);
+        const double pu = TimeRequest(*plain);
+        if (i >= kWarmUp) {
+            a.push_back(tu);
+            b.push_back(pu);
+        }
+    }
+    const double tm = Median(a), pm = Median(b);
+    return {tm / pm, tm, pm};
+}
+
+// Connect until greeted: TCP connect, TLS handshake (when on), handshake
+// line and greeting; then the link is taken down again. One client for all
+// rounds, as a user reconnecting has: its trust store is read once.
+double ConnectUs(pellar::Client& c, int port, const pellar::TlsSettings& tls)
+{
+    const auto t0 = Clock::now();
+    c.ComThread().Connect("127.0.0.1", std::to_string(port), {}, 5000, nullptr, tls);
+    c.ConnectedEvent().WaitFor(5000);
+    const double us = Us(Clock::now() - t0);
+    c.ComThread().SetLinkDown(true);
+    c.ComThread().WaitIdle(5000);
+    c.ConnectedEvent().ResetEv();
+    return us;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Flags only: the figures below are measured side by side by hand.
+    benchmark::Initialize(&argc, argv);
+
+    std::string pattern = (std::filesystem::temp_directory_path() / "pellar-tls-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return 1;
+    {
+        ForkedTlsServer server(pattern);
+        const Ports& p = server.Get();
+        if (p.plain == 0 || p.tls == 0) {
+            std::fprintf(stderr, "server did not start\n");
+            return 1;
+        }
+        std::vector<Round> rounds;
+        for (int r = 0; r < kRounds; ++r) {
+            rounds.push_back(RoundTripRound(p));
+            std::printf("round trip, round %d: TLS %.1f us, plain %.1f us, ratio %.3f\n", r + 1, rounds.back().tlsUs,
+                        rounds.back().plainUs, rounds.back().ratio);
+        }
+        std::sort(rounds.begin(), rounds.end(), [](const Round& a, const Round& b) { return a.ratio < b.ratio; });
+        const Round& mid = rounds[rounds.size() / 2];
+        std::printf("ExecuteAndWait TLS / plain (median of %d rounds): %.3f, spread %.3f..%.3f (limit 1.3) %s\n",
+                    kRounds, mid.ratio, rounds.front().ratio, rounds.back().ratio, mid.ratio <= 1.3 ? "OK" : "TOO SLOW");
+
+        pellar::Client tlsClient(Quiet()), plainClient(Quiet());
+        // The first encrypted connect of a run also reads the system's trust
+        // store (a bundle file named by SSL_CERT_FILE is read whole).
+        const double first = ConnectUs(tlsClient, p.tls, Pinned(p));
+        std::printf("first TLS connect of the run (trust store read): %.0f us\n", first);
+        std::vector<double> plainConnect, tlsConnect;
+        for (int i = 0; i < kConnects; ++i) {
+            tlsConnect.push_back(ConnectUs(tlsClient, p.tls, Pinned(p)));
+            plainConnect.push_back(ConnectUs(plainClient, p.plain, {}));
+        }
+        std::sort(tlsConnect.begin(), tlsConnect.end());
+        std::sort(plainConnect.begin(), plainConnect.end());
+        std::printf("connect until greeted (median of %d, 10th..90th percentile): TLS %.0f us (%.0f..%.0f), "
+                    "plain %.0f us (%.0f..%.0f); the TLS handshake adds %.0f us\n",
+                    kConnects, Median(tlsConnect), tlsConnect[kConnects / 10], tlsConnect[kConnects * 9 / 10],
+                    Median(plainConnect), plainConnect[kConnects / 10], plainConnect[kConnects * 9 / 10],
+                    Median(tlsConnect) - Median(plainConnect));
+    }
+    std::filesystem::remove_all(pattern);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,334 @@
+#include "core/protocol/TlsStream.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <arpa/inet.h>
+#include <poll.h>
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include "core/protocol/WinsockTools.h"
+
+namespace pellar {
+
+namespace {
+
+struct CtxFree {
+    void operator()(SSL_CTX* p) const { SSL_CTX_free(p); }
+};
+struct SslFree {
+    void operator()(SSL* p) const { SSL_free(p); }
+};
+struct X509Free {
+    void operator()(X509* p) const { X509_free(p); }
+};
+
+std::string HexFingerprint(const unsigned char* md, unsigned len)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned i = 0; i < len; ++i) {
+        if (i)
+            out += ':';
+        out += kHex[md[i] >> 4];
+        out += kHex[md[i] & 15];
+    }
+    return out;
+}
+
+// The reason a user can act on, in words rather than library codes.
+std::string VerifyProblem(long result, const std::string& host)
+{
+    switch (result) {
+    case X509_V_OK:
+        return {};
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return "the certificate was issued for another host, not for \"" + host + "\"";
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+        return "the certificate is self-signed";
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+        return "the certificate was issued by an authority this system does not trust";
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return "the certificate has expired";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return "the certificate is not valid yet";
+    default:
+        return std::string("the certificate failed the check (") + X509_verify_cert_error_string(result) + ")";
+    }
+}
+
+// The system's CA store. Its hashed directory is read lazily, one file per
+// issuer a chain needs; the bundle file would be parsed whole on every
+// connect, which takes hundreds of milliseconds. The bundle stands in where
+// no hashed directory exists, and the usual environment overrides apply.
+void LoadSystemTrust(SSL_CTX* ctx)
+{
+    const char* fileEnv = std::getenv(X509_get_default_cert_file_env());
+    const char* dirEnv = std::getenv(X509_get_default_cert_dir_env());
+    if (fileEnv && *fileEnv)
+        SSL_CTX_load_verify_file(ctx, fileEnv);
+    const std::string dir = dirEnv && *dirEnv ? dirEnv : X509_get_default_cert_dir();
+    std::error_code ec;
+    const bool hashed = std::filesystem::is_directory(dir, ec) && !std::filesystem::is_empty(dir, ec);
+    if (hashed)
+        SSL_CTX_load_verify_dir(ctx, dir.c_str());
+    else if (!(fileEnv && *fileEnv))
+        SSL_CTX_load_verify_file(ctx, X509_get_default_cert_file());
+    ERR_clear_error();
+}
+
+std::string LastSslError()
+{
+    const unsigned long e = ERR_get_error();
+    ERR_clear_error();
+    if (e == 0)
+        return {};
+    const char* reason = ERR_reason_error_string(e);
+    return reason ? reason : "error " + std::to_string(e);
+}
+
+[[noreturn]] void HandshakeFailed(int sslError, int savedErrno)
+{
+    std::string detail = LastSslError();
+    // A reset is what a plain server does to bytes it cannot read: it says
+    // more about the port than about the network.
+    if (sslError == SSL_ERROR_SYSCALL && savedErrno != 0 && savedErrno != ECONNRESET && savedErrno != EPIPE)
+        throw TWinsockException(WinsockCodeFromErrno(savedErrno));
+    if (sslError == SSL_ERROR_SYSCALL || sslError == SSL_ERROR_ZERO_RETURN || detail.empty())
+        throw TTlsError("The server closed the connection during the encrypted handshake. "
+                        "Does this port serve encrypted (TLS) connections?");
+    throw TTlsError("The encrypted handshake failed (" + detail +
+                    "). Does this port serve encrypted (TLS) connections?");
+}
+
+} // namespace
+
+struct TlsStream::Handles {
+    std::shared_ptr<TlsClientContext> context;
+    std::unique_ptr<SSL, SslFree> ssl;
+};
+
+std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFile)
+{
+    std::unique_ptr<SSL_CTX, CtxFree> ctx(SSL_CTX_new(TLS_client_method()));
+    if (!ctx)
+        throw TTlsError("Cannot set up encryption: " + LastSslError());
+    SSL_CTX* raw = ctx.get();
+    SSL_CTX_set_min_proto_version(raw, TLS1_2_VERSION);
+    // Renegotiation would let a write need a read that the receive thread
+    // takes first; the protocol never needs it.
+    SSL_CTX_set_options(raw, SSL_OP_NO_RENEGOTIATION);
+    SSL_CTX_set_mode(raw, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // One read of the socket per wake-up, not one for each record's header
+    // and another for its body; what it takes beyond a record waits in the
+    // session (see HasBuffered).
+    SSL_CTX_set_read_ahead(raw, 1);
+    // Verification is judged after the handshake so that the user can be
+    // told why it failed and shown the fingerprint.
+    SSL_CTX_set_verify(raw, SSL_VERIFY_NONE, nullptr);
+    LoadSystemTrust(raw);
+    if (!caFile.empty() && SSL_CTX_load_verify_locations(raw, caFile.c_str(), nullptr) != 1)
+        throw TTlsError("Cannot read the trusted certificates in " + caFile + ": " + LastSslError());
+    return std::shared_ptr<TlsClientContext>(new TlsClientContext(ctx.release(), caFile));
+}
+
+TlsClientContext::~TlsClientContext()
+{
+    SSL_CTX_free(ctx_);
+}
+
+TTlsUntrusted::TTlsUntrusted(TlsPeer peer, bool pinMismatch)
+    : TTlsError(pinMismatch
+                    ? "The server's certificate is not the one trusted for this profile. It may have been "
+                      "replaced, or someone may be listening in. Its SHA-256 fingerprint is " +
+                          peer.fingerprint +
+                          ". If the server's owner confirms the change, forget the trusted certificate in "
+                          "the profile's connection settings and connect again."
+                    : "The server's certificate is not trusted: " + peer.problem + ". Its SHA-256 fingerprint is " +
+                          peer.fingerprint + "."),
+      peer_(std::move(peer)),
+      pinMismatch_(pinMismatch)
+{
+}
+
+void CheckTrust(const TlsPeer& peer, const std::string& pinnedFingerprint)
+{
+    const std::string pin = NormalizeFingerprint(pinnedFingerprint);
+    if (!pinnedFingerprint.empty()) {
+        if (pin.empty() || pin != peer.fingerprint)
+            throw TTlsUntrusted(peer, true);
+        return;
+    }
+    if (!peer.problem.empty())
+        throw TTlsUntrusted(peer, false);
+}
+
+std::string NormalizeFingerprint(const std::string& text)
+{
+    std::string hex;
+    for (const char c : text) {
+        if (c == ':' || c == ' ' || c == '\t')
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return {};
+        hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (hex.size() != 64)
+        return {};
+    std::string out;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        if (i)
+            out += ':';
+        out.append(hex, i, 2);
+    }
+    return out;
+}
+
+TlsStream::TlsStream(std::unique_ptr<Handles> handles) : h_(std::move(handles)) {}
+
+TlsStream::~TlsStream() = default;
+
+std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host, const TlsSettings& settings,
+                                                int timeoutMs, int cancelFd)
+{
+    return Handshake(fd, host, TlsClientContext::Make(settings.caFile), timeoutMs, cancelFd);
+}
+
+const std::shared_ptr<TlsClientContext>& TlsStream::Context() const
+{
+    return h_->context;
+}
+
+std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host,
+                                                std::shared_ptr<TlsClientContext> context, int timeoutMs,
+                                                int cancelFd)
+{
+    auto h = std::make_unique<Handles>();
+    h->context = std::move(context);
+    SSL_CTX* ctx = h->context->ctx_;
+    h->ssl.reset(SSL_new(ctx));
+    SSL* ssl = h->ssl.get();
+    if (!ssl || SSL_set_fd(ssl, fd) != 1)
+        throw TTlsError("Cannot set up encryption: " + LastSslError());
+    in6_addr probe{};
+    const bool numeric = inet_pton(AF_INET, host.c_str(), &probe) == 1 || inet_pton(AF_INET6, host.c_str(), &probe) == 1;
+    X509_VERIFY_PARAM* param = SSL_get0_param(ssl);
+    if (numeric) {
+        X509_VERIFY_PARAM_set1_ip_asc(param, host.c_str());
+    } else {
+        X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        X509_VERIFY_PARAM_set1_host(param, host.c_str(), host.size());
+        SSL_set_tlsext_host_name(ssl, host.c_str());
+    }
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        ERR_clear_error();
+        errno = 0;
+        const int r = SSL_connect(ssl);
+        if (r == 1)
+            break;
+        const int err = SSL_get_error(ssl, r);
+        const int savedErrno = errno;
+        if (err != SSL_ERROR_WANT_READ && err != SSL_ERROR_WANT_WRITE)
+            HandshakeFailed(err, savedErrno);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0)
+            throw TWinsockException(10060);
+        pollfd p[2] = {{fd, static_cast<short>(err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT), 0},
+                       {cancelFd, POLLIN, 0}};
+        const int n = ::poll(p, cancelFd < 0 ? 1 : 2, static_cast<int>(left));
+        if (n < 0 && errno != EINTR)
+            throw TWinsockException(WinsockCodeFromErrno(errno));
+        if (n > 0 && (p[1].revents & POLLIN))
+            throw TConnectCancelled();
+    }
+
+    TlsPeer peer;
+    std::unique_ptr<X509, X509Free> cert(SSL_get1_peer_certificate(ssl));
+    if (!cert)
+        throw TTlsError("The server showed no certificate.");
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned mdLen = 0;
+    X509_digest(cert.get(), EVP_sha256(), md, &mdLen);
+    peer.fingerprint = HexFingerprint(md, mdLen);
+    char subject[512] = {};
+    X509_NAME_oneline(X509_get_subject_name(cert.get()), subject, sizeof subject);
+    peer.subject = subject;
+    peer.problem = VerifyProblem(SSL_get_verify_result(ssl), host);
+    peer.protocol = SSL_get_version(ssl);
+    peer.cipher = SSL_get_cipher_name(ssl);
+
+    std::unique_ptr<TlsStream> stream(new TlsStream(std::move(h)));
+    stream->peer_ = std::move(peer);
+    return stream;
+}
+
+TlsIo TlsStream::Classify(int result)
+{
+    switch (SSL_get_error(h_->ssl.get(), result)) {
+    case SSL_ERROR_WANT_READ:
+        return TlsIo::WantRead;
+    case SSL_ERROR_WANT_WRITE:
+        return TlsIo::WantWrite;
+    case SSL_ERROR_ZERO_RETURN:
+        return TlsIo::Closed;
+    case SSL_ERROR_SYSCALL:
+        // EOF without a close_notify, or a broken socket: the link is gone
+        // either way; a retry would never succeed.
+        return TlsIo::Closed;
+    default:
+        return TlsIo::Failed;
+    }
+}
+
+TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
+{
+    std::lock_guard lock(mutex_);
+    n = 0;
+    ERR_clear_error();
+    errno = 0;
+    const int r = SSL_write_ex(h_->ssl.get(), data, size, &n);
+    if (r == 1)
+        return TlsIo::Done;
+    n = 0;
+    const TlsIo io = Classify(r);
+    ERR_clear_error();
+    return io;
+}
+
+TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
+{
+    std::lock_guard lock(mutex_);
+    n = 0;
+    ERR_clear_error();
+    errno = 0;
+    const int r = SSL_read_ex(h_->ssl.get(), buf, size, &n);
+    if (r == 1)
+        return TlsIo::Done;
+    n = 0;
+    const TlsIo io = Classify(r);
+    ERR_clear_error();
+    return io;
+}
+
+bool TlsStream::HasBuffered()
+{
+    std::lock_guard lock(mutex_);
+    return SSL_has_pending(h_->ssl.get()) == 1;
+}
+
+} // namespace pellar

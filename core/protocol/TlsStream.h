@@ -1,0 +1,124 @@
+// The encrypted link under the protocol: a client TLS session over a
+// connected non-blocking socket. The handshake runs once on the connecting
+// thread; afterwards writers and the reader share the session one call at a
+// time and wait for the socket in poll without holding its lock.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+typedef struct ssl_ctx_st SSL_CTX;
+
+namespace pellar {
+
+// What a profile asks of the link's encryption.
+struct TlsSettings {
+    bool enabled = false;
+    // The SHA-256 fingerprint the user trusted for this profile ("AB:CD:..."),
+    // empty when none is pinned. A pinned profile accepts that certificate
+    // only, whatever the CA store says.
+    std::string pinnedFingerprint;
+    // Trust anchors beside the system store (a private CA); empty for none.
+    std::string caFile;
+};
+
+// What the handshake learned about the server's certificate.
+struct TlsPeer {
+    std::string fingerprint;  // SHA-256 of the DER form, "AB:CD:..."
+    std::string subject;      // one line, for the user
+    std::string problem;      // why the CA store or the host name check failed; empty when both passed
+    std::string protocol;     // "TLSv1.3"
+    std::string cipher;
+};
+
+// The encrypted handshake failed, or the server answered without TLS.
+class TTlsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The certificate is not accepted as it stands. pinMismatch: the profile
+// pinned another certificate, and nothing may be offered on the spot;
+// otherwise the user may look at the fingerprint and trust it.
+class TTlsUntrusted : public TTlsError {
+public:
+    TTlsUntrusted(TlsPeer peer, bool pinMismatch);
+    const TlsPeer& Peer() const { return peer_; }
+    bool PinMismatch() const { return pinMismatch_; }
+
+private:
+    TlsPeer peer_;
+    bool pinMismatch_;
+};
+
+// Accepts the peer or raises TTlsUntrusted: a pin decides alone; without
+// one the CA store and the host name do.
+void CheckTrust(const TlsPeer& peer, const std::string& pinnedFingerprint);
+
+// A fingerprint as the user types or pastes it: case, blanks and colons do
+// not matter. Empty when it is not 32 bytes of hex.
+std::string NormalizeFingerprint(const std::string& text);
+
+enum class TlsIo { Done, WantRead, WantWrite, Closed, Failed };
+
+// The client's TLS settings and trust anchors, made once and shared by the
+// links that follow: reading a CA bundle costs far more than a handshake.
+class TlsClientContext {
+public:
+    // Raises TTlsError when the extra trust anchors cannot be read.
+    static std::shared_ptr<TlsClientContext> Make(const std::string& caFile);
+    ~TlsClientContext();
+    TlsClientContext(const TlsClientContext&) = delete;
+    TlsClientContext& operator=(const TlsClientContext&) = delete;
+    const std::string& CaFile() const { return caFile_; }
+
+private:
+    friend class TlsStream;
+    TlsClientContext(SSL_CTX* ctx, std::string caFile) : ctx_(ctx), caFile_(std::move(caFile)) {}
+    SSL_CTX* ctx_;
+    std::string caFile_;
+};
+
+class TlsStream {
+public:
+    ~TlsStream();
+    TlsStream(const TlsStream&) = delete;
+    TlsStream& operator=(const TlsStream&) = delete;
+
+    // Runs the handshake on fd for host (the name the certificate must
+    // carry) until deadlineMs from now. Raises TWinsockException (10060 on
+    // timeout), TConnectCancelled once cancelFd is readable, TTlsError when
+    // the peer does not speak TLS. Trust is not judged here (see CheckTrust).
+    static std::unique_ptr<TlsStream> Handshake(int fd, const std::string& host, const TlsSettings& settings,
+                                                int timeoutMs, int cancelFd);
+    // The same with a context made earlier (its CaFile stands in for
+    // settings.caFile).
+    static std::unique_ptr<TlsStream> Handshake(int fd, const std::string& host,
+                                                std::shared_ptr<TlsClientContext> context, int timeoutMs,
+                                                int cancelFd);
+
+    const TlsPeer& Peer() const { return peer_; }
+    const std::shared_ptr<TlsClientContext>& Context() const;
+
+    // Never blocks. Done: n bytes went (Write) or came (Read). After
+    // WantRead/WantWrite, wait for the socket and call again; a Write must
+    // then offer the same bytes again (more may follow them).
+    TlsIo Write(const char* data, size_t size, size_t& n);
+    TlsIo Read(char* buf, size_t size, size_t& n);
+    // Bytes wait inside the session, decrypted or not: poll would not see
+    // them. They may be part of a record only; Read then wants more.
+    bool HasBuffered();
+
+private:
+    struct Handles;
+    explicit TlsStream(std::unique_ptr<Handles> handles);
+    TlsIo Classify(int result);
+
+    std::unique_ptr<Handles> h_;
+    std::mutex mutex_;  // one call into the session at a time
+    TlsPeer peer_;
+};
+
+} // namespace pellar
