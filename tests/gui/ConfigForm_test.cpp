@@ -305,7 +305,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 18);
+        QCOMPARE(boxes.size(), 19);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
