@@ -14,7 +14,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
-#include "core/shell/LogFile.h"
+#include "core/base/LogFile.h"
 
 namespace pellar {
 

@@ -7,8 +7,8 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
-#include "core/shell/ProgramVersion.h"
+#include "core/session/Client.h"
+#include "core/base/ProgramVersion.h"
 
 namespace pellar {
 

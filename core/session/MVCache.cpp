@@ -7,7 +7,7 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "core/protocol/MVRequests.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -9,7 +9,7 @@
 
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"

@@ -1,8 +1,8 @@
 #include "gui/shell/AppController.h"
 
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
-#include "core/shell/LocalUserName.h"
+#include "core/session/Client.h"
+#include "core/base/LocalUserName.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"

@@ -2,7 +2,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/shell/StatePaths.h"
+#include "core/base/StatePaths.h"
 #include "server/Server.h"
 
 namespace pellar {

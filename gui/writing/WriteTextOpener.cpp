@@ -1,6 +1,6 @@
 #include "gui/writing/WriteTextOpener.h"
 
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"

@@ -13,7 +13,7 @@
 
 #include "core/config/RegistryBackend.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/events/UserMessageQueue.h"
+#include "core/protocol/UserMessageQueue.h"
 #include "core/protocol/BlockingWait.h"
 #include "core/protocol/DirectRecordServices.h"
 #include "core/protocol/Dqueue.h"
@@ -24,7 +24,7 @@
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
 #include "core/session/MVCache.h"
-#include "core/shell/LogFile.h"
+#include "core/base/LogFile.h"
 
 namespace pellar {
 
