@@ -10,6 +10,7 @@ PACKAGES=(
   libsqlite3-dev libssl-dev
   xvfb xauth imagemagick
   clang libclang-rt-14-dev
+  python3
 )
 
 SUDO=""
