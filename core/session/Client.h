@@ -54,18 +54,18 @@ struct ClientOptions {
     std::shared_ptr<RegistryBackend> configBackend;
 };
 
-class Client {
+class Client final : public CacheHost {
 public:
     explicit Client(ClientOptions options = {});
-    ~Client();
+    ~Client() override;
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
     TQueue& ReceiveQueue() { return receiveQueue_; }
     TMVCommunicationThread& ComThread() { return *comThread_; }
     TReadQueueThread& ReceiveThread() { return *receiveThread_; }
-    TMiravoActiveTransactions& Transactions() { return *transactions_; }
-    ProtocolContext& Protocol() { return *protocol_; }
+    TMiravoActiveTransactions& Transactions() override { return *transactions_; }
+    ProtocolContext& Protocol() override { return *protocol_; }
     TAsyncList& AsyncMessages() { return asyncMessages_; }
     UserMessageQueue& UserMessages() { return userMessages_; }
     TEvent& ConnectedEvent() { return connectedEvent_; }
@@ -73,7 +73,7 @@ public:
     ProtocolCounters& Counters() { return counters_; }
     LogFile* Log() { return log_.get(); }
     MVCache& Cache() { return *cache_; }
-    TMiravoConfiguration& Config() { return *config_; }
+    TMiravoConfiguration& Config() override { return *config_; }
 
     // What records use to reach the server; the caches install themselves
     // here, null goes back to running the requests directly.
@@ -82,7 +82,7 @@ public:
 
     // How the threads that must wait for the server wait (the GUI thread
     // keeps painting); null goes back to blocking plainly.
-    BlockingWait& Waits();
+    BlockingWait& Waits() override;
     void SetBlockingWait(BlockingWait* wait);
 
     // Session state.
