@@ -20,7 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/protocol/MVTransaction.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/protocol/MVTransaction.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "server/Server.h"
 #include "server/TlsContext.h"
 

@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-noto-color-emoji fonts-ipafont-gothic
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file groff-base
+  python3
 )
 
 SUDO=""

@@ -25,7 +25,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ConfListView.h"
 #include "server/MembershipSeed.h"
 #include "server/Server.h"

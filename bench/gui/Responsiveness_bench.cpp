@@ -6,7 +6,7 @@
 // would feel as a freeze; it should stay far below the server's delay.
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"

@@ -29,7 +29,7 @@
 #include "core/reading/SubjectTree.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/QtGuiThread.h"
 #include "server/PasswordHash.h"

@@ -31,7 +31,7 @@
 
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "server/Server.h"
 #include "server/Store.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

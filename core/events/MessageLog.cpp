@@ -1,6 +1,6 @@
 #include "core/events/MessageLog.h"
 
-#include "core/shell/PrivateFile.h"
+#include "core/base/PrivateFile.h"
 
 #include <charconv>
 #include <cstdint>

@@ -10,8 +10,8 @@
 #include "core/protocol/RecordParsers.h"
 #include "core/protocol/WireTokens.h"
 #include "core/reading/NextUnread.h"
-#include "core/shell/Client.h"
-#include "core/shell/GuiThread.h"
+#include "core/session/Client.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

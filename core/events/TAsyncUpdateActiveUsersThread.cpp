@@ -2,8 +2,8 @@
 
 #include "core/events/ActiveUsersTable.h"
 #include "core/protocol/MVTransaction.h"
-#include "core/shell/Client.h"
-#include "core/shell/GuiThread.h"
+#include "core/session/Client.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

@@ -4,8 +4,8 @@
 #include "core/events/EventPorts.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
-#include "core/shell/GuiThread.h"
+#include "core/session/Client.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

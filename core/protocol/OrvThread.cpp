@@ -14,8 +14,8 @@
 
 #include "core/protocol/ConnectAttempt.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/LocalUserName.h"
-#include "core/shell/LogFile.h"
+#include "core/base/LocalUserName.h"
+#include "core/base/LogFile.h"
 
 namespace pellar {
 

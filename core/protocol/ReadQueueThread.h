@@ -16,8 +16,8 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
+#include "core/base/LogFile.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/LogFile.h"
 
 namespace pellar {
 

@@ -6,7 +6,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TSyncronizer.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -5,7 +5,7 @@
 
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TMiravoMembership.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -9,7 +9,7 @@
 #include "core/reading/NextUnread.h"
 #include "core/reading/ReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

@@ -15,7 +15,7 @@
 #include "core/reading/ReadingServices.h"
 #include "core/reading/SubjectTree.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

@@ -7,7 +7,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/WireTokens.h"
 #include "core/reading/ReadingServices.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

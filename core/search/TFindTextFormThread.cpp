@@ -9,7 +9,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 

@@ -8,9 +8,9 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/WireTokens.h"
+#include "core/base/ProgramVersion.h"
+#include "core/session/Client.h"
 #include "core/session/ConnectErrors.h"
-#include "core/shell/Client.h"
-#include "core/shell/ProgramVersion.h"
 
 namespace pellar {
 

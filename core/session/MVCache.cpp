@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/MVRequests.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/ProtocolContext.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
 
 namespace pellar {
 
@@ -84,7 +86,7 @@ private:
 
 } // namespace
 
-MVCache::MVCache(Client& client) : client_(client), undelivered_(std::make_shared<MarkReadStore>()) {}
+MVCache::MVCache(CacheHost& client) : client_(client), undelivered_(std::make_shared<MarkReadStore>()) {}
 
 MVCache::~MVCache() = default;
 

@@ -26,7 +26,22 @@
 
 namespace pellar {
 
-class Client;
+class BlockingWait;
+class ProtocolContext;
+class TMiravoActiveTransactions;
+class TMiravoConfiguration;
+
+// What the caches use of the running client: the request forms and the
+// engine, how a thread waits for the server, and the settings. The client
+// context implements it; the caches know nothing else of it.
+class CacheHost {
+public:
+    virtual ~CacheHost() = default;
+    virtual ProtocolContext& Protocol() = 0;
+    virtual TMiravoActiveTransactions& Transactions() = 0;
+    virtual BlockingWait& Waits() = 0;
+    virtual TMiravoConfiguration& Config() = 0;
+};
 
 class NoSuchConferenceException : public MiravoException {
 public:
@@ -46,7 +61,7 @@ struct CacheStatistics {
 
 class MVCache : public RecordServices {
 public:
-    explicit MVCache(Client& client);
+    explicit MVCache(CacheHost& client);
     ~MVCache() override;
     MVCache(const MVCache&) = delete;
     MVCache& operator=(const MVCache&) = delete;
@@ -120,7 +135,7 @@ private:
     bool TakeQueue(int32_t& conf, std::vector<int32_t>& locals);
     void FlushTaken(int32_t conf, std::vector<int32_t> locals, bool wait);
 
-    Client& client_;
+    CacheHost& client_;
 
     mutable std::mutex nameMutex_;
     TIntegerResourceLock nameKeys_;

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 
+#include "core/protocol/BlockingWait.h"
 #include "core/protocol/MVRequests.h"
-#include "core/shell/Client.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/ProtocolContext.h"
 
 namespace pellar {
 

@@ -6,7 +6,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

@@ -3,7 +3,7 @@
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

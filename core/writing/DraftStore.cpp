@@ -1,6 +1,6 @@
 #include "core/writing/DraftStore.h"
 
-#include "core/shell/PrivateFile.h"
+#include "core/base/PrivateFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #include "core/writing/SubmissionFormat.h"
 
 #include "core/protocol/WireTokens.h"
-#include "core/shell/ProgramVersion.h"
+#include "core/base/ProgramVersion.h"
 #include "core/writing/LinkList.h"
 
 namespace pellar {

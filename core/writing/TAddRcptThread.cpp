@@ -1,7 +1,7 @@
 #include "core/writing/TAddRcptThread.h"
 
 #include "core/protocol/TMiravoConference.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "core/writing/TextComposition.h"
 #include "core/writing/WritingServices.h"
 

@@ -1,6 +1,6 @@
 #include "gui/config/QSettingsRegistryBackend.h"
 
-#include "core/shell/StatePaths.h"
+#include "core/base/StatePaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

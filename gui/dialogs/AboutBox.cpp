@@ -1,6 +1,6 @@
 #include "gui/dialogs/AboutBox.h"
 
-#include "core/shell/ProgramVersion.h"
+#include "core/base/ProgramVersion.h"
 #include "gui/dialogs/AboutFigure.h"
 
 #include <QDialogButtonBox>

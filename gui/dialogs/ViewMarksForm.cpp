@@ -3,7 +3,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoTextEdit.h"
 

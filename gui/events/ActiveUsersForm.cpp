@@ -15,7 +15,7 @@
 
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
 #include "core/protocol/MVTransaction.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/QtCancellableGuiThread.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/WireCodec.h"

@@ -11,7 +11,7 @@
 #include "core/events/MessageLog.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/DesktopNotifier.h"
 #include "gui/events/IconTaskBar.h"

@@ -24,7 +24,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/IconTaskBar.h"

@@ -3,7 +3,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/reading/ContextWords.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/WireCodec.h"

@@ -2,7 +2,7 @@
 
 #include "core/protocol/TMiravoMembership.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/shell/WireCodec.h"
 
 #include <QHeaderView>

@@ -5,7 +5,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"

@@ -9,7 +9,7 @@
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"

@@ -12,7 +12,7 @@
 #include "core/reading/TypedCommands.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"

@@ -1,9 +1,9 @@
 #include "gui/shell/AppController.h"
 
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
-#include "core/shell/LocalUserName.h"
-#include "core/shell/StatePaths.h"
+#include "core/base/LocalUserName.h"
+#include "core/base/StatePaths.h"
+#include "core/session/Client.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/ClientNameLookup.h"

@@ -1,7 +1,7 @@
 #include "gui/shell/ClientNameLookup.h"
 
 #include "core/protocol/MVRequests.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 namespace pellar {
 

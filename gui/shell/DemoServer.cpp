@@ -3,7 +3,7 @@
 #include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/shell/StatePaths.h"
+#include "core/base/StatePaths.h"
 #include "server/Server.h"
 #include "server/TlsContext.h"
 

@@ -2,7 +2,7 @@
 // thread and blocks the worker until it has run.
 #pragma once
 
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "gui/shell/ReadingWiring.h"
 
 #include "core/config/QuickConnect.h"
-#include "core/shell/LocalUserName.h"
+#include "core/base/LocalUserName.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"

@@ -1,6 +1,6 @@
 #include "gui/shell/UserMessagePresenter.h"
 
-#include "core/events/UserMessageQueue.h"
+#include "core/protocol/UserMessageQueue.h"
 #include "core/protocol/TEvent.h"
 #include "gui/shell/WireCodec.h"
 

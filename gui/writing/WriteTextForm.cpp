@@ -7,7 +7,7 @@
 #include "core/protocol/TextStatType.h"
 #include "core/protocol/WireTokens.h"
 #include "core/reading/ArticleLayout.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/reading/ArticleRenderer.h"

@@ -1,7 +1,7 @@
 #include "gui/writing/WriteTextOpener.h"
 
 #include "core/config/TMiravoConfiguration.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "core/writing/DraftStore.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/shell/GuiServices.h"

@@ -15,7 +15,7 @@
 #include "core/protocol/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/MainForm.h"

@@ -7,7 +7,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/CreateConfForm.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"

@@ -6,7 +6,7 @@
 #include "core/session/Logon.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/reading/ConfListView.h"
 #include "server/MembershipSeed.h"
 #include "server/Model.h"

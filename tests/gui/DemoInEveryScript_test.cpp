@@ -7,7 +7,7 @@
 #include "GuiTestSupport.h"
 
 #include "core/config/MemoryRegistryBackend.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/reading/ArticleViewForm.h"

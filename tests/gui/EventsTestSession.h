@@ -16,7 +16,7 @@
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/SessionUi.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "GuiTestSupport.h"
 
 namespace pellar::eventstest {

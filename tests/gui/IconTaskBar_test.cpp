@@ -2,7 +2,7 @@
 // no tray, so the fallback (asking for attention) is what shows.
 #include "gui/events/IconTaskBar.h"
 
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/events/EventsController.h"
 #include "gui/shell/MainForm.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/ProgramVersion.h"
+#include "core/base/ProgramVersion.h"
 #include "gui/dialogs/AboutBox.h"
 #include "gui/dialogs/AboutFigure.h"
 #include "gui/dialogs/NoteOnDoorForm.h"

@@ -5,7 +5,7 @@
 #include "GuiTestSupport.h"
 
 #include "core/config/MemoryRegistryBackend.h"
-#include "core/shell/StatePaths.h"
+#include "core/base/StatePaths.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"

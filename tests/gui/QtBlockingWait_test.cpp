@@ -4,7 +4,7 @@
 // window stays usable.
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/protocol/MVTransaction.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"

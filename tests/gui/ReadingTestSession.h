@@ -8,7 +8,7 @@
 #include "core/protocol/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "core/writing/SubmissionFormat.h"
 #include "GuiTestSupport.h"
 

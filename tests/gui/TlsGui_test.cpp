@@ -4,7 +4,7 @@
 #include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/MemoryRegistryBackend.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "gui/config/ConfigForm.h"
 #include "gui/config/TlsSettingsBox.h"
 #include "gui/dialogs/LoginForm.h"

@@ -10,7 +10,7 @@
 #include "core/events/EventPorts.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "integration/SessionFixture.h"
 
 namespace pellar::test {

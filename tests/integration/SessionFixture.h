@@ -12,7 +12,7 @@
 #include "core/protocol/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "server/Server.h"
 #include "support/ClientHarness.h"
 #include "support/LoopbackRelay.h"

@@ -1,7 +1,7 @@
 #include "support/ClientHarness.h"
 
 #include "core/protocol/WireTokens.h"
-#include "core/shell/LocalUserName.h"
+#include "core/base/LocalUserName.h"
 
 namespace pellar::test {
 

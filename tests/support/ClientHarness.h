@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 #include "support/ScriptedPeer.h"
 
 namespace pellar::test {

@@ -9,8 +9,8 @@
 #include "core/events/EventPorts.h"
 #include "core/protocol/DateTime.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/Client.h"
-#include "core/shell/GuiThread.h"
+#include "core/session/Client.h"
+#include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"
 
 namespace pellar::test {

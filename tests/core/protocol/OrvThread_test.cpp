@@ -16,7 +16,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
-#include "core/shell/LocalUserName.h"
+#include "core/base/LocalUserName.h"
 #include "support/ClientHarness.h"
 #include "support/ScriptedWaits.h"
 

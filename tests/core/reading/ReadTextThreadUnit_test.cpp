@@ -7,7 +7,7 @@
 
 #include "core/reading/FakeReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 namespace {

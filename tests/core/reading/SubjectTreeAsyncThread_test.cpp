@@ -11,7 +11,7 @@
 
 #include "core/reading/FakeReadingServices.h"
 #include "core/reading/SubjectTreeModel.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"
 
 namespace pellar {

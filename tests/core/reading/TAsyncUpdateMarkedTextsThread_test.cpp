@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/reading/FakeReadingServices.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 
 namespace pellar {
 namespace {

@@ -10,7 +10,7 @@
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"
 #include "support/FakeRecordServices.h"
 

@@ -3,7 +3,7 @@
 // files are the user's alone.
 #include "core/writing/DraftStore.h"
 
-#include "core/shell/PrivateFile.h"
+#include "core/base/PrivateFile.h"
 
 #include <gtest/gtest.h>
 

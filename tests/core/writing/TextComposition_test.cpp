@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "support/FakeWritingServices.h"
 
 namespace pellar {

@@ -1,4 +1,4 @@
-#include "core/shell/LocalUserName.h"
+#include "core/base/LocalUserName.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>

@@ -1,8 +1,8 @@
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 #include "core/config/MemoryRegistryBackend.h"
-#include "core/shell/LocalUserName.h"
-#include "core/shell/StatePaths.h"
+#include "core/base/LocalUserName.h"
+#include "core/base/StatePaths.h"
 
 namespace pellar {
 

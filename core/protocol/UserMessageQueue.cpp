@@ -1,4 +1,4 @@
-#include "core/events/UserMessageQueue.h"
+#include "core/protocol/UserMessageQueue.h"
 
 namespace pellar {
 

@@ -1,4 +1,4 @@
-#include "core/shell/Client.h"
+#include "core/session/Client.h"
 
 #include <future>
 
@@ -6,7 +6,7 @@
 
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MiravoTypes.h"
-#include "core/shell/GuiThread.h"
+#include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"
 
 namespace pellar {

@@ -1,4 +1,4 @@
-#include "core/shell/ProgramVersion.h"
+#include "core/base/ProgramVersion.h"
 
 #include "ProgramVersionNumbers.h"
 

@@ -13,7 +13,7 @@
 
 #include "core/config/RegistryBackend.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/events/UserMessageQueue.h"
+#include "core/protocol/UserMessageQueue.h"
 #include "core/protocol/BlockingWait.h"
 #include "core/protocol/DirectRecordServices.h"
 #include "core/protocol/Dqueue.h"
@@ -24,7 +24,7 @@
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
 #include "core/session/MVCache.h"
-#include "core/shell/LogFile.h"
+#include "core/base/LogFile.h"
 
 namespace pellar {
 
@@ -58,18 +58,18 @@ struct ClientOptions {
     std::shared_ptr<SecretStore> secretStore;
 };
 
-class Client {
+class Client final : public CacheHost {
 public:
     explicit Client(ClientOptions options = {});
-    ~Client();
+    ~Client() override;
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
     TQueue& ReceiveQueue() { return receiveQueue_; }
     TMVCommunicationThread& ComThread() { return *comThread_; }
     TReadQueueThread& ReceiveThread() { return *receiveThread_; }
-    TMiravoActiveTransactions& Transactions() { return *transactions_; }
-    ProtocolContext& Protocol() { return *protocol_; }
+    TMiravoActiveTransactions& Transactions() override { return *transactions_; }
+    ProtocolContext& Protocol() override { return *protocol_; }
     TAsyncList& AsyncMessages() { return asyncMessages_; }
     UserMessageQueue& UserMessages() { return userMessages_; }
     TEvent& ConnectedEvent() { return connectedEvent_; }
@@ -77,7 +77,7 @@ public:
     ProtocolCounters& Counters() { return counters_; }
     LogFile* Log() { return log_.get(); }
     MVCache& Cache() { return *cache_; }
-    TMiravoConfiguration& Config() { return *config_; }
+    TMiravoConfiguration& Config() override { return *config_; }
 
     // What records use to reach the server; the caches install themselves
     // here, null goes back to running the requests directly.
@@ -86,7 +86,7 @@ public:
 
     // How the threads that must wait for the server wait (the GUI thread
     // keeps painting); null goes back to blocking plainly.
-    BlockingWait& Waits();
+    BlockingWait& Waits() override;
     void SetBlockingWait(BlockingWait* wait);
 
     // Session state.

@@ -1,4 +1,4 @@
-#include "core/shell/StatePaths.h"
+#include "core/base/StatePaths.h"
 
 #include <cstdlib>
 #include <filesystem>

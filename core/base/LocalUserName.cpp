@@ -1,4 +1,4 @@
-#include "core/shell/LocalUserName.h"
+#include "core/base/LocalUserName.h"
 
 #include <cstdlib>
 #include <vector>

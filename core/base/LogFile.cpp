@@ -1,4 +1,4 @@
-#include "core/shell/LogFile.h"
+#include "core/base/LogFile.h"
 
 #include <cerrno>
 #include <chrono>

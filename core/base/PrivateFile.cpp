@@ -1,4 +1,4 @@
-#include "core/shell/PrivateFile.h"
+#include "core/base/PrivateFile.h"
 
 #include <cerrno>
 #include <cstring>
