@@ -32,6 +32,7 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Client.h"
+#include "bench/support/BenchServer.h"
 
 namespace {
 
@@ -103,26 +104,6 @@ private:
     pid_t pid_ = -1;
 };
 
-int RawConnect(int port, const char* from = nullptr)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (from) {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        inet_pton(AF_INET, from, &local.sin_addr);
-        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool SendAll(int fd, const std::string& s)
 {
     size_t off = 0;
@@ -160,7 +141,7 @@ std::string ReadLine(int fd, int timeoutMs)
 
 bool ServerProcess::Greets() const
 {
-    const int fd = RawConnect(port_);
+    const int fd = bench::ConnectTo(port_);
     if (fd < 0)
         return false;
     SendAll(fd, "A4Hsoak\n");
@@ -401,13 +382,13 @@ private:
     {
         std::vector<int> fds;
         for (int i = 0; i < 300; ++i)
-            fds.push_back(RawConnect(port_, "127.0.0.3"));
+            fds.push_back(bench::ConnectTo(port_, "127.0.0.3"));
         Hold(fds);
     }
 
     void EndlessRequest()
     {
-        std::vector<int> fds{RawConnect(port_, "127.0.0.4")};
+        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.4")};
         if (fds[0] >= 0) {
             SendAll(fds[0], "A4Hevil\n1 76 ");
             const std::string piece = "1048576H" + std::string(1 << 20, 'z') + " ";
@@ -421,7 +402,7 @@ private:
     // throttled by it.
     void WrongPasswords()
     {
-        std::vector<int> fds{RawConnect(port_, "127.0.0.5")};
+        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.5")};
         if (fds[0] >= 0 && person_ != 0) {
             std::string flood = "A4Hevil\n";
             for (int i = 1; i <= 200; ++i)
@@ -435,7 +416,7 @@ private:
     // hundreds of times without reading a byte of the answers.
     void UnreadReplies()
     {
-        std::vector<int> fds{RawConnect(port_, "127.0.0.6")};
+        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.6")};
         const int fd = fds[0];
         if (fd >= 0 && SendAll(fd, "A4Hevil\n") && ReadLine(fd, 2000) == "MIRAVO") {
             if (person_ == 0) {
@@ -482,7 +463,7 @@ Lost Check(int port, const std::vector<std::unique_ptr<HonestSession>>& sessions
     for (const auto& s : sessions) {
         if (s->Person() == 0)
             continue;
-        const int fd = RawConnect(port);
+        const int fd = bench::ConnectTo(port);
         SendAll(fd, "A5Hcheck\n");
         ReadLine(fd, 5000);
         SendAll(fd, "1 62 " + std::to_string(s->Person()) + " " + pellar::EncodeHollerith(s->Password()) + " 0\n");

@@ -295,13 +295,14 @@ TlsIo TlsStream::Classify(int result)
     }
 }
 
-TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
+template <typename Call>
+TlsIo TlsStream::Transfer(Call call, size_t& n)
 {
     std::lock_guard lock(mutex_);
     n = 0;
     ERR_clear_error();
     errno = 0;
-    const int r = SSL_write_ex(h_->ssl.get(), data, size, &n);
+    const int r = call(h_->ssl.get());
     if (r == 1)
         return TlsIo::Done;
     n = 0;
@@ -310,19 +311,14 @@ TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
     return io;
 }
 
+TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
+{
+    return Transfer([&](SSL* ssl) { return SSL_write_ex(ssl, data, size, &n); }, n);
+}
+
 TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
 {
-    std::lock_guard lock(mutex_);
-    n = 0;
-    ERR_clear_error();
-    errno = 0;
-    const int r = SSL_read_ex(h_->ssl.get(), buf, size, &n);
-    if (r == 1)
-        return TlsIo::Done;
-    n = 0;
-    const TlsIo io = Classify(r);
-    ERR_clear_error();
-    return io;
+    return Transfer([&](SSL* ssl) { return SSL_read_ex(ssl, buf, size, &n); }, n);
 }
 
 bool TlsStream::HasBuffered()

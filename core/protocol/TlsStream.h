@@ -115,6 +115,9 @@ private:
     struct Handles;
     explicit TlsStream(std::unique_ptr<Handles> handles);
     TlsIo Classify(int result);
+    // One SSL read or write under the lock, its outcome classified.
+    template <typename Call>
+    TlsIo Transfer(Call call, size_t& n);
 
     std::unique_ptr<Handles> h_;
     std::mutex mutex_;  // one call into the session at a time
