@@ -18,6 +18,7 @@
 
 #include "core/protocol/MVTransaction.h"
 #include "core/session/Client.h"
+#include "bench/support/BenchServer.h"
 #include "server/Server.h"
 #include "server/TlsContext.h"
 
@@ -25,88 +26,36 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Ports {
-    int plain = 0;
-    int tls = 0;
-    char fingerprint[128] = {};
-};
-
-// miravod with plain and TLS listeners in a child process, stopped when this
-// object goes.
-class ForkedTlsServer {
-public:
-    explicit ForkedTlsServer(const std::filesystem::path& dir)
-    {
-        const auto cert = dir / "bench-cert.pem";
-        const auto key = dir / "bench-key.pem";
-        std::string error;
-        if (!miravod::WriteSelfSignedCertificate(cert, key, "bench", "IP:127.0.0.1", 1, &error)) {
-            std::fprintf(stderr, "certificate: %s\n", error.c_str());
-            return;
-        }
-        int portPipe[2], stopPipe[2];
-        if (pipe(portPipe) != 0 || pipe(stopPipe) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(portPipe[0]);
-            close(stopPipe[1]);
-            miravod::ServerOptions o;
-            o.demoCompanion = false;
-            o.tlsPort = 0;
-            o.tlsCertFile = cert.string();
-            o.tlsKeyFile = key.string();
-            miravod::Server server(o);
-            Ports p;
-            if (server.Start()) {
-                p.plain = server.Port();
-                p.tls = server.TlsPort();
-                std::snprintf(p.fingerprint, sizeof p.fingerprint, "%s", server.TlsFingerprint().c_str());
-            }
-            (void)!write(portPipe[1], &p, sizeof p);
-            char c;
-            (void)!read(stopPipe[0], &c, 1);
-            server.Stop();
-            _exit(0);
-        }
-        close(portPipe[1]);
-        close(stopPipe[0]);
-        stop_ = stopPipe[1];
-        if (read(portPipe[0], &ports_, sizeof ports_) != sizeof ports_)
-            ports_ = {};
-        close(portPipe[0]);
+// miravod with plain and TLS listeners on a self-signed certificate in dir.
+std::unique_ptr<bench::ForkedServer> StartTlsServer(const std::filesystem::path& dir)
+{
+    const auto cert = dir / "bench-cert.pem";
+    const auto key = dir / "bench-key.pem";
+    std::string error;
+    if (!miravod::WriteSelfSignedCertificate(cert, key, "bench", "IP:127.0.0.1", 1, &error)) {
+        std::fprintf(stderr, "certificate: %s\n", error.c_str());
+        return nullptr;
     }
-    ~ForkedTlsServer()
-    {
-        if (stop_ >= 0)
-            close(stop_);
-        if (pid_ > 0)
-            waitpid(pid_, nullptr, 0);
-    }
-    ForkedTlsServer(const ForkedTlsServer&) = delete;
-    ForkedTlsServer& operator=(const ForkedTlsServer&) = delete;
-    const Ports& Get() const { return ports_; }
-
-private:
-    pid_t pid_ = -1;
-    int stop_ = -1;
-    Ports ports_;
-};
+    miravod::ServerOptions o;
+    o.demoCompanion = false;
+    o.tlsPort = 0;
+    o.tlsCertFile = cert.string();
+    o.tlsKeyFile = key.string();
+    return std::make_unique<bench::ForkedServer>(o);
+}
 
 pellar::ClientOptions Quiet()
 {
-    pellar::ClientOptions o;
-    o.debugLog = false;
-    o.receiveTrace = false;
+    pellar::ClientOptions o = bench::QuietClientOptions();
     o.stateDir = std::filesystem::temp_directory_path();
     return o;
 }
 
-pellar::TlsSettings Pinned(const Ports& p)
+pellar::TlsSettings Pinned(const bench::ForkedServer& p)
 {
     pellar::TlsSettings t;
     t.enabled = true;
-    t.pinnedFingerprint = p.fingerprint;
+    t.pinnedFingerprint = p.Fingerprint();
     return t;
 }
 
@@ -147,10 +96,10 @@ struct Round {
     double ratio, tlsUs, plainUs;
 };
 
-Round RoundTripRound(const Ports& p)
+Round RoundTripRound(const bench::ForkedServer& p)
 {
-    auto plain = Connected(p.plain, {});
-    auto tls = Connected(p.tls, Pinned(p));
+    auto plain = Connected(p.Port(), {});
+    auto tls = Connected(p.TlsPort(), Pinned(p));
     std::vector<double> a, b;
     for (int i = 0; i < kWarmUp + kSamples; ++i) {
         // Interleaved, so both see the same machine.
@@ -191,12 +140,12 @@ int main(int argc, char** argv)
     if (!::mkdtemp(pattern.data()))
         return 1;
     {
-        ForkedTlsServer server(pattern);
-        const Ports& p = server.Get();
-        if (p.plain == 0 || p.tls == 0) {
+        const std::unique_ptr<bench::ForkedServer> server = StartTlsServer(pattern);
+        if (!server || server->Port() == 0 || server->TlsPort() == 0) {
             std::fprintf(stderr, "server did not start\n");
             return 1;
         }
+        const bench::ForkedServer& p = *server;
         std::vector<Round> rounds;
         for (int r = 0; r < kRounds; ++r) {
             rounds.push_back(RoundTripRound(p));
@@ -211,12 +160,12 @@ int main(int argc, char** argv)
         pellar::Client tlsClient(Quiet()), plainClient(Quiet());
         // The first encrypted connect of a run also reads the system's trust
         // store (a bundle file named by SSL_CERT_FILE is read whole).
-        const double first = ConnectUs(tlsClient, p.tls, Pinned(p));
+        const double first = ConnectUs(tlsClient, p.TlsPort(), Pinned(p));
         std::printf("first TLS connect of the run (trust store read): %.0f us\n", first);
         std::vector<double> plainConnect, tlsConnect;
         for (int i = 0; i < kConnects; ++i) {
-            tlsConnect.push_back(ConnectUs(tlsClient, p.tls, Pinned(p)));
-            plainConnect.push_back(ConnectUs(plainClient, p.plain, {}));
+            tlsConnect.push_back(ConnectUs(tlsClient, p.TlsPort(), Pinned(p)));
+            plainConnect.push_back(ConnectUs(plainClient, p.Port(), {}));
         }
         std::sort(tlsConnect.begin(), tlsConnect.end());
         std::sort(plainConnect.begin(), plainConnect.end());

@@ -4,6 +4,7 @@
 // for the peers that talk to it by hand.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -20,11 +21,14 @@
 
 namespace bench {
 
-// The server in a child process on a database file, stopped when this
-// object goes.
+// The server in a child process, stopped when this object goes. Its ports
+// (and its certificate's fingerprint when it serves TLS) come back through a
+// pipe once it listens; 0 where it failed.
 class ForkedServer {
 public:
-    ForkedServer(const std::string& db, int delayMs)
+    ForkedServer(const std::string& db, int delayMs) : ForkedServer(DatabaseOptions(db, delayMs)) {}
+
+    explicit ForkedServer(miravod::ServerOptions o)
     {
         int portPipe[2], stopPipe[2];
         if (pipe(portPipe) != 0 || pipe(stopPipe) != 0)
@@ -37,13 +41,14 @@ public:
                 if (fd != portPipe[1] && fd != stopPipe[0])
                     close(fd);
             }
-            miravod::ServerOptions o;
-            o.dbPath = db;
-            o.demoCompanion = false;
-            o.replyDelayMs = delayMs;
             miravod::Server server(o);
-            int port = server.Start() ? server.Port() : 0;
-            (void)!write(portPipe[1], &port, sizeof port);
+            Listening l;
+            if (server.Start()) {
+                l.port = server.Port();
+                l.tlsPort = server.TlsPort();
+                std::snprintf(l.fingerprint, sizeof l.fingerprint, "%s", server.TlsFingerprint().c_str());
+            }
+            (void)!write(portPipe[1], &l, sizeof l);
             char c;
             (void)!read(stopPipe[0], &c, 1);
             server.Stop();
@@ -52,8 +57,8 @@ public:
         close(portPipe[1]);
         close(stopPipe[0]);
         stop_ = stopPipe[1];
-        if (read(portPipe[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
+        if (read(portPipe[0], &listening_, sizeof listening_) != sizeof listening_)
+            listening_ = {};
         close(portPipe[0]);
     }
     ~ForkedServer()
@@ -65,12 +70,28 @@ public:
     }
     ForkedServer(const ForkedServer&) = delete;
     ForkedServer& operator=(const ForkedServer&) = delete;
-    int Port() const { return port_; }
+    int Port() const { return listening_.port; }
+    int TlsPort() const { return listening_.tlsPort; }
+    std::string Fingerprint() const { return listening_.fingerprint; }
 
 private:
+    struct Listening {
+        int port = 0;
+        int tlsPort = 0;
+        char fingerprint[128] = {};
+    };
+    static miravod::ServerOptions DatabaseOptions(const std::string& db, int delayMs)
+    {
+        miravod::ServerOptions o;
+        o.dbPath = db;
+        o.demoCompanion = false;
+        o.replyDelayMs = delayMs;
+        return o;
+    }
+
     pid_t pid_ = -1;
     int stop_ = -1;
-    int port_ = 0;
+    Listening listening_;
 };
 
 // A text by author in conf, a comment to parent unless parent is 0; its
