@@ -27,7 +27,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/reading/ClientReadingServices.h"
-#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/TReadNextTextThread.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
 #include "core/reading/TCurrentReadStatus.h"

@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/Sockets.h"
 
 namespace pellar {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/protocol/BlockingWait.h"
-#include "core/protocol/Dqueue.h"
+#include "core/protocol/TQueue.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TEvent.h"
 #include "core/protocol/TSyncronizer.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "core/protocol/Dqueue.h"
+#include "core/protocol/TQueue.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"

@@ -15,7 +15,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/Sockets.h"
 
 namespace pellar {
 

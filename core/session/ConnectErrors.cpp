@@ -1,7 +1,7 @@
 #include "core/session/ConnectErrors.h"
 
-#include "core/protocol/OrvThread.h"
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/TMVCommunicationThread.h"
+#include "core/protocol/Sockets.h"
 
 namespace pellar {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/OrvThread.h"
+#include "core/protocol/TMVCommunicationThread.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/SessionUi.h"
 

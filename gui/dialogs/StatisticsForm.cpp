@@ -27,7 +27,7 @@ QLineEdit* Field(QFormLayout* form, const QString& label, const char* name)
 
 } // namespace
 
-TStatisiticsForm::TStatisiticsForm(Client& client, std::function<uint64_t()> asyncMessages, QWidget* parent)
+TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> asyncMessages, QWidget* parent)
     : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
 {
     setObjectName(QStringLiteral("StatisiticsForm"));
@@ -61,17 +61,17 @@ TStatisiticsForm::TStatisiticsForm(Client& client, std::function<uint64_t()> asy
 
     timer_ = new QTimer(this);
     timer_->setInterval(3000);
-    connect(timer_, &QTimer::timeout, this, &TStatisiticsForm::Refresh);
+    connect(timer_, &QTimer::timeout, this, &TStatisticsForm::Refresh);
 }
 
-void TStatisiticsForm::showEvent(QShowEvent* event)
+void TStatisticsForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Refresh();
     timer_->start();
 }
 
-void TStatisiticsForm::Refresh()
+void TStatisticsForm::Refresh()
 {
     const StatisticsFields f = StatisticsFormat::Collect(client_, asyncCount_ ? asyncCount_() : 0);
     bytesSent_->setText(FromWire(f.bytesSent));

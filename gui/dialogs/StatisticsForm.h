@@ -14,12 +14,12 @@ namespace pellar {
 
 class Client;
 
-class TStatisiticsForm : public QWidget {
+class TStatisticsForm : public QWidget {
     Q_OBJECT
 
 public:
     // asyncMessages gives the count the message dispatch keeps (may be empty: 0).
-    TStatisiticsForm(Client& client, std::function<uint64_t()> asyncMessages = {}, QWidget* parent = nullptr);
+    TStatisticsForm(Client& client, std::function<uint64_t()> asyncMessages = {}, QWidget* parent = nullptr);
 
     void Refresh();
 

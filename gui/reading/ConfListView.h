@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/reading/ConfListRefresh.h"
-#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/TReadNextTextThread.h"
 #include "gui/reading/ConfListOrder.h"
 
 #include <QTreeWidget>

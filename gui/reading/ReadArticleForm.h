@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/reading/ClientReadingServices.h"
-#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/TReadNextTextThread.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "gui/reading/ReadHistory.h"
 #include "gui/reading/ReadingPrompts.h"

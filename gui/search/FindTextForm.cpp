@@ -189,7 +189,7 @@ QWidget* TFindTextForm::CreateFindPage()
 QWidget* TFindTextForm::CreateTextPage()
 {
     auto* page = new QWidget(this);
-    lastEdit_ = new QLineEdit(QString::fromLatin1(TFindTextFormThread::kAllTexts), page);
+    lastEdit_ = new QLineEdit(QString::fromLatin1(TTextSearchThread::kAllTexts), page);
     lastEdit_->setObjectName(QStringLiteral("LLastEdit"));
     lastEdit_->setMaximumWidth(80);
     datePicker_ = new QDateEdit(page);
@@ -258,7 +258,7 @@ void TFindTextForm::FindButtonClick()
         return;
     const int32_t conf = rcptEdit_->ConferenceNumber();
     auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
-    if (auto error = TFindTextFormThread::CheckStart(conf, membership != nullptr)) {
+    if (auto error = TTextSearchThread::CheckStart(conf, membership != nullptr)) {
         ShowMessage(*error);
         return;
     }
@@ -276,7 +276,7 @@ void TFindTextForm::FindButtonClick()
     params.author = byEdit_->text().isEmpty() ? -1 : byEdit_->ConferenceNumber();
     params.subjectPattern = ToWire(subjCombo_->currentText());
     params.bodyPattern = ToWire(bodyCombo_->currentText());
-    params.lastN = TFindTextFormThread::ParseLastN(ToWire(lastEdit_->text().trimmed()));
+    params.lastN = TTextSearchThread::ParseLastN(ToWire(lastEdit_->text().trimmed()));
     const QDate from = datePicker_->date();
     params.fromDate = EncodeDateTime(from.year(), from.month(), from.day(), 0, 0, 0);
     params.includeRead = includeRead_->isChecked();
@@ -286,7 +286,7 @@ void TFindTextForm::FindButtonClick()
         ShowMessage("Conference to seek in is required");
         return;
     }
-    if (auto error = TFindTextFormThread::CheckPatterns(params)) {
+    if (auto error = TTextSearchThread::CheckPatterns(params)) {
         ShowMessage(*error);
         return;
     }
@@ -299,7 +299,7 @@ void TFindTextForm::FindButtonClick()
     animateTimer_->start();
     progress_->setValue(0);
     progress_->setVisible(true);
-    worker_ = std::make_unique<TFindTextFormThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this), gui_);
+    worker_ = std::make_unique<TTextSearchThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this), gui_);
     worker_->Start();
 }
 

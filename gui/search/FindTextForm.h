@@ -2,7 +2,7 @@
 // on a worker thread and lists the matches; a double-click reads one.
 #pragma once
 
-#include "core/search/TFindTextFormThread.h"
+#include "core/search/TTextSearchThread.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -84,7 +84,7 @@ private:
     Client& client_;
     GuiThread& gui_;
     std::unique_ptr<CacheSearchSource> source_;
-    std::unique_ptr<TFindTextFormThread> worker_;
+    std::unique_ptr<TTextSearchThread> worker_;
     std::function<void(const QString&)> show_;
 
     QTabWidget* tabs_ = nullptr;

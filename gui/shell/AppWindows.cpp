@@ -245,9 +245,9 @@ TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
     return form;
 }
 
-TStatisiticsForm* AppWindows::OpenStatistics()
+TStatisticsForm* AppWindows::OpenStatistics()
 {
-    auto* form = new TStatisiticsForm(app_.ClientContext(),
+    auto* form = new TStatisticsForm(app_.ClientContext(),
                                       [this] { return uint64_t{events_->Dispatcher().MessageCount()}; });
     ShowInFrame(form);
     return form;

@@ -27,7 +27,7 @@ class EventsController;
 class TConferenceAttributesForm;
 class TFindTextForm;
 class TReadArticleForm;
-class TStatisiticsForm;
+class TStatisticsForm;
 class TTextRcptEditForm;
 class TViewMarksForm;
 
@@ -50,7 +50,7 @@ public:
     TFindTextForm* OpenFindText();
     TViewMarksForm* OpenMarkedTexts();
     TConferenceAttributesForm* OpenConferenceProperties(int32_t conf);
-    TStatisiticsForm* OpenStatistics();
+    TStatisticsForm* OpenStatistics();
     // The settings dialog on the current profile and the profile list; modal.
     void OpenSettings();
     void OpenProfiles();

@@ -8,7 +8,7 @@
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/dialogs/NewUserForm.h"
-#include "gui/dialogs/NoPresenationForm.h"
+#include "gui/dialogs/NoPresentationForm.h"
 #include "gui/shell/ConnectingForm.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainForm.h"
@@ -219,8 +219,8 @@ bool QtSessionUi::askNewAccount(NewAccountFields& fields)
 bool QtSessionUi::askNoPresentation()
 {
     ProgressAside aside(progress_);
-    TNoPresenationForm form(DialogParent());
-    connect(&form, &TNoPresenationForm::DontShowAgainChanged, this,
+    TNoPresentationForm form(DialogParent());
+    connect(&form, &TNoPresentationForm::DontShowAgainChanged, this,
             [this](bool dontShow) { config_.WriteFlag(ConfigKeys::NoPresentationPrompt, dontShow); });
     return form.exec() == QDialog::Accepted;
 }

@@ -1,7 +1,7 @@
 #include "gui/dialogs/CreateConfForm.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/dialogs/NewUserForm.h"
-#include "gui/dialogs/NoPresenationForm.h"
+#include "gui/dialogs/NoPresentationForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "tests/gui/ScriptedLookup.h"
 
@@ -149,8 +149,8 @@ private slots:
 
     void PresentationPromptReportsTheBoxWhenHidden()
     {
-        TNoPresenationForm form;
-        QSignalSpy spy(&form, &TNoPresenationForm::DontShowAgainChanged);
+        TNoPresentationForm form;
+        QSignalSpy spy(&form, &TNoPresentationForm::DontShowAgainChanged);
         form.open();
         form.DontShowCheckBox()->setChecked(true);
         test::SaveScreenshot(&form, QStringLiteral("no-presentation"));

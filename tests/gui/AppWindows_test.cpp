@@ -393,7 +393,7 @@ private slots:
         QVERIFY(marks);
 
         CommandAction(App(), MainCommand::Statistics)->trigger();
-        QVERIFY(NewestInFrame<TStatisiticsForm>(App()));
+        QVERIFY(NewestInFrame<TStatisticsForm>(App()));
         const int32_t general = session_.Number("General discussion");
         emit App().MainWindow().EditConferencePropertiesRequested(general);
         QVERIFY(NewestInFrame<TConferenceAttributesForm>(App()));

@@ -4,7 +4,7 @@
 #include "LiveSession.h"
 
 #include "core/protocol/MVTransaction.h"
-#include "core/protocol/OrvThread.h"
+#include "core/protocol/TMVCommunicationThread.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"

@@ -23,8 +23,8 @@ private slots:
         Client& client = session.ClientContext();
         client.Cache().ClearAllCaches();
 
-        auto* form = new TStatisiticsForm(client, [] { return uint64_t{7}; });
-        QPointer<TStatisiticsForm> watch(form);
+        auto* form = new TStatisticsForm(client, [] { return uint64_t{7}; });
+        QPointer<TStatisticsForm> watch(form);
         form->show();
         QCOMPARE(form->windowTitle(), QStringLiteral("Statisitics"));
         QCOMPARE(form->TextBodyHitEdit()->text(), QStringLiteral("(0/0) 0%"));

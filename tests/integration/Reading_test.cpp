@@ -18,7 +18,7 @@
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"
-#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/TReadNextTextThread.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
 #include "core/reading/TAsyncUpdateMarkedTextsThread.h"

@@ -12,7 +12,7 @@
 
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TMiravoMembership.h"
-#include "core/search/TFindTextFormThread.h"
+#include "core/search/TTextSearchThread.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"
 #include "server/PasswordHash.h"
@@ -122,7 +122,7 @@ protected:
 
     void Run(const FindTextParams& params)
     {
-        worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+        worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
         worker->Start();
         worker->Join();
     }
@@ -136,7 +136,7 @@ protected:
     CacheSearchSource source{client.Cache()};
     Results results;
     InlineGuiThread gui;
-    std::unique_ptr<TFindTextFormThread> worker;
+    std::unique_ptr<TTextSearchThread> worker;
 };
 
 TEST_F(SearchTest, ByAuthorListsExactlyThatPersonsTexts)

@@ -19,7 +19,7 @@
 #include "core/protocol/ConnectAttempt.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TSyncronizer.h"
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/Sockets.h"
 #include "integration/SessionFixture.h"
 #include "support/ScriptedPeer.h"
 #include "support/ScriptedWaits.h"

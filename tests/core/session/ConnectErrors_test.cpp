@@ -2,8 +2,8 @@
 // first line, the socket error table's text after it.
 #include "core/session/ConnectErrors.h"
 
-#include "core/protocol/OrvThread.h"
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/TMVCommunicationThread.h"
+#include "core/protocol/Sockets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/protocol/OrvThread.h"
+#include "core/protocol/TMVCommunicationThread.h"
 
 #include <filesystem>
 #include <fstream>

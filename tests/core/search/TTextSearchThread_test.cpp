@@ -1,4 +1,4 @@
-#include "core/search/TFindTextFormThread.h"
+#include "core/search/TTextSearchThread.h"
 
 #include <condition_variable>
 #include <map>
@@ -92,7 +92,7 @@ protected:
 
     void Run()
     {
-        worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+        worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
         worker->Start();
         worker->Join();
     }
@@ -102,7 +102,7 @@ protected:
     FakeResults results;
     InlineGuiThread gui;
     FindTextParams params;
-    std::unique_ptr<TFindTextFormThread> worker;
+    std::unique_ptr<TTextSearchThread> worker;
 };
 
 TEST_F(FindTextTest, AuthorAloneListsExactlyThatPersonsTexts)
@@ -201,7 +201,7 @@ TEST_F(FindTextTest, StopIsHonouredBeforeMovingOn)
 {
     Seed(1, 50);
     params.author = 6;
-    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
     results.onResult = [this] { worker->Stop(); };
     worker->Start();
     worker->Join();
@@ -216,7 +216,7 @@ TEST_F(FindTextTest, RunawayPatternIsBoundedAndTheSearchGoesOn)
     SetText(2, "x\naaac");
     params.bodyPattern = "[a{aa}]*";
     params.usePatterns = true;
-    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
     worker->SetStepBudget(100000);
     worker->Start();
     worker->Join();
@@ -230,7 +230,7 @@ TEST_F(FindTextTest, StopInterruptsAMatchInProgress)
     SetText(1, "x\n" + std::string(60, 'a'));
     params.bodyPattern = "[a{aa}]*";
     params.usePatterns = true;
-    worker = std::make_unique<TFindTextFormThread>(params, source, results, gui);
+    worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
     worker->SetStepBudget(UINT64_MAX);  // without the stop flag this would never end
     worker->Start();
     ASSERT_TRUE(test::WaitUntil([&] { return source.bodyFetches.load() > 0; }));
@@ -242,21 +242,21 @@ TEST_F(FindTextTest, StopInterruptsAMatchInProgress)
 
 TEST(FindTextChecks, StartChecksLastNAndPatterns)
 {
-    EXPECT_EQ(TFindTextFormThread::CheckStart(0, false), "Conference to seek in is required");
-    EXPECT_EQ(TFindTextFormThread::CheckStart(20, false), "You are not a member of that conference");
-    EXPECT_FALSE(TFindTextFormThread::CheckStart(20, true));
-    EXPECT_EQ(TFindTextFormThread::ParseLastN("-1"), -1);
-    EXPECT_EQ(TFindTextFormThread::ParseLastN(TFindTextFormThread::kAllTexts), -1);
-    EXPECT_EQ(TFindTextFormThread::ParseLastN("All"), -1);
-    EXPECT_EQ(TFindTextFormThread::ParseLastN("alla"), 1000);
-    EXPECT_EQ(TFindTextFormThread::ParseLastN("25"), 25);
-    EXPECT_EQ(TFindTextFormThread::ParseLastN("many"), 1000);
+    EXPECT_EQ(TTextSearchThread::CheckStart(0, false), "Conference to seek in is required");
+    EXPECT_EQ(TTextSearchThread::CheckStart(20, false), "You are not a member of that conference");
+    EXPECT_FALSE(TTextSearchThread::CheckStart(20, true));
+    EXPECT_EQ(TTextSearchThread::ParseLastN("-1"), -1);
+    EXPECT_EQ(TTextSearchThread::ParseLastN(TTextSearchThread::kAllTexts), -1);
+    EXPECT_EQ(TTextSearchThread::ParseLastN("All"), -1);
+    EXPECT_EQ(TTextSearchThread::ParseLastN("alla"), 1000);
+    EXPECT_EQ(TTextSearchThread::ParseLastN("25"), 25);
+    EXPECT_EQ(TTextSearchThread::ParseLastN("many"), 1000);
     FindTextParams p;
     p.usePatterns = true;
     p.subjectPattern = "{ab";
-    EXPECT_TRUE(TFindTextFormThread::CheckPatterns(p));
+    EXPECT_TRUE(TTextSearchThread::CheckPatterns(p));
     p.usePatterns = false;
-    EXPECT_FALSE(TFindTextFormThread::CheckPatterns(p));
+    EXPECT_FALSE(TTextSearchThread::CheckPatterns(p));
 }
 
 } // namespace

@@ -67,18 +67,18 @@ struct FindTextParams {
     bool usePatterns = false;
 };
 
-class TFindTextFormThread {
+class TTextSearchThread {
 public:
     static constexpr int32_t kDefaultLastN = 1000;
     // What the "last N" field shows for every text; the search takes it as
     // -1, so the user never sees that number.
     static constexpr char kAllTexts[] = "all";
 
-    TFindTextFormThread(FindTextParams params, SearchSource& source, FindTextResults& results, GuiThread& gui);
+    TTextSearchThread(FindTextParams params, SearchSource& source, FindTextResults& results, GuiThread& gui);
     // Stops and waits.
-    ~TFindTextFormThread();
-    TFindTextFormThread(const TFindTextFormThread&) = delete;
-    TFindTextFormThread& operator=(const TFindTextFormThread&) = delete;
+    ~TTextSearchThread();
+    TTextSearchThread(const TTextSearchThread&) = delete;
+    TTextSearchThread& operator=(const TTextSearchThread&) = delete;
 
     // The start checks of the window: an error text for a plain message
     // box, or none when the search may start.

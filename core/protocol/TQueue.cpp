@@ -1,4 +1,4 @@
-#include "core/protocol/Dqueue.h"
+#include "core/protocol/TQueue.h"
 
 #include <algorithm>
 #include <chrono>

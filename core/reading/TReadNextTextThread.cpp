@@ -1,4 +1,4 @@
-#include "core/reading/ReadTextThreadUnit.h"
+#include "core/reading/TReadNextTextThread.h"
 
 #include <exception>
 #include <memory>

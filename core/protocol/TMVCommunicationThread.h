@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "core/protocol/BlockingWait.h"
-#include "core/protocol/Dqueue.h"
+#include "core/protocol/TQueue.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TEvent.h"
 #include "core/protocol/TlsStream.h"
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/Sockets.h"
 
 namespace pellar {
 

@@ -1,4 +1,4 @@
-#include "gui/dialogs/NoPresenationForm.h"
+#include "gui/dialogs/NoPresentationForm.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -9,7 +9,7 @@
 
 namespace pellar {
 
-TNoPresenationForm::TNoPresenationForm(QWidget* parent) : QDialog(parent)
+TNoPresentationForm::TNoPresentationForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Presenation"));
     auto* text = new QLabel(QStringLiteral("You have no presentation.\n"
@@ -34,7 +34,7 @@ TNoPresenationForm::TNoPresenationForm(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
 }
 
-void TNoPresenationForm::hideEvent(QHideEvent* event)
+void TNoPresentationForm::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
     if (!event->spontaneous())

@@ -1,4 +1,4 @@
-#include "core/protocol/WinsockTools.h"
+#include "core/protocol/Sockets.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "core/search/TFindTextFormThread.h"
+#include "core/search/TTextSearchThread.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,20 +39,20 @@ std::string CacheSearchSource::GetName(int32_t number)
     return cache_.GetName(number);
 }
 
-TFindTextFormThread::TFindTextFormThread(FindTextParams params, SearchSource& source, FindTextResults& results,
+TTextSearchThread::TTextSearchThread(FindTextParams params, SearchSource& source, FindTextResults& results,
                                          GuiThread& gui)
     : params_(std::move(params)), source_(source), results_(results), gui_(gui)
 {
     limits_.stop = &stop_;
 }
 
-TFindTextFormThread::~TFindTextFormThread()
+TTextSearchThread::~TTextSearchThread()
 {
     Stop();
     Join();
 }
 
-std::optional<std::string> TFindTextFormThread::CheckStart(int32_t conference, bool isMember)
+std::optional<std::string> TTextSearchThread::CheckStart(int32_t conference, bool isMember)
 {
     if (conference <= 0)
         return "Conference to seek in is required";
@@ -61,7 +61,7 @@ std::optional<std::string> TFindTextFormThread::CheckStart(int32_t conference, b
     return std::nullopt;
 }
 
-int32_t TFindTextFormThread::ParseLastN(const std::string& field)
+int32_t TTextSearchThread::ParseLastN(const std::string& field)
 {
     const std::string_view all = kAllTexts;
     const auto sameLetter = [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; };
@@ -74,7 +74,7 @@ int32_t TFindTextFormThread::ParseLastN(const std::string& field)
     return n;
 }
 
-std::optional<std::string> TFindTextFormThread::CheckPatterns(const FindTextParams& params)
+std::optional<std::string> TTextSearchThread::CheckPatterns(const FindTextParams& params)
 {
     if (!params.usePatterns)
         return std::nullopt;
@@ -85,19 +85,19 @@ std::optional<std::string> TFindTextFormThread::CheckPatterns(const FindTextPara
     return std::nullopt;
 }
 
-void TFindTextFormThread::Start()
+void TTextSearchThread::Start()
 {
     running_.store(true);
     thread_ = std::thread([this] { Run(); });
 }
 
-void TFindTextFormThread::Join()
+void TTextSearchThread::Join()
 {
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
 }
 
-bool TFindTextFormThread::PatternMatches(const std::optional<RegExp>& re, const std::string& text)
+bool TTextSearchThread::PatternMatches(const std::optional<RegExp>& re, const std::string& text)
 {
     if (!re)
         return false;
@@ -107,7 +107,7 @@ bool TFindTextFormThread::PatternMatches(const std::optional<RegExp>& re, const 
     return r.matched();
 }
 
-bool TFindTextFormThread::Matches(const TMiravoText& text)
+bool TTextSearchThread::Matches(const TMiravoText& text)
 {
     if (params_.usePatterns) {
         return PatternMatches(subjectRe_, text.Subject()) || PatternMatches(bodyRe_, text.Body());
@@ -117,7 +117,7 @@ bool TFindTextFormThread::Matches(const TMiravoText& text)
     return !params_.bodyPattern.empty() && Lower(text.Body()).find(params_.bodyPattern) != std::string::npos;
 }
 
-void TFindTextFormThread::Examine(int32_t local)
+void TTextSearchThread::Examine(int32_t local)
 {
     TMiravoConference& conf = *params_.conference;
     const int32_t global = conf.GlobalOf(local, false);
@@ -149,7 +149,7 @@ void TFindTextFormThread::Examine(int32_t local)
     gui_.invokeAndWait([&] { results_.AddResult(global, authorName, subject); });
 }
 
-void TFindTextFormThread::Run()
+void TTextSearchThread::Run()
 {
     if (params_.conference && params_.membership && !CheckPatterns(params_)) {
         TMiravoConference& conf = *params_.conference;

@@ -8,11 +8,11 @@ class QPushButton;
 
 namespace pellar {
 
-class TNoPresenationForm : public QDialog {
+class TNoPresentationForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TNoPresenationForm(QWidget* parent = nullptr);
+    explicit TNoPresentationForm(QWidget* parent = nullptr);
 
     QCheckBox* DontShowCheckBox() const { return dontShowBox_; }
     QPushButton* YesButton() const { return yesButton_; }
