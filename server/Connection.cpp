@@ -26,12 +26,13 @@ long Connection::Receive(char* buf, size_t size)
         return -1;
     }
     wantsOut_ = false;
+    needsSocket_ = false;
     TlsSession::Io io = tls_->Accept();
     size_t n = 0;
     if (io == TlsSession::Io::Done) io = tls_->Read(buf, size, n);
     switch (io) {
     case TlsSession::Io::Done: return static_cast<long>(n);
-    case TlsSession::Io::WantRead: return 0;
+    case TlsSession::Io::WantRead: needsSocket_ = true; return 0;
     case TlsSession::Io::WantWrite: wantsOut_ = true; return 0;
     default: return -1;
     }

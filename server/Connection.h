@@ -71,7 +71,10 @@ public:
     // link has ended.
     long Receive(char* buf, size_t size);
     // Decrypted bytes wait inside the session: the socket will not show them.
-    bool Buffered() const { return tls_ && tls_->Buffered(); }
+    // Bytes wait inside the encrypted session, which epoll cannot see: a
+    // whole record to decrypt, or the start of one that only the socket can
+    // complete (false until the socket has been read again).
+    bool Buffered() const { return tls_ && !needsSocket_ && tls_->Buffered(); }
     // The session must write before it can go on (its handshake or a read):
     // the loop then waits for room as well as for bytes.
     bool WantsOut() const { return wantsOut_; }
@@ -96,6 +99,7 @@ private:
     size_t pendingBytes_ = 0;
     std::unique_ptr<TlsSession> tls_;
     bool wantsOut_ = false;
+    bool needsSocket_ = false;
 };
 
 } // namespace miravod

@@ -172,12 +172,20 @@ void NetworkLoop::Touch(Connection& c)
     touched_.push_back(&c);
 }
 
+bool NetworkLoop::ReadsNow(const Connection& c) const
+{
+    // Bytes wait in the socket while requests already read wait to be served.
+    return !c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed;
+}
+
 void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
 {
     uint32_t events = 0;
-    // Bytes wait in the socket while requests already read wait to be served.
-    if (!c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed)
+    if (ReadsNow(c)) {
         events |= EPOLLIN;
+        // Its next requests are in hand already: read them this turn.
+        if (c.Buffered()) buffered_.push_back(&c);
+    }
     if (c.WantsOut()) events |= EPOLLOUT;
     const auto due = c.NextDue();
     if (due <= now) {
@@ -245,7 +253,9 @@ void NetworkLoop::Run()
         if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
         nextWake = std::min({nextWake, nextSweep_, acceptPausedUntil_});
         int timeout = -1;
-        if (nextWake != Connection::Clock::time_point::max()) {
+        if (!buffered_.empty()) {
+            timeout = 0;
+        } else if (nextWake != Connection::Clock::time_point::max()) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
             timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(ms + 1, 60000)));
         }
@@ -273,6 +283,15 @@ void NetworkLoop::Run()
             if (!c.dead && ((events & (EPOLLIN | EPOLLHUP | EPOLLERR)) || (c.WantsOut() && (events & EPOLLOUT))))
                 Read(c);
         }
+        // Links touched since the last turn are all still open: only a reap
+        // closes one, and the rearm came after it.
+        for (Connection* c : buffered_) {
+            if (!c->dead && c->Buffered()) {
+                Touch(*c);
+                Read(*c);
+            }
+        }
+        buffered_.clear();
         FinishJobs();
         const auto turn = Connection::Clock::now();
         StartParkedJobs(turn);

@@ -84,6 +84,9 @@ private:
     void Watch(Connection& c, uint32_t events);
     // Puts the link on this turn's list of links with activity.
     void Touch(Connection& c);
+    // Whether the link's requests are read now or held back (requests read
+    // but not yet served, a job running, output backed up, closing).
+    bool ReadsNow(const Connection& c) const;
     // Sets what epoll waits for on the link and asks for a wake-up when its
     // next output lies in the future.
     void Rearm(Connection& c, Connection::Clock::time_point now);
@@ -105,6 +108,8 @@ private:
     std::unique_ptr<DemoCompanion> companion_;
     std::map<int, std::unique_ptr<Connection>> connections_;
     std::vector<Connection*> touched_;
+    // Links whose encrypted session holds bytes already taken from the socket.
+    std::vector<Connection*> buffered_;
     std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> timers_;
     int listenFd_ = -1;
     int tlsListenFd_ = -1;

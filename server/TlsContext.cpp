@@ -92,6 +92,10 @@ std::unique_ptr<TlsContext> TlsContext::Load(const std::string& certFile, const 
     // one loop thread, for nothing the protocol needs.
     SSL_CTX_set_options(raw, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE);
     SSL_CTX_set_mode(raw, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // One read of the socket per request rather than one for the record's
+    // header and another for its body. What it takes beyond a record waits in
+    // the session, where epoll cannot see it (see Buffered).
+    SSL_CTX_set_read_ahead(raw, 1);
     // AES-128 first: as strong as the protocol needs, and each small record
     // costs less than with the larger key.
     SSL_CTX_set_ciphersuites(raw, "TLS_AES_128_GCM_SHA256:TLS_AES_256_GCM_SHA384:TLS_CHACHA20_POLY1305_SHA256");
@@ -246,7 +250,7 @@ TlsSession::Io TlsSession::Write(const char* data, size_t size, size_t& n)
 
 bool TlsSession::Buffered() const
 {
-    return SSL_pending(ssl_) > 0;
+    return SSL_has_pending(ssl_) == 1;
 }
 
 } // namespace miravod

@@ -3,11 +3,19 @@
 // modes of what it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <openssl/ssl.h>
 
 #include "server/Server.h"
 #include "server/TlsContext.h"
@@ -115,6 +123,67 @@ TEST(TlsServe, ADemoCertificateThatCannotBeWrittenIsAnError)
     std::ofstream(dir.path / "blocked") << "x";
     EXPECT_FALSE(EnsureDemoCertificate(dir.path / "blocked", &cert, &key, &error));
     EXPECT_FALSE(error.empty());
+}
+
+// Many requests, each in a record of its own, reach the server in one write:
+// the server takes several records per read of the socket and must answer
+// every one, although no further bytes will wake it for those it holds.
+TEST(TlsServe, RequestsThatArriveTogetherAreAllAnswered)
+{
+    pellar::test::TestCertificates certs;
+    const auto files = certs.Issue("burst", "IP:127.0.0.1");
+    Server server(TlsOnly(files.cert, files.key));
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(server.TlsPort()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    timeval limit{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    SSL* ssl = SSL_new(ctx);
+    SSL_set_fd(ssl, fd);
+    ASSERT_EQ(SSL_connect(ssl), 1);
+
+    // Read until the wanted number of lines has come, or the socket's time
+    // limit ends the wait.
+    std::string in;
+    auto readLines = [&](size_t lines) {
+        char buf[4096];
+        size_t n = 0;
+        while (static_cast<size_t>(std::count(in.begin(), in.end(), '\n')) < lines &&
+               SSL_read_ex(ssl, buf, sizeof buf, &n) == 1)
+            in.append(buf, n);
+        return static_cast<size_t>(std::count(in.begin(), in.end(), '\n'));
+    };
+    const std::string hello = "A5Hburst\n";
+    size_t n = 0;
+    ASSERT_EQ(SSL_write_ex(ssl, hello.data(), hello.size(), &n), 1);
+    ASSERT_EQ(readLines(1), 1u) << in;
+
+    // Encrypt the burst into memory and send it with one write.
+    BIO* memory = BIO_new(BIO_s_mem());
+    SSL_set0_wbio(ssl, memory);
+    constexpr int kRequests = 300;
+    for (int i = 1; i <= kRequests; ++i) {
+        const std::string request = std::to_string(i) + " 35\n";
+        ASSERT_EQ(SSL_write_ex(ssl, request.data(), request.size(), &n), 1);
+    }
+    char* bytes = nullptr;
+    const long size = BIO_get_mem_data(memory, &bytes);
+    ASSERT_EQ(::send(fd, bytes, static_cast<size_t>(size), MSG_NOSIGNAL), size);
+
+    in.clear();
+    EXPECT_EQ(readLines(kRequests), static_cast<size_t>(kRequests)) << "answers stopped after: " << in.substr(0, 200);
+    EXPECT_EQ(in.rfind("=300 ", std::string::npos) != std::string::npos, true);
+    SSL_free(ssl);
+    SSL_CTX_free(ctx);
+    ::close(fd);
 }
 
 } // namespace
