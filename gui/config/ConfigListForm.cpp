@@ -1,5 +1,6 @@
 #include "gui/config/ConfigListForm.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/shell/WireCodec.h"
 
@@ -8,6 +9,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QPainter>
+#include <QPixmap>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -16,6 +19,25 @@ namespace pellar {
 namespace {
 
 constexpr int kProfileRole = Qt::UserRole;  // the profile's name as bytes; absent on "Default"
+
+// The desktop theme's padlock, or a plain one drawn here where the theme has
+// none.
+QIcon LockIcon()
+{
+    QPixmap lock(16, 16);
+    lock.fill(Qt::transparent);
+    QPainter p(&lock);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 1.6));
+    p.drawArc(QRectF(4.5, 1.5, 7, 8), 0, 180 * 16);
+    p.drawLine(QPointF(4.5, 5.5), QPointF(4.5, 7.5));
+    p.drawLine(QPointF(11.5, 5.5), QPointF(11.5, 7.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 150, 30));
+    p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7.5), 1.5, 1.5);
+    p.end();
+    return QIcon::fromTheme(QStringLiteral("security-high"), QIcon(lock));
+}
 
 } // namespace
 
@@ -87,14 +109,32 @@ void TConfigListForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void TConfigListForm::MarkEncryption(QTreeWidgetItem* node, const std::string& profile)
+{
+    // What is in effect for the profile, inherited from Default or its own.
+    TMiravoConfiguration config(backend_, loginName_);
+    config.SetProfile(TMiravoConfiguration::ProfilePathFor(profile));
+    if (!config.ReadFlag(ConfigKeys::UseTls, false)) {
+        // A blank of the same size keeps the names in one column.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        node->setIcon(0, QIcon(blank));
+        return;
+    }
+    node->setIcon(0, LockIcon());
+    node->setToolTip(0, QStringLiteral("Encrypted connection (TLS)"));
+}
+
 void TConfigListForm::Refill()
 {
     clickedNode_ = nullptr;
     treeView_->clear();
     auto* root = new QTreeWidgetItem(treeView_, {QStringLiteral("Default")});
+    MarkEncryption(root, {});
     for (const std::string& name : store_->ProfileNames()) {
         auto* node = new QTreeWidgetItem(root, {FromWire(name, WireCharset::Latin1)});
         node->setData(0, kProfileRole, QByteArray::fromStdString(name));
+        MarkEncryption(node, name);
     }
     treeView_->expandAll();
     treeView_->setCurrentItem(root);

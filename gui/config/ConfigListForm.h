@@ -68,6 +68,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A padlock and a tooltip on the node of a profile that connects encrypted.
+    void MarkEncryption(QTreeWidgetItem* node, const std::string& profile);
     // "" for the "Default" node, else the profile's name (bytes).
     std::string ProfileOf(const QTreeWidgetItem* node) const;
 

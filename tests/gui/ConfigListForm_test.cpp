@@ -85,6 +85,37 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
+    void MarksTheProfilesThatConnectEncrypted()
+    {
+        auto backend = std::make_shared<MemoryRegistryBackend>();
+        backend->CreateKey(kRoot + "\\Plain");
+        backend->CreateKey(kRoot + "\\Secure");
+        backend->CreateKey(kRoot + "\\Inherits");
+        backend->WriteString(kRoot + "\\Plain", "UseTls", "0");
+        backend->WriteString(kRoot + "\\Secure", "UseTls", "1");
+        TConfigListForm form(backend, "anna");
+        form.Refill();
+        const auto marked = [&](const char* name) {
+            QTreeWidgetItem* node = Node(form, QString::fromLatin1(name));
+            return node && node->toolTip(0) == QStringLiteral("Encrypted connection (TLS)");
+        };
+        QVERIFY(marked("Secure"));
+        QVERIFY(!marked("Plain"));
+        QVERIFY(!marked("Inherits"));
+        QVERIFY(!marked("Default"));
+
+        // Switched on for Default, it is in effect wherever a profile has no
+        // value of its own.
+        backend->WriteString(kRoot, "UseTls", "1");
+        form.Refill();
+        QVERIFY(marked("Default"));
+        QVERIFY(marked("Inherits"));
+        QVERIFY(!marked("Plain"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        test::SaveScreenshot(&form, QStringLiteral("config-list-encrypted"));
+    }
+
     void AddsProfilesOnceAndIgnoresCancel()
     {
         auto backend = std::make_shared<MemoryRegistryBackend>();
