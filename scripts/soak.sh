@@ -18,7 +18,7 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELLAR_BUILD_BENCH=ON -DPELLAR_BUILD_GUI=OFF
 fi
-cmake --build "$dir" -j "${JOBS:-2}" --target miravod SoakDriver
+cmake --build "$dir" -j "${JOBS:-2}" --target miravod_exe SoakDriver
 
 db=$(mktemp -d)/soak.db
 trap 'rm -rf "$(dirname "$db")"' EXIT
