@@ -11,7 +11,7 @@
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/base/GuiThread.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {
