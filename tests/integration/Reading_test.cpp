@@ -30,36 +30,14 @@
 #include "server/Store.h"
 #include "support/ClientHarness.h"
 #include "support/DemoServer.h"
+#include "support/ReadNextPorts.h"
 
 namespace pellar {
 namespace {
 
+using test::FakeHost;
+using test::FakeList;
 using test::WaitUntil;
-
-class FakeList : public ConferenceListPort {
-public:
-    std::vector<int32_t> rows;
-    int selected = -1;
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
-    int SelectedRow() override { return selected; }
-    void SelectRow(int row) override { selected = row; }
-    void ScrollIntoView(int) override {}
-    void ClearSelection() override { selected = -1; }
-    void Refresh() override {}
-};
-
-class FakeHost : public ReadNextHost {
-public:
-    std::vector<int32_t> shown;
-    std::vector<std::string> info;
-    int disconnects = 0;
-    void ShowText(int32_t text) override { shown.push_back(text); }
-    void ShowInfo(const std::string& line) override { info.push_back(line); }
-    void ChangeActivity(std::string_view) override {}
-    void Disconnect() override { ++disconnects; }
-    void EndWork() override {}
-};
 
 class ReadingTest : public ::testing::Test {
 protected:

@@ -28,35 +28,10 @@
 #include "server/Store.h"
 #include "support/ClientHarness.h"
 #include "support/DemoServer.h"
+#include "support/ScriptedWritingUi.h"
 
 namespace pellar {
 namespace {
-
-class ScriptedWritingUi : public WritingUi {
-public:
-    std::deque<bool> answers;  // missing answers are Yes
-    std::vector<std::string> questions;
-    bool closed = false;
-    bool trashPosted = false;
-
-    bool AskYesNo(const std::string& q) override
-    {
-        questions.push_back(q);
-        if (answers.empty())
-            return true;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void RowsChanged() override {}
-    void SubjectChanged(const std::string&) override {}
-    void BodyChanged(const std::string&) override {}
-    void FocusBody() override {}
-    void SetActionsEnabled(bool) override {}
-    void ShowNoteOnDoor(int32_t) override {}
-    void PostTrashQuestion() override { trashPosted = true; }
-    void Close() override { closed = true; }
-};
 
 struct Recipients {
     std::vector<int32_t> to, cc, commentTo, footnoteTo;
@@ -129,7 +104,7 @@ protected:
     test::SeededServer server;
     Client client{test::QuietClientOptions()};
     ClientWritingServices services{client};
-    ScriptedWritingUi ui;
+    test::ScriptedWritingUi ui;
     InlineGuiThread gui;
 };
 
