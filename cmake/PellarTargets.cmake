@@ -25,7 +25,7 @@ function(pellar_add_test_dir dir)
     set(target "${prefix}_${name}")
     add_executable(${target} ${src})
     target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
-    target_link_libraries(${target} PRIVATE ${ARGN} pellar_test_support)
+    target_link_libraries(${target} PRIVATE ${ARGN} pellar_test_support pellar_test_main)
     # A watchdog for every test: one that never finishes fails instead of
     # hanging CI.
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

@@ -30,7 +30,7 @@
 #include "server/MembershipSeed.h"
 #include "server/Server.h"
 #include "server/Store.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/ScriptedSessionUi.h"
 
 namespace {
 

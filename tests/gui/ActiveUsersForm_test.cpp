@@ -22,12 +22,12 @@
 #include "gui/writing/MiravoCompletionEdit.h"
 #include "server/Server.h"
 
-#include "EventsTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 #include "ScriptedLookup.h"
 #include "gui/shell/GuiServices.h"
 
 using namespace pellar;
-using namespace pellar::eventstest;
+using pellar::test::SessionClient;
 
 namespace {
 
@@ -49,13 +49,13 @@ private slots:
     void initTestCase()
     {
         std::string error;
-        server_ = test::StartDemoServer(&error);
+        server_ = test::StartQuickDemoServer(&error);
         QVERIFY2(server_, error.c_str());
         for (const char* user : {"Anna Berg", "Erik Holm", "Lena Dahl"}) {
-            others_.push_back(std::make_unique<Session>(server_->Port(), user));
+            others_.push_back(std::make_unique<SessionClient>(server_->Port(), user));
             QVERIFY(others_.back()->logon.LogOn());
         }
-        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
+        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
         QVERIFY(me_->logon.LogOn());
     }
 
@@ -68,7 +68,7 @@ private slots:
 
     void refreshWhileOfflineDoesNothing()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         TActiveUsersForm form(offline, nullptr);
         QVERIFY(!form.RefreshActiveAction()->isEnabled());
         form.RefreshActiveActionExecute();
@@ -103,7 +103,7 @@ private slots:
 
     void noticesIdleTickAndSorting()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         TActiveUsersForm form(offline, nullptr);
         form.AddSession(7, 30, "bo", "pellar (0.1)", "bo", "host", "x");
         form.AddSession(8, 10, "Bo", "", "", "", "");
@@ -130,7 +130,7 @@ private slots:
 
     void popupSendMessageFillsTheMainMessagesWindow()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         TMainForm main;
         EventsController events(offline, main);
         events.AddSession(7, 30, "Erik Holm", "", "", "", "");
@@ -148,7 +148,7 @@ private slots:
 
     void popupViewPresentationTakesOneMatchAndOffersSeveral()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         test::ScriptedLookup names;
         names.Add("Erik Holm", "Erik Holm", 7);
         names.Add("Anna", "Anna Berg", 5);
@@ -185,7 +185,7 @@ private slots:
 
     void columnWidthsComeFromAndGoToTheSettings()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         offline.Config().WriteString("WhoIsOnListCol3", "250");
         offline.Config().WriteString("WhoIsOnListCol1", "wide");
         TActiveUsersForm form(offline, nullptr);
@@ -211,8 +211,8 @@ private:
     }
 
     std::unique_ptr<miravod::Server> server_;
-    std::vector<std::unique_ptr<Session>> others_;
-    std::unique_ptr<Session> me_;
+    std::vector<std::unique_ptr<SessionClient>> others_;
+    std::unique_ptr<SessionClient> me_;
 };
 
 QTEST_MAIN(ActiveUsersFormTest)

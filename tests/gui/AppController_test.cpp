@@ -20,7 +20,7 @@
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
 
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,12 +97,10 @@ private slots:
     void initTestCase()
     {
         miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
         options.passwordIterations = kTestIterations;
-        server_ = std::make_unique<miravod::Server>(options);
         std::string error;
-        QVERIFY2(server_->Start(&error), error.c_str());
+        server_ = test::StartDemoServer(&error, options);
+        QVERIFY2(server_, error.c_str());
     }
 
     void cleanupTestCase() { server_.reset(); }

@@ -1,8 +1,8 @@
 // The application's windows wired together, against the reference server:
 // what the reading window, the session and the main window's menus ask for
 // opens in the right window, and Disconnect closes search and marked texts.
-#include "EventsTestSession.h"
-#include "LiveSession.h"
+#include "support/gui/GuiTestSupport.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/TMiravoConference.h"
@@ -240,7 +240,7 @@ private slots:
         config.WriteString("TrayPriText", "1");
         config.WriteString("TrayPriTextLvl", "150");
 
-        eventstest::Session anna(session_.ServerPort(), "Anna Berg");
+        test::SessionClient anna(session_.ServerPort(), "Anna Berg");
         QVERIFY(anna.logon.LogOn());
         const std::string misc = "1 { 0 " + std::to_string(welcome) + " }";
         TGenericTrans post(anna.client.Protocol(), "Submit text",

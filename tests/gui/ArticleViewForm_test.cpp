@@ -6,7 +6,7 @@
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/writing/MiravoTextEdit.h"
-#include "ReadingTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,21 +39,21 @@ class ArticleViewFormTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::ReadingTestSession> session_;
+    std::unique_ptr<test::DemoSession> session_;
     std::unique_ptr<TArticleViewForm> view_;
     int32_t conf_ = 0;
 
 private slots:
     void init()
     {
-        session_ = std::make_unique<test::ReadingTestSession>();
+        session_ = std::make_unique<test::DemoSession>();
         std::string why;
         QVERIFY2(session_->Start(&why), why.c_str());
         std::vector<int32_t> confs;
-        session_->client->Cache().ListMemberConferences(confs);
+        session_->client.Cache().ListMemberConferences(confs);
         QVERIFY(!confs.empty());
         conf_ = confs.back();
-        view_ = std::make_unique<TArticleViewForm>(*session_->client);
+        view_ = std::make_unique<TArticleViewForm>(session_->client);
         view_->resize(700, 400);
         view_->show();
     }
@@ -66,7 +66,7 @@ private slots:
 
     void headerIsBoldInTheHeaderFontAndBodyInTheBodyFont()
     {
-        session_->client->Config().WriteString("HeaderFont", "Sans Serif;14;0;");
+        session_->client.Config().WriteString("HeaderFont", "Sans Serif;14;0;");
         const int32_t text = session_->CreateText(conf_, "Fonts", "Body line");
         QVERIFY(text > 0);
         const ArticleResult result = view_->ShowText(text);
@@ -185,7 +185,7 @@ private slots:
         view_->ShowText(text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->MarkTextAction()->trigger();
-        MVCache& cache = session_->client->Cache();
+        MVCache& cache = session_->client.Cache();
         cache.ForgetTextStat(text);
         QCOMPARE(cache.GetTextStat(text)->NoOfMarks(), 1);
 
@@ -257,11 +257,7 @@ private slots:
 
     void enterWhileOfflineConnects()
     {
-        ClientOptions options;
-        options.debugLog = false;
-        options.receiveTrace = false;
-        options.stateDir = std::filesystem::path(session_->state.path().toStdString());
-        Client offline(options);
+        Client offline(test::QuietClientOptions());
         TArticleViewForm view(offline);
         QSignalSpy connects(&view, &TArticleViewForm::ConnectRequested);
         QSignalSpy forwarded(&view, &TArticleViewForm::KeyForwarded);

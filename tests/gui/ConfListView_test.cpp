@@ -11,7 +11,7 @@
 #include "server/MembershipSeed.h"
 #include "server/Model.h"
 #include "server/Store.h"
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -36,10 +36,7 @@ private:
     QTemporaryDir dir_;
     std::vector<int32_t> confs_;
     std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<Client> client_;
-    test::ScriptedSessionUi ui_;
-    std::unique_ptr<SessionCommands> commands_;
-    std::unique_ptr<Logon> logon_;
+    std::unique_ptr<test::SessionClient> me_;
     int32_t reading_ = 0;
     std::unique_ptr<TConfListView> list_;
 
@@ -50,7 +47,7 @@ private:
             index[confs_[i]] = static_cast<int>(i);
         return index;
     }
-    uint64_t Sent() const { return client_->Counters().requestsSent.load(); }
+    uint64_t Sent() const { return me_->client.Counters().requestsSent.load(); }
 
 private slots:
     void initTestCase()
@@ -76,20 +73,10 @@ private slots:
 
     void init()
     {
-        ClientOptions options;
-        options.stateDir = std::filesystem::path(dir_.path().toStdString());
-        options.debugLog = false;
-        options.receiveTrace = false;
-        options.configBackend = std::make_shared<MemoryRegistryBackend>();
-        client_ = std::make_unique<Client>(options);
-        commands_ = std::make_unique<SessionCommands>(*client_, ui_);
-        LogonOptions logonOptions;
-        logonOptions.greetingTimeout = std::chrono::milliseconds(5000);
-        logon_ = std::make_unique<Logon>(*client_, ui_, *commands_, logonOptions);
-        ui_.login = LoginChoice{"127.0.0.1", std::to_string(server_->Port()), "Many Reader", "many", ""};
-        QVERIFY(logon_->LogOn());
+        me_ = std::make_unique<test::SessionClient>();
+        QVERIFY(me_->LogOn(std::to_string(server_->Port()), "Many Reader", "many"));
         reading_ = 0;
-        list_ = std::make_unique<TConfListView>(*client_, [this] { return reading_; });
+        list_ = std::make_unique<TConfListView>(me_->client, [this] { return reading_; });
         list_->resize(600, 400);
         list_->show();
     }
@@ -97,10 +84,8 @@ private slots:
     void cleanup()
     {
         list_.reset();
-        logon_->LogOff();
-        logon_.reset();
-        commands_.reset();
-        client_.reset();
+        me_->logon.LogOff();
+        me_.reset();
     }
 
     void everyConferenceWithUnreadTextsIsListedWithItsCountFromOneBatch()
@@ -142,7 +127,7 @@ private slots:
     {
         list_->Refresh();
         const int32_t top = list_->RowConference(0);
-        const auto membership = client_->Cache().GetMembership(top);
+        const auto membership = me_->client.Cache().GetMembership(top);
         const int32_t unread = list_->RowOf(top)->text(TConfListView::UnreadColumn).toInt();
         const int32_t last = membership->LastTextRead();
         // Read one: the count drops; read the rest: the row goes, unless it
@@ -163,7 +148,7 @@ private slots:
         // Every membership (the reader's own mailbox too), the read-out ones
         // with their names.
         std::vector<int32_t> all;
-        client_->Cache().ListMemberConferences(all);
+        me_->client.Cache().ListMemberConferences(all);
         QCOMPARE(all.size(), size_t{kMemberships + 1});
         list_->SetShowEntireMembership(true);
         list_->Refresh();

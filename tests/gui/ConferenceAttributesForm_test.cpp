@@ -1,6 +1,6 @@
 // The conference-attributes window against the reference server: loading a
 // conference, Apply storing the boxes and reloading, and an unknown number.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "gui/dialogs/ConferenceAttributesForm.h"
 #include "gui/writing/MiravoCompletionEdit.h"

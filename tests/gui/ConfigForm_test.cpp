@@ -89,7 +89,7 @@ class ConfigFormTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void CaptionsPagesAndDefaultProfileDefaults()
+    void DefaultProfileShowsTheDialogDefaults()
     {
         Store store;
         DialogOn dialog(store);
@@ -97,15 +97,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-        QCOMPARE(form.windowTitle(), QStringLiteral("Configuration"));
-        QStringList tabs;
-        for (int i = 0; i < form.Pages()->count(); ++i)
-            tabs << form.Pages()->tabText(i);
-        QCOMPARE(tabs, (QStringList{"General", "Alerts", "Activity msg", "Keyboard", "Filter", "Misc", "Fonts"}));
         QCOMPARE(form.Pages()->currentIndex(), 0);
-        QCOMPARE(form.OkButton()->text(), QStringLiteral("Ok"));
-        QCOMPARE(form.ApplyButton()->text(), QStringLiteral("Apply"));
-        QCOMPARE(form.CancelButton()->text(), QStringLiteral("Cancel"));
 
         // The default profile: plain two-state boxes showing the dialog defaults.
         for (QCheckBox* box : AllCheckBoxes(form))
@@ -117,7 +109,6 @@ private slots:
         QVERIFY(!form.ProxyServerEdit()->isEnabled());
         for (int i = 0; i < kAlertFlagCount; ++i)
             QVERIFY(form.AlertCheckBox(i)->isChecked());
-        QCOMPARE(form.AlertCheckBox(7)->text(), QStringLiteral("Per&sonal messages received"));
         QCOMPARE(form.PriorityEdit(0)->text(), QStringLiteral("240"));
         QCOMPARE(form.PriorityEdit(1)->text(), QStringLiteral("150"));
         QCOMPARE(form.PriorityEdit(2)->text(), QStringLiteral("250"));
@@ -136,7 +127,6 @@ private slots:
         QVERIFY(form.LineWrapCheckBox()->isChecked());
         QVERIFY(form.AlignTopCheckBox()->isChecked());
         QVERIFY(!form.ShowCommentedCheckBox()->isChecked());
-        QCOMPARE(form.StartWSizeRadioGroup()->title(), QStringLiteral("Startup window si&ze"));
         QVERIFY(form.StartWSizeRadio(2)->isChecked());
         QCOMPARE(form.RegionFont(0), std::string("MS Sans Serif;11;$80000008;"));
         QCOMPARE(form.RegionFont(2), std::string("MS Sans Serif;10;$80000008;B"));

@@ -12,7 +12,7 @@
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/WireCodec.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 #include "tests/support/FakeSecretStore.h"
 
 #include <QCheckBox>

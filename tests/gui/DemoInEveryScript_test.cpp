@@ -3,8 +3,8 @@
 // name sends a message with emoji and it shows as sent. With
 // PELLAR_SCREENSHOT_DIR set, the main window is saved as
 // demo-every-script.png.
-#include "EventsTestSession.h"
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/session/Client.h"
@@ -60,7 +60,7 @@ private slots:
         QVERIFY(article.contains(QStringLiteral("Καλημέρα σε όλους!")));
         QVERIFY(article.contains(QStringLiteral("Ελένη Παπαδοπούλου")));
 
-        eventstest::Session eleni(app.DemoPort(), QStringLiteral("Ελένη Παπαδοπούλου").toUtf8().toStdString());
+        test::SessionClient eleni(app.DemoPort(), QStringLiteral("Ελένη Παπαδοπούλου").toUtf8().toStdString());
         QVERIFY(eleni.logon.LogOn());
         const QString message = QStringLiteral("Καλησπέρα! Ο καφές είναι έτοιμος ☕🎉 お茶もあります");
         QVERIFY(eleni.Send(app.ClientContext().CurrentPerson(), message.toUtf8().toStdString()));

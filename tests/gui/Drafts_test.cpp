@@ -1,7 +1,7 @@
 // Writing that is never lost: where the focus starts, the draft kept while
 // typing and offered again after the next logon, the questions on closing a
 // window or quitting with an unsent text, and the number a submission made.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/shell/AppWindows.h"

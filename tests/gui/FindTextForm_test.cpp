@@ -1,6 +1,6 @@
 // The search window against the reference server: finding by author and by
 // subject, the start checks, stopping, and double-click to read.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"

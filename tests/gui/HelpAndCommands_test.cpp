@@ -10,7 +10,7 @@
 
 #include "core/config/ShortcutMap.h"
 
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Losing the server under a running session: the window goes offline by
 // itself, says why, offers only what works offline, and a request made
 // meanwhile fails instead of waiting.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMVCommunicationThread.h"

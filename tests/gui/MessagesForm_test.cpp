@@ -27,10 +27,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "EventsTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 
 using namespace pellar;
-using namespace pellar::eventstest;
+using pellar::test::SessionClient;
 
 namespace {
 
@@ -49,10 +49,10 @@ private slots:
     void initTestCase()
     {
         std::string error;
-        server_ = test::StartDemoServer(&error);
+        server_ = test::StartQuickDemoServer(&error);
         QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<Session>(server_->Port(), "Anna Berg");
+        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
+        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
         main_ = std::make_unique<TMainForm>();
         main_->resize(900, 640);
         main_->show();
@@ -118,9 +118,9 @@ private slots:
         QVERIFY(away);
         QVERIFY(messages->Away());
         away->SetMessage(QStringLiteral("Back soon\r\n\n"));
-        anna_->Received();
+        test::Received(*anna_);
         QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Are you there?"));
-        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("Back soon")));
+        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("Back soon")));
         QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
 
         QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Still there?"));
@@ -144,9 +144,9 @@ private slots:
         messages->SentToAllCheckBox()->setChecked(true);
         QVERIFY(!messages->TargetEdit()->isEnabled());
         messages->WriteMsgMemo()->setPlainText(QStringLiteral("word\n\n"));
-        anna_->Received();
+        test::Received(*anna_);
         messages->SendMessageAction()->trigger();
-        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("word")));
+        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("word")));
         QVERIFY(!events_->Tray()->Visible());
         QVERIFY(messages->WriteMsgMemo()->toPlainText().isEmpty());
         QVERIFY(Log(messages).contains(QStringLiteral(" to all users\nword\n")));
@@ -158,7 +158,7 @@ private slots:
 
     void sendingOfflineSaysNotConnected()
     {
-        Client offline(Quiet());
+        Client offline(test::QuietClientOptions());
         MessageRouter router;
         TMessagesForm form(offline, router, nullptr, nullptr);
         QCOMPARE(router.Count(), 1);
@@ -188,7 +188,7 @@ private:
     }
 
     std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<Session> me_, anna_;
+    std::unique_ptr<SessionClient> me_, anna_;
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<EventsController> events_;
 };

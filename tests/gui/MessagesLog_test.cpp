@@ -16,10 +16,10 @@
 #include "gui/writing/MiravoTextEdit.h"
 #include "server/Server.h"
 
-#include "EventsTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 
 using namespace pellar;
-using namespace pellar::eventstest;
+using pellar::test::SessionClient;
 
 class MessagesLogTest : public QObject {
     Q_OBJECT
@@ -49,7 +49,7 @@ private:
     std::filesystem::path File() { return MessageLog::FileFor(dir_, kProfile); }
 
     std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<Session> me_, anna_;
+    std::unique_ptr<SessionClient> me_, anna_;
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<EventsController> events_;
     QTemporaryDir temp_;
@@ -60,10 +60,10 @@ private slots:
     {
         dir_ = std::filesystem::path(temp_.path().toStdString()) / "messages";
         std::string error;
-        server_ = test::StartDemoServer(&error);
+        server_ = test::StartQuickDemoServer(&error);
         QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<Session>(server_->Port(), "Anna Berg");
+        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
+        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
         main_ = std::make_unique<TMainForm>();
         main_->show();
         QVERIFY(me_->logon.LogOn());

@@ -19,10 +19,10 @@
 #include "gui/shell/MainForm.h"
 #include "server/Server.h"
 
-#include "EventsTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 
 using namespace pellar;
-using namespace pellar::eventstest;
+using pellar::test::SessionClient;
 
 namespace {
 
@@ -71,7 +71,7 @@ private:
     }
 
     std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<Session> me_, anna_;
+    std::unique_ptr<SessionClient> me_, anna_;
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<EventsController> events_;
     FakeNotifier notifier_;
@@ -81,10 +81,10 @@ private slots:
     void initTestCase()
     {
         std::string error;
-        server_ = test::StartDemoServer(&error);
+        server_ = test::StartQuickDemoServer(&error);
         QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<Session>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<Session>(server_->Port(), "Anna Berg");
+        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
+        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
         main_ = std::make_unique<TMainForm>();
         main_->resize(900, 640);
         main_->show();

@@ -2,7 +2,7 @@
 // after a demo run of our own, each file is 0600 and each folder made for
 // it 0700, whatever the umask; a settings file an older version left open
 // to others is narrowed on start.
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/base/StatePaths.h"

@@ -15,7 +15,7 @@
 #include "server/Server.h"
 #include "tests/support/UnansweredListener.h"
 
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -38,13 +38,9 @@ constexpr int kReplyDelayMs = 1500;
 
 std::unique_ptr<miravod::Server> StartServer(miravod::ServerOptions options)
 {
-    options.demo = true;
-    options.demoCompanion = false;
     options.passwordIterations = 1000;
-    auto server = std::make_unique<miravod::Server>(options);
-    if (!server->Start())
-        return nullptr;
-    return server;
+    std::string error;
+    return test::StartDemoServer(&error, options);
 }
 
 // Presses Cancel in the next wait box; records its text and when.

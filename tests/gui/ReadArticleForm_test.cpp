@@ -15,7 +15,7 @@
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/writing/MiravoTextEdit.h"
-#include "ReadingTestSession.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -35,13 +35,13 @@ class ReadArticleFormTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::ReadingTestSession> session_;
+    std::unique_ptr<test::DemoSession> session_;
     GuiServices services_;
     std::unique_ptr<TReadArticleForm> form_;
 
     int32_t Unread(int32_t conf)
     {
-        const auto membership = session_->client->Cache().GetMembership(conf);
+        const auto membership = session_->client.Cache().GetMembership(conf);
         return membership ? membership->UnreadCount() : -1;
     }
     QString Article() const { return form_->ArticleView()->MainEdit()->toPlainText(); }
@@ -57,11 +57,11 @@ private:
 private slots:
     void init()
     {
-        session_ = std::make_unique<test::ReadingTestSession>();
+        session_ = std::make_unique<test::DemoSession>();
         std::string why;
         QVERIFY2(session_->Start(&why), why.c_str());
-        form_ = std::make_unique<TReadArticleForm>(*session_->client, services_);
-        form_->SetSessionCommands(session_->commands.get());
+        form_ = std::make_unique<TReadArticleForm>(session_->client, services_);
+        form_->SetSessionCommands(&session_->commands);
         form_->SetSessionUi(&session_->ui);
         form_->Prompts().SetMessageShower([this](const std::string& text) { boxes_.push_back(text); });
         form_->resize(1000, 720);
@@ -125,7 +125,7 @@ private slots:
         QVERIFY(Article().startsWith(QString::number(expected) + QLatin1Char(' ')));
         QVERIFY(Article().contains(QStringLiteral("--- %1 ---").arg(expected)));
         // The text and its footnotes are read now.
-        const auto stat = session_->client->Cache().GetTextStat(expected);
+        const auto stat = session_->client.Cache().GetTextStat(expected);
         QVERIFY(stat);
         int footnotes = 0;
         stat->ForEachMiscInfo<TMiscInfoFootIn>([&](const TMiscInfoFootIn&) { ++footnotes; });
@@ -139,9 +139,9 @@ private slots:
         });
         QVERIFY(local > 0);
         // And the server has it: memberships loaded afresh say so.
-        session_->client->Cache().FlushMarkRead(true);
-        session_->logon->LoadMemberships();
-        QVERIFY(session_->client->Cache().GetMembership(conf)->IsRead(local));
+        session_->client.Cache().FlushMarkRead(true);
+        session_->logon.LoadMemberships();
+        QVERIFY(session_->client.Cache().GetMembership(conf)->IsRead(local));
         QCOMPARE(form_->History().Size(), 1);
         Grab(QStringLiteral("reading-window.png"));
 
@@ -157,7 +157,7 @@ private slots:
         const int32_t conf = form_->ConfListView()->SelectedConference();
         QVERIFY(conf != 0);
         QTRY_COMPARE(static_cast<int32_t>(form_->SubjectTreeView()->TextsInTreeOrder().size()), Unread(conf));
-        MVCache& cache = session_->client->Cache();
+        MVCache& cache = session_->client.Cache();
         TSubjectTreeView* tree = form_->SubjectTreeView();
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             QTreeWidgetItem* subject = tree->topLevelItem(i);
@@ -228,10 +228,10 @@ private slots:
         const int32_t text = session_->CreateText(conf, "Please confirm", "Did you read this?");
         QVERIFY(text > 0);
         // Ask for a confirmation on the text: an aux item with tag 6.
-        TGenericTrans ask(session_->client->Protocol(), "Ask confirmation",
+        TGenericTrans ask(session_->client.Protocol(), "Ask confirmation",
                           {92, text, 0, "{ }", 1, '{', 6, "00000000", 0, "0H", '}'});
-        QVERIFY(session_->client->Transactions().ExecuteAndWait(ask));
-        session_->client->Cache().ForgetTextStat(text);
+        QVERIFY(session_->client.Transactions().ExecuteAndWait(ask));
+        session_->client.Cache().ForgetTextStat(text);
 
         session_->ui.yesNo = {true};
         form_->ShowText(text);
@@ -242,8 +242,8 @@ private slots:
         form_->ShowText(text);
         QCOMPARE(session_->ui.questions.size(), size_t(1));
         bool confirmed = false;
-        for (const auto& item : session_->client->Cache().GetTextStat(text)->AuxItems())
-            confirmed = confirmed || (item.tag == 7 && item.creator == session_->client->CurrentPerson());
+        for (const auto& item : session_->client.Cache().GetTextStat(text)->AuxItems())
+            confirmed = confirmed || (item.tag == 7 && item.creator == session_->client.CurrentPerson());
         QVERIFY(confirmed);
     }
 
@@ -268,7 +268,7 @@ private slots:
         form_->Commands()->SetPriority();
         QCOMPARE(list->RowConference(0), last);
         QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
-        QCOMPARE(session_->client->Cache().GetMembership(last)->Priority(), 255);
+        QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);
         session_->ui.inputs = {std::string("high")};
         form_->Commands()->SetPriority();
         QCOMPARE(session_->Messages(), std::vector<std::string>{"!Not a valid number"});
@@ -277,7 +277,7 @@ private slots:
         form_->Commands()->SetPriority();
         QCOMPARE(session_->Messages().size(), size_t(1));
         QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
-        QCOMPARE(session_->client->Cache().GetMembership(last)->Priority(), 255);
+        QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);
     }
 
     void typedSpaceReadsNextAndClearReadingEmptiesAll()

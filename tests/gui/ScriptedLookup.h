@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/writing/NameLookup.h"
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QImage>
 #include <QLineEdit>

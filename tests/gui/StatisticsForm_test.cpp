@@ -1,6 +1,6 @@
 // The statistics window: hit rates before any look-up and after some, and the
 // traffic counters moving with the session.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/session/MVCache.h"
 #include "gui/dialogs/StatisticsForm.h"

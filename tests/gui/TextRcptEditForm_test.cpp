@@ -1,6 +1,6 @@
 // The text-properties window against the reference server: the lists, the
 // buttons' rules and adding and removing links.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/protocol/WireTokens.h"
 #include "core/writing/ClientWritingServices.h"

@@ -16,7 +16,7 @@
 #include "server/Server.h"
 #include "server/TlsContext.h"
 
-#include "GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The marks window against the reference server: listing, preview, sorting,
 // changing a type (a non-number becomes 100) and deleting.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/writing/ClientWritingServices.h"
 #include "gui/dialogs/ViewMarksForm.h"

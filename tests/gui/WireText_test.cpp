@@ -3,8 +3,8 @@
 // the same; bytes an ISO-8859-1 client wrote show as their letters; an
 // ISO-8859-1 profile asks before it loses a character and says why a name
 // with such characters is not found.
-#include "EventsTestSession.h"
-#include "LiveSession.h"
+#include "support/gui/GuiTestSupport.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/TMiravoText.h"
@@ -91,7 +91,7 @@ private:
     }
 
     pellar::test::LiveSession session_;
-    std::unique_ptr<eventstest::Session> anna_;
+    std::unique_ptr<test::SessionClient> anna_;
     std::unique_ptr<EventsController> events_;
     int32_t general_ = 0;
 
@@ -107,7 +107,7 @@ private slots:
                  error.c_str());
         // The logged-on profile's set is the one text goes through.
         QCOMPARE(ActiveWireCharset(), WireCharset::Utf8);
-        anna_ = std::make_unique<eventstest::Session>(session_.ServerPort(), "Anna Berg");
+        anna_ = std::make_unique<test::SessionClient>(session_.ServerPort(), "Anna Berg");
         QVERIFY(anna_->logon.LogOn());
         events_ = std::make_unique<EventsController>(session_.ClientContext(), session_.App().MainWindow());
         events_->SetEnabled(true);
@@ -127,8 +127,7 @@ private slots:
     void init()
     {
         SetActiveWireCharset(WireCharset::Utf8);
-        anna_->Received();
-        anna_->received.clear();
+        anna_->ForgetReceived();
     }
 
     void aTextInEveryScriptComesBackByteExactAndShowsTheSame()
@@ -183,7 +182,7 @@ private slots:
     void aMessageInEveryScriptGoesAndComesByteExact()
     {
         SendToAll(kEveryScript);
-        QTRY_VERIFY(anna_->Received().contains(Bytes(Utf8(kEveryScript))));
+        QTRY_VERIFY(test::Received(*anna_).contains(Bytes(Utf8(kEveryScript))));
 
         const QString back = QStringLiteral("Καλησπέρα 🙂 こんにちは");
         QVERIFY(anna_->Send(session_.ClientContext().CurrentPerson(), Utf8(back)));
@@ -199,8 +198,8 @@ private slots:
         // Still there to edit; a marker sent next arrives alone.
         QCOMPARE(events_->MainMessages()->WriteMsgMemo()->toPlainText(), QStringLiteral("日本語"));
         SendToAll(QStringLiteral("marker"));
-        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("marker")));
-        QCOMPARE(anna_->Received(), QStringList{QStringLiteral("marker")});
+        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("marker")));
+        QCOMPARE(test::Received(*anna_), QStringList{QStringLiteral("marker")});
     }
 
     void latin1ProfileSendsQuestionMarksWhenTheUserChoosesTo()
@@ -208,7 +207,7 @@ private slots:
         SetActiveWireCharset(WireCharset::Latin1);
         ClickInNextQuestion("SendAnywayButton");
         SendToAll(QStringLiteral("日本語"));
-        QTRY_VERIFY(anna_->Received().contains(QStringLiteral("???")));
+        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("???")));
         QVERIFY(events_->MainMessages()->WriteMsgMemo()->toPlainText().isEmpty());
     }
 
@@ -217,7 +216,7 @@ private slots:
         SetActiveWireCharset(WireCharset::Latin1);
         // No question is answered here: one would block the send for good.
         SendToAll(QStringLiteral("Grüße, Ångström"));
-        QTRY_VERIFY(anna_->Received().contains(Bytes("Gr\xFC\xDF" "e, \xC5ngstr\xF6m")));
+        QTRY_VERIFY(test::Received(*anna_).contains(Bytes("Gr\xFC\xDF" "e, \xC5ngstr\xF6m")));
     }
 
     void latin1ProfileAsksAboutATypedAnswerAndEditingShowsItAgain()

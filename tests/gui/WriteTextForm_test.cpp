@@ -1,7 +1,7 @@
 // The writing window against the reference server: what a comment, a
 // footnote and a text without recipients do, and the window's keyboard and
 // clipboard rules.
-#include "LiveSession.h"
+#include "support/gui/LiveSession.h"
 
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"

@@ -11,7 +11,7 @@
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/base/GuiThread.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {
@@ -52,15 +52,10 @@ struct RecordingPorts : EventPorts {
     }
 };
 
-bool WaitUntil(const std::function<bool()>& done)
+// Asynchronous work through a real server gets a generous deadline.
+bool Eventually(const std::function<bool()>& done)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return WaitUntil(done, 15000);
 }
 
 class AsyncDispatchTest : public SessionFixture {
@@ -135,11 +130,11 @@ TEST_F(AsyncDispatchTest, NewTextsUpdateCachesUnreadFlagAndAlertByPriority)
     // Below the level: cached, no alert.
     const int32_t quiet = Post(anna, "0 " + std::to_string(music), 1);
     ASSERT_GT(quiet, 0);
-    ASSERT_TRUE(WaitUntil([&] { return me.client.Cache().IsTextStatCached(quiet); }));
+    ASSERT_TRUE(Eventually([&] { return me.client.Cache().IsTextStatCached(quiet); }));
 
     const int32_t root = Post(anna, "0 " + std::to_string(general), 1);
     ASSERT_GT(root, 0);
-    ASSERT_TRUE(WaitUntil([&] { return ports.With([&] { return !ports.tray.empty(); }); }));
+    ASSERT_TRUE(Eventually([&] { return ports.With([&] { return !ports.tray.empty(); }); }));
     EXPECT_TRUE(me.client.Cache().IsTextStatCached(root));
     EXPECT_TRUE(membership->MayHaveUnread());
     EXPECT_EQ(ports.With([&] { return ports.tray; }), std::vector<int>{1});
@@ -148,7 +143,7 @@ TEST_F(AsyncDispatchTest, NewTextsUpdateCachesUnreadFlagAndAlertByPriority)
 
     const int32_t comment = Post(anna, "0 " + std::to_string(general) + " 2 " + std::to_string(root), 2);
     ASSERT_GT(comment, 0);
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(Eventually([&] {
         bool linked = false;
         rootStatus->ForEachMiscInfo<TMiscInfoCommIn>([&](const TMiscInfoCommIn& in) {
             linked = linked || in.textNo == comment;
@@ -168,7 +163,7 @@ TEST_F(AsyncDispatchTest, OwnTextRaisesNoAlertAndIsMarkedRead)
     const int32_t mine = Post(me, "0 " + std::to_string(general), 1);
     ASSERT_GT(mine, 0);
     auto membership = me.client.Cache().GetMembership(general);
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(Eventually([&] {
         auto stat = me.client.Cache().IsTextStatCached(mine) ? me.client.Cache().GetTextStat(mine) : nullptr;
         int32_t local = 0;
         if (stat)
@@ -188,9 +183,9 @@ TEST_F(AsyncDispatchTest, MessagesAreRoutedAndAlertedPerSettings)
     me.client.Config().WriteFlag("FocusAllMsg", true);
     const int32_t person = me.client.CurrentPerson();
     ASSERT_TRUE(SendMessage(anna, 0, "Hello all"));
-    ASSERT_TRUE(WaitUntil([&] { return ports.With([&] { return ports.delivered.size() == 1; }); }));
+    ASSERT_TRUE(Eventually([&] { return ports.With([&] { return ports.delivered.size() == 1; }); }));
     ASSERT_TRUE(SendMessage(anna, person, "Hello you\nsecond line"));
-    ASSERT_TRUE(WaitUntil([&] { return ports.With([&] { return ports.fronts == 2; }); }));
+    ASSERT_TRUE(Eventually([&] { return ports.With([&] { return ports.fronts == 2; }); }));
 
     const auto delivered = ports.With([&] { return ports.delivered; });
     ASSERT_EQ(delivered.size(), 2u);
@@ -207,12 +202,12 @@ TEST_F(AsyncDispatchTest, LogOnAndLogOffNoticesReachTheActiveUsersPort)
 {
     SessionClient erik;
     ASSERT_TRUE(LogOnDirect(erik, "Erik Holm"));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(Eventually([&] {
         return ports.With([&] { return std::count(ports.status.begin(), ports.status.end(), "Erik Holm logged in.") == 1; });
     }));
     const int32_t erikPerson = erik.client.CurrentPerson();
     ASSERT_TRUE(erik.logon.LogOff());
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(Eventually([&] {
         return ports.With([&] { return std::count(ports.status.begin(), ports.status.end(), "Erik Holm logged off.") == 1; });
     }));
     std::vector<std::string> sessions;

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "core/protocol/MVRequests.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {

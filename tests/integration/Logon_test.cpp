@@ -7,7 +7,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MiravoTables.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 #include "support/ScriptedWaits.h"
 
 namespace pellar::test {

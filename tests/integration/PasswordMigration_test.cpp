@@ -2,7 +2,7 @@
 // keyring at the next logon that works, and only then.
 #include "core/config/ConfigKeys.h"
 #include "support/FakeSecretStore.h"
-#include "tests/integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {

@@ -29,184 +29,31 @@
 #include "server/Server.h"
 #include "server/Store.h"
 #include "support/ClientHarness.h"
+#include "support/DemoServer.h"
+#include "support/ReadNextPorts.h"
 
 namespace pellar {
 namespace {
 
+using test::FakeHost;
+using test::FakeList;
 using test::WaitUntil;
-
-constexpr const char* kPassword = "secret";
-
-// Memory-backed when the system has it: the server commits every changing
-// request, and syncing to a disk would dominate the run time.
-std::filesystem::path ScratchDir()
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory("/dev/shm", ec))
-        return "/dev/shm";
-    return std::filesystem::temp_directory_path();
-}
-
-void RemoveDatabase(const std::string& path)
-{
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        std::filesystem::remove(path + suffix);
-}
-
-// Builds a database file with the store, for the server to open.
-class Seed {
-public:
-    Seed()
-    {
-        static std::atomic<int> counter{0};
-        path_ = ScratchDir() /
-                ("pellar-reading-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".db");
-        std::filesystem::remove(path_);
-        std::string error;
-        if (!store.Open(path_.string(), &error))
-            ADD_FAILURE() << error;
-    }
-    ~Seed()
-    {
-        if (!handedOver_)
-            RemoveDatabase(path_.string());
-    }
-
-    int32_t Person(const std::string& name)
-    {
-        return store.CreatePerson(name, miravod::PasswordHash::Make(kPassword, 1000), now);
-    }
-    int32_t Conf(const std::string& name) { return store.CreateConference(name, "00000000", 0, now); }
-    int32_t Text(int32_t author, const std::string& subject, std::vector<int32_t> to, int32_t commentTo = 0,
-                 int32_t footnoteTo = 0)
-    {
-        miravod::Text& t = store.NewText(author, now);
-        t.body = subject + "\nSome words.";
-        const int32_t n = t.number;
-        for (int32_t conf : to)
-            AddRecipient(n, conf, 0);
-        if (commentTo)
-            Link(n, commentTo, false);
-        if (footnoteTo)
-            Link(n, footnoteTo, true);
-        return n;
-    }
-    int32_t AddRecipient(int32_t text, int32_t conf, int32_t sentBy)
-    {
-        miravod::MiscItem m;
-        m.kind = miravod::MiscKind::Recipient;
-        m.number = conf;
-        m.local = store.AppendToConference(conf, text, now);
-        m.received = now;
-        m.sentBy = sentBy;
-        m.sentAt = sentBy ? now : 0;
-        store.EditText(text).misc.push_back(m);
-        return m.local;
-    }
-    void Link(int32_t child, int32_t parent, bool footnote)
-    {
-        using K = miravod::MiscKind;
-        miravod::MiscItem up;
-        up.kind = footnote ? K::FootnoteTo : K::CommentTo;
-        up.number = parent;
-        store.EditText(child).misc.push_back(up);
-        miravod::MiscItem down;
-        down.kind = footnote ? K::FootnoteIn : K::CommentIn;
-        down.number = child;
-        store.EditText(parent).misc.push_back(down);
-    }
-    int32_t LocalIn(int32_t text, int32_t conf)
-    {
-        for (const auto& m : store.GetText(text)->misc)
-            if (m.IsRecipient() && m.number == conf)
-                return m.local;
-        return 0;
-    }
-    void MarkReadOnServer(int32_t person, int32_t conf, int32_t local)
-    {
-        store.EditMembership(person, conf).readTexts.insert(local);
-    }
-    // The caller removes the file (RemoveDatabase) once the server is done with it.
-    std::string Finish()
-    {
-        handedOver_ = true;
-        std::string error;
-        if (!store.Commit(&error))
-            ADD_FAILURE() << error;
-        return path_.string();
-    }
-
-    miravod::Store store;
-    TDateTime now = NowLocal();
-
-private:
-    std::filesystem::path path_;
-    bool handedOver_ = false;
-};
-
-class FakeList : public ConferenceListPort {
-public:
-    std::vector<int32_t> rows;
-    int selected = -1;
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
-    int SelectedRow() override { return selected; }
-    void SelectRow(int row) override { selected = row; }
-    void ScrollIntoView(int) override {}
-    void ClearSelection() override { selected = -1; }
-    void Refresh() override {}
-};
-
-class FakeHost : public ReadNextHost {
-public:
-    std::vector<int32_t> shown;
-    std::vector<std::string> info;
-    int disconnects = 0;
-    void ShowText(int32_t text) override { shown.push_back(text); }
-    void ShowInfo(const std::string& line) override { info.push_back(line); }
-    void ChangeActivity(std::string_view) override {}
-    void Disconnect() override { ++disconnects; }
-    void EndWork() override {}
-};
 
 class ReadingTest : public ::testing::Test {
 protected:
-    void TearDown() override
+    void StartServer(test::SeedDatabase& seed, int replyDelayMs = 0)
     {
-        server.reset();
-        if (!dbPath_.empty())
-            RemoveDatabase(dbPath_);
-    }
-
-    void StartServer(const std::string& dbPath, int replyDelayMs = 0)
-    {
-        dbPath_ = dbPath;
         miravod::ServerOptions options;
-        options.dbPath = dbPath;
-        options.demoCompanion = false;
         options.replyDelayMs = replyDelayMs;
-        server = std::make_unique<miravod::Server>(options);
-        std::string error;
-        ASSERT_TRUE(server->Start(&error)) << error;
+        ASSERT_TRUE(server.Start(seed, options));
     }
 
     // Logs on by the requests themselves and fills the membership cache.
     ::testing::AssertionResult LogOn(int32_t person)
     {
-        const std::string port = std::to_string(server->Port());
-        try {
-            client.ComThread().Connect("127.0.0.1", port);
-        } catch (const std::exception& e) {
-            return ::testing::AssertionFailure() << e.what();
-        }
-        if (client.ConnectedEvent().WaitFor(5000) != WaitResult::Signaled)
-            return ::testing::AssertionFailure() << "no greeting";
-        client.SetServerVersionInfo(ServerVersionInfoRec{10, "miravod", ""});
-        TLogonTrans logon(client.Protocol(), person, kPassword, false);
-        if (!client.Transactions().ExecuteAndWait(logon))
-            return ::testing::AssertionFailure() << "logon refused: " << logon.ErrorText();
-        client.SetCurrentPerson(person);
-        client.Cache().ResumeMarkRead("127.0.0.1:" + port, person);
+        if (auto r = test::LogOnByRequests(client, server.Port(), person); !r)
+            return r;
+        client.Cache().ResumeMarkRead("127.0.0.1:" + std::to_string(server.Port()), person);
         TGenericTrans info(client.Protocol(), "Get server info", {36});
         if (client.Transactions().ExecuteAndWait(info)) {
             size_t pos = 0;
@@ -263,8 +110,7 @@ protected:
         return m;
     }
 
-    std::string dbPath_;
-    std::unique_ptr<miravod::Server> server;
+    test::SeededServer server;
     Client client{test::QuietClientOptions()};
     ClientReadingServices services{client};
     InlineGuiThread gui;
@@ -281,7 +127,7 @@ class ReadingOrderTest : public ReadingTest {
 protected:
     void SetUp() override
     {
-        Seed seed;
+        test::SeedDatabase seed;
         reader = seed.Person("Rita Reader");
         writer = seed.Person("Walt Writer");
         adder = seed.Person("Ada Adder");
@@ -305,7 +151,7 @@ protected:
         y = seed.Text(writer, "Added to beta", {alpha});
         seed.AddRecipient(y, beta, adder);
         seed.MarkReadOnServer(reader, alpha, seed.LocalIn(y, alpha));
-        StartServer(seed.Finish());
+        StartServer(seed);
         ASSERT_TRUE(LogOn(reader));
         FillListByPriority();
     }
@@ -405,14 +251,14 @@ TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
 // p and q comment each other: a cycle a server may well present.
 TEST_F(ReadingTest, LinkCyclesEndInReadingMarkingAndFindingTheRoot)
 {
-    Seed seed;
+    test::SeedDatabase seed;
     const int32_t reader = seed.Person("Rita Reader");
     const int32_t conf = seed.Conf("Loops");
     seed.store.AddMember(reader, conf, 200);
     const int32_t p = seed.Text(reader, "P", {conf});
     const int32_t q = seed.Text(reader, "Q", {conf}, p);
     seed.Link(p, q, false);
-    StartServer(seed.Finish());
+    StartServer(seed);
     ASSERT_TRUE(LogOn(reader));
     FillListByPriority();
 
@@ -427,7 +273,7 @@ TEST_F(ReadingTest, LinkCyclesEndInReadingMarkingAndFindingTheRoot)
 // A comment chain deeper than the text stack is read completely, in order.
 TEST_F(ReadingTest, AChainDeeperThanTheStackIsReadCompletely)
 {
-    Seed seed;
+    test::SeedDatabase seed;
     const int32_t reader = seed.Person("Rita Reader");
     const int32_t conf = seed.Conf("Deep");
     seed.store.AddMember(reader, conf, 200);
@@ -435,7 +281,7 @@ TEST_F(ReadingTest, AChainDeeperThanTheStackIsReadCompletely)
     for (int i = 0; i < TCurrentReadStatus::kStackSize + 20; ++i)
         chain.push_back(seed.Text(reader, "Deeper", {conf}, chain.back()));
     chain.push_back(seed.Text(reader, "Second answer", {conf}, chain.front()));
-    StartServer(seed.Finish());
+    StartServer(seed);
     ASSERT_TRUE(LogOn(reader));
 
     // Every status asked for at once, so that the walk below waits only for
@@ -476,7 +322,7 @@ class TreeTest : public ReadingTest {
 protected:
     void SetUp() override
     {
-        Seed seed;
+        test::SeedDatabase seed;
         reader = seed.Person("Rita Reader");
         alpha = seed.Conf("Alpha");
         seed.store.AddMember(reader, alpha, 200);
@@ -491,7 +337,7 @@ protected:
         seed.store.EditInfo().motdConf = alpha;
         seed.store.SetMark(reader, r1, 100);
         seed.store.SetMark(reader, c1, 7);
-        StartServer(seed.Finish(), ReplyDelayMs());
+        StartServer(seed, ReplyDelayMs());
         ASSERT_TRUE(LogOn(reader));
     }
     virtual int ReplyDelayMs() const { return 0; }

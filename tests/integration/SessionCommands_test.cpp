@@ -5,7 +5,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiravoConferenceBase.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {

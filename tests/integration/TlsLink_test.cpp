@@ -20,7 +20,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TSyncronizer.h"
 #include "core/protocol/Sockets.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 #include "support/ScriptedPeer.h"
 #include "support/ScriptedWaits.h"
 #include "support/TestCertificates.h"

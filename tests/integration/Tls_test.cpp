@@ -15,7 +15,7 @@
 #include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 #include "support/TestCertificates.h"
 
 namespace pellar::test {

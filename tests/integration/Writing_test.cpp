@@ -27,96 +27,11 @@
 #include "server/Server.h"
 #include "server/Store.h"
 #include "support/ClientHarness.h"
+#include "support/DemoServer.h"
+#include "support/ScriptedWritingUi.h"
 
 namespace pellar {
 namespace {
-
-constexpr const char* kPassword = "secret";
-
-// The database the server opens: persons, conferences and a few texts.
-class Seed {
-public:
-    Seed()
-    {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("pellar-writing-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".db");
-        std::filesystem::remove(path_);
-        std::string error;
-        if (!store.Open(path_.string(), &error))
-            ADD_FAILURE() << error;
-    }
-    ~Seed() { std::filesystem::remove(path_); }
-
-    int32_t Person(const std::string& name)
-    {
-        return store.CreatePerson(name, miravod::PasswordHash::Make(kPassword, 1000), now);
-    }
-    int32_t Conf(const std::string& name, const std::string& type = "00000000", int32_t superConf = 0)
-    {
-        const int32_t n = store.CreateConference(name, type, 0, now);
-        store.EditConf(n).superConf = superConf;
-        return n;
-    }
-    int32_t Text(int32_t author, const std::string& subject, std::vector<int32_t> to, std::vector<int32_t> cc = {})
-    {
-        miravod::Text& t = store.NewText(author, now);
-        t.body = subject + "\nSome words.";
-        const int32_t n = t.number;
-        auto add = [&](miravod::MiscKind kind, int32_t conf) {
-            miravod::MiscItem m;
-            m.kind = kind;
-            m.number = conf;
-            m.local = store.AppendToConference(conf, n, now);
-            m.received = now;
-            store.EditText(n).misc.push_back(m);
-        };
-        for (int32_t c : to)
-            add(miravod::MiscKind::Recipient, c);
-        for (int32_t c : cc)
-            add(miravod::MiscKind::CarbonCopy, c);
-        return n;
-    }
-    std::string Finish()
-    {
-        std::string error;
-        if (!store.Commit(&error))
-            ADD_FAILURE() << error;
-        return path_.string();
-    }
-
-    miravod::Store store;
-    TDateTime now = NowLocal();
-
-private:
-    std::filesystem::path path_;
-};
-
-class ScriptedWritingUi : public WritingUi {
-public:
-    std::deque<bool> answers;  // missing answers are Yes
-    std::vector<std::string> questions;
-    bool closed = false;
-    bool trashPosted = false;
-
-    bool AskYesNo(const std::string& q) override
-    {
-        questions.push_back(q);
-        if (answers.empty())
-            return true;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void RowsChanged() override {}
-    void SubjectChanged(const std::string&) override {}
-    void BodyChanged(const std::string&) override {}
-    void FocusBody() override {}
-    void SetActionsEnabled(bool) override {}
-    void ShowNoteOnDoor(int32_t) override {}
-    void PostTrashQuestion() override { trashPosted = true; }
-    void Close() override { closed = true; }
-};
 
 struct Recipients {
     std::vector<int32_t> to, cc, commentTo, footnoteTo;
@@ -135,36 +50,21 @@ protected:
             for (int32_t c : {talk, other, forward})
                 seed.store.AddMember(p, c, 100);
         seed.store.EditConf(talk).supervisor = alice;
-        bobsText = seed.Text(bob, "Bob asks", {talk}, {other});
+        bobsText = seed.Text(bob, "Bob asks", {talk});
+        seed.AddCarbonCopy(bobsText, other);
         forwardText = seed.Text(bob, "In forward", {forward});
     }
 
     void StartServer(bool oldProtocol = false)
     {
         miravod::ServerOptions options;
-        options.dbPath = seed.Finish();
-        options.demoCompanion = false;
         options.oldProtocol = oldProtocol;
-        server = std::make_unique<miravod::Server>(options);
-        std::string error;
-        ASSERT_TRUE(server->Start(&error)) << error;
+        ASSERT_TRUE(server.Start(seed, options));
     }
 
     ::testing::AssertionResult LogOn(int32_t person, int32_t protocolVersion = 10)
     {
-        try {
-            client.ComThread().Connect("127.0.0.1", std::to_string(server->Port()));
-        } catch (const std::exception& e) {
-            return ::testing::AssertionFailure() << e.what();
-        }
-        if (client.ConnectedEvent().WaitFor(5000) != WaitResult::Signaled)
-            return ::testing::AssertionFailure() << "no greeting";
-        client.SetServerVersionInfo(ServerVersionInfoRec{protocolVersion, "miravod", ""});
-        TLogonTrans logon(client.Protocol(), person, kPassword, false);
-        if (!client.Transactions().ExecuteAndWait(logon))
-            return ::testing::AssertionFailure() << "logon refused: " << logon.ErrorText();
-        client.SetCurrentPerson(person);
-        return ::testing::AssertionSuccess();
+        return test::LogOnByRequests(client, server.Port(), person, test::kSeedPassword, protocolVersion);
     }
 
     // The text's links as the server has them now.
@@ -199,12 +99,12 @@ protected:
         return all;
     }
 
-    Seed seed;
+    test::SeedDatabase seed;
     int32_t alice = 0, bob = 0, talk = 0, other = 0, forward = 0, bobsText = 0, forwardText = 0;
-    std::unique_ptr<miravod::Server> server;
+    test::SeededServer server;
     Client client{test::QuietClientOptions()};
     ClientWritingServices services{client};
-    ScriptedWritingUi ui;
+    test::ScriptedWritingUi ui;
     InlineGuiThread gui;
 };
 

@@ -12,6 +12,19 @@
 
 namespace pellar::test {
 
+namespace detail {
+template <typename T>
+bool PopInto(std::deque<T>& answers, T& into)
+{
+    if (answers.empty())
+        return false;
+    into = answers.front();
+    answers.pop_front();
+    return true;
+}
+} // namespace detail
+
+
 class ScriptedSessionUi : public SessionUi {
 public:
     // --- Answers (an empty queue answers "cancel" / "No") ---------------
@@ -21,7 +34,8 @@ public:
     std::deque<NewAccountFields> newAccounts;
     bool writePresentation = false;
     std::deque<int32_t> names;
-    std::optional<std::string> input;
+    std::optional<std::string> input;                 // every input box, once inputs ran out
+    std::deque<std::optional<std::string>> inputs;    // the next input boxes, one each
     std::optional<CreateConfFields> createConf;
     std::deque<ChangePasswordFields> passwords;
     std::optional<ConfMember> member;
@@ -99,5 +113,78 @@ public:
     std::vector<std::string> ProgressTexts() const;
     std::string lastInputDefault;
 };
+
+inline bool ScriptedSessionUi::askYesNo(std::string_view question)
+{
+    questions.emplace_back(question);
+    bool answer = false;
+    detail::PopInto(yesNo, answer);
+    return answer;
+}
+
+inline int32_t ScriptedSessionUi::chooseMatch(const std::vector<NameMatchRec>& matches)
+{
+    matchLists.push_back(matches);
+    return matchChoice;
+}
+
+inline bool ScriptedSessionUi::askNewAccount(NewAccountFields& fields)
+{
+    accountDialogs.push_back(fields);
+    return detail::PopInto(newAccounts, fields);
+}
+
+inline bool ScriptedSessionUi::askNoPresentation()
+{
+    ++noPresentationAsked;
+    return writePresentation;
+}
+
+inline int32_t ScriptedSessionUi::chooseName(std::string_view title, NameKind kind, std::string_view defaultName)
+{
+    nameAsks.push_back({std::string(title), kind, std::string(defaultName)});
+    int32_t answer = -1;
+    detail::PopInto(names, answer);
+    return answer;
+}
+
+inline std::optional<std::string> ScriptedSessionUi::inputBox(std::string_view title, std::string_view prompt,
+                                                       std::string_view defaultText)
+{
+    questions.push_back(std::string(title) + ": " + std::string(prompt));
+    lastInputDefault = defaultText;
+    std::optional<std::string> answer = input;
+    detail::PopInto(inputs, answer);
+    return answer;
+}
+
+inline bool ScriptedSessionUi::askCreateConference(CreateConfFields& fields)
+{
+    createConfDialogs.push_back(fields);
+    if (!createConf)
+        return false;
+    fields = *createConf;
+    return true;
+}
+
+inline bool ScriptedSessionUi::askChangePassword(ChangePasswordFields& fields)
+{
+    passwordDialogs.push_back(fields);
+    return detail::PopInto(passwords, fields);
+}
+
+inline std::optional<SessionUi::ConfMember> ScriptedSessionUi::askConfMember(std::string_view title)
+{
+    memberDialogs.emplace_back(title);
+    return member;
+}
+
+inline std::vector<std::string> ScriptedSessionUi::ProgressTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& [text, percent] : progress)
+        texts.push_back(text);
+    return texts;
+}
 
 } // namespace pellar::test

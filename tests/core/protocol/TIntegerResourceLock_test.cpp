@@ -43,11 +43,15 @@ TEST(TIntegerResourceLock, OtherKeysProceedWhileOneIsHeld)
 {
     TIntegerResourceLock locks;
     locks.LockKey(1);
+    TEvent done(true, false);
     std::thread other([&] {
         TIntegerResourceGuard guard(locks, 2);
+        done.SetEv();
     });
-    other.join(); // would hang if key 2 waited for key 1
+    // Bounded: a key 2 that waited for key 1 fails here, not at the ctest timeout.
+    EXPECT_EQ(done.WaitFor(5000), WaitResult::Signaled);
     locks.UnlockKey(1);
+    other.join();
 }
 
 TEST(TIntegerResourceLock, KeyLockedTwiceIsKeptUntilSecondUnlock)

@@ -6,39 +6,16 @@
 #include <stdexcept>
 
 #include "core/reading/FakeReadingServices.h"
+#include "support/ReadNextPorts.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/base/GuiThread.h"
 
 namespace pellar {
 namespace {
 
+using test::FakeHost;
+using test::FakeList;
 using test::FakeReadingServices;
-
-class FakeList : public ConferenceListPort {
-public:
-    std::vector<int32_t> rows;
-    int selected = -1;
-    int refreshes = 0;
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
-    int SelectedRow() override { return selected; }
-    void SelectRow(int row) override { selected = row; }
-    void ScrollIntoView(int) override {}
-    void ClearSelection() override { selected = -1; }
-    void Refresh() override { ++refreshes; }
-};
-
-class FakeHost : public ReadNextHost {
-public:
-    std::vector<int32_t> shown;
-    std::vector<std::string> info, activities;
-    int disconnects = 0, endWork = 0;
-    void ShowText(int32_t text) override { shown.push_back(text); }
-    void ShowInfo(const std::string& line) override { info.push_back(line); }
-    void ChangeActivity(std::string_view key) override { activities.emplace_back(key); }
-    void Disconnect() override { ++disconnects; }
-    void EndWork() override { ++endWork; }
-};
 
 // Throws from the text-status look-up of one text.
 class ThrowingServices : public FakeReadingServices {
