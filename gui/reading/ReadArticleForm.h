@@ -8,7 +8,7 @@
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/TReadNextTextThread.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "gui/reading/ReadHistory.h"
+#include "core/reading/ReadHistory.h"
 #include "gui/reading/ReadingPrompts.h"
 #include "gui/shell/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
