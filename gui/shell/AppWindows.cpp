@@ -35,9 +35,10 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
 {
     reading_ = CreateReadingWindow(app_);
     drafts_ = new DraftOffers(app_.DataDir() / "drafts", this);
-    // Created before any logon so that the dispatcher is enabled before the
-    // server starts sending notices.
-    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services());
+    // Attached to the session's dispatch, which the session enables before
+    // the server starts sending notices.
+    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services(), nullptr,
+                                                 app_.Dispatch());
     WireReading();
     WireEvents();
 
@@ -77,7 +78,8 @@ AppWindows::~AppWindows()
     app_.SetPresentationShower({});
     app_.MainWindow().SetCloseGuard({});
     CloseSearchAndMarks();
-    // The events side stops its thread before the client goes.
+    // The message windows go; the session's dispatch drops what it would
+    // have shown them.
     events_.reset();
 }
 
@@ -118,10 +120,7 @@ void AppWindows::WireEvents()
     });
     connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
-    connect(&app_, &AppController::Connecting, &events, [&events] {
-        events.SetEnabled(true);
-        events.UpdateActions();
-    });
+    connect(&app_, &AppController::Connecting, &events, [&events] { events.UpdateActions(); });
     events.SetMessageLogDir(app_.DataDir() / "messages");
     connect(&app_, &AppController::Connected, &events, [this, &events] {
         events.UpdateActions();
@@ -129,10 +128,7 @@ void AppWindows::WireEvents()
         ApplyTraySettings();
     });
     connect(reading_->ConfListView(), &TConfListView::RowsChanged, this, &AppWindows::UpdateUnreadCount);
-    connect(&app_, &AppController::Disconnecting, this, [this, &events] {
-        events.SetEnabled(false);
-        CloseSearchAndMarks();
-    });
+    connect(&app_, &AppController::Disconnecting, this, [this] { CloseSearchAndMarks(); });
     connect(&app_, &AppController::Disconnected, &events, [&events] {
         events.Disconnected();
         events.UpdateActions();
