@@ -1,6 +1,6 @@
 #include "core/events/AsyncDispatch.h"
 
-#include "core/events/CancellableGuiThread.h"
+#include "core/base/CancellableGuiThread.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ClientReadingServices.h"
 
