@@ -85,49 +85,30 @@ void TReadingCommands::RunUserCommand(int command)
 
 void TReadingCommands::ReadPrevious()
 {
-    form_.ChangeActivityKey("reread");
-    const int32_t current = form_.ReadStatus().CurrentText();
-    const auto stat = current ? form_.ClientContext().Cache().GetTextStat(current) : nullptr;
-    if (!stat) {
+    if (!form_.Reader().ReadCommented())
         Post("!No current article available");
-        return;
-    }
-    for (const int32_t parent : ParentLinks(*stat)) {
-        form_.ReadStatus().SetCurrentText(parent);
-        form_.DisplayCurrentText();
-    }
 }
 
 void TReadingCommands::ViewPrevText()
 {
-    if (const auto text = form_.History().Back())
-        form_.ShowText(*text, false);
+    form_.Reader().ShowPrevious();
 }
 
 void TReadingCommands::ViewNextText()
 {
-    if (const auto text = form_.History().Forward())
-        form_.ShowText(*text, false);
+    form_.Reader().ShowNext();
 }
 
 void TReadingCommands::ShowHistoryEntry(int entry)
 {
-    if (const auto text = form_.History().JumpTo(entry))
-        form_.ShowText(*text, false);
+    form_.Reader().ShowHistoryEntry(entry);
 }
 
 void TReadingCommands::FindRootText()
 {
     Work([this] {
-        const int32_t current = form_.ReadStatus().CurrentText();
-        const int32_t root = current ? pellar::FindRootText(form_.Services(), current) : 0;
-        if (root == 0) {
+        if (!form_.Reader().ReadRoot())
             Post("!No current article available");
-            return;
-        }
-        form_.ReadStatus().SetCurrentText(root);
-        form_.DisplayCurrentText();
-        form_.History().Add(root);
     });
 }
 
@@ -147,9 +128,7 @@ void TReadingCommands::ReadGlobalTextNr()
 void TReadingCommands::SkipOverComments()
 {
     Work([this] {
-        if (const int32_t current = form_.ReadStatus().CurrentText())
-            MarkTreeRead(form_.Services(), current);
-        else
+        if (!form_.Reader().SkipComments())
             Post("!No current article available");
     });
     form_.RefreshConferenceList();
@@ -390,14 +369,4 @@ void TReadingCommands::ReadTopConference()
         form_.ConfListView()->SelectRow(0);
     form_.ReadNext();
 }
-
-bool TReadingCommands::AddReceiptConfirmation(int32_t text)
-{
-    Client& client = form_.ClientContext();
-    // No items removed; one item with tag 7, no flags, no inheritance, no data.
-    TGenericTrans request(client.Protocol(), "Add reciept confirmation",
-                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
-    return client.Transactions().ExecuteAndWait(request);
-}
-
 } // namespace pellar
