@@ -56,7 +56,7 @@ public:
     // Join, leave, go to, rename, activity and "user active".
     void SetSessionCommands(SessionCommands* commands) { reading_->SetSessionCommands(commands); }
     // Choosers, input boxes and questions.
-    void SetSessionUi(SessionUi* ui) { prompts_.SetSessionUi(ui); }
+    void SetSessionUi(SessionQuestions* ui) { prompts_.SetSessionUi(ui); }
     ReadingPrompts& Prompts() { return prompts_; }
     // The profiles the Connect button's drop-down offers (asked on each opening).
     void SetProfileLister(std::function<std::vector<std::string>()> list) { listProfiles_ = std::move(list); }
