@@ -192,7 +192,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 
 TFindTextForm* AppWindows::OpenFindText()
 {
-    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services(), app_.GuiThreadPort());
+    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services());
     connect(form, &TFindTextForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     searchAndMarks_.append(QPointer<QWidget>(form));
     ShowInFrame(form);
@@ -201,7 +201,7 @@ TFindTextForm* AppWindows::OpenFindText()
 
 TViewMarksForm* AppWindows::OpenMarkedTexts()
 {
-    auto* form = new TViewMarksForm(app_.ClientContext(), app_.GuiThreadPort());
+    auto* form = new TViewMarksForm(app_.ClientContext());
     connect(form, &TViewMarksForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     QPointer<QWidget> guard(form);
     connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {
