@@ -14,7 +14,6 @@
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
-#include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "gui/shell/WireCodec.h"
@@ -48,7 +47,6 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     clientOptions.secretStore = secrets;
     client_ = std::make_unique<Client>(clientOptions);
 
-    guiThread_ = std::make_unique<QtGuiThread>();
     waits_ = std::make_unique<QtBlockingWait>();
     client_->SetBlockingWait(waits_.get());
     names_ = std::make_unique<ClientNameLookup>(*client_);

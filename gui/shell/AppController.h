@@ -24,7 +24,6 @@ class Client;
 class ClientNameLookup;
 class DemoServer;
 class QtBlockingWait;
-class QtGuiThread;
 class QtSessionUi;
 class RegistryBackend;
 class SecretStore;
@@ -81,7 +80,6 @@ public:
     SessionCommands& Commands() { return session_->Commands(); }
     Logon& LogonSequence() { return session_->LogonSequence(); }
     UserMessagePresenter& Messages() { return *presenter_; }
-    QtGuiThread& GuiThreadPort() { return *guiThread_; }
     QtBlockingWait& Waits() { return *waits_; }
     const GuiServices& Services() const { return services_; }
     // How the dialogs show a presentation: the reading window does, once it
@@ -122,7 +120,6 @@ private:
     std::unique_ptr<DemoServer> demo_;  // first in, last out: outlives the client's link
     std::shared_ptr<RegistryBackend> settings_;
     std::unique_ptr<Client> client_;
-    std::unique_ptr<QtGuiThread> guiThread_;
     std::unique_ptr<QtBlockingWait> waits_;
     std::unique_ptr<ClientNameLookup> names_;
     GuiServices services_;

@@ -19,7 +19,6 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/ReadingWiring.h"
 #include "gui/writing/TextRcptEditForm.h"
@@ -149,7 +148,7 @@ bool AppWindows::Connected()
 
 WriteTextContext AppWindows::WritingContext()
 {
-    return WriteTextContext{app_.ClientContext(), &app_.Services(), app_.GuiThreadPort(), &app_.MainWindow(),
+    return WriteTextContext{app_.ClientContext(), &app_.Services(), &app_.MainWindow(),
                             [this](const std::string& key) {
                                 if (reading_)
                                     reading_->ChangeActivityKey(key);
