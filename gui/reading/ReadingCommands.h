@@ -12,6 +12,7 @@
 
 namespace pellar {
 
+class ReadingController;
 class TReadArticleForm;
 class TextStatType;
 
@@ -67,6 +68,7 @@ private:
     void Work(Fn&& fn);
 
     TReadArticleForm& form_;
+    ReadingController& reader_;
     QWidget* pinnedFrom_ = nullptr;
 };
 
