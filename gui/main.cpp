@@ -2,7 +2,6 @@
 // the main window, and with --demo the embedded server it logs on to.
 #include "gui/shell/AppController.h"
 #include "gui/shell/AppIcon.h"
-#include "gui/shell/AppWindows.h"
 #include "gui/shell/CommandLine.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
@@ -35,11 +34,14 @@ int main(int argc, char* argv[])
     // Lets the desktop match our windows to the installed menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("net.hollin.Pellar"));
 
+    // The controller's destructor is the shutdown order: log off while the
+    // embedded server still runs, the windows, the session's threads, the
+    // client, the server.
     pellar::AppController controller;
     pellar::TMainForm& mainForm = controller.MainWindow();
     // The reading window, messages, who is on, the tray and the windows the
-    // menus open; gone before the controller's client.
-    pellar::AppWindows windows(controller);
+    // menus open.
+    controller.OpenWindows();
     if (options.demo) {
         std::string error;
         if (!controller.StartDemo(pellar::DemoServer::DefaultDatabase(), &error)) {
@@ -51,9 +53,5 @@ int main(int argc, char* argv[])
         mainForm.SetAutoConnect(true, QString::fromStdString(options.startProfile));
     }
     mainForm.show();
-    const int result = QApplication::exec();
-    // Log off while the embedded server still runs; the controller then
-    // stops it.
-    controller.Disconnect();
-    return result;
+    return QApplication::exec();
 }

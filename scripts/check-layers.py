@@ -45,6 +45,9 @@ SHARED = {
     "gui/shell/MainStatusBar", "gui/shell/BusyPanel", "gui/shell/MainCommands", "gui/shell/UnencodablePrompt",
     "gui/writing/MiravoTextEdit", "gui/writing/MiravoCompletionEdit",
     "gui/reading/ArticleRenderer",
+    # The cancellable hand-over: the events side and the reading window both
+    # stop their workers with it.
+    "gui/events/QtCancellableGuiThread",
 }
 
 # Today's gui includes that still break the order: (including file, included

@@ -36,7 +36,7 @@ public:
     // Starts held: nothing runs before the first Resume.
     SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree);
     // Terminates and joins. The builder may be waiting for the GUI thread:
-    // from the GUI thread, Terminate() and let hand-overs run until Finished().
+    // from the GUI thread, Terminate() and cancel its hand-over first.
     ~SubjectTreeAsyncThread();
     SubjectTreeAsyncThread(const SubjectTreeAsyncThread&) = delete;
     SubjectTreeAsyncThread& operator=(const SubjectTreeAsyncThread&) = delete;

@@ -95,8 +95,8 @@ public:
     // Finished. Never blocks.
     void Stop() { stop_.store(true); }
     bool Running() const { return running_.load(); }
-    // Waits for the worker to end. Not from the GUI thread while the worker
-    // may still hand over to it: pump events until !Running() instead.
+    // Waits for the worker to end. From the GUI thread, cancel the worker's
+    // hand-over (CancellableGuiThread::Cancel) first.
     void Join();
 
     // Texts examined and texts whose pattern match ran out of its step

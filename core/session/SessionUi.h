@@ -1,6 +1,7 @@
 // How logon, log-off and the session commands talk to the user and to the
-// windows. The Qt layer implements it with the real dialogs; tests script it.
-// Every call comes from the GUI thread (logon and the commands run there).
+// windows, by concern: questions, progress, window steering. The Qt layer
+// implements them with the real dialogs; tests script them. Every call comes
+// from the GUI thread (logon and the commands run there).
 #pragma once
 
 #include <cstdint>
@@ -51,15 +52,13 @@ struct CreateConfFields {
 // The name kinds the name chooser accepts.
 enum class NameKind { Persons = 1, Conferences = 2, Both = 3 };
 
-class SessionUi {
+// The questions the session asks: the logon's dialogs and the commands'.
+class SessionQuestions {
 public:
-    virtual ~SessionUi() = default;
+    virtual ~SessionQuestions() = default;
 
-    // --- Logon ------------------------------------------------------------
     // The login dialog; nothing when it was not closed with OK.
     virtual std::optional<LoginChoice> askLogin() = 0;
-    // Shows the progress window (first call) with a step text and percent.
-    virtual void showProgress(std::string_view text, int percent) = 0;
     // The server's certificate failed the check: shows why and its
     // fingerprint; true when the user trusts it for this profile. Refuses
     // unless a window implements it.
@@ -69,9 +68,6 @@ public:
         (void)peer;
         return false;
     }
-    // Moves the gauge only (the greeting wait and log-off's stop wait).
-    virtual void setProgress(int percent) = 0;
-    virtual void hideProgress() = 0;
     // A warning box with Yes and No.
     virtual bool askYesNo(std::string_view question) = 0;
     // Several persons matched: their number, or -1 when cancelled.
@@ -80,23 +76,6 @@ public:
     virtual bool askNewAccount(NewAccountFields& fields) = 0;
     // The "no presentation" dialog; true when closed with Yes.
     virtual bool askNoPresentation() = 0;
-    virtual void applyWindowSettings() = 0;
-    // The application title and the main window's caption.
-    virtual void setCaption(std::string_view caption) = 0;
-
-    // --- Windows the session steers ---------------------------------------
-    // The composition window in presentation mode for a person or conference.
-    virtual void openPresentationEditor(int32_t conf) = 0;
-    // The reading window shows a text and adds it to its history.
-    virtual void showText(int32_t text) = 0;
-    virtual void refreshConferenceList() = 0;
-    // The subject-tree worker forgets a conference that was left.
-    virtual void dropConference(int32_t conf) = 0;
-    virtual void goToConference(int32_t conf) = 0;
-    // The check mark of the administrator item and the sync item's enabling.
-    virtual void setAdministratorMode(bool on) = 0;
-
-    // --- Command dialogs --------------------------------------------------
     // The name chooser: a number, or -1 when cancelled or nothing matched.
     virtual int32_t chooseName(std::string_view title, NameKind kind, std::string_view defaultName) = 0;
     // An input box; nothing when cancelled.
@@ -110,6 +89,42 @@ public:
         int32_t person = 0;
     };
     virtual std::optional<ConfMember> askConfMember(std::string_view title) = 0;
+};
+
+// The progress window of a logon or log-off.
+class SessionProgress {
+public:
+    virtual ~SessionProgress() = default;
+
+    // Shows the progress window (first call) with a step text and percent.
+    virtual void showProgress(std::string_view text, int percent) = 0;
+    // Moves the gauge only (the greeting wait and log-off's stop wait).
+    virtual void setProgress(int percent) = 0;
+    virtual void hideProgress() = 0;
+};
+
+// What the session has other windows do.
+class SessionWindows {
+public:
+    virtual ~SessionWindows() = default;
+
+    virtual void applyWindowSettings() = 0;
+    // The application title and the main window's caption.
+    virtual void setCaption(std::string_view caption) = 0;
+    // The composition window in presentation mode for a person or conference.
+    virtual void openPresentationEditor(int32_t conf) = 0;
+    // The reading window shows a text and adds it to its history.
+    virtual void showText(int32_t text) = 0;
+    virtual void refreshConferenceList() = 0;
+    // The subject-tree worker forgets a conference that was left.
+    virtual void dropConference(int32_t conf) = 0;
+    virtual void goToConference(int32_t conf) = 0;
+    // The check mark of the administrator item and the sync item's enabling.
+    virtual void setAdministratorMode(bool on) = 0;
+};
+
+// All three, for logon and the session commands, which use each of them.
+class SessionUi : public SessionQuestions, public SessionProgress, public SessionWindows {
 };
 
 } // namespace pellar

@@ -39,8 +39,8 @@ public:
     // to ConfirmTrash() from its own event loop.
     virtual void PostTrashQuestion() = 0;
     // Closes the window once control is back in its event loop (the model
-    // may still be running when this is called); the window waits until
-    // WorkerRunning() is false, pumping events, before it frees the model.
+    // may still be running when this is called); the window cancels the
+    // worker's hand-over and waits for it before it frees the model.
     virtual void Close() = 0;
 };
 

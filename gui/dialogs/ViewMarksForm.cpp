@@ -4,10 +4,10 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
+#include "gui/events/QtCancellableGuiThread.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoTextEdit.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
-#include <QThread>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -39,8 +38,8 @@ public:
 
 } // namespace
 
-TViewMarksForm::TViewMarksForm(Client& client, GuiThread& gui, QWidget* parent)
-    : QWidget(parent), client_(client), gui_(gui), reading_(client), writing_(client)
+TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
+    : QWidget(parent), client_(client), reading_(client), writing_(client)
 {
     setObjectName(QStringLiteral("ViewMarksForm"));
     setWindowTitle(QStringLiteral("Marked texts"));
@@ -127,12 +126,9 @@ void TViewMarksForm::closeEvent(QCloseEvent* event)
 
 void TViewMarksForm::StopLoader()
 {
-    // The loader hands its rows over through this thread's event loop.
-    while (loader_ && !loader_->Finished()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(2);
-    }
+    // A hand-over in flight is released and dropped; then the loader ends.
     if (loader_) {
+        loaderGui_->Cancel();
         loader_->Join();
         loader_.reset();
     }
@@ -144,7 +140,8 @@ void TViewMarksForm::Refresh()
         return;
     list_->clear();
     preview_->clear();
-    loader_ = std::make_unique<TAsyncUpdateMarkedTextsThread>(reading_, gui_, static_cast<MarkedTextsView&>(*this));
+    loaderGui_ = std::make_unique<QtCancellableGuiThread>(this);
+    loader_ = std::make_unique<TAsyncUpdateMarkedTextsThread>(reading_, *loaderGui_, static_cast<MarkedTextsView&>(*this));
     loader_->Start();
 }
 

@@ -23,14 +23,14 @@ class QTreeWidgetItem;
 namespace pellar {
 
 class Client;
-class GuiThread;
+class CancellableGuiThread;
 class TMiravoTextEdit;
 
 class TViewMarksForm : public QWidget, private MarkedTextsView {
     Q_OBJECT
 
 public:
-    TViewMarksForm(Client& client, GuiThread& gui, QWidget* parent = nullptr);
+    TViewMarksForm(Client& client, QWidget* parent = nullptr);
     ~TViewMarksForm() override;
 
     // Clears the list and loads it anew; nothing while a load runs.
@@ -72,7 +72,8 @@ private:
     int32_t SelectedText() const;
 
     Client& client_;
-    GuiThread& gui_;
+    // The running loader's hand-over; cancelled when the window stops it.
+    std::unique_ptr<CancellableGuiThread> loaderGui_;
     ClientReadingServices reading_;
     ClientWritingServices writing_;
     std::unique_ptr<TAsyncUpdateMarkedTextsThread> loader_;

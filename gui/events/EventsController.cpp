@@ -8,9 +8,9 @@
 #include <QPointer>
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/events/AsyncDispatch.h"
 #include "core/events/MessageLog.h"
 #include "core/events/TAsyncMsgThread.h"
-#include "core/reading/ClientReadingServices.h"
 #include "core/session/Client.h"
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/DesktopNotifier.h"
@@ -26,19 +26,20 @@
 namespace pellar {
 
 EventsController::EventsController(Client& client, TMainForm& mainForm, const GuiServices* services,
-                                   QObject* parent)
-    : QObject(parent), client_(client), mainForm_(mainForm), services_(services)
+                                   QObject* parent, std::shared_ptr<AsyncDispatch> dispatch)
+    : QObject(parent), client_(client), mainForm_(mainForm), services_(services), dispatch_(std::move(dispatch))
 {
     tray_ = new TIconTaskBar(&mainForm_, this);
     connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
     defaultNotifier_ = new FreedesktopNotifier(this);
     SetNotifier(nullptr);
 
-    gui_ = std::make_unique<QtCancellableGuiThread>(this);
-    reading_ = std::make_unique<ClientReadingServices>(client_);
-    dispatcher_ = std::make_unique<TAsyncMsgThread>(client_, *gui_, *this, *reading_);
+    if (!dispatch_) {
+        dispatch_ = std::make_shared<AsyncDispatch>(client_, std::make_unique<QtCancellableGuiThread>(this));
+        ownDispatch_ = true;
+    }
 
-    mainMessages_ = new TMessagesForm(client_, dispatcher_->Router(), services_, tray_);
+    mainMessages_ = new TMessagesForm(client_, Dispatcher().Router(), services_, tray_);
     mainMessages_->SetMainWindow(true);
     WireMessagesForm(mainMessages_);
     activeUsers_ = new TActiveUsersForm(client_, services_);
@@ -53,7 +54,12 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
     }
     // Out of sight, the application has nothing to point at in the tray.
     mainForm_.installEventFilter(this);
-    dispatcher_->Start();
+    dispatch_->Attach(this);
+}
+
+TAsyncMsgThread& EventsController::Dispatcher()
+{
+    return dispatch_->Thread();
 }
 
 bool EventsController::eventFilter(QObject* watched, QEvent* event)
@@ -69,9 +75,11 @@ bool EventsController::eventFilter(QObject* watched, QEvent* event)
 
 EventsController::~EventsController()
 {
-    // Release a hand-over in flight, then end the thread that made it.
-    gui_->Cancel();
-    dispatcher_->Stop();
+    // A dispatch of our own ends here; the session's goes on without us and
+    // drops what it would have shown.
+    if (ownDispatch_)
+        dispatch_->Stop();
+    dispatch_->Attach(nullptr);
     // The windows unregister from the dispatcher's router as they go.
     QList<QPointer<TMessagesForm>> forms = chats_;
     forms.append(mainMessages_);
@@ -173,7 +181,7 @@ void EventsController::ClearMessages()
 
 TMessagesForm* EventsController::OpenChat(int32_t partner)
 {
-    auto* chat = new TMessagesForm(client_, dispatcher_->Router(), services_, tray_);
+    auto* chat = new TMessagesForm(client_, Dispatcher().Router(), services_, tray_);
     chat->SetChatMode(true);
     chat->SetTarget(partner);
     WireMessagesForm(chat);
@@ -232,7 +240,7 @@ void EventsController::SendMessageTo(const QString& recipient)
 
 void EventsController::SetEnabled(bool on)
 {
-    dispatcher_->SetEnabled(on);
+    dispatch_->SetEnabled(on);
 }
 
 void EventsController::Disconnected()
@@ -250,7 +258,7 @@ void EventsController::UpdateActions()
 
 void EventsController::DeliverMessage(const IncomingMessage& message)
 {
-    dispatcher_->Router().Deliver(message.sender, message.recipient, message.text);
+    Dispatcher().Router().Deliver(message.sender, message.recipient, message.text);
 }
 
 void EventsController::AddSession(int32_t person, int32_t session, const std::string& personName,

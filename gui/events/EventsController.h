@@ -2,10 +2,11 @@
 // the main messages window, chat windows, the active-users window and the
 // tray indicator. It is the Qt implementation of the dispatcher's ports.
 //
-// Use: create after the main window (the windows become its MDI children and
-// the dispatch thread starts at once), call SetEnabled(true) before LogOn and
-// SetEnabled(false) + Disconnected() on Disconnect, and destroy it before the
-// Client.
+// Use: create after the main window (the windows become its MDI children).
+// Given the session's dispatch, it attaches to it and the session enables and
+// stops the thread; without one it runs a dispatch of its own: then call
+// SetEnabled(true) before LogOn and SetEnabled(false) on Disconnect. Call
+// Disconnected() on Disconnect; destroy it before the Client.
 #pragma once
 
 #include <QList>
@@ -26,11 +27,10 @@ class QWidget;
 
 namespace pellar {
 
+class AsyncDispatch;
 class Client;
-class ClientReadingServices;
 class MessageLog;
 class DesktopNotifier;
-class QtCancellableGuiThread;
 class TActiveUsersForm;
 class TAsyncMsgThread;
 class TIconTaskBar;
@@ -43,7 +43,7 @@ class EventsController : public QObject, public EventPorts {
 
 public:
     EventsController(Client& client, TMainForm& mainForm, const GuiServices* services = nullptr,
-                     QObject* parent = nullptr);
+                     QObject* parent = nullptr, std::shared_ptr<AsyncDispatch> dispatch = {});
     ~EventsController() override;
 
     // Lines are dispatched only while enabled.
@@ -56,7 +56,7 @@ public:
     TMessagesForm* MainMessages() const { return mainMessages_; }
     TActiveUsersForm* ActiveUsers() const { return activeUsers_; }
     TIconTaskBar* Tray() const { return tray_; }
-    TAsyncMsgThread& Dispatcher() { return *dispatcher_; }
+    TAsyncMsgThread& Dispatcher();
     // A new chat window with partner, shown in the frame.
     TMessagesForm* OpenChat(int32_t partner);
     // Shows a window of ours (main messages or active users) in the frame.
@@ -129,9 +129,8 @@ private:
     std::string logProfile_;
     std::unique_ptr<MessageLog> log_;
     std::vector<std::string> unkept_;
-    std::unique_ptr<QtCancellableGuiThread> gui_;
-    std::unique_ptr<ClientReadingServices> reading_;
-    std::unique_ptr<TAsyncMsgThread> dispatcher_;
+    std::shared_ptr<AsyncDispatch> dispatch_;
+    bool ownDispatch_ = false;
 };
 
 } // namespace pellar

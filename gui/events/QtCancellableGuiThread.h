@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-#include "core/events/CancellableGuiThread.h"
+#include "core/base/CancellableGuiThread.h"
 
 namespace pellar {
 

@@ -6,7 +6,7 @@
 
 #include "core/reading/ConfListRefresh.h"
 #include "core/reading/TReadNextTextThread.h"
-#include "gui/reading/ConfListOrder.h"
+#include "core/reading/ConfListOrder.h"
 
 #include <QTreeWidget>
 

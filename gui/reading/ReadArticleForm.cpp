@@ -17,7 +17,7 @@
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainStatusBar.h"
-#include "gui/shell/QtGuiThread.h"
+#include "gui/events/QtCancellableGuiThread.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoTextEdit.h"
 
@@ -35,8 +35,7 @@
 namespace pellar {
 
 TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, QWidget* parent)
-    : QMainWindow(parent), client_(client), guiServices_(services), services_(client),
-      gui_(std::make_unique<QtGuiThread>()), prompts_(this)
+    : QMainWindow(parent), client_(client), guiServices_(services), prompts_(this)
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(QStringLiteral("Read texts"));
@@ -46,11 +45,13 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
         [this](PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) {
             emit PresentationEditorRequested(static_cast<int>(kind), target, recipient, FromWire(subject));
         });
+    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
+                                                   *confList_, *subjectTree_);
     readingCommands_ = new TReadingCommands(*this);
     actions_ = new TReadArticleActions(*this, *readingCommands_);
-    builder_ = std::make_unique<SubjectTreeAsyncThread>(services_, *gui_, *subjectTree_);
 
-    connect(confList_, &TConfListView::SelectedConferenceChanged, this, &TReadArticleForm::ConferenceSelected);
+    connect(confList_, &TConfListView::SelectedConferenceChanged, this,
+            [this](int32_t conf) { reading_->ConferenceSelected(conf); });
     connect(articleView_, &TArticleViewForm::ReadTextRequested, this, [this](int32_t text) { ShowText(text, true); });
     connect(articleView_, &TArticleViewForm::PresentationRequested, readingCommands_,
             &TReadingCommands::ViewPresentation);
@@ -64,29 +65,13 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
 
 TReadArticleForm::~TReadArticleForm()
 {
-    closing_ = true;
-    WaitForWorkers();
-}
-
-void TReadArticleForm::WaitForWorkers()
-{
-    // Both may be waiting for a GUI hand-over, so let those run while waiting.
-    if (builder_) {
-        builder_->Terminate();
-        while (!builder_->Finished())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        builder_.reset();
-    }
-    if (worker_) {
-        while (!worker_->Finished())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        worker_.reset();
-    }
+    // The workers end before the widgets they hand work to.
+    reading_->Shutdown();
 }
 
 void TReadArticleForm::BuildLayout()
 {
-    confList_ = new TConfListView(client_, [this] { return status_.Conference(); });
+    confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
     subjectTree_ = new TSubjectTreeView;
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
@@ -138,7 +123,7 @@ TFindDialog* TReadArticleForm::FindDialog()
 
 bool TReadArticleForm::IsConnected() const
 {
-    return client_.ConnectedEvent().IsSet();
+    return reading_->IsConnected();
 }
 
 bool TReadArticleForm::Reformat() const
@@ -146,29 +131,15 @@ bool TReadArticleForm::Reformat() const
     return articleView_->Reformat();
 }
 
-bool TReadArticleForm::ReadNextRunning() const
-{
-    return worker_ && !worker_->Finished();
-}
-
 // --- Showing texts ----------------------------------------------------------
 
 void TReadArticleForm::ShowText(int32_t text, bool addToHistory)
 {
-    ChangeActivityKey("reread");
-    status_.SetCurrentText(text);
-    if (text != 0 && client_.Cache().GetText(text)) {
-        if (addToHistory)
-            history_.Add(text);
-        DisplayCurrentText();
-    } else {
-        prompts_.ShowMessageBox("No such text");
-    }
+    reading_->ShowText(text, addToHistory);
 }
 
-void TReadArticleForm::DisplayCurrentText()
+void TReadArticleForm::DisplayText(int32_t text)
 {
-    const int32_t text = status_.CurrentText();
     const ArticleResult result = articleView_->ShowText(text);
     actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
     if (client_.Config().ReadFlag("ShowCommentedText", true)) {
@@ -183,37 +154,6 @@ void TReadArticleForm::DisplayCurrentText()
         }
     }
     actions_->UpdateHistoryButtons();
-    ReadConfirmation(text);
-    emit TextShown(text);
-}
-
-void TReadArticleForm::ReadConfirmation(int32_t text)
-{
-    const auto stat = client_.Cache().GetTextStat(text);
-    if (!stat)
-        return;
-    const auto aux = stat->AuxItems();
-    const AuxItemRec* wanted = nullptr;
-    bool confirmed = false;
-    for (const AuxItemRec& item : aux) {
-        if (item.tag == 6 && !wanted)
-            wanted = &item;
-        if (item.tag == 7 && item.creator == client_.CurrentPerson())
-            confirmed = true;
-    }
-    if (!wanted || confirmed)
-        return;
-    const std::string question = "User [" + std::to_string(wanted->creator) + "] " +
-                                 client_.Cache().GetName(wanted->creator) +
-                                 " wants read confirmation on this text\r\nConfirm?";
-    if (!prompts_.AskYesNo(question))
-        return;
-    if (readingCommands_->AddReceiptConfirmation(text))
-        // The cached status lacks the new item; without this the question
-        // would come again the next time the text is shown.
-        client_.Cache().ForgetTextStat(text);
-    else
-        client_.UserMessages().PostUserMessage("!Failed to add receipt confirmation");
 }
 
 void TReadArticleForm::ClearText()
@@ -224,59 +164,26 @@ void TReadArticleForm::ClearText()
 
 // --- Read-next steps --------------------------------------------------------
 
-void TReadArticleForm::ShowNextText(int32_t text)
+void TReadArticleForm::View::SelectTreeText(int32_t text)
 {
-    status_.SetCurrentText(text);
-    history_.Add(text);
-    DisplayCurrentText();
-    subjectTree_->SelectText(text);
+    form_.subjectTree_->SelectText(text);
 }
 
-void TReadArticleForm::ShowInfo(const std::string& line)
+void TReadArticleForm::View::ShowInfo(const std::string& line)
 {
-    if (mainForm_)
-        mainForm_->StatusBar1()->SetNotice(FromWire(line));
+    if (form_.mainForm_)
+        form_.mainForm_->StatusBar1()->SetNotice(FromWire(line));
 }
 
-void TReadArticleForm::ChangeActivityKey(std::string_view key)
+void TReadArticleForm::View::SetBusy(bool busy)
 {
-    if (!commands_)
-        return;
-    for (size_t i = 0; i < MiravoActivities.size(); ++i)
-        if (key == MiravoActivities[i].key) {
-            commands_->ChangeActivity(static_cast<int>(i));
-            return;
-        }
-}
-
-bool TReadArticleForm::BeginWork()
-{
-    if (busy_ > 0)
-        return false;
-    ++busy_;
-    if (mainForm_)
-        mainForm_->StatusBar1()->SetBusyText(QStringLiteral("Working..."));
-    if (IsConnected() && commands_)
-        commands_->UserActive();
-    return true;
-}
-
-void TReadArticleForm::EndWork()
-{
-    if (busy_ > 0)
-        --busy_;
-    if (busy_ == 0 && mainForm_)
-        mainForm_->StatusBar1()->SetBusyText(QString());
+    if (form_.mainForm_)
+        form_.mainForm_->StatusBar1()->SetBusyText(busy ? QStringLiteral("Working...") : QString());
 }
 
 void TReadArticleForm::ReadNext()
 {
-    if (closing_ || !IsConnected() || !BeginWork())
-        return;
-    emit ReadNextStarted();
-    worker_.reset();  // the last step has ended: the busy counter said so
-    worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, *confList_, stepHost_, status_);
-    worker_->Start();
+    reading_->ReadNext();
 }
 
 // --- Conference list and tree -----------------------------------------------
@@ -288,67 +195,30 @@ void TReadArticleForm::RefreshConferenceList()
 
 void TReadArticleForm::GoToConference(int32_t conf)
 {
-    if (confList_->SelectConference(conf)) {
-        status_.SetConference(conf);
-        status_.SetCurrentText(0);
-        status_.ClearStack();
-    }
+    if (confList_->SelectConference(conf))
+        reading_->EnterConference(conf);
 }
 
 void TReadArticleForm::DropConference(int32_t conf)
 {
-    if (builder_)
-        StopBuilderWhilePainting([this, conf] { builder_->ForgetConference(conf); });
-}
-
-void TReadArticleForm::StopBuilderWhilePainting(const std::function<void()>& fn)
-{
-    // The builder stops after the request it is waiting for; the window
-    // keeps painting meanwhile, as in any wait for the server.
-    TEvent stopped(true, false);
-    std::thread stopping([&fn, &stopped] {
-        fn();
-        stopped.SetEv();
-    });
-    WaitPlan plan;
-    plan.what = "Waiting for the subject tree to stop...";
-    plan.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
-    client_.Waits().Wait(plan);
-    stopping.join();
-}
-
-void TReadArticleForm::ConferenceSelected(int32_t conf)
-{
-    if (conf != 0 && client_.Config().ReadFlag("ShowSubjTree", true) && builder_)
-        builder_->RequestConference(conf);
-    if (conf != 0 && IsConnected() && !services_.DisconnectInProgress())
-        services_.Send("Change conference", {2, conf});
+    reading_->DropConference(conf);
 }
 
 void TReadArticleForm::OnConnected()
 {
-    if (!builder_)
-        return;
-    builder_->Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services_));
-    builder_->Resume();
-    if (const int32_t conf = confList_->SelectedConference(); conf != 0 && client_.Config().ReadFlag("ShowSubjTree", true))
-        builder_->RequestConference(conf);
+    reading_->Connected(confList_->SelectedConference());
 }
 
 void TReadArticleForm::OnDisconnecting()
 {
-    if (builder_)
-        StopBuilderWhilePainting([this] { builder_->Pause(); });
+    reading_->Disconnecting();
 }
 
 void TReadArticleForm::ClearReading()
 {
     subjectTree_->Clear();
-    history_.Clear();
     confList_->ClearRows();
-    status_.SetConference(0);
-    status_.SetCurrentText(0);
-    status_.ClearStack();
+    reading_->Clear();
     ClearText();
     actions_->UpdateHistoryButtons();
 }

@@ -1,14 +1,11 @@
 // The reading window: the conferences with unread texts, the subject tree of
-// the selected one, the article pane and the pane of commented texts. It
-// owns the reader's read status and history, runs read-next steps on their
-// worker and the subject-tree builder, and hands writing and session
-// commands to the windows that carry them out.
+// the selected one, the article pane and the pane of commented texts. A view
+// over the reading controller, which holds the read status and history and
+// runs the read-next steps and the subject-tree builder; the window hands
+// writing and session commands to the windows that carry them out.
 #pragma once
 
-#include "core/reading/ClientReadingServices.h"
-#include "core/reading/TReadNextTextThread.h"
-#include "core/reading/TCurrentReadStatus.h"
-#include "gui/reading/ReadHistory.h"
+#include "core/reading/ReadingController.h"
 #include "gui/reading/ReadingPrompts.h"
 #include "gui/shell/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
@@ -27,7 +24,6 @@ class QSplitter;
 namespace pellar {
 
 class Client;
-class QtGuiThread;
 class SessionCommands;
 class SubjectTreeAsyncThread;
 class TArticleViewForm;
@@ -58,9 +54,9 @@ public:
     // Status-bar panels 1 and 2.
     void SetMainForm(TMainForm* mainForm);
     // Join, leave, go to, rename, activity and "user active".
-    void SetSessionCommands(SessionCommands* commands) { commands_ = commands; }
+    void SetSessionCommands(SessionCommands* commands) { reading_->SetSessionCommands(commands); }
     // Choosers, input boxes and questions.
-    void SetSessionUi(SessionUi* ui) { prompts_.SetSessionUi(ui); }
+    void SetSessionUi(SessionQuestions* ui) { prompts_.SetSessionUi(ui); }
     ReadingPrompts& Prompts() { return prompts_; }
     // The profiles the Connect button's drop-down offers (asked on each opening).
     void SetProfileLister(std::function<std::vector<std::string>()> list) { listProfiles_ = std::move(list); }
@@ -93,9 +89,10 @@ public:
 
     // --- Parts, for the commands and the tests ------------------------------
     Client& ClientContext() { return client_; }
-    ReadingServices& Services() { return services_; }
-    TCurrentReadStatus& ReadStatus() { return status_; }
-    ReadHistory& History() { return history_; }
+    ReadingController& Reader() { return *reading_; }
+    ReadingServices& Services() { return reading_->Services(); }
+    TCurrentReadStatus& ReadStatus() { return reading_->ReadStatus(); }
+    ReadHistory& History() { return reading_->History(); }
     TArticleViewForm* ArticleView() const { return articleView_; }
     TConfListView* ConfListView() const { return confList_; }
     TSubjectTreeView* SubjectTreeView() const { return subjectTree_; }
@@ -105,22 +102,22 @@ public:
     TReadingCommands* Commands() const { return readingCommands_; }
     // The find dialog over the article pane, made on first use.
     TFindDialog* FindDialog();
-    SubjectTreeAsyncThread* SubjectTreeBuilder() const { return builder_.get(); }
-    SessionCommands* Session() const { return commands_; }
+    SubjectTreeAsyncThread* SubjectTreeBuilder() const { return reading_->SubjectTreeBuilder(); }
+    SessionCommands* Session() const { return reading_->Session(); }
     TMainForm* MainForm() const;
     bool IsConnected() const;
     bool Reformat() const;
 
     // Begin work is refused while something runs.
-    bool BeginWork();
-    void EndWork();
-    int BusyCount() const { return busy_; }
+    bool BeginWork() { return reading_->BeginWork(); }
+    void EndWork() { reading_->EndWork(); }
+    int BusyCount() const { return reading_->BusyCount(); }
     // A step is running.
-    bool ReadNextRunning() const;
+    bool ReadNextRunning() const { return reading_->ReadNextRunning(); }
 
     // Shows the read status's current text in both panes.
-    void DisplayCurrentText();
-    void ChangeActivityKey(std::string_view key);
+    void DisplayCurrentText() { reading_->DisplayCurrentText(); }
+    void ChangeActivityKey(std::string_view key) { reading_->ChangeActivityKey(key); }
 
 signals:
     void WriteRequested(const pellar::WriteRequest& request);
@@ -145,43 +142,34 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // What a read-next step does to the window.
-    class StepHost : public ReadNextHost {
+    // What the reading controller asks of the window.
+    class View : public ReadingView {
     public:
-        explicit StepHost(TReadArticleForm& form) : form_(form) {}
-        void ShowText(int32_t text) override { form_.ShowNextText(text); }
-        void ShowInfo(const std::string& line) override { form_.ShowInfo(line); }
-        void ChangeActivity(std::string_view key) override { form_.ChangeActivityKey(key); }
-        void Disconnect() override { emit form_.DisconnectRequested(); }
-        void EndWork() override { form_.EndWork(); }
+        explicit View(TReadArticleForm& form) : form_(form) {}
+        void DisplayText(int32_t text) override { form_.DisplayText(text); }
+        void TextShown(int32_t text) override { emit form_.TextShown(text); }
+        void SelectTreeText(int32_t text) override;
+        void ShowInfo(const std::string& line) override;
+        void SetBusy(bool busy) override;
+        void ReadNextStarting() override { emit form_.ReadNextStarted(); }
+        void RequestDisconnect() override { emit form_.DisconnectRequested(); }
+        bool AskYesNo(const std::string& question) override { return form_.prompts_.AskYesNo(question); }
+        void ShowMessageBox(const std::string& text) override { form_.prompts_.ShowMessageBox(text); }
 
     private:
         TReadArticleForm& form_;
     };
 
-    void ShowNextText(int32_t text);
-    void ShowInfo(const std::string& line);
-
+    // The article and commented panes and the history buttons.
+    void DisplayText(int32_t text);
     void BuildLayout();
-    void ConferenceSelected(int32_t conf);
-    void ReadConfirmation(int32_t text);
-    // Waits for a step or the builder, letting their hand-overs run.
-    void WaitForWorkers();
-    // Stops the subject-tree builder off the GUI thread (it may be waiting
-    // for the server) while the window keeps painting; fn does the stopping.
-    void StopBuilderWhilePainting(const std::function<void()>& fn);
 
     Client& client_;
     const GuiServices& guiServices_;
-    ClientReadingServices services_;
-    std::unique_ptr<QtGuiThread> gui_;
-    TCurrentReadStatus status_;
-    ReadHistory history_;
     ReadingPrompts prompts_;
     std::function<std::vector<std::string>()> listProfiles_;
     TFindDialog* findDialog_ = nullptr;
     QPointer<TMainForm> mainForm_;
-    SessionCommands* commands_ = nullptr;
 
     TConfListView* confList_ = nullptr;
     TSubjectTreeView* subjectTree_ = nullptr;
@@ -193,11 +181,8 @@ private:
     TReadArticleActions* actions_ = nullptr;
     TReadingCommands* readingCommands_ = nullptr;
 
-    int busy_ = 0;
-    bool closing_ = false;
-    StepHost stepHost_{*this};
-    std::unique_ptr<TReadNextTextThread> worker_;
-    std::unique_ptr<SubjectTreeAsyncThread> builder_;
+    View view_{*this};
+    std::unique_ptr<ReadingController> reading_;
 };
 
 } // namespace pellar

@@ -26,25 +26,25 @@
 
 namespace pellar {
 
-TReadingCommands::TReadingCommands(TReadArticleForm& form) : QObject(&form), form_(form) {}
+TReadingCommands::TReadingCommands(TReadArticleForm& form) : QObject(&form), form_(form), reader_(form.Reader()) {}
 
 void TReadingCommands::Post(const std::string& message)
 {
-    form_.ClientContext().UserMessages().PostUserMessage(message);
+    reader_.ClientContext().UserMessages().PostUserMessage(message);
 }
 
 template <typename Fn>
 void TReadingCommands::Work(Fn&& fn)
 {
-    if (!form_.BeginWork())
+    if (!reader_.BeginWork())
         return;
     fn();
-    form_.EndWork();
+    reader_.EndWork();
 }
 
 void TReadingCommands::RunUserCommand(int command)
 {
-    SessionCommands* session = form_.Session();
+    SessionCommands* session = reader_.Session();
     switch (static_cast<UserCommand>(command)) {
     case UserCommand::ReadComTo: ReadPrevious(); break;
     case UserCommand::WriteCom: WriteComment(false); break;
@@ -62,7 +62,7 @@ void TReadingCommands::RunUserCommand(int command)
             session->RenameConference();
         break;
     case UserCommand::SkipComments: SkipOverComments(); break;
-    case UserCommand::ReadNext: form_.ReadNext(); break;
+    case UserCommand::ReadNext: reader_.ReadNext(); break;
     case UserCommand::ShowActive: emit form_.ShowActiveUsersRequested(); break;
     case UserCommand::CreaPers: emit form_.MainCommandRequested(MainCommand::CreateUser); break;
     case UserCommand::ChngPwd: emit form_.MainCommandRequested(MainCommand::ChangePassword); break;
@@ -85,49 +85,30 @@ void TReadingCommands::RunUserCommand(int command)
 
 void TReadingCommands::ReadPrevious()
 {
-    form_.ChangeActivityKey("reread");
-    const int32_t current = form_.ReadStatus().CurrentText();
-    const auto stat = current ? form_.ClientContext().Cache().GetTextStat(current) : nullptr;
-    if (!stat) {
+    if (!reader_.ReadCommented())
         Post("!No current article available");
-        return;
-    }
-    for (const int32_t parent : ParentLinks(*stat)) {
-        form_.ReadStatus().SetCurrentText(parent);
-        form_.DisplayCurrentText();
-    }
 }
 
 void TReadingCommands::ViewPrevText()
 {
-    if (const auto text = form_.History().Back())
-        form_.ShowText(*text, false);
+    reader_.ShowPrevious();
 }
 
 void TReadingCommands::ViewNextText()
 {
-    if (const auto text = form_.History().Forward())
-        form_.ShowText(*text, false);
+    reader_.ShowNext();
 }
 
 void TReadingCommands::ShowHistoryEntry(int entry)
 {
-    if (const auto text = form_.History().JumpTo(entry))
-        form_.ShowText(*text, false);
+    reader_.ShowHistoryEntry(entry);
 }
 
 void TReadingCommands::FindRootText()
 {
     Work([this] {
-        const int32_t current = form_.ReadStatus().CurrentText();
-        const int32_t root = current ? pellar::FindRootText(form_.Services(), current) : 0;
-        if (root == 0) {
+        if (!reader_.ReadRoot())
             Post("!No current article available");
-            return;
-        }
-        form_.ReadStatus().SetCurrentText(root);
-        form_.DisplayCurrentText();
-        form_.History().Add(root);
     });
 }
 
@@ -138,7 +119,7 @@ void TReadingCommands::ReadGlobalTextNr()
         if (!answer)
             return;
         if (const auto number = ParseWholeNumber(*answer))
-            form_.ShowText(*number, true);
+            reader_.ShowText(*number, true);
         else
             Post("!Not a valid number");
     });
@@ -147,9 +128,7 @@ void TReadingCommands::ReadGlobalTextNr()
 void TReadingCommands::SkipOverComments()
 {
     Work([this] {
-        if (const int32_t current = form_.ReadStatus().CurrentText())
-            MarkTreeRead(form_.Services(), current);
-        else
+        if (!reader_.SkipComments())
             Post("!No current article available");
     });
     form_.RefreshConferenceList();
@@ -159,12 +138,12 @@ void TReadingCommands::SkipOverComments()
 
 void TReadingCommands::WriteNewText()
 {
-    const int32_t reading = form_.ReadStatus().Conference();
-    const std::string preset = reading > 0 ? form_.ClientContext().Cache().GetName(reading) : std::string();
+    const int32_t reading = reader_.ReadStatus().Conference();
+    const std::string preset = reading > 0 ? reader_.ClientContext().Cache().GetName(reading) : std::string();
     const int32_t conf = form_.Prompts().Choose("Write new text", NameKind::Conferences, preset);
     if (conf == -1)
         return;
-    form_.ChangeActivityKey("write");
+    reader_.ChangeActivityKey("write");
     emit form_.WriteRequested({TextCompositionMode::NewText, conf});
 }
 
@@ -173,7 +152,7 @@ void TReadingCommands::WriteLetter()
     const int32_t person = form_.Prompts().Choose("Write letter", NameKind::Persons, std::string());
     if (person == -1)
         return;
-    form_.ChangeActivityKey("write");
+    reader_.ChangeActivityKey("write");
     emit form_.WriteRequested({TextCompositionMode::Letter, person});
 }
 
@@ -182,29 +161,29 @@ void TReadingCommands::WriteComment(bool footnote)
     const auto stat = CurrentTextForReply();
     if (!stat)
         return;
-    if (footnote && stat->Author() != form_.ClientContext().CurrentPerson()) {
+    if (footnote && stat->Author() != reader_.ClientContext().CurrentPerson()) {
         Post("!Footnotes to texts can only be added by the author of the original message");
         return;
     }
     emit form_.WriteRequested({footnote ? TextCompositionMode::Footnote : TextCompositionMode::Comment,
-                               form_.ReadStatus().CurrentText()});
+                               reader_.ReadStatus().CurrentText()});
 }
 
 void TReadingCommands::PrivateReply()
 {
     if (CurrentTextForReply())
-        emit form_.WriteRequested({TextCompositionMode::PersonalReply, form_.ReadStatus().CurrentText()});
+        emit form_.WriteRequested({TextCompositionMode::PersonalReply, reader_.ReadStatus().CurrentText()});
 }
 
 std::shared_ptr<TextStatType> TReadingCommands::CurrentTextForReply()
 {
-    const int32_t current = form_.ReadStatus().CurrentText();
-    auto stat = current ? form_.ClientContext().Cache().GetTextStat(current) : nullptr;
+    const int32_t current = reader_.ReadStatus().CurrentText();
+    auto stat = current ? reader_.ClientContext().Cache().GetTextStat(current) : nullptr;
     if (!stat) {
         Post("!No current article available");
         return nullptr;
     }
-    form_.ChangeActivityKey("writecomment");
+    reader_.ChangeActivityKey("writecomment");
     return stat;
 }
 
@@ -227,9 +206,9 @@ void TReadingCommands::ClipboardCopy()
 void TReadingCommands::SetReformat(bool on)
 {
     form_.ArticleView()->SetReformat(on);
-    form_.ClientContext().Config().WriteFlag("ReformatTexts", on);
-    if (form_.ReadStatus().CurrentText())
-        form_.DisplayCurrentText();
+    reader_.ClientContext().Config().WriteFlag("ReformatTexts", on);
+    if (reader_.ReadStatus().CurrentText())
+        reader_.DisplayCurrentText();
 }
 
 void TReadingCommands::SetPinned(bool on)
@@ -262,7 +241,7 @@ void TReadingCommands::Find()
 void TReadingCommands::JoinConference()
 {
     Work([this] {
-        if (SessionCommands* session = form_.Session())
+        if (SessionCommands* session = reader_.Session())
             session->JoinConferenceCommand();
         form_.RefreshConferenceList();
     });
@@ -271,8 +250,8 @@ void TReadingCommands::JoinConference()
 void TReadingCommands::LeaveConference()
 {
     Work([this] {
-        if (SessionCommands* session = form_.Session())
-            session->LeaveConference(form_.ReadStatus().Conference());
+        if (SessionCommands* session = reader_.Session())
+            session->LeaveConference(reader_.ReadStatus().Conference());
         form_.RefreshConferenceList();
     });
 }
@@ -281,14 +260,14 @@ void TReadingCommands::ReadOnlyLastTexts()
 {
     Work([this] {
         const int32_t conf = form_.ConfListView()->SelectedConference();
-        SetUnreadInConference(form_.ClientContext(), form_.Prompts(), conf ? conf : -1);
+        SetUnreadInConference(reader_.ClientContext(), form_.Prompts(), conf ? conf : -1);
         form_.RefreshConferenceList();
     });
 }
 
 void TReadingCommands::SetPriority()
 {
-    Client& client = form_.ClientContext();
+    Client& client = reader_.ClientContext();
     const int32_t conf = form_.ConfListView()->SelectedConference();
     if (conf == 0)
         return;
@@ -327,7 +306,7 @@ void TReadingCommands::Unsubscribe()
     const int32_t conf = form_.ConfListView()->SelectedConference();
     if (conf == 0)
         return;
-    if (SessionCommands* session = form_.Session())
+    if (SessionCommands* session = reader_.Session())
         session->LeaveConference(conf);
     form_.RefreshConferenceList();
 }
@@ -340,7 +319,7 @@ void TReadingCommands::ShowAllConferences(bool on)
 
 void TReadingCommands::ConfRowDoubleClicked()
 {
-    form_.ReadNext();
+    reader_.ReadNext();
     form_.RefreshConferenceList();
     form_.ArticleView()->setFocus();
 }
@@ -350,7 +329,7 @@ void TReadingCommands::ConfRowDoubleClicked()
 void TReadingCommands::ReadTreeText()
 {
     if (const int32_t text = TSubjectTreeView::TextOf(form_.SubjectTreeView()->currentItem()))
-        form_.ShowText(text, true);
+        reader_.ShowText(text, true);
     form_.ArticleView()->setFocus();
 }
 
@@ -360,11 +339,11 @@ void TReadingCommands::SkipTree()
     if (!node)
         return;
     if (const int32_t text = TSubjectTreeView::TextOf(node)) {
-        MarkTreeRead(form_.Services(), text);
+        MarkTreeRead(reader_.Services(), text);
     } else {
         for (int i = 0; i < node->childCount(); ++i)
             if (const int32_t child = TSubjectTreeView::TextOf(node->child(i)))
-                MarkTreeRead(form_.Services(), child);
+                MarkTreeRead(reader_.Services(), child);
     }
     form_.RefreshConferenceList();
     form_.ArticleView()->setFocus();
@@ -374,7 +353,7 @@ void TReadingCommands::SkipTree()
 
 void TReadingCommands::ViewPresentation(int32_t confOrPerson)
 {
-    pellar::ViewPresentation(form_.ClientContext(), form_.Prompts(), confOrPerson);
+    pellar::ViewPresentation(reader_.ClientContext(), form_.Prompts(), confOrPerson);
 }
 
 void TReadingCommands::ChooseAndViewPresentation()
@@ -388,16 +367,6 @@ void TReadingCommands::ReadTopConference()
 {
     if (form_.ConfListView()->RowCount() > 0)
         form_.ConfListView()->SelectRow(0);
-    form_.ReadNext();
+    reader_.ReadNext();
 }
-
-bool TReadingCommands::AddReceiptConfirmation(int32_t text)
-{
-    Client& client = form_.ClientContext();
-    // No items removed; one item with tag 7, no flags, no inheritance, no data.
-    TGenericTrans request(client.Protocol(), "Add reciept confirmation",
-                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
-    return client.Transactions().ExecuteAndWait(request);
-}
-
 } // namespace pellar

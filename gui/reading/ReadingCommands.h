@@ -1,6 +1,7 @@
 // The reading window's commands: history, reading by number and root,
 // writing replies, the conference list's and subject tree's menus, and the
-// typed user commands. The window holds the state; this holds the steps.
+// typed user commands. The reading controller holds the state and the steps
+// that need no widget; this turns menu commands into them.
 #pragma once
 
 #include <QObject>
@@ -11,6 +12,7 @@
 
 namespace pellar {
 
+class ReadingController;
 class TReadArticleForm;
 class TextStatType;
 
@@ -56,9 +58,6 @@ public:
     void ChooseAndViewPresentation();
     void ReadTopConference();
 
-    // Asks the server to record that the user confirmed reading the text.
-    bool AddReceiptConfirmation(int32_t text);
-
 private:
     void Post(const std::string& message);
     // The status of the text being read, for a comment or reply; none (and
@@ -69,6 +68,7 @@ private:
     void Work(Fn&& fn);
 
     TReadArticleForm& form_;
+    ReadingController& reader_;
     QWidget* pinnedFrom_ = nullptr;
 };
 

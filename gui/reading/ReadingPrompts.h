@@ -18,8 +18,8 @@ class ReadingPrompts : public ConferenceCommandUi {
 public:
     explicit ReadingPrompts(QWidget* parent) : parent_(parent) {}
 
-    void SetSessionUi(SessionUi* ui) { ui_ = ui; }
-    SessionUi* Ui() const { return ui_; }
+    void SetSessionUi(SessionQuestions* ui) { ui_ = ui; }
+    SessionQuestions* Ui() const { return ui_; }
     // Where the conference commands send texts and presentations.
     void SetTextShower(std::function<void(int32_t)> show) { showText_ = std::move(show); }
     void SetCompositionOpener(std::function<void(PresentationKind, int32_t, int32_t, const std::string&)> open)
@@ -46,7 +46,7 @@ public:
 
 private:
     QWidget* parent_;
-    SessionUi* ui_ = nullptr;
+    SessionQuestions* ui_ = nullptr;
     std::function<void(int32_t)> showText_;
     std::function<void(const std::string&)> showMessage_;
     std::function<void(PresentationKind, int32_t, int32_t, const std::string&)> openComposition_;

@@ -4,10 +4,10 @@
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
 #include "gui/shell/UnencodablePrompt.h"
+#include "gui/events/QtCancellableGuiThread.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoCompletionEdit.h"
 
-#include <QApplication>
 
 #include <algorithm>
 #include <QCheckBox>
@@ -24,7 +24,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -65,8 +64,8 @@ const QStringList& TFindTextForm::PresetPatterns()
     return presets;
 }
 
-TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, GuiThread& gui, QWidget* parent)
-    : QWidget(parent), client_(client), gui_(gui), source_(std::make_unique<CacheSearchSource>(client.Cache()))
+TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidget* parent)
+    : QWidget(parent), client_(client), source_(std::make_unique<CacheSearchSource>(client.Cache()))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));
@@ -299,7 +298,9 @@ void TFindTextForm::FindButtonClick()
     animateTimer_->start();
     progress_->setValue(0);
     progress_->setVisible(true);
-    worker_ = std::make_unique<TTextSearchThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this), gui_);
+    workerGui_ = std::make_unique<QtCancellableGuiThread>(this);
+    worker_ = std::make_unique<TTextSearchThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this),
+                                                  *workerGui_);
     worker_->Start();
 }
 
@@ -340,15 +341,10 @@ void TFindTextForm::StopWorker()
     if (!worker_)
         return;
     worker_->Stop();
-    // Its last hand-overs need this thread's event loop.
-    while (worker_ && worker_->Running()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(2);
-    }
-    if (worker_) {
-        worker_->Join();
-        worker_.reset();
-    }
+    // A hand-over in flight is released and dropped; then the search ends.
+    workerGui_->Cancel();
+    worker_->Join();
+    worker_.reset();
 }
 
 void TFindTextForm::closeEvent(QCloseEvent* event)

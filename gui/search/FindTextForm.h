@@ -25,7 +25,7 @@ class QTreeWidget;
 namespace pellar {
 
 class Client;
-class GuiThread;
+class CancellableGuiThread;
 class TMiravoCompletionEdit;
 struct GuiServices;
 
@@ -33,7 +33,7 @@ class TFindTextForm : public QWidget, private FindTextResults {
     Q_OBJECT
 
 public:
-    TFindTextForm(Client& client, const GuiServices* services, GuiThread& gui, QWidget* parent = nullptr);
+    TFindTextForm(Client& client, const GuiServices* services, QWidget* parent = nullptr);
     ~TFindTextForm() override;
 
     // Empty fields, the date a year back, both include boxes ticked.
@@ -82,7 +82,8 @@ private:
     void ShowMessage(const std::string& message);
 
     Client& client_;
-    GuiThread& gui_;
+    // The running search's hand-over; cancelled when the window stops it.
+    std::unique_ptr<CancellableGuiThread> workerGui_;
     std::unique_ptr<CacheSearchSource> source_;
     std::unique_ptr<TTextSearchThread> worker_;
     std::function<void(const QString&)> show_;

@@ -1,17 +1,19 @@
 #include "gui/shell/AppController.h"
 
+#include "core/events/AsyncDispatch.h"
 #include "core/session/SessionCommands.h"
 #include "core/base/LocalUserName.h"
 #include "core/base/StatePaths.h"
 #include "core/session/Client.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
+#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/shell/AppWindows.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
-#include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "gui/shell/WireCodec.h"
@@ -45,7 +47,6 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     clientOptions.secretStore = secrets;
     client_ = std::make_unique<Client>(clientOptions);
 
-    guiThread_ = std::make_unique<QtGuiThread>();
     waits_ = std::make_unique<QtBlockingWait>();
     client_->SetBlockingWait(waits_.get());
     names_ = std::make_unique<ClientNameLookup>(*client_);
@@ -54,8 +55,8 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);
-    commands_ = std::make_unique<SessionCommands>(*client_, *ui_);
-    logon_ = std::make_unique<Logon>(*client_, *ui_, *commands_, options.logon);
+    session_ = std::make_unique<Session>(*client_, *ui_, options.logon);
+    session_->AddListener(this);
     presenter_ = new UserMessagePresenter(client_->UserMessages(), client_->DisconnectingEvent(), mainForm_.get(), this);
 
     mainForm_->ApplyWindowSettings(
@@ -65,11 +66,15 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 
 AppController::~AppController()
 {
+    // Log off while the waits may still show Cancel and the embedded server
+    // still serves; a second Disconnect sends nothing.
+    Disconnect();
+    // The windows stop their own workers as they go (search, marks, who is on).
+    windows_.reset();
     // Tearing down, nothing may run a nested event loop.
     client_->SetBlockingWait(nullptr);
-    // The window may already have disconnected when it closed; a second
-    // Disconnect sends nothing.
-    Disconnect();
+    // The session's threads end while everything they hand work to still exists.
+    session_->Shutdown();
     // Windows that close with the frame may pump events; its timer must not
     // call back into a controller that is half gone.
     if (mainForm_) {
@@ -77,6 +82,22 @@ AppController::~AppController()
         disconnect(mainForm_.get(), nullptr, this, nullptr);
     }
     mainForm_.reset();
+}
+
+AppWindows& AppController::OpenWindows()
+{
+    if (!windows_)
+        windows_ = std::make_unique<AppWindows>(*this);
+    return *windows_;
+}
+
+std::shared_ptr<AsyncDispatch> AppController::Dispatch()
+{
+    if (!dispatch_) {
+        dispatch_ = std::make_shared<AsyncDispatch>(*client_, std::make_unique<QtCancellableGuiThread>(this));
+        session_->AdoptWorker(dispatch_);
+    }
+    return dispatch_;
 }
 
 void AppController::WireMainForm()
@@ -113,19 +134,17 @@ int AppController::DemoPort() const
 
 void AppController::Connect(bool autoConnect, const QString& startProfile)
 {
-    if (connecting_)
-        return;
-    connecting_ = true;
-    client_->DisconnectingEvent().ResetEv();
+    session_->Connect(autoConnect, ToWire(startProfile, WireCharset::Latin1));
+}
+
+void AppController::SessionConnecting()
+{
     emit Connecting();
     QCoreApplication::processEvents();
+}
 
-    logon_->SetAutoConnect(autoConnect);
-    logon_->SetStartProfile(ToWire(startProfile, WireCharset::Latin1));
-    const bool ok = logon_->LogOn();
-    connecting_ = false;
-    // A Disconnect during the logon's dialogs took the link down under it.
-    const bool online = ok && client_->ConnectedEvent().IsSet();
+void AppController::SessionLoggedOn(bool online)
+{
     mainForm_->SetOnline(online);
     mainForm_->StatusBar1()->SetLinkSecurity(online, FromWire(client_->ComThread().Encryption()));
     if (online)
@@ -134,42 +153,33 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
 
 void AppController::Disconnect()
 {
-    if (connecting_) {
-        // LogOn notices the link going down and fails; the window then
-        // stays offline.
-        client_->ComThread().SetLinkDown(true);
-        return;
-    }
-    if (disconnecting_)
-        return;
-    disconnecting_ = true;
-    client_->DisconnectingEvent().SetEv();
+    session_->Disconnect();
+}
+
+void AppController::SessionDisconnecting()
+{
     emit Disconnecting();
-    if (client_->ConnectedEvent().IsSet())
-        client_->Cache().FlushMarkRead(false);
-    if (!client_->ComThread().LinkDown())
-        logon_->LogOff();
+}
+
+void AppController::SessionOffline()
+{
     mainForm_->SetOnline(false);
     mainForm_->StatusBar1()->SetLinkSecurity(false, QString());
-    client_->Cache().ClearAllCaches();
+}
+
+void AppController::SessionDisconnected()
+{
     emit Disconnected();
-    // Asynchronous messages of the old session mean nothing to the next one.
-    std::string stale;
-    while (client_->AsyncMessages().Pop(stale)) {
-    }
-    client_->DisconnectingEvent().ResetEv();
-    disconnecting_ = false;
 }
 
 void AppController::FlushMarks()
 {
-    if (client_->ConnectedEvent().IsSet())
-        client_->Cache().FlushMarkRead(false);
+    session_->FlushMarks();
 }
 
 void AppController::CheckLink()
 {
-    if (!mainForm_ || connecting_ || disconnecting_ || !mainForm_->IsOnline() || !client_->ComThread().LinkDown())
+    if (!mainForm_ || !mainForm_->IsOnline() || !session_->LinkLost())
         return;
     // Not under a command that is still waiting for the server: it fails on
     // its own and unwinds first; the next tick takes the window offline.
@@ -183,7 +193,7 @@ void AppController::CheckLink()
 
 void AppController::RunCommand(MainCommand command)
 {
-    SessionCommands& c = *commands_;
+    SessionCommands& c = session_->Commands();
     switch (command) {
     case MainCommand::CreateConference:
         c.CreateConference();
@@ -222,13 +232,8 @@ void AppController::RunCommand(MainCommand command)
         return;
     case MainCommand::ClearCaches:
         emit CachesCleared();
-        client_->Cache().ClearAllCaches();
-        // Nothing else brings the memberships back, and without them
-        // nothing can be read until the next logon.
-        if (mainForm_->IsOnline() && client_->ConnectedEvent().IsSet()) {
-            logon_->LoadMemberships();
+        if (session_->ClearCaches(mainForm_->IsOnline()))
             ui_->refreshConferenceList();
-        }
         return;
     default:
         emit CommandForWindows(command);

@@ -1,10 +1,11 @@
 // The running client behind the main window: creates the client context and
-// the session objects, carries out Connect, Disconnect and the session
-// commands the main window asks for, and shows the user messages. Windows
-// that the session steers connect to its signals and to Ui()'s.
+// the session, forwards Connect, Disconnect and the session commands the main
+// window asks for, and shows the user messages. Windows that the session
+// steers connect to its signals and to Ui()'s. Its destructor is the one
+// shutdown order (docs/DESIGN.md).
 #pragma once
 
-#include "core/session/Logon.h"
+#include "core/session/Session.h"
 #include "gui/shell/GuiServices.h"
 #include "gui/shell/MainCommands.h"
 
@@ -17,11 +18,12 @@
 
 namespace pellar {
 
+class AppWindows;
+class AsyncDispatch;
 class Client;
 class ClientNameLookup;
 class DemoServer;
 class QtBlockingWait;
-class QtGuiThread;
 class QtSessionUi;
 class RegistryBackend;
 class SecretStore;
@@ -43,7 +45,7 @@ struct AppOptions {
     std::shared_ptr<SecretStore> secrets;
 };
 
-class AppController : public QObject {
+class AppController : public QObject, private SessionListener {
     Q_OBJECT
 
 public:
@@ -54,6 +56,13 @@ public:
     // profile "Demo" and has the main window log on to it at its next tick.
     bool StartDemo(const std::filesystem::path& database, std::string* error = nullptr, int passwordIterations = 0);
     int DemoPort() const;
+
+    // The program's standing windows, made once and owned here, so that they
+    // go at their place in the shutdown order.
+    AppWindows& OpenWindows();
+    // The asynchronous-message thread, made on first use and owned by the
+    // session: enabled from Connect to Disconnect, stopped at shutdown.
+    std::shared_ptr<AsyncDispatch> Dispatch();
 
     void Connect(bool autoConnect, const QString& startProfile);
     void Disconnect();
@@ -67,10 +76,10 @@ public:
     Client& ClientContext() { return *client_; }
     TMainForm& MainWindow() { return *mainForm_; }
     QtSessionUi& Ui() { return *ui_; }
-    SessionCommands& Commands() { return *commands_; }
-    Logon& LogonSequence() { return *logon_; }
+    Session& CurrentSession() { return *session_; }
+    SessionCommands& Commands() { return session_->Commands(); }
+    Logon& LogonSequence() { return session_->LogonSequence(); }
     UserMessagePresenter& Messages() { return *presenter_; }
-    QtGuiThread& GuiThreadPort() { return *guiThread_; }
     QtBlockingWait& Waits() { return *waits_; }
     const GuiServices& Services() const { return services_; }
     // How the dialogs show a presentation: the reading window does, once it
@@ -78,7 +87,7 @@ public:
     void SetPresentationShower(std::function<void(int32_t)> show) { services_.showPresentation = std::move(show); }
     // The store the profiles live in.
     const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
-    bool IsConnecting() const { return connecting_; }
+    bool IsConnecting() const { return session_->IsConnecting(); }
     // Where what the user wrote or received is kept between runs.
     const std::filesystem::path& DataDir() const { return dataDir_; }
 
@@ -100,23 +109,28 @@ signals:
 
 private:
     void WireMainForm();
+    // SessionListener: the main window follows the session; the signals
+    // above tell the other windows.
+    void SessionConnecting() override;
+    void SessionLoggedOn(bool online) override;
+    void SessionDisconnecting() override;
+    void SessionOffline() override;
+    void SessionDisconnected() override;
 
     std::unique_ptr<DemoServer> demo_;  // first in, last out: outlives the client's link
     std::shared_ptr<RegistryBackend> settings_;
     std::unique_ptr<Client> client_;
-    std::unique_ptr<QtGuiThread> guiThread_;
     std::unique_ptr<QtBlockingWait> waits_;
     std::unique_ptr<ClientNameLookup> names_;
     GuiServices services_;
     std::unique_ptr<TMainForm> mainForm_;
     QtSessionUi* ui_ = nullptr;
-    std::unique_ptr<SessionCommands> commands_;
-    std::unique_ptr<Logon> logon_;
+    std::unique_ptr<Session> session_;
+    std::shared_ptr<AsyncDispatch> dispatch_;
     UserMessagePresenter* presenter_ = nullptr;
     std::filesystem::path dataDir_;
-    bool connecting_ = false;
-    bool disconnecting_ = false;
     bool adminMode_ = false;
+    std::unique_ptr<AppWindows> windows_;
 };
 
 } // namespace pellar

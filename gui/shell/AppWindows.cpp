@@ -19,7 +19,6 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/ReadingWiring.h"
 #include "gui/writing/TextRcptEditForm.h"
@@ -35,9 +34,10 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
 {
     reading_ = CreateReadingWindow(app_);
     drafts_ = new DraftOffers(app_.DataDir() / "drafts", this);
-    // Created before any logon so that the dispatcher is enabled before the
-    // server starts sending notices.
-    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services());
+    // Attached to the session's dispatch, which the session enables before
+    // the server starts sending notices.
+    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services(), nullptr,
+                                                 app_.Dispatch());
     WireReading();
     WireEvents();
 
@@ -77,7 +77,8 @@ AppWindows::~AppWindows()
     app_.SetPresentationShower({});
     app_.MainWindow().SetCloseGuard({});
     CloseSearchAndMarks();
-    // The events side stops its thread before the client goes.
+    // The message windows go; the session's dispatch drops what it would
+    // have shown them.
     events_.reset();
 }
 
@@ -118,10 +119,7 @@ void AppWindows::WireEvents()
     });
     connect(reading_.data(), &TReadArticleForm::ReadNextStarted, &events, [&events] { events.Tray()->HideIcon(); });
 
-    connect(&app_, &AppController::Connecting, &events, [&events] {
-        events.SetEnabled(true);
-        events.UpdateActions();
-    });
+    connect(&app_, &AppController::Connecting, &events, [&events] { events.UpdateActions(); });
     events.SetMessageLogDir(app_.DataDir() / "messages");
     connect(&app_, &AppController::Connected, &events, [this, &events] {
         events.UpdateActions();
@@ -129,10 +127,7 @@ void AppWindows::WireEvents()
         ApplyTraySettings();
     });
     connect(reading_->ConfListView(), &TConfListView::RowsChanged, this, &AppWindows::UpdateUnreadCount);
-    connect(&app_, &AppController::Disconnecting, this, [this, &events] {
-        events.SetEnabled(false);
-        CloseSearchAndMarks();
-    });
+    connect(&app_, &AppController::Disconnecting, this, [this] { CloseSearchAndMarks(); });
     connect(&app_, &AppController::Disconnected, &events, [&events] {
         events.Disconnected();
         events.UpdateActions();
@@ -153,7 +148,7 @@ bool AppWindows::Connected()
 
 WriteTextContext AppWindows::WritingContext()
 {
-    return WriteTextContext{app_.ClientContext(), &app_.Services(), app_.GuiThreadPort(), &app_.MainWindow(),
+    return WriteTextContext{app_.ClientContext(), &app_.Services(), &app_.MainWindow(),
                             [this](const std::string& key) {
                                 if (reading_)
                                     reading_->ChangeActivityKey(key);
@@ -196,7 +191,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 
 TFindTextForm* AppWindows::OpenFindText()
 {
-    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services(), app_.GuiThreadPort());
+    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services());
     connect(form, &TFindTextForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     searchAndMarks_.append(QPointer<QWidget>(form));
     ShowInFrame(form);
@@ -205,7 +200,7 @@ TFindTextForm* AppWindows::OpenFindText()
 
 TViewMarksForm* AppWindows::OpenMarkedTexts()
 {
-    auto* form = new TViewMarksForm(app_.ClientContext(), app_.GuiThreadPort());
+    auto* form = new TViewMarksForm(app_.ClientContext());
     connect(form, &TViewMarksForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     QPointer<QWidget> guard(form);
     connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {

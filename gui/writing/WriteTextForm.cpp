@@ -9,6 +9,7 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/GetNameForm.h"
+#include "gui/events/QtCancellableGuiThread.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/reading/ArticleRenderer.h"
 #include "gui/shell/GuiServices.h"
@@ -35,7 +36,6 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextBlock>
-#include <QThread>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -61,14 +61,15 @@ QAction* MakeAction(QObject* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, GuiThread& gui, TMainForm* mainForm,
+TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMainForm* mainForm,
                                std::function<void(const std::string&)> activity, QWidget* parent)
     : QMainWindow(parent),
       client_(client),
       services_(services),
       mainForm_(mainForm),
       writing_(client, std::move(activity)),
-      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this), gui))
+      gui_(std::make_unique<QtCancellableGuiThread>(this)),
+      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this), *gui_))
 {
     setObjectName(QStringLiteral("WriteTextForm"));
     setWindowTitle(QStringLiteral("Write text"));
@@ -460,17 +461,10 @@ void TWriteTextForm::closeEvent(QCloseEvent* event)
         // Asked once: the destructor must not save what was just discarded.
         finished_ = true;
     }
-    // The worker hands its rows over through this thread: keep the event
-    // loop running until it is done, then the window may go.
-    if (!closing_) {
-        closing_ = true;
-        while (model_->WorkerRunning()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 200);
-            QThread::msleep(5);
-        }
-        model_->WaitForWorker();
-        closing_ = false;
-    }
+    // The recipients worker may be waiting for this thread: release it,
+    // dropping what it would still show, and let it end before the window goes.
+    gui_->Cancel();
+    model_->WaitForWorker();
     if (mainForm_ && mainForm_->StatusBar1())
         mainForm_->StatusBar1()->SetKeyCommand(QString());
     event->accept();

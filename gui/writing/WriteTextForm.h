@@ -24,7 +24,7 @@ class Client;
 class DraftKeeper;
 class DraftStore;
 struct Draft;
-class GuiThread;
+class CancellableGuiThread;
 class TMainForm;
 class TMiravoTextEdit;
 struct GuiServices;
@@ -35,7 +35,7 @@ class TWriteTextForm : public QMainWindow, private WritingUi {
 public:
     // mainForm (may be null) gives the status bar and the MDI area;
     // activity (may be empty) changes the session's activity by key.
-    TWriteTextForm(Client& client, const GuiServices* services, GuiThread& gui, TMainForm* mainForm,
+    TWriteTextForm(Client& client, const GuiServices* services, TMainForm* mainForm,
                    std::function<void(const std::string&)> activity = {}, QWidget* parent = nullptr);
     ~TWriteTextForm() override;
 
@@ -123,6 +123,8 @@ private:
     const GuiServices* services_;
     TMainForm* mainForm_;
     ClientWritingServices writing_;
+    // The recipients worker's hand-over; cancelled when the window closes.
+    std::unique_ptr<CancellableGuiThread> gui_;
     std::unique_ptr<TextComposition> model_;
     std::function<bool(const QString&)> answer_;
     std::function<CloseChoice(const QString&)> closeAnswer_;
@@ -141,7 +143,6 @@ private:
     QString caretText_;
     bool actionsEnabled_ = true;
     bool updatingBody_ = false;
-    bool closing_ = false;
 };
 
 } // namespace pellar

@@ -27,7 +27,7 @@ int32_t AskName(const WriteTextContext& context, const QString& title, int32_t d
 
 TWriteTextForm* NewForm(const WriteTextContext& context)
 {
-    auto* form = new TWriteTextForm(context.client, context.services, context.gui, context.mainForm,
+    auto* form = new TWriteTextForm(context.client, context.services, context.mainForm,
                                     context.activity);
     if (context.drafts)
         form->KeepDrafts(*context.drafts, context.client.Config().ProfilePath());

@@ -16,7 +16,6 @@ namespace pellar {
 class Client;
 class DraftStore;
 struct Draft;
-class GuiThread;
 class TMainForm;
 class TWriteTextForm;
 struct GuiServices;
@@ -26,7 +25,6 @@ enum class TextCompositionMode { NewText, Letter, Comment, Footnote, PersonalRep
 struct WriteTextContext {
     Client& client;
     const GuiServices* services = nullptr;
-    GuiThread& gui;
     // Null: the window opens as a top-level window.
     TMainForm* mainForm = nullptr;
     // The session's change-activity command by key; may be empty.

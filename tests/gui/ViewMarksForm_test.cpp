@@ -48,7 +48,7 @@ private slots:
         for (auto [text, type] : {std::pair{3, 20}, std::pair{4, 7}, std::pair{5, 200}})
             QVERIFY(requests.Request("Mark", 72, {text, type}).ok);
 
-        auto* form = new TViewMarksForm(session.ClientContext(), session.App().GuiThreadPort());
+        auto* form = new TViewMarksForm(session.ClientContext());
         QPointer<TViewMarksForm> watch(form);
         form->show();
         QTRY_VERIFY_WITH_TIMEOUT(!form->Loading(), 10000);

@@ -68,7 +68,7 @@ private:
     int32_t WriteText(int32_t conf, const QString& subject, const QString& body)
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         form->Model().PrefillNewText(conf);
         session_.App().MainWindow().AddChildWindow(form);
         form->Start();

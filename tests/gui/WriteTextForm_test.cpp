@@ -49,8 +49,7 @@ class WriteTextFormTest : public QObject {
 private:
     WriteTextContext Context()
     {
-        return {session_.ClientContext(), &session_.App().Services(), session_.App().GuiThreadPort(),
-                &session_.App().MainWindow(), {}};
+        return {session_.ClientContext(), &session_.App().Services(), &session_.App().MainWindow(), {}};
     }
 
     // Waits for the recipients worker, fills the body and submits; the new
@@ -68,7 +67,7 @@ private:
     int32_t WriteNewText(int32_t conf, const QString& subject)
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         form->Model().PrefillNewText(conf);
         session_.App().MainWindow().AddChildWindow(form);
         form->Start();
@@ -171,7 +170,7 @@ private slots:
     void onlyCarbonCopiesAskTheNoRecipientsQuestionAndNoKeepsTheWindow()
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         session_.App().MainWindow().AddChildWindow(form);
         form->Start();
         QVERIFY(form->Model().AddRecipient(session_.Number("General discussion"), true));
@@ -197,7 +196,7 @@ private slots:
         const int32_t welcome = session_.Number("Welcome");
         QVERIFY(welcome > 0);
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         QPointer<TWriteTextForm> watch(form);
         form->Model().PrefillNewText(welcome);
         session_.App().MainWindow().AddChildWindow(form);
@@ -222,7 +221,7 @@ private slots:
     void ctrlAAddsARecipientWhicheverFieldHasTheFocus()
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         QPointer<TWriteTextForm> watch(form);
         QMdiSubWindow* sub = session_.App().MainWindow().AddChildWindow(form);
         form->Start();
@@ -254,7 +253,7 @@ private slots:
     void keyboardCaretAndClipboardRules()
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        session_.App().GuiThreadPort(), &session_.App().MainWindow());
+                                        &session_.App().MainWindow());
         session_.App().MainWindow().AddChildWindow(form);
         form->Start();
         form->Model().AddRecipient(session_.Number("General discussion"), false);

@@ -1,4 +1,4 @@
-#include "gui/reading/ConfListOrder.h"
+#include "core/reading/ConfListOrder.h"
 
 namespace pellar {
 

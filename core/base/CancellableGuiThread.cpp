@@ -1,4 +1,4 @@
-#include "core/events/CancellableGuiThread.h"
+#include "core/base/CancellableGuiThread.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "gui/reading/ReadHistory.h"
+#include "core/reading/ReadHistory.h"
 
 namespace pellar {
 

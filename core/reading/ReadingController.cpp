@@ -1,0 +1,283 @@
+#include "core/reading/ReadingController.h"
+
+#include <thread>
+
+#include "core/base/CancellableGuiThread.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/MiravoTables.h"
+#include "core/protocol/TextStatType.h"
+#include "core/reading/NextUnread.h"
+#include "core/reading/SubjectTree.h"
+#include "core/reading/SubjectTreeAsyncThread.h"
+#include "core/session/Client.h"
+#include "core/session/MVCache.h"
+#include "core/session/SessionCommands.h"
+
+namespace pellar {
+
+ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
+                                     ConferenceListPort& list, SubjectTreePort& tree)
+    : client_(client), view_(view), list_(list), services_(client), gui_(std::move(gui))
+{
+    builder_ = std::make_unique<SubjectTreeAsyncThread>(services_, *gui_, tree);
+}
+
+ReadingController::~ReadingController()
+{
+    Shutdown();
+}
+
+void ReadingController::Shutdown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    // Both may wait for a GUI hand-over: release them, then join.
+    if (builder_)
+        builder_->Terminate();
+    gui_->Cancel();
+    builder_.reset();
+    worker_.reset();
+}
+
+bool ReadingController::IsConnected() const
+{
+    return client_.ConnectedEvent().IsSet();
+}
+
+// --- Texts --------------------------------------------------------------------
+
+void ReadingController::ShowText(int32_t text, bool addToHistory)
+{
+    ChangeActivityKey("reread");
+    status_.SetCurrentText(text);
+    if (text != 0 && client_.Cache().GetText(text)) {
+        if (addToHistory)
+            history_.Add(text);
+        DisplayCurrentText();
+    } else {
+        view_.ShowMessageBox("No such text");
+    }
+}
+
+void ReadingController::DisplayCurrentText()
+{
+    const int32_t text = status_.CurrentText();
+    view_.DisplayText(text);
+    ReadConfirmation(text);
+    view_.TextShown(text);
+}
+
+void ReadingController::ReadConfirmation(int32_t text)
+{
+    const auto stat = client_.Cache().GetTextStat(text);
+    if (!stat)
+        return;
+    const auto aux = stat->AuxItems();
+    const AuxItemRec* wanted = nullptr;
+    bool confirmed = false;
+    for (const AuxItemRec& item : aux) {
+        if (item.tag == 6 && !wanted)
+            wanted = &item;
+        if (item.tag == 7 && item.creator == client_.CurrentPerson())
+            confirmed = true;
+    }
+    if (!wanted || confirmed)
+        return;
+    const std::string question = "User [" + std::to_string(wanted->creator) + "] " +
+                                 client_.Cache().GetName(wanted->creator) +
+                                 " wants read confirmation on this text\r\nConfirm?";
+    if (!view_.AskYesNo(question))
+        return;
+    if (AddReceiptConfirmation(text))
+        // The cached status lacks the new item; without this the question
+        // would come again the next time the text is shown.
+        client_.Cache().ForgetTextStat(text);
+    else
+        client_.UserMessages().PostUserMessage("!Failed to add receipt confirmation");
+}
+
+bool ReadingController::AddReceiptConfirmation(int32_t text)
+{
+    // No items removed; one item with tag 7, no flags, no inheritance, no data.
+    TGenericTrans request(client_.Protocol(), "Add reciept confirmation",
+                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
+    return client_.Transactions().ExecuteAndWait(request);
+}
+
+void ReadingController::ShowPrevious()
+{
+    if (const auto text = history_.Back())
+        ShowText(*text, false);
+}
+
+void ReadingController::ShowNext()
+{
+    if (const auto text = history_.Forward())
+        ShowText(*text, false);
+}
+
+void ReadingController::ShowHistoryEntry(int entry)
+{
+    if (const auto text = history_.JumpTo(entry))
+        ShowText(*text, false);
+}
+
+bool ReadingController::ReadCommented()
+{
+    ChangeActivityKey("reread");
+    const int32_t current = status_.CurrentText();
+    const auto stat = current ? client_.Cache().GetTextStat(current) : nullptr;
+    if (!stat)
+        return false;
+    for (const int32_t parent : ParentLinks(*stat)) {
+        status_.SetCurrentText(parent);
+        DisplayCurrentText();
+    }
+    return true;
+}
+
+bool ReadingController::ReadRoot()
+{
+    const int32_t current = status_.CurrentText();
+    const int32_t root = current ? FindRootText(services_, current) : 0;
+    if (root == 0)
+        return false;
+    status_.SetCurrentText(root);
+    DisplayCurrentText();
+    history_.Add(root);
+    return true;
+}
+
+bool ReadingController::SkipComments()
+{
+    const int32_t current = status_.CurrentText();
+    if (current == 0)
+        return false;
+    MarkTreeRead(services_, current);
+    return true;
+}
+
+// --- Work and read-next steps ----------------------------------------------------
+
+bool ReadingController::BeginWork()
+{
+    if (busy_ > 0)
+        return false;
+    ++busy_;
+    view_.SetBusy(true);
+    if (IsConnected() && commands_)
+        commands_->UserActive();
+    return true;
+}
+
+void ReadingController::EndWork()
+{
+    if (busy_ > 0)
+        --busy_;
+    if (busy_ == 0)
+        view_.SetBusy(false);
+}
+
+bool ReadingController::ReadNext()
+{
+    if (shutDown_ || !IsConnected() || !BeginWork())
+        return false;
+    view_.ReadNextStarting();
+    worker_.reset();  // the last step has ended: the busy counter said so
+    worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, list_, stepHost_, status_);
+    worker_->Start();
+    return true;
+}
+
+bool ReadingController::ReadNextRunning() const
+{
+    return worker_ && !worker_->Finished();
+}
+
+void ReadingController::ShowNextText(int32_t text)
+{
+    status_.SetCurrentText(text);
+    history_.Add(text);
+    DisplayCurrentText();
+    view_.SelectTreeText(text);
+}
+
+void ReadingController::ChangeActivityKey(std::string_view key)
+{
+    if (!commands_)
+        return;
+    for (size_t i = 0; i < MiravoActivities.size(); ++i)
+        if (key == MiravoActivities[i].key) {
+            commands_->ChangeActivity(static_cast<int>(i));
+            return;
+        }
+}
+
+// --- Conferences and the session ---------------------------------------------------
+
+bool ReadingController::ShowSubjectTree() const
+{
+    return client_.Config().ReadFlag("ShowSubjTree", true);
+}
+
+void ReadingController::EnterConference(int32_t conf)
+{
+    status_.SetConference(conf);
+    status_.SetCurrentText(0);
+    status_.ClearStack();
+}
+
+void ReadingController::ConferenceSelected(int32_t conf)
+{
+    if (conf != 0 && ShowSubjectTree() && builder_)
+        builder_->RequestConference(conf);
+    if (conf != 0 && IsConnected() && !services_.DisconnectInProgress())
+        services_.Send("Change conference", {2, conf});
+}
+
+void ReadingController::DropConference(int32_t conf)
+{
+    if (builder_)
+        StopBuilderWhileWaiting([this, conf] { builder_->ForgetConference(conf); });
+}
+
+void ReadingController::Connected(int32_t selectedConf)
+{
+    if (!builder_)
+        return;
+    builder_->Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services_));
+    builder_->Resume();
+    if (selectedConf != 0 && ShowSubjectTree())
+        builder_->RequestConference(selectedConf);
+}
+
+void ReadingController::Disconnecting()
+{
+    if (builder_)
+        StopBuilderWhileWaiting([this] { builder_->Pause(); });
+}
+
+void ReadingController::Clear()
+{
+    history_.Clear();
+    EnterConference(0);
+}
+
+void ReadingController::StopBuilderWhileWaiting(const std::function<void()>& fn)
+{
+    // The builder stops after the request it is waiting for; the window
+    // keeps painting meanwhile, as in any wait for the server.
+    TEvent stopped(true, false);
+    std::thread stopping([&fn, &stopped] {
+        fn();
+        stopped.SetEv();
+    });
+    WaitPlan plan;
+    plan.what = "Waiting for the subject tree to stop...";
+    plan.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
+    client_.Waits().Wait(plan);
+    stopping.join();
+}
+
+} // namespace pellar

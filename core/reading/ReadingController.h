@@ -1,0 +1,159 @@
+// The reader's side of the reading window: the read status and history, the
+// read-next steps on their worker, the subject-tree builder, and the text
+// commands that need no widget. The window is a view over it (ReadingView and
+// the list and tree ports); the controller owns the threads and ends them in
+// Shutdown, the one place they stop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/reading/ClientReadingServices.h"
+#include "core/reading/ReadHistory.h"
+#include "core/reading/TCurrentReadStatus.h"
+#include "core/reading/TReadNextTextThread.h"
+
+namespace pellar {
+
+class CancellableGuiThread;
+class Client;
+class SessionCommands;
+class SubjectTreeAsyncThread;
+class SubjectTreePort;
+
+// What the controller asks of its window. GUI thread only.
+class ReadingView {
+public:
+    virtual ~ReadingView() = default;
+    // Shows the text in the article and commented panes and brings the
+    // history buttons up to date.
+    virtual void DisplayText(int32_t text) = 0;
+    // After each shown text, its read confirmation settled.
+    virtual void TextShown(int32_t text) = 0;
+    // Selects the subject-tree node of a text a read-next step showed.
+    virtual void SelectTreeText(int32_t text) = 0;
+    // The informational line of a step's time report.
+    virtual void ShowInfo(const std::string& line) = 0;
+    // On with the first piece of work, off when the last ended.
+    virtual void SetBusy(bool busy) = 0;
+    // A read-next step is about to start.
+    virtual void ReadNextStarting() = 0;
+    // A step failed on the link: the session should disconnect.
+    virtual void RequestDisconnect() = 0;
+    virtual bool AskYesNo(const std::string& question) = 0;
+    virtual void ShowMessageBox(const std::string& text) = 0;
+};
+
+class ReadingController {
+public:
+    // gui: the hand-over the workers use; cancelled by Shutdown.
+    ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
+                      ConferenceListPort& list, SubjectTreePort& tree);
+    // Shutdown().
+    ~ReadingController();
+    ReadingController(const ReadingController&) = delete;
+    ReadingController& operator=(const ReadingController&) = delete;
+
+    // Activity and "user active" notices go through it; null: none.
+    void SetSessionCommands(SessionCommands* commands) { commands_ = commands; }
+    SessionCommands* Session() const { return commands_; }
+
+    Client& ClientContext() { return client_; }
+    ReadingServices& Services() { return services_; }
+    TCurrentReadStatus& ReadStatus() { return status_; }
+    ReadHistory& History() { return history_; }
+    SubjectTreeAsyncThread* SubjectTreeBuilder() const { return builder_.get(); }
+    bool IsConnected() const;
+
+    // --- Texts --------------------------------------------------------------
+    // Shows the text; "No such text" when it cannot be had.
+    void ShowText(int32_t text, bool addToHistory = true);
+    // Shows the read status's current text, then asks for a wanted read
+    // confirmation.
+    void DisplayCurrentText();
+    // The history's previous, next or chosen entry, not added again.
+    void ShowPrevious();
+    void ShowNext();
+    void ShowHistoryEntry(int entry);
+    // Each text the current one comments; false without a current text.
+    bool ReadCommented();
+    // The root of the current text's comment tree, added to the history;
+    // false without a current text.
+    bool ReadRoot();
+    // Marks the current text's comment tree read; false without a current text.
+    bool SkipComments();
+    // Records that the user confirmed reading the text.
+    bool AddReceiptConfirmation(int32_t text);
+
+    // --- Work and read-next steps --------------------------------------------
+    // Refused while something runs.
+    bool BeginWork();
+    void EndWork();
+    int BusyCount() const { return busy_; }
+    // Starts a step; false while offline, busy or shut down.
+    bool ReadNext();
+    bool ReadNextRunning() const;
+    // The session's activity by its key ("read", "reread", "write", ...).
+    void ChangeActivityKey(std::string_view key);
+
+    // --- Conferences and the session -------------------------------------------
+    // The list selected conf: the status reads in it from its start.
+    void EnterConference(int32_t conf);
+    // The list's selection changed: the tree is built for it, the server told.
+    void ConferenceSelected(int32_t conf);
+    // The subject-tree builder forgets a conference that was left.
+    void DropConference(int32_t conf);
+    // After logon: the builder starts on the selected conference and
+    // prefetches those with unread texts.
+    void Connected(int32_t selectedConf);
+    // Disconnect begins: the builder stops before the link goes.
+    void Disconnecting();
+    // After disconnect: status and history forget the session.
+    void Clear();
+
+    // Ends the read-next worker and the builder: hand-overs in flight are
+    // released and dropped, then both are joined. Nothing runs after it.
+    void Shutdown();
+    bool IsShutDown() const { return shutDown_; }
+
+private:
+    // What a read-next step does to the reader.
+    class StepHost : public ReadNextHost {
+    public:
+        explicit StepHost(ReadingController& owner) : owner_(owner) {}
+        void ShowText(int32_t text) override { owner_.ShowNextText(text); }
+        void ShowInfo(const std::string& line) override { owner_.view_.ShowInfo(line); }
+        void ChangeActivity(std::string_view key) override { owner_.ChangeActivityKey(key); }
+        void Disconnect() override { owner_.view_.RequestDisconnect(); }
+        void EndWork() override { owner_.EndWork(); }
+
+    private:
+        ReadingController& owner_;
+    };
+
+    void ShowNextText(int32_t text);
+    void ReadConfirmation(int32_t text);
+    bool ShowSubjectTree() const;
+    // Runs fn (which stops the builder after the request it waits for) on a
+    // helper thread while the GUI thread waits through the blocking-wait port.
+    void StopBuilderWhileWaiting(const std::function<void()>& fn);
+
+    Client& client_;
+    ReadingView& view_;
+    ConferenceListPort& list_;
+    ClientReadingServices services_;
+    std::unique_ptr<CancellableGuiThread> gui_;
+    TCurrentReadStatus status_;
+    ReadHistory history_;
+    SessionCommands* commands_ = nullptr;
+    int busy_ = 0;
+    bool shutDown_ = false;
+    StepHost stepHost_{*this};
+    std::unique_ptr<TReadNextTextThread> worker_;
+    std::unique_ptr<SubjectTreeAsyncThread> builder_;
+};
+
+} // namespace pellar

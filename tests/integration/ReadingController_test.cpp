@@ -1,0 +1,242 @@
+// The reading controller against the reference server, with a scripted
+// window and a GUI thread the test drives: read-next steps, the history,
+// the busy bracket and how its workers stop.
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "core/base/CancellableGuiThread.h"
+#include "core/reading/ReadingController.h"
+#include "core/reading/SubjectTreeAsyncThread.h"
+#include "core/reading/SubjectTreeModel.h"
+#include "core/session/MVCache.h"
+#include "integration/SessionFixture.h"
+
+namespace pellar::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+// The GUI thread is the test's thread; hand-overs queue until it runs them.
+struct GuiLoop {
+    std::mutex mutex;
+    std::deque<std::function<void()>> jobs;
+    std::thread::id gui = std::this_thread::get_id();
+
+    std::unique_ptr<CancellableGuiThread> Port()
+    {
+        return std::make_unique<CancellableGuiThread>(
+            [this](std::function<void()> fn) {
+                std::lock_guard lock(mutex);
+                jobs.push_back(std::move(fn));
+            },
+            [this] { return std::this_thread::get_id() == gui; });
+    }
+    size_t Pending()
+    {
+        std::lock_guard lock(mutex);
+        return jobs.size();
+    }
+    void RunPending()
+    {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::lock_guard lock(mutex);
+                if (jobs.empty())
+                    return;
+                job = std::move(jobs.front());
+                jobs.pop_front();
+            }
+            job();
+        }
+    }
+    // Runs hand-overs until done() holds; false after the time-out.
+    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            RunPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        RunPending();
+        return true;
+    }
+};
+
+struct ScriptedView : ReadingView {
+    std::vector<int32_t> displayed, shown, selected;
+    std::vector<bool> busy;
+    std::vector<std::string> boxes, questions;
+    int starts = 0, disconnects = 0;
+    void DisplayText(int32_t text) override { displayed.push_back(text); }
+    void TextShown(int32_t text) override { shown.push_back(text); }
+    void SelectTreeText(int32_t text) override { selected.push_back(text); }
+    void ShowInfo(const std::string&) override {}
+    void SetBusy(bool on) override { busy.push_back(on); }
+    void ReadNextStarting() override { ++starts; }
+    void RequestDisconnect() override { ++disconnects; }
+    bool AskYesNo(const std::string& question) override
+    {
+        questions.push_back(question);
+        return false;
+    }
+    void ShowMessageBox(const std::string& text) override { boxes.push_back(text); }
+};
+
+struct OneConferenceList : ConferenceListPort {
+    int32_t conf = 0;
+    int selected = 0;
+    int RowCount() override { return conf ? 1 : 0; }
+    int32_t RowConference(int) override { return conf; }
+    int SelectedRow() override { return selected; }
+    void SelectRow(int row) override { selected = row; }
+    void ScrollIntoView(int) override {}
+    void ClearSelection() override { selected = -1; }
+    void Refresh() override {}
+};
+
+class ReadingControllerTest : public SessionFixture {
+protected:
+    // A new person, whose join-on-create conference is all unread.
+    void LogOnReader(const std::string& name)
+    {
+        StartServer();
+        me.ui.yesNo = {true, false};
+        me.ui.newAccounts = {{name, "pw", "pw"}};
+        ASSERT_TRUE(LogOn(me, name, "pw"));
+        list.conf = me.client.ServerInfo().JoinOnCreateConf;
+        ASSERT_NE(me.client.Cache().GetMembership(list.conf), nullptr);
+        reader = std::make_unique<ReadingController>(me.client, loop.Port(), view, list, tree);
+        reader->SetSessionCommands(&me.commands);
+    }
+
+    void TearDown() override
+    {
+        if (reader)
+            reader->Shutdown();
+    }
+
+    bool StepDone()
+    {
+        return loop.RunUntil([this] { return !reader->ReadNextRunning(); });
+    }
+
+    GuiLoop loop;
+    SessionClient me;
+    ScriptedView view;
+    OneConferenceList list;
+    SubjectTreeModel tree;
+    std::unique_ptr<ReadingController> reader;
+};
+
+TEST_F(ReadingControllerTest, AStepShowsTheNextUnreadTextOnTheGuiThreadAndEndsTheWork)
+{
+    LogOnReader("Controller Stepper");
+    ASSERT_TRUE(reader->ReadNext());
+    EXPECT_EQ(reader->BusyCount(), 1);
+    // A second step waits for the first.
+    EXPECT_FALSE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+
+    EXPECT_EQ(view.starts, 1);
+    ASSERT_EQ(view.displayed.size(), 1u);
+    const int32_t first = view.displayed.front();
+    EXPECT_NE(first, 0);
+    EXPECT_THAT(view.shown, ElementsAre(first));
+    EXPECT_THAT(view.selected, ElementsAre(first));
+    EXPECT_EQ(reader->ReadStatus().CurrentText(), first);
+    EXPECT_EQ(reader->ReadStatus().Conference(), list.conf);
+    EXPECT_EQ(reader->History().Size(), 1);
+    EXPECT_EQ(reader->BusyCount(), 0);
+    EXPECT_THAT(view.busy, ElementsAre(true, false));
+
+    // The next step reads another text; going back does not grow the history.
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    ASSERT_EQ(view.displayed.size(), 2u);
+    EXPECT_NE(view.displayed[1], first);
+    reader->ShowPrevious();
+    EXPECT_EQ(reader->ReadStatus().CurrentText(), first);
+    EXPECT_EQ(reader->History().Size(), 2);
+    reader->ShowNext();
+    EXPECT_EQ(reader->ReadStatus().CurrentText(), view.displayed[1]);
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(ReadingControllerTest, ShowTextAddsToTheHistoryOnlyATextThatExists)
+{
+    LogOnReader("Controller Shower");
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    const int32_t text = reader->ReadStatus().CurrentText();
+
+    reader->ShowText(999999, true);
+    EXPECT_THAT(view.boxes, ElementsAre("No such text"));
+    EXPECT_EQ(reader->History().Size(), 1);
+    reader->ShowText(text, false);
+    EXPECT_EQ(reader->History().Size(), 1);
+    reader->ShowText(text, true);
+    EXPECT_EQ(reader->History().Size(), 2);
+    EXPECT_EQ(view.shown.back(), text);
+}
+
+TEST_F(ReadingControllerTest, CommandsWithoutACurrentTextRefuseAndSendNothing)
+{
+    LogOnReader("Controller Idle");
+    relay->ClearSent();
+    EXPECT_FALSE(reader->ReadRoot());
+    EXPECT_FALSE(reader->ReadCommented());
+    EXPECT_FALSE(reader->SkipComments());
+    EXPECT_TRUE(view.displayed.empty());
+    // Only the activity notice may have gone out.
+    for (const int number : SentRequestNumbers())
+        EXPECT_NE(number, 27);
+}
+
+TEST_F(ReadingControllerTest, StepsAreRefusedWhileBusyOfflineOrShutDown)
+{
+    LogOnReader("Controller Refused");
+    ASSERT_TRUE(reader->BeginWork());
+    EXPECT_FALSE(reader->BeginWork());
+    EXPECT_FALSE(reader->ReadNext());
+    reader->EndWork();
+    reader->Shutdown();
+    EXPECT_FALSE(reader->ReadNext());
+    EXPECT_EQ(view.starts, 0);
+}
+
+TEST_F(ReadingControllerTest, ShutdownReleasesAStepWaitingForTheGuiThread)
+{
+    LogOnReader("Controller Stopper");
+    ASSERT_TRUE(reader->ReadNext());
+    // The step waits for its first hand-over, which the test never runs.
+    ASSERT_TRUE(WaitUntil([this] { return loop.Pending() > 0; }, 10000));
+    auto stopped = std::async(std::launch::async, [this] { reader->Shutdown(); });
+    ASSERT_EQ(stopped.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "shutdown hung";
+    EXPECT_FALSE(reader->ReadNextRunning());
+    // What was left for the GUI thread is dropped, not run.
+    loop.RunPending();
+    EXPECT_TRUE(view.displayed.empty());
+    EXPECT_EQ(reader->SubjectTreeBuilder(), nullptr);
+}
+
+TEST_F(ReadingControllerTest, TheBuilderPlacesTheSelectedConferenceAfterLogonAndPausesOnDisconnect)
+{
+    LogOnReader("Controller Builder");
+    reader->Connected(list.conf);
+    ASSERT_TRUE(loop.RunUntil([this] {
+        SubjectTreeAsyncThread* b = reader->SubjectTreeBuilder();
+        return b->RunsCompleted() > 0 && !tree.NodesOfText(b->LastText()).empty();
+    }));
+    reader->Disconnecting();
+    EXPECT_TRUE(reader->SubjectTreeBuilder()->IsHeld());
+}
+
+} // namespace
+} // namespace pellar::test
