@@ -13,7 +13,7 @@
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
 #include "core/session/MVCache.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "core/protocol/TAsyncList.h"
 #include "core/session/MVCache.h"
 #include "core/session/Session.h"
-#include "integration/SessionFixture.h"
+#include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {
