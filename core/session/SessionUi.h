@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/protocol/NameKind.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TlsStream.h"
 
@@ -47,9 +48,6 @@ struct CreateConfFields {
     bool secret = false;
     bool allowAnonymous = false;
 };
-
-// The name kinds the name chooser accepts.
-enum class NameKind { Persons = 1, Conferences = 2, Both = 3 };
 
 class SessionUi {
 public:

@@ -4,6 +4,7 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
+#include "core/writing/TextCommands.h"
 #include "gui/shell/WireCodec.h"
 #include "gui/writing/MiravoTextEdit.h"
 
@@ -219,7 +220,7 @@ void TViewMarksForm::DeleteSelected()
     if (selected.isEmpty())
         return;
     QTreeWidgetItem* item = selected.front();
-    writing_.Request("Delete mark", 73, {item->text(0).toInt()});
+    DeleteMark(writing_, item->text(0).toInt());
     delete item;
 }
 
@@ -241,7 +242,7 @@ void TViewMarksForm::ChangeTypeOfSelected()
     }
     if (!answer)
         return;
-    writing_.Request("Change mark type", 72, {text, MarkTypeFromInput(ToWire(answer->trimmed()))});
+    ChangeMarkType(writing_, text, MarkTypeFromInput(ToWire(answer->trimmed())));
     Refresh();
 }
 

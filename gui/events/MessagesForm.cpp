@@ -25,6 +25,7 @@
 #include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
+#include "core/writing/TextCommands.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/IconTaskBar.h"
@@ -196,8 +197,7 @@ void TMessagesForm::AutoReply(int32_t sender, int32_t recipient)
 
 bool TMessagesForm::SendTo(int32_t recipient, const std::string& text)
 {
-    TGenericTrans send(client_.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
-    return client_.Transactions().ExecuteAndWait(send);
+    return SendMessage(client_, recipient, text);
 }
 
 void TMessagesForm::SendMessageActionExecute()

@@ -2,6 +2,7 @@
 
 #include "gui/reading/FindDialog.h"
 
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
@@ -322,7 +323,7 @@ void TReadArticleForm::ConferenceSelected(int32_t conf)
     if (conf != 0 && client_.Config().ReadFlag("ShowSubjTree", true) && builder_)
         builder_->RequestConference(conf);
     if (conf != 0 && IsConnected() && !services_.DisconnectInProgress())
-        services_.Send("Change conference", {2, conf});
+        services_.Send("Change conference", requests::ChangeConference(conf));
 }
 
 void TReadArticleForm::OnConnected()

@@ -13,6 +13,7 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "core/writing/TextCommands.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
@@ -301,8 +302,7 @@ void TReadingCommands::SetPriority()
         return;
     }
     // Only a priority the server took is shown; a refusal has posted its reason.
-    TGenericTrans request(client.Protocol(), "Change priority", {14, conf, client.CurrentPerson(), *priority, 0});
-    if (!client.Transactions().ExecuteAndWait(request))
+    if (!ChangePriority(client, conf, *priority))
         return;
     form_.ConfListView()->SetPriority(conf, *priority);
     if (const auto membership = client.Cache().GetMembership(conf))
@@ -393,11 +393,7 @@ void TReadingCommands::ReadTopConference()
 
 bool TReadingCommands::AddReceiptConfirmation(int32_t text)
 {
-    Client& client = form_.ClientContext();
-    // No items removed; one item with tag 7, no flags, no inheritance, no data.
-    TGenericTrans request(client.Protocol(), "Add reciept confirmation",
-                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
-    return client.Transactions().ExecuteAndWait(request);
+    return pellar::AddReceiptConfirmation(form_.ClientContext(), text);
 }
 
 } // namespace pellar

@@ -66,7 +66,7 @@ const QStringList& TFindTextForm::PresetPatterns()
 }
 
 TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, GuiThread& gui, QWidget* parent)
-    : QWidget(parent), client_(client), gui_(gui), source_(std::make_unique<CacheSearchSource>(client.Cache()))
+    : QWidget(parent), client_(client), gui_(gui), source_(std::make_unique<CacheTextSource>(client.Cache()))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));

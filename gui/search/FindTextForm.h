@@ -83,7 +83,7 @@ private:
 
     Client& client_;
     GuiThread& gui_;
-    std::unique_ptr<CacheSearchSource> source_;
+    std::unique_ptr<CacheTextSource> source_;
     std::unique_ptr<TTextSearchThread> worker_;
     std::function<void(const QString&)> show_;
 

@@ -62,7 +62,7 @@ struct Session {
     }
     bool Send(int32_t recipient, const std::string& text)
     {
-        TGenericTrans send(client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+        TGenericTrans send(client.Protocol(), "Send message", {RequestNumber::SendMessage, {recipient, EncodeHollerith(text)}});
         return client.Transactions().ExecuteAndWait(send);
     }
     Client client;

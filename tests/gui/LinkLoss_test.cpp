@@ -76,7 +76,7 @@ private slots:
         QVERIFY(!actions->ViewNextTextAction()->isEnabled());
 
         // Offline now: a request gives up at once.
-        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", {35});
+        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", {RequestNumber::GetTime});
         QVERIFY(!app.ClientContext().Transactions().ExecuteAndWait(ping));
         app.Disconnect();
         windows.reset();

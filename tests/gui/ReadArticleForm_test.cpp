@@ -229,7 +229,7 @@ private slots:
         QVERIFY(text > 0);
         // Ask for a confirmation on the text: an aux item with tag 6.
         TGenericTrans ask(session_->client->Protocol(), "Ask confirmation",
-                          {92, text, 0, "{ }", 1, '{', 6, "00000000", 0, "0H", '}'});
+                          {RequestNumber::ModifyAuxInfo, {text, 0, "{ }", 1, '{', 6, "00000000", 0, "0H", '}'}});
         QVERIFY(session_->client->Transactions().ExecuteAndWait(ask));
         session_->client->Cache().ForgetTextStat(text);
 

@@ -88,8 +88,8 @@ protected:
     int32_t Post(SessionClient& c, const std::string& misc, int pairs)
     {
         TGenericTrans create(c.client.Protocol(), "Create text",
-                             {86, EncodeHollerith("Subject\nBody"), std::to_string(pairs) + " { " + misc + " }",
-                              "0 { }"});
+                             {RequestNumber::CreateText, {EncodeHollerith("Subject\nBody"), std::to_string(pairs) + " { " + misc + " }",
+                              "0 { }"}});
         if (!c.client.Transactions().ExecuteAndWait(create))
             return 0;
         size_t pos = 0;
@@ -98,7 +98,7 @@ protected:
 
     bool SendMessage(SessionClient& c, int32_t recipient, const std::string& text)
     {
-        TGenericTrans send(c.client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+        TGenericTrans send(c.client.Protocol(), "Send message", {RequestNumber::SendMessage, {recipient, EncodeHollerith(text)}});
         return c.client.Transactions().ExecuteAndWait(send);
     }
 

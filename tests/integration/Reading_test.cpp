@@ -207,7 +207,7 @@ protected:
             return ::testing::AssertionFailure() << "logon refused: " << logon.ErrorText();
         client.SetCurrentPerson(person);
         client.Cache().ResumeMarkRead("127.0.0.1:" + port, person);
-        TGenericTrans info(client.Protocol(), "Get server info", {36});
+        TGenericTrans info(client.Protocol(), "Get server info", {RequestNumber::GetServerInfo});
         if (client.Transactions().ExecuteAndWait(info)) {
             size_t pos = 0;
             ServerInfoRec rec;
@@ -371,7 +371,7 @@ TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
         int32_t choice = -1;
         std::string answer;
         std::string preset;
-        int32_t ChooseName(std::string_view, std::string_view p, ChooserKind) override
+        int32_t ChooseName(std::string_view, std::string_view p, NameKind) override
         {
             preset = p;
             return choice;
@@ -614,7 +614,7 @@ TEST_F(TreeTest, ViewPresentationShowsTheConferencesPresentation)
     struct Ui : ConferenceCommandUi {
         std::vector<int32_t> shown;
         std::vector<std::string> boxes;
-        int32_t ChooseName(std::string_view, std::string_view, ChooserKind) override { return -1; }
+        int32_t ChooseName(std::string_view, std::string_view, NameKind) override { return -1; }
         std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
         void ShowMessageBox(std::string_view t) override { boxes.emplace_back(t); }
         void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
@@ -635,7 +635,7 @@ struct ScriptedCommandUi : ConferenceCommandUi {
         std::string subject;
     };
     std::vector<Opened> opened;
-    int32_t ChooseName(std::string_view title, std::string_view, ChooserKind) override
+    int32_t ChooseName(std::string_view title, std::string_view, NameKind) override
     {
         titles.emplace_back(title);
         if (choices.empty())
