@@ -223,7 +223,7 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
         const AlertDecision alert = DecideTextAlert(AlertSettings::Read(client_.Config()), priorities,
                                                     status->Author(), me);
         PrefetchText(reading_, text);
-        if (alert.trayState != 0) {
+        if (alert.trayState != TrayAlert::None) {
             const AlertNotice notice = TextNotice(text, status->Author());
             gui_.invokeAndWait([&] {
                 ports_.ShowTray(alert.trayState);
@@ -270,7 +270,7 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
     gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
     if (alert.beep)
         gui_.invokeAndWait([&] { ports_.Beep(); });
-    if (alert.trayState != 0) {
+    if (alert.trayState != TrayAlert::None) {
         AlertNotice notice;
         notice.kind = recipient != 0 && recipient == client_.CurrentPerson() ? AlertNotice::Kind::PersonalMessage
                                                                              : AlertNotice::Kind::GroupMessage;

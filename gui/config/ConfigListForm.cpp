@@ -1,7 +1,7 @@
 #include "gui/config/ConfigListForm.h"
 
 #include "core/config/TMiravoConfiguration.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>

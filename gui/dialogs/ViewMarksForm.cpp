@@ -5,8 +5,8 @@
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
 #include "core/writing/TextCommands.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -18,8 +18,8 @@
 #include "core/session/Client.h"
 #include "core/session/Logon.h"
 #include "gui/events/QtCancellableGuiThread.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/WireCodec.h"
 
 namespace pellar {
 

@@ -29,12 +29,12 @@
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/IconTaskBar.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 namespace pellar {
 

@@ -5,10 +5,10 @@
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
 #include "core/writing/TextCommands.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
 #include <QDesktopServices>

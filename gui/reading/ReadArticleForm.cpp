@@ -17,10 +17,10 @@
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/shell/QtGuiThread.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/QtGuiThread.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
 #include <QTextCursor>

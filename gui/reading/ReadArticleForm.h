@@ -10,7 +10,7 @@
 #include "core/reading/TCurrentReadStatus.h"
 #include "gui/reading/ReadHistory.h"
 #include "gui/reading/ReadingPrompts.h"
-#include "gui/shell/MainCommands.h"
+#include "gui/common/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
 
 #include <QMainWindow>

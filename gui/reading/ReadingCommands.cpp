@@ -18,8 +18,8 @@
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "gui/reading/ReadingPrompts.h"
 
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

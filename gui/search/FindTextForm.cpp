@@ -3,9 +3,9 @@
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QApplication>
 

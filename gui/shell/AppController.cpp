@@ -9,12 +9,12 @@
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
-#include "gui/shell/QtGuiThread.h"
+#include "gui/common/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/session/Logon.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/MainCommands.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MainCommands.h"
 
 #include <QObject>
 

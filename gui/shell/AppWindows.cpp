@@ -19,7 +19,7 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/QtGuiThread.h"
+#include "gui/common/QtGuiThread.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/ReadingWiring.h"
 #include "gui/writing/TextRcptEditForm.h"

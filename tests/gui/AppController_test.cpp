@@ -15,7 +15,7 @@
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"

@@ -27,8 +27,8 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/QtSessionUi.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 

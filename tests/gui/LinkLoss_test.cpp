@@ -12,7 +12,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppWindows.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 
 #include <QTest>
 

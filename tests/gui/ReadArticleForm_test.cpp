@@ -13,8 +13,8 @@
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "ReadingTestSession.h"
 
 #include <QAction>

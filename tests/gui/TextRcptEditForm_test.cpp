@@ -6,7 +6,7 @@
 #include "core/writing/ClientWritingServices.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 
 #include "core/writing/ClientWritingServices.h"
 #include "gui/dialogs/ViewMarksForm.h"
-#include "gui/shell/QtGuiThread.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/QtGuiThread.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -13,12 +13,12 @@
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/QtGuiThread.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/QtGuiThread.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QCheckBox>

@@ -38,7 +38,11 @@ struct RecordingPorts : EventPorts {
     }
     void UpdatePresence(const std::string&, const std::string&, int32_t, const std::string&,
                         const std::string&) override {}
-    void ShowTray(int state) override { std::lock_guard l(mutex); tray.push_back(state); }
+    void ShowTray(TrayAlert state) override
+    {
+        std::lock_guard l(mutex);
+        tray.push_back(static_cast<int>(state));
+    }
     void SetStatusText(const std::string& t) override { std::lock_guard l(mutex); status.push_back(t); }
     void BringToFront() override { std::lock_guard l(mutex); ++fronts; }
     void Beep() override { std::lock_guard l(mutex); ++beeps; }
