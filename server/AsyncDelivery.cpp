@@ -34,11 +34,12 @@ void AsyncDelivery::NewText(const Text& text)
         if (!concerned) continue;
         if (!oldProtocol_ && s->Accepts(AsyncNumber::NewText)) {
             if (newer.empty())
-                newer = WireAsync(AsyncNumber::NewText, 3, std::to_string(text.number) + ' ' + WireTextStat(text) + ' ' +
-                                             WireAuxList(text));
+                newer = WireAsync(AsyncNumber::NewText, 3,
+                                  std::to_string(text.number) + ' ' + WireTextStat(text) + ' ' + WireAuxList(text));
             Queue(*s, newer);
         } else if (s->Accepts(AsyncNumber::NewTextOld)) {
-            if (older.empty()) older = WireAsync(AsyncNumber::NewTextOld, 2, std::to_string(text.number) + ' ' + WireTextStat(text));
+            if (older.empty())
+                older = WireAsync(AsyncNumber::NewTextOld, 2, std::to_string(text.number) + ' ' + WireTextStat(text));
             Queue(*s, older);
         }
     }
@@ -47,7 +48,8 @@ void AsyncDelivery::NewText(const Text& text)
 void AsyncDelivery::NameChanged(int32_t number, const std::string& oldName, const std::string& newName)
 {
     const std::string msg =
-        WireAsync(AsyncNumber::NewName, 3, std::to_string(number) + ' ' + WireString(oldName) + ' ' + WireString(newName));
+        WireAsync(AsyncNumber::NewName, 3,
+                  std::to_string(number) + ' ' + WireString(oldName) + ' ' + WireString(newName));
     for (Session* s : sessions_.All()) {
         if (s->Accepts(AsyncNumber::NewName) && store_.CanSeeConf(s->person, number, s->adminEnabled)) Queue(*s, msg);
     }
@@ -58,8 +60,8 @@ void AsyncDelivery::Presence(const Session& who)
     if (who.invisible || who.person == 0) return;
     const std::string msg =
         WireAsync(AsyncNumber::IAmOn, 5, std::to_string(who.person) + ' ' + std::to_string(who.workingConf) + ' ' +
-                            std::to_string(who.number) + ' ' + WireString(who.activity) + ' ' +
-                            WireString(who.userName + "@" + who.host));
+                                             std::to_string(who.number) + ' ' + WireString(who.activity) + ' ' +
+                                             WireString(who.userName + "@" + who.host));
     for (Session* s : sessions_.All()) {
         if (s->Accepts(AsyncNumber::IAmOn)) Queue(*s, msg);
     }
@@ -76,7 +78,8 @@ void AsyncDelivery::Synchronising()
 void AsyncDelivery::LoggedOn(const Session& who)
 {
     if (who.invisible) return;
-    const std::string msg = WireAsync(AsyncNumber::Login, 2, std::to_string(who.person) + ' ' + std::to_string(who.number));
+    const std::string msg =
+        WireAsync(AsyncNumber::Login, 2, std::to_string(who.person) + ' ' + std::to_string(who.number));
     for (Session* s : sessions_.All()) {
         if (s->Accepts(AsyncNumber::Login)) Queue(*s, msg);
     }
@@ -94,7 +97,8 @@ void AsyncDelivery::LoggedOff(int32_t person, int32_t session, bool invisible)
 void AsyncDelivery::Message(int32_t recipient, int32_t sender, int32_t senderSession, const std::string& text)
 {
     const std::string msg =
-        WireAsync(AsyncNumber::SendMessage, 3, std::to_string(recipient) + ' ' + std::to_string(sender) + ' ' + WireString(text));
+        WireAsync(AsyncNumber::SendMessage, 3,
+                  std::to_string(recipient) + ' ' + std::to_string(sender) + ' ' + WireString(text));
     const bool toPerson = store_.Pers(recipient) != nullptr;
     for (Session* s : sessions_.All()) {
         if (s->number == senderSession || !s->Accepts(AsyncNumber::SendMessage) || s->person == 0) continue;

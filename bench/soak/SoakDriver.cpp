@@ -311,7 +311,8 @@ private:
             }
         } else if (roll < 550 && !texts_.empty()) {
             const int32_t text = AnyText();
-            if (Call(pellar::requests::MarkText(text, static_cast<int32_t>(1 + rng_() % 250)), nullptr, &serverDown, "mark")) {
+            const auto type = static_cast<int32_t>(1 + rng_() % 250);
+            if (Call(pellar::requests::MarkText(text, type), nullptr, &serverDown, "mark")) {
                 marks_.insert(text);
                 ++figures_.marksAcked;
             }
@@ -319,7 +320,8 @@ private:
             if (Call(pellar::requests::GetText(AnyText(), 0, 65535), nullptr, &serverDown, "get text"))
                 ++figures_.reads;
         } else if (roll < 950) {
-            Call(pellar::requests::SendMessage(0, "a note to all\nwith a line feed"), nullptr, &serverDown, "send message");
+            Call(pellar::requests::SendMessage(0, "a note to all\nwith a line feed"), nullptr, &serverDown,
+                 "send message");
         } else {
             Call(pellar::requests::WhoIsOn(false, 0, false), nullptr, &serverDown, "who is on");
         }

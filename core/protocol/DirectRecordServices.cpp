@@ -46,7 +46,8 @@ std::shared_ptr<TextStatType> DirectRecordServices::FindTextStat(int32_t text)
 void DirectRecordServices::NoteMarkedRead(int32_t conf, int32_t local)
 {
     const int32_t locals[] = {local};
-    transactions_.Execute(std::make_unique<TGenericTrans>(context_, "Mark texts read", requests::MarkAsRead(conf, locals)));
+    transactions_.Execute(
+        std::make_unique<TGenericTrans>(context_, "Mark texts read", requests::MarkAsRead(conf, locals)));
 }
 
 } // namespace pellar

@@ -130,7 +130,8 @@ void SessionCommands::DeleteConference()
     const int32_t number = ui_.chooseName("Delete what conference or person?", NameKind::Both, "");
     if (number == -1)
         return;
-    client_.UserMessages().PostUserMessage(Run("Delete conference", requests::DeleteConference(number)) ? "iSuccess!" : "!Command failed");
+    const bool deleted = Run("Delete conference", requests::DeleteConference(number));
+    client_.UserMessages().PostUserMessage(deleted ? "iSuccess!" : "!Command failed");
 }
 
 void SessionCommands::RenameConference()

@@ -244,8 +244,7 @@ private slots:
         QVERIFY(anna.logon.LogOn());
         const std::string misc = "1 { 0 " + std::to_string(welcome) + " }";
         TGenericTrans post(anna.client.Protocol(), "Submit text",
-                           {RequestNumber::CreateText, {EncodeHollerith(SubmissionFormat::BuildText("Hello all", "A new text.")), misc,
-                            "0 { }"}});
+                           requests::CreateText(SubmissionFormat::BuildText("Hello all", "A new text."), misc, "0 { }"));
         QVERIFY(anna.client.Transactions().ExecuteAndWait(post));
         QTRY_VERIFY(events.Tray()->Visible());
         QCOMPARE(events.Tray()->State(), 1);

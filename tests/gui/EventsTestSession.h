@@ -62,7 +62,7 @@ struct Session {
     }
     bool Send(int32_t recipient, const std::string& text)
     {
-        TGenericTrans send(client.Protocol(), "Send message", {RequestNumber::SendMessage, {recipient, EncodeHollerith(text)}});
+        TGenericTrans send(client.Protocol(), "Send message", requests::SendMessage(recipient, text));
         return client.Transactions().ExecuteAndWait(send);
     }
     Client client;

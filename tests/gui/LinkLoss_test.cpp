@@ -76,7 +76,7 @@ private slots:
         QVERIFY(!actions->ViewNextTextAction()->isEnabled());
 
         // Offline now: a request gives up at once.
-        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", {RequestNumber::GetTime});
+        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", requests::GetTime());
         QVERIFY(!app.ClientContext().Transactions().ExecuteAndWait(ping));
         app.Disconnect();
         windows.reset();

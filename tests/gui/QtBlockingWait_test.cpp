@@ -171,14 +171,14 @@ private slots:
         probe.start(20);
 
         // Another request already on its way is not touched by the cancel.
-        TGenericTrans other(client.Protocol(), "Get time", {RequestNumber::GetTime});
+        TGenericTrans other(client.Protocol(), "Get time", requests::GetTime());
         auto otherSync = std::make_shared<TSyncronizer>();
         otherSync->Acquire();
         client.Transactions().Execute(other, otherSync);
 
         CancelNextBox cancel;
         cancel.Arm();
-        TGenericTrans slow(client.Protocol(), "Get server info", {RequestNumber::GetServerInfo});
+        TGenericTrans slow(client.Protocol(), "Get server info", requests::GetServerInfo());
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!client.Transactions().ExecuteAndWait(slow));
@@ -194,7 +194,7 @@ private slots:
         // the late reply of the cancelled one is skipped.
         QTRY_VERIFY_WITH_TIMEOUT(otherSync->WaitFor(0) == WaitResult::Signaled, 5000);
         QVERIFY(other.Success());
-        TGenericTrans next(client.Protocol(), "Get server info", {RequestNumber::GetServerInfo});
+        TGenericTrans next(client.Protocol(), "Get server info", requests::GetServerInfo());
         const int boxes = waits.BoxesShown();
         QVERIFY(client.Transactions().ExecuteAndWait(next));
         QVERIFY(!next.ReplyLine().empty());
@@ -219,12 +219,12 @@ private slots:
         client.SetBlockingWait(&waits);
 
         std::vector<std::string> finished;
-        TGenericTrans inner(client.Protocol(), "inner", {RequestNumber::GetTime});
+        TGenericTrans inner(client.Protocol(), "inner", requests::GetTime());
         QTimer::singleShot(100, this, [&] {
             QVERIFY(client.Transactions().ExecuteAndWait(inner));
             finished.push_back("inner");
         });
-        TGenericTrans outer(client.Protocol(), "outer", {RequestNumber::GetTime});
+        TGenericTrans outer(client.Protocol(), "outer", requests::GetTime());
         QVERIFY(client.Transactions().ExecuteAndWait(outer));
         finished.push_back("outer");
         QCOMPARE(finished, (std::vector<std::string>{"inner", "outer"}));

@@ -54,7 +54,7 @@ public:
     {
         const std::string misc = "1 { 0 " + std::to_string(conf) + " }";
         TGenericTrans request(client->Protocol(), "Submit text",
-                              {RequestNumber::CreateText, {EncodeHollerith(SubmissionFormat::BuildText(subject, body)), misc, "0 { }"}});
+                              requests::CreateText(SubmissionFormat::BuildText(subject, body), misc, "0 { }"));
         if (!client->Transactions().ExecuteAndWait(request))
             return 0;
         return SubmissionFormat::NewTextNumber(request.ReplyLine());

@@ -27,9 +27,9 @@ private:
         LinkList links;
         links.Add({LinkKind::Recipient, conf, {}});
         const RequestReply reply =
-            requests.Request("Submit text", {RequestNumber::CreateText,
-                                             {EncodeHollerith("Links\nA text to link."),
-                                              *SubmissionFormat::MiscInfoList(links), SubmissionFormat::AuxItemList({})}});
+            requests.Request("Submit text", pellar::requests::CreateText("Links\nA text to link.",
+                                                                         *SubmissionFormat::MiscInfoList(links),
+                                                                         SubmissionFormat::AuxItemList({})));
         return reply.ok ? SubmissionFormat::NewTextNumber(reply.line) : 0;
     }
 

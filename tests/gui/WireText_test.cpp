@@ -150,8 +150,8 @@ private slots:
     {
         const std::string latin1 = "Gr\xFC\xDF" "e aus M\xFCnchen";
         TGenericTrans create(anna_->client.Protocol(), "Create text",
-                             {RequestNumber::CreateText, {EncodeHollerith(latin1 + "\n" + latin1), "1 { 0 " + std::to_string(general_) + " }",
-                              "0 { }"}});
+                             requests::CreateText(latin1 + "\n" + latin1, "1 { 0 " + std::to_string(general_) + " }",
+                                                  "0 { }"));
         QVERIFY(anna_->client.Transactions().ExecuteAndWait(create));
         const std::string reply = create.ReplyLine();
         const int32_t text = std::atoi(reply.substr(reply.rfind(' ') + 1).c_str());

@@ -92,8 +92,7 @@ protected:
     int32_t Post(SessionClient& c, const std::string& misc, int pairs)
     {
         TGenericTrans create(c.client.Protocol(), "Create text",
-                             {RequestNumber::CreateText, {EncodeHollerith("Subject\nBody"), std::to_string(pairs) + " { " + misc + " }",
-                              "0 { }"}});
+                             requests::CreateText("Subject\nBody", std::to_string(pairs) + " { " + misc + " }", "0 { }"));
         if (!c.client.Transactions().ExecuteAndWait(create))
             return 0;
         size_t pos = 0;
@@ -102,7 +101,7 @@ protected:
 
     bool SendMessage(SessionClient& c, int32_t recipient, const std::string& text)
     {
-        TGenericTrans send(c.client.Protocol(), "Send message", {RequestNumber::SendMessage, {recipient, EncodeHollerith(text)}});
+        TGenericTrans send(c.client.Protocol(), "Send message", requests::SendMessage(recipient, text));
         return c.client.Transactions().ExecuteAndWait(send);
     }
 

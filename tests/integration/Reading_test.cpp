@@ -207,7 +207,7 @@ protected:
             return ::testing::AssertionFailure() << "logon refused: " << logon.ErrorText();
         client.SetCurrentPerson(person);
         client.Cache().ResumeMarkRead("127.0.0.1:" + port, person);
-        TGenericTrans info(client.Protocol(), "Get server info", {RequestNumber::GetServerInfo});
+        TGenericTrans info(client.Protocol(), "Get server info", requests::GetServerInfo());
         if (client.Transactions().ExecuteAndWait(info)) {
             size_t pos = 0;
             ServerInfoRec rec;

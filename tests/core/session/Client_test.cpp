@@ -25,8 +25,8 @@ TEST(Client, TwoClientsInOneProcessShareNothing)
     EXPECT_FALSE(b.client.ConnectedEvent().IsSet());
 
     // Each run numbers its requests from 1.
-    TGenericTrans ta(a.client.Protocol(), "x", {RequestNumber::GetTime});
-    TGenericTrans tb(b.client.Protocol(), "x", {RequestNumber::GetTime});
+    TGenericTrans ta(a.client.Protocol(), "x", requests::GetTime());
+    TGenericTrans tb(b.client.Protocol(), "x", requests::GetTime());
     EXPECT_EQ(ta.Id(), 1);
     EXPECT_EQ(tb.Id(), 1);
 
