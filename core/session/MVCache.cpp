@@ -42,7 +42,7 @@ struct MVCache::MarkReadStore {
 
 namespace {
 
-// Request 27 that knows whether the server took it: answered (either way)
+// A mark-read request that knows whether the server took it: answered (either way)
 // means done; destroyed unanswered means the numbers must be sent again.
 class TMarkReadTrans : public TGenericTrans {
 public:
