@@ -174,7 +174,7 @@ double RoundTripRatio(EchoPeer& peer, double& engineUs, double& rawUs)
         ReadLines(raw, 1);
         std::vector<double> e, r;
         for (int i = 0; i < kWarmUp + kSamples; ++i) {
-            pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", {35});
+            pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", pellar::requests::GetTime());
             const auto t0 = Clock::now();
             engine.client->Transactions().ExecuteAndWait(t);
             const auto t1 = Clock::now();
@@ -212,7 +212,7 @@ double EngineBurstRate(EchoPeer& peer)
     for (int i = 0; i < kBurst; ++i) {
         sync->Acquire();
         table.Execute(std::make_unique<pellar::TGenericTrans>(engine.client->Protocol(), "Get the time",
-                                                              std::initializer_list<RequestArg>{35}),
+                                                              pellar::requests::GetTime()),
                       sync);
     }
     sync->WaitFor(pellar::kInfinite);
@@ -249,7 +249,7 @@ void BM_EngineRoundTrip(benchmark::State& state)
     EchoPeer peer;
     Engine engine(peer);
     for (auto _ : state) {
-        pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", {35});
+        pellar::TGenericTrans t(engine.client->Protocol(), "Get the time", pellar::requests::GetTime());
         benchmark::DoNotOptimize(engine.client->Transactions().ExecuteAndWait(t));
     }
 }

@@ -81,7 +81,7 @@ double Us(Clock::duration d)
 
 double TimeRequest(pellar::Client& c)
 {
-    pellar::TGenericTrans t(c.Protocol(), "Get the time", {35});
+    pellar::TGenericTrans t(c.Protocol(), "Get the time", pellar::requests::GetTime());
     const auto t0 = Clock::now();
     c.Transactions().ExecuteAndWait(t);
     return Us(Clock::now() - t0);

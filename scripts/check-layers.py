@@ -4,7 +4,9 @@
 Reads every #include in core/, gui/ and server/ and fails on an include that
 runs up a layer or sideways between two folders of the same rank (which is
 how a cycle between folders starts), on a folder missing from the order
-below, and on Qt in core or server. Run by ctest; by hand:
+below, and on Qt in core or server. Also fails on a request sent by a bare
+number outside the request catalogue's folder and the server: requests are
+built by the catalogue's typed builders. Run by ctest; by hand:
     scripts/check-layers.py [source-root]      scripts/check-layers.py --self-test
 """
 
@@ -23,7 +25,7 @@ ORDER = [
     ["core/reading"],                    # read status, next unread, layout, subject tree
     ["core/events", "core/search", "core/writing"],
     ["core/admin"],                      # administration logic, uses writing's services
-    ["gui/common"],                      # shared widgets and helpers (see SHARED below)
+    ["gui/common"],                      # shared widgets and helpers
     ["gui/dialogs"],
     ["gui/config", "gui/events", "gui/reading", "gui/search", "gui/writing"],
     ["gui/shell"],                       # composition root: main window, controllers, wiring
@@ -38,23 +40,11 @@ ALLOWED_EXTRA = {
 # The composition root embeds the server for the demo mode.
 EXTRA_USES = {"gui/shell": {"server"}}
 
-# Shared gui widgets and helpers that still live in one window's folder; they
-# count as gui/common until they move there.
-SHARED = {
-    "gui/shell/WireCodec", "gui/shell/GuiServices", "gui/shell/QtGuiThread",
-    "gui/shell/MainStatusBar", "gui/shell/BusyPanel", "gui/shell/MainCommands", "gui/shell/UnencodablePrompt",
-    "gui/writing/MiravoTextEdit", "gui/writing/MiravoCompletionEdit",
-    "gui/reading/ArticleRenderer",
-    # The cancellable hand-over: the events side and the reading window both
-    # stop their workers with it.
-    "gui/events/QtCancellableGuiThread",
-}
-
 # Today's gui includes that still break the order: (including file, included
 # file). Each one is a debt to pay off, never a place to add to.
 EXCEPTIONS = {
     # The name chooser's dialog is opened by the shared services.
-    ("gui/shell/GuiServices.cpp", "gui/dialogs/ChooseNameForm.h"),
+    ("gui/common/GuiServices.cpp", "gui/dialogs/ChooseNameForm.h"),
     # Windows that reach the main window for its status bar and menus.
     ("gui/reading/ReadArticleForm.cpp", "gui/shell/MainForm.h"),
     ("gui/events/EventsController.cpp", "gui/shell/MainForm.h"),
@@ -63,6 +53,21 @@ EXCEPTIONS = {
     # The reading window opens the writing window.
     ("gui/reading/ReadArticleForm.h", "gui/writing/WriteTextOpener.h"),
 }
+
+# Where a request number may be written: the catalogue and what uses it to
+# build lines, and the server that answers them.
+REQUEST_NUMBERS_IN = ("core/protocol/", "server/")
+# The ways a request used to be sent by number: a generic request, a port's
+# request call, a command runner, a typed request's send, an argument list
+# or an enum value made from a literal.
+BARE_REQUEST = re.compile(
+    r"TGenericTrans\b[^;]*?\(\s*[^;]*?,\s*\{\s*[0-9]+"
+    r"|\b(?:Request|Send)\(\s*\"[^\"]*\"\s*,\s*(?:[0-9]+\s*,\s*)?\{\s*[0-9]+"
+    r"|\bRequest\([^;]*?,\s*[0-9]+\s*,\s*\{"
+    r"|\bRun\(\s*\"[^\"]*\"\s*,\s*\{\s*[0-9]+"
+    r"|\bSendRequest\(\s*\{\s*[0-9]+"
+    r"|initializer_list<RequestArg>\s*\{\s*[0-9]+"
+    r"|static_cast<RequestNumber>\(\s*[0-9]+")
 
 TOPS = ("core", "gui", "server")
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".in")
@@ -79,12 +84,7 @@ def rank_of():
 
 
 def folder_of(path):
-    """The layer folder a source file belongs to (SHARED files count as gui/common)."""
-    stem = os.path.splitext(path)[0]
-    if stem.endswith(".h"):  # a .h.in template
-        stem = stem[:-2]
-    if stem in SHARED:
-        return "gui/common"
+    """The layer folder a source file belongs to."""
     return os.path.dirname(path)
 
 
@@ -150,6 +150,20 @@ def check(root):
     return problems
 
 
+def bare_requests(root):
+    """Requests sent by a bare number where only the catalogue's builders belong."""
+    problems = []
+    for path in sources(root):
+        if path.startswith(REQUEST_NUMBERS_IN):
+            continue
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        for m in BARE_REQUEST.finditer(text):
+            number = text.count("\n", 0, m.start()) + 1
+            problems.append(f"{path}:{number}: a request sent by a bare number; use a builder of the request catalogue")
+    return problems
+
+
 def stale_exceptions(root):
     found = set()
     for path in sources(root):
@@ -174,9 +188,9 @@ def self_test():
         "core/session/Client.h": '#include "core/protocol/Wire.h"\n#include "Local.h"\n',
         "core/session/Local.h": "#pragma once\n",
         "server/Server.cpp": '#include "core/protocol/Wire.h"\n',
-        "gui/shell/Main.cpp": '#include "server/Server.h"\n#include "gui/shell/WireCodec.h"\n',
-        "gui/shell/WireCodec.h": "#include <QString>\n",
-        "gui/dialogs/Box.cpp": '#include "gui/shell/WireCodec.h"\n',
+        "gui/shell/Main.cpp": '#include "server/Server.h"\n#include "gui/common/WireCodec.h"\n',
+        "gui/common/WireCodec.h": "#include <QString>\n",
+        "gui/dialogs/Box.cpp": '#include "gui/common/WireCodec.h"\n',
     }
     cases = [
         ("a clean tree", {}, None),
@@ -194,12 +208,26 @@ def self_test():
                                 "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, None),
         ("the same include from an unlisted file", {"gui/shell/MainForm.h": "",
                                 "gui/events/Other.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
+        ("a generic request by number in a window",
+         {"gui/reading/D.cpp": 'TGenericTrans request(client.Protocol(), "Delete text",\n    {29, text});\n'},
+         "bare number"),
+        ("a port request by number", {"core/admin/A.cpp": 'services_.Request("Set conf type", 21, {conf, bits});\n'},
+         "bare number"),
+        ("a reading request by number", {"core/reading/R.cpp": 'services_.Request("Get marks", {23});\n'},
+         "bare number"),
+        ("a command by number", {"core/session/S.cpp": 'Run("Enable", {42, level});\n'}, "bare number"),
+        ("an argument list by number",
+         {"gui/events/M.cpp": 'Execute(make(p, "x", std::initializer_list<RequestArg>{80, text}));\n'}, "bare number"),
+        ("a built request", {"gui/reading/B.cpp": 'TGenericTrans request(c, "Delete text", requests::DeleteText(t));\n'},
+         None),
+        ("numbers where they belong", {"core/protocol/C.cpp": 'SendRequest({76, name});\n',
+                                       "server/D.cpp": 'switch (r.number) { case 76: break; }\n'}, None),
     ]
     failures = 0
     for name, extra, expected in cases:
         with tempfile.TemporaryDirectory(prefix="layers-") as root:
             tree(root, {**base, **extra})
-            problems = check(root)
+            problems = check(root) + bare_requests(root)
         ok = (not problems) if expected is None else any(expected in p for p in problems)
         if expected is not None and len(problems) != 1:
             ok = False  # the one fault, and nothing reported about the clean part
@@ -212,13 +240,13 @@ def main(argv):
     if argv[1:] == ["--self-test"]:
         return self_test()
     root = argv[1] if len(argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-    problems = check(root)
+    problems = check(root) + bare_requests(root)
     for stale in stale_exceptions(root):
         print(f"note: exception no longer needed, remove it: {stale[0]} -> {stale[1]}")
     for p in problems:
         print(p)
     if problems:
-        print(f"{len(problems)} include(s) break the layer order written in {os.path.basename(__file__)}")
+        print(f"{len(problems)} problem(s) against the layer order and request rules in {os.path.basename(__file__)}")
         return 1
     counted = sum(1 for path in sources(root) for _, target, _ in includes(root, path) if target)
     print(f"layers: all {counted} project includes run downwards")

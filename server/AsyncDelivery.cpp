@@ -32,13 +32,14 @@ void AsyncDelivery::NewText(const Text& text)
             concerned = m.IsRecipient() && store_.IsMember(s->person, m.number);
         }
         if (!concerned) continue;
-        if (!oldProtocol_ && s->Accepts(15)) {
+        if (!oldProtocol_ && s->Accepts(AsyncNumber::NewText)) {
             if (newer.empty())
-                newer = WireAsync(15, 3, std::to_string(text.number) + ' ' + WireTextStat(text) + ' ' +
-                                             WireAuxList(text));
+                newer = WireAsync(AsyncNumber::NewText, 3,
+                                  std::to_string(text.number) + ' ' + WireTextStat(text) + ' ' + WireAuxList(text));
             Queue(*s, newer);
-        } else if (s->Accepts(0)) {
-            if (older.empty()) older = WireAsync(0, 2, std::to_string(text.number) + ' ' + WireTextStat(text));
+        } else if (s->Accepts(AsyncNumber::NewTextOld)) {
+            if (older.empty())
+                older = WireAsync(AsyncNumber::NewTextOld, 2, std::to_string(text.number) + ' ' + WireTextStat(text));
             Queue(*s, older);
         }
     }
@@ -47,9 +48,10 @@ void AsyncDelivery::NewText(const Text& text)
 void AsyncDelivery::NameChanged(int32_t number, const std::string& oldName, const std::string& newName)
 {
     const std::string msg =
-        WireAsync(5, 3, std::to_string(number) + ' ' + WireString(oldName) + ' ' + WireString(newName));
+        WireAsync(AsyncNumber::NewName, 3,
+                  std::to_string(number) + ' ' + WireString(oldName) + ' ' + WireString(newName));
     for (Session* s : sessions_.All()) {
-        if (s->Accepts(5) && store_.CanSeeConf(s->person, number, s->adminEnabled)) Queue(*s, msg);
+        if (s->Accepts(AsyncNumber::NewName) && store_.CanSeeConf(s->person, number, s->adminEnabled)) Queue(*s, msg);
     }
 }
 
@@ -57,47 +59,49 @@ void AsyncDelivery::Presence(const Session& who)
 {
     if (who.invisible || who.person == 0) return;
     const std::string msg =
-        WireAsync(6, 5, std::to_string(who.person) + ' ' + std::to_string(who.workingConf) + ' ' +
-                            std::to_string(who.number) + ' ' + WireString(who.activity) + ' ' +
-                            WireString(who.userName + "@" + who.host));
+        WireAsync(AsyncNumber::IAmOn, 5, std::to_string(who.person) + ' ' + std::to_string(who.workingConf) + ' ' +
+                                             std::to_string(who.number) + ' ' + WireString(who.activity) + ' ' +
+                                             WireString(who.userName + "@" + who.host));
     for (Session* s : sessions_.All()) {
-        if (s->Accepts(6)) Queue(*s, msg);
+        if (s->Accepts(AsyncNumber::IAmOn)) Queue(*s, msg);
     }
 }
 
 void AsyncDelivery::Synchronising()
 {
-    const std::string msg = WireAsync(7, 0, "");
+    const std::string msg = WireAsync(AsyncNumber::SyncDatabase, 0, "");
     for (Session* s : sessions_.All()) {
-        if (s->Accepts(7)) Queue(*s, msg);
+        if (s->Accepts(AsyncNumber::SyncDatabase)) Queue(*s, msg);
     }
 }
 
 void AsyncDelivery::LoggedOn(const Session& who)
 {
     if (who.invisible) return;
-    const std::string msg = WireAsync(9, 2, std::to_string(who.person) + ' ' + std::to_string(who.number));
+    const std::string msg =
+        WireAsync(AsyncNumber::Login, 2, std::to_string(who.person) + ' ' + std::to_string(who.number));
     for (Session* s : sessions_.All()) {
-        if (s->Accepts(9)) Queue(*s, msg);
+        if (s->Accepts(AsyncNumber::Login)) Queue(*s, msg);
     }
 }
 
 void AsyncDelivery::LoggedOff(int32_t person, int32_t session, bool invisible)
 {
     if (invisible || person == 0) return;
-    const std::string msg = WireAsync(13, 2, std::to_string(person) + ' ' + std::to_string(session));
+    const std::string msg = WireAsync(AsyncNumber::Logout, 2, std::to_string(person) + ' ' + std::to_string(session));
     for (Session* s : sessions_.All()) {
-        if (s->number != session && s->Accepts(13)) Queue(*s, msg);
+        if (s->number != session && s->Accepts(AsyncNumber::Logout)) Queue(*s, msg);
     }
 }
 
 void AsyncDelivery::Message(int32_t recipient, int32_t sender, int32_t senderSession, const std::string& text)
 {
     const std::string msg =
-        WireAsync(12, 3, std::to_string(recipient) + ' ' + std::to_string(sender) + ' ' + WireString(text));
+        WireAsync(AsyncNumber::SendMessage, 3,
+                  std::to_string(recipient) + ' ' + std::to_string(sender) + ' ' + WireString(text));
     const bool toPerson = store_.Pers(recipient) != nullptr;
     for (Session* s : sessions_.All()) {
-        if (s->number == senderSession || !s->Accepts(12) || s->person == 0) continue;
+        if (s->number == senderSession || !s->Accepts(AsyncNumber::SendMessage) || s->person == 0) continue;
         const bool reached = recipient == 0 || (toPerson ? s->person == recipient
                                                          : store_.IsMember(s->person, recipient));
         if (reached) Queue(*s, msg);

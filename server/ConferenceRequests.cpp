@@ -21,26 +21,26 @@ std::string NormalType(std::string bits)
 
 std::optional<std::string> ConferenceRequests::Handle(Session& s, const Request& r)
 {
-    switch (r.number) {
-    case 3: return ChangeName(s, r);
-    case 9: return QueryReadTexts(s, r);
-    case 10: return Create(s, r);
-    case 11: return Delete(s, r);
-    case 14: return AddMember(s, r);
-    case 15: return RemoveMember(s, r);
-    case 16:
-    case 17: return SetTextField(s, r);
-    case 18:
-    case 20: return SetConfField(s, r);
-    case 21: return SetType(s, r);
-    case 27: return MarkAsRead(s, r);
-    case 34:
-    case 103: return TextMap(s, r);
-    case 40: return SetUnread(s, r);
-    case 46: return GetMembership(s, r);
-    case 50:
-    case 78: return ConfStat(s, r);
-    case 52: return UnreadConfs(s, r);
+    switch (static_cast<RequestNumber>(r.number)) {
+    case RequestNumber::ChangeName: return ChangeName(s, r);
+    case RequestNumber::QueryReadTexts: return QueryReadTexts(s, r);
+    case RequestNumber::CreateConference: return Create(s, r);
+    case RequestNumber::DeleteConference: return Delete(s, r);
+    case RequestNumber::AddMember: return AddMember(s, r);
+    case RequestNumber::SubMember: return RemoveMember(s, r);
+    case RequestNumber::SetPresentation:
+    case RequestNumber::SetNotice: return SetTextField(s, r);
+    case RequestNumber::SetSupervisor:
+    case RequestNumber::SetSuperConference: return SetConfField(s, r);
+    case RequestNumber::SetConferenceType: return SetType(s, r);
+    case RequestNumber::MarkAsRead: return MarkAsRead(s, r);
+    case RequestNumber::GetTextMapOld:
+    case RequestNumber::LocalToGlobal: return TextMap(s, r);
+    case RequestNumber::SetUnread: return SetUnread(s, r);
+    case RequestNumber::GetMemberships: return GetMembership(s, r);
+    case RequestNumber::GetConfStat:
+    case RequestNumber::GetUConfStat: return ConfStat(s, r);
+    case RequestNumber::GetUnreadConfs: return UnreadConfs(s, r);
     default: return std::nullopt;
     }
 }
@@ -153,7 +153,7 @@ std::string ConferenceRequests::SetTextField(Session& s, const Request& r)
     if (!ctx_.MaySupervise(s, conf)) return HandlerContext::Fail(r.id, kPermissionDenied, conf);
     if (text != 0 && !ctx_.ReadableText(s, text)) return HandlerContext::Fail(r.id, kNoSuchText, text);
     Conference& c = ctx_.store.EditConf(conf);
-    (r.number == 16 ? c.presentation : c.motd) = text;
+    (r.number == Number(RequestNumber::SetPresentation) ? c.presentation : c.motd) = text;
     return HandlerContext::Ok(r.id);
 }
 
@@ -166,7 +166,7 @@ std::string ConferenceRequests::SetConfField(Session& s, const Request& r)
     if (!ctx_.MaySupervise(s, conf)) return HandlerContext::Fail(r.id, kPermissionDenied, conf);
     if (value != 0 && ctx_.ConfError(s, value)) return HandlerContext::Fail(r.id, kUndefinedConf, value);
     Conference& c = ctx_.store.EditConf(conf);
-    (r.number == 18 ? c.supervisor : c.superConf) = value;
+    (r.number == Number(RequestNumber::SetSupervisor) ? c.supervisor : c.superConf) = value;
     return HandlerContext::Ok(r.id);
 }
 
@@ -239,7 +239,8 @@ std::string ConferenceRequests::ConfStat(Session& s, const Request& r)
     if (!a.Int(conf) || !a.AtEnd()) return HandlerContext::BadArgs(r);
     if (int e = ctx_.ConfError(s, conf)) return HandlerContext::Fail(r.id, e, conf);
     const Conference* c = ctx_.store.Conf(conf);
-    return HandlerContext::Ok(r.id, r.number == 50 ? WireConfStat(*c) : WireConfStatShort(*c));
+    const bool full = r.number == Number(RequestNumber::GetConfStat);
+    return HandlerContext::Ok(r.id, full ? WireConfStat(*c) : WireConfStatShort(*c));
 }
 
 std::string ConferenceRequests::UnreadConfs(Session& s, const Request& r)
@@ -304,7 +305,8 @@ std::string ConferenceRequests::SetUnread(Session& s, const Request& r)
 
 std::string ConferenceRequests::TextMap(Session& s, const Request& r)
 {
-    if (r.number == 103 && ctx_.cfg.oldProtocol) return HandlerContext::BadArgs(r);
+    if (r.number == Number(RequestNumber::LocalToGlobal) && ctx_.cfg.oldProtocol)
+        return HandlerContext::BadArgs(r);
     ArgReader a(r);
     int32_t conf = 0, first = 0, count = 0;
     if (!a.Int(conf) || !a.Int(first) || !a.Int(count) || !a.AtEnd()) return HandlerContext::BadArgs(r);
@@ -332,7 +334,7 @@ std::string ConferenceRequests::TextMap(Session& s, const Request& r)
         for (int32_t g : globals) dense += " " + std::to_string(g);
         dense += " }";
     }
-    if (r.number == 34) return HandlerContext::Ok(r.id, dense);
+    if (r.number == Number(RequestNumber::GetTextMapOld)) return HandlerContext::Ok(r.id, dense);
     const bool later = end <= c->HighestLocal();
     std::string head = std::to_string(first) + " " + std::to_string(end) + " " + (later ? "1" : "0");
     // Mostly empty ranges go out as pairs of local and global number.

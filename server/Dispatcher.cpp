@@ -9,9 +9,11 @@ namespace {
 // What a session may ask before it has logged on.
 bool AllowedAnonymously(int32_t number)
 {
-    switch (number) {
-    case 1: case 5: case 28: case 35: case 36: case 62: case 69: case 70: case 71:
-    case 75: case 76: case 78: case 80: case 82: case 83: case 84: case 86:
+    using enum RequestNumber;
+    switch (static_cast<RequestNumber>(number)) {
+    case Logout: case CreatePerson: case CreateTextOld: case GetTime: case GetServerInfo: case Login:
+    case SetClientVersion: case GetClientName: case GetClientVersion: case GetVersionInfo: case LookupName:
+    case GetUConfStat: case AcceptAsync: case UserActive: case WhoIsOn: case GetStaticSessionInfo: case CreateText:
         return true;
     default:
         return false;
@@ -20,12 +22,18 @@ bool AllowedAnonymously(int32_t number)
 
 bool Implemented(int32_t number)
 {
-    switch (number) {
-    case 1: case 2: case 3: case 4: case 5: case 8: case 9: case 10: case 11: case 14: case 15: case 16:
-    case 17: case 18: case 20: case 21: case 23: case 25: case 26: case 27: case 28: case 29: case 30:
-    case 31: case 32: case 33: case 34: case 35: case 36: case 37: case 38: case 40: case 42: case 43:
-    case 46: case 50: case 52: case 53: case 62: case 69: case 70: case 71: case 72: case 73: case 75:
-    case 76: case 78: case 80: case 82: case 83: case 84: case 86: case 90: case 92: case 103:
+    using enum RequestNumber;
+    switch (static_cast<RequestNumber>(number)) {
+    case Logout: case ChangeConference: case ChangeName: case ChangeActivity: case CreatePerson: case SetPassword:
+    case QueryReadTexts: case CreateConference: case DeleteConference: case AddMember: case SubMember:
+    case SetPresentation: case SetNotice: case SetSupervisor: case SetSuperConference: case SetConferenceType:
+    case GetMarks: case GetText: case GetTextStatOld: case MarkAsRead: case CreateTextOld: case DeleteText:
+    case AddRecipient: case SubRecipient: case AddComment: case SubComment: case GetTextMapOld: case GetTime:
+    case GetServerInfo: case AddFootnote: case SubFootnote: case SetUnread: case Enable: case Sync:
+    case GetMemberships: case GetConfStat: case GetUnreadConfs: case SendMessage: case Login:
+    case SetClientVersion: case GetClientName: case GetClientVersion: case MarkText: case UnmarkText:
+    case GetVersionInfo: case LookupName: case GetUConfStat: case AcceptAsync: case UserActive: case WhoIsOn:
+    case GetStaticSessionInfo: case CreateText: case GetTextStat: case ModifyAuxInfo: case LocalToGlobal:
         return true;
     default:
         return false;
@@ -45,7 +53,8 @@ std::string Dispatcher::Refusal(const Session& s, const Request& r) const
     if (!Implemented(r.number)) return HandlerContext::Fail(r.id, kNotImplemented);
     if (r.stringTooLong || r.requestTooLong) return HandlerContext::Fail(r.id, kStringTooLong);
     if (s.person == 0 && !AllowedAnonymously(r.number)) return HandlerContext::Fail(r.id, kNotLoggedIn);
-    if (r.number == 75 && ctx_.cfg.oldProtocol) return HandlerContext::Fail(r.id, kNotImplemented);
+    if (r.number == Number(RequestNumber::GetVersionInfo) && ctx_.cfg.oldProtocol)
+        return HandlerContext::Fail(r.id, kNotImplemented);
     return {};
 }
 

@@ -10,10 +10,15 @@
 #include <vector>
 
 #include "core/protocol/DateTime.h"
+#include "core/protocol/RequestCatalogue.h"
 
 namespace miravod {
 
 using pellar::TDateTime;
+// The request and asynchronous-message numbers the client uses too.
+using pellar::AsyncNumber;
+using pellar::Number;
+using pellar::RequestNumber;
 
 // Positions in a conference's type bits.
 enum TypeBit : size_t { kReadProtected = 0, kOriginal = 1, kSecret = 2, kLetterbox = 3, kAllowAnonymous = 4 };

@@ -48,9 +48,9 @@ std::function<void()> WorkOf(const std::shared_ptr<HashWork>& w)
 
 PasswordJob PasswordRequests::Prepare(Session& s, const Request& r)
 {
-    switch (r.number) {
-    case 5: return CreatePerson(s, r);
-    case 8: return SetPassword(s, r);
+    switch (static_cast<RequestNumber>(r.number)) {
+    case RequestNumber::CreatePerson: return CreatePerson(s, r);
+    case RequestNumber::SetPassword: return SetPassword(s, r);
     default: return Login(s, r);
     }
 }

@@ -29,7 +29,11 @@ class PasswordRequests {
 public:
     explicit PasswordRequests(HandlerContext& ctx) : ctx_(ctx) {}
 
-    static bool Hashes(int32_t number) { return number == 5 || number == 8 || number == 62; }
+    static bool Hashes(int32_t number)
+    {
+        return number == Number(RequestNumber::CreatePerson) || number == Number(RequestNumber::SetPassword) ||
+               number == Number(RequestNumber::Login);
+    }
     // A job without work when the answer is known at once.
     PasswordJob Prepare(Session& s, const Request& r);
 

@@ -123,9 +123,9 @@ std::string WireIntArray(const std::vector<int32_t>& v)
     return out;
 }
 
-std::string WireAsync(int type, int fieldCount, const std::string& fields)
+std::string WireAsync(AsyncNumber type, int fieldCount, const std::string& fields)
 {
-    std::string out = ":" + std::to_string(fieldCount) + ' ' + std::to_string(type);
+    std::string out = ":" + std::to_string(fieldCount) + ' ' + std::to_string(Number(type));
     if (!fields.empty()) out += ' ' + fields;
     out += '\n';
     return out;

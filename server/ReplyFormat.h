@@ -22,6 +22,6 @@ std::string WireConfStatShort(const Conference& c);
 // "n { a b c }" or "0 *".
 std::string WireIntArray(const std::vector<int32_t>& v);
 // ":" count type fields LF
-std::string WireAsync(int type, int fieldCount, const std::string& fields);
+std::string WireAsync(AsyncNumber type, int fieldCount, const std::string& fields);
 
 } // namespace miravod

@@ -16,38 +16,38 @@ constexpr size_t kMaxMessage = 65536;
 
 std::optional<std::string> SessionRequests::Handle(Session& s, const Request& r)
 {
-    switch (r.number) {
-    case 1: return Logout(s, r);
-    case 2: return ChangeConference(s, r);
-    case 4: return ChangeActivity(s, r);
-    case 35: {
+    switch (static_cast<RequestNumber>(r.number)) {
+    case RequestNumber::Logout: return Logout(s, r);
+    case RequestNumber::ChangeConference: return ChangeConference(s, r);
+    case RequestNumber::ChangeActivity: return ChangeActivity(s, r);
+    case RequestNumber::GetTime: {
         ArgReader a(r);
         if (!a.AtEnd()) return HandlerContext::BadArgs(r);
         return HandlerContext::Ok(r.id, WireTime(ctx_.Now()));
     }
-    case 36: return ServerInfo(s, r);
-    case 42: return Enable(s, r);
-    case 43: return Sync(s, r);
-    case 53: return SendMessage(s, r);
-    case 69: return ClientInfo(s, r);
-    case 70:
-    case 71: return SessionString(s, r);
-    case 75: {
+    case RequestNumber::GetServerInfo: return ServerInfo(s, r);
+    case RequestNumber::Enable: return Enable(s, r);
+    case RequestNumber::Sync: return Sync(s, r);
+    case RequestNumber::SendMessage: return SendMessage(s, r);
+    case RequestNumber::SetClientVersion: return ClientInfo(s, r);
+    case RequestNumber::GetClientName:
+    case RequestNumber::GetClientVersion: return SessionString(s, r);
+    case RequestNumber::GetVersionInfo: {
         ArgReader a(r);
         if (!a.AtEnd()) return HandlerContext::BadArgs(r);
         return HandlerContext::Ok(r.id, std::to_string(kProtocolVersion) + " " + WireString("miravod") + " " +
                                             WireString("1.0"));
     }
-    case 76: return LookupName(s, r);
-    case 80: return AcceptAsync(s, r);
-    case 82: {
+    case RequestNumber::LookupName: return LookupName(s, r);
+    case RequestNumber::AcceptAsync: return AcceptAsync(s, r);
+    case RequestNumber::UserActive: {
         ArgReader a(r);
         if (!a.AtEnd()) return HandlerContext::BadArgs(r);
         s.lastActive = std::chrono::steady_clock::now();
         return HandlerContext::Ok(r.id);
     }
-    case 83: return WhoIsOn(s, r);
-    case 84: return StaticSessionInfo(s, r);
+    case RequestNumber::WhoIsOn: return WhoIsOn(s, r);
+    case RequestNumber::GetStaticSessionInfo: return StaticSessionInfo(s, r);
     default: return std::nullopt;
     }
 }
@@ -117,7 +117,8 @@ std::string SessionRequests::SessionString(Session& s, const Request& r)
     if (!a.Int(number) || !a.AtEnd()) return HandlerContext::BadArgs(r);
     const Session* other = ctx_.sessions.Find(number);
     if (!other || !MaySee(s, *other)) return HandlerContext::Fail(r.id, kNoSuchSession, number);
-    return HandlerContext::Ok(r.id, WireString(r.number == 70 ? other->clientName : other->clientVersion));
+    const bool name = r.number == Number(RequestNumber::GetClientName);
+    return HandlerContext::Ok(r.id, WireString(name ? other->clientName : other->clientVersion));
 }
 
 std::string SessionRequests::StaticSessionInfo(Session& s, const Request& r)

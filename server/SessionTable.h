@@ -32,7 +32,7 @@ struct Session {
     std::function<void(const std::string&)> sink;
 
     int32_t IdleSeconds() const;
-    bool Accepts(int32_t type) const { return acceptedAsync.count(type) != 0; }
+    bool Accepts(AsyncNumber type) const { return acceptedAsync.count(Number(type)) != 0; }
 };
 
 class SessionTable {

@@ -32,23 +32,23 @@ void EraseLink(Text& t, MiscKind kind, int32_t number)
 
 std::optional<std::string> TextRequests::Handle(Session& s, const Request& r)
 {
-    switch (r.number) {
-    case 23: return GetMarks(s, r);
-    case 25: return GetText(s, r);
-    case 26:
-    case 90: return GetTextStat(s, r);
-    case 28:
-    case 86: return CreateText(s, r);
-    case 29: return DeleteText(s, r);
-    case 30: return AddRecipient(s, r);
-    case 31: return RemoveRecipient(s, r);
-    case 32:
-    case 37: return AddLink(s, r);
-    case 33:
-    case 38: return RemoveLink(s, r);
-    case 72: return Mark(s, r);
-    case 73: return Unmark(s, r);
-    case 92: return ModifyAux(s, r);
+    switch (static_cast<RequestNumber>(r.number)) {
+    case RequestNumber::GetMarks: return GetMarks(s, r);
+    case RequestNumber::GetText: return GetText(s, r);
+    case RequestNumber::GetTextStatOld:
+    case RequestNumber::GetTextStat: return GetTextStat(s, r);
+    case RequestNumber::CreateTextOld:
+    case RequestNumber::CreateText: return CreateText(s, r);
+    case RequestNumber::DeleteText: return DeleteText(s, r);
+    case RequestNumber::AddRecipient: return AddRecipient(s, r);
+    case RequestNumber::SubRecipient: return RemoveRecipient(s, r);
+    case RequestNumber::AddComment:
+    case RequestNumber::AddFootnote: return AddLink(s, r);
+    case RequestNumber::SubComment:
+    case RequestNumber::SubFootnote: return RemoveLink(s, r);
+    case RequestNumber::MarkText: return Mark(s, r);
+    case RequestNumber::UnmarkText: return Unmark(s, r);
+    case RequestNumber::ModifyAuxInfo: return ModifyAux(s, r);
     default: return std::nullopt;
     }
 }
@@ -69,14 +69,14 @@ std::string TextRequests::GetText(Session& s, const Request& r)
 
 std::string TextRequests::GetTextStat(Session& s, const Request& r)
 {
-    if (r.number == 90 && ctx_.cfg.oldProtocol) return HandlerContext::BadArgs(r);
+    if (r.number == Number(RequestNumber::GetTextStat) && ctx_.cfg.oldProtocol) return HandlerContext::BadArgs(r);
     ArgReader a(r);
     int32_t text = 0;
     if (!a.Int(text) || !a.AtEnd()) return HandlerContext::BadArgs(r);
     const Text* t = ctx_.ReadableText(s, text);
     if (!t) return HandlerContext::Fail(r.id, kNoSuchText, text);
     std::string body = WireTextStat(*t);
-    if (r.number == 90) body += " " + WireAuxList(*t);
+    if (r.number == Number(RequestNumber::GetTextStat)) body += " " + WireAuxList(*t);
     return HandlerContext::Ok(r.id, body);
 }
 
@@ -136,7 +136,7 @@ int TextRequests::ReadAuxItems(ArgReader& a, std::vector<AuxItem>& out, bool& ma
 
 std::string TextRequests::CreateText(Session& s, const Request& r)
 {
-    const bool newer = r.number == 86;
+    const bool newer = r.number == Number(RequestNumber::CreateText);
     if (newer && ctx_.cfg.oldProtocol) return HandlerContext::BadArgs(r);
     ArgReader a(r);
     std::string body;
@@ -271,7 +271,7 @@ std::string TextRequests::RemoveRecipient(Session& s, const Request& r)
 
 std::string TextRequests::AddLink(Session& s, const Request& r)
 {
-    const bool footnote = r.number == 37;
+    const bool footnote = r.number == Number(RequestNumber::AddFootnote);
     ArgReader a(r);
     int32_t text = 0, parent = 0;
     if (!a.Int(text) || !a.Int(parent) || !a.AtEnd()) return HandlerContext::BadArgs(r);
@@ -303,7 +303,7 @@ std::string TextRequests::AddLink(Session& s, const Request& r)
 
 std::string TextRequests::RemoveLink(Session& s, const Request& r)
 {
-    const bool footnote = r.number == 38;
+    const bool footnote = r.number == Number(RequestNumber::SubFootnote);
     ArgReader a(r);
     int32_t text = 0, parent = 0;
     if (!a.Int(text) || !a.Int(parent) || !a.AtEnd()) return HandlerContext::BadArgs(r);

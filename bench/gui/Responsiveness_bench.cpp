@@ -16,7 +16,7 @@
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/QtBlockingWait.h"
 #include "gui/shell/UserMessagePresenter.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
 #include "gui/shell/WaitForm.h"
 #include "server/Server.h"

@@ -31,7 +31,7 @@
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/QtGuiThread.h"
+#include "gui/common/QtGuiThread.h"
 #include "server/PasswordHash.h"
 #include "server/Server.h"
 #include "server/Store.h"

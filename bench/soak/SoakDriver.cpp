@@ -229,12 +229,12 @@ private:
             ++figures_.messages;
     }
 
-    bool Call(std::initializer_list<pellar::RequestArg> args, std::string* reply, const std::atomic<bool>* serverDown,
+    bool Call(const pellar::WireRequest& request, std::string* reply, const std::atomic<bool>* serverDown,
               const char* what)
     {
-        const std::string number = args.begin()->Text();
-        const bool hashes = number == "5" || number == "62";
-        pellar::TGenericTrans t(client_.Protocol(), what, args);
+        const bool hashes = request.Number() == pellar::RequestNumber::CreatePerson ||
+                            request.Number() == pellar::RequestNumber::Login;
+        pellar::TGenericTrans t(client_.Protocol(), what, request);
         t.SetShowErrors(false);
         const bool downBefore = serverDown && serverDown->load();
         const auto start = Clock::now();
@@ -273,20 +273,21 @@ private:
         if (person_ == 0) {
             const std::string name = "Soak " + tag;
             password_ = "pw" + std::to_string(index_);
-            if (!Call({5, pellar::EncodeHollerith(name), pellar::EncodeHollerith(password_)}, &reply, nullptr, "create person"))
+            if (!Call(pellar::requests::CreatePerson(name, password_), &reply, nullptr, "create person"))
                 return false;
             person_ = FirstInt(reply);
         }
-        if (!Call({62, person_, pellar::EncodeHollerith(password_), 0}, nullptr, nullptr, "log on"))
+        if (!Call(pellar::requests::Login(person_, password_, false), nullptr, nullptr, "log on"))
             return false;
         // Personal messages, whose text may hold line feeds, come in too.
-        Call({80, 1, '{', 12, '}'}, nullptr, nullptr, "accept messages");
+        const pellar::AsyncNumber messages[] = {pellar::AsyncNumber::SendMessage};
+        Call(pellar::requests::AcceptAsync(messages), nullptr, nullptr, "accept messages");
         if (conf_ == 0) {
             const std::string name = "Soak room " + tag;
-            if (!Call({10, pellar::EncodeHollerith(name), "00000000"}, &reply, nullptr, "create conference"))
+            if (!Call(pellar::requests::CreateConference(name, "00000000"), &reply, nullptr, "create conference"))
                 return false;
             conf_ = FirstInt(reply);
-            Call({14, conf_, person_, 100, 0}, nullptr, nullptr, "join");
+            Call(pellar::requests::AddMember(conf_, person_, 100, 0), nullptr, nullptr, "join");
         }
         return true;
     }
@@ -303,25 +304,26 @@ private:
         } else if (roll < 350) {
             const std::string body = "Soak " + std::to_string(index_) + "." + std::to_string(++written_) + "\nline " +
                                      std::string(static_cast<size_t>(rng_() % 400), 'x');
-            if (Call({86, pellar::EncodeHollerith(body), 1, '{', 0, conf_, '}', 0, '*'}, &reply, &serverDown,
-                     "create text")) {
+            const std::string misc = "1 { 0 " + std::to_string(conf_) + " }";
+            if (Call(pellar::requests::CreateText(body, misc, "0 *"), &reply, &serverDown, "create text")) {
                 texts_[FirstInt(reply)] = body;
                 ++figures_.textsAcked;
             }
         } else if (roll < 550 && !texts_.empty()) {
             const int32_t text = AnyText();
-            if (Call({72, text, static_cast<int32_t>(1 + rng_() % 250)}, nullptr, &serverDown, "mark")) {
+            const auto type = static_cast<int32_t>(1 + rng_() % 250);
+            if (Call(pellar::requests::MarkText(text, type), nullptr, &serverDown, "mark")) {
                 marks_.insert(text);
                 ++figures_.marksAcked;
             }
         } else if (roll < 850 && !texts_.empty()) {
-            if (Call({25, AnyText(), 0, 65535}, nullptr, &serverDown, "get text"))
+            if (Call(pellar::requests::GetText(AnyText(), 0, 65535), nullptr, &serverDown, "get text"))
                 ++figures_.reads;
         } else if (roll < 950) {
-            Call({53, 0, pellar::EncodeHollerith("a note to all\nwith a line feed")}, nullptr, &serverDown,
+            Call(pellar::requests::SendMessage(0, "a note to all\nwith a line feed"), nullptr, &serverDown,
                  "send message");
         } else {
-            Call({83, 0, 0, 0}, nullptr, &serverDown, "who is on");
+            Call(pellar::requests::WhoIsOn(false, 0, false), nullptr, &serverDown, "who is on");
         }
     }
 

@@ -20,7 +20,7 @@ std::optional<ConferenceAttributesView> ConferenceAttributes::Load(std::string& 
     ConferenceAttributesView view;
     view.superConf = record->SuperConf();
     view.supervisor = record->Supervisor();
-    const RequestReply reply = services_.Request("Set uconf stat", 78, {conf_});
+    const RequestReply reply = services_.Request("Set uconf stat", requests::GetUConfStat(conf_));
     if (!reply.ok) {
         error = "Unable to get conference info";
         return std::nullopt;
@@ -43,19 +43,19 @@ std::vector<std::string> ConferenceAttributes::Save(const ConferenceTypeChecks& 
     // Keep the cached record in step with what the server accepted, so the
     // reload after Apply shows the new values.
     auto record = services_.GetConference(conf_);
-    if (services_.Request("Set conf type", 21, {conf_, flags}).ok) {
+    if (services_.Request("Set conf type", requests::SetConferenceType(conf_, flags)).ok) {
         if (record)
             record->SetType(flags);
     } else {
         errors.push_back("Unable to set conference type");
     }
-    if (services_.Request("Set super conf", 20, {conf_, super}).ok) {
+    if (services_.Request("Set super conf", requests::SetSuperConference(conf_, super)).ok) {
         if (record)
             record->SetSuperConf(super);
     } else {
         errors.push_back("Unable to set Super Conf");
     }
-    if (services_.Request("Set supervisor", 18, {conf_, boss}).ok) {
+    if (services_.Request("Set supervisor", requests::SetSupervisor(conf_, boss)).ok) {
         if (record)
             record->SetSupervisor(boss);
     } else {

@@ -37,7 +37,7 @@ AlertDecision DecideMessageAlert(const AlertSettings& s, int32_t recipient, int3
     AlertDecision d;
     d.beep = s.soundAllMsg || (s.soundPersMsg && personal);
     if (s.trayAllMsg || (s.trayPersMsg && personal))
-        d.trayState = 2;
+        d.trayState = TrayAlert::Message;
     d.bringToFront = s.focusAllMsg || (s.focusPersMsg && personal);
     return d;
 }
@@ -54,7 +54,7 @@ AlertDecision DecideTextAlert(const AlertSettings& s, const std::vector<int32_t>
         sound = sound || s.soundPriTextLvl < priority;
     }
     if (tray && s.trayPriText)
-        d.trayState = 1;
+        d.trayState = TrayAlert::ImportantText;
     d.beep = sound && s.soundPriText;
     return d;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/events/TrayAlert.h"
+
 namespace pellar {
 
 class TMiravoConfiguration;
@@ -24,7 +26,7 @@ struct AlertSettings {
 
 struct AlertDecision {
     bool beep = false;
-    int trayState = 0;  // 0 none, 1 new important text, 2 new message
+    TrayAlert trayState = TrayAlert::None;
     bool bringToFront = false;
 };
 

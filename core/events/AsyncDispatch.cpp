@@ -57,7 +57,7 @@ void AsyncDispatch::Relay::UpdatePresence(const std::string& personName, const s
         target->UpdatePresence(personName, confName, session, doing, userName);
 }
 
-void AsyncDispatch::Relay::ShowTray(int state)
+void AsyncDispatch::Relay::ShowTray(TrayAlert state)
 {
     if (target)
         target->ShowTray(state);

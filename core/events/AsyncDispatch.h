@@ -44,7 +44,7 @@ private:
         void RemoveSession(int32_t person, int32_t session, const std::string& personName) override;
         void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                             const std::string& doing, const std::string& userName) override;
-        void ShowTray(int state) override;
+        void ShowTray(TrayAlert state) override;
         void Notify(const AlertNotice& notice) override;
         void SetStatusText(const std::string& text) override;
         void BringToFront() override;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/events/TrayAlert.h"
+
 namespace pellar {
 
 struct IncomingMessage {
@@ -39,8 +41,7 @@ public:
     virtual void RemoveSession(int32_t person, int32_t session, const std::string& personName) = 0;
     virtual void UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                                 const std::string& doing, const std::string& userName) = 0;
-    // state 1: new important text, 2: new message.
-    virtual void ShowTray(int state) = 0;
+    virtual void ShowTray(TrayAlert state) = 0;
     // With every tray alert: what it is about, for a desktop notification.
     virtual void Notify(const AlertNotice& notice) { (void)notice; }
     virtual void SetStatusText(const std::string& text) = 0;

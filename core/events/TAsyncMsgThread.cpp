@@ -106,31 +106,23 @@ void TAsyncMsgThread::DispatchLine(const std::string& line)
 {
     ++messageCount_;
     size_t pos = 0;
-    ReadInt(line, pos);  // the number of parameters
-    const int32_t number = ReadInt(line, pos);
+    const AsyncNumber number = ReadAsyncNumber(line, pos);
     try {
         switch (number) {
-        case 0:
-        case 15: {
+        case AsyncNumber::NewTextOld:
+        case AsyncNumber::NewText: {
             const int32_t text = ReadInt(line, pos);
-            NewText(text, line, pos, number == 15);
+            NewText(text, line, pos, number == AsyncNumber::NewText);
             break;
         }
-        case 5: {
-            const int32_t conf = ReadInt(line, pos);
-            ReadHollerith(line, pos);
-            std::string newName = ReadHollerith(line, pos);
-            if (conf > 0)
-                client_.Cache().SetName(conf, std::move(newName));
+        case AsyncNumber::NewName: {
+            NewNameMessage m = ParseNewName(line, pos);
+            if (m.number > 0)
+                client_.Cache().SetName(m.number, std::move(m.newName));
             break;
         }
-        case 6: {
-            PresenceReport r;
-            r.person = ReadInt(line, pos);
-            r.workingConf = ReadInt(line, pos);
-            r.session = ReadInt(line, pos);
-            r.doing = ReadHollerith(line, pos);
-            r.userName = ReadHollerith(line, pos);
+        case AsyncNumber::IAmOn: {
+            const PresenceReport r = ParsePresence(line, pos);
             {
                 std::lock_guard lock(presenceMutex_);
                 lastPresence_ = r;
@@ -138,23 +130,21 @@ void TAsyncMsgThread::DispatchLine(const std::string& line)
             Presence(r);
             break;
         }
-        case 7:
+        case AsyncNumber::SyncDatabase:
             Status("Database is syncronizing.");
             break;
-        case 9:
-        case 13: {
-            const int32_t person = ReadInt(line, pos);
-            const int32_t session = ReadInt(line, pos);
-            LogOnOff(person, session, number == 9);
+        case AsyncNumber::Login:
+        case AsyncNumber::Logout: {
+            const SessionMessage m = ParseSessionMessage(line, pos);
+            LogOnOff(m.person, m.session, number == AsyncNumber::Login);
             break;
         }
-        case 11:
+        case AsyncNumber::RejectedConnection:
             Status("Miravo is full. Please logg out if you are finished reading.");
             break;
-        case 12: {
-            const int32_t recipient = ReadInt(line, pos);
-            const int32_t sender = ReadInt(line, pos);
-            Message(recipient, sender, ReadHollerith(line, pos));
+        case AsyncNumber::SendMessage: {
+            TextMessage m = ParseTextMessage(line, pos);
+            Message(m.recipient, m.sender, std::move(m.text));
             break;
         }
         default:
@@ -223,7 +213,7 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
         const AlertDecision alert = DecideTextAlert(AlertSettings::Read(client_.Config()), priorities,
                                                     status->Author(), me);
         PrefetchText(reading_, text);
-        if (alert.trayState != 0) {
+        if (alert.trayState != TrayAlert::None) {
             const AlertNotice notice = TextNotice(text, status->Author());
             gui_.invokeAndWait([&] {
                 ports_.ShowTray(alert.trayState);
@@ -270,7 +260,7 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
     gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
     if (alert.beep)
         gui_.invokeAndWait([&] { ports_.Beep(); });
-    if (alert.trayState != 0) {
+    if (alert.trayState != TrayAlert::None) {
         AlertNotice notice;
         notice.kind = recipient != 0 && recipient == client_.CurrentPerson() ? AlertNotice::Kind::PersonalMessage
                                                                              : AlertNotice::Kind::GroupMessage;

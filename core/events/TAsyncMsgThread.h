@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "core/protocol/AsyncMessages.h"
 #include "core/events/MessageRouter.h"
 
 namespace pellar {
@@ -24,11 +25,6 @@ class EventPorts;
 class GuiThread;
 class ReadingServices;
 class TLogOnOffThread;
-
-struct PresenceReport {
-    int32_t person = 0, workingConf = 0, session = 0;
-    std::string doing, userName;
-};
 
 class TAsyncMsgThread {
 public:

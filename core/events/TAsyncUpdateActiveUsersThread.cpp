@@ -7,16 +7,6 @@
 
 namespace pellar {
 
-std::vector<int32_t> ActiveUsersAcceptList(int32_t protocolVersion, bool instant)
-{
-    std::vector<int32_t> list = protocolVersion < kNewerProtocolVersion
-                                    ? std::vector<int32_t>{5, 7, 8, 9, 11, 12, 13, 0}
-                                    : std::vector<int32_t>{5, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17};
-    if (instant)
-        list.push_back(6);
-    return list;
-}
-
 TAsyncUpdateActiveUsersThread::TAsyncUpdateActiveUsersThread(Client& client, GuiThread& gui,
                                                              ActiveUsersTable& table, std::function<void()> changed)
     : client_(client), gui_(gui), table_(table), changed_(std::move(changed))
@@ -70,7 +60,7 @@ void TAsyncUpdateActiveUsersThread::Loop()
 
 void TAsyncUpdateActiveUsersThread::UpdateNow()
 {
-    TGenericTrans whoIsOn(client_.Protocol(), "Get who is on", {83, 1, 0, 0});
+    TGenericTrans whoIsOn(client_.Protocol(), "Get who is on", requests::WhoIsOn(true, 0, false));
     whoIsOn.SetShowErrors(false);
     if (!client_.Transactions().ExecuteAndWait(whoIsOn))
         return;

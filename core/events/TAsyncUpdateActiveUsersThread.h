@@ -18,10 +18,6 @@ class ActiveUsersTable;
 class Client;
 class GuiThread;
 
-// The logon's accept list for the server's protocol version, with the
-// presence report (6) added for instant tracking.
-std::vector<int32_t> ActiveUsersAcceptList(int32_t protocolVersion, bool instant);
-
 class TAsyncUpdateActiveUsersThread {
 public:
     // changed runs on the GUI thread after each change of the table.

@@ -35,14 +35,13 @@ void TLogOnOffThread::Run()
         // keeps the client's name or version to itself still fills them.
         if (auto info = client_.Cache().GetSessionInfo(session_))
             client = ClientDescription(info->clientName, info->clientVersion);
-        TGenericTrans details(client_.Protocol(), "Get static session info", {84, session_});
+        TGenericTrans details(client_.Protocol(), "Get static session info", requests::GetStaticSessionInfo(session_));
         details.SetShowErrors(false);
         if (client_.Transactions().ExecuteAndWait(details)) {
-            const std::string& line = details.ReplyLine();
-            size_t pos = 0;
-            account = ReadHollerith(line, pos);
-            host = ReadHollerith(line, pos);
-            ident = ReadHollerith(line, pos);
+            StaticSessionInfoRec fixed = ParseStaticSessionInfo(details.ReplyLine());
+            account = std::move(fixed.account);
+            host = std::move(fixed.host);
+            ident = std::move(fixed.ident);
         }
         gui_.invokeAndWait([&] { ports_.AddSession(person_, session_, personName, client, account, host, ident); });
     } else {

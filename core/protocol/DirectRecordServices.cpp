@@ -45,8 +45,9 @@ std::shared_ptr<TextStatType> DirectRecordServices::FindTextStat(int32_t text)
 
 void DirectRecordServices::NoteMarkedRead(int32_t conf, int32_t local)
 {
-    transactions_.Execute(std::make_unique<TGenericTrans>(
-        context_, "Mark texts read", std::initializer_list<RequestArg>{27, conf, 1, '{', local, '}'}));
+    const int32_t locals[] = {local};
+    transactions_.Execute(
+        std::make_unique<TGenericTrans>(context_, "Mark texts read", requests::MarkAsRead(conf, locals)));
 }
 
 } // namespace pellar

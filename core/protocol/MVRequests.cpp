@@ -48,7 +48,7 @@ void CheckComplete(int32_t read, int32_t count)
 TNumberFromNameTrans::TNumberFromNameTrans(ProtocolContext& context, std::string_view name, bool wantPersons,
                                            bool wantConferences)
     : TMiravoTransaction(context),
-      name_(EncodeHollerith(name)),
+      name_(name),
       wantPersons_(wantPersons),
       wantConferences_(wantConferences)
 {
@@ -56,7 +56,7 @@ TNumberFromNameTrans::TNumberFromNameTrans(ProtocolContext& context, std::string
 
 void TNumberFromNameTrans::Transmit()
 {
-    SendRequest({76, name_, wantPersons_ ? 1 : 0, wantConferences_ ? 1 : 0});
+    SendRequest(requests::LookupName(name_, wantPersons_, wantConferences_));
 }
 
 void TNumberFromNameTrans::ParseReply()
@@ -87,7 +87,7 @@ TNameFromNumberTrans::TNameFromNumberTrans(ProtocolContext& context, int32_t num
 
 void TNameFromNumberTrans::Transmit()
 {
-    SendRequest({78, number_});
+    SendRequest(requests::GetUConfStat(number_));
 }
 
 void TNameFromNumberTrans::ParseReply()
@@ -111,7 +111,7 @@ TCacheNameFromNumberTrans::TCacheNameFromNumberTrans(ProtocolContext& context, i
 
 void TCacheNameFromNumberTrans::Transmit()
 {
-    SendRequest({78, number_});
+    SendRequest(requests::GetUConfStat(number_));
 }
 
 void TCacheNameFromNumberTrans::ParseReply()
@@ -139,7 +139,7 @@ TLogonTrans::TLogonTrans(ProtocolContext& context, int32_t person, std::string p
 
 void TLogonTrans::Transmit()
 {
-    SendRequest({62, person_, EncodeHollerith(password_), invisible_ ? 1 : 0});
+    SendRequest(requests::Login(person_, password_, invisible_));
 }
 
 void TLogonTrans::ParseReply()
@@ -157,7 +157,7 @@ TGetMembershipTrans::TGetMembershipTrans(ProtocolContext& context, int32_t perso
 
 void TGetMembershipTrans::Transmit()
 {
-    SendRequest({46, person_, 0, 65535, 1});
+    SendRequest(requests::GetMemberships(person_, 0, 65535, true));
 }
 
 void TGetMembershipTrans::ParseReply()
@@ -176,7 +176,7 @@ TQueryReadTextsTrans::TQueryReadTextsTrans(ProtocolContext& context, TMiravoMemb
 
 void TQueryReadTextsTrans::Transmit()
 {
-    SendRequest({9, person_, conf_});
+    SendRequest(requests::QueryReadTexts(person_, conf_));
 }
 
 void TQueryReadTextsTrans::ParseReply()
@@ -196,7 +196,7 @@ TGetConfStatTrans::TGetConfStatTrans(ProtocolContext& context, TMiravoConference
 
 void TGetConfStatTrans::Transmit()
 {
-    SendRequest({50, conf_});
+    SendRequest(requests::GetConfStat(conf_));
 }
 
 void TGetConfStatTrans::ParseReply()
@@ -213,7 +213,7 @@ TGetUConfStatTrans::TGetUConfStatTrans(ProtocolContext& context, TMiravoConferen
 
 void TGetUConfStatTrans::Transmit()
 {
-    SendRequest({78, conf_});
+    SendRequest(requests::GetUConfStat(conf_));
 }
 
 void TGetUConfStatTrans::ParseReply()
@@ -230,7 +230,7 @@ TGetUnreadConfs::TGetUnreadConfs(ProtocolContext& context, std::vector<int32_t>&
 
 void TGetUnreadConfs::Transmit()
 {
-    SendRequest({52, person_});
+    SendRequest(requests::GetUnreadConfs(person_));
 }
 
 void TGetUnreadConfs::ParseReply()
@@ -261,7 +261,8 @@ TGetTextMap::TGetTextMap(ProtocolContext& context, TSortedIntegerList<int32_t>& 
 
 void TGetTextMap::Transmit()
 {
-    SendRequest({newerForm_ ? 103 : 34, conf_, firstLocal_, count_});
+    SendRequest(newerForm_ ? requests::LocalToGlobal(conf_, firstLocal_, count_)
+                           : requests::GetTextMapOld(conf_, firstLocal_, count_));
 }
 
 void TGetTextMap::Put(int32_t local, int32_t global)
@@ -342,7 +343,7 @@ TGetTextStatTrans::TGetTextStatTrans(ProtocolContext& context, int32_t text, Tex
 
 void TGetTextStatTrans::Transmit()
 {
-    SendRequest({newerForm_ ? 90 : 26, text_});
+    SendRequest(newerForm_ ? requests::GetTextStat(text_) : requests::GetTextStatOld(text_));
 }
 
 void TGetTextStatTrans::ParseReply()
@@ -363,7 +364,7 @@ TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text) : TMiravoTr
 
 void TGetTextTrans::Transmit()
 {
-    SendRequest({25, text_, 0, 65535});
+    SendRequest(requests::GetText(text_, 0, 65535));
 }
 
 void TGetTextTrans::ParseReply()

@@ -34,7 +34,7 @@ public:
     const std::vector<NameMatchRec>& Results() const { return results_; }
 
 private:
-    std::string name_;  // Hollerith-encoded
+    std::string name_;
     bool wantPersons_;
     bool wantConferences_;
     std::vector<NameMatchRec> results_;

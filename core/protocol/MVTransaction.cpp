@@ -58,25 +58,14 @@ void TMiravoTransaction::ParseError()
         ShowProtocolError(errorText_, context_.UserMessages());
 }
 
-std::string TMiravoTransaction::BuildRequest(std::initializer_list<RequestArg> args) const
+void TMiravoTransaction::SendRequest(const WireRequest& request)
 {
-    std::string line = std::to_string(id_);
-    for (const auto& arg : args) {
-        line += ' ';
-        line += arg.Text();
-    }
-    line += '\n';
-    return line;
-}
-
-void TMiravoTransaction::SendRequest(std::initializer_list<RequestArg> args)
-{
-    context_.Send(BuildRequest(args));
+    context_.Send(request.Line(id_));
     ++context_.Counters().requestsSent;
 }
 
-TGenericTrans::TGenericTrans(ProtocolContext& context, std::string label, std::initializer_list<RequestArg> args)
-    : TMiravoTransaction(context), label_(std::move(label)), requestLine_(BuildRequest(args))
+TGenericTrans::TGenericTrans(ProtocolContext& context, std::string label, const WireRequest& request)
+    : TMiravoTransaction(context), label_(std::move(label)), requestLine_(request.Line(Id()))
 {
 }
 

@@ -19,6 +19,7 @@
 #include "core/protocol/BlockingWait.h"
 #include "core/protocol/TQueue.h"
 #include "core/protocol/ProtocolContext.h"
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/TEvent.h"
 #include "core/protocol/TSyncronizer.h"
 
@@ -28,22 +29,6 @@ class TMiravoActiveTransactions;
 
 // The longest reply line read into memory; a longer one fails its request.
 inline constexpr size_t kLongestReplyLine = size_t{32} << 20;
-
-// One argument of a request line: an integer in decimal, a single character
-// (callers frame arrays with '{' and '}'), or a string inserted verbatim
-// (strings are Hollerith-encoded by the caller).
-class RequestArg {
-public:
-    RequestArg(int32_t v) : text_(std::to_string(v)) {}
-    RequestArg(char c) : text_(1, c) {}
-    RequestArg(const char* s) : text_(s) {}
-    RequestArg(std::string_view s) : text_(s) {}
-    RequestArg(const std::string& s) : text_(s) {}
-    const std::string& Text() const { return text_; }
-
-private:
-    std::string text_;
-};
 
 // "!" and the error table's text for the code at the start of errorText;
 // nothing for a code without a row.
@@ -78,10 +63,9 @@ public:
     bool ShowErrors() const { return showErrors_; }
     void SetShowErrors(bool on) { showErrors_ = on; }
 
-    // The line: id, then " " and each argument, then LF.
-    std::string BuildRequest(std::initializer_list<RequestArg> args) const;
-    // Sends the line and counts it for the statistics window.
-    void SendRequest(std::initializer_list<RequestArg> args);
+    // Sends the request's line under this id and counts it for the
+    // statistics window.
+    void SendRequest(const WireRequest& request);
 
 protected:
     TQueue& Queue() { return *queue_; }
@@ -102,11 +86,11 @@ private:
     bool showErrors_ = true;
 };
 
-// A request by number and arguments whose reply the caller only checks for
-// success (and may read from ReplyLine()). The label is for diagnostics.
+// A built request whose reply the caller only checks for success (and may
+// read from ReplyLine()). The label is for diagnostics.
 class TGenericTrans : public TMiravoTransaction {
 public:
-    TGenericTrans(ProtocolContext& context, std::string label, std::initializer_list<RequestArg> args);
+    TGenericTrans(ProtocolContext& context, std::string label, const WireRequest& request);
 
     void Transmit() override;
     void ParseReply() override;

@@ -43,21 +43,6 @@ void JoinAt(std::string& s, size_t i)
 
 } // namespace
 
-std::shared_ptr<TMiravoText> CacheArticleSource::GetText(int32_t text)
-{
-    return cache_.GetText(text);
-}
-
-std::shared_ptr<TextStatType> CacheArticleSource::GetTextStat(int32_t text)
-{
-    return cache_.GetTextStat(text);
-}
-
-std::string CacheArticleSource::GetName(int32_t number)
-{
-    return cache_.GetName(number);
-}
-
 ArticleFonts ArticleFonts::FromConfig(const TMiravoConfiguration& config)
 {
     ArticleFonts fonts;
@@ -66,7 +51,7 @@ ArticleFonts ArticleFonts::FromConfig(const TMiravoConfiguration& config)
     return fonts;
 }
 
-ArticleLayout::ArticleLayout(ArticleSource& source, ArticleFonts fonts, bool reformat)
+ArticleLayout::ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat)
     : source_(source), fonts_(std::move(fonts)), reformat_(reformat)
 {
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/protocol/DateTime.h"
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -25,28 +26,6 @@ struct StyledRun {
     bool bold = false;
 
     bool operator==(const StyledRun&) const = default;
-};
-
-// Where the layout gets its texts, statuses and names from. The read-next
-// worker has normally prefetched all of it, so these rarely wait.
-class ArticleSource {
-public:
-    virtual ~ArticleSource() = default;
-    virtual std::shared_ptr<TMiravoText> GetText(int32_t text) = 0;          // null: none
-    virtual std::shared_ptr<TextStatType> GetTextStat(int32_t text) = 0;     // null: none
-    virtual std::string GetName(int32_t number) = 0;                         // "*Unknown*" on failure
-};
-
-// ArticleSource over the client's caches.
-class CacheArticleSource : public ArticleSource {
-public:
-    explicit CacheArticleSource(MVCache& cache) : cache_(cache) {}
-    std::shared_ptr<TMiravoText> GetText(int32_t text) override;
-    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override;
-    std::string GetName(int32_t number) override;
-
-private:
-    MVCache& cache_;
 };
 
 struct ArticleFonts {
@@ -70,7 +49,7 @@ struct ArticleResult {
 
 class ArticleLayout {
 public:
-    ArticleLayout(ArticleSource& source, ArticleFonts fonts, bool reformat);
+    ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat);
 
     // Appends the text's layout to runs; nothing is appended when its body
     // or status cannot be had.
@@ -93,7 +72,7 @@ private:
     std::string RecipientBlock(const TextStatType& stat, ArticleResult& result);
     void AppendTrailer(const TextStatType& stat, std::vector<StyledRun>& runs, ArticleResult& result);
 
-    ArticleSource& source_;
+    TextSource& source_;
     ArticleFonts fonts_;
     bool reformat_;
 };

@@ -12,19 +12,6 @@ namespace pellar {
 
 namespace {
 
-// The request number and arguments as one verbatim argument: the engine
-// writes the same bytes as for separate integer arguments.
-std::string JoinArgs(const std::vector<int32_t>& request)
-{
-    std::string line;
-    for (int32_t v : request) {
-        if (!line.empty())
-            line += ' ';
-        line += std::to_string(v);
-    }
-    return line;
-}
-
 // Ascending and without repeats.
 std::vector<int32_t> Distinct(std::vector<int32_t> numbers)
 {
@@ -222,19 +209,17 @@ ClientReadingServices::~ClientReadingServices()
         helper.join();
 }
 
-std::optional<std::string> ClientReadingServices::Request(std::string_view label, const std::vector<int32_t>& request)
+std::optional<std::string> ClientReadingServices::Request(std::string_view label, const WireRequest& request)
 {
-    TGenericTrans trans(client_.Protocol(), std::string(label), {RequestArg(JoinArgs(request))});
+    TGenericTrans trans(client_.Protocol(), std::string(label), request);
     if (!client_.Transactions().ExecuteAndWait(trans))
         return std::nullopt;
     return trans.ReplyLine();
 }
 
-void ClientReadingServices::Send(std::string_view label, const std::vector<int32_t>& request)
+void ClientReadingServices::Send(std::string_view label, const WireRequest& request)
 {
-    client_.Transactions().Execute(
-        std::make_unique<TGenericTrans>(client_.Protocol(), std::string(label),
-                                        std::initializer_list<RequestArg>{RequestArg(JoinArgs(request))}));
+    client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), std::string(label), request));
 }
 
 int32_t ClientReadingServices::CurrentPerson()

@@ -40,8 +40,8 @@ public:
     // Pipelined on the calling thread: one synchroniser, one wait per round.
     void FetchTogether(const FetchList& list, int slowAfterMs = 0,
                        const std::function<void()>& whileSlow = {}) override;
-    std::optional<std::string> Request(std::string_view label, const std::vector<int32_t>& request) override;
-    void Send(std::string_view label, const std::vector<int32_t>& request) override;
+    std::optional<std::string> Request(std::string_view label, const WireRequest& request) override;
+    void Send(std::string_view label, const WireRequest& request) override;
     int32_t CurrentPerson() override;
     bool FilterAddedTexts() override;
     bool DisconnectInProgress() override;

@@ -12,7 +12,7 @@ namespace pellar {
 namespace {
 
 int32_t ChooseWithPreset(Client& client, ConferenceCommandUi& ui, std::string_view title, int32_t conf,
-                         ChooserKind kind)
+                         NameKind kind)
 {
     const std::string preset = conf > 0 ? client.Cache().GetName(conf) : std::string();
     return ui.ChooseName(title, preset, kind);
@@ -55,7 +55,7 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text)
 
 void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf)
 {
-    const int32_t chosen = ChooseWithPreset(client, ui, "Set unread in conference", conf, ChooserKind::Conferences);
+    const int32_t chosen = ChooseWithPreset(client, ui, "Set unread in conference", conf, NameKind::Conferences);
     if (chosen == -1)
         return;
     if (!client.Cache().GetMembership(chosen)) {
@@ -70,7 +70,7 @@ void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf
         client.UserMessages().PostUserMessage("!Not a valid number");
         return;
     }
-    TGenericTrans request(client.Protocol(), "Set unread in conference", {40, chosen, *count});
+    TGenericTrans request(client.Protocol(), "Set unread in conference", requests::SetUnread(chosen, *count));
     client.Transactions().ExecuteAndWait(request);
     ReloadMembership(client, chosen);
 }
@@ -88,7 +88,7 @@ void ViewPresentation(Client& client, ConferenceCommandUi& ui, int32_t confOrPer
 void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person)
 {
     const int32_t chosen =
-        ui.ChooseName("Change presentation", "", person ? ChooserKind::Persons : ChooserKind::Conferences);
+        ui.ChooseName("Change presentation", "", person ? NameKind::Persons : NameKind::Conferences);
     if (chosen == -1)
         return;
     const ServerInfoRec info = client.ServerInfo();
@@ -102,7 +102,7 @@ namespace {
 // Both notice commands ask the same: whose notice.
 int32_t ChooseNoticeOwner(ConferenceCommandUi& ui, bool person)
 {
-    return ui.ChooseName("Change Message Of The Day", "", person ? ChooserKind::Persons : ChooserKind::Conferences);
+    return ui.ChooseName("Change Message Of The Day", "", person ? NameKind::Persons : NameKind::Conferences);
 }
 
 } // namespace
@@ -120,9 +120,16 @@ void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person)
     const int32_t chosen = ChooseNoticeOwner(ui, person);
     if (chosen == -1)
         return;
-    TGenericTrans request(client.Protocol(), "Set MOTD", {17, chosen, 0});
+    TGenericTrans request(client.Protocol(), "Set MOTD", requests::SetNotice(chosen, 0));
     if (!client.Transactions().ExecuteAndWait(request))
         client.UserMessages().PostUserMessage("!A error occured while adding text as Message Of The Day.");
+}
+
+bool ChangePriority(Client& client, int32_t conf, int32_t priority)
+{
+    TGenericTrans request(client.Protocol(), "Change priority",
+                          requests::AddMember(conf, client.CurrentPerson(), priority, 0));
+    return client.Transactions().ExecuteAndWait(request);
 }
 
 } // namespace pellar

@@ -9,12 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/protocol/NameKind.h"
+
 namespace pellar {
 
 class Client;
-
-// Kinds of names the chooser accepts.
-enum class ChooserKind { Persons = 1, Conferences = 2, Both = 3 };
 
 enum class PresentationKind { Person, Conference, Notice };
 
@@ -23,7 +22,7 @@ class ConferenceCommandUi
 public:
     virtual ~ConferenceCommandUi() = default;
     // The name chooser: a number, or -1 when cancelled or nothing matched.
-    virtual int32_t ChooseName(std::string_view title, std::string_view preset, ChooserKind kind) = 0;
+    virtual int32_t ChooseName(std::string_view title, std::string_view preset, NameKind kind) = 0;
     // An input box; none when cancelled.
     virtual std::optional<std::string> AskString(std::string_view title, std::string_view prompt) = 0;
     virtual void ShowMessageBox(std::string_view text) = 0;
@@ -42,6 +41,9 @@ void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person);
 // person: the chooser offers persons (the Users menu) instead of conferences.
 void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person = false);
 void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person = false);
+
+// The person's priority in a conference; true when the server took it.
+bool ChangePriority(Client& client, int32_t conf, int32_t priority);
 
 // A whole decimal number (blanks around it allowed), or none.
 std::optional<int32_t> ParseWholeNumber(std::string_view text);

@@ -5,6 +5,7 @@
 #include "core/base/CancellableGuiThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/MiravoTables.h"
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/TextStatType.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/SubjectTree.h"
@@ -99,9 +100,7 @@ void ReadingController::ReadConfirmation(int32_t text)
 
 bool ReadingController::AddReceiptConfirmation(int32_t text)
 {
-    // No items removed; one item with tag 7, no flags, no inheritance, no data.
-    TGenericTrans request(client_.Protocol(), "Add reciept confirmation",
-                          {92, text, 0, "{ }", 1, '{', 7, "00000000", 0, "0H", '}'});
+    TGenericTrans request(client_.Protocol(), "Add reciept confirmation", requests::AddReceiptConfirmation(text));
     return client_.Transactions().ExecuteAndWait(request);
 }
 
@@ -233,7 +232,7 @@ void ReadingController::ConferenceSelected(int32_t conf)
     if (conf != 0 && ShowSubjectTree() && builder_)
         builder_->RequestConference(conf);
     if (conf != 0 && IsConnected() && !services_.DisconnectInProgress())
-        services_.Send("Change conference", {2, conf});
+        services_.Send("Change conference", requests::ChangeConference(conf));
 }
 
 void ReadingController::DropConference(int32_t conf)

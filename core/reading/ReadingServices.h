@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/protocol/DateTime.h"
+#include "core/protocol/RequestCatalogue.h"
 
 namespace pellar {
 
@@ -57,11 +58,11 @@ public:
     virtual void FetchTogether(const FetchList& list, int slowAfterMs = 0,
                                const std::function<void()>& whileSlow = {});
 
-    // A request by number and integer arguments (request[0] is the number),
-    // sent and waited for: the reply line, or none on failure.
-    virtual std::optional<std::string> Request(std::string_view label, const std::vector<int32_t>& request) = 0;
+    // A built request, sent and waited for: the reply line, or none on
+    // failure.
+    virtual std::optional<std::string> Request(std::string_view label, const WireRequest& request) = 0;
     // The same, without waiting for the reply.
-    virtual void Send(std::string_view label, const std::vector<int32_t>& request) = 0;
+    virtual void Send(std::string_view label, const WireRequest& request) = 0;
 
     virtual int32_t CurrentPerson() = 0;
     // "FilterAddedTexts", default on.

@@ -66,7 +66,7 @@ void TAsyncUpdateMarkedTextsThread::Run()
         if (!services_.DisconnectInProgress()) {
             working_ = true;
             gui_.invokeAndWait([this] { view_.SetWorkingLabel("Working"); });
-            if (const std::optional<std::string> reply = services_.Request("Get marks", {23})) {
+            if (const std::optional<std::string> reply = services_.Request("Get marks", requests::GetMarks())) {
                 for (const MarkRec& mark : ParseMarksReply(*reply)) {
                     const std::shared_ptr<TMiravoText> body = services_.Text(mark.text);
                     const std::string subject = body ? body->Subject() : std::string();

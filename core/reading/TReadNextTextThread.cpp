@@ -176,7 +176,7 @@ void TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
     if (withActivityAndRefresh)
         host_.ChangeActivity("wait");
     timeText_.clear();
-    if (const std::optional<std::string> reply = services_.Request("Get the time", {35})) {
+    if (const std::optional<std::string> reply = services_.Request("Get the time", requests::GetTime())) {
         size_t pos = 0;
         timeText_ = FormatDateTime(ReadTime(*reply, pos));
     }

@@ -24,22 +24,7 @@ std::string Lower(std::string s)
 
 } // namespace
 
-std::shared_ptr<TextStatType> CacheSearchSource::GetTextStat(int32_t text)
-{
-    return cache_.GetTextStat(text);
-}
-
-std::shared_ptr<TMiravoText> CacheSearchSource::GetText(int32_t text)
-{
-    return cache_.GetText(text);
-}
-
-std::string CacheSearchSource::GetName(int32_t number)
-{
-    return cache_.GetName(number);
-}
-
-TTextSearchThread::TTextSearchThread(FindTextParams params, SearchSource& source, FindTextResults& results,
+TTextSearchThread::TTextSearchThread(FindTextParams params, TextSource& source, FindTextResults& results,
                                          GuiThread& gui)
     : params_(std::move(params)), source_(source), results_(results), gui_(gui)
 {

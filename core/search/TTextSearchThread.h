@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "core/protocol/DateTime.h"
+#include "core/session/TextSource.h"
 #include "core/search/RegExp.h"
 
 namespace pellar {
@@ -22,26 +23,6 @@ class TextStatType;
 class TMiravoConference;
 class TMiravoMembership;
 class TMiravoText;
-
-// Where the worker gets statuses, bodies and names from.
-class SearchSource {
-public:
-    virtual ~SearchSource() = default;
-    virtual std::shared_ptr<TextStatType> GetTextStat(int32_t text) = 0;
-    virtual std::shared_ptr<TMiravoText> GetText(int32_t text) = 0;
-    virtual std::string GetName(int32_t number) = 0;
-};
-
-class CacheSearchSource : public SearchSource {
-public:
-    explicit CacheSearchSource(MVCache& cache) : cache_(cache) {}
-    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override;
-    std::shared_ptr<TMiravoText> GetText(int32_t text) override;
-    std::string GetName(int32_t number) override;
-
-private:
-    MVCache& cache_;
-};
 
 // The window's side; every call arrives on the GUI thread.
 class FindTextResults {
@@ -74,7 +55,7 @@ public:
     // -1, so the user never sees that number.
     static constexpr char kAllTexts[] = "all";
 
-    TTextSearchThread(FindTextParams params, SearchSource& source, FindTextResults& results, GuiThread& gui);
+    TTextSearchThread(FindTextParams params, TextSource& source, FindTextResults& results, GuiThread& gui);
     // Stops and waits.
     ~TTextSearchThread();
     TTextSearchThread(const TTextSearchThread&) = delete;
@@ -114,7 +95,7 @@ private:
     bool PatternMatches(const std::optional<RegExp>& re, const std::string& text);
 
     FindTextParams params_;
-    SearchSource& source_;
+    TextSource& source_;
     FindTextResults& results_;
     GuiThread& gui_;
     std::optional<RegExp> subjectRe_;

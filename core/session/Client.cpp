@@ -79,6 +79,18 @@ ServerInfoRec Client::ServerInfo() const
     return serverInfo_;
 }
 
+std::vector<AsyncNumber> Client::AcceptedAsync() const
+{
+    std::lock_guard lock(sessionMutex_);
+    return acceptedAsync_;
+}
+
+void Client::SetAcceptedAsync(std::vector<AsyncNumber> accepted)
+{
+    std::lock_guard lock(sessionMutex_);
+    acceptedAsync_ = std::move(accepted);
+}
+
 void Client::SetServerInfo(const ServerInfoRec& info)
 {
     std::lock_guard lock(sessionMutex_);

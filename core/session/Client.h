@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/config/RegistryBackend.h"
 #include "core/config/TMiravoConfiguration.h"
@@ -21,28 +22,14 @@
 #include "core/protocol/TMVCommunicationThread.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/ReadQueueThread.h"
+#include "core/protocol/RequestCatalogue.h"
+#include "core/protocol/SessionReplies.h"
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
 #include "core/session/MVCache.h"
 #include "core/base/LogFile.h"
 
 namespace pellar {
-
-// The server's information block, filled at logon.
-struct ServerInfoRec {
-    int32_t Version = 0;
-    int32_t ConfPresentationConf = 0;
-    int32_t PersonPresentationConf = 0;
-    int32_t MotdConf = 0;
-    int32_t JoinOnCreateConf = 0;
-    int32_t MotdText = 0;
-};
-
-struct ServerVersionInfoRec {
-    int32_t ProtocolVersion = 0;  // below 10: the older request forms
-    std::string ServerName;
-    std::string ServerVersion;
-};
 
 struct ClientOptions {
     // Where the debug log and the receive trace go; empty: the per-user
@@ -97,6 +84,9 @@ public:
     ServerVersionInfoRec ServerVersionInfo() const;
     // Also selects the request forms from its protocol version.
     void SetServerVersionInfo(const ServerVersionInfoRec& info);
+    // The asynchronous messages the server was last asked to send.
+    std::vector<AsyncNumber> AcceptedAsync() const;
+    void SetAcceptedAsync(std::vector<AsyncNumber> accepted);
 
 private:
     void OnLinkLost();
@@ -120,9 +110,10 @@ private:
     std::unique_ptr<MVCache> cache_;
 
     std::atomic<int32_t> currentPerson_{0};
-    mutable std::mutex sessionMutex_;  // ServerInfo and ServerVersionInfo
+    mutable std::mutex sessionMutex_;  // ServerInfo, ServerVersionInfo and AcceptedAsync
     ServerInfoRec serverInfo_;
     ServerVersionInfoRec serverVersionInfo_;
+    std::vector<AsyncNumber> acceptedAsync_;
 };
 
 } // namespace pellar

@@ -24,8 +24,6 @@ constexpr int kLinkCheckMs = 50;
 // The activity shown while logged on and idle ("wait").
 constexpr int kWaitActivity = 4;
 
-const std::vector<int32_t> kOlderAsyncMessages = {5, 7, 8, 9, 11, 12, 13, 0};
-const std::vector<int32_t> kNewerAsyncMessages = {5, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17};
 
 } // namespace
 
@@ -194,8 +192,7 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
 bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password, bool& created)
 {
     client_.Transactions().Execute(std::make_unique<TGenericTrans>(
-        client_.Protocol(), "Client info",
-        std::initializer_list<RequestArg>{69, EncodeHollerith(ClientName()), EncodeHollerith(ClientVersionText())}));
+        client_.Protocol(), "Client info", requests::SetClientVersion(ClientName(), ClientVersionText())));
 
     ui_.showProgress("Retrieving server info", 45);
     ReadServerInfo();
@@ -206,8 +203,7 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     const bool noticeAfterLogon = motd > 0 && !client_.Cache().GetTextStat(motd);
     if (motd > 0 && !noticeAfterLogon)
         ui_.showText(motd);
-    AcceptAsyncMessages(client_.ServerVersionInfo().ProtocolVersion < kNewerProtocolVersion ? kOlderAsyncMessages
-                                                                                             : kNewerAsyncMessages);
+    AcceptAsyncMessages(client_, false);
 
     ui_.showProgress("Fetching user number", 50);
     const std::optional<int32_t> found = commands_.LookUpPerson(user);
@@ -261,53 +257,32 @@ void Logon::Abandon()
 
 void Logon::ReadServerInfo()
 {
-    TGenericTrans info(client_.Protocol(), "Get server info", {36});
-    if (client_.Transactions().ExecuteAndWait(info)) {
-        ServerInfoRec rec;
-        const std::string& line = info.ReplyLine();
-        size_t pos = 0;
-        rec.Version = ReadInt(line, pos);
-        rec.ConfPresentationConf = ReadInt(line, pos);
-        rec.PersonPresentationConf = ReadInt(line, pos);
-        rec.MotdConf = ReadInt(line, pos);
-        rec.JoinOnCreateConf = ReadInt(line, pos);
-        rec.MotdText = ReadInt(line, pos);
-        client_.SetServerInfo(rec);
-    }
+    TGenericTrans info(client_.Protocol(), "Get server info", requests::GetServerInfo());
+    if (client_.Transactions().ExecuteAndWait(info))
+        client_.SetServerInfo(ParseServerInfo(info.ReplyLine()));
     if (client_.ServerInfo().Version <= kLastServerWithoutVersionInfo) {
         client_.SetServerVersionInfo(ServerVersionInfoRec{});
         return;
     }
-    TGenericTrans version(client_.Protocol(), "Get server version info", {75});
-    if (client_.Transactions().ExecuteAndWait(version)) {
-        ServerVersionInfoRec rec;
-        const std::string& line = version.ReplyLine();
-        size_t pos = 0;
-        rec.ProtocolVersion = ReadInt(line, pos);
-        rec.ServerName = ReadHollerith(line, pos);
-        rec.ServerVersion = ReadHollerith(line, pos);
-        client_.SetServerVersionInfo(rec);
-    }
+    TGenericTrans version(client_.Protocol(), "Get server version info", requests::GetVersionInfo());
+    if (client_.Transactions().ExecuteAndWait(version))
+        client_.SetServerVersionInfo(ParseServerVersionInfo(version.ReplyLine()));
 }
 
-void Logon::AcceptAsyncMessages(const std::vector<int32_t>& messages)
+void AcceptAsyncMessages(Client& client, bool presenceReports)
 {
-    std::string text = std::to_string(messages.size()) + " {";
-    for (int32_t m : messages)
-        text += " " + std::to_string(m);
-    text += " }";
-    {
-        std::lock_guard lock(acceptedMutex_);
-        accepted_ = messages;
-    }
-    client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), "Accept async...",
-                                                                   std::initializer_list<RequestArg>{80, text}));
+    std::vector<AsyncNumber> list = AcceptedAsyncList(client.ServerVersionInfo().ProtocolVersion, presenceReports);
+    WireRequest request = requests::AcceptAsync(list);
+    client.SetAcceptedAsync(std::move(list));
+    client.Transactions().Execute(std::make_unique<TGenericTrans>(client.Protocol(), "Accept async...", request));
 }
 
 std::vector<int32_t> Logon::AcceptedAsyncMessages() const
 {
-    std::lock_guard lock(acceptedMutex_);
-    return accepted_;
+    std::vector<int32_t> numbers;
+    for (AsyncNumber m : client_.AcceptedAsync())
+        numbers.push_back(static_cast<int32_t>(m));
+    return numbers;
 }
 
 void Logon::LoadMemberships()
@@ -356,8 +331,7 @@ bool Logon::LogOff()
         return false;
     DrainRequests(options_.drainSteps);
     ui_.showProgress("Logging off", 2);
-    client_.Transactions().Execute(
-        std::make_unique<TGenericTrans>(client_.Protocol(), "Logout", std::initializer_list<RequestArg>{1}));
+    client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), "Logout", requests::Logout()));
     DrainRequests(options_.logoutSteps);
     com.SetLinkDown(true);
     for (int i = 1; i <= options_.stopSteps && !com.WaitIdle(1); ++i) {

@@ -32,6 +32,11 @@ struct LogonOptions {
     std::string tlsCaFile;
 };
 
+// Asks the server for the asynchronous messages every session wants (and
+// with presenceReports the who-is-on reports too) and records the list in
+// the client. Does not wait for the reply.
+void AcceptAsyncMessages(Client& client, bool presenceReports);
+
 class Logon {
 public:
     Logon(Client& client, SessionUi& ui, SessionCommands& commands, LogonOptions options = {});
@@ -44,8 +49,7 @@ public:
     bool LogOff();
 
     void ReadServerInfo();
-    // Request 80 with the list; remembered for the active-users window.
-    void AcceptAsyncMessages(const std::vector<int32_t>& messages);
+    // What the server was last asked to send, by this logon or since.
     std::vector<int32_t> AcceptedAsyncMessages() const;
     void LoadMemberships();
     void PromptForPresentation();
@@ -82,8 +86,6 @@ private:
 
     bool autoConnect_ = false;
     std::string startProfile_;
-    mutable std::mutex acceptedMutex_;
-    std::vector<int32_t> accepted_;
 };
 
 } // namespace pellar

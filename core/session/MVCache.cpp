@@ -9,6 +9,7 @@
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/ProtocolContext.h"
+#include "core/protocol/SessionReplies.h"
 #include "core/protocol/WireTokens.h"
 
 namespace pellar {
@@ -41,14 +42,13 @@ struct MVCache::MarkReadStore {
 
 namespace {
 
-// Request 27 that knows whether the server took it: answered (either way)
+// A mark-read request that knows whether the server took it: answered (either way)
 // means done; destroyed unanswered means the numbers must be sent again.
 class TMarkReadTrans : public TGenericTrans {
 public:
-    TMarkReadTrans(ProtocolContext& context, int32_t conf, std::vector<int32_t> locals, std::string numbers,
+    TMarkReadTrans(ProtocolContext& context, int32_t conf, std::vector<int32_t> locals,
                    std::weak_ptr<MVCache::MarkReadStore> store, std::string server, int32_t person)
-        : TGenericTrans(context, "Mark texts read",
-                        {27, conf, static_cast<int32_t>(locals.size()), '{', numbers, '}'}),
+        : TGenericTrans(context, "Mark texts read", requests::MarkAsRead(conf, locals)),
           conf_(conf), locals_(std::move(locals)), store_(std::move(store)), server_(std::move(server)),
           person_(person)
     {
@@ -281,8 +281,8 @@ std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
             return sessions_.Object(index);
     }
 
-    auto run = [this](std::initializer_list<RequestArg> args, const char* label) -> std::optional<std::string> {
-        TGenericTrans request(client_.Protocol(), label, args);
+    auto run = [this](const WireRequest& wire, const char* label) -> std::optional<std::string> {
+        TGenericTrans request(client_.Protocol(), label, wire);
         request.SetShowErrors(false);
         if (!client_.Transactions().ExecuteAndWait(request))
             return std::nullopt;
@@ -290,22 +290,23 @@ std::shared_ptr<SessionInfoRec> MVCache::GetSessionInfo(int32_t session)
     };
 
     auto info = std::make_shared<SessionInfoRec>();
-    auto staticInfo = run({84, session}, "Get static session info");
+    auto staticInfo = run(requests::GetStaticSessionInfo(session), "Get static session info");
     if (!staticInfo)
         return nullptr;
+    const StaticSessionInfoRec fixed = ParseStaticSessionInfo(*staticInfo);
+    info->account = fixed.account;
+    info->host = fixed.host;
+    info->ident = fixed.ident;
+    info->connectionTime = fixed.connectionTime;
     size_t pos = 0;
-    info->account = ReadHollerith(*staticInfo, pos);
-    info->host = ReadHollerith(*staticInfo, pos);
-    info->ident = ReadHollerith(*staticInfo, pos);
-    info->connectionTime = ReadTime(*staticInfo, pos);
 
-    auto version = run({71, session}, "Get client version");
+    auto version = run(requests::GetClientVersion(session), "Get client version");
     if (!version)
         return nullptr;
     pos = 0;
     info->clientVersion = ReadHollerith(*version, pos);
 
-    auto name = run({70, session}, "Get client info");
+    auto name = run(requests::GetClientName(session), "Get client info");
     if (!name)
         return nullptr;
     pos = 0;
@@ -434,9 +435,6 @@ void MVCache::FlushTaken(int32_t conf, std::vector<int32_t> locals, bool wait)
 
 void MVCache::SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait)
 {
-    std::string numbers;
-    for (int32_t local : locals)
-        numbers += std::to_string(local) + " ";
     std::string server;
     int32_t person = 0;
     {
@@ -444,7 +442,7 @@ void MVCache::SendMarkRead(int32_t conf, std::vector<int32_t> locals, bool wait)
         server = undelivered_->server;
         person = undelivered_->person;
     }
-    auto request = std::make_unique<TMarkReadTrans>(client_.Protocol(), conf, std::move(locals), std::move(numbers),
+    auto request = std::make_unique<TMarkReadTrans>(client_.Protocol(), conf, std::move(locals),
                                                     undelivered_, std::move(server), person);
     if (wait)
         client_.Transactions().ExecuteAndWait(*request);

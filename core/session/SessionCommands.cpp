@@ -46,9 +46,9 @@ int64_t SessionCommands::NowMs() const
         .count();
 }
 
-bool SessionCommands::Run(const char* label, std::initializer_list<RequestArg> args, std::string* reply)
+bool SessionCommands::Run(const char* label, const WireRequest& wire, std::string* reply)
 {
-    TGenericTrans request(client_.Protocol(), label, args);
+    TGenericTrans request(client_.Protocol(), label, wire);
     const bool ok = client_.Transactions().ExecuteAndWait(request);
     if (ok && reply)
         *reply = request.ReplyLine();
@@ -61,7 +61,7 @@ bool SessionCommands::JoinConference(int32_t conf)
         client_.UserMessages().PostUserMessage("iYou are already a member of that conference");
         return false;
     }
-    if (!Run("Join conf", {14, conf, client_.CurrentPerson(), kJoinPriority, 0})) {
+    if (!Run("Join conf", requests::AddMember(conf, client_.CurrentPerson(), kJoinPriority, 0))) {
         client_.UserMessages().PostUserMessage("iFailed to join the conference");
         return false;
     }
@@ -95,7 +95,7 @@ void SessionCommands::LeaveConference(int32_t conf)
     }
     // What was read there must reach the server while still a member.
     cache.FlushMarkRead(true);
-    if (!Run("Leave conference", {15, chosen, client_.CurrentPerson()})) {
+    if (!Run("Leave conference", requests::SubMember(chosen, client_.CurrentPerson()))) {
         client_.UserMessages().PostUserMessage("!Command failed");
         return;
     }
@@ -113,7 +113,7 @@ void SessionCommands::CreateConference()
     if (!ui_.askCreateConference(fields))
         return;
     std::string reply;
-    if (!Run("Create conference", {10, EncodeHollerith(fields.name), ConfTypeText(fields)}, &reply)) {
+    if (!Run("Create conference", requests::CreateConference(fields.name, ConfTypeText(fields)), &reply)) {
         client_.UserMessages().PostUserMessage("!Command failed");
         return;
     }
@@ -130,7 +130,8 @@ void SessionCommands::DeleteConference()
     const int32_t number = ui_.chooseName("Delete what conference or person?", NameKind::Both, "");
     if (number == -1)
         return;
-    client_.UserMessages().PostUserMessage(Run("Delete conference", {11, number}) ? "iSuccess!" : "!Command failed");
+    const bool deleted = Run("Delete conference", requests::DeleteConference(number));
+    client_.UserMessages().PostUserMessage(deleted ? "iSuccess!" : "!Command failed");
 }
 
 void SessionCommands::RenameConference()
@@ -142,7 +143,7 @@ void SessionCommands::RenameConference()
     const auto name = ui_.inputBox("Change conference name", "New name on the conference?", current);
     if (!name)
         return;
-    if (!Run("Change name", {3, number, EncodeHollerith(*name)})) {
+    if (!Run("Change name", requests::ChangeName(number, *name))) {
         client_.UserMessages().PostUserMessage("!Command failed");
         return;
     }
@@ -171,7 +172,7 @@ void SessionCommands::ChangePassword()
         if (person == -1 || !match)
             continue;
         // A refusal (a wrong old password, say) was told by the engine.
-        if (Run("Set password", {8, person, EncodeHollerith(fields.oldPassword), EncodeHollerith(fields.password)})) {
+        if (Run("Set password", requests::SetPassword(person, fields.oldPassword, fields.password))) {
             client_.UserMessages().PostUserMessage("iSuccessfuly changed password!");
             return;
         }
@@ -193,7 +194,7 @@ bool SessionCommands::CreateAccount(const std::string& name, int32_t& person, st
         client_.UserMessages().PostUserMessage("!Password does not match Confirm password");
     }
     std::string reply;
-    if (!Run("Create new account", {5, EncodeHollerith(fields.user), EncodeHollerith(fields.password)}, &reply)) {
+    if (!Run("Create new account", requests::CreatePerson(fields.user, fields.password), &reply)) {
         client_.ComThread().SetLinkDown(true);
         return false;
     }
@@ -214,7 +215,7 @@ void SessionCommands::CreateAccountCommand()
             break;
         client_.UserMessages().PostUserMessage("!Password does not match Confirm password");
     }
-    Run("Create new account", {5, EncodeHollerith(fields.user), EncodeHollerith(fields.password)});
+    Run("Create new account", requests::CreatePerson(fields.user, fields.password));
 }
 
 void SessionCommands::JoinDefaultConferences()
@@ -233,7 +234,7 @@ void SessionCommands::AddMember()
     const auto member = ui_.askConfMember("Add member to conference");
     if (!member)
         return;
-    if (Run("Add member", {14, member->conf, member->person, kJoinPriority, 0}))
+    if (Run("Add member", requests::AddMember(member->conf, member->person, kJoinPriority, 0)))
         client_.UserMessages().PostUserMessage("iOperation Add Member successful");
 }
 
@@ -242,7 +243,7 @@ void SessionCommands::RemoveMember()
     const auto member = ui_.askConfMember("Remove member from conference");
     if (!member)
         return;
-    if (Run("Remove member", {15, member->conf, member->person}))
+    if (Run("Remove member", requests::SubMember(member->conf, member->person)))
         client_.UserMessages().PostUserMessage("iOperation Remove Member successful");
 }
 
@@ -267,7 +268,7 @@ void SessionCommands::ViewUserStatistics()
 void SessionCommands::AdministratorMode(bool checked)
 {
     const int32_t level = checked ? 0 : 255;
-    if (!Run("Enable", {42, level})) {
+    if (!Run("Enable", requests::Enable(level))) {
         client_.UserMessages().PostUserMessage("!Enble administrator flags failed");
         return;
     }
@@ -276,7 +277,7 @@ void SessionCommands::AdministratorMode(bool checked)
 
 void SessionCommands::SynchroniseDatabase()
 {
-    Run("Sync ORV", {43});
+    Run("Sync ORV", requests::Sync());
 }
 
 std::optional<int32_t> SessionCommands::LookUpPerson(const std::string& name)
@@ -306,8 +307,8 @@ void SessionCommands::ChangeActivity(int index)
             return;
         lastActivity_ = text;
     }
-    client_.Transactions().Execute(std::make_unique<TGenericTrans>(
-        client_.Protocol(), "Change activity", std::initializer_list<RequestArg>{4, EncodeHollerith(text)}));
+    client_.Transactions().Execute(
+        std::make_unique<TGenericTrans>(client_.Protocol(), "Change activity", requests::ChangeActivity(text)));
 }
 
 void SessionCommands::UserActive()
@@ -318,8 +319,8 @@ void SessionCommands::UserActive()
         if (std::llabs(now - last) < kUserActiveInterval.count())
             return;
     } while (!lastActiveMs_.compare_exchange_weak(last, now));
-    client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), "User active",
-                                                                   std::initializer_list<RequestArg>{82}));
+    client_.Transactions().Execute(
+        std::make_unique<TGenericTrans>(client_.Protocol(), "User active", requests::UserActive()));
 }
 
 } // namespace pellar

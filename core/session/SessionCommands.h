@@ -72,7 +72,7 @@ public:
 
 private:
     // Sends and waits; the engine posts the error text on a refusal.
-    bool Run(const char* label, std::initializer_list<RequestArg> args, std::string* reply = nullptr);
+    bool Run(const char* label, const WireRequest& wire, std::string* reply = nullptr);
     int64_t NowMs() const;
 
     Client& client_;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/protocol/NameKind.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/TlsStream.h"
 
@@ -48,9 +49,6 @@ struct CreateConfFields {
     bool secret = false;
     bool allowAnonymous = false;
 };
-
-// The name kinds the name chooser accepts.
-enum class NameKind { Persons = 1, Conferences = 2, Both = 3 };
 
 // The questions the session asks: the logon's dialogs and the commands'.
 class SessionQuestions {

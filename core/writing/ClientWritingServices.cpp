@@ -55,24 +55,13 @@ std::shared_ptr<TMiravoConference> ClientWritingServices::GetConference(int32_t 
     return record->Snapshot().type.empty() ? nullptr : record;
 }
 
-RequestReply ClientWritingServices::Request(const std::string& label, int32_t number,
-                                            const std::vector<RequestArg>& args)
+RequestReply ClientWritingServices::Request(const std::string& label, const WireRequest& request)
 {
-    // Arguments are inserted verbatim, so one joined argument is the same line.
-    std::string joined;
-    for (const auto& arg : args) {
-        if (!joined.empty())
-            joined += ' ';
-        joined += arg.Text();
-    }
-    auto request = args.empty() ? std::make_unique<TGenericTrans>(client_.Protocol(), label,
-                                                                  std::initializer_list<RequestArg>{number})
-                                : std::make_unique<TGenericTrans>(client_.Protocol(), label,
-                                                                  std::initializer_list<RequestArg>{number, joined});
+    TGenericTrans trans(client_.Protocol(), label, request);
     RequestReply reply;
-    reply.ok = client_.Transactions().ExecuteAndWait(*request);
+    reply.ok = client_.Transactions().ExecuteAndWait(trans);
     if (reply.ok)
-        reply.line = request->ReplyLine();
+        reply.line = trans.ReplyLine();
     return reply;
 }
 

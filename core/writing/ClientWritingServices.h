@@ -25,7 +25,7 @@ public:
     void ForgetTextStat(int32_t text) override;
     std::shared_ptr<TMiravoText> GetText(int32_t text) override;
     std::shared_ptr<TMiravoConference> GetConference(int32_t conf) override;
-    RequestReply Request(const std::string& label, int32_t number, const std::vector<RequestArg>& args) override;
+    RequestReply Request(const std::string& label, const WireRequest& request) override;
     int32_t ProtocolVersion() override;
     int32_t CurrentPerson() override;
     WritingServerInfo ServerInfo() override;

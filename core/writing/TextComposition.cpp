@@ -312,11 +312,11 @@ bool TextComposition::CommentChecks()
 void TextComposition::FollowUps(int32_t text)
 {
     for (int32_t conf : links_.Numbers(LinkKind::PresentationFor)) {
-        if (!services_.Request("Set presentation", 16, {conf, text}).ok)
+        if (!services_.Request("Set presentation", requests::SetPresentation(conf, text)).ok)
             services_.PostUserMessage("!A error occured while adding text as presentation to conference.");
     }
     for (int32_t conf : links_.Numbers(LinkKind::MotdFor)) {
-        if (!services_.Request("Set MOTD", 17, {conf, text}).ok)
+        if (!services_.Request("Set MOTD", requests::SetNotice(conf, text)).ok)
             services_.PostUserMessage("!A error occured while adding text as Message Of The Day.");
     }
 }
@@ -349,11 +349,11 @@ SubmitResult TextComposition::Submit()
         !ui_.AskYesNo("No recipents! Do you really want to submit this message?"))
         return result;
 
-    const std::string text = EncodeHollerith(SubmissionFormat::BuildText(subject_, body_));
+    const std::string text = SubmissionFormat::BuildText(subject_, body_);
     const bool older = services_.ProtocolVersion() < kNewerProtocolVersion;
-    const RequestReply reply =
-        older ? services_.Request("Submit text", 28, {text, *misc})
-              : services_.Request("Submit text", 86, {text, *misc, SubmissionFormat::AuxItemList(checks_)});
+    const RequestReply reply = services_.Request(
+        "Submit text", older ? requests::CreateTextOld(text, *misc)
+                             : requests::CreateText(text, *misc, SubmissionFormat::AuxItemList(checks_)));
     result.text = reply.ok ? SubmissionFormat::NewTextNumber(reply.line) : 0;
     if (result.text == 0) {
         services_.PostUserMessage("!An error occured. The message was not submitted.");

@@ -87,16 +87,14 @@ void TextRcptEditor::FillAuxItems()
     }
 }
 
-bool TextRcptEditor::Change(const std::string& label, int32_t request, int32_t other, int32_t extra, bool withExtra)
+bool TextRcptEditor::Change(const std::string& label, const WireRequest& request, int32_t otherText)
 {
-    const RequestReply reply = withExtra ? services_.Request(label, request, {text_, other, extra})
-                                         : services_.Request(label, request, {text_, other});
-    if (!reply.ok)
+    if (!services_.Request(label, request).ok)
         return false;
     services_.ForgetTextStat(text_);
     // A link changes the other text's status too (its comment-in list).
-    if (request == 32 || request == 33 || request == 37 || request == 38)
-        services_.ForgetTextStat(other);
+    if (otherText > 0)
+        services_.ForgetTextStat(otherText);
     FillReferences();
     return true;
 }
@@ -107,13 +105,14 @@ bool TextRcptEditor::AddRecipient(int32_t conf, bool carbonCopy)
         services_.PostUserMessage("!Invalid conference or user");
         return false;
     }
-    return Change(carbonCopy ? "Add CC recipient" : "Add recipient", 30, conf, carbonCopy ? 1 : 0, true);
+    return Change(carbonCopy ? "Add CC recipient" : "Add recipient",
+                  requests::AddRecipient(text_, conf, carbonCopy ? 1 : 0));
 }
 
 bool TextRcptEditor::RemoveRecipient(const std::string& rowNumber)
 {
     const int32_t conf = PositiveOrZero(rowNumber);
-    return conf > 0 && Change("Remove recipient", 31, conf, 0, false);
+    return conf > 0 && Change("Remove recipient", requests::SubRecipient(text_, conf));
 }
 
 bool TextRcptEditor::AddLink(const std::string& textEntry, bool footnote)
@@ -123,7 +122,8 @@ bool TextRcptEditor::AddLink(const std::string& textEntry, bool footnote)
         services_.PostUserMessage("!Invalid text number");
         return false;
     }
-    return footnote ? Change("Add footnote to", 37, other, 0, false) : Change("Add comment", 32, other, 0, false);
+    return footnote ? Change("Add footnote to", requests::AddFootnote(text_, other), other)
+                    : Change("Add comment", requests::AddComment(text_, other), other);
 }
 
 bool TextRcptEditor::RemoveLink(const std::string& rowNumber, bool footnote)
@@ -131,7 +131,8 @@ bool TextRcptEditor::RemoveLink(const std::string& rowNumber, bool footnote)
     const int32_t other = PositiveOrZero(rowNumber);
     if (other <= 0)
         return false;
-    return footnote ? Change("Remove footnote to", 38, other, 0, false) : Change("Remove comment", 33, other, 0, false);
+    return footnote ? Change("Remove footnote to", requests::SubFootnote(text_, other), other)
+                    : Change("Remove comment", requests::SubComment(text_, other), other);
 }
 
 } // namespace pellar

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/protocol/RequestCatalogue.h"
+
 namespace pellar {
 
 class WritingServices;
@@ -57,7 +59,8 @@ public:
     bool RemoveLink(const std::string& rowNumber, bool footnote);
 
 private:
-    bool Change(const std::string& label, int32_t request, int32_t other, int32_t extra, bool withExtra);
+    // otherText: the linked text, whose status changes too (0 for none).
+    bool Change(const std::string& label, const WireRequest& request, int32_t otherText = 0);
     std::string AuthorNameOf(int32_t text);
 
     WritingServices& services_;

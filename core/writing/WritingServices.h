@@ -1,5 +1,5 @@
 // What composing, submitting and link editing need from the session: cached
-// names, statuses, texts and conferences, requests by number, and the
+// names, statuses, texts and conferences, built requests, and the
 // session's state. ClientWritingServices is the real one; tests script it.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/protocol/MVTransaction.h"
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -28,21 +29,17 @@ struct WritingServerInfo {
     int32_t motdConf = 0;
 };
 
-class WritingServices {
+// Names, statuses and texts come through the TextSource part.
+class WritingServices : public TextSource {
 public:
-    virtual ~WritingServices() = default;
-
-    virtual std::string GetName(int32_t number) = 0;
-    virtual std::shared_ptr<TextStatType> GetTextStat(int32_t text) = 0;
     // The status is stale: the next look-up asks the server.
     virtual void ForgetTextStat(int32_t text) = 0;
-    virtual std::shared_ptr<TMiravoText> GetText(int32_t text) = 0;
     // Null when the conference is unknown to the server.
     virtual std::shared_ptr<TMiravoConference> GetConference(int32_t conf) = 0;
 
-    // Sends request number with args (in order) and waits for the reply or
-    // link loss. label names the request in messages.
-    virtual RequestReply Request(const std::string& label, int32_t number, const std::vector<RequestArg>& args) = 0;
+    // Sends the request and waits for the reply or link loss. label names
+    // the request in messages.
+    virtual RequestReply Request(const std::string& label, const WireRequest& request) = 0;
 
     virtual int32_t ProtocolVersion() = 0;
     virtual int32_t CurrentPerson() = 0;

@@ -6,9 +6,9 @@
 #include "core/protocol/MiravoTables.h"
 #include "gui/config/InheritedHints.h"
 #include "gui/dialogs/DialogHelpers.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>

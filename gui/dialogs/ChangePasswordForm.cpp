@@ -1,8 +1,8 @@
 #include "gui/dialogs/ChangePasswordForm.h"
 
 #include "gui/dialogs/DialogHelpers.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

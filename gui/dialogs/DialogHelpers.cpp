@@ -1,6 +1,6 @@
 #include "gui/dialogs/DialogHelpers.h"
 
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #include "gui/dialogs/GetNameForm.h"
 
 #include "gui/dialogs/DialogHelpers.h"
-#include "gui/shell/GuiServices.h"
+#include "gui/common/GuiServices.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

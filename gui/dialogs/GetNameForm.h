@@ -2,7 +2,7 @@
 // number, or -1 when cancelled.
 #pragma once
 
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "gui/dialogs/NoteOnDoorForm.h"
 
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QLocale>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "gui/dialogs/OfflineMessageForm.h"
 
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "gui/dialogs/QuickHelpForm.h"
 
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QTextBlockFormat>
 #include <QTextCharFormat>

@@ -1,7 +1,7 @@
 #include "gui/dialogs/StatisticsForm.h"
 
 #include "core/admin/StatisticsFormat.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

@@ -4,9 +4,10 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "gui/events/QtCancellableGuiThread.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "core/writing/TextCommands.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
+#include "gui/common/QtCancellableGuiThread.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -216,7 +217,7 @@ void TViewMarksForm::DeleteSelected()
     if (selected.isEmpty())
         return;
     QTreeWidgetItem* item = selected.front();
-    writing_.Request("Delete mark", 73, {item->text(0).toInt()});
+    DeleteMark(writing_, item->text(0).toInt());
     delete item;
 }
 
@@ -238,7 +239,7 @@ void TViewMarksForm::ChangeTypeOfSelected()
     }
     if (!answer)
         return;
-    writing_.Request("Change mark type", 72, {text, MarkTypeFromInput(ToWire(answer->trimmed()))});
+    ChangeMarkType(writing_, text, MarkTypeFromInput(ToWire(answer->trimmed())));
     Refresh();
 }
 

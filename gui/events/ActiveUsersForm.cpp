@@ -16,9 +16,10 @@
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/session/Client.h"
-#include "gui/events/QtCancellableGuiThread.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/WireCodec.h"
+#include "core/session/Logon.h"
+#include "gui/common/QtCancellableGuiThread.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/WireCodec.h"
 
 namespace pellar {
 
@@ -209,13 +210,7 @@ void TActiveUsersForm::InstantUpdateActiveActionExecute(bool checked)
 {
     if (!client_.ConnectedEvent().IsSet())
         return;
-    const std::vector<int32_t> list = ActiveUsersAcceptList(client_.ServerVersionInfo().ProtocolVersion, checked);
-    std::string text = std::to_string(list.size()) + " {";
-    for (int32_t m : list)
-        text += " " + std::to_string(m);
-    text += " }";
-    client_.Transactions().Execute(std::make_unique<TGenericTrans>(
-        client_.Protocol(), "Accept async...", std::initializer_list<RequestArg>{80, text}));
+    AcceptAsyncMessages(client_, checked);
 }
 
 QString TActiveUsersForm::SelectedUser() const

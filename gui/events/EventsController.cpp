@@ -16,12 +16,12 @@
 #include "gui/events/DesktopNotifier.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
-#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 namespace pellar {
 
@@ -224,7 +224,7 @@ void EventsController::Pin(QWidget* window, bool pinned)
 void EventsController::TrayDblClick()
 {
     BringToFront();
-    if (tray_->State() == 2)
+    if (tray_->State() == static_cast<int>(TrayAlert::Message))
         ShowWindow(mainMessages_);
     else
         emit ShowReadingWindowRequested();
@@ -279,9 +279,9 @@ void EventsController::UpdatePresence(const std::string& personName, const std::
     activeUsers_->UpdatePresence(personName, confName, session, doing, userName);
 }
 
-void EventsController::ShowTray(int state)
+void EventsController::ShowTray(TrayAlert state)
 {
-    tray_->ShowIcon(state);
+    tray_->ShowIcon(static_cast<int>(state));
 }
 
 void EventsController::SetNotifier(DesktopNotifier* notifier)

@@ -25,15 +25,16 @@
 #include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
+#include "core/writing/TextCommands.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/IconTaskBar.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 namespace pellar {
 
@@ -196,8 +197,7 @@ void TMessagesForm::AutoReply(int32_t sender, int32_t recipient)
 
 bool TMessagesForm::SendTo(int32_t recipient, const std::string& text)
 {
-    TGenericTrans send(client_.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
-    return client_.Transactions().ExecuteAndWait(send);
+    return SendMessage(client_, recipient, text);
 }
 
 void TMessagesForm::SendMessageActionExecute()

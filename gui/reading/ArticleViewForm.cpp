@@ -4,10 +4,11 @@
 #include "core/reading/ContextWords.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "core/writing/TextCommands.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -106,7 +107,7 @@ void TArticleViewForm::CreateActions()
 ArticleResult TArticleViewForm::ShowText(int32_t text)
 {
     Clear();
-    CacheArticleSource source(client_.Cache());
+    CacheTextSource source(client_.Cache());
     ArticleLayout layout(source, ArticleFonts::FromConfig(client_.Config()), reformat_);
     std::vector<StyledRun> runs;
     const ArticleResult result = layout.Format(text, ArticleMode::Full, runs);
@@ -121,7 +122,7 @@ ArticleResult TArticleViewForm::ShowText(int32_t text)
 
 void TArticleViewForm::AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat)
 {
-    CacheArticleSource source(client.Cache());
+    CacheTextSource source(client.Cache());
     ArticleLayout layout(source, ArticleFonts::FromConfig(client.Config()), reformat);
     std::vector<StyledRun> runs;
     layout.Format(text, ArticleMode::Compact, runs);
@@ -267,11 +268,7 @@ void TArticleViewForm::DeleteTextActionExecute()
                                                             QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     if (!ok)
         return;
-    TGenericTrans request(client_.Protocol(), "Delete text", {29, *number});
-    client_.Transactions().ExecuteAndWait(request);
-    // Whatever the answer, what the cache holds may be stale now; the next
-    // look-up asks the server, which knows whether the text is still there.
-    client_.Cache().ForgetText(*number);
+    DeleteText(client_, *number);
 }
 
 void TArticleViewForm::MarkTextActionExecute()
@@ -279,8 +276,7 @@ void TArticleViewForm::MarkTextActionExecute()
     const auto number = NumberOrPrompt(QStringLiteral("Mark text"));
     if (!number)
         return;
-    TGenericTrans request(client_.Protocol(), "Set mark", {72, *number, 100});
-    client_.Transactions().ExecuteAndWait(request);
+    SetMark(client_, *number, kDefaultMarkType);
 }
 
 bool TArticleViewForm::eventFilter(QObject* watched, QEvent* event)

@@ -3,7 +3,7 @@
 #include "core/protocol/TMiravoMembership.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QHeaderView>
 

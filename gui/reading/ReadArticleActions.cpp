@@ -12,7 +12,7 @@
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/reading/TypedCommandsMenu.h"
 #include "gui/reading/WritingIcons.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QAction>
 #include <QMenu>

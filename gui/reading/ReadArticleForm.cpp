@@ -2,6 +2,7 @@
 
 #include "gui/reading/FindDialog.h"
 
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
@@ -16,10 +17,10 @@
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/events/QtCancellableGuiThread.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/QtCancellableGuiThread.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
 #include <QTextCursor>

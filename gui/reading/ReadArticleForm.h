@@ -7,7 +7,7 @@
 
 #include "core/reading/ReadingController.h"
 #include "gui/reading/ReadingPrompts.h"
-#include "gui/shell/MainCommands.h"
+#include "gui/common/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
 
 #include <QMainWindow>

@@ -13,12 +13,13 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "core/writing/TextCommands.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -280,8 +281,7 @@ void TReadingCommands::SetPriority()
         return;
     }
     // Only a priority the server took is shown; a refusal has posted its reason.
-    TGenericTrans request(client.Protocol(), "Change priority", {14, conf, client.CurrentPerson(), *priority, 0});
-    if (!client.Transactions().ExecuteAndWait(request))
+    if (!ChangePriority(client, conf, *priority))
         return;
     form_.ConfListView()->SetPriority(conf, *priority);
     if (const auto membership = client.Cache().GetMembership(conf))

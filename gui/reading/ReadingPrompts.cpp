@@ -1,7 +1,7 @@
 #include "gui/reading/ReadingPrompts.h"
 
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
@@ -33,9 +33,9 @@ int32_t ReadingPrompts::Choose(const std::string& title, NameKind kind, const st
     return ui_ ? ui_->chooseName(title, kind, preset) : -1;
 }
 
-int32_t ReadingPrompts::ChooseName(std::string_view title, std::string_view preset, ChooserKind kind)
+int32_t ReadingPrompts::ChooseName(std::string_view title, std::string_view preset, NameKind kind)
 {
-    return Choose(std::string(title), static_cast<NameKind>(static_cast<int>(kind)), std::string(preset));
+    return Choose(std::string(title), kind, std::string(preset));
 }
 
 std::optional<std::string> ReadingPrompts::AskString(std::string_view title, std::string_view prompt)

@@ -37,7 +37,7 @@ public:
     int32_t Choose(const std::string& title, NameKind kind, const std::string& preset);
 
     // ConferenceCommandUi
-    int32_t ChooseName(std::string_view title, std::string_view preset, ChooserKind kind) override;
+    int32_t ChooseName(std::string_view title, std::string_view preset, NameKind kind) override;
     std::optional<std::string> AskString(std::string_view title, std::string_view prompt) override;
     void ShowMessageBox(std::string_view text) override;
     void ShowTextInReadingWindow(int32_t text) override;

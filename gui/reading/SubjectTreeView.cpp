@@ -1,6 +1,6 @@
 #include "gui/reading/SubjectTreeView.h"
 
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QScrollBar>
 

@@ -3,10 +3,10 @@
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/events/QtCancellableGuiThread.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/QtCancellableGuiThread.h"
 
 
 #include <algorithm>
@@ -65,7 +65,7 @@ const QStringList& TFindTextForm::PresetPatterns()
 }
 
 TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidget* parent)
-    : QWidget(parent), client_(client), source_(std::make_unique<CacheSearchSource>(client.Cache()))
+    : QWidget(parent), client_(client), source_(std::make_unique<CacheTextSource>(client.Cache()))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));

@@ -84,7 +84,7 @@ private:
     Client& client_;
     // The running search's hand-over; cancelled when the window stops it.
     std::unique_ptr<CancellableGuiThread> workerGui_;
-    std::unique_ptr<CacheSearchSource> source_;
+    std::unique_ptr<CacheTextSource> source_;
     std::unique_ptr<TTextSearchThread> worker_;
     std::function<void(const QString&)> show_;
 

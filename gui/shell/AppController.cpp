@@ -7,16 +7,16 @@
 #include "core/session/Client.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
-#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QCoreApplication>
 #include <QFile>

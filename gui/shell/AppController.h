@@ -6,8 +6,8 @@
 #pragma once
 
 #include "core/session/Session.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/MainCommands.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MainCommands.h"
 
 #include <QObject>
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "gui/config/ConfigForm.h"
-#include "gui/shell/MainCommands.h"
+#include "gui/common/MainCommands.h"
 #include "gui/writing/WriteTextOpener.h"
 
 #include <QList>

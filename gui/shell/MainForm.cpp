@@ -5,7 +5,7 @@
 #include "gui/dialogs/QuickHelpForm.h"
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/MainMenus.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/WindowGeometry.h"
 #include "gui/shell/WindowsMenu.h"
 

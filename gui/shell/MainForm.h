@@ -4,7 +4,7 @@
 // layer carries them out and reports back through SetOnline and friends.
 #pragma once
 
-#include "gui/shell/MainCommands.h"
+#include "gui/common/MainCommands.h"
 
 #include <QMainWindow>
 

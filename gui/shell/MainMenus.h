@@ -2,7 +2,7 @@
 // frame only decides when they are enabled and what they trigger.
 #pragma once
 
-#include "gui/shell/MainCommands.h"
+#include "gui/common/MainCommands.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "gui/shell/QtBlockingWait.h"
 
 #include "gui/shell/WaitForm.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

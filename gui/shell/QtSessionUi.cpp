@@ -10,11 +10,11 @@
 #include "gui/dialogs/NewUserForm.h"
 #include "gui/dialogs/NoPresentationForm.h"
 #include "gui/shell/ConnectingForm.h"
-#include "gui/shell/GuiServices.h"
+#include "gui/common/GuiServices.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "core/protocol/UserMessageQueue.h"
 #include "core/protocol/TEvent.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "gui/writing/DraftOffers.h"
 
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/WriteTextForm.h"
 

@@ -1,8 +1,8 @@
 #include "gui/writing/TextRcptEditForm.h"
 
 #include "gui/dialogs/DialogHelpers.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -9,16 +9,16 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/GetNameForm.h"
-#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
-#include "gui/reading/ArticleRenderer.h"
-#include "gui/shell/GuiServices.h"
+#include "gui/common/ArticleRenderer.h"
+#include "gui/common/GuiServices.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/MainStatusBar.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 #include "core/session/Client.h"
 #include "core/writing/DraftStore.h"
 #include "gui/dialogs/GetNameForm.h"
-#include "gui/shell/GuiServices.h"
+#include "gui/common/GuiServices.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QPointer>

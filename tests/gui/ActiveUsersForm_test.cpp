@@ -19,12 +19,12 @@
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/MainForm.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 #include "server/Server.h"
 
 #include "support/gui/GuiTestSupport.h"
 #include "ScriptedLookup.h"
-#include "gui/shell/GuiServices.h"
+#include "gui/common/GuiServices.h"
 
 using namespace pellar;
 using pellar::test::SessionClient;

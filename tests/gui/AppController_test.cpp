@@ -15,7 +15,7 @@
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(online.count(), 1);
         QCOMPARE(whenAsked, (std::vector<std::pair<bool, bool>>{{true, false}}));
         // What the others see this session doing.
-        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", {83, 1, 0, 0});
+        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", {RequestNumber::WhoIsOn, {1, 0, 0}});
         QVERIFY(client.Transactions().ExecuteAndWait(whoIsOn));
         QVERIFY(whoIsOn.ReplyLine().find("7Hwaiting") != std::string::npos);
         QVERIFY(whoIsOn.ReplyLine().find("9Hrereading") == std::string::npos);

@@ -27,8 +27,8 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/QtSessionUi.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 
@@ -244,8 +244,7 @@ private slots:
         QVERIFY(anna.logon.LogOn());
         const std::string misc = "1 { 0 " + std::to_string(welcome) + " }";
         TGenericTrans post(anna.client.Protocol(), "Submit text",
-                           {86, EncodeHollerith(SubmissionFormat::BuildText("Hello all", "A new text.")), misc,
-                            "0 { }"});
+                           requests::CreateText(SubmissionFormat::BuildText("Hello all", "A new text."), misc, "0 { }"));
         QVERIFY(anna.client.Transactions().ExecuteAndWait(post));
         QTRY_VERIFY(events.Tray()->Visible());
         QCOMPARE(events.Tray()->State(), 1);

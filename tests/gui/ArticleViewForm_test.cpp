@@ -3,9 +3,9 @@
 // interpreter (buffer, read-next key, paging, connect while offline).
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
-#include "gui/reading/ArticleRenderer.h"
+#include "gui/common/ArticleRenderer.h"
 #include "gui/reading/ArticleViewForm.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
 
 #include <QAction>

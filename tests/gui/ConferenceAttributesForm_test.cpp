@@ -3,7 +3,7 @@
 #include "support/gui/LiveSession.h"
 
 #include "gui/dialogs/ConferenceAttributesForm.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QCheckBox>
 #include <QPushButton>

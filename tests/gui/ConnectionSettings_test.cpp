@@ -11,7 +11,7 @@
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/QtSessionUi.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 #include "support/gui/GuiTestSupport.h"
 #include "tests/support/FakeSecretStore.h"
 

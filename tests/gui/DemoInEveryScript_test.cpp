@@ -16,8 +16,8 @@
 #include "gui/shell/AppController.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

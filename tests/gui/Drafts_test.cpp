@@ -5,10 +5,10 @@
 
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/shell/AppWindows.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/DraftOffers.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QMdiArea>

@@ -6,8 +6,8 @@
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/search/FindTextForm.h"
-#include "gui/shell/QtGuiThread.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/QtGuiThread.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -136,13 +136,13 @@ private slots:
         QWidget* messagesFrame = events.MainMessages()->parentWidget();
         QVERIFY(messagesFrame->isMinimized());
 
-        events.ShowTray(2);
+        events.ShowTray(TrayAlert::Message);
         events.Tray()->HandleActivation(QSystemTrayIcon::DoubleClick);
         QVERIFY(!events.Tray()->Visible());
         QVERIFY(!messagesFrame->isMinimized());
         QCOMPARE(reading.count(), 0);
 
-        events.ShowTray(1);
+        events.ShowTray(TrayAlert::ImportantText);
         events.Tray()->HandleActivation(QSystemTrayIcon::DoubleClick);
         QCOMPARE(reading.count(), 1);
         QVERIFY(!events.Tray()->Visible());
@@ -159,13 +159,13 @@ private slots:
         EventsController events(offline, main);
         events.Tray()->SetUseTray(false);
 
-        events.ShowTray(2);
+        events.ShowTray(TrayAlert::Message);
         QVERIFY(events.Tray()->Visible());
         main.showMinimized();
         QTRY_VERIFY(!events.Tray()->Visible());
 
         main.showNormal();
-        events.ShowTray(1);
+        events.ShowTray(TrayAlert::ImportantText);
         QVERIFY(events.Tray()->Visible());
         main.hide();
         QTRY_VERIFY(!events.Tray()->Visible());

@@ -3,7 +3,7 @@
 #include "gui/dialogs/AboutFigure.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/dialogs/QuickHelpForm.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "tests/gui/ScriptedLookup.h"
 
 #include <QLabel>

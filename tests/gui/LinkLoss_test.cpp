@@ -12,7 +12,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppWindows.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 
 #include <QTest>
 
@@ -76,7 +76,7 @@ private slots:
         QVERIFY(!actions->ViewNextTextAction()->isEnabled());
 
         // Offline now: a request gives up at once.
-        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", {35});
+        TGenericTrans ping(app.ClientContext().Protocol(), "Get time", requests::GetTime());
         QVERIFY(!app.ClientContext().Transactions().ExecuteAndWait(ping));
         app.Disconnect();
         windows.reset();

@@ -20,8 +20,8 @@
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/shell/MainForm.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "server/Server.h"
 
 #include <QTextCursor>

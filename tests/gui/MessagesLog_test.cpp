@@ -13,7 +13,7 @@
 #include "core/events/MessageLog.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/MainForm.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "server/Server.h"
 
 #include "support/gui/GuiTestSupport.h"

@@ -1,6 +1,6 @@
 #include "gui/dialogs/ChooseNameForm.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MiravoCompletionEdit.h"
 #include "tests/gui/ScriptedLookup.h"
 
 #include <QAction>

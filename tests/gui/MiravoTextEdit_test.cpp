@@ -1,4 +1,4 @@
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -2,8 +2,8 @@
 #include "gui/dialogs/ChooseNameForm.h"
 #include "gui/dialogs/ConfMemberForm.h"
 #include "gui/dialogs/GetNameForm.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MiravoCompletionEdit.h"
 #include "tests/gui/ScriptedLookup.h"
 
 #include <QLineEdit>

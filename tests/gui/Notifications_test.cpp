@@ -15,7 +15,7 @@
 #include "gui/events/EventsController.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/shell/MainForm.h"
 #include "server/Server.h"
 

@@ -167,14 +167,14 @@ private slots:
         probe.start(20);
 
         // Another request already on its way is not touched by the cancel.
-        TGenericTrans other(client.Protocol(), "Get time", {35});
+        TGenericTrans other(client.Protocol(), "Get time", requests::GetTime());
         auto otherSync = std::make_shared<TSyncronizer>();
         otherSync->Acquire();
         client.Transactions().Execute(other, otherSync);
 
         CancelNextBox cancel;
         cancel.Arm();
-        TGenericTrans slow(client.Protocol(), "Get server info", {36});
+        TGenericTrans slow(client.Protocol(), "Get server info", requests::GetServerInfo());
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!client.Transactions().ExecuteAndWait(slow));
@@ -190,7 +190,7 @@ private slots:
         // the late reply of the cancelled one is skipped.
         QTRY_VERIFY_WITH_TIMEOUT(otherSync->WaitFor(0) == WaitResult::Signaled, 5000);
         QVERIFY(other.Success());
-        TGenericTrans next(client.Protocol(), "Get server info", {36});
+        TGenericTrans next(client.Protocol(), "Get server info", requests::GetServerInfo());
         const int boxes = waits.BoxesShown();
         QVERIFY(client.Transactions().ExecuteAndWait(next));
         QVERIFY(!next.ReplyLine().empty());
@@ -215,12 +215,12 @@ private slots:
         client.SetBlockingWait(&waits);
 
         std::vector<std::string> finished;
-        TGenericTrans inner(client.Protocol(), "inner", {35});
+        TGenericTrans inner(client.Protocol(), "inner", requests::GetTime());
         QTimer::singleShot(100, this, [&] {
             QVERIFY(client.Transactions().ExecuteAndWait(inner));
             finished.push_back("inner");
         });
-        TGenericTrans outer(client.Protocol(), "outer", {35});
+        TGenericTrans outer(client.Protocol(), "outer", requests::GetTime());
         QVERIFY(client.Transactions().ExecuteAndWait(outer));
         finished.push_back("outer");
         QCOMPARE(finished, (std::vector<std::string>{"inner", "outer"}));

@@ -1,4 +1,4 @@
-#include "gui/shell/QtGuiThread.h"
+#include "gui/common/QtGuiThread.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -13,8 +13,8 @@
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(text > 0);
         // Ask for a confirmation on the text: an aux item with tag 6.
         TGenericTrans ask(session_->client.Protocol(), "Ask confirmation",
-                          {92, text, 0, "{ }", 1, '{', 6, "00000000", 0, "0H", '}'});
+                          requests::AddAuxItem(text, 6, "00000000", 0, ""));
         QVERIFY(session_->client.Transactions().ExecuteAndWait(ask));
         session_->client.Cache().ForgetTextStat(text);
 

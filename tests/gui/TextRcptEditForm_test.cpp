@@ -6,7 +6,7 @@
 #include "core/writing/ClientWritingServices.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 
 #include <QLineEdit>
@@ -27,9 +27,9 @@ private:
         LinkList links;
         links.Add({LinkKind::Recipient, conf, {}});
         const RequestReply reply =
-            requests.Request("Submit text", 86,
-                             {EncodeHollerith("Links\nA text to link."), *SubmissionFormat::MiscInfoList(links),
-                              SubmissionFormat::AuxItemList({})});
+            requests.Request("Submit text", pellar::requests::CreateText("Links\nA text to link.",
+                                                                         *SubmissionFormat::MiscInfoList(links),
+                                                                         SubmissionFormat::AuxItemList({})));
         return reply.ok ? SubmissionFormat::NewTextNumber(reply.line) : 0;
     }
 

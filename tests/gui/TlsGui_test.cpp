@@ -11,7 +11,7 @@
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
 #include "server/TlsContext.h"

@@ -13,12 +13,12 @@
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/QtGuiThread.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
-#include "gui/writing/MiravoCompletionEdit.h"
-#include "gui/writing/MiravoTextEdit.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/QtGuiThread.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
+#include "gui/common/MiravoCompletionEdit.h"
+#include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QCheckBox>
@@ -149,8 +149,8 @@ private slots:
     {
         const std::string latin1 = "Gr\xFC\xDF" "e aus M\xFCnchen";
         TGenericTrans create(anna_->client.Protocol(), "Create text",
-                             {86, EncodeHollerith(latin1 + "\n" + latin1), "1 { 0 " + std::to_string(general_) + " }",
-                              "0 { }"});
+                             requests::CreateText(latin1 + "\n" + latin1, "1 { 0 " + std::to_string(general_) + " }",
+                                                  "0 { }"));
         QVERIFY(anna_->client.Transactions().ExecuteAndWait(create));
         const std::string reply = create.ReplyLine();
         const int32_t text = std::atoi(reply.substr(reply.rfind(' ') + 1).c_str());

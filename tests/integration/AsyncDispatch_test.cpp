@@ -38,7 +38,11 @@ struct RecordingPorts : EventPorts {
     }
     void UpdatePresence(const std::string&, const std::string&, int32_t, const std::string&,
                         const std::string&) override {}
-    void ShowTray(int state) override { std::lock_guard l(mutex); tray.push_back(state); }
+    void ShowTray(TrayAlert state) override
+    {
+        std::lock_guard l(mutex);
+        tray.push_back(static_cast<int>(state));
+    }
     void SetStatusText(const std::string& t) override { std::lock_guard l(mutex); status.push_back(t); }
     void BringToFront() override { std::lock_guard l(mutex); ++fronts; }
     void Beep() override { std::lock_guard l(mutex); ++beeps; }
@@ -83,8 +87,7 @@ protected:
     int32_t Post(SessionClient& c, const std::string& misc, int pairs)
     {
         TGenericTrans create(c.client.Protocol(), "Create text",
-                             {86, EncodeHollerith("Subject\nBody"), std::to_string(pairs) + " { " + misc + " }",
-                              "0 { }"});
+                             requests::CreateText("Subject\nBody", std::to_string(pairs) + " { " + misc + " }", "0 { }"));
         if (!c.client.Transactions().ExecuteAndWait(create))
             return 0;
         size_t pos = 0;
@@ -93,7 +96,7 @@ protected:
 
     bool SendMessage(SessionClient& c, int32_t recipient, const std::string& text)
     {
-        TGenericTrans send(c.client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+        TGenericTrans send(c.client.Protocol(), "Send message", requests::SendMessage(recipient, text));
         return c.client.Transactions().ExecuteAndWait(send);
     }
 

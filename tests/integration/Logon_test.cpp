@@ -312,7 +312,7 @@ TEST_F(LogonTest, TheActivityGoesOutAgainOnlyWhenItsTextChanged)
     const auto logOnAndSync = [&] {
         if (!LogOn(c))
             return false;
-        TGenericTrans ping(c.client.Protocol(), "Get time", {35});
+        TGenericTrans ping(c.client.Protocol(), "Get time", requests::GetTime());
         return c.client.Transactions().ExecuteAndWait(ping);
     };
     ASSERT_TRUE(logOnAndSync());
@@ -386,7 +386,7 @@ TEST(LogOffWaits, CancellingTheWaitForLastAnswersLogsOffAtOnce)
     CancelAfterWait user(100);
     h.client.SetBlockingWait(&user);
     h.client.Transactions().Execute(
-        std::make_unique<TGenericTrans>(h.client.Protocol(), "Get server info", std::initializer_list<RequestArg>{36}));
+        std::make_unique<TGenericTrans>(h.client.Protocol(), "Get server info", requests::GetServerInfo()));
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(logon.LogOff());

@@ -54,7 +54,7 @@ protected:
         if (auto r = test::LogOnByRequests(client, server.Port(), person); !r)
             return r;
         client.Cache().ResumeMarkRead("127.0.0.1:" + std::to_string(server.Port()), person);
-        TGenericTrans info(client.Protocol(), "Get server info", {36});
+        TGenericTrans info(client.Protocol(), "Get server info", requests::GetServerInfo());
         if (client.Transactions().ExecuteAndWait(info)) {
             size_t pos = 0;
             ServerInfoRec rec;
@@ -217,7 +217,7 @@ TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
         int32_t choice = -1;
         std::string answer;
         std::string preset;
-        int32_t ChooseName(std::string_view, std::string_view p, ChooserKind) override
+        int32_t ChooseName(std::string_view, std::string_view p, NameKind) override
         {
             preset = p;
             return choice;
@@ -460,7 +460,7 @@ TEST_F(TreeTest, ViewPresentationShowsTheConferencesPresentation)
     struct Ui : ConferenceCommandUi {
         std::vector<int32_t> shown;
         std::vector<std::string> boxes;
-        int32_t ChooseName(std::string_view, std::string_view, ChooserKind) override { return -1; }
+        int32_t ChooseName(std::string_view, std::string_view, NameKind) override { return -1; }
         std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
         void ShowMessageBox(std::string_view t) override { boxes.emplace_back(t); }
         void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
@@ -481,7 +481,7 @@ struct ScriptedCommandUi : ConferenceCommandUi {
         std::string subject;
     };
     std::vector<Opened> opened;
-    int32_t ChooseName(std::string_view title, std::string_view, ChooserKind) override
+    int32_t ChooseName(std::string_view title, std::string_view, NameKind) override
     {
         titles.emplace_back(title);
         if (choices.empty())

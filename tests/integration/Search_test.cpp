@@ -133,7 +133,7 @@ protected:
     std::vector<int32_t> byLocal;  // global numbers, local 1 first
     std::unique_ptr<miravod::Server> server;
     Client client{test::QuietClientOptions()};
-    CacheSearchSource source{client.Cache()};
+    CacheTextSource source{client.Cache()};
     Results results;
     InlineGuiThread gui;
     std::unique_ptr<TTextSearchThread> worker;

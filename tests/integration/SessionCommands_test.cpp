@@ -24,7 +24,7 @@ protected:
         ASSERT_TRUE(LogOn(c, name, "pw"));
         // What the logon sent without waiting (the activity) has passed the
         // relay once a later request is answered.
-        TGenericTrans ping(c.client.Protocol(), "Get time", {35});
+        TGenericTrans ping(c.client.Protocol(), "Get time", requests::GetTime());
         ASSERT_TRUE(c.client.Transactions().ExecuteAndWait(ping));
         c.Messages();
         relay->ClearSent();

@@ -286,7 +286,7 @@ TEST(TlsSession, ManyRequestsFromSeveralThreadsShareOneSession)
                 // the wrong request shows.
                 const std::string name = i % 2 ? "Demo User" : "Nobody at all";
                 batch.push_back(std::make_unique<TGenericTrans>(
-                    client.Protocol(), "Look up", std::initializer_list<RequestArg>{76, EncodeHollerith(name), 1, 1}));
+                    client.Protocol(), "Look up", requests::LookupName(name, true, true)));
                 sync->Acquire();
                 client.Transactions().Execute(*batch.back(), sync);
                 ids.push_back(batch.back()->Id());

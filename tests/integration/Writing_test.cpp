@@ -137,7 +137,7 @@ TEST_F(WritingTest, CommentReachesServerWithTheCommentedTextsRecipients)
 
     // The reader sees it as a comment, with its links and the parent's
     // comments-in line naming it.
-    CacheArticleSource source(client.Cache());
+    CacheTextSource source(client.Cache());
     ArticleLayout layout(source, ArticleFonts{}, false);
     std::vector<StyledRun> runs;
     const ArticleResult shown = layout.Format(result.text, ArticleMode::Full, runs);

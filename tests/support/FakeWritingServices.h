@@ -62,13 +62,11 @@ public:
         auto it = conferences.find(conf);
         return it == conferences.end() ? nullptr : it->second;
     }
-    RequestReply Request(const std::string& label, int32_t number, const std::vector<RequestArg>& args) override
+    RequestReply Request(const std::string& label, const WireRequest& request) override
     {
         std::lock_guard lock(mutex_);
-        Sent s{label, number, {}};
-        for (const auto& a : args)
-            s.args += (s.args.empty() ? "" : " ") + a.Text();
-        sent.push_back(s);
+        const int32_t number = Number(request.Number());
+        sent.push_back(Sent{label, number, request.ArgText().substr(request.Args().empty() ? 0 : 1)});
         auto it = replies.find(number);
         return it == replies.end() ? RequestReply{true, ""} : it->second;
     }

@@ -1,6 +1,7 @@
 #include "support/SessionClient.h"
 
 #include "core/protocol/MVTransaction.h"
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/WireTokens.h"
 #include "core/writing/SubmissionFormat.h"
 
@@ -63,7 +64,7 @@ void SessionClient::ForgetReceived()
 
 bool SessionClient::Send(int32_t recipient, const std::string& text)
 {
-    TGenericTrans send(client.Protocol(), "Send message", {53, recipient, EncodeHollerith(text)});
+    TGenericTrans send(client.Protocol(), "Send message", requests::SendMessage(recipient, text));
     return client.Transactions().ExecuteAndWait(send);
 }
 
@@ -71,7 +72,7 @@ int32_t SessionClient::CreateText(int32_t conf, const std::string& subject, cons
 {
     const std::string misc = "1 { 0 " + std::to_string(conf) + " }";
     TGenericTrans request(client.Protocol(), "Submit text",
-                          {86, EncodeHollerith(SubmissionFormat::BuildText(subject, body)), misc, "0 { }"});
+                          requests::CreateText(SubmissionFormat::BuildText(subject, body), misc, "0 { }"));
     if (!client.Transactions().ExecuteAndWait(request))
         return 0;
     return SubmissionFormat::NewTextNumber(request.ReplyLine());

@@ -17,20 +17,20 @@ TEST(AlertRules, MessageAlertsFollowTheSixSettings)
     AlertSettings none;
     const AlertDecision quiet = DecideMessageAlert(none, kMe, kMe);
     EXPECT_FALSE(quiet.beep);
-    EXPECT_EQ(quiet.trayState, 0);
+    EXPECT_EQ(quiet.trayState, TrayAlert::None);
     EXPECT_FALSE(quiet.bringToFront);
 
     AlertSettings personal;
     personal.soundPersMsg = personal.trayPersMsg = personal.focusPersMsg = true;
     const AlertDecision toMe = DecideMessageAlert(personal, kMe, kMe);
     EXPECT_TRUE(toMe.beep);
-    EXPECT_EQ(toMe.trayState, 2);
+    EXPECT_EQ(toMe.trayState, TrayAlert::Message);
     EXPECT_TRUE(toMe.bringToFront);
     // To everyone, or to a conference, is not personal.
     for (int32_t recipient : {0, 12}) {
         const AlertDecision d = DecideMessageAlert(personal, recipient, kMe);
         EXPECT_FALSE(d.beep) << recipient;
-        EXPECT_EQ(d.trayState, 0) << recipient;
+        EXPECT_EQ(d.trayState, TrayAlert::None) << recipient;
         EXPECT_FALSE(d.bringToFront) << recipient;
     }
 
@@ -38,7 +38,7 @@ TEST(AlertRules, MessageAlertsFollowTheSixSettings)
     all.soundAllMsg = all.trayAllMsg = all.focusAllMsg = true;
     const AlertDecision toAll = DecideMessageAlert(all, 0, kMe);
     EXPECT_TRUE(toAll.beep);
-    EXPECT_EQ(toAll.trayState, 2);
+    EXPECT_EQ(toAll.trayState, TrayAlert::Message);
     EXPECT_TRUE(toAll.bringToFront);
 }
 
@@ -48,8 +48,8 @@ TEST(AlertRules, TextAlertsCompareLevelWithPriorityStrictly)
     s.trayPriText = s.soundPriText = true;
     s.trayPriTextLvl = 100;
     s.soundPriTextLvl = 255;
-    EXPECT_EQ(DecideTextAlert(s, {100}, 7, kMe).trayState, 0);
-    EXPECT_EQ(DecideTextAlert(s, {50, 101}, 7, kMe).trayState, 1);
+    EXPECT_EQ(DecideTextAlert(s, {100}, 7, kMe).trayState, TrayAlert::None);
+    EXPECT_EQ(DecideTextAlert(s, {50, 101}, 7, kMe).trayState, TrayAlert::ImportantText);
     EXPECT_FALSE(DecideTextAlert(s, {255}, 7, kMe).beep);  // 255 never alerts
 
     s.soundPriTextLvl = 0;
@@ -58,10 +58,10 @@ TEST(AlertRules, TextAlertsCompareLevelWithPriorityStrictly)
     EXPECT_FALSE(DecideTextAlert(s, {}, 7, kMe).beep);
 
     // One's own text never alerts; a noted alert needs its switch.
-    EXPECT_EQ(DecideTextAlert(s, {200}, kMe, kMe).trayState, 0);
+    EXPECT_EQ(DecideTextAlert(s, {200}, kMe, kMe).trayState, TrayAlert::None);
     EXPECT_FALSE(DecideTextAlert(s, {200}, kMe, kMe).beep);
     s.trayPriText = false;
-    EXPECT_EQ(DecideTextAlert(s, {200}, 7, kMe).trayState, 0);
+    EXPECT_EQ(DecideTextAlert(s, {200}, 7, kMe).trayState, TrayAlert::None);
 }
 
 TEST(AlertRules, SettingsReadWithDispatcherDefaultsAndBadLevelsAsZero)

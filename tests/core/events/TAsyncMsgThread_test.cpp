@@ -46,7 +46,11 @@ struct ScriptedPorts : EventPorts {
         std::lock_guard l(mutex);
         presence.push_back("update " + std::to_string(session) + " " + doing + " " + user);
     }
-    void ShowTray(int state) override { std::lock_guard l(mutex); tray.push_back(state); }
+    void ShowTray(TrayAlert state) override
+    {
+        std::lock_guard l(mutex);
+        tray.push_back(static_cast<int>(state));
+    }
     void SetStatusText(const std::string& text) override { std::lock_guard l(mutex); status.push_back(text); }
     void BringToFront() override { std::lock_guard l(mutex); ++fronts; }
     void Beep() override { std::lock_guard l(mutex); ++beeps; }

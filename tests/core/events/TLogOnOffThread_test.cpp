@@ -35,7 +35,7 @@ struct RecordingPorts : EventPorts {
                         const std::string&) override
     {
     }
-    void ShowTray(int) override {}
+    void ShowTray(TrayAlert) override {}
     void SetStatusText(const std::string& text) override { status.push_back(text); }
     void BringToFront() override {}
     void Beep() override {}

@@ -39,16 +39,16 @@ protected:
 
 TEST_F(EngineTest, RequestLineIsIdThenArgumentsThenLineFeed)
 {
-    TGenericTrans t(h.client.Protocol(), "Change conference", {2, 4711});
+    TGenericTrans t(h.client.Protocol(), "Change conference", {RequestNumber::ChangeConference, {4711}});
     EXPECT_EQ(t.RequestLine(), std::to_string(t.Id()) + " 2 4711\n");
-    TGenericTrans arr(h.client.Protocol(), "Mark texts read", {27, 6, 2, '{', 5, 7, '}'});
+    TGenericTrans arr(h.client.Protocol(), "Mark texts read", {RequestNumber::MarkAsRead, {6, 2, '{', 5, 7, '}'}});
     EXPECT_EQ(arr.RequestLine(), std::to_string(arr.Id()) + " 27 6 2 { 5 7 }\n");
     EXPECT_EQ(arr.Id(), t.Id() + 1);
 }
 
 TEST_F(EngineTest, ReplySplitOverManyReceivesCompletesTheRequest)
 {
-    TGenericTrans t(h.client.Protocol(), "Get the time", {35});
+    TGenericTrans t(h.client.Protocol(), "Get the time", requests::GetTime());
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.peer.sendBytewise("=" + std::to_string(t.Id()) + " 12 30 14 5 11 99 0 338 0\n");
@@ -59,8 +59,8 @@ TEST_F(EngineTest, ReplySplitOverManyReceivesCompletesTheRequest)
 TEST_F(EngineTest, RepliesInOppositeOrderCompleteTheRightRequests)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans first(h.client.Protocol(), "a", {35});
-    TGenericTrans second(h.client.Protocol(), "b", {36});
+    TGenericTrans first(h.client.Protocol(), "a", requests::GetTime());
+    TGenericTrans second(h.client.Protocol(), "b", requests::GetServerInfo());
     ASSERT_EQ(second.Id(), first.Id() + 1);
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
@@ -77,7 +77,7 @@ TEST_F(EngineTest, RepliesInOppositeOrderCompleteTheRightRequests)
 
 TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
 {
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.peer.send("=99999 stale reply\n%424242 13 0\n=" + std::to_string(t.Id()) + " fine\n");
@@ -89,7 +89,7 @@ TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
 
 TEST_F(EngineTest, ErrorReplyFailsTheRequestAndPostsTheTableText)
 {
-    TGenericTrans t(h.client.Protocol(), "Join conf", {14, 6, 7, 100, 0});
+    TGenericTrans t(h.client.Protocol(), "Join conf", {RequestNumber::AddMember, {6, 7, 100, 0}});
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.peer.send("%" + std::to_string(t.Id()) + " 13 4711\n");
@@ -102,14 +102,14 @@ TEST_F(EngineTest, ErrorReplyFailsTheRequestAndPostsTheTableText)
 
 TEST_F(EngineTest, ErrorReplyPostsNothingWhenErrorsAreQuietOrTheCodeIsUnknown)
 {
-    TGenericTrans quiet(h.client.Protocol(), "q", {35});
+    TGenericTrans quiet(h.client.Protocol(), "q", requests::GetTime());
     quiet.SetShowErrors(false);
     auto done = AsyncGeneric(quiet);
     ASSERT_TRUE(h.peer.expect(quiet.RequestLine()));
     h.peer.send("%" + std::to_string(quiet.Id()) + " 13 0\n");
     EXPECT_FALSE(Await(done));
 
-    TGenericTrans unknown(h.client.Protocol(), "u", {35});
+    TGenericTrans unknown(h.client.Protocol(), "u", requests::GetTime());
     auto done2 = AsyncGeneric(unknown);
     ASSERT_TRUE(h.peer.expect(unknown.RequestLine()));
     h.peer.send("%" + std::to_string(unknown.Id()) + " 9999 0\n");
@@ -131,7 +131,7 @@ TEST(ShowProtocolError, LooksTheCodeUpInTheErrorTable)
 
 TEST_F(EngineTest, LinkLossDuringExecuteAndWaitReleasesTheCallerWithFailure)
 {
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.peer.send("=" + std::to_string(t.Id()) + " half a rep"); // never finished
@@ -143,7 +143,7 @@ TEST_F(EngineTest, LinkLossDuringExecuteAndWaitReleasesTheCallerWithFailure)
 
 TEST_F(EngineTest, UserStoppingTheLinkReleasesOutstandingCallers)
 {
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.client.ComThread().SetLinkDown(true);
@@ -155,7 +155,7 @@ TEST_F(EngineTest, UserStoppingTheLinkReleasesOutstandingCallers)
 class ThrowingTrans : public TMiravoTransaction {
 public:
     using TMiravoTransaction::TMiravoTransaction;
-    void Transmit() override { SendRequest({35}); }
+    void Transmit() override { SendRequest(requests::GetTime()); }
     void ParseReply() override
     {
         ReadLine();
@@ -172,7 +172,7 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
     EXPECT_FALSE(Await(done));
     EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
 
-    TGenericTrans next(h.client.Protocol(), "x", {35});
+    TGenericTrans next(h.client.Protocol(), "x", requests::GetTime());
     auto done2 = AsyncGeneric(next);
     ASSERT_TRUE(h.peer.expect(next.RequestLine()));
     h.peer.send("=" + std::to_string(next.Id()) + "\n");
@@ -184,7 +184,7 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
 // number of ours; the stream goes on behind them.
 TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
 {
-    TGenericTrans big(h.client.Protocol(), "x", {35});
+    TGenericTrans big(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(big);
     ASSERT_TRUE(h.peer.expect(big.RequestLine()));
     h.peer.send("=" + std::to_string(big.Id()) + " " + std::string(kLongestReplyLine + 10, '7') + "\n");
@@ -193,7 +193,7 @@ TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
     EXPECT_TRUE(big.ReplyLine().empty());
 
     h.peer.send("=" + std::string(100000, '9') + " junk\n");
-    TGenericTrans next(h.client.Protocol(), "y", {35});
+    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
     auto done2 = AsyncGeneric(next);
     ASSERT_TRUE(h.peer.expect(next.RequestLine()));
     h.peer.send("=" + std::to_string(next.Id()) + " ok\n");
@@ -204,7 +204,10 @@ TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
 // Counts its destruction, to see that the table frees what it owns.
 class CountedTrans : public TGenericTrans {
 public:
-    CountedTrans(ProtocolContext& c, std::atomic<int>& freed) : TGenericTrans(c, "counted", {35}), freed_(freed) {}
+    CountedTrans(ProtocolContext& c, std::atomic<int>& freed)
+        : TGenericTrans(c, "counted", requests::GetTime()), freed_(freed)
+    {
+    }
     ~CountedTrans() override { ++freed_; }
 
 private:
@@ -232,7 +235,7 @@ TEST_F(EngineTest, GenericRequestsAreNotCountedTypedOnesAre)
 {
     auto& counters = h.client.Counters();
     const auto before = counters.requestsSent.load();
-    h.client.Transactions().Execute(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}));
+    h.client.Transactions().Execute(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", requests::GetTime()));
     ThrowingTrans typed(h.client.Protocol());
     typed.Transmit();
     EXPECT_EQ(counters.requestsSent.load(), before + 1);
@@ -242,11 +245,11 @@ TEST(EngineOffline, ExecuteAndWaitReturnsAtOnceAndSendsNothing)
 {
     ClientHarness h;
     ASSERT_TRUE(h.Connect(/*greet=*/false));
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     EXPECT_FALSE(h.client.Transactions().ExecuteAndWait(t));
 
     // A caller's synchroniser is released at once too.
-    TGenericTrans t2(h.client.Protocol(), "x", {36});
+    TGenericTrans t2(h.client.Protocol(), "x", requests::GetServerInfo());
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     h.client.Transactions().Execute(t2, sync);
@@ -256,7 +259,7 @@ TEST(EngineOffline, ExecuteAndWaitReturnsAtOnceAndSendsNothing)
 
     // After the greeting the next request is the first bytes after the handshake.
     ASSERT_TRUE(h.Greet("miravo\n"));
-    TGenericTrans t3(h.client.Protocol(), "x", {37});
+    TGenericTrans t3(h.client.Protocol(), "x", {RequestNumber::AddFootnote});
     auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t3); });
     EXPECT_TRUE(h.peer.expect(t3.RequestLine()));
     h.peer.send("=" + std::to_string(t3.Id()) + "\n");
@@ -270,7 +273,7 @@ TEST(EngineOffline, ManyWaitersAreAllReleasedByLinkLoss)
     std::vector<std::unique_ptr<TGenericTrans>> requests;
     auto sync = std::make_shared<TSyncronizer>();
     for (int i = 0; i < 200; ++i) {
-        requests.push_back(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}));
+        requests.push_back(std::make_unique<TGenericTrans>(h.client.Protocol(), "x", requests::GetTime()));
         sync->Acquire();
         h.client.Transactions().Execute(*requests.back(), sync);
     }
@@ -293,8 +296,8 @@ protected:
 TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhole)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans slow(h.client.Protocol(), "Get text", {25, 7, 0, 65535});
-    TGenericTrans other(h.client.Protocol(), "Get time", {35});
+    TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
+    TGenericTrans other(h.client.Protocol(), "Get time", requests::GetTime());
     auto slowSync = std::make_shared<TSyncronizer>();
     auto otherSync = std::make_shared<TSyncronizer>();
     slowSync->Acquire();
@@ -328,7 +331,7 @@ TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhol
 TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextReply)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans slow(h.client.Protocol(), "Get text", {25, 7, 0, 65535});
+    TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     table.Execute(slow, sync);
@@ -336,7 +339,7 @@ TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextRep
     ASSERT_TRUE(table.Cancel(slow.Id()));
     h.peer.send(Reply(slow, " 2000000000Hshort"));
 
-    TGenericTrans next(h.client.Protocol(), "y", {35});
+    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
     auto done = AsyncGeneric(next);
     ASSERT_TRUE(h.peer.expect(next.RequestLine()));
     h.peer.send(Reply(next, " ok"));
@@ -347,7 +350,7 @@ TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextRep
 TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextHandled)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans slow(h.client.Protocol(), "x", {35});
+    TGenericTrans slow(h.client.Protocol(), "x", requests::GetTime());
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     table.Execute(slow, sync);
@@ -355,7 +358,7 @@ TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextH
     ASSERT_TRUE(table.Cancel(slow.Id()));
     h.peer.send("%" + std::to_string(slow.Id()) + " 13 0\n");
 
-    TGenericTrans next(h.client.Protocol(), "y", {35});
+    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
     auto done = AsyncGeneric(next);
     ASSERT_TRUE(h.peer.expect(next.RequestLine()));
     h.peer.send(Reply(next, " ok"));
@@ -369,7 +372,7 @@ TEST_F(EngineCancelTest, CancelOfAnIdThatIsNotOutstandingChangesNothing)
 {
     auto& table = h.client.Transactions();
     EXPECT_FALSE(table.Cancel(424242));
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(t);
     ASSERT_TRUE(h.peer.expect(t.RequestLine()));
     h.peer.send(Reply(t, ""));
@@ -382,7 +385,7 @@ TEST_F(EngineCancelTest, ExecuteAndWaitThroughACancellingWaitReturnsFailureAndNa
 {
     test::CancelAfterWait user(50);
     h.client.SetBlockingWait(&user);
-    TGenericTrans t(h.client.Protocol(), "Get server info", {36});
+    TGenericTrans t(h.client.Protocol(), "Get server info", requests::GetServerInfo());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(h.client.Transactions().ExecuteAndWait(t));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
@@ -394,7 +397,7 @@ TEST_F(EngineCancelTest, ExecuteAndWaitThroughACancellingWaitReturnsFailureAndNa
     // The link is still good for the next request.
     h.client.SetBlockingWait(nullptr);
     h.peer.send(Reply(t, " 10700 1 2 3 4 0"));
-    TGenericTrans next(h.client.Protocol(), "x", {35});
+    TGenericTrans next(h.client.Protocol(), "x", requests::GetTime());
     auto done = AsyncGeneric(next);
     ASSERT_TRUE(h.peer.expect(next.RequestLine()));
     h.peer.send(Reply(next, " fine"));
@@ -407,8 +410,8 @@ TEST_F(EngineCancelTest, WaitingForSeveralRequestsCancelsThemAll)
     auto& table = h.client.Transactions();
     test::CancelAfterWait user(50);
     h.client.SetBlockingWait(&user);
-    TGenericTrans a(h.client.Protocol(), "a", {35});
-    TGenericTrans b(h.client.Protocol(), "b", {35});
+    TGenericTrans a(h.client.Protocol(), "a", requests::GetTime());
+    TGenericTrans b(h.client.Protocol(), "b", requests::GetTime());
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     sync->Acquire();
@@ -425,7 +428,7 @@ TEST_F(EngineCancelTest, WaitingForSeveralRequestsCancelsThemAll)
 TEST_F(EngineCancelTest, LinkLossDropsCancelledEntriesToo)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto sync = std::make_shared<TSyncronizer>();
     sync->Acquire();
     table.Execute(t, sync);

@@ -186,11 +186,11 @@ TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNex
                 if (c % 2 == 0)
                     h.client.Transactions().Execute(
                         std::make_unique<TGenericTrans>(h.client.Protocol(), "x",
-                                                        std::initializer_list<RequestArg>{53, big}),
+                                                        WireRequest{RequestNumber::SendMessage, {big}}),
                         sync);
                 else
                     h.client.Transactions().Execute(
-                        std::make_unique<TGenericTrans>(h.client.Protocol(), "x", std::initializer_list<RequestArg>{35}),
+                        std::make_unique<TGenericTrans>(h.client.Protocol(), "x", requests::GetTime()),
                         sync);
                 ++executed;
             }
@@ -211,7 +211,7 @@ TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNex
     ASSERT_TRUE(second.expect(HandshakeLine()));
     second.send("MIRAVO\n");
     ASSERT_EQ(h.client.ConnectedEvent().WaitFor(5000), WaitResult::Signaled);
-    TGenericTrans t(h.client.Protocol(), "x", {35});
+    TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
     ASSERT_TRUE(second.expect(t.RequestLine()));
     second.send("=" + std::to_string(t.Id()) + "\n");

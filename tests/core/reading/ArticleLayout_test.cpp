@@ -10,7 +10,7 @@
 namespace pellar {
 namespace {
 
-class FakeSource : public ArticleSource {
+class FakeSource : public TextSource {
 public:
     std::map<int32_t, std::shared_ptr<TMiravoText>> texts;
     std::map<int32_t, std::shared_ptr<TextStatType>> stats;

@@ -180,13 +180,21 @@ public:
         for (auto& job : jobs)
             job();
     }
-    std::optional<std::string> Request(std::string_view, const std::vector<int32_t>& request) override
+    std::optional<std::string> Request(std::string_view, const WireRequest& request) override
     {
-        requests.push_back(request);
-        auto it = replies.find(request.at(0));
+        requests.push_back(Numbers(request));
+        auto it = replies.find(Number(request.Number()));
         return it == replies.end() ? std::nullopt : it->second;
     }
-    void Send(std::string_view, const std::vector<int32_t>& request) override { requests.push_back(request); }
+    void Send(std::string_view, const WireRequest& request) override { requests.push_back(Numbers(request)); }
+    // The number and the integer arguments, as the tests compare them.
+    static std::vector<int32_t> Numbers(const WireRequest& request)
+    {
+        std::vector<int32_t> numbers{Number(request.Number())};
+        for (const std::string& arg : request.Args())
+            numbers.push_back(std::stoi(arg));
+        return numbers;
+    }
     int32_t CurrentPerson() override { return 6; }
     bool FilterAddedTexts() override { return filterAdded; }
     bool DisconnectInProgress() override { return disconnecting; }

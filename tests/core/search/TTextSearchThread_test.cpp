@@ -19,7 +19,7 @@ namespace {
 
 constexpr int32_t kConf = 20;
 
-class FakeSearchSource : public SearchSource {
+class FakeSearchSource : public TextSource {
 public:
     std::map<int32_t, std::shared_ptr<TextStatType>> stats;
     std::map<int32_t, std::shared_ptr<TMiravoText>> texts;

@@ -25,8 +25,8 @@ TEST(Client, TwoClientsInOneProcessShareNothing)
     EXPECT_FALSE(b.client.ConnectedEvent().IsSet());
 
     // Each run numbers its requests from 1.
-    TGenericTrans ta(a.client.Protocol(), "x", {35});
-    TGenericTrans tb(b.client.Protocol(), "x", {35});
+    TGenericTrans ta(a.client.Protocol(), "x", requests::GetTime());
+    TGenericTrans tb(b.client.Protocol(), "x", requests::GetTime());
     EXPECT_EQ(ta.Id(), 1);
     EXPECT_EQ(tb.Id(), 1);
 
@@ -72,7 +72,7 @@ TEST(Client, DirectRecordServicesRunTheRequests)
     EXPECT_EQ(found.get(), nullptr);
 
     direct.NoteMarkedRead(6, 17);
-    EXPECT_TRUE(h.peer.expect("2 27 6 1 { 17 }\n"));
+    EXPECT_TRUE(h.peer.expect("2 27 6 1 { 17  }\n"));
 }
 
 TEST(Client, RecordServicesCanBeReplaced)

@@ -1,6 +1,6 @@
-#include "gui/shell/MainStatusBar.h"
+#include "gui/common/MainStatusBar.h"
 
-#include "gui/shell/BusyPanel.h"
+#include "gui/common/BusyPanel.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
-#include "gui/shell/UnencodablePrompt.h"
+#include "gui/common/UnencodablePrompt.h"
 
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

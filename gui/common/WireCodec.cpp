@@ -1,4 +1,4 @@
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
-#include "gui/shell/GuiServices.h"
+#include "gui/common/GuiServices.h"
 
 #include "gui/dialogs/ChooseNameForm.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QMessageBox>
 

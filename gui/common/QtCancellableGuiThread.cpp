@@ -1,4 +1,4 @@
-#include "gui/events/QtCancellableGuiThread.h"
+#include "gui/common/QtCancellableGuiThread.h"
 
 #include <QPointer>
 #include <QThread>

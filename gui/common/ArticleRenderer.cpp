@@ -1,7 +1,7 @@
-#include "gui/reading/ArticleRenderer.h"
+#include "gui/common/ArticleRenderer.h"
 
 #include "core/protocol/WireTokens.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/WireCodec.h"
 
 #include <QFontDatabase>
 #include <QPalette>

@@ -1,8 +1,8 @@
-#include "gui/writing/MiravoCompletionEdit.h"
+#include "gui/common/MiravoCompletionEdit.h"
 
-#include "gui/shell/GuiServices.h"
-#include "gui/shell/UnencodablePrompt.h"
-#include "gui/shell/WireCodec.h"
+#include "gui/common/GuiServices.h"
+#include "gui/common/UnencodablePrompt.h"
+#include "gui/common/WireCodec.h"
 
 #include <QKeyEvent>
 #include <QToolTip>

@@ -1,4 +1,4 @@
-#include "gui/shell/BusyPanel.h"
+#include "gui/common/BusyPanel.h"
 
 #include <QPainter>
 
