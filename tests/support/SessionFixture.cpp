@@ -18,9 +18,26 @@ void SessionFixture::StartServer(const miravod::ServerOptions& options)
     Relay(server->Port());
 }
 
-void SessionFixture::StartServer()
+namespace {
+
+std::unique_ptr<miravod::Server>& SharedServer()
 {
     static std::unique_ptr<miravod::Server> shared;
+    return shared;
+}
+
+} // namespace
+
+void SessionFixture::TearDownTestSuite()
+{
+    // Stopped before the program's exit handlers run: the library the
+    // server hashes passwords with tears itself down in one of them.
+    SharedServer().reset();
+}
+
+void SessionFixture::StartServer()
+{
+    std::unique_ptr<miravod::Server>& shared = SharedServer();
     if (!shared) {
         std::string error;
         shared = StartDemoServer(&error);

@@ -19,6 +19,10 @@
 namespace pellar::test {
 
 class SessionFixture : public ::testing::Test {
+public:
+    // Stops the server the suite's tests shared.
+    static void TearDownTestSuite();
+
 protected:
     // The demo database takes a while to seed, so the tests of one program
     // share one server with the default options (each test uses names of
