@@ -8,7 +8,6 @@ namespace pellar {
 
 namespace {
 
-
 bool SendAndWait(Client& client, std::string label, const WireRequest& request)
 {
     TGenericTrans trans(client.Protocol(), std::move(label), request);
@@ -27,11 +26,6 @@ bool DeleteText(Client& client, int32_t text)
 bool SetMark(Client& client, int32_t text, int32_t markType)
 {
     return SendAndWait(client, "Set mark", requests::MarkText(text, markType));
-}
-
-bool AddReceiptConfirmation(Client& client, int32_t text)
-{
-    return SendAndWait(client, "Add reciept confirmation", requests::AddReceiptConfirmation(text));
 }
 
 bool SendMessage(Client& client, int32_t recipient, std::string_view message)

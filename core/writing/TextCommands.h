@@ -1,4 +1,5 @@
-// One-request commands the windows give about a text, a mark or a message:
+// One-request commands the windows give about a text, a mark or a message
+// (a receipt confirmation is the reading controller's):
 // each sends its request, waits for the reply or link loss, and returns
 // whether the server took it (a refusal has posted its reason).
 #pragma once
@@ -17,8 +18,6 @@ inline constexpr int32_t kDefaultMarkType = 100;
 // The cached copy is forgotten whatever the answer: the next look-up asks.
 bool DeleteText(Client& client, int32_t text);
 bool SetMark(Client& client, int32_t text, int32_t markType);
-// Adds the aux item that asks readers to confirm they read the text.
-bool AddReceiptConfirmation(Client& client, int32_t text);
 // recipient 0: everyone.
 bool SendMessage(Client& client, int32_t recipient, std::string_view message);
 

@@ -13,7 +13,6 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
-#include "core/writing/TextCommands.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
