@@ -44,7 +44,7 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
         [this](PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) {
-            emit PresentationEditorRequested(static_cast<int>(kind), target, recipient, FromWire(subject));
+            emit PresentationEditorRequested(kind, target, recipient, FromWire(subject));
         });
     reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
                                                    *confList_, *subjectTree_);

@@ -127,7 +127,7 @@ signals:
     void MainCommandRequested(pellar::MainCommand command);
     void TextPropertiesRequested(int32_t text);
     // A presentation or notice editor, for the conference commands.
-    void PresentationEditorRequested(int kind, int32_t target, int32_t recipient, const QString& subject);
+    void PresentationEditorRequested(PresentationKind kind, int32_t target, int32_t recipient, const QString& subject);
     void ConnectRequested();
     // A profile of the Connect drop-down: connect with it ("" the default).
     void ProfileConnectRequested(const QString& startProfile);

@@ -88,8 +88,8 @@ void AppWindows::WireReading()
     connect(form, &TReadArticleForm::WriteRequested, this,
             [this](const WriteRequest& request) { OpenWriting(request.mode, request.number); });
     connect(form, &TReadArticleForm::PresentationEditorRequested, this,
-            [this](int kind, int32_t target, int32_t, const QString&) {
-                switch (static_cast<PresentationKind>(kind)) {
+            [this](PresentationKind kind, int32_t target, int32_t, const QString&) {
+                switch (kind) {
                 case PresentationKind::Person: OpenWriting(TextCompositionMode::Presentation, target, true); break;
                 case PresentationKind::Conference: OpenWriting(TextCompositionMode::Presentation, target); break;
                 case PresentationKind::Notice: OpenWriting(TextCompositionMode::Motd, target); break;

@@ -199,7 +199,7 @@ private slots:
         QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
 
         // The conference commands ask through the reading window.
-        emit windows_->Reading()->PresentationEditorRequested(static_cast<int>(PresentationKind::Notice), general,
+        emit windows_->Reading()->PresentationEditorRequested(PresentationKind::Notice, general,
                                                               0, QStringLiteral("General discussion"));
         auto* notice = NewestInFrame<TWriteTextForm>(App());
         QVERIFY(notice);
