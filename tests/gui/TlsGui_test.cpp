@@ -16,7 +16,7 @@
 #include "server/Server.h"
 #include "server/TlsContext.h"
 
-#include "support/gui/GuiTestSupport.h"
+#include "support/gui/AppDriving.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -45,12 +45,7 @@ class TlsGuiTest : public QObject {
 private:
     std::unique_ptr<AppController> MakeController()
     {
-        AppOptions options;
-        options.settings = std::make_shared<MemoryRegistryBackend>();
-        options.stateDir = std::filesystem::path(state_.path().toStdString());
-        options.diagnosticLogs = false;
-        options.logon.greetingTimeout = std::chrono::milliseconds(5000);
-        auto controller = std::make_unique<AppController>(options);
+        auto controller = std::make_unique<AppController>(test::QuietAppOptionsWithGreetingTimeout(state_));
         controller->Messages().SetShower([this](QMessageBox::Icon, const QString& text) { shown_ << text; });
         return controller;
     }
@@ -101,16 +96,7 @@ private slots:
         miravod::Server server(options);
         QVERIFY(server.Start());
         auto app = MakeController();
-        const QString port = QString::number(server.Port());
-        AnswerDialog<TLoginForm>([=](TLoginForm* login) {
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(port);
-            login->UserEdit()->setText(QStringLiteral("Demo User"));
-            login->PwdEdit()->setText(QStringLiteral("demo"));
-            login->OkButton()->click();
-        });
-        app->MainWindow().Menus()->SessionConnectAction->trigger();
-        QVERIFY(app->MainWindow().IsOnline());
+        QVERIFY(test::ConnectThroughLogin(*app, server.Port()));
         QCOMPARE(app->MainWindow().StatusBar1()->LinkSecurity(), QStringLiteral("Not encrypted"));
         app->Disconnect();
     }
