@@ -89,14 +89,11 @@ private slots:
 
     void aPlainLinkIsShownAsNotEncrypted()
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = kTestIterations;
-        miravod::Server server(options);
-        QVERIFY(server.Start());
+        std::string error;
+        const auto server = test::StartQuickDemoServer(&error);
+        QVERIFY2(server, error.c_str());
         auto app = MakeController();
-        QVERIFY(test::ConnectThroughLogin(*app, server.Port()));
+        QVERIFY(test::ConnectThroughLogin(*app, server->Port()));
         QCOMPARE(app->MainWindow().StatusBar1()->LinkSecurity(), QStringLiteral("Not encrypted"));
         app->Disconnect();
     }
@@ -109,17 +106,15 @@ private slots:
         std::string error;
         QVERIFY2(miravod::WriteSelfSignedCertificate(cert, key, "unknown", "IP:127.0.0.1", 1, &error), error.c_str());
         miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
         options.passwordIterations = kTestIterations;
         options.tlsPort = 0;
         options.tlsCertFile = cert.string();
         options.tlsKeyFile = key.string();
-        miravod::Server server(options);
-        QVERIFY2(server.Start(&error), error.c_str());
+        const auto server = test::StartDemoServer(&error, options);
+        QVERIFY2(server, error.c_str());
 
         auto app = MakeController();
-        const QString port = QString::number(server.TlsPort());
+        const QString port = QString::number(server->TlsPort());
         QString question;
         AnswerDialog<TLoginForm>([=, &question](TLoginForm* login) {
             login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
@@ -136,12 +131,12 @@ private slots:
         });
         app->MainWindow().Menus()->SessionConnectAction->trigger();
         QVERIFY2(app->MainWindow().IsOnline(), qPrintable(shown_.join('\n')));
-        QVERIFY2(question.contains(QString::fromStdString(server.TlsFingerprint())), qPrintable(question));
+        QVERIFY2(question.contains(QString::fromStdString(server->TlsFingerprint())), qPrintable(question));
         QVERIFY(question.contains(QStringLiteral("self-signed")));
         const auto pin =
             ParseCertificatePin(app->ClientContext().Config().ReadString(ConfigKeys::TlsPinnedCert, ""));
         QVERIFY(pin);
-        QCOMPARE(pin->fingerprint, server.TlsFingerprint());
+        QCOMPARE(pin->fingerprint, server->TlsFingerprint());
         QVERIFY(app->MainWindow().StatusBar1()->LinkSecurity().startsWith(QStringLiteral("Encrypted")));
         app->Disconnect();
     }
