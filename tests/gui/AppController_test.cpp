@@ -2,7 +2,6 @@
 // process: the demo start, Connect through the real login dialog, Disconnect,
 // session commands from the menus, and the user messages.
 #include "core/config/ConfigKeys.h"
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/protocol/MVRequests.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/session/MVCache.h"
@@ -20,11 +19,10 @@
 #include "gui/shell/UserMessagePresenter.h"
 #include "server/Server.h"
 
-#include "support/gui/GuiTestSupport.h"
+#include "support/gui/AppDriving.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -63,12 +61,7 @@ class AppControllerTest : public QObject {
 private:
     std::unique_ptr<AppController> MakeController()
     {
-        AppOptions options;
-        options.settings = std::make_shared<MemoryRegistryBackend>();
-        options.stateDir = std::filesystem::path(state_.path().toStdString());
-        options.diagnosticLogs = false;
-        options.logon.greetingTimeout = std::chrono::milliseconds(5000);
-        auto controller = std::make_unique<AppController>(options);
+        auto controller = std::make_unique<AppController>(test::QuietAppOptionsWithGreetingTimeout(state_));
         controller->Messages().SetShower([this](QMessageBox::Icon icon, const QString& text) {
             shown_.push_back({icon, text});
         });
@@ -77,16 +70,7 @@ private:
 
     bool ConnectThroughLoginDialog(AppController& app, const QString& user, const QString& password)
     {
-        const QString port = QString::number(server_->Port());
-        AnswerDialog<TLoginForm>([=](TLoginForm* login) {
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(port);
-            login->UserEdit()->setText(user);
-            login->PwdEdit()->setText(password);
-            login->OkButton()->click();
-        });
-        app.MainWindow().Menus()->SessionConnectAction->trigger();
-        return app.MainWindow().IsOnline();
+        return test::ConnectThroughLogin(app, server_->Port(), user, password);
     }
 
     QTemporaryDir state_;

@@ -50,6 +50,12 @@ struct DialogOn {
         config.SetProfile(profile);
         form.SetConfiguration(&config);
     }
+    // True once the dialog is on screen.
+    bool Show()
+    {
+        form.show();
+        return QTest::qWaitForWindowExposed(&form);
+    }
     TMiravoConfiguration config;
     TConfigForm form;
 };
@@ -94,8 +100,7 @@ private slots:
         Store store;
         DialogOn dialog(store);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
 
         QCOMPARE(form.Pages()->currentIndex(), 0);
 
@@ -107,8 +112,13 @@ private slots:
         QVERIFY(!form.SavePwdCheckBox()->isChecked());
         QVERIFY(!form.EnableProxyCheckBox()->isChecked());
         QVERIFY(!form.ProxyServerEdit()->isEnabled());
-        for (int i = 0; i < kAlertFlagCount; ++i)
+        // Nothing to inherit, so no alert says where its state comes from.
+        for (int i = 0; i < kAlertFlagCount; ++i) {
             QVERIFY(form.AlertCheckBox(i)->isChecked());
+            QVERIFY2(!form.AlertCheckBox(i)->text().contains(QStringLiteral("main profile")),
+                     qPrintable(QString::number(i)));
+        }
+        QVERIFY(form.PriorityEdit(0)->placeholderText().isEmpty());
         QCOMPARE(form.PriorityEdit(0)->text(), QStringLiteral("240"));
         QCOMPARE(form.PriorityEdit(1)->text(), QStringLiteral("150"));
         QCOMPARE(form.PriorityEdit(2)->text(), QStringLiteral("250"));
@@ -166,8 +176,7 @@ private slots:
             return std::optional<QFont>(font);
         });
         form.SetColorChooser([](QWidget*, const QColor&) { return std::optional<QColor>(QColor(0x12, 0x34, 0x56)); });
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QVERIFY(!config.Inherit());
 
         form.HostEdit()->setText(QStringLiteral("host.example"));
@@ -291,8 +300,7 @@ private slots:
         DialogOn dialog(store, kHome);
         TConfigForm& form = dialog.form;
         TMiravoConfiguration& config = dialog.config;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
         QCOMPARE(boxes.size(), 19);
@@ -342,8 +350,7 @@ private slots:
         store.backend->WriteString(kHome, "SoundAllMsg", "1");
         DialogOn dialog(store, kHome);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
 
         // Tray, personal messages: grey, and on because the main profile is.
         QCheckBox* trayPersonal = form.AlertCheckBox(4);
@@ -372,8 +379,7 @@ private slots:
         Store store;
         {
             DialogOn dialog(store);
-            dialog.form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog.form));
+            QVERIFY(dialog.Show());
             QCheckBox* box = dialog.form.PermanentTrayCheckBox();
             QCOMPARE(box->checkState(), Qt::Unchecked);
             box->setChecked(true);
@@ -382,22 +388,9 @@ private slots:
         QCOMPARE(store.Value(kRoot, TConfigForm::kPermanentTrayKey), std::string("1"));
         // A named profile follows it until it says otherwise.
         DialogOn named(store, kHome);
-        named.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&named.form));
+        QVERIFY(named.Show());
         QCOMPARE(named.form.PermanentTrayCheckBox()->checkState(), Qt::PartiallyChecked);
         QVERIFY(named.form.PermanentTrayCheckBox()->text().endsWith(QStringLiteral("(as in the main profile: on)")));
-    }
-
-    void DefaultProfileAlertsHaveNoInheritanceText()
-    {
-        Store store;
-        DialogOn dialog(store);
-        TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        for (int i = 0; i < 9; ++i)
-            QVERIFY2(!form.AlertCheckBox(i)->text().contains(QStringLiteral("main profile")), qPrintable(QString::number(i)));
-        QVERIFY(form.PriorityEdit(0)->placeholderText().isEmpty());
     }
 
     void UncheckingSavePasswordEmptiesIt()
@@ -407,8 +400,7 @@ private slots:
         store.backend->WriteString(kRoot, "Pwd", ObscurePassword("hemligt", "anna"));
         DialogOn dialog(store);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QCOMPARE(form.PwdEdit()->text(), QStringLiteral("hemligt"));
         QCOMPARE(form.PwdEdit()->echoMode(), QLineEdit::Password);
         QVERIFY(form.SavePwdCheckBox()->isChecked());
@@ -440,8 +432,7 @@ private slots:
             asked << title << text;
             return answer;
         });
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QCOMPARE(RowTexts(form.KeyMapListView(), 0), (QStringList{"q", "w"}));
 
         // No keeps the rows; Yes puts the 18 defaults in their place.
@@ -468,8 +459,7 @@ private slots:
         Store store;
         DialogOn dialog(store);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QTreeWidget* view = form.KeyMapListView();
 
         // Sorted by key sequence; a blank is shown so that it can be seen.
@@ -530,8 +520,7 @@ private slots:
         Store store;
         DialogOn dialog(store);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         form.HostEdit()->setText(QStringLiteral("elsewhere"));
         form.PortEdit()->setText(QStringLiteral("1"));
 
@@ -574,8 +563,7 @@ private slots:
             initialColors << initial;
             return std::optional<QColor>();
         });
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         form.Pages()->setCurrentIndex(6);
         QTextEdit* sample = form.FontSampleRichEdit();
         QVERIFY(sample->isReadOnly());
@@ -645,8 +633,7 @@ private slots:
         store.backend->WriteString(kRoot, "BodyFont", "Courier New;10;2147483656;");
         DialogOn dialog(store);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
         QCOMPARE(store.Value(kRoot, "BodyFont"), std::string("Courier New;10;2147483656;"));
         form.hide();
@@ -658,8 +645,7 @@ private slots:
         store.backend->WriteString(kHome, "UseProxy", "1");
         DialogOn dialog(store, kHome);
         TConfigForm& form = dialog.form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(dialog.Show());
         QVERIFY(form.ProxyServerEdit()->isEnabled());
         QVERIFY(form.ProxyPortEdit()->isEnabled());
         form.EnableProxyCheckBox()->setCheckState(Qt::PartiallyChecked);

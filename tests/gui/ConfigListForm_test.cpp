@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace pellar;
@@ -242,18 +241,12 @@ private slots:
         // The settings dialog is modal: answer it once it is up.
         QString shownHost;
         bool sawDialog = false;
-        std::function<void()> answer = [&] {
-            auto* settings = qobject_cast<TConfigForm*>(QApplication::activeModalWidget());
-            if (!settings) {
-                QTimer::singleShot(10, &form, answer);
-                return;
-            }
+        test::AnswerDialog<TConfigForm>([&](TConfigForm* settings) {
             sawDialog = true;
             shownHost = settings->HostEdit()->text();
             settings->NameEdit()->setText(QStringLiteral("Anna at home"));
             QTest::mouseClick(settings->OkButton(), Qt::LeftButton);
-        };
-        QTimer::singleShot(0, &form, answer);
+        });
         QTest::mouseClick(form.ConfigTreeView()->viewport(), Qt::LeftButton, {},
                           form.ConfigTreeView()->visualItemRect(Node(form, "Home")).center());
         form.PropertiesClick();

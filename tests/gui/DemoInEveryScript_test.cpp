@@ -3,10 +3,8 @@
 // name sends a message with emoji and it shows as sent. With
 // PELLAR_SCREENSHOT_DIR set, the main window is saved as
 // demo-every-script.png.
-#include "support/gui/GuiTestSupport.h"
-#include "support/gui/GuiTestSupport.h"
+#include "support/gui/AppDriving.h"
 
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/session/Client.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
@@ -34,12 +32,7 @@ private slots:
     void greekTextReadAndAMessageWithEmoji()
     {
         QTemporaryDir state;
-        AppOptions options;
-        options.settings = std::make_shared<MemoryRegistryBackend>();
-        options.stateDir = std::filesystem::path(state.path().toStdString());
-        options.diagnosticLogs = false;
-        options.logon.greetingTimeout = std::chrono::milliseconds(5000);
-        AppController app(options);
+        AppController app(test::QuietAppOptionsWithGreetingTimeout(state));
         AppWindows windows(app);
         app.MainWindow().resize(1180, 820);
         app.MainWindow().show();

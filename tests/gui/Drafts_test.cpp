@@ -1,6 +1,7 @@
 // Writing that is never lost: where the focus starts, the draft kept while
 // typing and offered again after the next logon, the questions on closing a
 // window or quitting with an unsent text, and the number a submission made.
+#include "support/gui/AppDriving.h"
 #include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
@@ -34,16 +35,7 @@ private:
     bool Reconnect()
     {
         App().Disconnect();
-        const QString port = QString::number(session_.ServerPort());
-        AnswerDialog<TLoginForm>([port](TLoginForm* login) {
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(port);
-            login->UserEdit()->setText(QStringLiteral("Demo User"));
-            login->PwdEdit()->setText(QStringLiteral("demo"));
-            login->OkButton()->click();
-        });
-        App().MainWindow().Menus()->SessionConnectAction->trigger();
-        return App().MainWindow().IsOnline();
+        return pellar::test::ConnectThroughLogin(App(), session_.ServerPort());
     }
 
     TWriteTextForm* NewText()

@@ -28,9 +28,9 @@
 #include <QTextDocument>
 
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/MessagingSessions.h"
 
 using namespace pellar;
-using pellar::test::SessionClient;
 
 namespace {
 
@@ -42,64 +42,51 @@ QString Log(TMessagesForm* form)
 
 } // namespace
 
-class MessagesFormTest : public QObject {
+class MessagesFormTest : public QObject, private test::MessagingSessions {
     Q_OBJECT
 
 private slots:
     void initTestCase()
     {
         std::string error;
-        server_ = test::StartQuickDemoServer(&error);
-        QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
-        main_ = std::make_unique<TMainForm>();
-        main_->resize(900, 640);
-        main_->show();
-        events_ = std::make_unique<EventsController>(me_->client, *main_);
-        events_->SetEnabled(true);
-        QVERIFY(me_->logon.LogOn());
-        QVERIFY(anna_->logon.LogOn());
-        events_->UpdateActions();
+        const bool started = Start(&error, [this] {
+            events = std::make_unique<EventsController>(me->client, *main);
+            events->SetEnabled(true);
+        });
+        QVERIFY2(started, error.c_str());
+        events->UpdateActions();
     }
 
-    void cleanupTestCase()
-    {
-        events_.reset();
-        main_.reset();
-        anna_.reset();
-        me_.reset();
-        server_.reset();
-    }
+    void cleanupTestCase() { Stop(); }
 
     void messageFromASecondSessionAppearsInTheMainWindow()
     {
-        TMessagesForm* messages = events_->MainMessages();
+        TMessagesForm* messages = events->MainMessages();
         QVERIFY(messages->SendMessageAction()->isEnabled());
         // A colour chosen in the settings (blue, as 0x00BBGGRR) is drawn.
-        me_->client.Config().WriteString("MessageFont", "Arial;10;$FF0000;");
-        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Hello there\nsecond line"));
+        me->client.Config().WriteString("MessageFont", "Arial;10;$FF0000;");
+        QVERIFY(anna->Send(me->client.CurrentPerson(), "Hello there\nsecond line"));
         QTRY_VERIFY(Log(messages).contains(QStringLiteral("Hello there\nsecond line")));
         const QTextCursor hello = messages->IncomingEdit()->document()->find(QStringLiteral("Hello there"));
         QVERIFY(!hello.isNull());
         QCOMPARE(hello.charFormat().foreground().color(), QColor(0, 0, 255));
-        me_->client.Config().WriteString("MessageFont", "");
+        me->client.Config().WriteString("MessageFont", "");
         QVERIFY(Log(messages).contains(QStringLiteral("to Demo User\nfrom Anna Berg:\n")));
         QVERIFY(Log(messages).contains(QString(94, QLatin1Char('='))));
     }
 
     void chatWindowTakesItsPartnersPersonalMessagesAlone()
     {
-        TMessagesForm* messages = events_->MainMessages();
-        TMessagesForm* chat = events_->OpenChat(anna_->client.CurrentPerson());
+        TMessagesForm* messages = events->MainMessages();
+        TMessagesForm* chat = events->OpenChat(anna->client.CurrentPerson());
         QVERIFY(!chat->TargetEdit()->isEnabled());
         QVERIFY(!chat->SentToAllCheckBox()->isEnabled());
-        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Only for the chat"));
+        QVERIFY(anna->Send(me->client.CurrentPerson(), "Only for the chat"));
         QTRY_VERIFY(Log(chat).contains(QStringLiteral("Only for the chat")));
         QVERIFY(!Log(messages).contains(QStringLiteral("Only for the chat")));
 
         // To everyone: the chat (second pass) and the plain window both.
-        QVERIFY(anna_->Send(0, "For all of you"));
+        QVERIFY(anna->Send(0, "For all of you"));
         QTRY_VERIFY(Log(chat).contains(QStringLiteral("For all of you")));
         QVERIFY(Log(messages).contains(QStringLiteral("For all of you\n")));
         QVERIFY(Log(messages).contains(QStringLiteral("to Everyone\nfrom Anna Berg:")));
@@ -107,27 +94,27 @@ private slots:
         QSignalSpy gone(chat, &QObject::destroyed);
         chat->close();
         QVERIFY(gone.count() == 1 || gone.wait(5000));
-        QCOMPARE(events_->Dispatcher().Router().Count(), 1);
+        QCOMPARE(events->Dispatcher().Router().Count(), 1);
     }
 
     void awayWindowAnswersEachSenderOnceAMinute()
     {
-        TMessagesForm* messages = events_->MainMessages();
+        TMessagesForm* messages = events->MainMessages();
         messages->GoOfflineActionExecute();
         TOfflineMessageForm* away = messages->AwayForm();
         QVERIFY(away);
         QVERIFY(messages->Away());
         away->SetMessage(QStringLiteral("Back soon\r\n\n"));
-        test::Received(*anna_);
-        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Are you there?"));
-        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("Back soon")));
+        test::Received(*anna);
+        QVERIFY(anna->Send(me->client.CurrentPerson(), "Are you there?"));
+        QTRY_VERIFY(test::Received(*anna).contains(QStringLiteral("Back soon")));
         QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
 
-        QVERIFY(anna_->Send(me_->client.CurrentPerson(), "Still there?"));
+        QVERIFY(anna->Send(me->client.CurrentPerson(), "Still there?"));
         QTRY_VERIFY(Log(messages).contains(QStringLiteral("Still there?")));
         QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
         // A message to everyone gets no answer unless asked for.
-        QVERIFY(anna_->Send(0, "Lunch, anyone?"));
+        QVERIFY(anna->Send(0, "Lunch, anyone?"));
         QTRY_VERIFY(Log(messages).contains(QStringLiteral("Lunch, anyone?")));
         QCOMPARE(away->SendCountEdit()->text(), QStringLiteral("1"));
 
@@ -138,16 +125,16 @@ private slots:
 
     void sendingDropsTrailingEmptyLinesAndLogsTheEntry()
     {
-        TMessagesForm* messages = events_->MainMessages();
-        events_->Tray()->SetUseTray(false);
-        events_->Tray()->ShowIcon(2);
+        TMessagesForm* messages = events->MainMessages();
+        events->Tray()->SetUseTray(false);
+        events->Tray()->ShowIcon(2);
         messages->SentToAllCheckBox()->setChecked(true);
         QVERIFY(!messages->TargetEdit()->isEnabled());
         messages->WriteMsgMemo()->setPlainText(QStringLiteral("word\n\n"));
-        test::Received(*anna_);
+        test::Received(*anna);
         messages->SendMessageAction()->trigger();
-        QTRY_VERIFY(test::Received(*anna_).contains(QStringLiteral("word")));
-        QVERIFY(!events_->Tray()->Visible());
+        QTRY_VERIFY(test::Received(*anna).contains(QStringLiteral("word")));
+        QVERIFY(!events->Tray()->Visible());
         QVERIFY(messages->WriteMsgMemo()->toPlainText().isEmpty());
         QVERIFY(Log(messages).contains(QStringLiteral(" to all users\nword\n")));
         QVERIFY(Log(messages).contains(QString(94, QLatin1Char('-'))));
@@ -177,20 +164,16 @@ private:
         const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
         if (dir.isEmpty())
             return;
-        TMessagesForm* messages = events_->MainMessages();
-        events_->ShowWindow(messages);
+        TMessagesForm* messages = events->MainMessages();
+        events->ShowWindow(messages);
         messages->parentWidget()->resize(660, 500);
         messages->WriteMsgMemo()->setPlainText(QStringLiteral("See you at the meeting."));
         QTRY_VERIFY(messages->isVisible() && messages->width() > 600);
         QVERIFY(messages->grab().save(dir + QStringLiteral("/messages-window.png")));
-        QVERIFY(main_->grab().save(dir + QStringLiteral("/messages-in-frame.png")));
+        QVERIFY(main->grab().save(dir + QStringLiteral("/messages-in-frame.png")));
         messages->WriteMsgMemo()->clear();
     }
 
-    std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<SessionClient> me_, anna_;
-    std::unique_ptr<TMainForm> main_;
-    std::unique_ptr<EventsController> events_;
 };
 
 QTEST_MAIN(MessagesFormTest)

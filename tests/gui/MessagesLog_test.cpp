@@ -17,11 +17,11 @@
 #include "server/Server.h"
 
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/MessagingSessions.h"
 
 using namespace pellar;
-using pellar::test::SessionClient;
 
-class MessagesLogTest : public QObject {
+class MessagesLogTest : public QObject, private test::MessagingSessions {
     Q_OBJECT
 
 private:
@@ -30,28 +30,24 @@ private:
     // A new run of the events side: what a restart of the program makes.
     void Restart()
     {
-        events_.reset();
-        events_ = std::make_unique<EventsController>(me_->client, *main_);
-        events_->SetMessageLogDir(dir_);
-        events_->SetEnabled(true);
-        events_->UpdateActions();
-        events_->OpenMessageLog(kProfile);
+        events.reset();
+        events = std::make_unique<EventsController>(me->client, *main);
+        events->SetMessageLogDir(dir_);
+        events->SetEnabled(true);
+        events->UpdateActions();
+        events->OpenMessageLog(kProfile);
     }
 
-    QString Shown() { return events_->MainMessages()->IncomingEdit()->toPlainText(); }
+    QString Shown() { return events->MainMessages()->IncomingEdit()->toPlainText(); }
 
     void Receive(const std::string& text)
     {
-        QVERIFY(anna_->Send(me_->client.CurrentPerson(), text));
+        QVERIFY(anna->Send(me->client.CurrentPerson(), text));
         QTRY_VERIFY(Shown().contains(QString::fromStdString(text)));
     }
 
     std::filesystem::path File() { return MessageLog::FileFor(dir_, kProfile); }
 
-    std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<SessionClient> me_, anna_;
-    std::unique_ptr<TMainForm> main_;
-    std::unique_ptr<EventsController> events_;
     QTemporaryDir temp_;
     std::filesystem::path dir_;
 
@@ -60,31 +56,17 @@ private slots:
     {
         dir_ = std::filesystem::path(temp_.path().toStdString()) / "messages";
         std::string error;
-        server_ = test::StartQuickDemoServer(&error);
-        QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
-        main_ = std::make_unique<TMainForm>();
-        main_->show();
-        QVERIFY(me_->logon.LogOn());
-        QVERIFY(anna_->logon.LogOn());
+        QVERIFY2(Start(&error), error.c_str());
         Restart();
     }
 
-    void cleanupTestCase()
-    {
-        events_.reset();
-        main_.reset();
-        anna_.reset();
-        me_.reset();
-        server_.reset();
-    }
+    void cleanupTestCase() { Stop(); }
 
     void receivedMessagesAreWrittenAndComeBackInTheNextRun()
     {
-        QVERIFY(events_->MainMessages()->KeepMessagesAction()->isChecked());
+        QVERIFY(events->MainMessages()->KeepMessagesAction()->isChecked());
         Receive("Kept across restarts");
-        QVERIFY(events_->KeptMessages());
+        QVERIFY(events->KeptMessages());
         QTRY_VERIFY(std::filesystem::exists(File()));
         struct stat info {};
         QCOMPARE(::stat(File().c_str(), &info), 0);
@@ -94,18 +76,18 @@ private slots:
         QVERIFY2(Shown().contains(QStringLiteral("Kept across restarts")), qPrintable(Shown()));
         QVERIFY(Shown().contains(QStringLiteral("from Anna Berg:")));
         // Shown again, not kept twice.
-        QCOMPARE(events_->KeptMessages()->Entries().size(), size_t{1});
+        QCOMPARE(events->KeptMessages()->Entries().size(), size_t{1});
         Receive("Second one");
-        QCOMPARE(events_->KeptMessages()->Entries().size(), size_t{2});
+        QCOMPARE(events->KeptMessages()->Entries().size(), size_t{2});
     }
 
     void anotherProfileHasItsOwnLog()
     {
-        events_.reset();
-        events_ = std::make_unique<EventsController>(me_->client, *main_);
-        events_->SetMessageLogDir(dir_);
-        events_->SetEnabled(true);
-        events_->OpenMessageLog("Profiles\\Home");
+        events.reset();
+        events = std::make_unique<EventsController>(me->client, *main);
+        events->SetMessageLogDir(dir_);
+        events->SetEnabled(true);
+        events->OpenMessageLog("Profiles\\Home");
         QVERIFY(!Shown().contains(QStringLiteral("Kept across restarts")));
         Restart();
         QVERIFY(Shown().contains(QStringLiteral("Kept across restarts")));
@@ -114,7 +96,7 @@ private slots:
     void clearEmptiesTheWindowAndForgetsTheFile()
     {
         QVERIFY(std::filesystem::exists(File()));
-        events_->MainMessages()->ClearMessagesAction()->trigger();
+        events->MainMessages()->ClearMessagesAction()->trigger();
         QCOMPARE(Shown(), QString());
         QVERIFY(!std::filesystem::exists(File()));
         Restart();
@@ -126,20 +108,20 @@ private slots:
 
     void withTheSettingOffNothingIsWrittenOrRestored()
     {
-        QAction* keep = events_->MainMessages()->KeepMessagesAction();
+        QAction* keep = events->MainMessages()->KeepMessagesAction();
         QVERIFY(keep->isChecked());
         keep->trigger();
         QVERIFY(!keep->isChecked());
-        QVERIFY(!me_->client.Config().ReadFlag(EventsController::kKeepMessagesKey, true));
+        QVERIFY(!me->client.Config().ReadFlag(EventsController::kKeepMessagesKey, true));
         // Turning it off removes what was kept.
         QVERIFY(!std::filesystem::exists(File()));
         Receive("Not to be kept");
         QVERIFY(!std::filesystem::exists(File()));
         Restart();
         QVERIFY(!Shown().contains(QStringLiteral("Not to be kept")));
-        QVERIFY(!events_->KeptMessages());
-        QVERIFY(!events_->MainMessages()->KeepMessagesAction()->isChecked());
-        me_->client.Config().WriteFlag(EventsController::kKeepMessagesKey, true);
+        QVERIFY(!events->KeptMessages());
+        QVERIFY(!events->MainMessages()->KeepMessagesAction()->isChecked());
+        me->client.Config().WriteFlag(EventsController::kKeepMessagesKey, true);
     }
 };
 

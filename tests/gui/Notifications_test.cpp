@@ -20,9 +20,9 @@
 #include "server/Server.h"
 
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/MessagingSessions.h"
 
 using namespace pellar;
-using pellar::test::SessionClient;
 
 namespace {
 
@@ -44,15 +44,15 @@ public:
 
 } // namespace
 
-class NotificationsTest : public QObject {
+class NotificationsTest : public QObject, private test::MessagingSessions {
     Q_OBJECT
 
 private:
     // Sends from Anna and waits until the message is in the messages window.
     void Deliver(int32_t recipient, const std::string& text)
     {
-        QVERIFY(anna_->Send(recipient, text));
-        QTRY_VERIFY(events_->MainMessages()->IncomingEdit()->toPlainText().contains(QString::fromStdString(text)));
+        QVERIFY(anna->Send(recipient, text));
+        QTRY_VERIFY(events->MainMessages()->IncomingEdit()->toPlainText().contains(QString::fromStdString(text)));
     }
 
     // Messages are handled one after the other: once a later one is shown,
@@ -65,15 +65,11 @@ private:
 
     void SetAlerts(bool personal, bool all)
     {
-        TMiravoConfiguration& config = me_->client.Config();
+        TMiravoConfiguration& config = me->client.Config();
         config.WriteFlag(ConfigKeys::TrayPersMsg, personal);
         config.WriteFlag(ConfigKeys::TrayAllMsg, all);
     }
 
-    std::unique_ptr<miravod::Server> server_;
-    std::unique_ptr<SessionClient> me_, anna_;
-    std::unique_ptr<TMainForm> main_;
-    std::unique_ptr<EventsController> events_;
     FakeNotifier notifier_;
     int settled_ = 0;
 
@@ -81,45 +77,32 @@ private slots:
     void initTestCase()
     {
         std::string error;
-        server_ = test::StartQuickDemoServer(&error);
-        QVERIFY2(server_, error.c_str());
-        me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
-        anna_ = std::make_unique<SessionClient>(server_->Port(), "Anna Berg");
-        main_ = std::make_unique<TMainForm>();
-        main_->resize(900, 640);
-        main_->show();
-        events_ = std::make_unique<EventsController>(me_->client, *main_);
-        events_->SetNotifier(&notifier_);
-        events_->SetEnabled(true);
-        QVERIFY(me_->logon.LogOn());
-        QVERIFY(anna_->logon.LogOn());
-        events_->UpdateActions();
+        const bool started = Start(&error, [this] {
+            events = std::make_unique<EventsController>(me->client, *main);
+            events->SetNotifier(&notifier_);
+            events->SetEnabled(true);
+        });
+        QVERIFY2(started, error.c_str());
+        events->UpdateActions();
     }
 
-    void cleanupTestCase()
-    {
-        events_.reset();
-        main_.reset();
-        anna_.reset();
-        me_.reset();
-        server_.reset();
-    }
+    void cleanupTestCase() { Stop(); }
 
     void init()
     {
         notifier_.shown.clear();
         notifier_.available = true;
-        events_->Tray()->HideIcon();
+        events->Tray()->HideIcon();
     }
 
     void personalMessageWithTheAlertOnNotifiesWithSenderAndFirstLine()
     {
         SetAlerts(true, false);
-        Deliver(me_->client.CurrentPerson(), "Lunch at noon?\nThe usual place.");
+        Deliver(me->client.CurrentPerson(), "Lunch at noon?\nThe usual place.");
         QTRY_COMPARE(notifier_.shown.size(), 1);
         QCOMPARE(notifier_.shown[0].title, QStringLiteral("Message from Anna Berg"));
         QCOMPARE(notifier_.shown[0].body, QStringLiteral("Lunch at noon?"));
-        QCOMPARE(events_->Tray()->State(), 2);
+        QCOMPARE(events->Tray()->State(), 2);
 
         // A message to everyone is not personal: that alert does not cover it.
         Deliver(0, "Server restarts tonight");
@@ -130,11 +113,11 @@ private slots:
     void alertsOffSendNone()
     {
         SetAlerts(false, false);
-        Deliver(me_->client.CurrentPerson(), "Nobody should be told");
+        Deliver(me->client.CurrentPerson(), "Nobody should be told");
         Deliver(0, "Nor about this");
         Settle();
         QVERIFY(notifier_.shown.isEmpty());
-        QVERIFY(!events_->Tray()->Visible());
+        QVERIFY(!events->Tray()->Visible());
     }
 
     void groupMessagesWhenAllMessagesAreSelected()
@@ -150,9 +133,9 @@ private slots:
     {
         SetAlerts(true, false);
         notifier_.available = false;
-        Deliver(me_->client.CurrentPerson(), "Anyone there?");
-        QTRY_VERIFY(events_->Tray()->Visible());
-        QCOMPARE(events_->Tray()->State(), 2);
+        Deliver(me->client.CurrentPerson(), "Anyone there?");
+        QTRY_VERIFY(events->Tray()->Visible());
+        QCOMPARE(events->Tray()->State(), 2);
         Settle();
         QVERIFY(notifier_.shown.isEmpty());
     }
@@ -160,20 +143,20 @@ private slots:
     void clickingAMessageNotificationShowsTheMessagesWindow()
     {
         SetAlerts(true, false);
-        Deliver(me_->client.CurrentPerson(), "Click me");
+        Deliver(me->client.CurrentPerson(), "Click me");
         QTRY_COMPARE(notifier_.shown.size(), 1);
         // Something else in front first, so the click has to change it.
-        main_->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(events_->ActiveUsers()->parentWidget()));
-        QVERIFY(main_->MdiArea()->activeSubWindow()->widget() != events_->MainMessages());
+        main->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(events->ActiveUsers()->parentWidget()));
+        QVERIFY(main->MdiArea()->activeSubWindow()->widget() != events->MainMessages());
         notifier_.Click(notifier_.shown[0].tag);
-        QTRY_COMPARE(main_->MdiArea()->activeSubWindow()->widget(), static_cast<QWidget*>(events_->MainMessages()));
-        QVERIFY(!events_->Tray()->Visible());
+        QTRY_COMPARE(main->MdiArea()->activeSubWindow()->widget(), static_cast<QWidget*>(events->MainMessages()));
+        QVERIFY(!events->Tray()->Visible());
     }
 
     void aNewTextNotificationAsksForThatText()
     {
         SetAlerts(false, false);
-        QSignalSpy reading(events_.get(), &EventsController::ShowTextRequested);
+        QSignalSpy reading(events.get(), &EventsController::ShowTextRequested);
         notifier_.Click(QStringLiteral("text:4711"));
         QCOMPARE(reading.count(), 1);
         QCOMPARE(reading.at(0).at(0).value<int32_t>(), 4711);

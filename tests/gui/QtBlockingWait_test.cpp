@@ -2,7 +2,6 @@
 // a wait that lasts shows what it waits for with Cancel, and Cancel ends just
 // that wait (a request fails, a connect or greeting wait gives up) while the
 // window stays usable.
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
@@ -14,13 +13,13 @@
 #include "gui/shell/WaitForm.h"
 #include "server/Server.h"
 #include "tests/support/UnansweredListener.h"
+#include "support/ClientHarness.h"
 
-#include "support/gui/GuiTestSupport.h"
+#include "support/gui/AppDriving.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +40,16 @@ std::unique_ptr<miravod::Server> StartServer(miravod::ServerOptions options)
     options.passwordIterations = 1000;
     std::string error;
     return test::StartDemoServer(&error, options);
+}
+
+// Connects the client and has its waits go through `waits`.
+bool ConnectedWithBlockingWait(Client& client, int port, QtBlockingWait& waits)
+{
+    client.ComThread().Connect("127.0.0.1", std::to_string(port));
+    if (client.ConnectedEvent().WaitFor(5000) != WaitResult::Signaled)
+        return false;
+    client.SetBlockingWait(&waits);
+    return true;
 }
 
 // Presses Cancel in the next wait box; records its text and when.
@@ -66,24 +75,9 @@ class QtBlockingWaitTest : public QObject {
 private:
     std::unique_ptr<AppController> MakeController()
     {
-        AppOptions options;
-        options.settings = std::make_shared<MemoryRegistryBackend>();
-        options.stateDir = std::filesystem::path(state_.path().toStdString());
-        options.diagnosticLogs = false;
-        auto app = std::make_unique<AppController>(options);
+        auto app = std::make_unique<AppController>(test::QuietAppOptions(state_));
         app->Messages().SetShower([this](QMessageBox::Icon, const QString& text) { shown_.push_back(text); });
         return app;
-    }
-
-    static void AnswerLogin(const QString& port)
-    {
-        AnswerDialog<TLoginForm>([port](TLoginForm* login) {
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(port);
-            login->UserEdit()->setText(QStringLiteral("Demo User"));
-            login->PwdEdit()->setText(QStringLiteral("demo"));
-            login->OkButton()->click();
-        });
     }
 
     // Connect through the window, pressing Cancel in the wait box; the window
@@ -92,7 +86,7 @@ private:
     {
         CancelNextBox cancel;
         cancel.Arm();
-        AnswerLogin(port);
+        test::AnswerLogin(port);
         app.MainWindow().Menus()->SessionConnectAction->trigger();
         QVERIFY2(cancel.pressed.isValid(), "no wait box was shown");
         const qint64 tookMs = cancel.pressed.elapsed();
@@ -127,9 +121,7 @@ private slots:
         // Usable: the next Connect reaches a real server.
         auto server = StartServer({});
         QVERIFY(server);
-        AnswerLogin(QString::number(server->Port()));
-        app->MainWindow().Menus()->SessionConnectAction->trigger();
-        QVERIFY(app->MainWindow().IsOnline());
+        QVERIFY(test::ConnectThroughLogin(*app, server->Port()));
         app->Disconnect();
     }
 
@@ -151,14 +143,9 @@ private slots:
         options.replyDelayMs = kReplyDelayMs;
         auto server = StartServer(options);
         QVERIFY(server);
-        ClientOptions clientOptions;
-        clientOptions.debugLog = false;
-        clientOptions.receiveTrace = false;
-        Client client(clientOptions);
-        client.ComThread().Connect("127.0.0.1", std::to_string(server->Port()));
-        QVERIFY(client.ConnectedEvent().WaitFor(5000) == WaitResult::Signaled);
         QtBlockingWait waits;
-        client.SetBlockingWait(&waits);
+        Client client(test::QuietClientOptions());
+        QVERIFY(ConnectedWithBlockingWait(client, server->Port(), waits));
 
         // The event loop runs all through the wait.
         int ticks = 0;
@@ -205,14 +192,9 @@ private slots:
         options.replyDelayMs = 300;
         auto server = StartServer(options);
         QVERIFY(server);
-        ClientOptions clientOptions;
-        clientOptions.debugLog = false;
-        clientOptions.receiveTrace = false;
-        Client client(clientOptions);
-        client.ComThread().Connect("127.0.0.1", std::to_string(server->Port()));
-        QVERIFY(client.ConnectedEvent().WaitFor(5000) == WaitResult::Signaled);
         QtBlockingWait waits;
-        client.SetBlockingWait(&waits);
+        Client client(test::QuietClientOptions());
+        QVERIFY(ConnectedWithBlockingWait(client, server->Port(), waits));
 
         std::vector<std::string> finished;
         TGenericTrans inner(client.Protocol(), "inner", requests::GetTime());

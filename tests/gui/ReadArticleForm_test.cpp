@@ -18,7 +18,6 @@
 #include "support/gui/GuiTestSupport.h"
 
 #include <QAction>
-#include <QDir>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,14 +44,6 @@ private:
         return membership ? membership->UnreadCount() : -1;
     }
     QString Article() const { return form_->ArticleView()->MainEdit()->toPlainText(); }
-    void Grab(const QString& name)
-    {
-        const QString dir = qEnvironmentVariable("PELLAR_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        QVERIFY(form_->grab().save(dir + QLatin1Char('/') + name));
-    }
 
 private slots:
     void init()
@@ -143,7 +134,7 @@ private slots:
         session_->logon.LoadMemberships();
         QVERIFY(session_->client.Cache().GetMembership(conf)->IsRead(local));
         QCOMPARE(form_->History().Size(), 1);
-        Grab(QStringLiteral("reading-window.png"));
+        test::SaveScreenshot(form_.get(), QStringLiteral("reading-window"));
 
         // A command while the busy counter is up is refused.
         QVERIFY(form_->BeginWork());
@@ -219,7 +210,7 @@ private slots:
         form_->ShowText(text);
         QVERIFY(Article().contains(QStringLiteral("Subject: <i>Tags</i>")));
         QVERIFY(Article().contains(QStringLiteral("<b>bold</b> &amp; <a href=\"x\">link</a>")));
-        Grab(QStringLiteral("reading-window-markup.png"));
+        test::SaveScreenshot(form_.get(), QStringLiteral("reading-window-markup"));
     }
 
     void readConfirmationIsAskedOnceAndSent()

@@ -16,7 +16,7 @@
 #include "server/Server.h"
 #include "server/TlsContext.h"
 
-#include "support/gui/GuiTestSupport.h"
+#include "support/gui/AppDriving.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -45,12 +45,7 @@ class TlsGuiTest : public QObject {
 private:
     std::unique_ptr<AppController> MakeController()
     {
-        AppOptions options;
-        options.settings = std::make_shared<MemoryRegistryBackend>();
-        options.stateDir = std::filesystem::path(state_.path().toStdString());
-        options.diagnosticLogs = false;
-        options.logon.greetingTimeout = std::chrono::milliseconds(5000);
-        auto controller = std::make_unique<AppController>(options);
+        auto controller = std::make_unique<AppController>(test::QuietAppOptionsWithGreetingTimeout(state_));
         controller->Messages().SetShower([this](QMessageBox::Icon, const QString& text) { shown_ << text; });
         return controller;
     }
@@ -94,23 +89,11 @@ private slots:
 
     void aPlainLinkIsShownAsNotEncrypted()
     {
-        miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
-        options.passwordIterations = kTestIterations;
-        miravod::Server server(options);
-        QVERIFY(server.Start());
+        std::string error;
+        const auto server = test::StartQuickDemoServer(&error);
+        QVERIFY2(server, error.c_str());
         auto app = MakeController();
-        const QString port = QString::number(server.Port());
-        AnswerDialog<TLoginForm>([=](TLoginForm* login) {
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(port);
-            login->UserEdit()->setText(QStringLiteral("Demo User"));
-            login->PwdEdit()->setText(QStringLiteral("demo"));
-            login->OkButton()->click();
-        });
-        app->MainWindow().Menus()->SessionConnectAction->trigger();
-        QVERIFY(app->MainWindow().IsOnline());
+        QVERIFY(test::ConnectThroughLogin(*app, server->Port()));
         QCOMPARE(app->MainWindow().StatusBar1()->LinkSecurity(), QStringLiteral("Not encrypted"));
         app->Disconnect();
     }
@@ -123,17 +106,15 @@ private slots:
         std::string error;
         QVERIFY2(miravod::WriteSelfSignedCertificate(cert, key, "unknown", "IP:127.0.0.1", 1, &error), error.c_str());
         miravod::ServerOptions options;
-        options.demo = true;
-        options.demoCompanion = false;
         options.passwordIterations = kTestIterations;
         options.tlsPort = 0;
         options.tlsCertFile = cert.string();
         options.tlsKeyFile = key.string();
-        miravod::Server server(options);
-        QVERIFY2(server.Start(&error), error.c_str());
+        const auto server = test::StartDemoServer(&error, options);
+        QVERIFY2(server, error.c_str());
 
         auto app = MakeController();
-        const QString port = QString::number(server.TlsPort());
+        const QString port = QString::number(server->TlsPort());
         QString question;
         AnswerDialog<TLoginForm>([=, &question](TLoginForm* login) {
             login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
@@ -150,12 +131,12 @@ private slots:
         });
         app->MainWindow().Menus()->SessionConnectAction->trigger();
         QVERIFY2(app->MainWindow().IsOnline(), qPrintable(shown_.join('\n')));
-        QVERIFY2(question.contains(QString::fromStdString(server.TlsFingerprint())), qPrintable(question));
+        QVERIFY2(question.contains(QString::fromStdString(server->TlsFingerprint())), qPrintable(question));
         QVERIFY(question.contains(QStringLiteral("self-signed")));
         const auto pin =
             ParseCertificatePin(app->ClientContext().Config().ReadString(ConfigKeys::TlsPinnedCert, ""));
         QVERIFY(pin);
-        QCOMPARE(pin->fingerprint, server.TlsFingerprint());
+        QCOMPARE(pin->fingerprint, server->TlsFingerprint());
         QVERIFY(app->MainWindow().StatusBar1()->LinkSecurity().startsWith(QStringLiteral("Encrypted")));
         app->Disconnect();
     }

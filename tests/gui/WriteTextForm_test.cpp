@@ -64,12 +64,30 @@ private:
         return submitted.count() == 1 ? submitted.at(0).at(0).value<int32_t>() : 0;
     }
 
-    int32_t WriteNewText(int32_t conf, const QString& subject)
+    // A writing window in the main window's frame, for a new text in `conf`
+    // when one is given; not started.
+    TWriteTextForm* NewForm(int32_t conf = 0)
     {
         auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
                                         &session_.App().MainWindow());
-        form->Model().PrefillNewText(conf);
+        if (conf)
+            form->Model().PrefillNewText(conf);
         session_.App().MainWindow().AddChildWindow(form);
+        return form;
+    }
+
+    // Throws the text away, answering yes, and waits until its window is gone.
+    void Trash(TWriteTextForm* form)
+    {
+        QPointer<TWriteTextForm> watch(form);
+        form->SetQuestionAnswerer([](const QString&) { return true; });
+        form->TrashTextAction->trigger();
+        QTRY_VERIFY(watch.isNull() && session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+    }
+
+    int32_t WriteNewText(int32_t conf, const QString& subject)
+    {
+        TWriteTextForm* form = NewForm(conf);
         form->Start();
         form->SubjectEdit()->setText(subject);
         return Submit(form, QStringLiteral("Body of ") + subject);
@@ -146,9 +164,7 @@ private slots:
         QCOMPARE(rows.size(), size_t{2});
         QCOMPARE(rows[1].kind, LinkKind::Recipient);
         QCOMPARE(rows[1].number, programming);
-        comment->SetQuestionAnswerer([](const QString&) { return true; });
-        comment->TrashTextAction->trigger();
-        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+        Trash(comment);
     }
 
     void aFootnoteToSomeoneElsesTextIsRefused()
@@ -169,9 +185,7 @@ private slots:
 
     void onlyCarbonCopiesAskTheNoRecipientsQuestionAndNoKeepsTheWindow()
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        &session_.App().MainWindow());
-        session_.App().MainWindow().AddChildWindow(form);
+        TWriteTextForm* form = NewForm();
         form->Start();
         QVERIFY(form->Model().AddRecipient(session_.Number("General discussion"), true));
         QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QStringLiteral("Carbon copy"));
@@ -186,20 +200,14 @@ private slots:
         QCOMPARE(submitted.count(), 0);
         QVERIFY(form->SubmitTextAction->isEnabled());
         QVERIFY(form->isVisible());
-        form->SetQuestionAnswerer([](const QString&) { return true; });
-        form->TrashTextAction->trigger();
-        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+        Trash(form);
     }
 
     void aConferenceNoticeIsShownModallyWhileTheRecipientsWorkerWaits()
     {
         const int32_t welcome = session_.Number("Welcome");
         QVERIFY(welcome > 0);
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        &session_.App().MainWindow());
-        QPointer<TWriteTextForm> watch(form);
-        form->Model().PrefillNewText(welcome);
-        session_.App().MainWindow().AddChildWindow(form);
+        TWriteTextForm* form = NewForm(welcome);
         bool noticeUp = false;
         bool workerWaited = false;
         AnswerDialog<TNoteOnDoorForm>([&](TNoteOnDoorForm* note) {
@@ -213,17 +221,14 @@ private slots:
         QTRY_VERIFY(!form->Model().WorkerRunning());
         QCOMPARE(form->ListView()->topLevelItemCount(), 1);
 
-        form->SetQuestionAnswerer([](const QString&) { return true; });
-        form->TrashTextAction->trigger();
-        QTRY_VERIFY(watch.isNull());
+        Trash(form);
     }
 
     void ctrlAAddsARecipientWhicheverFieldHasTheFocus()
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        &session_.App().MainWindow());
-        QPointer<TWriteTextForm> watch(form);
-        QMdiSubWindow* sub = session_.App().MainWindow().AddChildWindow(form);
+        TWriteTextForm* form = NewForm();
+        auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+        QVERIFY(sub);
         form->Start();
         QTRY_VERIFY(!form->Model().WorkerRunning());
         session_.App().MainWindow().activateWindow();
@@ -245,16 +250,12 @@ private slots:
         }
         QCOMPARE(prompts, (QStringList{QStringLiteral("Add recipient"), QStringLiteral("Add recipient")}));
 
-        form->SetQuestionAnswerer([](const QString&) { return true; });
-        form->TrashTextAction->trigger();
-        QTRY_VERIFY(watch.isNull());
+        Trash(form);
     }
 
     void keyboardCaretAndClipboardRules()
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
-                                        &session_.App().MainWindow());
-        session_.App().MainWindow().AddChildWindow(form);
+        TWriteTextForm* form = NewForm();
         form->Start();
         form->Model().AddRecipient(session_.Number("General discussion"), false);
 
@@ -298,9 +299,7 @@ private slots:
         QCOMPARE(form->ListView()->topLevelItemCount(), 0);
         QVERIFY(form->Model().Links().Rows().empty());
 
-        form->SetQuestionAnswerer([](const QString&) { return true; });
-        form->TrashTextAction->trigger();
-        QTRY_VERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+        Trash(form);
     }
 };
 

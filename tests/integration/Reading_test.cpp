@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -119,6 +120,38 @@ protected:
     std::unique_ptr<TCurrentReadStatus> status = std::make_unique<TCurrentReadStatus>();
 };
 
+// The conference commands' dialogs answered from a script; what they were
+// asked and what they showed is kept.
+struct ScriptedCommandUi : ConferenceCommandUi {
+    std::vector<int32_t> choices;  // answered in order, -1 when used up
+    std::optional<std::string> answer;
+    std::vector<std::string> titles, presets, boxes;
+    std::vector<int32_t> shown;
+    struct Opened {
+        PresentationKind kind;
+        int32_t target, recipient;
+        std::string subject;
+    };
+    std::vector<Opened> opened;
+    int32_t ChooseName(std::string_view title, std::string_view preset, NameKind) override
+    {
+        titles.emplace_back(title);
+        presets.emplace_back(preset);
+        if (choices.empty())
+            return -1;
+        const int32_t c = choices.front();
+        choices.erase(choices.begin());
+        return c;
+    }
+    std::optional<std::string> AskString(std::string_view, std::string_view) override { return answer; }
+    void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
+    void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
+    void OpenComposition(PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) override
+    {
+        opened.push_back({kind, target, recipient, subject});
+    }
+};
+
 // Alpha (priority 200): r1 with footnote f1 and comments c1 (with c1a) and
 // c2, a deleted text, r2, x (also in Beta, already read in Alpha) and y
 // (read in Alpha, added to Beta by someone else). Beta (priority 100): b1
@@ -213,24 +246,11 @@ TEST_F(ReadingOrderTest, MarkTreeReadReachesTheServer)
 
 TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
 {
-    struct Ui : ConferenceCommandUi {
-        int32_t choice = -1;
-        std::string answer;
-        std::string preset;
-        int32_t ChooseName(std::string_view, std::string_view p, NameKind) override
-        {
-            preset = p;
-            return choice;
-        }
-        std::optional<std::string> AskString(std::string_view, std::string_view) override { return answer; }
-        void ShowMessageBox(std::string_view) override {}
-        void ShowTextInReadingWindow(int32_t) override {}
-        void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
-    } ui;
-    ui.choice = alpha;
+    ScriptedCommandUi ui;
+    ui.choices = {alpha, alpha, writer};  // writer: not a member there
     ui.answer = "2";
     SetUnreadInConference(client, ui, alpha);
-    EXPECT_EQ(ui.preset, "Alpha");
+    EXPECT_EQ(ui.presets, std::vector<std::string>{"Alpha"});
     const auto m = client.Cache().GetMembership(alpha);
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->UnreadCount(), 2);
@@ -238,8 +258,8 @@ TEST_F(ReadingOrderTest, SetUnreadInConferenceReloadsTheMembership)
 
     ui.answer = "many";
     SetUnreadInConference(client, ui, alpha);
-    ui.choice = writer;  // not a member there
     SetUnreadInConference(client, ui, -1);
+    EXPECT_TRUE(ui.choices.empty());
     std::vector<std::string> messages;
     for (std::string text; client.UserMessages().Pop(text);)
         messages.push_back(text);
@@ -457,47 +477,12 @@ TEST_F(TreeTest, TheMarksLoaderListsTheMarksWithTheirSubjects)
 
 TEST_F(TreeTest, ViewPresentationShowsTheConferencesPresentation)
 {
-    struct Ui : ConferenceCommandUi {
-        std::vector<int32_t> shown;
-        std::vector<std::string> boxes;
-        int32_t ChooseName(std::string_view, std::string_view, NameKind) override { return -1; }
-        std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
-        void ShowMessageBox(std::string_view t) override { boxes.emplace_back(t); }
-        void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
-        void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
-    } ui;
+    ScriptedCommandUi ui;
     ViewPresentation(client, ui, 0);
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"No such conference"});
     ViewPresentation(client, ui, alpha);
     EXPECT_EQ(ui.shown, std::vector<int32_t>{0});  // Alpha has none: the window says "No such text"
 }
-
-struct ScriptedCommandUi : ConferenceCommandUi {
-    std::vector<int32_t> choices;  // answered in order, -1 when used up
-    std::vector<std::string> titles;
-    struct Opened {
-        PresentationKind kind;
-        int32_t target, recipient;
-        std::string subject;
-    };
-    std::vector<Opened> opened;
-    int32_t ChooseName(std::string_view title, std::string_view, NameKind) override
-    {
-        titles.emplace_back(title);
-        if (choices.empty())
-            return -1;
-        const int32_t c = choices.front();
-        choices.erase(choices.begin());
-        return c;
-    }
-    std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
-    void ShowMessageBox(std::string_view) override {}
-    void ShowTextInReadingWindow(int32_t) override {}
-    void OpenComposition(PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) override
-    {
-        opened.push_back({kind, target, recipient, subject});
-    }
-};
 
 TEST_F(TreeTest, PresentationAndNoticeCommandsOpenTheComposerOrSetTheNotice)
 {

@@ -30,17 +30,10 @@ protected:
         relay->ClearSent();
     }
 
-    static int32_t ConfNumber(Client& client, const std::string& name)
+    // The one conference (or person) the server finds by the name; -1 for none or several.
+    static int32_t ConfNumber(Client& client, const std::string& name, bool person = false)
     {
-        TNumberFromNameTrans lookup(client.Protocol(), name, false, true);
-        if (!client.Transactions().ExecuteAndWait(lookup) || lookup.Results().size() != 1)
-            return -1;
-        return lookup.Results()[0].number;
-    }
-
-    static int32_t PersonNumber(Client& client, const std::string& name)
-    {
-        TNumberFromNameTrans lookup(client.Protocol(), name, true, false);
+        TNumberFromNameTrans lookup(client.Protocol(), name, person, !person);
         if (!client.Transactions().ExecuteAndWait(lookup) || lookup.Results().size() != 1)
             return -1;
         return lookup.Results()[0].number;
@@ -279,7 +272,7 @@ TEST_F(SessionCommandsTest, AddAndRemoveMember)
     SessionClient c;
     ASSERT_TRUE(LogOn(c));  // the demo user supervises the board room
     const int32_t board = ConfNumber(c.client, "Board room");
-    const int32_t lena = PersonNumber(c.client, "Lena Dahl");
+    const int32_t lena = ConfNumber(c.client, "Lena Dahl", true);
     ASSERT_GT(board, 0);
     ASSERT_GT(lena, 0);
     c.Messages();
