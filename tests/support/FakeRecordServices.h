@@ -31,6 +31,20 @@ public:
     int textStatLookups = 0;
     bool loadedUnderLock = false;
 
+    // Conference conf, named "Full" with presentation 77, holding the local
+    // numbers first to first + count - 1.
+    std::shared_ptr<TMiravoConference> AddConference(int32_t conf, int32_t first, int32_t count)
+    {
+        ConfStatFields f;
+        f.name = "Full";
+        f.presentation = 77;
+        f.firstLocalNo = first;
+        f.noOfTexts = count;
+        fullStatus[conf] = f;
+        highestLocal[conf] = first + count - 1;
+        return conferences[conf] = std::make_shared<TMiravoConference>(conf, this);
+    }
+
     void LoadFullConfStatus(TMiravoConferenceBase& conf) override
     {
         ++fullLoads;
