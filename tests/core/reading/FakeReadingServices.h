@@ -4,6 +4,7 @@
 // memberships report show up in records.marked.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,6 +53,14 @@ public:
         m->SetMayHaveUnread(true);
         memberships[conf] = m;
         return *m;
+    }
+    // Conferences made and joined at one priority.
+    void Joined(std::initializer_list<int32_t> confs, int32_t priority = 100)
+    {
+        for (int32_t conf : confs) {
+            AddConference(conf);
+            Join(conf, priority);
+        }
     }
     // A new local number in conf for text (0 text: a deleted local number).
     int32_t NextLocal(int32_t conf, int32_t text)
