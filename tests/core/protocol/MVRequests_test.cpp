@@ -19,6 +19,21 @@ class RequestTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(h.Connect()); }
 
+    std::future<bool> Async(TMiravoTransaction& t)
+    {
+        return std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    }
+
+    // Whether the waiter was released, and with success.
+    static ::testing::AssertionResult Released(std::future<bool>& done, bool success)
+    {
+        if (done.wait_for(10s) != std::future_status::ready)
+            return ::testing::AssertionFailure() << "the request never completed";
+        if (done.get() != success)
+            return ::testing::AssertionFailure() << "success was " << !success;
+        return ::testing::AssertionSuccess();
+    }
+
     // How the request is to end: answered, refused with an error reply, or
     // answered with a reply that cannot be read (it fails as malformed).
     enum class Ends { Done, Error, Unreadable };
@@ -26,16 +41,13 @@ protected:
     ::testing::AssertionResult Exchange(TMiravoTransaction& t, std::string_view expectedLine,
                                         std::string_view replyBody, Ends ends = Ends::Done)
     {
-        auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+        auto done = Async(t);
         auto sent = h.peer.expect(std::to_string(t.Id()) + " " + std::string(expectedLine) + "\n");
         h.peer.send((ends == Ends::Error ? "%" : "=") + std::to_string(t.Id()) + std::string(replyBody));
-        if (done.wait_for(10s) != std::future_status::ready)
-            return ::testing::AssertionFailure() << "the request never completed";
-        const bool ok = done.get();
+        if (auto released = Released(done, ends == Ends::Done); !released)
+            return released;
         if (!sent)
             return sent;
-        if (ok != (ends == Ends::Done))
-            return ::testing::AssertionFailure() << "success was " << ok;
         if (ends == Ends::Unreadable && !t.Malformed())
             return ::testing::AssertionFailure() << "failed, but not as unreadable";
         return ::testing::AssertionSuccess();
@@ -242,12 +254,11 @@ TEST_F(RequestTest, TextBodyLinesEndWithCrLf)
 TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
 {
     TGetTextTrans t(h.client.Protocol(), 4711);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
     h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
     h.peer.close();
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_FALSE(done.get());
+    EXPECT_TRUE(Released(done, false));
 }
 
 // A personal message that announces two gigabytes, from the peer, right
@@ -255,11 +266,10 @@ TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
 TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
 {
     TNumberFromNameTrans t(h.client.Protocol(), "x", true, false);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 76 1Hx 1 0\n"));
     h.peer.send(":5 12 6 7 2000000000Hhello\n=" + std::to_string(t.Id()) + " 1 { 1Hx 1000 6 }\n");
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_TRUE(done.get());
+    ASSERT_TRUE(Released(done, true));
     ASSERT_EQ(t.Results().size(), 1u);
     EXPECT_EQ(t.Results()[0].number, 6);
     EXPECT_EQ(h.client.ReceiveThread().DroppedMessages(), 1u);
@@ -272,11 +282,10 @@ TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
 TEST_F(RequestTest, TextBodyLongerThanAnyServerTextFailsAndTheNextReplyIsRead)
 {
     TGetTextTrans t(h.client.Protocol(), 4711);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
     h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_FALSE(done.get());
+    EXPECT_TRUE(Released(done, false));
 
     TNameFromNumberTrans next(h.client.Protocol(), 6);
     ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));

@@ -128,6 +128,18 @@ public:
     int32_t gate = 0;
 };
 
+// Leaves conf while the builder is held at the gate: the leave holds the
+// builder, then the gate opens; the leave and the queue both finish.
+void ForgetWhileHeld(SubjectTreeAsyncThread& builder, Gate& gate, int32_t conf)
+{
+    ASSERT_TRUE(gate.WaitReached());
+    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(conf); });
+    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
+    gate.Release();
+    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+}
+
 class BuilderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -245,12 +257,7 @@ TEST_F(BuilderTest, ForgettingTheBuildingConferenceKeepsTheOthersQueued)
     SubjectTreeAsyncThread builder(w, gui, tree);
     builder.Enqueue({1, 2, 1});
     builder.Resume();
-    ASSERT_TRUE(w.WaitReached());
-    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(1); });
-    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
-    w.Release();
-    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    ASSERT_NO_FATAL_FAILURE(ForgetWhileHeld(builder, w, 1));
     EXPECT_TRUE(builder.QueuedConferences().empty());
     // Conference 2 was built, not dropped in place of the forgotten one.
     EXPECT_NE(std::find(w.textLookups.begin(), w.textLookups.end(), 301), w.textLookups.end());
@@ -424,12 +431,7 @@ TEST_F(BatchTest, LeavingTheConferenceMidFillStopsItsPlacements)
     builder.SetBatching(TreeBatching{std::chrono::hours(1), 1});
     builder.RequestConference(2);
     builder.Resume();
-    ASSERT_TRUE(w.WaitReached());
-    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(2); });
-    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
-    w.Release();
-    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    ASSERT_NO_FATAL_FAILURE(ForgetWhileHeld(builder, w, 2));
     builder.Pause();
     EXPECT_EQ(tree.placed, std::vector<int32_t>{500});
 }
