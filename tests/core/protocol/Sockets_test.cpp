@@ -1,6 +1,7 @@
 #include "core/protocol/Sockets.h"
 
 #include <cerrno>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -22,24 +23,22 @@
 namespace pellar {
 namespace {
 
-TEST(WinsockErrorText, KnownCodeGivesMessageCodeAndName)
+// A known code gives its message, code and name (a row without a message
+// starts with the line break); an unknown one says so.
+TEST(WinsockErrorText, TextForEachCode)
 {
-    EXPECT_EQ(WinsockErrorText(11001), "Unable to find the address for this host\r\n(11001) WSAHOST_NOT_FOUND");
-    EXPECT_EQ(WinsockErrorText(10061), "The host refused us to connect (on this port)\r\n(10061) WSAECONNREFUSED");
-    EXPECT_EQ(WinsockErrorText(10004), "Winsock provider not initialized\r\n(10004) WSAEINTR");
-}
-
-TEST(WinsockErrorText, RowWithoutMessageStartsWithLineBreak)
-{
-    EXPECT_EQ(WinsockErrorText(10050), "\r\n(10050) WSAENETDOWN");
-    EXPECT_EQ(WinsockErrorText(10101), "\r\n(10101) WSAEDISCON");
-    EXPECT_EQ(WinsockErrorText(11004), "\r\n(11004) WSANO_DATA");
-}
-
-TEST(WinsockErrorText, UnknownCode)
-{
-    EXPECT_EQ(WinsockErrorText(10999), "Unknown error (10999)");
-    EXPECT_EQ(WinsockErrorText(0), "Unknown error (0)");
+    const std::pair<int, const char*> cases[] = {
+        {11001, "Unable to find the address for this host\r\n(11001) WSAHOST_NOT_FOUND"},
+        {10061, "The host refused us to connect (on this port)\r\n(10061) WSAECONNREFUSED"},
+        {10004, "Winsock provider not initialized\r\n(10004) WSAEINTR"},
+        {10050, "\r\n(10050) WSAENETDOWN"},
+        {10101, "\r\n(10101) WSAEDISCON"},
+        {11004, "\r\n(11004) WSANO_DATA"},
+        {10999, "Unknown error (10999)"},
+        {0, "Unknown error (0)"},
+    };
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(WinsockErrorText(code), text) << code;
 }
 
 TEST(WinsockErrorText, ExceptionCarriesCodeAndText)
