@@ -52,23 +52,16 @@ protected:
                EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)) + "\n";
     }
 
-    // The notice for person 7's session 33, run on a thread of its own.
-    std::future<void> Notice()
-    {
-        EXPECT_TRUE(h.Connect());
-        notice = std::make_unique<TLogOnOffThread>(h.client, gui, ports, 7, 33, true);
-        return std::async(std::launch::async, [this] { notice->Run(); });
-    }
-
     ClientHarness h;
     InlineGuiThread gui;
     RecordingPorts ports;
-    std::unique_ptr<TLogOnOffThread> notice;
 };
 
 TEST_F(LogOnNotice, AServerThatKeepsTheClientVersionToItselfStillFillsAccountHostAndIdent)
 {
-    auto run = Notice();
+    ASSERT_TRUE(h.Connect());
+    TLogOnOffThread notice(h.client, gui, ports, 7, 33, true);
+    auto run = std::async(std::launch::async, [&] { notice.Run(); });
     // The session record needs three answers; the second is refused.
     ASSERT_TRUE(h.peer.expect("1 84 33\n"));
     h.peer.send(StaticInfo(1));
@@ -91,7 +84,9 @@ TEST_F(LogOnNotice, AServerThatKeepsTheClientVersionToItselfStillFillsAccountHos
 
 TEST_F(LogOnNotice, ARefusedStaticRequestLeavesTheDetailsEmptyAndStillTellsTheStatusBar)
 {
-    auto run = Notice();
+    ASSERT_TRUE(h.Connect());
+    TLogOnOffThread notice(h.client, gui, ports, 7, 33, true);
+    auto run = std::async(std::launch::async, [&] { notice.Run(); });
     ASSERT_TRUE(h.peer.expect("1 84 33\n"));
     h.peer.send("%1 14 33\n");
     ASSERT_TRUE(h.peer.expect("2 84 33\n"));
