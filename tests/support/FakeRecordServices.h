@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/protocol/MiravoTypes.h"
+#include "support/Lookup.h"
 
 namespace pellar::test {
 
@@ -72,14 +73,12 @@ public:
     }
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override
     {
-        auto it = conferences.find(conf);
-        return it == conferences.end() ? nullptr : it->second;
+        return Lookup(conferences, conf, nullptr);
     }
     std::shared_ptr<TextStatType> FindTextStat(int32_t text) override
     {
         ++textStatLookups;
-        auto it = textStats.find(text);
-        return it == textStats.end() ? nullptr : it->second;
+        return Lookup(textStats, text, nullptr);
     }
     void NoteMarkedRead(int32_t conf, int32_t local) override { marked.emplace_back(conf, local); }
 

@@ -6,9 +6,12 @@
 
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
+#include "support/Lookup.h"
 
 namespace pellar {
 namespace {
+
+using test::Lookup;
 
 class FakeSource : public TextSource {
 public:
@@ -16,21 +19,9 @@ public:
     std::map<int32_t, std::shared_ptr<TextStatType>> stats;
     std::map<int32_t, std::string> names;
 
-    std::shared_ptr<TMiravoText> GetText(int32_t t) override
-    {
-        auto it = texts.find(t);
-        return it == texts.end() ? nullptr : it->second;
-    }
-    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override
-    {
-        auto it = stats.find(t);
-        return it == stats.end() ? nullptr : it->second;
-    }
-    std::string GetName(int32_t n) override
-    {
-        auto it = names.find(n);
-        return it == names.end() ? "*Unknown*" : it->second;
-    }
+    std::shared_ptr<TMiravoText> GetText(int32_t t) override { return Lookup(texts, t, nullptr); }
+    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override { return Lookup(stats, t, nullptr); }
+    std::string GetName(int32_t n) override { return Lookup(names, n, "*Unknown*"); }
 
     // A text by author with contents, created at a fixed time.
     std::shared_ptr<TextStatType> Add(int32_t no, int32_t author, std::string contents)

@@ -14,6 +14,7 @@
 
 #include "core/protocol/MiravoTypes.h"
 #include "core/reading/ReadingServices.h"
+#include "support/Lookup.h"
 #include "support/FakeRecordServices.h"
 
 namespace pellar::test {
@@ -141,21 +142,15 @@ public:
     std::shared_ptr<TextStatType> TextStat(int32_t text) override
     {
         statLookups.push_back(text);
-        auto it = stats.find(text);
-        return it == stats.end() ? nullptr : it->second;
+        return Lookup(stats, text, nullptr);
     }
     bool IsTextStatCached(int32_t text) override { return cachedStats.count(text) > 0; }
     std::shared_ptr<TMiravoText> Text(int32_t text) override
     {
         textLookups.push_back(text);
-        auto it = bodies.find(text);
-        return it == bodies.end() ? nullptr : it->second;
+        return Lookup(bodies, text, nullptr);
     }
-    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override
-    {
-        auto it = memberships.find(conf);
-        return it == memberships.end() ? nullptr : it->second;
-    }
+    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override { return Lookup(memberships, conf, nullptr); }
     std::shared_ptr<TMiravoConference> Conference(int32_t conf) override
     {
         if (conf == 0 || hiddenConfs.count(conf))
@@ -178,11 +173,7 @@ public:
         nameFetches.push_back(number);
         cachedNames.insert(number);
     }
-    std::string Name(int32_t number) override
-    {
-        auto it = names.find(number);
-        return it == names.end() ? "Person " + std::to_string(number) : it->second;
-    }
+    std::string Name(int32_t number) override { return Lookup(names, number, "Person " + std::to_string(number)); }
     void RunTogether(std::vector<std::function<void()>> jobs) override
     {
         ++togetherCalls;
@@ -192,8 +183,7 @@ public:
     std::optional<std::string> Request(std::string_view, const WireRequest& request) override
     {
         requests.push_back(Numbers(request));
-        auto it = replies.find(Number(request.Number()));
-        return it == replies.end() ? std::nullopt : it->second;
+        return Lookup(replies, Number(request.Number()), std::nullopt);
     }
     void Send(std::string_view, const WireRequest& request) override { requests.push_back(Numbers(request)); }
     // The number and the integer arguments, as the tests compare them.
