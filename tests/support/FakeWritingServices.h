@@ -12,6 +12,7 @@
 #include "core/protocol/TextStatType.h"
 #include "core/writing/WritingServices.h"
 #include "support/Lookup.h"
+#include "support/MiscItems.h"
 
 namespace pellar::test {
 
@@ -85,14 +86,7 @@ public:
     }
     static void AddRecipient(TextStatType& stat, int32_t conf, bool cc = false)
     {
-        std::shared_ptr<TMiscInfoNormal> item;
-        if (cc)
-            item = std::make_shared<TMiscInfoCC>();
-        else
-            item = std::make_shared<TMiscInfoRcpt>();
-        item->confNo = conf;
-        item->localNo = 1;
-        stat.AddMiscInfo(item);
+        stat.AddMiscInfo(Recipient(conf, 1, cc));
     }
     static void AddAux(TextStatType& stat, int32_t tag, int32_t creator)
     {

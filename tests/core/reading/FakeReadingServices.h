@@ -14,8 +14,9 @@
 
 #include "core/protocol/MiravoTypes.h"
 #include "core/reading/ReadingServices.h"
-#include "support/Lookup.h"
 #include "support/FakeRecordServices.h"
+#include "support/Lookup.h"
+#include "support/MiscItems.h"
 
 namespace pellar::test {
 
@@ -96,15 +97,7 @@ public:
     }
     void AddRecipient(int32_t text, int32_t conf, int32_t sentBy, bool cc = false)
     {
-        std::shared_ptr<TMiscInfoNormal> r;
-        if (cc)
-            r = std::make_shared<TMiscInfoCC>();
-        else
-            r = std::make_shared<TMiscInfoRcpt>();
-        r->confNo = conf;
-        r->localNo = NextLocal(conf, text);
-        r->sentBy = sentBy;
-        Stat(text).AddMiscInfo(r);
+        Stat(text).AddMiscInfo(Recipient(conf, NextLocal(conf, text), cc, sentBy));
     }
     // child comments (or footnotes) parent: both directions of the link.
     void Link(int32_t child, int32_t parent, bool footnote)

@@ -6,6 +6,7 @@
 
 #include "core/reading/FakeReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"
+#include "support/MiscItems.h"
 
 namespace pellar {
 namespace {
@@ -137,10 +138,7 @@ TEST(NextUnread, ARejectedRootIsMarkedReadAndTheSameCallGoesOn)
     // 11 sits in conference 1's map but its status names only conference 3.
     w.Stat(11).SetHeader(0, 1, 1, 1, 0);
     const int32_t stray = w.NextLocal(1, 11);
-    auto r = std::make_shared<TMiscInfoRcpt>();
-    r->confNo = 3;
-    r->localNo = 1;
-    w.Stat(11).AddMiscInfo(r);
+    w.Stat(11).AddMiscInfo(test::Recipient(3, 1));
     w.Post(12, "c", {1});
     w.Membership(1)->MarkRead(w.LocalOf(10, 1), false);
 
@@ -163,14 +161,8 @@ TEST(CheckGlobalText, EachRejectionHasItsLogLine)
     w.Joined({1, 4});
     w.hiddenConfs.insert(4);
     const int32_t deleted = w.NextLocal(1, 0);
-    auto item = [&](int32_t text, int32_t conf, int32_t local) {
-        auto r = std::make_shared<TMiscInfoRcpt>();
-        r->confNo = conf;
-        r->localNo = local;
-        w.Stat(text).AddMiscInfo(r);
-    };
-    item(20, 4, 1);        // conference record not available
-    item(20, 1, deleted);  // no text behind the local number
+    w.Stat(20).AddMiscInfo(test::Recipient(4, 1));        // conference record not available
+    w.Stat(20).AddMiscInfo(test::Recipient(1, deleted));  // no text behind the local number
     struct Case {
         int32_t text;
         const char* line;
