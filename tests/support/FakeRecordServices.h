@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/protocol/MiravoTypes.h"
+#include "support/Lookup.h"
 
 namespace pellar::test {
 
@@ -30,6 +31,20 @@ public:
     std::vector<std::pair<int32_t, int32_t>> marked;
     int textStatLookups = 0;
     bool loadedUnderLock = false;
+
+    // Conference conf, named "Full" with presentation 77, holding the local
+    // numbers first to first + count - 1.
+    std::shared_ptr<TMiravoConference> AddConference(int32_t conf, int32_t first, int32_t count)
+    {
+        ConfStatFields f;
+        f.name = "Full";
+        f.presentation = 77;
+        f.firstLocalNo = first;
+        f.noOfTexts = count;
+        fullStatus[conf] = f;
+        highestLocal[conf] = first + count - 1;
+        return conferences[conf] = std::make_shared<TMiravoConference>(conf, this);
+    }
 
     void LoadFullConfStatus(TMiravoConferenceBase& conf) override
     {
@@ -58,14 +73,12 @@ public:
     }
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override
     {
-        auto it = conferences.find(conf);
-        return it == conferences.end() ? nullptr : it->second;
+        return Lookup(conferences, conf, nullptr);
     }
     std::shared_ptr<TextStatType> FindTextStat(int32_t text) override
     {
         ++textStatLookups;
-        auto it = textStats.find(text);
-        return it == textStats.end() ? nullptr : it->second;
+        return Lookup(textStats, text, nullptr);
     }
     void NoteMarkedRead(int32_t conf, int32_t local) override { marked.emplace_back(conf, local); }
 

@@ -11,6 +11,8 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/writing/WritingServices.h"
+#include "support/Lookup.h"
+#include "support/MiscItems.h"
 
 namespace pellar::test {
 
@@ -36,39 +38,28 @@ public:
     std::vector<std::string> activities;
     std::vector<int32_t> forgotten;
 
-    std::string GetName(int32_t number) override
-    {
-        auto it = names.find(number);
-        return it == names.end() ? "*Unknown*" : it->second;
-    }
+    std::string GetName(int32_t number) override { return Lookup(names, number, "*Unknown*"); }
     std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
     {
         std::lock_guard lock(mutex_);
-        auto it = stats.find(text);
-        return it == stats.end() ? nullptr : it->second;
+        return Lookup(stats, text, nullptr);
     }
     void ForgetTextStat(int32_t text) override
     {
         std::lock_guard lock(mutex_);
         forgotten.push_back(text);
     }
-    std::shared_ptr<TMiravoText> GetText(int32_t text) override
-    {
-        auto it = texts.find(text);
-        return it == texts.end() ? nullptr : it->second;
-    }
+    std::shared_ptr<TMiravoText> GetText(int32_t text) override { return Lookup(texts, text, nullptr); }
     std::shared_ptr<TMiravoConference> GetConference(int32_t conf) override
     {
-        auto it = conferences.find(conf);
-        return it == conferences.end() ? nullptr : it->second;
+        return Lookup(conferences, conf, nullptr);
     }
     RequestReply Request(const std::string& label, const WireRequest& request) override
     {
         std::lock_guard lock(mutex_);
         const int32_t number = Number(request.Number());
         sent.push_back(Sent{label, number, request.ArgText().substr(request.Args().empty() ? 0 : 1)});
-        auto it = replies.find(number);
-        return it == replies.end() ? RequestReply{true, ""} : it->second;
+        return Lookup(replies, number, RequestReply{true, ""});
     }
     int32_t ProtocolVersion() override { return protocolVersion; }
     int32_t CurrentPerson() override { return currentPerson; }
@@ -95,14 +86,7 @@ public:
     }
     static void AddRecipient(TextStatType& stat, int32_t conf, bool cc = false)
     {
-        std::shared_ptr<TMiscInfoNormal> item;
-        if (cc)
-            item = std::make_shared<TMiscInfoCC>();
-        else
-            item = std::make_shared<TMiscInfoRcpt>();
-        item->confNo = conf;
-        item->localNo = 1;
-        stat.AddMiscInfo(item);
+        stat.AddMiscInfo(Recipient(conf, 1, cc));
     }
     static void AddAux(TextStatType& stat, int32_t tag, int32_t creator)
     {

@@ -24,7 +24,6 @@ bool PopInto(std::deque<T>& answers, T& into)
 }
 } // namespace detail
 
-
 class ScriptedSessionUi : public SessionUi {
 public:
     // --- Answers (an empty queue answers "cancel" / "No") ---------------
@@ -79,17 +78,33 @@ public:
     bool askTrustCertificate(std::string_view server, const TlsPeer& peer) override
     {
         trustAsks.push_back({std::string(server), peer});
-        if (trustCertificate.empty())
-            return false;
-        const bool answer = trustCertificate.front();
-        trustCertificate.pop_front();
+        bool answer = false;
+        detail::PopInto(trustCertificate, answer);
         return answer;
     }
     void hideProgress() override { ++hidden; }
-    bool askYesNo(std::string_view question) override;
-    int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override;
-    bool askNewAccount(NewAccountFields& fields) override;
-    bool askNoPresentation() override;
+    bool askYesNo(std::string_view question) override
+    {
+        questions.emplace_back(question);
+        bool answer = false;
+        detail::PopInto(yesNo, answer);
+        return answer;
+    }
+    int32_t chooseMatch(const std::vector<NameMatchRec>& matches) override
+    {
+        matchLists.push_back(matches);
+        return matchChoice;
+    }
+    bool askNewAccount(NewAccountFields& fields) override
+    {
+        accountDialogs.push_back(fields);
+        return detail::PopInto(newAccounts, fields);
+    }
+    bool askNoPresentation() override
+    {
+        ++noPresentationAsked;
+        return writePresentation;
+    }
     void applyWindowSettings() override { ++windowSettingsApplied; }
     void setCaption(std::string_view text) override { caption = text; }
     void openPresentationEditor(int32_t conf) override { presentationEditors.push_back(conf); }
@@ -102,89 +117,50 @@ public:
     void dropConference(int32_t conf) override { droppedConferences.push_back(conf); }
     void goToConference(int32_t conf) override { wentTo.push_back(conf); }
     void setAdministratorMode(bool on) override { adminMode = on; }
-    int32_t chooseName(std::string_view title, NameKind kind, std::string_view defaultName) override;
+    int32_t chooseName(std::string_view title, NameKind kind, std::string_view defaultName) override
+    {
+        nameAsks.push_back({std::string(title), kind, std::string(defaultName)});
+        int32_t answer = -1;
+        detail::PopInto(names, answer);
+        return answer;
+    }
     std::optional<std::string> inputBox(std::string_view title, std::string_view prompt,
-                                        std::string_view defaultText) override;
-    bool askCreateConference(CreateConfFields& fields) override;
-    bool askChangePassword(ChangePasswordFields& fields) override;
-    std::optional<ConfMember> askConfMember(std::string_view title) override;
+                                        std::string_view defaultText) override
+    {
+        questions.push_back(std::string(title) + ": " + std::string(prompt));
+        lastInputDefault = defaultText;
+        std::optional<std::string> answer = input;
+        detail::PopInto(inputs, answer);
+        return answer;
+    }
+    bool askCreateConference(CreateConfFields& fields) override
+    {
+        createConfDialogs.push_back(fields);
+        if (!createConf)
+            return false;
+        fields = *createConf;
+        return true;
+    }
+    bool askChangePassword(ChangePasswordFields& fields) override
+    {
+        passwordDialogs.push_back(fields);
+        return detail::PopInto(passwords, fields);
+    }
+    std::optional<ConfMember> askConfMember(std::string_view title) override
+    {
+        memberDialogs.emplace_back(title);
+        return member;
+    }
 
     // The texts of the progress steps, in order.
-    std::vector<std::string> ProgressTexts() const;
+    std::vector<std::string> ProgressTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& [text, percent] : progress)
+            texts.push_back(text);
+        return texts;
+    }
     std::string lastInputDefault;
 };
-
-inline bool ScriptedSessionUi::askYesNo(std::string_view question)
-{
-    questions.emplace_back(question);
-    bool answer = false;
-    detail::PopInto(yesNo, answer);
-    return answer;
-}
-
-inline int32_t ScriptedSessionUi::chooseMatch(const std::vector<NameMatchRec>& matches)
-{
-    matchLists.push_back(matches);
-    return matchChoice;
-}
-
-inline bool ScriptedSessionUi::askNewAccount(NewAccountFields& fields)
-{
-    accountDialogs.push_back(fields);
-    return detail::PopInto(newAccounts, fields);
-}
-
-inline bool ScriptedSessionUi::askNoPresentation()
-{
-    ++noPresentationAsked;
-    return writePresentation;
-}
-
-inline int32_t ScriptedSessionUi::chooseName(std::string_view title, NameKind kind, std::string_view defaultName)
-{
-    nameAsks.push_back({std::string(title), kind, std::string(defaultName)});
-    int32_t answer = -1;
-    detail::PopInto(names, answer);
-    return answer;
-}
-
-inline std::optional<std::string> ScriptedSessionUi::inputBox(std::string_view title, std::string_view prompt,
-                                                       std::string_view defaultText)
-{
-    questions.push_back(std::string(title) + ": " + std::string(prompt));
-    lastInputDefault = defaultText;
-    std::optional<std::string> answer = input;
-    detail::PopInto(inputs, answer);
-    return answer;
-}
-
-inline bool ScriptedSessionUi::askCreateConference(CreateConfFields& fields)
-{
-    createConfDialogs.push_back(fields);
-    if (!createConf)
-        return false;
-    fields = *createConf;
-    return true;
-}
-
-inline bool ScriptedSessionUi::askChangePassword(ChangePasswordFields& fields)
-{
-    passwordDialogs.push_back(fields);
-    return detail::PopInto(passwords, fields);
-}
-
-inline std::optional<SessionUi::ConfMember> ScriptedSessionUi::askConfMember(std::string_view title)
-{
-    memberDialogs.emplace_back(title);
-    return member;
-}
-
-inline std::vector<std::string> ScriptedSessionUi::ProgressTexts() const
-{
-    std::vector<std::string> texts;
-    for (const auto& [text, percent] : progress)
-        texts.push_back(text);
-    return texts;
-}
 
 } // namespace pellar::test

@@ -1,37 +1,15 @@
 #include "core/base/LocalUserName.h"
 
-#include <cstdlib>
-#include <optional>
-#include <string>
-
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
 
+#include "support/ScopedEnv.h"
+
 namespace pellar {
 namespace {
 
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 // The name goes into the handshake and keys the stored password, so a $USER
 // changed by a shell or sudo must not change it.

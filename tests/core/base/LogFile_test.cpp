@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -16,30 +15,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/TempDir.h"
+
 namespace pellar {
 namespace {
+
+using test::FileMode;
+using test::ReadFile;
 
 class LogFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("pellar-log-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    static std::string Read(const std::filesystem::path& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
     // Runs body in a child process and returns its wait status; the child
     // ends inside body (exit, abort, a fatal signal) or with status 0.
     template <typename Body>
@@ -55,23 +41,22 @@ protected:
         return status;
     }
 
-    std::filesystem::path dir_;
+    test::TempDir dir_{"log"};
+    const std::filesystem::path path = dir_ / "debug.log";
 };
 
 TEST_F(LogFileTest, WritesTaggedLines)
 {
-    const auto path = dir_ / "debug.log";
     LogFile log(path);
     ASSERT_TRUE(log.IsOpen());
     log.Log("X", "y");
     log.Log("ComThread.Send", "12 62 5 4Hpass\n"); // the line as sent ends in LF
     log.Flush();
-    EXPECT_EQ(Read(path), "[X] y\n[ComThread.Send] 12 62 5 4Hpass\n");
+    EXPECT_EQ(ReadFile(path), "[X] y\n[ComThread.Send] 12 62 5 4Hpass\n");
 }
 
 TEST_F(LogFileTest, EachRunStartsEmpty)
 {
-    const auto path = dir_ / "debug.log";
     {
         LogFile first(path);
         first.Log("run", "one");
@@ -79,35 +64,27 @@ TEST_F(LogFileTest, EachRunStartsEmpty)
     LogFile second(path);
     second.Log("run", "two");
     second.Flush();
-    EXPECT_EQ(Read(path), "[run] two\n");
+    EXPECT_EQ(ReadFile(path), "[run] two\n");
 }
 
 TEST_F(LogFileTest, OnlyTheUserMayReadIt)
 {
-    const auto path = dir_ / "debug.log";
-    {
-        std::ofstream old(path);
-        old << "old";
-    }
+    test::WriteFile(path, "old");
     ::chmod(path.c_str(), 0644);
     LogFile log(path);
-    struct stat st{};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(FileMode(path), 0600u);
 }
 
 TEST_F(LogFileTest, OneCallIsOneLine)
 {
-    const auto path = dir_ / "debug.log";
     LogFile log(path);
     log.Log("ComThread.TryReceive", std::string("=1 2\n:3 4\r\n\x01", 12));
     log.Flush();
-    EXPECT_EQ(Read(path), "[ComThread.TryReceive] =1 2\\n:3 4\\r\\n\\x01\n");
+    EXPECT_EQ(ReadFile(path), "[ComThread.TryReceive] =1 2\\n:3 4\\r\\n\\x01\n");
 }
 
 TEST_F(LogFileTest, ConcurrentLinesDoNotMix)
 {
-    const auto path = dir_ / "debug.log";
     LogFile log(path);
     std::vector<std::thread> threads;
     const std::string payload(200, 'a');
@@ -119,7 +96,7 @@ TEST_F(LogFileTest, ConcurrentLinesDoNotMix)
     for (auto& th : threads)
         th.join();
     log.Flush();
-    std::istringstream in(Read(path));
+    std::istringstream in(ReadFile(path));
     std::string line;
     int lines = 0;
     while (std::getline(in, line)) {
@@ -142,33 +119,27 @@ TEST_F(LogFileTest, UnwritablePlaceIsSkippedQuietly)
 TEST_F(LogFileTest, DoesNotFollowAPlantedLink)
 {
     const auto target = dir_ / "elsewhere";
-    {
-        std::ofstream t(target);
-        t << "keep";
-    }
-    const auto path = dir_ / "debug.log";
+    test::WriteFile(target, "keep");
     std::filesystem::create_symlink(target, path);
     LogFile log(path);
     log.Log("X", "y");
-    EXPECT_EQ(Read(target), "keep");
+    EXPECT_EQ(ReadFile(target), "keep");
 }
 
 TEST_F(LogFileTest, LinesReachTheFileWithoutAFlushFromTheCaller)
 {
-    const auto path = dir_ / "debug.log";
     LogFile log(path);
     log.Log("X", "by the writer");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (Read(path).empty() && std::chrono::steady_clock::now() < deadline)
+    while (ReadFile(path).empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(Read(path), "[X] by the writer\n");
+    EXPECT_EQ(ReadFile(path), "[X] by the writer\n");
 }
 
 // More than the buffer holds, from two threads, with a line longer than any
 // shown in between: nothing dropped, each thread's lines in their order.
 TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)
 {
-    const auto path = dir_ / "debug.log";
     const std::string payload(300, 'p');
     const std::string huge(LogFile::kBufferSize, 'h');
     {
@@ -185,7 +156,7 @@ TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)
         for (auto& th : threads)
             th.join();
     }
-    std::istringstream in(Read(path));
+    std::istringstream in(ReadFile(path));
     std::string line;
     int next[2] = {0, 0};
     int huges = 0;
@@ -219,7 +190,7 @@ TEST_F(LogFileTest, ExitAbortAndCrashLeaveTheLastLinesInTheFile)
     });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 3);
-    EXPECT_EQ(Read(exited), "[last] before exit\n");
+    EXPECT_EQ(ReadFile(exited), "[last] before exit\n");
 
     const auto aborted = dir_ / "abort.log";
     status = InChild([&] {
@@ -228,7 +199,7 @@ TEST_F(LogFileTest, ExitAbortAndCrashLeaveTheLastLinesInTheFile)
         std::abort();
     });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << status;
-    EXPECT_EQ(Read(aborted), "[last] before abort\n");
+    EXPECT_EQ(ReadFile(aborted), "[last] before abort\n");
 
     const auto crashed = dir_ / "crash.log";
     status = InChild([&] {
@@ -239,14 +210,13 @@ TEST_F(LogFileTest, ExitAbortAndCrashLeaveTheLastLinesInTheFile)
     });
     // Still a failure, told by the default action or a sanitizer's report.
     EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0)) << status;
-    EXPECT_EQ(Read(crashed), "[line] 0\n[line] 1\n[line] 2\n");
+    EXPECT_EQ(ReadFile(crashed), "[line] 0\n[line] 1\n[line] 2\n");
 }
 
 // A server can send a line of any length; the log shows a bounded part of it
 // and says how much it left out.
 TEST_F(LogFileTest, AHugeLineIsCutAndTheRestCounted)
 {
-    const auto path = dir_ / "debug.log";
     LogFile log(path);
     log.Log("ComThread.TryReceive", std::string(200000, 'a'));
     log.Append(":" + std::string(100000, 'b') + "\n");
@@ -254,18 +224,14 @@ TEST_F(LogFileTest, AHugeLineIsCutAndTheRestCounted)
     log.Flush();
     const std::string shown(LogFile::kMaxLineBytes, 'a');
     const std::string traced = ":" + std::string(LogFile::kMaxLineBytes - 1, 'b');
-    EXPECT_EQ(Read(path), "[ComThread.TryReceive] " + shown + " ... [" +
+    EXPECT_EQ(ReadFile(path), "[ComThread.TryReceive] " + shown + " ... [" +
                               std::to_string(200000 - LogFile::kMaxLineBytes) + " more bytes]\n" + traced +
                               " ... [" + std::to_string(100001 - LogFile::kMaxLineBytes) + " more bytes]\n:short\n");
 }
 
 TEST_F(LogFileTest, AFullFileIsMovedAsideKeepingOnePreviousFile)
 {
-    const auto path = dir_ / "debug.log";
-    {
-        std::ofstream stale(dir_ / "debug.log.1");
-        stale << "from an earlier run\n";
-    }
+    test::WriteFile(dir_ / "debug.log.1", "from an earlier run\n");
     constexpr uint64_t kLimit = 1000;
     LogFile log(path, kLimit);
     EXPECT_FALSE(std::filesystem::exists(log.PreviousPath()));
@@ -277,8 +243,8 @@ TEST_F(LogFileTest, AFullFileIsMovedAsideKeepingOnePreviousFile)
             log.Flush();
     }
     log.Flush();
-    const std::string current = Read(path);
-    const std::string previous = Read(log.PreviousPath());
+    const std::string current = ReadFile(path);
+    const std::string previous = ReadFile(log.PreviousPath());
     // Each file past the limit by at most what one write-out added, and no
     // line split between the two.
     EXPECT_GE(previous.size(), kLimit);
@@ -294,11 +260,8 @@ TEST_F(LogFileTest, AFullFileIsMovedAsideKeepingOnePreviousFile)
     EXPECT_EQ(current.find("[n]"), 0u);
     // Older files are gone: less than everything is kept.
     EXPECT_LT(both.size(), expectedTail.size());
-    struct stat st{};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat(log.PreviousPath().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(FileMode(path), 0600u);
+    EXPECT_EQ(FileMode(log.PreviousPath()), 0600u);
 }
 
 } // namespace

@@ -5,11 +5,12 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "support/TempDir.h"
 
 namespace pellar {
 namespace {
@@ -18,23 +19,6 @@ namespace fs = std::filesystem;
 
 class FileRegistryBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("pellar-cfg-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        file = dir / "sub" / "settings.ini";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    static std::string Contents(const fs::path& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
     int TempFilesLeft() const
     {
         int n = 0;
@@ -44,8 +28,8 @@ protected:
         return n;
     }
 
-    fs::path dir;
-    fs::path file;
+    test::TempDir dir{"cfg"};
+    const fs::path file = dir / "sub" / "settings.ini";
 };
 
 TEST_F(FileRegistryBackendTest, SavedStoreLoadsBackWithKindsKeysAndAwkwardBytes)
@@ -84,9 +68,7 @@ TEST_F(FileRegistryBackendTest, FileIsPrivateToTheUser)
     FileRegistryBackend store(file);
     store.WriteString("K", "Pwd", "x");
     ASSERT_TRUE(store.Save());
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::FileMode(file), 0600u);
     EXPECT_EQ(TempFilesLeft(), 0);
 }
 
@@ -120,7 +102,7 @@ TEST_F(FileRegistryBackendTest, FailedSaveLeavesThePreviousFileIntact)
         store.WriteString("K", "v", "old");
         ASSERT_TRUE(store.Save());
     }
-    const std::string before = Contents(file);
+    const std::string before = test::ReadFile(file);
 
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
@@ -137,7 +119,7 @@ TEST_F(FileRegistryBackendTest, FailedSaveLeavesThePreviousFileIntact)
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save over the size limit claimed success";
-    EXPECT_EQ(Contents(file), before);
+    EXPECT_EQ(test::ReadFile(file), before);
     EXPECT_EQ(TempFilesLeft(), 0);
 }
 

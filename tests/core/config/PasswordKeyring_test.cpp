@@ -33,12 +33,15 @@ protected:
         return config;
     }
 
-    void Describe(TMiravoConfiguration& config, const std::string& server, const std::string& user)
+    // The profile with a server and a user, saving its password.
+    std::unique_ptr<TMiravoConfiguration> Described(const std::string& profile, bool withKeyring = true)
     {
-        config.WriteString(ConfigKeys::Server, server);
-        config.WriteString(ConfigKeys::Port, "4894");
-        config.WriteString(ConfigKeys::User, user);
-        config.WriteFlag(ConfigKeys::SavePwd, true);
+        auto config = Open(profile, withKeyring);
+        config->WriteString(ConfigKeys::Server, "news.example.org");
+        config->WriteString(ConfigKeys::Port, "4894");
+        config->WriteString(ConfigKeys::User, "Anna Berg");
+        config->WriteFlag(ConfigKeys::SavePwd, true);
+        return config;
     }
 
     std::string Pwd(const std::string& path) const
@@ -51,8 +54,7 @@ protected:
 
 TEST_F(PasswordKeyringTest, StoredInTheKeyringByProfileServerAndUserAndReadBack)
 {
-    auto home = Open(kHome);
-    Describe(*home, "news.example.org", "Anna Berg");
+    auto home = Described(kHome);
     ASSERT_TRUE(home->WritePassword("hemligt"));
     EXPECT_EQ(Pwd(kHome), "");
     ASSERT_EQ(keyring->entries.size(), 1u);
@@ -64,8 +66,7 @@ TEST_F(PasswordKeyringTest, StoredInTheKeyringByProfileServerAndUserAndReadBack)
     EXPECT_EQ(home->WherePasswordIs(), TMiravoConfiguration::PasswordPlace::Keyring);
 
     // Another profile with the same server and user has an entry of its own.
-    auto work = Open(kRoot + "\\Work");
-    Describe(*work, "news.example.org", "Anna Berg");
+    auto work = Described(kRoot + "\\Work");
     EXPECT_EQ(work->ReadPassword(), "");
     work->WritePassword("annat");
     EXPECT_EQ(keyring->entries.size(), 2u);
@@ -74,8 +75,7 @@ TEST_F(PasswordKeyringTest, StoredInTheKeyringByProfileServerAndUserAndReadBack)
 
 TEST_F(PasswordKeyringTest, AnOlderObscuredPasswordMovesIntoTheKeyringAndLeavesTheSettings)
 {
-    auto older = Open(kHome, false);
-    Describe(*older, "news.example.org", "Anna Berg");
+    auto older = Described(kHome, false);
     older->WritePassword("hemligt");
     ASSERT_EQ(UnobscurePassword(Pwd(kHome), "anna"), "hemligt");
 
@@ -92,8 +92,7 @@ TEST_F(PasswordKeyringTest, AnOlderObscuredPasswordMovesIntoTheKeyringAndLeavesT
 
 TEST_F(PasswordKeyringTest, APasswordInheritedFromTheDefaultProfileStaysWhereItIs)
 {
-    auto root = Open(kRoot, false);
-    Describe(*root, "news.example.org", "Anna Berg");
+    auto root = Described(kRoot, false);
     root->WritePassword("hemligt");
     auto home = Open(kHome);
     EXPECT_EQ(home->ReadPassword(), "hemligt");
@@ -104,8 +103,7 @@ TEST_F(PasswordKeyringTest, APasswordInheritedFromTheDefaultProfileStaysWhereItI
 
 TEST_F(PasswordKeyringTest, SavingTurnedOffRemovesItFromBothPlaces)
 {
-    auto config = Open(kHome);
-    Describe(*config, "news.example.org", "Anna Berg");
+    auto config = Described(kHome);
     config->WritePassword("hemligt");
     store->WriteString(kHome, ConfigKeys::Pwd, ObscurePassword("older", "anna"));  // both hold one
 
@@ -122,8 +120,7 @@ TEST_F(PasswordKeyringTest, SavingTurnedOffRemovesItFromBothPlaces)
 
 TEST_F(PasswordKeyringTest, ChangingServerOrUserMovesTheEntryToTheNewKey)
 {
-    auto config = Open(kHome);
-    Describe(*config, "news.example.org", "Anna Berg");
+    auto config = Described(kHome);
     config->WritePassword("hemligt");
     const std::string oldKey = config->PasswordKey();
 
@@ -141,8 +138,7 @@ TEST_F(PasswordKeyringTest, ChangingServerOrUserMovesTheEntryToTheNewKey)
 TEST_F(PasswordKeyringTest, WithNoKeyringAnsweringTheObscuredFormHoldsItAndTheNoteSaysSo)
 {
     keyring->answering = false;
-    auto config = Open(kHome);
-    Describe(*config, "news.example.org", "Anna Berg");
+    auto config = Described(kHome);
     ASSERT_TRUE(config->WritePassword("hemligt"));
     EXPECT_EQ(UnobscurePassword(Pwd(kHome), "anna"), "hemligt");
     EXPECT_EQ(config->ReadPassword(), "hemligt");
@@ -167,8 +163,7 @@ TEST_F(PasswordKeyringTest, WithNoKeyringAnsweringTheObscuredFormHoldsItAndTheNo
 
 TEST_F(PasswordKeyringTest, WithoutAKeyringNothingChangesForTheSettings)
 {
-    auto config = Open(kHome, false);
-    Describe(*config, "news.example.org", "Anna Berg");
+    auto config = Described(kHome, false);
     config->WritePassword("hemligt");
     EXPECT_EQ(UnobscurePassword(Pwd(kHome), "anna"), "hemligt");
     EXPECT_FALSE(config->KeyringAnswers());

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "support/TempDir.h"
 
 namespace pellar {
 namespace {
@@ -16,15 +16,7 @@ namespace fs = std::filesystem;
 
 class MessageLogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("pellar-msglog-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
+    test::TempDir dir{"msglog"};
 };
 
 TEST_F(MessageLogTest, EntriesSurviveAReload)
@@ -82,21 +74,19 @@ TEST_F(MessageLogTest, TornOrForeignFilesGiveOnlyWholeEntries)
 
 TEST_F(MessageLogTest, ProfilesHaveTheirOwnPrivateFile)
 {
-    const fs::path work = MessageLog::FileFor(dir, "Profiles\\Work");
-    const fs::path home = MessageLog::FileFor(dir, "Profiles\\Home");
+    const fs::path folder = dir / "messages"; // made by the log
+    const fs::path work = MessageLog::FileFor(folder, "Profiles\\Work");
+    const fs::path home = MessageLog::FileFor(folder, "Profiles\\Home");
     EXPECT_NE(work, home);
-    EXPECT_EQ(work, MessageLog::FileFor(dir, "Profiles\\Work"));
-    EXPECT_EQ(work.parent_path(), dir);
+    EXPECT_EQ(work, MessageLog::FileFor(folder, "Profiles\\Work"));
+    EXPECT_EQ(work.parent_path(), folder);
     EXPECT_EQ(work.filename().string().find('\\'), std::string::npos);
 
     ::umask(022);
     MessageLog log(work);
     ASSERT_TRUE(log.Append("private"));
-    struct stat info {};
-    ASSERT_EQ(::stat(work.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat(dir.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(test::FileMode(work), 0600u);
+    EXPECT_EQ(test::FileMode(folder), 0700u);
     EXPECT_FALSE(fs::exists(home));
 }
 

@@ -1,8 +1,6 @@
 #include "core/events/TAsyncMsgThread.h"
 
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -178,9 +176,7 @@ TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
     client.AsyncMessages().Add("3 5 12 1Ha 1Hb");
     client.ConnectedEvent().SetEv();
     thread.SetEnabled(true);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while ((thread.Enabled() || client.AsyncMessages().Count() > 0) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    test::WaitUntil([&] { return !thread.Enabled() && client.AsyncMessages().Count() == 0; }, 10000);
     EXPECT_FALSE(thread.Enabled());
     EXPECT_EQ(client.AsyncMessages().Count(), 0);
 
@@ -188,8 +184,7 @@ TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
     client.DisconnectingEvent().ResetEv();
     client.AsyncMessages().Add("0 7");
     thread.SetEnabled(true);
-    while (thread.MessageCount() == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    test::WaitUntil([&] { return thread.MessageCount() > 0; }, 10000);
     thread.Stop();
     client.ConnectedEvent().ResetEv();
     EXPECT_EQ(thread.MessageCount(), 1u);

@@ -19,36 +19,36 @@ class RequestTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(h.Connect()); }
 
-    ::testing::AssertionResult Exchange(TMiravoTransaction& t, std::string_view expectedLine,
-                                        std::string_view replyBody, bool error = false)
+    std::future<bool> Async(TMiravoTransaction& t)
     {
-        auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
-        auto sent = h.peer.expect(std::to_string(t.Id()) + " " + std::string(expectedLine) + "\n");
-        h.peer.send((error ? "%" : "=") + std::to_string(t.Id()) + std::string(replyBody));
+        return std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    }
+
+    // Whether the waiter was released, and with success.
+    static ::testing::AssertionResult Released(std::future<bool>& done, bool success)
+    {
         if (done.wait_for(10s) != std::future_status::ready)
             return ::testing::AssertionFailure() << "the request never completed";
-        const bool ok = done.get();
-        if (!sent)
-            return sent;
-        if (ok == error)
-            return ::testing::AssertionFailure() << "success was " << ok;
+        if (done.get() != success)
+            return ::testing::AssertionFailure() << "success was " << !success;
         return ::testing::AssertionSuccess();
     }
 
-    // The reply comes, yet cannot be read: the request fails as malformed.
-    ::testing::AssertionResult ExchangeUnreadable(TMiravoTransaction& t, std::string_view expectedLine,
-                                                  std::string_view replyBody)
+    // How the request is to end: answered, refused with an error reply, or
+    // answered with a reply that cannot be read (it fails as malformed).
+    enum class Ends { Done, Error, Unreadable };
+
+    ::testing::AssertionResult Exchange(TMiravoTransaction& t, std::string_view expectedLine,
+                                        std::string_view replyBody, Ends ends = Ends::Done)
     {
-        auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+        auto done = Async(t);
         auto sent = h.peer.expect(std::to_string(t.Id()) + " " + std::string(expectedLine) + "\n");
-        h.peer.send("=" + std::to_string(t.Id()) + std::string(replyBody));
-        if (done.wait_for(10s) != std::future_status::ready)
-            return ::testing::AssertionFailure() << "the request never completed";
-        if (done.get())
-            return ::testing::AssertionFailure() << "the request succeeded";
+        h.peer.send((ends == Ends::Error ? "%" : "=") + std::to_string(t.Id()) + std::string(replyBody));
+        if (auto released = Released(done, ends == Ends::Done); !released)
+            return released;
         if (!sent)
             return sent;
-        if (!t.Malformed())
+        if (ends == Ends::Unreadable && !t.Malformed())
             return ::testing::AssertionFailure() << "failed, but not as unreadable";
         return ::testing::AssertionSuccess();
     }
@@ -75,7 +75,7 @@ TEST_F(RequestTest, NameLookupReadsEveryMatchAndTheStarFormAsEmpty)
 TEST_F(RequestTest, ListsCutShortFailTheirRequestAsUnreadable)
 {
     TNumberFromNameTrans t(h.client.Protocol(), "x", true, true);
-    ASSERT_TRUE(ExchangeUnreadable(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n"));
+    ASSERT_TRUE(Exchange(t, "76 1Hx 1 1", " 2000000000 { 1Hx 1000 6 }\n", Ends::Unreadable));
     EXPECT_EQ(t.FailureText(), "The server's reply could not be read");
     std::string told;
     ASSERT_TRUE(h.client.UserMessages().Pop(told));
@@ -83,15 +83,15 @@ TEST_F(RequestTest, ListsCutShortFailTheirRequestAsUnreadable)
     // A request that keeps quiet about errors keeps quiet about this too.
     TextStatType stat;
     TGetTextStatTrans quiet(h.client.Protocol(), 4711, stat);
-    ASSERT_TRUE(ExchangeUnreadable(quiet, "26 4711", " 0 0 0 1 0 100 0 0 0 6 3 120 0 3 { 0 5 }\n"));
+    ASSERT_TRUE(Exchange(quiet, "26 4711", " 0 0 0 1 0 100 0 0 0 6 3 120 0 3 { 0 5 }\n", Ends::Unreadable));
     EXPECT_FALSE(h.client.UserMessages().Pop(told)) << told;
 
     TNumberFromNameTrans noArray(h.client.Protocol(), "x", true, true);
-    ASSERT_TRUE(ExchangeUnreadable(noArray, "76 1Hx 1 1", " Q\n"));
+    ASSERT_TRUE(Exchange(noArray, "76 1Hx 1 1", " Q\n", Ends::Unreadable));
 
     std::vector<int32_t> confs;
     TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
-    ASSERT_TRUE(ExchangeUnreadable(unread, "52 6", " 2000000000 { 1 7\n"));
+    ASSERT_TRUE(Exchange(unread, "52 6", " 2000000000 { 1 7\n", Ends::Unreadable));
 
     // A complete list still reads as before.
     std::vector<int32_t> whole;
@@ -108,24 +108,24 @@ TEST_F(RequestTest, CountsOverJunkEndAtTheJunk)
 {
     std::vector<int32_t> confs;
     TGetUnreadConfs unread(h.client.Protocol(), confs, 6);
-    ASSERT_TRUE(ExchangeUnreadable(unread, "52 6", " 999999998 { Q\n"));
+    ASSERT_TRUE(Exchange(unread, "52 6", " 999999998 { Q\n", Ends::Unreadable));
     EXPECT_TRUE(confs.empty());
 
     h.client.SetServerVersionInfo({10, "", ""});
     TSortedIntegerList<int32_t> sparse;
     TGetTextMap t103(h.client.Protocol(), sparse, 6, 1, 3);
-    ASSERT_TRUE(ExchangeUnreadable(t103, "103 6 1 3", " 1 4 0 0 999999998 { 1 101 Q\n"));
+    ASSERT_TRUE(Exchange(t103, "103 6 1 3", " 1 4 0 0 999999998 { 1 101 Q\n", Ends::Unreadable));
     EXPECT_LE(sparse.Count(), 3);
 
     h.client.SetServerVersionInfo({9, "", ""});
     TSortedIntegerList<int32_t> dense;
     TGetTextMap t34(h.client.Protocol(), dense, 6, 1, 3);
-    ASSERT_TRUE(ExchangeUnreadable(t34, "34 6 1 3", " 1 999999998 { 101 x\n"));
+    ASSERT_TRUE(Exchange(t34, "34 6 1 3", " 1 999999998 { 101 x\n", Ends::Unreadable));
     EXPECT_LE(dense.Count(), 3);
 
     std::vector<std::shared_ptr<TMiravoMembership>> memberships;
     TGetMembershipTrans m(h.client.Protocol(), 6, memberships, nullptr);
-    ASSERT_TRUE(ExchangeUnreadable(m, "46 6 0 65535 1", " 999999998 { 0 0 0 1 0 100 0 0 0 6 1 0 0 *\n"));
+    ASSERT_TRUE(Exchange(m, "46 6 0 65535 1", " 999999998 { 0 0 0 1 0 100 0 0 0 6 1 0 0 *\n", Ends::Unreadable));
     EXPECT_EQ(memberships.size(), 1u);
 }
 
@@ -136,7 +136,7 @@ TEST_F(RequestTest, NameFromNumberIsQuietAndReadsUnknownOnError)
     EXPECT_EQ(t.Name(), "Karl");
 
     TNameFromNumberTrans missing(h.client.Protocol(), 66, "Okänd");
-    ASSERT_TRUE(Exchange(missing, "78 66", " 10 66\n", /*error=*/true));
+    ASSERT_TRUE(Exchange(missing, "78 66", " 10 66\n", Ends::Error));
     EXPECT_EQ(missing.Name(), "Okänd");
     EXPECT_EQ(h.client.UserMessages().Count(), 0);
 }
@@ -148,7 +148,7 @@ TEST_F(RequestTest, CacheNameLookupStoresTheNameOrError)
     TCacheNameFromNumberTrans ok(h.client.Protocol(), 6, store);
     ASSERT_TRUE(Exchange(ok, "78 6", " 4HKarl 0000 7\n"));
     TCacheNameFromNumberTrans bad(h.client.Protocol(), 7, store);
-    ASSERT_TRUE(Exchange(bad, "78 7", " 10 7\n", true));
+    ASSERT_TRUE(Exchange(bad, "78 7", " 10 7\n", Ends::Error));
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0], std::make_pair(6, std::string("Karl")));
     EXPECT_EQ(stored[1], std::make_pair(7, std::string("*error*")));
@@ -162,7 +162,7 @@ TEST_F(RequestTest, LogonSendsPasswordAsHollerithAndSetsResult)
     EXPECT_EQ(t.Result(), 0);
 
     TLogonTrans refused(h.client.Protocol(), 6, "x", false);
-    ASSERT_TRUE(Exchange(refused, "62 6 1Hx 0", " 4 6\n", true));
+    ASSERT_TRUE(Exchange(refused, "62 6 1Hx 0", " 4 6\n", Ends::Error));
     std::string msg;
     ASSERT_TRUE(h.client.UserMessages().Pop(msg));
     EXPECT_EQ(msg, "!Wrong or illegal password");
@@ -236,7 +236,7 @@ TEST_F(RequestTest, HostileTextMapRangeStaysInsideTheRequest)
     EXPECT_EQ(map.Count(), 10);
     TSortedIntegerList<int32_t> dense;
     TGetTextMap t2(h.client.Protocol(), dense, 6, -2000000000, 10);
-    ASSERT_TRUE(ExchangeUnreadable(t2, "103 6 -2000000000 10", " 0 0 0 1 2000000000 2000000000 { 1\n"));
+    ASSERT_TRUE(Exchange(t2, "103 6 -2000000000 10", " 0 0 0 1 2000000000 2000000000 { 1\n", Ends::Unreadable));
     EXPECT_LE(dense.Count(), 11);
 }
 
@@ -254,12 +254,11 @@ TEST_F(RequestTest, TextBodyLinesEndWithCrLf)
 TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
 {
     TGetTextTrans t(h.client.Protocol(), 4711);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
     h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
     h.peer.close();
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_FALSE(done.get());
+    EXPECT_TRUE(Released(done, false));
 }
 
 // A personal message that announces two gigabytes, from the peer, right
@@ -267,11 +266,10 @@ TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
 TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
 {
     TNumberFromNameTrans t(h.client.Protocol(), "x", true, false);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 76 1Hx 1 0\n"));
     h.peer.send(":5 12 6 7 2000000000Hhello\n=" + std::to_string(t.Id()) + " 1 { 1Hx 1000 6 }\n");
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_TRUE(done.get());
+    ASSERT_TRUE(Released(done, true));
     ASSERT_EQ(t.Results().size(), 1u);
     EXPECT_EQ(t.Results()[0].number, 6);
     EXPECT_EQ(h.client.ReceiveThread().DroppedMessages(), 1u);
@@ -284,11 +282,10 @@ TEST_F(RequestTest, HugePersonalMessageDoesNotSwallowTheReplyBehindIt)
 TEST_F(RequestTest, TextBodyLongerThanAnyServerTextFailsAndTheNextReplyIsRead)
 {
     TGetTextTrans t(h.client.Protocol(), 4711);
-    auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
+    auto done = Async(t);
     ASSERT_TRUE(h.peer.expect(std::to_string(t.Id()) + " 25 4711 0 65535\n"));
     h.peer.send("=" + std::to_string(t.Id()) + " 2000000000Hshort\n");
-    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    EXPECT_FALSE(done.get());
+    EXPECT_TRUE(Released(done, false));
 
     TNameFromNumberTrans next(h.client.Protocol(), 6);
     ASSERT_TRUE(Exchange(next, "78 6", " 4HKarl 0000 7\n"));

@@ -34,6 +34,38 @@ protected:
         return std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
     }
 
+    // Waits for t on a thread of its own once its request line is on the wire.
+    std::future<bool> Sent(TGenericTrans& t)
+    {
+        auto done = AsyncGeneric(t);
+        EXPECT_TRUE(h.peer.expect(t.RequestLine()));
+        return done;
+    }
+
+    // Executes t with a held synchroniser that its end releases.
+    std::shared_ptr<TSyncronizer> Execute(TMiravoTransaction& t)
+    {
+        auto sync = std::make_shared<TSyncronizer>();
+        sync->Acquire();
+        h.client.Transactions().Execute(t, sync);
+        return sync;
+    }
+
+    static std::string Reply(const TMiravoTransaction& t, std::string_view rest)
+    {
+        return "=" + std::to_string(t.Id()) + std::string(rest) + "\n";
+    }
+
+    // The next request on the link is answered and completes.
+    void ExpectStreamGoesOn()
+    {
+        TGenericTrans next(h.client.Protocol(), "next", requests::GetTime());
+        auto done = Sent(next);
+        h.peer.send(Reply(next, " ok"));
+        EXPECT_TRUE(Await(done));
+        EXPECT_EQ(next.ReplyLine(), " ok");
+    }
+
     ClientHarness h;
 };
 
@@ -49,9 +81,8 @@ TEST_F(EngineTest, RequestLineIsIdThenArgumentsThenLineFeed)
 TEST_F(EngineTest, ReplySplitOverManyReceivesCompletesTheRequest)
 {
     TGenericTrans t(h.client.Protocol(), "Get the time", requests::GetTime());
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
-    h.peer.sendBytewise("=" + std::to_string(t.Id()) + " 12 30 14 5 11 99 0 338 0\n");
+    auto done = Sent(t);
+    h.peer.sendBytewise(Reply(t, " 12 30 14 5 11 99 0 338 0"));
     EXPECT_TRUE(Await(done));
     EXPECT_EQ(t.ReplyLine(), " 12 30 14 5 11 99 0 338 0");
 }
@@ -78,8 +109,7 @@ TEST_F(EngineTest, RepliesInOppositeOrderCompleteTheRightRequests)
 TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
 {
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    auto done = Sent(t);
     h.peer.send("=99999 stale reply\n%424242 13 0\n=" + std::to_string(t.Id()) + " fine\n");
     EXPECT_TRUE(Await(done));
     EXPECT_EQ(t.ReplyLine(), " fine");
@@ -90,8 +120,7 @@ TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
 TEST_F(EngineTest, ErrorReplyFailsTheRequestAndPostsTheTableText)
 {
     TGenericTrans t(h.client.Protocol(), "Join conf", {RequestNumber::AddMember, {6, 7, 100, 0}});
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    auto done = Sent(t);
     h.peer.send("%" + std::to_string(t.Id()) + " 13 4711\n");
     EXPECT_FALSE(Await(done));
     EXPECT_EQ(t.ErrorText(), " 13 4711");
@@ -104,14 +133,12 @@ TEST_F(EngineTest, ErrorReplyPostsNothingWhenErrorsAreQuietOrTheCodeIsUnknown)
 {
     TGenericTrans quiet(h.client.Protocol(), "q", requests::GetTime());
     quiet.SetShowErrors(false);
-    auto done = AsyncGeneric(quiet);
-    ASSERT_TRUE(h.peer.expect(quiet.RequestLine()));
+    auto done = Sent(quiet);
     h.peer.send("%" + std::to_string(quiet.Id()) + " 13 0\n");
     EXPECT_FALSE(Await(done));
 
     TGenericTrans unknown(h.client.Protocol(), "u", requests::GetTime());
-    auto done2 = AsyncGeneric(unknown);
-    ASSERT_TRUE(h.peer.expect(unknown.RequestLine()));
+    auto done2 = Sent(unknown);
     h.peer.send("%" + std::to_string(unknown.Id()) + " 9999 0\n");
     EXPECT_FALSE(Await(done2));
     EXPECT_EQ(h.client.UserMessages().Count(), 0);
@@ -132,8 +159,7 @@ TEST(ShowProtocolError, LooksTheCodeUpInTheErrorTable)
 TEST_F(EngineTest, LinkLossDuringExecuteAndWaitReleasesTheCallerWithFailure)
 {
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    auto done = Sent(t);
     h.peer.send("=" + std::to_string(t.Id()) + " half a rep"); // never finished
     h.peer.close();
     EXPECT_FALSE(Await(done));
@@ -144,8 +170,7 @@ TEST_F(EngineTest, LinkLossDuringExecuteAndWaitReleasesTheCallerWithFailure)
 TEST_F(EngineTest, UserStoppingTheLinkReleasesOutstandingCallers)
 {
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    auto done = Sent(t);
     h.client.ComThread().SetLinkDown(true);
     EXPECT_FALSE(Await(done));
     EXPECT_TRUE(h.client.ComThread().WaitIdle(10000));
@@ -168,15 +193,10 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
     ThrowingTrans bad(h.client.Protocol());
     std::future<bool> done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(bad); });
     ASSERT_TRUE(h.peer.expect(std::to_string(bad.Id()) + " 35\n"));
-    h.peer.send("=" + std::to_string(bad.Id()) + " garbage\n");
+    h.peer.send(Reply(bad, " garbage"));
     EXPECT_FALSE(Await(done));
     EXPECT_EQ(h.client.Transactions().ActiveCount(), 0);
-
-    TGenericTrans next(h.client.Protocol(), "x", requests::GetTime());
-    auto done2 = AsyncGeneric(next);
-    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
-    h.peer.send("=" + std::to_string(next.Id()) + "\n");
-    EXPECT_TRUE(Await(done2));
+    ExpectStreamGoesOn();
 }
 
 // A server can send a line of any length: a reply line longer than any
@@ -185,20 +205,14 @@ TEST_F(EngineTest, ParseFailureReleasesTheCallerAndTheStreamGoesOn)
 TEST_F(EngineTest, OverlongReplyLinesAndIdsAreSkippedAndTheStreamGoesOn)
 {
     TGenericTrans big(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(big);
-    ASSERT_TRUE(h.peer.expect(big.RequestLine()));
+    auto done = Sent(big);
     h.peer.send("=" + std::to_string(big.Id()) + " " + std::string(kLongestReplyLine + 10, '7') + "\n");
     EXPECT_FALSE(Await(done));
     EXPECT_TRUE(big.Malformed());
     EXPECT_TRUE(big.ReplyLine().empty());
 
     h.peer.send("=" + std::string(100000, '9') + " junk\n");
-    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
-    auto done2 = AsyncGeneric(next);
-    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
-    h.peer.send("=" + std::to_string(next.Id()) + " ok\n");
-    EXPECT_TRUE(Await(done2));
-    EXPECT_EQ(next.ReplyLine(), " ok");
+    ExpectStreamGoesOn();
 }
 
 // Counts its destruction, to see that the table frees what it owns.
@@ -285,25 +299,15 @@ TEST(EngineOffline, ManyWaitersAreAllReleasedByLinkLoss)
 
 // Cancelling a waited request: the caller goes on at once as after a failed
 // request, and whatever the server answers later cannot disturb the stream.
-class EngineCancelTest : public EngineTest {
-protected:
-    std::string Reply(const TMiravoTransaction& t, std::string_view rest) const
-    {
-        return "=" + std::to_string(t.Id()) + std::string(rest) + "\n";
-    }
-};
+using EngineCancelTest = EngineTest;
 
 TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhole)
 {
     auto& table = h.client.Transactions();
     TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
     TGenericTrans other(h.client.Protocol(), "Get time", requests::GetTime());
-    auto slowSync = std::make_shared<TSyncronizer>();
-    auto otherSync = std::make_shared<TSyncronizer>();
-    slowSync->Acquire();
-    otherSync->Acquire();
-    table.Execute(slow, slowSync);
-    table.Execute(other, otherSync);
+    auto slowSync = Execute(slow);
+    auto otherSync = Execute(other);
     ASSERT_TRUE(h.peer.expect(slow.RequestLine() + other.RequestLine()));
 
     EXPECT_TRUE(table.Cancel(slow.Id()));
@@ -332,38 +336,22 @@ TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextRep
 {
     auto& table = h.client.Transactions();
     TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
-    auto sync = std::make_shared<TSyncronizer>();
-    sync->Acquire();
-    table.Execute(slow, sync);
+    Execute(slow);
     ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
     ASSERT_TRUE(table.Cancel(slow.Id()));
     h.peer.send(Reply(slow, " 2000000000Hshort"));
-
-    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
-    auto done = AsyncGeneric(next);
-    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
-    h.peer.send(Reply(next, " ok"));
-    EXPECT_TRUE(Await(done));
-    EXPECT_EQ(next.ReplyLine(), " ok");
+    ExpectStreamGoesOn();
 }
 
 TEST_F(EngineCancelTest, ALateErrorReplyForACancelledRequestIsSkippedAndTheNextHandled)
 {
     auto& table = h.client.Transactions();
     TGenericTrans slow(h.client.Protocol(), "x", requests::GetTime());
-    auto sync = std::make_shared<TSyncronizer>();
-    sync->Acquire();
-    table.Execute(slow, sync);
+    Execute(slow);
     ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
     ASSERT_TRUE(table.Cancel(slow.Id()));
     h.peer.send("%" + std::to_string(slow.Id()) + " 13 0\n");
-
-    TGenericTrans next(h.client.Protocol(), "y", requests::GetTime());
-    auto done = AsyncGeneric(next);
-    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
-    h.peer.send(Reply(next, " ok"));
-    EXPECT_TRUE(Await(done));
-    EXPECT_EQ(next.ReplyLine(), " ok");
+    ExpectStreamGoesOn();
     std::string msg;
     EXPECT_FALSE(h.client.UserMessages().Pop(msg)) << "a cancelled request's error was shown: " << msg;
 }
@@ -373,8 +361,7 @@ TEST_F(EngineCancelTest, CancelOfAnIdThatIsNotOutstandingChangesNothing)
     auto& table = h.client.Transactions();
     EXPECT_FALSE(table.Cancel(424242));
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(t);
-    ASSERT_TRUE(h.peer.expect(t.RequestLine()));
+    auto done = Sent(t);
     h.peer.send(Reply(t, ""));
     EXPECT_TRUE(Await(done));
     EXPECT_FALSE(table.Cancel(t.Id())) << "a completed request was cancelled";
@@ -397,12 +384,7 @@ TEST_F(EngineCancelTest, ExecuteAndWaitThroughACancellingWaitReturnsFailureAndNa
     // The link is still good for the next request.
     h.client.SetBlockingWait(nullptr);
     h.peer.send(Reply(t, " 10700 1 2 3 4 0"));
-    TGenericTrans next(h.client.Protocol(), "x", requests::GetTime());
-    auto done = AsyncGeneric(next);
-    ASSERT_TRUE(h.peer.expect(next.RequestLine()));
-    h.peer.send(Reply(next, " fine"));
-    EXPECT_TRUE(Await(done));
-    EXPECT_EQ(next.ReplyLine(), " fine");
+    ExpectStreamGoesOn();
 }
 
 TEST_F(EngineCancelTest, WaitingForSeveralRequestsCancelsThemAll)
@@ -429,9 +411,7 @@ TEST_F(EngineCancelTest, LinkLossDropsCancelledEntriesToo)
 {
     auto& table = h.client.Transactions();
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
-    auto sync = std::make_shared<TSyncronizer>();
-    sync->Acquire();
-    table.Execute(t, sync);
+    Execute(t);
     ASSERT_TRUE(table.Cancel(t.Id()));
     h.peer.close();
     ASSERT_TRUE(test::WaitUntil([&] { return !h.client.ConnectedEvent().IsSet(); }));

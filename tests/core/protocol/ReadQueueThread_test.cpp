@@ -2,15 +2,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "support/ClientHarness.h"
+#include "support/TempDir.h"
 
 namespace pellar {
 namespace {
@@ -102,31 +99,21 @@ protected:
         limits.completeMs = 3000;
         return limits;
     }
-    static std::filesystem::path LogPath()
-    {
-        return std::filesystem::temp_directory_path() /
-               ("pellar-drop-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
-    }
-
     void SetUp() override { hostile.Start(); }
     void TearDown() override
     {
         hostile.Stop();
         log.reset();
-        std::filesystem::remove(LogPath());
     }
 
     std::string LogText()
     {
         log->Flush();
-        std::ifstream in(LogPath());
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return test::ReadFile(dir / "drop.log");
     }
 
-    std::unique_ptr<LogFile> log = std::make_unique<LogFile>(LogPath());
+    test::TempDir dir{"drop"};
+    std::unique_ptr<LogFile> log = std::make_unique<LogFile>(dir / "drop.log");
     TReadQueueThread hostile{queue, table, asyncList, connected, {}, log.get(), ShortLimits()};
 };
 
@@ -195,23 +182,19 @@ TEST_F(ReceiveTest, RepliesForUnknownIdsAreSkippedLineByLine)
 
 TEST(ReceiveTrace, EveryMessageIsTracedInAPrivateFile)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("pellar-rq-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    test::TempDir dir("rq");
     {
         ClientOptions options;
-        options.stateDir = dir;
+        options.stateDir = dir.path();
         options.debugLog = false;
         test::ClientHarness h(options);
         ASSERT_TRUE(h.Connect());
         h.peer.send(":2 13 6 7\n");
         ASSERT_TRUE(h.client.AsyncMessages().WaitNotEmpty(5000));
     }
-    std::ifstream in(dir / "pellar.logg");
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find(":2 13 6 7\n"), std::string::npos) << text.str();
+    const std::string text = test::ReadFile(dir / "pellar.logg");
+    EXPECT_NE(text.find(":2 13 6 7\n"), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(dir / "orv.logg"));
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

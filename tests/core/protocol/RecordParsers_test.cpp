@@ -37,6 +37,13 @@ std::string Describe(const TMiscInfo& item)
     return s;
 }
 
+// What a parse left of line, without the blanks before it.
+std::string Rest(const std::string& line, size_t pos)
+{
+    const size_t start = line.find_first_not_of(' ', pos);
+    return start == std::string::npos ? std::string() : line.substr(start);
+}
+
 struct TextStatCase {
     const char* name;
     std::string line;
@@ -85,10 +92,7 @@ TEST(RecordParsers, TextStat)
         for (const auto& item : stat.MiscInfos())
             items.push_back(Describe(*item));
         EXPECT_EQ(items, c.items) << c.name;
-        size_t restPos = pos;
-        while (restPos < c.line.size() && c.line[restPos] == ' ')
-            ++restPos;
-        EXPECT_EQ(c.line.substr(restPos), c.rest) << c.name;
+        EXPECT_EQ(Rest(c.line, pos), c.rest) << c.name;
     }
 }
 
@@ -151,10 +155,7 @@ TEST(RecordParsers, AuxItemList)
                             " " + a.flags + " " + std::to_string(a.inheritLimit) + " [" + a.data + "] " +
                             FormatDateTime(a.createdAt));
         EXPECT_EQ(items, c.items) << c.name;
-        size_t restPos = pos;
-        while (restPos < c.line.size() && c.line[restPos] == ' ')
-            ++restPos;
-        EXPECT_EQ(c.line.substr(restPos), c.rest) << c.name;
+        EXPECT_EQ(Rest(c.line, pos), c.rest) << c.name;
     }
 }
 

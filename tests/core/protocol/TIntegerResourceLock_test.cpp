@@ -21,6 +21,18 @@ bool Eventually(const std::atomic<bool>& flag)
     return flag;
 }
 
+// Whether another thread takes key at once (and lets it go again).
+bool FreeForOthers(TIntegerResourceLock& locks, int key)
+{
+    bool took = false;
+    std::thread([&] {
+        took = locks.TryLockKey(key);
+        if (took)
+            locks.UnlockKey(key);
+    }).join();
+    return took;
+}
+
 TEST(TIntegerResourceLock, SameKeyIsSerialised)
 {
     TIntegerResourceLock locks;
@@ -123,16 +135,11 @@ TEST(TIntegerResourceLockWaiting, TryLockTakesOnlyAFreeOrOwnKey)
     TIntegerResourceLock locks;
     EXPECT_TRUE(locks.TryLockKey(3));
     EXPECT_TRUE(locks.TryLockKey(3)) << "re-entry by the holder";
-    std::atomic<bool> took{true};
-    std::thread([&] { took = locks.TryLockKey(3); }).join();
-    EXPECT_FALSE(took);
+    EXPECT_FALSE(FreeForOthers(locks, 3));
     locks.UnlockKey(3);
+    EXPECT_FALSE(FreeForOthers(locks, 3)) << "held until the second unlock";
     locks.UnlockKey(3);
-    std::thread([&] {
-        took = locks.TryLockKey(3);
-        locks.UnlockKey(3);
-    }).join();
-    EXPECT_TRUE(took);
+    EXPECT_TRUE(FreeForOthers(locks, 3));
 }
 
 TEST(TIntegerResourceLockWaiting, ReleaseWakesBothAWaiterForTheKeyAndOneForItsRelease)
@@ -192,13 +199,7 @@ TEST(TIntegerResourceLockWaiting, AGuardThatGivesUpHoldsNothing)
     EXPECT_FALSE(held);
     EXPECT_EQ(user.what, "Waiting for text 8...");
     locks.UnlockKey(8);
-    // Nothing was left behind: another thread takes the key at once.
-    std::atomic<bool> took{false};
-    std::thread([&] {
-        took = locks.TryLockKey(8);
-        locks.UnlockKey(8);
-    }).join();
-    EXPECT_TRUE(took);
+    EXPECT_TRUE(FreeForOthers(locks, 8)) << "the guard that gave up left the key behind";
 }
 
 TEST(TIntegerResourceLockWaiting, AGuardThatWaitsTakesTheKeyOnceReleased)

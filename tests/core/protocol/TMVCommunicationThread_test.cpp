@@ -1,15 +1,8 @@
 #include "core/protocol/TMVCommunicationThread.h"
 
-#include <filesystem>
-#include <fstream>
 #include <future>
-#include <map>
 #include <thread>
 #include <vector>
-#include <sstream>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +12,7 @@
 #include "core/base/LocalUserName.h"
 #include "support/ClientHarness.h"
 #include "support/ScriptedWaits.h"
+#include "support/TempDir.h"
 
 namespace pellar {
 namespace {
@@ -26,6 +20,31 @@ namespace {
 using namespace std::chrono_literals;
 using test::ClientHarness;
 using test::HandshakeLine;
+
+// A client linked to a greeted peer.
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.Connect()); }
+
+    // Links the client anew to peer and greets it.
+    void Reconnect(test::ScriptedPeer& peer)
+    {
+        h.client.ComThread().Connect("127.0.0.1", peer.portText());
+        ASSERT_TRUE(peer.accept());
+        ASSERT_TRUE(peer.expect(HandshakeLine()));
+        peer.send("MIRAVO\n");
+        ASSERT_EQ(h.client.ConnectedEvent().WaitFor(5000), WaitResult::Signaled);
+    }
+
+    ClientHarness h;
+};
+
+// A local port nobody listens on any more.
+std::string ClosedPort()
+{
+    test::ScriptedPeer gone;
+    return gone.portText();
+}
 
 TEST(RedactRequestLine, PasswordArgumentsBecomeStars)
 {
@@ -62,10 +81,8 @@ TEST(CommunicationThread, ProxySendsConnectLineBeforeTheHandshakeAndItsAnswerIsI
     ASSERT_TRUE(h.Greet());
 }
 
-TEST(CommunicationThread, LinesGoOutInOrderAndAreCounted)
+TEST_F(LinkTest, LinesGoOutInOrderAndAreCounted)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     // The handshake is counted by the writer after its send returns, which
     // may be after the greeting came back: known, not read.
     const auto sentBefore = test::HandshakeLine().size();
@@ -83,12 +100,8 @@ TEST(CommunicationThread, LinesGoOutInOrderAndAreCounted)
 
 // Lines sent while the socket is full wait behind the part of a line the
 // kernel did not take; the stream must still come out whole and in order.
-TEST(CommunicationThread, LinesQueuedBehindAFullSocketKeepTheirOrder)
+TEST_F(LinkTest, LinesQueuedBehindAFullSocketKeepTheirOrder)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
-    // The handshake is counted by the writer after its send returns, which
-    // may be after the greeting came back: known, not read.
     const auto sentBefore = test::HandshakeLine().size();
     std::string all;
     for (int i = 0; i < 160; ++i) {
@@ -107,10 +120,8 @@ TEST(CommunicationThread, LinesQueuedBehindAFullSocketKeepTheirOrder)
 // thread's backlog otherwise; with several callers, bytes coming back (which
 // let the next caller write directly again) and lines far bigger than the
 // socket buffers, every line must still arrive whole and in its caller's order.
-TEST(CommunicationThread, DirectWritesAndTheThreadsBacklogKeepEachCallersLinesWholeAndInOrder)
+TEST_F(LinkTest, DirectWritesAndTheThreadsBacklogKeepEachCallersLinesWholeAndInOrder)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     constexpr int kCallers = 4;
     constexpr int kLines = 400;
     std::atomic<bool> sending{true};
@@ -171,10 +182,8 @@ TEST(CommunicationThread, DirectWritesAndTheThreadsBacklogKeepEachCallersLinesWh
 // The link breaks while callers are writing (directly and through the thread):
 // every request is failed and released, the link is ended once, and a new
 // link afterwards is not disturbed by anything of the old one.
-TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNextLinkWorks)
+TEST_F(LinkTest, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNextLinkWorks)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     auto sync = std::make_shared<TSyncronizer>();
     std::atomic<int> executed{0};
     std::vector<std::thread> callers;
@@ -206,11 +215,7 @@ TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNex
     EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
 
     test::ScriptedPeer second;
-    h.client.ComThread().Connect("127.0.0.1", second.portText());
-    ASSERT_TRUE(second.accept());
-    ASSERT_TRUE(second.expect(HandshakeLine()));
-    second.send("MIRAVO\n");
-    ASSERT_EQ(h.client.ConnectedEvent().WaitFor(5000), WaitResult::Signaled);
+    ASSERT_NO_FATAL_FAILURE(Reconnect(second));
     TGenericTrans t(h.client.Protocol(), "x", requests::GetTime());
     auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t); });
     ASSERT_TRUE(second.expect(t.RequestLine()));
@@ -220,10 +225,8 @@ TEST(CommunicationThread, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNex
     EXPECT_FALSE(h.client.ComThread().LinkDown());
 }
 
-TEST(CommunicationThread, PeerCloseIsLinkLossAndTheThreadGoesIdle)
+TEST_F(LinkTest, PeerCloseIsLinkLossAndTheThreadGoesIdle)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     EXPECT_FALSE(h.client.ComThread().LinkDown());
     h.peer.close();
     EXPECT_TRUE(h.client.ComThread().WaitIdle(10000));
@@ -231,29 +234,21 @@ TEST(CommunicationThread, PeerCloseIsLinkLossAndTheThreadGoesIdle)
     EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
 }
 
-TEST(CommunicationThread, StoppingTheLinkClosesTheSocket)
+TEST_F(LinkTest, StoppingTheLinkClosesTheSocket)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     h.client.ComThread().SetLinkDown(true);
     EXPECT_TRUE(h.client.ComThread().WaitIdle(10000));
     EXPECT_TRUE(h.peer.quiet(2000)) << "the peer should see the connection end, not bytes";
 }
 
-TEST(CommunicationThread, ReconnectSendsNothingLeftFromTheOldLink)
+TEST_F(LinkTest, ReconnectSendsNothingLeftFromTheOldLink)
 {
-    ClientHarness h;
-    ASSERT_TRUE(h.Connect());
     h.peer.close();
     ASSERT_TRUE(h.client.ComThread().WaitIdle(10000));
     h.client.ComThread().Send("1 stale\n");
 
     test::ScriptedPeer second;
-    h.client.ComThread().Connect("127.0.0.1", second.portText());
-    ASSERT_TRUE(second.accept());
-    ASSERT_TRUE(second.expect(HandshakeLine()));
-    second.send("MIRAVO\n");
-    ASSERT_EQ(h.client.ConnectedEvent().WaitFor(5000), WaitResult::Signaled);
+    ASSERT_NO_FATAL_FAILURE(Reconnect(second));
     h.client.ComThread().Send("2 fresh\n");
     EXPECT_TRUE(second.expect("2 fresh\n"));
 }
@@ -261,22 +256,16 @@ TEST(CommunicationThread, ReconnectSendsNothingLeftFromTheOldLink)
 TEST(CommunicationThread, ConnectToAClosedPortRaisesWinsockException)
 {
     ClientHarness h;
-    uint16_t port = 0;
-    {
-        test::ScriptedPeer gone;
-        port = gone.port();
-    }
-    EXPECT_THROW(h.client.ComThread().Connect("127.0.0.1", std::to_string(port)), TWinsockException);
+    EXPECT_THROW(h.client.ComThread().Connect("127.0.0.1", ClosedPort()), TWinsockException);
     EXPECT_TRUE(h.client.ComThread().Idle());
 }
 
 TEST(CommunicationThread, DebugLogShowsRequestsButNeverThePassword)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("pellar-orv-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    test::TempDir dir("orv");
     {
         ClientOptions options;
-        options.stateDir = dir;
+        options.stateDir = dir.path();
         ClientHarness h(options);
         ASSERT_TRUE(h.Connect());
         TLogonTrans logon(h.client.Protocol(), 6, "hunter 2", false);
@@ -286,17 +275,12 @@ TEST(CommunicationThread, DebugLogShowsRequestsButNeverThePassword)
         ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
         EXPECT_TRUE(done.get());
     }
-    std::ifstream in(dir / "orv.logg");
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("ComThread.Send"), std::string::npos);
-    EXPECT_NE(text.str().find("62 6 * 0"), std::string::npos) << text.str();
-    EXPECT_EQ(text.str().find("hunter"), std::string::npos) << "the password reached the debug log";
-    EXPECT_NE(text.str().find("ComThread.TryReceive"), std::string::npos);
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "pellar.logg").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    std::filesystem::remove_all(dir);
+    const std::string text = test::ReadFile(dir / "orv.logg");
+    EXPECT_NE(text.find("ComThread.Send"), std::string::npos);
+    EXPECT_NE(text.find("62 6 * 0"), std::string::npos) << text;
+    EXPECT_EQ(text.find("hunter"), std::string::npos) << "the password reached the debug log";
+    EXPECT_NE(text.find("ComThread.TryReceive"), std::string::npos);
+    EXPECT_EQ(test::FileMode(dir / "pellar.logg"), 0600u);
 }
 
 TEST(CommunicationThread, ConnectWaitsThroughThePortAndACancelEndsItAtOnce)
@@ -324,14 +308,9 @@ TEST(CommunicationThread, ConnectWaitsThroughThePortAndACancelEndsItAtOnce)
 TEST(CommunicationThread, ConnectFailuresStillReachTheCallerThroughThePort)
 {
     ClientHarness h;
-    uint16_t port = 0;
-    {
-        test::ScriptedPeer gone;
-        port = gone.port();
-    }
     test::CancelAfterWait user(5000);
     try {
-        h.client.ComThread().Connect("127.0.0.1", std::to_string(port), {}, 5000, &user);
+        h.client.ComThread().Connect("127.0.0.1", ClosedPort(), {}, 5000, &user);
         ADD_FAILURE() << "connect to a closed port succeeded";
     } catch (const TConnectCancelled&) {
         ADD_FAILURE() << "a refused connect was reported as cancelled";

@@ -9,24 +9,15 @@ namespace {
 
 using test::FakeRecordServices;
 
-std::shared_ptr<TMiravoConference> MakeConf(FakeRecordServices& services, int32_t first, int32_t count)
-{
-    auto conf = std::make_shared<TMiravoConference>(5, &services);
-    services.conferences[5] = conf;
-    ConfStatFields f;
-    f.name = "Full";
-    f.presentation = 77;
-    f.firstLocalNo = first;
-    f.noOfTexts = count;
-    services.fullStatus[5] = f;
-    services.highestLocal[5] = first + count - 1;
-    return conf;
-}
-
-TEST(TMiravoConferenceBase, FullStatusLoadsOnceOnFirstUse)
-{
+// Conference 5 with the local numbers 1 to 10.
+class ConferenceTest : public ::testing::Test {
+protected:
     FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
+    std::shared_ptr<TMiravoConference> conf = services.AddConference(5, 1, 10);
+};
+
+TEST_F(ConferenceTest, FullStatusLoadsOnceOnFirstUse)
+{
     EXPECT_EQ(conf->Presentation(), 77);
     EXPECT_EQ(conf->NoOfTexts(), 10);
     EXPECT_EQ(conf->FirstLocalNo(), 1);
@@ -39,38 +30,32 @@ TEST(TMiravoConferenceBase, FullStatusLoadsOnceOnFirstUse)
     EXPECT_FALSE(services.loadedUnderLock);
 }
 
-TEST(TMiravoConferenceBase, NameLoadsShortStatusWhenNothingIsLoaded)
+TEST_F(ConferenceTest, NameLoadsShortStatusWhenNothingIsLoaded)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     EXPECT_EQ(conf->Name(), "short name");
     EXPECT_EQ(services.fullLoads, 0);
     EXPECT_EQ(services.shortLoads, 1);
 }
 
-TEST(TMiravoConferenceBase, FailedLoadIsNotRetried)
+TEST_F(ConferenceTest, FailedLoadIsNotRetried)
 {
-    FakeRecordServices services;
-    TMiravoConference conf(6, &services); // the fake knows nothing of 6
-    EXPECT_EQ(conf.Supervisor(), 0);
-    EXPECT_EQ(conf.MsgOfDay(), 0);
+    TMiravoConference unknown(6, &services); // the fake knows nothing of 6
+    EXPECT_EQ(unknown.Supervisor(), 0);
+    EXPECT_EQ(unknown.MsgOfDay(), 0);
     EXPECT_EQ(services.fullLoads, 1);
-    EXPECT_TRUE(conf.FullLoaded());
+    EXPECT_TRUE(unknown.FullLoaded());
 }
 
-TEST(TMiravoConference, GlobalOfWithoutFetchSendsNothing)
+TEST_F(ConferenceTest, GlobalOfWithoutFetchSendsNothing)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     EXPECT_EQ(conf->GlobalOf(3, true), -1);
     EXPECT_TRUE(services.mapLoads.empty());
     EXPECT_EQ(services.fullLoads, 0);
 }
 
-TEST(TMiravoConference, GlobalOfFetchesOneBlockAndMerges)
+TEST_F(ConferenceTest, GlobalOfFetchesOneBlockAndMerges)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 200);
+    conf = services.AddConference(5, 1, 200);
     for (int32_t l = 1; l <= 200; ++l)
         services.textMaps[5][l] = 1000 + l;
     conf->SetGlobal(12, 5555); // known already: kept over what the fetch brings
@@ -86,18 +71,14 @@ TEST(TMiravoConference, GlobalOfFetchesOneBlockAndMerges)
     EXPECT_FALSE(services.loadedUnderLock);
 }
 
-TEST(TMiravoConference, GlobalOfBeyondTheEndAsksNothing)
+TEST_F(ConferenceTest, GlobalOfBeyondTheEndAsksNothing)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     EXPECT_EQ(conf->GlobalOf(11, false), -1);
     EXPECT_TRUE(services.mapLoads.empty());
 }
 
-TEST(TMiravoConference, SetGlobalExtendsTheConference)
+TEST_F(ConferenceTest, SetGlobalExtendsTheConference)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     conf->NoOfTexts();
     conf->HighestLocalNo();
     conf->SetGlobal(15, 900);
@@ -110,10 +91,8 @@ TEST(TMiravoConference, SetGlobalExtendsTheConference)
     EXPECT_EQ(conf->GlobalOf(3, true), 0);
 }
 
-TEST(TMiravoConference, FindNextTextMarksEmptyLocalsRead)
+TEST_F(ConferenceTest, FindNextTextMarksEmptyLocalsRead)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     services.textMaps[5] = {{1, 0}, {2, 0}, {4, 104}, {5, 105}}; // 3 absent, 1 and 2 gone
     TMiravoMembership m(5, &services);
     EXPECT_EQ(conf->FindNextText(1, 10, &m, true), 4);
@@ -125,10 +104,8 @@ TEST(TMiravoConference, FindNextTextMarksEmptyLocalsRead)
     EXPECT_EQ(conf->FindNextText(1, 10, &m, false), 4); // read ones count without skipRead
 }
 
-TEST(TMiravoConference, FindNextTextEdges)
+TEST_F(ConferenceTest, FindNextTextEdges)
 {
-    FakeRecordServices services;
-    auto conf = MakeConf(services, 1, 10);
     TMiravoMembership m(5, &services);
     EXPECT_EQ(conf->FindNextText(1, 10, nullptr, true), -1);
     EXPECT_EQ(conf->FindNextText(5, 4, &m, true), -1);

@@ -1,5 +1,6 @@
 #include "core/protocol/TMiravoMembership.h"
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -12,28 +13,33 @@ namespace {
 
 using test::FakeRecordServices;
 
-TEST(TMiravoMembership, MarkReadNextAdvancesWithoutGrowingList)
+// Marks from a last read of 10: the next text moves the last read, one
+// further ahead is listed, and closing a gap takes in the run behind it.
+TEST(TMiravoMembership, MarkReadMovesTheLastReadOrListsTheText)
 {
-    TMiravoMembership m(5, nullptr);
-    m.SetLastTextRead(10);
-    m.SetChanged(false);
-    m.MarkRead(11, false);
-    EXPECT_EQ(m.LastTextRead(), 11);
-    EXPECT_EQ(m.ReadTextCount(), 0);
-    EXPECT_TRUE(m.Changed());
-}
-
-TEST(TMiravoMembership, MarkReadAheadAddsOneEntry)
-{
-    TMiravoMembership m(5, nullptr);
-    m.SetLastTextRead(10);
-    m.MarkRead(13, false);
-    EXPECT_EQ(m.LastTextRead(), 10);
-    EXPECT_EQ(m.ReadTexts(), std::vector<int32_t>{13});
-    EXPECT_TRUE(m.IsRead(13));
-    EXPECT_FALSE(m.IsRead(12));
-    EXPECT_TRUE(m.IsRead(10));
-    EXPECT_TRUE(m.IsRead(-4));
+    struct Case {
+        std::vector<int32_t> marks;
+        int32_t last;
+        std::vector<int32_t> listed;
+    };
+    const Case cases[] = {
+        {{11}, 11, {}},
+        {{13}, 10, {13}},
+        {{12, 13, 15, 11}, 13, {15}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.marks));
+        TMiravoMembership m(5, nullptr);
+        m.SetLastTextRead(10);
+        m.SetChanged(false);
+        for (int32_t l : c.marks)
+            m.MarkRead(l, false);
+        EXPECT_EQ(m.LastTextRead(), c.last);
+        EXPECT_EQ(m.ReadTexts(), c.listed);
+        EXPECT_TRUE(m.Changed());
+        for (int32_t l = -4; l <= 16; ++l)
+            EXPECT_EQ(m.IsRead(l), l <= c.last || std::count(c.listed.begin(), c.listed.end(), l) > 0) << l;
+    }
 }
 
 TEST(TMiravoMembership, MarkReadOfReadTextChangesNothing)
@@ -48,20 +54,6 @@ TEST(TMiravoMembership, MarkReadOfReadTextChangesNothing)
     EXPECT_FALSE(m.Changed());
     EXPECT_TRUE(services.marked.empty());
     EXPECT_EQ(m.ReadTextCount(), 1);
-}
-
-TEST(TMiravoMembership, MarkReadClosingAGapAbsorbsTheRun)
-{
-    TMiravoMembership m(5, nullptr);
-    m.SetLastTextRead(10);
-    m.MarkRead(12, false);
-    m.MarkRead(13, false);
-    m.MarkRead(15, false);
-    m.MarkRead(11, false);
-    EXPECT_EQ(m.LastTextRead(), 13);
-    EXPECT_EQ(m.ReadTexts(), std::vector<int32_t>{15});
-    for (int32_t l = 1; l <= 15; ++l)
-        EXPECT_EQ(m.IsRead(l), l != 14) << l;
 }
 
 TEST(TMiravoMembership, NotifyReportsToTheServices)
@@ -113,12 +105,7 @@ TEST(TMiravoMembership, UnreadCount)
     for (const auto& c : cases) {
         FakeRecordServices services;
         if (c.knownConf) {
-            auto conf = std::make_shared<TMiravoConference>(5, &services);
-            services.conferences[5] = conf;
-            ConfStatFields f;
-            f.firstLocalNo = 1;
-            f.noOfTexts = c.noOfTexts;
-            services.fullStatus[5] = f;
+            services.AddConference(5, 1, c.noOfTexts);
             services.highestLocal[5] = c.highest;
         }
         TMiravoMembership m(5, &services);

@@ -27,15 +27,6 @@ TEST(TSyncronizer, WaitsUntilEveryAcquireIsReleased)
     EXPECT_EQ(sync.WaitFor(0), WaitResult::Signaled);
 }
 
-TEST(TSyncronizer, ReleaseFromAnotherThreadWakesWaiter)
-{
-    TSyncronizer sync;
-    sync.Acquire();
-    std::thread completer([&] { sync.Release(); });
-    EXPECT_EQ(sync.WaitFor(kInfinite), WaitResult::Signaled);
-    completer.join();
-}
-
 TEST(TSyncronizer, WaiterRunsOnOnlyAfterTheLastOfManyCompleters)
 {
     for (int round = 0; round < 50; ++round) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeRecordServices.h"
+#include "support/MiscItems.h"
 
 namespace pellar {
 namespace {
@@ -12,20 +13,11 @@ using test::FakeRecordServices;
 std::shared_ptr<TextStatType> StatWith(std::initializer_list<std::pair<int32_t, int32_t>> recipients)
 {
     auto stat = std::make_shared<TextStatType>();
-    auto link = std::make_shared<TMiscInfoCommTo>();
-    link->textNo = 5; // a link first, which the look-up must pass over
-    stat->AddMiscInfo(link);
-    bool cc = false;
+    stat->AddMiscInfo(test::Link<TMiscInfoCommTo>(5)); // a link first, which the look-up must pass over
+    bool cc = false; // every other recipient a carbon copy
     for (auto [conf, local] : recipients) {
-        std::shared_ptr<TMiscInfoNormal> item;
-        if (cc)
-            item = std::make_shared<TMiscInfoCC>();
-        else
-            item = std::make_shared<TMiscInfoRcpt>();
+        stat->AddMiscInfo(test::Recipient(conf, local, cc));
         cc = !cc;
-        item->confNo = conf;
-        item->localNo = local;
-        stat->AddMiscInfo(item);
     }
     return stat;
 }

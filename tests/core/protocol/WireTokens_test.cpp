@@ -8,6 +8,17 @@
 namespace pellar {
 namespace {
 
+// Reads each case's line from its start: the value, and where the cursor ends.
+template <typename Case, typename Read>
+void ExpectReads(const std::vector<Case>& cases, Read read)
+{
+    for (const auto& c : cases) {
+        size_t pos = c.start;
+        EXPECT_EQ(read(c.line, pos), c.value) << c.name;
+        EXPECT_EQ(pos, c.end) << c.name;
+    }
+}
+
 struct IntCase {
     const char* name;
     std::string line;
@@ -34,11 +45,7 @@ TEST(WireTokens, ReadInt)
         {"too small saturates", "-99999999999999999999", 0, INT32_MIN, 21},
         {"cursor past end", "12", 5, 0, 2},
     };
-    for (const auto& c : cases) {
-        size_t pos = c.start;
-        EXPECT_EQ(ReadInt(c.line, pos), c.value) << c.name;
-        EXPECT_EQ(pos, c.end) << c.name;
-    }
+    ExpectReads(cases, ReadInt);
 }
 
 struct StringCase {
@@ -59,11 +66,7 @@ TEST(WireTokens, ReadToken)
         {"empty", "", 0, "", 0},
         {"two blanks after", "a  b", 0, "a", 2},
     };
-    for (const auto& c : cases) {
-        size_t pos = c.start;
-        EXPECT_EQ(ReadToken(c.line, pos), c.value) << c.name;
-        EXPECT_EQ(pos, c.end) << c.name;
-    }
+    ExpectReads(cases, ReadToken);
 }
 
 TEST(WireTokens, ReadHollerith)
@@ -81,11 +84,7 @@ TEST(WireTokens, ReadHollerith)
         {"after other tokens", "12 4Hname 9", 2, "name", 9},
         {"nothing left", "", 0, "", 0},
     };
-    for (const auto& c : cases) {
-        size_t pos = c.start;
-        EXPECT_EQ(ReadHollerith(c.line, pos), c.value) << c.name;
-        EXPECT_EQ(pos, c.end) << c.name;
-    }
+    ExpectReads(cases, ReadHollerith);
 }
 
 struct TimeCase {

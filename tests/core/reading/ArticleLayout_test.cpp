@@ -6,9 +6,15 @@
 
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
+#include "support/Lookup.h"
+#include "support/MiscItems.h"
 
 namespace pellar {
 namespace {
+
+using test::Link;
+using test::Lookup;
+using test::Recipient;
 
 class FakeSource : public TextSource {
 public:
@@ -16,21 +22,9 @@ public:
     std::map<int32_t, std::shared_ptr<TextStatType>> stats;
     std::map<int32_t, std::string> names;
 
-    std::shared_ptr<TMiravoText> GetText(int32_t t) override
-    {
-        auto it = texts.find(t);
-        return it == texts.end() ? nullptr : it->second;
-    }
-    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override
-    {
-        auto it = stats.find(t);
-        return it == stats.end() ? nullptr : it->second;
-    }
-    std::string GetName(int32_t n) override
-    {
-        auto it = names.find(n);
-        return it == names.end() ? "*Unknown*" : it->second;
-    }
+    std::shared_ptr<TMiravoText> GetText(int32_t t) override { return Lookup(texts, t, nullptr); }
+    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override { return Lookup(stats, t, nullptr); }
+    std::string GetName(int32_t n) override { return Lookup(names, n, "*Unknown*"); }
 
     // A text by author with contents, created at a fixed time.
     std::shared_ptr<TextStatType> Add(int32_t no, int32_t author, std::string contents)
@@ -44,14 +38,6 @@ public:
 
     static constexpr TDateTime kWhen = 45000.5;
 };
-
-template <typename Item>
-std::shared_ptr<Item> Link(int32_t text)
-{
-    auto item = std::make_shared<Item>();
-    item->textNo = text;
-    return item;
-}
 
 std::string Joined(const std::vector<StyledRun>& runs)
 {
@@ -85,15 +71,7 @@ protected:
 TEST_F(ArticleLayoutTest, FullModeLaysOutHeaderRecipientsSubjectBodyAndEnd)
 {
     auto stat = source.Add(100, 6, "Hello\r\nLine one\r\nLine two\r\n");
-    auto rcpt = std::make_shared<TMiscInfoRcpt>();
-    rcpt->confNo = 20;
-    rcpt->localNo = 3;
-    auto cc = std::make_shared<TMiscInfoCC>();
-    cc->confNo = 21;
-    cc->localNo = 9;
-    cc->sentBy = 7;
-    cc->sentAt = FakeSource::kWhen;
-    stat->SetMiscInfos({rcpt, cc});
+    stat->SetMiscInfos({Recipient(20, 3), Recipient(21, 9, true, 7, FakeSource::kWhen)});
 
     const auto runs = Layout(100);
     ASSERT_EQ(runs.size(), 4u);
@@ -163,9 +141,7 @@ TEST_F(ArticleLayoutTest, TrailerHasInlineFootnotesCommentsAndTag2Lines)
 TEST_F(ArticleLayoutTest, CompactModeIsHeaderBodyAndEndOnly)
 {
     auto stat = source.Add(100, 6, "subj\nbody\n");
-    auto rcpt = std::make_shared<TMiscInfoRcpt>();
-    rcpt->confNo = 20;
-    stat->SetMiscInfos({rcpt, Link<TMiscInfoCommIn>(7)});
+    stat->SetMiscInfos({Recipient(20, 0), Link<TMiscInfoCommIn>(7)});
     const auto runs = Layout(100, ArticleMode::Compact);
     EXPECT_EQ(Joined(runs), "100 " + when + ", By [6] Alice\rbody--- 100 ---\r");
 }

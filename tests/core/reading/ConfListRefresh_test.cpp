@@ -38,6 +38,15 @@ std::string ShortStatus(int id, int32_t conf, int32_t highest)
            " 0\n";
 }
 
+// A membership of conf that may have unread texts, in the cache.
+std::shared_ptr<TMiravoMembership> Join(MVCache& cache, int32_t conf)
+{
+    auto m = std::make_shared<TMiravoMembership>(conf, &cache);
+    m->SetMayHaveUnread(true);
+    cache.PutMembership(m);
+    return m;
+}
+
 ConfListRefreshInput NoRows()
 {
     return {0, false, [](int32_t) { return false; }};
@@ -108,11 +117,8 @@ TEST_F(ConfListRefreshPeerTest, AtLogonEveryStatusGoesOutBeforeAnyIsAnswered)
 TEST_F(ConfListRefreshPeerTest, AConferenceAnotherThreadIsLoadingIsLeftToIt)
 {
     ASSERT_TRUE(h.Connect());
-    for (int32_t conf : {7, 8}) {
-        auto m = std::make_shared<TMiravoMembership>(conf, &cache);
-        m->SetMayHaveUnread(true);
-        cache.PutMembership(m);
-    }
+    for (int32_t conf : {7, 8})
+        Join(cache, conf);
     auto walk = std::async(std::launch::async, [&] { return cache.GetConference(7)->NoOfTexts(); });
     ASSERT_TRUE(h.peer.expect("1 50 7\n2 78 7\n"));
     auto refresh = std::async(std::launch::async, [&] { return PlanConfListRefresh(cache, NoRows()); });
@@ -134,11 +140,8 @@ TEST_F(ConfListRefreshPeerTest, AConferenceAnotherThreadIsLoadingIsLeftToIt)
 TEST_F(ConfListRefreshPeerTest, LinkLostDuringTheBatchReleasesTheRefresh)
 {
     ASSERT_TRUE(h.Connect());
-    for (int32_t conf = 1; conf <= 5; ++conf) {
-        auto m = std::make_shared<TMiravoMembership>(conf, &cache);
-        m->SetMayHaveUnread(true);
-        cache.PutMembership(m);
-    }
+    for (int32_t conf = 1; conf <= 5; ++conf)
+        Join(cache, conf);
     auto refresh = std::async(std::launch::async, [&] { return PlanConfListRefresh(cache, NoRows()); });
     h.peer.receiveUntil("10 78 5\n");
     h.peer.send(FullStatus(1, 1, 3) + ShortStatus(2, 1, 3));
@@ -158,10 +161,7 @@ protected:
     ConfListRefreshRulesTest()
     {
         for (int32_t conf : {1, 2, 3, 4}) {
-            auto m = std::make_shared<TMiravoMembership>(conf, &cache);
-            m->SetPriority(10 * conf);
-            m->SetMayHaveUnread(true);
-            cache.PutMembership(m);
+            Join(cache, conf)->SetPriority(10 * conf);
             ConfStatFields full;
             full.name = Name(conf);
             full.firstLocalNo = 1;

@@ -4,6 +4,7 @@
 // memberships report show up in records.marked.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +15,8 @@
 #include "core/protocol/MiravoTypes.h"
 #include "core/reading/ReadingServices.h"
 #include "support/FakeRecordServices.h"
+#include "support/Lookup.h"
+#include "support/MiscItems.h"
 
 namespace pellar::test {
 
@@ -53,6 +56,14 @@ public:
         memberships[conf] = m;
         return *m;
     }
+    // Conferences made and joined at one priority.
+    void Joined(std::initializer_list<int32_t> confs, int32_t priority = 100)
+    {
+        for (int32_t conf : confs) {
+            AddConference(conf);
+            Join(conf, priority);
+        }
+    }
     // A new local number in conf for text (0 text: a deleted local number).
     int32_t NextLocal(int32_t conf, int32_t text)
     {
@@ -86,15 +97,7 @@ public:
     }
     void AddRecipient(int32_t text, int32_t conf, int32_t sentBy, bool cc = false)
     {
-        std::shared_ptr<TMiscInfoNormal> r;
-        if (cc)
-            r = std::make_shared<TMiscInfoCC>();
-        else
-            r = std::make_shared<TMiscInfoRcpt>();
-        r->confNo = conf;
-        r->localNo = NextLocal(conf, text);
-        r->sentBy = sentBy;
-        Stat(text).AddMiscInfo(r);
+        Stat(text).AddMiscInfo(Recipient(conf, NextLocal(conf, text), cc, sentBy));
     }
     // child comments (or footnotes) parent: both directions of the link.
     void Link(int32_t child, int32_t parent, bool footnote)
@@ -132,21 +135,15 @@ public:
     std::shared_ptr<TextStatType> TextStat(int32_t text) override
     {
         statLookups.push_back(text);
-        auto it = stats.find(text);
-        return it == stats.end() ? nullptr : it->second;
+        return Lookup(stats, text, nullptr);
     }
     bool IsTextStatCached(int32_t text) override { return cachedStats.count(text) > 0; }
     std::shared_ptr<TMiravoText> Text(int32_t text) override
     {
         textLookups.push_back(text);
-        auto it = bodies.find(text);
-        return it == bodies.end() ? nullptr : it->second;
+        return Lookup(bodies, text, nullptr);
     }
-    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override
-    {
-        auto it = memberships.find(conf);
-        return it == memberships.end() ? nullptr : it->second;
-    }
+    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override { return Lookup(memberships, conf, nullptr); }
     std::shared_ptr<TMiravoConference> Conference(int32_t conf) override
     {
         if (conf == 0 || hiddenConfs.count(conf))
@@ -169,11 +166,7 @@ public:
         nameFetches.push_back(number);
         cachedNames.insert(number);
     }
-    std::string Name(int32_t number) override
-    {
-        auto it = names.find(number);
-        return it == names.end() ? "Person " + std::to_string(number) : it->second;
-    }
+    std::string Name(int32_t number) override { return Lookup(names, number, "Person " + std::to_string(number)); }
     void RunTogether(std::vector<std::function<void()>> jobs) override
     {
         ++togetherCalls;
@@ -183,8 +176,7 @@ public:
     std::optional<std::string> Request(std::string_view, const WireRequest& request) override
     {
         requests.push_back(Numbers(request));
-        auto it = replies.find(Number(request.Number()));
-        return it == replies.end() ? std::nullopt : it->second;
+        return Lookup(replies, Number(request.Number()), std::nullopt);
     }
     void Send(std::string_view, const WireRequest& request) override { requests.push_back(Numbers(request)); }
     // The number and the integer arguments, as the tests compare them.

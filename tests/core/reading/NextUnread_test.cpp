@@ -6,6 +6,7 @@
 
 #include "core/reading/FakeReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"
+#include "support/MiscItems.h"
 
 namespace pellar {
 namespace {
@@ -37,8 +38,7 @@ class TreeWorld : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        w.AddConference(1);
-        w.Join(1);
+        w.Joined({1});
         w.Post(100, "Root", {1});
         w.Post(101, "Foot one", {1}, 0, 100);
         w.Post(103, "Comment one", {1}, 100);
@@ -107,10 +107,7 @@ TEST(NextUnread, NoMembershipGivesNothing)
 TEST(NextUnread, ATextReadInOneConferenceIsStillOfferedInAnother)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(300, "Both", {1, 2});
     w.Membership(1)->MarkRead(w.LocalOf(300, 1), false);
     EXPECT_EQ(ReadThrough(w, 2, true), std::vector<int32_t>{300});
@@ -123,8 +120,7 @@ TEST(NextUnread, ATextReadInOneConferenceIsStillOfferedInAnother)
 TEST(NextUnread, DeletedLocalNumbersAreMarkedReadWithNoticeOnTheWay)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.Join(1);
+    w.Joined({1});
     w.Post(10, "a", {1});
     const int32_t gap = w.NextLocal(1, 0);
     w.Post(11, "b", {1});
@@ -137,16 +133,12 @@ TEST(NextUnread, DeletedLocalNumbersAreMarkedReadWithNoticeOnTheWay)
 TEST(NextUnread, ARejectedRootIsMarkedReadAndTheSameCallGoesOn)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.Join(1);
+    w.Joined({1});
     w.Post(10, "a", {1});
     // 11 sits in conference 1's map but its status names only conference 3.
     w.Stat(11).SetHeader(0, 1, 1, 1, 0);
     const int32_t stray = w.NextLocal(1, 11);
-    auto r = std::make_shared<TMiscInfoRcpt>();
-    r->confNo = 3;
-    r->localNo = 1;
-    w.Stat(11).AddMiscInfo(r);
+    w.Stat(11).AddMiscInfo(test::Recipient(3, 1));
     w.Post(12, "c", {1});
     w.Membership(1)->MarkRead(w.LocalOf(10, 1), false);
 
@@ -166,20 +158,11 @@ TEST(NextUnread, ARejectedRootIsMarkedReadAndTheSameCallGoesOn)
 TEST(CheckGlobalText, EachRejectionHasItsLogLine)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.AddConference(4);
-    w.Join(1);
-    w.Join(4);
+    w.Joined({1, 4});
     w.hiddenConfs.insert(4);
     const int32_t deleted = w.NextLocal(1, 0);
-    auto item = [&](int32_t text, int32_t conf, int32_t local) {
-        auto r = std::make_shared<TMiscInfoRcpt>();
-        r->confNo = conf;
-        r->localNo = local;
-        w.Stat(text).AddMiscInfo(r);
-    };
-    item(20, 4, 1);        // conference record not available
-    item(20, 1, deleted);  // no text behind the local number
+    w.Stat(20).AddMiscInfo(test::Recipient(4, 1));        // conference record not available
+    w.Stat(20).AddMiscInfo(test::Recipient(1, deleted));  // no text behind the local number
     struct Case {
         int32_t text;
         const char* line;
@@ -199,10 +182,7 @@ TEST(CheckGlobalText, EachRejectionHasItsLogLine)
 TEST(IsAddedTextWanted, DropsATextUnreadOnlyThroughAnAddedRecipientAndReadElsewhere)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(30, "x", {1});
     w.AddRecipient(30, 2, 7);  // person 7 added conference 2
     w.Membership(1)->MarkRead(w.LocalOf(30, 1), false);
@@ -213,10 +193,7 @@ TEST(IsAddedTextWanted, DropsATextUnreadOnlyThroughAnAddedRecipientAndReadElsewh
 TEST(IsAddedTextWanted, KeepsTextsUnreadThroughTheirOwnRecipients)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(31, "added, nowhere read", {});
     w.AddRecipient(31, 2, 7);
     w.Post(32, "own and added", {1});
@@ -344,8 +321,7 @@ TEST(PrefetchText, NothingForATextWithoutStatus)
 TEST(NextUnread, AChainDeeperThanTheStackIsReadCompletelyAndOnce)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.Join(1);
+    w.Joined({1});
     const int32_t depth = TCurrentReadStatus::kStackSize + 200;
     w.Post(1, "root", {1});
     for (int32_t t = 2; t <= depth; ++t)

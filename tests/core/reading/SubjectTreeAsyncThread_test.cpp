@@ -85,45 +85,67 @@ private:
     std::thread thread_;
 };
 
+// Holds the builder at one point until released.
+class Gate {
+public:
+    // Holds the caller when here is set, until Release.
+    void HoldIf(bool here)
+    {
+        std::unique_lock lock(mutex_);
+        if (here && !released_) {
+            reached_ = true;
+            cond_.notify_all();
+            cond_.wait(lock, [this] { return released_; });
+        }
+    }
+    bool WaitReached()
+    {
+        std::unique_lock lock(mutex_);
+        return cond_.wait_for(lock, std::chrono::seconds(5), [this] { return reached_; });
+    }
+    void Release()
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        cond_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cond_;
+    bool reached_ = false, released_ = false;
+};
+
 // Holds the builder inside the status look-up of one text until released.
-class GatedServices : public FakeReadingServices {
+class GatedServices : public FakeReadingServices, public Gate {
 public:
     std::shared_ptr<TextStatType> TextStat(int32_t text) override
     {
         auto result = FakeReadingServices::TextStat(text);
-        std::unique_lock lock(gateMutex);
-        if (text == gate && !released) {
-            reached = true;
-            gateCond.notify_all();
-            gateCond.wait(lock, [this] { return released; });
-        }
+        HoldIf(text == gate);
         return result;
     }
-    bool WaitReached()
-    {
-        std::unique_lock lock(gateMutex);
-        return gateCond.wait_for(lock, std::chrono::seconds(5), [this] { return reached; });
-    }
-    void Release()
-    {
-        std::lock_guard lock(gateMutex);
-        released = true;
-        gateCond.notify_all();
-    }
     int32_t gate = 0;
-    std::mutex gateMutex;
-    std::condition_variable gateCond;
-    bool reached = false, released = false;
 };
+
+// Leaves conf while the builder is held at the gate: the leave holds the
+// builder, then the gate opens; the leave and the queue both finish.
+void ForgetWhileHeld(SubjectTreeAsyncThread& builder, Gate& gate, int32_t conf)
+{
+    ASSERT_TRUE(gate.WaitReached());
+    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(conf); });
+    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
+    gate.Release();
+    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+}
 
 class BuilderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        w.AddConference(1);
-        w.AddConference(2);
-        w.Join(1, 100);
-        w.Join(2, 200);
+        w.Joined({1});
+        w.Joined({2}, 200);
         w.Post(100, "Root", {1});
         w.Post(101, "Foot", {1}, 0, 100);
         w.Post(103, "Comment", {1}, 100);
@@ -235,12 +257,7 @@ TEST_F(BuilderTest, ForgettingTheBuildingConferenceKeepsTheOthersQueued)
     SubjectTreeAsyncThread builder(w, gui, tree);
     builder.Enqueue({1, 2, 1});
     builder.Resume();
-    ASSERT_TRUE(w.WaitReached());
-    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(1); });
-    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
-    w.Release();
-    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    ASSERT_NO_FATAL_FAILURE(ForgetWhileHeld(builder, w, 1));
     EXPECT_TRUE(builder.QueuedConferences().empty());
     // Conference 2 was built, not dropped in place of the forgotten one.
     EXPECT_NE(std::find(w.textLookups.begin(), w.textLookups.end(), 301), w.textLookups.end());
@@ -279,33 +296,15 @@ public:
 };
 
 // Holds the builder in the author-name look-up of its nth entry until released.
-class NameGatedServices : public FakeReadingServices {
+class NameGatedServices : public FakeReadingServices, public Gate {
 public:
     std::string Name(int32_t number) override
     {
-        std::unique_lock lock(gateMutex);
-        if (++calls == gate && !released) {
-            reached = true;
-            gateCond.notify_all();
-            gateCond.wait(lock, [this] { return released; });
-        }
+        HoldIf(++calls == gate);
         return FakeReadingServices::Name(number);
     }
-    bool WaitReached()
-    {
-        std::unique_lock lock(gateMutex);
-        return gateCond.wait_for(lock, std::chrono::seconds(5), [this] { return reached; });
-    }
-    void Release()
-    {
-        std::lock_guard lock(gateMutex);
-        released = true;
-        gateCond.notify_all();
-    }
-    int gate = 0, calls = 0;
-    std::mutex gateMutex;
-    std::condition_variable gateCond;
-    bool reached = false, released = false;
+    int gate = 0;
+    std::atomic<int> calls{0};
 };
 
 constexpr TreeBatching kOneBatchPerRun{std::chrono::hours(1), 100000};
@@ -314,10 +313,8 @@ class BatchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        w.AddConference(1);
-        w.AddConference(2);
-        w.Join(1, 100);
-        w.Join(2, 200);
+        w.Joined({1});
+        w.Joined({2}, 200);
         // Reading order 400 401 402 404 403 406 405; 406 comments 403 and
         // 405, the second not in the tree yet when 406 is placed.
         w.Post(400, "Alpha", {1});
@@ -376,8 +373,7 @@ TEST_F(BatchTest, AWaitLongerThanAFrameHandsOverWhatIsReady)
         }
     } slow;
     const auto count = static_cast<int32_t>(SubjectTreeAsyncThread::kPrefetchWindow * 2);
-    slow.AddConference(3);
-    slow.Join(3, 50);
+    slow.Joined({3}, 50);
     std::vector<int32_t> all;
     for (int32_t i = 0; i < count; ++i)
         all.push_back(slow.Post(1000 + i, "Root " + std::to_string(i), {3}));
@@ -398,10 +394,8 @@ TEST_F(BatchTest, ChoosingAnotherConferenceMidFillDropsTheOldConferencesPlacemen
 {
     for (const TreeBatching batching : {kOneBatchPerRun, TreeBatching{std::chrono::hours(1), 1}}) {
         NameGatedServices gated;
-        gated.AddConference(1);
-        gated.AddConference(2);
-        gated.Join(1, 100);
-        gated.Join(2, 200);
+        gated.Joined({1});
+        gated.Joined({2}, 200);
         for (int32_t i = 0; i < 6; ++i)
             gated.Post(600 + i, "Text " + std::to_string(i), {1});
         gated.Post(700, "Other", {2});
@@ -437,12 +431,7 @@ TEST_F(BatchTest, LeavingTheConferenceMidFillStopsItsPlacements)
     builder.SetBatching(TreeBatching{std::chrono::hours(1), 1});
     builder.RequestConference(2);
     builder.Resume();
-    ASSERT_TRUE(w.WaitReached());
-    auto forgotten = std::async(std::launch::async, [&] { builder.ForgetConference(2); });
-    ASSERT_TRUE(WaitUntil([&] { return builder.IsHeld(); }));
-    w.Release();
-    ASSERT_EQ(forgotten.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    ASSERT_NO_FATAL_FAILURE(ForgetWhileHeld(builder, w, 2));
     builder.Pause();
     EXPECT_EQ(tree.placed, std::vector<int32_t>{500});
 }

@@ -58,10 +58,7 @@ TEST_F(ReadNextTest, AnEmptyListSetsWaitAndShowsNothing)
 
 TEST_F(ReadNextTest, ReadsTheListInOrderAndEndsWithTheServerTime)
 {
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(10, "in one", {1});
     w.Post(20, "in two", {2});
     w.Post(21, "reply in two", {2}, 20);
@@ -98,10 +95,7 @@ TEST_F(ReadNextTest, ReadsTheListInOrderAndEndsWithTheServerTime)
 
 TEST_F(ReadNextTest, AFilteredAddedTextIsMarkedReadAndTheStepGoesOn)
 {
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(30, "read in one, added to two", {1});
     w.AddRecipient(30, 2, 7);
     w.Membership(1)->MarkRead(w.LocalOf(30, 1), false);
@@ -134,8 +128,7 @@ TEST_F(ReadNextTest, ASelectedConferenceWithoutMembershipEndsSilently)
 
 TEST_F(ReadNextTest, AnExceptionDisconnectsAndStillEndsTheWork)
 {
-    w.AddConference(1);
-    w.Join(1);
+    w.Joined({1});
     w.Post(10, "x", {1});
     w.poisoned = 10;
     list.rows = {1};
@@ -147,8 +140,7 @@ TEST_F(ReadNextTest, AnExceptionDisconnectsAndStillEndsTheWork)
 
 TEST_F(ReadNextTest, StartRunsTheStepOnItsOwnThread)
 {
-    w.AddConference(1);
-    w.Join(1);
+    w.Joined({1});
     w.Post(10, "x", {1});
     list.rows = {1};
     TReadNextTextThread step(w, gui, list, host, *status);
@@ -162,10 +154,7 @@ TEST_F(ReadNextTest, StartRunsTheStepOnItsOwnThread)
 TEST(SelectReadingConference, SkipsTheSelectedRowWhenItHasNothingUnread)
 {
     FakeReadingServices w;
-    w.AddConference(1);
-    w.AddConference(2);
-    w.Join(1);
-    w.Join(2);
+    w.Joined({1, 2});
     w.Post(10, "x", {2});
     FakeList list;
     FakeHost host;

@@ -10,6 +10,10 @@
 namespace pellar {
 namespace {
 
+// The presets of the find window.
+const char* const kUrlPreset = "{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+";
+const char* const kMailPreset = "[a-zA-Z0-9\\.]+@[a-zA-Z0-9]+\\.[a-zA-Z0-9\\.]+";
+
 struct SearchCase {
     const char* pattern;
     std::string subject;
@@ -90,12 +94,11 @@ const SearchCase kSearchCases[] = {
     // The end of the text: NUL ends it, no match tried after the last character.
     {"b", std::string("a\0b", 3), 0, 0},
     {"a*", std::string("\0a", 2), 0, 0},
-    // The presets of the find window.
-    {"{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+", "see http://ex.org/a?b=1 now", 5,
-     19},
-    {"{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+", "URL:ftp://h/x", 1, 13},
-    {"{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+", "URL: ftp://h/x", 6, 9},
-    {"[a-zA-Z0-9\\.]+@[a-zA-Z0-9]+\\.[a-zA-Z0-9\\.]+", "mail anna.b@host.se.", 6, 15},
+    // The presets.
+    {kUrlPreset, "see http://ex.org/a?b=1 now", 5, 19},
+    {kUrlPreset, "URL:ftp://h/x", 1, 13},
+    {kUrlPreset, "URL: ftp://h/x", 6, 9},
+    {kMailPreset, "mail anna.b@host.se.", 6, 15},
     {"{[0-9] *}{[0-9] *}{[0-9] *}*\\-{[0-9] *}{[0-9] *}{[0-9] *}{[0-9] *}{[0-9] *}*", "call 08-123 45 67", 6, 12},
     {"\\(0-90-90-9\\)[0-9 ]+\\-[0-9 ]+", "ring (018)12-34 ok", 6, 11},
 };
@@ -253,9 +256,6 @@ TEST(RegExpLimits, StopFlagEndsASearchInProgress)
 
 // The search skips to the literals every match must contain; what it finds
 // must still be exactly what trying every position in turn finds.
-const char* const kUrlPreset = "{[Uu][rR][lL] *\\:}*[a-zA-Z][a-zA-Z0-9]*\\://[a-zA-Z0-9\\?\\=\\+\\.\\-_/~]+";
-const char* const kMailPreset = "[a-zA-Z0-9\\.]+@[a-zA-Z0-9]+\\.[a-zA-Z0-9\\.]+";
-
 RegexpSearchResult SearchEveryPosition(const RegExp& re, std::string_view text)
 {
     RegexpSearchResult r;

@@ -21,11 +21,27 @@ protected:
         options.greetingSlice = std::chrono::milliseconds(20);
     }
 
+    // Logs on to the peer on a thread of its own, once the peer has the link
+    // (and, with greet, has greeted it).
+    std::future<bool> LogOnToPeer(bool greet)
+    {
+        ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
+        logon = std::make_unique<Logon>(client, ui, commands, options);
+        auto result = std::async(std::launch::async, [this] { return logon->LogOn(); });
+        EXPECT_TRUE(peer.accept());
+        if (greet) {
+            EXPECT_TRUE(peer.expect(HandshakeLine()));
+            peer.send("MIRAVO\n");
+        }
+        return result;
+    }
+
     LogonOptions options;
     ScriptedPeer peer;
     Client client{QuietClientOptions()};
     ScriptedSessionUi ui;
     SessionCommands commands{client, ui};
+    std::unique_ptr<Logon> logon;
 };
 
 TEST_F(LogonPeerTest, ConnectsThroughTheProxyOfTheProfile)
@@ -52,10 +68,7 @@ TEST_F(LogonPeerTest, ConnectsThroughTheProxyOfTheProfile)
 
 TEST_F(LogonPeerTest, GreetingWaitMovesTheGaugeOncePerSlice)
 {
-    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
-    Logon logon(client, ui, commands, options);
-    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
-    ASSERT_TRUE(peer.accept());
+    auto result = LogOnToPeer(false);
     EXPECT_FALSE(result.get());
     // About one step per slice, starting above 23; never past the timeout's worth.
     ASSERT_FALSE(ui.gauge.empty());
@@ -69,12 +82,7 @@ TEST_F(LogonPeerTest, GreetingWaitMovesTheGaugeOncePerSlice)
 TEST_F(LogonPeerTest, LinkLostDuringTheLogonRequestsFailsTheLogon)
 {
     // A link that drops during the logon requests releases every wait.
-    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
-    Logon logon(client, ui, commands, options);
-    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
-    ASSERT_TRUE(peer.accept());
-    ASSERT_TRUE(peer.expect(HandshakeLine()));
-    peer.send("MIRAVO\n");
+    auto result = LogOnToPeer(true);
     peer.receiveUntil("36\n");
     peer.close();
     EXPECT_FALSE(result.get());
@@ -86,12 +94,7 @@ TEST_F(LogonPeerTest, LinkLostDuringTheLogonRequestsFailsTheLogon)
 
 TEST_F(LogonPeerTest, ANoticeTheServerHandsOutBeforeTheLogonIsShownInTheServerInfoStep)
 {
-    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
-    Logon logon(client, ui, commands, options);
-    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
-    ASSERT_TRUE(peer.accept());
-    ASSERT_TRUE(peer.expect(HandshakeLine()));
-    peer.send("MIRAVO\n");
+    auto result = LogOnToPeer(true);
     peer.receiveUntil("2 36\n");
     peer.send("=2 10700 1 2 3 4 77\n");
     ASSERT_TRUE(peer.expect("3 75\n"));
@@ -111,12 +114,7 @@ TEST_F(LogonPeerTest, UnreadablePersonLookupIsNoUnknownPerson)
 {
     // The person look-up's reply is cut short: the logon ends with the
     // reason, without offering a new account for a person who may exist.
-    ui.login = LoginChoice{"127.0.0.1", peer.portText(), "someone", "secret", ""};
-    Logon logon(client, ui, commands, options);
-    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
-    ASSERT_TRUE(peer.accept());
-    ASSERT_TRUE(peer.expect(HandshakeLine()));
-    peer.send("MIRAVO\n");
+    auto result = LogOnToPeer(true);
     const std::string info = peer.receiveUntil(" 36\n");
     const size_t infoId = info.rfind('\n', info.size() - 5);
     peer.send("=" + info.substr(infoId + 1, info.size() - infoId - 5) + " 10600 0 0 0 0 0\n");

@@ -12,6 +12,8 @@
 namespace pellar::test {
 namespace {
 
+const std::string kTime = EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9));
+
 // Lines "27 conf count { n n ... }" with the numbers from first to last.
 std::string MarkLine(int id, int32_t conf, int32_t first, int32_t last)
 {
@@ -92,7 +94,7 @@ TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
     ASSERT_TRUE(h.Connect());
     auto first = std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); });
     ASSERT_TRUE(h.peer.expect("1 84 9\n"));
-    h.peer.send("=1 4Hanna 9Hlocalhost 5Hident " + EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)) + "\n");
+    h.peer.send("=1 4Hanna 9Hlocalhost 5Hident " + kTime + "\n");
     ASSERT_TRUE(h.peer.expect("2 71 9\n"));
     h.peer.send("%2 13 0\n");  // no version known
     EXPECT_FALSE(first.get());
@@ -100,7 +102,7 @@ TEST_F(MVCachePeerTest, SessionInfoNeedsAllThreeAnswers)
 
     auto second = std::async(std::launch::async, [&] { return cache.GetSessionInfo(9); });
     ASSERT_TRUE(h.peer.expect("3 84 9\n"));
-    h.peer.send("=3 4Hanna 9Hlocalhost 5Hident " + EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9)) + "\n");
+    h.peer.send("=3 4Hanna 9Hlocalhost 5Hident " + kTime + "\n");
     ASSERT_TRUE(h.peer.expect("4 71 9\n"));
     h.peer.send("=4 4H1.23\n");
     ASSERT_TRUE(h.peer.expect("5 70 9\n"));
@@ -160,13 +162,12 @@ TEST_F(MVCachePeerTest, AReaderWhoGivesUpOnALookupInProgressGetsNothingAndAsksNo
 TEST_F(MVCachePeerTest, AConferenceAsksForBothStatusesInOneRoundTrip)
 {
     ASSERT_TRUE(h.Connect());
-    const std::string time = EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9));
     const auto conf = cache.GetConference(7);
     auto count = std::async(std::launch::async, [&] { return conf->NoOfTexts(); });
     // Both requests are out before either is answered: a client that waited
     // for the first reply would never send the second here.
     ASSERT_TRUE(h.peer.expect("1 50 7\n2 78 7\n"));
-    h.peer.send("=1 5HNyhet 00000000 " + time + " " + time + " 0 11 0 0 0 0 0 0 3 40\n=2 5HNyhet 00000000 42 0\n");
+    h.peer.send("=1 5HNyhet 00000000 " + kTime + " " + kTime + " 0 11 0 0 0 0 0 0 3 40\n=2 5HNyhet 00000000 42 0\n");
     EXPECT_EQ(count.get(), 40);
     EXPECT_EQ(conf->FirstLocalNo(), 3);
     EXPECT_EQ(conf->HighestLocalNo(), 42);
@@ -186,7 +187,6 @@ TEST_F(MVCachePeerTest, AConferenceAsksForBothStatusesInOneRoundTrip)
 TEST_F(MVCachePeerTest, AConferenceStatusIsAskedForOnceWhileTwoThreadsNeedIt)
 {
     ASSERT_TRUE(h.Connect());
-    const std::string time = EncodeTime(EncodeDateTime(2020, 5, 6, 7, 8, 9));
     const auto conf = cache.GetConference(7);
     auto count = std::async(std::launch::async, [&] { return conf->NoOfTexts(); });
     ASSERT_TRUE(h.peer.expect("1 50 7\n2 78 7\n"));
@@ -194,7 +194,7 @@ TEST_F(MVCachePeerTest, AConferenceStatusIsAskedForOnceWhileTwoThreadsNeedIt)
     // instead of asking again.
     auto highest = std::async(std::launch::async, [&] { return conf->HighestLocalNo(); });
     EXPECT_TRUE(h.peer.quiet(100));
-    h.peer.send("=1 5HNyhet 00000000 " + time + " " + time + " 0 0 0 0 0 0 0 0 1 12\n=2 5HNyhet 00000000 12 0\n");
+    h.peer.send("=1 5HNyhet 00000000 " + kTime + " " + kTime + " 0 0 0 0 0 0 0 0 1 12\n=2 5HNyhet 00000000 12 0\n");
     EXPECT_EQ(count.get(), 12);
     EXPECT_EQ(highest.get(), 12);
     EXPECT_TRUE(h.peer.quiet(50));

@@ -9,7 +9,8 @@
 
 #include <fstream>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "support/TempDir.h"
 
 namespace pellar {
 namespace {
@@ -18,15 +19,6 @@ namespace fs = std::filesystem;
 
 class DraftStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::temp_directory_path() / ("pellar-drafts-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(root);
-        fs::create_directories(root);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     static Draft Sample(std::string profile, int64_t saved, std::string subject)
     {
         Draft d;
@@ -39,7 +31,7 @@ protected:
         return d;
     }
 
-    fs::path root;
+    test::TempDir root{"drafts"};
 };
 
 TEST_F(DraftStoreTest, SerializedDraftParsesBackToTheSameFields)
@@ -131,7 +123,7 @@ TEST_F(DraftStoreTest, UnreadableFilesAndUnsafeIdsAreSkipped)
     Draft escape = Sample("Work", 1, "x");
     escape.id = "../escape";
     EXPECT_FALSE(store.Save(escape));
-    EXPECT_FALSE(fs::exists(root.parent_path() / "escape.draft"));
+    EXPECT_FALSE(fs::exists(root.path().parent_path() / "escape.draft"));
     EXPECT_FALSE(store.Load("../broken"));
 }
 
@@ -142,11 +134,8 @@ TEST_F(DraftStoreTest, FilesAndTheirFolderArePrivate)
     d.id = store.NewId();
     ::umask(022);
     ASSERT_TRUE(store.Save(d));
-    struct stat info {};
-    ASSERT_EQ(::stat((root / "new" / "drafts").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    ASSERT_EQ(::stat((root / "new" / "drafts" / (d.id + ".draft")).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::FileMode(root / "new" / "drafts"), 0700u);
+    EXPECT_EQ(test::FileMode(root / "new" / "drafts" / (d.id + ".draft")), 0600u);
 }
 
 TEST_F(DraftStoreTest, SmallFileReaderRefusesWhatIsTooLarge)

@@ -3,19 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeWritingServices.h"
+#include "support/MiscItems.h"
 
 namespace pellar {
 namespace {
 
 using test::FakeWritingServices;
-
-template <typename Item>
-std::shared_ptr<Item> Link(int32_t text)
-{
-    auto item = std::make_shared<Item>();
-    item->textNo = text;
-    return item;
-}
+using test::Link;
 
 class TextRcptEditorTest : public ::testing::Test {
 protected:
