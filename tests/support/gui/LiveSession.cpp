@@ -1,6 +1,7 @@
 #include "support/gui/LiveSession.h"
 
 #include "support/DemoServer.h"
+#include "support/gui/AppDriving.h"
 
 namespace pellar::test {
 
@@ -10,25 +11,14 @@ bool LiveSession::Start(std::string* error, const std::function<void(AppControll
     if (!server_)
         return false;
 
-    AppOptions app;
-    app.settings = std::make_shared<MemoryRegistryBackend>();
-    app.stateDir = std::filesystem::path(state_.path().toStdString());
+    AppOptions app = QuietAppOptionsWithGreetingTimeout(state_);
     app.dataDir = app.stateDir / "data";
-    app.diagnosticLogs = false;
-    app.logon.greetingTimeout = std::chrono::milliseconds(5000);
     app_ = std::make_unique<AppController>(app);
     app_->Messages().SetShower([this](QMessageBox::Icon, const QString& text) { messages.push_back(text); });
 
     if (beforeConnect)
         beforeConnect(*app_);
-    const QString port = QString::number(server_->Port());
-    AnswerDialog<TLoginForm>([port](TLoginForm* login) {
-        login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-        login->PortEdit()->setText(port);
-        login->UserEdit()->setText(QString::fromLatin1(kDemoUser));
-        login->PwdEdit()->setText(QString::fromLatin1(kDemoPassword));
-        login->OkButton()->click();
-    });
+    AnswerLogin(QString::number(server_->Port()), QString::fromLatin1(kDemoUser), QString::fromLatin1(kDemoPassword));
     app_->MainWindow().Menus()->SessionConnectAction->trigger();
     if (!app_->MainWindow().IsOnline()) {
         *error = "logon failed";
