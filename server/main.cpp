@@ -84,15 +84,22 @@ bool ParseNumber(const char* s, long min, long max, long& out)
     return errno == 0 && end != s && *end == '\0' && out >= min && out <= max;
 }
 
-} // namespace
 
-int main(int argc, char** argv)
-{
-    miravod::ServerOptions o;
-    o.port = 4894;
+// What the command line says, before the options that depend on one another
+// are settled.
+struct Arguments {
+    miravod::ServerOptions options;
     std::optional<pellar::WireCharset> charset;
     bool portGiven = false;
     bool tlsPortGiven = false;
+};
+
+// Reads the options in order. An exit code means the program ends here: 0
+// after --help, 2 on a usage error (already reported).
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& args)
+{
+    miravod::ServerOptions& o = args.options;
+    o.port = 4894;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -112,10 +119,10 @@ int main(int argc, char** argv)
             o.listenAddress = argv[++i];
         } else if (a == "--port") {
             o.port = static_cast<int>(number(0, 65535));
-            portGiven = true;
+            args.portGiven = true;
         } else if (a == "--tls-port") {
             o.tlsPort = static_cast<int>(number(0, 65535));
-            tlsPortGiven = true;
+            args.tlsPortGiven = true;
         } else if (a == "--tls-cert" && hasValue) {
             o.tlsCertFile = argv[++i];
         } else if (a == "--tls-key" && hasValue) {
@@ -125,8 +132,8 @@ int main(int argc, char** argv)
         } else if (a == "--demo") {
             o.demo = true;
         } else if (a == "--charset" && hasValue) {
-            charset = pellar::ParseWireCharset(argv[++i]);
-            if (!charset) {
+            args.charset = pellar::ParseWireCharset(argv[++i]);
+            if (!args.charset) {
                 std::fprintf(stderr, "miravod: --charset takes utf-8 or iso-8859-1, not %s\n", argv[i]);
                 return 2;
             }
@@ -168,14 +175,23 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    o.charset = charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
+    return std::nullopt;
+}
+
+// Settles what follows from the options together: the character set, the
+// demo's own certificate and which ports serve. An exit code means an error
+// (reported): 2 for a usage error, 1 when the certificate cannot be made.
+std::optional<int> SettleOptions(Arguments& args)
+{
+    miravod::ServerOptions& o = args.options;
+    o.charset = args.charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
     if (o.tlsCertFile.empty() != o.tlsKeyFile.empty()) {
         std::fprintf(stderr, "miravod: --tls-cert and --tls-key go together\n");
         return 2;
     }
     if (o.tlsCertFile.empty() && o.demo && !o.dbPath.empty()) {
         // The demo runs encrypted with a certificate of its own; clients
-        // pin its fingerprint, printed below.
+        // pin its fingerprint, printed when serving.
         std::filesystem::path cert, key;
         std::string error;
         const auto dir = std::filesystem::absolute(o.dbPath).parent_path();
@@ -185,15 +201,21 @@ int main(int argc, char** argv)
         }
         o.tlsCertFile = cert.string();
         o.tlsKeyFile = key.string();
-        portGiven = true;
+        args.portGiven = true;
     }
     if (!o.tlsCertFile.empty()) {
-        if (!tlsPortGiven) o.tlsPort = 4896;
-        o.plain = portGiven;
-    } else if (tlsPortGiven) {
+        if (!args.tlsPortGiven) o.tlsPort = 4896;
+        o.plain = args.portGiven;
+    } else if (args.tlsPortGiven) {
         std::fprintf(stderr, "miravod: --tls-port needs --tls-cert and --tls-key\n");
         return 2;
     }
+    return std::nullopt;
+}
+
+// Serves until SIGINT or SIGTERM; 1 when the server cannot start.
+int Serve(const miravod::ServerOptions& o)
+{
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
@@ -215,4 +237,16 @@ int main(int argc, char** argv)
     sigwait(&set, &sig);
     server.Stop();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    if (const auto code = ParseArguments(argc, argv, args))
+        return *code;
+    if (const auto code = SettleOptions(args))
+        return *code;
+    return Serve(args.options);
 }
