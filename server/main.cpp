@@ -94,81 +94,110 @@ struct Arguments {
     bool tlsPortGiven = false;
 };
 
+// Options that take a number: its range, and where it goes.
+struct NumberOption {
+    const char* name;
+    long min, max;
+    void (*set)(Arguments&, long);
+};
+const NumberOption kNumberOptions[] = {
+    {"--port", 0, 65535,
+     [](Arguments& a, long n) {
+         a.options.port = static_cast<int>(n);
+         a.portGiven = true;
+     }},
+    {"--tls-port", 0, 65535,
+     [](Arguments& a, long n) {
+         a.options.tlsPort = static_cast<int>(n);
+         a.tlsPortGiven = true;
+     }},
+    {"--companion-interval", 1, 3600,
+     [](Arguments& a, long n) { a.options.demoCompanionIntervalMs = static_cast<int>(n) * 1000; }},
+    {"--max-text", 1, 1L << 30, [](Arguments& a, long n) { a.options.maxTextBytes = static_cast<size_t>(n); }},
+    {"--max-request", 65536, 1L << 31,
+     [](Arguments& a, long n) { a.options.maxRequestBytes = static_cast<size_t>(n); }},
+    {"--max-output", 1L << 20, 1L << 31,
+     [](Arguments& a, long n) { a.options.maxPendingOut = static_cast<size_t>(n); }},
+    {"--handshake-timeout", 1, 86400,
+     [](Arguments& a, long n) { a.options.handshakeTimeoutMs = static_cast<int>(n) * 1000; }},
+    {"--anonymous-idle", 1, 86400,
+     [](Arguments& a, long n) { a.options.anonymousIdleMs = static_cast<int>(n) * 1000; }},
+    {"--max-links", 1, 1000000, [](Arguments& a, long n) { a.options.maxConnections = static_cast<size_t>(n); }},
+    {"--max-links-per-address", 1, 1000000,
+     [](Arguments& a, long n) { a.options.maxConnectionsPerAddress = static_cast<size_t>(n); }},
+    {"--hash-threads", 1, 64, [](Arguments& a, long n) { a.options.hashThreads = static_cast<int>(n); }},
+    {"--reply-delay", 0, 600000, [](Arguments& a, long n) { a.options.replyDelayMs = static_cast<int>(n); }},
+    {"--close-after", 1, 1L << 30,
+     [](Arguments& a, long n) { a.options.closeAfterRequests = static_cast<int>(n); }},
+};
+
+// Options that take a file name or an address.
+struct TextOption {
+    const char* name;
+    std::string miravod::ServerOptions::*field;
+};
+const TextOption kTextOptions[] = {
+    {"--listen", &miravod::ServerOptions::listenAddress},
+    {"--tls-cert", &miravod::ServerOptions::tlsCertFile},
+    {"--tls-key", &miravod::ServerOptions::tlsKeyFile},
+    {"--db", &miravod::ServerOptions::dbPath},
+};
+
+// Options without a value: the setting each one turns on or off.
+struct SwitchOption {
+    const char* name;
+    bool miravod::ServerOptions::*field;
+    bool value;
+};
+const SwitchOption kSwitchOptions[] = {
+    {"--demo", &miravod::ServerOptions::demo, true},
+    {"--no-companion", &miravod::ServerOptions::demoCompanion, false},
+    {"--old-protocol", &miravod::ServerOptions::oldProtocol, true},
+    {"--withhold-greeting", &miravod::ServerOptions::withholdGreeting, true},
+    {"--byte-by-byte", &miravod::ServerOptions::byteByByte, true},
+    {"--inject-unknown-async", &miravod::ServerOptions::injectUnknownAsync, true},
+};
+
+template <typename Option, size_t N>
+const Option* Find(const Option (&options)[N], const std::string& name)
+{
+    for (const Option& option : options) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
 // Reads the options in order. An exit code means the program ends here: 0
 // after --help, 2 on a usage error (already reported).
 std::optional<int> ParseArguments(int argc, char** argv, Arguments& args)
 {
-    miravod::ServerOptions& o = args.options;
-    o.port = 4894;
+    args.options.port = 4894;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
-        long n = 0;
-        auto number = [&](long min, long max) {
-            if (!hasValue || !ParseNumber(argv[i + 1], min, max, n)) {
-                std::fprintf(stderr, "miravod: %s needs a number from %ld to %ld\n", a.c_str(), min, max);
-                std::exit(2);
-            }
-            ++i;
-            return n;
-        };
         if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
-        } else if (a == "--listen" && hasValue) {
-            o.listenAddress = argv[++i];
-        } else if (a == "--port") {
-            o.port = static_cast<int>(number(0, 65535));
-            args.portGiven = true;
-        } else if (a == "--tls-port") {
-            o.tlsPort = static_cast<int>(number(0, 65535));
-            args.tlsPortGiven = true;
-        } else if (a == "--tls-cert" && hasValue) {
-            o.tlsCertFile = argv[++i];
-        } else if (a == "--tls-key" && hasValue) {
-            o.tlsKeyFile = argv[++i];
-        } else if (a == "--db" && hasValue) {
-            o.dbPath = argv[++i];
-        } else if (a == "--demo") {
-            o.demo = true;
+        }
+        if (const NumberOption* option = Find(kNumberOptions, a)) {
+            long n = 0;
+            if (!hasValue || !ParseNumber(argv[i + 1], option->min, option->max, n)) {
+                std::fprintf(stderr, "miravod: %s needs a number from %ld to %ld\n", a.c_str(), option->min,
+                             option->max);
+                return 2;
+            }
+            ++i;
+            option->set(args, n);
+        } else if (const TextOption* text = Find(kTextOptions, a); text && hasValue) {
+            args.options.*text->field = argv[++i];
+        } else if (const SwitchOption* on = Find(kSwitchOptions, a)) {
+            args.options.*on->field = on->value;
         } else if (a == "--charset" && hasValue) {
             args.charset = pellar::ParseWireCharset(argv[++i]);
             if (!args.charset) {
                 std::fprintf(stderr, "miravod: --charset takes utf-8 or iso-8859-1, not %s\n", argv[i]);
                 return 2;
             }
-        } else if (a == "--no-companion") {
-            o.demoCompanion = false;
-        } else if (a == "--companion-interval") {
-            o.demoCompanionIntervalMs = static_cast<int>(number(1, 3600)) * 1000;
-        } else if (a == "--old-protocol") {
-            o.oldProtocol = true;
-        } else if (a == "--max-text") {
-            o.maxTextBytes = static_cast<size_t>(number(1, 1L << 30));
-        } else if (a == "--max-request") {
-            o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
-        } else if (a == "--max-output") {
-            o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
-        } else if (a == "--handshake-timeout") {
-            o.handshakeTimeoutMs = static_cast<int>(number(1, 86400)) * 1000;
-        } else if (a == "--anonymous-idle") {
-            o.anonymousIdleMs = static_cast<int>(number(1, 86400)) * 1000;
-        } else if (a == "--max-links") {
-            o.maxConnections = static_cast<size_t>(number(1, 1000000));
-        } else if (a == "--max-links-per-address") {
-            o.maxConnectionsPerAddress = static_cast<size_t>(number(1, 1000000));
-        } else if (a == "--hash-threads") {
-            o.hashThreads = static_cast<int>(number(1, 64));
-        } else if (a == "--withhold-greeting") {
-            o.withholdGreeting = true;
-        } else if (a == "--reply-delay") {
-            o.replyDelayMs = static_cast<int>(number(0, 600000));
-        } else if (a == "--byte-by-byte") {
-            o.byteByByte = true;
-        } else if (a == "--close-after") {
-            o.closeAfterRequests = static_cast<int>(number(1, 1L << 30));
-        } else if (a == "--inject-unknown-async") {
-            o.injectUnknownAsync = true;
         } else {
             std::fprintf(stderr, "miravod: unknown option %s\n", a.c_str());
             Usage(stderr);
