@@ -149,61 +149,10 @@ void TConfigForm::Load()
     loaded_ = LoadSettingsPages(*config_);
     const SettingsPages& p = loaded_;
 
-    // Names and texts of this profile are stored in its own character set.
-    loadedCharset_ = ParseWireCharset(p.charset).value_or(WireCharset::Latin1);
-    charsetComboBox_->clear();
-    if (namedProfile_)
-        charsetComboBox_->addItem(QStringLiteral("As the default profile"), QString());
-    for (WireCharset set : {WireCharset::Latin1, WireCharset::Utf8}) {
-        const QString name = QString::fromLatin1(WireCharsetName(set));
-        charsetComboBox_->addItem(set == WireCharset::Latin1 ? name + QStringLiteral(" (Western European)")
-                                                             : name + QStringLiteral(" (every script)"),
-                                  name);
-    }
-    if (const auto set = ParseWireCharset(p.charset))
-        charsetComboBox_->setCurrentIndex(charsetComboBox_->findData(QString::fromLatin1(WireCharsetName(*set))));
-    else
-        charsetComboBox_->setCurrentIndex(0);
-
-    hostEdit_->setText(FromWire(p.host, loadedCharset_));
-    portEdit_->setText(FromWire(p.port));
-    nameEdit_->setText(FromWire(p.user, loadedCharset_));
-    pwdEdit_->setText(FromWire(p.password, loadedCharset_));
-    ShowTriState(savePwdCheckBox_, p.savePassword);
-    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers)));
-    ShowTriState(enableProxyCheckBox_, p.useProxy);
-    proxyServerEdit_->setText(FromWire(p.proxyServer));
-    proxyPortEdit_->setText(FromWire(p.proxyPort));
-    UpdateProxyEdits();
-    ShowTriState(tlsBox_->UseTlsCheckBox(), p.useTls);
-    tlsBox_->TlsPortEdit()->setText(FromWire(p.tlsPort));
-    tlsBox_->ShowPin(p.tlsPinnedCert);
-    tlsBox_->UpdateEdits();
-
-    for (int i = 0; i < kAlertFlagCount; ++i) {
-        ShowTriState(alertCheckBoxes_[i], p.alertFlags[i]);
-        ShowInheritedFlag(alertCheckBoxes_[i], alertCaptions_[i], namedProfile_,
-                          InheritedValue(*config_, AlertFlagKeys()[i], "0") == "1");
-    }
-    ShowTriState(permanentTrayCheckBox_,
-                 config_->ReadTriState(kPermanentTrayKey, namedProfile_ ? TriState::Grayed : TriState::Unchecked));
-    ShowInheritedFlag(permanentTrayCheckBox_, PermanentTrayCaption(), namedProfile_,
-                      InheritedValue(*config_, kPermanentTrayKey, "0") == "1");
-    for (int i = 0; i < kAlertLevelCount; ++i) {
-        priorityEdits_[i]->setText(FromWire(p.alertLevels[i]));
-        ShowInheritedText(priorityEdits_[i], namedProfile_, FromWire(InheritedValue(*config_, AlertLevelKeys()[i], "255")));
-    }
-
-    listView1_->clear();
-    for (const ActivityRow& row : p.activities) {
-        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
-        item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
-    }
-    // Descriptions are longer than the designed width in most fonts.
-    listView1_->resizeColumnToContents(0);
-    listView1_->setColumnWidth(0, qMax(120, listView1_->columnWidth(0) + 8));
-    messageEdit_->clear();
-    setButton_->setEnabled(false);
+    LoadCharset(p);
+    LoadGeneralPage(p);
+    LoadAlertsPage(p);
+    LoadActivityPage(p);
 
     FillKeyMap(p.shortcuts);
     newKeymapEdit_->clear();
@@ -223,6 +172,74 @@ void TConfigForm::Load()
 
     pages_->setCurrentIndex(0);
     removeKeyButton_->setEnabled(false);
+}
+
+// Names and texts of this profile are stored in its own character set.
+void TConfigForm::LoadCharset(const SettingsPages& p)
+{
+    loadedCharset_ = ParseWireCharset(p.charset).value_or(WireCharset::Latin1);
+    charsetComboBox_->clear();
+    if (namedProfile_)
+        charsetComboBox_->addItem(QStringLiteral("As the default profile"), QString());
+    for (WireCharset set : {WireCharset::Latin1, WireCharset::Utf8}) {
+        const QString name = QString::fromLatin1(WireCharsetName(set));
+        charsetComboBox_->addItem(set == WireCharset::Latin1 ? name + QStringLiteral(" (Western European)")
+                                                             : name + QStringLiteral(" (every script)"),
+                                  name);
+    }
+    if (const auto set = ParseWireCharset(p.charset))
+        charsetComboBox_->setCurrentIndex(charsetComboBox_->findData(QString::fromLatin1(WireCharsetName(*set))));
+    else
+        charsetComboBox_->setCurrentIndex(0);
+}
+
+void TConfigForm::LoadGeneralPage(const SettingsPages& p)
+{
+    hostEdit_->setText(FromWire(p.host, loadedCharset_));
+    portEdit_->setText(FromWire(p.port));
+    nameEdit_->setText(FromWire(p.user, loadedCharset_));
+    pwdEdit_->setText(FromWire(p.password, loadedCharset_));
+    ShowTriState(savePwdCheckBox_, p.savePassword);
+    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers)));
+    ShowTriState(enableProxyCheckBox_, p.useProxy);
+    proxyServerEdit_->setText(FromWire(p.proxyServer));
+    proxyPortEdit_->setText(FromWire(p.proxyPort));
+    UpdateProxyEdits();
+    ShowTriState(tlsBox_->UseTlsCheckBox(), p.useTls);
+    tlsBox_->TlsPortEdit()->setText(FromWire(p.tlsPort));
+    tlsBox_->ShowPin(p.tlsPinnedCert);
+    tlsBox_->UpdateEdits();
+}
+
+void TConfigForm::LoadAlertsPage(const SettingsPages& p)
+{
+    for (int i = 0; i < kAlertFlagCount; ++i) {
+        ShowTriState(alertCheckBoxes_[i], p.alertFlags[i]);
+        ShowInheritedFlag(alertCheckBoxes_[i], alertCaptions_[i], namedProfile_,
+                          InheritedValue(*config_, AlertFlagKeys()[i], "0") == "1");
+    }
+    ShowTriState(permanentTrayCheckBox_,
+                 config_->ReadTriState(kPermanentTrayKey, namedProfile_ ? TriState::Grayed : TriState::Unchecked));
+    ShowInheritedFlag(permanentTrayCheckBox_, PermanentTrayCaption(), namedProfile_,
+                      InheritedValue(*config_, kPermanentTrayKey, "0") == "1");
+    for (int i = 0; i < kAlertLevelCount; ++i) {
+        priorityEdits_[i]->setText(FromWire(p.alertLevels[i]));
+        ShowInheritedText(priorityEdits_[i], namedProfile_, FromWire(InheritedValue(*config_, AlertLevelKeys()[i], "255")));
+    }
+}
+
+void TConfigForm::LoadActivityPage(const SettingsPages& p)
+{
+    listView1_->clear();
+    for (const ActivityRow& row : p.activities) {
+        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
+        item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
+    }
+    // Descriptions are longer than the designed width in most fonts.
+    listView1_->resizeColumnToContents(0);
+    listView1_->setColumnWidth(0, qMax(120, listView1_->columnWidth(0) + 8));
+    messageEdit_->clear();
+    setButton_->setEnabled(false);
 }
 
 bool TConfigForm::ConfirmServerTextsFit()

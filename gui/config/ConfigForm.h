@@ -139,6 +139,12 @@ private:
     QCheckBox* NewCheckBox(const QString& caption, const QString& objectName);
 
     void Load();
+    // Load's parts. The character set comes first: the others decode with
+    // loadedCharset_.
+    void LoadCharset(const SettingsPages& p);
+    void LoadGeneralPage(const SettingsPages& p);
+    void LoadAlertsPage(const SettingsPages& p);
+    void LoadActivityPage(const SettingsPages& p);
     SettingsPages PagesFromControls() const;
     void ShowTriState(QCheckBox* box, TriState state) const;
     static TriState TriStateOf(const QCheckBox* box);
