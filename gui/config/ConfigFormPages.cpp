@@ -5,7 +5,6 @@
 #include "gui/config/ConfigFormParts.h"
 #include "gui/config/TlsSettingsBox.h"
 
-#include "core/config/TMiravoConfiguration.h"
 #include "gui/common/WireCodec.h"
 #include "gui/dialogs/DialogHelpers.h"
 
