@@ -130,6 +130,10 @@ protected:
 
 private:
     QWidget* BuildGeneralPage();
+    // The General page's groups, in the order they are made.
+    QGroupBox* BuildServerGroup(QWidget* parent);
+    QGroupBox* BuildUserGroup(QWidget* parent);
+    QGroupBox* BuildProxyGroup(QWidget* parent);
     QWidget* BuildAlertsPage();
     QWidget* BuildActivityPage();
     QWidget* BuildKeyboardPage();

@@ -35,8 +35,23 @@ QCheckBox* TConfigForm::NewCheckBox(const QString& caption, const QString& objec
 QWidget* TConfigForm::BuildGeneralPage()
 {
     auto* page = new QWidget(this);
+    QGroupBox* server = BuildServerGroup(page);
+    QGroupBox* user = BuildUserGroup(page);
+    QGroupBox* proxy = BuildProxyGroup(page);
+    tlsBox_ = new TTlsSettingsBox(page);
 
-    auto* server = new QGroupBox(QStringLiteral("Server"), page);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(server);
+    layout->addWidget(tlsBox_);
+    layout->addWidget(user);
+    layout->addWidget(proxy);
+    layout->addStretch(1);
+    return page;
+}
+
+QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
+{
+    auto* server = new QGroupBox(QStringLiteral("Server"), parent);
     hostEdit_ = NewLineEdit(QStringLiteral("HostEdit"), server);
     portEdit_ = NewLineEdit(QStringLiteral("PortEdit"), server);
     button1_ = NewButton(QStringLiteral("Set default"), QStringLiteral("Button1"), server);
@@ -69,8 +84,12 @@ QWidget* TConfigForm::BuildGeneralPage()
     // The form made the labels; a label's buddy must still be the edit.
     if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(portRow)))
         label->setBuddy(portEdit_);
+    return server;
+}
 
-    auto* user = new QGroupBox(QStringLiteral("User"), page);
+QGroupBox* TConfigForm::BuildUserGroup(QWidget* parent)
+{
+    auto* user = new QGroupBox(QStringLiteral("User"), parent);
     nameEdit_ = NewLineEdit(QStringLiteral("NameEdit"), user);
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), user);
     savePwdCheckBox_ = NewCheckBox(QStringLiteral("&Save password"), QStringLiteral("SavePwdCheckBox"));
@@ -82,8 +101,12 @@ QWidget* TConfigForm::BuildGeneralPage()
     passwordPlaceLabel_->setObjectName(QStringLiteral("PasswordPlaceLabel"));
     passwordPlaceLabel_->setWordWrap(true);
     userForm->addRow(QString(), passwordPlaceLabel_);
+    return user;
+}
 
-    auto* proxy = new QGroupBox(QStringLiteral("Web proxy"), page);
+QGroupBox* TConfigForm::BuildProxyGroup(QWidget* parent)
+{
+    auto* proxy = new QGroupBox(QStringLiteral("Web proxy"), parent);
     enableProxyCheckBox_ = NewCheckBox(QStringLiteral("Enable proxy support"), QStringLiteral("EnableProxyCheckBox"));
     proxyServerEdit_ = NewLineEdit(QStringLiteral("ProxyServerEdit"), proxy);
     proxyPortEdit_ = NewLineEdit(QStringLiteral("ProxyPortEdit"), proxy);
@@ -92,16 +115,7 @@ QWidget* TConfigForm::BuildGeneralPage()
     proxyForm->addRow(QStringLiteral("&Server name:"), proxyServerEdit_);
     proxyForm->addRow(QStringLiteral("P&ort:"), proxyPortEdit_);
     connect(enableProxyCheckBox_, &QCheckBox::stateChanged, this, &TConfigForm::UpdateProxyEdits);
-
-    tlsBox_ = new TTlsSettingsBox(page);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(server);
-    layout->addWidget(tlsBox_);
-    layout->addWidget(user);
-    layout->addWidget(proxy);
-    layout->addStretch(1);
-    return page;
+    return proxy;
 }
 
 QWidget* TConfigForm::BuildAlertsPage()
