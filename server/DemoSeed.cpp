@@ -154,174 +154,256 @@ void AddInternational(Store& store, int passwordIterations, int32_t demo, int32_
     store.EditMembership(demo, welcome).lastRead = readUpTo;
 }
 
-} // namespace
+// The conferences, in the order they are created: their numbers follow it.
+struct ConfSpec {
+    const char* name;
+    const char* type;
+};
+enum ConfIndex { kPersPres, kConfPres, kNotices, kWelcome, kGeneral, kProgramming, kAnnounce, kBoard, kMusic };
+constexpr std::array<ConfSpec, 9> kConferences = {{
+    {"Presentations of persons", "00000000"},
+    {"Presentations of conferences", "00000000"},
+    {"Notices", "00000000"},
+    {"Welcome", "00000000"},
+    {"General discussion", "00000000"},
+    {"Programming", "00000000"},
+    {"Programming announcements", "01000000"},
+    {"Board room", "10000000"},
+    {"Music and concerts", "00001000"},
+}};
 
-void DemoSeed::Fill(Store& store, int passwordIterations)
-{
-    Lcg rnd;
-    const TDateTime now = pellar::NowLocal();
-    const TDateTime start = now - 30;
+// The persons, in the order they are created; the first is the demo user.
+struct PersonSpec {
+    const char* name;
+    bool admin;
+};
+constexpr std::array<PersonSpec, 7> kPersons = {{{"Demo User", true},
+                                                 {"Anna Berg", false},
+                                                 {"Erik Holm", false},
+                                                 {"Lena Dahl", false},
+                                                 {DemoSeed::kCompanionName, false},
+                                                 {"Maria Falk", false},
+                                                 {"Sven Ek", false}}};
 
-    const int32_t persPres = store.CreateConference("Presentations of persons", "00000000", 0, start);
-    const int32_t confPres = store.CreateConference("Presentations of conferences", "00000000", 0, start);
-    const int32_t notices = store.CreateConference("Notices", "00000000", 0, start);
-    const int32_t welcome = store.CreateConference("Welcome", "00000000", 0, start);
-    const int32_t general = store.CreateConference("General discussion", "00000000", 0, start);
-    const int32_t programming = store.CreateConference("Programming", "00000000", 0, start);
-    const int32_t announce = store.CreateConference("Programming announcements", "01000000", 0, start);
-    const int32_t board = store.CreateConference("Board room", "10000000", 0, start);
-    const int32_t music = store.CreateConference("Music and concerts", "00001000", 0, start);
-    store.EditConf(announce).superConf = programming;
-
-    ServerInfoBlock& info = store.EditInfo();
-    info.personPresentationConf = persPres;
-    info.confPresentationConf = confPres;
-    info.motdConf = notices;
-    info.joinOnCreateConf = welcome;
-
-    struct Who {
-        const char* name;
-        bool admin;
-    };
-    const std::array<Who, 7> who = {{{"Demo User", true},
-                                     {"Anna Berg", false},
-                                     {"Erik Holm", false},
-                                     {"Lena Dahl", false},
-                                     {kCompanionName, false},
-                                     {"Maria Falk", false},
-                                     {"Sven Ek", false}}};
-    std::vector<int32_t> persons;
-    for (const Who& w : who) {
-        const int32_t p = store.CreatePerson(w.name, PasswordHash::Make("demo", passwordIterations), start);
-        store.EditPerson(p).admin = w.admin;
-        persons.push_back(p);
+// Fills the store step by step. The steps share one clock, one random
+// sequence and the numbers handed out so far; their order is part of the
+// result, since both the clock and the sequence run on.
+class Seeder {
+public:
+    Seeder(Store& store, int passwordIterations)
+        : store_(store), passwordIterations_(passwordIterations), start_(pellar::NowLocal() - 30)
+    {
     }
-    const int32_t demo = persons[0];
-    for (int32_t c : {persPres, confPres, notices, welcome, general, programming, announce, board, music})
-        store.EditConf(c).supervisor = demo;
+
+    void Run()
+    {
+        CreateConferences();
+        CreatePersons();
+        JoinConferences();
+        when_ = start_;
+        WritePresentations();
+        WriteNotices();
+        WriteDiscussions();
+        AddToSecondConferences();
+        AddAuxItemsAndMarks();
+        SetReadPositions();
+        if (store_.Charset() == pellar::WireCharset::Utf8)
+            AddInternational(store_, passwordIterations_, demo_, Conf(kWelcome), Conf(kPersPres), when_);
+    }
+
+private:
+    int32_t Conf(ConfIndex index) const { return confs_[index]; }
+
+    // Writes the post at the clock's time, then moves the clock on.
+    int32_t WriteNow(Post p)
+    {
+        p.when = when_;
+        when_ += 29.0 / 420.0;
+        return Write(store_, p);
+    }
+
+    void CreateConferences()
+    {
+        for (size_t i = 0; i < kConferences.size(); ++i)
+            confs_[i] = store_.CreateConference(kConferences[i].name, kConferences[i].type, 0, start_);
+        store_.EditConf(Conf(kAnnounce)).superConf = Conf(kProgramming);
+
+        ServerInfoBlock& info = store_.EditInfo();
+        info.personPresentationConf = Conf(kPersPres);
+        info.confPresentationConf = Conf(kConfPres);
+        info.motdConf = Conf(kNotices);
+        info.joinOnCreateConf = Conf(kWelcome);
+    }
+
+    void CreatePersons()
+    {
+        for (const PersonSpec& w : kPersons) {
+            const int32_t p = store_.CreatePerson(w.name, PasswordHash::Make("demo", passwordIterations_), start_);
+            store_.EditPerson(p).admin = w.admin;
+            persons_.push_back(p);
+        }
+        demo_ = persons_[0];
+        for (int32_t c : confs_)
+            store_.EditConf(c).supervisor = demo_;
+    }
 
     // Memberships of varied priority; the board room is closed to most.
-    const std::vector<std::pair<int32_t, int32_t>> demoConfs = {
-        {welcome, 250}, {notices, 200}, {general, 150}, {programming, 120},
-        {announce, 110}, {board, 180}, {music, 60},     {persPres, 40}, {confPres, 30}};
-    for (const auto& [c, prio] : demoConfs) store.AddMember(demo, c, prio);
-    for (size_t i = 1; i < persons.size(); ++i) {
-        for (int32_t c : {welcome, notices, general, programming, music, persPres}) store.AddMember(persons[i], c, 100);
+    void JoinConferences()
+    {
+        const std::array<std::pair<ConfIndex, int32_t>, 9> demoConfs = {{{kWelcome, 250},
+                                                                          {kNotices, 200},
+                                                                          {kGeneral, 150},
+                                                                          {kProgramming, 120},
+                                                                          {kAnnounce, 110},
+                                                                          {kBoard, 180},
+                                                                          {kMusic, 60},
+                                                                          {kPersPres, 40},
+                                                                          {kConfPres, 30}}};
+        for (const auto& [c, prio] : demoConfs) store_.AddMember(demo_, Conf(c), prio);
+        for (size_t i = 1; i < persons_.size(); ++i) {
+            for (ConfIndex c : {kWelcome, kNotices, kGeneral, kProgramming, kMusic, kPersPres})
+                store_.AddMember(persons_[i], Conf(c), 100);
+        }
+        store_.AddMember(persons_[1], Conf(kBoard), 100);
+        store_.AddMember(persons_[2], Conf(kBoard), 100);
     }
-    store.AddMember(persons[1], board, 100);
-    store.AddMember(persons[2], board, 100);
 
-    TDateTime when = start;
-    auto tick = [&] { when += 29.0 / 420.0; };
+    void WritePresentations()
+    {
+        for (size_t i = 0; i < persons_.size(); ++i) {
+            Post p;
+            p.author = persons_[i];
+            p.subject = kPersons[i].name;
+            p.body = "Namn: " + std::string(kPersons[i].name) + "\nEmail: " + std::to_string(persons_[i]) +
+                     "@example.org\nI enjoy long discussions and short messages.";
+            p.to = {Conf(kPersPres)};
+            store_.EditConf(persons_[i]).presentation = WriteNow(p);
+        }
+        for (ConfIndex c : {kGeneral, kProgramming, kAnnounce, kBoard, kMusic}) {
+            Post p;
+            p.author = demo_;
+            p.subject = store_.Conf(Conf(c))->name;
+            p.body = "What this conference is for, and what it is not for.";
+            p.to = {Conf(kConfPres)};
+            store_.EditConf(Conf(c)).presentation = WriteNow(p);
+        }
+    }
 
-    // Presentations.
-    for (size_t i = 0; i < persons.size(); ++i) {
-        Post p;
-        p.author = persons[i];
-        p.subject = who[i].name;
-        p.body = "Namn: " + std::string(who[i].name) + "\nEmail: " + std::to_string(persons[i]) +
-                 "@example.org\nI enjoy long discussions and short messages.";
-        p.to = {persPres};
-        p.when = when;
-        tick();
-        store.EditConf(persons[i]).presentation = Write(store, p);
-    }
-    for (int32_t c : {general, programming, announce, board, music}) {
-        Post p;
-        p.author = demo;
-        p.subject = store.Conf(c)->name;
-        p.body = "What this conference is for, and what it is not for.";
-        p.to = {confPres};
-        p.when = when;
-        tick();
-        store.EditConf(c).presentation = Write(store, p);
-    }
+    // The message of the day and the welcome conference's notice.
+    void WriteNotices()
     {
         Post p;
-        p.author = demo;
+        p.author = demo_;
         p.subject = "Welcome to the demo system";
         p.body = "This server is seeded with discussions to read.\nPress space to read the next unread text.";
-        p.to = {notices};
-        p.when = when;
-        tick();
-        store.EditInfo().motdText = Write(store, p);
+        p.to = {Conf(kNotices)};
+        store_.EditInfo().motdText = WriteNow(p);
         Post m;
-        m.author = demo;
+        m.author = demo_;
         m.subject = "Please read before posting";
         m.body = "Be kind, stay on topic, and write a presentation of yourself.";
-        m.to = {notices};
-        m.when = when;
-        tick();
-        store.EditConf(welcome).motd = Write(store, m);
+        m.to = {Conf(kNotices)};
+        store_.EditConf(Conf(kWelcome)).motd = WriteNow(m);
     }
 
-    // Threaded discussions.
-    const std::vector<int32_t> discussion = {general, programming, announce, music, welcome, board};
-    std::vector<int32_t> all;
-    while (store.TextCount() < 400) {
-        const int32_t conf = discussion[rnd.Below(discussion.size())];
-        const bool closed = conf == board;
-        std::vector<int32_t> thread;
-        const size_t length = 3 + rnd.Below(12);
-        for (size_t k = 0; k < length; ++k) {
-            Post p;
-            p.author = closed ? persons[rnd.Below(3)] : persons[1 + rnd.Below(persons.size() - 1)];
-            if (rnd.Below(5) == 0) p.author = demo;
-            p.subject = kSubjects[(thread.empty() ? rnd.Below(kSubjects.size()) : 0)];
-            if (!thread.empty()) p.subject = store.GetText(thread.front())->body.substr(
-                                     0, store.GetText(thread.front())->body.find('\n'));
-            p.body = std::string(kLines[rnd.Below(kLines.size())]) + "\n" + kLines[rnd.Below(kLines.size())];
-            // Comments to announcements go to the super conference.
-            p.to = {(conf == announce && !thread.empty()) ? programming : conf};
-            if (!thread.empty()) p.commentTo = thread[rnd.Below(thread.size())];
-            if (!closed && rnd.Below(12) == 0) p.cc = {p.to[0] == general ? music : general};
-            p.when = when;
-            tick();
-            const int32_t n = Write(store, p);
-            thread.push_back(n);
-            all.push_back(n);
-            if (!closed && rnd.Below(15) == 0) {
-                Post f;
-                f.author = p.author;
-                f.subject = p.subject;
-                f.body = "A footnote: I meant the second version, not the first.";
-                f.to = p.to;
-                f.footnoteTo = n;
-                f.when = when;
-                tick();
-                all.push_back(Write(store, f));
+    // Threads of comments in random conferences until there are 400 texts,
+    // with a carbon copy or a footnote now and then.
+    void WriteDiscussions()
+    {
+        const int32_t general = Conf(kGeneral), programming = Conf(kProgramming), announce = Conf(kAnnounce),
+                      board = Conf(kBoard), music = Conf(kMusic);
+        const std::vector<int32_t> discussion = {general, programming, announce, music, Conf(kWelcome), board};
+        while (store_.TextCount() < 400) {
+            const int32_t conf = discussion[rnd_.Below(discussion.size())];
+            const bool closed = conf == board;
+            std::vector<int32_t> thread;
+            const size_t length = 3 + rnd_.Below(12);
+            for (size_t k = 0; k < length; ++k) {
+                Post p;
+                p.author = closed ? persons_[rnd_.Below(3)] : persons_[1 + rnd_.Below(persons_.size() - 1)];
+                if (rnd_.Below(5) == 0) p.author = demo_;
+                p.subject = kSubjects[(thread.empty() ? rnd_.Below(kSubjects.size()) : 0)];
+                if (!thread.empty()) p.subject = store_.GetText(thread.front())->body.substr(
+                                         0, store_.GetText(thread.front())->body.find('\n'));
+                p.body = std::string(kLines[rnd_.Below(kLines.size())]) + "\n" + kLines[rnd_.Below(kLines.size())];
+                // Comments to announcements go to the super conference.
+                p.to = {(conf == announce && !thread.empty()) ? programming : conf};
+                if (!thread.empty()) p.commentTo = thread[rnd_.Below(thread.size())];
+                if (!closed && rnd_.Below(12) == 0) p.cc = {p.to[0] == general ? music : general};
+                const int32_t n = WriteNow(p);
+                thread.push_back(n);
+                all_.push_back(n);
+                if (!closed && rnd_.Below(15) == 0) {
+                    Post f;
+                    f.author = p.author;
+                    f.subject = p.subject;
+                    f.body = "A footnote: I meant the second version, not the first.";
+                    f.to = p.to;
+                    f.footnoteTo = n;
+                    all_.push_back(WriteNow(f));
+                }
             }
         }
     }
 
     // Texts that someone else added to a second conference.
-    for (size_t i = 5; i < all.size(); i += 47) {
-        Text& t = store.EditText(all[i]);
-        if (t.misc.empty() || t.misc[0].number == board) continue;
-        const int32_t target = t.misc[0].number == general ? programming : general;
-        bool already = false;
-        for (const MiscItem& m : t.misc) already = already || (m.IsRecipient() && m.number == target);
-        if (already) continue;
-        MiscItem m;
-        m.kind = MiscKind::Recipient;
-        m.number = target;
-        m.local = store.AppendToConference(target, t.number, when);
-        m.received = when;
-        m.sentBy = persons[3];
-        m.sentAt = when;
-        t.misc.push_back(m);
+    void AddToSecondConferences()
+    {
+        const int32_t general = Conf(kGeneral);
+        for (size_t i = 5; i < all_.size(); i += 47) {
+            Text& t = store_.EditText(all_[i]);
+            if (t.misc.empty() || t.misc[0].number == Conf(kBoard)) continue;
+            const int32_t target = t.misc[0].number == general ? Conf(kProgramming) : general;
+            bool already = false;
+            for (const MiscItem& m : t.misc) already = already || (m.IsRecipient() && m.number == target);
+            if (already) continue;
+            MiscItem m;
+            m.kind = MiscKind::Recipient;
+            m.number = target;
+            m.local = store_.AppendToConference(target, t.number, when_);
+            m.received = when_;
+            m.sentBy = persons_[3];
+            m.sentAt = when_;
+            t.misc.push_back(m);
+        }
     }
-    AddAux(store, all[10], 6); // read confirmation requested
-    AddAux(store, all[20], 4); // no comments wanted
-    AddAux(store, all[30], 5); // personal comments only
-    for (size_t i = 0; i < all.size(); i += 53) store.SetMark(demo, all[i], 100 + static_cast<int32_t>(i % 50));
 
-    // The demo user has read the older half of the general discussion.
-    const Conference* g = store.Conf(general);
-    store.EditMembership(demo, general).lastRead = g->firstLocal - 1 + static_cast<int32_t>(g->map.size() / 2);
-    const Conference* w = store.Conf(welcome);
-    store.EditMembership(demo, welcome).lastRead = w->HighestLocal() - 3;
-    if (store.Charset() == pellar::WireCharset::Utf8) AddInternational(store, passwordIterations, demo, welcome, persPres, when);
+    void AddAuxItemsAndMarks()
+    {
+        AddAux(store_, all_[10], 6); // read confirmation requested
+        AddAux(store_, all_[20], 4); // no comments wanted
+        AddAux(store_, all_[30], 5); // personal comments only
+        for (size_t i = 0; i < all_.size(); i += 53)
+            store_.SetMark(demo_, all_[i], 100 + static_cast<int32_t>(i % 50));
+    }
+
+    // The demo user has read the older half of the general discussion and
+    // all but the last three texts of the welcome conference.
+    void SetReadPositions()
+    {
+        const Conference* g = store_.Conf(Conf(kGeneral));
+        store_.EditMembership(demo_, Conf(kGeneral)).lastRead =
+            g->firstLocal - 1 + static_cast<int32_t>(g->map.size() / 2);
+        const Conference* w = store_.Conf(Conf(kWelcome));
+        store_.EditMembership(demo_, Conf(kWelcome)).lastRead = w->HighestLocal() - 3;
+    }
+
+    Store& store_;
+    const int passwordIterations_;
+    const TDateTime start_;
+    TDateTime when_ = 0;
+    Lcg rnd_;
+    std::array<int32_t, kConferences.size()> confs_{};
+    std::vector<int32_t> persons_;
+    int32_t demo_ = 0;
+    std::vector<int32_t> all_; // the discussions' texts, in the order written
+};
+
+} // namespace
+
+void DemoSeed::Fill(Store& store, int passwordIterations)
+{
+    Seeder(store, passwordIterations).Run();
 }
 
 } // namespace miravod

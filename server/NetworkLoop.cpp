@@ -248,41 +248,11 @@ void NetworkLoop::Run()
             Rearm(*c, now);
         }
         touched_.clear();
-        auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
-        if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
-        if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
-        nextWake = std::min({nextWake, nextSweep_, acceptPausedUntil_});
-        int timeout = -1;
-        if (!buffered_.empty()) {
-            timeout = 0;
-        } else if (nextWake != Connection::Clock::time_point::max()) {
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
-            timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(ms + 1, 60000)));
-        }
-        const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), timeout);
+        const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), WaitTimeout(now));
         if (n < 0 && errno != EINTR) break;
         if (stop_) break;
-        for (int i = 0; i < n; ++i) {
-            const int fd = ready[static_cast<size_t>(i)].data.fd;
-            if (fd == wakeFd_) {
-                uint64_t v;
-                (void)!::read(wakeFd_, &v, sizeof v);
-                continue;
-            }
-            if (fd == listenFd_ || fd == tlsListenFd_) {
-                Accept(fd, fd == tlsListenFd_);
-                continue;
-            }
-            auto it = connections_.find(fd);
-            if (it == connections_.end()) continue;
-            Connection& c = *it->second;
-            Touch(c);
-            const uint32_t events = ready[static_cast<size_t>(i)].events;
-            // An encrypted session that had to write first goes on reading
-            // once there is room.
-            if (!c.dead && ((events & (EPOLLIN | EPOLLHUP | EPOLLERR)) || (c.WantsOut() && (events & EPOLLOUT))))
-                Read(c);
-        }
+        for (int i = 0; i < n; ++i)
+            OnReady(ready[static_cast<size_t>(i)]);
         // Links touched since the last turn are all still open: only a reap
         // closes one, and the rearm came after it.
         for (Connection* c : buffered_) {
@@ -297,18 +267,7 @@ void NetworkLoop::Run()
         StartParkedJobs(turn);
         if (turn >= nextSweep_) Sweep(turn);
         if (turn >= acceptPausedUntil_) ResumeAccepting();
-        // Replies due now go out at once rather than after another wait.
-        const auto after = Connection::Clock::now();
-        WakeDueTimers(after);
-        for (Connection* c : touched_) {
-            if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
-            if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
-        }
-        // Requests held back while output was backed up go on as it drains.
-        // By index: serving may touch other links.
-        for (size_t i = 0; i < touched_.size(); ++i) {
-            if (!touched_[i]->dead && touched_[i]->HasUnserved()) Serve(*touched_[i]);
-        }
+        WriteAndServeTouched();
         if (companion_ && companion_->NextDue() <= Connection::Clock::now()) {
             companion_->Tick();
             async_.Flush();
@@ -316,6 +275,56 @@ void NetworkLoop::Run()
         ReapDead();
         // Log-off notices of closed links go out with the next writes.
         async_.Flush();
+    }
+}
+
+int NetworkLoop::WaitTimeout(Connection::Clock::time_point now) const
+{
+    if (!buffered_.empty()) return 0;
+    auto nextWake = companion_ ? companion_->NextDue() : Connection::Clock::time_point::max();
+    if (!timers_.empty() && timers_.top().due < nextWake) nextWake = timers_.top().due;
+    if (!parked_.empty() && parked_.top().due < nextWake) nextWake = parked_.top().due;
+    nextWake = std::min({nextWake, nextSweep_, acceptPausedUntil_});
+    if (nextWake == Connection::Clock::time_point::max()) return -1;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake - now).count();
+    return static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(ms + 1, 60000)));
+}
+
+void NetworkLoop::OnReady(const epoll_event& event)
+{
+    const int fd = event.data.fd;
+    if (fd == wakeFd_) {
+        uint64_t v;
+        (void)!::read(wakeFd_, &v, sizeof v);
+        return;
+    }
+    if (fd == listenFd_ || fd == tlsListenFd_) {
+        Accept(fd, fd == tlsListenFd_);
+        return;
+    }
+    auto it = connections_.find(fd);
+    if (it == connections_.end()) return;
+    Connection& c = *it->second;
+    Touch(c);
+    // An encrypted session that had to write first goes on reading once
+    // there is room.
+    if (!c.dead && ((event.events & (EPOLLIN | EPOLLHUP | EPOLLERR)) || (c.WantsOut() && (event.events & EPOLLOUT))))
+        Read(c);
+}
+
+void NetworkLoop::WriteAndServeTouched()
+{
+    // Replies due now go out at once rather than after another wait.
+    const auto after = Connection::Clock::now();
+    WakeDueTimers(after);
+    for (Connection* c : touched_) {
+        if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
+        if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
+    }
+    // Requests held back while output was backed up go on as it drains.
+    // By index: serving may touch other links.
+    for (size_t i = 0; i < touched_.size(); ++i) {
+        if (!touched_[i]->dead && touched_[i]->HasUnserved()) Serve(*touched_[i]);
     }
 }
 

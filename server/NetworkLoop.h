@@ -23,6 +23,8 @@
 #include "server/SessionTable.h"
 #include "server/Store.h"
 
+struct epoll_event;
+
 namespace miravod {
 
 class DemoCompanion;
@@ -92,6 +94,12 @@ private:
     void Rearm(Connection& c, Connection::Clock::time_point now);
     void WakeDueTimers(Connection::Clock::time_point now);
     void ReapDead();
+    // One turn's parts: how long epoll may wait (ms, -1 for ever), one
+    // ready descriptor, and the writes and held-back requests of the links
+    // touched in the turn.
+    int WaitTimeout(Connection::Clock::time_point now) const;
+    void OnReady(const epoll_event& event);
+    void WriteAndServeTouched();
 
     struct Timer {
         Connection::Clock::time_point due;

@@ -1,5 +1,6 @@
 #include "server/RequestParser.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace miravod {
@@ -91,14 +92,7 @@ size_t RequestParser::FeedSome(std::string_view bytes, const std::function<bool(
     size_t i = 0;
     while (i < bytes.size()) {
         if (inString_) {
-            const uint64_t take = std::min<uint64_t>(stringLeft_, bytes.size() - i);
-            if (!skipString_) current_.args.back().text.append(bytes.substr(i, static_cast<size_t>(take)));
-            stringLeft_ -= take;
-            i += static_cast<size_t>(take);
-            if (stringLeft_ == 0) {
-                inString_ = false;
-                afterString_ = true;
-            }
+            i += TakeStringBytes(bytes.substr(i));
             continue;
         }
         const char c = bytes[i++];
@@ -110,22 +104,7 @@ size_t RequestParser::FeedSome(std::string_view bytes, const std::function<bool(
             }
         }
         if (c == '\n') {
-            if (!EndToken()) return i;
-            Request r = std::move(current_);
-            current_ = Request{};
-            tokenBytes_ = 0;
-            requestBytes_ = 0;
-            if (r.args.empty()) continue; // an empty line: nothing asked
-            if (r.args.size() < 2 || r.args[0].kind != ArgKind::Int || r.args[1].kind != ArgKind::Int ||
-                r.args[0].value < 0 || r.args[1].value < 0 || r.args[0].text[0] == '-' ||
-                r.args[1].text[0] == '-') {
-                Fail("bad request head");
-                return i;
-            }
-            r.id = r.args[0].value;
-            r.number = r.args[1].value;
-            r.args.erase(r.args.begin(), r.args.begin() + 2);
-            if (!onRequest(r)) return i;
+            if (!EndRequest(onRequest)) return i;
             continue;
         }
         if (++tokenBytes_ > limits_.maxTokenBytes) {
@@ -137,37 +116,7 @@ size_t RequestParser::FeedSome(std::string_view bytes, const std::function<bool(
             continue;
         }
         if (c == 'H' && AllDigits(token_)) {
-            // A Hollerith string: the digits are its byte count.
-            if (token_.size() > 18) {
-                Fail("string length out of range");
-                return i;
-            }
-            const uint64_t len = std::stoull(token_);
-            token_.clear();
-            if (current_.args.size() >= limits_.maxArgs) {
-                Fail("too many arguments");
-                return i;
-            }
-            current_.args.push_back(Arg{ArgKind::String, 0, {}});
-            // The whole length counts at once: nothing over the cap is ever kept.
-            const bool tooLongAlone = len > limits_.maxString;
-            if (tooLongAlone) {
-                current_.stringTooLong = true;
-            } else if (!current_.requestTooLong) {
-                const size_t used = requestBytes_ + tokenBytes_;
-                if (used > limits_.maxRequestBytes || len > limits_.maxRequestBytes - used) {
-                    Overflow();
-                } else {
-                    requestBytes_ += static_cast<size_t>(len);
-                }
-            }
-            skipString_ = tooLongAlone || current_.requestTooLong;
-            stringLeft_ = len;
-            if (len == 0) {
-                afterString_ = true;
-            } else {
-                inString_ = true;
-            }
+            if (!StartString()) return i;
             continue;
         }
         const bool tokenChar = (c >= '0' && c <= '9') || c == '-' || c == '{' || c == '}' || c == '*';
@@ -178,6 +127,65 @@ size_t RequestParser::FeedSome(std::string_view bytes, const std::function<bool(
         token_ += c;
     }
     return i;
+}
+
+size_t RequestParser::TakeStringBytes(std::string_view bytes)
+{
+    const uint64_t take = std::min<uint64_t>(stringLeft_, bytes.size());
+    if (!skipString_) current_.args.back().text.append(bytes.substr(0, static_cast<size_t>(take)));
+    stringLeft_ -= take;
+    if (stringLeft_ == 0) {
+        inString_ = false;
+        afterString_ = true;
+    }
+    return static_cast<size_t>(take);
+}
+
+bool RequestParser::EndRequest(const std::function<bool(Request&)>& onRequest)
+{
+    if (!EndToken()) return false;
+    Request r = std::move(current_);
+    current_ = Request{};
+    tokenBytes_ = 0;
+    requestBytes_ = 0;
+    if (r.args.empty()) return true; // an empty line: nothing asked
+    if (r.args.size() < 2 || r.args[0].kind != ArgKind::Int || r.args[1].kind != ArgKind::Int ||
+        r.args[0].value < 0 || r.args[1].value < 0 || r.args[0].text[0] == '-' || r.args[1].text[0] == '-')
+        return Fail("bad request head");
+    r.id = r.args[0].value;
+    r.number = r.args[1].value;
+    r.args.erase(r.args.begin(), r.args.begin() + 2);
+    return onRequest(r);
+}
+
+bool RequestParser::StartString()
+{
+    // The token's digits are the string's byte count.
+    if (token_.size() > 18) return Fail("string length out of range");
+    const uint64_t len = std::stoull(token_);
+    token_.clear();
+    if (current_.args.size() >= limits_.maxArgs) return Fail("too many arguments");
+    current_.args.push_back(Arg{ArgKind::String, 0, {}});
+    // The whole length counts at once: nothing over the cap is ever kept.
+    const bool tooLongAlone = len > limits_.maxString;
+    if (tooLongAlone) {
+        current_.stringTooLong = true;
+    } else if (!current_.requestTooLong) {
+        const size_t used = requestBytes_ + tokenBytes_;
+        if (used > limits_.maxRequestBytes || len > limits_.maxRequestBytes - used) {
+            Overflow();
+        } else {
+            requestBytes_ += static_cast<size_t>(len);
+        }
+    }
+    skipString_ = tooLongAlone || current_.requestTooLong;
+    stringLeft_ = len;
+    if (len == 0) {
+        afterString_ = true;
+    } else {
+        inString_ = true;
+    }
+    return true;
 }
 
 bool ArgReader::Int(int32_t& out)

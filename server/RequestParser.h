@@ -58,6 +58,15 @@ public:
 private:
     bool Fail(const char* why);
     bool EndToken();
+    // Takes what the current string still needs from the front of bytes;
+    // returns how many bytes that was.
+    size_t TakeStringBytes(std::string_view bytes);
+    // At the LF that ends a request: hands the request on. False when
+    // reading stops here: a bad request (Failed()) or the handler's pause.
+    bool EndRequest(const std::function<bool(Request&)>& onRequest);
+    // At "<digits>H": begins a Hollerith string of that many bytes. False
+    // on a protocol violation.
+    bool StartString();
     // Drops what the request holds once it is over its total.
     void Overflow();
 

@@ -84,98 +84,143 @@ bool ParseNumber(const char* s, long min, long max, long& out)
     return errno == 0 && end != s && *end == '\0' && out >= min && out <= max;
 }
 
-} // namespace
 
-int main(int argc, char** argv)
-{
-    miravod::ServerOptions o;
-    o.port = 4894;
+// What the command line says, before the options that depend on one another
+// are settled.
+struct Arguments {
+    miravod::ServerOptions options;
     std::optional<pellar::WireCharset> charset;
     bool portGiven = false;
     bool tlsPortGiven = false;
+};
+
+// Options that take a number: its range, and where it goes.
+struct NumberOption {
+    const char* name;
+    long min, max;
+    void (*set)(Arguments&, long);
+};
+const NumberOption kNumberOptions[] = {
+    {"--port", 0, 65535,
+     [](Arguments& a, long n) {
+         a.options.port = static_cast<int>(n);
+         a.portGiven = true;
+     }},
+    {"--tls-port", 0, 65535,
+     [](Arguments& a, long n) {
+         a.options.tlsPort = static_cast<int>(n);
+         a.tlsPortGiven = true;
+     }},
+    {"--companion-interval", 1, 3600,
+     [](Arguments& a, long n) { a.options.demoCompanionIntervalMs = static_cast<int>(n) * 1000; }},
+    {"--max-text", 1, 1L << 30, [](Arguments& a, long n) { a.options.maxTextBytes = static_cast<size_t>(n); }},
+    {"--max-request", 65536, 1L << 31,
+     [](Arguments& a, long n) { a.options.maxRequestBytes = static_cast<size_t>(n); }},
+    {"--max-output", 1L << 20, 1L << 31,
+     [](Arguments& a, long n) { a.options.maxPendingOut = static_cast<size_t>(n); }},
+    {"--handshake-timeout", 1, 86400,
+     [](Arguments& a, long n) { a.options.handshakeTimeoutMs = static_cast<int>(n) * 1000; }},
+    {"--anonymous-idle", 1, 86400,
+     [](Arguments& a, long n) { a.options.anonymousIdleMs = static_cast<int>(n) * 1000; }},
+    {"--max-links", 1, 1000000, [](Arguments& a, long n) { a.options.maxConnections = static_cast<size_t>(n); }},
+    {"--max-links-per-address", 1, 1000000,
+     [](Arguments& a, long n) { a.options.maxConnectionsPerAddress = static_cast<size_t>(n); }},
+    {"--hash-threads", 1, 64, [](Arguments& a, long n) { a.options.hashThreads = static_cast<int>(n); }},
+    {"--reply-delay", 0, 600000, [](Arguments& a, long n) { a.options.replyDelayMs = static_cast<int>(n); }},
+    {"--close-after", 1, 1L << 30,
+     [](Arguments& a, long n) { a.options.closeAfterRequests = static_cast<int>(n); }},
+};
+
+// Options that take a file name or an address.
+struct TextOption {
+    const char* name;
+    std::string miravod::ServerOptions::*field;
+};
+const TextOption kTextOptions[] = {
+    {"--listen", &miravod::ServerOptions::listenAddress},
+    {"--tls-cert", &miravod::ServerOptions::tlsCertFile},
+    {"--tls-key", &miravod::ServerOptions::tlsKeyFile},
+    {"--db", &miravod::ServerOptions::dbPath},
+};
+
+// Options without a value: the setting each one turns on or off.
+struct SwitchOption {
+    const char* name;
+    bool miravod::ServerOptions::*field;
+    bool value;
+};
+const SwitchOption kSwitchOptions[] = {
+    {"--demo", &miravod::ServerOptions::demo, true},
+    {"--no-companion", &miravod::ServerOptions::demoCompanion, false},
+    {"--old-protocol", &miravod::ServerOptions::oldProtocol, true},
+    {"--withhold-greeting", &miravod::ServerOptions::withholdGreeting, true},
+    {"--byte-by-byte", &miravod::ServerOptions::byteByByte, true},
+    {"--inject-unknown-async", &miravod::ServerOptions::injectUnknownAsync, true},
+};
+
+template <typename Option, size_t N>
+const Option* Find(const Option (&options)[N], const std::string& name)
+{
+    for (const Option& option : options) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
+// Reads the options in order. An exit code means the program ends here: 0
+// after --help, 2 on a usage error (already reported).
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& args)
+{
+    args.options.port = 4894;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
-        long n = 0;
-        auto number = [&](long min, long max) {
-            if (!hasValue || !ParseNumber(argv[i + 1], min, max, n)) {
-                std::fprintf(stderr, "miravod: %s needs a number from %ld to %ld\n", a.c_str(), min, max);
-                std::exit(2);
-            }
-            ++i;
-            return n;
-        };
         if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
-        } else if (a == "--listen" && hasValue) {
-            o.listenAddress = argv[++i];
-        } else if (a == "--port") {
-            o.port = static_cast<int>(number(0, 65535));
-            portGiven = true;
-        } else if (a == "--tls-port") {
-            o.tlsPort = static_cast<int>(number(0, 65535));
-            tlsPortGiven = true;
-        } else if (a == "--tls-cert" && hasValue) {
-            o.tlsCertFile = argv[++i];
-        } else if (a == "--tls-key" && hasValue) {
-            o.tlsKeyFile = argv[++i];
-        } else if (a == "--db" && hasValue) {
-            o.dbPath = argv[++i];
-        } else if (a == "--demo") {
-            o.demo = true;
+        }
+        if (const NumberOption* option = Find(kNumberOptions, a)) {
+            long n = 0;
+            if (!hasValue || !ParseNumber(argv[i + 1], option->min, option->max, n)) {
+                std::fprintf(stderr, "miravod: %s needs a number from %ld to %ld\n", a.c_str(), option->min,
+                             option->max);
+                return 2;
+            }
+            ++i;
+            option->set(args, n);
+        } else if (const TextOption* text = Find(kTextOptions, a); text && hasValue) {
+            args.options.*text->field = argv[++i];
+        } else if (const SwitchOption* on = Find(kSwitchOptions, a)) {
+            args.options.*on->field = on->value;
         } else if (a == "--charset" && hasValue) {
-            charset = pellar::ParseWireCharset(argv[++i]);
-            if (!charset) {
+            args.charset = pellar::ParseWireCharset(argv[++i]);
+            if (!args.charset) {
                 std::fprintf(stderr, "miravod: --charset takes utf-8 or iso-8859-1, not %s\n", argv[i]);
                 return 2;
             }
-        } else if (a == "--no-companion") {
-            o.demoCompanion = false;
-        } else if (a == "--companion-interval") {
-            o.demoCompanionIntervalMs = static_cast<int>(number(1, 3600)) * 1000;
-        } else if (a == "--old-protocol") {
-            o.oldProtocol = true;
-        } else if (a == "--max-text") {
-            o.maxTextBytes = static_cast<size_t>(number(1, 1L << 30));
-        } else if (a == "--max-request") {
-            o.maxRequestBytes = static_cast<size_t>(number(65536, 1L << 31));
-        } else if (a == "--max-output") {
-            o.maxPendingOut = static_cast<size_t>(number(1L << 20, 1L << 31));
-        } else if (a == "--handshake-timeout") {
-            o.handshakeTimeoutMs = static_cast<int>(number(1, 86400)) * 1000;
-        } else if (a == "--anonymous-idle") {
-            o.anonymousIdleMs = static_cast<int>(number(1, 86400)) * 1000;
-        } else if (a == "--max-links") {
-            o.maxConnections = static_cast<size_t>(number(1, 1000000));
-        } else if (a == "--max-links-per-address") {
-            o.maxConnectionsPerAddress = static_cast<size_t>(number(1, 1000000));
-        } else if (a == "--hash-threads") {
-            o.hashThreads = static_cast<int>(number(1, 64));
-        } else if (a == "--withhold-greeting") {
-            o.withholdGreeting = true;
-        } else if (a == "--reply-delay") {
-            o.replyDelayMs = static_cast<int>(number(0, 600000));
-        } else if (a == "--byte-by-byte") {
-            o.byteByByte = true;
-        } else if (a == "--close-after") {
-            o.closeAfterRequests = static_cast<int>(number(1, 1L << 30));
-        } else if (a == "--inject-unknown-async") {
-            o.injectUnknownAsync = true;
         } else {
             std::fprintf(stderr, "miravod: unknown option %s\n", a.c_str());
             Usage(stderr);
             return 2;
         }
     }
-    o.charset = charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
+    return std::nullopt;
+}
+
+// Settles what follows from the options together: the character set, the
+// demo's own certificate and which ports serve. An exit code means an error
+// (reported): 2 for a usage error, 1 when the certificate cannot be made.
+std::optional<int> SettleOptions(Arguments& args)
+{
+    miravod::ServerOptions& o = args.options;
+    o.charset = args.charset.value_or(o.demo ? pellar::WireCharset::Utf8 : pellar::WireCharset::Latin1);
     if (o.tlsCertFile.empty() != o.tlsKeyFile.empty()) {
         std::fprintf(stderr, "miravod: --tls-cert and --tls-key go together\n");
         return 2;
     }
     if (o.tlsCertFile.empty() && o.demo && !o.dbPath.empty()) {
         // The demo runs encrypted with a certificate of its own; clients
-        // pin its fingerprint, printed below.
+        // pin its fingerprint, printed when serving.
         std::filesystem::path cert, key;
         std::string error;
         const auto dir = std::filesystem::absolute(o.dbPath).parent_path();
@@ -185,15 +230,21 @@ int main(int argc, char** argv)
         }
         o.tlsCertFile = cert.string();
         o.tlsKeyFile = key.string();
-        portGiven = true;
+        args.portGiven = true;
     }
     if (!o.tlsCertFile.empty()) {
-        if (!tlsPortGiven) o.tlsPort = 4896;
-        o.plain = portGiven;
-    } else if (tlsPortGiven) {
+        if (!args.tlsPortGiven) o.tlsPort = 4896;
+        o.plain = args.portGiven;
+    } else if (args.tlsPortGiven) {
         std::fprintf(stderr, "miravod: --tls-port needs --tls-cert and --tls-key\n");
         return 2;
     }
+    return std::nullopt;
+}
+
+// Serves until SIGINT or SIGTERM; 1 when the server cannot start.
+int Serve(const miravod::ServerOptions& o)
+{
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
@@ -215,4 +266,16 @@ int main(int argc, char** argv)
     sigwait(&set, &sig);
     server.Stop();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    if (const auto code = ParseArguments(argc, argv, args))
+        return *code;
+    if (const auto code = SettleOptions(args))
+        return *code;
+    return Serve(args.options);
 }

@@ -130,6 +130,10 @@ protected:
 
 private:
     QWidget* BuildGeneralPage();
+    // The General page's groups, in the order they are made.
+    QGroupBox* BuildServerGroup(QWidget* parent);
+    QGroupBox* BuildUserGroup(QWidget* parent);
+    QGroupBox* BuildProxyGroup(QWidget* parent);
     QWidget* BuildAlertsPage();
     QWidget* BuildActivityPage();
     QWidget* BuildKeyboardPage();
@@ -139,6 +143,12 @@ private:
     QCheckBox* NewCheckBox(const QString& caption, const QString& objectName);
 
     void Load();
+    // Load's parts. The character set comes first: the others decode with
+    // loadedCharset_.
+    void LoadCharset(const SettingsPages& p);
+    void LoadGeneralPage(const SettingsPages& p);
+    void LoadAlertsPage(const SettingsPages& p);
+    void LoadActivityPage(const SettingsPages& p);
     SettingsPages PagesFromControls() const;
     void ShowTriState(QCheckBox* box, TriState state) const;
     static TriState TriStateOf(const QCheckBox* box);

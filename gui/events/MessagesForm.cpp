@@ -61,6 +61,24 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     setWindowTitle(tr("Send message"));
     resize(652, 480);
 
+    CreateActions();
+    QMenuBar* menuBar = BuildMenuBar();
+    QToolBar* toolBar = BuildToolBar();
+    QWidget* editors = BuildEditors();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(toolBar);
+    layout->addWidget(editors, 1);
+
+    router_.Add(this);
+    UpdateActions();
+}
+
+void TMessagesForm::CreateActions()
+{
     pinAction_ = new QAction(QIcon::fromTheme(QStringLiteral("window-pin")), tr("Pin"), this);
     pinAction_->setObjectName(QStringLiteral("PinMessagesAction"));
     pinAction_->setCheckable(true);
@@ -82,7 +100,10 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     connect(sendAction_, &QAction::triggered, this, &TMessagesForm::SendMessageActionExecute);
     connect(chatAction_, &QAction::triggered, this, &TMessagesForm::StartChatActionExecute);
     connect(offlineAction_, &QAction::triggered, this, &TMessagesForm::GoOfflineActionExecute);
+}
 
+QMenuBar* TMessagesForm::BuildMenuBar()
+{
     auto* menuBar = new QMenuBar(this);
     menuBar->setNativeMenuBar(false);
     QMenu* menu = menuBar->addMenu(tr("&Messages"));
@@ -99,14 +120,23 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     clearAction_->setStatusTip(tr("Empty this log and forget the kept messages"));
     connect(keepAction_, &QAction::triggered, this, &TMessagesForm::KeepMessagesToggled);
     connect(clearAction_, &QAction::triggered, this, &TMessagesForm::ClearMessagesRequested);
+    return menuBar;
+}
 
+QToolBar* TMessagesForm::BuildToolBar()
+{
     auto* toolBar = new QToolBar(this);
     toolBar->addAction(pinAction_);
     toolBar->addSeparator();
     toolBar->addAction(sendAction_);
     toolBar->addAction(chatAction_);
     toolBar->addAction(offlineAction_);
+    return toolBar;
+}
 
+// The log of messages above, the recipient and the message to send below.
+QWidget* TMessagesForm::BuildEditors()
+{
     incomingEdit_ = new TMiravoTextEdit(this);
     incomingEdit_->setObjectName(QStringLiteral("IncomingEdit"));
     incomingEdit_->setReadOnly(true);
@@ -118,6 +148,24 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     writeMsgMemo_ = new QPlainTextEdit(this);
     writeMsgMemo_->setObjectName(QStringLiteral("WriteMsgMemo"));
 
+    QHBoxLayout* targetRow = BuildTargetRow();
+    auto* lower = new QWidget(this);
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(targetRow);
+    lowerLayout->addWidget(writeMsgMemo_);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(incomingEdit_);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    return splitter;
+}
+
+// The recipient: a name with completion and a browse button, or everyone.
+QHBoxLayout* TMessagesForm::BuildTargetRow()
+{
     sentToAllCheckBox_ = new QCheckBox(tr("To &everyone"), this);
     sentToAllCheckBox_->setObjectName(QStringLiteral("SentToAllCheckBox"));
     sentToAllCheckBox_->setToolTip(tr("Send the message to everyone?"));
@@ -136,28 +184,7 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
     targetRow->addWidget(targetEdit_, 1);
     targetRow->addWidget(browseButton_);
     targetRow->addWidget(sentToAllCheckBox_);
-
-    auto* lower = new QWidget(this);
-    auto* lowerLayout = new QVBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    lowerLayout->addLayout(targetRow);
-    lowerLayout->addWidget(writeMsgMemo_);
-
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(incomingEdit_);
-    splitter->addWidget(lower);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(toolBar);
-    layout->addWidget(splitter, 1);
-
-    router_.Add(this);
-    UpdateActions();
+    return targetRow;
 }
 
 TMessagesForm::~TMessagesForm()

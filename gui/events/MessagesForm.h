@@ -15,8 +15,11 @@
 
 class QAction;
 class QCheckBox;
+class QHBoxLayout;
+class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
+class QToolBar;
 
 namespace pellar {
 
@@ -86,6 +89,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The constructor's parts, called in this order (it is the order of
+    // the widgets, and so of the focus chain).
+    void CreateActions();
+    QMenuBar* BuildMenuBar();
+    QToolBar* BuildToolBar();
+    QWidget* BuildEditors();
+    QHBoxLayout* BuildTargetRow();
+
     void AppendEntry(const std::string& entry);
     void AutoReply(int32_t sender, int32_t recipient);
     bool SendTo(int32_t recipient, const std::string& text);

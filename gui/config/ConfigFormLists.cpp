@@ -1,0 +1,175 @@
+// The configuration dialog's two list pages: the activity messages (a text
+// per event) and the keyboard map (key sequences to commands).
+#include "gui/config/ConfigForm.h"
+#include "gui/config/ConfigFormParts.h"
+
+#include "core/config/ShortcutMap.h"
+#include "core/protocol/MiravoTables.h"
+#include "gui/common/WireCodec.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace pellar {
+
+using namespace config_form;
+
+namespace {
+
+// Keys with a trailing or lone blank would look empty in the list.
+QString KeysForDisplay(const std::string& keys)
+{
+    // The shortcut table is ISO-8859-1 whatever the profile sends.
+    QString shown = FromWire(keys, WireCharset::Latin1);
+    shown.replace(u' ', QChar(0x2423));
+    return shown;
+}
+
+QString CommandForDisplay(const std::string& commandKey)
+{
+    const std::string description = UserCommandDescription(commandKey);
+    return FromWire(description.empty() ? commandKey : description);
+}
+
+} // namespace
+
+QWidget* TConfigForm::BuildActivityPage()
+{
+    auto* page = new QWidget(this);
+    listView1_ = NewListView(QStringLiteral("ListView1"), {QStringLiteral("Event"), QStringLiteral("Message")},
+                             {120, 200}, page);
+    auto* group = new QGroupBox(QStringLiteral("&Message"), page);
+    messageEdit_ = NewLineEdit(QStringLiteral("MessageEdit"), group);
+    setButton_ = NewButton(QStringLiteral("&Set"), QStringLiteral("SetButton"), group);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(messageEdit_, 1);
+    row->addWidget(setButton_);
+    connect(listView1_, &QTreeWidget::itemSelectionChanged, this, &TConfigForm::ActivitySelectionChanged);
+    connect(setButton_, &QPushButton::clicked, this, &TConfigForm::SetButtonClick);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(listView1_, 1);
+    layout->addWidget(group);
+    return page;
+}
+
+QWidget* TConfigForm::BuildKeyboardPage()
+{
+    auto* page = new QWidget(this);
+    keyMapListView_ = NewListView(QStringLiteral("KeyMapListView"),
+                                  {QStringLiteral("Key seq"), QStringLiteral("Command")}, {150, 200}, page);
+    keyMapListView_->setSortingEnabled(true);
+    keyMapListView_->sortByColumn(0, Qt::AscendingOrder);
+    newKeymapEdit_ = NewLineEdit(QStringLiteral("NewKeymapEdit"), page);
+    newKeymapEdit_->setMaximumWidth(90);
+    keyboardCmdComboBox_ = new QComboBox(page);
+    keyboardCmdComboBox_->setObjectName(QStringLiteral("KeyboardCmdComboBox"));
+    QStringList descriptions;
+    for (const auto& command : MiravoUserCommands)
+        descriptions << FromWire(command.description);
+    descriptions.sort();
+    keyboardCmdComboBox_->addItems(descriptions);
+    keyboardCmdComboBox_->setCurrentIndex(-1);
+    addKeyButton_ = NewButton(QStringLiteral("&Add"), QStringLiteral("AddButton"), page);
+    removeKeyButton_ = NewButton(QStringLiteral("&Remove"), QStringLiteral("RemoveButton"), page);
+    defaultKeysButton_ = NewButton(QStringLiteral("Default"), QStringLiteral("DefaultButton"), page);
+    connect(keyMapListView_, &QTreeWidget::itemSelectionChanged, this, &TConfigForm::KeyMapSelectionChanged);
+    connect(addKeyButton_, &QPushButton::clicked, this, &TConfigForm::AddKeyClick);
+    connect(removeKeyButton_, &QPushButton::clicked, this, &TConfigForm::RemoveKeyClick);
+    connect(defaultKeysButton_, &QPushButton::clicked, this, &TConfigForm::DefaultKeysClick);
+
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(newKeymapEdit_);
+    entry->addWidget(keyboardCmdComboBox_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addKeyButton_);
+    buttons->addWidget(removeKeyButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(defaultKeysButton_);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(keyMapListView_, 1);
+    layout->addLayout(entry);
+    layout->addLayout(buttons);
+    return page;
+}
+
+// --- Activity msg ------------------------------------------------------------
+
+void TConfigForm::ActivitySelectionChanged()
+{
+    QTreeWidgetItem* item = listView1_->currentItem();
+    const bool selected = item && item->isSelected();
+    setButton_->setEnabled(selected);
+    if (selected)
+        messageEdit_->setText(item->text(1));
+}
+
+void TConfigForm::SetButtonClick()
+{
+    if (QTreeWidgetItem* item = listView1_->currentItem())
+        item->setText(1, messageEdit_->text());
+}
+
+// --- Keyboard ----------------------------------------------------------------
+
+void TConfigForm::FillKeyMap(const std::vector<ShortcutRow>& rows)
+{
+    keyMapListView_->clear();
+    for (const ShortcutRow& row : rows)
+        AddKeyRow(row);
+    removeKeyButton_->setEnabled(false);
+}
+
+void TConfigForm::AddKeyRow(const ShortcutRow& row)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, KeysForDisplay(row.keys));
+    item->setData(0, kKeysRole, QByteArray::fromStdString(row.keys));
+    item->setText(1, CommandForDisplay(row.commandKey));
+    item->setData(1, kCommandKeyRole, QString::fromStdString(row.commandKey));
+    keyMapListView_->addTopLevelItem(item);
+}
+
+void TConfigForm::KeyMapSelectionChanged()
+{
+    QTreeWidgetItem* item = keyMapListView_->currentItem();
+    const bool selected = item && item->isSelected();
+    removeKeyButton_->setEnabled(selected);
+    if (!selected)
+        return;
+    newKeymapEdit_->setText(FromWire(item->data(0, kKeysRole).toByteArray().toStdString(), WireCharset::Latin1));
+    keyboardCmdComboBox_->setCurrentIndex(keyboardCmdComboBox_->findText(item->text(1)));
+}
+
+void TConfigForm::AddKeyClick()
+{
+    const std::string command = UserCommandKeyFor(ToWire(keyboardCmdComboBox_->currentText()));
+    if (command.empty())
+        return;  // no command chosen yet
+    AddKeyRow({ToWire(newKeymapEdit_->text(), WireCharset::Latin1), command});
+}
+
+void TConfigForm::RemoveKeyClick()
+{
+    QTreeWidgetItem* item = keyMapListView_->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    delete item;
+    KeyMapSelectionChanged();
+}
+
+void TConfigForm::DefaultKeysClick()
+{
+    if (!question_(this, QStringLiteral("Set default mappings"),
+                   QStringLiteral("This will remove all your custom settings. Ary you sure?")))
+        return;
+    FillKeyMap(ShortcutRowsFromMap(DefaultShortcutMap()));
+}
+
+} // namespace pellar
