@@ -1,6 +1,6 @@
-// The active-users window's worker: on request it asks the server who is on,
-// fills the table at once with the names the caches already hold, then looks
-// up the rest and the session details and fills them in. The table belongs to
+// The who-is-on updater, owned by ActiveUsers: on request it asks the server
+// who is on, fills the table at once with the names the caches already hold,
+// then looks up the rest and the session details and fills them in. The table belongs to
 // the GUI thread; every change goes through the hand-over.
 #pragma once
 

@@ -23,7 +23,8 @@ public:
     // "Working" while loading, empty afterwards.
     virtual void SetWorkingLabel(const std::string& text) = 0;
     virtual void AddMarkRow(const std::string& text, const std::string& type, const std::string& subject) = 0;
-    // The load is over: the window forgets its loader so a refresh can start one.
+    // The load is over (the loader still inside this call); its owner
+    // forgets it afterwards so a refresh can start another.
     virtual void LoaderFinished() = 0;
 };
 

@@ -24,7 +24,8 @@ class TMiravoConference;
 class TMiravoMembership;
 class TMiravoText;
 
-// The window's side; every call arrives on the GUI thread.
+// Where the rows go (the search controller, then its window); every call
+// arrives on the GUI thread.
 class FindTextResults {
 public:
     virtual ~FindTextResults() = default;

@@ -14,4 +14,12 @@ QtCancellableGuiThread::QtCancellableGuiThread(QObject* context)
 {
 }
 
+GuiHandOvers QtGuiHandOvers(QObject* context)
+{
+    return GuiHandOvers{[context] { return std::make_unique<QtCancellableGuiThread>(context); },
+                        [context](std::function<void()> fn) {
+                            QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+                        }};
+}
+
 } // namespace pellar

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include "core/base/CancellableGuiThread.h"
+#include "core/base/GuiWorkerRun.h"
 
 namespace pellar {
 
@@ -15,5 +16,9 @@ public:
     // not cancelled.
     explicit QtCancellableGuiThread(QObject* context);
 };
+
+// Hand-overs and later steps for a core controller, queued to context's
+// thread; a step still queued when context goes is dropped with it.
+GuiHandOvers QtGuiHandOvers(QObject* context);
 
 } // namespace pellar

@@ -40,7 +40,11 @@ public:
 } // namespace
 
 TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
-    : QWidget(parent), client_(client), reading_(client), writing_(client)
+    : QWidget(parent),
+      client_(client),
+      reading_(client),
+      writing_(client),
+      marks_(std::make_unique<MarkedTexts>(reading_, static_cast<MarkedTextsView&>(*this), QtGuiHandOvers(this)))
 {
     setObjectName(QStringLiteral("ViewMarksForm"));
     setWindowTitle(QStringLiteral("Marked texts"));
@@ -107,7 +111,7 @@ TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
 
 TViewMarksForm::~TViewMarksForm()
 {
-    StopLoader();
+    marks_->Stop();
 }
 
 void TViewMarksForm::showEvent(QShowEvent* event)
@@ -121,29 +125,17 @@ void TViewMarksForm::showEvent(QShowEvent* event)
 
 void TViewMarksForm::closeEvent(QCloseEvent* event)
 {
-    StopLoader();
+    marks_->Stop();
     event->accept();
-}
-
-void TViewMarksForm::StopLoader()
-{
-    // A hand-over in flight is released and dropped; then the loader ends.
-    if (loader_) {
-        loaderGui_->Cancel();
-        loader_->Join();
-        loader_.reset();
-    }
 }
 
 void TViewMarksForm::Refresh()
 {
-    if (loader_)
+    if (!marks_->Refresh())
         return;
+    // The loader's first rows wait in the event queue behind this.
     list_->clear();
     preview_->clear();
-    loaderGui_ = std::make_unique<QtCancellableGuiThread>(this);
-    loader_ = std::make_unique<TAsyncUpdateMarkedTextsThread>(reading_, *loaderGui_, static_cast<MarkedTextsView&>(*this));
-    loader_->Start();
 }
 
 void TViewMarksForm::SetWorkingLabel(const std::string& text)
@@ -164,16 +156,6 @@ void TViewMarksForm::LoaderFinished()
 {
     working_->clear();
     list_->sortItems(sortColumn_, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
-    // The loader is still inside this hand-over; forget it once it returns.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (loader_) {
-                loader_->Join();
-                loader_.reset();
-            }
-        },
-        Qt::QueuedConnection);
 }
 
 void TViewMarksForm::SortBy(int column)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/reading/ClientReadingServices.h"
-#include "core/reading/TAsyncUpdateMarkedTextsThread.h"
+#include "core/reading/MarkedTexts.h"
 #include "core/writing/ClientWritingServices.h"
 
 #include <QWidget>
@@ -23,7 +23,6 @@ class QTreeWidgetItem;
 namespace pellar {
 
 class Client;
-class CancellableGuiThread;
 class TMiravoTextEdit;
 
 class TViewMarksForm : public QWidget, private MarkedTextsView {
@@ -35,7 +34,7 @@ public:
 
     // Clears the list and loads it anew; nothing while a load runs.
     void Refresh();
-    bool Loading() const { return loader_ != nullptr; }
+    bool Loading() const { return marks_->Loading(); }
 
     // The "Change mark type" input box; answered here when set (tests).
     void SetTypeAsker(std::function<std::optional<QString>()> ask) { askType_ = std::move(ask); }
@@ -68,15 +67,12 @@ private:
     void LoaderFinished() override;
 
     void ShowPreview();
-    void StopLoader();
     int32_t SelectedText() const;
 
     Client& client_;
-    // The running loader's hand-over; cancelled when the window stops it.
-    std::unique_ptr<CancellableGuiThread> loaderGui_;
     ClientReadingServices reading_;
     ClientWritingServices writing_;
-    std::unique_ptr<TAsyncUpdateMarkedTextsThread> loader_;
+    std::unique_ptr<MarkedTexts> marks_;
     std::function<std::optional<QString>()> askType_;
     int sortColumn_ = 0;
     bool sortDescending_ = false;

@@ -13,7 +13,6 @@
 
 #include <optional>
 
-#include "core/events/TAsyncUpdateActiveUsersThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/session/Client.h"
 #include "core/session/Logon.h"
@@ -120,43 +119,40 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     connect(idleTimer_, &QTimer::timeout, this, &TActiveUsersForm::IdleTimerTimer);
     idleTimer_->start();
 
-    gui_ = std::make_unique<QtCancellableGuiThread>(this);
-    updater_ = std::make_unique<TAsyncUpdateActiveUsersThread>(client_, *gui_, table_, [this] { Render(); });
-    updater_->Start();
+    users_ = std::make_unique<ActiveUsers>(client_, std::make_unique<QtCancellableGuiThread>(this),
+                                           [this] { Render(); });
     UpdateActions();
 }
 
 TActiveUsersForm::~TActiveUsersForm()
 {
-    // Release a fill waiting for this thread before waiting for the worker.
-    gui_->Cancel();
-    updater_->Stop();
+    users_->Shutdown();
 }
 
 void TActiveUsersForm::AddSession(int32_t, int32_t session, const std::string& personName,
                                   const std::string& client, const std::string& account, const std::string& host,
                                   const std::string& ident)
 {
-    table_.AddSession(session, personName, client, account, host, ident);
+    users_->Table().AddSession(session, personName, client, account, host, ident);
     Render();
 }
 
 void TActiveUsersForm::RemoveSession(int32_t, int32_t session, const std::string&)
 {
-    table_.RemoveSession(session);
+    users_->Table().RemoveSession(session);
     Render();
 }
 
 void TActiveUsersForm::UpdatePresence(const std::string& personName, const std::string& confName, int32_t session,
                                       const std::string& doing, const std::string&)
 {
-    table_.UpdatePresence(personName, confName, session, doing);
+    users_->Table().UpdatePresence(personName, confName, session, doing);
     Render();
 }
 
 void TActiveUsersForm::ClearRows()
 {
-    table_.Clear();
+    users_->Table().Clear();
     Render();
 }
 
@@ -171,15 +167,16 @@ void TActiveUsersForm::SessionEnded()
 void TActiveUsersForm::Render()
 {
     // Rebuilt from the table; the selected session stays selected.
+    const ActiveUsersTable& table = users_->Table();
     const QString selected = listView_->currentItem() ? listView_->currentItem()->text(colSession) : QString();
     listView_->setUpdatesEnabled(false);
-    while (listView_->topLevelItemCount() > static_cast<int>(table_.Rows().size()))
+    while (listView_->topLevelItemCount() > static_cast<int>(table.Rows().size()))
         delete listView_->takeTopLevelItem(listView_->topLevelItemCount() - 1);
-    for (size_t i = 0; i < table_.Rows().size(); ++i) {
+    for (size_t i = 0; i < table.Rows().size(); ++i) {
         QTreeWidgetItem* item = listView_->topLevelItem(static_cast<int>(i));
         if (!item)
             item = new QTreeWidgetItem(listView_);
-        const ActiveUserRow& row = table_.Rows()[i];
+        const ActiveUserRow& row = table.Rows()[i];
         for (int c = 0; c < kActiveUsersColumns; ++c)
             item->setText(c, FromWire(row.cells[static_cast<size_t>(c)]));
         if (!selected.isEmpty() && item->text(colSession) == selected)
@@ -190,20 +187,19 @@ void TActiveUsersForm::Render()
 
 void TActiveUsersForm::SortByColumn(int column)
 {
-    table_.Sort(column);
+    users_->Table().Sort(column);
     Render();
 }
 
 void TActiveUsersForm::IdleTimerTimer()
 {
-    table_.IdleTick();
+    users_->Table().IdleTick();
     Render();
 }
 
 void TActiveUsersForm::RefreshActiveActionExecute()
 {
-    if (client_.ConnectedEvent().IsSet())
-        updater_->RequestUpdate();
+    users_->Refresh();
 }
 
 void TActiveUsersForm::InstantUpdateActiveActionExecute(bool checked)

@@ -1,6 +1,6 @@
-// "Active users": one row per session logged on to the server. The rows and
-// their order are kept by core (ActiveUsersTable); the update worker fills
-// them on request, the dispatcher keeps them current; this window draws them.
+// "Active users": one row per session logged on to the server. The rows, their
+// order and the update worker that fills them on request are core's
+// (ActiveUsers); the dispatcher keeps them current; this window draws them.
 #pragma once
 
 #include <QWidget>
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/events/ActiveUsersTable.h"
+#include "core/events/ActiveUsers.h"
 
 class QAction;
 class QMenu;
@@ -19,8 +19,6 @@ class QTreeWidget;
 namespace pellar {
 
 class Client;
-class QtCancellableGuiThread;
-class TAsyncUpdateActiveUsersThread;
 struct GuiServices;
 
 class TActiveUsersForm : public QWidget {
@@ -51,8 +49,8 @@ public:
     void IdleTimerTimer();
     void SortByColumn(int column);
 
-    const ActiveUsersTable& Table() const { return table_; }
-    TAsyncUpdateActiveUsersThread& Updater() { return *updater_; }
+    const ActiveUsersTable& Table() const { return users_->Table(); }
+    ActiveUsers& Users() { return *users_; }
     QTreeWidget* ListView() const { return listView_; }
     QMenu* ListPopupMenu() const { return popup_; }
     QTimer* IdleTimer() const { return idleTimer_; }
@@ -78,9 +76,7 @@ private:
 
     Client& client_;
     const GuiServices* services_;
-    ActiveUsersTable table_;
-    std::unique_ptr<QtCancellableGuiThread> gui_;
-    std::unique_ptr<TAsyncUpdateActiveUsersThread> updater_;
+    std::unique_ptr<ActiveUsers> users_;
     bool main_ = false;
 
     QTreeWidget* listView_;

@@ -65,7 +65,10 @@ const QStringList& TFindTextForm::PresetPatterns()
 }
 
 TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidget* parent)
-    : QWidget(parent), client_(client), source_(std::make_unique<CacheTextSource>(client.Cache()))
+    : QWidget(parent),
+      client_(client),
+      source_(std::make_unique<CacheTextSource>(client.Cache())),
+      search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this)))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));
@@ -123,10 +126,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     layout->addWidget(progress_);
 
     connect(find_, &QPushButton::clicked, this, &TFindTextForm::FindButtonClick);
-    connect(stop_, &QPushButton::clicked, this, [this] {
-        if (worker_)
-            worker_->Stop();
-    });
+    connect(stop_, &QPushButton::clicked, this, [this] { search_->RequestStop(); });
     connect(done_, &QPushButton::clicked, this, &QWidget::close);
     connect(rcptEdit_, &QLineEdit::textChanged, this, &TFindTextForm::ConferenceChanged);
     connect(rcptBrowse_, &QPushButton::clicked, rcptEdit_, &TMiravoCompletionEdit::Complete);
@@ -140,7 +140,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
 
 TFindTextForm::~TFindTextForm()
 {
-    StopWorker();
+    search_->Stop();
 }
 
 QWidget* TFindTextForm::CreateFindPage()
@@ -239,7 +239,7 @@ void TFindTextForm::ConferenceChanged()
     const bool any = !rcptEdit_->text().isEmpty();
     for (QWidget* w : std::initializer_list<QWidget*>{byEdit_, byBrowse_, subjCombo_, bodyCombo_})
         w->setEnabled(any);
-    find_->setEnabled(any && !worker_);
+    find_->setEnabled(any && !search_->Searching());
 }
 
 void TFindTextForm::ShowMessage(const std::string& message)
@@ -253,7 +253,7 @@ void TFindTextForm::ShowMessage(const std::string& message)
 
 void TFindTextForm::FindButtonClick()
 {
-    if (worker_)
+    if (search_->Searching())
         return;
     const int32_t conf = rcptEdit_->ConferenceNumber();
     auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
@@ -281,15 +281,12 @@ void TFindTextForm::FindButtonClick()
     params.includeRead = includeRead_->isChecked();
     params.includeUnread = includeUnread_->isChecked();
     params.usePatterns = regexpCheck_->isChecked();
-    if (!params.conference) {
-        ShowMessage("Conference to seek in is required");
-        return;
-    }
-    if (auto error = TTextSearchThread::CheckPatterns(params)) {
+    if (auto error = search_->Start(std::move(params))) {
         ShowMessage(*error);
         return;
     }
 
+    // The worker's first rows wait in the event queue behind this.
     results_->clear();
     find_->setEnabled(false);
     stop_->setEnabled(true);
@@ -298,10 +295,6 @@ void TFindTextForm::FindButtonClick()
     animateTimer_->start();
     progress_->setValue(0);
     progress_->setVisible(true);
-    workerGui_ = std::make_unique<QtCancellableGuiThread>(this);
-    worker_ = std::make_unique<TTextSearchThread>(std::move(params), *source_, static_cast<FindTextResults&>(*this),
-                                                  *workerGui_);
-    worker_->Start();
 }
 
 void TFindTextForm::AddResult(int32_t text, const std::string& author, const std::string& subject)
@@ -323,33 +316,16 @@ void TFindTextForm::Finished()
     animateTimer_->stop();
     animate_->clear();
     progress_->setVisible(false);
-    // The worker is still inside this hand-over; forget it once it returns.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (worker_) {
-                worker_->Join();
-                worker_.reset();
-            }
-            ConferenceChanged();
-        },
-        Qt::QueuedConnection);
 }
 
-void TFindTextForm::StopWorker()
+void TFindTextForm::SearchIdle()
 {
-    if (!worker_)
-        return;
-    worker_->Stop();
-    // A hand-over in flight is released and dropped; then the search ends.
-    workerGui_->Cancel();
-    worker_->Join();
-    worker_.reset();
+    ConferenceChanged();
 }
 
 void TFindTextForm::closeEvent(QCloseEvent* event)
 {
-    StopWorker();
+    search_->Stop();
     event->accept();
 }
 

@@ -2,7 +2,7 @@
 // on a worker thread and lists the matches; a double-click reads one.
 #pragma once
 
-#include "core/search/TTextSearchThread.h"
+#include "core/search/TextSearch.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -25,11 +25,10 @@ class QTreeWidget;
 namespace pellar {
 
 class Client;
-class CancellableGuiThread;
 class TMiravoCompletionEdit;
 struct GuiServices;
 
-class TFindTextForm : public QWidget, private FindTextResults {
+class TFindTextForm : public QWidget, private TextSearchView {
     Q_OBJECT
 
 public:
@@ -38,7 +37,7 @@ public:
 
     // Empty fields, the date a year back, both include boxes ticked.
     void Open();
-    bool Searching() const { return worker_ != nullptr; }
+    bool Searching() const { return search_->Searching(); }
 
     // Start-check messages go here instead of a message box when set (tests).
     void SetMessageShower(std::function<void(const QString&)> show) { show_ = std::move(show); }
@@ -69,23 +68,21 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // FindTextResults, on the GUI thread.
+    // TextSearchView, on the GUI thread.
     void AddResult(int32_t text, const std::string& author, const std::string& subject) override;
     void Progress(int percent) override;
     void Finished() override;
+    void SearchIdle() override;
 
     QWidget* CreateFindPage();
     QWidget* CreateTextPage();
     void FindButtonClick();
-    void StopWorker();
     void ConferenceChanged();
     void ShowMessage(const std::string& message);
 
     Client& client_;
-    // The running search's hand-over; cancelled when the window stops it.
-    std::unique_ptr<CancellableGuiThread> workerGui_;
     std::unique_ptr<CacheTextSource> source_;
-    std::unique_ptr<TTextSearchThread> worker_;
+    std::unique_ptr<TextSearch> search_;
     std::function<void(const QString&)> show_;
 
     QTabWidget* tabs_ = nullptr;

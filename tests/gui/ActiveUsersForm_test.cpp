@@ -72,9 +72,9 @@ private slots:
         TActiveUsersForm form(offline, nullptr);
         QVERIFY(!form.RefreshActiveAction()->isEnabled());
         form.RefreshActiveActionExecute();
-        form.Updater().RequestUpdate();
+        form.Users().Updater().RequestUpdate();
         QCOMPARE(form.ListView()->topLevelItemCount(), 0);
-        QCOMPARE(form.Updater().CompletedUpdates(), 0u);
+        QCOMPARE(form.Users().Updater().CompletedUpdates(), 0u);
     }
 
     void quickFillShowsNumbersAndTheSlowFillNames()
@@ -87,7 +87,7 @@ private slots:
         QVERIFY(me_->client.Cache().IsNameCached(others_[0]->client.CurrentPerson()) < 0);
         form.RefreshActiveAction()->trigger();
         QTRY_COMPARE(form.ListView()->topLevelItemCount(), 4);
-        QTRY_COMPARE(form.Updater().CompletedUpdates(), 1u);
+        QTRY_COMPARE(form.Users().Updater().CompletedUpdates(), 1u);
         QStringList users = Column(form.ListView(), colUser);
         users.sort();
         QCOMPARE(users, (QStringList{"Anna Berg", "Demo User", "Erik Holm", "Lena Dahl"}));
@@ -96,7 +96,7 @@ private slots:
 
         // A second update refreshes the rows instead of adding more.
         form.RefreshActiveActionExecute();
-        QTRY_COMPARE(form.Updater().CompletedUpdates(), 2u);
+        QTRY_COMPARE(form.Users().Updater().CompletedUpdates(), 2u);
         QCOMPARE(form.ListView()->topLevelItemCount(), 4);
         Screenshot(form);
     }

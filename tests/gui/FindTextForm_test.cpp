@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -138,6 +139,21 @@ private slots:
         QVERIFY(!form->StopButton()->isEnabled());
         QCOMPARE(form->ListView1()->topLevelItemCount(), 0);
         form->DoneButton()->click();
+    }
+
+    void closingWhileSearchingStopsTheSearchAndTheWindowGoes()
+    {
+        TFindTextForm* form = NewForm();
+        QPointer<TFindTextForm> watch(form);
+        form->RcptMVEdit()->SetText(QStringLiteral("General discussion"));
+        form->BodyComboBox()->setEditText(QStringLiteral("no text says this"));
+        form->FindButton()->click();
+        QVERIFY(form->Searching());
+        // The worker waits for this thread with its first step; closing
+        // must release it rather than wait for it.
+        form->close();
+        QTRY_VERIFY(watch.isNull());
+        QVERIFY(shown_.isEmpty());
     }
 };
 

@@ -92,6 +92,14 @@ private slots:
 
         form->close();
         QTRY_VERIFY(watch.isNull());
+
+        // Closed at once: the loader that waits for this thread is released.
+        auto* quick = new TViewMarksForm(session.ClientContext());
+        QPointer<TViewMarksForm> quickWatch(quick);
+        quick->show();
+        QVERIFY(quick->Loading());
+        quick->close();
+        QTRY_VERIFY(quickWatch.isNull());
         session.Stop();
     }
 };

@@ -1,43 +1,15 @@
 #include "core/search/TTextSearchThread.h"
 
-#include <condition_variable>
-#include <map>
-#include <mutex>
+#include <functional>
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
 #include "core/base/GuiThread.h"
+#include "core/search/SearchWorld.h"
 #include "support/ClientHarness.h"
-#include "support/FakeRecordServices.h"
 
 namespace pellar {
 namespace {
-
-constexpr int32_t kConf = 20;
-
-class FakeSearchSource : public TextSource {
-public:
-    std::map<int32_t, std::shared_ptr<TextStatType>> stats;
-    std::map<int32_t, std::shared_ptr<TMiravoText>> texts;
-    std::atomic<int> bodyFetches{0};
-
-    std::shared_ptr<TextStatType> GetTextStat(int32_t t) override
-    {
-        auto it = stats.find(t);
-        return it == stats.end() ? nullptr : it->second;
-    }
-    std::shared_ptr<TMiravoText> GetText(int32_t t) override
-    {
-        ++bodyFetches;
-        auto it = texts.find(t);
-        return it == texts.end() ? nullptr : it->second;
-    }
-    std::string GetName(int32_t n) override { return "Person " + std::to_string(n); }
-};
 
 class FakeResults : public FindTextResults {
 public:
@@ -58,38 +30,8 @@ public:
     void Finished() override { ++finished; }
 };
 
-class FindTextTest : public ::testing::Test {
+class FindTextTest : public ::testing::Test, protected test::SearchWorld {
 protected:
-    // Local n holds global 1000 + n, by author 6 (even) or 7 (odd).
-    void Seed(int32_t first, int32_t highest, int32_t gapAt = 0)
-    {
-        ConfStatFields f;
-        f.confNo = kConf;
-        f.firstLocalNo = first;
-        f.highestLocalNo = highest;
-        f.noOfTexts = highest - first + 1;
-        records.fullStatus[kConf] = f;
-        records.highestLocal[kConf] = highest;
-        for (int32_t local = first; local <= highest; ++local) {
-            if (local == gapAt)
-                continue;
-            const int32_t global = 1000 + local;
-            records.textMaps[kConf][local] = global;
-            auto stat = std::make_shared<TextStatType>();
-            stat->SetHeader(45000 + local, local % 2 ? 7 : 6, 1, 1, 0);
-            source.stats[global] = stat;
-            source.texts[global] =
-                std::make_shared<TMiravoText>(global, "Subject " + std::to_string(local) + "\r\nbody\r\n");
-        }
-        params.conference = std::make_shared<TMiravoConference>(kConf, &records);
-        params.membership = std::make_shared<TMiravoMembership>(kConf, &records);
-    }
-
-    void SetText(int32_t local, std::string contents)
-    {
-        source.texts[1000 + local] = std::make_shared<TMiravoText>(1000 + local, std::move(contents));
-    }
-
     void Run()
     {
         worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
@@ -97,11 +39,8 @@ protected:
         worker->Join();
     }
 
-    test::FakeRecordServices records;
-    FakeSearchSource source;
     FakeResults results;
     InlineGuiThread gui;
-    FindTextParams params;
     std::unique_ptr<TTextSearchThread> worker;
 };
 

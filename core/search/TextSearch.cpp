@@ -1,0 +1,58 @@
+#include "core/search/TextSearch.h"
+
+namespace pellar {
+
+TextSearch::TextSearch(TextSource& source, TextSearchView& view, GuiHandOvers gui)
+    : source_(source), view_(view), run_(std::move(gui))
+{
+}
+
+TextSearch::~TextSearch()
+{
+    Stop();
+}
+
+std::optional<std::string> TextSearch::Start(FindTextParams params)
+{
+    if (run_.Busy())
+        return std::nullopt;
+    if (!params.conference)
+        return "Conference to seek in is required";
+    if (auto error = TTextSearchThread::CheckPatterns(params))
+        return error;
+    run_.Start([&](GuiThread& gui) {
+        return std::make_unique<TTextSearchThread>(std::move(params), source_, static_cast<FindTextResults&>(*this),
+                                                   gui);
+    });
+    return std::nullopt;
+}
+
+void TextSearch::RequestStop()
+{
+    if (TTextSearchThread* worker = run_.Current())
+        worker->Stop();
+}
+
+void TextSearch::Stop()
+{
+    RequestStop();
+    run_.Stop();
+}
+
+void TextSearch::AddResult(int32_t text, const std::string& author, const std::string& subject)
+{
+    view_.AddResult(text, author, subject);
+}
+
+void TextSearch::Progress(int percent)
+{
+    view_.Progress(percent);
+}
+
+void TextSearch::Finished()
+{
+    view_.Finished();
+    run_.ForgetWhenDone([this] { view_.SearchIdle(); });
+}
+
+} // namespace pellar

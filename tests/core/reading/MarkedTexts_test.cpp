@@ -1,0 +1,82 @@
+// The marked-texts window's controller with a GUI thread the test drives:
+// one load at a time, the forget after the load, and a stop while the loader
+// waits for the GUI thread.
+#include "core/reading/MarkedTexts.h"
+
+#include <gtest/gtest.h>
+
+#include "core/reading/FakeReadingServices.h"
+#include "support/QueuedGuiThread.h"
+
+namespace pellar {
+namespace {
+
+class ScriptedMarksView : public MarkedTextsView {
+public:
+    std::vector<std::string> labels;
+    std::vector<std::string> texts;
+    int finished = 0;
+    void SetWorkingLabel(const std::string& text) override { labels.push_back(text); }
+    void AddMarkRow(const std::string& text, const std::string&, const std::string&) override
+    {
+        texts.push_back(text);
+    }
+    void LoaderFinished() override { ++finished; }
+};
+
+class MarkedTextsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        world.Post(10, "First subject", {});
+        world.replies[23] = "2 { 10 100 11 5 }";
+    }
+
+    test::FakeReadingServices world;
+    test::QueuedGuiThread gui;
+    ScriptedMarksView view;
+    MarkedTexts marks{world, view, gui.HandOvers()};
+};
+
+TEST_F(MarkedTextsTest, OneLoadAtATimeAndTheEndedOneIsForgottenSoARefreshLoadsAgain)
+{
+    EXPECT_TRUE(marks.Refresh());
+    EXPECT_TRUE(marks.Loading());
+    EXPECT_FALSE(marks.Refresh());
+    // LoaderFinished is shown before the loader is forgotten: still refused.
+    ASSERT_TRUE(gui.RunUntil([&] { return view.finished == 1; }));
+    EXPECT_TRUE(marks.Loading());
+    EXPECT_FALSE(marks.Refresh());
+    ASSERT_TRUE(gui.RunUntil([&] { return !marks.Loading(); }));
+    EXPECT_EQ(view.texts, (std::vector<std::string>{"10", "11"}));
+    EXPECT_EQ(view.labels, (std::vector<std::string>{"Working", ""}));
+    EXPECT_EQ(world.requests.size(), 1u) << "a refused refresh asks nothing";
+
+    ASSERT_TRUE(marks.Refresh());
+    ASSERT_TRUE(gui.RunUntil([&] { return !marks.Loading(); }));
+    EXPECT_EQ(view.texts, (std::vector<std::string>{"10", "11", "10", "11"}));
+    EXPECT_EQ(view.finished, 2);
+    EXPECT_EQ(world.requests.size(), 2u);
+    EXPECT_EQ(gui.made, 2) << "each load has a hand-over of its own";
+}
+
+TEST_F(MarkedTextsTest, StopWhileTheLoaderWaitsForTheGuiThreadReleasesItAndShowsNothing)
+{
+    ASSERT_TRUE(marks.Refresh());
+    ASSERT_TRUE(gui.WaitForPending());  // the "Working" label, not run
+    test::QueuedGuiThread::ReturnsUnpumped([&] { marks.Stop(); });
+    EXPECT_FALSE(marks.Loading());
+    while (gui.RunOne()) {
+    }
+    EXPECT_TRUE(view.labels.empty());
+    EXPECT_TRUE(view.texts.empty());
+    EXPECT_EQ(view.finished, 0);
+
+    ASSERT_TRUE(marks.Refresh());
+    ASSERT_TRUE(gui.RunUntil([&] { return !marks.Loading(); }));
+    EXPECT_EQ(view.texts, (std::vector<std::string>{"10", "11"}));
+    EXPECT_EQ(view.finished, 1);
+}
+
+} // namespace
+} // namespace pellar
