@@ -9,6 +9,11 @@ CancellableGuiThread::CancellableGuiThread(Poster post, std::function<bool()> on
 {
 }
 
+std::unique_ptr<CancellableGuiThread> CancellableGuiThread::Inline()
+{
+    return std::make_unique<CancellableGuiThread>(nullptr, [] { return true; });
+}
+
 void CancellableGuiThread::invokeAndWait(std::function<void()> fn)
 {
     if (!fn || state_->cancelled)

@@ -20,6 +20,10 @@ public:
     using Poster = std::function<void(std::function<void()>)>;
     CancellableGuiThread(Poster post, std::function<bool()> onGuiThread);
 
+    // Runs every hand-over on the calling thread (tests, no GUI); still
+    // drops them once cancelled.
+    static std::unique_ptr<CancellableGuiThread> Inline();
+
     void invokeAndWait(std::function<void()> fn) override;
     void Cancel();
     bool Cancelled() const { return state_->cancelled.load(); }

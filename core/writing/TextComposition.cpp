@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/base/CancellableGuiThread.h"
 #include "core/protocol/ProtocolContext.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoText.h"
@@ -36,16 +37,23 @@ std::string WithoutLineBreaks(const std::string& s)
 
 } // namespace
 
-TextComposition::TextComposition(WritingServices& services, WritingUi& ui, GuiThread& gui)
-    : services_(services), ui_(ui), gui_(gui)
+TextComposition::TextComposition(WritingServices& services, WritingUi& ui, std::unique_ptr<CancellableGuiThread> gui)
+    : services_(services), ui_(ui), gui_(std::move(gui))
 {
 }
 
 TextComposition::~TextComposition()
 {
-    if (worker_)
-        worker_->Stop();
-    WaitForWorker();
+    StopWorker();
+}
+
+void TextComposition::StopWorker()
+{
+    if (!worker_)
+        return;
+    worker_->Stop();
+    gui_->Cancel();
+    worker_->Join();
 }
 
 void TextComposition::WaitForWorker()
@@ -229,7 +237,7 @@ void TextComposition::Start()
     }
     if (!PendingRecipients().empty()) {
         workerRunning_.store(true);
-        worker_ = std::make_unique<TAddRcptThread>(*this, gui_);
+        worker_ = std::make_unique<TAddRcptThread>(*this, *gui_);
         worker_->Start();
     }
 }

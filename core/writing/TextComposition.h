@@ -17,7 +17,7 @@
 
 namespace pellar {
 
-class GuiThread;
+class CancellableGuiThread;
 class TAddRcptThread;
 class WritingServices;
 
@@ -56,7 +56,8 @@ public:
     static constexpr const char* kPresentationTemplate =
         "Namn: \r\nAdress: \r\nEmail: \r\nHemsida: \r\nTelefonnr: \r\nFax: \r\n\xd6vrigt: ";
 
-    TextComposition(WritingServices& services, WritingUi& ui, GuiThread& gui);
+    // gui: the recipients worker's hand-over, cancelled by StopWorker.
+    TextComposition(WritingServices& services, WritingUi& ui, std::unique_ptr<CancellableGuiThread> gui);
     // Stops and waits for the recipients worker.
     ~TextComposition();
     TextComposition(const TextComposition&) = delete;
@@ -103,7 +104,12 @@ public:
     AuxChecks& Checks() { return checks_; }
     bool IsComment() const { return isComment_; }
     bool WorkerRunning() const { return workerRunning_.load(); }
+    // Waits until the worker has added every recipient.
     void WaitForWorker();
+    // Releases a worker that waits for the GUI thread, dropping what it would
+    // still add, and waits for it to end. From the GUI thread; also done by
+    // the destructor.
+    void StopWorker();
 
     // Pending lists, as openers leave them before Start().
     struct Pending {
@@ -126,7 +132,7 @@ private:
 
     WritingServices& services_;
     WritingUi& ui_;
-    GuiThread& gui_;
+    std::unique_ptr<CancellableGuiThread> gui_;
 
     LinkList links_;
     Pending pending_;

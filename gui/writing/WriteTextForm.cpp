@@ -68,8 +68,8 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
       services_(services),
       mainForm_(mainForm),
       writing_(client, std::move(activity)),
-      gui_(std::make_unique<QtCancellableGuiThread>(this)),
-      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this), *gui_))
+      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this),
+                                               std::make_unique<QtCancellableGuiThread>(this)))
 {
     setObjectName(QStringLiteral("WriteTextForm"));
     setWindowTitle(QStringLiteral("Write text"));
@@ -85,9 +85,9 @@ TWriteTextForm::~TWriteTextForm()
     // Gone without a close (the frame went, the program quit): keep the text.
     if (drafts_ && !finished_)
         drafts_->SaveNow();
-    // The worker may still hand rows over; it must not find a half-gone window.
-    if (model_ && model_->WorkerRunning())
-        CloseWindow();
+    // The worker may still hand rows over; it must not find a half-gone
+    // window. Going without a close asks nothing: the hand-over is called off
+    // and the worker ends before the widgets go.
     model_.reset();
 }
 
@@ -463,8 +463,7 @@ void TWriteTextForm::closeEvent(QCloseEvent* event)
     }
     // The recipients worker may be waiting for this thread: release it,
     // dropping what it would still show, and let it end before the window goes.
-    gui_->Cancel();
-    model_->WaitForWorker();
+    model_->StopWorker();
     if (mainForm_ && mainForm_->StatusBar1())
         mainForm_->StatusBar1()->SetKeyCommand(QString());
     event->accept();

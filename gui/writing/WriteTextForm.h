@@ -123,8 +123,6 @@ private:
     const GuiServices* services_;
     TMainForm* mainForm_;
     ClientWritingServices writing_;
-    // The recipients worker's hand-over; cancelled when the window closes.
-    std::unique_ptr<CancellableGuiThread> gui_;
     std::unique_ptr<TextComposition> model_;
     std::function<bool(const QString&)> answer_;
     std::function<CloseChoice(const QString&)> closeAnswer_;

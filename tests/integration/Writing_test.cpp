@@ -19,7 +19,7 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/reading/ContextWords.h"
 #include "core/session/Client.h"
-#include "core/base/GuiThread.h"
+#include "core/base/CancellableGuiThread.h"
 #include "core/writing/ClientWritingServices.h"
 #include "core/writing/TextComposition.h"
 #include "core/writing/TextRcptEditor.h"
@@ -105,14 +105,13 @@ protected:
     Client client{test::QuietClientOptions()};
     ClientWritingServices services{client};
     test::ScriptedWritingUi ui;
-    InlineGuiThread gui;
 };
 
 TEST_F(WritingTest, CommentReachesServerWithTheCommentedTextsRecipients)
 {
     StartServer();
     ASSERT_TRUE(LogOn(alice));
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     ASSERT_TRUE(composition.PrefillComment(bobsText));
     composition.Start();
     composition.WaitForWorker();
@@ -173,7 +172,7 @@ TEST_F(WritingTest, CommentInAForwardingConferenceGoesToItsSuperConference)
 {
     StartServer();
     ASSERT_TRUE(LogOn(alice));
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     ASSERT_TRUE(composition.PrefillComment(forwardText));
     composition.Start();
     composition.WaitForWorker();
@@ -186,12 +185,12 @@ TEST_F(WritingTest, FootnoteToSomeoneElsesTextIsRefusedOwnIsSent)
 {
     StartServer();
     ASSERT_TRUE(LogOn(alice));
-    TextComposition refused(services, ui, gui);
+    TextComposition refused(services, ui, CancellableGuiThread::Inline());
     EXPECT_FALSE(refused.PrefillFootnote(bobsText));
     EXPECT_EQ(Messages(),
               std::vector<std::string>{"!Footnotes to texts can only be added by the author of the original message"});
 
-    TextComposition own(services, ui, gui);
+    TextComposition own(services, ui, CancellableGuiThread::Inline());
     own.PrefillNewText(talk);
     own.Start();
     own.WaitForWorker();
@@ -199,7 +198,7 @@ TEST_F(WritingTest, FootnoteToSomeoneElsesTextIsRefusedOwnIsSent)
     const int32_t mine = own.Submit().text;
     ASSERT_GT(mine, 0);
 
-    TextComposition footnote(services, ui, gui);
+    TextComposition footnote(services, ui, CancellableGuiThread::Inline());
     ASSERT_TRUE(footnote.PrefillFootnote(mine));
     footnote.Start();
     footnote.WaitForWorker();
@@ -214,7 +213,7 @@ TEST_F(WritingTest, OnlyCarbonCopiesAsksTheNoRecipientsQuestion)
 {
     StartServer();
     ASSERT_TRUE(LogOn(alice));
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     composition.Start();
     ASSERT_TRUE(composition.AddRecipient(other, true));
     composition.SetSubject("Just a copy");
@@ -234,7 +233,7 @@ TEST_F(WritingTest, OlderServerGetsTheOlderFormWithoutAuxItems)
 {
     StartServer(true);
     ASSERT_TRUE(LogOn(alice, 9));
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     composition.PrefillNewText(talk);
     composition.Start();
     composition.WaitForWorker();
@@ -252,7 +251,7 @@ TEST_F(WritingTest, PresentationIsSetAfterCreation)
 {
     StartServer();
     ASSERT_TRUE(LogOn(alice));  // supervises Talk
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     composition.PrefillPresentation(talk, false);
     composition.Start();
     composition.WaitForWorker();
@@ -271,7 +270,7 @@ TEST_F(WritingTest, RefusedPresentationStillCreatesTheTextAndSaysSo)
 {
     StartServer();
     ASSERT_TRUE(LogOn(bob));  // supervises nothing
-    TextComposition composition(services, ui, gui);
+    TextComposition composition(services, ui, CancellableGuiThread::Inline());
     composition.PrefillPresentation(other, false);
     composition.Start();
     composition.WaitForWorker();

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/base/GuiThread.h"
+#include "core/base/CancellableGuiThread.h"
+#include "support/QueuedGuiThread.h"
 #include "support/FakeWritingServices.h"
 #include "support/ScriptedWritingUi.h"
 
@@ -46,8 +47,7 @@ protected:
 
     FakeWritingServices services;
     FakeUi ui;
-    InlineGuiThread gui;
-    TextComposition composition{services, ui, gui};
+    TextComposition composition{services, ui, CancellableGuiThread::Inline()};
 };
 
 TEST_F(TextCompositionTest, CommentCopiesRecipientsNotCarbonCopiesAndTheSubject)
@@ -66,6 +66,32 @@ TEST_F(TextCompositionTest, CommentCopiesRecipientsNotCarbonCopiesAndTheSubject)
     EXPECT_TRUE(ui.focused);
     EXPECT_FALSE(composition.WorkerRunning());
     EXPECT_TRUE(composition.PendingRecipients().empty());
+}
+
+// The window goes while the recipients worker waits for the GUI thread:
+// stopping must release the worker, not wait for a hand-over nobody runs.
+TEST_F(TextCompositionTest, StoppingReleasesAWorkerThatWaitsForTheGuiThread)
+{
+    test::QueuedGuiThread gui;
+    auto held = std::make_unique<TextComposition>(services, ui, gui.HandOver());
+    ASSERT_TRUE(held->PrefillComment(100));
+    held->Start();
+    ASSERT_TRUE(gui.WaitForPending());
+    const auto before = Rows(*held);
+    test::QueuedGuiThread::ReturnsUnpumped([&] { held->StopWorker(); });
+    EXPECT_FALSE(held->WorkerRunning());
+    // The recipient row in flight was dropped; the hand-over left queued
+    // does nothing once run.
+    while (gui.RunOne()) {
+    }
+    EXPECT_EQ(Rows(*held), before);
+    EXPECT_EQ(before, (std::vector<std::pair<LinkKind, int32_t>>{{LinkKind::CommentTo, 100}}));
+    // Going without a stop does the same.
+    auto other = std::make_unique<TextComposition>(services, ui, gui.HandOver());
+    ASSERT_TRUE(other->PrefillComment(100));
+    other->Start();
+    ASSERT_TRUE(gui.WaitForPending());
+    test::QueuedGuiThread::ReturnsUnpumped([&] { other.reset(); });
 }
 
 TEST_F(TextCompositionTest, NewTextKeepsConferenceThatSendsCommentsOn)
@@ -143,7 +169,7 @@ TEST_F(TextCompositionTest, PresentationEditsTheExistingOne)
 TEST_F(TextCompositionTest, PresentationTemplateWhenThereIsNoneOrItIsGone)
 {
     services.AddConference(25, "Gone", "00000000", 0, 0, 301);  // text 301 does not exist
-    TextComposition person(services, ui, gui);
+    TextComposition person(services, ui, CancellableGuiThread::Inline());
     person.PrefillPresentation(7, true);
     EXPECT_EQ(person.PendingLists().recipients, std::vector<int32_t>{2});
     person.Start();
