@@ -23,7 +23,7 @@ std::vector<int32_t> Distinct(std::vector<int32_t> numbers)
 
 } // namespace
 
-std::shared_ptr<TextStatType> ClientReadingServices::TextStat(int32_t text)
+std::shared_ptr<TextStatType> ClientReadingServices::GetTextStat(int32_t text)
 {
     return client_.Cache().GetTextStat(text);
 }
@@ -33,7 +33,7 @@ bool ClientReadingServices::IsTextStatCached(int32_t text)
     return client_.Cache().IsTextStatCached(text);
 }
 
-std::shared_ptr<TMiravoText> ClientReadingServices::Text(int32_t text)
+std::shared_ptr<TMiravoText> ClientReadingServices::GetText(int32_t text)
 {
     return client_.Cache().GetText(text);
 }
@@ -68,7 +68,7 @@ void ClientReadingServices::FetchName(int32_t number)
     client_.Transactions().ExecuteAndWait(request);
 }
 
-std::string ClientReadingServices::Name(int32_t number)
+std::string ClientReadingServices::GetName(int32_t number)
 {
     return client_.Cache().GetName(number);
 }

@@ -27,15 +27,15 @@ public:
     ClientReadingServices(const ClientReadingServices&) = delete;
     ClientReadingServices& operator=(const ClientReadingServices&) = delete;
 
-    std::shared_ptr<TextStatType> TextStat(int32_t text) override;
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override;
     bool IsTextStatCached(int32_t text) override;
-    std::shared_ptr<TMiravoText> Text(int32_t text) override;
+    std::shared_ptr<TMiravoText> GetText(int32_t text) override;
     std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override;
     std::shared_ptr<TMiravoConference> Conference(int32_t conf) override;
     std::vector<int32_t> MemberConferences() override;
     bool IsNameCached(int32_t number) override;
     void FetchName(int32_t number) override;
-    std::string Name(int32_t number) override;
+    std::string GetName(int32_t number) override;
     void RunTogether(std::vector<std::function<void()>> jobs) override;
     // Pipelined on the calling thread: one synchroniser, one wait per round.
     void FetchTogether(const FetchList& list, int slowAfterMs = 0,

@@ -53,7 +53,7 @@ void MarkWalk(ReadingServices& services, int32_t top, bool footnotes, bool tree)
     auto enter = [&](int32_t text) {
         if (entered.Add(text) < 0)
             return;
-        if (const std::shared_ptr<TextStatType> stat = services.TextStat(text))
+        if (const std::shared_ptr<TextStatType> stat = services.GetTextStat(text))
             frames.push_back(Frame{text, stat->MiscInfos()});
     };
     enter(top);
@@ -139,7 +139,7 @@ void PrefetchAround(ReadingServices& services, const std::vector<std::pair<int32
 
     FetchList names;
     for (int32_t linked : withStatus) {
-        if (const auto linkedStat = services.TextStat(linked))
+        if (const auto linkedStat = services.GetTextStat(linked))
             CollectNames(*linkedStat, names.names);
     }
     if (!names.names.empty())
@@ -154,7 +154,7 @@ int32_t GetNextUnread(ReadingServices& services, TCurrentReadStatus& status, TMi
     if (!membership)
         return -1;
     if (const int32_t current = status.CurrentText(); current != 0) {
-        if (const auto stat = services.TextStat(current)) {
+        if (const auto stat = services.GetTextStat(current)) {
             const int32_t child = FirstChild(services, status, current, *stat, exclusion);
             if (child != -1)
                 return child;
@@ -162,7 +162,7 @@ int32_t GetNextUnread(ReadingServices& services, TCurrentReadStatus& status, TMi
     }
     while (status.Count() > 0) {
         const int32_t parent = status.Pop();
-        if (const auto stat = services.TextStat(parent)) {
+        if (const auto stat = services.GetTextStat(parent)) {
             const int32_t child = FirstChild(services, status, parent, *stat, exclusion);
             if (child != -1)
                 return child;
@@ -228,7 +228,7 @@ int32_t GetNextUnreadRoot(ReadingServices& services, TCurrentReadStatus& status,
 bool CheckGlobalText(ReadingServices& services, int32_t text)
 {
     const std::string t = std::to_string(text);
-    const std::shared_ptr<TextStatType> stat = text < 1 ? nullptr : services.TextStat(text);
+    const std::shared_ptr<TextStatType> stat = text < 1 ? nullptr : services.GetTextStat(text);
     if (!stat) {
         services.Log("CheckGlobalText", "Rejected " + t + " on illeagal text number");
         return false;
@@ -262,7 +262,7 @@ bool CheckGlobalText(ReadingServices& services, int32_t text)
 
 bool IsAddedTextWanted(ReadingServices& services, int32_t text)
 {
-    const std::shared_ptr<TextStatType> stat = text < 1 ? nullptr : services.TextStat(text);
+    const std::shared_ptr<TextStatType> stat = text < 1 ? nullptr : services.GetTextStat(text);
     if (!stat)
         return false;
     bool unreadDirect = false, unreadAdded = false, readSomewhere = false;
@@ -302,7 +302,7 @@ int32_t FindRootText(ReadingServices& services, int32_t text)
     TSortedIntegerList<> seen;
     int32_t current = text;
     for (;;) {
-        const std::shared_ptr<TextStatType> stat = services.TextStat(current);
+        const std::shared_ptr<TextStatType> stat = services.GetTextStat(current);
         if (!stat)
             return 0;
         seen.Add(current);
@@ -322,7 +322,7 @@ int32_t FindRootText(ReadingServices& services, int32_t text)
 
 void PrefetchText(ReadingServices& services, int32_t text)
 {
-    std::shared_ptr<TextStatType> stat = services.TextStat(text);
+    std::shared_ptr<TextStatType> stat = services.GetTextStat(text);
     if (!stat)
         return;
     PrefetchAround(services, {{text, std::move(stat)}}, {});
@@ -337,7 +337,7 @@ void PrefetchTexts(ReadingServices& services, const std::vector<int32_t>& texts,
         return;
     std::vector<std::pair<int32_t, std::shared_ptr<TextStatType>>> known;
     for (int32_t text : texts) {
-        if (std::shared_ptr<TextStatType> stat = services.TextStat(text))
+        if (std::shared_ptr<TextStatType> stat = services.GetTextStat(text))
             known.emplace_back(text, std::move(stat));
     }
     if (!known.empty())

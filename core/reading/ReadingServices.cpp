@@ -7,10 +7,10 @@ void ReadingServices::FetchTogether(const FetchList& list, int, const std::funct
     std::vector<std::function<void()>> jobs;
     for (int32_t text : list.stats) {
         if (!IsTextStatCached(text))
-            jobs.push_back([this, text] { TextStat(text); });
+            jobs.push_back([this, text] { GetTextStat(text); });
     }
     for (int32_t text : list.texts)
-        jobs.push_back([this, text] { Text(text); });
+        jobs.push_back([this, text] { GetText(text); });
     for (int32_t number : list.names) {
         if (!IsNameCached(number))
             jobs.push_back([this, number] { FetchName(number); });

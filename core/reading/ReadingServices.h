@@ -14,6 +14,7 @@
 
 #include "core/protocol/DateTime.h"
 #include "core/protocol/RequestCatalogue.h"
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -27,16 +28,14 @@ struct FetchList {
     std::vector<int32_t> stats, texts, names;
 };
 
-class ReadingServices
+class ReadingServices : public TextSource
 {
 public:
     virtual ~ReadingServices() = default;
 
-    // The caches: null when the server has nothing (or for 0).
-    virtual std::shared_ptr<TextStatType> TextStat(int32_t text) = 0;
-    // Looks only.
+    // The caches (texts, statuses and names through TextSource: null when
+    // the server has nothing, or for 0). Looks only.
     virtual bool IsTextStatCached(int32_t text) = 0;
-    virtual std::shared_ptr<TMiravoText> Text(int32_t text) = 0;
     // Looks only.
     virtual std::shared_ptr<TMiravoMembership> Membership(int32_t conf) = 0;
     virtual std::shared_ptr<TMiravoConference> Conference(int32_t conf) = 0;
@@ -46,7 +45,6 @@ public:
     virtual bool IsNameCached(int32_t number) = 0;
     // Fetches the name into the name cache and waits for it.
     virtual void FetchName(int32_t number) = 0;
-    virtual std::string Name(int32_t number) = 0;
 
     // Runs the jobs (cache fetches of different keys) side by side and
     // returns when all are done, so that one wait covers many requests.

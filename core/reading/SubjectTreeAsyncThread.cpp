@@ -346,7 +346,7 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
         status->SetCurrentText(text);
         PrefetchText(services_, text);
         exclusion.Add(text);
-        const auto stat = services_.TextStat(text);
+        const auto stat = services_.GetTextStat(text);
         if (const int32_t local = stat ? LocalIn(*stat, conf) : 0; local > 0)
             copy.MarkRead(local, false);
         if (conf != displayed_)
@@ -354,10 +354,10 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
         lastText_ = text;
         if (Held())
             break;
-        const auto body = services_.Text(text);
+        const auto body = services_.GetText(text);
         if (!stat || !body)
             continue;
-        batch.push_back(TreeEntry{text, body->Subject(), services_.Name(stat->Author()), ParentLinks(*stat)});
+        batch.push_back(TreeEntry{text, body->Subject(), services_.GetName(stat->Author()), ParentLinks(*stat)});
         if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
             handOver();
     }

@@ -68,7 +68,7 @@ void TAsyncUpdateMarkedTextsThread::Run()
             gui_.invokeAndWait([this] { view_.SetWorkingLabel("Working"); });
             if (const std::optional<std::string> reply = services_.Request("Get marks", requests::GetMarks())) {
                 for (const MarkRec& mark : ParseMarksReply(*reply)) {
-                    const std::shared_ptr<TMiravoText> body = services_.Text(mark.text);
+                    const std::shared_ptr<TMiravoText> body = services_.GetText(mark.text);
                     const std::string subject = body ? body->Subject() : std::string();
                     gui_.invokeAndWait([&] {
                         view_.AddMarkRow(std::to_string(mark.text), std::to_string(mark.type), subject);

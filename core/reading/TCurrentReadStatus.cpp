@@ -7,7 +7,7 @@ namespace pellar {
 std::shared_ptr<TMiravoText> TCurrentReadStatus::GetCurrentText(ReadingServices& services) const
 {
     const int32_t text = currentText_;
-    return text == 0 ? nullptr : services.Text(text);
+    return text == 0 ? nullptr : services.GetText(text);
 }
 
 void TCurrentReadStatus::Push(int32_t text)

@@ -132,13 +132,13 @@ public:
     }
 
     // --- ReadingServices ---------------------------------------------------
-    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
     {
         statLookups.push_back(text);
         return Lookup(stats, text, nullptr);
     }
     bool IsTextStatCached(int32_t text) override { return cachedStats.count(text) > 0; }
-    std::shared_ptr<TMiravoText> Text(int32_t text) override
+    std::shared_ptr<TMiravoText> GetText(int32_t text) override
     {
         textLookups.push_back(text);
         return Lookup(bodies, text, nullptr);
@@ -166,7 +166,7 @@ public:
         nameFetches.push_back(number);
         cachedNames.insert(number);
     }
-    std::string Name(int32_t number) override { return Lookup(names, number, "Person " + std::to_string(number)); }
+    std::string GetName(int32_t number) override { return Lookup(names, number, "Person " + std::to_string(number)); }
     void RunTogether(std::vector<std::function<void()>> jobs) override
     {
         ++togetherCalls;

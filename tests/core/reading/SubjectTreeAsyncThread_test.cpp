@@ -119,9 +119,9 @@ private:
 // Holds the builder inside the status look-up of one text until released.
 class GatedServices : public FakeReadingServices, public Gate {
 public:
-    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
     {
-        auto result = FakeReadingServices::TextStat(text);
+        auto result = FakeReadingServices::GetTextStat(text);
         HoldIf(text == gate);
         return result;
     }
@@ -298,10 +298,10 @@ public:
 // Holds the builder in the author-name look-up of its nth entry until released.
 class NameGatedServices : public FakeReadingServices, public Gate {
 public:
-    std::string Name(int32_t number) override
+    std::string GetName(int32_t number) override
     {
         HoldIf(++calls == gate);
-        return FakeReadingServices::Name(number);
+        return FakeReadingServices::GetName(number);
     }
     int gate = 0;
     std::atomic<int> calls{0};

@@ -21,11 +21,11 @@ using test::FakeReadingServices;
 class ThrowingServices : public FakeReadingServices {
 public:
     int32_t poisoned = 0;
-    std::shared_ptr<TextStatType> TextStat(int32_t text) override
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
     {
         if (text == poisoned)
             throw std::runtime_error("link lost");
-        return FakeReadingServices::TextStat(text);
+        return FakeReadingServices::GetTextStat(text);
     }
 };
 
