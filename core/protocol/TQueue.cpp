@@ -110,23 +110,28 @@ void TQueue::PushBack(char c)
     dataCond_.notify_all();
 }
 
+void TQueue::GiveUpLocked()
+{
+    seenEpoch_ = interruptEpoch_;
+    staleReader_ = false;
+    throw TWaitforInterruptedException();
+}
+
 void TQueue::WaitReadable(std::unique_lock<std::mutex>& lock)
 {
-    if (staleReader_) {
-        staleReader_ = false;
-        seenEpoch_ = interruptEpoch_;
-        throw TWaitforInterruptedException();
-    }
+    if (staleReader_)
+        GiveUpLocked();
     if (UnreadLocked() > 0)
         return;
     CheckNotOwner("TQueue read");
     const uint64_t epoch = interruptEpoch_;
     while (!(UnreadLocked() > 0 || interrupted_ || interruptEpoch_ != epoch))
         WaitOnce(lock, -1);
-    if (UnreadLocked() == 0) {
-        seenEpoch_ = interruptEpoch_;
-        throw TWaitforInterruptedException();
-    }
+    // A link lost during the wait ends the read even when bytes are there by
+    // now: a reader held up long enough finds the next link's bytes, which
+    // are not the rest of this message.
+    if (UnreadLocked() == 0 || interruptEpoch_ != epoch)
+        GiveUpLocked();
 }
 
 size_t TQueue::CopyOutLocked(char* out, size_t count)
@@ -266,26 +271,23 @@ size_t TQueue::Count()
 bool TQueue::WaitForCount(size_t count, int timeoutMs)
 {
     std::unique_lock lock(mutex_);
-    if (staleReader_) {
-        staleReader_ = false;
-        seenEpoch_ = interruptEpoch_;
-        throw TWaitforInterruptedException();
-    }
+    if (staleReader_)
+        GiveUpLocked();
     if (UnreadLocked() >= count)
         return true;
     CheckNotOwner("TQueue wait");
     const uint64_t epoch = interruptEpoch_;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     while (UnreadLocked() < count) {
-        if (interrupted_ || interruptEpoch_ != epoch) {
-            seenEpoch_ = interruptEpoch_;
-            throw TWaitforInterruptedException();
-        }
+        if (interrupted_ || interruptEpoch_ != epoch)
+            GiveUpLocked();
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
             return false;
         WaitOnce(lock, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
     }
+    if (interruptEpoch_ != epoch)
+        GiveUpLocked();
     return true;
 }
 

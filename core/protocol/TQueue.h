@@ -107,6 +107,8 @@ private:
     void CheckNotOwner(const char* what) const;
     // Waits (lock held) until bytes are queued; throws when interrupted.
     void WaitReadable(std::unique_lock<std::mutex>& lock);
+    // The read fails: the reader has now seen every interrupt so far.
+    [[noreturn]] void GiveUpLocked();
     size_t UnreadLocked() const { return static_cast<size_t>(writePos_ - readPos_) + (hasPushBack_ ? 1 : 0); }
     size_t CopyOutLocked(char* out, size_t count);
     void PutLocked(const char* data, size_t count);

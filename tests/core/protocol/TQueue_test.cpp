@@ -2,10 +2,13 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <future>
 #include <string>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -301,6 +304,66 @@ TEST(TQueue, ReaderPullsFromItsSourceAndAnInterruptReachesItThere)
     ASSERT_EQ(between.wait_for(5s), std::future_status::ready);
     EXPECT_FALSE(between.get());
     q.SetSource(nullptr);
+}
+
+// A source that holds the reader inside Fill until the test lets it go, deaf
+// to WakeFill: a reader thread that is not scheduled for a while.
+class HeldSource : public TQueueSource {
+public:
+    void Fill(int) override
+    {
+        std::unique_lock lock(m_);
+        entered_ = true;
+        cond_.notify_all();
+        cond_.wait(lock, [&] { return open_; });
+        entered_ = open_ = false;
+    }
+    void WakeFill() override {}
+    bool WaitEntered()
+    {
+        std::unique_lock lock(m_);
+        return cond_.wait_for(lock, 5s, [&] { return entered_; });
+    }
+    void Release()
+    {
+        {
+            std::lock_guard lock(m_);
+            open_ = true;
+        }
+        cond_.notify_all();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cond_;
+    bool entered_ = false, open_ = false;
+};
+
+// The link goes down and the next one sends its greeting while the reader
+// still waits inside a message of the old link: the wait fails, and the new
+// bytes are left for the next message instead of being taken as the rest.
+TEST(TQueue, AWaitThatSpansALinkLossFailsThoughTheNextLinksBytesAreThere)
+{
+    const std::vector<std::pair<const char*, std::function<bool(TQueue&)>>> waits = {
+        {"a read", [](TQueue& q) { return q.ReadChar() != 0; }},
+        {"a wait for a count", [](TQueue& q) { return q.WaitForCount(4, 10000); }},
+    };
+    for (const auto& [name, wait] : waits) {
+        SCOPED_TRACE(name);
+        TQueue q;
+        HeldSource held;
+        q.SetSource(&held);
+        auto reader = OnReader([&] { return wait(q); });
+        ASSERT_TRUE(held.WaitEntered());
+        q.Interrupt();
+        q.Clear();
+        q.PutBytes("MIRAVO\n");
+        held.Release();
+        ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+        EXPECT_THROW(reader.get(), TWaitforInterruptedException);
+        q.SetSource(nullptr);
+        EXPECT_EQ(OnReader([&] { return q.ReadUntil("\n"); }).get(), "MIRAVO");
+    }
 }
 
 } // namespace
