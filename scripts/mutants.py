@@ -47,7 +47,7 @@ def parse_list(path):
 
 
 def run(cmd, log, env=None):
-    with open(log, "w") as out:
+    with open(log, "a") as out:
         return subprocess.run(cmd, cwd=ROOT, stdout=out, stderr=subprocess.STDOUT, env=env).returncode
 
 
@@ -89,6 +89,7 @@ def try_mutant(m, build, logdir, compile_only):
     if original.count(orig) != 1:
         return "stale", f"snippet occurs {original.count(orig)} times"
     log = logdir / f"{m['id']}.log"
+    log.unlink(missing_ok=True)
     try:
         path.write_bytes(original.replace(orig, repl))
         if not ninja(build, log, PRODUCTION_TARGETS):
@@ -114,7 +115,7 @@ def dirty_production():
 
 def compare(base, new):
     def load(p):
-        return {r["id"]: r for r in map(json.loads, Path(p).read_text().splitlines()) if r}
+        return {r["id"]: r for r in map(json.loads, filter(str.strip, Path(p).read_text().splitlines()))}
     b, n = load(base), load(new)
     lost = [i for i, r in b.items() if r["status"] == "killed" and n.get(i, {}).get("status") != "killed"]
     for i in lost:
@@ -154,9 +155,10 @@ def main():
     logdir.mkdir(exist_ok=True)
     # A kill from outside unwinds like Ctrl-C, so the finally clauses restore the tree.
     signal.signal(signal.SIGTERM, signal.default_int_handler)
-    signal.signal(signal.SIGHUP, signal.default_int_handler)
+    if signal.getsignal(signal.SIGHUP) != signal.SIG_IGN:  # nohup asks for it to be ignored
+        signal.signal(signal.SIGHUP, signal.default_int_handler)
 
-    counts, start = {}, time.time()
+    counts, start, code = {}, time.time(), 0
     with open(args.out, "w") as out:
         try:
             for m in mutants:
@@ -168,12 +170,15 @@ def main():
                 out.flush()
                 counts[status] = counts.get(status, 0) + 1
                 print(f"{m['id']:28} {status:9} {rec['seconds']:7.1f}s  {detail}", flush=True)
+        except KeyboardInterrupt:
+            print("interrupted; the mutated file was put back", flush=True)
+            code = 130
         finally:
             # Leave the build dir matching the restored tree.
             ninja(build, logdir / "restore.log", PRODUCTION_TARGETS if args.compile_only else ())
-    summary = ", ".join(f"{k} {v}" for k, v in sorted(counts.items()))
+    summary = ", ".join(f"{k} {v}" for k, v in sorted(counts.items())) or "no mutant finished"
     print(f"{summary}; {time.time() - start:.0f}s in all")
-    return 0
+    return code
 
 
 if __name__ == "__main__":
