@@ -68,7 +68,7 @@ def first_failed(build):
 def ctest(build, regex, log):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     cmd = ["nice", "-n", "19", "ctest", "--test-dir", str(build), "--stop-on-failure",
-           "-j2", "--timeout", "180", "--no-tests=ignore"]
+           "-j2", "--timeout", "180", "--no-tests=ignore", "--output-on-failure"]
     if regex:
         cmd += ["-R", regex]
     failed_log(build).unlink(missing_ok=True)
