@@ -75,11 +75,28 @@ def ctest(build, regex, log):
     return run(cmd, log, env) == 0
 
 
+def failing_test(build, regex, log, flaky):
+    """The first test that fails in this run and again when rerun alone; None
+    when all pass. A failure that does not come back is noted as flaky and the
+    run is repeated, so a busy machine cannot pass for a caught fault."""
+    for _ in range(3):
+        if ctest(build, regex, log):
+            return None
+        name = first_failed(build)
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        rerun = ["nice", "-n", "19", "ctest", "--test-dir", str(build), "--rerun-failed", "--timeout", "180",
+                 "--output-on-failure"]
+        if run(rerun, log, env) != 0:
+            return name
+        flaky.append(name)
+    return None
+
+
 def ninja(build, log, targets=()):
     return run(["nice", "-n", "19", "ninja", "-C", str(build), *targets], log) == 0
 
 
-def try_mutant(m, build, logdir, compile_only):
+def try_mutant(m, build, logdir, compile_only, flaky):
     """Applies one mutant, judges it, and always puts the file back."""
     path = ROOT / m["file"]
     if not path.exists():
@@ -98,10 +115,10 @@ def try_mutant(m, build, logdir, compile_only):
             return "valid", ""
         if not ninja(build, log):
             return "killed", "(build of tests)"
-        if not ctest(build, m["tests"], log):
-            return "killed", first_failed(build)
-        if not ctest(build, "", log):
-            return "killed", first_failed(build) + " (whole suite)"
+        if name := failing_test(build, m["tests"], log, flaky):
+            return "killed", name
+        if name := failing_test(build, "", log, flaky):
+            return "killed", name + " (whole suite)"
         return "survived", ""
     finally:
         path.write_bytes(original)
@@ -163,13 +180,16 @@ def main():
         try:
             for m in mutants:
                 t0 = time.time()
-                status, detail = try_mutant(m, build, logdir, args.compile_only)
+                flaky = []
+                status, detail = try_mutant(m, build, logdir, args.compile_only, flaky)
                 rec = {"id": m["id"], "file": m["file"], "status": status, "test": detail,
                        "seconds": round(time.time() - t0, 1)}
+                if flaky:
+                    rec["flaky"] = flaky
                 out.write(json.dumps(rec) + "\n")
                 out.flush()
                 counts[status] = counts.get(status, 0) + 1
-                print(f"{m['id']:28} {status:9} {rec['seconds']:7.1f}s  {detail}", flush=True)
+                print(f"{m['id']:34} {status:9} {rec['seconds']:7.1f}s  {detail}", flush=True)
         except KeyboardInterrupt:
             print("interrupted; the mutated file was put back", flush=True)
             code = 130
