@@ -7,7 +7,7 @@ test caught it. The tree is restored byte for byte after every mutant.
   scripts/mutants.py --compile-only ...    only check each mutant still builds
   scripts/mutants.py --compare BASE.jsonl NEW.jsonl
 """
-import argparse, json, os, re, signal, subprocess, sys, time
+import argparse, json, os, signal, subprocess, sys, time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -51,6 +51,12 @@ def run(cmd, log, env=None):
         return subprocess.run(cmd, cwd=ROOT, stdout=out, stderr=subprocess.STDOUT, env=env).returncode
 
 
+def ctest_run(build, log, *options):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    cmd = ["nice", "-n", "19", "ctest", "--test-dir", str(build), "--timeout", "180", "--output-on-failure"]
+    return run(cmd + list(options), log, env) == 0
+
+
 def failed_log(build):
     return Path(build) / "Testing" / "Temporary" / "LastTestsFailed.log"
 
@@ -65,28 +71,16 @@ def first_failed(build):
     return "?"
 
 
-def ctest(build, regex, log):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    cmd = ["nice", "-n", "19", "ctest", "--test-dir", str(build), "--stop-on-failure",
-           "-j2", "--timeout", "180", "--no-tests=ignore", "--output-on-failure"]
-    if regex:
-        cmd += ["-R", regex]
-    failed_log(build).unlink(missing_ok=True)
-    return run(cmd, log, env) == 0
-
-
 def failing_test(build, regex, log, flaky):
     """The first test that fails in this run and again when rerun alone; None
     when all pass. A failure that does not come back is noted as flaky and the
     run is repeated, so a busy machine cannot pass for a caught fault."""
     for _ in range(3):
-        if ctest(build, regex, log):
+        failed_log(build).unlink(missing_ok=True)
+        if ctest_run(build, log, "--stop-on-failure", "-j2", "--no-tests=ignore", *(["-R", regex] if regex else [])):
             return None
         name = first_failed(build)
-        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-        rerun = ["nice", "-n", "19", "ctest", "--test-dir", str(build), "--rerun-failed", "--timeout", "180",
-                 "--output-on-failure"]
-        if run(rerun, log, env) != 0:
+        if not ctest_run(build, log, "--rerun-failed"):
             return name
         flaky.append(name)
     return None
