@@ -100,16 +100,6 @@ void TQueue::WaitOnce(std::unique_lock<std::mutex>& lock, int timeoutMs)
     lock.lock();
 }
 
-void TQueue::PushBack(char c)
-{
-    {
-        std::lock_guard lock(mutex_);
-        pushBack_ = c;
-        hasPushBack_ = true;
-    }
-    dataCond_.notify_all();
-}
-
 void TQueue::GiveUpLocked()
 {
     seenEpoch_ = interruptEpoch_;
@@ -154,10 +144,6 @@ char TQueue::ReadChar()
 {
     std::unique_lock lock(mutex_);
     WaitReadable(lock);
-    if (hasPushBack_) {
-        hasPushBack_ = false;
-        return pushBack_;
-    }
     char c = 0;
     CopyOutLocked(&c, 1);
     return c;
@@ -167,8 +153,6 @@ char TQueue::PeekChar()
 {
     std::unique_lock lock(mutex_);
     WaitReadable(lock);
-    if (hasPushBack_)
-        return pushBack_;
     const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
     return blocks_[index][static_cast<size_t>(readPos_ % kBlockSize)];
 }
@@ -189,14 +173,6 @@ bool TQueue::ReadUntilAtMost(std::string& out, std::string_view terminators, siz
         if (taken >= limit)
             return false;
         WaitReadable(lock);
-        if (hasPushBack_) {
-            if (terminators.find(pushBack_) != std::string_view::npos)
-                return true;
-            out += pushBack_;
-            ++taken;
-            hasPushBack_ = false;
-            continue;
-        }
         // Scan what is queued block by block, taking everything before a terminator.
         while (readPos_ < writePos_ && taken < limit) {
             const size_t index = static_cast<size_t>((readPos_ - headPos_) / kBlockSize);
@@ -235,12 +211,6 @@ void TQueue::ReadExact(std::string& out, size_t count)
     std::unique_lock lock(mutex_);
     while (count > 0) {
         WaitReadable(lock);
-        if (hasPushBack_) {
-            out += pushBack_;
-            hasPushBack_ = false;
-            --count;
-            continue;
-        }
         const size_t n = std::min(count, static_cast<size_t>(writePos_ - readPos_));
         const size_t old = out.size();
         out.resize(old + n);
@@ -254,11 +224,6 @@ size_t TQueue::Read(char* buffer, size_t count)
     if (count == 0)
         return 0;
     std::lock_guard lock(mutex_);
-    if (hasPushBack_) {
-        hasPushBack_ = false;
-        buffer[0] = pushBack_;
-        return 1;
-    }
     return CopyOutLocked(buffer, count);
 }
 
@@ -315,7 +280,6 @@ void TQueue::Clear()
     blocks_.clear();
     readPos_ = writePos_;
     headPos_ = writePos_ - writePos_ % kBlockSize;
-    hasPushBack_ = false;
     interrupted_ = false;
     if (seenEpoch_ != interruptEpoch_)
         staleReader_ = true;

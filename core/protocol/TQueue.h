@@ -52,8 +52,6 @@ public:
     void PutByte(char c);
     void PutBytes(std::string_view bytes);
     void PutBuffer(const char* data, size_t count);
-    // The next read returns this byte first.
-    void PushBack(char c);
 
     // Blocking reads: wait while the queue is empty; raise
     // TWaitforInterruptedException when interrupted while empty.
@@ -109,7 +107,7 @@ private:
     void WaitReadable(std::unique_lock<std::mutex>& lock);
     // The read fails: the reader has now seen every interrupt so far.
     [[noreturn]] void GiveUpLocked();
-    size_t UnreadLocked() const { return static_cast<size_t>(writePos_ - readPos_) + (hasPushBack_ ? 1 : 0); }
+    size_t UnreadLocked() const { return static_cast<size_t>(writePos_ - readPos_); }
     size_t CopyOutLocked(char* out, size_t count);
     void PutLocked(const char* data, size_t count);
     void ReleaseHeadLocked();
@@ -125,8 +123,6 @@ private:
     uint64_t headPos_ = 0;  // absolute position of blocks_.front()[0]
     uint64_t writePos_ = 0;
     uint64_t readPos_ = 0;
-    bool hasPushBack_ = false;
-    char pushBack_ = 0;
     bool interrupted_ = false;
     uint64_t interruptEpoch_ = 0;
     // The last interrupt a reader has seen (by giving up, or by waiting at a
