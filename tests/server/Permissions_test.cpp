@@ -53,6 +53,10 @@ TEST_F(PermissionsTest, SecretConferenceIsInvisibleToNonMembers)
     EXPECT_EQ(bert->Call("14 4 2 100 0"), "%4 9 4");
     EXPECT_EQ(bert->Call("26 2"), "%5 14 2");
     EXPECT_EQ(anna->Call("76 6HSecret 0 1"), "=12 1 { 6HSecret 10100000 4 }");
+    // Secret without read protection: its texts still stay with its members.
+    ASSERT_EQ(anna->Call("10 6HHidden 00100000"), "=13 6");
+    ASSERT_EQ(anna->Call("86 7HHidden\n 1 { 0 6 } 0 *"), "=14 4");
+    EXPECT_EQ(bert->Call("25 4 0 65535"), "%6 14 4");
 }
 
 TEST_F(PermissionsTest, ClosedConferenceTextsOnlyForMembers)

@@ -62,6 +62,7 @@ const SearchCase kSearchCases[] = {
     {"*a", "x*a", 2, 2},   // so is an operator with nothing before it
     // Ranges and escapes.
     {"a-z+", "12abc3", 3, 3},
+    {"a-z+", "09xyz{", 3, 3},  // both bounds belong to the range, nothing past them
     {"\\a-z+", "12abc3", 3, 3},  // the escape only affects the first character
     {"\\-", "a-b", 2, 1},
     {"0-9+\\-0-9+", "tel 08-123 x", 5, 6},
