@@ -35,6 +35,32 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     setWindowTitle(tr("Active users"));
     resize(638, 425);
 
+    CreateActions();
+    QMenuBar* menuBar = BuildMenuBar();
+    QToolBar* toolBar = BuildToolBar();
+    BuildList();
+    BuildPopup();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(toolBar);
+    layout->addWidget(listView_, 1);
+
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setObjectName(QStringLiteral("IdleTimer"));
+    idleTimer_->setInterval(kIdleIntervalMs);
+    connect(idleTimer_, &QTimer::timeout, this, &TActiveUsersForm::IdleTimerTimer);
+    idleTimer_->start();
+
+    users_ = std::make_unique<ActiveUsers>(client_, std::make_unique<QtCancellableGuiThread>(this),
+                                           [this] { Render(); });
+    UpdateActions();
+}
+
+void TActiveUsersForm::CreateActions()
+{
     pinAction_ = new QAction(QIcon::fromTheme(QStringLiteral("window-pin")), tr("Pin"), this);
     pinAction_->setObjectName(QStringLiteral("PinActiveUsersAction"));
     pinAction_->setCheckable(true);
@@ -53,14 +79,21 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
     }
+}
 
+QMenuBar* TActiveUsersForm::BuildMenuBar()
+{
     auto* menuBar = new QMenuBar(this);
     menuBar->setNativeMenuBar(false);
     QMenu* userList = menuBar->addMenu(tr("&User list"));
     userList->setObjectName(QStringLiteral("Userlist1"));
     userList->addAction(refreshAction_);
     userList->addAction(instantAction_);
+    return menuBar;
+}
 
+QToolBar* TActiveUsersForm::BuildToolBar()
+{
     auto* toolBar = new QToolBar(this);
     toolBar->addAction(pinAction_);
     toolBar->addSeparator();
@@ -74,7 +107,11 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     activeUpdateSpeedButton_->setToolTip(tr("Instantly track events"));
     toolBar->addWidget(updateSpeedButton_);
     toolBar->addWidget(activeUpdateSpeedButton_);
+    return toolBar;
+}
 
+void TActiveUsersForm::BuildList()
+{
     listView_ = new QTreeWidget(this);
     listView_->setObjectName(QStringLiteral("ListView"));
     listView_->setRootIsDecorated(false);
@@ -91,7 +128,10 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     listView_->header()->setSectionsClickable(true);
     listView_->header()->setSortIndicatorShown(false);
     connect(listView_->header(), &QHeaderView::sectionClicked, this, &TActiveUsersForm::SortByColumn);
+}
 
+void TActiveUsersForm::BuildPopup()
+{
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("ListPopupMenu"));
     sendMessageAction_ = popup_->addAction(tr("&Send message"));
@@ -105,23 +145,6 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(listView_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popup_->popup(listView_->viewport()->mapToGlobal(pos)); });
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(toolBar);
-    layout->addWidget(listView_, 1);
-
-    idleTimer_ = new QTimer(this);
-    idleTimer_->setObjectName(QStringLiteral("IdleTimer"));
-    idleTimer_->setInterval(kIdleIntervalMs);
-    connect(idleTimer_, &QTimer::timeout, this, &TActiveUsersForm::IdleTimerTimer);
-    idleTimer_->start();
-
-    users_ = std::make_unique<ActiveUsers>(client_, std::make_unique<QtCancellableGuiThread>(this),
-                                           [this] { Render(); });
-    UpdateActions();
 }
 
 TActiveUsersForm::~TActiveUsersForm()

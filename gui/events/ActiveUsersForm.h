@@ -12,7 +12,9 @@
 
 class QAction;
 class QMenu;
+class QMenuBar;
 class QTimer;
+class QToolBar;
 class QToolButton;
 class QTreeWidget;
 
@@ -70,6 +72,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void CreateActions();
+    QMenuBar* BuildMenuBar();
+    QToolBar* BuildToolBar();
+    void BuildList();
+    void BuildPopup();
     void Render();
     void ViewPresentationClick();
     QString SelectedUser() const;
