@@ -2,10 +2,8 @@
 // window and a GUI thread the test drives: read-next steps, the history,
 // the busy bracket and how its workers stop.
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <future>
-#include <mutex>
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
@@ -13,61 +11,13 @@
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
 #include "core/session/MVCache.h"
+#include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"
 
 namespace pellar::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-// The GUI thread is the test's thread; hand-overs queue until it runs them.
-struct GuiLoop {
-    std::mutex mutex;
-    std::deque<std::function<void()>> jobs;
-    std::thread::id gui = std::this_thread::get_id();
-
-    std::unique_ptr<CancellableGuiThread> Port()
-    {
-        return std::make_unique<CancellableGuiThread>(
-            [this](std::function<void()> fn) {
-                std::lock_guard lock(mutex);
-                jobs.push_back(std::move(fn));
-            },
-            [this] { return std::this_thread::get_id() == gui; });
-    }
-    size_t Pending()
-    {
-        std::lock_guard lock(mutex);
-        return jobs.size();
-    }
-    void RunPending()
-    {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::lock_guard lock(mutex);
-                if (jobs.empty())
-                    return;
-                job = std::move(jobs.front());
-                jobs.pop_front();
-            }
-            job();
-        }
-    }
-    // Runs hand-overs until done() holds; false after the time-out.
-    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            RunPending();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        RunPending();
-        return true;
-    }
-};
 
 struct ScriptedView : ReadingView {
     std::vector<int32_t> displayed, shown, selected;
@@ -112,7 +62,7 @@ protected:
         ASSERT_TRUE(LogOn(me, name, "pw"));
         list.conf = me.client.ServerInfo().JoinOnCreateConf;
         ASSERT_NE(me.client.Cache().GetMembership(list.conf), nullptr);
-        reader = std::make_unique<ReadingController>(me.client, loop.Port(), view, list, tree);
+        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view, list, tree);
         reader->SetSessionCommands(&me.commands);
     }
 
@@ -124,10 +74,13 @@ protected:
 
     bool StepDone()
     {
-        return loop.RunUntil([this] { return !reader->ReadNextRunning(); });
+        const bool done = loop.RunUntil([this] { return !reader->ReadNextRunning(); });
+        loop.RunPending();
+        return done;
     }
 
-    GuiLoop loop;
+    // The GUI thread is the test's thread; hand-overs queue until it runs them.
+    QueuedGuiThread loop;
     SessionClient me;
     ScriptedView view;
     OneConferenceList list;

@@ -55,6 +55,12 @@ public:
         job();
         return true;
     }
+    // Runs every queued job, and those they queue.
+    void RunPending()
+    {
+        while (RunOne()) {
+        }
+    }
     // Runs jobs as they come until done() holds; false after the time-out.
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000)
     {
