@@ -73,6 +73,7 @@ std::vector<ConfigKeyInfo> BuildTable()
     }
     const std::vector<ConfigKeyInfo> rest = {
         Key(C::FilterAddedTexts, K::TriStateFlag, "1", "1"),
+        Key(C::PrefetchAll, K::Text, "", kNone),
         Key(C::AutomaticLineWrap, K::TriStateFlag, "0", "1"),
         Key(C::MarkReadTexts, K::TriStateFlag, "1", "1"),
         Key(C::ShowCommentedText, K::TriStateFlag, "1", "0"),

@@ -37,6 +37,10 @@ inline constexpr std::string_view FocusPriText = "FocusPriText";
 inline constexpr std::string_view FocusPriTextLvl = "FocusPriTextLvl";
 inline constexpr std::string_view ActivityPrefix = "Activity-";  // + an activity key
 inline constexpr std::string_view FilterAddedTexts = "FilterAddedTexts";
+// "1": fetch every unread text ahead while the link is idle; "0": only the
+// texts about to be read; empty: "1" while the link's round trip is that of
+// a local network (or, before it is known, for a server nearby), "0" else.
+inline constexpr std::string_view PrefetchAll = "PrefetchAll";
 inline constexpr std::string_view AutomaticLineWrap = "AutomaticLineWrap";
 inline constexpr std::string_view MarkReadTexts = "MarkReadTexts";
 inline constexpr std::string_view ShowCommentedText = "ShowCommentedText";

@@ -357,14 +357,19 @@ void TGetTextStatTrans::ParseReply()
         throw MiravoException("a text status cut short");
 }
 
-TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text) : TMiravoTransaction(context), text_(text)
+TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text) : TGetTextTrans(context, text, 65536)
+{
+}
+
+TGetTextTrans::TGetTextTrans(ProtocolContext& context, int32_t text, int32_t bytes)
+    : TMiravoTransaction(context), text_(text), lastChar_(std::max(bytes, 1) - 1)
 {
     SetShowErrors(false);
 }
 
 void TGetTextTrans::Transmit()
 {
-    SendRequest(requests::GetText(text_, 0, 65535));
+    SendRequest(requests::GetText(text_, 0, lastChar_));
 }
 
 void TGetTextTrans::ParseReply()
@@ -373,6 +378,8 @@ void TGetTextTrans::ParseReply()
     // count is used up, and only as far as bytes actually arrive.
     const std::string countText = Queue().ReadUntil("H\n");
     contents_.clear();
+    whole_ = false;
+    lineBreaks_ = 0;
     if (Queue().ReadChar() != 'H')
         return; // no body at all: the line has ended
     int64_t remaining = 0;
@@ -388,10 +395,15 @@ void TGetTextTrans::ParseReply()
         Queue().ReadChar();
         throw MiravoException("a text body of " + std::to_string(remaining) + " bytes announced");
     }
+    whole_ = remaining <= lastChar_;
     while (remaining > 0) {
         std::string piece = Queue().ReadUntil("\n");
         Queue().ReadChar();
         remaining -= static_cast<int64_t>(piece.size()) + 1;
+        // Only a break inside the body counts: the last piece ends at the
+        // reply's own line end.
+        if (remaining >= 0)
+            ++lineBreaks_;
         contents_ += piece;
         contents_ += "\r\n";
     }

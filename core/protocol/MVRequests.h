@@ -188,14 +188,25 @@ private:
 // 25: a text's body. Each line of it ends with CR LF in Contents().
 class TGetTextTrans : public TMiravoTransaction {
 public:
+    // The whole text (as far as any text of ours goes).
     TGetTextTrans(ProtocolContext& context, int32_t text);
+    // Only its first `bytes` bytes: enough for the subject line of most
+    // texts at a fraction of the body.
+    TGetTextTrans(ProtocolContext& context, int32_t text, int32_t bytes);
     void Transmit() override;
     void ParseReply() override;
     const std::string& Contents() const { return contents_; }
+    // The reply holds the text to its end (fewer bytes than asked for).
+    bool Whole() const { return whole_; }
+    // The reply holds at least the text's first line whole.
+    bool HasSubject() const { return whole_ || lineBreaks_ > 0; }
 
 private:
     int32_t text_;
+    int32_t lastChar_;
     std::string contents_;
+    bool whole_ = false;
+    int lineBreaks_ = 0;
 };
 
 } // namespace pellar

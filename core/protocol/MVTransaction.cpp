@@ -16,8 +16,27 @@ void ShowProtocolError(std::string_view errorText, UserMessageSink& messages)
         messages.PostUserMessage(std::string("!") + text);
 }
 
+namespace {
+thread_local bool inBackground = false;
+}
+
+BackgroundScope::BackgroundScope() : previous_(inBackground)
+{
+    inBackground = true;
+}
+
+BackgroundScope::~BackgroundScope()
+{
+    inBackground = previous_;
+}
+
+bool BackgroundScope::Active()
+{
+    return inBackground;
+}
+
 TMiravoTransaction::TMiravoTransaction(ProtocolContext& context)
-    : context_(context), id_(context.NextRequestId())
+    : context_(context), id_(context.NextRequestId()), background_(inBackground)
 {
 }
 
@@ -92,6 +111,10 @@ TMiravoActiveTransactions::~TMiravoActiveTransactions()
 
 void TMiravoActiveTransactions::Complete(Entry& entry)
 {
+    if (entry.foreground) {
+        entry.foreground = false;
+        foreground_.fetch_sub(1, std::memory_order_relaxed);
+    }
     if (entry.sync)
         entry.sync->Release();
 }
@@ -109,9 +132,17 @@ void TMiravoActiveTransactions::Register(Entry entry)
     // Keeps a fire-and-forget request alive while it transmits, even if its
     // reply is handled (and the table's reference dropped) meanwhile.
     const std::shared_ptr<TMiravoTransaction> keep = entry.owned;
+    entry.registered = std::chrono::steady_clock::now();
+    if (!request.background_) {
+        entry.foreground = true;
+        foreground_.fetch_add(1, std::memory_order_relaxed);
+    }
     {
         std::lock_guard lock(mutex_);
         table_.emplace(id, std::move(entry));
+        const int outstanding = static_cast<int>(table_.size()) - cancelledCount_;
+        if (outstanding > peak_.load(std::memory_order_relaxed))
+            peak_.store(outstanding, std::memory_order_relaxed);
     }
     // The link may have been lost between the check and the insertion, after
     // AbortAll ran: then nobody else would complete this request.
@@ -276,6 +307,14 @@ void TMiravoActiveTransactions::HandleReply(bool isError)
             if (!entry.request)
                 --cancelledCount_;
         }
+    }
+    if (found) {
+        const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now() - entry.registered)
+                               .count();
+        const int64_t shortest = shortestRoundTripUs_.load(std::memory_order_relaxed);
+        if (shortest < 0 || us < shortest)
+            shortestRoundTripUs_.store(us, std::memory_order_relaxed);
     }
     if (found && !entry.request) {
         SkipReply();

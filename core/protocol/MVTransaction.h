@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -29,6 +30,21 @@ class TMiravoActiveTransactions;
 
 // The longest reply line read into memory; a longer one fails its request.
 inline constexpr size_t kLongestReplyLine = size_t{32} << 20;
+
+// Marks the requests made on this thread while it lives as background work
+// (prefetch the user is not waiting for). The table counts the others, so
+// that background work can hold back while the user waits for a reply.
+class BackgroundScope {
+public:
+    BackgroundScope();
+    ~BackgroundScope();
+    BackgroundScope(const BackgroundScope&) = delete;
+    BackgroundScope& operator=(const BackgroundScope&) = delete;
+    static bool Active();
+
+private:
+    bool previous_;
+};
 
 // "!" and the error table's text for the code at the start of errorText;
 // nothing for a code without a row.
@@ -61,6 +77,9 @@ public:
     // One line for the user on why a failed request failed.
     std::string FailureText() const;
     bool ShowErrors() const { return showErrors_; }
+    // Made inside a BackgroundScope: nobody is waiting for it.
+    bool Background() const { return background_; }
+    void SetBackground(bool on) { background_ = on; }
     void SetShowErrors(bool on) { showErrors_ = on; }
 
     // Sends the request's line under this id and counts it for the
@@ -84,6 +103,7 @@ private:
     std::string errorText_;
     bool malformed_ = false;
     bool showErrors_ = true;
+    bool background_ = false;
 };
 
 // A built request whose reply the caller only checks for success (and may
@@ -141,6 +161,16 @@ public:
     void AbortAll();
 
     int ActiveCount() const;
+    // Requests sent and not yet answered that are not background work: a
+    // user waits for them.
+    int ForegroundOutstanding() const { return foreground_.load(std::memory_order_relaxed); }
+    // The most requests ever outstanding at once since the last reset.
+    int PeakOutstanding() const { return peak_.load(std::memory_order_relaxed); }
+    void ResetPeakOutstanding() { peak_.store(0, std::memory_order_relaxed); }
+    // The shortest time from a request's send to its reply seen on this
+    // link, in microseconds: the round trip, as far as it is known; -1
+    // before the first reply.
+    int64_t ShortestRoundTripUs() const { return shortestRoundTripUs_.load(std::memory_order_relaxed); }
 
 private:
     struct Entry {
@@ -148,10 +178,12 @@ private:
         TMiravoTransaction* request = nullptr;
         std::shared_ptr<TMiravoTransaction> owned;  // fire-and-forget requests
         std::shared_ptr<TSyncronizer> sync;
+        bool foreground = false;  // counted in foreground_
+        std::chrono::steady_clock::time_point registered;
     };
 
     void Register(Entry entry);
-    static void Complete(Entry& entry);
+    void Complete(Entry& entry);
     WaitOutcome WaitThrough(const std::shared_ptr<TSyncronizer>& sync, std::string what,
                             std::function<void()> cancel);
     // Reads one reply up to its closing LF, strings taken whole.
@@ -162,6 +194,9 @@ private:
     mutable std::mutex mutex_;  // guards table_ only
     std::map<int32_t, Entry> table_;
     int cancelledCount_ = 0;  // entries in table_ without a request
+    std::atomic<int> foreground_{0};
+    std::atomic<int> peak_{0};
+    std::atomic<int64_t> shortestRoundTripUs_{-1};
     PlainBlockingWait plainWait_;
     std::atomic<BlockingWait*> blockingWait_{nullptr};
 };

@@ -32,15 +32,18 @@ int32_t TMiravoConference::GlobalOf(int32_t local, bool noFetch)
         return -1;
     TSortedIntegerList<int32_t> block;
     services->LoadTextMap(ConfNo(), local, count, block);
-    {
-        std::lock_guard lock(*this);
-        for (int i = 0; i < block.Count(); ++i) {
-            const int index = textMap_.Add(block.Key(i));
-            if (index >= 0)
-                textMap_.SetObject(index, block.Object(i));
-        }
-    }
+    MergeTextMap(block);
     return LookUp(local, global) ? global : -1;
+}
+
+void TMiravoConference::MergeTextMap(const TSortedIntegerList<int32_t>& block)
+{
+    std::lock_guard lock(*this);
+    for (int i = 0; i < block.Count(); ++i) {
+        const int index = textMap_.Add(block.Key(i));
+        if (index >= 0)
+            textMap_.SetObject(index, block.Object(i));
+    }
 }
 
 void TMiravoConference::SetGlobal(int32_t local, int32_t global)

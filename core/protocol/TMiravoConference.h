@@ -30,6 +30,10 @@ public:
     // -1 when there is none or no membership is given.
     int32_t FindNextText(int32_t from, int32_t to, TMiravoMembership* membership, bool skipRead);
 
+    // Entries of the text map fetched elsewhere (local -> global, 0 for
+    // none); entries already known are kept.
+    void MergeTextMap(const TSortedIntegerList<int32_t>& block);
+
     int TextMapCount() const;
     void ClearTextMap();
 

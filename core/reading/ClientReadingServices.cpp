@@ -1,7 +1,12 @@
 #include "core/reading/ClientReadingServices.h"
 
 #include <algorithm>
+#include <chrono>
+#include <deque>
 #include <exception>
+#include <cstdlib>
+#include <set>
+#include <thread>
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
@@ -11,6 +16,43 @@
 namespace pellar {
 
 namespace {
+
+// A host name or address that is this machine or the local network: a
+// round trip there costs next to nothing.
+bool IsNearbyHost(const std::string& host)
+{
+    if (host.empty() || host == "localhost" || host == "::1" || host.rfind("fe80:", 0) == 0 ||
+        host.rfind("fd", 0) == 0 || host.rfind("127.", 0) == 0 || host.rfind("10.", 0) == 0 ||
+        host.rfind("192.168.", 0) == 0 || host.rfind("169.254.", 0) == 0)
+        return true;
+    if (host.rfind("172.", 0) == 0) {
+        const int second = std::atoi(host.c_str() + 4);
+        return second >= 16 && second <= 31;
+    }
+    // A bare name (no dot) or one under .local or .lan is a machine nearby.
+    if (host.find('.') == std::string::npos && host.find(':') == std::string::npos)
+        return true;
+    auto endsWith = [&host](std::string_view tail) {
+        return host.size() > tail.size() && host.compare(host.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    return endsWith(".local") || endsWith(".lan");
+}
+
+// One request of an outline fetch.
+enum class OutlineKind { Status, Subject, Text, Name };
+struct OutlineRequest {
+    int32_t number = 0;
+    OutlineKind kind = OutlineKind::Status;
+    std::shared_ptr<TextStatType> stat;
+    std::unique_ptr<TMiravoTransaction> request;
+};
+// One part of an outline fetch in flight: its texts, its requests and the
+// one synchroniser they release.
+struct OutlinePart {
+    std::vector<int32_t> texts;
+    std::vector<OutlineRequest> requests;
+    std::shared_ptr<TSyncronizer> sync = std::make_shared<TSyncronizer>();
+};
 
 // Ascending and without repeats.
 std::vector<int32_t> Distinct(std::vector<int32_t> numbers)
@@ -180,6 +222,147 @@ void ClientReadingServices::FetchTogether(const FetchList& list, int slowAfterMs
             }
         }
     }
+}
+
+void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, const std::function<bool()>& stop,
+                                         const std::function<void(const std::vector<int32_t>&)>& landed)
+{
+    // Nobody waits for these: a user's request goes first.
+    BackgroundScope background;
+    MVCache& cache = client_.Cache();
+    TMiravoActiveTransactions& table = client_.Transactions();
+    auto stopped = [&stop] { return stop && stop(); };
+    // Names and whole texts that a settled part showed to be missing; they
+    // travel with the next part.
+    std::vector<int32_t> names, wholeTexts;
+    std::set<int32_t> namesAsked;
+
+    auto add = [&](OutlinePart& part, int32_t number, OutlineKind kind) {
+        OutlineRequest r{number, kind, nullptr, nullptr};
+        switch (kind) {
+        case OutlineKind::Status:
+            r.stat = std::make_shared<TextStatType>();
+            r.request = std::make_unique<TGetTextStatTrans>(client_.Protocol(), number, *r.stat);
+            break;
+        case OutlineKind::Subject:
+            r.request = std::make_unique<TGetTextTrans>(client_.Protocol(), number, kSubjectBytes);
+            break;
+        case OutlineKind::Text:
+            r.request = std::make_unique<TGetTextTrans>(client_.Protocol(), number);
+            break;
+        case OutlineKind::Name:
+            r.request = std::make_unique<TCacheNameFromNumberTrans>(
+                client_.Protocol(), number, [&cache](int32_t n, std::string name) { cache.SetName(n, std::move(name)); });
+            break;
+        }
+        part.requests.push_back(std::move(r));
+    };
+    auto issue = [&](OutlinePart& part) {
+        for (int32_t text : part.texts) {
+            if (!cache.IsTextStatCached(text))
+                add(part, text, OutlineKind::Status);
+            if (!cache.CachedSubject(text))
+                add(part, text, OutlineKind::Subject);
+        }
+        for (int32_t number : names)
+            add(part, number, OutlineKind::Name);
+        for (int32_t text : wholeTexts)
+            add(part, text, OutlineKind::Text);
+        names.clear();
+        wholeTexts.clear();
+        for (OutlineRequest& r : part.requests) {
+            part.sync->Acquire();
+            table.Execute(*r.request, part.sync);
+        }
+    };
+    auto settle = [&](OutlinePart& part) {
+        // The requests refer to part: waited for to the end, also when
+        // stopping (a lost link releases them all).
+        part.sync->WaitFor(kInfinite);
+        for (OutlineRequest& r : part.requests) {
+            switch (r.kind) {
+            case OutlineKind::Status:
+                if (r.request->Success()) {
+                    const int32_t author = r.stat->Author();
+                    cache.PutTextStat(r.number, std::move(r.stat));
+                    if (author != 0 && cache.IsNameCached(author) < 0 && namesAsked.insert(author).second)
+                        names.push_back(author);
+                }
+                break;
+            case OutlineKind::Subject:
+            case OutlineKind::Text: {
+                const auto& request = static_cast<const TGetTextTrans&>(*r.request);
+                if (!request.Success()) {
+                    // Only an answered refusal is remembered.
+                    if (!request.ErrorText().empty())
+                        cache.PutText(r.number, nullptr);
+                } else if (r.kind == OutlineKind::Text || request.Whole()) {
+                    cache.PutText(r.number, std::make_shared<TMiravoText>(r.number, request.Contents()));
+                } else if (request.HasSubject()) {
+                    cache.PutSubject(r.number, TMiravoText(r.number, request.Contents()).Subject());
+                } else {
+                    // A first line longer than the part asked for.
+                    wholeTexts.push_back(r.number);
+                }
+                break;
+            }
+            case OutlineKind::Name:
+                break;
+            }
+        }
+    };
+    auto yieldToUser = [&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMaxYieldMs);
+        while (table.ForegroundOutstanding() > 0 && std::chrono::steady_clock::now() < until && !stopped())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+
+    std::deque<OutlinePart> inFlight;
+    size_t next = 0;
+    bool ending = false;
+    for (;;) {
+        while (!ending && inFlight.size() < 2 && (next < texts.size() || !names.empty() || !wholeTexts.empty())) {
+            yieldToUser();
+            OutlinePart& part = inFlight.emplace_back();
+            const size_t last = std::min(texts.size(), next + kOutlinePart);
+            part.texts.assign(texts.begin() + static_cast<std::ptrdiff_t>(next),
+                              texts.begin() + static_cast<std::ptrdiff_t>(last));
+            next = last;
+            issue(part);
+        }
+        if (inFlight.empty())
+            return;
+        settle(inFlight.front());
+        if (landed && !inFlight.front().texts.empty())
+            landed(inFlight.front().texts);
+        inFlight.pop_front();
+        ending = ending || stopped();
+    }
+}
+
+std::string ClientReadingServices::Subject(int32_t text)
+{
+    if (std::optional<std::string> subject = client_.Cache().CachedSubject(text))
+        return *subject;
+    return ReadingServices::Subject(text);
+}
+
+void ClientReadingServices::PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count)
+{
+    client_.Cache().PreloadTextMap(conf, firstLocal, count);
+}
+
+bool ClientReadingServices::PrefetchEverything()
+{
+    const std::string setting = client_.Config().ReadString(ConfigKeys::PrefetchAll, "");
+    if (setting == "1" || setting == "0")
+        return setting == "1";
+    // A link whose round trip is known to be short, or a server nearby
+    // before the first reply tells.
+    const int64_t roundTrip = client_.Transactions().ShortestRoundTripUs();
+    if (roundTrip >= 0)
+        return roundTrip <= kNearbyRoundTripUs;
+    return IsNearbyHost(client_.ComThread().Server());
 }
 
 void ClientReadingServices::HelperLoop()

@@ -20,6 +20,16 @@ public:
     static constexpr int kMaxParallel = 8;
     // Most requests FetchTogether has in flight at once.
     static constexpr size_t kMaxInFlight = 128;
+    // Texts per part of an outline fetch (a status and a subject each).
+    static constexpr size_t kOutlinePart = 256;
+    // Bytes of a text asked for to learn its subject line.
+    static constexpr int32_t kSubjectBytes = 96;
+    // How long background work holds back for a user's request at most
+    // before it goes on with one more part.
+    static constexpr int kMaxYieldMs = 2000;
+    // A round trip up to this long (a machine on the local network) makes
+    // fetching every unread text ahead cost nothing the user would notice.
+    static constexpr int64_t kNearbyRoundTripUs = 3000;
 
     explicit ClientReadingServices(Client& client) : client_(client) {}
     // Stops the helper threads (after the jobs they run have ended).
@@ -40,6 +50,13 @@ public:
     // Pipelined on the calling thread: one synchroniser, one wait per round.
     void FetchTogether(const FetchList& list, int slowAfterMs = 0,
                        const std::function<void()>& whileSlow = {}) override;
+    // Pipelined with up to twice kOutlinePart texts' requests in flight:
+    // one part is answered while the next travels.
+    void FetchOutline(const std::vector<int32_t>& texts, const std::function<bool()>& stop,
+                      const std::function<void(const std::vector<int32_t>&)>& landed) override;
+    std::string Subject(int32_t text) override;
+    void PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count) override;
+    bool PrefetchEverything() override;
     std::optional<std::string> Request(std::string_view label, const WireRequest& request) override;
     void Send(std::string_view label, const WireRequest& request) override;
     int32_t CurrentPerson() override;

@@ -64,6 +64,8 @@ void ReadingController::ShowText(int32_t text, bool addToHistory)
 void ReadingController::DisplayCurrentText()
 {
     const int32_t text = status_.CurrentText();
+    if (builder_)
+        builder_->ReadAheadFrom(text);
     view_.DisplayText(text);
     ReadConfirmation(text);
     view_.TextShown(text);

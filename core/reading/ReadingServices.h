@@ -56,6 +56,24 @@ public:
     virtual void FetchTogether(const FetchList& list, int slowAfterMs = 0,
                                const std::function<void()>& whileSlow = {});
 
+    // The outline of these texts, as a list of subjects needs it: each
+    // text's status, subject line and author's name, fetched as background
+    // work with many requests in flight, in the order given. landed runs
+    // (on this thread) with each part once it is cached; stop, asked
+    // between parts, ends the fetch early. The base fetches the statuses
+    // and whole texts through FetchTogether.
+    virtual void FetchOutline(const std::vector<int32_t>& texts, const std::function<bool()>& stop,
+                              const std::function<void(const std::vector<int32_t>&)>& landed);
+    // The subject line of a text: from the cache when an outline or the
+    // text brought it, otherwise from the whole text. Empty when none.
+    virtual std::string Subject(int32_t text);
+    // The local-to-global map of [firstLocal, firstLocal + count) in one
+    // round; the base leaves it to the map's own look-ups.
+    virtual void PreloadTextMap(int32_t /*conf*/, int32_t /*firstLocal*/, int32_t /*count*/) {}
+    // Fetch the bodies of texts nobody reads yet too (the link is fast
+    // enough that it costs nothing), or only those about to be read.
+    virtual bool PrefetchEverything() { return true; }
+
     // A built request, sent and waited for: the reply line, or none on
     // failure.
     virtual std::optional<std::string> Request(std::string_view label, const WireRequest& request) = 0;

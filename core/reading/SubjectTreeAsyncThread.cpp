@@ -6,7 +6,9 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
+#include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiravoText.h"
@@ -82,6 +84,86 @@ private:
     const size_t window_;
     int64_t next_;
     std::deque<int32_t> ahead_;  // local numbers fetched, ascending
+};
+
+// What the walk of a displayed conference sees while the outline of its
+// texts is fetched beside it: a status the fill is about to bring is waited
+// for rather than asked for a second time. Everything else goes straight
+// through.
+class FillingServices : public ReadingServices {
+public:
+    // whileSlow runs (on the waiting thread) whenever a wait for the fill
+    // has lasted slowAfter.
+    FillingServices(ReadingServices& inner, std::chrono::milliseconds slowAfter, std::function<void()> whileSlow)
+        : inner_(inner), slowAfter_(slowAfter), whileSlow_(std::move(whileSlow))
+    {
+    }
+
+    void Expect(const std::vector<int32_t>& texts)
+    {
+        std::lock_guard lock(mutex_);
+        pending_.insert(texts.begin(), texts.end());
+    }
+    void Landed(const std::vector<int32_t>& texts)
+    {
+        std::lock_guard lock(mutex_);
+        for (int32_t text : texts)
+            pending_.erase(text);
+        cond_.notify_all();
+    }
+    // The fill has ended, however: nothing more is waited for.
+    void Finish()
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+        pending_.clear();
+        cond_.notify_all();
+    }
+
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
+    {
+        std::unique_lock lock(mutex_);
+        auto ready = [&] { return finished_ || pending_.count(text) == 0; };
+        while (!cond_.wait_for(lock, slowAfter_, ready)) {
+            lock.unlock();
+            whileSlow_();
+            lock.lock();
+        }
+        lock.unlock();
+        return inner_.GetTextStat(text);
+    }
+    std::shared_ptr<TMiravoText> GetText(int32_t text) override { return inner_.GetText(text); }
+    std::string GetName(int32_t number) override { return inner_.GetName(number); }
+    bool IsTextStatCached(int32_t text) override { return inner_.IsTextStatCached(text); }
+    std::shared_ptr<TMiravoMembership> Membership(int32_t conf) override { return inner_.Membership(conf); }
+    std::shared_ptr<TMiravoConference> Conference(int32_t conf) override { return inner_.Conference(conf); }
+    std::vector<int32_t> MemberConferences() override { return inner_.MemberConferences(); }
+    bool IsNameCached(int32_t number) override { return inner_.IsNameCached(number); }
+    void FetchName(int32_t number) override { inner_.FetchName(number); }
+    void RunTogether(std::vector<std::function<void()>> jobs) override { inner_.RunTogether(std::move(jobs)); }
+    void FetchTogether(const FetchList& list, int slowAfterMs, const std::function<void()>& whileSlow) override
+    {
+        inner_.FetchTogether(list, slowAfterMs, whileSlow);
+    }
+    std::string Subject(int32_t text) override { return inner_.Subject(text); }
+    std::optional<std::string> Request(std::string_view label, const WireRequest& request) override
+    {
+        return inner_.Request(label, request);
+    }
+    void Send(std::string_view label, const WireRequest& request) override { inner_.Send(label, request); }
+    int32_t CurrentPerson() override { return inner_.CurrentPerson(); }
+    bool FilterAddedTexts() override { return inner_.FilterAddedTexts(); }
+    bool DisconnectInProgress() override { return inner_.DisconnectInProgress(); }
+    void Log(std::string_view tag, std::string_view text) override { inner_.Log(tag, text); }
+
+private:
+    ReadingServices& inner_;
+    const std::chrono::milliseconds slowAfter_;
+    const std::function<void()> whileSlow_;
+    std::mutex mutex_;
+    std::condition_variable cond_;
+    std::unordered_set<int32_t> pending_;
+    bool finished_ = false;
 };
 
 } // namespace
@@ -208,6 +290,8 @@ std::vector<int32_t> SubjectTreeAsyncThread::QueuedConferences() const
 
 void SubjectTreeAsyncThread::Loop()
 {
+    // Everything the builder asks for is background work.
+    BackgroundScope background;
     for (;;) {
         int32_t conf = 0;
         bool fromQueue = false;
@@ -216,9 +300,23 @@ void SubjectTreeAsyncThread::Loop()
             std::unique_lock lock(mutex_);
             idle_ = true;
             cond_.notify_all();
-            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty())); });
+            cond_.wait(lock, [this] {
+                return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty() || readAheadFrom_ != 0));
+            });
             if (terminated_)
                 break;
+            if (requested_ == 0 && readAheadFrom_ != 0) {
+                const int32_t from = readAheadFrom_;
+                readAheadFrom_ = 0;
+                idle_ = false;
+                lock.unlock();
+                try {
+                    ReadAheadAfter(from);
+                } catch (const std::exception& e) {
+                    services_.Log("SubjectTreeAsyncThread", e.what());
+                }
+                continue;
+            }
             abort_ = false;
             if (requested_ != 0) {
                 conf = requested_;
@@ -303,7 +401,6 @@ void SubjectTreeAsyncThread::PlaceBatch(int32_t conf, std::vector<TreeEntry>& ba
 
 void SubjectTreeAsyncThread::Run(int32_t conf)
 {
-    using Clock = std::chrono::steady_clock;
     const auto record = services_.Conference(conf);
     const auto real = services_.Membership(conf);
     if (!record || !real)
@@ -311,58 +408,173 @@ void SubjectTreeAsyncThread::Run(int32_t conf)
     // The conference list's unread count needs the full status: load it
     // here too, so reading after the prefetch finds it cached.
     record->NoOfTexts();
-    TMiravoMembership copy;
-    copy.Assign(*real);
-    auto status = std::make_unique<TCurrentReadStatus>();
-    status->SetConference(conf);
-    ExclusionList exclusion;
     if (Held())
         return;
     if (conf == displayed_)
-        OnGui([this] { tree_.Clear(); });
+        BuildTree(conf, *record, *real);
+    else if (services_.PrefetchEverything())
+        Prefetch(conf, *record, *real);
+}
 
+void SubjectTreeAsyncThread::Prefetch(int32_t conf, TMiravoConference& record, const TMiravoMembership& real)
+{
+    TMiravoMembership copy;
+    copy.Assign(real);
+    TCurrentReadStatus status;
+    status.SetConference(conf);
+    ExclusionList exclusion;
+    WalkAhead ahead(services_, record, copy, kPrefetchWindow);
+    PrefetchHooks hooks;
+    hooks.stop = [this] { return abort_ || Held(); };
+    while (!Held() && !abort_) {
+        ahead.Keep(hooks);
+        if (abort_ || Held())
+            break;
+        const int32_t text = GetNextUnread(services_, status, &copy, &exclusion);
+        if (text <= 0)
+            break;
+        status.SetCurrentText(text);
+        PrefetchText(services_, text);
+        exclusion.Add(text);
+        const auto stat = services_.GetTextStat(text);
+        if (const int32_t local = stat ? LocalIn(*stat, conf) : 0; local > 0)
+            copy.MarkRead(local, false);
+    }
+}
+
+void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, const TMiravoMembership& real)
+{
+    using Clock = std::chrono::steady_clock;
+    TMiravoMembership copy;
+    copy.Assign(real);
+    TCurrentReadStatus status;
+    status.SetConference(conf);
+    ExclusionList exclusion;
+    OnGui([this] { tree_.Clear(); });
+    {
+        std::lock_guard lock(mutex_);
+        order_.clear();
+    }
+
+    // The outline of every unread text, in local order, is fetched beside
+    // the walk, many requests at a time; the walk waits for a status the
+    // fill is about to bring instead of asking for it alone.
+    // A conference of a great many unread texts is outlined as far as a
+    // reader gets in one sitting; the walk fetches anything beyond as it goes.
+    const int32_t first = copy.LastTextRead() + 1;
+    const int32_t highest =
+        static_cast<int32_t>(std::min<int64_t>(record.HighestLocalNo(), int64_t{first} + kOutlineLimit - 1));
+    if (highest >= first)
+        services_.PreloadTextMap(conf, first, highest - first + 1);
+    std::vector<int32_t> unread;
+    for (int64_t local = first; local <= highest; ++local) {
+        if (copy.IsRead(static_cast<int32_t>(local)))
+            continue;
+        // Any block the preload did not bring is fetched here.
+        if (const int32_t global = record.GlobalOf(static_cast<int32_t>(local), false); global > 0)
+            unread.push_back(global);
+    }
     std::vector<TreeEntry> batch;
     auto lastHandOff = Clock::now();
     auto handOver = [&] {
         PlaceBatch(conf, batch);
         lastHandOff = Clock::now();
     };
-    WalkAhead ahead(services_, *record, copy, kPrefetchWindow);
-    PrefetchHooks hooks;
-    // A wait on the server longer than a frame shows what is ready so far.
-    hooks.slowAfterMs = static_cast<int>(batching_.interval.count());
-    hooks.whileSlow = [&] {
+    // A wait for the fill longer than a frame shows what is ready so far.
+    FillingServices walkServices(services_, std::max(batching_.interval, std::chrono::milliseconds(1)), [&] {
         if (!batch.empty() && !abort_)
             handOver();
-    };
-    hooks.stop = [this] { return abort_ || Held(); };
-    while (!Held() && !abort_) {
-        ahead.Keep(hooks);
-        if (abort_ || Held())
-            break;
-        const int32_t text = GetNextUnread(services_, *status, &copy, &exclusion);
-        if (text <= 0)
-            break;
-        status->SetCurrentText(text);
-        PrefetchText(services_, text);
-        exclusion.Add(text);
-        const auto stat = services_.GetTextStat(text);
-        if (const int32_t local = stat ? LocalIn(*stat, conf) : 0; local > 0)
-            copy.MarkRead(local, false);
-        if (conf != displayed_)
-            continue;
-        lastText_ = text;
-        if (Held())
-            break;
-        const auto body = services_.GetText(text);
-        if (!stat || !body)
-            continue;
-        batch.push_back(TreeEntry{text, body->Subject(), services_.GetName(stat->Author()), ParentLinks(*stat)});
-        if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
-            handOver();
+    });
+    walkServices.Expect(unread);
+    const auto stop = [this] { return abort_ || Held(); };
+    std::thread fill([this, &walkServices, &unread, &stop] {
+        BackgroundScope background;
+        try {
+            services_.FetchOutline(unread, stop, [&walkServices](const std::vector<int32_t>& part) {
+                walkServices.Landed(part);
+            });
+        } catch (const std::exception& e) {
+            services_.Log("SubjectTreeAsyncThread", e.what());
+        }
+        walkServices.Finish();
+    });
+
+    try {
+        while (!Held() && !abort_) {
+            const int32_t text = GetNextUnread(walkServices, status, &copy, &exclusion);
+            if (text <= 0)
+                break;
+            status.SetCurrentText(text);
+            exclusion.Add(text);
+            const auto stat = walkServices.GetTextStat(text);
+            if (const int32_t local = stat ? LocalIn(*stat, conf) : 0; local > 0)
+                copy.MarkRead(local, false);
+            lastText_ = text;
+            {
+                std::lock_guard lock(mutex_);
+                order_.push_back(text);
+            }
+            if (!stat)
+                continue;
+            batch.push_back(TreeEntry{text, services_.Subject(text), services_.GetName(stat->Author()),
+                                      ParentLinks(*stat)});
+            if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
+                handOver();
+        }
+    } catch (...) {
+        walkServices.Finish();
+        fill.join();
+        throw;
     }
-    if (!abort_ && !Held())
+    // A walk that ended early leaves the fill nothing to do for it.
+    walkServices.Finish();
+    fill.join();
+    if (!abort_ && !Held()) {
         handOver();
+        // The first texts the user will read come whole, ahead of the key.
+        ReadAhead(0, kReadAhead);
+    }
+}
+
+std::vector<int32_t> SubjectTreeAsyncThread::TextsAfter(int32_t text, size_t count) const
+{
+    std::lock_guard lock(mutex_);
+    auto it = text == 0 ? order_.begin() : std::find(order_.begin(), order_.end(), text);
+    if (it == order_.end())
+        return {};
+    if (text != 0)
+        ++it;
+    std::vector<int32_t> out;
+    for (; it != order_.end() && out.size() < count; ++it)
+        out.push_back(*it);
+    return out;
+}
+
+void SubjectTreeAsyncThread::ReadAheadFrom(int32_t text)
+{
+    std::lock_guard lock(mutex_);
+    readAheadFrom_ = text;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::ReadAheadAfter(int32_t text)
+{
+    PrefetchHooks hooks;
+    hooks.stop = [this] { return abort_ || Held(); };
+    PrefetchTexts(services_, TextsAfter(text, kReadAhead), hooks);
+}
+
+void SubjectTreeAsyncThread::ReadAhead(size_t from, size_t count)
+{
+    std::vector<int32_t> texts;
+    {
+        std::lock_guard lock(mutex_);
+        for (size_t i = from; i < order_.size() && texts.size() < count; ++i)
+            texts.push_back(order_[i]);
+    }
+    PrefetchHooks hooks;
+    hooks.stop = [this] { return abort_ || Held(); };
+    PrefetchTexts(services_, texts, hooks);
 }
 
 } // namespace pellar

@@ -20,6 +20,8 @@ namespace pellar {
 class GuiThread;
 class ReadingServices;
 class SubjectTreePort;
+class TMiravoConference;
+class TMiravoMembership;
 struct TreeEntry;
 
 // How placements reach the GUI thread: gathered on the builder and handed
@@ -53,6 +55,10 @@ public:
     void Resume();
     // The user left the conference: drop it from the queue if it is being built.
     void ForgetConference(int32_t conf);
+    // The user is reading text: the texts that follow it in the displayed
+    // conference are fetched whole, in the background, once the builder has
+    // nothing more urgent to do.
+    void ReadAheadFrom(int32_t text);
     void Terminate();
     bool Finished() const { return finished_; }
 
@@ -76,12 +82,28 @@ public:
     // Before the first Resume.
     void SetBatching(TreeBatching batching) { batching_ = batching; }
     // Texts whose statuses, bodies and names are fetched side by side ahead
-    // of the walk.
+    // of a prefetch walk.
     static constexpr size_t kPrefetchWindow = 64;
+    // Texts of the displayed conference fetched whole ahead of the reader.
+    static constexpr size_t kReadAhead = 8;
+    // Local numbers whose outline a tree fetches ahead of its walk at most.
+    static constexpr int32_t kOutlineLimit = 50000;
+
+    // Up to count texts that follow text in the displayed conference's
+    // reading order (from the start for 0); empty when text is not in it.
+    std::vector<int32_t> TextsAfter(int32_t text, size_t count) const;
 
 private:
     void Loop();
     void Run(int32_t conf);
+    // The displayed conference: its outline fetched beside the walk and
+    // every text placed in the tree.
+    void BuildTree(int32_t conf, TMiravoConference& record, const TMiravoMembership& real);
+    // Another conference: texts, names and linked texts cached ahead.
+    void Prefetch(int32_t conf, TMiravoConference& record, const TMiravoMembership& real);
+    // Fetches whole the texts at [from, from + count) of the reading order.
+    void ReadAhead(size_t from, size_t count);
+    void ReadAheadAfter(int32_t text);
     bool Held() const;
     // Runs fn on the GUI thread unless the builder is held by then; false
     // when held before the hand-over.
@@ -103,7 +125,9 @@ private:
     bool guiJobRunning_ = false;
     bool terminated_ = false;
     int32_t requested_ = 0;
+    int32_t readAheadFrom_ = 0;
     std::deque<int32_t> queue_;
+    std::vector<int32_t> order_;  // the displayed conference's texts in reading order
 
     std::atomic<bool> abort_{false};
     std::atomic<int32_t> building_{0};

@@ -212,7 +212,7 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
     {
         std::lock_guard lock(textMutex_);
         int index;
-        if (texts_.Find(text, index)) {
+        if (texts_.Find(text, index) && !texts_.Object(index)->subjectOnly) {
             TextCacheType& entry = *texts_.Object(index);
             entry.lastAccess = NowLocal();
             ++textHits_;
@@ -235,6 +235,8 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
     int index;
     if (!texts_.Find(text, index))
         texts_.SetObject(texts_.Add(text), entry);
+    else if (texts_.Object(index)->subjectOnly)
+        texts_.SetObject(index, entry);
     return entry->text;
 }
 
@@ -249,7 +251,33 @@ bool MVCache::IsTextCached(int32_t text)
 {
     std::lock_guard lock(textMutex_);
     int index;
-    return texts_.Find(text, index);
+    return texts_.Find(text, index) && !texts_.Object(index)->subjectOnly;
+}
+
+void MVCache::PutSubject(int32_t text, std::string subject)
+{
+    auto entry = std::make_shared<TextCacheType>();
+    entry->lastAccess = NowLocal();
+    entry->subjectOnly = true;
+    entry->subject = std::move(subject);
+    std::lock_guard lock(textMutex_);
+    int index;
+    if (!texts_.Find(text, index))
+        texts_.SetObject(texts_.Add(text), std::move(entry));
+}
+
+std::optional<std::string> MVCache::CachedSubject(int32_t text)
+{
+    std::lock_guard lock(textMutex_);
+    int index;
+    if (!texts_.Find(text, index))
+        return std::nullopt;
+    const TextCacheType& entry = *texts_.Object(index);
+    if (entry.subjectOnly)
+        return entry.subject;
+    if (!entry.text)
+        return std::nullopt;
+    return entry.text->Subject();
 }
 
 void MVCache::PutText(int32_t text, std::shared_ptr<TMiravoText> body)
@@ -262,6 +290,8 @@ void MVCache::PutText(int32_t text, std::shared_ptr<TMiravoText> body)
     int index;
     if (!texts_.Find(text, index))
         texts_.SetObject(texts_.Add(text), std::move(entry));
+    else if (texts_.Object(index)->subjectOnly)
+        texts_.SetObject(index, std::move(entry));
 }
 
 // --- Session information --------------------------------------------------
@@ -530,6 +560,46 @@ void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSort
 {
     TGetTextMap request(client_.Protocol(), into, conf, firstLocal, count);
     client_.Transactions().ExecuteAndWait(request);
+}
+
+void MVCache::PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count)
+{
+    const std::shared_ptr<TMiravoConference> record = GetConference(conf);
+    if (!record || count <= 0)
+        return;
+    const int32_t block = TMiravoConference::kTextMapBlock;
+    struct Part {
+        TSortedIntegerList<int32_t> entries;
+        std::unique_ptr<TGetTextMap> request;
+    };
+    std::vector<std::unique_ptr<Part>> parts;
+    for (int64_t local = firstLocal; local < int64_t{firstLocal} + count; local += block) {
+        const auto first = static_cast<int32_t>(local);
+        // Blocks already known are not asked for again.
+        if (record->GlobalOf(first, true) >= 0)
+            continue;
+        auto part = std::make_unique<Part>();
+        const auto size = static_cast<int32_t>(std::min<int64_t>(block, int64_t{firstLocal} + count - local));
+        part->request = std::make_unique<TGetTextMap>(client_.Protocol(), part->entries, conf, first, size);
+        parts.push_back(std::move(part));
+    }
+    if (parts.empty())
+        return;
+    auto sync = std::make_shared<TSyncronizer>();
+    std::vector<int32_t> ids;
+    for (auto& part : parts) {
+        sync->Acquire();
+        ids.push_back(part->request->Id());
+        client_.Transactions().Execute(*part->request, sync);
+    }
+    // A cancelled wait cancels the requests too: nothing refers to parts
+    // once this returns.
+    client_.Transactions().WaitFor(sync, ids, "the text list of a conference");
+    for (auto& part : parts) {
+        if (!part->request->Success())
+            continue;
+        record->MergeTextMap(part->entries);
+    }
 }
 
 std::shared_ptr<TMiravoConference> MVCache::FindConference(int32_t conf)

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -82,6 +83,16 @@ public:
     // A body fetched elsewhere (null: the server had none); kept only when
     // the text is not cached yet.
     void PutText(int32_t text, std::shared_ptr<TMiravoText> body);
+    // The subject line alone, from a ranged fetch, for lists that show
+    // subjects: never handed out as the text, and replaced by the whole
+    // text when that is fetched. Kept only when nothing is cached yet.
+    void PutSubject(int32_t text, std::string subject);
+    // Looks only: the subject of a cached text or subject line.
+    std::optional<std::string> CachedSubject(int32_t text);
+    // Fetches the local-to-global map of [firstLocal, firstLocal + count)
+    // with every block's request in flight at once, instead of a round
+    // trip per block.
+    void PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count);
     std::shared_ptr<SessionInfoRec> GetSessionInfo(int32_t session);
     std::shared_ptr<TMiravoMembership> GetMembership(int32_t conf);   // looks only
     void PutMembership(std::shared_ptr<TMiravoMembership> m);
@@ -124,6 +135,10 @@ private:
         bool used = false;
         TDateTime lastAccess = 0;
         bool failed = false;
+        // Only the subject line is known (text is null): the text itself
+        // counts as not cached.
+        bool subjectOnly = false;
+        std::string subject;
     };
 
     // Sends the missing status requests of every record, then waits once;

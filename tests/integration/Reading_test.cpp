@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <unistd.h>
+#include <thread>
 #include <vector>
 
 #include "core/protocol/MVRequests.h"
@@ -416,6 +417,125 @@ TEST_F(SlowLinkTreeTest, TheBuilderShowsTheTreeInAFewRoundTrips)
     // and the bodies and names together: four. One text at a time took two
     // or more per text.
     EXPECT_LE(trips, 5);
+}
+
+// A conference of many texts with bodies longer than a subject fetch, each
+// root with a comment, over a link whose replies take kDelayMs; one root's
+// subject is longer than the part of a text that an outline asks for.
+class BusyConferenceTest : public ReadingTest {
+protected:
+    static constexpr int kDelayMs = 60;
+    static constexpr int kRoots = 700;
+    void SetUp() override
+    {
+        test::SeedDatabase seed;
+        reader = seed.Person("Rita Reader");
+        writer = seed.Person("Walt Writer");
+        busy = seed.Conf("Busy");
+        seed.store.AddMember(reader, busy, 200);
+        const std::string words(300, 'w');
+        auto text = [&](const std::string& subject, int32_t parent) {
+            miravod::Text& t = seed.store.NewText(writer, seed.now);
+            t.body = subject + "\n" + words;
+            const int32_t n = t.number;
+            seed.AddRecipient(n, busy);
+            if (parent)
+                seed.Link(n, parent, false);
+            texts.push_back(n);
+            return n;
+        };
+        longSubject = std::string(3 * ClientReadingServices::kSubjectBytes, 's') + " end";
+        longText = text(longSubject, 0);
+        for (int i = 0; i < kRoots; ++i)
+            text("Re: " + std::to_string(i), text("Root " + std::to_string(i), 0));
+        StartServer(seed, kDelayMs);
+        ASSERT_TRUE(LogOn(reader));
+        client.Transactions().ResetPeakOutstanding();
+    }
+    int32_t reader = 0, writer = 0, busy = 0, longText = 0;
+    std::string longSubject;
+    std::vector<int32_t> texts;
+};
+
+TEST_F(BusyConferenceTest, TheOutlineBringsStatusesAndSubjectsManyAtATimeButNotTheBodies)
+{
+    size_t landed = 0;
+    const auto start = std::chrono::steady_clock::now();
+    services.FetchOutline(texts, {}, [&](const std::vector<int32_t>& part) { landed += part.size(); });
+    const auto trips = (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(kDelayMs);
+    EXPECT_EQ(landed, texts.size());
+    // Two parts of statuses and subjects travel together, then the third,
+    // the author's name and the long subject's text: a few round trips, where
+    // one text at a time took two per text.
+    EXPECT_LE(trips, 8);
+    EXPECT_GE(client.Transactions().PeakOutstanding(), static_cast<int>(2 * ClientReadingServices::kOutlinePart));
+
+    const uint64_t fetched = client.Counters().requestsSent;
+    for (int32_t t : texts)
+        ASSERT_TRUE(client.Cache().IsTextStatCached(t)) << t;
+    EXPECT_EQ(services.Subject(texts[1]), "Root 0");
+    EXPECT_EQ(services.Subject(texts[2]), "Re: 0");
+    EXPECT_EQ(services.Subject(longText), longSubject) << "a subject longer than the range comes whole";
+    EXPECT_EQ(services.GetName(writer), "Walt Writer");
+    EXPECT_EQ(client.Counters().requestsSent, fetched) << "subjects and names from the caches";
+
+    // The subject line is not the text: reading it fetches the rest.
+    EXPECT_FALSE(client.Cache().IsTextCached(texts[1]));
+    const auto body = client.Cache().GetText(texts[1]);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->Body(), std::string(300, 'w') + "\r\n");
+    EXPECT_EQ(client.Counters().requestsSent, fetched + 1);
+    EXPECT_TRUE(client.Cache().IsTextCached(texts[1]));
+    EXPECT_EQ(services.Subject(texts[1]), "Root 0");
+}
+
+TEST_F(BusyConferenceTest, AUserRequestDuringTheFillWaitsForNoPrefetchSentAfterIt)
+{
+    std::atomic<bool> stop{false};
+    std::thread fill([&] { services.FetchOutline(texts, [&] { return stop.load(); }, {}); });
+    // Once the first two parts are out and waited for, the user asks for
+    // something else.
+    const int bothParts = static_cast<int>(4 * ClientReadingServices::kOutlinePart) - 8;
+    for (int i = 0; i < 5000 && client.Transactions().PeakOutstanding() < bothParts; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const uint64_t before = client.Counters().requestsSent;
+    const auto start = std::chrono::steady_clock::now();
+    TGenericTrans time(client.Protocol(), "Get the time", requests::GetTime());
+    EXPECT_TRUE(client.Transactions().ExecuteAndWait(time));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    const uint64_t sentMeanwhile = client.Counters().requestsSent - before;
+    stop = true;
+    fill.join();
+    EXPECT_FALSE(time.Background());
+    EXPECT_LT(waited, std::chrono::milliseconds(2 * kDelayMs + 100));
+    // No part starts while the user waits (without holding back, the next
+    // two parts, some 1,000 requests, went out meanwhile).
+    EXPECT_EQ(sentMeanwhile, 0u);
+    EXPECT_EQ(client.Transactions().ForegroundOutstanding(), 0);
+}
+
+TEST_F(BusyConferenceTest, TheBuilderListsTheWholeTreeWithoutFetchingBodiesBeyondTheReadAhead)
+{
+    SubjectTreeModel tree;
+    const uint64_t before = client.Counters().bytesReceived;
+    {
+        SubjectTreeAsyncThread builder(services, gui, tree);
+        builder.RequestConference(busy);
+        builder.Resume();
+        ASSERT_TRUE(builder.WaitUntilDrained(60000));
+        EXPECT_EQ(builder.TextsAfter(0, 3), (std::vector<int32_t>{texts[0], texts[1], texts[2]}));
+        EXPECT_EQ(builder.TextsAfter(texts[1], 1), std::vector<int32_t>{texts[2]});
+        builder.Pause();
+    }
+    EXPECT_EQ(tree.TextsInTreeOrder(), texts);
+    ASSERT_FALSE(tree.TopLevel().empty());
+    EXPECT_EQ(tree.At(tree.TopLevel()[0]).caption, longSubject);
+    // The read-ahead fetched the first texts whole, nothing further.
+    EXPECT_TRUE(client.Cache().IsTextCached(texts[0]));
+    EXPECT_FALSE(client.Cache().IsTextCached(texts.back()));
+    const uint64_t received = client.Counters().bytesReceived - before;
+    EXPECT_LT(received, texts.size() * 300) << "no body of every text";
 }
 
 TEST_F(TreeTest, TheBuilderPlacesCommentsUnderTheirParentsAndMarksNothing)

@@ -251,6 +251,33 @@ TEST_F(RequestTest, TextBodyLinesEndWithCrLf)
     EXPECT_EQ(empty.Contents(), "");
 }
 
+// A ranged fetch tells a text that ended inside the range, one whose first
+// line is whole, and one cut inside its first line.
+TEST_F(RequestTest, ARangedTextSaysWhetherItIsWholeAndWhetherItsSubjectIs)
+{
+    TGetTextTrans whole(h.client.Protocol(), 4711, 8);
+    ASSERT_TRUE(Exchange(whole, "25 4711 0 7", " 6Habc\nde\n"));
+    EXPECT_TRUE(whole.Whole());
+    EXPECT_TRUE(whole.HasSubject());
+
+    TGetTextTrans cutInBody(h.client.Protocol(), 4712, 8);
+    ASSERT_TRUE(Exchange(cutInBody, "25 4712 0 7", " 8Habc\ndefg\n"));
+    EXPECT_FALSE(cutInBody.Whole());
+    EXPECT_TRUE(cutInBody.HasSubject());
+    EXPECT_EQ(cutInBody.Contents(), "abc\r\ndefg\r\n");
+
+    TGetTextTrans cutInSubject(h.client.Protocol(), 4713, 8);
+    ASSERT_TRUE(Exchange(cutInSubject, "25 4713 0 7", " 8Habcdefgh\n"));
+    EXPECT_FALSE(cutInSubject.Whole());
+    EXPECT_FALSE(cutInSubject.HasSubject());
+
+    // Exactly as long as the range, subject only: not known to be whole.
+    TGetTextTrans exact(h.client.Protocol(), 4714, 8);
+    ASSERT_TRUE(Exchange(exact, "25 4714 0 7", " 8Habcdefg\n\n"));
+    EXPECT_FALSE(exact.Whole());
+    EXPECT_TRUE(exact.HasSubject());
+}
+
 TEST_F(RequestTest, TextBodyWithAHugeCountIsReleasedByLinkLoss)
 {
     TGetTextTrans t(h.client.Protocol(), 4711);

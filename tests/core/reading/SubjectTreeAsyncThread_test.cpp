@@ -359,34 +359,55 @@ TEST_F(BatchTest, BatchBoundariesNeverChangeWhereATextGoes)
     }
 }
 
-TEST_F(BatchTest, AWaitLongerThanAFrameHandsOverWhatIsReady)
+TEST_F(BatchTest, AWalkWaitingLongerThanAFrameForTheFillHandsOverWhatIsReady)
 {
-    // Every fetch counts as slow. With more texts than the prefetch window
-    // the walk fetches a second window after it has gathered texts.
+    // The fill brings the first half of the outline, then holds the rest
+    // back until the tree has shown something (two seconds at most).
     class Slow : public FakeReadingServices {
     public:
-        void FetchTogether(const FetchList& list, int slowAfterMs, const std::function<void()>& whileSlow) override
+        void FetchOutline(const std::vector<int32_t>& texts, const std::function<bool()>&,
+                          const std::function<void(const std::vector<int32_t>&)>& landed) override
         {
-            if (whileSlow && slowAfterMs > 0)
-                whileSlow();
-            FakeReadingServices::FetchTogether(list, slowAfterMs, whileSlow);
+            const auto half = texts.begin() + static_cast<std::ptrdiff_t>(texts.size() / 2);
+            const std::vector<int32_t> first(texts.begin(), half), rest(half, texts.end());
+            FetchTogether(FetchList{first, first, {}});
+            landed(first);
+            for (int i = 0; i < 2000 && shownEarly == 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            heldBack = true;
+            FetchTogether(FetchList{rest, rest, {}});
+            landed(rest);
         }
+        std::atomic<int> shownEarly{0};
+        std::atomic<bool> heldBack{false};
     } slow;
-    const auto count = static_cast<int32_t>(SubjectTreeAsyncThread::kPrefetchWindow * 2);
+    class Tree : public RecordingTree {
+    public:
+        explicit Tree(Slow& slow) : slow_(slow) {}
+        void EndBatch() override
+        {
+            RecordingTree::EndBatch();
+            if (!slow_.heldBack)
+                ++slow_.shownEarly;
+        }
+
+    private:
+        Slow& slow_;
+    } tree(slow);
     slow.Joined({3}, 50);
     std::vector<int32_t> all;
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = 0; i < 40; ++i)
         all.push_back(slow.Post(1000 + i, "Root " + std::to_string(i), {3}));
-    RecordingTree tree;
     SubjectTreeAsyncThread builder(slow, gui, tree);
-    builder.SetBatching(kOneBatchPerRun);
+    builder.SetBatching(TreeBatching{std::chrono::milliseconds(20), 100000});
     builder.RequestConference(3);
     builder.Resume();
     ASSERT_TRUE(builder.WaitUntilDrained(5000));
     builder.Pause();
+    EXPECT_GE(slow.shownEarly.load(), 1) << "the first half was shown while the walk waited for the rest";
     ASSERT_GE(tree.batches.size(), 2u);
-    EXPECT_FALSE(tree.batches.front().empty());
-    EXPECT_LT(tree.batches.front().size(), all.size());
+    ASSERT_FALSE(tree.batches.front().empty());
+    EXPECT_LE(tree.batches.front().back(), all[19]) << "only texts of the first half";
     EXPECT_EQ(tree.placed, all);
 }
 
