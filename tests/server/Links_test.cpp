@@ -141,5 +141,31 @@ TEST(LinkCapTest, OutOfDescriptorsTheLoopWaitsInsteadOfSpinning)
     close(fd);
 }
 
+// A client may send its requests and then say it sends no more: every
+// reply still comes, the long ones and those after them, then the link ends.
+TEST(HalfCloseTest, RequestsSentBeforeTheEndAreAllAnswered)
+{
+    auto server = StartServer();
+    RawClient c(server->Port());
+    ASSERT_TRUE(c.Greet());
+    ASSERT_EQ(c.Call("5 4HAnna 2Hpw"), "=1 1");
+    ASSERT_EQ(c.Call("62 1 2Hpw 0"), "=2");
+    ASSERT_EQ(c.Call("10 7HGeneral 00000000"), "=3 2");
+    const std::string body(1 << 20, 't');
+    ASSERT_EQ(c.Call("86 1048576H" + body + " 1 { 0 2 } 0 *"), "=4 1");
+    // A 1 MiB answer, more than the link holds at once, then more requests
+    // and a logon that is hashed after the end.
+    c.Send("10 25 1 0 1048575\n11 35\n12 25 1 0 1048575\n13 62 1 2Hpw 0\n14 36\n");
+    c.ShutdownWrite();
+    for (int id : {10, 12}) {
+        ASSERT_EQ(c.ReadBytes(std::to_string(id).size() + 10), "=" + std::to_string(id) + " 1048576H");
+        ASSERT_TRUE(c.ReadBytes((1 << 20) + 1));
+        if (id == 10) EXPECT_EQ(c.ReplyTo(11).rfind("=11 ", 0), 0u);
+    }
+    EXPECT_EQ(c.ReplyTo(13), "=13");
+    EXPECT_EQ(c.ReplyTo(14), "=14 20100 0 0 0 0 0");
+    EXPECT_TRUE(c.WaitClosed());
+}
+
 } // namespace
 } // namespace miravod::test
