@@ -147,6 +147,7 @@ TEST(HalfCloseTest, RequestsSentBeforeTheEndAreAllAnswered)
 {
     auto server = StartServer();
     RawClient c(server->Port());
+    c.ShrinkReceiveBuffer();
     ASSERT_TRUE(c.Greet());
     ASSERT_EQ(c.Call("5 4HAnna 2Hpw"), "=1 1");
     ASSERT_EQ(c.Call("62 1 2Hpw 0"), "=2");
