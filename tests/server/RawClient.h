@@ -68,13 +68,6 @@ public:
 
     // Sends nothing more; replies still come.
     void ShutdownWrite() { shutdown(fd_, SHUT_WR); }
-    // A small socket buffer here, so that what the server sends waits on
-    // its side rather than in this one's kernel.
-    void ShrinkReceiveBuffer()
-    {
-        const int bytes = 4096;
-        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
-    }
 
     // Handshake and greeting.
     bool Greet(const std::string& user = "tester")
