@@ -11,6 +11,7 @@
 #include "server/RequestParser.h"
 #include "server/SessionTable.h"
 #include "server/Store.h"
+#include "server/TokenBucket.h"
 
 namespace miravod {
 
@@ -52,6 +53,10 @@ struct DispatchConfig {
     size_t maxTextBytes = 1 << 20;
     int passwordIterations = 100000;
     ThrottleConfig throttle;
+    // Messages one session may send; over the rate they are refused with a
+    // temporary failure.
+    Rate messageRate{20, 100};
+    Rate broadcastRate{2, 10};
 };
 
 struct HandlerContext {

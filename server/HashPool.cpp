@@ -15,16 +15,17 @@ HashPool::~HashPool()
         std::lock_guard lock(mutex_);
         stop_ = true;
         queue_.clear();
+        urgent_.clear();
     }
     ready_.notify_all();
     for (std::thread& t : threads_) t.join();
 }
 
-void HashPool::Submit(uint64_t id, std::function<void()> work)
+void HashPool::Submit(uint64_t id, std::function<void()> work, bool urgent)
 {
     {
         std::lock_guard lock(mutex_);
-        queue_.emplace_back(id, std::move(work));
+        (urgent ? urgent_ : queue_).emplace_back(id, std::move(work));
     }
     ready_.notify_one();
 }
@@ -41,10 +42,11 @@ void HashPool::Run()
         std::pair<uint64_t, std::function<void()>> item;
         {
             std::unique_lock lock(mutex_);
-            ready_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+            ready_.wait(lock, [this] { return stop_ || !queue_.empty() || !urgent_.empty(); });
             if (stop_) return;
-            item = std::move(queue_.front());
-            queue_.pop_front();
+            auto& from = urgent_.empty() ? queue_ : urgent_;
+            item = std::move(from.front());
+            from.pop_front();
         }
         item.second();
         {

@@ -1,6 +1,7 @@
 // A few worker threads for password hashing, so that the event loop never
 // waits for a slow hash. Work goes in with an id; the loop is woken and
-// collects the ids of finished work, in the order it finished.
+// collects the ids of finished work, in the order it finished. Urgent work
+// (a logon nobody has failed at) goes before the rest.
 #pragma once
 
 #include <condition_variable>
@@ -24,7 +25,7 @@ public:
     HashPool& operator=(const HashPool&) = delete;
 
     // `work` may touch only what it owns: it runs on another thread.
-    void Submit(uint64_t id, std::function<void()> work);
+    void Submit(uint64_t id, std::function<void()> work, bool urgent = false);
     std::vector<uint64_t> TakeDone();
 
 private:
@@ -34,6 +35,7 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<std::pair<uint64_t, std::function<void()>>> queue_;
+    std::deque<std::pair<uint64_t, std::function<void()>>> urgent_;
     std::vector<uint64_t> done_;
     bool stop_ = false;
     std::vector<std::thread> threads_;

@@ -6,6 +6,7 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,6 +24,10 @@ namespace miravod {
 namespace {
 
 constexpr size_t kReadChunk = 16384;
+// Freed memory goes back to the system once this much output has drained
+// or been dropped since the last time, or this many links have closed.
+constexpr size_t kTrimAfterBytes = 8u << 20;
+constexpr size_t kTrimAfterLinks = 256;
 
 DispatchConfig ConfigFrom(const ServerOptions& o)
 {
@@ -31,6 +36,8 @@ DispatchConfig ConfigFrom(const ServerOptions& o)
     cfg.maxTextBytes = o.maxTextBytes;
     cfg.passwordIterations = o.passwordIterations;
     cfg.throttle = o.throttle;
+    cfg.messageRate = o.messageRate;
+    cfg.broadcastRate = o.broadcastRate;
     return cfg;
 }
 
@@ -175,7 +182,8 @@ void NetworkLoop::Touch(Connection& c)
 bool NetworkLoop::ReadsNow(const Connection& c) const
 {
     // Bytes wait in the socket while requests already read wait to be served.
-    return !c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed;
+    return !c.HasUnserved() && c.job == 0 && c.PendingBytes() < options_.pauseReadingAt && !c.closeWhenFlushed &&
+           !c.inputEnded;
 }
 
 void NetworkLoop::Rearm(Connection& c, Connection::Clock::time_point now)
@@ -306,6 +314,11 @@ void NetworkLoop::OnReady(const epoll_event& event)
     if (it == connections_.end()) return;
     Connection& c = *it->second;
     Touch(c);
+    // Hung up both ways after it ended its input: no reply can arrive.
+    if (c.inputEnded && (event.events & (EPOLLHUP | EPOLLERR))) {
+        c.dead = true;
+        return;
+    }
     // An encrypted session that had to write first goes on reading once
     // there is room.
     if (!c.dead && ((event.events & (EPOLLIN | EPOLLHUP | EPOLLERR)) || (c.WantsOut() && (event.events & EPOLLOUT))))
@@ -320,6 +333,8 @@ void NetworkLoop::WriteAndServeTouched()
     for (Connection* c : touched_) {
         if (!c->dead && c->NextDue() <= after && !c->Write(options_.byteByByte)) c->dead = true;
         if (!c->dead && c->closeWhenFlushed && c->PendingBytes() == 0) c->dead = true;
+        // A peer that sent its last request closes once every reply is out.
+        if (!c->dead && c->inputEnded && !c->HasUnserved() && c->job == 0 && c->PendingBytes() == 0) c->dead = true;
     }
     // Requests held back while output was backed up go on as it drains.
     // By index: serving may touch other links.
@@ -384,23 +399,17 @@ void NetworkLoop::Admit(int fd, bool encrypted)
     RequestParser::Limits limits;
     limits.maxString = options_.maxTextBytes;
     limits.maxRequestBytes = options_.maxAnonymousRequestBytes;
-    std::unique_ptr<TlsSession> session;
-    if (encrypted) {
-        session = std::make_unique<TlsSession>(tls_->Get(), fd);
-        if (!session->Valid()) {
-            ::close(fd);
-            admission_.Left(address);
-            return;
-        }
-    }
-    auto c = std::make_unique<Connection>(fd, address, limits, std::move(session));
+    auto c = std::make_unique<Connection>(fd, address, limits, encrypted ? tls_->Get() : nullptr, &outputTotal_);
     Session& s = sessions_.Create(pellar::NowLocal());
     s.host = std::move(address);
     Connection* raw = c.get();
     s.sink = [this, raw](const std::string& bytes) {
+        // A dropped link takes nothing more.
+        if (raw->dead) return;
         raw->Queue(bytes, Connection::Clock::now());
-        if (raw->PendingBytes() > options_.maxPendingOut) raw->dead = true;
+        if (raw->PendingBytes() > options_.maxPendingOut) Drop(*raw);
         Touch(*raw);
+        CheckBudget();
     };
     c->session = s.number;
     epoll_event ev{};
@@ -415,6 +424,7 @@ void NetworkLoop::Admit(int fd, bool encrypted)
 void NetworkLoop::Sweep(Connection::Clock::time_point now)
 {
     nextSweep_ = now + sweepEvery_;
+    if (peakSinceTrim_ > outputTotal_ + kTrimAfterBytes || closedSinceTrim_ >= kTrimAfterLinks) Trim();
     const auto handshake = std::chrono::milliseconds(options_.handshakeTimeoutMs);
     const auto idle = std::chrono::milliseconds(options_.anonymousIdleMs);
     for (auto& [fd, c] : connections_) {
@@ -440,6 +450,14 @@ void NetworkLoop::Read(Connection& c)
     // it without letting one link hold the loop.
     for (int round = 0; round < 4; ++round) {
         const long n = c.Receive(buf, sizeof buf);
+        if (n == Connection::kEnded) {
+            // What it sent is still answered; its logon attempt no longer
+            // holds a place among its address's.
+            c.inputEnded = true;
+            if (auto it = jobs_.find(c.job); it != jobs_.end() && it->second.job.ticket) it->second.job.ticket->Release();
+            Touch(c);
+            return;
+        }
         if (n < 0) {
             c.dead = true;
             return;
@@ -505,12 +523,13 @@ void NetworkLoop::Dispatch(Connection& c, Session& s, const Request& r)
     const uint64_t id = nextJob_++;
     c.job = id;
     PasswordJob& job = std::get<PasswordJob>(step);
-    if (job.notBefore > Connection::Clock::now()) {
-        parked_.push(Parked{job.notBefore, id});
+    const bool startNow = job.notBefore <= Connection::Clock::now();
+    if (startNow) {
+        hashPool_->Submit(id, job.work, job.urgent);
     } else {
-        hashPool_->Submit(id, job.work);
+        parked_.push(Parked{job.notBefore, id});
     }
-    jobs_.emplace(id, Job{c.Fd(), &c, std::move(job)});
+    jobs_.emplace(id, Job{c.Fd(), &c, std::move(job), startNow});
 }
 
 void NetworkLoop::StartParkedJobs(Connection::Clock::time_point now)
@@ -525,7 +544,17 @@ void NetworkLoop::StartParkedJobs(Connection::Clock::time_point now)
             jobs_.erase(it);
             continue;
         }
-        hashPool_->Submit(id, it->second.job.work);
+        // Attempts that failed meanwhile may have put it further off.
+        PasswordJob& job = it->second.job;
+        if (job.recheck) {
+            const auto due = job.recheck(now);
+            if (due > now) {
+                parked_.push(Parked{due, id});
+                continue;
+            }
+        }
+        it->second.submitted = true;
+        hashPool_->Submit(id, job.work, job.urgent);
     }
 }
 
@@ -562,17 +591,64 @@ void NetworkLoop::AfterRequest(Connection& c, const Session& s)
 
 void NetworkLoop::Reply(Connection& c, std::string reply)
 {
+    if (c.dead) return;
     auto due = Connection::Clock::now() + std::chrono::milliseconds(options_.replyDelayMs);
     if (options_.injectUnknownAsync) c.Queue(":2 99 0 0\n", due);
     c.Queue(std::move(reply), due);
     // Serving pauses long before this; only a link that reads nothing while
     // notices pile up, or one enormous reply, gets here.
-    if (c.PendingBytes() > options_.maxPendingOut) c.dead = true;
+    if (c.PendingBytes() > options_.maxPendingOut) Drop(c);
+    CheckBudget();
+}
+
+void NetworkLoop::Drop(Connection& c)
+{
+    c.dead = true;
+    c.DropOutput();
+    Touch(c);
+}
+
+void NetworkLoop::CheckBudget()
+{
+    peakSinceTrim_ = std::max(peakSinceTrim_, outputTotal_);
+    if (outputTotal_ <= options_.outputBudget) return;
+    // Down to seven eighths, so that the next pass is not one message away.
+    const size_t target = options_.outputBudget / 8 * 7;
+    std::vector<Connection*> links;
+    for (auto& [fd, c] : connections_) {
+        if (!c->dead && c->PendingBytes() > 0) links.push_back(c.get());
+    }
+    // Links that do not read go first, the largest of them first; links
+    // that read only if that was not enough.
+    std::sort(links.begin(), links.end(), [](const Connection* a, const Connection* b) {
+        if (a->Blocked() != b->Blocked()) return a->Blocked();
+        return a->PendingBytes() > b->PendingBytes();
+    });
+    size_t dropped = 0;
+    for (Connection* c : links) {
+        if (outputTotal_ <= target) break;
+        Drop(*c);
+        ++dropped;
+    }
+    if (dropped == 0) return;
+    budgetDrops_ += dropped;
+    Trim();
+}
+
+void NetworkLoop::Trim()
+{
+    // The allocator keeps what a burst freed; give it back.
+    malloc_trim(0);
+    closedSinceTrim_ = 0;
+    peakSinceTrim_ = outputTotal_;
 }
 
 void NetworkLoop::Close(Connection& c)
 {
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.Fd(), nullptr);
+    // A logon attempt still waiting for its turn is not hashed at all.
+    if (auto it = jobs_.find(c.job); it != jobs_.end() && !it->second.submitted) jobs_.erase(it);
+    ++closedSinceTrim_;
     admission_.Left(c.Address());
     if (Session* s = sessions_.Find(c.session)) {
         dispatcher_.SessionClosed(*s);

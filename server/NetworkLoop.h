@@ -4,7 +4,10 @@
 // the links that had something happen, not to the number of links: only
 // links touched since the last turn are re-armed, written and reaped, and
 // delayed replies wake the loop through a small heap of due times. Once a
-// second at most, a sweep closes links past their handshake or idle time.
+// second at most, a sweep closes links past their handshake or idle time,
+// and gives memory freed since the last sweep back to the system. The bytes
+// queued on all links together have a budget: past it the links with the
+// most unsent bytes are dropped, those that do not read first.
 #pragma once
 
 #include <atomic>
@@ -65,6 +68,11 @@ private:
     void Dispatch(Connection& c, Session& s, const Request& r);
     void AfterRequest(Connection& c, const Session& s);
     void Close(Connection& c);
+    // Marks the link dead and frees its output at once.
+    void Drop(Connection& c);
+    // Drops links until the output queued on all of them fits the budget.
+    void CheckBudget();
+    void Trim();
     void Wake();
 
     // A password request on its way through the hash pool.
@@ -72,6 +80,7 @@ private:
         int fd;
         Connection* link; // compared only until found among the live links
         PasswordJob job;
+        bool submitted = false; // handed to the hash pool
     };
     struct Parked {
         Connection::Clock::time_point due;
@@ -137,6 +146,11 @@ private:
     LinkAdmission admission_;
     Connection::Clock::time_point acceptPausedUntil_ = Connection::Clock::time_point::max();
     Connection::Clock::duration sweepEvery_;
+    // Bytes queued on all links, kept by the links themselves.
+    size_t outputTotal_ = 0;
+    size_t peakSinceTrim_ = 0;
+    size_t closedSinceTrim_ = 0;
+    uint64_t budgetDrops_ = 0;
     Connection::Clock::time_point nextSweep_;
 };
 

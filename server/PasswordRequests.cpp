@@ -55,6 +55,20 @@ PasswordJob PasswordRequests::Prepare(Session& s, const Request& r)
     }
 }
 
+bool PasswordRequests::Throttle(PasswordJob& job, int32_t person, const Session& s)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::unique_ptr<LogonThrottle::Ticket> ticket = ctx_.throttle.Begin(s.host, now);
+    if (!ticket) return false;
+    job.ticket = std::move(ticket);
+    job.notBefore = ctx_.throttle.NotBefore(person, s.host, now);
+    job.urgent = !ctx_.throttle.Suspect(person, s.host, now);
+    job.recheck = [this, person, host = s.host](std::chrono::steady_clock::time_point at) {
+        return ctx_.throttle.NotBefore(person, host, at);
+    };
+    return true;
+}
+
 PasswordJob PasswordRequests::CreatePerson(Session& s, const Request& r)
 {
     ArgReader a(r);
@@ -99,7 +113,7 @@ PasswordJob PasswordRequests::SetPassword(Session& s, const Request& r)
     if (!admin) {
         w->password = std::move(oldPw);
         w->stored = p->passwordHash;
-        job.notBefore = ctx_.throttle.Reserve(person, s.host, std::chrono::steady_clock::now());
+        if (!Throttle(job, person, s)) return Answer(HandlerContext::Fail(r.id, kTemporaryFailure));
     }
     job.work = WorkOf(w);
     job.finish = [this, w, person, admin, id = r.id](Session& s) {
@@ -109,6 +123,7 @@ PasswordJob PasswordRequests::SetPassword(Session& s, const Request& r)
             ctx_.throttle.Failed(person, s.host, std::chrono::steady_clock::now());
             return HandlerContext::Fail(id, kWrongPassword);
         }
+        if (!admin) ctx_.throttle.Succeeded(person, s.host);
         if (w->failed) return HandlerContext::Fail(id, kTemporaryFailure);
         ctx_.store.EditPerson(person).passwordHash = w->made;
         return HandlerContext::Ok(id);
@@ -129,7 +144,7 @@ PasswordJob PasswordRequests::Login(Session& s, const Request& r)
     w->password = std::move(password);
     w->stored = p->passwordHash;
     PasswordJob job;
-    job.notBefore = ctx_.throttle.Reserve(person, s.host, std::chrono::steady_clock::now());
+    if (!Throttle(job, person, s)) return Answer(HandlerContext::Fail(r.id, kTemporaryFailure));
     job.work = WorkOf(w);
     job.finish = [this, w, person, invisible, id = r.id](Session& s) {
         const Person* p = ctx_.store.Pers(person);
@@ -139,7 +154,7 @@ PasswordJob PasswordRequests::Login(Session& s, const Request& r)
             ctx_.throttle.Failed(person, s.host, std::chrono::steady_clock::now());
             return HandlerContext::Fail(id, kWrongPassword);
         }
-        ctx_.throttle.Succeeded(person);
+        ctx_.throttle.Succeeded(person, s.host);
         if (s.person != 0) ctx_.async.LoggedOff(s.person, s.number, s.invisible);
         s.person = person;
         s.invisible = invisible != 0;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "server/HandlerContext.h"
@@ -21,8 +22,14 @@ struct PasswordJob {
     // On the loop afterwards: the reply. The state may have changed while
     // the hash ran, so it looks again.
     std::function<std::string(Session&)> finish;
-    // A throttled attempt is not hashed before this.
+    // A throttled attempt is not hashed before this, and asks again when it
+    // comes: other attempts may have failed meanwhile.
     std::chrono::steady_clock::time_point notBefore{};
+    std::function<std::chrono::steady_clock::time_point(std::chrono::steady_clock::time_point now)> recheck;
+    // Hashed ahead of the others: no failure of this pair is on record.
+    bool urgent = true;
+    // The attempt's place among its address's attempts under way.
+    std::shared_ptr<LogonThrottle::Ticket> ticket;
 };
 
 class PasswordRequests {
@@ -41,6 +48,9 @@ private:
     PasswordJob CreatePerson(Session& s, const Request& r);
     PasswordJob SetPassword(Session& s, const Request& r);
     PasswordJob Login(Session& s, const Request& r);
+    // Puts the throttle's wait and place on an attempt for person; false
+    // when the address has too many attempts under way.
+    bool Throttle(PasswordJob& job, int32_t person, const Session& s);
 
     HandlerContext& ctx_;
 };

@@ -11,6 +11,7 @@
 
 #include "core/protocol/WireCharset.h"
 #include "server/LogonThrottle.h"
+#include "server/TokenBucket.h"
 
 namespace miravod {
 
@@ -65,6 +66,13 @@ struct ServerOptions {
     int hashThreads = 2;
     // Delays after failed logons, and the ration of anonymous accounts.
     ThrottleConfig throttle;
+    // Messages per second and at once from one session (0 = no limit), to
+    // persons and conferences, and to everyone.
+    Rate messageRate{20, 100};
+    Rate broadcastRate{2, 10};
+    // Bytes queued for output on all links together. Past it the links with
+    // the most unsent bytes are dropped, those not reading first.
+    size_t outputBudget = 96u << 20;
 };
 
 class NetworkLoop;

@@ -200,6 +200,11 @@ std::string SessionRequests::SendMessage(Session& s, const Request& r)
     if (recipient != 0) {
         if (int e = ctx_.ConfError(s, recipient)) return HandlerContext::Fail(r.id, e, recipient);
     }
+    // Only what is sent counts against the rate.
+    const auto now = std::chrono::steady_clock::now();
+    const bool allowed = recipient == 0 ? s.broadcasts.Take(ctx_.cfg.broadcastRate, now)
+                                        : s.messages.Take(ctx_.cfg.messageRate, now);
+    if (!allowed) return HandlerContext::Fail(r.id, kTemporaryFailure);
     ctx_.async.Message(recipient, s.person, s.number, text);
     return HandlerContext::Ok(r.id);
 }

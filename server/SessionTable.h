@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "server/Model.h"
+#include "server/TokenBucket.h"
 
 namespace miravod {
 
@@ -27,6 +28,8 @@ struct Session {
     bool invisible = false;
     bool adminEnabled = false;
     std::set<int32_t> acceptedAsync;
+    // Messages sent: to persons and conferences, and to everyone.
+    TokenBucket messages, broadcasts;
     // Where asynchronous messages for this session go; empty for the
     // server's own sessions.
     std::function<void(const std::string&)> sink;

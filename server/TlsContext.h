@@ -47,7 +47,8 @@ bool WriteSelfSignedCertificate(const std::filesystem::path& certFile, const std
 
 class TlsSession {
 public:
-    enum class Io { Done, WantRead, WantWrite, Closed };
+    // Ended: the peer said it sends no more (it may still read).
+    enum class Io { Done, WantRead, WantWrite, Closed, Ended };
 
     TlsSession(SSL_CTX* ctx, int fd);
     ~TlsSession();

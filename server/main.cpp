@@ -47,18 +47,36 @@ void Usage(std::FILE* out)
                "                          with error 5 (string too long)\n"
                "  --max-output BYTES      unsent bytes a link may have before it is dropped\n"
                "                          (default 16777216); its requests wait from 256 KiB on\n"
+               "  --output-budget MIB     unsent bytes of all links together (default 96 MiB).\n"
+               "                          Past it the links with the most unsent bytes are\n"
+               "                          dropped, those that are not reading first, until\n"
+               "                          7/8 of it is left; sessions that read are served\n"
+               "  --message-rate N        messages a session may send to persons and\n"
+               "                          conferences per second (default 20; 0 = no limit)\n"
+               "  --message-burst N       and at once (default 100)\n"
+               "  --broadcast-rate N      messages to everyone per second (default 2)\n"
+               "  --broadcast-burst N     and at once (default 10). A message over the\n"
+               "                          rate is refused with error 45 (temporary failure)\n"
                "  --handshake-timeout S   close a link without a handshake after S seconds (30)\n"
                "  --anonymous-idle S      close a link that has not logged on after S seconds\n"
                "                          without a request (300); logged-on sessions may idle\n"
                "  --max-links N           links at once (default: the descriptor limit less 64)\n"
                "  --max-links-per-address N  links at once from one address (default 256)\n"
                "  --hash-threads N        threads that hash passwords beside the loop (default 2)\n"
-               "                          After 5 failed logons for a person, or from an\n"
-               "                          address, each further attempt waits 250 ms, doubling\n"
-               "                          up to 5 s (person) or 30 s (address), and is then\n"
-               "                          answered as usual; forgotten after 15 quiet minutes.\n"
-               "                          An address may make 20 accounts without logging on,\n"
-               "                          then one per 30 s (error 45 meanwhile).\n"
+               "  --logon-attempts N      logon attempts from one address waiting or being\n"
+               "                          checked at once (default 4); more get error 45\n"
+               "Failed logons slow the source that fails, not the person it guesses at:\n"
+               "  after 5 failures of one address for one person, that address's next\n"
+               "  attempt for that person waits 250 ms after its last failure, doubling up\n"
+               "  to 30 s. When a person has failed logons from 3 or more addresses, those\n"
+               "  addresses (only) wait after the person's last failure, 250 ms doubling\n"
+               "  up to 5 s; an address that fails for 3 or more persons waits likewise,\n"
+               "  up to 30 s, for anyone. Waits follow the last failure, nothing is booked\n"
+               "  ahead: when the guessing stops, so does the wait. A right password from\n"
+               "  an address that has not failed for that person is checked at once, ahead\n"
+               "  of any attempt that has. All is forgotten after 15 quiet minutes.\n"
+               "  An address may make 20 accounts without logging on, then one per 30 s\n"
+               "  (error 45 meanwhile).\n"
                "What one session may learn of another:\n"
                "  An invisible session is listed (who is on) and described only to its own\n"
                "  person and to administrators. The system login, address and ident of a\n"
@@ -126,6 +144,18 @@ const NumberOption kNumberOptions[] = {
     {"--max-links-per-address", 1, 1000000,
      [](Arguments& a, long n) { a.options.maxConnectionsPerAddress = static_cast<size_t>(n); }},
     {"--hash-threads", 1, 64, [](Arguments& a, long n) { a.options.hashThreads = static_cast<int>(n); }},
+    {"--logon-attempts", 1, 1000,
+     [](Arguments& a, long n) { a.options.throttle.maxAttemptsPerAddress = static_cast<int>(n); }},
+    {"--output-budget", 1, 1L << 20,
+     [](Arguments& a, long n) { a.options.outputBudget = static_cast<size_t>(n) << 20; }},
+    {"--message-rate", 0, 1000000,
+     [](Arguments& a, long n) { a.options.messageRate.perSecond = static_cast<double>(n); }},
+    {"--message-burst", 1, 1000000,
+     [](Arguments& a, long n) { a.options.messageRate.burst = static_cast<double>(n); }},
+    {"--broadcast-rate", 0, 1000000,
+     [](Arguments& a, long n) { a.options.broadcastRate.perSecond = static_cast<double>(n); }},
+    {"--broadcast-burst", 1, 1000000,
+     [](Arguments& a, long n) { a.options.broadcastRate.burst = static_cast<double>(n); }},
     {"--reply-delay", 0, 600000, [](Arguments& a, long n) { a.options.replyDelayMs = static_cast<int>(n); }},
     {"--close-after", 1, 1L << 30,
      [](Arguments& a, long n) { a.options.closeAfterRequests = static_cast<int>(n); }},

@@ -141,5 +141,51 @@ TEST(LinkCapTest, OutOfDescriptorsTheLoopWaitsInsteadOfSpinning)
     close(fd);
 }
 
+// A client may send its requests and then say it sends no more: every
+// reply still comes, the long ones and those after them, then the link ends.
+TEST(HalfCloseTest, RequestsSentBeforeTheEndAreAllAnswered)
+{
+    auto server = StartServer();
+    RawClient c(server->Port());
+    ASSERT_TRUE(c.Greet());
+    ASSERT_EQ(c.Call("5 4HAnna 2Hpw"), "=1 1");
+    ASSERT_EQ(c.Call("62 1 2Hpw 0"), "=2");
+    ASSERT_EQ(c.Call("10 7HGeneral 00000000"), "=3 2");
+    const std::string body(1 << 20, 't');
+    ASSERT_EQ(c.Call("86 1048576H" + body + " 1 { 0 2 } 0 *"), "=4 1");
+    // More 1 MiB answers than the kernel buffers of both ends hold, so the
+    // last ones still wait in the server when it reads the end; then a
+    // logon that is hashed after the end, and a small request.
+    constexpr int kReads = 24;
+    std::string requests;
+    for (int id = 10; id < 10 + kReads; ++id) requests += std::to_string(id) + " 25 1 0 1048575\n";
+    c.Send(requests + "90 62 1 2Hpw 0\n91 36\n");
+    c.ShutdownWrite();
+    for (int id = 10; id < 10 + kReads; ++id) {
+        ASSERT_EQ(c.ReadBytes(std::to_string(id).size() + 10), "=" + std::to_string(id) + " 1048576H");
+        ASSERT_TRUE(c.ReadBytes((1 << 20) + 1));
+    }
+    EXPECT_EQ(c.ReplyTo(90), "=90");
+    EXPECT_EQ(c.ReplyTo(91), "=91 20100 0 0 0 0 0");
+    EXPECT_TRUE(c.WaitClosed());
+}
+
+// Replies not yet due when the end is read (here held back by the reply
+// delay switch) still go out.
+TEST(HalfCloseTest, RepliesStillWaitingWhenTheEndIsReadGoOut)
+{
+    ServerOptions o;
+    o.replyDelayMs = 300;
+    auto server = StartServer(o);
+    RawClient c(server->Port());
+    ASSERT_TRUE(c.Greet());
+    c.Send("1 35\n2 36\n3 5 4HAnna 2Hpw\n");
+    c.ShutdownWrite();
+    EXPECT_EQ(c.ReplyTo(1).rfind("=1 ", 0), 0u);
+    EXPECT_EQ(c.ReplyTo(2), "=2 20100 0 0 0 0 0");
+    EXPECT_EQ(c.ReplyTo(3), "=3 1");
+    EXPECT_TRUE(c.WaitClosed());
+}
+
 } // namespace
 } // namespace miravod::test

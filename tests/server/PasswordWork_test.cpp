@@ -1,10 +1,12 @@
 // Password hashing runs beside the loop: nobody waits for another link's
 // hashes, a link's own answers keep their order, failed logons slow the
-// next attempt down, and anonymous accounts are rationed per address.
+// source that fails (never the owner elsewhere), and anonymous accounts are
+// rationed per address.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "tests/server/RawClient.h"
 
@@ -19,6 +21,7 @@ ServerOptions Unthrottled()
 {
     ServerOptions o;
     o.throttle.freeFailures = 1000000;
+    o.throttle.maxAttemptsPerAddress = 1000;
     return o;
 }
 
@@ -105,6 +108,7 @@ protected:
         ServerOptions o;
         o.throttle.freeFailures = 2;
         o.throttle.firstDelay = milliseconds(300);
+        o.throttle.maxDelayPerSource = milliseconds(1200);
         o.throttle.maxDelayPerPerson = milliseconds(1200);
         o.throttle.maxDelayPerAddress = milliseconds(1200);
         o.throttle.accountBurst = 3;
@@ -118,7 +122,16 @@ protected:
     std::unique_ptr<Server> server;
 };
 
-TEST_F(ThrottleTest, FailedLogonsDelayTheNextAttemptMoreEachTime)
+// How long a call takes.
+template <typename F>
+Clock::duration Timed(F&& f)
+{
+    const auto start = Clock::now();
+    f();
+    return Clock::now() - start;
+}
+
+TEST_F(ThrottleTest, FailedLogonsSlowTheFailingSourceButNotTheOwnerElsewhere)
 {
     RawClient attacker(server->Port());
     ASSERT_TRUE(attacker.Greet());
@@ -127,26 +140,115 @@ TEST_F(ThrottleTest, FailedLogonsDelayTheNextAttemptMoreEachTime)
     for (int id = 1; id <= 6; ++id) guesses += std::to_string(id) + " 62 1 5Hguess 0\n";
     attacker.Send(guesses);
     for (int id = 1; id <= 6; ++id) ASSERT_EQ(attacker.ReplyTo(id), "%" + std::to_string(id) + " 4 0");
-    // Two free, then 300, 600, 1200 and 1200 ms.
+    // Two free, then 300, 600, 1200 and 1200 ms after each last failure.
     EXPECT_GE(Clock::now() - start, milliseconds(3300));
 
     // Another person from another address is not held up by it.
     RawClient other(server->Port(), "127.0.0.2");
     ASSERT_TRUE(other.Greet());
-    auto t = Clock::now();
-    EXPECT_EQ(other.Call("62 2 2Hpw 0"), "=1");
-    EXPECT_LT(Clock::now() - t, milliseconds(250));
-    // The attacked person is, from anywhere, but for no longer than its cap,
-    // and the right password still works.
+    EXPECT_LT(Timed([&] { EXPECT_EQ(other.Call("62 2 2Hpw 0"), "=1"); }), milliseconds(250));
+    // Nor is the attacked person from an address that has not failed.
     RawClient owner(server->Port(), "127.0.0.4");
     ASSERT_TRUE(owner.Greet());
-    t = Clock::now();
-    EXPECT_EQ(owner.Call("62 1 2Hpw 0"), "=1");
-    EXPECT_GE(Clock::now() - t, milliseconds(250));
-    // The attacking address stays slowed down for any person.
-    t = Clock::now();
-    EXPECT_EQ(attacker.Call("62 2 2Hpw 0"), "=1");
-    EXPECT_GE(Clock::now() - t, milliseconds(1000));
+    EXPECT_LT(Timed([&] { EXPECT_EQ(owner.Call("62 1 2Hpw 0"), "=1"); }), milliseconds(250));
+    // From the failing address, another person logs on at once; the
+    // attacked one only after the pair's wait, right password or not.
+    EXPECT_LT(Timed([&] { EXPECT_EQ(attacker.Call("62 2 2Hpw 0"), "=1"); }), milliseconds(250));
+    EXPECT_GE(Timed([&] { EXPECT_EQ(attacker.Call("62 1 2Hpw 0"), "=2"); }), milliseconds(1000));
+}
+
+TEST_F(ThrottleTest, APersonFailedForFromSeveralAddressesSlowsThoseAddressesOnly)
+{
+    // freeFailures 2, freeSpread 3: three addresses fail once each.
+    for (const char* from : {"127.0.0.5", "127.0.0.6", "127.0.0.7"}) {
+        RawClient guesser(server->Port(), from);
+        ASSERT_TRUE(guesser.Greet());
+        ASSERT_EQ(guesser.Call("62 1 5Hguess 0"), "%1 4 0");
+    }
+    // A second try from one of them waits for the person's delay (300 ms)
+    // although that pair has failed only once.
+    RawClient again(server->Port(), "127.0.0.5");
+    ASSERT_TRUE(again.Greet());
+    EXPECT_GE(Timed([&] { EXPECT_EQ(again.Call("62 1 5Hguess 0"), "%1 4 0"); }), milliseconds(250));
+    // The owner from a fresh address does not wait.
+    RawClient owner(server->Port(), "127.0.0.8");
+    ASSERT_TRUE(owner.Greet());
+    EXPECT_LT(Timed([&] { EXPECT_EQ(owner.Call("62 1 2Hpw 0"), "=1"); }), milliseconds(250));
+}
+
+// The owner's logon while twenty links from one address guess at the same
+// person, fifty guesses each, with the server's own policy (lower waits).
+TEST(ParallelGuessingTest, TwentyLinksGuessingHoldUpNeitherTheOwnerNorTheAddressAfterwards)
+{
+    ServerOptions o;
+    o.throttle.firstDelay = milliseconds(50);
+    o.throttle.maxDelayPerSource = milliseconds(3000);
+    auto server = StartServer(o);
+    {
+        RawClient setup(server->Port(), "127.0.0.3");
+        ASSERT_TRUE(setup.Greet());
+        ASSERT_EQ(setup.Call("5 4HAnna 2Hpw"), "=1 1");
+        ASSERT_EQ(setup.Call("5 4HCarl 2Hpw"), "=2 2");
+    }
+    std::vector<std::unique_ptr<RawClient>> attackers;
+    for (int l = 0; l < 20; ++l) {
+        attackers.push_back(std::make_unique<RawClient>(server->Port(), "127.0.0.2"));
+        ASSERT_TRUE(attackers.back()->Greet());
+    }
+    std::string guesses;
+    for (int id = 1; id <= 50; ++id) guesses += std::to_string(id) + " 62 1 5Hguess 0\n";
+    for (auto& a : attackers) a->Send(guesses);
+    std::this_thread::sleep_for(milliseconds(300));
+
+    RawClient owner(server->Port(), "127.0.0.4");
+    ASSERT_TRUE(owner.Greet());
+    EXPECT_LT(Timed([&] { EXPECT_EQ(owner.Call("62 1 2Hpw 0"), "=1"); }), milliseconds(1000));
+
+    // The guesses are answered: wrong password, or refused for now while the
+    // address has its most attempts under way (most of them).
+    int refused = 0;
+    for (auto& a : attackers) {
+        const std::string reply = a->ReplyTo(1);
+        if (reply == "%1 45 0") ++refused;
+        else EXPECT_EQ(reply, "%1 4 0");
+    }
+    EXPECT_GE(refused, 10);
+    // The attack ends with the guesses still waiting.
+    attackers.clear();
+    std::this_thread::sleep_for(milliseconds(100));
+
+    // After the attack, a third person from the attacker's address.
+    RawClient third(server->Port(), "127.0.0.2");
+    ASSERT_TRUE(third.Greet());
+    EXPECT_LT(Timed([&] { EXPECT_EQ(third.Call("62 2 2Hpw 0"), "=1"); }), milliseconds(1000));
+}
+
+TEST(ParallelGuessingTest, AnAddressHasABoundedNumberOfAttemptsUnderWay)
+{
+    ServerOptions o;
+    o.throttle.freeFailures = 0;
+    o.throttle.firstDelay = milliseconds(1500);
+    o.throttle.maxAttemptsPerAddress = 3;
+    auto server = StartServer(o);
+    RawClient first(server->Port(), "127.0.0.2");
+    ASSERT_TRUE(first.Greet());
+    ASSERT_EQ(first.Call("5 4HAnna 2Hpw"), "=1 1");
+    ASSERT_EQ(first.Call("5 4HBert 2Hpw"), "=2 2");
+    ASSERT_EQ(first.Call("62 1 5Hguess 0"), "%3 4 0");
+    // Three wait for the pair's delay; the fourth is refused at once.
+    std::vector<std::unique_ptr<RawClient>> waiting;
+    for (int l = 0; l < 3; ++l) {
+        waiting.push_back(std::make_unique<RawClient>(server->Port(), "127.0.0.2"));
+        ASSERT_TRUE(waiting.back()->Greet());
+        waiting.back()->Send("1 62 1 5Hguess 0\n");
+    }
+    std::this_thread::sleep_for(milliseconds(100));
+    RawClient fourth(server->Port(), "127.0.0.2");
+    ASSERT_TRUE(fourth.Greet());
+    EXPECT_LT(Timed([&] { EXPECT_EQ(fourth.Call("62 1 5Hguess 0"), "%1 45 0"); }), milliseconds(500));
+    for (auto& w : waiting) EXPECT_EQ(w->ReplyTo(1), "%1 4 0");
+    // Their places are free again (for a person not guessed at).
+    EXPECT_EQ(fourth.Call("62 2 2Hpw 0"), "=2");
 }
 
 TEST_F(ThrottleTest, AnonymousAccountsAreRationedPerAddress)

@@ -66,6 +66,9 @@ public:
         }
     }
 
+    // Sends nothing more; replies still come.
+    void ShutdownWrite() { shutdown(fd_, SHUT_WR); }
+
     // Handshake and greeting.
     bool Greet(const std::string& user = "tester")
     {

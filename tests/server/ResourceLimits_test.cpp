@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "tests/server/RawClient.h"
 
@@ -113,6 +114,7 @@ TEST(OutputCapTest, ALinkThatTakesNoNoticesIsDroppedPastTheHardCap)
 {
     ServerOptions o;
     o.maxPendingOut = 1u << 20;
+    o.messageRate = {};
     auto server = StartServer(o);
     auto sender = Member(*server);
     RawClient deaf(server->Port());
@@ -126,6 +128,46 @@ TEST(OutputCapTest, ALinkThatTakesNoNoticesIsDroppedPastTheHardCap)
     ASSERT_EQ(sender->ReplyTo(399), "=399");
     EXPECT_TRUE(deaf.WaitClosed());
     EXPECT_EQ(sender->Call("36"), "=4 20100 0 0 0 0 0");
+}
+
+// Links that each stay under their own cap can still add up: all of them
+// together have a budget, and the link that does not read goes first.
+TEST(OutputBudgetTest, PastTheBudgetTheNonReadingLinkIsDroppedAndTheReadingOneServed)
+{
+    ServerOptions o;
+    o.outputBudget = 4u << 20;
+    o.broadcastRate = {};
+    auto server = StartServer(o);
+    auto sender = Member(*server);
+    auto join = [&](RawClient& c, const std::string& name, int person) {
+        ASSERT_TRUE(c.Greet());
+        ASSERT_EQ(c.Call("5 4H" + name + " 2Hpw"), "=1 " + std::to_string(person));
+        ASSERT_EQ(c.Call("62 " + std::to_string(person) + " 2Hpw 0"), "=2");
+        ASSERT_EQ(c.Call("80 1 { 12 }"), "=3");
+    };
+    RawClient deaf(server->Port());
+    join(deaf, "Bert", 3);
+    RawClient reader(server->Port());
+    join(reader, "Carl", 4);
+
+    // 200 messages of 60000 bytes to everyone: 12 MB for each listener,
+    // three times the budget; the reader takes them as they come.
+    constexpr int kMessages = 200;
+    size_t received = 0;
+    std::thread reading([&] {
+        while (received < kMessages) {
+            auto m = reader.WaitAsync();
+            if (!m) break;
+            if (m->find(" 12 ") != std::string::npos) ++received;
+        }
+    });
+    const std::string text(60000, 'm');
+    for (int i = 0; i < kMessages; ++i) sender->Send(std::to_string(100 + i) + " 53 0 60000H" + text + "\n");
+    EXPECT_EQ(sender->ReplyTo(100 + kMessages - 1), "=" + std::to_string(100 + kMessages - 1));
+    reading.join();
+    EXPECT_EQ(received, static_cast<size_t>(kMessages));
+    EXPECT_TRUE(deaf.WaitClosed());
+    EXPECT_EQ(reader.Call("36"), "=4 20100 0 0 0 0 0");
 }
 
 } // namespace

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <chrono>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -184,6 +188,74 @@ TEST(TlsServe, RequestsThatArriveTogetherAreAllAnswered)
     SSL_free(ssl);
     SSL_CTX_free(ctx);
     ::close(fd);
+}
+
+// The server makes a TLS session only once the client's first record is
+// whole; until then the bytes wait in the socket. A hello that trickles in
+// still completes, and one that ends half-way ends the link at once.
+TEST(TlsServe, AHelloThatComesInPiecesCompletesAndAHalfOneThatEndsIsClosed)
+{
+    pellar::test::TestCertificates certs;
+    const auto files = certs.Issue("pieces", "IP:127.0.0.1");
+    Server server(TlsOnly(files.cert, files.key));
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    auto connectTls = [&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<uint16_t>(server.TlsPort()));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        timeval limit{10, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        return fd;
+    };
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+
+    // The hello, made in memory.
+    SSL* ssl = SSL_new(ctx);
+    BIO* rbio = BIO_new(BIO_s_mem());
+    BIO* wbio = BIO_new(BIO_s_mem());
+    SSL_set_bio(ssl, rbio, wbio);
+    ASSERT_NE(SSL_connect(ssl), 1);
+    char* bytes = nullptr;
+    const long size = BIO_get_mem_data(wbio, &bytes);
+    const std::string hello(bytes, static_cast<size_t>(size));
+    ASSERT_GT(hello.size(), 40u);
+
+    // Three bytes, half, the rest; then the handshake goes on over the socket.
+    const int fd = connectTls();
+    for (size_t cut : {size_t{3}, hello.size() / 2, hello.size()}) {
+        static size_t sent = 0;
+        ASSERT_EQ(::send(fd, hello.data() + sent, cut - sent, MSG_NOSIGNAL), static_cast<ssize_t>(cut - sent));
+        sent = cut;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    SSL_set_fd(ssl, fd);
+    ASSERT_EQ(SSL_connect(ssl), 1);
+    const std::string greeting = "A6Hpieces\n";
+    size_t n = 0;
+    ASSERT_EQ(SSL_write_ex(ssl, greeting.data(), greeting.size(), &n), 1);
+    char buf[64] = {};
+    ASSERT_EQ(SSL_read_ex(ssl, buf, sizeof buf - 1, &n), 1);
+    EXPECT_EQ(std::string(buf, n), "MIRAVO\n");
+    SSL_free(ssl);
+    ::close(fd);
+
+    // Half a hello, then the end: the server closes well before its
+    // handshake timeout.
+    const int half = connectTls();
+    ASSERT_EQ(::send(half, hello.data(), hello.size() / 2, MSG_NOSIGNAL), static_cast<ssize_t>(hello.size() / 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::shutdown(half, SHUT_WR);
+    const auto start = std::chrono::steady_clock::now();
+    // Closed with the half hello unread, the link may end in a reset.
+    const ssize_t got = ::recv(half, buf, sizeof buf, 0);
+    EXPECT_TRUE(got == 0 || (got < 0 && errno == ECONNRESET)) << got << " " << std::strerror(errno);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ::close(half);
+    SSL_CTX_free(ctx);
 }
 
 } // namespace
