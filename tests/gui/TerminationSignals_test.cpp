@@ -22,7 +22,8 @@ extern char** environ;
 
 namespace {
 
-const char* const kShowMasks = "grep -E '^Sig(Blk|Ign):' /proc/$$/status";
+// The child reads its own status: the shell, between forks, may block all.
+const char* const kShowMasks = "exec grep -E '^Sig(Blk|Ign):' /proc/self/status";
 
 // The child's /proc status lines, started with posix_spawn (what GLib and
 // the D-Bus launcher use) and its output read through a pipe.
