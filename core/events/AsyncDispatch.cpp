@@ -69,6 +69,11 @@ void AsyncDispatch::Relay::Notify(const AlertNotice& notice)
         target->Notify(notice);
 }
 
+void AsyncDispatch::LogonFailed(const std::string& notice)
+{
+    relay_.SetStatusText(notice);
+}
+
 void AsyncDispatch::Relay::SetStatusText(const std::string& text)
 {
     if (target)
