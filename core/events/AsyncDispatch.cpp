@@ -98,4 +98,10 @@ void AsyncDispatch::Relay::RefreshConferenceList()
         target->RefreshConferenceList();
 }
 
+void AsyncDispatch::Relay::MessagesDropped(const std::string& notice)
+{
+    if (target)
+        target->MessagesDropped(notice);
+}
+
 } // namespace pellar

@@ -52,6 +52,7 @@ private:
         void BringToFront() override;
         void Beep() override;
         void RefreshConferenceList() override;
+        void MessagesDropped(const std::string& notice) override;
     };
 
     Relay relay_;

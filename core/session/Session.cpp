@@ -104,9 +104,7 @@ void Session::Disconnect()
     client_.Cache().ClearAllCaches();
     Tell([](SessionListener& l) { l.SessionDisconnected(); });
     // Asynchronous messages of the old session mean nothing to the next one.
-    std::string stale;
-    while (client_.AsyncMessages().Pop(stale)) {
-    }
+    client_.AsyncMessages().Clear();
     client_.DisconnectingEvent().ResetEv();
     disconnecting_ = false;
 }
