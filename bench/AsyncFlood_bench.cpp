@@ -132,10 +132,12 @@ public:
         });
         writer_ = std::thread([this] {
             int32_t id = 2;
+            // Messages of a paragraph's length, as people write them.
+            const std::string paragraph(1000, 'w');
             while (!stop_) {
                 std::string chunk;
                 for (int i = 0; i < 100; ++i, ++id)
-                    chunk += pellar::requests::SendMessage(0, "flood " + std::to_string(id)).Line(id);
+                    chunk += pellar::requests::SendMessage(0, std::to_string(id) + paragraph).Line(id);
                 if (!bench::SendAll(fd_, chunk))
                     break;
                 sent_ += 100;
