@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
     if (const int code = pellar::AnswerWithoutWindow(options); code >= 0)
         return code;
 
-    // Before any thread starts, so that every thread inherits the mask.
+    // Before the application object, so that a signal during start-up is
+    // not lost either.
     pellar::TerminationSignals termination;
     QApplication app(argc, argv);
     termination.QuitOnSignal();

@@ -97,6 +97,8 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::OfflineMessage, K::Text, "", kNone),
         Key(C::OfflineReplyToAll, K::TriStateFlag, "0", kNone),
         Key(C::KeyShortcutPrefix, K::List, kNone, kNone),
+        Key(C::AnswerTimeout, K::Number, "30", kNone),
+        Key(C::MessagesKept, K::Number, "5000", kNone),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

@@ -63,6 +63,8 @@ inline constexpr std::string_view NoPresentationPrompt = "NoPresentationPrompt";
 inline constexpr std::string_view OfflineMessage = "OfflineMessage";
 inline constexpr std::string_view OfflineReplyToAll = "OfflineReplyToAll";
 inline constexpr std::string_view KeyShortcutPrefix = "KeyShortcut";  // a registry list
+inline constexpr std::string_view AnswerTimeout = "AnswerTimeout";      // seconds a logon waits for each answer
+inline constexpr std::string_view MessagesKept = "MessagesKept";        // blocks a messages window keeps
 } // namespace ConfigKeys
 
 // Host offered by the login and settings dialogs when none is stored: the

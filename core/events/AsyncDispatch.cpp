@@ -69,6 +69,11 @@ void AsyncDispatch::Relay::Notify(const AlertNotice& notice)
         target->Notify(notice);
 }
 
+void AsyncDispatch::LogonFailed(const std::string& notice)
+{
+    relay_.SetStatusText(notice);
+}
+
 void AsyncDispatch::Relay::SetStatusText(const std::string& text)
 {
     if (target)
@@ -91,6 +96,12 @@ void AsyncDispatch::Relay::RefreshConferenceList()
 {
     if (target)
         target->RefreshConferenceList();
+}
+
+void AsyncDispatch::Relay::MessagesDropped(const std::string& notice)
+{
+    if (target)
+        target->MessagesDropped(notice);
 }
 
 } // namespace pellar

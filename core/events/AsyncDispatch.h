@@ -32,6 +32,8 @@ public:
 
     void SetEnabled(bool on) override;
     void Stop() override;
+    // Shown where the server's notices go: the status bar.
+    void LogonFailed(const std::string& notice) override;
 
 private:
     // Forwards to the attached window, on the GUI thread where every
@@ -50,6 +52,7 @@ private:
         void BringToFront() override;
         void Beep() override;
         void RefreshConferenceList() override;
+        void MessagesDropped(const std::string& notice) override;
     };
 
     Relay relay_;

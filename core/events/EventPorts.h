@@ -48,6 +48,8 @@ public:
     virtual void BringToFront() = 0;
     virtual void Beep() = 0;
     virtual void RefreshConferenceList() = 0;
+    // A line for the messages window: messages were dropped in a flood.
+    virtual void MessagesDropped(const std::string& notice) { (void)notice; }
 };
 
 } // namespace pellar

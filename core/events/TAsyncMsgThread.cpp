@@ -29,6 +29,21 @@ std::string FirstLine(const std::string& text)
 
 } // namespace
 
+std::vector<std::string> DroppedMessagesNotices(const std::string& senderName, const DroppedMessages& dropped)
+{
+    std::vector<std::string> lines;
+    const auto line = [&](uint64_t count, const char* to) {
+        if (count == 0)
+            return;
+        lines.push_back("*** " + std::to_string(count) + (count == 1 ? " message" : " messages") + " from " +
+                        senderName + to + (count == 1 ? " was" : " were") +
+                        " dropped: they came faster than they could be shown.");
+    };
+    line(dropped.broadcast, " to everyone");
+    line(dropped.personal, "");
+    return lines;
+}
+
 TAsyncMsgThread::TAsyncMsgThread(Client& client, GuiThread& gui, EventPorts& ports, ReadingServices& reading)
     : client_(client), gui_(gui), ports_(ports), reading_(reading)
 {
@@ -69,14 +84,12 @@ void TAsyncMsgThread::Stop()
 
 void TAsyncMsgThread::Loop()
 {
+    std::vector<std::string> lines;
     while (!terminate_) {
         ReapNoticeThreads(false);
         if (!enabled_) {
-            if (client_.DisconnectingEvent().IsSet()) {
-                std::string dropped;
-                while (client_.AsyncMessages().Pop(dropped)) {
-                }
-            }
+            if (client_.DisconnectingEvent().IsSet())
+                client_.AsyncMessages().Clear();
             std::unique_lock lock(wakeMutex_);
             wake_.wait_for(lock, std::chrono::milliseconds(kOfflineWaitMs),
                            [this] { return enabled_.load() || terminate_.load(); });
@@ -88,21 +101,91 @@ void TAsyncMsgThread::Loop()
         }
         if (client_.DisconnectingEvent().IsSet()) {
             // What arrived while the user disconnects is no longer wanted.
-            std::string dropped;
-            while (client_.AsyncMessages().Pop(dropped)) {
-            }
+            client_.AsyncMessages().Clear();
             enabled_ = false;
             continue;
         }
-        std::string line;
-        if (client_.AsyncMessages().Pop(line))
-            DispatchLine(line);
-        else
-            client_.AsyncMessages().WaitNotEmpty(kIdleWaitMs);
+        if (!client_.AsyncMessages().WaitNotEmpty(kIdleWaitMs) || !PaceHandOver())
+            continue;
+        // What came during the frame is one batch; a flood beyond the list's
+        // bound was folded there already.
+        lines.clear();
+        client_.AsyncMessages().PopBatch(lines, kBatchLines);
+        DispatchBatch(lines, client_.AsyncMessages().TakeOverflow());
     }
 }
 
+bool TAsyncMsgThread::PaceHandOver()
+{
+    const auto due = lastHandOver_ + kFrame;
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_until(lock, due, [this] { return terminate_.load() || !enabled_.load(); });
+    return !terminate_ && enabled_;
+}
+
 void TAsyncMsgThread::DispatchLine(const std::string& line)
+{
+    Handle(line);
+    FlushEffects();
+}
+
+void TAsyncMsgThread::DispatchBatch(const std::vector<std::string>& lines, const AsyncOverflow& overflow)
+{
+    for (const std::string& line : lines)
+        Handle(line);
+    HandleOverflow(overflow);
+    FlushEffects();
+}
+
+void TAsyncMsgThread::FlushEffects()
+{
+    PendingEffects effects = std::exchange(pending_, PendingEffects{});
+    if (effects.steps.empty() && effects.presence.empty() && !effects.refresh)
+        return;
+    gui_.invokeAndWait([&] {
+        for (const auto& step : effects.steps)
+            step();
+        for (const auto& [session, step] : effects.presence)
+            step();
+        if (effects.refresh)
+            ports_.RefreshConferenceList();
+    });
+    lastHandOver_ = std::chrono::steady_clock::now();
+}
+
+void TAsyncMsgThread::HandleOverflow(const AsyncOverflow& overflow)
+{
+    if (overflow.Empty())
+        return;
+    MVCache& cache = client_.Cache();
+    std::vector<int32_t> confs(overflow.refreshConferences.begin(), overflow.refreshConferences.end());
+    if (overflow.refreshAll) {
+        confs.clear();
+        cache.ListMemberConferences(confs);
+    }
+    // The texts themselves were not kept: the conferences say there is
+    // something new, and reading them fetches it.
+    for (const int32_t conf : confs) {
+        if (auto membership = cache.GetMembership(conf)) {
+            membership->SetMayHaveUnread(true);
+            membership->SetChanged(true);
+        }
+    }
+    if (overflow.newTexts > 0)
+        pending_.refresh = true;
+    std::vector<std::string> notices;
+    for (const auto& [sender, dropped] : overflow.messages) {
+        const std::string name = client_.Cache().GetName(sender);
+        for (std::string& line : DroppedMessagesNotices(name, dropped))
+            notices.push_back(std::move(line));
+    }
+    for (std::string& line : DroppedMessagesNotices("other senders", overflow.otherSenders))
+        notices.push_back(std::move(line));
+    for (std::string& line : notices)
+        pending_.steps.push_back([this, line = std::move(line)] { ports_.MessagesDropped(line); });
+}
+
+void TAsyncMsgThread::Handle(const std::string& line)
 {
     ++messageCount_;
     size_t pos = 0;
@@ -214,18 +297,18 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
                                                     status->Author(), me);
         PrefetchText(reading_, text);
         if (alert.trayState != TrayAlert::None) {
-            const AlertNotice notice = TextNotice(text, status->Author());
-            gui_.invokeAndWait([&] {
-                ports_.ShowTray(alert.trayState);
+            pending_.steps.push_back([this, state = alert.trayState, notice = TextNotice(text, status->Author())] {
+                ports_.ShowTray(state);
                 ports_.Notify(notice);
             });
         }
         if (alert.beep)
-            gui_.invokeAndWait([&] { ports_.Beep(); });
+            pending_.steps.push_back([this] { ports_.Beep(); });
     } else {
         MarkTextRead(reading_, text, true);
     }
-    gui_.invokeAndWait([&] { ports_.RefreshConferenceList(); });
+    // One refresh for every new text of the batch.
+    pending_.refresh = true;
 }
 
 AlertNotice TAsyncMsgThread::TextNotice(int32_t text, int32_t author)
@@ -257,9 +340,7 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
     // not what they are by the time the window has shown it.
     const AlertDecision alert =
         DecideMessageAlert(AlertSettings::Read(client_.Config()), recipient, client_.CurrentPerson());
-    gui_.invokeAndWait([&] { ports_.DeliverMessage(m); });
-    if (alert.beep)
-        gui_.invokeAndWait([&] { ports_.Beep(); });
+    std::function<void()> tray;
     if (alert.trayState != TrayAlert::None) {
         AlertNotice notice;
         notice.kind = recipient != 0 && recipient == client_.CurrentPerson() ? AlertNotice::Kind::PersonalMessage
@@ -269,24 +350,44 @@ void TAsyncMsgThread::Message(int32_t recipient, int32_t sender, std::string tex
         notice.senderName = m.senderName;
         notice.recipientName = m.recipientName;
         notice.firstLine = FirstLine(m.text);
-        gui_.invokeAndWait([&] {
-            ports_.ShowTray(alert.trayState);
+        tray = [this, state = alert.trayState, notice] {
+            ports_.ShowTray(state);
             ports_.Notify(notice);
-        });
+        };
     }
+    pending_.steps.push_back([this, m = std::move(m)] { ports_.DeliverMessage(m); });
+    if (alert.beep)
+        pending_.steps.push_back([this] { ports_.Beep(); });
+    if (tray)
+        pending_.steps.push_back(std::move(tray));
     if (alert.bringToFront)
-        gui_.invokeAndWait([&] { ports_.BringToFront(); });
+        pending_.steps.push_back([this] { ports_.BringToFront(); });
 }
 
 void TAsyncMsgThread::Presence(const PresenceReport& r)
 {
     const std::string personName = client_.Cache().GetName(r.person);
     const std::string confName = client_.Cache().GetName(r.workingConf);
-    gui_.invokeAndWait([&] { ports_.UpdatePresence(personName, confName, r.session, r.doing, r.userName); });
+    pending_.presence[r.session] = [this, personName, confName, r] {
+        ports_.UpdatePresence(personName, confName, r.session, r.doing, r.userName);
+    };
 }
 
 void TAsyncMsgThread::LogOnOff(int32_t person, int32_t session, bool loggedIn)
 {
+    // Each notice thread waits for a look-up and the GUI thread; a flood of
+    // them waits here instead, and the list folds what comes meanwhile.
+    for (;;) {
+        ReapNoticeThreads(false);
+        {
+            std::lock_guard lock(noticeMutex_);
+            if (notices_.size() < kMaxNoticeThreads)
+                break;
+        }
+        std::unique_lock lock(wakeMutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(5), [this] { return terminate_.load(); }))
+            return;
+    }
     auto notice = std::make_unique<TLogOnOffThread>(client_, gui_, ports_, person, session, loggedIn);
     TLogOnOffThread* started = notice.get();
     {
@@ -326,7 +427,7 @@ PresenceReport TAsyncMsgThread::LastPresence() const
 
 void TAsyncMsgThread::Status(const std::string& text)
 {
-    gui_.invokeAndWait([&] { ports_.SetStatusText(text); });
+    pending_.steps.push_back([this, text] { ports_.SetStatusText(text); });
 }
 
 } // namespace pellar

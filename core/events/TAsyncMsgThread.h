@@ -1,19 +1,26 @@
 // The asynchronous-message thread: takes the server's ":" lines from the
 // client's list and acts on them (new texts, messages, presence, log-on and
-// log-off notices, server notices). Window effects go through EventPorts on
-// the GUI thread; cache updates and read marks happen here.
+// log-off notices, server notices). Cache updates and read marks happen here;
+// window effects are gathered and handed to the GUI thread in one go per
+// batch of lines, at most once a frame, so a flood costs the GUI thread one
+// short hand-over per frame instead of a blocking one per message.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/protocol/AsyncMessages.h"
+#include "core/protocol/TAsyncList.h"
 #include "core/events/MessageRouter.h"
 
 namespace pellar {
@@ -25,6 +32,10 @@ class EventPorts;
 class GuiThread;
 class ReadingServices;
 class TLogOnOffThread;
+
+// The lines the messages window shows for messages that a flood made the
+// client drop: one per kind (to everyone, to the user), with the count.
+std::vector<std::string> DroppedMessagesNotices(const std::string& senderName, const DroppedMessages& dropped);
 
 class TAsyncMsgThread {
 public:
@@ -46,16 +57,40 @@ public:
     // The open messages windows.
     MessageRouter& Router() { return router_; }
 
-    // One line on the calling thread (what the loop does per pass).
+    // One line on the calling thread, its window effects handed over at once.
     void DispatchLine(const std::string& line);
+    // What the loop does per pass: the lines, then what the list folded or
+    // dropped, then one hand-over of every window effect.
+    void DispatchBatch(const std::vector<std::string>& lines, const AsyncOverflow& overflow);
     // Notice threads started; they may still run. Waits for each to end.
     void JoinNoticeThreads();
 
     uint32_t MessageCount() const { return messageCount_.load(); }
     PresenceReport LastPresence() const;
 
+    // Lines taken from the list per pass, and the shortest time between two
+    // hand-overs to the GUI thread.
+    static constexpr size_t kBatchLines = 500;
+    static constexpr std::chrono::milliseconds kFrame{16};
+    // Log-on and log-off notice threads running at once; more wait.
+    static constexpr size_t kMaxNoticeThreads = 16;
+
 private:
+    // Window effects of the lines handled since the last hand-over.
+    struct PendingEffects {
+        std::vector<std::function<void()>> steps;
+        std::map<int32_t, std::function<void()>> presence;  // by session: the last report counts
+        bool refresh = false;
+    };
+
     void Loop();
+    void Handle(const std::string& line);
+    void HandleOverflow(const AsyncOverflow& overflow);
+    // One hand-over of everything pending.
+    void FlushEffects();
+    // Sleeps out the rest of the frame since the last hand-over; false when
+    // the thread is to stop or pause.
+    bool PaceHandOver();
     void NewText(int32_t text, const std::string& line, size_t& pos, bool withAux);
     void Message(int32_t recipient, int32_t sender, std::string text);
     AlertNotice TextNotice(int32_t text, int32_t author);
@@ -79,6 +114,8 @@ private:
     std::list<std::unique_ptr<TLogOnOffThread>> notices_;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
+    PendingEffects pending_;  // the dispatching thread's own
+    std::chrono::steady_clock::time_point lastHandOver_{};
     std::thread thread_;
 };
 

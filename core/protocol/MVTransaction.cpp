@@ -218,11 +218,72 @@ WaitOutcome TMiravoActiveTransactions::WaitThrough(const std::shared_ptr<TSyncro
     plan.what = "Waiting for " + what + "...";
     plan.waitFor = [&sync](int timeoutMs) { return sync->WaitFor(timeoutMs) == WaitResult::Signaled; };
     plan.cancel = std::move(cancel);
+    bool gaveUp = false;
+    const std::chrono::milliseconds limit = LimitFor(std::this_thread::get_id(), gaveUp);
+    // Set by whichever thread runs waitFor, read here once the wait is over.
+    std::atomic<bool> outOfTime{false};
+    if (limit.count() > 0) {
+        using Clock = std::chrono::steady_clock;
+        // Once one wait was given up the rest are too: the work that needs
+        // them is failing already, and each would take the limit again.
+        const auto deadline = gaveUp ? Clock::now() : Clock::now() + limit;
+        plan.waitFor = [&sync, &outOfTime, deadline](int timeoutMs) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            int slice = static_cast<int>(std::max<decltype(left)>(0, left));
+            if (timeoutMs >= 0)
+                slice = std::min(slice, timeoutMs);
+            if (sync->WaitFor(slice) == WaitResult::Signaled)
+                return true;
+            if (Clock::now() < deadline)
+                return false;
+            outOfTime = true;
+            return true;
+        };
+    }
     const WaitOutcome outcome = wait->Wait(plan);
+    // A reply that came in the same instant still counts.
+    const bool timedOut = outOfTime && outcome == WaitOutcome::Done && sync->WaitFor(0) != WaitResult::Signaled;
+    if (timedOut)
+        plan.cancel();
     // A reply already being parsed when the user cancelled still owns the
     // request until its parser is done; the caller may free it only then.
     sync->WaitFor(kInfinite);
+    if (limit.count() > 0 && !gaveUp && (timedOut || outcome == WaitOutcome::Cancelled)) {
+        std::lock_guard lock(limitMutex_);
+        (timedOut ? limit_.timedOut : limit_.cancelled) = true;
+    }
     return outcome;
+}
+
+void TMiravoActiveTransactions::LimitWaits(std::chrono::milliseconds limit)
+{
+    std::lock_guard lock(limitMutex_);
+    limit_ = WaitLimit{};
+    if (limit.count() > 0) {
+        limit_.thread = std::this_thread::get_id();
+        limit_.limit = limit;
+    }
+}
+
+std::chrono::milliseconds TMiravoActiveTransactions::LimitFor(std::thread::id thread, bool& gaveUp) const
+{
+    std::lock_guard lock(limitMutex_);
+    if (limit_.thread != thread)
+        return std::chrono::milliseconds{0};
+    gaveUp = limit_.timedOut || limit_.cancelled;
+    return limit_.limit;
+}
+
+bool TMiravoActiveTransactions::LimitedWaitTimedOut() const
+{
+    std::lock_guard lock(limitMutex_);
+    return limit_.timedOut;
+}
+
+bool TMiravoActiveTransactions::LimitedWaitCancelled() const
+{
+    std::lock_guard lock(limitMutex_);
+    return limit_.cancelled;
 }
 
 bool TMiravoActiveTransactions::Cancel(int32_t id)

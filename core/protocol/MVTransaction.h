@@ -2,7 +2,8 @@
 // success flag and a completion; TMiravoActiveTransactions registers it by id,
 // hands its line to the communication thread and, on the receive thread, lets
 // it parse its reply and releases its waiter. A waiter is released by the
-// reply or by link loss; there are no time-outs.
+// reply, by link loss, by the user's cancel, or by the time limit of a thread
+// that set one (the logon does).
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/protocol/BlockingWait.h"
@@ -155,6 +157,15 @@ public:
     // Null: callers block plainly.
     void SetBlockingWait(BlockingWait* wait) { blockingWait_.store(wait); }
 
+    // Every later wait on the calling thread gives up after limit: its
+    // requests fail as if cancelled. Zero lifts the limit. One thread at a
+    // time (the logon's), whose server may greet and then say nothing.
+    void LimitWaits(std::chrono::milliseconds limit);
+    // How the limited thread's waits ended since LimitWaits: one ran out of
+    // time, one was cancelled by the user.
+    bool LimitedWaitTimedOut() const;
+    bool LimitedWaitCancelled() const;
+
     // On the receive thread after "=" (false) or "%" (true) was read.
     void HandleReply(bool isError);
     // Link loss: every outstanding request fails with an empty error text.
@@ -188,6 +199,9 @@ private:
                             std::function<void()> cancel);
     // Reads one reply up to its closing LF, strings taken whole.
     void SkipReply();
+    // The limit on this thread's waits, zero for none; gaveUp: one of them
+    // already ran out or was cancelled.
+    std::chrono::milliseconds LimitFor(std::thread::id thread, bool& gaveUp) const;
 
     TQueue& queue_;
     TEvent& connected_;
@@ -199,6 +213,15 @@ private:
     std::atomic<int64_t> shortestRoundTripUs_{-1};
     PlainBlockingWait plainWait_;
     std::atomic<BlockingWait*> blockingWait_{nullptr};
+
+    struct WaitLimit {
+        std::thread::id thread;
+        std::chrono::milliseconds limit{0};
+        bool timedOut = false;
+        bool cancelled = false;
+    };
+    mutable std::mutex limitMutex_;  // guards limit_ only
+    WaitLimit limit_;
 };
 
 } // namespace pellar

@@ -44,13 +44,16 @@ std::string Logon::ClientVersionText()
 
 bool Logon::LogOn()
 {
+    failureNotice_ = "Not connected.";
     TMiravoConfiguration& config = client_.Config();
     std::string server, port, user, password;
     TlsSettings tls;
     if (!autoConnect_) {
         const auto choice = ui_.askLogin();
-        if (!choice)
+        if (!choice) {
+            failureNotice_.clear();  // nothing was tried
             return false;
+        }
         server = choice->server;
         port = choice->port;
         user = choice->user;
@@ -88,6 +91,8 @@ bool Logon::LogOn()
     ui_.showProgress("Waiting for initial negotiation...", 23);
     const GreetingOutcome greeting = WaitForGreeting(server + ":" + port);
     if (greeting != GreetingOutcome::Greeted) {
+        if (greeting == GreetingOutcome::Cancelled)
+            failureNotice_ = "Not connected: the logon was cancelled.";
         if (greeting == GreetingOutcome::TimedOut)
             client_.UserMessages().PostUserMessage("!" + GreetingTimeoutText(server, port));
         if (greeting == GreetingOutcome::LinkLost)
@@ -102,10 +107,32 @@ bool Logon::LogOn()
     }
 
     bool created = false;
-    const bool ok = Negotiate(server + ":" + port, user, std::move(password), created);
+    const std::string where = server + ":" + port;
+    TMiravoActiveTransactions& requests = client_.Transactions();
+    // A server that greets and then says nothing must not hold the logon for
+    // ever: each wait from here on has its time, and one that runs out fails
+    // the logon.
+    requests.LimitWaits(AnswerTimeout());
+    bool ok = Negotiate(where, user, std::move(password), created);
+    const bool timedOut = requests.LimitedWaitTimedOut();
+    const bool cancelled = requests.LimitedWaitCancelled();
+    requests.LimitWaits(std::chrono::milliseconds{0});
+    if (ok && (timedOut || cancelled)) {
+        // A step that does without its answer went on; the logon did not work.
+        Abandon();
+        ok = false;
+    }
     ui_.hideProgress();
-    if (!ok)
+    if (!ok) {
+        if (timedOut) {
+            failureNotice_ = "The server did not answer (" + where + ")";
+            client_.UserMessages().PostUserMessage("!" + failureNotice_);
+        } else if (cancelled) {
+            failureNotice_ = "Not connected: the logon was cancelled.";
+        }
         return false;
+    }
+    failureNotice_.clear();
     // The password worked: one saved in the settings file's older form
     // moves into the keyring now, when there is one that answers.
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
@@ -247,6 +274,14 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     LoadMemberships();
     commands_.ChangeActivity(kWaitActivity);
     return true;
+}
+
+std::chrono::milliseconds Logon::AnswerTimeout() const
+{
+    if (options_.answerTimeout)
+        return *options_.answerTimeout;
+    const int seconds = client_.Config().ReadInt(ConfigKeys::AnswerTimeout, 30);
+    return std::chrono::seconds(seconds > 0 ? seconds : 30);
 }
 
 void Logon::Abandon()

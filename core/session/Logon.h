@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class Client;
 struct LogonOptions {
     // How long the server may take to greet.
     std::chrono::milliseconds greetingTimeout{40000};
+    // How long each wait after the greeting may take before the logon gives
+    // up; unset: the profile's AnswerTimeout setting (seconds, default 30).
+    std::optional<std::chrono::milliseconds> answerTimeout;
     // The gauge moves one step per slice of the wait.
     std::chrono::milliseconds greetingSlice{1000};
     // Log-off's waits, in 1 ms steps: for outstanding requests before and
@@ -61,6 +65,10 @@ public:
     void SetStartProfile(std::string profile) { startProfile_ = std::move(profile); }
     const std::string& StartProfile() const { return startProfile_; }
 
+    // Why the last LogOn left the client offline, for the status bar:
+    // empty after a logon that worked.
+    const std::string& FailureNotice() const { return failureNotice_; }
+
     // The client's name and version text as the server hears them.
     static std::string ClientName();
     static std::string ClientVersionText();
@@ -75,6 +83,8 @@ private:
     // Wait while requests are outstanding, at most steps milliseconds.
     void DrainRequests(int steps);
     void Abandon();
+    // The time each wait after the greeting may take.
+    std::chrono::milliseconds AnswerTimeout() const;
     // Connects; asks the user about a certificate that failed the check and
     // pins it when trusted. False (reported already) when not connected.
     bool Connect(const std::string& server, const std::string& port, const ProxySettings& proxy, TlsSettings tls);
@@ -86,6 +96,7 @@ private:
 
     bool autoConnect_ = false;
     std::string startProfile_;
+    std::string failureNotice_;
 };
 
 } // namespace pellar

@@ -74,6 +74,13 @@ bool Session::Connect(bool autoConnect, const std::string& startProfile)
     // A Disconnect during the logon's dialogs took the link down under it.
     const bool online = ok && client_.ConnectedEvent().IsSet();
     Tell([online](SessionListener& l) { l.SessionLoggedOn(online); });
+    if (!online) {
+        // After the windows went offline, which clears what they showed.
+        const std::string notice = ok ? std::string("Not connected.") : logon_.FailureNotice();
+        if (!notice.empty())
+            for (const auto& worker : workers_)
+                worker->LogonFailed(notice);
+    }
     return online;
 }
 
@@ -97,9 +104,7 @@ void Session::Disconnect()
     client_.Cache().ClearAllCaches();
     Tell([](SessionListener& l) { l.SessionDisconnected(); });
     // Asynchronous messages of the old session mean nothing to the next one.
-    std::string stale;
-    while (client_.AsyncMessages().Pop(stale)) {
-    }
+    client_.AsyncMessages().Clear();
     client_.DisconnectingEvent().ResetEv();
     disconnecting_ = false;
 }

@@ -40,6 +40,9 @@ public:
     virtual void SetEnabled(bool on) = 0;
     // Releases hand-overs in flight to the GUI thread, then ends the worker.
     virtual void Stop() = 0;
+    // On the GUI thread, once windows know the logon failed: why, in a line
+    // for a status bar.
+    virtual void LogonFailed(const std::string& notice) { (void)notice; }
 };
 
 class Session {

@@ -359,4 +359,9 @@ void EventsController::RefreshConferenceList()
         refreshConferences_();
 }
 
+void EventsController::MessagesDropped(const std::string& notice)
+{
+    mainMessages_->AppendNotice(notice);
+}
+
 } // namespace pellar

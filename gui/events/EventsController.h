@@ -94,6 +94,7 @@ public:
     void BringToFront() override;
     void Beep() override;
     void RefreshConferenceList() override;
+    void MessagesDropped(const std::string& notice) override;
 
 signals:
     // The tray indicator was double-clicked for a new important text.

@@ -21,6 +21,8 @@
 
 #include <chrono>
 
+#include "core/config/ConfigKeys.h"
+#include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
@@ -204,7 +206,8 @@ bool TMessagesForm::Deliver(int32_t sender, int32_t recipient, bool chatOnly, co
         } catch (const std::exception&) {
         }
     }
-    AppendEntry(ReceivedMessageEntry(Now(), recipientName, client_.Cache().GetName(sender), message));
+    AppendEntry(ReceivedMessageEntry(Now(), recipientName, client_.Cache().GetName(sender), message),
+                kLongestShownMessage);
     if (away_)
         AutoReply(sender, recipient);
     return true;
@@ -328,12 +331,28 @@ void TMessagesForm::RestoreEntries(const std::deque<std::string>& entries)
     entrySink_ = sink;
 }
 
-void TMessagesForm::AppendEntry(const std::string& entry)
+void TMessagesForm::AppendNotice(const std::string& notice)
+{
+    const auto sink = std::exchange(entrySink_, {});
+    AppendEntry(notice + "\r\n");
+    entrySink_ = sink;
+}
+
+void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
 {
     if (entrySink_)
         entrySink_(entry);
     QString text = FromWire(entry);
+    if (shownLimit >= 0 && text.size() > shownLimit) {
+        const qsizetype rest = text.size() - shownLimit;
+        text.truncate(shownLimit);
+        text += QStringLiteral("\n[%1 more characters not shown]\n").arg(rest);
+    }
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // The window keeps the newest blocks only: a flood of messages must not
+    // take all memory. Read each time, so a changed setting counts at once.
+    const int kept = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
+    incomingEdit_->document()->setMaximumBlockCount(kept > 0 ? kept : 5000);
     QTextCharFormat format;
     const std::string font = client_.Config().ReadString("MessageFont", kDefaultMessageFont);
     format.setFont(ArticleRenderer::FontFromString(font));

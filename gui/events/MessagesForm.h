@@ -58,6 +58,11 @@ public:
     void SetEntrySink(std::function<void(const std::string&)> sink) { entrySink_ = std::move(sink); }
     // These entries go before what the log shows.
     void RestoreEntries(const std::deque<std::string>& entries);
+    // A line of the program's own (messages a flood made it drop): shown,
+    // not kept in the messages log.
+    void AppendNotice(const std::string& notice);
+    // The most characters of one received message the window shows.
+    static constexpr qsizetype kLongestShownMessage = 16384;
 
     void SendMessageActionExecute();
     void StartChatActionExecute();
@@ -97,7 +102,8 @@ private:
     QWidget* BuildEditors();
     QHBoxLayout* BuildTargetRow();
 
-    void AppendEntry(const std::string& entry);
+    // shownLimit: the most characters of the entry shown (the sink gets it whole).
+    void AppendEntry(const std::string& entry, qsizetype shownLimit = -1);
     void AutoReply(int32_t sender, int32_t recipient);
     bool SendTo(int32_t recipient, const std::string& text);
     void SentToAllCheckBoxClick();

@@ -1,6 +1,9 @@
 // SIGTERM, SIGINT and SIGHUP end the program the ordinary way (log off, stop
 // the embedded server, close the database) instead of killing it mid-write.
-// The signals are blocked and read from a descriptor on the GUI thread.
+// A handler writes the signal to a pipe that the GUI thread reads. Nothing is
+// blocked, so every process Pellar starts (the session bus, the keyring, a
+// notification daemon) begins with the default mask and dispositions and
+// ends when it is told to.
 #pragma once
 
 class QSocketNotifier;
@@ -9,8 +12,10 @@ namespace pellar {
 
 class TerminationSignals {
 public:
-    // Blocks the signals for this thread and every thread started later.
+    // Catches the signals from now on (a signal before QuitOnSignal waits in
+    // the pipe) and unblocks them should the parent have left them blocked.
     TerminationSignals();
+    // Restores the default dispositions.
     ~TerminationSignals();
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
@@ -19,7 +24,8 @@ public:
     void QuitOnSignal();
 
 private:
-    int fd_ = -1;
+    int readFd_ = -1;
+    int writeFd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
 };
 

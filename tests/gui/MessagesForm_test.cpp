@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "core/config/ConfigKeys.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
@@ -73,6 +74,27 @@ private slots:
         me->client.Config().WriteString("MessageFont", "");
         QVERIFY(Log(messages).contains(QStringLiteral("to Demo User\nfrom Anna Berg:\n")));
         QVERIFY(Log(messages).contains(QString(94, QLatin1Char('='))));
+    }
+
+    void theWindowKeepsItsNewestBlocksAndShowsDropNotices()
+    {
+        TMessagesForm* messages = events->MainMessages();
+        me->client.Config().WriteString(ConfigKeys::MessagesKept, "40");
+        const int32_t sender = anna->client.CurrentPerson();
+        for (int i = 0; i < 60; ++i)
+            QVERIFY(messages->Deliver(sender, 0, false, "flood " + std::to_string(i)));
+        QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
+        QVERIFY(Log(messages).contains(QStringLiteral("flood 59")));
+        QVERIFY(!Log(messages).contains(QStringLiteral("flood 1\n")));
+        // One message cannot take the window's memory either.
+        QVERIFY(messages->Deliver(sender, 0, false, std::string(20000, 'x')));
+        QVERIFY(Log(messages).contains(QStringLiteral("more characters not shown]")));
+        QVERIFY(!Log(messages).contains(QString(20000, QLatin1Char('x'))));
+        events->MessagesDropped("*** 7 messages from Anna Berg to everyone were dropped: they came faster than they "
+                                "could be shown.");
+        QVERIFY(Log(messages).contains(QStringLiteral("*** 7 messages from Anna Berg to everyone were dropped")));
+        me->client.Config().WriteString(ConfigKeys::MessagesKept, "");
+        messages->IncomingEdit()->clear();
     }
 
     void chatWindowTakesItsPartnersPersonalMessagesAlone()

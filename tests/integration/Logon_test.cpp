@@ -1,5 +1,7 @@
 // Logon and log-off against the reference server, with scripted dialogs.
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -8,6 +10,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MiravoTables.h"
 #include "support/SessionFixture.h"
+#include "support/ScriptedPeer.h"
 #include "support/ScriptedWaits.h"
 
 namespace pellar::test {
@@ -396,6 +399,80 @@ TEST(LogOffWaits, CancellingTheWaitForLastAnswersLogsOffAtOnce)
     EXPECT_EQ(user.Shown().front(), "Waiting for the server's last answers before logging off...");
     EXPECT_TRUE(h.client.ComThread().WaitIdle(5000));
     EXPECT_FALSE(h.client.ConnectedEvent().IsSet());
+}
+
+
+// A peer that greets and then answers nothing: the logon must not wait for
+// it for ever.
+class GreetsThenSilent {
+public:
+    GreetsThenSilent()
+    {
+        greeter_ = std::thread([this] {
+            if (peer.accept(5000))
+                peer.send("MIRAVO\n");
+        });
+    }
+    ~GreetsThenSilent() { greeter_.join(); }
+    LoginChoice Choice() const { return LoginChoice{"127.0.0.1", peer.portText(), kDemoUser, kDemoPassword, ""}; }
+    std::string Where() const { return "127.0.0.1:" + peer.portText(); }
+
+    ScriptedPeer peer;
+
+private:
+    std::thread greeter_;
+};
+
+TEST(LogonAnswerDeadline, AServerThatGreetsAndThenSaysNothingFailsTheLogonInTime)
+{
+    GreetsThenSilent server;
+    LogonOptions quick = QuickLogon();
+    quick.answerTimeout = std::chrono::milliseconds(300);
+    SessionClient c(quick);
+    c.ui.login = server.Choice();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(c.logon.LogOn());
+    // One wait runs out; the steps after it give up at once instead of
+    // taking the time again each.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
+    EXPECT_THAT(c.Messages(), ElementsAre("!The server did not answer (" + server.Where() + ")"));
+    EXPECT_EQ(c.logon.FailureNotice(), "The server did not answer (" + server.Where() + ")");
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+    EXPECT_GE(c.ui.hidden, 1);
+    // The limit was the logon's and went with it.
+    EXPECT_FALSE(c.client.Transactions().LimitedWaitTimedOut());
+}
+
+TEST(LogonAnswerDeadline, TheTimeComesFromTheProfileWhenTheProgramSetsNone)
+{
+    GreetsThenSilent server;
+    LogonOptions fromProfile = QuickLogon();
+    fromProfile.answerTimeout.reset();
+    SessionClient c(fromProfile);
+    c.client.Config().WriteString(ConfigKeys::AnswerTimeout, "1");
+    c.ui.login = server.Choice();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(c.logon.LogOn());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(900));
+    EXPECT_LT(took, std::chrono::milliseconds(5000));
+    EXPECT_EQ(c.logon.FailureNotice(), "The server did not answer (" + server.Where() + ")");
+}
+
+TEST(LogonAnswerDeadline, CancellingAWaitAfterTheGreetingSaysSoAndReportsNoTimeOut)
+{
+    GreetsThenSilent server;
+    SessionClient c;
+    CancelAfterWait user(200);
+    c.client.SetBlockingWait(&user);
+    c.ui.login = server.Choice();
+    EXPECT_FALSE(c.logon.LogOn());
+    EXPECT_EQ(c.logon.FailureNotice(), "Not connected: the logon was cancelled.");
+    EXPECT_TRUE(c.Messages().empty()) << "a cancel is no failure to report";
+    EXPECT_EQ(user.Cancelled(), 1) << "the waits after the cancelled one give up at once";
+    EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
 }
 
 } // namespace

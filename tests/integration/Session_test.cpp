@@ -68,6 +68,7 @@ struct CountingWorker : SessionWorker {
         ++stops;
         log->push_back(name + " stop");
     }
+    void LogonFailed(const std::string& notice) override { log->push_back(name + ": " + notice); }
     std::vector<std::string>* log;
     std::string name;
     bool enabled = false;
@@ -122,6 +123,24 @@ TEST_F(SessionTest, ConnectEnablesWorkersThenTellsWindowsAroundTheLogon)
     EXPECT_FALSE(s.session.IsConnecting());
     // Nothing of the logon had gone out when the windows were told it starts.
     EXPECT_EQ(s.recorder.sentAtStep.front(), 0u);
+}
+
+TEST_F(SessionTest, AFailedLogonTellsTheWorkersWhyAfterTheWindowsWentOffline)
+{
+    StartServer();
+    std::vector<std::string> log;
+    SessionUnderTest s;
+    s.session.AdoptWorker(std::make_shared<CountingWorker>(&log, "dispatch"));
+    s.recorder.onStep = [&](const std::string& step) { log.push_back(step); };
+    s.ui.login = Choice(kDemoUser, "not the password");
+    EXPECT_FALSE(s.session.Connect(false, ""));
+    EXPECT_THAT(log, ElementsAre("dispatch on", "connecting", "failed", "dispatch: Not connected."));
+
+    // A login dialog closed without trying tells nothing.
+    log.clear();
+    s.ui.login.reset();
+    EXPECT_FALSE(s.session.Connect(false, ""));
+    EXPECT_THAT(log, ElementsAre("dispatch on", "connecting", "failed"));
 }
 
 TEST_F(SessionTest, DisconnectFlushesMarksAndLogsOffBeforeTheCachesGo)

@@ -1,5 +1,7 @@
 #include "core/events/TAsyncMsgThread.h"
 
+#include <atomic>
+#include <functional>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -190,6 +192,96 @@ TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
     EXPECT_EQ(thread.MessageCount(), 1u);
     EXPECT_EQ(ports.status, std::vector<std::string>{"Database is syncronizing."});
     EXPECT_LT(client.Cache().IsNameCached(12), 0);
+}
+
+// Runs hand-overs inline and counts them.
+struct CountingGuiThread : GuiThread {
+    std::atomic<int> handOvers{0};
+    void invokeAndWait(std::function<void()> fn) override
+    {
+        ++handOvers;
+        if (fn)
+            fn();
+    }
+};
+
+struct DropRecordingPorts : ScriptedPorts {
+    std::vector<std::string> dropped;
+    void MessagesDropped(const std::string& notice) override
+    {
+        std::lock_guard l(mutex);
+        dropped.push_back(notice);
+    }
+};
+
+class AsyncBatches : public ::testing::Test {
+protected:
+    AsyncBatches() : client(test::QuietClientOptions()), reading(client), thread(client, gui, ports, reading)
+    {
+        client.SetCurrentPerson(kMe);
+        client.Cache().SetName(7, "Anna Berg");
+        client.Cache().SetName(12, "General");
+    }
+
+    Client client;
+    ClientReadingServices reading;
+    CountingGuiThread gui;
+    DropRecordingPorts ports;
+    TAsyncMsgThread thread;
+};
+
+TEST_F(AsyncBatches, ABatchIsOneHandOverWithOneRefreshAndTheLastPresenceOfEachSession)
+{
+    const std::string text = " 0 0 8 1 0 124 1 0 0 7 2 20 0 2 { 0 12 6 5 } 0 *";
+    thread.DispatchBatch({"4 15 101" + text, "5 6 7 12 33 4Hread 1Ha", "3 12 0 7 5Hfirst", "4 15 102" + text,
+                          "5 6 7 12 44 4Hidle 1Hb", "5 6 7 12 33 5Hwrite 1Ha", "3 12 6 7 6Hsecond"},
+                         AsyncOverflow{});
+    EXPECT_EQ(gui.handOvers.load(), 1);
+    EXPECT_EQ(ports.refreshes, 1);
+    EXPECT_EQ(ports.presence, (std::vector<std::string>{"update 33 write a", "update 44 idle b"}));
+    ASSERT_EQ(ports.delivered.size(), 2u);
+    EXPECT_EQ(ports.delivered[0].text, "first");
+    EXPECT_EQ(ports.delivered[1].text, "second");
+    EXPECT_EQ(thread.MessageCount(), 7u);
+    // Nothing to show: no hand-over at all.
+    thread.DispatchBatch({}, AsyncOverflow{});
+    EXPECT_EQ(gui.handOvers.load(), 1);
+}
+
+TEST_F(AsyncBatches, DroppedMessagesAreToldWithTheirCountAndSender)
+{
+    AsyncOverflow overflow;
+    overflow.messages[7].broadcast = 1200;
+    overflow.messages[7].personal = 3;
+    overflow.otherSenders.broadcast = 1;
+    overflow.newTexts = 40;
+    overflow.refreshConferences = {12};
+    thread.DispatchBatch({}, overflow);
+    EXPECT_EQ(gui.handOvers.load(), 1);
+    EXPECT_EQ(ports.dropped,
+              (std::vector<std::string>{
+                  "*** 1200 messages from Anna Berg to everyone were dropped: they came faster than they could be shown.",
+                  "*** 3 messages from Anna Berg were dropped: they came faster than they could be shown.",
+                  "*** 1 message from other senders to everyone was dropped: they came faster than they could be "
+                  "shown."}));
+    // Forty folded new texts: one refresh.
+    EXPECT_EQ(ports.refreshes, 1);
+}
+
+TEST_F(AsyncBatches, TheLoopHandsOverOncePerBatchNotOncePerMessage)
+{
+    constexpr int kMessages = 1500;
+    for (int i = 0; i < kMessages; ++i)
+        client.AsyncMessages().Add("3 12 0 7 1Hx");
+    client.ConnectedEvent().SetEv();
+    thread.Start();
+    thread.SetEnabled(true);
+    test::WaitUntil([&] { return thread.MessageCount() == kMessages; }, 10000);
+    thread.Stop();
+    client.ConnectedEvent().ResetEv();
+    EXPECT_EQ(thread.MessageCount(), static_cast<uint32_t>(kMessages));
+    EXPECT_EQ(ports.delivered.size(), static_cast<size_t>(kMessages));
+    EXPECT_LE(gui.handOvers.load(), kMessages / static_cast<int>(TAsyncMsgThread::kBatchLines) + 1);
 }
 
 } // namespace
