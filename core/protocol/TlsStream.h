@@ -4,6 +4,8 @@
 // time and wait for the socket in poll without holding its lock.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -108,8 +110,10 @@ public:
     TlsIo Write(const char* data, size_t size, size_t& n);
     TlsIo Read(char* buf, size_t size, size_t& n);
     // Bytes wait inside the session, decrypted or not: poll would not see
-    // them. They may be part of a record only; Read then wants more.
-    bool HasBuffered();
+    // them. They may be part of a record only; Read then wants more. Only
+    // Read leaves bytes behind, so this is what the last Read left, known
+    // without the session's lock: asking must not make a writer wait.
+    bool HasBuffered() const;
 
 private:
     struct Handles;
@@ -117,10 +121,15 @@ private:
     TlsIo Classify(int result);
     // One SSL read or write under the lock, its outcome classified.
     template <typename Call>
-    TlsIo Transfer(Call call, size_t& n);
+    TlsIo Transfer(Call call, size_t& n, bool reading);
+    // Takes mutex_ for a read: a writer holds it only for one send that
+    // never blocks, so the reader first retries for up to kReadSpin.
+    void LockForRead();
+    static constexpr std::chrono::microseconds kReadSpin{50};
 
     std::unique_ptr<Handles> h_;
     std::mutex mutex_;  // one call into the session at a time
+    std::atomic<bool> buffered_{false};  // set by Read, under mutex_
     TlsPeer peer_;
 };
 

@@ -3,6 +3,7 @@
 // during it, and many requests from several threads over one session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -264,6 +265,48 @@ TEST_F(TlsWire, NothingOfTheSessionCrossesTheWireInClearAndACutIsALinkLoss)
     EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
     TGetTextTrans get(c.client.Protocol(), 1);
     EXPECT_FALSE(c.client.Transactions().ExecuteAndWait(get));
+}
+
+// Reads through the session until want bytes came; false when it failed.
+bool ReadAtLeast(int fd, TlsStream& stream, std::string& got, size_t want, size_t chunk)
+{
+    const auto deadline = Clock::now() + 5s;
+    while (got.size() < want && Clock::now() < deadline) {
+        char buf[64];
+        size_t n = 0;
+        const TlsIo io = stream.Read(buf, std::min(chunk, sizeof buf), n);
+        if (io == TlsIo::Done) {
+            got.append(buf, n);
+            continue;
+        }
+        if (io != TlsIo::WantRead && io != TlsIo::WantWrite)
+            return false;
+        pollfd p{fd, static_cast<short>(io == TlsIo::WantRead ? POLLIN : POLLOUT), 0};
+        ::poll(&p, 1, 100);
+    }
+    return got.size() >= want;
+}
+
+TEST(TlsSession, WhatAReadLeftInTheSessionIsReportedUntilItIsTaken)
+{
+    // poll never sees bytes the session holds already: the reader relies on
+    // HasBuffered, which must say what the last Read left behind.
+    int s = ConnectLoopback(TlsServer().TlsPort());
+    auto stream = TlsStream::Handshake(s, "localhost", TrustTestCa(), 5000, -1);
+    EXPECT_FALSE(stream->HasBuffered());
+    const std::string hello = "A3Hbob\n";
+    size_t n = 0;
+    ASSERT_EQ(stream->Write(hello.data(), hello.size(), n), TlsIo::Done);
+    ASSERT_EQ(n, hello.size());
+    std::string got;
+    ASSERT_TRUE(ReadAtLeast(s, *stream, got, 2, 2));
+    EXPECT_EQ(got, "MI");
+    EXPECT_TRUE(stream->HasBuffered()) << "the rest of the greeting is in the session";
+    ASSERT_TRUE(ReadAtLeast(s, *stream, got, 7, 64));
+    EXPECT_EQ(got, "MIRAVO\n");
+    EXPECT_FALSE(stream->HasBuffered());
+    stream.reset();
+    SocketClose(s);
 }
 
 TEST(TlsSession, ManyRequestsFromSeveralThreadsShareOneSession)
