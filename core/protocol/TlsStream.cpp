@@ -139,7 +139,6 @@ std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFi
     // Verification is judged after the handshake so that the user can be
     // told why it failed and shown the fingerprint.
     SSL_CTX_set_verify(raw, SSL_VERIFY_NONE, nullptr);
-    LoadSystemTrust(raw);
     if (!caFile.empty() && SSL_CTX_load_verify_locations(raw, caFile.c_str(), nullptr) != 1)
         throw TTlsError("Cannot read the trusted certificates in " + caFile + ": " + LastSslError());
     return std::shared_ptr<TlsClientContext>(new TlsClientContext(ctx.release(), caFile));
@@ -148,6 +147,14 @@ std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFi
 TlsClientContext::~TlsClientContext()
 {
     SSL_CTX_free(ctx_);
+}
+
+void TlsClientContext::TrustSystemStore()
+{
+    std::call_once(systemOnce_, [this] {
+        LoadSystemTrust(ctx_);
+        systemTrusted_ = true;
+    });
 }
 
 TTlsUntrusted::TTlsUntrusted(TlsPeer peer, bool pinMismatch)
@@ -204,7 +211,10 @@ TlsStream::~TlsStream() = default;
 std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host, const TlsSettings& settings,
                                                 int timeoutMs, int cancelFd)
 {
-    return Handshake(fd, host, TlsClientContext::Make(settings.caFile), timeoutMs, cancelFd);
+    auto context = TlsClientContext::Make(settings.caFile);
+    if (settings.pinnedFingerprint.empty())
+        context->TrustSystemStore();
+    return Handshake(fd, host, std::move(context), timeoutMs, cancelFd);
 }
 
 const std::shared_ptr<TlsClientContext>& TlsStream::Context() const

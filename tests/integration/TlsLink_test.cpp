@@ -141,6 +141,42 @@ TEST(TlsHandshake, CancellingDuringTheHandshakeReleasesTheCallerAtOnce)
     accepter.join();
 }
 
+// One connect attempt to the TLS port, its session handed back.
+std::unique_ptr<TlsStream> AttemptTls(const TlsSettings& tls, std::shared_ptr<TlsClientContext> context = nullptr)
+{
+    ConnectAttempt attempt;
+    ConnectTarget target;
+    target.host = "127.0.0.1";
+    target.service = std::to_string(TlsServer().TlsPort());
+    target.certificateHost = "127.0.0.1";
+    target.tls = tls;
+    target.tlsContext = std::move(context);
+    attempt.Run(target, 5000);
+    int s = -1;
+    std::unique_ptr<TlsStream> stream;
+    attempt.Take(s, stream);
+    SocketClose(s);
+    return stream;
+}
+
+TEST(TlsTrustStore, APinnedCertificateNeverReadsTheSystemStoreAndAnUnpinnedOneDoes)
+{
+    TlsSettings pinned = TrustTestCa();  // the same anchors: its context may serve both
+    pinned.pinnedFingerprint = TlsServer().TlsFingerprint();
+    const auto first = AttemptTls(pinned);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(first->Context()->TrustsSystemStore());
+    // The same context serves the next link; one without a pin needs the
+    // store, and its chain is judged by it (the test CA is in the file).
+    const auto again = AttemptTls(pinned, first->Context());
+    EXPECT_FALSE(again->Context()->TrustsSystemStore());
+    const auto unpinned = AttemptTls(TrustTestCa(), first->Context());
+    EXPECT_TRUE(unpinned->Context()->TrustsSystemStore());
+    EXPECT_EQ(unpinned->Peer().problem, "");
+    const auto fresh = AttemptTls(TrustTestCa());
+    EXPECT_TRUE(fresh->Context()->TrustsSystemStore());
+}
+
 // A web proxy that answers CONNECT as told and then relays both ways.
 class TunnelProxy {
 public:
