@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -306,36 +305,10 @@ TlsIo TlsStream::Classify(int result)
     }
 }
 
-void TlsStream::LockForRead()
-{
-    // The reader comes here when the socket turned readable, typically
-    // with the reply to a request whose SSL_write is still returning from
-    // its send on another thread. That write never blocks (the socket is
-    // non-blocking), so waiting for it briefly without sleeping saves the
-    // reader a futex sleep and the writer the wake-up call on its way out;
-    // a writer that does not come back soon (descheduled) gets the plain
-    // wait.
-    const auto deadline = std::chrono::steady_clock::now() + kReadSpin;
-    for (int round = 0;; ++round) {
-        if (mutex_.try_lock())
-            return;
-        if (round % 64 == 63) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                break;
-            std::this_thread::yield();
-        }
-    }
-    mutex_.lock();
-}
-
 template <typename Call>
-TlsIo TlsStream::Transfer(Call call, size_t& n, bool reading)
+TlsIo TlsStream::Transfer(Call call, size_t& n)
 {
-    if (reading)
-        LockForRead();
-    else
-        mutex_.lock();
-    std::lock_guard lock(mutex_, std::adopt_lock);
+    std::lock_guard lock(mutex_);
     n = 0;
     ERR_clear_error();
     errno = 0;
@@ -350,7 +323,7 @@ TlsIo TlsStream::Transfer(Call call, size_t& n, bool reading)
 
 TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
 {
-    return Transfer([&](SSL* ssl) { return SSL_write_ex(ssl, data, size, &n); }, n, false);
+    return Transfer([&](SSL* ssl) { return SSL_write_ex(ssl, data, size, &n); }, n);
 }
 
 TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
@@ -362,7 +335,7 @@ TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
             buffered_.store(SSL_has_pending(ssl) == 1, std::memory_order_relaxed);
             return r;
         },
-        n, true);
+        n);
 }
 
 bool TlsStream::HasBuffered() const

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -130,11 +129,7 @@ private:
     TlsIo Classify(int result);
     // One SSL read or write under the lock, its outcome classified.
     template <typename Call>
-    TlsIo Transfer(Call call, size_t& n, bool reading);
-    // Takes mutex_ for a read: a writer holds it only for one send that
-    // never blocks, so the reader first retries for up to kReadSpin.
-    void LockForRead();
-    static constexpr std::chrono::microseconds kReadSpin{50};
+    TlsIo Transfer(Call call, size_t& n);
 
     std::unique_ptr<Handles> h_;
     std::mutex mutex_;  // one call into the session at a time
