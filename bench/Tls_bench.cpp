@@ -91,6 +91,8 @@ constexpr int kRounds = 5;
 constexpr int kWarmUp = 200;
 constexpr int kSamples = 2000;
 constexpr int kConnects = 40;
+// The encrypted round trip may cost this much more than the plain one.
+constexpr double kRoundTripLimit = 1.15;
 
 struct Round {
     double ratio, tlsUs, plainUs;
@@ -136,6 +138,7 @@ int main(int argc, char** argv)
     // Flags only: the figures below are measured side by side by hand.
     benchmark::Initialize(&argc, argv);
 
+    bool roundTripOk = false;
     std::string pattern = (std::filesystem::temp_directory_path() / "pellar-tls-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         return 1;
@@ -154,14 +157,17 @@ int main(int argc, char** argv)
         }
         std::sort(rounds.begin(), rounds.end(), [](const Round& a, const Round& b) { return a.ratio < b.ratio; });
         const Round& mid = rounds[rounds.size() / 2];
-        std::printf("ExecuteAndWait TLS / plain (median of %d rounds): %.3f, spread %.3f..%.3f (limit 1.3) %s\n",
-                    kRounds, mid.ratio, rounds.front().ratio, rounds.back().ratio, mid.ratio <= 1.3 ? "OK" : "TOO SLOW");
+        roundTripOk = mid.ratio <= kRoundTripLimit;
+        std::printf("ExecuteAndWait TLS / plain (median of %d rounds): %.3f, spread %.3f..%.3f (limit %.2f) %s\n",
+                    kRounds, mid.ratio, rounds.front().ratio, rounds.back().ratio, kRoundTripLimit,
+                    roundTripOk ? "OK" : "TOO SLOW");
 
         pellar::Client tlsClient(Quiet()), plainClient(Quiet());
-        // The first encrypted connect of a run also reads the system's trust
-        // store (a bundle file named by SSL_CERT_FILE is read whole).
+        // The first encrypted connect of a run makes the client's TLS
+        // context; with a pinned certificate the system's trust store is
+        // not read for it.
         const double first = ConnectUs(tlsClient, p.TlsPort(), Pinned(p));
-        std::printf("first TLS connect of the run (trust store read): %.0f us\n", first);
+        std::printf("first TLS connect of the run (pinned): %.0f us\n", first);
         std::vector<double> plainConnect, tlsConnect;
         for (int i = 0; i < kConnects; ++i) {
             tlsConnect.push_back(ConnectUs(tlsClient, p.TlsPort(), Pinned(p)));
@@ -177,5 +183,5 @@ int main(int argc, char** argv)
     }
     std::filesystem::remove_all(pattern);
     benchmark::Shutdown();
-    return 0;
+    return roundTripOk ? 0 : 1;
 }

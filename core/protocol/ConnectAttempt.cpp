@@ -111,10 +111,15 @@ void ConnectAttempt::Run(const ConnectTarget& target, int timeoutMs)
     bool pinMismatch = false;
     try {
         // The trust store is read before the connect: the server's clock for
-        // the handshake must not run while a CA bundle is parsed.
+        // the handshake must not run while a CA bundle is parsed. A pinned
+        // certificate is judged by its fingerprint alone, so the system's
+        // store is not read for it at all.
         std::shared_ptr<TlsClientContext> context;
-        if (target.tls.enabled)
+        if (target.tls.enabled) {
             context = target.tlsContext ? target.tlsContext : TlsClientContext::Make(target.tls.caFile);
+            if (target.tls.pinnedFingerprint.empty())
+                context->TrustSystemStore();
+        }
         SocketConnect(s, target.host, target.service, false, timeoutMs, cancelFd_);
         if (target.tls.enabled) {
             if (!target.tunnelTo.empty())

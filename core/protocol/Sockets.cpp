@@ -1,5 +1,6 @@
 #include "core/protocol/Sockets.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -101,15 +102,6 @@ int ServicePort(const std::string& service)
     return static_cast<int>(port);
 }
 
-[[noreturn]] void Fail(int& sock, int code)
-{
-    if (sock != -1) {
-        ::close(sock);
-        sock = -1;
-    }
-    throw TWinsockException(code);
-}
-
 void BindReservedPort(int sock, const sockaddr* target)
 {
     int off = 0;
@@ -136,38 +128,159 @@ void BindReservedPort(int sock, const sockaddr* target)
     }
 }
 
-void WaitConnected(int& sock, int timeoutMs, int cancelFd)
+using Clock = std::chrono::steady_clock;
+
+int MsUntil(Clock::time_point when)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0)
-            Fail(sock, 10060);
-        pollfd p[2] = {{sock, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
-        const int r = ::poll(p, cancelFd < 0 ? 1 : 2, static_cast<int>(left));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            Fail(sock, WinsockCodeFromErrno(errno));
-        if (r == 0)
-            Fail(sock, 10060);
-        if (p[1].revents & POLLIN) {
-            ::close(sock);
-            sock = -1;
-            throw TConnectCancelled();
-        }
-        int err = 0;
-        socklen_t len = sizeof err;
-        if (getsockopt(sock, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
-            Fail(sock, WinsockCodeFromErrno(errno));
-        if (err != 0)
-            Fail(sock, WinsockCodeFromErrno(err));
-        return;
-    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(when - Clock::now()).count();
+    return static_cast<int>(std::max<decltype(left)>(0, left));
 }
 
+// The attempts of one connect: every socket opened is closed again unless
+// it is handed out as the winner.
+class ConnectRace {
+public:
+    ConnectRace(const std::string& service, bool reservedPort)
+        : port_(htons(static_cast<uint16_t>(ServicePort(service)))), reservedPort_(reservedPort)
+    {
+    }
+    ~ConnectRace()
+    {
+        for (int& fd : pending_)
+            ::close(fd);
+    }
+    ConnectRace(const ConnectRace&) = delete;
+    ConnectRace& operator=(const ConnectRace&) = delete;
+
+    bool Racing() const { return !pending_.empty(); }
+    size_t Count() const { return pending_.size(); }
+    int LastError() const { return lastError_; }
+
+    // Starts connecting to address; returns the socket when it connected at
+    // once, else -1 (racing, or failed: see LastError).
+    int Start(const SocketAddress& address)
+    {
+        sockaddr_storage target = address.addr;
+        if (target.ss_family == AF_INET6)
+            reinterpret_cast<sockaddr_in6*>(&target)->sin6_port = port_;
+        else
+            reinterpret_cast<sockaddr_in*>(&target)->sin_port = port_;
+        int fd = ::socket(target.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) {
+            lastError_ = WinsockCodeFromErrno(errno);
+            return -1;
+        }
+        try {
+            if (reservedPort_)
+                BindReservedPort(fd, reinterpret_cast<const sockaddr*>(&target));
+        } catch (const TWinsockException& e) {
+            ::close(fd);
+            lastError_ = e.Code();
+            return -1;
+        }
+        int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), address.len) == 0)
+            return fd;
+        if (errno != EINPROGRESS && errno != EINTR) {
+            lastError_ = WinsockCodeFromErrno(errno);
+            ::close(fd);
+            return -1;
+        }
+        pending_.push_back(fd);
+        return -1;
+    }
+
+    // Waits up to waitMs for an attempt to finish. Returns the connected
+    // socket, else -1 (attempts that failed meanwhile are closed; failed
+    // tells whether one did). Raises on cancel and on a failed poll.
+    int Wait(int waitMs, int cancelFd, bool& failed)
+    {
+        failed = false;
+        std::vector<pollfd> fds;
+        for (const int fd : pending_)
+            fds.push_back({fd, POLLOUT, 0});
+        fds.push_back({cancelFd, POLLIN, 0});
+        const int r = ::poll(fds.data(), static_cast<nfds_t>(cancelFd < 0 ? fds.size() - 1 : fds.size()), waitMs);
+        if (r < 0 && errno == EINTR)
+            return -1;
+        if (r < 0)
+            throw TWinsockException(WinsockCodeFromErrno(errno));
+        if (cancelFd >= 0 && (fds.back().revents & POLLIN))
+            throw TConnectCancelled();
+        for (size_t i = 0; i + 1 < fds.size(); ++i) {
+            if (fds[i].revents == 0)
+                continue;
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (getsockopt(fds[i].fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                err = errno;
+            if (err == 0)
+                return Take(fds[i].fd);
+            lastError_ = WinsockCodeFromErrno(err);
+            failed = true;
+            ::close(Take(fds[i].fd));
+        }
+        return -1;
+    }
+
+private:
+    int Take(int fd)
+    {
+        std::erase(pending_, fd);
+        return fd;
+    }
+
+    const uint16_t port_;
+    const bool reservedPort_;
+    std::vector<int> pending_;
+    int lastError_ = 10061;
+};
+
 } // namespace
+
+std::vector<SocketAddress> ResolveHost(const std::string& host)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* raw = nullptr;
+    // A numeric address is taken as it stands; only names are looked up.
+    const int gai = getaddrinfo(host.c_str(), nullptr, &hints, &raw);
+    if (gai != 0)
+        throw TWinsockException(WinsockCodeFromGai(gai));
+    std::unique_ptr<addrinfo, AddrInfoDeleter> result(raw);
+    std::vector<SocketAddress> out;
+    for (const addrinfo* a = result.get(); a; a = a->ai_next) {
+        if ((a->ai_family != AF_INET && a->ai_family != AF_INET6) || a->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        SocketAddress address;
+        std::memcpy(&address.addr, a->ai_addr, a->ai_addrlen);
+        address.len = a->ai_addrlen;
+        out.push_back(address);
+    }
+    if (out.empty())
+        throw TWinsockException(11004);
+    return out;
+}
+
+std::vector<SocketAddress> InterleaveFamilies(const std::vector<SocketAddress>& addresses)
+{
+    if (addresses.empty())
+        return {};
+    const int first = addresses.front().Family();
+    std::vector<SocketAddress> mine, other;
+    for (const SocketAddress& a : addresses)
+        (a.Family() == first ? mine : other).push_back(a);
+    std::vector<SocketAddress> out;
+    for (size_t i = 0; i < std::max(mine.size(), other.size()); ++i) {
+        if (i < mine.size())
+            out.push_back(mine[i]);
+        if (i < other.size())
+            out.push_back(other[i]);
+    }
+    return out;
+}
 
 TWinsockException::TWinsockException(int code)
     : std::runtime_error(WinsockErrorText(code)), code_(code)
@@ -248,51 +361,45 @@ int WinsockCodeFromGai(int gaiError)
     }
 }
 
-void SocketConnect(int& sock, const std::string& host, const std::string& service,
-                   bool reservedPort, int timeoutMs, int cancelFd)
+void SocketConnect(int& sock, const std::string& host, const std::string& service, bool reservedPort,
+                   int timeoutMs, int cancelFd, const AddressResolver& resolver, int attemptDelayMs)
 {
     sock = -1;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* raw = nullptr;
-    // A numeric address is taken as it stands; only names are looked up.
-    const int gai = getaddrinfo(host.c_str(), nullptr, &hints, &raw);
-    if (gai != 0)
-        throw TWinsockException(WinsockCodeFromGai(gai));
-    std::unique_ptr<addrinfo, AddrInfoDeleter> result(raw);
-
-    sockaddr_storage target{};
-    std::memcpy(&target, result->ai_addr, result->ai_addrlen);
-    const auto port = htons(static_cast<uint16_t>(ServicePort(service)));
-    if (target.ss_family == AF_INET6)
-        reinterpret_cast<sockaddr_in6*>(&target)->sin6_port = port;
-    else
-        reinterpret_cast<sockaddr_in*>(&target)->sin_port = port;
-
-    sock = ::socket(result->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (sock < 0) {
-        const int code = WinsockCodeFromErrno(errno);
-        sock = -1;
-        throw TWinsockException(code);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const std::vector<SocketAddress> addresses = InterleaveFamilies(resolver ? resolver(host) : ResolveHost(host));
+    if (addresses.empty())
+        throw TWinsockException(11004);
+    ConnectRace race(service, reservedPort);
+    size_t next = 0;
+    auto nextStart = Clock::now();
+    for (;;) {
+        // The next address joins when the last one started had its time or
+        // has failed already; with none racing there is nothing to wait for.
+        if (next < addresses.size() && (!race.Racing() || Clock::now() >= nextStart)) {
+            const size_t before = race.Count();
+            if (const int fd = race.Start(addresses[next++]); fd >= 0) {
+                sock = fd;
+                return;
+            }
+            // One that failed on the spot hands over to the next at once.
+            nextStart = Clock::now() + std::chrono::milliseconds(race.Count() > before ? attemptDelayMs : 0);
+            continue;
+        }
+        if (!race.Racing())
+            throw TWinsockException(race.LastError());
+        int waitMs = MsUntil(deadline);
+        if (waitMs <= 0)
+            throw TWinsockException(10060);
+        if (next < addresses.size())
+            waitMs = std::min(waitMs, MsUntil(nextStart));
+        bool failed = false;
+        if (const int fd = race.Wait(waitMs, cancelFd, failed); fd >= 0) {
+            sock = fd;
+            return;
+        }
+        if (failed)
+            nextStart = Clock::now();
     }
-    try {
-        if (reservedPort)
-            BindReservedPort(sock, reinterpret_cast<const sockaddr*>(&target));
-    } catch (const TWinsockException& e) {
-        Fail(sock, e.Code());
-    }
-    const int flags = fcntl(sock, F_GETFL, 0);
-    if (flags < 0 || fcntl(sock, F_SETFL, flags | O_NONBLOCK) < 0)
-        Fail(sock, WinsockCodeFromErrno(errno));
-    int one = 1;
-    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-
-    if (::connect(sock, reinterpret_cast<const sockaddr*>(&target), result->ai_addrlen) != 0) {
-        if (errno != EINPROGRESS && errno != EINTR)
-            Fail(sock, WinsockCodeFromErrno(errno));
-    }
-    WaitConnected(sock, timeoutMs, cancelFd);
 }
 
 int SocketClose(int& sock)

@@ -138,7 +138,6 @@ std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFi
     // Verification is judged after the handshake so that the user can be
     // told why it failed and shown the fingerprint.
     SSL_CTX_set_verify(raw, SSL_VERIFY_NONE, nullptr);
-    LoadSystemTrust(raw);
     if (!caFile.empty() && SSL_CTX_load_verify_locations(raw, caFile.c_str(), nullptr) != 1)
         throw TTlsError("Cannot read the trusted certificates in " + caFile + ": " + LastSslError());
     return std::shared_ptr<TlsClientContext>(new TlsClientContext(ctx.release(), caFile));
@@ -147,6 +146,14 @@ std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFi
 TlsClientContext::~TlsClientContext()
 {
     SSL_CTX_free(ctx_);
+}
+
+void TlsClientContext::TrustSystemStore()
+{
+    std::call_once(systemOnce_, [this] {
+        LoadSystemTrust(ctx_);
+        systemTrusted_ = true;
+    });
 }
 
 TTlsUntrusted::TTlsUntrusted(TlsPeer peer, bool pinMismatch)
@@ -203,7 +210,10 @@ TlsStream::~TlsStream() = default;
 std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host, const TlsSettings& settings,
                                                 int timeoutMs, int cancelFd)
 {
-    return Handshake(fd, host, TlsClientContext::Make(settings.caFile), timeoutMs, cancelFd);
+    auto context = TlsClientContext::Make(settings.caFile);
+    if (settings.pinnedFingerprint.empty())
+        context->TrustSystemStore();
+    return Handshake(fd, host, std::move(context), timeoutMs, cancelFd);
 }
 
 const std::shared_ptr<TlsClientContext>& TlsStream::Context() const
@@ -318,13 +328,19 @@ TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
 
 TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
 {
-    return Transfer([&](SSL* ssl) { return SSL_read_ex(ssl, buf, size, &n); }, n);
+    return Transfer(
+        [&](SSL* ssl) {
+            const int r = SSL_read_ex(ssl, buf, size, &n);
+            // Still under the lock, while the session cannot change.
+            buffered_.store(SSL_has_pending(ssl) == 1, std::memory_order_relaxed);
+            return r;
+        },
+        n);
 }
 
-bool TlsStream::HasBuffered()
+bool TlsStream::HasBuffered() const
 {
-    std::lock_guard lock(mutex_);
-    return SSL_has_pending(h_->ssl.get()) == 1;
+    return buffered_.load(std::memory_order_relaxed);
 }
 
 } // namespace pellar

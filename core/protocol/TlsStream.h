@@ -4,6 +4,7 @@
 // time and wait for the socket in poll without holding its lock.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -67,18 +68,26 @@ enum class TlsIo { Done, WantRead, WantWrite, Closed, Failed };
 // links that follow: reading a CA bundle costs far more than a handshake.
 class TlsClientContext {
 public:
-    // Raises TTlsError when the extra trust anchors cannot be read.
+    // Raises TTlsError when the extra trust anchors cannot be read. The
+    // system's store is not read yet: a pinned certificate never needs it.
     static std::shared_ptr<TlsClientContext> Make(const std::string& caFile);
     ~TlsClientContext();
     TlsClientContext(const TlsClientContext&) = delete;
     TlsClientContext& operator=(const TlsClientContext&) = delete;
     const std::string& CaFile() const { return caFile_; }
 
+    // Adds the system's CA store to the trust anchors, once; before the
+    // handshake of a link whose chain is judged by it (no pin).
+    void TrustSystemStore();
+    bool TrustsSystemStore() const { return systemTrusted_.load(); }
+
 private:
     friend class TlsStream;
     TlsClientContext(SSL_CTX* ctx, std::string caFile) : ctx_(ctx), caFile_(std::move(caFile)) {}
     SSL_CTX* ctx_;
     std::string caFile_;
+    std::once_flag systemOnce_;
+    std::atomic<bool> systemTrusted_{false};
 };
 
 class TlsStream {
@@ -88,7 +97,8 @@ public:
     TlsStream& operator=(const TlsStream&) = delete;
 
     // Runs the handshake on fd for host (the name the certificate must
-    // carry) until deadlineMs from now. Raises TWinsockException (10060 on
+    // carry) until deadlineMs from now; the system's CA store is read for
+    // it unless settings pin a certificate. Raises TWinsockException (10060 on
     // timeout), TConnectCancelled once cancelFd is readable, TTlsError when
     // the peer does not speak TLS. Trust is not judged here (see CheckTrust).
     static std::unique_ptr<TlsStream> Handshake(int fd, const std::string& host, const TlsSettings& settings,
@@ -108,8 +118,10 @@ public:
     TlsIo Write(const char* data, size_t size, size_t& n);
     TlsIo Read(char* buf, size_t size, size_t& n);
     // Bytes wait inside the session, decrypted or not: poll would not see
-    // them. They may be part of a record only; Read then wants more.
-    bool HasBuffered();
+    // them. They may be part of a record only; Read then wants more. Only
+    // Read leaves bytes behind, so this is what the last Read left, known
+    // without the session's lock: asking must not make a writer wait.
+    bool HasBuffered() const;
 
 private:
     struct Handles;
@@ -121,6 +133,7 @@ private:
 
     std::unique_ptr<Handles> h_;
     std::mutex mutex_;  // one call into the session at a time
+    std::atomic<bool> buffered_{false};  // set by Read, under mutex_
     TlsPeer peer_;
 };
 

@@ -8,6 +8,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace pellar {
 
 namespace {
@@ -19,46 +22,38 @@ QString KeyText(const std::string& key)
 
 } // namespace
 
+// What a job answered; shared with the job's handler, which may run after
+// the caller stopped waiting.
+struct KeychainSecretStore::Outcome {
+    std::mutex mutex;
+    std::condition_variable cond;
+    bool finished = false;
+    Status status = Status::Unavailable;
+    std::string secret;  // a read's answer
+};
+
 KeychainSecretStore::KeychainSecretStore(QString service, std::chrono::milliseconds timeout)
     : service_(std::move(service)), timeout_(timeout)
 {
 }
 
-SecretStore::Status KeychainSecretStore::Run(const std::function<QKeychain::Job*()>& make,
-                                             const std::function<void(QKeychain::Job&)>& done)
-{
-    if (unavailable_.load())
-        return Status::Unavailable;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return Status::Unavailable;
-    if (QThread::currentThread() == app->thread())
-        return RunHere(make, done);
-    // The jobs talk to the service through the GUI thread's event loop.
-    Status status = Status::Unavailable;
-    QMetaObject::invokeMethod(
-        app, [&] { status = RunHere(make, done); }, Qt::BlockingQueuedConnection);
-    return status;
-}
-
-SecretStore::Status KeychainSecretStore::RunHere(const std::function<QKeychain::Job*()>& make,
-                                                 const std::function<void(QKeychain::Job&)>& done)
+void KeychainSecretStore::Start(const std::function<QKeychain::Job*()>& make, const std::shared_ptr<Outcome>& outcome,
+                                const std::shared_ptr<std::atomic<bool>>& unavailable, QObject* receiver,
+                                std::function<void()> then)
 {
     // The job deletes itself when it finishes, also after we stopped waiting.
-    QPointer<QKeychain::Job> job = make();
+    QKeychain::Job* job = make();
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    bool finished = false;
-    Status status = Status::Unavailable;
-    QObject::connect(job, &QKeychain::Job::finished, &loop, [&](QKeychain::Job* finishedJob) {
-        finished = true;
-        switch (finishedJob->error()) {
+    QObject* context = receiver ? receiver : job;
+    QObject::connect(job, &QKeychain::Job::finished, context, [outcome, unavailable, then](QKeychain::Job* done) {
+        Status status = Status::Unavailable;
+        std::string secret;
+        switch (done->error()) {
         case QKeychain::NoError:
             status = Status::Ok;
-            done(*finishedJob);
+            if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
+                secret = read->binaryData().toStdString();
             break;
         case QKeychain::EntryNotFound:
             status = Status::NotFound;
@@ -66,58 +61,108 @@ SecretStore::Status KeychainSecretStore::RunHere(const std::function<QKeychain::
         default:
             // No service, a refusal or a failure: the settings file takes
             // over for this run rather than asking (or prompting) again.
-            unavailable_ = true;
-            status = Status::Unavailable;
+            *unavailable = true;
             break;
         }
-        loop.quit();
+        {
+            std::lock_guard lock(outcome->mutex);
+            outcome->finished = true;
+            outcome->status = status;
+            outcome->secret = std::move(secret);
+        }
+        outcome->cond.notify_all();
+        if (then)
+            then();
     });
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(timeout_);
     job->start();
-    if (!finished)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!finished) {
-        // No answer in time: do not make every later call wait as long.
-        unavailable_ = true;
-        if (job)
-            QObject::disconnect(job, nullptr, &loop, nullptr);
+}
+
+SecretStore::Status KeychainSecretStore::Run(std::function<QKeychain::Job*()> make, std::string* secret)
+{
+    if (unavailable_->load())
+        return Status::Unavailable;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return Status::Unavailable;
+    auto outcome = std::make_shared<Outcome>();
+    if (QThread::currentThread() == app->thread()) {
+        // On the GUI thread the answer comes through its own event loop,
+        // run nested meanwhile so that the windows keep painting.
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        // The loop is the handler's context: an answer after the time
+        // limit finds no handler left.
+        Start(make, outcome, unavailable_, &loop, [&loop] { loop.quit(); });
+        timer.start(timeout_);
+        bool finished = false;
+        {
+            std::lock_guard lock(outcome->mutex);
+            finished = outcome->finished;
+        }
+        if (!finished)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        // Elsewhere the job starts on the GUI thread without holding it:
+        // only this thread waits for the answer.
+        auto unavailable = unavailable_;
+        QMetaObject::invokeMethod(app, [make = std::move(make), outcome, unavailable] {
+            Start(make, outcome, unavailable, nullptr, {});
+        }, Qt::QueuedConnection);
+        std::unique_lock lock(outcome->mutex);
+        outcome->cond.wait_for(lock, timeout_, [&] { return outcome->finished; });
     }
-    return status;
+    std::lock_guard lock(outcome->mutex);
+    if (!outcome->finished) {
+        // No answer in time: do not make every later call wait as long.
+        *unavailable_ = true;
+        return Status::Unavailable;
+    }
+    if (secret && outcome->status == Status::Ok)
+        *secret = outcome->secret;
+    return outcome->status;
 }
 
 SecretStore::Status KeychainSecretStore::Write(const std::string& key, const std::string& secret)
 {
+    const QString service = service_;
+    const QString keyText = KeyText(key);
+    const QByteArray data = QByteArray::fromStdString(secret);
     return Run(
-        [&] {
-            auto* job = new QKeychain::WritePasswordJob(service_);
-            job->setKey(KeyText(key));
-            job->setBinaryData(QByteArray::fromStdString(secret));
+        [service, keyText, data] {
+            auto* job = new QKeychain::WritePasswordJob(service);
+            job->setKey(keyText);
+            job->setBinaryData(data);
             return job;
         },
-        [](QKeychain::Job&) {});
+        nullptr);
 }
 
 SecretStore::Status KeychainSecretStore::Read(const std::string& key, std::string& secret)
 {
+    const QString service = service_;
+    const QString keyText = KeyText(key);
     return Run(
-        [&] {
-            auto* job = new QKeychain::ReadPasswordJob(service_);
-            job->setKey(KeyText(key));
+        [service, keyText] {
+            auto* job = new QKeychain::ReadPasswordJob(service);
+            job->setKey(keyText);
             return job;
         },
-        [&](QKeychain::Job& job) { secret = static_cast<QKeychain::ReadPasswordJob&>(job).binaryData().toStdString(); });
+        &secret);
 }
 
 SecretStore::Status KeychainSecretStore::Remove(const std::string& key)
 {
+    const QString service = service_;
+    const QString keyText = KeyText(key);
     const Status status = Run(
-        [&] {
-            auto* job = new QKeychain::DeletePasswordJob(service_);
-            job->setKey(KeyText(key));
+        [service, keyText] {
+            auto* job = new QKeychain::DeletePasswordJob(service);
+            job->setKey(keyText);
             return job;
         },
-        [](QKeychain::Job&) {});
+        nullptr);
     return status == Status::NotFound ? Status::Ok : status;
 }
 

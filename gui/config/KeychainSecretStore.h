@@ -1,8 +1,10 @@
 // Saved passwords in the desktop's secret service, through QtKeychain. The
-// jobs answer asynchronously: each call waits in a local event loop (the
-// windows keep painting) for a few seconds at most. A service that does not
-// answer, or is not there, is not asked again in this run, so the settings
-// file's obscured form takes over at once.
+// jobs answer asynchronously, through the GUI thread's event loop, for a few
+// seconds at most: a call on the GUI thread waits in a local event loop (the
+// windows keep painting); a call from another thread starts its job there
+// and waits on its own, the GUI thread running on meanwhile. A service that
+// does not answer, or is not there, is not asked again in this run, so the
+// settings file's obscured form takes over at once.
 #pragma once
 
 #include "core/config/SecretStore.h"
@@ -12,6 +14,10 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <string>
+
+class QObject;
 
 namespace QKeychain {
 class Job;
@@ -29,17 +35,24 @@ public:
     Status Remove(const std::string& key) override;
 
     // False once the service failed to answer or said it is not there.
-    bool Answering() const { return !unavailable_.load(); }
+    bool Answering() const { return !unavailable_->load(); }
 
 private:
-    // Starts the job made by make (on the GUI thread) and waits for it;
-    // done reads its result once it finished in time.
-    Status Run(const std::function<QKeychain::Job*()>& make, const std::function<void(QKeychain::Job&)>& done);
-    Status RunHere(const std::function<QKeychain::Job*()>& make, const std::function<void(QKeychain::Job&)>& done);
+    struct Outcome;
+    // Has the job that make builds run on the GUI thread and waits for its
+    // answer; secret receives what a read found. make copies what it needs:
+    // it may run after this call gave up.
+    Status Run(std::function<QKeychain::Job*()> make, std::string* secret);
+    // On the GUI thread: starts the job; its answer goes to outcome, then
+    // then() runs, as long as receiver (null: the job) lives.
+    static void Start(const std::function<QKeychain::Job*()>& make, const std::shared_ptr<Outcome>& outcome,
+                      const std::shared_ptr<std::atomic<bool>>& unavailable, QObject* receiver,
+                      std::function<void()> then);
 
     const QString service_;
     const std::chrono::milliseconds timeout_;
-    std::atomic<bool> unavailable_{false};
+    // Shared with jobs that may answer after this store is gone.
+    std::shared_ptr<std::atomic<bool>> unavailable_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace pellar

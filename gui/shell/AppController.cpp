@@ -4,6 +4,8 @@
 #include "core/session/SessionCommands.h"
 #include "core/base/LocalUserName.h"
 #include "core/base/StatePaths.h"
+#include "core/config/ConfigKeys.h"
+#include "core/config/SecretStoreCache.h"
 #include "core/session/Client.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
@@ -32,6 +34,11 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     std::shared_ptr<SecretStore> secrets = options.secrets;
     if (!settings_ && !secrets)
         secrets = std::make_shared<KeychainSecretStore>();
+    if (secrets) {
+        // The keyring is asked ahead, off the GUI thread (see WhenPasswordKnown).
+        secretCache_ = std::make_shared<SecretStoreCache>(std::move(secrets));
+        secrets = secretCache_;
+    }
     if (!settings_) {
         // The settings folder is the program's own: owner only, like the file.
         const QString file = QSettingsRegistryBackend::DefaultFile();
@@ -122,9 +129,35 @@ bool AppController::StartDemo(const std::filesystem::path& database, std::string
         demo_.reset();
         return false;
     }
-    demo_->WriteProfile(client_->Config());
-    mainForm_->SetAutoConnect(true, QString::fromLatin1(DemoServer::kProfile));
+    TMiravoConfiguration& config = client_->Config();
+    demo_->WriteProfile(config);
+    // The password is saved, and the logon follows, once the keyring has
+    // said what it holds: it may take seconds, and the window shows first.
+    WhenPasswordKnown(config.PasswordKey(), [this] {
+        TMiravoConfiguration& demoConfig = client_->Config();
+        demoConfig.SetProfile(TMiravoConfiguration::ProfilePathFor(DemoServer::kProfile));
+        // Asks the keyring nothing when it holds this password already.
+        demo_->WritePassword(demoConfig);
+        mainForm_->SetAutoConnect(true, QString::fromLatin1(DemoServer::kProfile));
+    });
     return true;
+}
+
+void AppController::WhenPasswordKnown(const std::string& key, std::function<void()> then)
+{
+    if (!secretCache_ || secretCache_->Knows(key)) {
+        then();
+        return;
+    }
+    ++passwordWaits_;
+    // The cache's worker calls back; the cache goes (joining it) before
+    // this object does, so the call always has a receiver.
+    secretCache_->Prefetch(key, [this, then = std::move(then)]() mutable {
+        QMetaObject::invokeMethod(this, [this, then = std::move(then)] {
+            --passwordWaits_;
+            then();
+        }, Qt::QueuedConnection);
+    });
 }
 
 int AppController::DemoPort() const
@@ -134,7 +167,24 @@ int AppController::DemoPort() const
 
 void AppController::Connect(bool autoConnect, const QString& startProfile)
 {
-    session_->Connect(autoConnect, ToWire(startProfile, WireCharset::Latin1));
+    const std::string profile = ToWire(startProfile, WireCharset::Latin1);
+    if (autoConnect && secretCache_) {
+        // The logon reads the saved password; from the keyring, that is
+        // fetched first, off the GUI thread.
+        TMiravoConfiguration& config = client_->Config();
+        config.SetProfile(profile.empty() ? std::string(TMiravoConfiguration::kRootPath)
+                                          : TMiravoConfiguration::ProfilePathFor(profile));
+        if (config.ReadString(ConfigKeys::Pwd, "").empty() && !secretCache_->Knows(config.PasswordKey())) {
+            const unsigned ticket = ++connectTicket_;
+            WhenPasswordKnown(config.PasswordKey(), [this, ticket, profile] {
+                // A Disconnect meanwhile called the connect off.
+                if (ticket == connectTicket_)
+                    session_->Connect(true, profile);
+            });
+            return;
+        }
+    }
+    session_->Connect(autoConnect, profile);
 }
 
 void AppController::SessionConnecting()
@@ -153,6 +203,7 @@ void AppController::SessionLoggedOn(bool online)
 
 void AppController::Disconnect()
 {
+    ++connectTicket_;
     session_->Disconnect();
 }
 

@@ -27,6 +27,7 @@ class QtBlockingWait;
 class QtSessionUi;
 class RegistryBackend;
 class SecretStore;
+class SecretStoreCache;
 class SessionCommands;
 class TMainForm;
 class UserMessagePresenter;
@@ -88,6 +89,8 @@ public:
     // The store the profiles live in.
     const std::shared_ptr<RegistryBackend>& Settings() const { return settings_; }
     bool IsConnecting() const { return session_->IsConnecting(); }
+    // Saved passwords are being fetched from the keyring for a logon.
+    bool AwaitingPassword() const { return passwordWaits_ > 0; }
     // Where what the user wrote or received is kept between runs.
     const std::filesystem::path& DataDir() const { return dataDir_; }
 
@@ -109,6 +112,9 @@ signals:
 
 private:
     void WireMainForm();
+    // Runs then on the GUI thread once the keyring's answer for key is
+    // known, fetched on a worker meanwhile; at once when known already.
+    void WhenPasswordKnown(const std::string& key, std::function<void()> then);
     // SessionListener: the main window follows the session; the signals
     // above tell the other windows.
     void SessionConnecting() override;
@@ -119,6 +125,11 @@ private:
 
     std::unique_ptr<DemoServer> demo_;  // first in, last out: outlives the client's link
     std::shared_ptr<RegistryBackend> settings_;
+    // The keyring as the client sees it; null without one. Its look-ups
+    // are joined with the last owner, before this object goes.
+    std::shared_ptr<SecretStoreCache> secretCache_;
+    int passwordWaits_ = 0;
+    unsigned connectTicket_ = 0;
     std::unique_ptr<Client> client_;
     std::unique_ptr<QtBlockingWait> waits_;
     std::unique_ptr<ClientNameLookup> names_;

@@ -104,7 +104,6 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     config.WriteString(ConfigKeys::TlsPinnedCert, FormatCertificatePin({Fingerprint(), "127.0.0.1:" + tlsPort}));
     config.WriteString(ConfigKeys::User, kUser);
     config.WriteString(ConfigKeys::Charset, WireCharsetName(WireCharset::Utf8));
-    config.WritePassword(kPassword);
     config.WriteFlag(ConfigKeys::SavePwd, true);
     // A proxy set in the default profile cannot reach a loopback server.
     config.WriteFlag(ConfigKeys::UseProxy, false);
@@ -118,6 +117,11 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
         config.WriteString(ConfigKeys::WindowPosWidth, "960");
     if (config.ReadString(ConfigKeys::WindowPosHeight, "").empty())
         config.WriteString(ConfigKeys::WindowPosHeight, "680");
+}
+
+void DemoServer::WritePassword(TMiravoConfiguration& config) const
+{
+    config.WritePassword(kPassword);
 }
 
 } // namespace pellar

@@ -41,8 +41,12 @@ public:
     void Stop();
 
     // Creates or updates the profile "Demo" for this server: host, port,
-    // user and the saved (obscured) password.
+    // pinned certificate and user; it becomes the current profile.
     void WriteProfile(TMiravoConfiguration& config) const;
+    // Saves the demo user's password in the current profile (the keyring,
+    // else obscured in the settings): apart from WriteProfile because the
+    // keyring may take a while to answer.
+    void WritePassword(TMiravoConfiguration& config) const;
 
 private:
     std::filesystem::path database_;

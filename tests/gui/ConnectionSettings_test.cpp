@@ -23,6 +23,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace pellar;
 
@@ -218,6 +225,35 @@ private slots:
         QCOMPARE(UnobscurePassword(Stored(*backend_, kRoot, "Pwd"), "anna"), std::string("hemligt"));
         QCOMPARE(config_->ReadPassword(), std::string("hemligt"));
         QVERIFY(!config_->KeyringAnswers());
+        if (!bus.isEmpty())
+            qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    }
+    void theRealKeyringAskedFromAWorkerLeavesTheGuiThreadRunning()
+    {
+        const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        auto store = std::make_shared<KeychainSecretStore>(QStringLiteral("Pellar test"), std::chrono::milliseconds(1500));
+        std::atomic<int> status{-1};
+        std::thread worker([&] {
+            std::string secret;
+            status = static_cast<int>(store->Read("Pellar test key", secret));
+        });
+        // The job runs through this thread's own loop, not a nested one:
+        // a timer here keeps firing until the worker has its answer.
+        int ticks = 0;
+        int deepest = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            ++ticks;
+            deepest = std::max(deepest, QThread::currentThread()->loopLevel());
+        });
+        timer.start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(status.load() >= 0, 10000);
+        worker.join();
+        QVERIFY(ticks > 0);
+        QCOMPARE(deepest, 0);  // no event loop ran nested for the worker's question
+        QCOMPARE(static_cast<SecretStore::Status>(status.load()), SecretStore::Status::Unavailable);
+        QVERIFY(!store->Answering());
         if (!bus.isEmpty())
             qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
     }

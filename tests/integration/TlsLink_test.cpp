@@ -3,6 +3,7 @@
 // during it, and many requests from several threads over one session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -140,6 +141,42 @@ TEST(TlsHandshake, CancellingDuringTheHandshakeReleasesTheCallerAtOnce)
     accepter.join();
 }
 
+// One connect attempt to the TLS port, its session handed back.
+std::unique_ptr<TlsStream> AttemptTls(const TlsSettings& tls, std::shared_ptr<TlsClientContext> context = nullptr)
+{
+    ConnectAttempt attempt;
+    ConnectTarget target;
+    target.host = "127.0.0.1";
+    target.service = std::to_string(TlsServer().TlsPort());
+    target.certificateHost = "127.0.0.1";
+    target.tls = tls;
+    target.tlsContext = std::move(context);
+    attempt.Run(target, 5000);
+    int s = -1;
+    std::unique_ptr<TlsStream> stream;
+    attempt.Take(s, stream);
+    SocketClose(s);
+    return stream;
+}
+
+TEST(TlsTrustStore, APinnedCertificateNeverReadsTheSystemStoreAndAnUnpinnedOneDoes)
+{
+    TlsSettings pinned = TrustTestCa();  // the same anchors: its context may serve both
+    pinned.pinnedFingerprint = TlsServer().TlsFingerprint();
+    const auto first = AttemptTls(pinned);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(first->Context()->TrustsSystemStore());
+    // The same context serves the next link; one without a pin needs the
+    // store, and its chain is judged by it (the test CA is in the file).
+    const auto again = AttemptTls(pinned, first->Context());
+    EXPECT_FALSE(again->Context()->TrustsSystemStore());
+    const auto unpinned = AttemptTls(TrustTestCa(), first->Context());
+    EXPECT_TRUE(unpinned->Context()->TrustsSystemStore());
+    EXPECT_EQ(unpinned->Peer().problem, "");
+    const auto fresh = AttemptTls(TrustTestCa());
+    EXPECT_TRUE(fresh->Context()->TrustsSystemStore());
+}
+
 // A web proxy that answers CONNECT as told and then relays both ways.
 class TunnelProxy {
 public:
@@ -264,6 +301,48 @@ TEST_F(TlsWire, NothingOfTheSessionCrossesTheWireInClearAndACutIsALinkLoss)
     EXPECT_TRUE(c.client.ComThread().WaitIdle(5000));
     TGetTextTrans get(c.client.Protocol(), 1);
     EXPECT_FALSE(c.client.Transactions().ExecuteAndWait(get));
+}
+
+// Reads through the session until want bytes came; false when it failed.
+bool ReadAtLeast(int fd, TlsStream& stream, std::string& got, size_t want, size_t chunk)
+{
+    const auto deadline = Clock::now() + 5s;
+    while (got.size() < want && Clock::now() < deadline) {
+        char buf[64];
+        size_t n = 0;
+        const TlsIo io = stream.Read(buf, std::min(chunk, sizeof buf), n);
+        if (io == TlsIo::Done) {
+            got.append(buf, n);
+            continue;
+        }
+        if (io != TlsIo::WantRead && io != TlsIo::WantWrite)
+            return false;
+        pollfd p{fd, static_cast<short>(io == TlsIo::WantRead ? POLLIN : POLLOUT), 0};
+        ::poll(&p, 1, 100);
+    }
+    return got.size() >= want;
+}
+
+TEST(TlsSession, WhatAReadLeftInTheSessionIsReportedUntilItIsTaken)
+{
+    // poll never sees bytes the session holds already: the reader relies on
+    // HasBuffered, which must say what the last Read left behind.
+    int s = ConnectLoopback(TlsServer().TlsPort());
+    auto stream = TlsStream::Handshake(s, "localhost", TrustTestCa(), 5000, -1);
+    EXPECT_FALSE(stream->HasBuffered());
+    const std::string hello = "A3Hbob\n";
+    size_t n = 0;
+    ASSERT_EQ(stream->Write(hello.data(), hello.size(), n), TlsIo::Done);
+    ASSERT_EQ(n, hello.size());
+    std::string got;
+    ASSERT_TRUE(ReadAtLeast(s, *stream, got, 2, 2));
+    EXPECT_EQ(got, "MI");
+    EXPECT_TRUE(stream->HasBuffered()) << "the rest of the greeting is in the session";
+    ASSERT_TRUE(ReadAtLeast(s, *stream, got, 7, 64));
+    EXPECT_EQ(got, "MIRAVO\n");
+    EXPECT_FALSE(stream->HasBuffered());
+    stream.reset();
+    SocketClose(s);
 }
 
 TEST(TlsSession, ManyRequestsFromSeveralThreadsShareOneSession)
