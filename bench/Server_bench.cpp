@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/BenchServer.h"
+#include "bench/support/Verdict.h"
 
 #include "server/Server.h"
 
@@ -253,11 +254,12 @@ BENCHMARK(BM_GetTextStat200Sessions)->UseRealTime();
 BENCHMARK(BM_TextMapOfBigConference)->UseRealTime();
 
 // Keeps the rates to print the ratios at the end.
-class RateReporter : public benchmark::ConsoleReporter {
+class RateReporter : public bench::CountingReporter {
 public:
+    using CountingReporter::CountingReporter;
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        ConsoleReporter::ReportRuns(runs);
+        CountingReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             auto it = r.counters.find("items_per_second");
             if (it != r.counters.end()) rates[r.benchmark_name()] = it->second.value;
@@ -271,7 +273,8 @@ public:
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RateReporter reporter;
+    bench::Verdicts verdicts;
+    RateReporter reporter(verdicts);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto rate = [&](const char* name) {
         for (const auto& [k, v] : reporter.rates) {
@@ -291,5 +294,5 @@ int main(int argc, char** argv)
         std::printf("200 sessions / 1 session, paired     = %.2f (1.00 = no slow-down)\n", PairedSessionsRatio());
     }
     benchmark::Shutdown();
-    return 0;
+    return verdicts.ExitStatus();
 }
