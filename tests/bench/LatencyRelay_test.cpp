@@ -171,20 +171,21 @@ TEST(LatencyRelayDelay, ARoundTripTakesAtLeastTwiceTheDelay)
 
 TEST(LatencyRelayDelay, ChunksSentApartDoNotWaitForEachOthersDelay)
 {
-    // Ten chunks 20 ms apart through 150 ms each way: the last echo is back
-    // about 180 + 300 ms after the first was sent. Were each chunk held
-    // behind the one before, it would take ten round trips (3 s).
+    // Twenty chunks 10 ms apart through 150 ms each way: the last echo is
+    // back about 190 + 300 ms after the first was sent. Were each chunk's
+    // delay to start only when the one before left, the last would leave
+    // after twenty delays (3 s).
     TestServer echo(Echo);
     bench::LatencyRelay relay(echo.Port(), 150);
     const int fd = Connect(relay.Port());
     ASSERT_GE(fd, 0);
     const auto start = Clock::now();
     std::string sent;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 20; ++i) {
         const std::string chunk = "chunk " + std::to_string(i) + "\n";
         sent += chunk;
         ASSERT_TRUE(SendAll(fd, chunk));
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::string got;
     ASSERT_TRUE(ReadBytes(fd, got, sent.size()));
