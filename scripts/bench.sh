@@ -33,10 +33,14 @@ for b in $benches; do
   echo "== $b ($(date +%T))"
   out=$("$dir/bench/$b" --benchmark_color=false 2>&1) || status=1
   echo "$out"
-  # What each program prints besides the library's header and table rows is
-  # its ratios and figures (none is no reason to stop the script).
-  { echo "-- $b"; echo "$out" | sed 's/\x1b\[[0-9;]*m//g' | grep -vE '^(20[0-9][0-9]-|Running |Run on |CPU Caches|  L[0-9] |Load Average|\*\*\*WARNING|-{5,}|Benchmark +Time)' |
-      grep -vE ' (ns|us|ms) +[0-9.]+ (ns|us|ms) +[0-9]+' | grep -v '^ *$' || true; } >>"$summary"
+  # What each program prints besides the library's header, its table rows and
+  # the offscreen platform's notes is its ratios and figures; of the table, the
+  # rows whose counters are figures stay (single runs and the medians of
+  # repetitions) with the headers that name those counters. A program that
+  # prints none is no reason to stop the script.
+  { echo "-- $b"; echo "$out" | sed 's/\x1b\[[0-9;]*m//g' |
+      grep -vE '^(20[0-9][0-9]-|Running |Run on |CPU Caches|  L[0-9] |Load Average|\*\*\*WARNING|-{5,}|Benchmark +Time +CPU +Iterations *$|This plugin does not support|QStandardPaths:)' |
+      awk '!/_cv / && (/iterations:1\/real_time |_median / || !/ (ns|us|ms) +[0-9.]+ (ns|us|ms) +[0-9]+/)' | grep -v '^ *$' || true; } >>"$summary"
 done
 echo
 echo "==== ratios ===="
