@@ -26,6 +26,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/BenchServer.h"
+#include "bench/support/Verdict.h"
 
 namespace {
 
@@ -85,6 +86,8 @@ public:
             const int fd = ConnectTo(port_);
             if (fd >= 0) {
                 close(fd);
+                // Ours, not another program's on the same port.
+                up_ = waitpid(pid_, nullptr, WNOHANG) == 0;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -97,10 +100,13 @@ public:
     }
     int Port() const { return port_; }
     pid_t Pid() const { return pid_; }
+    // It took a connection: without that every figure would be a flattering zero.
+    bool Up() const { return up_; }
 
 private:
     pid_t pid_ = -1;
     int port_;
+    bool up_ = false;
 };
 
 // A logged-on session that asks for the time again and again and keeps its
@@ -111,7 +117,7 @@ public:
     {
         fd_ = ConnectTo(port);
         SendAll(fd_, "A6Hhonest\n1 5 6HHonest 2Hpw\n");
-        ReadLines(fd_, 2, 60000);
+        loggedOn_ = ReadLines(fd_, 2, 60000);
         thread_ = std::thread([this] {
             while (!stop_) {
                 const auto start = Clock::now();
@@ -129,9 +135,11 @@ public:
         close(fd_);
     }
     double LongestMs() const { return static_cast<double>(longestUs_.load()) / 1000.0; }
+    bool LoggedOn() const { return loggedOn_; }
 
 private:
     int fd_ = -1;
+    bool loggedOn_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<int64_t> longestUs_{0};
     std::thread thread_;
@@ -250,7 +258,15 @@ void RunAttack(benchmark::State& state, const std::string& binary, void (*attack
     Outcome out;
     for (auto _ : state) {
         ServerProcess server(binary, NextPort());
+        if (!server.Up()) {
+            state.SkipWithError(("the server did not start: " + binary).c_str());
+            return;
+        }
         HonestSession honest(server.Port());
+        if (!honest.LoggedOn()) {
+            state.SkipWithError("the honest session did not log on");
+            return;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const long idleKb = StatusKb(server.Pid(), "VmRSS:");
         attack(server, out);
@@ -283,6 +299,13 @@ int main(int argc, char** argv)
     const char* now = std::getenv("MIRAVOD");
     servers.emplace_back("now", now ? now : Here(argv[0]) + "/../server/miravod");
     if (const char* before = std::getenv("MIRAVOD_BEFORE")) servers.emplace_back("before", before);
+    for (const auto& [label, binary] : servers) {
+        if (access(binary.c_str(), X_OK) != 0) {
+            std::fprintf(stderr, "no server to attack (%s): %s is missing or not executable\n", label.c_str(),
+                         binary.c_str());
+            return 1;
+        }
+    }
     struct Attack {
         const char* name;
         void (*run)(ServerProcess&, Outcome&);
@@ -302,9 +325,11 @@ int main(int argc, char** argv)
         }
     }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::Verdicts verdicts;
+    bench::CountingReporter reporter(verdicts);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    return verdicts.ExitStatus();
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // each character set, against byte-wise ASCII case folding over the same
 // names (how look-up compared names before it knew character sets). Prints
 // set ÷ byte-wise CPU time per pattern, measured side by side in this run.
+#include "bench/support/Verdict.h"
 #include "server/Store.h"
 
 #include <benchmark/benchmark.h>
@@ -89,14 +90,15 @@ const std::vector<Pattern>& Patterns()
     return patterns;
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public bench::CountingReporter {
 public:
+    using CountingReporter::CountingReporter;
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const auto& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
                 times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
+        CountingReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
 };
@@ -119,7 +121,8 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     StoreIn(pellar::WireCharset::Latin1);
     StoreIn(pellar::WireCharset::Utf8);
-    RatioReporter reporter;
+    bench::Verdicts verdicts;
+    RatioReporter reporter(verdicts);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nfolded look-up / byte-wise look-up over %d names:\n", kNames);
@@ -134,5 +137,5 @@ int main(int argc, char** argv)
         }
     }
     benchmark::Shutdown();
-    return 0;
+    return verdicts.ExitStatus();
 }

@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/BenchServer.h"
+#include "bench/support/Verdict.h"
 
 #include <QApplication>
 
@@ -40,6 +41,8 @@ constexpr int kDelayMs = 20;
 constexpr int kRuns = 7;
 constexpr const char* kPassword = "bench";
 const int kSizes[] = {10, 100, 1000};
+
+bench::Verdicts verdicts;
 
 struct Reader {
     int size;
@@ -121,6 +124,9 @@ void PrintFigures(Setup& s)
     for (const Reader& r : s.readers) {
         fast.push_back(Measure(s.fast->Port(), r));
         delayed.push_back(Measure(s.delayed->Port(), r));
+        // A logon whose list came out wrong is timed as -1.
+        if (fast.back().low < 0 || delayed.back().low < 0)
+            verdicts.Fail("the conference list of " + std::to_string(r.size) + " memberships came out wrong");
     }
     for (size_t i = 0; i < s.readers.size(); ++i) {
         const double trips = (delayed[i].median - fast[i].median) * 1000.0 / kDelayMs;
@@ -132,9 +138,9 @@ void PrintFigures(Setup& s)
     const size_t last = s.readers.size() - 1;
     std::printf("1000 memberships: loopback %.1f ms (limit 150) %s, delayed %.1f ms (limit 1000) %s; "
                 "ratio 1000/10 loopback %.2f, delayed %.2f\n",
-                fast[last].median * 1e3, fast[last].median > 0 && fast[last].median <= 0.150 ? "OK" : "TOO SLOW",
+                fast[last].median * 1e3, verdicts.Check(fast[last].median > 0 && fast[last].median <= 0.150, "TOO SLOW"),
                 delayed[last].median * 1e3,
-                delayed[last].median > 0 && delayed[last].median <= 1.0 ? "OK" : "TOO SLOW",
+                verdicts.Check(delayed[last].median > 0 && delayed[last].median <= 1.0, "TOO SLOW"),
                 fast[last].median / fast[0].median, delayed[last].median / delayed[0].median);
 }
 
@@ -161,6 +167,8 @@ int main(int argc, char** argv)
     setup.fast = std::make_unique<bench::ForkedServer>(base + "-a.db", 0);
     setup.delayed = std::make_unique<bench::ForkedServer>(base + "-b.db", kDelayMs);
     g_setup = &setup;
+    if (setup.fast->Port() == 0 || setup.delayed->Port() == 0)
+        verdicts.Fail("a server did not start");
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -168,12 +176,13 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     PrintFigures(setup);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::CountingReporter reporter(verdicts);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
     setup.fast.reset();
     setup.delayed.reset();
     for (const char* db : {"-a.db", "-b.db"})
         bench::RemoveDatabase(base + db);
-    return 0;
+    return verdicts.ExitStatus();
 }
