@@ -380,6 +380,12 @@ public:
             const int fd = ConnectTo(tlsPort_);
             if (fd >= 0) {
                 close(fd);
+                listening_ = true;
+                break;
+            }
+            // A server that has ended will never listen.
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -387,9 +393,12 @@ public:
     }
     ~LoadServer()
     {
+        if (pid_ <= 0)
+            return;
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+    bool Listening() const { return listening_; }
     int Port() const { return port_; }
     int TlsPort() const { return tlsPort_; }
     pid_t Pid() const { return pid_; }
@@ -398,6 +407,7 @@ public:
 private:
     pid_t pid_ = -1;
     int port_, tlsPort_;
+    bool listening_ = false;
 };
 
 // Reads one line (to its LF) or gives up after timeoutMs; the line's bytes
@@ -704,6 +714,11 @@ void RunLoad(benchmark::State& state, const std::string& binary, bool judged,
     LoadOutcome out;
     for (auto _ : state) {
         LoadServer server(binary, certificate.cert, certificate.key);
+        if (!server.Listening()) {
+            gLoadMissed = true;
+            state.SkipWithError("the server never listened");
+            return;
+        }
         HonestSession plain(server.Port());
         HonestTlsSession tls(server.TlsPort());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
