@@ -3,9 +3,13 @@
 // server is killed and restarted, links are cut and other connections attack
 // it. At the end every acknowledged text and mark must be on the server, no
 // honest request may have waited longer than the freeze bound, and the
-// server's memory must have stayed within its bound over idle.
+// server's memory must have stayed within its bound over idle. The attacks
+// the server defends against by measure (a broadcast flood, parallel password
+// guessing, half-closed links, half-finished TLS handshakes) have bounds of
+// their own.
 //   SoakDriver --miravod PATH --db FILE [--minutes M] [--sessions N]
 //              [--restart-every S] [--freeze-ms MS] [--logon-ms MS] [--rss-over-idle-mb MB]
+//              [--owner-logon-ms MS] [--tls 0|1] [--tls-ms MS] [--tls-kb-per-link KB]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -29,15 +33,20 @@
 #include <thread>
 #include <vector>
 
+#include "bench/soak/RawLink.h"
+#include "bench/soak/SoakAttacks.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Client.h"
 #include "bench/support/BenchServer.h"
+#include "server/TlsContext.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using soak::ReadLine;
+using soak::SendAll;
 
 struct Options {
     std::string miravod, db;
@@ -47,6 +56,13 @@ struct Options {
     int freezeBoundMs = 250;
     int logonBoundMs = 2000;
     long rssOverIdleMb = 100;
+    // The owner of a password being guessed logs on within this.
+    int ownerLogonBoundMs = 1000;
+    bool tls = true;
+    // An honest TLS link greets within this while half-finished handshakes
+    // hold hundreds of links, each of which may cost the server this much.
+    int tlsBoundMs = 1000;
+    double tlsKbPerLinkBound = 16;
 };
 
 // ------------------------------------------------------------ the server
@@ -56,13 +72,33 @@ public:
     ServerProcess(std::string binary, std::string db, int port) : binary_(std::move(binary)), db_(std::move(db)), port_(port) {}
     ~ServerProcess() { Kill(); }
 
+    // TLS beside the plain port, with a certificate made for the run.
+    bool ServeTls(int tlsPort)
+    {
+        const std::filesystem::path dir = std::filesystem::path(db_).parent_path();
+        cert_ = (dir / "soak-cert.pem").string();
+        key_ = (dir / "soak-key.pem").string();
+        std::string error;
+        if (!miravod::WriteSelfSignedCertificate(cert_, key_, "localhost", "DNS:localhost,IP:127.0.0.1", 2, &error)) {
+            std::fprintf(stderr, "no certificate for the soak: %s\n", error.c_str());
+            return false;
+        }
+        tlsPort_ = tlsPort;
+        return true;
+    }
+
     bool Start()
     {
-        const std::string p = std::to_string(port_);
+        std::vector<std::string> args = {binary_, "--port", std::to_string(port_), "--db", db_, "--no-companion"};
+        if (tlsPort_)
+            args.insert(args.end(), {"--tls-cert", cert_, "--tls-key", key_, "--tls-port", std::to_string(tlsPort_)});
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
-            execl(binary_.c_str(), binary_.c_str(), "--port", p.c_str(), "--db", db_.c_str(), "--no-companion",
-                  static_cast<char*>(nullptr));
+            execv(binary_.c_str(), argv.data());
             _exit(127);
         }
         // Up when it greets.
@@ -95,49 +131,17 @@ public:
         return 0;
     }
     int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
 
 private:
     bool Greets() const;
 
-    std::string binary_, db_;
+    std::string binary_, db_, cert_, key_;
     int port_;
-    pid_t pid_ = -1;
+    int tlsPort_ = 0;
+    // Read by the attacker's memory samples while the keeper restarts it.
+    std::atomic<pid_t> pid_{-1};
 };
-
-bool SendAll(int fd, const std::string& s)
-{
-    size_t off = 0;
-    while (off < s.size()) {
-        pollfd p{fd, POLLOUT, 0};
-        if (poll(&p, 1, 2000) <= 0)
-            return false; // the server stopped reading: as it should
-        const ssize_t n = send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n <= 0 && errno != EAGAIN)
-            return false;
-        if (n > 0)
-            off += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Reads one line (without its LF) within the time; empty when none came.
-std::string ReadLine(int fd, int timeoutMs)
-{
-    std::string line;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    char c;
-    while (Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0)
-            continue;
-        if (recv(fd, &c, 1, 0) != 1)
-            return line;
-        if (c == '\n')
-            return line;
-        line += c;
-    }
-    return line;
-}
 
 bool ServerProcess::Greets() const
 {
@@ -167,6 +171,8 @@ int FreePort()
 
 struct Figures {
     std::atomic<uint64_t> requests{0}, failures{0}, textsAcked{0}, marksAcked{0}, messages{0}, reads{0}, cuts{0};
+    // Honest requests refused as over a rate (temporary failure).
+    std::atomic<uint64_t> rateRefused{0};
     // Requests that hash a password wait for that on purpose; they are
     // measured apart from the freeze of everything else.
     struct Longest {
@@ -246,6 +252,8 @@ private:
             figures_.Latency(took, what, hashes);
         if (!ok)
             ++figures_.failures;
+        if (!ok && t.ErrorText().rfind("45 ", 0) == 0)
+            ++figures_.rateRefused;
         if (ok && reply)
             *reply = t.ReplyLine();
         return ok;
@@ -319,9 +327,13 @@ private:
         } else if (roll < 850 && !texts_.empty()) {
             if (Call(pellar::requests::GetText(AnyText(), 0, 65535), nullptr, &serverDown, "get text"))
                 ++figures_.reads;
+        } else if (roll < 945) {
+            // To the person's own sessions, within the rate a person types at.
+            Call(pellar::requests::SendMessage(person_, "a note to self\nwith a line feed"), nullptr, &serverDown,
+                 "send message");
         } else if (roll < 950) {
             Call(pellar::requests::SendMessage(0, "a note to all\nwith a line feed"), nullptr, &serverDown,
-                 "send message");
+                 "send message to all");
         } else {
             Call(pellar::requests::WhoIsOn(false, 0, false), nullptr, &serverDown, "who is on");
         }
@@ -345,112 +357,6 @@ private:
     int attempts_ = 0;
     std::map<int32_t, std::string> texts_;
     std::set<int32_t> marks_;
-};
-
-// ------------------------------------------------------------ attacks
-
-// Each round one of the attacks from addresses of their own, held a few
-// seconds, then dropped.
-class Attacker {
-public:
-    explicit Attacker(int port) : port_(port) {}
-
-    void Run(Clock::time_point until, std::atomic<uint64_t>& rounds)
-    {
-        int kind = 0;
-        while (Clock::now() + 6s < until) {
-            switch (kind++ % 4) {
-            case 0: UnreadReplies(); break;
-            case 1: IdleLinks(); break;
-            case 2: EndlessRequest(); break;
-            default: WrongPasswords(); break;
-            }
-            ++rounds;
-            std::this_thread::sleep_for(1s);
-        }
-    }
-
-private:
-    void Hold(std::vector<int>& fds)
-    {
-        std::this_thread::sleep_for(4s);
-        for (int fd : fds)
-            if (fd >= 0)
-                close(fd);
-        fds.clear();
-    }
-
-    void IdleLinks()
-    {
-        std::vector<int> fds;
-        for (int i = 0; i < 300; ++i)
-            fds.push_back(bench::ConnectTo(port_, "127.0.0.3"));
-        Hold(fds);
-    }
-
-    void EndlessRequest()
-    {
-        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.4")};
-        if (fds[0] >= 0) {
-            SendAll(fds[0], "A4Hevil\n1 76 ");
-            const std::string piece = "1048576H" + std::string(1 << 20, 'z') + " ";
-            for (int i = 0; i < 64 && SendAll(fds[0], piece); ++i) {
-            }
-        }
-        Hold(fds);
-    }
-
-    // Against the attackers' own person: the honest ones are not to be
-    // throttled by it.
-    void WrongPasswords()
-    {
-        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.5")};
-        if (fds[0] >= 0 && person_ != 0) {
-            std::string flood = "A4Hevil\n";
-            for (int i = 1; i <= 200; ++i)
-                flood += std::to_string(i) + " 62 " + std::to_string(person_) + " 5Hwrong 0\n";
-            SendAll(fds[0], flood);
-        }
-        Hold(fds);
-    }
-
-    // Logs on as a person of its own with one big text, then asks for it
-    // hundreds of times without reading a byte of the answers.
-    void UnreadReplies()
-    {
-        std::vector<int> fds{bench::ConnectTo(port_, "127.0.0.6")};
-        const int fd = fds[0];
-        if (fd >= 0 && SendAll(fd, "A4Hevil\n") && ReadLine(fd, 2000) == "MIRAVO") {
-            if (person_ == 0) {
-                SendAll(fd, "1 5 " + pellar::EncodeHollerith("Greedy " + std::to_string(getpid())) + " 2Hpw\n");
-                const std::string r = ReadLine(fd, 5000);
-                person_ = r.rfind("=1 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
-            }
-            SendAll(fd, "2 62 " + std::to_string(person_) + " 2Hpw 0\n");
-            ReadLine(fd, 5000);
-            if (conf_ == 0) {
-                SendAll(fd, "3 10 " + pellar::EncodeHollerith("Greed " + std::to_string(getpid())) + " 00000000\n");
-                const std::string r = ReadLine(fd, 5000);
-                conf_ = r.rfind("=3 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
-            }
-            if (bigText_ == 0) {
-                SendAll(fd, "4 86 " + pellar::EncodeHollerith(std::string(1000000, 'b')) + " 1 { 0 " +
-                                std::to_string(conf_) + " } 0 *\n");
-                const std::string r = ReadLine(fd, 10000);
-                bigText_ = r.rfind("=4 ", 0) == 0 ? std::atoi(r.c_str() + 3) : 0;
-            }
-            std::string flood;
-            for (int i = 10; i < 710; ++i)
-                flood += std::to_string(i) + " 25 " + std::to_string(bigText_) + " 0 1048576\n";
-            SendAll(fd, flood);
-        }
-        Hold(fds);
-    }
-
-    int port_;
-    int32_t person_ = 0;
-    int32_t conf_ = 0;
-    int32_t bigText_ = 0;
 };
 
 // ------------------------------------------------------------ the final check
@@ -504,6 +410,46 @@ Lost Check(int port, const std::vector<std::unique_ptr<HonestSession>>& sessions
     return lost;
 }
 
+// One line per figure with its bound and verdict; true when every figure
+// met its bound and each measuring attack ran at least once.
+bool PrintAttackFigures(const soak::AttackFigures& f, const Options& o, bool tls)
+{
+    using ull = unsigned long long;
+    bool ok = true;
+    const auto verdict = [&ok](bool met) {
+        ok = ok && met;
+        return met ? "ok" : "MISSED";
+    };
+    std::printf("attack rounds voided by a server kill: %llu\n", static_cast<ull>(f.voidedRounds));
+    std::printf("broadcast flood: %llu rounds, %llu sent, %llu accepted, %llu refused as over the rate, %llu other "
+                "errors; accepted past the burst and rate %llu, bound 0: %s\n",
+                static_cast<ull>(f.floodRounds), static_cast<ull>(f.floodSent), static_cast<ull>(f.floodAccepted),
+                static_cast<ull>(f.floodRefused), static_cast<ull>(f.floodOther), static_cast<ull>(f.floodOverRate),
+                verdict(f.floodRounds > 0 && f.floodOverRate == 0 && f.floodRefused > 0 && f.floodOther == 0));
+    std::printf("honest messages during the flood: %llu sent, %llu arrived: %s\n", static_cast<ull>(f.witnessSent),
+                static_cast<ull>(f.witnessArrived), verdict(f.witnessSent > 0 && f.witnessArrived == f.witnessSent));
+    std::printf("password guessing from 20 addresses: %llu rounds, %llu guesses answered (%llu refused at once); "
+                "the owner's logons %llu, failed %llu, longest %.1f ms, bound %d ms: %s\n",
+                static_cast<ull>(f.guessRounds), static_cast<ull>(f.guesses), static_cast<ull>(f.guessesRefused),
+                static_cast<ull>(f.victimLogons), static_cast<ull>(f.victimFailed), f.victimLongestMs,
+                o.ownerLogonBoundMs,
+                verdict(f.victimLogons > 0 && f.victimFailed == 0 && f.victimLongestMs <= o.ownerLogonBoundMs));
+    std::printf("half-closed links: %llu rounds, replies %llu of %llu: %s\n", static_cast<ull>(f.halfCloseRounds),
+                static_cast<ull>(f.halfCloseArrived), static_cast<ull>(f.halfCloseExpected),
+                verdict(f.halfCloseRounds > 0 && f.halfCloseArrived == f.halfCloseExpected));
+    if (!tls) {
+        std::printf("half-finished TLS handshakes: not run, the soak serves no TLS\n");
+        return ok;
+    }
+    std::printf("half-finished TLS handshakes: %llu rounds, %llu links; server memory per link at most %.1f KB, "
+                "bound %.0f KB; an honest TLS greeting beside them %.1f ms (failed %llu), bound %d ms: %s\n",
+                static_cast<ull>(f.tlsRounds), static_cast<ull>(f.tlsHalfLinks), f.tlsKbPerHalfLink,
+                o.tlsKbPerLinkBound, f.tlsHandshakeLongestMs, static_cast<ull>(f.tlsFailed), o.tlsBoundMs,
+                verdict(f.tlsRounds > 0 && f.tlsFailed == 0 && f.tlsKbPerHalfLink <= o.tlsKbPerLinkBound &&
+                        f.tlsHandshakeLongestMs <= o.tlsBoundMs));
+    return ok;
+}
+
 bool ParseArgs(int argc, char** argv, Options& o)
 {
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -517,6 +463,10 @@ bool ParseArgs(int argc, char** argv, Options& o)
         else if (a == "--freeze-ms") o.freezeBoundMs = std::atoi(v);
         else if (a == "--logon-ms") o.logonBoundMs = std::atoi(v);
         else if (a == "--rss-over-idle-mb") o.rssOverIdleMb = std::atol(v);
+        else if (a == "--owner-logon-ms") o.ownerLogonBoundMs = std::atoi(v);
+        else if (a == "--tls") o.tls = std::atoi(v) != 0;
+        else if (a == "--tls-ms") o.tlsBoundMs = std::atoi(v);
+        else if (a == "--tls-kb-per-link") o.tlsKbPerLinkBound = std::atof(v);
         else return false;
     }
     return !o.miravod.empty() && !o.db.empty() && o.sessions > 0;
@@ -529,7 +479,8 @@ int main(int argc, char** argv)
     Options o;
     if (!ParseArgs(argc, argv, o)) {
         std::fprintf(stderr, "usage: SoakDriver --miravod PATH --db FILE [--minutes M] [--sessions N]\n"
-                             "       [--restart-every S] [--freeze-ms MS] [--logon-ms MS] [--rss-over-idle-mb MB]\n");
+                             "       [--restart-every S] [--freeze-ms MS] [--logon-ms MS] [--rss-over-idle-mb MB]\n"
+                             "       [--owner-logon-ms MS] [--tls 0|1] [--tls-ms MS] [--tls-kb-per-link KB]\n");
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
@@ -537,6 +488,11 @@ int main(int argc, char** argv)
         std::filesystem::remove(o.db + suffix);
 
     ServerProcess server(o.miravod, o.db, FreePort());
+    int tlsPort = FreePort();
+    while (tlsPort == server.Port())
+        tlsPort = FreePort();
+    if (o.tls && !server.ServeTls(tlsPort))
+        return 2;
     if (!server.Start()) {
         std::fprintf(stderr, "miravod did not start\n");
         return 2;
@@ -555,7 +511,13 @@ int main(int argc, char** argv)
     std::vector<std::thread> threads;
     for (auto& s : sessions)
         threads.emplace_back([&s, &until, &serverDown] { s->Run(until, serverDown); });
-    Attacker attacker(server.Port());
+    soak::AttackTargets targets;
+    targets.port = server.Port();
+    targets.tlsPort = server.TlsPort();
+    targets.restarts = &restarts;
+    targets.server = &server;
+    targets.rssKb = [](const void* s) { return static_cast<const ServerProcess*>(s)->RssKb(); };
+    soak::Attacker attacker(targets);
     threads.emplace_back([&] { attacker.Run(until, attackRounds); });
 
     // The keeper: memory samples, and a kill -9 and restart now and then.
@@ -615,8 +577,12 @@ int main(int argc, char** argv)
     std::printf("longest logon or account creation %.1f ms (%s), bound %d ms\n", logonMs, figures.logon.what.c_str(),
                 o.logonBoundMs);
     std::printf("server memory: idle %.1f MB, peak %.1f MB, bound idle + %ld MB\n", idleMb, peakMb, o.rssOverIdleMb);
-    const bool ok = lost.texts == 0 && lost.marks == 0 && freezeMs <= o.freezeBoundMs && logonMs <= o.logonBoundMs &&
-                    peakMb - idleMb <= static_cast<double>(o.rssOverIdleMb) && figures.textsAcked > 0;
+    std::printf("honest requests refused as over a rate %llu, bound 0\n",
+                static_cast<unsigned long long>(figures.rateRefused.load()));
+    bool ok = lost.texts == 0 && lost.marks == 0 && freezeMs <= o.freezeBoundMs && logonMs <= o.logonBoundMs &&
+              peakMb - idleMb <= static_cast<double>(o.rssOverIdleMb) && figures.textsAcked > 0 &&
+              figures.rateRefused == 0;
+    ok = PrintAttackFigures(attacker.Figures(), o, server.TlsPort() != 0) && ok;
     std::printf("%s\n", ok ? "soak passed" : "SOAK FAILED");
     return ok ? 0 : 1;
 }

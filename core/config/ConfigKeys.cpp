@@ -73,7 +73,7 @@ std::vector<ConfigKeyInfo> BuildTable()
     }
     const std::vector<ConfigKeyInfo> rest = {
         Key(C::FilterAddedTexts, K::TriStateFlag, "1", "1"),
-        Key(C::PrefetchAll, K::Text, "", kNone),
+        Key(C::PrefetchAll, K::Text, "", ""),
         Key(C::AutomaticLineWrap, K::TriStateFlag, "0", "1"),
         Key(C::MarkReadTexts, K::TriStateFlag, "1", "1"),
         Key(C::ShowCommentedText, K::TriStateFlag, "1", "0"),
@@ -97,8 +97,8 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::OfflineMessage, K::Text, "", kNone),
         Key(C::OfflineReplyToAll, K::TriStateFlag, "0", kNone),
         Key(C::KeyShortcutPrefix, K::List, kNone, kNone),
-        Key(C::AnswerTimeout, K::Number, "30", kNone),
-        Key(C::MessagesKept, K::Number, "5000", kNone),
+        Key(C::AnswerTimeout, K::Number, "30", "30"),
+        Key(C::MessagesKept, K::Number, "5000", "5000"),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

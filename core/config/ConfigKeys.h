@@ -38,8 +38,10 @@ inline constexpr std::string_view FocusPriTextLvl = "FocusPriTextLvl";
 inline constexpr std::string_view ActivityPrefix = "Activity-";  // + an activity key
 inline constexpr std::string_view FilterAddedTexts = "FilterAddedTexts";
 // "1": fetch every unread text ahead while the link is idle; "0": only the
-// texts about to be read; empty: "1" while the link's round trip is that of
-// a local network (or, before it is known, for a server nearby), "0" else.
+// texts about to be read; empty, or any other text (the settings dialog
+// writes "auto" in a named profile, where empty follows the default
+// profile): "1" while the link's round trip is that of a local network (or,
+// before it is known, for a server nearby), "0" else.
 inline constexpr std::string_view PrefetchAll = "PrefetchAll";
 inline constexpr std::string_view AutomaticLineWrap = "AutomaticLineWrap";
 inline constexpr std::string_view MarkReadTexts = "MarkReadTexts";

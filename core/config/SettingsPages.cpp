@@ -50,6 +50,16 @@ std::string LoadInheritable(TMiravoConfiguration& config, std::string_view key, 
     return value;
 }
 
+// The settings that came before the dialog showed them are written only when
+// the user changed them: a profile that never held one keeps following the
+// program's default instead of freezing today's.
+void WriteIfChanged(TMiravoConfiguration& config, std::string_view key, const std::string& value,
+                    const std::string& loaded)
+{
+    if (value != loaded)
+        config.WriteString(key, value);
+}
+
 int ParseIntOr(const std::string& text, int def)
 {
     int number = 0;
@@ -88,6 +98,77 @@ const std::array<std::string_view, kFontRegionCount>& DefaultRegionFonts()
     static const std::array<std::string_view, kFontRegionCount> fonts = {
         kDefaultHeaderFont, kDefaultBodyFont, kDefaultMessageFont};
     return fonts;
+}
+
+const std::array<NumberSetting, 2>& CheckedNumberSettings()
+{
+    // Fewer lines than a screenful of messages is useless, more than this
+    // many takes memory a flood should not get. A logon wait under five
+    // seconds fails on a slow link; over ten minutes nobody waits.
+    static const std::array<NumberSetting, 2> settings = {{
+        {C::AnswerTimeout, "Wait for the server's answer (seconds)", 5, 600},
+        {C::MessagesKept, "Messages window keeps (lines)", 100, 100000},
+    }};
+    return settings;
+}
+
+std::optional<SettingsProblem> FindNumberProblem(const SettingsPages& p)
+{
+    for (const NumberSetting& setting : CheckedNumberSettings()) {
+        const std::string& text = setting.key == C::AnswerTimeout ? p.answerTimeout : p.messagesKept;
+        if (text.empty())
+            continue;
+        const int number = ParseIntOr(text, setting.min - 1);
+        if (number >= setting.min && number <= setting.max)
+            continue;
+        std::string message = std::string(setting.label) + ": \"" + text + "\" is not a whole number from " +
+                              std::to_string(setting.min) + " to " + std::to_string(setting.max) + ". Leave it empty ";
+        message += p.namedProfile ? "to follow the default profile." : "for the program's default.";
+        return SettingsProblem{std::string(setting.key), std::move(message)};
+    }
+    return std::nullopt;
+}
+
+PrefetchChoice PrefetchChoiceOf(std::string_view stored, bool namedProfile)
+{
+    if (stored == "1")
+        return PrefetchChoice::Always;
+    if (stored == "0")
+        return PrefetchChoice::NextOnly;
+    if (stored.empty() && namedProfile)
+        return PrefetchChoice::AsDefaultProfile;
+    // Anything else reads as automatic: the readers decide by the link.
+    return PrefetchChoice::Automatic;
+}
+
+std::string PrefetchValueOf(PrefetchChoice choice, bool namedProfile)
+{
+    switch (choice) {
+    case PrefetchChoice::Always:
+        return "1";
+    case PrefetchChoice::NextOnly:
+        return "0";
+    case PrefetchChoice::Automatic:
+        return namedProfile ? "auto" : "";
+    case PrefetchChoice::AsDefaultProfile:
+        break;
+    }
+    return "";
+}
+
+std::string PrefetchChoiceCaption(PrefetchChoice choice)
+{
+    switch (choice) {
+    case PrefetchChoice::Always:
+        return "Always";
+    case PrefetchChoice::NextOnly:
+        return "Only the next texts to read";
+    case PrefetchChoice::Automatic:
+        return "Automatic";
+    case PrefetchChoice::AsDefaultProfile:
+        break;
+    }
+    return "As the default profile";
 }
 
 std::string InheritedValue(const TMiravoConfiguration& config, std::string_view key,
@@ -136,6 +217,7 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
     p.useTls = LoadFlag(config, C::UseTls, named);
     p.tlsPort = LoadText(config, C::TlsPort, named);
     p.tlsPinnedCert = config.ReadString(C::TlsPinnedCert, "");
+    p.answerTimeout = LoadText(config, C::AnswerTimeout, named);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = LoadFlag(config, AlertFlagKeys()[i], named);
@@ -164,6 +246,8 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
         ParseIntOr(LoadInheritable(config, C::StartWindowSizeMode, "", p.ownStartWindowSizeMode), 2);
     if (p.startWindowSizeMode < 0 || p.startWindowSizeMode > 2)
         p.startWindowSizeMode = 2;
+    p.prefetchAll = PrefetchChoiceOf(config.ReadString(C::PrefetchAll, ""), named);
+    p.messagesKept = LoadText(config, C::MessagesKept, named);
 
     for (int i = 0; i < kFontRegionCount; ++i)
         p.fonts[i] = LoadInheritable(config, FontRegionKeys()[i], DefaultRegionFonts()[i], p.ownFonts[i]);
@@ -192,6 +276,7 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
     config.WriteTriState(C::UseTls, p.useTls);
     config.WriteString(C::TlsPort, p.tlsPort);
     config.WriteString(C::TlsPinnedCert, p.tlsPinnedCert);
+    WriteIfChanged(config, C::AnswerTimeout, p.answerTimeout, loaded.answerTimeout);
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         config.WriteTriState(AlertFlagKeys()[i], p.alertFlags[i]);
@@ -214,6 +299,9 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
     const bool keepSizeUnset = p.namedProfile && !loaded.ownStartWindowSizeMode &&
                                p.startWindowSizeMode == loaded.startWindowSizeMode;
     config.WriteString(C::StartWindowSizeMode, keepSizeUnset ? std::string() : std::to_string(p.startWindowSizeMode));
+    if (p.prefetchAll != loaded.prefetchAll)
+        config.WriteString(C::PrefetchAll, PrefetchValueOf(p.prefetchAll, p.namedProfile));
+    WriteIfChanged(config, C::MessagesKept, p.messagesKept, loaded.messagesKept);
 
     for (int i = 0; i < kFontRegionCount; ++i) {
         const bool keepUnset = p.namedProfile && !loaded.ownFonts[i] && p.fonts[i] == loaded.fonts[i];

@@ -6,6 +6,7 @@
 #include "core/config/TMiravoConfiguration.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,20 @@ struct ShortcutRow {
 inline constexpr int kAlertFlagCount = 9;
 inline constexpr int kAlertLevelCount = 3;   // sound, tray, focus thresholds
 inline constexpr int kFontRegionCount = 3;   // header, body, message
+
+// "Fetch texts ahead" (PrefetchAll): follow the default profile (named
+// profiles only), decide by the link's round trip, every unread text, or only
+// the texts about to be read.
+enum class PrefetchChoice { AsDefaultProfile, Automatic, Always, NextOnly };
+
+// A number field the dialog checks before saving: its key, what the user
+// knows it as, and the values it takes. Empty is allowed too: the program's
+// default, or in a named profile the default profile's value.
+struct NumberSetting {
+    std::string_view key;
+    std::string_view label;
+    int min, max;
+};
 
 struct SettingsPages {
     // True when the pages edit a named profile: check boxes may then be grey
@@ -79,6 +94,13 @@ struct SettingsPages {
     TriState alignTextsToTop = TriState::Checked;
     TriState showCommentedText = TriState::Unchecked;
     int startWindowSizeMode = 2;  // 0 maximised, 1 minimised, 2 last size
+    PrefetchChoice prefetchAll = PrefetchChoice::Automatic;
+    // Decimal texts as typed. A value the profile does not hold shows the
+    // program's default in the default profile and empty in a named one;
+    // saving writes these three only when the user changed them, so a
+    // profile that never had them keeps following the program's defaults.
+    std::string messagesKept;
+    std::string answerTimeout;  // General page, beside the server
 
     // Fonts: header, body, message, as font strings.
     std::array<std::string, kFontRegionCount> fonts;
@@ -89,6 +111,26 @@ struct SettingsPages {
     bool ownStartWindowSizeMode = true;
     std::array<bool, kFontRegionCount> ownFonts{true, true, true};
 };
+
+// MessagesKept and AnswerTimeout with their ranges, in page order.
+const std::array<NumberSetting, 2>& CheckedNumberSettings();
+
+// The first checked number whose text is neither empty nor a whole number
+// in its range: its key and the message that refuses it. nullopt when all
+// are fine.
+struct SettingsProblem {
+    std::string key;
+    std::string message;
+};
+std::optional<SettingsProblem> FindNumberProblem(const SettingsPages& pages);
+
+// How a PrefetchAll value reads as a choice and is written back; named
+// profiles store "auto" for Automatic, since empty there means "as the
+// default profile".
+PrefetchChoice PrefetchChoiceOf(std::string_view stored, bool namedProfile);
+std::string PrefetchValueOf(PrefetchChoice choice, bool namedProfile);
+// "Automatic", "Always", "Only the next texts to read".
+std::string PrefetchChoiceCaption(PrefetchChoice choice);
 
 // The config keys behind SettingsPages::alertFlags and ::alertLevels.
 const std::array<std::string_view, kAlertFlagCount>& AlertFlagKeys();

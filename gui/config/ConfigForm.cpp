@@ -2,6 +2,7 @@
 #include "gui/config/ConfigFormParts.h"
 #include "gui/config/TlsSettingsBox.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/config/InheritedHints.h"
 #include "gui/common/UnencodablePrompt.h"
@@ -45,6 +46,9 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     question_ = [](QWidget* owner, const QString& title, const QString& text) {
         return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    warning_ = [](QWidget* owner, const QString& title, const QString& text) {
+        QMessageBox::warning(owner, title, text);
+    };
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
@@ -62,13 +66,13 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     applyButton_ = NewButton(QStringLiteral("Apply"), QStringLiteral("ApplyButton"), this);
     cancelButton_ = NewButton(QStringLiteral("Cancel"), QStringLiteral("CancelButton"), this);
     connect(okButton_, &QPushButton::clicked, this, [this] {
-        if (!ConfirmServerTextsFit())
+        if (!NumbersAcceptable() || !ConfirmServerTextsFit())
             return;
         Save();
         accept();
     });
     connect(applyButton_, &QPushButton::clicked, this, [this] {
-        if (ConfirmServerTextsFit())
+        if (NumbersAcceptable() && ConfirmServerTextsFit())
             Save();
     });
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -165,6 +169,7 @@ void TConfigForm::Load()
     ShowTriState(alignTopCheckBox_, p.alignTextsToTop);
     ShowTriState(showCommentedCheckBox_, p.showCommentedText);
     startWSizeRadios_[p.startWindowSizeMode]->setChecked(true);
+    LoadReadingSettings(p);
 
     for (int i = 0; i < kFontRegionCount; ++i)
         regionFonts_[i] = ParseFontString(p.fonts[i]);
@@ -209,6 +214,45 @@ void TConfigForm::LoadGeneralPage(const SettingsPages& p)
     tlsBox_->TlsPortEdit()->setText(FromWire(p.tlsPort));
     tlsBox_->ShowPin(p.tlsPinnedCert);
     tlsBox_->UpdateEdits();
+    answerTimeoutEdit_->setText(FromWire(p.answerTimeout));
+    ShowInheritedText(answerTimeoutEdit_, namedProfile_,
+                      FromWire(InheritedValue(*config_, ConfigKeys::AnswerTimeout, "30")));
+}
+
+// Misc: how far ahead texts are fetched and how much the messages window keeps.
+void TConfigForm::LoadReadingSettings(const SettingsPages& p)
+{
+    prefetchComboBox_->clear();
+    if (namedProfile_) {
+        const std::string inherited = InheritedValue(*config_, ConfigKeys::PrefetchAll, "");
+        const std::string follows = PrefetchChoiceCaption(PrefetchChoiceOf(inherited, false));
+        prefetchComboBox_->addItem(QStringLiteral("As the default profile (%1)").arg(QString::fromStdString(follows)),
+                                   int(PrefetchChoice::AsDefaultProfile));
+    }
+    for (PrefetchChoice choice : {PrefetchChoice::Automatic, PrefetchChoice::Always, PrefetchChoice::NextOnly})
+        prefetchComboBox_->addItem(QString::fromStdString(PrefetchChoiceCaption(choice)), int(choice));
+    prefetchComboBox_->setCurrentIndex(prefetchComboBox_->findData(int(p.prefetchAll)));
+    messagesKeptEdit_->setText(FromWire(p.messagesKept));
+    ShowInheritedText(messagesKeptEdit_, namedProfile_,
+                      FromWire(InheritedValue(*config_, ConfigKeys::MessagesKept, "5000")));
+}
+
+bool TConfigForm::NumbersAcceptable()
+{
+    const std::optional<SettingsProblem> problem = FindNumberProblem(PagesFromControls());
+    if (!problem)
+        return true;
+    QLineEdit* edit = problem->key == ConfigKeys::AnswerTimeout ? answerTimeoutEdit_ : messagesKeptEdit_;
+    for (QWidget* page = edit->parentWidget(); page; page = page->parentWidget()) {
+        if (const int index = pages_->indexOf(page); index >= 0) {
+            pages_->setCurrentIndex(index);
+            break;
+        }
+    }
+    edit->setFocus();
+    edit->selectAll();
+    warning_(this, QStringLiteral("Configuration"), QString::fromStdString(problem->message));
+    return false;
 }
 
 void TConfigForm::LoadAlertsPage(const SettingsPages& p)
@@ -271,6 +315,7 @@ SettingsPages TConfigForm::PagesFromControls() const
     p.useTls = TriStateOf(tlsBox_->UseTlsCheckBox());
     p.tlsPort = ToWire(tlsBox_->TlsPortEdit()->text());
     p.tlsPinnedCert = tlsBox_->PinValue();
+    p.answerTimeout = ToWire(answerTimeoutEdit_->text().trimmed());
 
     for (int i = 0; i < kAlertFlagCount; ++i)
         p.alertFlags[i] = TriStateOf(alertCheckBoxes_[i]);
@@ -298,6 +343,9 @@ SettingsPages TConfigForm::PagesFromControls() const
     p.showCommentedText = TriStateOf(showCommentedCheckBox_);
     const int size = startWSizeButtons_->checkedId();
     p.startWindowSizeMode = size >= 0 ? size : loaded_.startWindowSizeMode;
+    const QVariant prefetch = prefetchComboBox_->currentData();
+    p.prefetchAll = prefetch.isValid() ? PrefetchChoice(prefetch.toInt()) : loaded_.prefetchAll;
+    p.messagesKept = ToWire(messagesKeptEdit_->text().trimmed());
 
     for (int i = 0; i < kFontRegionCount; ++i) {
         // A font the user left alone keeps its stored spelling.

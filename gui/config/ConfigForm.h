@@ -53,6 +53,7 @@ public:
     using FontChooser = std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)>;
     using ColorChooser = std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)>;
     using YesNoQuestion = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
+    using Warning = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
 
     explicit TConfigForm(QWidget* parent = nullptr);
     ~TConfigForm() override;
@@ -67,6 +68,8 @@ public:
     void SetFontChooser(FontChooser chooser) { fontChooser_ = std::move(chooser); }
     void SetColorChooser(ColorChooser chooser) { colorChooser_ = std::move(chooser); }
     void SetYesNoQuestion(YesNoQuestion question) { question_ = std::move(question); }
+    // Tells why Ok or Apply refused a value.
+    void SetWarning(Warning warning) { warning_ = std::move(warning); }
 
     // Writes the pages to the profile and runs the window hooks (Apply).
     void Save();
@@ -88,6 +91,7 @@ public:
     QLineEdit* ProxyServerEdit() const { return proxyServerEdit_; }
     QLineEdit* ProxyPortEdit() const { return proxyPortEdit_; }
     TTlsSettingsBox* TlsBox() const { return tlsBox_; }
+    QLineEdit* AnswerTimeoutEdit() const { return answerTimeoutEdit_; }
     // In page order: sound, tray, focus; all / personal / priority.
     QCheckBox* AlertCheckBox(int index) const { return alertCheckBoxes_[index]; }
     // Sound, tray, focus.
@@ -112,6 +116,10 @@ public:
     QCheckBox* ShowCommentedCheckBox() const { return showCommentedCheckBox_; }
     QGroupBox* StartWSizeRadioGroup() const { return startWSizeRadioGroup_; }
     QRadioButton* StartWSizeRadio(int index) const { return startWSizeRadios_[index]; }
+    // Item data: the PrefetchChoice as an int. "As the default profile"
+    // only in a named profile.
+    QComboBox* PrefetchComboBox() const { return prefetchComboBox_; }
+    QLineEdit* MessagesKeptEdit() const { return messagesKeptEdit_; }
     QTextEdit* FontSampleRichEdit() const { return fontSampleRichEdit_; }
     QMenu* FontPopupMenu() const { return fontPopupMenu_; }
     QPushButton* OkButton() const { return okButton_; }
@@ -156,6 +164,10 @@ private:
     // Asks before saving texts the chosen character set cannot hold; false:
     // the user goes back to edit them.
     bool ConfirmServerTextsFit();
+    // Refuses a number out of its range: shows its page and field and says
+    // why. False: nothing is saved.
+    bool NumbersAcceptable();
+    void LoadReadingSettings(const SettingsPages& p);
 
     void ActivitySelectionChanged();
     void SetButtonClick();
@@ -182,6 +194,7 @@ private:
     FontChooser fontChooser_;
     ColorChooser colorChooser_;
     YesNoQuestion question_;
+    Warning warning_;
     std::array<FontDesc, kFontRegionCount> regionFonts_;
 
     QTabWidget* pages_ = nullptr;
@@ -199,6 +212,7 @@ private:
     QLineEdit* proxyServerEdit_ = nullptr;
     QLineEdit* proxyPortEdit_ = nullptr;
     TTlsSettingsBox* tlsBox_ = nullptr;
+    QLineEdit* answerTimeoutEdit_ = nullptr;
     std::array<QCheckBox*, kAlertFlagCount> alertCheckBoxes_{};
     std::array<QString, kAlertFlagCount> alertCaptions_;
     QCheckBox* permanentTrayCheckBox_ = nullptr;
@@ -221,6 +235,8 @@ private:
     QGroupBox* startWSizeRadioGroup_ = nullptr;
     QButtonGroup* startWSizeButtons_ = nullptr;
     std::array<QRadioButton*, 3> startWSizeRadios_{};
+    QComboBox* prefetchComboBox_ = nullptr;
+    QLineEdit* messagesKeptEdit_ = nullptr;
     QTextEdit* fontSampleRichEdit_ = nullptr;
     QMenu* fontPopupMenu_ = nullptr;
     QPushButton* okButton_ = nullptr;

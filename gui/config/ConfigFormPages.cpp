@@ -81,9 +81,19 @@ QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
     serverForm->addRow(QStringLiteral("Host &name:"), hostEdit_);
     serverForm->addRow(QStringLiteral("&Port:"), portRow);
     serverForm->addRow(QStringLiteral("&Character set:"), charsetComboBox_);
+    answerTimeoutEdit_ = NewLineEdit(QStringLiteral("AnswerTimeoutEdit"), server);
+    answerTimeoutEdit_->setMaximumWidth(60);
+    answerTimeoutEdit_->setToolTip(QStringLiteral("How long a logon waits for each answer before it gives up"));
+    auto* timeoutRow = new QHBoxLayout;
+    timeoutRow->addWidget(answerTimeoutEdit_);
+    timeoutRow->addWidget(new QLabel(QStringLiteral("seconds"), server));
+    timeoutRow->addStretch(1);
+    serverForm->addRow(QStringLiteral("Wait for an ans&wer:"), timeoutRow);
     // The form made the labels; a label's buddy must still be the edit.
     if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(portRow)))
         label->setBuddy(portEdit_);
+    if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(timeoutRow)))
+        label->setBuddy(answerTimeoutEdit_);
     return server;
 }
 
@@ -205,6 +215,23 @@ QWidget* TConfigForm::BuildMiscPage()
         radios->addWidget(startWSizeRadios_[i]);
     }
 
+    prefetchComboBox_ = new QComboBox(page);
+    prefetchComboBox_->setObjectName(QStringLiteral("PrefetchComboBox"));
+    prefetchComboBox_->setToolTip(QStringLiteral("Automatic: every unread text on a local network, only the next "
+                                                 "texts to read over a slower link"));
+    messagesKeptEdit_ = NewLineEdit(QStringLiteral("MessagesKeptEdit"), page);
+    messagesKeptEdit_->setMaximumWidth(80);
+    messagesKeptEdit_->setToolTip(QStringLiteral("Older messages leave the messages window"));
+    auto* keptRow = new QHBoxLayout;
+    keptRow->addWidget(messagesKeptEdit_);
+    keptRow->addWidget(new QLabel(QStringLiteral("lines"), page));
+    keptRow->addStretch(1);
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Fetch texts a&head:"), prefetchComboBox_);
+    fields->addRow(QStringLiteral("Messages window &keeps:"), keptRow);
+    if (auto* label = qobject_cast<QLabel*>(fields->labelForField(keptRow)))
+        label->setBuddy(messagesKeptEdit_);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(showSubjTreeCheckBox_);
     layout->addWidget(markReadCheckBox_);
@@ -212,6 +239,7 @@ QWidget* TConfigForm::BuildMiscPage()
     layout->addWidget(alignTopCheckBox_);
     layout->addWidget(showCommentedCheckBox_);
     layout->addWidget(startWSizeRadioGroup_);
+    layout->addLayout(fields);
     layout->addStretch(1);
     return page;
 }

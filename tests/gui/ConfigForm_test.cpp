@@ -657,6 +657,84 @@ private slots:
         form.hide();
     }
 
+    // Fetching ahead, the logon's wait and the messages kept were settings
+    // before the dialog showed them: Ok on a fresh profile must not freeze
+    // today's defaults into it.
+    void OkOnAFreshProfileLeavesTheReadingSettingsUnset()
+    {
+        Store store;
+        {
+            DialogOn dialog(store);
+            TConfigForm& form = dialog.form;
+            QVERIFY(dialog.Show());
+            QCOMPARE(form.AnswerTimeoutEdit()->text(), QStringLiteral("30"));
+            QCOMPARE(form.MessagesKeptEdit()->text(), QStringLiteral("5000"));
+            QCOMPARE(form.PrefetchComboBox()->currentText(), QStringLiteral("Automatic"));
+            QCOMPARE(form.PrefetchComboBox()->count(), 3);
+            QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+            QCOMPARE(form.result(), int(QDialog::Accepted));
+        }
+        for (const char* key : {"MessagesKept", "AnswerTimeout", "PrefetchAll"})
+            QVERIFY2(!store.Value(kRoot, key), key);
+        QVERIFY(store.Value(kRoot, "Server"));  // the dialog did save
+
+        store.backend->WriteString(kRoot, "MessagesKept", "700");
+        store.backend->WriteString(kRoot, "PrefetchAll", "0");
+        DialogOn named(store, kHome);
+        TConfigForm& form = named.form;
+        QVERIFY(named.Show());
+        QCOMPARE(form.MessagesKeptEdit()->text(), QString());
+        QCOMPARE(form.MessagesKeptEdit()->placeholderText(), QStringLiteral("700"));
+        QCOMPARE(form.AnswerTimeoutEdit()->placeholderText(), QStringLiteral("30"));
+        QCOMPARE(form.PrefetchComboBox()->currentText(),
+                 QStringLiteral("As the default profile (Only the next texts to read)"));
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        for (const char* key : {"MessagesKept", "AnswerTimeout", "PrefetchAll"})
+            QVERIFY2(!store.Value(kHome, key), key);
+        QCOMPARE(named.config.ReadInt("MessagesKept", 5000), 700);
+        QCOMPARE(named.config.ReadString("PrefetchAll", ""), std::string("0"));
+    }
+
+    void NumbersOutOfRangeAreRefusedAndChoicesSaved()
+    {
+        Store store;
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        QStringList warned;
+        form.SetWarning([&](QWidget*, const QString& title, const QString& text) { warned << title << text; });
+        QVERIFY(dialog.Show());
+        form.MessagesKeptEdit()->setText(QStringLiteral("50"));
+        form.PrefetchComboBox()->setCurrentIndex(form.PrefetchComboBox()->findText(QStringLiteral("Always")));
+
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        QCOMPARE(warned.size(), 2);
+        QCOMPARE(warned[0], QStringLiteral("Configuration"));
+        QVERIFY2(warned[1].contains(QStringLiteral("\"50\"")) && warned[1].contains(QStringLiteral("100 to 100000")),
+                 qPrintable(warned[1]));
+        QCOMPARE(form.Pages()->tabText(form.Pages()->currentIndex()), QStringLiteral("Misc"));
+        QVERIFY(!store.Value(kRoot, "MessagesKept"));
+        QVERIFY(!store.Value(kRoot, "Server"));  // nothing at all was saved
+
+        // Apply refuses the same way; the timeout's field is on the first page.
+        form.MessagesKeptEdit()->setText(QStringLiteral("250"));
+        form.AnswerTimeoutEdit()->setText(QStringLiteral("soon"));
+        QTest::mouseClick(form.ApplyButton(), Qt::LeftButton);
+        QCOMPARE(warned.size(), 4);
+        QVERIFY2(warned[3].contains(QStringLiteral("\"soon\"")), qPrintable(warned[3]));
+        QCOMPARE(form.Pages()->currentIndex(), 0);
+        QVERIFY(!store.Value(kRoot, "AnswerTimeout"));
+
+        form.AnswerTimeoutEdit()->setText(QStringLiteral(" 90 "));
+        QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(warned.size(), 4);
+        QCOMPARE(store.Value(kRoot, "MessagesKept"), std::string("250"));
+        QCOMPARE(store.Value(kRoot, "AnswerTimeout"), std::string("90"));
+        QCOMPARE(store.Value(kRoot, "PrefetchAll"), std::string("1"));
+    }
+
     void InheritFlagIsRestoredWhenTheDialogGoes()
     {
         Store store;

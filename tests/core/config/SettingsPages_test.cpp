@@ -186,6 +186,151 @@ TEST_F(SettingsPagesTest, TextsAreStoredAsTypedAndBadSizesFallBack)
     EXPECT_EQ(LoadSettingsPages(*config).startWindowSizeMode, 1);
 }
 
+// MessagesKept, AnswerTimeout and PrefetchAll were read long before the
+// dialog showed them: a profile keeps following the program's defaults
+// until the user changes one.
+TEST_F(SettingsPagesTest, ReadingSettingsRoundTripInTheDefaultProfile)
+{
+    auto config = Open(kRoot);
+    const SettingsPages fresh = LoadSettingsPages(*config);
+    EXPECT_EQ(fresh.messagesKept, "5000");
+    EXPECT_EQ(fresh.answerTimeout, "30");
+    EXPECT_EQ(fresh.prefetchAll, PrefetchChoice::Automatic);
+    SaveSettingsPages(*config, fresh, fresh);
+    for (const char* key : {"MessagesKept", "AnswerTimeout", "PrefetchAll"})
+        EXPECT_EQ(Stored(kRoot, key), std::nullopt) << key;
+
+    SettingsPages edited = fresh;
+    edited.messagesKept = "800";
+    edited.answerTimeout = "12";
+    edited.prefetchAll = PrefetchChoice::Always;
+    SaveSettingsPages(*config, edited, fresh);
+    EXPECT_EQ(Stored(kRoot, "MessagesKept"), "800");
+    EXPECT_EQ(Stored(kRoot, "AnswerTimeout"), "12");
+    EXPECT_EQ(Stored(kRoot, "PrefetchAll"), "1");
+    const SettingsPages again = LoadSettingsPages(*config);
+    EXPECT_EQ(again.messagesKept, "800");
+    EXPECT_EQ(again.answerTimeout, "12");
+    EXPECT_EQ(again.prefetchAll, PrefetchChoice::Always);
+
+    // Each choice is written as the reader of PrefetchAll takes it.
+    for (const auto& [choice, value] : {std::pair{PrefetchChoice::NextOnly, "0"},
+                                        std::pair{PrefetchChoice::Automatic, ""},
+                                        std::pair{PrefetchChoice::Always, "1"}}) {
+        const SettingsPages before = LoadSettingsPages(*config);
+        SettingsPages next = before;
+        next.prefetchAll = choice;
+        SaveSettingsPages(*config, next, before);
+        EXPECT_EQ(Stored(kRoot, "PrefetchAll"), value);
+        EXPECT_EQ(LoadSettingsPages(*config).prefetchAll, choice);
+    }
+
+    // Emptied: the program's defaults again.
+    SettingsPages cleared = LoadSettingsPages(*config);
+    cleared.messagesKept.clear();
+    cleared.answerTimeout.clear();
+    SaveSettingsPages(*config, cleared, LoadSettingsPages(*config));
+    EXPECT_EQ(config->ReadInt("MessagesKept", 5000), 5000);
+    EXPECT_EQ(config->ReadInt("AnswerTimeout", 30), 30);
+}
+
+TEST_F(SettingsPagesTest, ReadingSettingsOfANamedProfileFollowTheDefaultOneUntilSet)
+{
+    store->WriteString(kRoot, "MessagesKept", "700");
+    store->WriteString(kRoot, "AnswerTimeout", "20");
+    store->WriteString(kRoot, "PrefetchAll", "0");
+    auto config = Open(kHome);
+    const SettingsPages loaded = LoadSettingsPages(*config);
+    EXPECT_EQ(loaded.messagesKept, "");
+    EXPECT_EQ(loaded.answerTimeout, "");
+    EXPECT_EQ(loaded.prefetchAll, PrefetchChoice::AsDefaultProfile);
+    SaveSettingsPages(*config, loaded, loaded);
+    for (const char* key : {"MessagesKept", "AnswerTimeout", "PrefetchAll"})
+        EXPECT_EQ(Stored(kHome, key), std::nullopt) << key;
+
+    // Automatic of its own must not read as the default profile's "0".
+    SettingsPages own = loaded;
+    own.prefetchAll = PrefetchChoice::Automatic;
+    own.messagesKept = "300";
+    own.answerTimeout = "45";
+    SaveSettingsPages(*config, own, loaded);
+    EXPECT_EQ(Stored(kHome, "PrefetchAll"), "auto");
+    EXPECT_EQ(Stored(kHome, "MessagesKept"), "300");
+    const SettingsPages reloaded = LoadSettingsPages(*config);
+    EXPECT_EQ(reloaded.prefetchAll, PrefetchChoice::Automatic);
+    EXPECT_EQ(reloaded.messagesKept, "300");
+    EXPECT_EQ(reloaded.answerTimeout, "45");
+    config->SetInherit(true);
+    EXPECT_EQ(config->ReadString("PrefetchAll", ""), "auto");
+    EXPECT_EQ(config->ReadInt("MessagesKept", 5000), 300);
+
+    // Back to "as the default profile": emptied, and the default's values apply.
+    config->SetInherit(false);
+    SettingsPages back = reloaded;
+    back.prefetchAll = PrefetchChoice::AsDefaultProfile;
+    back.messagesKept.clear();
+    back.answerTimeout.clear();
+    SaveSettingsPages(*config, back, reloaded);
+    EXPECT_EQ(Stored(kHome, "PrefetchAll"), "");
+    config->SetInherit(true);
+    EXPECT_EQ(config->ReadString("PrefetchAll", ""), "0");
+    EXPECT_EQ(config->ReadInt("MessagesKept", 5000), 700);
+    EXPECT_EQ(config->ReadInt("AnswerTimeout", 30), 20);
+}
+
+TEST_F(SettingsPagesTest, CheckedNumbersRefuseWhatIsOutOfRange)
+{
+    struct Row {
+        const char* kept;
+        const char* timeout;
+        const char* refusedKey;  // nullptr: accepted
+    };
+    const Row rows[] = {
+        {"5000", "30", nullptr}, {"", "", nullptr},         {"100", "5", nullptr},
+        {"100000", "600", nullptr}, {"99", "30", "MessagesKept"}, {"100001", "30", "MessagesKept"},
+        {"abc", "30", "MessagesKept"}, {"12x", "30", "MessagesKept"}, {"-5", "30", "MessagesKept"},
+        {"5000", "4", "AnswerTimeout"}, {"5000", "601", "AnswerTimeout"}, {"5000", "1e3", "AnswerTimeout"},
+        {"99999999999", "30", "MessagesKept"},
+    };
+    SettingsPages p = LoadSettingsPages(*Open(kRoot));
+    for (const Row& row : rows) {
+        p.messagesKept = row.kept;
+        p.answerTimeout = row.timeout;
+        const auto problem = FindNumberProblem(p);
+        if (!row.refusedKey) {
+            EXPECT_EQ(problem, std::nullopt) << row.kept << " " << row.timeout;
+            continue;
+        }
+        ASSERT_TRUE(problem) << row.kept << " " << row.timeout;
+        EXPECT_EQ(problem->key, row.refusedKey);
+        const std::string typed = problem->key == "MessagesKept" ? row.kept : row.timeout;
+        EXPECT_NE(problem->message.find("\"" + typed + "\""), std::string::npos) << problem->message;
+        EXPECT_NE(problem->message.find(problem->key == "MessagesKept" ? "100 to 100000" : "5 to 600"),
+                  std::string::npos)
+            << problem->message;
+    }
+    // Both wrong: the General page's field is named first.
+    p.messagesKept = "1";
+    p.answerTimeout = "0";
+    EXPECT_EQ(FindNumberProblem(p)->key, "AnswerTimeout");
+    p.namedProfile = true;
+    EXPECT_NE(FindNumberProblem(p)->message.find("follow the default profile"), std::string::npos);
+}
+
+TEST_F(SettingsPagesTest, PrefetchValuesReadAsTheReaderTakesThem)
+{
+    EXPECT_EQ(PrefetchChoiceOf("1", false), PrefetchChoice::Always);
+    EXPECT_EQ(PrefetchChoiceOf("0", true), PrefetchChoice::NextOnly);
+    EXPECT_EQ(PrefetchChoiceOf("", false), PrefetchChoice::Automatic);
+    EXPECT_EQ(PrefetchChoiceOf("", true), PrefetchChoice::AsDefaultProfile);
+    // The reader takes anything but "1" and "0" as automatic.
+    EXPECT_EQ(PrefetchChoiceOf("yes", false), PrefetchChoice::Automatic);
+    EXPECT_EQ(PrefetchChoiceOf("auto", true), PrefetchChoice::Automatic);
+    for (const bool named : {false, true})
+        for (const PrefetchChoice choice : {PrefetchChoice::Automatic, PrefetchChoice::Always, PrefetchChoice::NextOnly})
+            EXPECT_EQ(PrefetchChoiceOf(PrefetchValueOf(choice, named), named), choice);
+}
+
 TEST_F(SettingsPagesTest, ShortcutRowsKeepKeysAndUnknownCommands)
 {
     const std::vector<std::string> map = {"\xe5k=readcomto", " =readnext", "a=b=writetext", "zz=nosuchcommand"};
