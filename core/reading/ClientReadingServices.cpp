@@ -39,7 +39,7 @@ bool IsNearbyHost(const std::string& host)
 }
 
 // One request of an outline fetch.
-enum class OutlineKind { Status, Subject, Text, Name };
+enum class OutlineKind { Status, Subject, LongSubject, Text, Name };
 struct OutlineRequest {
     int32_t number = 0;
     OutlineKind kind = OutlineKind::Status;
@@ -232,9 +232,9 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
     MVCache& cache = client_.Cache();
     TMiravoActiveTransactions& table = client_.Transactions();
     auto stopped = [&stop] { return stop && stop(); };
-    // Names and whole texts that a settled part showed to be missing; they
-    // travel with the next part.
-    std::vector<int32_t> names, wholeTexts;
+    // Names, longer subject lines and whole texts that a settled part showed
+    // to be missing; they travel with the next part.
+    std::vector<int32_t> names, longSubjects, wholeTexts;
     std::set<int32_t> namesAsked;
 
     auto add = [&](OutlinePart& part, int32_t number, OutlineKind kind) {
@@ -246,6 +246,9 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
             break;
         case OutlineKind::Subject:
             r.request = std::make_unique<TGetTextTrans>(client_.Protocol(), number, kSubjectBytes);
+            break;
+        case OutlineKind::LongSubject:
+            r.request = std::make_unique<TGetTextTrans>(client_.Protocol(), number, kLongSubjectBytes);
             break;
         case OutlineKind::Text:
             r.request = std::make_unique<TGetTextTrans>(client_.Protocol(), number);
@@ -266,9 +269,12 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
         }
         for (int32_t number : names)
             add(part, number, OutlineKind::Name);
+        for (int32_t text : longSubjects)
+            add(part, text, OutlineKind::LongSubject);
         for (int32_t text : wholeTexts)
             add(part, text, OutlineKind::Text);
         names.clear();
+        longSubjects.clear();
         wholeTexts.clear();
         for (OutlineRequest& r : part.requests) {
             part.sync->Acquire();
@@ -290,6 +296,7 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
                 }
                 break;
             case OutlineKind::Subject:
+            case OutlineKind::LongSubject:
             case OutlineKind::Text: {
                 const auto& request = static_cast<const TGetTextTrans&>(*r.request);
                 if (!request.Success()) {
@@ -300,8 +307,10 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
                     cache.PutText(r.number, std::make_shared<TMiravoText>(r.number, request.Contents()));
                 } else if (request.HasSubject()) {
                     cache.PutSubject(r.number, TMiravoText(r.number, request.Contents()).Subject());
+                } else if (r.kind == OutlineKind::Subject) {
+                    // A first line longer than most: a longer part of it.
+                    longSubjects.push_back(r.number);
                 } else {
-                    // A first line longer than the part asked for.
                     wholeTexts.push_back(r.number);
                 }
                 break;
@@ -321,7 +330,7 @@ void ClientReadingServices::FetchOutline(const std::vector<int32_t>& texts, cons
     size_t next = 0;
     bool ending = false;
     for (;;) {
-        while (!ending && inFlight.size() < 2 && (next < texts.size() || !names.empty() || !wholeTexts.empty())) {
+        while (!ending && inFlight.size() < 2 && (next < texts.size() || !names.empty() || !longSubjects.empty() || !wholeTexts.empty())) {
             yieldToUser();
             OutlinePart& part = inFlight.emplace_back();
             const size_t last = std::min(texts.size(), next + kOutlinePart);

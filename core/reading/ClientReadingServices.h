@@ -22,8 +22,12 @@ public:
     static constexpr size_t kMaxInFlight = 128;
     // Texts per part of an outline fetch (a status and a subject each).
     static constexpr size_t kOutlinePart = 256;
-    // Bytes of a text asked for to learn its subject line.
-    static constexpr int32_t kSubjectBytes = 96;
+    // Bytes of a text asked for to learn its subject line: most subjects
+    // fit, and a longer one is asked for again with kLongSubjectBytes (and
+    // whole beyond that), so that a list of subjects costs little more than
+    // the subjects themselves.
+    static constexpr int32_t kSubjectBytes = 48;
+    static constexpr int32_t kLongSubjectBytes = 1024;
     // How long background work holds back for a user's request at most
     // before it goes on with one more part.
     static constexpr int kMaxYieldMs = 2000;

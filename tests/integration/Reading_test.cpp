@@ -446,14 +446,16 @@ protected:
         };
         longSubject = std::string(3 * ClientReadingServices::kSubjectBytes, 's') + " end";
         longText = text(longSubject, 0);
+        veryLongSubject = std::string(ClientReadingServices::kLongSubjectBytes + 100, 'v') + " end";
+        veryLongText = text(veryLongSubject, 0);
         for (int i = 0; i < kRoots; ++i)
             text("Re: " + std::to_string(i), text("Root " + std::to_string(i), 0));
         StartServer(seed, kDelayMs);
         ASSERT_TRUE(LogOn(reader));
         client.Transactions().ResetPeakOutstanding();
     }
-    int32_t reader = 0, writer = 0, busy = 0, longText = 0;
-    std::string longSubject;
+    int32_t reader = 0, writer = 0, busy = 0, longText = 0, veryLongText = 0;
+    std::string longSubject, veryLongSubject;
     std::vector<int32_t> texts;
 };
 
@@ -464,29 +466,30 @@ TEST_F(BusyConferenceTest, TheOutlineBringsStatusesAndSubjectsManyAtATimeButNotT
     services.FetchOutline(texts, {}, [&](const std::vector<int32_t>& part) { landed += part.size(); });
     const auto trips = (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(kDelayMs);
     EXPECT_EQ(landed, texts.size());
-    // Two parts of statuses and subjects travel together, then the third,
-    // the author's name and the long subject's text: a few round trips, where
-    // one text at a time took two per text.
+    // Two parts of statuses and subjects travel together, then the next
+    // ones, the author's name and the long subjects' second and third asks:
+    // a few round trips, where one text at a time took two per text.
     EXPECT_LE(trips, 8);
     EXPECT_GE(client.Transactions().PeakOutstanding(), static_cast<int>(2 * ClientReadingServices::kOutlinePart));
 
     const uint64_t fetched = client.Counters().requestsSent;
     for (int32_t t : texts)
         ASSERT_TRUE(client.Cache().IsTextStatCached(t)) << t;
-    EXPECT_EQ(services.Subject(texts[1]), "Root 0");
-    EXPECT_EQ(services.Subject(texts[2]), "Re: 0");
+    EXPECT_EQ(services.Subject(texts[2]), "Root 0");
+    EXPECT_EQ(services.Subject(texts[3]), "Re: 0");
     EXPECT_EQ(services.Subject(longText), longSubject) << "a subject longer than the range comes whole";
+    EXPECT_EQ(services.Subject(veryLongText), veryLongSubject) << "and one longer than the second range too";
     EXPECT_EQ(services.GetName(writer), "Walt Writer");
     EXPECT_EQ(client.Counters().requestsSent, fetched) << "subjects and names from the caches";
 
     // The subject line is not the text: reading it fetches the rest.
-    EXPECT_FALSE(client.Cache().IsTextCached(texts[1]));
-    const auto body = client.Cache().GetText(texts[1]);
+    EXPECT_FALSE(client.Cache().IsTextCached(texts[2]));
+    const auto body = client.Cache().GetText(texts[2]);
     ASSERT_NE(body, nullptr);
     EXPECT_EQ(body->Body(), std::string(300, 'w') + "\r\n");
     EXPECT_EQ(client.Counters().requestsSent, fetched + 1);
-    EXPECT_TRUE(client.Cache().IsTextCached(texts[1]));
-    EXPECT_EQ(services.Subject(texts[1]), "Root 0");
+    EXPECT_TRUE(client.Cache().IsTextCached(texts[2]));
+    EXPECT_EQ(services.Subject(texts[2]), "Root 0");
 }
 
 TEST_F(BusyConferenceTest, AUserRequestDuringTheFillWaitsForNoPrefetchSentAfterIt)
@@ -525,12 +528,13 @@ TEST_F(BusyConferenceTest, TheBuilderListsTheWholeTreeWithoutFetchingBodiesBeyon
         builder.Resume();
         ASSERT_TRUE(builder.WaitUntilDrained(60000));
         EXPECT_EQ(builder.TextsAfter(0, 3), (std::vector<int32_t>{texts[0], texts[1], texts[2]}));
-        EXPECT_EQ(builder.TextsAfter(texts[1], 1), std::vector<int32_t>{texts[2]});
+        EXPECT_EQ(builder.TextsAfter(texts[2], 1), std::vector<int32_t>{texts[3]});
         builder.Pause();
     }
     EXPECT_EQ(tree.TextsInTreeOrder(), texts);
     ASSERT_FALSE(tree.TopLevel().empty());
     EXPECT_EQ(tree.At(tree.TopLevel()[0]).caption, longSubject);
+    EXPECT_EQ(tree.At(tree.TopLevel()[1]).caption, veryLongSubject);
     // The read-ahead fetched the first texts whole, nothing further.
     EXPECT_TRUE(client.Cache().IsTextCached(texts[0]));
     EXPECT_FALSE(client.Cache().IsTextCached(texts.back()));
