@@ -1,7 +1,8 @@
 // A few worker threads for password hashing, so that the event loop never
 // waits for a slow hash. Work goes in with an id; the loop is woken and
 // collects the ids of finished work, in the order it finished. Urgent work
-// (a logon nobody has failed at) goes before the rest.
+// (a logon nobody has failed at) goes before the rest, and with two threads
+// or more one of them takes urgent work only.
 #pragma once
 
 #include <condition_variable>
@@ -29,7 +30,7 @@ public:
     std::vector<uint64_t> TakeDone();
 
 private:
-    void Run();
+    void Run(bool urgentOnly);
 
     std::function<void()> wake_;
     std::mutex mutex_;
