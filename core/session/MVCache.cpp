@@ -562,46 +562,6 @@ void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSort
     client_.Transactions().ExecuteAndWait(request);
 }
 
-void MVCache::PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count)
-{
-    const std::shared_ptr<TMiravoConference> record = GetConference(conf);
-    if (!record || count <= 0)
-        return;
-    const int32_t block = TMiravoConference::kTextMapBlock;
-    struct Part {
-        TSortedIntegerList<int32_t> entries;
-        std::unique_ptr<TGetTextMap> request;
-    };
-    std::vector<std::unique_ptr<Part>> parts;
-    for (int64_t local = firstLocal; local < int64_t{firstLocal} + count; local += block) {
-        const auto first = static_cast<int32_t>(local);
-        // Blocks already known are not asked for again.
-        if (record->GlobalOf(first, true) >= 0)
-            continue;
-        auto part = std::make_unique<Part>();
-        const auto size = static_cast<int32_t>(std::min<int64_t>(block, int64_t{firstLocal} + count - local));
-        part->request = std::make_unique<TGetTextMap>(client_.Protocol(), part->entries, conf, first, size);
-        parts.push_back(std::move(part));
-    }
-    if (parts.empty())
-        return;
-    auto sync = std::make_shared<TSyncronizer>();
-    std::vector<int32_t> ids;
-    for (auto& part : parts) {
-        sync->Acquire();
-        ids.push_back(part->request->Id());
-        client_.Transactions().Execute(*part->request, sync);
-    }
-    // A cancelled wait cancels the requests too: nothing refers to parts
-    // once this returns.
-    client_.Transactions().WaitFor(sync, ids, "the text list of a conference");
-    for (auto& part : parts) {
-        if (!part->request->Success())
-            continue;
-        record->MergeTextMap(part->entries);
-    }
-}
-
 std::shared_ptr<TMiravoConference> MVCache::FindConference(int32_t conf)
 {
     return GetConference(conf);

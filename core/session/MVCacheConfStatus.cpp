@@ -2,7 +2,8 @@
 // through here, and a list of conferences (the reading window's list, say)
 // has all of its missing statuses asked for at once and waited for once, so
 // the wait does not grow with the length of the list. The names the statuses
-// carry go into the name cache, which then need not ask for them again.
+// carry go into the name cache, which then need not ask for them again. A
+// conference's text map comes in the same way: every block asked for at once.
 #include "core/session/MVCache.h"
 
 #include <algorithm>
@@ -137,6 +138,46 @@ void MVCache::LoadConferenceStatuses(std::vector<int32_t> confs)
     }
     if (!missing.empty())
         FetchConfStatuses(missing);
+}
+
+void MVCache::PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count)
+{
+    const std::shared_ptr<TMiravoConference> record = GetConference(conf);
+    if (!record || count <= 0)
+        return;
+    const int32_t block = TMiravoConference::kTextMapBlock;
+    struct Part {
+        TSortedIntegerList<int32_t> entries;
+        std::unique_ptr<TGetTextMap> request;
+    };
+    std::vector<std::unique_ptr<Part>> parts;
+    for (int64_t local = firstLocal; local < int64_t{firstLocal} + count; local += block) {
+        const auto first = static_cast<int32_t>(local);
+        // Blocks already known are not asked for again.
+        if (record->GlobalOf(first, true) >= 0)
+            continue;
+        auto part = std::make_unique<Part>();
+        const auto size = static_cast<int32_t>(std::min<int64_t>(block, int64_t{firstLocal} + count - local));
+        part->request = std::make_unique<TGetTextMap>(client_.Protocol(), part->entries, conf, first, size);
+        parts.push_back(std::move(part));
+    }
+    if (parts.empty())
+        return;
+    auto sync = std::make_shared<TSyncronizer>();
+    std::vector<int32_t> ids;
+    for (auto& part : parts) {
+        sync->Acquire();
+        ids.push_back(part->request->Id());
+        client_.Transactions().Execute(*part->request, sync);
+    }
+    // A cancelled wait cancels the requests too: nothing refers to parts
+    // once this returns.
+    client_.Transactions().WaitFor(sync, ids, "the text list of a conference");
+    for (auto& part : parts) {
+        if (!part->request->Success())
+            continue;
+        record->MergeTextMap(part->entries);
+    }
 }
 
 } // namespace pellar
