@@ -174,6 +174,8 @@ bool ReadingController::BeginWork()
 
 void ReadingController::EndWork()
 {
+    if (builder_)
+        builder_->SetUserWaiting(false);
     if (busy_ > 0)
         --busy_;
     if (busy_ == 0)
@@ -185,6 +187,8 @@ bool ReadingController::ReadNext()
     if (shutDown_ || !IsConnected() || !BeginWork())
         return false;
     view_.ReadNextStarting();
+    if (builder_)
+        builder_->SetUserWaiting(true);
     worker_.reset();  // the last step has ended: the busy counter said so
     worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, list_, stepHost_, status_);
     worker_->Start();
@@ -202,6 +206,8 @@ void ReadingController::ShowNextText(int32_t text)
     history_.Add(text);
     DisplayCurrentText();
     view_.SelectTreeText(text);
+    if (builder_)
+        builder_->SetUserWaiting(false);
 }
 
 void ReadingController::ChangeActivityKey(std::string_view key)

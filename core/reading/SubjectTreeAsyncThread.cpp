@@ -481,8 +481,13 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
         lastHandOff = Clock::now();
     };
     // A wait for the fill longer than a frame shows what is ready so far.
+    // A batch waits while the user waits for a step of reading, unless it is full.
+    auto due = [&] {
+        return batch.size() >= batching_.maxEntries ||
+               (!userWaiting_ && !batch.empty() && Clock::now() - lastHandOff >= batching_.interval);
+    };
     FillingServices walkServices(services_, std::max(batching_.interval, std::chrono::milliseconds(1)), [&] {
-        if (!batch.empty() && !abort_)
+        if (!abort_ && due())
             handOver();
     });
     walkServices.Expect(unread);
@@ -518,7 +523,7 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
                 continue;
             batch.push_back(TreeEntry{text, services_.Subject(text), services_.GetName(stat->Author()),
                                       ParentLinks(*stat)});
-            if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
+            if (due())
                 handOver();
         }
     } catch (...) {

@@ -29,7 +29,10 @@ struct TreeEntry;
 // batch has grown to maxEntries.
 struct TreeBatching {
     std::chrono::milliseconds interval{16};
-    size_t maxEntries = 1000;
+    // Placing a few hundred nodes costs the GUI thread a frame or more; a
+    // bigger batch is a pause the user sees, and a key pressed meanwhile
+    // waits for it.
+    size_t maxEntries = 200;
 };
 
 class SubjectTreeAsyncThread
@@ -59,6 +62,10 @@ public:
     // conference are fetched whole, in the background, once the builder has
     // nothing more urgent to do.
     void ReadAheadFrom(int32_t text);
+    // The user waits for a step of reading (true until it has shown its
+    // text): placements are held back, up to one full batch, so that the
+    // step's hand-overs to the GUI thread do not queue behind a tree batch.
+    void SetUserWaiting(bool waiting) { userWaiting_ = waiting; }
     void Terminate();
     bool Finished() const { return finished_; }
 
@@ -130,6 +137,7 @@ private:
     std::vector<int32_t> order_;  // the displayed conference's texts in reading order
 
     std::atomic<bool> abort_{false};
+    std::atomic<bool> userWaiting_{false};
     std::atomic<int32_t> building_{0};
     std::atomic<int32_t> displayed_{0};
     std::atomic<int32_t> lastText_{0};

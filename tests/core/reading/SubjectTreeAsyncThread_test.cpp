@@ -359,6 +359,30 @@ TEST_F(BatchTest, BatchBoundariesNeverChangeWhereATextGoes)
     }
 }
 
+TEST_F(BatchTest, WhileTheUserWaitsForAStepOnlyFullBatchesGoToTheGuiThread)
+{
+    // Every entry is due at once: one hand-over per text.
+    const TreeBatching eager{std::chrono::milliseconds(0), 3};
+    RecordingTree free;
+    const auto expected = Build(eager, free);
+    EXPECT_EQ(free.batches.size(), 7u);
+
+    RecordingTree held;
+    SubjectTreeAsyncThread builder(w, gui, held);
+    builder.SetBatching(eager);
+    builder.SetUserWaiting(true);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(held.Shape(), expected);
+    // Held back until full; the rest at the end of the run.
+    ASSERT_EQ(held.batches.size(), 3u);
+    EXPECT_EQ(held.batches[0].size(), 3u);
+    EXPECT_EQ(held.batches[1].size(), 3u);
+    EXPECT_EQ(held.batches[2].size(), 1u);
+}
+
 TEST_F(BatchTest, AWalkWaitingLongerThanAFrameForTheFillHandsOverWhatIsReady)
 {
     // The fill brings the first half of the outline, then holds the rest
