@@ -172,6 +172,7 @@ SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, GuiThr
     : services_(services), gui_(gui), tree_(tree)
 {
     thread_ = std::thread([this] { Loop(); });
+    readAheadThread_ = std::thread([this] { ReadAheadLoop(); });
 }
 
 SubjectTreeAsyncThread::~SubjectTreeAsyncThread()
@@ -179,6 +180,8 @@ SubjectTreeAsyncThread::~SubjectTreeAsyncThread()
     Terminate();
     if (thread_.joinable())
         thread_.join();
+    if (readAheadThread_.joinable())
+        readAheadThread_.join();
 }
 
 void SubjectTreeAsyncThread::Terminate()
@@ -214,7 +217,9 @@ void SubjectTreeAsyncThread::Pause()
     // Waiting for the idle state alone would deadlock when called on the
     // GUI thread while the builder waits for that thread; a builder in that
     // wait skips its hand-over and ends the run without further requests.
-    cond_.wait(lock, [this] { return idle_ || terminated_ || (waitingOnGui_ && !guiJobRunning_); });
+    cond_.wait(lock, [this] {
+        return terminated_ || (!readingAhead_ && (idle_ || (waitingOnGui_ && !guiJobRunning_)));
+    });
 }
 
 void SubjectTreeAsyncThread::Resume()
@@ -263,6 +268,12 @@ bool SubjectTreeAsyncThread::IsIdle() const
     return idle_;
 }
 
+bool SubjectTreeAsyncThread::Terminated() const
+{
+    std::lock_guard lock(mutex_);
+    return terminated_;
+}
+
 bool SubjectTreeAsyncThread::IsHeld() const
 {
     return Held();
@@ -278,7 +289,7 @@ bool SubjectTreeAsyncThread::WaitUntilDrained(int timeoutMs) const
 {
     std::unique_lock lock(mutex_);
     return cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return idle_ && (hold_ > 0 || (requested_ == 0 && queue_.empty()));
+        return idle_ && !readingAhead_ && (hold_ > 0 || (requested_ == 0 && queue_.empty()));
     });
 }
 
@@ -300,23 +311,9 @@ void SubjectTreeAsyncThread::Loop()
             std::unique_lock lock(mutex_);
             idle_ = true;
             cond_.notify_all();
-            cond_.wait(lock, [this] {
-                return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty() || readAheadFrom_ != 0));
-            });
+            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty())); });
             if (terminated_)
                 break;
-            if (requested_ == 0 && readAheadFrom_ != 0) {
-                const int32_t from = readAheadFrom_;
-                readAheadFrom_ = 0;
-                idle_ = false;
-                lock.unlock();
-                try {
-                    ReadAheadAfter(from);
-                } catch (const std::exception& e) {
-                    services_.Log("SubjectTreeAsyncThread", e.what());
-                }
-                continue;
-            }
             abort_ = false;
             if (requested_ != 0) {
                 conf = requested_;
@@ -562,11 +559,65 @@ void SubjectTreeAsyncThread::ReadAheadFrom(int32_t text)
     cond_.notify_all();
 }
 
+void SubjectTreeAsyncThread::ReadAheadLoop()
+{
+    // Not background work: these are the texts the user reads next, and a
+    // fill holds back its next part while they are on the way.
+    for (;;) {
+        int32_t from = 0;
+        {
+            std::unique_lock lock(mutex_);
+            readingAhead_ = false;
+            cond_.notify_all();
+            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && readAheadFrom_ != 0); });
+            if (terminated_)
+                return;
+            from = readAheadFrom_;
+            readAheadFrom_ = 0;
+            readingAhead_ = true;
+        }
+        try {
+            ReadAheadAfter(from);
+        } catch (const std::exception& e) {
+            services_.Log("SubjectTreeAsyncThread", e.what());
+        }
+    }
+}
+
+std::vector<int32_t> SubjectTreeAsyncThread::NextUnreadRoots(size_t count)
+{
+    std::vector<int32_t> out;
+    const int32_t conf = displayed_;
+    const auto record = conf ? services_.Conference(conf) : nullptr;
+    const auto real = conf ? services_.Membership(conf) : nullptr;
+    if (!record || !real)
+        return out;
+    // The reader marks texts read on another thread: look at a copy.
+    TMiravoMembership copy;
+    copy.Assign(*real);
+    const int64_t highest = record->HighestLocalNo();
+    // Only the text map already at hand is looked at: a read-ahead fetches texts, not maps.
+    for (int64_t local = int64_t{copy.LastTextRead()} + 1; local <= highest && out.size() < count; ++local) {
+        if (copy.IsRead(static_cast<int32_t>(local)))
+            continue;
+        if (const int32_t global = record->GlobalOf(static_cast<int32_t>(local), true); global > 0)
+            out.push_back(global);
+    }
+    return out;
+}
+
 void SubjectTreeAsyncThread::ReadAheadAfter(int32_t text)
 {
     PrefetchHooks hooks;
-    hooks.stop = [this] { return abort_ || Held(); };
-    PrefetchTexts(services_, TextsAfter(text, kReadAhead), hooks);
+    hooks.stop = [this] { return Held() || Terminated(); };
+    std::vector<int32_t> texts = TextsAfter(text, kReadAhead);
+    // Where the tree has not got to yet, and where the reader's comment
+    // tree ends, the next texts are the lowest unread local numbers.
+    for (int32_t next : NextUnreadRoots(kReadAhead / 2)) {
+        if (next != text && std::find(texts.begin(), texts.end(), next) == texts.end())
+            texts.push_back(next);
+    }
+    PrefetchTexts(services_, texts, hooks);
 }
 
 void SubjectTreeAsyncThread::ReadAhead(size_t from, size_t count)

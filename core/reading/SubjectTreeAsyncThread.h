@@ -111,7 +111,14 @@ private:
     // Fetches whole the texts at [from, from + count) of the reading order.
     void ReadAhead(size_t from, size_t count);
     void ReadAheadAfter(int32_t text);
+    // The read-ahead's own thread: it runs during a tree's build too, since
+    // the reader is usually ahead of a tree that is still filling.
+    void ReadAheadLoop();
+    // Up to count unread texts of the displayed conference by local number,
+    // as reading reaches them once the current comment tree is done.
+    std::vector<int32_t> NextUnreadRoots(size_t count);
     bool Held() const;
+    bool Terminated() const;
     // Runs fn on the GUI thread unless the builder is held by then; false
     // when held before the hand-over.
     bool OnGui(const std::function<void()>& fn);
@@ -130,6 +137,7 @@ private:
     bool idle_ = true;
     bool waitingOnGui_ = false;
     bool guiJobRunning_ = false;
+    bool readingAhead_ = false;
     bool terminated_ = false;
     int32_t requested_ = 0;
     int32_t readAheadFrom_ = 0;
@@ -146,6 +154,7 @@ private:
     TreeBatching batching_;
     std::atomic<bool> finished_{false};
     std::thread thread_;
+    std::thread readAheadThread_;
 };
 
 } // namespace pellar

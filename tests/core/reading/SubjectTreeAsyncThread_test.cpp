@@ -303,8 +303,22 @@ public:
         HoldIf(++calls == gate);
         return FakeReadingServices::GetName(number);
     }
+    // Names fetched ahead, as another thread than the test's reads them.
+    void FetchName(int32_t number) override
+    {
+        std::lock_guard lock(fetchMutex);
+        FakeReadingServices::FetchName(number);
+        namesAhead.push_back(number);
+    }
+    std::vector<int32_t> NamesAhead()
+    {
+        std::lock_guard lock(fetchMutex);
+        return namesAhead;
+    }
     int gate = 0;
     std::atomic<int> calls{0};
+    std::mutex fetchMutex;
+    std::vector<int32_t> namesAhead;
 };
 
 constexpr TreeBatching kOneBatchPerRun{std::chrono::hours(1), 100000};
@@ -381,6 +395,36 @@ TEST_F(BatchTest, WhileTheUserWaitsForAStepOnlyFullBatchesGoToTheGuiThread)
     EXPECT_EQ(held.batches[0].size(), 3u);
     EXPECT_EQ(held.batches[1].size(), 3u);
     EXPECT_EQ(held.batches[2].size(), 1u);
+}
+
+TEST_F(BatchTest, TheReaderIsReadAheadOfWhileTheTreeIsStillBuilding)
+{
+    // 403 and 404 by authors of their own: only a read-ahead fetches names
+    // ahead (the walk asks for each name as it places the text).
+    w.Stat(403).SetHeader(0, 43, 1, 10, 0);
+    w.Stat(404).SetHeader(0, 44, 1, 10, 0);
+    w.gate = 2;  // the walk stops at the name of its second text, 401
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.SetBatching(kOneBatchPerRun);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(w.WaitReached());
+    // The reader has read 400 and is shown it: what follows is the tree's
+    // 401, then the lowest unread local numbers the walk has not reached.
+    w.Membership(1)->MarkRead(w.LocalOf(400, 1), false);
+    builder.ReadAheadFrom(400);
+    const bool fetched = WaitUntil([&] {
+        const std::vector<int32_t> names = w.NamesAhead();
+        return std::count(names.begin(), names.end(), 43) == 1 && std::count(names.begin(), names.end(), 44) == 1;
+    });
+    EXPECT_TRUE(fetched) << "the names of 403 and 404 were fetched while the walk still waited at 401";
+    EXPECT_EQ(builder.BuildingConference(), 1);
+    EXPECT_FALSE(builder.IsIdle());
+    w.Release();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(tree.placed, (std::vector<int32_t>{400, 401, 402, 404, 403, 406, 405}));
 }
 
 TEST_F(BatchTest, AWalkWaitingLongerThanAFrameForTheFillHandsOverWhatIsReady)
