@@ -402,6 +402,17 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
     }
     QObject::disconnect(counting);
     QObject::disconnect(starting);
+    if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE")) {
+        // The slowest presses, for whoever hunts them down.
+        std::vector<size_t> order(figures.pressMs.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return figures.pressMs[a] > figures.pressMs[b]; });
+        for (size_t i = 0; i < std::min<size_t>(6, order.size()); ++i)
+            std::fprintf(stderr, "press %zu: %.1f ms (queued %.1f)%s\n", order[i] + 1, figures.pressMs[order[i]],
+                         figures.queuedMs[order[i]],
+                         order[i] < static_cast<size_t>(figures.pressesWhileFilling) ? " while the tree filled" : "");
+    }
     figures.textsRead = static_cast<int>(seen.size());
     if (!treeDone) {
         probe.SetPhase("the tree fills");

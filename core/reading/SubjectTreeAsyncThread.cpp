@@ -8,6 +8,12 @@
 #include <string>
 #include <unordered_set>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -22,6 +28,16 @@
 namespace pellar {
 
 namespace {
+
+// The builder and its fill run behind the user: on Linux a thread has a
+// scheduling priority of its own, and lowering it lets the GUI thread and a
+// read-next step go first when the processor is short. Elsewhere, nothing.
+void RunBehindTheUser()
+{
+#ifdef __linux__
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
+}
 
 int32_t LocalIn(const TextStatType& stat, int32_t conf)
 {
@@ -303,6 +319,7 @@ void SubjectTreeAsyncThread::Loop()
 {
     // Everything the builder asks for is background work.
     BackgroundScope background;
+    RunBehindTheUser();
     for (;;) {
         int32_t conf = 0;
         bool fromQueue = false;
@@ -491,6 +508,7 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
     const auto stop = [this] { return abort_ || Held(); };
     std::thread fill([this, &walkServices, &unread, &stop] {
         BackgroundScope background;
+        RunBehindTheUser();
         try {
             services_.FetchOutline(unread, stop, [&walkServices](const std::vector<int32_t>& part) {
                 walkServices.Landed(part);
@@ -503,6 +521,8 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
 
     try {
         while (!Held() && !abort_) {
+            if (userWaiting_)
+                GiveWayToTheUser();
             const int32_t text = GetNextUnread(walkServices, status, &copy, &exclusion);
             if (text <= 0)
                 break;
@@ -550,6 +570,19 @@ std::vector<int32_t> SubjectTreeAsyncThread::TextsAfter(int32_t text, size_t cou
     for (; it != order_.end() && out.size() < count; ++it)
         out.push_back(*it);
     return out;
+}
+
+void SubjectTreeAsyncThread::SetUserWaiting(bool waiting)
+{
+    std::lock_guard lock(mutex_);
+    userWaiting_ = waiting;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::GiveWayToTheUser()
+{
+    std::unique_lock lock(mutex_);
+    cond_.wait_for(lock, kUserWaitLimit, [this] { return !userWaiting_ || terminated_ || hold_ > 0 || abort_; });
 }
 
 void SubjectTreeAsyncThread::ReadAheadFrom(int32_t text)
@@ -611,12 +644,21 @@ void SubjectTreeAsyncThread::ReadAheadAfter(int32_t text)
     PrefetchHooks hooks;
     hooks.stop = [this] { return Held() || Terminated(); };
     std::vector<int32_t> texts = TextsAfter(text, kReadAhead);
-    // Where the tree has not got to yet, and where the reader's comment
-    // tree ends, the next texts are the lowest unread local numbers.
-    for (int32_t next : NextUnreadRoots(kReadAhead / 2)) {
+    auto add = [&](int32_t next) {
         if (next != text && std::find(texts.begin(), texts.end(), next) == texts.end())
             texts.push_back(next);
+    };
+    // Where the tree has not got to yet: the text's own comments and
+    // footnotes come next (showing it brought them; this brings theirs),
+    // and where the comment tree ends, the lowest unread local numbers.
+    if (const auto stat = services_.IsTextStatCached(text) ? services_.GetTextStat(text) : nullptr) {
+        for (const auto& item : stat->MiscInfos()) {
+            if (dynamic_cast<const TMiscInfoCommIn*>(item.get()) || dynamic_cast<const TMiscInfoFootIn*>(item.get()))
+                add(static_cast<const TMiscInfoGText&>(*item).textNo);
+        }
     }
+    for (int32_t next : NextUnreadRoots(kReadAhead / 2))
+        add(next);
     PrefetchTexts(services_, texts, hooks);
 }
 

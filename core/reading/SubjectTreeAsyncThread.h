@@ -64,8 +64,11 @@ public:
     void ReadAheadFrom(int32_t text);
     // The user waits for a step of reading (true until it has shown its
     // text): placements are held back, up to one full batch, so that the
-    // step's hand-overs to the GUI thread do not queue behind a tree batch.
-    void SetUserWaiting(bool waiting) { userWaiting_ = waiting; }
+    // step's hand-overs to the GUI thread do not queue behind a tree batch,
+    // and the walk stands still (kUserWaitLimit at most at a time), so that
+    // the step has the processor.
+    void SetUserWaiting(bool waiting);
+    static constexpr std::chrono::milliseconds kUserWaitLimit{100};
     void Terminate();
     bool Finished() const { return finished_; }
 
@@ -119,6 +122,8 @@ private:
     std::vector<int32_t> NextUnreadRoots(size_t count);
     bool Held() const;
     bool Terminated() const;
+    // Stands still while the user waits for a step, within kUserWaitLimit.
+    void GiveWayToTheUser();
     // Runs fn on the GUI thread unless the builder is held by then; false
     // when held before the hand-over.
     bool OnGui(const std::function<void()>& fn);
