@@ -39,6 +39,7 @@ void ReadingController::Shutdown()
     gui_->Cancel();
     builder_.reset();
     worker_.reset();
+    retired_.reset();
 }
 
 bool ReadingController::IsConnected() const
@@ -178,21 +179,44 @@ void ReadingController::EndWork()
         builder_->SetUserWaiting(false);
     if (busy_ > 0)
         --busy_;
-    if (busy_ == 0)
-        view_.SetBusy(false);
+    if (busy_ > 0)
+        return;
+    view_.SetBusy(false);
+    if (readNextPending_) {
+        readNextPending_ = false;
+        if (!shutDown_ && IsConnected())
+            StartStep();
+    }
 }
 
 bool ReadingController::ReadNext()
 {
-    if (shutDown_ || !IsConnected() || !BeginWork())
+    if (shutDown_ || !IsConnected())
         return false;
+    if (busy_ > 0) {
+        // A key pressed while a step runs is not lost: the next step starts
+        // when this one ends. Presses meanwhile make one step, not a queue.
+        if (!ReadNextRunning())
+            return false;
+        readNextPending_ = true;
+        return true;
+    }
+    StartStep();
+    return true;
+}
+
+void ReadingController::StartStep()
+{
+    BeginWork();
     view_.ReadNextStarting();
     if (builder_)
         builder_->SetUserWaiting(true);
-    worker_.reset();  // the last step has ended: the busy counter said so
+    // The last step has ended, or is in its last hand-over (EndWork starts
+    // a pending step): it is joined one step later, never inside its own
+    // hand-over.
+    retired_ = std::move(worker_);
     worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, list_, stepHost_, status_);
     worker_->Start();
-    return true;
 }
 
 bool ReadingController::ReadNextRunning() const

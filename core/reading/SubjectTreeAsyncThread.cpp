@@ -651,7 +651,7 @@ void SubjectTreeAsyncThread::ReadAheadAfter(int32_t text)
     // Where the tree has not got to yet: the text's own comments and
     // footnotes come next (showing it brought them; this brings theirs),
     // and where the comment tree ends, the lowest unread local numbers.
-    if (const auto stat = services_.IsTextStatCached(text) ? services_.GetTextStat(text) : nullptr) {
+    if (const auto stat = services_.GetTextStat(text)) {
         for (const auto& item : stat->MiscInfos()) {
             if (dynamic_cast<const TMiscInfoCommIn*>(item.get()) || dynamic_cast<const TMiscInfoFootIn*>(item.get()))
                 add(static_cast<const TMiscInfoGText&>(*item).textNo);

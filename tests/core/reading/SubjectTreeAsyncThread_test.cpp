@@ -427,6 +427,53 @@ TEST_F(BatchTest, TheReaderIsReadAheadOfWhileTheTreeIsStillBuilding)
     EXPECT_EQ(tree.placed, (std::vector<int32_t>{400, 401, 402, 404, 403, 406, 405}));
 }
 
+TEST_F(BatchTest, TheReadAheadReachesTheCommentsOfTheCommentsOfTheTextShown)
+{
+    // 3000 is read; its comment 3010 and that one's comment 3011 have the
+    // highest local numbers, so neither the tree (held at its first text)
+    // nor the lowest unread numbers lead to 3011.
+    NameGatedServices gated;
+    gated.Joined({5});
+    gated.Post(3000, "Root", {5});
+    for (int32_t i = 1; i <= 6; ++i)
+        gated.Post(3000 + i, "Other root", {5});
+    gated.Post(3010, "Re: Root", {5}, 3000);
+    gated.Post(3011, "Re: Re: Root", {5}, 3010, 0, 77);
+    gated.gate = 1;
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(gated, gui, tree);
+    builder.RequestConference(5);
+    builder.Resume();
+    ASSERT_TRUE(gated.WaitReached());
+    gated.Membership(5)->MarkRead(gated.LocalOf(3000, 5), false);
+    builder.ReadAheadFrom(3000);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<int32_t> names = gated.NamesAhead();
+        return std::find(names.begin(), names.end(), 77) != names.end();
+    })) << "the author of 3011 was fetched ahead";
+    gated.Release();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+}
+
+TEST_F(BatchTest, TheWalkStandsStillWhileTheUserWaitsForAStep)
+{
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.SetUserWaiting(true);
+    const auto start = std::chrono::steady_clock::now();
+    builder.RequestConference(1);
+    builder.Resume();
+    std::this_thread::sleep_for(SubjectTreeAsyncThread::kUserWaitLimit / 2);
+    // Judged only when this thread was not itself held up past the limit.
+    if (std::chrono::steady_clock::now() - start < SubjectTreeAsyncThread::kUserWaitLimit)
+        EXPECT_EQ(builder.LastText(), 0) << "no text walked while the user waits";
+    builder.SetUserWaiting(false);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(tree.placed.size(), 7u);
+}
+
 TEST_F(BatchTest, AWalkWaitingLongerThanAFrameForTheFillHandsOverWhatIsReady)
 {
     // The fill brings the first half of the outline, then holds the rest
