@@ -51,6 +51,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace pellar;
@@ -291,6 +292,7 @@ struct RunFigures {
     int pressesWhileFilling = 0;
     int textsRead = 0;
     double rssMb = 0;
+    double restGapMs = 0;  // reading the rest of the conference without pauses
     double treeSeconds = 0;
     std::string failure;
 };
@@ -352,6 +354,8 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
 
     // Earlier sessions of the run have read some: the server keeps them read.
     const int unreadAtStart = list->RowOf(world.big)->text(TConfListView::UnreadColumn).toInt();
+    if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
+        std::fprintf(stderr, "resident after the list: %.1f MB\n", ResidentKb() / 1024.0);
     probe.SetPhase("reading while the tree fills");
     SubjectTreeAsyncThread* builder = reading->SubjectTreeBuilder();
     QElapsedTimer sinceList;
@@ -366,6 +370,8 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
     const auto starting = QObject::connect(reading, &TReadArticleForm::ReadNextStarted, &app,
                                            [&] { startedAt = pressed.nsecsElapsed(); });
     std::set<int32_t> seen;
+    bool measured = false;
+    LoopProbe rest;
     bool treeDone = false;
     const int wanted = readAll ? kTexts : kPresses;
     pane->setFocus();
@@ -375,6 +381,8 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
         if (!treeDone && builder->RunsCompleted() >= 1 && builder->IsIdle()) {
             treeDone = true;
             figures.treeSeconds = sinceList.nsecsElapsed() / 1e9;
+            if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
+                std::fprintf(stderr, "resident with the tree built: %.1f MB\n", ResidentKb() / 1024.0);
             probe.SetPhase("reading");
         }
         // Past the measured presses the rest of the conference is read
@@ -393,6 +401,16 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
             return fail("text " + std::to_string(shown) + " was shown twice");
         if (reading->ReadStatus().Conference() != world.big)
             return fail("reading left the busy conference after " + std::to_string(seen.size()) + " texts");
+        if (!measured && static_cast<int>(figures.pressMs.size()) >= kPresses && treeDone) {
+            // The session as a user reads it is measured; what follows reads
+            // the rest at full speed for the memory figure.
+            measured = true;
+            probe.Stop();
+            figures.longestGapMs = probe.LongestGapMs();
+            figures.gapPhase = probe.LongestPhase();
+            rest.Start();
+            rest.SetPhase("reading the rest without pauses");
+        }
         if (static_cast<int>(figures.pressMs.size()) < kPresses) {
             figures.pressMs.push_back(ms);
             figures.queuedMs.push_back(startedAt / 1e6);
@@ -430,8 +448,13 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
     Idle(200);
     figures.rssMb = static_cast<double>(ResidentKb()) / 1024.0;
     probe.Stop();
-    figures.longestGapMs = probe.LongestGapMs();
-    figures.gapPhase = probe.LongestPhase();
+    rest.Stop();
+    if (!measured) {
+        figures.longestGapMs = probe.LongestGapMs();
+        figures.gapPhase = probe.LongestPhase();
+    } else {
+        figures.restGapMs = rest.LongestGapMs();
+    }
     app.Disconnect();
     windows.reset();
     return figures;
@@ -448,7 +471,28 @@ int main(int argc, char** argv)
                                           : std::filesystem::temp_directory_path();
     const std::string db = (dir / ("pellar-keys-bench-" + std::to_string(getpid()) + ".db")).string();
     bench::RemoveDatabase(db);
-    const World world = Seed(db);
+    // Seeded in a child process: the store's memory would otherwise stay in
+    // this one's heap and count in the client's figure.
+    World world;
+    {
+        int seeded[2];
+        if (pipe(seeded) != 0)
+            return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            close(seeded[0]);
+            const World w = Seed(db);
+            (void)!write(seeded[1], &w.big, sizeof w.big);
+            _exit(0);
+        }
+        close(seeded[1]);
+        if (child < 0 || read(seeded[0], &world.big, sizeof world.big) != sizeof world.big) {
+            std::fprintf(stderr, "the database was not seeded\n");
+            return 1;
+        }
+        close(seeded[0]);
+        waitpid(child, nullptr, 0);
+    }
     // The server runs in a child process forked before any thread starts here.
     bench::ForkedServer server(db, 0);
     if (server.Port() == 0) {
@@ -493,9 +537,12 @@ int main(int argc, char** argv)
                     Percentile(f.queuedMs, 0.5), Percentile(f.queuedMs, 0.99), Percentile(f.stepMs, 0.5),
                     Percentile(f.stepMs, 0.99));
         std::printf("       whole tree %.2f s after the list; %d texts read\n", f.treeSeconds, f.textsRead);
-        if (i == 0 && readAll)
+        if (i == 0 && readAll) {
             std::printf("       resident memory after reading all %d texts: %.1f MB (limit %.0f) %s\n", f.textsRead,
                         f.rssMb, kRssLimitMb, verdicts.AtMost(f.rssMb, kRssLimitMb, "TOO BIG"));
+            std::printf("       longest gap while the rest was read without pauses: %.1f ms (no limit)\n",
+                        f.restGapMs);
+        }
     }
     bench::RemoveDatabase(db);
     return verdicts.ExitStatus();

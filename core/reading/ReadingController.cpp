@@ -232,6 +232,10 @@ void ReadingController::ShowNextText(int32_t text)
     view_.SelectTreeText(text);
     if (builder_)
         builder_->SetUserWaiting(false);
+    // Reading a conference of ten thousand texts does not keep ten thousand
+    // bodies and statuses: the oldest read beyond the bound go.
+    if (const auto old = kept_.Shown(text))
+        client_.Cache().ForgetText(*old);
 }
 
 void ReadingController::ChangeActivityKey(std::string_view key)
@@ -292,6 +296,7 @@ void ReadingController::Disconnecting()
 void ReadingController::Clear()
 {
     history_.Clear();
+    kept_.Clear();
     EnterConference(0);
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ReadHistory.h"
+#include "core/reading/ReadTextsKept.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/reading/TReadNextTextThread.h"
 
@@ -151,6 +152,7 @@ private:
     std::unique_ptr<CancellableGuiThread> gui_;
     TCurrentReadStatus status_;
     ReadHistory history_;
+    ReadTextsKept kept_;
     SessionCommands* commands_ = nullptr;
     int busy_ = 0;
     bool shutDown_ = false;
