@@ -1,5 +1,6 @@
 #include "server/DemoSeed.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -403,7 +404,7 @@ private:
 
 void DemoSeed::Fill(Store& store, int passwordIterations)
 {
-    Seeder(store, passwordIterations).Run();
+    Seeder(store, std::min(passwordIterations, kDemoIterations)).Run();
 }
 
 } // namespace miravod

@@ -27,7 +27,7 @@ std::vector<int32_t> StatusesNeeded(MVCache& cache, const std::vector<Member>& m
 {
     std::vector<int32_t> needed;
     for (const Member& m : members) {
-        if (m.membership->Removed())
+        if (m.membership->Removed() || (input.changedOnly && !m.membership->Changed()))
             continue;
         const bool alwaysShown = m.conf == input.readingConference || input.showEntireMembership;
         const bool needsName = alwaysShown && !HasRow(input, m.conf) && cache.IsNameCached(m.conf) < 0;
@@ -46,7 +46,8 @@ ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& 
     std::vector<Member> members;
     members.reserve(confs.size());
     for (const int32_t conf : confs) {
-        if (auto membership = cache.GetMembership(conf))
+        auto membership = cache.GetMembership(conf);
+        if (membership && (!input.changedOnly || membership->Changed()))
             members.push_back({conf, std::move(membership)});
     }
     cache.LoadConferenceStatuses(StatusesNeeded(cache, members, input));
@@ -68,7 +69,7 @@ ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& 
             changes.removed.push_back(m.conf);
         else if (hasRow)
             changes.updated.push_back({m.conf, {}, membership.Priority(), unread});
-        else if (shown)
+        else if (shown && !input.changedOnly)
             changes.added.push_back({m.conf, cache.GetName(m.conf), membership.Priority(), unread});
         membership.SetChanged(false);
     }

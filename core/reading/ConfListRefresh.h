@@ -32,6 +32,10 @@ struct ConfListRefreshInput {
     int32_t readingConference = 0;  // always shown
     bool showEntireMembership = false;
     std::function<bool(int32_t conf)> hasRow;  // whether the list shows the conference now; none: no rows
+    // Only memberships whose changed flag is set are looked at, and no row
+    // is added: what a read-next step needs after marking a text read, at
+    // the cost of the conferences it touched rather than of every one.
+    bool changedOnly = false;
 };
 
 // Walks the memberships in the cache (clearing their changed flags) and says

@@ -39,6 +39,7 @@ void ReadingController::Shutdown()
     gui_->Cancel();
     builder_.reset();
     worker_.reset();
+    retired_.reset();
 }
 
 bool ReadingController::IsConnected() const
@@ -174,21 +175,48 @@ bool ReadingController::BeginWork()
 
 void ReadingController::EndWork()
 {
+    if (builder_)
+        builder_->SetUserWaiting(false);
     if (busy_ > 0)
         --busy_;
-    if (busy_ == 0)
-        view_.SetBusy(false);
+    if (busy_ > 0)
+        return;
+    view_.SetBusy(false);
+    if (readNextPending_) {
+        readNextPending_ = false;
+        if (!shutDown_ && IsConnected())
+            StartStep();
+    }
 }
 
 bool ReadingController::ReadNext()
 {
-    if (shutDown_ || !IsConnected() || !BeginWork())
+    if (shutDown_ || !IsConnected())
         return false;
+    if (busy_ > 0) {
+        // A key pressed while a step runs is not lost: the next step starts
+        // when this one ends. Presses meanwhile make one step, not a queue.
+        if (!ReadNextRunning())
+            return false;
+        readNextPending_ = true;
+        return true;
+    }
+    StartStep();
+    return true;
+}
+
+void ReadingController::StartStep()
+{
+    BeginWork();
     view_.ReadNextStarting();
-    worker_.reset();  // the last step has ended: the busy counter said so
+    if (builder_)
+        builder_->SetUserWaiting(true);
+    // The last step has ended, or is in its last hand-over (EndWork starts
+    // a pending step): it is joined one step later, never inside its own
+    // hand-over.
+    retired_ = std::move(worker_);
     worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, list_, stepHost_, status_);
     worker_->Start();
-    return true;
 }
 
 bool ReadingController::ReadNextRunning() const
@@ -202,6 +230,12 @@ void ReadingController::ShowNextText(int32_t text)
     history_.Add(text);
     DisplayCurrentText();
     view_.SelectTreeText(text);
+    if (builder_)
+        builder_->SetUserWaiting(false);
+    // Reading a conference of ten thousand texts does not keep ten thousand
+    // bodies and statuses: the oldest read beyond the bound go.
+    if (const auto old = kept_.Shown(text))
+        client_.Cache().ForgetText(*old);
 }
 
 void ReadingController::ChangeActivityKey(std::string_view key)
@@ -262,6 +296,7 @@ void ReadingController::Disconnecting()
 void ReadingController::Clear()
 {
     history_.Clear();
+    kept_.Clear();
     EnterConference(0);
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ReadHistory.h"
+#include "core/reading/ReadTextsKept.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/reading/TReadNextTextThread.h"
 
@@ -93,7 +94,9 @@ public:
     bool BeginWork();
     void EndWork();
     int BusyCount() const { return busy_; }
-    // Starts a step; false while offline, busy or shut down.
+    // Starts a step; false while offline, busy with other work or shut
+    // down. While a step runs, the press is remembered and the next step
+    // starts when it ends (true).
     bool ReadNext();
     bool ReadNextRunning() const;
     // The session's activity by its key ("read", "reread", "write", ...).
@@ -135,6 +138,7 @@ private:
     };
 
     void ShowNextText(int32_t text);
+    void StartStep();
     void ReadConfirmation(int32_t text);
     bool ShowSubjectTree() const;
     // Runs fn (which stops the builder after the request it waits for) on a
@@ -148,11 +152,14 @@ private:
     std::unique_ptr<CancellableGuiThread> gui_;
     TCurrentReadStatus status_;
     ReadHistory history_;
+    ReadTextsKept kept_;
     SessionCommands* commands_ = nullptr;
     int busy_ = 0;
     bool shutDown_ = false;
     StepHost stepHost_{*this};
     std::unique_ptr<TReadNextTextThread> worker_;
+    std::unique_ptr<TReadNextTextThread> retired_;  // the step before, maybe still in its last hand-over
+    bool readNextPending_ = false;
     std::unique_ptr<SubjectTreeAsyncThread> builder_;
 };
 

@@ -7,6 +7,12 @@
 #include <memory>
 #include <string>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -22,6 +28,16 @@
 namespace pellar {
 
 namespace {
+
+// The builder and its fill run behind the user: on Linux a thread has a
+// scheduling priority of its own, and lowering it lets the GUI thread and a
+// read-next step go first when the processor is short. Elsewhere, nothing.
+void RunBehindTheUser()
+{
+#ifdef __linux__
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
+}
 
 int32_t LocalIn(const TextStatType& stat, int32_t conf)
 {
@@ -92,6 +108,7 @@ SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, GuiThr
     : services_(services), gui_(gui), tree_(tree)
 {
     thread_ = std::thread([this] { Loop(); });
+    readAheadThread_ = std::thread([this] { ReadAheadLoop(); });
 }
 
 SubjectTreeAsyncThread::~SubjectTreeAsyncThread()
@@ -99,6 +116,8 @@ SubjectTreeAsyncThread::~SubjectTreeAsyncThread()
     Terminate();
     if (thread_.joinable())
         thread_.join();
+    if (readAheadThread_.joinable())
+        readAheadThread_.join();
 }
 
 void SubjectTreeAsyncThread::Terminate()
@@ -134,7 +153,9 @@ void SubjectTreeAsyncThread::Pause()
     // Waiting for the idle state alone would deadlock when called on the
     // GUI thread while the builder waits for that thread; a builder in that
     // wait skips its hand-over and ends the run without further requests.
-    cond_.wait(lock, [this] { return idle_ || terminated_ || (waitingOnGui_ && !guiJobRunning_); });
+    cond_.wait(lock, [this] {
+        return terminated_ || (!readingAhead_ && (idle_ || (waitingOnGui_ && !guiJobRunning_)));
+    });
 }
 
 void SubjectTreeAsyncThread::Resume()
@@ -183,6 +204,12 @@ bool SubjectTreeAsyncThread::IsIdle() const
     return idle_;
 }
 
+bool SubjectTreeAsyncThread::Terminated() const
+{
+    std::lock_guard lock(mutex_);
+    return terminated_;
+}
+
 bool SubjectTreeAsyncThread::IsHeld() const
 {
     return Held();
@@ -198,7 +225,7 @@ bool SubjectTreeAsyncThread::WaitUntilDrained(int timeoutMs) const
 {
     std::unique_lock lock(mutex_);
     return cond_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return idle_ && (hold_ > 0 || (requested_ == 0 && queue_.empty()));
+        return idle_ && !readingAhead_ && (hold_ > 0 || (requested_ == 0 && queue_.empty()));
     });
 }
 
@@ -212,6 +239,7 @@ void SubjectTreeAsyncThread::Loop()
 {
     // Everything the builder asks for is background work.
     BackgroundScope background;
+    RunBehindTheUser();
     for (;;) {
         int32_t conf = 0;
         bool fromQueue = false;
@@ -220,23 +248,9 @@ void SubjectTreeAsyncThread::Loop()
             std::unique_lock lock(mutex_);
             idle_ = true;
             cond_.notify_all();
-            cond_.wait(lock, [this] {
-                return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty() || readAheadFrom_ != 0));
-            });
+            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && (requested_ != 0 || !queue_.empty())); });
             if (terminated_)
                 break;
-            if (requested_ == 0 && readAheadFrom_ != 0) {
-                const int32_t from = readAheadFrom_;
-                readAheadFrom_ = 0;
-                idle_ = false;
-                lock.unlock();
-                try {
-                    ReadAheadAfter(from);
-                } catch (const std::exception& e) {
-                    services_.Log("SubjectTreeAsyncThread", e.what());
-                }
-                continue;
-            }
             abort_ = false;
             if (requested_ != 0) {
                 conf = requested_;
@@ -401,14 +415,20 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
         lastHandOff = Clock::now();
     };
     // A wait for the fill longer than a frame shows what is ready so far.
+    // A batch waits while the user waits for a step of reading, unless it is full.
+    auto due = [&] {
+        return batch.size() >= batching_.maxEntries ||
+               (!userWaiting_ && !batch.empty() && Clock::now() - lastHandOff >= batching_.interval);
+    };
     FillingServices walkServices(services_, std::max(batching_.interval, std::chrono::milliseconds(1)), [&] {
-        if (!batch.empty() && !abort_)
+        if (!abort_ && due())
             handOver();
     });
     walkServices.Expect(unread);
     const auto stop = [this] { return abort_ || Held(); };
     std::thread fill([this, &walkServices, &unread, &stop] {
         BackgroundScope background;
+        RunBehindTheUser();
         try {
             services_.FetchOutline(unread, stop, [&walkServices](const std::vector<int32_t>& part) {
                 walkServices.Landed(part);
@@ -421,6 +441,8 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
 
     try {
         while (!Held() && !abort_) {
+            if (userWaiting_)
+                GiveWayToTheUser();
             const int32_t text = GetNextUnread(walkServices, status, &copy, &exclusion);
             if (text <= 0)
                 break;
@@ -438,7 +460,7 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
                 continue;
             batch.push_back(TreeEntry{text, services_.Subject(text), services_.GetName(stat->Author()),
                                       ParentLinks(*stat)});
-            if (batch.size() >= batching_.maxEntries || Clock::now() - lastHandOff >= batching_.interval)
+            if (due())
                 handOver();
         }
     } catch (...) {
@@ -471,6 +493,19 @@ std::vector<int32_t> SubjectTreeAsyncThread::TextsAfter(int32_t text, size_t cou
     return out;
 }
 
+void SubjectTreeAsyncThread::SetUserWaiting(bool waiting)
+{
+    std::lock_guard lock(mutex_);
+    userWaiting_ = waiting;
+    cond_.notify_all();
+}
+
+void SubjectTreeAsyncThread::GiveWayToTheUser()
+{
+    std::unique_lock lock(mutex_);
+    cond_.wait_for(lock, kUserWaitLimit, [this] { return !userWaiting_ || terminated_ || hold_ > 0 || abort_; });
+}
+
 void SubjectTreeAsyncThread::ReadAheadFrom(int32_t text)
 {
     std::lock_guard lock(mutex_);
@@ -478,11 +513,74 @@ void SubjectTreeAsyncThread::ReadAheadFrom(int32_t text)
     cond_.notify_all();
 }
 
+void SubjectTreeAsyncThread::ReadAheadLoop()
+{
+    // Not background work: these are the texts the user reads next, and a
+    // fill holds back its next part while they are on the way.
+    for (;;) {
+        int32_t from = 0;
+        {
+            std::unique_lock lock(mutex_);
+            readingAhead_ = false;
+            cond_.notify_all();
+            cond_.wait(lock, [this] { return terminated_ || (hold_ == 0 && readAheadFrom_ != 0); });
+            if (terminated_)
+                return;
+            from = readAheadFrom_;
+            readAheadFrom_ = 0;
+            readingAhead_ = true;
+        }
+        try {
+            ReadAheadAfter(from);
+        } catch (const std::exception& e) {
+            services_.Log("SubjectTreeAsyncThread", e.what());
+        }
+    }
+}
+
+std::vector<int32_t> SubjectTreeAsyncThread::NextUnreadRoots(size_t count)
+{
+    std::vector<int32_t> out;
+    const int32_t conf = displayed_;
+    const auto record = conf ? services_.Conference(conf) : nullptr;
+    const auto real = conf ? services_.Membership(conf) : nullptr;
+    if (!record || !real)
+        return out;
+    // The reader marks texts read on another thread: look at a copy.
+    TMiravoMembership copy;
+    copy.Assign(*real);
+    const int64_t highest = record->HighestLocalNo();
+    // Only the text map already at hand is looked at: a read-ahead fetches texts, not maps.
+    for (int64_t local = int64_t{copy.LastTextRead()} + 1; local <= highest && out.size() < count; ++local) {
+        if (copy.IsRead(static_cast<int32_t>(local)))
+            continue;
+        if (const int32_t global = record->GlobalOf(static_cast<int32_t>(local), true); global > 0)
+            out.push_back(global);
+    }
+    return out;
+}
+
 void SubjectTreeAsyncThread::ReadAheadAfter(int32_t text)
 {
     PrefetchHooks hooks;
-    hooks.stop = [this] { return abort_ || Held(); };
-    PrefetchTexts(services_, TextsAfter(text, kReadAhead), hooks);
+    hooks.stop = [this] { return Held() || Terminated(); };
+    std::vector<int32_t> texts = TextsAfter(text, kReadAhead);
+    auto add = [&](int32_t next) {
+        if (next != text && std::find(texts.begin(), texts.end(), next) == texts.end())
+            texts.push_back(next);
+    };
+    // Where the tree has not got to yet: the text's own comments and
+    // footnotes come next (showing it brought them; this brings theirs),
+    // and where the comment tree ends, the lowest unread local numbers.
+    if (const auto stat = services_.GetTextStat(text)) {
+        for (const auto& item : stat->MiscInfos()) {
+            if (dynamic_cast<const TMiscInfoCommIn*>(item.get()) || dynamic_cast<const TMiscInfoFootIn*>(item.get()))
+                add(static_cast<const TMiscInfoGText&>(*item).textNo);
+        }
+    }
+    for (int32_t next : NextUnreadRoots(kReadAhead / 2))
+        add(next);
+    PrefetchTexts(services_, texts, hooks);
 }
 
 void SubjectTreeAsyncThread::ReadAhead(size_t from, size_t count)

@@ -29,7 +29,10 @@ struct TreeEntry;
 // batch has grown to maxEntries.
 struct TreeBatching {
     std::chrono::milliseconds interval{16};
-    size_t maxEntries = 1000;
+    // Placing a few hundred nodes costs the GUI thread a frame or more; a
+    // bigger batch is a pause the user sees, and a key pressed meanwhile
+    // waits for it.
+    size_t maxEntries = 200;
 };
 
 class SubjectTreeAsyncThread
@@ -59,6 +62,13 @@ public:
     // conference are fetched whole, in the background, once the builder has
     // nothing more urgent to do.
     void ReadAheadFrom(int32_t text);
+    // The user waits for a step of reading (true until it has shown its
+    // text): placements are held back, up to one full batch, so that the
+    // step's hand-overs to the GUI thread do not queue behind a tree batch,
+    // and the walk stands still (kUserWaitLimit at most at a time), so that
+    // the step has the processor.
+    void SetUserWaiting(bool waiting);
+    static constexpr std::chrono::milliseconds kUserWaitLimit{100};
     void Terminate();
     bool Finished() const { return finished_; }
 
@@ -104,7 +114,16 @@ private:
     // Fetches whole the texts at [from, from + count) of the reading order.
     void ReadAhead(size_t from, size_t count);
     void ReadAheadAfter(int32_t text);
+    // The read-ahead's own thread: it runs during a tree's build too, since
+    // the reader is usually ahead of a tree that is still filling.
+    void ReadAheadLoop();
+    // Up to count unread texts of the displayed conference by local number,
+    // as reading reaches them once the current comment tree is done.
+    std::vector<int32_t> NextUnreadRoots(size_t count);
     bool Held() const;
+    bool Terminated() const;
+    // Stands still while the user waits for a step, within kUserWaitLimit.
+    void GiveWayToTheUser();
     // Runs fn on the GUI thread unless the builder is held by then; false
     // when held before the hand-over.
     bool OnGui(const std::function<void()>& fn);
@@ -123,6 +142,7 @@ private:
     bool idle_ = true;
     bool waitingOnGui_ = false;
     bool guiJobRunning_ = false;
+    bool readingAhead_ = false;
     bool terminated_ = false;
     int32_t requested_ = 0;
     int32_t readAheadFrom_ = 0;
@@ -130,6 +150,7 @@ private:
     std::vector<int32_t> order_;  // the displayed conference's texts in reading order
 
     std::atomic<bool> abort_{false};
+    std::atomic<bool> userWaiting_{false};
     std::atomic<int32_t> building_{0};
     std::atomic<int32_t> displayed_{0};
     std::atomic<int32_t> lastText_{0};
@@ -138,6 +159,7 @@ private:
     TreeBatching batching_;
     std::atomic<bool> finished_{false};
     std::thread thread_;
+    std::thread readAheadThread_;
 };
 
 } // namespace pellar

@@ -112,6 +112,7 @@ void TReadNextTextThread::Step()
     // finds a conference dry; a run of dry conferences longer than the list
     // means the counts and the walk disagree, and the step ends.
     int dry = 0;
+    const int32_t startConference = status_.Conference();
     for (;;) {
         int32_t conf = 0;
         int rows = 0;
@@ -165,7 +166,16 @@ void TReadNextTextThread::Step()
         gui_.invokeAndWait([&] { host_.ShowText(text); });
         MarkTextRead(services_, text, true);
         host_.ChangeActivity("read");
-        gui_.invokeAndWait([&] { list_.Refresh(); });
+        // Within a conference only the counts the mark changed: a whole
+        // refresh walks every membership and row, and with a thousand
+        // conferences that is what the next press would wait for. A step
+        // that moved on refreshes whole, so the row left behind can go.
+        gui_.invokeAndWait([&] {
+            if (conf == startConference)
+                list_.RefreshChanged();
+            else
+                list_.Refresh();
+        });
         return;
     }
     NothingMore(true);

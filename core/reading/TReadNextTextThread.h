@@ -33,6 +33,10 @@ public:
     virtual void ClearSelection() = 0;
     // Brings rows and unread counts up to date with the memberships.
     virtual void Refresh() = 0;
+    // Brings up to date the rows of the memberships that changed since the
+    // last refresh (the texts a step marked read), leaving the others alone;
+    // adds no row. A list without a cheaper way refreshes whole.
+    virtual void RefreshChanged() { Refresh(); }
 };
 
 // What a step does to the reading window and the session.

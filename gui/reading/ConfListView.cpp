@@ -121,21 +121,47 @@ void TConfListView::DeleteRow(int32_t conf)
     rowMap_.erase(it);
 }
 
-void TConfListView::Refresh()
+ConfListRefreshInput TConfListView::RefreshInput()
 {
-    if (const int row = SelectedRow(); row >= 0)
-        ScrollIntoView(row);
     ConfListRefreshInput input;
     input.readingConference = readingConference_ ? readingConference_() : 0;
     input.showEntireMembership = showAll_;
     input.hasRow = [this](int32_t conf) { return RowOf(conf) != nullptr; };
+    return input;
+}
+
+void TConfListView::Refresh()
+{
+    if (const int row = SelectedRow(); row >= 0)
+        ScrollIntoView(row);
+    Apply(PlanConfListRefresh(client_.Cache(), RefreshInput()));
+    if (SelectedRow() < 0 && RowCount() > 0)
+        SelectRow(0);
+    emit RowsChanged(RowCount() > 0);
+}
+
+void TConfListView::RefreshChanged()
+{
+    ConfListRefreshInput input = RefreshInput();
+    input.changedOnly = true;
     const ConfListChanges changes = PlanConfListRefresh(client_.Cache(), input);
+    Apply(changes);
+    if (!changes.removed.empty())
+        emit RowsChanged(RowCount() > 0);
+}
+
+void TConfListView::Apply(const ConfListChanges& changes)
+{
     for (const int32_t conf : changes.removed)
         DeleteRow(conf);
     for (const ConfListEntry& entry : changes.updated) {
         if (QTreeWidgetItem* item = RowOf(entry.conf)) {
-            item->setText(PriorityColumn, QString::number(entry.priority));
-            item->setText(UnreadColumn, QString::number(entry.unread));
+            // A cell set to what it shows still costs the view a change.
+            const QString priority = QString::number(entry.priority), unread = QString::number(entry.unread);
+            if (item->text(PriorityColumn) != priority)
+                item->setText(PriorityColumn, priority);
+            if (item->text(UnreadColumn) != unread)
+                item->setText(UnreadColumn, unread);
         }
     }
     if (!changes.added.empty()) {
@@ -145,9 +171,6 @@ void TConfListView::Refresh()
             rows.append(MakeRow(entry));
         SortIn(rows);
     }
-    if (SelectedRow() < 0 && RowCount() > 0)
-        SelectRow(0);
-    emit RowsChanged(RowCount() > 0);
 }
 
 bool TConfListView::SelectConference(int32_t conf)

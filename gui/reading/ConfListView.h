@@ -35,6 +35,7 @@ public:
     void ScrollIntoView(int row) override;
     void ClearSelection() override;
     void Refresh() override;
+    void RefreshChanged() override;
 
     // The selected row's conference; 0 for none.
     int32_t SelectedConference();
@@ -63,6 +64,8 @@ private:
     void SortIn(QList<QTreeWidgetItem*> added);
     void DeleteRow(int32_t conf);
     static int32_t Number(const QTreeWidgetItem* item, int column);
+    void Apply(const ConfListChanges& changes);
+    ConfListRefreshInput RefreshInput();
 
     Client& client_;
     std::function<int32_t()> readingConference_;

@@ -155,6 +155,9 @@ void TReadArticleForm::DisplayText(int32_t text)
         }
     }
     actions_->UpdateHistoryButtons();
+    // Painted now, not when the event loop comes to the update: by then a
+    // tree batch or a step's hand-over may be queued ahead of it.
+    articleView_->MainEdit()->viewport()->repaint();
 }
 
 void TReadArticleForm::ClearText()

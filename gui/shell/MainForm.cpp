@@ -140,6 +140,24 @@ void TMainForm::SetAutoConnect(bool on, const QString& startProfile)
 {
     autoConnect_ = on;
     startProfile_ = startProfile;
+    // At the first pass of the event loop (the window shown), not at the
+    // timer's next tick up to 100 ms later.
+    if (on)
+        QTimer::singleShot(0, this, [this] { StartAutoConnect(); });
+}
+
+void TMainForm::StartAutoConnect()
+{
+    if (!autoConnect_)
+        return;
+    // The logon pumps events; the timer must not re-enter meanwhile.
+    timer_->stop();
+    const QString profile = startProfile_;
+    autoConnect_ = false;
+    menus_->SessionConnectAction->setEnabled(false);
+    menus_->SessionDisconnectAction->setEnabled(true);
+    emit ConnectRequested(true, profile);
+    timer_->start();
 }
 
 void TMainForm::SessionConnectActionExecute()
@@ -220,16 +238,7 @@ void TMainForm::AboutClick()
 void TMainForm::Timer1Timer()
 {
     ++tickCount_;
-    if (autoConnect_) {
-        // The logon pumps events; the timer must not re-enter meanwhile.
-        timer_->stop();
-        const QString profile = startProfile_;
-        autoConnect_ = false;
-        menus_->SessionConnectAction->setEnabled(false);
-        menus_->SessionDisconnectAction->setEnabled(true);
-        emit ConnectRequested(true, profile);
-        timer_->start();
-    }
+    StartAutoConnect();
     if (online_ && ++onlineTicks_ > kFlushTicks) {
         onlineTicks_ = 0;
         emit MarkReadFlushDue();

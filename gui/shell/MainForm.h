@@ -100,6 +100,8 @@ private:
     void AboutClick();
     void QuickHelpClick();
     void Timer1Timer();
+    // Connects with the start profile once, when asked to at start.
+    void StartAutoConnect();
 
     const GuiServices* services_;
     QMdiArea* mdiArea_;

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -29,12 +30,35 @@ struct LoopSlot {
 
 } // namespace
 
+// The GUI thread has not been back in an event loop since `since`.
+struct QtBlockingWait::QuietSpell {
+    QElapsedTimer since;
+    bool open = false;
+};
+
+int QtBlockingWait::QuietBudgetMs()
+{
+    if (!quiet_)
+        quiet_ = std::make_shared<QuietSpell>();
+    if (!quiet_->open) {
+        quiet_->open = true;
+        quiet_->since.start();
+        // Runs once the thread is back in an event loop, nested or not: the
+        // spell is over and the next wait has the whole budget again.
+        QTimer::singleShot(0, [spell = std::weak_ptr<QuietSpell>(quiet_)] {
+            if (const auto s = spell.lock())
+                s->open = false;
+        });
+    }
+    return static_cast<int>(std::max<qint64>(0, kQuietMs - quiet_->since.elapsed()));
+}
+
 WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() != app->thread())
         return plain_.Wait(plan);
-    if (plan.waitFor(kQuietMs))
+    if (plan.waitFor(QuietBudgetMs()))
         return WaitOutcome::Done;
     ++nestedWaits_;
     ++depth_;

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <chrono>
@@ -184,6 +185,39 @@ private slots:
         QCOMPARE(waits.BoxesShown(), boxes + 1);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         client.SetBlockingWait(nullptr);
+    }
+
+    void quietWaitsBackToBackShareOneBudgetBeforeTheLoopRuns()
+    {
+        // Each wait alone is shorter than the quiet budget; one after
+        // another on the GUI thread, they would keep the event loop away for
+        // their sum. Past the budget a wait runs the loop (and the timer).
+        QtBlockingWait waits;
+        bool loopRan = false;
+        QTimer::singleShot(0, this, [&] { loopRan = true; });
+        QElapsedTimer clock;
+        clock.start();
+        const int each = QtBlockingWait::kQuietMs * 2 / 3;
+        int waited = 0;
+        for (; waited < 3 && !loopRan; ++waited) {
+            QElapsedTimer own;
+            own.start();
+            WaitPlan plan;
+            plan.what = "quiet";
+            plan.waitFor = [&](int timeoutMs) {
+                const qint64 left = each - own.elapsed();
+                if (left > timeoutMs) {
+                    QThread::msleep(static_cast<unsigned long>(std::max(timeoutMs, 0)));
+                    return false;
+                }
+                QThread::msleep(static_cast<unsigned long>(std::max<qint64>(left, 0)));
+                return true;
+            };
+            QCOMPARE(waits.Wait(plan), WaitOutcome::Done);
+        }
+        QVERIFY2(loopRan, "the event loop ran within the waits");
+        QCOMPARE(waited, 2);
+        QCOMPARE(waits.NestedWaits(), 1);
     }
 
     void aWaitStartedInsideAnotherUnwindsInOrder()

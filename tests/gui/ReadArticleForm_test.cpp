@@ -202,6 +202,28 @@ private slots:
         QCOMPARE(form_->History().Size(), 3);
     }
 
+    void aShownTextIsPaintedBeforeTheEventLoopRunsAgain()
+    {
+        // Work queued for the GUI thread (tree batches, a step's next
+        // hand-over) would otherwise run before the article's paint.
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        QTRY_VERIFY(!form_->SubjectTreeView()->TextsInTreeOrder().empty());
+        const int32_t text = form_->SubjectTreeView()->TextsInTreeOrder().front();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QWidget* viewport = form_->ArticleView()->MainEdit()->viewport();
+        viewport->installEventFilter(&counter);
+        form_->ShowText(text);
+        QVERIFY(counter.paints >= 1);
+        viewport->removeEventFilter(&counter);
+    }
+
     void markupInATextIsShownLiterally()
     {
         const int32_t conf = form_->ConfListView()->SelectedConference();

@@ -93,8 +93,6 @@ TEST_F(ReadingControllerTest, AStepShowsTheNextUnreadTextOnTheGuiThreadAndEndsTh
     LogOnReader("Controller Stepper");
     ASSERT_TRUE(reader->ReadNext());
     EXPECT_EQ(reader->BusyCount(), 1);
-    // A second step waits for the first.
-    EXPECT_FALSE(reader->ReadNext());
     ASSERT_TRUE(StepDone());
 
     EXPECT_EQ(view.starts, 1);
@@ -120,6 +118,28 @@ TEST_F(ReadingControllerTest, AStepShowsTheNextUnreadTextOnTheGuiThreadAndEndsTh
     reader->ShowNext();
     EXPECT_EQ(reader->ReadStatus().CurrentText(), view.displayed[1]);
     EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(ReadingControllerTest, KeysPressedWhileAStepRunsMakeOneMoreStepWhenItEnds)
+{
+    LogOnReader("Controller Presser");
+    ASSERT_TRUE(reader->ReadNext());
+    // Pressed twice more before the step ended: neither is lost, and the
+    // two make one step, not a queue.
+    EXPECT_TRUE(reader->ReadNext());
+    EXPECT_TRUE(reader->ReadNext());
+    EXPECT_EQ(view.starts, 1);
+    ASSERT_TRUE(StepDone());
+    EXPECT_EQ(view.starts, 2);
+    ASSERT_EQ(view.displayed.size(), 2u);
+    EXPECT_NE(view.displayed[0], view.displayed[1]);
+    EXPECT_EQ(reader->BusyCount(), 0);
+    EXPECT_THAT(view.busy, ElementsAre(true, false, true, false));
+    // Other work refuses a step, as before.
+    ASSERT_TRUE(reader->BeginWork());
+    EXPECT_FALSE(reader->ReadNext());
+    reader->EndWork();
+    EXPECT_EQ(view.starts, 2);
 }
 
 TEST_F(ReadingControllerTest, ShowTextAddsToTheHistoryOnlyATextThatExists)

@@ -14,7 +14,7 @@ class FakeList : public ConferenceListPort {
 public:
     std::vector<int32_t> rows;
     int selected = -1;
-    int refreshes = 0;
+    int refreshes = 0, changedRefreshes = 0;
     int RowCount() override { return static_cast<int>(rows.size()); }
     int32_t RowConference(int row) override { return rows.at(static_cast<size_t>(row)); }
     int SelectedRow() override { return selected; }
@@ -22,6 +22,7 @@ public:
     void ScrollIntoView(int) override {}
     void ClearSelection() override { selected = -1; }
     void Refresh() override { ++refreshes; }
+    void RefreshChanged() override { ++changedRefreshes; }
 };
 
 class FakeHost : public ReadNextHost {

@@ -224,5 +224,28 @@ TEST_F(ConfListRefreshRulesTest, RowsComeChangeAndGoWithTheMemberships)
     EXPECT_EQ(c.added[1].conf, 2);
 }
 
+TEST_F(ConfListRefreshRulesTest, AChangedOnlyRefreshTouchesTheMarkedConferencesAndAddsNothing)
+{
+    rows = {1, 2, 3, 4};
+    Refresh();  // every changed flag cleared
+    rows = {2, 3, 4};  // conference 1 not shown: a changed-only refresh does not bring it in
+    cache.GetMembership(1)->MarkRead(1, false);
+    cache.GetMembership(3)->MarkRead(1, false);
+    cache.GetMembership(2)->SetLastTextRead(2);
+    cache.GetMembership(2)->SetChanged(true);
+    ConfListRefreshInput input{0, false, [this](int32_t conf) { return rows.count(conf) > 0; }};
+    input.changedOnly = true;
+    ConfListChanges c = PlanConfListRefresh(cache, input);
+    EXPECT_TRUE(c.added.empty());
+    EXPECT_EQ(c.removed, std::vector<int32_t>{2});
+    ASSERT_EQ(c.updated.size(), 1u);
+    EXPECT_EQ(c.updated[0].conf, 3);
+    EXPECT_EQ(c.updated[0].unread, 2);
+    EXPECT_FALSE(cache.GetMembership(3)->Changed());
+    // Nothing changed since: nothing to do, unchanged row 4 included.
+    c = PlanConfListRefresh(cache, input);
+    EXPECT_TRUE(c.added.empty() && c.removed.empty() && c.updated.empty());
+}
+
 } // namespace
 } // namespace pellar::test

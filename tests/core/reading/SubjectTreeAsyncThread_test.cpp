@@ -303,8 +303,22 @@ public:
         HoldIf(++calls == gate);
         return FakeReadingServices::GetName(number);
     }
+    // Names fetched ahead, as another thread than the test's reads them.
+    void FetchName(int32_t number) override
+    {
+        std::lock_guard lock(fetchMutex);
+        FakeReadingServices::FetchName(number);
+        namesAhead.push_back(number);
+    }
+    std::vector<int32_t> NamesAhead()
+    {
+        std::lock_guard lock(fetchMutex);
+        return namesAhead;
+    }
     int gate = 0;
     std::atomic<int> calls{0};
+    std::mutex fetchMutex;
+    std::vector<int32_t> namesAhead;
 };
 
 constexpr TreeBatching kOneBatchPerRun{std::chrono::hours(1), 100000};
@@ -357,6 +371,107 @@ TEST_F(BatchTest, BatchBoundariesNeverChangeWhereATextGoes)
         for (const auto& batch : split.batches)
             EXPECT_LE(batch.size(), size);
     }
+}
+
+TEST_F(BatchTest, WhileTheUserWaitsForAStepOnlyFullBatchesGoToTheGuiThread)
+{
+    // Every entry is due at once: one hand-over per text.
+    const TreeBatching eager{std::chrono::milliseconds(0), 3};
+    RecordingTree free;
+    const auto expected = Build(eager, free);
+    EXPECT_EQ(free.batches.size(), 7u);
+
+    RecordingTree held;
+    SubjectTreeAsyncThread builder(w, gui, held);
+    builder.SetBatching(eager);
+    builder.SetUserWaiting(true);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(held.Shape(), expected);
+    // Held back until full; the rest at the end of the run.
+    ASSERT_EQ(held.batches.size(), 3u);
+    EXPECT_EQ(held.batches[0].size(), 3u);
+    EXPECT_EQ(held.batches[1].size(), 3u);
+    EXPECT_EQ(held.batches[2].size(), 1u);
+}
+
+TEST_F(BatchTest, TheReaderIsReadAheadOfWhileTheTreeIsStillBuilding)
+{
+    // 403 and 404 by authors of their own: only a read-ahead fetches names
+    // ahead (the walk asks for each name as it places the text).
+    w.Stat(403).SetHeader(0, 43, 1, 10, 0);
+    w.Stat(404).SetHeader(0, 44, 1, 10, 0);
+    w.gate = 2;  // the walk stops at the name of its second text, 401
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.SetBatching(kOneBatchPerRun);
+    builder.RequestConference(1);
+    builder.Resume();
+    ASSERT_TRUE(w.WaitReached());
+    // The reader has read 400 and is shown it: what follows is the tree's
+    // 401, then the lowest unread local numbers the walk has not reached.
+    w.Membership(1)->MarkRead(w.LocalOf(400, 1), false);
+    builder.ReadAheadFrom(400);
+    const bool fetched = WaitUntil([&] {
+        const std::vector<int32_t> names = w.NamesAhead();
+        return std::count(names.begin(), names.end(), 43) == 1 && std::count(names.begin(), names.end(), 44) == 1;
+    });
+    EXPECT_TRUE(fetched) << "the names of 403 and 404 were fetched while the walk still waited at 401";
+    EXPECT_EQ(builder.BuildingConference(), 1);
+    EXPECT_FALSE(builder.IsIdle());
+    w.Release();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(tree.placed, (std::vector<int32_t>{400, 401, 402, 404, 403, 406, 405}));
+}
+
+TEST_F(BatchTest, TheReadAheadReachesTheCommentsOfTheCommentsOfTheTextShown)
+{
+    // 3000 is read; its comment 3010 and that one's comment 3011 have the
+    // highest local numbers, so neither the tree (held at its first text)
+    // nor the lowest unread numbers lead to 3011.
+    NameGatedServices gated;
+    gated.Joined({5});
+    gated.Post(3000, "Root", {5});
+    for (int32_t i = 1; i <= 6; ++i)
+        gated.Post(3000 + i, "Other root", {5});
+    gated.Post(3010, "Re: Root", {5}, 3000);
+    gated.Post(3011, "Re: Re: Root", {5}, 3010, 0, 77);
+    gated.gate = 1;
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(gated, gui, tree);
+    builder.RequestConference(5);
+    builder.Resume();
+    ASSERT_TRUE(gated.WaitReached());
+    gated.Membership(5)->MarkRead(gated.LocalOf(3000, 5), false);
+    builder.ReadAheadFrom(3000);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<int32_t> names = gated.NamesAhead();
+        return std::find(names.begin(), names.end(), 77) != names.end();
+    })) << "the author of 3011 was fetched ahead";
+    gated.Release();
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+}
+
+TEST_F(BatchTest, TheWalkStandsStillWhileTheUserWaitsForAStep)
+{
+    RecordingTree tree;
+    SubjectTreeAsyncThread builder(w, gui, tree);
+    builder.SetUserWaiting(true);
+    const auto start = std::chrono::steady_clock::now();
+    builder.RequestConference(1);
+    builder.Resume();
+    std::this_thread::sleep_for(SubjectTreeAsyncThread::kUserWaitLimit / 2);
+    // Judged only when this thread was not itself held up past the limit.
+    if (std::chrono::steady_clock::now() - start < SubjectTreeAsyncThread::kUserWaitLimit)
+        EXPECT_EQ(builder.LastText(), 0) << "no text walked while the user waits";
+    builder.SetUserWaiting(false);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    builder.Pause();
+    EXPECT_EQ(tree.placed.size(), 7u);
 }
 
 TEST_F(BatchTest, AWalkWaitingLongerThanAFrameForTheFillHandsOverWhatIsReady)

@@ -93,6 +93,31 @@ TEST_F(ReadNextTest, ReadsTheListInOrderAndEndsWithTheServerTime)
     EXPECT_EQ(host.endWork, 4);
 }
 
+TEST_F(ReadNextTest, AShownTextRefreshesOnlyTheChangedRowsAndADryConferenceTheWholeList)
+{
+    w.Joined({1, 2});
+    w.Post(10, "in one", {1});
+    w.Post(20, "in two", {2});
+    w.Post(21, "reply in two", {2}, 20);
+    list.rows = {2, 1};
+    // Entering conference 2: the whole list.
+    Step();
+    EXPECT_EQ(host.shown, std::vector<int32_t>{20});
+    EXPECT_EQ(list.refreshes, 1);
+    // Reading on in it: a thousand rows would be walked at every press by a
+    // whole refresh, where one count changed.
+    Step();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{20, 21}));
+    EXPECT_EQ(list.refreshes, 1);
+    EXPECT_EQ(list.changedRefreshes, 1);
+    // Conference 2 is dry and the step moves on: its row may go, so the
+    // list is refreshed whole.
+    Step();
+    EXPECT_EQ(host.shown, (std::vector<int32_t>{20, 21, 10}));
+    EXPECT_EQ(list.refreshes, 2);
+    EXPECT_EQ(list.changedRefreshes, 1);
+}
+
 TEST_F(ReadNextTest, AFilteredAddedTextIsMarkedReadAndTheStepGoesOn)
 {
     w.Joined({1, 2});
