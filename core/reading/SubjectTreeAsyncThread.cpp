@@ -7,12 +7,6 @@
 #include <memory>
 #include <string>
 
-#ifdef __linux__
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/protocol/TMiravoMembership.h"
@@ -28,16 +22,6 @@
 namespace pellar {
 
 namespace {
-
-// The builder and its fill run behind the user: on Linux a thread has a
-// scheduling priority of its own, and lowering it lets the GUI thread and a
-// read-next step go first when the processor is short. Elsewhere, nothing.
-void RunBehindTheUser()
-{
-#ifdef __linux__
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
-#endif
-}
 
 int32_t LocalIn(const TextStatType& stat, int32_t conf)
 {
@@ -239,7 +223,6 @@ void SubjectTreeAsyncThread::Loop()
 {
     // Everything the builder asks for is background work.
     BackgroundScope background;
-    RunBehindTheUser();
     for (;;) {
         int32_t conf = 0;
         bool fromQueue = false;
@@ -428,7 +411,6 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
     const auto stop = [this] { return abort_ || Held(); };
     std::thread fill([this, &walkServices, &unread, &stop] {
         BackgroundScope background;
-        RunBehindTheUser();
         try {
             services_.FetchOutline(unread, stop, [&walkServices](const std::vector<int32_t>& part) {
                 walkServices.Landed(part);
