@@ -102,15 +102,16 @@ void Attacker::Run(Clock::time_point until, std::atomic<uint64_t>& rounds)
         const uint64_t restartsBefore = t_.restarts->load();
         AttackFigures f = f_;
         switch (kind++ % kinds) {
-        case 0: UnreadReplies(); break;
-        case 1: BroadcastFlood(f); break;
-        case 2: IdleLinks(); break;
-        case 3: GuessWhileOwnerLogsOn(f); break;
-        case 4: EndlessRequest(); break;
-        case 5: HalfClosedLinks(f); break;
-        case 6: WrongPasswords(); break;
-        default: HalfTlsHandshakes(f); break;
+        case 0: current_ = "unread replies"; UnreadReplies(); break;
+        case 1: current_ = "broadcast flood"; BroadcastFlood(f); break;
+        case 2: current_ = "idle links"; IdleLinks(); break;
+        case 3: current_ = "password guessing"; GuessWhileOwnerLogsOn(f); break;
+        case 4: current_ = "endless request"; EndlessRequest(); break;
+        case 5: current_ = "half-closed links"; HalfClosedLinks(f); break;
+        case 6: current_ = "wrong passwords"; WrongPasswords(); break;
+        default: current_ = "half TLS handshakes"; HalfTlsHandshakes(f); break;
         }
+        current_ = "none";
         // A kill of the server in the middle says nothing about its defence.
         if (t_.restarts->load() == restartsBefore)
             f_ = f;

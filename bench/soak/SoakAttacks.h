@@ -55,6 +55,8 @@ public:
 
     void Run(std::chrono::steady_clock::time_point until, std::atomic<uint64_t>& rounds);
     const AttackFigures& Figures() const { return f_; }
+    // The attack running now (a static name), for telling what a memory peak came from.
+    const char* Current() const { return current_.load(); }
 
 private:
     // Older attacks.
@@ -77,6 +79,7 @@ private:
 
     AttackTargets t_;
     AttackFigures f_;
+    std::atomic<const char*> current_{"none"};
     int32_t person_ = 0;
     int32_t conf_ = 0;
     int32_t bigText_ = 0;
