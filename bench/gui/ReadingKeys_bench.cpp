@@ -11,6 +11,7 @@
 //     process of its own (its own copy of the database, read without pauses).
 // A press that shows nothing, a session that does not complete or a figure
 // past its limit fails the run (exit status 1).
+#include "bench/gui/GuiProbe.h"
 #include "bench/support/BenchServer.h"
 #include "bench/support/LatencyRelay.h"
 #include "bench/support/Verdict.h"
@@ -56,6 +57,10 @@
 #include <unistd.h>
 
 using namespace pellar;
+using bench::Idle;
+using bench::LoopProbe;
+using bench::ResidentKb;
+using bench::WaitFor;
 
 namespace {
 
@@ -153,97 +158,6 @@ World Seed(const std::string& path)
     return w;
 }
 
-// Ticks as often as the event loop lets it; remembers the longest pause and
-// the step it fell in.
-class LoopProbe {
-public:
-    LoopProbe()
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(2);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    }
-    void Start()
-    {
-        clock_.start();
-        last_ = 0;
-        timer_.start();
-    }
-    void Stop() { timer_.stop(); }
-    void SetPhase(const char* phase)
-    {
-        phase_ = phase;
-        if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
-            std::fprintf(stderr, "%.3f s: %s\n", clock_.nsecsElapsed() / 1e9, phase);
-    }
-    double LongestGapMs() const { return longest_ / 1e6; }
-    const std::string& LongestPhase() const { return longestPhase_; }
-
-private:
-    void Tick()
-    {
-        const qint64 now = clock_.nsecsElapsed();
-        const qint64 gap = now - last_;
-        last_ = now;
-        std::string phase = lastPhase_;
-        if (lastPhase_ != phase_)
-            phase = phase + " .. " + phase_;
-        lastPhase_ = phase_;
-        if (gap > longest_) {
-            longest_ = gap;
-            longestPhase_ = phase;
-        }
-        if (gap > 50'000'000 && qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
-            std::fprintf(stderr, "gap of %lld ms in %s\n", static_cast<long long>(gap / 1000000), phase.c_str());
-    }
-
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-    const char* phase_ = "start";
-    const char* lastPhase_ = "start";
-    std::string longestPhase_;
-};
-
-template <typename Pred>
-bool WaitFor(Pred pred, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 2);
-    }
-    return true;
-}
-
-void Idle(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 1);
-}
-
-void AnswerLogin(int port)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, port] {
-        if (auto* login = qobject_cast<TLoginForm*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(QString::number(port));
-            login->UserEdit()->setText(QString::fromLatin1(kReader));
-            login->PwdEdit()->setText(QString::fromLatin1(kPassword));
-            login->OkButton()->click();
-        }
-    });
-    poll->start(5);
-}
-
 // Notes the first paint of the article pane that shows other text than it
 // showed when armed (at the press).
 class PaintWatch : public QObject {
@@ -274,14 +188,6 @@ private:
     QString before_;
     qint64 paintedAt_ = -1;
 };
-
-long ResidentKb()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 struct RunFigures {
     std::vector<double> pressMs;
@@ -330,7 +236,7 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
     LoopProbe probe;
     probe.Start();
     probe.SetPhase("logon");
-    AnswerLogin(relay.Port());
+    bench::AnswerLogin(relay.Port(), QString::fromLatin1(kReader), QString::fromLatin1(kPassword));
     QElapsedTimer sinceLogon;
     sinceLogon.start();
     app.MainWindow().Menus()->SessionConnectAction->trigger();

@@ -6,6 +6,7 @@
 // would feel as a freeze; it should stay far below the server's delay.
 // A session that does not complete, or a modal dialog nobody expected, fails
 // the run (exit status 1) instead of leaving it waiting.
+#include "bench/gui/GuiProbe.h"
 #include "bench/support/Verdict.h"
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/reading/TCurrentReadStatus.h"
@@ -45,79 +46,9 @@
 #include <string>
 
 using namespace pellar;
+using bench::WaitFor;
 
 namespace {
-
-// Ticks as often as the event loop lets it; remembers the longest pause.
-class LoopProbe {
-public:
-    LoopProbe()
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    }
-    void Start()
-    {
-        clock_.start();
-        last_ = 0;
-        timer_.start();
-    }
-    void Stop() { timer_.stop(); }
-    void SetPhase(const char* phase) { phase_ = phase; }
-    const char* CurrentPhase() const { return phase_; }
-
-    double LongestGapMs() const { return longest_ / 1e6; }
-    const std::string& LongestPhase() const { return longestPhase_; }
-    int GapsOver100Ms() const { return over100_; }
-
-private:
-    void Tick()
-    {
-        const qint64 now = clock_.nsecsElapsed();
-        const qint64 gap = now - last_;
-        last_ = now;
-        // The steps a gap spans: the one of the tick before it and the one
-        // running now.
-        std::string phase = lastPhase_;
-        if (lastPhase_ != phase_)
-            phase = phase + " .. " + phase_;
-        lastPhase_ = phase_;
-        if (gap > longest_) {
-            longest_ = gap;
-            longestPhase_ = phase;
-        }
-        if (gap > 100'000'000) {
-            ++over100_;
-            // Where the window froze, for whoever hunts it down.
-            if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
-                std::fprintf(stderr, "gap of %lld ms in %s\n", static_cast<long long>(gap / 1000000), phase.c_str());
-        }
-    }
-
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-    int over100_ = 0;
-    const char* phase_ = "start";
-    const char* lastPhase_ = "start";
-    std::string longestPhase_;
-};
-
-// Runs the event loop until pred holds; false after timeoutMs.
-template <typename Pred>
-bool WaitFor(Pred pred, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 template <typename T>
 T* NewestInFrame(AppController& app)
@@ -127,24 +58,6 @@ T* NewestInFrame(AppController& app)
         if (auto* w = qobject_cast<T*>(sub->widget()))
             found = w;
     return found;
-}
-
-// Fills in and accepts the login dialog once it is up.
-void AnswerLogin(int port)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, port] {
-        if (auto* login = qobject_cast<TLoginForm*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            login->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            login->PortEdit()->setText(QString::number(port));
-            login->UserEdit()->setText(QStringLiteral("Demo User"));
-            login->PwdEdit()->setText(QStringLiteral("demo"));
-            login->OkButton()->click();
-        }
-    });
-    poll->start(10);
 }
 
 // Reads the notes on the door that come up (the demo conference has one, and
@@ -234,13 +147,13 @@ SessionFigures RunScriptedSession(int replyDelayMs, bool paintingWaits)
     app.MainWindow().show();
     const int patience = 60000 + 40 * replyDelayMs;
 
-    LoopProbe probe;
+    bench::LoopProbe probe(5);
     probe.Start();
     ModalAnswerer answerer;
     bool ok = true;
 
     probe.SetPhase("logon");
-    AnswerLogin(server.Port());
+    bench::AnswerLogin(server.Port(), QStringLiteral("Demo User"), QStringLiteral("demo"), 10);
     app.MainWindow().Menus()->SessionConnectAction->trigger();
     ok = app.MainWindow().IsOnline();
 
@@ -373,7 +286,7 @@ void BM_CancelConnect(benchmark::State& state)
             }
         });
         poll->start(5);
-        AnswerLogin(port);
+        bench::AnswerLogin(port, QStringLiteral("Demo User"), QStringLiteral("demo"), 10);
         app.MainWindow().Menus()->SessionConnectAction->trigger();
         if (!pressed.isValid() || app.MainWindow().IsOnline()) {
             state.SkipWithError("no wait box to cancel");

@@ -63,6 +63,28 @@ bool WritePrivateFile(const std::filesystem::path& target, std::string_view byte
     return true;
 }
 
+bool AppendPrivateFile(const std::filesystem::path& target, std::string_view bytes, std::string* error)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return Fail(error, "cannot open " + target.string());
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int saved = errno;
+            ::close(fd);
+            errno = saved;
+            return Fail(error, "cannot write " + target.string());
+        }
+        written += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return true;
+}
+
 std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, size_t maxBytes)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);

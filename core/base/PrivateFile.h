@@ -15,6 +15,11 @@ namespace pellar {
 // file next to target, syncs it and renames it over target.
 bool WritePrivateFile(const std::filesystem::path& target, std::string_view bytes, std::string* error = nullptr);
 
+// Appends bytes to an existing file in one write (O_APPEND, no sync: a crash
+// of the program loses nothing written, and a torn end is for the reader to
+// drop). False when the file is missing or the write fell short.
+bool AppendPrivateFile(const std::filesystem::path& target, std::string_view bytes, std::string* error = nullptr);
+
 // The file's bytes; none when it is missing, unreadable or larger than
 // maxBytes (a damaged or foreign file must not make us allocate without bound).
 std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, size_t maxBytes);

@@ -28,11 +28,18 @@ std::filesystem::path MessageLog::FileFor(const std::filesystem::path& dir, std:
     return dir / name;
 }
 
+std::string MessageLog::Record(std::string_view entry)
+{
+    std::string out = std::to_string(entry.size());
+    out.append("\n").append(entry).append("\n");
+    return out;
+}
+
 std::string MessageLog::Serialize(const std::deque<std::string>& entries)
 {
     std::string out(kMagic);
     for (const std::string& entry : entries)
-        out.append(std::to_string(entry.size())).append("\n").append(entry).append("\n");
+        out += Record(entry);
     return out;
 }
 
@@ -71,15 +78,37 @@ void MessageLog::Load()
 
 bool MessageLog::Append(std::string entry, std::string* error)
 {
+    const std::string record = Record(entry);
     entries_.push_back(std::move(entry));
     while (entries_.size() > kMaxEntries)
         entries_.pop_front();
-    return WritePrivateFile(file_, Serialize(entries_), error);
+    // Appended while the file stays well within what Load reads back; the
+    // reader keeps the newest kMaxEntries of what it finds.
+    if (fileKnown_ && appended_ < kMaxEntries && fileBytes_ + record.size() <= kMaxFileBytes / 2) {
+        if (AppendPrivateFile(file_, record, error)) {
+            ++appended_;
+            fileBytes_ += record.size();
+            return true;
+        }
+        // A torn end would hide what comes after it, and a file removed
+        // under us takes no appends: written whole instead.
+    }
+    return Rewrite(error);
+}
+
+bool MessageLog::Rewrite(std::string* error)
+{
+    const std::string bytes = Serialize(entries_);
+    fileKnown_ = WritePrivateFile(file_, bytes, error);
+    appended_ = 0;
+    fileBytes_ = bytes.size();
+    return fileKnown_;
 }
 
 void MessageLog::Clear()
 {
     entries_.clear();
+    fileKnown_ = false;
     std::error_code ec;
     std::filesystem::remove(file_, ec);
 }

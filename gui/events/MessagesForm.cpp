@@ -349,10 +349,6 @@ void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
         text += QStringLiteral("\n[%1 more characters not shown]\n").arg(rest);
     }
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // The window keeps the newest blocks only: a flood of messages must not
-    // take all memory. Read each time, so a changed setting counts at once.
-    const int kept = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
-    incomingEdit_->document()->setMaximumBlockCount(kept > 0 ? kept : 5000);
     QTextCharFormat format;
     const std::string font = client_.Config().ReadString("MessageFont", kDefaultMessageFont);
     format.setFont(ArticleRenderer::FontFromString(font));
@@ -360,7 +356,32 @@ void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
     QTextCursor cursor(incomingEdit_->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text, format);  // plain text: server words are never markup
-    incomingEdit_->setTextCursor(cursor);
+    if (tidyQueued_)
+        return;
+    tidyQueued_ = true;
+    QMetaObject::invokeMethod(this, [this] { TidyLog(); }, Qt::QueuedConnection);
+}
+
+void TMessagesForm::TidyLog()
+{
+    tidyQueued_ = false;
+    // The window keeps the newest blocks only: a flood of messages must not
+    // take all memory. Dropping the oldest moves every block after them and
+    // showing the end lays the document out down to it, so both are done
+    // once per turn of the event loop, not once per message of a burst.
+    // Read each time, so a changed setting counts at once.
+    const int setting = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
+    const int kept = setting > 0 ? setting : 5000;
+    QTextDocument* document = incomingEdit_->document();
+    if (const int extra = document->blockCount() - kept; extra > 0) {
+        QTextCursor oldest(document);
+        oldest.movePosition(QTextCursor::Start);
+        oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, extra);
+        oldest.removeSelectedText();
+    }
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    incomingEdit_->setTextCursor(end);
     incomingEdit_->ensureCursorVisible();
 }
 

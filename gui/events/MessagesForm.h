@@ -104,6 +104,7 @@ private:
 
     // shownLimit: the most characters of the entry shown (the sink gets it whole).
     void AppendEntry(const std::string& entry, qsizetype shownLimit = -1);
+    void TidyLog();
     void AutoReply(int32_t sender, int32_t recipient);
     bool SendTo(int32_t recipient, const std::string& text);
     void SentToAllCheckBoxClick();
@@ -115,6 +116,9 @@ private:
     bool chat_ = false;
     bool main_ = false;
     bool away_ = false;
+    // Trimming to the bound and showing the newest entry are queued for the
+    // next turn of the event loop.
+    bool tidyQueued_ = false;
     int32_t partner_ = 0;
     AutoReplyThrottle throttle_;
     std::function<int32_t()> chatChooser_;

@@ -4,6 +4,7 @@
 #include "gui/events/MessagesForm.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,13 +84,19 @@ private slots:
         const int32_t sender = anna->client.CurrentPerson();
         for (int i = 0; i < 60; ++i)
             QVERIFY(messages->Deliver(sender, 0, false, "flood " + std::to_string(i)));
+        // A burst is trimmed to the bound and shown from its end once the
+        // event loop turns.
+        QCoreApplication::sendPostedEvents();
         QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
+        QVERIFY(messages->IncomingEdit()->textCursor().atEnd());
         QVERIFY(Log(messages).contains(QStringLiteral("flood 59")));
         QVERIFY(!Log(messages).contains(QStringLiteral("flood 1\n")));
         // One message cannot take the window's memory either.
         QVERIFY(messages->Deliver(sender, 0, false, std::string(20000, 'x')));
         QVERIFY(Log(messages).contains(QStringLiteral("more characters not shown]")));
         QVERIFY(!Log(messages).contains(QString(20000, QLatin1Char('x'))));
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
         events->MessagesDropped("*** 7 messages from Anna Berg to everyone were dropped: they came faster than they "
                                 "could be shown.");
         QVERIFY(Log(messages).contains(QStringLiteral("*** 7 messages from Anna Berg to everyone were dropped")));

@@ -50,6 +50,48 @@ TEST_F(MessageLogTest, OnlyTheNewestThousandAreKept)
     EXPECT_EQ(again.Entries().back(), "entry " + std::to_string(MessageLog::kMaxEntries + 4));
 }
 
+// Entries are appended to the file and it is rewritten now and then: what a
+// later run reads is the newest thousand however many came, the file does not
+// grow without bound, and a file cut by a crash or removed under a running
+// log loses no entry saved after it.
+TEST_F(MessageLogTest, AppendedEntriesStayBoundedAndSurviveACutOrRemovedFile)
+{
+    const size_t many = 3 * MessageLog::kMaxEntries + 7;
+    {
+        MessageLog log(dir / "log");
+        for (size_t i = 0; i < many; ++i) {
+            ASSERT_TRUE(log.Append("entry " + std::to_string(i)));
+            ASSERT_LE(fs::file_size(dir / "log"), 2 * MessageLog::Serialize(log.Entries()).size() + 64) << i;
+        }
+    }
+    {
+        MessageLog again(dir / "log");
+        again.Load();
+        ASSERT_EQ(again.Entries().size(), MessageLog::kMaxEntries);
+        EXPECT_EQ(again.Entries().back(), "entry " + std::to_string(many - 1));
+        EXPECT_EQ(again.Entries().front(), "entry " + std::to_string(many - MessageLog::kMaxEntries));
+    }
+
+    // A crash in the middle of an append leaves a torn last record.
+    fs::resize_file(dir / "log", fs::file_size(dir / "log") - 3);
+    {
+        MessageLog after(dir / "log");
+        after.Load();
+        ASSERT_EQ(after.Entries().back(), "entry " + std::to_string(many - 2));
+        ASSERT_TRUE(after.Append("after the crash"));
+        ASSERT_TRUE(after.Append("and one more"));
+        fs::remove(dir / "log");
+        ASSERT_TRUE(after.Append("after the file went"));
+    }
+    MessageLog last(dir / "log");
+    last.Load();
+    ASSERT_EQ(last.Entries().size(), MessageLog::kMaxEntries);
+    EXPECT_EQ(last.Entries()[last.Entries().size() - 4], "entry " + std::to_string(many - 2));
+    EXPECT_EQ(last.Entries()[last.Entries().size() - 3], "after the crash");
+    EXPECT_EQ(last.Entries()[last.Entries().size() - 2], "and one more");
+    EXPECT_EQ(last.Entries().back(), "after the file went");
+}
+
 TEST_F(MessageLogTest, TornOrForeignFilesGiveOnlyWholeEntries)
 {
     const std::string good = MessageLog::Serialize({"first", "second entry"});
