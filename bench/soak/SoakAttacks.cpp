@@ -366,10 +366,13 @@ void Attacker::HalfClosedLinks(AttackFigures& f)
     ++f.halfCloseRounds;
     std::vector<LineReader> links;
     for (int k = 0; k < kLinks; ++k) {
-        f.halfCloseExpected += kRequests;
+        // A link that did not log on sent nothing and waits for nothing.
         const int fd = GreedyLink(Address(2, k + 1).c_str());
-        if (fd < 0)
+        if (fd < 0) {
+            ++f.halfCloseNotLoggedOn;
             continue;
+        }
+        f.halfCloseExpected += kRequests;
         std::string batch;
         for (int j = 0; j < kRequests; ++j)
             batch += (j % 4 == 0 && bigText_ ? rq::GetText(bigText_, 0, 65535) : rq::GetTime()).Line(kFirstId + j);

@@ -31,7 +31,7 @@ struct AttackFigures {
     double victimLongestMs = 0;
 
     // Links that send their requests and end their side.
-    uint64_t halfCloseRounds = 0, halfCloseExpected = 0, halfCloseArrived = 0;
+    uint64_t halfCloseRounds = 0, halfCloseExpected = 0, halfCloseArrived = 0, halfCloseNotLoggedOn = 0;
 
     // Links that start a TLS handshake and never finish it.
     uint64_t tlsRounds = 0, tlsHalfLinks = 0, tlsFailed = 0;

@@ -434,9 +434,10 @@ bool PrintAttackFigures(const soak::AttackFigures& f, const Options& o, bool tls
                 static_cast<ull>(f.victimLogons), static_cast<ull>(f.victimFailed), f.victimLongestMs,
                 o.ownerLogonBoundMs,
                 verdict(f.victimLogons > 0 && f.victimFailed == 0 && f.victimLongestMs <= o.ownerLogonBoundMs));
-    std::printf("half-closed links: %llu rounds, replies %llu of %llu: %s\n", static_cast<ull>(f.halfCloseRounds),
-                static_cast<ull>(f.halfCloseArrived), static_cast<ull>(f.halfCloseExpected),
-                verdict(f.halfCloseRounds > 0 && f.halfCloseArrived == f.halfCloseExpected));
+    std::printf("half-closed links: %llu rounds, replies %llu of %llu (%llu links did not log on): %s\n",
+                static_cast<ull>(f.halfCloseRounds), static_cast<ull>(f.halfCloseArrived),
+                static_cast<ull>(f.halfCloseExpected), static_cast<ull>(f.halfCloseNotLoggedOn),
+                verdict(f.halfCloseExpected > 0 && f.halfCloseArrived == f.halfCloseExpected));
     if (!tls) {
         std::printf("half-finished TLS handshakes: not run, the soak serves no TLS\n");
         return ok;
