@@ -110,7 +110,11 @@ void TAsyncMsgThread::Loop()
         // What came during the frame is one batch; a flood beyond the list's
         // bound was folded there already.
         lines.clear();
-        client_.AsyncMessages().PopBatch(lines, kBatchLines);
+        for (size_t bytes = 0; lines.size() < kBatchLines && bytes < kBatchBytes;) {
+            if (client_.AsyncMessages().PopBatch(lines, 1) == 0)
+                break;
+            bytes += lines.back().size();
+        }
         DispatchBatch(lines, client_.AsyncMessages().TakeOverflow());
     }
 }

@@ -68,9 +68,13 @@ public:
     uint32_t MessageCount() const { return messageCount_.load(); }
     PresenceReport LastPresence() const;
 
-    // Lines taken from the list per pass, and the shortest time between two
-    // hand-overs to the GUI thread.
-    static constexpr size_t kBatchLines = 500;
+    // Lines and bytes taken from the list per pass, and the shortest time
+    // between two hand-overs to the GUI thread: at most 12,500 lines and
+    // ~1 MB a second reach the windows, so that laying them out keeps the GUI
+    // thread within a frame; a flood beyond that is folded or dropped (and
+    // told) in the list.
+    static constexpr size_t kBatchLines = 200;
+    static constexpr size_t kBatchBytes = 16 * 1024;
     static constexpr std::chrono::milliseconds kFrame{16};
     // Log-on and log-off notice threads running at once; more wait.
     static constexpr size_t kMaxNoticeThreads = 16;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -349,13 +350,18 @@ void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
         text += QStringLiteral("\n[%1 more characters not shown]\n").arg(rest);
     }
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QTextCharFormat format;
+    // The font's format is made again only when the setting changed.
     const std::string font = client_.Config().ReadString("MessageFont", kDefaultMessageFont);
-    format.setFont(ArticleRenderer::FontFromString(font));
-    format.setForeground(ArticleRenderer::ReadableColor(font, incomingEdit_->palette()));
+    if (!formatMade_ || font != formatFont_) {
+        entryFormat_ = QTextCharFormat();
+        entryFormat_.setFont(ArticleRenderer::FontFromString(font));
+        entryFormat_.setForeground(ArticleRenderer::ReadableColor(font, incomingEdit_->palette()));
+        formatFont_ = font;
+        formatMade_ = true;
+    }
     QTextCursor cursor(incomingEdit_->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text, format);  // plain text: server words are never markup
+    cursor.insertText(text, entryFormat_);  // plain text: server words are never markup
     if (tidyQueued_)
         return;
     tidyQueued_ = true;
@@ -374,9 +380,9 @@ void TMessagesForm::TidyLog()
     const int kept = setting > 0 ? setting : 5000;
     QTextDocument* document = incomingEdit_->document();
     if (const int extra = document->blockCount() - kept; extra > 0) {
+        // By position: moving block by block would lay out each line it passes.
         QTextCursor oldest(document);
-        oldest.movePosition(QTextCursor::Start);
-        oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, extra);
+        oldest.setPosition(document->findBlockByNumber(extra).position(), QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
     }
     QTextCursor end(document);

@@ -4,6 +4,7 @@
 // where and when to answer automatically is decided in core/events.
 #pragma once
 
+#include <QTextCharFormat>
 #include <QWidget>
 
 #include <cstdint>
@@ -119,6 +120,10 @@ private:
     // Trimming to the bound and showing the newest entry are queued for the
     // next turn of the event loop.
     bool tidyQueued_ = false;
+    // The entries' format and the font setting it was made from.
+    QTextCharFormat entryFormat_;
+    std::string formatFont_;
+    bool formatMade_ = false;
     int32_t partner_ = 0;
     AutoReplyThrottle throttle_;
     std::function<int32_t()> chatChooser_;

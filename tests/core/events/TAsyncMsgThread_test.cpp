@@ -284,5 +284,26 @@ TEST_F(AsyncBatches, TheLoopHandsOverOncePerBatchNotOncePerMessage)
     EXPECT_LE(gui.handOvers.load(), kMessages / static_cast<int>(TAsyncMsgThread::kBatchLines) + 1);
 }
 
+// Long messages go over in batches of a bounded size, so that laying them
+// out never takes the GUI thread for long; none is lost on the way.
+TEST_F(AsyncBatches, LongMessagesAreHandedOverABoundedNumberOfBytesAtATime)
+{
+    constexpr int kMessages = 60;
+    const std::string text(2000, 'w');
+    for (int i = 0; i < kMessages; ++i)
+        client.AsyncMessages().Add("3 12 0 7 2000H" + text);
+    client.ConnectedEvent().SetEv();
+    thread.Start();
+    thread.SetEnabled(true);
+    test::WaitUntil([&] { return thread.MessageCount() == kMessages; }, 10000);
+    thread.Stop();
+    client.ConnectedEvent().ResetEv();
+    ASSERT_EQ(ports.delivered.size(), static_cast<size_t>(kMessages));
+    EXPECT_EQ(ports.delivered.back().text, text);
+    // Each batch holds at most the byte bound and one line past it.
+    const int perBatch = static_cast<int>(TAsyncMsgThread::kBatchBytes / 2000) + 1;
+    EXPECT_GE(gui.handOvers.load(), (kMessages + perBatch - 1) / perBatch);
+}
+
 } // namespace
 } // namespace pellar
