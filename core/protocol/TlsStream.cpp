@@ -1,5 +1,6 @@
 #include "core/protocol/TlsStream.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -10,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -115,9 +117,22 @@ std::string LastSslError()
 
 } // namespace
 
+// Ciphertext taken from the socket per receive: two full records.
+constexpr size_t kCipherChunk = 2 * (16384 + 256);
+// Plaintext encrypted per Write: bounds what waits in the stream when the
+// socket is full to about this much.
+constexpr size_t kPlainPerWrite = 65536;
+// Receives per Read while the session still wants the rest of a record; then
+// the reader waits in poll like for any other bytes.
+constexpr int kReceivesPerRead = 8;
+
 struct TlsStream::Handles {
     std::shared_ptr<TlsClientContext> context;
     std::unique_ptr<SSL, SslFree> ssl;
+    // The session's memory buffers after the handshake (owned by ssl): what
+    // came from the peer and what goes to it.
+    BIO* in = nullptr;
+    BIO* out = nullptr;
 };
 
 std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFile)
@@ -282,7 +297,24 @@ std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host,
     peer.protocol = SSL_get_version(ssl);
     peer.cipher = SSL_get_cipher_name(ssl);
 
+    // From here on the session sees memory only; the socket is read and
+    // written by Read and Write themselves, outside its lock. Bytes the
+    // handshake read ahead stay inside the session.
+    BIO* in = BIO_new(BIO_s_mem());
+    BIO* out = BIO_new(BIO_s_mem());
+    if (!in || !out) {
+        BIO_free(in);
+        BIO_free(out);
+        throw TTlsError("Cannot set up encryption: " + LastSslError());
+    }
+    SSL_set_bio(ssl, in, out);
+    h->in = in;
+    h->out = out;
+
     std::unique_ptr<TlsStream> stream(new TlsStream(std::move(h)));
+    stream->fd_ = fd;
+    // A server may have sent more right behind its last handshake message.
+    stream->buffered_ = SSL_has_pending(ssl) == 1;
     stream->peer_ = std::move(peer);
     return stream;
 }
@@ -305,14 +337,101 @@ TlsIo TlsStream::Classify(int result)
     }
 }
 
-template <typename Call>
-TlsIo TlsStream::Transfer(Call call, size_t& n)
+void TlsStream::TakeOutputLocked()
 {
-    std::lock_guard lock(mutex_);
+    readerMadeOutput_.store(false, std::memory_order_relaxed);
+    const size_t pending = BIO_ctrl_pending(h_->out);
+    if (pending == 0)
+        return;
+    if (outSent_ == out_.size()) {
+        out_.clear();
+        outSent_ = 0;
+    }
+    const size_t at = out_.size();
+    out_.resize(at + pending);
+    size_t got = 0;
+    if (BIO_read_ex(h_->out, out_.data() + at, pending, &got) != 1)
+        got = 0;
+    out_.resize(at + got);
+    outWaiting_.store(outSent_ < out_.size(), std::memory_order_relaxed);
+}
+
+TlsIo TlsStream::SendOutLocked()
+{
+    while (outSent_ < out_.size()) {
+        const ssize_t r = ::send(fd_, out_.data() + outSent_, out_.size() - outSent_, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return TlsIo::WantWrite;
+            return TlsIo::Closed;
+        }
+        outSent_ += static_cast<size_t>(r);
+    }
+    out_.clear();
+    outSent_ = 0;
+    outWaiting_.store(false, std::memory_order_relaxed);
+    return TlsIo::Done;
+}
+
+TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
+{
     n = 0;
+    std::lock_guard outLock(outMutex_);
+    if (readerMadeOutput_.load(std::memory_order_relaxed)) {
+        // What the session answered the peer goes ahead of what follows.
+        std::lock_guard lock(mutex_);
+        TakeOutputLocked();
+    }
+    TlsIo io = SendOutLocked();
+    if (io != TlsIo::Done || size == 0)
+        return io;
+    int r = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ERR_clear_error();
+        errno = 0;
+        size_t taken = 0;
+        r = SSL_write_ex(h_->ssl.get(), data, std::min(size, kPlainPerWrite), &taken);
+        if (r == 1) {
+            n = taken;
+        } else {
+            io = Classify(r);
+            ERR_clear_error();
+        }
+        // An alert on failure goes out too.
+        TakeOutputLocked();
+    }
+    const TlsIo sent = SendOutLocked();
+    if (r != 1)
+        return io;
+    // Taken and encrypted: a tail the socket had no room for waits here.
+    return sent == TlsIo::WantWrite ? TlsIo::Done : sent;
+}
+
+TlsIo TlsStream::Flush()
+{
+    std::lock_guard outLock(outMutex_);
+    if (readerMadeOutput_.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(mutex_);
+        TakeOutputLocked();
+    }
+    return SendOutLocked();
+}
+
+TlsIo TlsStream::Decrypt(char* buf, size_t size, size_t& n)
+{
+    SSL* ssl = h_->ssl.get();
     ERR_clear_error();
     errno = 0;
-    const int r = call(h_->ssl.get());
+    const int r = SSL_read_ex(ssl, buf, size, &n);
+    // Still under the lock, while the session cannot change.
+    buffered_.store(SSL_has_pending(ssl) == 1 || BIO_ctrl_pending(h_->in) > 0, std::memory_order_relaxed);
+    // Reading may make the session answer (a key update the peer asked
+    // for, an alert): a writer or Flush sends it.
+    if (BIO_ctrl_pending(h_->out) > 0)
+        readerMadeOutput_.store(true, std::memory_order_relaxed);
     if (r == 1)
         return TlsIo::Done;
     n = 0;
@@ -321,26 +440,50 @@ TlsIo TlsStream::Transfer(Call call, size_t& n)
     return io;
 }
 
-TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
-{
-    return Transfer([&](SSL* ssl) { return SSL_write_ex(ssl, data, size, &n); }, n);
-}
-
 TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
 {
-    return Transfer(
-        [&](SSL* ssl) {
-            const int r = SSL_read_ex(ssl, buf, size, &n);
-            // Still under the lock, while the session cannot change.
-            buffered_.store(SSL_has_pending(ssl) == 1, std::memory_order_relaxed);
-            return r;
-        },
-        n);
+    n = 0;
+    if (buffered_.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(mutex_);
+        const TlsIo io = Decrypt(buf, size, n);
+        if (io != TlsIo::WantRead)
+            return io;
+    }
+    if (!in_)
+        in_ = std::make_unique<char[]>(kCipherChunk);
+    for (int i = 0; i < kReceivesPerRead; ++i) {
+        const ssize_t got = ::recv(fd_, in_.get(), kCipherChunk, MSG_DONTWAIT);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return TlsIo::WantRead;
+            return TlsIo::Closed;
+        }
+        // The end of the stream without a close_notify: nothing more can
+        // complete a record, and the link is gone either way.
+        if (got == 0)
+            return TlsIo::Closed;
+        std::lock_guard lock(mutex_);
+        size_t fed = 0;
+        if (BIO_write_ex(h_->in, in_.get(), static_cast<size_t>(got), &fed) != 1 ||
+            fed != static_cast<size_t>(got))
+            return TlsIo::Failed;
+        const TlsIo io = Decrypt(buf, size, n);
+        if (io != TlsIo::WantRead)
+            return io;
+    }
+    return TlsIo::WantRead;
 }
 
 bool TlsStream::HasBuffered() const
 {
     return buffered_.load(std::memory_order_relaxed);
+}
+
+bool TlsStream::HasUnsent() const
+{
+    return outWaiting_.load(std::memory_order_relaxed) || readerMadeOutput_.load(std::memory_order_relaxed);
 }
 
 } // namespace pellar
