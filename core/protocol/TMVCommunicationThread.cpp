@@ -131,7 +131,10 @@ void TMVCommunicationThread::Stop()
 
 void TMVCommunicationThread::Wake()
 {
-    if (!wakePending_.exchange(true)) {
+    // Looked at first: during a burst the flag is mostly set already, and a
+    // read leaves the line shared with the thread where an exchange would
+    // take it over on every request.
+    if (!wakePending_.load(std::memory_order_relaxed) && !wakePending_.exchange(true)) {
         const uint64_t one = 1;
         [[maybe_unused]] ssize_t r = ::write(wakeFd_, &one, sizeof one);
     }
@@ -365,9 +368,17 @@ void TMVCommunicationThread::Send(std::string line)
             } else {
                 pending_.assign(line, written);
             }
-        } else if (pending_.empty()) {
-            pending_.swap(line);
+        } else if (line.size() > pending_.capacity()) {
+            // A line longer than the buffer holds (a long text): take its
+            // storage rather than copy it.
+            if (pending_.empty())
+                pending_.swap(line);
+            else
+                pending_ += line;
         } else {
+            // Into the buffer the thread handed back: a burst of short lines
+            // reuses one allocation instead of growing a fresh one each time
+            // the thread took the last.
             pending_ += line;
         }
     }
