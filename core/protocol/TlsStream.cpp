@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -115,8 +116,6 @@ std::string LastSslError()
                     "). Does this port serve encrypted (TLS) connections?");
 }
 
-} // namespace
-
 // Ciphertext taken from the socket per receive: two full records.
 constexpr size_t kCipherChunk = 2 * (16384 + 256);
 // Plaintext encrypted per Write: bounds what waits in the stream when the
@@ -126,13 +125,74 @@ constexpr size_t kPlainPerWrite = 65536;
 // the reader waits in poll like for any other bytes.
 constexpr int kReceivesPerRead = 8;
 
+// What the session reads and writes after the handshake, in place of the
+// socket: the ciphertext the reader received, and what the session made to be
+// sent. Touched by the session under the stream's lock; the reader fills in
+// only once the session took all of it.
+struct SessionBuffers {
+    std::unique_ptr<char[]> in;
+    size_t inPos = 0;
+    size_t inEnd = 0;
+    std::string out;
+};
+
+int BufferRead(BIO* bio, char* data, size_t size, size_t* got)
+{
+    auto* b = static_cast<SessionBuffers*>(BIO_get_data(bio));
+    BIO_clear_retry_flags(bio);
+    *got = std::min(size, b->inEnd - b->inPos);
+    if (*got == 0) {
+        BIO_set_retry_read(bio);
+        return 0;
+    }
+    std::memcpy(data, b->in.get() + b->inPos, *got);
+    b->inPos += *got;
+    return 1;
+}
+
+int BufferWrite(BIO* bio, const char* data, size_t size, size_t* put)
+{
+    auto* b = static_cast<SessionBuffers*>(BIO_get_data(bio));
+    BIO_clear_retry_flags(bio);
+    b->out.append(data, size);
+    *put = size;
+    return 1;
+}
+
+long BufferCtrl(BIO*, int cmd, long, void*)
+{
+    return cmd == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+int BufferCreate(BIO* bio)
+{
+    BIO_set_init(bio, 1);
+    return 1;
+}
+
+// The buffers belong to the stream; the method lives as long as the program.
+const BIO_METHOD* BufferMethod()
+{
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "session buffer");
+        if (m) {
+            BIO_meth_set_read_ex(m, BufferRead);
+            BIO_meth_set_write_ex(m, BufferWrite);
+            BIO_meth_set_ctrl(m, BufferCtrl);
+            BIO_meth_set_create(m, BufferCreate);
+        }
+        return m;
+    }();
+    return method;
+}
+
+} // namespace
+
 struct TlsStream::Handles {
     std::shared_ptr<TlsClientContext> context;
+    // Declared before the session, which holds BIOs pointing into it.
+    SessionBuffers buffers;
     std::unique_ptr<SSL, SslFree> ssl;
-    // The session's memory buffers after the handshake (owned by ssl): what
-    // came from the peer and what goes to it.
-    BIO* in = nullptr;
-    BIO* out = nullptr;
 };
 
 std::shared_ptr<TlsClientContext> TlsClientContext::Make(const std::string& caFile)
@@ -297,19 +357,21 @@ std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host,
     peer.protocol = SSL_get_version(ssl);
     peer.cipher = SSL_get_cipher_name(ssl);
 
-    // From here on the session sees memory only; the socket is read and
-    // written by Read and Write themselves, outside its lock. Bytes the
-    // handshake read ahead stay inside the session.
-    BIO* in = BIO_new(BIO_s_mem());
-    BIO* out = BIO_new(BIO_s_mem());
+    // From here on the session sees the stream's buffers only; the socket is
+    // read and written by Read and Write themselves, outside its lock. Bytes
+    // the handshake read ahead stay inside the session.
+    const BIO_METHOD* method = BufferMethod();
+    BIO* in = method ? BIO_new(method) : nullptr;
+    BIO* out = method ? BIO_new(method) : nullptr;
     if (!in || !out) {
         BIO_free(in);
         BIO_free(out);
         throw TTlsError("Cannot set up encryption: " + LastSslError());
     }
+    h->buffers.in = std::make_unique<char[]>(kCipherChunk);
+    BIO_set_data(in, &h->buffers);
+    BIO_set_data(out, &h->buffers);
     SSL_set_bio(ssl, in, out);
-    h->in = in;
-    h->out = out;
 
     std::unique_ptr<TlsStream> stream(new TlsStream(std::move(h)));
     stream->fd_ = fd;
@@ -340,20 +402,19 @@ TlsIo TlsStream::Classify(int result)
 void TlsStream::TakeOutputLocked()
 {
     readerMadeOutput_.store(false, std::memory_order_relaxed);
-    const size_t pending = BIO_ctrl_pending(h_->out);
-    if (pending == 0)
+    std::string& made = h_->buffers.out;
+    if (made.empty())
         return;
     if (outSent_ == out_.size()) {
+        // The usual case: nothing waits, so the two buffers trade places.
         out_.clear();
         outSent_ = 0;
+        out_.swap(made);
+    } else {
+        out_ += made;
+        made.clear();
     }
-    const size_t at = out_.size();
-    out_.resize(at + pending);
-    size_t got = 0;
-    if (BIO_read_ex(h_->out, out_.data() + at, pending, &got) != 1)
-        got = 0;
-    out_.resize(at + got);
-    outWaiting_.store(outSent_ < out_.size(), std::memory_order_relaxed);
+    outWaiting_.store(true, std::memory_order_relaxed);
 }
 
 TlsIo TlsStream::SendOutLocked()
@@ -427,10 +488,11 @@ TlsIo TlsStream::Decrypt(char* buf, size_t size, size_t& n)
     errno = 0;
     const int r = SSL_read_ex(ssl, buf, size, &n);
     // Still under the lock, while the session cannot change.
-    buffered_.store(SSL_has_pending(ssl) == 1 || BIO_ctrl_pending(h_->in) > 0, std::memory_order_relaxed);
-    // Reading may make the session answer (a key update the peer asked
-    // for, an alert): a writer or Flush sends it.
-    if (BIO_ctrl_pending(h_->out) > 0)
+    const SessionBuffers& b = h_->buffers;
+    buffered_.store(SSL_has_pending(ssl) == 1 || b.inPos < b.inEnd, std::memory_order_relaxed);
+    // Reading may make the session answer (a refused renegotiation, an
+    // alert): a writer or Flush sends it.
+    if (!b.out.empty())
         readerMadeOutput_.store(true, std::memory_order_relaxed);
     if (r == 1)
         return TlsIo::Done;
@@ -449,10 +511,11 @@ TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
         if (io != TlsIo::WantRead)
             return io;
     }
-    if (!in_)
-        in_ = std::make_unique<char[]>(kCipherChunk);
+    // The session wants more: it took everything received so far, so the
+    // buffer is the reader's until the lock is taken again.
+    SessionBuffers& b = h_->buffers;
     for (int i = 0; i < kReceivesPerRead; ++i) {
-        const ssize_t got = ::recv(fd_, in_.get(), kCipherChunk, MSG_DONTWAIT);
+        const ssize_t got = ::recv(fd_, b.in.get(), kCipherChunk, MSG_DONTWAIT);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -465,10 +528,8 @@ TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
         if (got == 0)
             return TlsIo::Closed;
         std::lock_guard lock(mutex_);
-        size_t fed = 0;
-        if (BIO_write_ex(h_->in, in_.get(), static_cast<size_t>(got), &fed) != 1 ||
-            fed != static_cast<size_t>(got))
-            return TlsIo::Failed;
+        b.inPos = 0;
+        b.inEnd = static_cast<size_t>(got);
         const TlsIo io = Decrypt(buf, size, n);
         if (io != TlsIo::WantRead)
             return io;

@@ -161,8 +161,6 @@ private:
     std::atomic<bool> outWaiting_{false};  // out_ holds unsent bytes
     std::atomic<bool> readerMadeOutput_{false};  // set by Read, taken by writers, under mutex_
     std::atomic<bool> buffered_{false};  // set by Read, under mutex_
-    // The reader's ciphertext buffer (only Read touches it).
-    std::unique_ptr<char[]> in_;
     TlsPeer peer_;
 };
 
