@@ -417,5 +417,35 @@ TEST(TlsLinkThread, AfterAKeyUpdateThePeerAskedForRequestsGoOutUnderTheNewKeys)
     EXPECT_EQ(request, "1 35\n");
 }
 
+TEST(TlsLinkThread, ALineLargerThanTheSocketHoldsArrivesWholeWhileRepliesComeBack)
+{
+    // The caller's write leaves most of the line to the thread, whose
+    // writes keep ending on a full socket, while the receive thread reads
+    // what the server sends back meanwhile.
+    const std::string line = "1 " + Pattern(8u << 20) + "\n";
+    std::string hello, got;
+    TlsTestServer server(TLS1_3_VERSION);
+    server.Serve([&](SSL* ssl) {
+        if (!ServerReadLine(ssl, hello) || !ServerWrite(ssl, "MIRAVO\n"))
+            return false;
+        std::string buf(16384, '\0');
+        while (got.size() < line.size()) {
+            size_t n = 0;
+            if (SSL_read_ex(ssl, buf.data(), buf.size(), &n) != 1 || !ServerWrite(ssl, "still reading\n"))
+                return false;
+            got.append(buf, 0, n);
+        }
+        return true;
+    });
+    test::ClientHarness h;
+    Link(h, server);
+    h.client.ComThread().Send(line);
+    ASSERT_TRUE(server.Passed());
+    ASSERT_EQ(got.size(), line.size());
+    EXPECT_TRUE(got == line) << "first difference at byte "
+                             << std::mismatch(got.begin(), got.end(), line.begin()).first - got.begin();
+    EXPECT_TRUE(test::WaitUntil([&] { return h.client.Counters().bytesReceived.load() > 7 + 14 * 100; }));
+}
+
 } // namespace
 } // namespace pellar
