@@ -1,7 +1,8 @@
 // The transaction engine against raw sockets on loopback, measured side by
 // side in one run: (a) one request and its reply, engine ExecuteAndWait versus
 // a blocking-socket ping-pong of the same bytes; (b) 100,000 fire-and-forget
-// requests waited for once, versus a raw pipelined socket.
+// requests waited for once, versus a raw pipelined socket. Both are measured
+// in five rounds and judged by the median round; every round is printed.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -162,7 +163,7 @@ int failedRequests = 0;
 constexpr int kWarmUp = 200;
 constexpr int kSamples = 1000;
 
-double RoundTripRatio(EchoPeer& peer, double& engineUs, double& rawUs)
+double RoundTripRatio(EchoPeer& peer, double& engineUs, double& rawUs, double& lowest, double& highest)
 {
     struct Round {
         double ratio, engineUs, rawUs;
@@ -200,16 +201,22 @@ double RoundTripRatio(EchoPeer& peer, double& engineUs, double& rawUs)
     const Round& mid = rounds[rounds.size() / 2];
     engineUs = mid.engineUs;
     rawUs = mid.rawUs;
+    lowest = rounds.front().ratio;
+    highest = rounds.back().ratio;
     return mid.ratio;
 }
 
 constexpr int kBurst = 100000;
+int failedBursts = 0;
 
 // (b) Throughput of fire-and-forget requests answered by the peer and waited
 // for once through a shared synchroniser; requests per second.
 double EngineBurstRate(EchoPeer& peer)
 {
     Engine engine(peer);
+    // Offline, every request would complete at once and look fast.
+    if (!engine.client->ConnectedEvent().IsSet())
+        ++failedBursts;
     auto& table = engine.client->Transactions();
     auto sync = std::make_shared<pellar::TSyncronizer>();
     const auto t0 = Clock::now();
@@ -284,17 +291,35 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     EchoPeer peer;
-    double engineUs = 0, rawUs = 0;
-    const double rtt = RoundTripRatio(peer, engineUs, rawUs);
-    std::printf("round trip (median of %d rounds): engine %.1f us, raw socket %.1f us, ratio %.2f (limit 1.8) %s\n",
-                kRounds, engineUs, rawUs, rtt, verdicts.AtMost(rtt, 1.8));
+    double engineUs = 0, rawUs = 0, lowest = 0, highest = 0;
+    const double rtt = RoundTripRatio(peer, engineUs, rawUs, lowest, highest);
+    std::printf("round trip (median of %d rounds): engine %.1f us, raw socket %.1f us, ratio %.2f, spread "
+                "%.2f..%.2f (limit 1.8) %s\n",
+                kRounds, engineUs, rawUs, rtt, lowest, highest, verdicts.AtMost(rtt, 1.8));
     if (failedRequests > 0)
         verdicts.Fail(std::to_string(failedRequests) + " round-trip requests failed");
-    const double engineRate = EngineBurstRate(peer);
-    const double rawRate = RawBurstRate(peer);
-    std::printf("fire-and-forget: engine %.0f requests/s, raw pipelined %.0f requests/s, raw/engine %.2f; "
-                "engine at least 1000000/s: %s\n",
-                engineRate, rawRate, rawRate / engineRate, verdicts.AtLeast(engineRate, 1000000, "BELOW"));
+
+    // Each round a burst through the engine, then the same through a raw
+    // socket, so that both see the same machine; the verdict is on the
+    // median round.
+    std::vector<double> engineRates, rawRates, ratios;
+    for (int round = 0; round < kRounds; ++round) {
+        engineRates.push_back(EngineBurstRate(peer));
+        rawRates.push_back(RawBurstRate(peer));
+        ratios.push_back(rawRates.back() / engineRates.back());
+        std::printf("fire-and-forget, round %d: engine %.0f requests/s, raw pipelined %.0f requests/s, "
+                    "raw/engine %.2f\n",
+                    round + 1, engineRates.back(), rawRates.back(), ratios.back());
+    }
+    const double engineRate = Median(engineRates);
+    std::printf("fire-and-forget (median of %d rounds): engine %.0f requests/s, spread %.0f..%.0f; raw pipelined "
+                "%.0f requests/s; raw/engine %.2f, spread %.2f..%.2f; engine at least 1000000/s: %s\n",
+                kRounds, engineRate, *std::min_element(engineRates.begin(), engineRates.end()),
+                *std::max_element(engineRates.begin(), engineRates.end()), Median(rawRates), Median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                verdicts.AtLeast(engineRate, 1000000, "BELOW"));
+    if (failedBursts > 0)
+        verdicts.Fail(std::to_string(failedBursts) + " bursts ran without a link");
     benchmark::Shutdown();
     return verdicts.ExitStatus();
 }

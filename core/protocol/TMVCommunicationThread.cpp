@@ -131,7 +131,10 @@ void TMVCommunicationThread::Stop()
 
 void TMVCommunicationThread::Wake()
 {
-    if (!wakePending_.exchange(true)) {
+    // Looked at first: during a burst the flag is mostly set already, and a
+    // read leaves the line shared with the thread where an exchange would
+    // take it over on every request.
+    if (!wakePending_.load(std::memory_order_relaxed) && !wakePending_.exchange(true)) {
         const uint64_t one = 1;
         [[maybe_unused]] ssize_t r = ::write(wakeFd_, &one, sizeof one);
     }
@@ -358,13 +361,24 @@ void TMVCommunicationThread::Send(std::string line)
                 // The thread ends the link and fails this request with the rest.
                 linkUp_.ResetEv();
             } else if (written == line.size()) {
-                return;
+                // Encrypted, part of it may still wait in the session for
+                // room in the socket: the thread sends it then.
+                if (!writeTls_ || !writeTls_->HasUnsent())
+                    return;
             } else {
                 pending_.assign(line, written);
             }
-        } else if (pending_.empty()) {
-            pending_.swap(line);
+        } else if (line.size() > pending_.capacity()) {
+            // A line longer than the buffer holds (a long text): take its
+            // storage rather than copy it.
+            if (pending_.empty())
+                pending_.swap(line);
+            else
+                pending_ += line;
         } else {
+            // Into the buffer the thread handed back: a burst of short lines
+            // reuses one allocation instead of growing a fresh one each time
+            // the thread took the last.
             pending_ += line;
         }
     }
@@ -401,6 +415,7 @@ bool TMVCommunicationThread::Write(int fd, TlsStream* tls, const char* data, siz
 
 bool TMVCommunicationThread::Flush(const Link& link, bool& backlog)
 {
+    bool haveBytes = false;
     {
         std::lock_guard lock(sendMutex_);
         if (!pending_.empty()) {
@@ -416,10 +431,18 @@ bool TMVCommunicationThread::Flush(const Link& link, bool& backlog)
             }
         }
         threadWriting_ = outOffset_ < outBuf_.size();
-        if (!threadWriting_) {
-            backlog = false;
+        haveBytes = threadWriting_;
+    }
+    if (!haveBytes) {
+        // Only ciphertext may wait: the tail of a write, or what the session
+        // answered the peer while reading. Callers may write meanwhile; the
+        // session keeps the order.
+        backlog = false;
+        if (!link.tls || !link.tls->HasUnsent())
             return true;
-        }
+        const TlsIo io = link.tls->Flush();
+        backlog = io == TlsIo::WantWrite;
+        return io == TlsIo::Done || io == TlsIo::WantWrite;
     }
     size_t written = 0;
     const bool ok = Write(link.fd, link.tls.get(), outBuf_.data() + outOffset_, outBuf_.size() - outOffset_, written);
@@ -431,7 +454,7 @@ bool TMVCommunicationThread::Flush(const Link& link, bool& backlog)
     }
     std::lock_guard lock(sendMutex_);
     threadWriting_ = outOffset_ < outBuf_.size();
-    backlog = threadWriting_ || !pending_.empty();
+    backlog = threadWriting_ || !pending_.empty() || (link.tls && link.tls->HasUnsent());
     return ok;
 }
 
@@ -526,7 +549,13 @@ void TMVCommunicationThread::Receive(const std::shared_ptr<Link>& link)
     readNeedsSocket_ = false;
     if (link->tls) {
         size_t got = 0;
-        switch (link->tls->Read(buf, sizeof buf, got)) {
+        const TlsIo io = link->tls->Read(buf, sizeof buf, got);
+        // The session may have answered the peer while reading (a key
+        // update it asked for, a refused renegotiation): the thread sends
+        // that unless a writer does first.
+        if (link->tls->HasUnsent())
+            Wake();
+        switch (io) {
         case TlsIo::Done:
             n = static_cast<ssize_t>(got);
             break;

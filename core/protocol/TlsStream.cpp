@@ -1,15 +1,18 @@
 #include "core/protocol/TlsStream.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -113,10 +116,82 @@ std::string LastSslError()
                     "). Does this port serve encrypted (TLS) connections?");
 }
 
+// Ciphertext taken from the socket per receive: two full records.
+constexpr size_t kCipherChunk = 2 * (16384 + 256);
+// Plaintext encrypted per Write: bounds what waits in the stream when the
+// socket is full to about this much.
+constexpr size_t kPlainPerWrite = 65536;
+// Receives per Read while the session still wants the rest of a record; then
+// the reader waits in poll like for any other bytes.
+constexpr int kReceivesPerRead = 8;
+
+// What the session reads and writes after the handshake, in place of the
+// socket: the ciphertext the reader received, and what the session made to be
+// sent. Touched by the session under the stream's lock; the reader fills in
+// only once the session took all of it.
+struct SessionBuffers {
+    std::unique_ptr<char[]> in;
+    size_t inPos = 0;
+    size_t inEnd = 0;
+    std::string out;
+};
+
+int BufferRead(BIO* bio, char* data, size_t size, size_t* got)
+{
+    auto* b = static_cast<SessionBuffers*>(BIO_get_data(bio));
+    BIO_clear_retry_flags(bio);
+    *got = std::min(size, b->inEnd - b->inPos);
+    if (*got == 0) {
+        BIO_set_retry_read(bio);
+        return 0;
+    }
+    std::memcpy(data, b->in.get() + b->inPos, *got);
+    b->inPos += *got;
+    return 1;
+}
+
+int BufferWrite(BIO* bio, const char* data, size_t size, size_t* put)
+{
+    auto* b = static_cast<SessionBuffers*>(BIO_get_data(bio));
+    BIO_clear_retry_flags(bio);
+    b->out.append(data, size);
+    *put = size;
+    return 1;
+}
+
+long BufferCtrl(BIO*, int cmd, long, void*)
+{
+    return cmd == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+int BufferCreate(BIO* bio)
+{
+    BIO_set_init(bio, 1);
+    return 1;
+}
+
+// The buffers belong to the stream; the method lives as long as the program.
+const BIO_METHOD* BufferMethod()
+{
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "session buffer");
+        if (m) {
+            BIO_meth_set_read_ex(m, BufferRead);
+            BIO_meth_set_write_ex(m, BufferWrite);
+            BIO_meth_set_ctrl(m, BufferCtrl);
+            BIO_meth_set_create(m, BufferCreate);
+        }
+        return m;
+    }();
+    return method;
+}
+
 } // namespace
 
 struct TlsStream::Handles {
     std::shared_ptr<TlsClientContext> context;
+    // Declared before the session, which holds BIOs pointing into it.
+    SessionBuffers buffers;
     std::unique_ptr<SSL, SslFree> ssl;
 };
 
@@ -282,7 +357,26 @@ std::unique_ptr<TlsStream> TlsStream::Handshake(int fd, const std::string& host,
     peer.protocol = SSL_get_version(ssl);
     peer.cipher = SSL_get_cipher_name(ssl);
 
+    // From here on the session sees the stream's buffers only; the socket is
+    // read and written by Read and Write themselves, outside its lock. Bytes
+    // the handshake read ahead stay inside the session.
+    const BIO_METHOD* method = BufferMethod();
+    BIO* in = method ? BIO_new(method) : nullptr;
+    BIO* out = method ? BIO_new(method) : nullptr;
+    if (!in || !out) {
+        BIO_free(in);
+        BIO_free(out);
+        throw TTlsError("Cannot set up encryption: " + LastSslError());
+    }
+    h->buffers.in = std::make_unique<char[]>(kCipherChunk);
+    BIO_set_data(in, &h->buffers);
+    BIO_set_data(out, &h->buffers);
+    SSL_set_bio(ssl, in, out);
+
     std::unique_ptr<TlsStream> stream(new TlsStream(std::move(h)));
+    stream->fd_ = fd;
+    // A server may have sent more right behind its last handshake message.
+    stream->buffered_ = SSL_has_pending(ssl) == 1;
     stream->peer_ = std::move(peer);
     return stream;
 }
@@ -305,14 +399,101 @@ TlsIo TlsStream::Classify(int result)
     }
 }
 
-template <typename Call>
-TlsIo TlsStream::Transfer(Call call, size_t& n)
+void TlsStream::TakeOutputLocked()
 {
-    std::lock_guard lock(mutex_);
+    readerMadeOutput_.store(false, std::memory_order_relaxed);
+    std::string& made = h_->buffers.out;
+    if (made.empty())
+        return;
+    if (outSent_ == out_.size()) {
+        // The usual case: nothing waits, so the two buffers trade places.
+        out_.clear();
+        outSent_ = 0;
+        out_.swap(made);
+    } else {
+        out_ += made;
+        made.clear();
+    }
+    outWaiting_.store(true, std::memory_order_relaxed);
+}
+
+TlsIo TlsStream::SendOutLocked()
+{
+    while (outSent_ < out_.size()) {
+        const ssize_t r = ::send(fd_, out_.data() + outSent_, out_.size() - outSent_, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return TlsIo::WantWrite;
+            return TlsIo::Closed;
+        }
+        outSent_ += static_cast<size_t>(r);
+    }
+    out_.clear();
+    outSent_ = 0;
+    outWaiting_.store(false, std::memory_order_relaxed);
+    return TlsIo::Done;
+}
+
+TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
+{
     n = 0;
+    std::lock_guard outLock(outMutex_);
+    if (readerMadeOutput_.load(std::memory_order_relaxed)) {
+        // What the session answered the peer goes ahead of what follows.
+        std::lock_guard lock(mutex_);
+        TakeOutputLocked();
+    }
+    TlsIo io = SendOutLocked();
+    if (io != TlsIo::Done || size == 0)
+        return io;
+    int r = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ERR_clear_error();
+        errno = 0;
+        size_t taken = 0;
+        r = SSL_write_ex(h_->ssl.get(), data, std::min(size, kPlainPerWrite), &taken);
+        if (r == 1) {
+            n = taken;
+        } else {
+            io = Classify(r);
+            ERR_clear_error();
+        }
+        // An alert on failure goes out too.
+        TakeOutputLocked();
+    }
+    const TlsIo sent = SendOutLocked();
+    if (r != 1)
+        return io;
+    // Taken and encrypted: a tail the socket had no room for waits here.
+    return sent == TlsIo::WantWrite ? TlsIo::Done : sent;
+}
+
+TlsIo TlsStream::Flush()
+{
+    std::lock_guard outLock(outMutex_);
+    if (readerMadeOutput_.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(mutex_);
+        TakeOutputLocked();
+    }
+    return SendOutLocked();
+}
+
+TlsIo TlsStream::Decrypt(char* buf, size_t size, size_t& n)
+{
+    SSL* ssl = h_->ssl.get();
     ERR_clear_error();
     errno = 0;
-    const int r = call(h_->ssl.get());
+    const int r = SSL_read_ex(ssl, buf, size, &n);
+    // Still under the lock, while the session cannot change.
+    const SessionBuffers& b = h_->buffers;
+    buffered_.store(SSL_has_pending(ssl) == 1 || b.inPos < b.inEnd, std::memory_order_relaxed);
+    // Reading may make the session answer (a refused renegotiation, an
+    // alert): a writer or Flush sends it.
+    if (!b.out.empty())
+        readerMadeOutput_.store(true, std::memory_order_relaxed);
     if (r == 1)
         return TlsIo::Done;
     n = 0;
@@ -321,26 +502,49 @@ TlsIo TlsStream::Transfer(Call call, size_t& n)
     return io;
 }
 
-TlsIo TlsStream::Write(const char* data, size_t size, size_t& n)
-{
-    return Transfer([&](SSL* ssl) { return SSL_write_ex(ssl, data, size, &n); }, n);
-}
-
 TlsIo TlsStream::Read(char* buf, size_t size, size_t& n)
 {
-    return Transfer(
-        [&](SSL* ssl) {
-            const int r = SSL_read_ex(ssl, buf, size, &n);
-            // Still under the lock, while the session cannot change.
-            buffered_.store(SSL_has_pending(ssl) == 1, std::memory_order_relaxed);
-            return r;
-        },
-        n);
+    n = 0;
+    if (buffered_.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(mutex_);
+        const TlsIo io = Decrypt(buf, size, n);
+        if (io != TlsIo::WantRead)
+            return io;
+    }
+    // The session wants more: it took everything received so far, so the
+    // buffer is the reader's until the lock is taken again.
+    SessionBuffers& b = h_->buffers;
+    for (int i = 0; i < kReceivesPerRead; ++i) {
+        const ssize_t got = ::recv(fd_, b.in.get(), kCipherChunk, MSG_DONTWAIT);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return TlsIo::WantRead;
+            return TlsIo::Closed;
+        }
+        // The end of the stream without a close_notify: nothing more can
+        // complete a record, and the link is gone either way.
+        if (got == 0)
+            return TlsIo::Closed;
+        std::lock_guard lock(mutex_);
+        b.inPos = 0;
+        b.inEnd = static_cast<size_t>(got);
+        const TlsIo io = Decrypt(buf, size, n);
+        if (io != TlsIo::WantRead)
+            return io;
+    }
+    return TlsIo::WantRead;
 }
 
 bool TlsStream::HasBuffered() const
 {
     return buffered_.load(std::memory_order_relaxed);
+}
+
+bool TlsStream::HasUnsent() const
+{
+    return outWaiting_.load(std::memory_order_relaxed) || readerMadeOutput_.load(std::memory_order_relaxed);
 }
 
 } // namespace pellar

@@ -1,7 +1,9 @@
 // The encrypted link under the protocol: a client TLS session over a
 // connected non-blocking socket. The handshake runs once on the connecting
-// thread; afterwards writers and the reader share the session one call at a
-// time and wait for the socket in poll without holding its lock.
+// thread, on the socket itself; afterwards the session works on memory
+// buffers only, so that its lock covers encrypting and decrypting and never
+// a system call: a writer sends its ciphertext and the reader receives the
+// peer's outside it, and neither waits for the other's trip to the kernel.
 #pragma once
 
 #include <atomic>
@@ -112,27 +114,52 @@ public:
     const TlsPeer& Peer() const { return peer_; }
     const std::shared_ptr<TlsClientContext>& Context() const;
 
-    // Never blocks. Done: n bytes went (Write) or came (Read). After
-    // WantRead/WantWrite, wait for the socket and call again; a Write must
-    // then offer the same bytes again (more may follow them).
+    // Never block. Done: n bytes were taken (Write) or came (Read). A Write
+    // sends earlier ciphertext first and takes nothing while any of it is
+    // still waiting (WantWrite); what it took is encrypted at once, and
+    // whatever of that the socket had no room for waits in the stream
+    // (HasUnsent) for the next Write or Flush. After WantRead/WantWrite, wait
+    // for the socket and call again; a Write must then offer the same bytes
+    // again (more may follow them). One writer and one reader may call at the
+    // same time, from two threads.
     TlsIo Write(const char* data, size_t size, size_t& n);
     TlsIo Read(char* buf, size_t size, size_t& n);
+    // Sends the ciphertext that waits: Done when none is left, WantWrite
+    // while the socket is full.
+    TlsIo Flush();
     // Bytes wait inside the session, decrypted or not: poll would not see
     // them. They may be part of a record only; Read then wants more. Only
     // Read leaves bytes behind, so this is what the last Read left, known
     // without the session's lock: asking must not make a writer wait.
     bool HasBuffered() const;
+    // Ciphertext waits to be sent: what a Write could not send yet, or what
+    // the session answered to the peer while reading (a key update, an
+    // alert); a Flush or the next Write sends it.
+    bool HasUnsent() const;
 
 private:
     struct Handles;
     explicit TlsStream(std::unique_ptr<Handles> handles);
     TlsIo Classify(int result);
-    // One SSL read or write under the lock, its outcome classified.
-    template <typename Call>
-    TlsIo Transfer(Call call, size_t& n);
+    // Hands the session's output over to out_; under mutex_ and outMutex_.
+    void TakeOutputLocked();
+    // Sends out_ from outSent_; under outMutex_.
+    TlsIo SendOutLocked();
+    // One SSL_read under mutex_, what it left behind noted.
+    TlsIo Decrypt(char* buf, size_t size, size_t& n);
 
     std::unique_ptr<Handles> h_;
-    std::mutex mutex_;  // one call into the session at a time
+    int fd_ = -1;
+    // One call into the session at a time; held for the library's work on
+    // memory only.
+    std::mutex mutex_;
+    // The writer's side: out_ holds ciphertext taken from the session, in the
+    // order it was made, and is sent under this lock, outside mutex_.
+    std::mutex outMutex_;
+    std::string out_;
+    size_t outSent_ = 0;
+    std::atomic<bool> outWaiting_{false};  // out_ holds unsent bytes
+    std::atomic<bool> readerMadeOutput_{false};  // set by Read, taken by writers, under mutex_
     std::atomic<bool> buffered_{false};  // set by Read, under mutex_
     TlsPeer peer_;
 };
