@@ -2,6 +2,7 @@
 
 #include "gui/reading/FindDialog.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/TMiscInfo.h"
@@ -143,7 +144,7 @@ void TReadArticleForm::DisplayText(int32_t text)
 {
     const ArticleResult result = articleView_->ShowText(text);
     actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
-    if (client_.Config().ReadFlag("ShowCommentedText", true)) {
+    if (client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
         commentedEdit_->clear();
         if (const auto stat = client_.Cache().GetTextStat(text)) {
             std::vector<int32_t> commented;
@@ -237,9 +238,9 @@ void TReadArticleForm::SetOnlineCommands(bool online)
 void TReadArticleForm::ApplyLayout()
 {
     TMiravoConfiguration& config = client_.Config();
-    const bool commented = config.ReadFlag("ShowCommentedText", true);
+    const bool commented = config.ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText));
     commentedEdit_->setVisible(commented);
-    const bool tree = config.ReadFlag("ShowSubjTree", true);
+    const bool tree = config.ReadFlag(ConfigKeys::ShowSubjTree, ConfigDefaultFlag(ConfigKeys::ShowSubjTree));
     subjectTree_->setVisible(tree);
     const int total = std::max(confSubjSplitter_->width(), 120);
     if (tree) {

@@ -572,7 +572,7 @@ bool TWriteTextForm::BodyKey(QKeyEvent* key)
 bool TWriteTextForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == writeTextEdit_ && event->type() == QEvent::FocusIn) {
-        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, false));
+        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, ConfigDefaultFlag(ConfigKeys::AutomaticLineWrap)));
         ApplyBodyFont();
     }
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
