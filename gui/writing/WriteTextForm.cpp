@@ -1,5 +1,7 @@
 #include "gui/writing/WriteTextForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/DateTime.h"
@@ -415,10 +417,7 @@ void TWriteTextForm::Close()
 
 void TWriteTextForm::CloseWindow()
 {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseWithFrame(this);
 }
 
 TWriteTextForm::CloseChoice TWriteTextForm::AskClose()

@@ -32,6 +32,8 @@
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 
+#include <functional>
+
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -73,6 +75,31 @@ int CountInFrame(AppController& app)
         if (qobject_cast<T*>(sub->widget()))
             ++n;
     return n;
+}
+
+// Frames in the work area, and whether any of them is an empty one left
+// behind by a window that closed alone.
+int FrameCount(AppController& app)
+{
+    return int(app.MainWindow().MdiArea()->subWindowList().size());
+}
+
+bool AnyEmptyFrame(AppController& app)
+{
+    for (QMdiSubWindow* sub : app.MainWindow().MdiArea()->subWindowList())
+        if (!sub->widget())
+            return true;
+    return false;
+}
+
+// Clicks the window's own button of that object name.
+bool ClickButton(QWidget* window, const char* name)
+{
+    auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name));
+    if (!button)
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
 }
 
 void CloseAll(QWidget* window)
@@ -373,6 +400,72 @@ private slots:
         std::vector<int32_t> after;
         client.Cache().ListMemberConferences(after);
         QCOMPARE(after, before);
+    }
+
+    void everyWindowClosesWithItsFrameThroughItsOwnButtons()
+    {
+        const int before = FrameCount(App());
+        const int32_t text = TextBy(false);
+        QVERIFY(text > 0);
+        const int32_t general = session_.Number("General discussion");
+
+        struct Case {
+            const char* what;
+            std::function<QWidget*()> open;
+            const char* button;  // nullptr: the window closes by itself
+        };
+        const std::vector<Case> cases = {
+            {"find texts, Done", [this] { return static_cast<QWidget*>(windows_->OpenFindText()); }, "DoneButton"},
+            {"text properties, Close",
+             [this, text] { return static_cast<QWidget*>(windows_->OpenTextProperties(text)); }, "CloseButton"},
+            {"text properties of a missing text",
+             [this] { return static_cast<QWidget*>(windows_->OpenTextProperties(9999999)); }, nullptr},
+            {"statistics, Close", [this] { return static_cast<QWidget*>(windows_->OpenStatistics()); },
+             "CloseButton"},
+            {"conference attributes, Ok",
+             [this, general] { return static_cast<QWidget*>(windows_->OpenConferenceProperties(general)); },
+             "OkButton"},
+            {"conference attributes, Cancel",
+             [this, general] { return static_cast<QWidget*>(windows_->OpenConferenceProperties(general)); },
+             "CancelButton"},
+        };
+        for (const Case& c : cases) {
+            QPointer<QWidget> window = c.open();
+            QVERIFY2(window, c.what);
+            QVERIFY2(FrameCount(App()) == before + 1, c.what);
+            if (c.button)
+                QVERIFY2(ClickButton(window, c.button), c.what);
+            QTRY_VERIFY2(window.isNull(), c.what);
+            QTRY_VERIFY2(FrameCount(App()) == before, c.what);
+            QVERIFY2(!AnyEmptyFrame(App()), c.what);
+        }
+    }
+
+    void viewTextAndViewPresentationBringTheReadingWindowToTheFront()
+    {
+        QMdiArea* area = App().MainWindow().MdiArea();
+        TReadArticleForm* reading = windows_->Reading();
+        const int32_t text = TextBy(false);
+        QVERIFY(text > 0);
+
+        TTextRcptEditForm* properties = windows_->OpenTextProperties(text);
+        QVERIFY(properties);
+        QCOMPARE(area->activeSubWindow()->widget(), properties);
+        QVERIFY(ClickButton(properties, "ViewTextButton"));
+        QCOMPARE(reading->ReadStatus().CurrentText(), text);
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+
+        // The Online menu's "View presentation..." after its chooser.
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(properties->parentWidget()));
+        QCOMPARE(area->activeSubWindow()->widget(), properties);
+        Client& client = session_.ClientContext();
+        const int32_t me = client.CurrentPerson();
+        const auto own = client.Cache().GetConference(me);
+        QVERIFY(own && own->Presentation() > 0);
+        emit App().MainWindow().ViewPresentationRequested(me);
+        QCOMPARE(reading->ReadStatus().CurrentText(), own->Presentation());
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+        CloseAll(properties);
     }
 
     void mainWindowCommandsOpenTheirWindowsAndDisconnectClosesSearchAndMarks()
