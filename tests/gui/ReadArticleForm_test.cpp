@@ -272,6 +272,37 @@ private slots:
         QCOMPARE(form_->BusyCount(), 0);
     }
 
+    // Once read next finds nothing more, the text still shown is the one a
+    // comment or a reply goes to.
+    void theLastTextReadStaysCurrentWhenNothingIsLeft()
+    {
+        QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
+        int32_t last = 0;
+        for (int step = 0; step < 2000; ++step) {
+            const qsizetype before = shown.count();
+            form_->ReadNext();
+            QTRY_COMPARE(form_->BusyCount(), 0);
+            if (shown.count() == before)
+                break;
+            last = shown.back().front().value<int32_t>();
+        }
+        QVERIFY(last > 0);
+        QVERIFY(Article().startsWith(QString::number(last) + QLatin1Char(' ')));
+        QCOMPARE(form_->ReadStatus().CurrentText(), last);
+
+        QSignalSpy writes(form_.get(), &TReadArticleForm::WriteRequested);
+        form_->Commands()->WriteComment(false);
+        QCOMPARE(session_->Messages(), std::vector<std::string>{});
+        QCOMPARE(writes.count(), 1);
+        const auto request = writes.front().front().value<WriteRequest>();
+        QCOMPARE(request.mode, TextCompositionMode::Comment);
+        QCOMPARE(request.number, last);
+        // Another press still finds nothing and keeps it.
+        form_->ReadNext();
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        QCOMPARE(form_->ReadStatus().CurrentText(), last);
+    }
+
     void setPriorityReordersTheList()
     {
         TConfListView* list = form_->ConfListView();
