@@ -402,6 +402,19 @@ private slots:
         QCOMPARE(after, before);
     }
 
+    void whoIsOnIsCompleteWhenItOpens()
+    {
+        TActiveUsersForm* users = windows_->Events().ActiveUsers();
+        QVERIFY(users);
+        // Nobody pressed Refresh in this session: seeing it was enough.
+        emit windows_->Reading()->ShowActiveUsersRequested();
+        QTRY_VERIFY(users->Users().Updater().CompletedUpdates() >= 1);
+        Client& client = session_.ClientContext();
+        const QString me = QString::fromStdString(client.Cache().GetName(client.CurrentPerson()));
+        QTRY_VERIFY(!users->ListView()->findItems(me, Qt::MatchExactly, 1).isEmpty());
+        CloseAll(users);
+    }
+
     void everyWindowClosesWithItsFrameThroughItsOwnButtons()
     {
         const int before = FrameCount(App());
