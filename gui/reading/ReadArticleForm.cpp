@@ -27,6 +27,7 @@
 #include <QTextCursor>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -244,9 +245,11 @@ void TReadArticleForm::ApplyLayout()
     subjectTree_->setVisible(tree);
     const int total = std::max(confSubjSplitter_->width(), 120);
     if (tree) {
-        // No stored width yet: give the list a readable share.
+        // No stored width yet: a readable share, and at least every column
+        // of the list, as far as the tree keeps some room.
         const std::string stored = config.ReadString("SubjSplitSize", "");
-        int width = stored.empty() ? total * 52 / 100 : std::atoi(stored.c_str());
+        int width = stored.empty() ? std::max(total * 52 / 100, std::min(ListWidthForAllColumns(), total - 160))
+                                   : std::atoi(stored.c_str());
         width = std::max(30, std::min(width, total - 30));
         confSubjSplitter_->setSizes({width, total - width});
     }
@@ -264,6 +267,14 @@ void TReadArticleForm::ApplyLayout()
             confList_->setColumnWidth(i, width);
     }
     articleView_->setFocus();
+}
+
+int TReadArticleForm::ListWidthForAllColumns() const
+{
+    int width = 2 * confList_->frameWidth() + confList_->verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < confList_->columnCount(); ++i)
+        width += confList_->columnWidth(i);
+    return width;
 }
 
 void TReadArticleForm::SaveLayout()

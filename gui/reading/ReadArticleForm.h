@@ -142,6 +142,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The list's width that shows all of its columns without scrolling.
+    int ListWidthForAllColumns() const;
     // What the reading controller asks of the window.
     class View : public ReadingView {
     public:

@@ -82,7 +82,9 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
 
     askYesNo_ = [this](const QString& question) { return AskWarningYesNo(this, question); };
     WireActions();
-    resize(638, 425);
+    // Before a size is saved: room for every column of the conference list
+    // beside the subject tree (a smaller screen clamps it).
+    resize(960, 680);
     SetOnline(false);
 }
 

@@ -22,6 +22,7 @@
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/reading/ArticleViewForm.h"
+#include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/search/FindTextForm.h"
@@ -34,7 +35,9 @@
 
 #include <functional>
 
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QMdiSubWindow>
@@ -150,6 +153,23 @@ private slots:
     }
 
     void init() { session_.messages.clear(); }
+
+    // A profile that never saved a window size: the conference list shows
+    // every column, Unread included, without scrolling.
+    void theFirstWindowShowsEveryColumnOfTheConferenceList()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        QVERIFY(QTest::qWaitForWindowExposed(&App().MainWindow()));
+        TConfListView* list = reading->ConfListView();
+        QTRY_VERIFY(list->isVisible());
+        QHeaderView* header = list->header();
+        const int last = TConfListView::UnreadColumn;
+        QTRY_VERIFY2(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width(),
+                     qPrintable(QStringLiteral("Unread ends at %1 of %2")
+                                    .arg(header->sectionViewportPosition(last) + header->sectionSize(last))
+                                    .arg(list->viewport()->width())));
+        QCOMPARE(list->horizontalScrollBar()->value(), 0);
+    }
 
     void writingCommandsOfTheReadingWindowOpenTheWritingWindow()
     {

@@ -70,7 +70,7 @@ private slots:
     void FrameAtStart()
     {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Pellar"));
-        QCOMPARE(form_->size(), QSize(638, 425));
+        QCOMPARE(form_->size(), QSize(960, 680));
         QVERIFY(form_->MdiArea());
         QCOMPARE(form_->Timer1()->interval(), 100);
         QVERIFY(form_->Timer1()->isActive());
@@ -317,7 +317,7 @@ private slots:
         form_->ApplyWindowSettings(read);
         QVERIFY(form_->windowState() & Qt::WindowMaximized);
         QCOMPARE(form_->geometry().width(), 700);
-        QCOMPARE(form_->geometry().height(), 425); // unreadable: left alone
+        QCOMPARE(form_->geometry().height(), 680); // unreadable: left alone
 
         profile["StartWindowSizeMode"] = "bad";
         form_->ApplyWindowSettings(read);
