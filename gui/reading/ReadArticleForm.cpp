@@ -5,6 +5,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/MiravoTables.h"
+#include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
 #include "core/reading/ArticleLayout.h"
@@ -76,6 +77,7 @@ void TReadArticleForm::BuildLayout()
 {
     confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
     subjectTree_ = new TSubjectTreeView;
+    subjectTree_->SetReadCheck([this](int32_t text) { return IsTextRead(text); });
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
     confSubjSplitter_->addWidget(confList_);
@@ -185,6 +187,9 @@ void TReadArticleForm::View::SetBusy(bool busy)
 {
     if (form_.mainForm_)
         form_.mainForm_->StatusBar1()->SetBusyText(busy ? QStringLiteral("Working...") : QString());
+    // A command that ended may have marked texts read.
+    if (!busy)
+        form_.subjectTree_->RefreshReadMarks();
 }
 
 void TReadArticleForm::ReadNext()
@@ -267,6 +272,23 @@ void TReadArticleForm::ApplyLayout()
             confList_->setColumnWidth(i, width);
     }
     articleView_->setFocus();
+}
+
+bool TReadArticleForm::IsTextRead(int32_t text) const
+{
+    // Only what the caches hold: no request from the GUI thread.
+    MVCache& cache = client_.Cache();
+    if (!cache.IsTextStatCached(text))
+        return false;
+    const std::shared_ptr<TextStatType> stat = cache.GetTextStat(text);
+    if (!stat)
+        return false;
+    bool read = false;
+    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
+        if (const auto membership = cache.GetMembership(r.confNo); membership && membership->IsRead(r.localNo))
+            read = true;
+    });
+    return read;
 }
 
 int TReadArticleForm::ListWidthForAllColumns() const
