@@ -124,8 +124,10 @@ void TMainForm::SetOnline(bool online)
     if (!online) {
         SetAdminMode(false);
         // "... logged in." of a session that is gone (or never came) would
-        // tell the user the opposite of the truth.
+        // tell the user the opposite of the truth; so would the caption
+        // naming the server and the user.
         statusBar_->SetNotice(QString());
+        SetCaption(QStringLiteral("Pellar"));
     }
     if (changed)
         emit OnlineChanged(online);
@@ -289,6 +291,12 @@ void TMainForm::SaveWindowPosition(const SettingWriter& write) const
     write("WindowPosLeft", std::to_string(frame.left()));
     write("WindowPosWidth", std::to_string(frame.width()));
     write("WindowPosHeight", std::to_string(frame.height()));
+}
+
+void TMainForm::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    setWindowTitle(caption_);
 }
 
 QMdiSubWindow* TMainForm::AddChildWindow(QWidget* window)

@@ -523,7 +523,17 @@ private slots:
         emit App().MainWindow().EditConferencePropertiesRequested(general);
         QVERIFY(NewestInFrame<TConferenceAttributesForm>(App()));
 
+        const QString user = QString::fromStdString(
+            session_.ClientContext().Cache().GetName(session_.ClientContext().CurrentPerson()));
+        // The caption as a logon sets it (a test above went offline for a
+        // moment, which took it away).
+        App().Ui().setCaption("Pellar (127.0.0.1) " + user.toStdString());
+        QVERIFY2(App().MainWindow().windowTitle().startsWith(QStringLiteral("Pellar (127.0.0.1) ") + user),
+                 qPrintable(App().MainWindow().windowTitle()));
         App().Disconnect();
+        // The caption no longer names a user who is gone.
+        QVERIFY2(!App().MainWindow().windowTitle().contains(user), qPrintable(App().MainWindow().windowTitle()));
+        QCOMPARE(App().MainWindow().Caption(), QStringLiteral("Pellar"));
         QTRY_VERIFY(find.isNull());
         QTRY_VERIFY(marks.isNull());
         // Offline, the text commands open nothing.

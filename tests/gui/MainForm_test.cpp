@@ -303,6 +303,36 @@ private slots:
         QCOMPARE(Captions(form_->Menus()->WindowsMenu->actions()), (QStringList{"&Cascade", "&Tile", "&1 Messages"}));
     }
 
+    // Maximised children put back the caption they saw when maximised; the
+    // one in force wins whichever child is active or goes.
+    void CaptionStaysThroughMaximisedChildren()
+    {
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        auto* first = new QWidget;
+        first->setWindowTitle(QStringLiteral("First"));
+        QMdiSubWindow* firstSub = form_->AddChildWindow(first);
+        firstSub->showMaximized();
+        auto* second = new QWidget;
+        second->setWindowTitle(QStringLiteral("Second"));
+        QMdiSubWindow* secondSub = form_->AddChildWindow(second);
+        secondSub->showMaximized();
+        form_->SetCaption(QStringLiteral("Pellar (conf.example) Anna"));
+        QTRY_VERIFY(form_->windowTitle().startsWith(QStringLiteral("Pellar (conf.example) Anna")));
+
+        form_->MdiArea()->setActiveSubWindow(firstSub);
+        QTRY_VERIFY2(form_->windowTitle().startsWith(QStringLiteral("Pellar (conf.example) Anna")),
+                     qPrintable(form_->windowTitle()));
+        form_->SetOnline(true);
+        form_->SetOnline(false);
+        QTRY_COMPARE(form_->Caption(), QStringLiteral("Pellar"));
+        form_->MdiArea()->setActiveSubWindow(secondSub);
+        QTRY_VERIFY2(!form_->windowTitle().contains(QStringLiteral("Anna")), qPrintable(form_->windowTitle()));
+        firstSub->close();
+        secondSub->close();
+        QTRY_COMPARE(form_->windowTitle(), QStringLiteral("Pellar"));
+    }
+
     void WindowSettings()
     {
         std::map<std::string, std::string> profile = {{"WindowPosLeft", "10"},
