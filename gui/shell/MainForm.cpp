@@ -70,6 +70,9 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
     controlBar->addAction(menus_->SessionDisconnectAction);
 
     statusBar_ = new TMainStatusBar(this);
+    // The caret of a writing window, or a key command being typed in the
+    // reading window, belongs to the child window that was active.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, statusBar_, [this] { statusBar_->SetKeyCommand(QString()); });
     setStatusBar(statusBar_);
 
     quickHelp_ = new TQuickHelpForm(this);

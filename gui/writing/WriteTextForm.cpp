@@ -32,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -80,6 +81,13 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
     CreateActions();
     CreateMenus();
     resize(640, 480);
+    // The main window clears the caret panel when another child window
+    // becomes active; this window puts its caret back when it is again.
+    if (mainForm_)
+        connect(mainForm_->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+            if (sub && sub->widget() == this && mainForm_->StatusBar1())
+                mainForm_->StatusBar1()->SetKeyCommand(caretText_);
+        });
 }
 
 TWriteTextForm::~TWriteTextForm()

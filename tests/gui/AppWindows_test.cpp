@@ -28,6 +28,7 @@
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/QtSessionUi.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/common/MiravoCompletionEdit.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
@@ -36,6 +37,7 @@
 #include <functional>
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QMdiArea>
@@ -206,6 +208,34 @@ private slots:
         QCOMPARE(session_.messages.back(),
                  QStringLiteral("Footnotes to texts can only be added by the author of the original message"));
         QCOMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+    }
+
+    // The status bar shows the writing window's caret only while it is the
+    // active window.
+    void theCaretPositionLeavesTheStatusBarWithTheWritingWindow()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        reading->ShowText(TextBy(false));
+        reading->Commands()->WriteComment(false);
+        auto* writing = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(writing);
+        QTRY_VERIFY(!writing->Model().WorkerRunning());
+        QMdiArea* area = App().MainWindow().MdiArea();
+        QCOMPARE(area->activeSubWindow()->widget(), writing);
+        QLabel* panel = App().MainWindow().StatusBar1()->KeyCommandPanel();
+        writing->WriteTextEdit()->setFocus();
+        QTest::keyClicks(writing->WriteTextEdit(), QStringLiteral("Hello"));
+        QTRY_COMPARE(panel->text(), QStringLiteral("0:5"));
+
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(reading->parentWidget()));
+        QCOMPARE(panel->text(), QString());
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(writing->parentWidget()));
+        QCOMPARE(panel->text(), QStringLiteral("0:5"));
+
+        writing->SetCloseAnswerer([](const QString&) { return TWriteTextForm::CloseChoice::Discard; });
+        CloseAll(writing);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+        QCOMPARE(panel->text(), QString());
     }
 
     void presentationAndNoticeEditorsOpenForWhatWasAsked()
