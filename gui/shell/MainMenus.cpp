@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QIcon>
 #include <QStyle>
 
 namespace pellar {
@@ -35,7 +36,10 @@ TMainMenus::TMainMenus(QMainWindow* window) : QObject(window)
     SessionDisconnectAction = NamedAction(window, "SessionDisconnectAction", QStringLiteral("&Disconnect"));
     SessionDisconnectAction->setStatusTip(QStringLiteral("Disconnect from the server"));
     SessionDisconnectAction->setToolTip(QStringLiteral("Disconnect from the server"));
-    SessionDisconnectAction->setIcon(style->standardIcon(QStyle::SP_DialogNoButton));
+    // Disconnecting is no error: no red cross, as the style draws for "No".
+    SessionDisconnectAction->setIcon(QIcon::fromTheme(
+        QStringLiteral("network-offline"),
+        QIcon::fromTheme(QStringLiteral("network-disconnect"), style->standardIcon(QStyle::SP_MediaStop))));
     FindTextAction = NamedAction(window, "FindTextAction", QStringLiteral("&Find text..."));
     FindTextAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     ViewMarkedAction = NamedAction(window, "ViewMarkedAction", QStringLiteral("View &marked texts"));

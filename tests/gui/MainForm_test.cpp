@@ -10,6 +10,9 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QStyle>
+#include <QImage>
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -331,6 +334,22 @@ private slots:
         firstSub->close();
         secondSub->close();
         QTRY_COMPARE(form_->windowTitle(), QStringLiteral("Pellar"));
+    }
+
+    // The red cross the style draws for errors and "No" is not the icon of
+    // an everyday command.
+    void NoErrorIconOnEverydayCommands()
+    {
+        QStyle* style = QApplication::style();
+        const QImage cross = style->standardIcon(QStyle::SP_DialogNoButton).pixmap(16, 16).toImage();
+        const QImage critical = style->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16).toImage();
+        for (QAction* action : form_->findChildren<QAction*>()) {
+            if (action->icon().isNull())
+                continue;
+            const QImage image = action->icon().pixmap(16, 16).toImage();
+            QVERIFY2(image != cross && image != critical, qPrintable(action->objectName()));
+        }
+        QVERIFY(!form_->Menus()->SessionDisconnectAction->icon().isNull());
     }
 
     void WindowSettings()
