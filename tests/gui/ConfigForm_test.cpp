@@ -348,6 +348,17 @@ private slots:
         QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QString());
         // A grey proxy box does not enable the proxy fields.
         QVERIFY(!form.ProxyServerEdit()->isEnabled());
+        // Every note on the page shows all of its lines.
+        for (QLabel* label : form.Pages()->widget(0)->findChildren<QLabel*>()) {
+            if (!label->isVisible() || !label->wordWrap() || label->text().isEmpty())
+                continue;
+            QTRY_VERIFY2(label->height() >= label->heightForWidth(label->width()),
+                         qPrintable(QStringLiteral("%1: %2 < %3")
+                                        .arg(label->text())
+                                        .arg(label->height())
+                                        .arg(label->heightForWidth(label->width()))));
+        }
+        test::SaveScreenshot(&form, QStringLiteral("config-form-named-general"));
         form.Pages()->setCurrentIndex(1);
         test::SaveScreenshot(&form, QStringLiteral("config-form-named-profile"));
 
