@@ -33,7 +33,7 @@ TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> async
     : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
 {
     setObjectName(QStringLiteral("StatisiticsForm"));
-    setWindowTitle(QStringLiteral("Statisitics"));
+    setWindowTitle(QStringLiteral("Statistics"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto* communication = new QGroupBox(QStringLiteral("Communication"), this);

@@ -89,14 +89,14 @@ private slots:
         QCOMPARE(Captions(SubMenu(online, "&Conferences")->actions()),
                  (QStringList{"Create &new...", "&Delete existing...", "&Rename...", "&Edit properties...",
                               "Change &presentation...", "&View presentation...", "Set &Message Of The Day...",
-                              "Remove MO&TD...", "View &statisics...", "Set &priorities", "&Add member...",
+                              "Remove MO&TD...", "View &statistics...", "Set &priorities", "&Add member...",
                               "Re&move member..."}));
         QCOMPARE(Captions(SubMenu(online, "&Users")->actions()),
                  (QStringList{"Create &new...", "&Delete existing...", "&Rename...", "Change &presentation...",
                               "&View presentation...", "Set &Message Of The Day...", "Remove MO&TD...",
-                              "Change &password...", "View &statisics..."}));
+                              "Change &password...", "View &statistics..."}));
         QCOMPARE(Captions(SubMenu(online, "&Session")->actions()),
-                 (QStringList{"Enable admin &priviliges", "&Syncronize the database", "&Clear caches..."}));
+                 (QStringList{"Enable admin &privileges", "&Synchronize the database", "&Clear caches..."}));
         QCOMPARE(Captions(SubMenu(online, "&Texts")->actions()),
                  (QStringList{"Text &properties", "View &marked texts", "&Find text..."}));
         QCOMPARE(Captions(TopMenu(*form_, "&Options")->actions()), (QStringList{"&Settings...", "S&ervers..."}));
