@@ -27,10 +27,12 @@ namespace {
 using K = ConfigKeyKind;
 using Opt = std::optional<std::string>;
 const Opt kNone = std::nullopt;
+constexpr bool kDialog = true;   // the settings dialog edits it
+constexpr bool kHidden = false;  // only its readers (and window layouts) know it
 
-ConfigKeyInfo Key(std::string_view name, K kind, Opt use, Opt dialog)
+ConfigKeyInfo Key(std::string_view name, K kind, Opt def, bool inDialog)
 {
-    return {std::string(name), kind, std::move(use), std::move(dialog)};
+    return {std::string(name), kind, std::move(def), inDialog};
 }
 
 std::vector<ConfigKeyInfo> BuildTable()
@@ -39,66 +41,67 @@ std::vector<ConfigKeyInfo> BuildTable()
     const std::string host(kDefaultServerHost);
     const std::string port(kDefaultServerPort);
     std::vector<ConfigKeyInfo> t = {
-        // At logon a missing host or port stays empty; the dialogs offer these.
-        Key(C::Server, K::Text, "", host),
-        Key(C::Port, K::Number, "", port),
-        Key(C::User, K::Text, "", ""),
-        Key(C::Pwd, K::Password, "", ""),
-        Key(C::SavePwd, K::TriStateFlag, "0", "0"),
-        Key(C::UseProxy, K::TriStateFlag, "0", "0"),
-        Key(C::ProxyServer, K::Text, "", ""),
-        Key(C::ProxyPort, K::Number, "", ""),
+        Key(C::Server, K::Text, host, kDialog),
+        Key(C::Port, K::Number, port, kDialog),
+        Key(C::User, K::Text, "", kDialog),
+        Key(C::Pwd, K::Password, "", kDialog),
+        Key(C::SavePwd, K::TriStateFlag, "0", kDialog),
+        Key(C::UseProxy, K::TriStateFlag, "0", kDialog),
+        Key(C::ProxyServer, K::Text, "", kDialog),
+        Key(C::ProxyPort, K::Number, "", kDialog),
         // Every profile from before the choice existed is ISO-8859-1.
-        Key(C::Charset, K::Text, "ISO-8859-1", "ISO-8859-1"),
-        Key(C::UseTls, K::TriStateFlag, "0", "0"),
-        Key(C::TlsPort, K::Number, std::string(kDefaultTlsPort), std::string(kDefaultTlsPort)),
+        Key(C::Charset, K::Text, "ISO-8859-1", kDialog),
+        Key(C::UseTls, K::TriStateFlag, "0", kDialog),
+        Key(C::TlsPort, K::Number, std::string(kDefaultTlsPort), kDialog),
         // The SHA-256 fingerprint the user trusted; only a logon writes it.
-        Key(C::TlsPinnedCert, K::Text, "", ""),
-        Key(C::SoundAllMsg, K::TriStateFlag, "0", "1"),
-        Key(C::SoundPersMsg, K::TriStateFlag, "0", "1"),
-        Key(C::SoundPriText, K::TriStateFlag, "0", "1"),
-        Key(C::SoundPriTextLvl, K::Number, "255", "240"),
-        Key(C::TrayAllMsg, K::TriStateFlag, "0", "1"),
-        Key(C::TrayPersMsg, K::TriStateFlag, "0", "1"),
-        Key(C::TrayPriText, K::TriStateFlag, "0", "1"),
-        Key(C::TrayPriTextLvl, K::Number, "255", "150"),
-        Key(C::FocusAllMsg, K::TriStateFlag, "0", "1"),
-        Key(C::FocusPersMsg, K::TriStateFlag, "0", "1"),
-        Key(C::FocusPriText, K::TriStateFlag, kNone, "1"),
-        Key(C::FocusPriTextLvl, K::Number, kNone, "250"),
+        Key(C::TlsPinnedCert, K::Text, "", kDialog),
+        // A message to the user alone raises a desktop notification; messages
+        // to everyone and new texts stay quiet until the user asks for more.
+        // The levels are what a ticked box starts from.
+        Key(C::SoundAllMsg, K::TriStateFlag, "0", kDialog),
+        Key(C::SoundPersMsg, K::TriStateFlag, "0", kDialog),
+        Key(C::SoundPriText, K::TriStateFlag, "0", kDialog),
+        Key(C::SoundPriTextLvl, K::Number, "240", kDialog),
+        Key(C::TrayAllMsg, K::TriStateFlag, "0", kDialog),
+        Key(C::TrayPersMsg, K::TriStateFlag, "1", kDialog),
+        Key(C::TrayPriText, K::TriStateFlag, "0", kDialog),
+        Key(C::TrayPriTextLvl, K::Number, "150", kDialog),
+        Key(C::FocusAllMsg, K::TriStateFlag, "0", kDialog),
+        Key(C::FocusPersMsg, K::TriStateFlag, "0", kDialog),
+        Key(C::FocusPriText, K::TriStateFlag, "0", kDialog),
+        Key(C::FocusPriTextLvl, K::Number, "250", kDialog),
     };
-    for (const auto& activity : MiravoActivities) {
-        const std::string key = activity.key;
-        t.push_back(Key(ActivityConfigKey(key), K::Activity, "", key == "override" ? "" : activity.description));
-    }
+    // No activity is told to the server until the user writes a message for
+    // it (the dialog lists the activity's description beside it).
+    for (const auto& activity : MiravoActivities)
+        t.push_back(Key(ActivityConfigKey(activity.key), K::Activity, "", kDialog));
     const std::vector<ConfigKeyInfo> rest = {
-        Key(C::FilterAddedTexts, K::TriStateFlag, "1", "1"),
-        Key(C::PrefetchAll, K::Text, "", ""),
-        Key(C::AutomaticLineWrap, K::TriStateFlag, "0", "1"),
-        Key(C::MarkReadTexts, K::TriStateFlag, "1", "1"),
-        Key(C::ShowCommentedText, K::TriStateFlag, "1", "0"),
-        // The reading window's layout reads it with "1", its tree refresh with "0".
-        Key(C::ShowSubjTree, K::TriStateFlag, "1", "0"),
-        Key(C::AlignTextsToTop, K::TriStateFlag, kNone, "1"),
-        Key(C::StartWindowSizeMode, K::Number, "2", "2"),
-        Key(C::WindowPosTop, K::Number, kNone, kNone),
-        Key(C::WindowPosLeft, K::Number, kNone, kNone),
-        Key(C::WindowPosWidth, K::Number, kNone, kNone),
-        Key(C::WindowPosHeight, K::Number, kNone, kNone),
-        Key(C::HeaderFont, K::Font, kDefaultHeaderFont, kDefaultHeaderFont),
-        Key(C::BodyFont, K::Font, kDefaultBodyFont, kDefaultBodyFont),
-        Key(C::MessageFont, K::Font, kDefaultMessageFont, kDefaultMessageFont),
-        Key(C::SubjSplitSize, K::Number, "30", kNone),
-        Key(C::CommSplitSize, K::Number, "1", kNone),
-        Key(C::ReformatTexts, K::Flag, "0", kNone),
-        Key(C::ConfListListColPrefix, K::ColumnPrefix, "-1", kNone),
-        Key(C::WhoIsOnListColPrefix, K::ColumnPrefix, "-1", kNone),
-        Key(C::NoPresentationPrompt, K::Flag, "0", kNone),
-        Key(C::OfflineMessage, K::Text, "", kNone),
-        Key(C::OfflineReplyToAll, K::TriStateFlag, "0", kNone),
-        Key(C::KeyShortcutPrefix, K::List, kNone, kNone),
-        Key(C::AnswerTimeout, K::Number, "30", "30"),
-        Key(C::MessagesKept, K::Number, "5000", "5000"),
+        Key(C::FilterAddedTexts, K::TriStateFlag, "1", kDialog),
+        Key(C::PrefetchAll, K::Text, "", kDialog),
+        Key(C::AutomaticLineWrap, K::TriStateFlag, "0", kDialog),
+        Key(C::MarkReadTexts, K::TriStateFlag, "1", kDialog),
+        Key(C::ShowCommentedText, K::TriStateFlag, "1", kDialog),
+        Key(C::ShowSubjTree, K::TriStateFlag, "1", kDialog),
+        Key(C::AlignTextsToTop, K::TriStateFlag, "1", kDialog),
+        Key(C::StartWindowSizeMode, K::Number, "2", kDialog),
+        Key(C::WindowPosTop, K::Number, kNone, kHidden),
+        Key(C::WindowPosLeft, K::Number, kNone, kHidden),
+        Key(C::WindowPosWidth, K::Number, kNone, kHidden),
+        Key(C::WindowPosHeight, K::Number, kNone, kHidden),
+        Key(C::HeaderFont, K::Font, kDefaultHeaderFont, kDialog),
+        Key(C::BodyFont, K::Font, kDefaultBodyFont, kDialog),
+        Key(C::MessageFont, K::Font, kDefaultMessageFont, kDialog),
+        Key(C::SubjSplitSize, K::Number, "30", kHidden),
+        Key(C::CommSplitSize, K::Number, "1", kHidden),
+        Key(C::ReformatTexts, K::Flag, "0", kHidden),
+        Key(C::ConfListListColPrefix, K::ColumnPrefix, "-1", kHidden),
+        Key(C::WhoIsOnListColPrefix, K::ColumnPrefix, "-1", kHidden),
+        Key(C::NoPresentationPrompt, K::Flag, "0", kHidden),
+        Key(C::OfflineMessage, K::Text, "", kHidden),
+        Key(C::OfflineReplyToAll, K::TriStateFlag, "0", kHidden),
+        Key(C::KeyShortcutPrefix, K::List, kNone, kDialog),
+        Key(C::AnswerTimeout, K::Number, "30", kDialog),
+        Key(C::MessagesKept, K::Number, "5000", kDialog),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;
@@ -120,6 +123,17 @@ const std::vector<ConfigKeyInfo>& ConfigKeyTable()
 {
     static const std::vector<ConfigKeyInfo> table = BuildTable();
     return table;
+}
+
+std::string ConfigDefault(std::string_view name)
+{
+    const ConfigKeyInfo* info = FindConfigKey(name);
+    return info && info->defaultValue ? *info->defaultValue : std::string();
+}
+
+bool ConfigDefaultFlag(std::string_view name)
+{
+    return ConfigDefault(name) == "1";
 }
 
 const ConfigKeyInfo* FindConfigKey(std::string_view name)

@@ -1,6 +1,5 @@
-// Every value name the configuration store knows, with the default a reader
-// gets and the default the settings dialog shows, so that the dialog and the
-// readers take them from one place.
+// Every value name the configuration store knows, with its one default: the
+// value readers get and the settings dialog shows when none is stored.
 #pragma once
 
 #include <optional>
@@ -96,18 +95,23 @@ enum class ConfigKeyKind {
 struct ConfigKeyInfo {
     std::string name;
     ConfigKeyKind kind;
-    // What a reader gets when the value exists nowhere; nullopt where no
-    // reader outside the settings dialog uses the value, where the reader
-    // keeps a designed value, or for the shortcut list.
-    std::optional<std::string> useDefault;
-    // What the settings dialog shows for a missing value in the default
-    // profile; nullopt for values the dialog does not edit (and the list).
-    std::optional<std::string> dialogDefault;
+    // The value in effect when none is stored, anywhere: what every reader
+    // uses and what the settings dialog shows in the default profile, so
+    // that pressing OK there changes nothing. nullopt where the reader keeps
+    // a designed value (window geometry) or for the shortcut list.
+    std::optional<std::string> defaultValue;
+    // Whether the settings dialog edits the value.
+    bool inDialog = false;
 };
 
 // The whole table, in the dialog's order of mention; the seven activity
 // values in activity-table order.
 const std::vector<ConfigKeyInfo>& ConfigKeyTable();
+
+// The table's default for a value name; "" for one without a default.
+std::string ConfigDefault(std::string_view name);
+// The same read as a flag ("1" is true).
+bool ConfigDefaultFlag(std::string_view name);
 
 // The entry for a value name ("Activity-read" included; a column key such as
 // "ConfListListCol3" finds its prefix entry); nullptr if unknown.

@@ -13,24 +13,18 @@ namespace {
 
 namespace C = ConfigKeys;
 
-std::string DialogDefault(std::string_view key)
-{
-    const ConfigKeyInfo* info = FindConfigKey(key);
-    return info && info->dialogDefault ? *info->dialogDefault : std::string();
-}
-
-// A text field: the dialog default in the default profile, empty (not set)
+// A text field: the program's default in the default profile, empty (not set)
 // in a named one.
 std::string LoadText(const TMiravoConfiguration& config, std::string_view key, bool named)
 {
-    return config.ReadString(key, named ? std::string() : DialogDefault(key));
+    return config.ReadString(key, named ? std::string() : ConfigDefault(key));
 }
 
 TriState LoadFlag(const TMiravoConfiguration& config, std::string_view key, bool named)
 {
     if (named)
         return config.ReadTriState(key, TriState::Grayed);
-    return config.ReadTriState(key, DialogDefault(key) == "1" ? TriState::Checked : TriState::Unchecked);
+    return config.ReadTriState(key, ConfigDefault(key) == "1" ? TriState::Checked : TriState::Unchecked);
 }
 
 // The profile's own value, and whether it has one; a named profile without
@@ -226,10 +220,6 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
 
     for (const auto& activity : MiravoActivities) {
         ActivityRow row{activity.key, activity.description, config.ReadString(ActivityConfigKey(activity.key), "")};
-        // The default profile offers each description as the message, except
-        // for "override", which would replace every other activity.
-        if (row.message.empty() && !named)
-            row.message = DialogDefault(ActivityConfigKey(activity.key));
         p.activities.push_back(std::move(row));
     }
 

@@ -147,8 +147,8 @@ std::string InheritedValue(const TMiravoConfiguration& config, std::string_view 
 
 // Reads the pages from the configuration's current profile. The caller
 // clears the inherit flag first, so that a named profile's own values are
-// seen; defaults follow the dialog's rules (ConfigKeyInfo::dialogDefault for
-// the default profile, "not set" for a named one).
+// seen; a value stored nowhere shows the program's default in the default
+// profile (ConfigKeyInfo::defaultValue) and "not set" in a named one.
 SettingsPages LoadSettingsPages(TMiravoConfiguration& config);
 
 // Writes the pages to the current profile in the dialog's order: server, user

@@ -2,9 +2,22 @@
 
 #include <charconv>
 
+#include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 
 namespace pellar {
+
+namespace {
+
+// An empty level is unset (a named profile that follows the default one):
+// it reads as the default, not as 0.
+int ReadAlertLevel(const TMiravoConfiguration& config, std::string_view key)
+{
+    const std::string text = config.ReadString(key, "");
+    return ParseAlertLevel(text.empty() ? ConfigDefault(key) : text);
+}
+
+} // namespace
 
 int ParseAlertLevel(std::string_view text)
 {
@@ -18,16 +31,16 @@ int ParseAlertLevel(std::string_view text)
 AlertSettings AlertSettings::Read(const TMiravoConfiguration& config)
 {
     AlertSettings s;
-    s.soundAllMsg = config.ReadFlag("SoundAllMsg", false);
-    s.soundPersMsg = config.ReadFlag("SoundPersMsg", false);
-    s.trayAllMsg = config.ReadFlag("TrayAllMsg", false);
-    s.trayPersMsg = config.ReadFlag("TrayPersMsg", false);
-    s.focusAllMsg = config.ReadFlag("FocusAllMsg", false);
-    s.focusPersMsg = config.ReadFlag("FocusPersMsg", false);
-    s.soundPriText = config.ReadFlag("SoundPriText", false);
-    s.trayPriText = config.ReadFlag("TrayPriText", false);
-    s.soundPriTextLvl = ParseAlertLevel(config.ReadString("SoundPriTextLvl", "255"));
-    s.trayPriTextLvl = ParseAlertLevel(config.ReadString("TrayPriTextLvl", "255"));
+    s.soundAllMsg = config.ReadFlag("SoundAllMsg", ConfigDefaultFlag("SoundAllMsg"));
+    s.soundPersMsg = config.ReadFlag("SoundPersMsg", ConfigDefaultFlag("SoundPersMsg"));
+    s.trayAllMsg = config.ReadFlag("TrayAllMsg", ConfigDefaultFlag("TrayAllMsg"));
+    s.trayPersMsg = config.ReadFlag("TrayPersMsg", ConfigDefaultFlag("TrayPersMsg"));
+    s.focusAllMsg = config.ReadFlag("FocusAllMsg", ConfigDefaultFlag("FocusAllMsg"));
+    s.focusPersMsg = config.ReadFlag("FocusPersMsg", ConfigDefaultFlag("FocusPersMsg"));
+    s.soundPriText = config.ReadFlag("SoundPriText", ConfigDefaultFlag("SoundPriText"));
+    s.trayPriText = config.ReadFlag("TrayPriText", ConfigDefaultFlag("TrayPriText"));
+    s.soundPriTextLvl = ReadAlertLevel(config, ConfigKeys::SoundPriTextLvl);
+    s.trayPriTextLvl = ReadAlertLevel(config, ConfigKeys::TrayPriTextLvl);
     return s;
 }
 

@@ -218,7 +218,7 @@ void TAsyncMsgThread::Handle(const std::string& line)
             break;
         }
         case AsyncNumber::SyncDatabase:
-            Status("Database is syncronizing.");
+            Status("Database is synchronizing.");
             break;
         case AsyncNumber::Login:
         case AsyncNumber::Logout: {

@@ -4,7 +4,7 @@ namespace pellar {
 
 // The texts are the ones users have always seen, spelling included.
 const std::array<MiravoErrorMsgType, 47> MiravoErrorMsgs = {{
-    {"No error has occured", 0},
+    {"No error has occurred", 0},
     {"Not implemented yet", 2},
     {"No longer implemented", 3},
     {"Wrong or illegal password", 4},

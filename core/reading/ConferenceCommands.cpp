@@ -122,7 +122,7 @@ void RemoveNotice(Client& client, ConferenceCommandUi& ui, bool person)
         return;
     TGenericTrans request(client.Protocol(), "Set MOTD", requests::SetNotice(chosen, 0));
     if (!client.Transactions().ExecuteAndWait(request))
-        client.UserMessages().PostUserMessage("!A error occured while adding text as Message Of The Day.");
+        client.UserMessages().PostUserMessage("!An error occurred while adding text as Message Of The Day.");
 }
 
 bool ChangePriority(Client& client, int32_t conf, int32_t priority)

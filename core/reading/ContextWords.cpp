@@ -95,12 +95,15 @@ ContextMenuOffer ContextWords::Offer(std::string_view rawWord, ContextWordSource
     ContextMenuOffer offer;
     const std::string word = Trim(rawWord);
     // Nothing is numbered 0 or below: no need to ask the server.
-    if (const auto number = Number(word); number && *number > 0) {
+    const auto number = Number(word);
+    if (number && *number > 0) {
         offer.presentation = *number <= kHighestConfNo && source.HasName(*number);
         offer.textCommands = source.HasTextStat(*number);
     }
     offer.openUrl = LooksLikeUrl(word);
-    offer.noSuchText = !offer.presentation && !offer.textCommands;
+    // Only a number can fail to be a text or conference; a plain word or an
+    // address offers what it offers, or no menu at all.
+    offer.noSuchText = number && !offer.presentation && !offer.textCommands;
     return offer;
 }
 

@@ -39,6 +39,8 @@ struct ContextMenuOffer {
     bool textCommands = false;  // read, delete, mark, properties and both separators
     bool openUrl = false;       // "Open &URL"
     bool noSuchText = false;    // the disabled "No such text of conference"
+    // Whether the menu has anything to show.
+    bool Any() const { return presentation || textCommands || openUrl || noSuchText; }
 };
 
 class ContextWords {

@@ -1,5 +1,7 @@
 #include "core/reading/ReadingController.h"
 
+#include "core/config/ConfigKeys.h"
+
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
@@ -253,7 +255,7 @@ void ReadingController::ChangeActivityKey(std::string_view key)
 
 bool ReadingController::ShowSubjectTree() const
 {
-    return client_.Config().ReadFlag("ShowSubjTree", true);
+    return client_.Config().ReadFlag(ConfigKeys::ShowSubjTree, ConfigDefaultFlag(ConfigKeys::ShowSubjTree));
 }
 
 void ReadingController::EnterConference(int32_t conf)

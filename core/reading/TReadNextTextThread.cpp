@@ -96,8 +96,14 @@ std::string TReadNextTextThread::TimeText() const
 
 void TReadNextTextThread::Run()
 {
+    // Moving to another conference starts its walk from no current text; a
+    // step that then shows nothing leaves the text on screen current, so
+    // that a comment or reply still goes to what the user sees.
+    const int32_t shown = status_.CurrentText();
     try {
         Step();
+        if (status_.CurrentText() == 0)
+            status_.SetCurrentText(shown);
     } catch (const std::exception& e) {
         services_.Log("TReadNextTextThread", e.what());
         gui_.invokeAndWait([this] { host_.Disconnect(); });

@@ -15,8 +15,8 @@ namespace {
 constexpr int32_t kJoinPriority = 100;
 
 const char* const kPresentationQuestion =
-    "You have createted a new user. It is a good idea to have a presentation.\r\nWould you like to write a "
-    "presentaion now?";
+    "You have created a new user. It is a good idea to have a presentation.\r\nWould you like to write a "
+    "presentation now?";
 
 // Eight "1"/"0": closed, no comments, secret, "0", anonymous allowed, "000".
 std::string ConfTypeText(const CreateConfFields& f)
@@ -168,7 +168,7 @@ void SessionCommands::ChangePassword()
             client_.UserMessages().PostUserMessage("!No matching names found");
         const bool match = fields.password == fields.confirm;
         if (!match)
-            client_.UserMessages().PostUserMessage("!New passwords does not match");
+            client_.UserMessages().PostUserMessage("!The new passwords do not match");
         if (person == -1 || !match)
             continue;
         // A refusal (a wrong old password, say) was told by the engine.
@@ -191,7 +191,7 @@ bool SessionCommands::CreateAccount(const std::string& name, int32_t& person, st
         }
         if (fields.password == fields.confirm)
             break;
-        client_.UserMessages().PostUserMessage("!Password does not match Confirm password");
+        client_.UserMessages().PostUserMessage("!The password does not match Confirm password");
     }
     std::string reply;
     if (!Run("Create new account", requests::CreatePerson(fields.user, fields.password), &reply)) {
@@ -213,7 +213,7 @@ void SessionCommands::CreateAccountCommand()
             return;
         if (fields.password == fields.confirm)
             break;
-        client_.UserMessages().PostUserMessage("!Password does not match Confirm password");
+        client_.UserMessages().PostUserMessage("!The password does not match Confirm password");
     }
     Run("Create new account", requests::CreatePerson(fields.user, fields.password));
 }
@@ -269,7 +269,7 @@ void SessionCommands::AdministratorMode(bool checked)
 {
     const int32_t level = checked ? 0 : 255;
     if (!Run("Enable", requests::Enable(level))) {
-        client_.UserMessages().PostUserMessage("!Enble administrator flags failed");
+        client_.UserMessages().PostUserMessage("!Enabling administrator flags failed");
         return;
     }
     ui_.setAdministratorMode(level == 255);

@@ -321,11 +321,11 @@ void TextComposition::FollowUps(int32_t text)
 {
     for (int32_t conf : links_.Numbers(LinkKind::PresentationFor)) {
         if (!services_.Request("Set presentation", requests::SetPresentation(conf, text)).ok)
-            services_.PostUserMessage("!A error occured while adding text as presentation to conference.");
+            services_.PostUserMessage("!An error occurred while adding text as presentation to conference.");
     }
     for (int32_t conf : links_.Numbers(LinkKind::MotdFor)) {
         if (!services_.Request("Set MOTD", requests::SetNotice(conf, text)).ok)
-            services_.PostUserMessage("!A error occured while adding text as Message Of The Day.");
+            services_.PostUserMessage("!An error occurred while adding text as Message Of The Day.");
     }
 }
 
@@ -354,7 +354,7 @@ SubmitResult TextComposition::Submit()
         return result;
     }
     if (!links_.Has(LinkKind::Recipient) &&
-        !ui_.AskYesNo("No recipents! Do you really want to submit this message?"))
+        !ui_.AskYesNo("No recipients! Do you really want to submit this message?"))
         return result;
 
     const std::string text = SubmissionFormat::BuildText(subject_, body_);
@@ -364,7 +364,7 @@ SubmitResult TextComposition::Submit()
                              : requests::CreateText(text, *misc, SubmissionFormat::AuxItemList(checks_)));
     result.text = reply.ok ? SubmissionFormat::NewTextNumber(reply.line) : 0;
     if (result.text == 0) {
-        services_.PostUserMessage("!An error occured. The message was not submitted.");
+        services_.PostUserMessage("!An error occurred. The message was not submitted.");
         result.outcome = SubmitOutcome::Failed;
         return result;
     }

@@ -1,4 +1,6 @@
 #include "gui/config/ConfigForm.h"
+
+#include "gui/common/WrappedLabels.h"
 #include "gui/config/ConfigFormParts.h"
 #include "gui/config/TlsSettingsBox.h"
 
@@ -87,6 +89,7 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     layout->addWidget(pages_, 1);
     layout->addLayout(buttons);
     resize(500, 440);
+    KeepWrappedLabelsWhole(this);
 }
 
 TConfigForm::~TConfigForm()
@@ -105,6 +108,8 @@ void TConfigForm::showEvent(QShowEvent* event)
             inheritCleared_ = true;
         }
         Load();
+        // The notes Load wrote may need more lines than the last ones.
+        FitWrappedLabels(this);
     }
     QDialog::showEvent(event);
 }

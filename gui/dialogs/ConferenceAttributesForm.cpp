@@ -1,5 +1,7 @@
 #include "gui/dialogs/ConferenceAttributesForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -76,13 +78,13 @@ TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiSe
 
     connect(ok_, &QPushButton::clicked, this, [this] {
         Save();
-        close();
+        CloseWithFrame(this);
     });
     connect(apply_, &QPushButton::clicked, this, [this] {
         Save();
         Load();
     });
-    connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel_, &QPushButton::clicked, this, [this] { CloseWithFrame(this); });
 }
 
 void TConferenceAttributesForm::showEvent(QShowEvent* event)

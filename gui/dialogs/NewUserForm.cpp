@@ -19,7 +19,7 @@ const char* HintFor(const QString& field)
         return "Enter a user name and organization, e.g. \"Anna Berg, ACME\"";
     if (field == QLatin1String("PwdEdit"))
         return "Enter the password to use on this server.\r\n"
-               "Please note that is password is sent unscrambled on the net. Dont use passwords from other "
+               "Please note that this password is sent unscrambled on the net. Don't use passwords from other "
                "systems!";
     if (field == QLatin1String("ConfirmPwdEdit"))
         return "Enter the same password again to confirm.";

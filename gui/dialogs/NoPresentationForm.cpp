@@ -11,14 +11,14 @@ namespace pellar {
 
 TNoPresentationForm::TNoPresentationForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Presenation"));
+    setWindowTitle(QStringLiteral("Presentation"));
     auto* text = new QLabel(QStringLiteral("You have no presentation.\n"
                                            "It is a good idea to have a presentation.\n"
                                            "\n"
                                            "Would you like to write one now?"),
                             this);
     text->setTextFormat(Qt::PlainText);
-    dontShowBox_ = new QCheckBox(QStringLiteral("&Dont show this dialog again"), this);
+    dontShowBox_ = new QCheckBox(QStringLiteral("&Don't show this dialog again"), this);
     dontShowBox_->setObjectName(QStringLiteral("DontShowCheckBox"));
 
     auto* buttons = new QDialogButtonBox(this);

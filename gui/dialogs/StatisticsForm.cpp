@@ -1,5 +1,7 @@
 #include "gui/dialogs/StatisticsForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "core/admin/StatisticsFormat.h"
 #include "gui/common/WireCodec.h"
 
@@ -31,7 +33,7 @@ TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> async
     : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
 {
     setObjectName(QStringLiteral("StatisiticsForm"));
-    setWindowTitle(QStringLiteral("Statisitics"));
+    setWindowTitle(QStringLiteral("Statistics"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto* communication = new QGroupBox(QStringLiteral("Communication"), this);
@@ -49,7 +51,7 @@ TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> async
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, [this] { CloseWithFrame(this); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(close);

@@ -1,4 +1,4 @@
-// "Statisitics": the connection's traffic and the caches' hit rates, read
+// "Statistics": the connection's traffic and the caches' hit rates, read
 // from the client's counters when shown and every 3 seconds while open.
 #pragma once
 

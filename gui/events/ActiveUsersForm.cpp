@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -182,6 +183,7 @@ void TActiveUsersForm::ClearRows()
 void TActiveUsersForm::SessionEnded()
 {
     ClearRows();
+    fillDue_ = true;
     // The next logon asks for no presence reports; the mark must not claim
     // otherwise. Offline, unchecking sends nothing.
     instantAction_->setChecked(false);
@@ -280,6 +282,42 @@ void TActiveUsersForm::UpdateActions()
     const bool online = client_.ConnectedEvent().IsSet();
     refreshAction_->setEnabled(online);
     instantAction_->setEnabled(online);
+    FillWhenSeen();
+}
+
+void TActiveUsersForm::FillWhenSeen()
+{
+    if (!fillDue_ || !isVisible() || !client_.ConnectedEvent().IsSet())
+        return;
+    // In a minimised frame the list is out of sight; it is seen once the
+    // frame is restored.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->isMinimized())
+        return;
+    fillDue_ = false;
+    users_->Refresh();
+}
+
+void TActiveUsersForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FillWhenSeen();
+}
+
+bool TActiveUsersForm::event(QEvent* event)
+{
+    // A frame's restore does not show the list again: its state is watched.
+    if (event->type() == QEvent::ParentAboutToChange && parentWidget())
+        parentWidget()->removeEventFilter(this);
+    if (event->type() == QEvent::ParentChange && parentWidget())
+        parentWidget()->installEventFilter(this);
+    return QWidget::event(event);
+}
+
+bool TActiveUsersForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
+        QTimer::singleShot(0, this, &TActiveUsersForm::FillWhenSeen);
+    return QWidget::eventFilter(watched, event);
 }
 
 void TActiveUsersForm::closeEvent(QCloseEvent* event)

@@ -70,6 +70,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
@@ -78,6 +81,10 @@ private:
     void BuildList();
     void BuildPopup();
     void Render();
+    // The first time the list is seen in a session it asks for a complete
+    // update, so that it opens complete rather than with only the sessions
+    // whose log-on notices came in.
+    void FillWhenSeen();
     void ViewPresentationClick();
     QString SelectedUser() const;
 
@@ -85,6 +92,7 @@ private:
     const GuiServices* services_;
     std::unique_ptr<ActiveUsers> users_;
     bool main_ = false;
+    bool fillDue_ = true;
 
     QTreeWidget* listView_;
     QMenu* popup_;

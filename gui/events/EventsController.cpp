@@ -31,6 +31,10 @@ EventsController::EventsController(Client& client, TMainForm& mainForm, const Gu
 {
     tray_ = new TIconTaskBar(&mainForm_, this);
     connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
+    connect(tray_, &TIconTaskBar::OnMouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers) {
+        if (button == Qt::LeftButton)
+            TrayClick();
+    });
     defaultNotifier_ = new FreedesktopNotifier(this);
     SetNotifier(nullptr);
 
@@ -229,6 +233,21 @@ void EventsController::TrayDblClick()
     else
         emit ShowReadingWindowRequested();
     tray_->HideIcon();
+}
+
+void EventsController::TrayClick()
+{
+    if (tray_->Visible()) {
+        TrayDblClick();
+        return;
+    }
+    if (mainForm_.isVisible() && !mainForm_.isMinimized()) {
+        mainForm_.hide();
+        return;
+    }
+    if (!mainForm_.isVisible())
+        mainForm_.show();
+    BringToFront();
 }
 
 void EventsController::SendMessageTo(const QString& recipient)

@@ -108,6 +108,9 @@ protected:
 
 private:
     void TrayDblClick();
+    // A single left click: with an alert up, what a double click does;
+    // else the main window is hidden when it is in view and shown when not.
+    void TrayClick();
     void NotificationActivated(const QString& tag);
     void KeepMessages(bool keep);
     void ClearMessages();

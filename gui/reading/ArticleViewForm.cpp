@@ -63,8 +63,8 @@ TArticleViewForm::TArticleViewForm(Client& client, QWidget* parent)
     connect(mainEdit_, &TMiravoTextEdit::KeyPressed, this, &TArticleViewForm::OnKeyPressed);
     mainEdit_->installEventFilter(this);
     connect(mainEdit_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        PreparePopupMenu();
-        popupMenu_->popup(mainEdit_->viewport()->mapToGlobal(pos));
+        if (PreparePopupMenu())
+            popupMenu_->popup(mainEdit_->viewport()->mapToGlobal(pos));
     });
 }
 
@@ -150,7 +150,7 @@ QString TArticleViewForm::WordAtCaret() const
     return line.mid(start, end - start);
 }
 
-void TArticleViewForm::PreparePopupMenu()
+bool TArticleViewForm::PreparePopupMenu()
 {
     const ContextMenuOffer offer = ContextWords::Offer(ToWire(WordAtCaret()), *wordSource_);
     viewPresentation_->setVisible(offer.presentation);
@@ -162,6 +162,7 @@ void TArticleViewForm::PreparePopupMenu()
     n7_->setVisible(offer.textCommands);
     openUrl_->setVisible(offer.openUrl);
     noSuchText_->setVisible(offer.noSuchText);
+    return offer.Any();
 }
 
 bool TArticleViewForm::ScrollPageIfMore()

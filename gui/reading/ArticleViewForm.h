@@ -60,7 +60,9 @@ public:
     // The word under the caret (or the selection), before trimming.
     QString WordAtCaret() const;
     // Sets which menu items are visible for the word at the caret.
-    void PreparePopupMenu();
+    // Sets which items show for the word at the caret; false when none does
+    // (no menu then).
+    bool PreparePopupMenu();
     // The read-next key: true when there was more to scroll to instead.
     bool ScrollPageIfMore();
 

@@ -2,8 +2,10 @@
 
 #include "gui/reading/FindDialog.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/MiravoTables.h"
+#include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
 #include "core/reading/ArticleLayout.h"
@@ -26,6 +28,7 @@
 #include <QTextCursor>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -74,6 +77,7 @@ void TReadArticleForm::BuildLayout()
 {
     confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
     subjectTree_ = new TSubjectTreeView;
+    subjectTree_->SetReadCheck([this](int32_t text) { return IsTextRead(text); });
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
     confSubjSplitter_->addWidget(confList_);
@@ -143,7 +147,7 @@ void TReadArticleForm::DisplayText(int32_t text)
 {
     const ArticleResult result = articleView_->ShowText(text);
     actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
-    if (client_.Config().ReadFlag("ShowCommentedText", true)) {
+    if (client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
         commentedEdit_->clear();
         if (const auto stat = client_.Cache().GetTextStat(text)) {
             std::vector<int32_t> commented;
@@ -183,6 +187,9 @@ void TReadArticleForm::View::SetBusy(bool busy)
 {
     if (form_.mainForm_)
         form_.mainForm_->StatusBar1()->SetBusyText(busy ? QStringLiteral("Working...") : QString());
+    // A command that ended may have marked texts read.
+    if (!busy)
+        form_.subjectTree_->RefreshReadMarks();
 }
 
 void TReadArticleForm::ReadNext()
@@ -237,15 +244,17 @@ void TReadArticleForm::SetOnlineCommands(bool online)
 void TReadArticleForm::ApplyLayout()
 {
     TMiravoConfiguration& config = client_.Config();
-    const bool commented = config.ReadFlag("ShowCommentedText", true);
+    const bool commented = config.ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText));
     commentedEdit_->setVisible(commented);
-    const bool tree = config.ReadFlag("ShowSubjTree", true);
+    const bool tree = config.ReadFlag(ConfigKeys::ShowSubjTree, ConfigDefaultFlag(ConfigKeys::ShowSubjTree));
     subjectTree_->setVisible(tree);
     const int total = std::max(confSubjSplitter_->width(), 120);
     if (tree) {
-        // No stored width yet: give the list a readable share.
+        // No stored width yet: a readable share, and at least every column
+        // of the list, as far as the tree keeps some room.
         const std::string stored = config.ReadString("SubjSplitSize", "");
-        int width = stored.empty() ? total * 52 / 100 : std::atoi(stored.c_str());
+        int width = stored.empty() ? std::max(total * 52 / 100, std::min(ListWidthForAllColumns(), total - 160))
+                                   : std::atoi(stored.c_str());
         width = std::max(30, std::min(width, total - 30));
         confSubjSplitter_->setSizes({width, total - width});
     }
@@ -263,6 +272,31 @@ void TReadArticleForm::ApplyLayout()
             confList_->setColumnWidth(i, width);
     }
     articleView_->setFocus();
+}
+
+bool TReadArticleForm::IsTextRead(int32_t text) const
+{
+    // Only what the caches hold: no request from the GUI thread.
+    MVCache& cache = client_.Cache();
+    if (!cache.IsTextStatCached(text))
+        return false;
+    const std::shared_ptr<TextStatType> stat = cache.GetTextStat(text);
+    if (!stat)
+        return false;
+    bool read = false;
+    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
+        if (const auto membership = cache.GetMembership(r.confNo); membership && membership->IsRead(r.localNo))
+            read = true;
+    });
+    return read;
+}
+
+int TReadArticleForm::ListWidthForAllColumns() const
+{
+    int width = 2 * confList_->frameWidth() + confList_->verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < confList_->columnCount(); ++i)
+        width += confList_->columnWidth(i);
+    return width;
 }
 
 void TReadArticleForm::SaveLayout()

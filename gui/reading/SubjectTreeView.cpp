@@ -35,6 +35,7 @@ void TSubjectTreeView::Clear()
     clear();
     items_.clear();
     nodeMap_.clear();
+    unread_.clear();
     topByCaption_.clear();
 }
 
@@ -72,6 +73,11 @@ TreeNodeId TSubjectTreeView::AddTextNode(TreeNodeId parent, std::string_view cap
     item->setText(0, FromWire(caption));
     item->setData(0, kTextRole, text);
     item->setToolTip(0, QString::number(text));
+    // Unread, as every text the tree lists when it is placed.
+    QFont bold = font();
+    bold.setBold(true);
+    item->setFont(0, bold);
+    unread_.insert(text);
     Attach(under, item);
     if (under) {
         if (inBatch_)
@@ -158,6 +164,22 @@ void TSubjectTreeView::SelectText(int32_t text)
     if (QTreeWidgetItem* item = Item(nodes.front())) {
         setCurrentItem(item);
         scrollToItem(item);
+    }
+}
+
+void TSubjectTreeView::RefreshReadMarks()
+{
+    if (!isRead_)
+        return;
+    for (auto it = unread_.begin(); it != unread_.end();) {
+        if (!isRead_(*it)) {
+            ++it;
+            continue;
+        }
+        for (const TreeNodeId id : NodesOfText(*it))
+            if (QTreeWidgetItem* item = Item(id))
+                item->setFont(0, font());
+        it = unread_.erase(it);
     }
 }
 

@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QTreeWidget>
 
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pellar {
@@ -36,6 +38,12 @@ public:
     // The text numbers of the whole tree, depth first.
     std::vector<int32_t> TextsInTreeOrder() const;
 
+    // Texts come in unread and are shown in bold; the check says which of
+    // them have been read since, and RefreshReadMarks shows those plain.
+    void SetReadCheck(std::function<bool(int32_t)> isRead) { isRead_ = std::move(isRead); }
+    void RefreshReadMarks();
+    bool IsShownUnread(int32_t text) const { return unread_.count(text) > 0; }
+
 private:
     QTreeWidgetItem* Item(TreeNodeId id) const;
     // Puts item under parent (null: top level): at once outside a batch,
@@ -44,6 +52,8 @@ private:
 
     std::unordered_map<TreeNodeId, QTreeWidgetItem*> items_;
     std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap_;
+    std::function<bool(int32_t)> isRead_;
+    std::unordered_set<int32_t> unread_;
     // Caption -> the first top-level node with it.
     QHash<QString, TreeNodeId> topByCaption_;
     TreeNodeId nextId_ = 1;

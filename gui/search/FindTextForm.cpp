@@ -1,5 +1,7 @@
 #include "gui/search/FindTextForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
@@ -127,7 +129,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
 
     connect(find_, &QPushButton::clicked, this, &TFindTextForm::FindButtonClick);
     connect(stop_, &QPushButton::clicked, this, [this] { search_->RequestStop(); });
-    connect(done_, &QPushButton::clicked, this, &QWidget::close);
+    connect(done_, &QPushButton::clicked, this, [this] { CloseWithFrame(this); });
     connect(rcptEdit_, &QLineEdit::textChanged, this, &TFindTextForm::ConferenceChanged);
     connect(rcptBrowse_, &QPushButton::clicked, rcptEdit_, &TMiravoCompletionEdit::Complete);
     connect(byBrowse_, &QPushButton::clicked, byEdit_, &TMiravoCompletionEdit::Complete);

@@ -44,17 +44,17 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
     TMainForm& main = app_.MainWindow();
     connect(&app_, &AppController::CommandForWindows, this, &AppWindows::RunWindowCommand);
     connect(&main, &TMainForm::EditConferencePropertiesRequested, this, &AppWindows::OpenConferenceProperties);
-    connect(&main, &TMainForm::ViewPresentationRequested, this, [this](int32_t number) {
-        if (reading_)
-            reading_->Commands()->ViewPresentation(number);
-    });
-    // The choosers' "Presentation" and the who-is-on popup.
+    // The Online menu's "View presentation...", the choosers' "Presentation"
+    // and the who-is-on popup: the presentation is read in the reading
+    // window, which comes to the front.
     app_.SetPresentationShower([this](int32_t number) {
         if (!reading_)
             return;
         reading_->Commands()->ViewPresentation(number);
         ShowReading();
     });
+    connect(&main, &TMainForm::ViewPresentationRequested, this,
+            [this](int32_t number) { app_.Services().showPresentation(number); });
     main.SetCloseGuard([this] { return drafts_->ConfirmQuit(&app_.MainWindow()); });
     // Offered once the logon is over, from the event loop: the offer is a
     // dialog of its own and the logon's signal should not wait for it.
@@ -181,10 +181,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
     if (text <= 0 || !Connected())
         return nullptr;
     auto* form = new TTextRcptEditForm(app_.ClientContext(), &app_.Services(), text);
-    connect(form, &TTextRcptEditForm::ViewTextRequested, this, [this](int32_t shown) {
-        if (reading_)
-            reading_->ShowText(shown);
-    });
+    connect(form, &TTextRcptEditForm::ViewTextRequested, this, &AppWindows::ShowTextInReading);
     ShowInFrame(form);
     return form;
 }

@@ -70,6 +70,9 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
     controlBar->addAction(menus_->SessionDisconnectAction);
 
     statusBar_ = new TMainStatusBar(this);
+    // The caret of a writing window, or a key command being typed in the
+    // reading window, belongs to the child window that was active.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, statusBar_, [this] { statusBar_->SetKeyCommand(QString()); });
     setStatusBar(statusBar_);
 
     quickHelp_ = new TQuickHelpForm(this);
@@ -82,7 +85,9 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
 
     askYesNo_ = [this](const QString& question) { return AskWarningYesNo(this, question); };
     WireActions();
-    resize(638, 425);
+    // Before a size is saved: room for every column of the conference list
+    // beside the subject tree (a smaller screen clamps it).
+    resize(960, 680);
     SetOnline(false);
 }
 
@@ -122,8 +127,10 @@ void TMainForm::SetOnline(bool online)
     if (!online) {
         SetAdminMode(false);
         // "... logged in." of a session that is gone (or never came) would
-        // tell the user the opposite of the truth.
+        // tell the user the opposite of the truth; so would the caption
+        // naming the server and the user.
         statusBar_->SetNotice(QString());
+        SetCaption(QStringLiteral("Pellar"));
     }
     if (changed)
         emit OnlineChanged(online);
@@ -287,6 +294,12 @@ void TMainForm::SaveWindowPosition(const SettingWriter& write) const
     write("WindowPosLeft", std::to_string(frame.left()));
     write("WindowPosWidth", std::to_string(frame.width()));
     write("WindowPosHeight", std::to_string(frame.height()));
+}
+
+void TMainForm::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    setWindowTitle(caption_);
 }
 
 QMdiSubWindow* TMainForm::AddChildWindow(QWidget* window)

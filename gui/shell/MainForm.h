@@ -59,6 +59,11 @@ public:
 
     QMdiSubWindow* AddChildWindow(QWidget* window);
 
+    // The frame's caption: the session's server and user while logged on,
+    // the program's name else. A maximised child window adds its own title.
+    void SetCaption(const QString& caption);
+    QString Caption() const { return caption_; }
+
     QMdiArea* MdiArea() const { return mdiArea_; }
     TMainMenus* Menus() const { return menus_; }
     TMainStatusBar* StatusBar1() const { return statusBar_; }
@@ -104,6 +109,7 @@ private:
     void StartAutoConnect();
 
     const GuiServices* services_;
+    QString caption_ = QStringLiteral("Pellar");
     QMdiArea* mdiArea_;
     TMainMenus* menus_;
     TMainStatusBar* statusBar_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QIcon>
 #include <QStyle>
 
 namespace pellar {
@@ -35,7 +36,10 @@ TMainMenus::TMainMenus(QMainWindow* window) : QObject(window)
     SessionDisconnectAction = NamedAction(window, "SessionDisconnectAction", QStringLiteral("&Disconnect"));
     SessionDisconnectAction->setStatusTip(QStringLiteral("Disconnect from the server"));
     SessionDisconnectAction->setToolTip(QStringLiteral("Disconnect from the server"));
-    SessionDisconnectAction->setIcon(style->standardIcon(QStyle::SP_DialogNoButton));
+    // Disconnecting is no error: no red cross, as the style draws for "No".
+    SessionDisconnectAction->setIcon(QIcon::fromTheme(
+        QStringLiteral("network-offline"),
+        QIcon::fromTheme(QStringLiteral("network-disconnect"), style->standardIcon(QStyle::SP_MediaStop))));
     FindTextAction = NamedAction(window, "FindTextAction", QStringLiteral("&Find text..."));
     FindTextAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     ViewMarkedAction = NamedAction(window, "ViewMarkedAction", QStringLiteral("View &marked texts"));
@@ -85,10 +89,10 @@ void TMainMenus::BuildOnlineMenu(QMainWindow* window)
 
     QMenu* session = OnlineMenu->addMenu(QStringLiteral("&Session"));
     session->setObjectName(QStringLiteral("OnlineSession1"));
-    AdminItem = Command(session, "EnableAdminPriviliges1", QStringLiteral("Enable admin &priviliges"),
+    AdminItem = Command(session, "EnableAdminPriviliges1", QStringLiteral("Enable admin &privileges"),
                         MainCommand::ToggleAdmin);
     AdminItem->setCheckable(true);
-    SyncItem = Command(session, "SyncronizeDatabase1", QStringLiteral("&Syncronize the database"),
+    SyncItem = Command(session, "SyncronizeDatabase1", QStringLiteral("&Synchronize the database"),
                        MainCommand::SyncDatabase);
     SyncItem->setEnabled(false);
     ClearCachesItem = Item(session, "ClearCaches1", QStringLiteral("&Clear caches..."));
@@ -113,7 +117,7 @@ void TMainMenus::BuildConferencesMenu(QMenu* online)
     ViewConfPresentationItem = Item(m, "ConfViewPresentation1", QStringLiteral("&View presentation..."));
     Command(m, "ConfSetMotd1", QStringLiteral("Set &Message Of The Day..."), MainCommand::SetConfMotd);
     Command(m, "ConfRemoveMotd1", QStringLiteral("Remove MO&TD..."), MainCommand::RemoveConfMotd);
-    Command(m, "ConfViewStatistics1", QStringLiteral("View &statisics..."), MainCommand::ViewConfStatistics);
+    Command(m, "ConfViewStatistics1", QStringLiteral("View &statistics..."), MainCommand::ViewConfStatistics);
     SetPrioritiesItem = Item(m, "SetPriorities1", QStringLiteral("Set &priorities"));
     SetPrioritiesItem->setVisible(false);
     SetPrioritiesItem->setEnabled(false);
@@ -134,7 +138,7 @@ void TMainMenus::BuildUsersMenu(QMenu* online)
     Command(m, "UserSetMotd1", QStringLiteral("Set &Message Of The Day..."), MainCommand::SetUserMotd);
     Command(m, "UserRemoveMotd1", QStringLiteral("Remove MO&TD..."), MainCommand::RemoveUserMotd);
     Command(m, "ChangePassword1", QStringLiteral("Change &password..."), MainCommand::ChangePassword);
-    Command(m, "UserViewStatistics1", QStringLiteral("View &statisics..."), MainCommand::ViewUserStatistics);
+    Command(m, "UserViewStatistics1", QStringLiteral("View &statistics..."), MainCommand::ViewUserStatistics);
 }
 
 void TMainMenus::BuildOptionsAndHelp(QMainWindow* window)

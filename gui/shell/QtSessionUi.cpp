@@ -241,7 +241,7 @@ void QtSessionUi::setCaption(std::string_view caption)
     // Only the frame: a display name would also be appended to every
     // dialog's "Pellar" title by the window system integration.
     if (mainForm_)
-        mainForm_->setWindowTitle(FromWire(caption));
+        mainForm_->SetCaption(FromWire(caption));
 }
 
 void QtSessionUi::openPresentationEditor(int32_t conf)

@@ -20,11 +20,23 @@ UserMessagePresenter::UserMessagePresenter(UserMessageQueue& queue, TEvent& disc
     timer_->start();
 }
 
-QMessageBox::Icon UserMessagePresenter::IconFor(char kind)
+QMessageBox::Icon UserMessagePresenter::IconFor(std::string_view message)
 {
-    switch (kind) {
-    case '!':
+    if (message.empty())
+        return QMessageBox::NoIcon;
+    const std::string_view text = message.substr(1);
+    switch (message.front()) {
+    case '!': {
+        // What the user asked for had nothing to act on or could not be
+        // read: nothing failed.
+        static constexpr std::string_view kHints[] = {
+            "No current article", "No matching names", "Not a valid", "Only web, ftp, mail and news addresses",
+            "Footnotes to texts can only be added", "Too many recipients"};
+        for (const std::string_view hint : kHints)
+            if (text.substr(0, hint.size()) == hint)
+                return QMessageBox::Warning;
         return QMessageBox::Critical;
+    }
     case 'i':
         return QMessageBox::Information;
     default:
@@ -46,7 +58,7 @@ void UserMessagePresenter::ShowNext()
     if (!queue_.Pop(text) || text.empty())
         return;
     showing_ = true;
-    shower_(IconFor(text.front()), FromWire(std::string_view(text).substr(1)));
+    shower_(IconFor(text), FromWire(std::string_view(text).substr(1)));
     showing_ = false;
 }
 

@@ -3,6 +3,8 @@
 // error, "i" information, anything else none; it is not shown.
 #pragma once
 
+#include <string_view>
+
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -32,7 +34,10 @@ public:
     // Shows the oldest queued text, if any and no box is open yet.
     void ShowNext();
 
-    static QMessageBox::Icon IconFor(char kind);
+    // The box's icon for a queued text ("!" error, "i" information): the
+    // red cross of an error only for what failed; a command that had
+    // nothing to act on, or a word it cannot use, gets a warning.
+    static QMessageBox::Icon IconFor(std::string_view message);
 
 private:
     void ShowBox(QMessageBox::Icon icon, const QString& text);

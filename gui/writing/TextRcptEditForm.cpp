@@ -1,5 +1,7 @@
 #include "gui/writing/TextRcptEditForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -69,7 +71,7 @@ TTextRcptEditForm::TTextRcptEditForm(Client& client, const GuiServices* services
     layout->addLayout(buttons);
 
     connect(viewText_, &QPushButton::clicked, this, [this] { emit ViewTextRequested(text_); });
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, [this] { CloseWithFrame(this); });
     connect(addRcpt_, &QPushButton::clicked, this,
             [this] { AfterChange(model_.AddRecipient(confEdit_->ConferenceNumber(), false)); });
     connect(addCC_, &QPushButton::clicked, this,
@@ -174,7 +176,7 @@ bool TTextRcptEditForm::Fill()
 {
     if (!model_.Show()) {
         // Not from inside show(): the caller still holds the window.
-        QTimer::singleShot(0, this, &QWidget::close);
+        QTimer::singleShot(0, this, [this] { CloseWithFrame(this); });
         return false;
     }
     ShowReferences();

@@ -1,5 +1,7 @@
 #include "gui/writing/WriteTextForm.h"
 
+#include "gui/common/WindowFrame.h"
+
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/DateTime.h"
@@ -30,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -78,6 +81,13 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
     CreateActions();
     CreateMenus();
     resize(640, 480);
+    // The main window clears the caret panel when another child window
+    // becomes active; this window puts its caret back when it is again.
+    if (mainForm_)
+        connect(mainForm_->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+            if (sub && sub->widget() == this && mainForm_->StatusBar1())
+                mainForm_->StatusBar1()->SetKeyCommand(caretText_);
+        });
 }
 
 TWriteTextForm::~TWriteTextForm()
@@ -415,10 +425,7 @@ void TWriteTextForm::Close()
 
 void TWriteTextForm::CloseWindow()
 {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseWithFrame(this);
 }
 
 TWriteTextForm::CloseChoice TWriteTextForm::AskClose()
@@ -572,7 +579,7 @@ bool TWriteTextForm::BodyKey(QKeyEvent* key)
 bool TWriteTextForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == writeTextEdit_ && event->type() == QEvent::FocusIn) {
-        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, false));
+        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, ConfigDefaultFlag(ConfigKeys::AutomaticLineWrap)));
         ApplyBodyFont();
     }
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {

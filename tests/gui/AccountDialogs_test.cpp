@@ -109,7 +109,7 @@ private slots:
         form.UserEdit()->setFocus();
         QTRY_VERIFY(form.HintEdit()->toPlainText().startsWith(QStringLiteral("Enter a user name and organization")));
         form.PwdEdit()->setFocus();
-        QTRY_VERIFY(form.HintEdit()->toPlainText().contains(QStringLiteral("Dont use passwords from other systems!")));
+        QTRY_VERIFY(form.HintEdit()->toPlainText().contains(QStringLiteral("Don't use passwords from other systems!")));
         form.ConfirmPwdEdit()->setFocus();
         QTRY_COMPARE(form.HintEdit()->toPlainText(), QStringLiteral("Enter the same password again to confirm."));
         test::SaveScreenshot(&form, QStringLiteral("new-account"));

@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +101,41 @@ private slots:
         QTRY_COMPARE(form.Users().Updater().CompletedUpdates(), 2u);
         QCOMPARE(form.ListView()->topLevelItemCount(), 4);
         Screenshot(form);
+    }
+
+    // Seen for the first time in a session, the list is complete without a
+    // Refresh; hidden in a minimised frame it asks for nothing; after the
+    // session ends the next showing fills it again.
+    void theListIsCompleteWhenFirstSeen()
+    {
+        // As the program keeps it: a minimised frame from the start.
+        QMdiArea area;
+        area.resize(800, 600);
+        auto* form = new TActiveUsersForm(me_->client, nullptr);
+        QMdiSubWindow* frame = area.addSubWindow(form);
+        frame->showMinimized();
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        form->UpdateActions();
+        QTest::qWait(400);
+        QCOMPARE(form->Users().Updater().CompletedUpdates(), 0u);
+
+        frame->showNormal();
+        QTRY_COMPARE(form->Users().Updater().CompletedUpdates(), 1u);
+        QTRY_COMPARE(form->ListView()->topLevelItemCount(), 4);
+
+        // Shown again in the same session: no further update of its own.
+        frame->showMinimized();
+        frame->showNormal();
+        QTest::qWait(400);
+        QCOMPARE(form->Users().Updater().CompletedUpdates(), 1u);
+
+        form->SessionEnded();
+        QCOMPARE(form->ListView()->topLevelItemCount(), 0);
+        frame->showMinimized();
+        frame->showNormal();
+        QTRY_COMPARE(form->Users().Updater().CompletedUpdates(), 2u);
+        QTRY_COMPARE(form->ListView()->topLevelItemCount(), 4);
     }
 
     void noticesIdleTickAndSorting()

@@ -252,7 +252,13 @@ private slots:
         queue.PostUserMessage("!Failed to connect: refused");
         queue.PostUserMessage("iSuccess!");
         queue.PostUserMessage("?plain <b>text</b>");
-        QTRY_COMPARE(shown_.size(), size_t{3});
+        // A command with nothing to act on is no error: no red cross.
+        queue.PostUserMessage("!No current article available");
+        queue.PostUserMessage("!Not a valid number");
+        QTRY_COMPARE(shown_.size(), size_t{5});
+        QCOMPARE(shown_[3].icon, QMessageBox::Warning);
+        QCOMPARE(shown_[3].text, QStringLiteral("No current article available"));
+        QCOMPARE(shown_[4].icon, QMessageBox::Warning);
         QCOMPARE(shown_[0].icon, QMessageBox::Critical);
         QCOMPARE(shown_[0].text, QStringLiteral("Failed to connect: refused"));
         QCOMPARE(shown_[1].icon, QMessageBox::Information);
@@ -264,7 +270,7 @@ private slots:
         app->ClientContext().DisconnectingEvent().SetEv();
         queue.PostUserMessage("!stale");
         QTRY_COMPARE(queue.Count(), 0);
-        QCOMPARE(shown_.size(), size_t{3});
+        QCOMPARE(shown_.size(), size_t{5});
         app->ClientContext().DisconnectingEvent().ResetEv();
     }
 };

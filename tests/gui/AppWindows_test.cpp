@@ -22,17 +22,24 @@
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/reading/ArticleViewForm.h"
+#include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/search/FindTextForm.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/QtSessionUi.h"
+#include "gui/common/MainStatusBar.h"
 #include "gui/common/MiravoCompletionEdit.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/writing/TextRcptEditForm.h"
 #include "gui/writing/WriteTextForm.h"
 
+#include <functional>
+
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QMdiSubWindow>
@@ -73,6 +80,31 @@ int CountInFrame(AppController& app)
         if (qobject_cast<T*>(sub->widget()))
             ++n;
     return n;
+}
+
+// Frames in the work area, and whether any of them is an empty one left
+// behind by a window that closed alone.
+int FrameCount(AppController& app)
+{
+    return int(app.MainWindow().MdiArea()->subWindowList().size());
+}
+
+bool AnyEmptyFrame(AppController& app)
+{
+    for (QMdiSubWindow* sub : app.MainWindow().MdiArea()->subWindowList())
+        if (!sub->widget())
+            return true;
+    return false;
+}
+
+// Clicks the window's own button of that object name.
+bool ClickButton(QWidget* window, const char* name)
+{
+    auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name));
+    if (!button)
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
 }
 
 void CloseAll(QWidget* window)
@@ -124,6 +156,23 @@ private slots:
 
     void init() { session_.messages.clear(); }
 
+    // A profile that never saved a window size: the conference list shows
+    // every column, Unread included, without scrolling.
+    void theFirstWindowShowsEveryColumnOfTheConferenceList()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        QVERIFY(QTest::qWaitForWindowExposed(&App().MainWindow()));
+        TConfListView* list = reading->ConfListView();
+        QTRY_VERIFY(list->isVisible());
+        QHeaderView* header = list->header();
+        const int last = TConfListView::UnreadColumn;
+        QTRY_VERIFY2(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width(),
+                     qPrintable(QStringLiteral("Unread ends at %1 of %2")
+                                    .arg(header->sectionViewportPosition(last) + header->sectionSize(last))
+                                    .arg(list->viewport()->width())));
+        QCOMPARE(list->horizontalScrollBar()->value(), 0);
+    }
+
     void writingCommandsOfTheReadingWindowOpenTheWritingWindow()
     {
         const int32_t foreign = TextBy(false);
@@ -159,6 +208,34 @@ private slots:
         QCOMPARE(session_.messages.back(),
                  QStringLiteral("Footnotes to texts can only be added by the author of the original message"));
         QCOMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+    }
+
+    // The status bar shows the writing window's caret only while it is the
+    // active window.
+    void theCaretPositionLeavesTheStatusBarWithTheWritingWindow()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        reading->ShowText(TextBy(false));
+        reading->Commands()->WriteComment(false);
+        auto* writing = NewestInFrame<TWriteTextForm>(App());
+        QVERIFY(writing);
+        QTRY_VERIFY(!writing->Model().WorkerRunning());
+        QMdiArea* area = App().MainWindow().MdiArea();
+        QCOMPARE(area->activeSubWindow()->widget(), writing);
+        QLabel* panel = App().MainWindow().StatusBar1()->KeyCommandPanel();
+        writing->WriteTextEdit()->setFocus();
+        QTest::keyClicks(writing->WriteTextEdit(), QStringLiteral("Hello"));
+        QTRY_COMPARE(panel->text(), QStringLiteral("0:5"));
+
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(reading->parentWidget()));
+        QCOMPARE(panel->text(), QString());
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(writing->parentWidget()));
+        QCOMPARE(panel->text(), QStringLiteral("0:5"));
+
+        writing->SetCloseAnswerer([](const QString&) { return TWriteTextForm::CloseChoice::Discard; });
+        CloseAll(writing);
+        QTRY_COMPARE(CountInFrame<TWriteTextForm>(App()), 0);
+        QCOMPARE(panel->text(), QString());
     }
 
     void presentationAndNoticeEditorsOpenForWhatWasAsked()
@@ -375,6 +452,85 @@ private slots:
         QCOMPARE(after, before);
     }
 
+    void whoIsOnIsCompleteWhenItOpens()
+    {
+        TActiveUsersForm* users = windows_->Events().ActiveUsers();
+        QVERIFY(users);
+        // Nobody pressed Refresh in this session: seeing it was enough.
+        emit windows_->Reading()->ShowActiveUsersRequested();
+        QTRY_VERIFY(users->Users().Updater().CompletedUpdates() >= 1);
+        Client& client = session_.ClientContext();
+        const QString me = QString::fromStdString(client.Cache().GetName(client.CurrentPerson()));
+        QTRY_VERIFY(!users->ListView()->findItems(me, Qt::MatchExactly, 1).isEmpty());
+        CloseAll(users);
+    }
+
+    void everyWindowClosesWithItsFrameThroughItsOwnButtons()
+    {
+        const int before = FrameCount(App());
+        const int32_t text = TextBy(false);
+        QVERIFY(text > 0);
+        const int32_t general = session_.Number("General discussion");
+
+        struct Case {
+            const char* what;
+            std::function<QWidget*()> open;
+            const char* button;  // nullptr: the window closes by itself
+        };
+        const std::vector<Case> cases = {
+            {"find texts, Done", [this] { return static_cast<QWidget*>(windows_->OpenFindText()); }, "DoneButton"},
+            {"text properties, Close",
+             [this, text] { return static_cast<QWidget*>(windows_->OpenTextProperties(text)); }, "CloseButton"},
+            {"text properties of a missing text",
+             [this] { return static_cast<QWidget*>(windows_->OpenTextProperties(9999999)); }, nullptr},
+            {"statistics, Close", [this] { return static_cast<QWidget*>(windows_->OpenStatistics()); },
+             "CloseButton"},
+            {"conference attributes, Ok",
+             [this, general] { return static_cast<QWidget*>(windows_->OpenConferenceProperties(general)); },
+             "OkButton"},
+            {"conference attributes, Cancel",
+             [this, general] { return static_cast<QWidget*>(windows_->OpenConferenceProperties(general)); },
+             "CancelButton"},
+        };
+        for (const Case& c : cases) {
+            QPointer<QWidget> window = c.open();
+            QVERIFY2(window, c.what);
+            QVERIFY2(FrameCount(App()) == before + 1, c.what);
+            if (c.button)
+                QVERIFY2(ClickButton(window, c.button), c.what);
+            QTRY_VERIFY2(window.isNull(), c.what);
+            QTRY_VERIFY2(FrameCount(App()) == before, c.what);
+            QVERIFY2(!AnyEmptyFrame(App()), c.what);
+        }
+    }
+
+    void viewTextAndViewPresentationBringTheReadingWindowToTheFront()
+    {
+        QMdiArea* area = App().MainWindow().MdiArea();
+        TReadArticleForm* reading = windows_->Reading();
+        const int32_t text = TextBy(false);
+        QVERIFY(text > 0);
+
+        TTextRcptEditForm* properties = windows_->OpenTextProperties(text);
+        QVERIFY(properties);
+        QCOMPARE(area->activeSubWindow()->widget(), properties);
+        QVERIFY(ClickButton(properties, "ViewTextButton"));
+        QCOMPARE(reading->ReadStatus().CurrentText(), text);
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+
+        // The Online menu's "View presentation..." after its chooser.
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(properties->parentWidget()));
+        QCOMPARE(area->activeSubWindow()->widget(), properties);
+        Client& client = session_.ClientContext();
+        const int32_t me = client.CurrentPerson();
+        const auto own = client.Cache().GetConference(me);
+        QVERIFY(own && own->Presentation() > 0);
+        emit App().MainWindow().ViewPresentationRequested(me);
+        QCOMPARE(reading->ReadStatus().CurrentText(), own->Presentation());
+        QCOMPARE(area->activeSubWindow()->widget(), reading);
+        CloseAll(properties);
+    }
+
     void mainWindowCommandsOpenTheirWindowsAndDisconnectClosesSearchAndMarks()
     {
         const int32_t text = TextBy(true) ? TextBy(true) : TextBy(false);
@@ -397,7 +553,17 @@ private slots:
         emit App().MainWindow().EditConferencePropertiesRequested(general);
         QVERIFY(NewestInFrame<TConferenceAttributesForm>(App()));
 
+        const QString user = QString::fromStdString(
+            session_.ClientContext().Cache().GetName(session_.ClientContext().CurrentPerson()));
+        // The caption as a logon sets it (a test above went offline for a
+        // moment, which took it away).
+        App().Ui().setCaption("Pellar (127.0.0.1) " + user.toStdString());
+        QVERIFY2(App().MainWindow().windowTitle().startsWith(QStringLiteral("Pellar (127.0.0.1) ") + user),
+                 qPrintable(App().MainWindow().windowTitle()));
         App().Disconnect();
+        // The caption no longer names a user who is gone.
+        QVERIFY2(!App().MainWindow().windowTitle().contains(user), qPrintable(App().MainWindow().windowTitle()));
+        QCOMPARE(App().MainWindow().Caption(), QStringLiteral("Pellar"));
         QTRY_VERIFY(find.isNull());
         QTRY_VERIFY(marks.isNull());
         // Offline, the text commands open nothing.

@@ -110,8 +110,21 @@ private slots:
         QVERIFY(!view_->NosuchtextofconferenceItem()->isEnabled());
 
         QVERIFY(CaretOn(*view_, QStringLiteral(":colon")));
-        view_->PreparePopupMenu();
+        QVERIFY(!view_->PreparePopupMenu());
         QVERIFY(!view_->OpenURLAction()->isVisible());
+        QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
+
+        // Off a number, a right click shows no menu of lone disabled items.
+        QVERIFY(CaretOn(*view_, QStringLiteral("nor")));
+        const QRect at = view_->MainEdit()->cursorRect();
+        emit view_->MainEdit()->customContextMenuRequested(at.center());
+        QVERIFY(!view_->PopupMenu1()->isVisible());
+        QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
+        // An address offers only itself.
+        QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
+        QVERIFY(view_->PreparePopupMenu());
+        QVERIFY(view_->OpenURLAction()->isVisible());
+        QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
 
         // The conference in brackets on the recipient line is a presentation.
         QVERIFY(CaretOn(*view_, QStringLiteral("[%1]").arg(conf_)));

@@ -1,5 +1,6 @@
 #include "gui/config/ConfigForm.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/config/PasswordObscuring.h"
 #include "core/config/ShortcutMap.h"
@@ -7,6 +8,7 @@
 #include "tests/gui/ScriptedLookup.h"
 
 #include <algorithm>
+#include <map>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,6 +44,31 @@ struct Store {
         return text ? std::optional<std::string>(*text) : std::nullopt;
     }
 };
+
+// Every value of the table as a session reads it (inheriting, an empty value
+// taking the default), plus the shortcut bindings.
+std::map<std::string, std::string> ValuesInEffect(Store& store, const std::string& profile)
+{
+    TMiravoConfiguration config(store.backend, "anna");
+    config.SetProfile(profile);
+    config.SetInherit(true);
+    std::map<std::string, std::string> values;
+    for (const ConfigKeyInfo& info : ConfigKeyTable()) {
+        if (info.kind == ConfigKeyKind::List)
+            continue;
+        const std::string name = info.kind == ConfigKeyKind::ColumnPrefix ? info.name + "1" : info.name;
+        const std::string value = config.ReadString(name, "");
+        values[name] = value.empty() ? ConfigDefault(name) : value;
+    }
+    // The keyboard page lists the bindings sorted; a lookup does not care.
+    std::vector<std::string> map = config.ShortcutMap();
+    std::sort(map.begin(), map.end());
+    std::string shortcuts;
+    for (const std::string& item : map)
+        shortcuts += item + "\n";
+    values["(shortcuts)"] = shortcuts;
+    return values;
+}
 
 // The dialog set up on a profile of the store, not yet shown.
 struct DialogOn {
@@ -95,7 +122,7 @@ class ConfigFormTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void DefaultProfileShowsTheDialogDefaults()
+    void DefaultProfileShowsTheProgramDefaults()
     {
         Store store;
         DialogOn dialog(store);
@@ -104,7 +131,7 @@ private slots:
 
         QCOMPARE(form.Pages()->currentIndex(), 0);
 
-        // The default profile: plain two-state boxes showing the dialog defaults.
+        // The default profile: plain two-state boxes showing what is in effect.
         for (QCheckBox* box : AllCheckBoxes(form))
             QVERIFY2(!box->isTristate(), qPrintable(box->objectName()));
         QCOMPARE(form.HostEdit()->text(), QStringLiteral("localhost"));
@@ -114,7 +141,8 @@ private slots:
         QVERIFY(!form.ProxyServerEdit()->isEnabled());
         // Nothing to inherit, so no alert says where its state comes from.
         for (int i = 0; i < kAlertFlagCount; ++i) {
-            QVERIFY(form.AlertCheckBox(i)->isChecked());
+            // Only a personal message raises the tray alert.
+            QCOMPARE(form.AlertCheckBox(i)->isChecked(), i == 4);
             QVERIFY2(!form.AlertCheckBox(i)->text().contains(QStringLiteral("main profile")),
                      qPrintable(QString::number(i)));
         }
@@ -126,17 +154,17 @@ private slots:
                  (QStringList{"Submitting a new text", "Looking back", "Override", "Reading", "Waiting", "Writing",
                               "Writing a comment"}));
         QCOMPARE(form.ActivityListView()->topLevelItem(2)->text(1), QString());
-        QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QStringLiteral("Reading"));
+        QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QString());
         QVERIFY(!form.SetButton()->isEnabled());
         QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 18);
         QCOMPARE(form.KeyboardCmdComboBox()->count(), 26);
         QVERIFY(!form.RemoveKeyButton()->isEnabled());
         QVERIFY(form.FilterAddedCheckBox()->isChecked());
-        QVERIFY(!form.ShowSubjTreeCheckBox()->isChecked());
+        QVERIFY(form.ShowSubjTreeCheckBox()->isChecked());
         QVERIFY(form.MarkReadCheckBox()->isChecked());
-        QVERIFY(form.LineWrapCheckBox()->isChecked());
+        QVERIFY(!form.LineWrapCheckBox()->isChecked());
         QVERIFY(form.AlignTopCheckBox()->isChecked());
-        QVERIFY(!form.ShowCommentedCheckBox()->isChecked());
+        QVERIFY(form.ShowCommentedCheckBox()->isChecked());
         QVERIFY(form.StartWSizeRadio(2)->isChecked());
         QCOMPARE(form.RegionFont(0), std::string("MS Sans Serif;11;$80000008;"));
         QCOMPARE(form.RegionFont(2), std::string("MS Sans Serif;10;$80000008;B"));
@@ -200,7 +228,7 @@ private slots:
         QTreeWidget* activities = form.ActivityListView();
         activities->setCurrentItem(activities->topLevelItem(3));
         QVERIFY(form.SetButton()->isEnabled());
-        QCOMPARE(form.MessageEdit()->text(), QStringLiteral("Reading"));
+        QCOMPARE(form.MessageEdit()->text(), QString());
         form.MessageEdit()->setText(QStringLiteral("L\u00e4ser"));
         QTest::mouseClick(form.SetButton(), Qt::LeftButton);
         activities->setCurrentItem(activities->topLevelItem(2));
@@ -217,11 +245,11 @@ private slots:
         QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 19);
 
         form.FilterAddedCheckBox()->setChecked(false);
-        form.ShowSubjTreeCheckBox()->setChecked(true);
+        form.ShowSubjTreeCheckBox()->setChecked(false);
         form.MarkReadCheckBox()->setChecked(false);
-        form.LineWrapCheckBox()->setChecked(false);
+        form.LineWrapCheckBox()->setChecked(true);
         form.AlignTopCheckBox()->setChecked(false);
-        form.ShowCommentedCheckBox()->setChecked(true);
+        form.ShowCommentedCheckBox()->setChecked(false);
         form.StartWSizeRadio(0)->setChecked(true);
 
         // Fonts: the body gets a new font, the message a colour.
@@ -257,13 +285,13 @@ private slots:
         QCOMPARE(store.Value(kRoot, "Activity-read"), std::string("L\xe4ser"));
         QCOMPARE(store.Value(kRoot, "Activity-override"), std::string("Away"));
         QCOMPARE(store.Value(kRoot, "Activity-add"), std::string(""));
-        QCOMPARE(store.Value(kRoot, "Activity-wait"), std::string("Waiting"));
+        QCOMPARE(store.Value(kRoot, "Activity-wait"), std::string(""));
         QCOMPARE(store.Value(kRoot, "FilterAddedTexts"), std::string("0"));
-        QCOMPARE(store.Value(kRoot, "ShowSubjTree"), std::string("1"));
+        QCOMPARE(store.Value(kRoot, "ShowSubjTree"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "MarkReadTexts"), std::string("0"));
-        QCOMPARE(store.Value(kRoot, "AutomaticLineWrap"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "AutomaticLineWrap"), std::string("1"));
         QCOMPARE(store.Value(kRoot, "AlignTextsToTop"), std::string("0"));
-        QCOMPARE(store.Value(kRoot, "ShowCommentedText"), std::string("1"));
+        QCOMPARE(store.Value(kRoot, "ShowCommentedText"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "StartWindowSizeMode"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "HeaderFont"), std::string("MS Sans Serif;11;$80000008;"));
         QCOMPARE(store.Value(kRoot, "BodyFont"), std::string("DejaVu Serif;14;$80000008;I"));
@@ -320,6 +348,17 @@ private slots:
         QCOMPARE(form.ActivityListView()->topLevelItem(3)->text(1), QString());
         // A grey proxy box does not enable the proxy fields.
         QVERIFY(!form.ProxyServerEdit()->isEnabled());
+        // Every note on the page shows all of its lines.
+        for (QLabel* label : form.Pages()->widget(0)->findChildren<QLabel*>()) {
+            if (!label->isVisible() || !label->wordWrap() || label->text().isEmpty())
+                continue;
+            QTRY_VERIFY2(label->height() >= label->heightForWidth(label->width()),
+                         qPrintable(QStringLiteral("%1: %2 < %3")
+                                        .arg(label->text())
+                                        .arg(label->height())
+                                        .arg(label->heightForWidth(label->width()))));
+        }
+        test::SaveScreenshot(&form, QStringLiteral("config-form-named-general"));
         form.Pages()->setCurrentIndex(1);
         test::SaveScreenshot(&form, QStringLiteral("config-form-named-profile"));
 
@@ -694,6 +733,51 @@ private slots:
             QVERIFY2(!store.Value(kHome, key), key);
         QCOMPARE(named.config.ReadInt("MessagesKept", 5000), 700);
         QCOMPARE(named.config.ReadString("PrefetchAll", ""), std::string("0"));
+    }
+
+    // Opening the dialog, looking at every page and pressing Ok changes no
+    // setting in effect, on a fresh store and on a demo-like named profile.
+    void OkWithoutChangesChangesNothingInEffect()
+    {
+        struct Case {
+            const char* what;
+            std::string profile;
+            std::vector<std::pair<std::string, std::string>> root, own;
+        };
+        const std::vector<Case> cases = {
+            {"fresh default profile", kRoot, {}, {}},
+            {"fresh named profile", kHome, {}, {}},
+            {"demo-like named profile",
+             kHome,
+             {{"SoundPersMsg", "1"}, {"ShowSubjTree", "0"}},
+             {{"Server", "127.0.0.1"}, {"Port", "4900"}, {"UseTls", "1"}, {"TlsPort", "4901"}, {"User", "Demo"},
+              {"Charset", "UTF-8"}, {"SavePwd", "1"}, {"UseProxy", "0"}, {"TrayPersMsg", "1"},
+              {"WindowPosWidth", "960"}, {"WindowPosHeight", "680"}}},
+        };
+        for (const Case& c : cases) {
+            Store store;
+            for (const auto& [name, value] : c.root)
+                store.backend->WriteString(kRoot, name, value);
+            for (const auto& [name, value] : c.own)
+                store.backend->WriteString(c.profile, name, value);
+            const auto before = ValuesInEffect(store, c.profile);
+            {
+                DialogOn dialog(store, c.profile);
+                TConfigForm& form = dialog.form;
+                QVERIFY(dialog.Show());
+                for (int page = 0; page < form.Pages()->count(); ++page)
+                    form.Pages()->setCurrentIndex(page);
+                QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+                QCOMPARE(form.result(), int(QDialog::Accepted));
+            }
+            const auto after = ValuesInEffect(store, c.profile);
+            QCOMPARE(after.size(), before.size());
+            for (const auto& [name, value] : before)
+                QVERIFY2(after.at(name) == value,
+                         qPrintable(QStringLiteral("%1: %2 became %3 (%4)")
+                                        .arg(QString::fromStdString(name), QString::fromStdString(value),
+                                             QString::fromStdString(after.at(name)), QLatin1String(c.what))));
+        }
     }
 
     void NumbersOutOfRangeAreRefusedAndChoicesSaved()

@@ -148,6 +148,43 @@ private slots:
         QVERIFY(!events.Tray()->Visible());
     }
 
+    void aSingleClickShowsOrHidesTheWindowAndAnswersAnAlert()
+    {
+        ClientOptions options;
+        options.debugLog = options.receiveTrace = false;
+        options.stateDir = QDir::tempPath().toStdString();
+        Client offline(options);
+        TMainForm main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        EventsController events(offline, main);
+        events.Tray()->SetUseTray(false);
+
+        events.Tray()->HandleActivation(QSystemTrayIcon::Trigger);
+        QVERIFY(!main.isVisible());
+        events.Tray()->HandleActivation(QSystemTrayIcon::Trigger);
+        QVERIFY(main.isVisible());
+        QVERIFY(!main.isMinimized());
+        main.showMinimized();
+        QTRY_VERIFY(main.isMinimized());
+        events.Tray()->HandleActivation(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(!main.isMinimized());
+        QVERIFY(main.isVisible());
+
+        // With an alert up, the click shows what it was for and keeps the
+        // window in view.
+        QWidget* messagesFrame = events.MainMessages()->parentWidget();
+        QVERIFY(messagesFrame->isMinimized());
+        events.ShowTray(TrayAlert::Message);
+        events.Tray()->HandleActivation(QSystemTrayIcon::Trigger);
+        QVERIFY(!events.Tray()->Visible());
+        QVERIFY(!messagesFrame->isMinimized());
+        QVERIFY(main.isVisible());
+        // A right click opens no window and hides none.
+        events.Tray()->HandleActivation(QSystemTrayIcon::Context);
+        QVERIFY(main.isVisible());
+    }
+
     void hidingOrMinimisingTheMainWindowTakesTheIndicatorAway()
     {
         ClientOptions options;

@@ -10,6 +10,9 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QStyle>
+#include <QImage>
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -70,7 +73,7 @@ private slots:
     void FrameAtStart()
     {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Pellar"));
-        QCOMPARE(form_->size(), QSize(638, 425));
+        QCOMPARE(form_->size(), QSize(960, 680));
         QVERIFY(form_->MdiArea());
         QCOMPARE(form_->Timer1()->interval(), 100);
         QVERIFY(form_->Timer1()->isActive());
@@ -86,14 +89,14 @@ private slots:
         QCOMPARE(Captions(SubMenu(online, "&Conferences")->actions()),
                  (QStringList{"Create &new...", "&Delete existing...", "&Rename...", "&Edit properties...",
                               "Change &presentation...", "&View presentation...", "Set &Message Of The Day...",
-                              "Remove MO&TD...", "View &statisics...", "Set &priorities", "&Add member...",
+                              "Remove MO&TD...", "View &statistics...", "Set &priorities", "&Add member...",
                               "Re&move member..."}));
         QCOMPARE(Captions(SubMenu(online, "&Users")->actions()),
                  (QStringList{"Create &new...", "&Delete existing...", "&Rename...", "Change &presentation...",
                               "&View presentation...", "Set &Message Of The Day...", "Remove MO&TD...",
-                              "Change &password...", "View &statisics..."}));
+                              "Change &password...", "View &statistics..."}));
         QCOMPARE(Captions(SubMenu(online, "&Session")->actions()),
-                 (QStringList{"Enable admin &priviliges", "&Syncronize the database", "&Clear caches..."}));
+                 (QStringList{"Enable admin &privileges", "&Synchronize the database", "&Clear caches..."}));
         QCOMPARE(Captions(SubMenu(online, "&Texts")->actions()),
                  (QStringList{"Text &properties", "View &marked texts", "&Find text..."}));
         QCOMPARE(Captions(TopMenu(*form_, "&Options")->actions()), (QStringList{"&Settings...", "S&ervers..."}));
@@ -303,6 +306,52 @@ private slots:
         QCOMPARE(Captions(form_->Menus()->WindowsMenu->actions()), (QStringList{"&Cascade", "&Tile", "&1 Messages"}));
     }
 
+    // Maximised children put back the caption they saw when maximised; the
+    // one in force wins whichever child is active or goes.
+    void CaptionStaysThroughMaximisedChildren()
+    {
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        auto* first = new QWidget;
+        first->setWindowTitle(QStringLiteral("First"));
+        QMdiSubWindow* firstSub = form_->AddChildWindow(first);
+        firstSub->showMaximized();
+        auto* second = new QWidget;
+        second->setWindowTitle(QStringLiteral("Second"));
+        QMdiSubWindow* secondSub = form_->AddChildWindow(second);
+        secondSub->showMaximized();
+        form_->SetCaption(QStringLiteral("Pellar (conf.example) Anna"));
+        QTRY_VERIFY(form_->windowTitle().startsWith(QStringLiteral("Pellar (conf.example) Anna")));
+
+        form_->MdiArea()->setActiveSubWindow(firstSub);
+        QTRY_VERIFY2(form_->windowTitle().startsWith(QStringLiteral("Pellar (conf.example) Anna")),
+                     qPrintable(form_->windowTitle()));
+        form_->SetOnline(true);
+        form_->SetOnline(false);
+        QTRY_COMPARE(form_->Caption(), QStringLiteral("Pellar"));
+        form_->MdiArea()->setActiveSubWindow(secondSub);
+        QTRY_VERIFY2(!form_->windowTitle().contains(QStringLiteral("Anna")), qPrintable(form_->windowTitle()));
+        firstSub->close();
+        secondSub->close();
+        QTRY_COMPARE(form_->windowTitle(), QStringLiteral("Pellar"));
+    }
+
+    // The red cross the style draws for errors and "No" is not the icon of
+    // an everyday command.
+    void NoErrorIconOnEverydayCommands()
+    {
+        QStyle* style = QApplication::style();
+        const QImage cross = style->standardIcon(QStyle::SP_DialogNoButton).pixmap(16, 16).toImage();
+        const QImage critical = style->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16).toImage();
+        for (QAction* action : form_->findChildren<QAction*>()) {
+            if (action->icon().isNull())
+                continue;
+            const QImage image = action->icon().pixmap(16, 16).toImage();
+            QVERIFY2(image != cross && image != critical, qPrintable(action->objectName()));
+        }
+        QVERIFY(!form_->Menus()->SessionDisconnectAction->icon().isNull());
+    }
+
     void WindowSettings()
     {
         std::map<std::string, std::string> profile = {{"WindowPosLeft", "10"},
@@ -317,7 +366,7 @@ private slots:
         form_->ApplyWindowSettings(read);
         QVERIFY(form_->windowState() & Qt::WindowMaximized);
         QCOMPARE(form_->geometry().width(), 700);
-        QCOMPARE(form_->geometry().height(), 425); // unreadable: left alone
+        QCOMPARE(form_->geometry().height(), 680); // unreadable: left alone
 
         profile["StartWindowSizeMode"] = "bad";
         form_->ApplyWindowSettings(read);

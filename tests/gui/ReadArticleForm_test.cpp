@@ -143,6 +143,41 @@ private slots:
         form_->EndWork();
     }
 
+    // Unread texts stand out in bold; once read next has read one it is
+    // shown plain, and the others stay bold.
+    void subjectTreeShowsUnreadTextsInBold()
+    {
+        TSubjectTreeView* tree = form_->SubjectTreeView();
+        QTRY_VERIFY(tree->TextsInTreeOrder().size() >= 2);
+        const auto boldOf = [tree](int32_t text) {
+            for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive))
+                if (TSubjectTreeView::TextOf(item) == text)
+                    return item->font(0).bold();
+            return false;
+        };
+        const std::vector<int32_t> texts = tree->TextsInTreeOrder();
+        for (const int32_t text : texts) {
+            QVERIFY2(boldOf(text), qPrintable(QString::number(text)));
+            QVERIFY(tree->IsShownUnread(text));
+        }
+        // Subject nodes are not texts: plain.
+        QVERIFY(!tree->topLevelItem(0)->font(0).bold());
+
+        QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
+        form_->ReadNext();
+        QTRY_COMPARE(shown.count(), 1);
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        const int32_t read = shown.front().front().value<int32_t>();
+        QCOMPARE(read, texts.front());
+        QVERIFY(!boldOf(read));
+        QVERIFY(!tree->IsShownUnread(read));
+        int stillBold = 0;
+        for (const int32_t text : texts)
+            stillBold += boldOf(text) ? 1 : 0;
+        QVERIFY(stillBold >= 1);
+        QVERIFY(stillBold < int(texts.size()));
+    }
+
     void subjectTreeListsTheConferenceTextsUnderTheirAuthors()
     {
         const int32_t conf = form_->ConfListView()->SelectedConference();
@@ -270,6 +305,37 @@ private slots:
                                                                  "!No current article available",
                                                                  "!Not a valid number"}));
         QCOMPARE(form_->BusyCount(), 0);
+    }
+
+    // Once read next finds nothing more, the text still shown is the one a
+    // comment or a reply goes to.
+    void theLastTextReadStaysCurrentWhenNothingIsLeft()
+    {
+        QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
+        int32_t last = 0;
+        for (int step = 0; step < 2000; ++step) {
+            const qsizetype before = shown.count();
+            form_->ReadNext();
+            QTRY_COMPARE(form_->BusyCount(), 0);
+            if (shown.count() == before)
+                break;
+            last = shown.back().front().value<int32_t>();
+        }
+        QVERIFY(last > 0);
+        QVERIFY(Article().startsWith(QString::number(last) + QLatin1Char(' ')));
+        QCOMPARE(form_->ReadStatus().CurrentText(), last);
+
+        QSignalSpy writes(form_.get(), &TReadArticleForm::WriteRequested);
+        form_->Commands()->WriteComment(false);
+        QCOMPARE(session_->Messages(), std::vector<std::string>{});
+        QCOMPARE(writes.count(), 1);
+        const auto request = writes.front().front().value<WriteRequest>();
+        QCOMPARE(request.mode, TextCompositionMode::Comment);
+        QCOMPARE(request.number, last);
+        // Another press still finds nothing and keeps it.
+        form_->ReadNext();
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        QCOMPARE(form_->ReadStatus().CurrentText(), last);
     }
 
     void setPriorityReordersTheList()

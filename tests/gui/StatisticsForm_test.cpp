@@ -26,7 +26,7 @@ private slots:
         auto* form = new TStatisticsForm(client, [] { return uint64_t{7}; });
         QPointer<TStatisticsForm> watch(form);
         form->show();
-        QCOMPARE(form->windowTitle(), QStringLiteral("Statisitics"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Statistics"));
         QCOMPARE(form->TextBodyHitEdit()->text(), QStringLiteral("(0/0) 0%"));
         QCOMPARE(form->AsyncMessagesEdit()->text(), QStringLiteral("7"));
         QVERIFY(form->BytesSentEdit()->text().endsWith(QStringLiteral("Bytes")));

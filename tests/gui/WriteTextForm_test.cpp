@@ -196,7 +196,7 @@ private slots:
         });
         QSignalSpy submitted(form, &TWriteTextForm::Submitted);
         form->SubmitTextAction->trigger();
-        QCOMPARE(asked, QStringList{QStringLiteral("No recipents! Do you really want to submit this message?")});
+        QCOMPARE(asked, QStringList{QStringLiteral("No recipients! Do you really want to submit this message?")});
         QCOMPARE(submitted.count(), 0);
         QVERIFY(form->SubmitTextAction->isEnabled());
         QVERIFY(form->isVisible());

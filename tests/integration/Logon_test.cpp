@@ -109,11 +109,11 @@ TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
     EXPECT_EQ(c.ui.accountDialogs[0].user, "Nora Newcomer");
     EXPECT_EQ(c.ui.accountDialogs[0].password, "");
     const auto messages = c.Messages();
-    EXPECT_TRUE(Contains(messages, "!Password does not match Confirm password"));
+    EXPECT_TRUE(Contains(messages, "!The password does not match Confirm password"));
     ASSERT_EQ(c.ui.questions.size(), 2u);
     EXPECT_EQ(c.ui.questions[0], "Unable to find this user. Do you want to create a new account?");
-    EXPECT_EQ(c.ui.questions[1], "You have createted a new user. It is a good idea to have a presentation.\r\n"
-                                 "Would you like to write a presentaion now?");
+    EXPECT_EQ(c.ui.questions[1], "You have created a new user. It is a good idea to have a presentation.\r\n"
+                                 "Would you like to write a presentation now?");
     EXPECT_TRUE(c.ui.presentationEditors.empty());
 
     const ServerInfoRec info = c.client.ServerInfo();

@@ -636,7 +636,7 @@ TEST_F(TreeTest, PresentationAndNoticeCommandsOpenTheComposerOrSetTheNotice)
     for (std::string text; client.UserMessages().Pop(text);)
         messages.push_back(text);
     EXPECT_EQ(std::count(messages.begin(), messages.end(),
-                         "!A error occured while adding text as Message Of The Day."),
+                         "!An error occurred while adding text as Message Of The Day."),
               1);
 }
 

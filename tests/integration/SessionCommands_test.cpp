@@ -237,7 +237,7 @@ TEST_F(SessionCommandsTest, ChangePasswordAsksAgainUntilTheFieldsAgree)
     ASSERT_EQ(c.ui.passwordDialogs.size(), 2u);
     EXPECT_EQ(c.ui.passwordDialogs[0].user, "Password Changer");
     EXPECT_TRUE(c.ui.passwordDialogs[0].password.empty());
-    EXPECT_THAT(c.Messages(), ElementsAre("!No matching names found", "!New passwords does not match",
+    EXPECT_THAT(c.Messages(), ElementsAre("!No matching names found", "!The new passwords do not match",
                                           "iSuccessfuly changed password!"));
     EXPECT_EQ(SentRequests(8).size(), 1u);
     // The second showing came back with what the first one had typed.
@@ -319,7 +319,7 @@ TEST_F(SessionCommandsTest, AdministratorModeFollowsTheServersAnswer)
     EXPECT_FALSE(plain.ui.adminMode.has_value());
     const auto messages = plain.Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), "!Enble administrator flags failed");
+    EXPECT_EQ(messages.back(), "!Enabling administrator flags failed");
 }
 
 TEST_F(SessionCommandsTest, ActivityIsSentOnlyWhenItChangesAndTheOverrideWins)

@@ -219,7 +219,7 @@ TEST_F(WritingTest, OnlyCarbonCopiesAsksTheNoRecipientsQuestion)
     composition.SetSubject("Just a copy");
     ui.answers = {false};
     EXPECT_EQ(composition.Submit().outcome, SubmitOutcome::Declined);
-    EXPECT_EQ(ui.questions, std::vector<std::string>{"No recipents! Do you really want to submit this message?"});
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"No recipients! Do you really want to submit this message?"});
     EXPECT_FALSE(ui.closed);
 
     ui.answers = {true};
@@ -280,7 +280,7 @@ TEST_F(WritingTest, RefusedPresentationStillCreatesTheTextAndSaysSo)
     EXPECT_TRUE(ui.closed);
     const auto messages = Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), "!A error occured while adding text as presentation to conference.");
+    EXPECT_EQ(messages.back(), "!An error occurred while adding text as presentation to conference.");
     EXPECT_TRUE(client.Cache().GetText(result.text));
 }
 

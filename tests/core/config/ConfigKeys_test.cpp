@@ -16,14 +16,14 @@ TEST(ConfigKeys, EachNameAppearsOnce)
         EXPECT_TRUE(names.insert(info.name).second) << info.name;
 }
 
-TEST(ConfigKeys, ActivityValuesOfferTheirDescriptionsExceptOverride)
+TEST(ConfigKeys, ActivityValuesAreEmptyUntilTheUserWritesOne)
 {
     for (const auto& activity : MiravoActivities) {
         const auto* info = FindConfigKey(ActivityConfigKey(activity.key));
         ASSERT_NE(info, nullptr) << activity.key;
         EXPECT_EQ(info->kind, ConfigKeyKind::Activity);
-        const std::string expected = std::string(activity.key) == "override" ? "" : activity.description;
-        EXPECT_EQ(info->dialogDefault, expected) << activity.key;
+        EXPECT_TRUE(info->inDialog);
+        EXPECT_EQ(info->defaultValue, "") << activity.key;
     }
 }
 
@@ -32,27 +32,32 @@ TEST(ConfigKeys, ColumnKeysFindTheirPrefixEntry)
     const auto* conf = FindConfigKey(ConfListColumnKey(3));
     ASSERT_NE(conf, nullptr);
     EXPECT_EQ(conf->name, "ConfListListCol");
-    EXPECT_EQ(conf->useDefault, "-1");
+    EXPECT_EQ(conf->defaultValue, "-1");
+    EXPECT_FALSE(conf->inDialog);
     EXPECT_EQ(FindConfigKey(WhoIsOnColumnKey(0)), FindConfigKey("WhoIsOnListCol"));
     EXPECT_EQ(FindConfigKey("ConfListListColX"), nullptr);
     EXPECT_EQ(FindConfigKey("NoSuchKey"), nullptr);
 }
 
-TEST(ConfigKeys, ReaderAndDialogDefaultsDifferWhereTheyShould)
+TEST(ConfigKeys, PersonalMessagesAlertAndEverythingElseStaysQuiet)
 {
-    // The alert thresholds: a reader falls back to the highest level, the
-    // dialog proposes a useful one.
-    const auto* sound = FindConfigKey(ConfigKeys::SoundPriTextLvl);
-    ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->useDefault, "255");
-    EXPECT_EQ(sound->dialogDefault, "240");
-    const auto* focus = FindConfigKey(ConfigKeys::FocusPriTextLvl);
-    ASSERT_NE(focus, nullptr);
-    EXPECT_FALSE(focus->useDefault.has_value());
-    EXPECT_EQ(focus->dialogDefault, "250");
-    const auto* window = FindConfigKey(ConfigKeys::WindowPosTop);
+    namespace C = ConfigKeys;
+    EXPECT_TRUE(ConfigDefaultFlag(C::TrayPersMsg));
+    for (const std::string_view quiet : {C::SoundAllMsg, C::SoundPersMsg, C::SoundPriText, C::TrayAllMsg,
+                                         C::TrayPriText, C::FocusAllMsg, C::FocusPersMsg, C::FocusPriText})
+        EXPECT_FALSE(ConfigDefaultFlag(quiet)) << quiet;
+    // What a ticked box starts from.
+    EXPECT_EQ(ConfigDefault(C::SoundPriTextLvl), "240");
+    EXPECT_EQ(ConfigDefault(C::TrayPriTextLvl), "150");
+    EXPECT_EQ(ConfigDefault(C::FocusPriTextLvl), "250");
+    // The reading window shows its tree and the commented text.
+    EXPECT_TRUE(ConfigDefaultFlag(C::ShowSubjTree));
+    EXPECT_TRUE(ConfigDefaultFlag(C::ShowCommentedText));
+    EXPECT_EQ(ConfigDefault("NoSuchKey"), "");
+    const auto* window = FindConfigKey(C::WindowPosTop);
     ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(window->dialogDefault.has_value());
+    EXPECT_FALSE(window->defaultValue.has_value());
+    EXPECT_FALSE(window->inDialog);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace pellar {
 namespace {
 
@@ -36,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(SettingsPagesTest, EmptyDefaultProfileShowsTheDialogDefaults)
+TEST_F(SettingsPagesTest, EmptyDefaultProfileShowsTheProgramDefaults)
 {
     auto config = Open(kRoot);
     const SettingsPages p = LoadSettingsPages(*config);
@@ -46,15 +48,18 @@ TEST_F(SettingsPagesTest, EmptyDefaultProfileShowsTheDialogDefaults)
     EXPECT_EQ(p.user, "");
     EXPECT_EQ(p.savePassword, TriState::Unchecked);
     EXPECT_EQ(p.useProxy, TriState::Unchecked);
-    for (const TriState flag : p.alertFlags)
-        EXPECT_EQ(flag, TriState::Checked);
+    // Only the tray alert for a personal message is on.
+    for (int i = 0; i < kAlertFlagCount; ++i)
+        EXPECT_EQ(p.alertFlags[i], AlertFlagKeys()[i] == ConfigKeys::TrayPersMsg ? TriState::Checked
+                                                                                 : TriState::Unchecked)
+            << AlertFlagKeys()[i];
     EXPECT_EQ(p.alertLevels, (std::array<std::string, 3>{"240", "150", "250"}));
     EXPECT_EQ(p.filterAddedTexts, TriState::Checked);
-    EXPECT_EQ(p.showSubjTree, TriState::Unchecked);
+    EXPECT_EQ(p.showSubjTree, TriState::Checked);
     EXPECT_EQ(p.markReadTexts, TriState::Checked);
-    EXPECT_EQ(p.automaticLineWrap, TriState::Checked);
+    EXPECT_EQ(p.automaticLineWrap, TriState::Unchecked);
     EXPECT_EQ(p.alignTextsToTop, TriState::Checked);
-    EXPECT_EQ(p.showCommentedText, TriState::Unchecked);
+    EXPECT_EQ(p.showCommentedText, TriState::Checked);
     EXPECT_EQ(p.startWindowSizeMode, 2);
     EXPECT_EQ(p.fonts[0], "MS Sans Serif;11;$80000008;");
     EXPECT_EQ(p.fonts[1], "Courier New;10;$80000008;");
@@ -62,7 +67,7 @@ TEST_F(SettingsPagesTest, EmptyDefaultProfileShowsTheDialogDefaults)
     EXPECT_EQ(ShortcutMapFromRows(p.shortcuts), DefaultShortcutMap());
 }
 
-TEST_F(SettingsPagesTest, ActivityRowsOfferDescriptionsOnlyInTheDefaultProfile)
+TEST_F(SettingsPagesTest, ActivityRowsShowOnlyStoredMessages)
 {
     store->WriteString(kRoot, "Activity-read", "");
     store->WriteString(kRoot, "Activity-wait", "Coffee");
@@ -70,10 +75,11 @@ TEST_F(SettingsPagesTest, ActivityRowsOfferDescriptionsOnlyInTheDefaultProfile)
     {
         const SettingsPages p = LoadSettingsPages(*Open(kRoot));
         ASSERT_EQ(p.activities.size(), 7u);
-        EXPECT_EQ(p.activities[0], (ActivityRow{"add", "Submitting a new text", "Submitting a new text"}));
+        // No message is told to the server until one is written: the
+        // description stands beside an empty message.
+        EXPECT_EQ(p.activities[0], (ActivityRow{"add", "Submitting a new text", ""}));
         EXPECT_EQ(p.activities[2], (ActivityRow{"override", "Override", ""}));
-        // Stored empty counts as no message: the description is offered.
-        EXPECT_EQ(p.activities[3].message, "Reading");
+        EXPECT_EQ(p.activities[3].message, "");
         EXPECT_EQ(p.activities[4].message, "Coffee");
         EXPECT_EQ(p.activities[6].key, "writecomment");
     }
@@ -140,10 +146,76 @@ TEST_F(SettingsPagesTest, DefaultProfileWritesEveryValueItShows)
     EXPECT_EQ(Stored(kRoot, "StartWindowSizeMode"), "2");
     EXPECT_EQ(Stored(kRoot, "BodyFont"), "Courier New;10;$80000008;");
     EXPECT_EQ(Stored(kRoot, "Activity-override"), "");
-    EXPECT_EQ(Stored(kRoot, "Activity-write"), "Writing");
+    EXPECT_EQ(Stored(kRoot, "Activity-write"), "");
     EXPECT_EQ(store->ReadValue(kRoot, "KeyShortcutCount"), RegistryValue(std::uint32_t{18}));
     // One commit for the whole dialog.
     EXPECT_EQ(store->SaveCount(), 1);
+}
+
+// What every reader gets for every value the table knows, as a session reads
+// it (inheriting from the default profile); an empty value is unset, and the
+// readers take the default for it.
+std::map<std::string, std::string> ValuesInEffect(const std::shared_ptr<MemoryRegistryBackend>& store,
+                                                  const std::string& profile)
+{
+    TMiravoConfiguration config(store, "anna");
+    config.SetProfile(profile);
+    config.SetInherit(true);
+    std::map<std::string, std::string> values;
+    for (const ConfigKeyInfo& info : ConfigKeyTable()) {
+        if (info.kind == ConfigKeyKind::List)
+            continue;
+        const std::string name =
+            info.kind == ConfigKeyKind::ColumnPrefix ? info.name + "0" : info.name;
+        const std::string value = config.ReadString(name, "");
+        values[name] = value.empty() ? ConfigDefault(name) : value;
+    }
+    values["(shortcuts)"] = ::testing::PrintToString(config.ShortcutMap());
+    return values;
+}
+
+TEST_F(SettingsPagesTest, SavingWhatWasLoadedChangesNoValueInEffect)
+{
+    // A fresh store; a default profile someone already set up; and a named
+    // profile as the demo writes it, inheriting the rest.
+    struct Case {
+        const char* what;
+        std::string profile;
+        std::vector<std::pair<std::string, std::string>> rootValues, ownValues;
+    };
+    const std::vector<Case> cases = {
+        {"fresh default profile", kRoot, {}, {}},
+        {"used default profile",
+         kRoot,
+         {{"Server", "conf.example"}, {"SoundAllMsg", "1"}, {"TrayPersMsg", "0"}, {"ShowSubjTree", "0"},
+          {"Activity-read", "Lunch"}, {"TrayPriTextLvl", "99"}},
+         {}},
+        {"fresh named profile", kHome, {}, {}},
+        {"demo-like named profile",
+         kHome,
+         {{"FocusAllMsg", "1"}, {"ShowCommentedText", "0"}},
+         {{"Server", "127.0.0.1"}, {"Port", "4900"}, {"UseTls", "1"}, {"User", "Demo"},
+          {"Charset", "UTF-8"}, {"SavePwd", "1"}, {"UseProxy", "0"}, {"TrayPersMsg", "1"},
+          {"WindowPosWidth", "960"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store = std::make_shared<MemoryRegistryBackend>();
+        for (const auto& [name, value] : c.rootValues)
+            store->WriteString(kRoot, name, value);
+        for (const auto& [name, value] : c.ownValues)
+            store->WriteString(c.profile, name, value);
+        const auto before = ValuesInEffect(store, c.profile);
+        {
+            auto config = Open(c.profile);
+            const SettingsPages loaded = LoadSettingsPages(*config);
+            SaveSettingsPages(*config, loaded, loaded);
+        }
+        const auto after = ValuesInEffect(store, c.profile);
+        ASSERT_EQ(before.size(), after.size());
+        for (const auto& [name, value] : before)
+            EXPECT_EQ(after.at(name), value) << name;
+    }
 }
 
 TEST_F(SettingsPagesTest, PasswordIsKeptObscuredOnlyWhenSaving)

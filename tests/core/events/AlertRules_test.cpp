@@ -64,23 +64,37 @@ TEST(AlertRules, TextAlertsCompareLevelWithPriorityStrictly)
     EXPECT_EQ(DecideTextAlert(s, {200}, 7, kMe).trayState, TrayAlert::None);
 }
 
-TEST(AlertRules, SettingsReadWithDispatcherDefaultsAndBadLevelsAsZero)
+TEST(AlertRules, FreshProfileNotifiesPersonalMessagesOnlyAndBadLevelsReadAsZero)
 {
     TMiravoConfiguration config(std::make_shared<MemoryRegistryBackend>(), "tester");
     AlertSettings d = AlertSettings::Read(config);
-    EXPECT_FALSE(d.trayAllMsg);
-    EXPECT_FALSE(d.soundPriText);
-    EXPECT_EQ(d.trayPriTextLvl, 255);
-    EXPECT_EQ(d.soundPriTextLvl, 255);
-
-    config.WriteFlag("TrayPersMsg", true);
-    config.WriteString("TrayPriTextLvl", "abc");
-    config.WriteString("SoundPriTextLvl", "240");
-    d = AlertSettings::Read(config);
-    EXPECT_TRUE(d.trayPersMsg);
-    EXPECT_EQ(d.trayPriTextLvl, 0);
+    // A message to the user raises the tray alert; one to everyone, or a
+    // new text, raises nothing; nothing beeps or pulls the window forward.
+    const AlertDecision personal = DecideMessageAlert(d, kMe, kMe);
+    EXPECT_EQ(personal.trayState, TrayAlert::Message);
+    EXPECT_FALSE(personal.beep);
+    EXPECT_FALSE(personal.bringToFront);
+    const AlertDecision broadcast = DecideMessageAlert(d, 0, kMe);
+    EXPECT_EQ(broadcast.trayState, TrayAlert::None);
+    EXPECT_FALSE(broadcast.beep);
+    EXPECT_FALSE(broadcast.bringToFront);
+    EXPECT_EQ(DecideTextAlert(d, {255}, 7, kMe).trayState, TrayAlert::None);
+    EXPECT_FALSE(DecideTextAlert(d, {255}, 7, kMe).beep);
+    EXPECT_EQ(d.trayPriTextLvl, 150);
     EXPECT_EQ(d.soundPriTextLvl, 240);
+
+    config.WriteFlag("TrayPersMsg", false);
+    config.WriteString("TrayPriTextLvl", "abc");
+    config.WriteString("SoundPriTextLvl", "200");
+    d = AlertSettings::Read(config);
+    EXPECT_FALSE(d.trayPersMsg);
+    EXPECT_EQ(DecideMessageAlert(d, kMe, kMe).trayState, TrayAlert::None);
+    EXPECT_EQ(d.trayPriTextLvl, 0);
+    EXPECT_EQ(d.soundPriTextLvl, 200);
     EXPECT_EQ(ParseAlertLevel("12x"), 0);
+    // Empty is unset: the default, not 0.
+    config.WriteString("SoundPriTextLvl", "");
+    EXPECT_EQ(AlertSettings::Read(config).soundPriTextLvl, 240);
 }
 
 } // namespace

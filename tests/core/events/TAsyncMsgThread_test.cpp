@@ -84,7 +84,7 @@ TEST_F(AsyncDispatch, ServerNoticesRenamesAndUnknownNumbers)
     thread.DispatchLine("3 5 12 7HGeneral 10HDiscussion");
     thread.DispatchLine("2 16 1 2");
     thread.DispatchLine("garbage");
-    EXPECT_EQ(ports.status, (std::vector<std::string>{"Database is syncronizing.",
+    EXPECT_EQ(ports.status, (std::vector<std::string>{"Database is synchronizing.",
                                                       "Miravo is full. Please logg out if you are finished reading."}));
     EXPECT_GE(client.Cache().IsNameCached(12), 0);
     EXPECT_EQ(client.Cache().GetName(12), "Discussion");
@@ -190,7 +190,7 @@ TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
     thread.Stop();
     client.ConnectedEvent().ResetEv();
     EXPECT_EQ(thread.MessageCount(), 1u);
-    EXPECT_EQ(ports.status, std::vector<std::string>{"Database is syncronizing."});
+    EXPECT_EQ(ports.status, std::vector<std::string>{"Database is synchronizing."});
     EXPECT_LT(client.Cache().IsNameCached(12), 0);
 }
 

@@ -82,6 +82,7 @@ TEST(ContextWordsOffer, NumbersAboveConferenceRangeAreNeverLookedUpAsNames)
     EXPECT_TRUE(ContextWords::Offer("70000", source).noSuchText);
     source.texts = {-5};
     EXPECT_FALSE(ContextWords::Offer("-5", source).textCommands);
+    EXPECT_TRUE(ContextWords::Offer("-5", source).noSuchText);
     EXPECT_TRUE(source.nameQueries.empty());
     const auto offer = ContextWords::Offer("[6]", source);
     EXPECT_TRUE(offer.presentation);
@@ -93,10 +94,13 @@ TEST(ContextWordsOffer, WordThatIsNoNumberOnlyOffersUrlOrNothing)
     FakeWordSource source;
     const auto url = ContextWords::Offer("<http://example.org>", source);
     EXPECT_TRUE(url.openUrl);
-    EXPECT_TRUE(url.noSuchText);  // the URL item does not count as a number hit
+    EXPECT_FALSE(url.noSuchText);  // an address is no number that failed
+    EXPECT_TRUE(url.Any());
     const auto word = ContextWords::Offer("hello", source);
     EXPECT_FALSE(word.openUrl);
-    EXPECT_TRUE(word.noSuchText);
+    EXPECT_FALSE(word.noSuchText);
+    EXPECT_FALSE(word.Any());
+    EXPECT_FALSE(ContextWords::Offer("", source).Any());
     EXPECT_TRUE(source.nameQueries.empty());
 }
 

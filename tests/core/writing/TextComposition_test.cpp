@@ -227,7 +227,7 @@ TEST_F(TextCompositionTest, FailedSubmissionKeepsWindowAndReenables)
     composition.PrefillNewText(20);
     StartAndWait();
     EXPECT_EQ(composition.Submit().outcome, SubmitOutcome::Failed);
-    EXPECT_EQ(services.messages.back(), "!An error occured. The message was not submitted.");
+    EXPECT_EQ(services.messages.back(), "!An error occurred. The message was not submitted.");
     EXPECT_FALSE(ui.closed);
     EXPECT_EQ(ui.enabled.back(), true);
 
@@ -240,7 +240,7 @@ TEST_F(TextCompositionTest, OnlyCarbonCopiesAsksTheNoRecipientsQuestion)
     ASSERT_TRUE(composition.AddRecipient(20, true));
     ui.answers = {false};
     EXPECT_EQ(composition.Submit().outcome, SubmitOutcome::Declined);
-    EXPECT_EQ(ui.questions, std::vector<std::string>{"No recipents! Do you really want to submit this message?"});
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"No recipients! Do you really want to submit this message?"});
     EXPECT_TRUE(services.sent.empty());
     EXPECT_EQ(ui.enabled.back(), true);
 }
