@@ -46,6 +46,24 @@ TEST_F(ConferenceTest, FailedLoadIsNotRetried)
     EXPECT_TRUE(unknown.FullLoaded());
 }
 
+TEST_F(ConferenceTest, AnUnansweredLoadIsAskedAgainAndNotReadAsEmpty)
+{
+    services.unanswered = true;  // the user cancelled the wait, or the link went
+    EXPECT_EQ(conf->Presentation(), 0);
+    EXPECT_FALSE(conf->FullLoaded());
+    EXPECT_EQ(conf->HighestLocalNo(), 0);
+    EXPECT_FALSE(conf->ShortLoaded());
+    EXPECT_EQ(services.fullLoads, 1);
+    EXPECT_EQ(services.shortLoads, 1);
+
+    services.unanswered = false;
+    EXPECT_EQ(conf->Presentation(), 77);
+    EXPECT_EQ(conf->NoOfTexts(), 10);
+    EXPECT_EQ(conf->HighestLocalNo(), 10);
+    EXPECT_EQ(services.fullLoads, 2);
+    EXPECT_EQ(services.shortLoads, 2);
+}
+
 TEST_F(ConferenceTest, GlobalOfWithoutFetchSendsNothing)
 {
     EXPECT_EQ(conf->GlobalOf(3, true), -1);
