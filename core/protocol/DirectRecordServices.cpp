@@ -21,11 +21,11 @@ void DirectRecordServices::LoadShortConfStatus(TMiravoConferenceBase& conf)
         conf.SetShortLoaded(true);
 }
 
-void DirectRecordServices::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count,
+bool DirectRecordServices::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count,
                                        TSortedIntegerList<int32_t>& into)
 {
     TGetTextMap request(context_, into, conf, firstLocal, count);
-    transactions_.ExecuteAndWait(request);
+    return transactions_.ExecuteAndWait(request) || !request.ErrorText().empty();
 }
 
 std::shared_ptr<TMiravoConference> DirectRecordServices::FindConference(int32_t conf)

@@ -604,10 +604,11 @@ CacheStatistics MVCache::Statistics() const
 
 // --- RecordServices -------------------------------------------------------
 
-void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
+bool MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
 {
     TGetTextMap request(client_.Protocol(), into, conf, firstLocal, count);
-    client_.Transactions().ExecuteAndWait(request);
+    // A refusal is an answer; a cancel or a lost link is not.
+    return client_.Transactions().ExecuteAndWait(request) || !request.ErrorText().empty();
 }
 
 std::shared_ptr<TMiravoConference> MVCache::FindConference(int32_t conf)

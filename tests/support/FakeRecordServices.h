@@ -70,16 +70,19 @@ public:
         else
             conf.SetShortLoaded(true);
     }
-    void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override
+    bool LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override
     {
         mapLoads.emplace_back(conf, firstLocal, count);
         if (auto c = conferences.find(conf); c != conferences.end())
             NoteLock(*c->second);
+        if (unanswered)
+            return false;
         const auto& map = textMaps[conf];
         for (int64_t local = firstLocal; local < int64_t{firstLocal} + count; ++local) {
             if (auto it = map.find(static_cast<int32_t>(local)); it != map.end())
                 into.SetObject(into.Add(it->first), it->second);
         }
+        return true;
     }
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override
     {
