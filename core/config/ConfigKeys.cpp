@@ -99,6 +99,7 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::KeyShortcutPrefix, K::List, kNone, kNone),
         Key(C::AnswerTimeout, K::Number, "30", "30"),
         Key(C::MessagesKept, K::Number, "5000", "5000"),
+        Key(C::AutoReconnect, K::TriStateFlag, "1", "1"),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

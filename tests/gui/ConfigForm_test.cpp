@@ -134,6 +134,7 @@ private slots:
         QVERIFY(form.FilterAddedCheckBox()->isChecked());
         QVERIFY(!form.ShowSubjTreeCheckBox()->isChecked());
         QVERIFY(form.MarkReadCheckBox()->isChecked());
+        QVERIFY(form.AutoReconnectCheckBox()->isChecked());
         QVERIFY(form.LineWrapCheckBox()->isChecked());
         QVERIFY(form.AlignTopCheckBox()->isChecked());
         QVERIFY(!form.ShowCommentedCheckBox()->isChecked());
@@ -219,6 +220,7 @@ private slots:
         form.FilterAddedCheckBox()->setChecked(false);
         form.ShowSubjTreeCheckBox()->setChecked(true);
         form.MarkReadCheckBox()->setChecked(false);
+        form.AutoReconnectCheckBox()->setChecked(false);
         form.LineWrapCheckBox()->setChecked(false);
         form.AlignTopCheckBox()->setChecked(false);
         form.ShowCommentedCheckBox()->setChecked(true);
@@ -261,6 +263,7 @@ private slots:
         QCOMPARE(store.Value(kRoot, "FilterAddedTexts"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "ShowSubjTree"), std::string("1"));
         QCOMPARE(store.Value(kRoot, "MarkReadTexts"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "AutoReconnect"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "AutomaticLineWrap"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "AlignTextsToTop"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "ShowCommentedText"), std::string("1"));
@@ -303,7 +306,7 @@ private slots:
         QVERIFY(dialog.Show());
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 19);
+        QCOMPARE(boxes.size(), 20);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
@@ -330,7 +333,7 @@ private slots:
         QVERIFY(config.Inherit());
 
         for (const char* key : {"SoundAllMsg", "SavePwd", "UseProxy", "FilterAddedTexts", "MarkReadTexts",
-                                "FocusPriText", "AlignTextsToTop", "Server", "Port", "HeaderFont",
+                                "AutoReconnect", "FocusPriText", "AlignTextsToTop", "Server", "Port", "HeaderFont",
                                 "StartWindowSizeMode", "Activity-read"})
             QVERIFY2(store.Value(kHome, key) == std::string(), key);
         QCOMPARE(store.Value(kHome, "TrayAllMsg"), std::string("0"));

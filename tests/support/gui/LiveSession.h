@@ -39,6 +39,9 @@ public:
     int ServerPort() const { return server_ ? server_->Port() : 0; }
     // The server goes away under the client (its links close).
     void StopServer() { server_.reset(); }
+    // A server again on the port the first one had (the demo data seeded
+    // afresh); false (and why) when it did not start.
+    bool RestartServer(std::string* error);
     Client& ClientContext() { return app_->ClientContext(); }
 
     // A conference's number by its exact name; 0 when none matches.
@@ -51,6 +54,7 @@ public:
 private:
     QTemporaryDir state_;
     std::unique_ptr<miravod::Server> server_;
+    miravod::ServerOptions serverOptions_;
     std::unique_ptr<AppController> app_;
 };
 
