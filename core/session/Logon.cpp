@@ -199,9 +199,12 @@ Logon::Again Logon::LogOnAgain()
     ReadServerInfo();
     // What the windows asked for before the link went (who-is-on reports
     // too), not the logon's first list.
-    std::vector<AsyncNumber> accepted = client_.AcceptedAsync();
-    requests.Execute(
-        std::make_unique<TGenericTrans>(client_.Protocol(), "Accept async...", requests::AcceptAsync(accepted)));
+    const std::vector<AsyncNumber> accepted = client_.AcceptedAsync();
+    if (accepted.empty())
+        AcceptAsyncMessages(client_, false);
+    else
+        requests.Execute(
+            std::make_unique<TGenericTrans>(client_.Protocol(), "Accept async...", requests::AcceptAsync(accepted)));
     client_.SetCurrentPerson(last.person);
     TLogonTrans logon(client_.Protocol(), last.person, last.password, false);
     logon.SetShowErrors(false);
