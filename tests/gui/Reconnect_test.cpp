@@ -145,6 +145,12 @@ private slots:
         app.SetReconnectBackoff(ReconnectBackoff({2}));
         session.StopServer();
         QTRY_VERIFY_WITH_TIMEOUT(app.IsReconnecting(), 5000);
+        // The status bar counts the seconds down.
+        TMainStatusBar* bar = app.MainWindow().StatusBar1();
+        QCOMPARE(app.ReconnectSecondsLeft(), 2);
+        QVERIFY2(bar->Reconnect().contains(QStringLiteral(" 2 s")), qPrintable(bar->Reconnect()));
+        QTRY_COMPARE(app.ReconnectSecondsLeft(), 1);
+        QVERIFY2(bar->Reconnect().contains(QStringLiteral(" 1 s")), qPrintable(bar->Reconnect()));
         QVERIFY(app.MainWindow().Menus()->SessionDisconnectAction->isEnabled());
         app.MainWindow().Menus()->SessionDisconnectAction->trigger();
         QVERIFY(!app.IsReconnecting());
