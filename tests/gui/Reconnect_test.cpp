@@ -26,11 +26,12 @@ class ReconnectTest : public QObject {
     Q_OBJECT
 
 private:
-    // A session reading the notice of the day, with a try every second. The
-    // demo server seeds the same data each time it starts, so the one that
-    // comes back knows the same person and conferences.
+    // A session reading the notice of the day, with a try every second, over
+    // a server that keeps its data in a file: the one that comes back knows
+    // the same person, conferences and read marks.
     bool StartReading(pellar::test::LiveSession& session, std::unique_ptr<AppWindows>& windows)
     {
+        session.persistent = true;
         std::string error;
         if (!session.Start(&error, [&windows](AppController& app) { windows = std::make_unique<AppWindows>(app); })) {
             qWarning("%s", error.c_str());

@@ -9,6 +9,8 @@ bool LiveSession::Start(std::string* error, const std::function<void(AppControll
 {
     serverOptions_.charset = serverCharset;
     serverOptions_.passwordIterations = 1000;
+    if (persistent)
+        serverOptions_.dbPath = state_.filePath(QStringLiteral("server.db")).toStdString();
     server_ = StartDemoServer(error, serverOptions_);
     if (!server_)
         return false;

@@ -39,8 +39,8 @@ public:
     int ServerPort() const { return server_ ? server_->Port() : 0; }
     // The server goes away under the client (its links close).
     void StopServer() { server_.reset(); }
-    // A server again on the port the first one had (the demo data seeded
-    // afresh); false (and why) when it did not start.
+    // A server again on the port the first one had, over the same data
+    // when persistent (else seeded afresh); false (and why) when it did not start.
     bool RestartServer(std::string* error);
     Client& ClientContext() { return app_->ClientContext(); }
 
@@ -50,6 +50,9 @@ public:
     std::vector<QString> messages;
     // Set before Start: the set the server's names and texts are in.
     WireCharset serverCharset = WireCharset::Latin1;
+    // Set before Start: the server keeps its data in a file of its own, so
+    // that a restarted one finds what the first one stored.
+    bool persistent = false;
 
 private:
     QTemporaryDir state_;
