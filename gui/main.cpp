@@ -27,7 +27,6 @@ int main(int argc, char* argv[])
     // not lost either.
     pellar::TerminationSignals termination;
     QApplication app(argc, argv);
-    termination.QuitOnSignal();
     // No display name: it would be appended to every window title.
     QApplication::setApplicationName(QStringLiteral("Pellar"));
     QApplication::setOrganizationName(QStringLiteral("Hollin"));
@@ -40,6 +39,8 @@ int main(int argc, char* argv[])
     // client, the server.
     pellar::AppController controller;
     pellar::TMainForm& mainForm = controller.MainWindow();
+    // A signal that came meanwhile waits in its pipe until the loop runs.
+    controller.QuitOnSignals(termination);
     // The reading window, messages, who is on, the tray and the windows the
     // menus open.
     controller.OpenWindows();

@@ -102,6 +102,7 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::KeyShortcutPrefix, K::List, kNone, kDialog),
         Key(C::AnswerTimeout, K::Number, "30", kDialog),
         Key(C::MessagesKept, K::Number, "5000", kDialog),
+        Key(C::AutoReconnect, K::TriStateFlag, "1", kDialog),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

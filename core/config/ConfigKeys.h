@@ -66,6 +66,8 @@ inline constexpr std::string_view OfflineReplyToAll = "OfflineReplyToAll";
 inline constexpr std::string_view KeyShortcutPrefix = "KeyShortcut";  // a registry list
 inline constexpr std::string_view AnswerTimeout = "AnswerTimeout";      // seconds a logon waits for each answer
 inline constexpr std::string_view MessagesKept = "MessagesKept";        // blocks a messages window keeps
+// "1": a link lost under a session is connected again on its own, with back-off.
+inline constexpr std::string_view AutoReconnect = "AutoReconnect";
 } // namespace ConfigKeys
 
 // Host offered by the login and settings dialogs when none is stored: the

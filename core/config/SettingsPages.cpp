@@ -229,6 +229,7 @@ SettingsPages LoadSettingsPages(TMiravoConfiguration& config)
     p.showSubjTree = LoadFlag(config, C::ShowSubjTree, named);
     p.markReadTexts = LoadFlag(config, C::MarkReadTexts, named);
     p.automaticLineWrap = LoadFlag(config, C::AutomaticLineWrap, named);
+    p.autoReconnect = LoadFlag(config, C::AutoReconnect, named);
     p.alignTextsToTop = LoadFlag(config, C::AlignTextsToTop, named);
     p.showCommentedText = LoadFlag(config, C::ShowCommentedText, named);
     // Only the three sizes exist; anything else shows (and saves) the default.
@@ -284,6 +285,7 @@ void SaveSettingsPages(TMiravoConfiguration& config, const SettingsPages& p, con
     config.WriteTriState(C::ShowSubjTree, p.showSubjTree);
     config.WriteTriState(C::MarkReadTexts, p.markReadTexts);
     config.WriteTriState(C::AutomaticLineWrap, p.automaticLineWrap);
+    config.WriteTriState(C::AutoReconnect, p.autoReconnect);
     config.WriteTriState(C::AlignTextsToTop, p.alignTextsToTop);
     config.WriteTriState(C::ShowCommentedText, p.showCommentedText);
     const bool keepSizeUnset = p.namedProfile && !loaded.ownStartWindowSizeMode &&

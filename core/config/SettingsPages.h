@@ -91,6 +91,7 @@ struct SettingsPages {
     TriState showSubjTree = TriState::Unchecked;
     TriState markReadTexts = TriState::Checked;
     TriState automaticLineWrap = TriState::Checked;
+    TriState autoReconnect = TriState::Checked;
     TriState alignTextsToTop = TriState::Checked;
     TriState showCommentedText = TriState::Unchecked;
     int startWindowSizeMode = 2;  // 0 maximised, 1 minimised, 2 last size

@@ -9,20 +9,23 @@ namespace pellar {
 void DirectRecordServices::LoadFullConfStatus(TMiravoConferenceBase& conf)
 {
     TGetConfStatTrans request(context_, conf, conf.ConfNo());
-    transactions_.ExecuteAndWait(request);
+    // A refusal is an answer too; a cancel or a lost link is not.
+    if (!transactions_.ExecuteAndWait(request) && !request.ErrorText().empty())
+        conf.SetFullLoaded(true);
 }
 
 void DirectRecordServices::LoadShortConfStatus(TMiravoConferenceBase& conf)
 {
     TGetUConfStatTrans request(context_, conf, conf.ConfNo());
-    transactions_.ExecuteAndWait(request);
+    if (!transactions_.ExecuteAndWait(request) && !request.ErrorText().empty())
+        conf.SetShortLoaded(true);
 }
 
-void DirectRecordServices::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count,
+bool DirectRecordServices::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count,
                                        TSortedIntegerList<int32_t>& into)
 {
     TGetTextMap request(context_, into, conf, firstLocal, count);
-    transactions_.ExecuteAndWait(request);
+    return transactions_.ExecuteAndWait(request) || !request.ErrorText().empty();
 }
 
 std::shared_ptr<TMiravoConference> DirectRecordServices::FindConference(int32_t conf)

@@ -16,7 +16,7 @@ public:
 
     void LoadFullConfStatus(TMiravoConferenceBase& conf) override;
     void LoadShortConfStatus(TMiravoConferenceBase& conf) override;
-    void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override;
+    bool LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override;
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override;
     std::shared_ptr<TextStatType> FindTextStat(int32_t text) override;
     // Tells the server at once (no mark-read queue without the caches).

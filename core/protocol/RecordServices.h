@@ -24,7 +24,9 @@ public:
     virtual void LoadFullConfStatus(TMiravoConferenceBase& conf) = 0;
     virtual void LoadShortConfStatus(TMiravoConferenceBase& conf) = 0;
     // Run the text-map request for count local numbers from firstLocal; local -> global.
-    virtual void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) = 0;
+    // False when the server did not answer (a cancelled wait, a lost link):
+    // a number missing from into then says nothing about the text.
+    virtual bool LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) = 0;
     // Null when the conference (resp. text status) cannot be had.
     virtual std::shared_ptr<TMiravoConference> FindConference(int32_t conf) = 0;
     virtual std::shared_ptr<TextStatType> FindTextStat(int32_t text) = 0;

@@ -23,15 +23,30 @@ int32_t TMiravoConference::GlobalOf(int32_t local, bool noFetch)
     int32_t global;
     if (LookUp(local, global))
         return global;
+    if (noFetch)
+        return -1;
+    bool answered = true;
+    return FetchGlobalOf(local, answered);
+}
+
+int32_t TMiravoConference::FetchGlobalOf(int32_t local, bool& answered)
+{
+    answered = true;
+    int32_t global;
+    if (LookUp(local, global))
+        return global;
     RecordServices* services = services_.load();
-    if (noFetch || !services)
+    if (!services)
         return -1;
     const int64_t left = int64_t{FirstLocalNo()} + NoOfTexts() - local;
     const int32_t count = static_cast<int32_t>(std::min<int64_t>(kTextMapBlock, left));
-    if (count <= 0)
+    if (count <= 0) {
+        // Not even the conference's status came: nothing is known.
+        answered = FullLoaded();
         return -1;
+    }
     TSortedIntegerList<int32_t> block;
-    services->LoadTextMap(ConfNo(), local, count, block);
+    answered = services->LoadTextMap(ConfNo(), local, count, block);
     MergeTextMap(block);
     return LookUp(local, global) ? global : -1;
 }
@@ -68,8 +83,13 @@ int32_t TMiravoConference::FindNextText(int32_t from, int32_t to, TMiravoMembers
         const auto l = static_cast<int32_t>(local);
         if (skipRead && membership->IsRead(l))
             continue;
-        if (GlobalOf(l, false) > 0)
+        bool answered = true;
+        if (FetchGlobalOf(l, answered) > 0)
             return l;
+        // Unknown, not gone: a map that never came (the link is down, the
+        // wait was cancelled) must not mark every text of the conference read.
+        if (!answered)
+            return -1;
         // No text there any more: count it as read, here and on the server.
         membership->MarkRead(l, true);
     }

@@ -39,6 +39,8 @@ public:
 
 private:
     bool LookUp(int32_t local, int32_t& global) const;
+    // GlobalOf with a fetch; answered false when the server was not heard.
+    int32_t FetchGlobalOf(int32_t local, bool& answered);
 
     TSortedIntegerList<int32_t> textMap_;
 };

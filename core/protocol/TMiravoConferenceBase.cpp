@@ -11,15 +11,18 @@ TMiravoConferenceBase::TMiravoConferenceBase(int32_t confNo, RecordServices* ser
     fields_.confNo = confNo;
 }
 
-// A failed load still sets the flag, so a missing conference is not asked
-// for again on every access.
+// Whoever loads sets the flag: a status that came, and a refusal too, so a
+// missing conference is not asked for again on every access. A wait that
+// was cancelled or a link that went leaves it clear, so the next access asks
+// again instead of reading the empty record as the conference.
 void TMiravoConferenceBase::EnsureFull()
 {
     if (fullLoaded_)
         return;
     if (RecordServices* services = services_.load())
         services->LoadFullConfStatus(*this);
-    fullLoaded_ = true;
+    else
+        fullLoaded_ = true;
 }
 
 void TMiravoConferenceBase::EnsureShort()
@@ -28,7 +31,8 @@ void TMiravoConferenceBase::EnsureShort()
         return;
     if (RecordServices* services = services_.load())
         services->LoadShortConfStatus(*this);
-    shortLoaded_ = true;
+    else
+        shortLoaded_ = true;
 }
 
 int32_t TMiravoConferenceBase::ReadField(int32_t ConfStatFields::*field) const

@@ -18,6 +18,26 @@
 
 namespace pellar {
 
+namespace {
+
+// "No such text" is the server's answer; anything else must not read like
+// one, or the user would take a readable text for a deleted one.
+std::string MissingTextMessage(int32_t text, MVCache::TextMiss miss, bool connected)
+{
+    const std::string which = "Text " + std::to_string(text);
+    switch (miss) {
+    case MVCache::TextMiss::Unreadable:
+        return which + " could not be shown: the server's reply could not be read.";
+    case MVCache::TextMiss::NotAnswered:
+        return connected ? which + " was not fetched: the wait for it was cancelled."
+                         : which + " could not be fetched: there is no connection to the server.";
+    default:
+        return "No such text";
+    }
+}
+
+} // namespace
+
 ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
                                      ConferenceListPort& list, SubjectTreePort& tree)
     : client_(client), view_(view), list_(list), services_(client), gui_(std::move(gui))
@@ -55,12 +75,13 @@ void ReadingController::ShowText(int32_t text, bool addToHistory)
 {
     ChangeActivityKey("reread");
     status_.SetCurrentText(text);
-    if (text != 0 && client_.Cache().GetText(text)) {
+    MVCache::TextMiss miss = MVCache::TextMiss::Refused;
+    if (text != 0 && client_.Cache().GetText(text, miss)) {
         if (addToHistory)
             history_.Add(text);
         DisplayCurrentText();
     } else {
-        view_.ShowMessageBox("No such text");
+        view_.ShowMessageBox(MissingTextMessage(text, miss, IsConnected()));
     }
 }
 

@@ -113,7 +113,7 @@ bool Logon::LogOn()
     // ever: each wait from here on has its time, and one that runs out fails
     // the logon.
     requests.LimitWaits(AnswerTimeout());
-    bool ok = Negotiate(where, user, std::move(password), created);
+    bool ok = Negotiate(where, user, password, created);
     const bool timedOut = requests.LimitedWaitTimedOut();
     const bool cancelled = requests.LimitedWaitCancelled();
     requests.LimitWaits(std::chrono::milliseconds{0});
@@ -133,6 +133,8 @@ bool Logon::LogOn()
         return false;
     }
     failureNotice_.clear();
+    // Kept for a logon again after a lost link, which asks nobody.
+    last_ = LastLogon{config.ProfilePath(), server, port, user, password, tls.enabled, client_.CurrentPerson()};
     // The password worked: one saved in the settings file's older form
     // moves into the keyring now, when there is one that answers.
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
@@ -146,6 +148,109 @@ bool Logon::LogOn()
     return true;
 }
 
+Logon::Again Logon::LogOnAgain()
+{
+    if (!last_)
+        return Again::NothingToRepeat;
+    const LastLogon last = *last_;
+    failureNotice_ = "Not connected.";
+    unattended_ = true;
+    struct Attended {
+        bool& flag;
+        ~Attended() { flag = false; }
+    } attended{unattended_};
+
+    TMiravoConfiguration& config = client_.Config();
+    config.SetProfile(last.profilePath);
+    ProxySettings proxy;
+    proxy.useProxy = config.ReadFlag(ConfigKeys::UseProxy, false);
+    proxy.server = config.ReadString(ConfigKeys::ProxyServer, "");
+    proxy.port = config.ReadString(ConfigKeys::ProxyPort, "");
+    TlsSettings tls;
+    tls.enabled = last.tls;
+    if (tls.enabled) {
+        tls.pinnedFingerprint =
+            PinnedFingerprintFor(config.ReadString(ConfigKeys::TlsPinnedCert, ""), last.server, last.port);
+        tls.caFile = options_.tlsCaFile;
+    }
+    const std::string where = last.server + ":" + last.port;
+    connectCancelled_ = false;
+    if (!Connect(last.server, last.port, proxy, tls)) {
+        if (!connectCancelled_)
+            return Again::Unreachable;
+        failureNotice_ = "Not connected: the logon was cancelled.";
+        return Again::Cancelled;
+    }
+    const GreetingOutcome greeting = WaitForGreeting(where);
+    if (greeting != GreetingOutcome::Greeted) {
+        Abandon();
+        if (greeting == GreetingOutcome::Cancelled) {
+            failureNotice_ = "Not connected: the logon was cancelled.";
+            return Again::Cancelled;
+        }
+        failureNotice_ = "No greeting from " + where + ".";
+        return Again::Unreachable;
+    }
+
+    TMiravoActiveTransactions& requests = client_.Transactions();
+    requests.LimitWaits(AnswerTimeout());
+    requests.Execute(std::make_unique<TGenericTrans>(
+        client_.Protocol(), "Client info", requests::SetClientVersion(ClientName(), ClientVersionText())));
+    ReadServerInfo();
+    // What the windows asked for before the link went (who-is-on reports
+    // too), not the logon's first list.
+    const std::vector<AsyncNumber> accepted = client_.AcceptedAsync();
+    if (accepted.empty())
+        AcceptAsyncMessages(client_, false);
+    else
+        requests.Execute(
+            std::make_unique<TGenericTrans>(client_.Protocol(), "Accept async...", requests::AcceptAsync(accepted)));
+    client_.SetCurrentPerson(last.person);
+    TLogonTrans logon(client_.Protocol(), last.person, last.password, false);
+    logon.SetShowErrors(false);
+    const bool loggedOn = requests.ExecuteAndWait(logon);
+    Again result = Again::LoggedOn;
+    if (!loggedOn) {
+        result = logon.ErrorText().empty() ? Again::Unreachable : Again::Refused;
+        failureNotice_ = result == Again::Refused ? "The server refused the logon: " + logon.FailureText()
+                                                  : "The server did not answer the logon (" + where + ").";
+    } else {
+        // What was read just before the link went reaches the server before
+        // the memberships are read back, or those texts would be unread again.
+        client_.Cache().ResumeMarkRead(where, last.person);
+        // Texts written meanwhile: every conference's status is read afresh.
+        client_.Cache().ForgetConferenceStatuses();
+        LoadMemberships();
+        commands_.ChangeActivity(kWaitActivity);
+    }
+    const bool timedOut = requests.LimitedWaitTimedOut();
+    const bool cancelled = requests.LimitedWaitCancelled();
+    requests.LimitWaits(std::chrono::milliseconds{0});
+    if (cancelled) {
+        result = Again::Cancelled;
+        failureNotice_ = "Not connected: the logon was cancelled.";
+    } else if (result == Again::LoggedOn && (timedOut || !client_.ConnectedEvent().IsSet())) {
+        result = Again::Unreachable;
+        failureNotice_ = "The server did not answer (" + where + ").";
+    }
+    if (result != Again::LoggedOn) {
+        Abandon();
+        return result;
+    }
+    failureNotice_.clear();
+    ui_.setCaption("Pellar (" + last.server + ") " + last.user);
+    ui_.refreshConferenceList();
+    return Again::LoggedOn;
+}
+
+void Logon::Report(const std::string& text)
+{
+    if (unattended_)
+        failureNotice_ = text;
+    else
+        client_.UserMessages().PostUserMessage("!" + text);
+}
+
 bool Logon::Connect(const std::string& server, const std::string& port, const ProxySettings& proxy,
                     TlsSettings tls)
 {
@@ -156,12 +261,17 @@ bool Logon::Connect(const std::string& server, const std::string& port, const Pr
             return true;
         } catch (const TConnectCancelled&) {
             // The user gave up; there is nothing to report.
+            connectCancelled_ = true;
             return false;
         } catch (const TTlsUntrusted& e) {
             // A pinned certificate that changed is refused outright: asking
             // would invite a click through exactly when it matters.
             if (e.PinMismatch() || attempt > 0) {
-                client_.UserMessages().PostUserMessage(std::string("!Failed to connect: ") + e.what());
+                Report(std::string("Failed to connect: ") + e.what());
+                return false;
+            }
+            if (unattended_) {
+                Report(std::string("Failed to connect: ") + e.what());
                 return false;
             }
             if (!ui_.askTrustCertificate(server + ":" + port, e.Peer()))
@@ -170,7 +280,7 @@ bool Logon::Connect(const std::string& server, const std::string& port, const Pr
             client_.Config().WriteString(ConfigKeys::TlsPinnedCert,
                                          FormatCertificatePin({e.Peer().fingerprint, server + ":" + port}));
         } catch (const std::exception& e) {
-            client_.UserMessages().PostUserMessage("!" + ConnectFailureText(server, port, proxy, e));
+            Report(ConnectFailureText(server, port, proxy, e));
             return false;
         }
     }
@@ -216,7 +326,7 @@ Logon::GreetingOutcome Logon::WaitForGreeting(const std::string& where)
     return com.LinkDown() ? GreetingOutcome::LinkLost : GreetingOutcome::TimedOut;
 }
 
-bool Logon::Negotiate(const std::string& server, const std::string& user, std::string password, bool& created)
+bool Logon::Negotiate(const std::string& server, const std::string& user, std::string& password, bool& created)
 {
     client_.Transactions().Execute(std::make_unique<TGenericTrans>(
         client_.Protocol(), "Client info", requests::SetClientVersion(ClientName(), ClientVersionText())));
@@ -336,6 +446,17 @@ void Logon::LoadMemberships()
     client_.Transactions().Execute(unreadRequest, sync);
     // Through the waiting port, so a slow server leaves the window painting.
     client_.Transactions().WaitFor(sync, {request.Id(), unreadRequest.Id()}, "the conferences you are a member of");
+    // A conference left while the link was down is no longer one.
+    if (request.Success()) {
+        std::vector<int32_t> kept;
+        cache.ListMemberConferences(kept);
+        for (const int32_t conf : kept) {
+            const bool still = std::any_of(memberships.begin(), memberships.end(),
+                                           [conf](const auto& m) { return m && m->ConfNo() == conf; });
+            if (!still)
+                cache.RemoveMembership(conf);
+        }
+    }
     for (auto& m : memberships)
         cache.PutMembership(m);
     for (int32_t conf : unread) {

@@ -49,6 +49,18 @@ public:
 
     // True when a person is logged on.
     bool LogOn();
+    // After a lost link: logs the same person on to the same server again,
+    // asking the user nothing (the password is the one the last logon used),
+    // sends the read marks still owed before the memberships are read back,
+    // and reloads them. Why it failed is in FailureNotice, not a message.
+    // Unreachable: worth another try later; Cancelled: the user gave up a wait.
+    enum class Again { LoggedOn, Unreachable, Refused, Cancelled, NothingToRepeat };
+    Again LogOnAgain();
+    // A logon worked since the program started (or Forget): LogOnAgain has
+    // something to repeat.
+    bool CanLogOnAgain() const { return last_.has_value(); }
+    // The next LogOnAgain has nothing to repeat (the user disconnected).
+    void ForgetLastLogon() { last_.reset(); }
     // False when there was no connection to end.
     bool LogOff();
 
@@ -76,7 +88,8 @@ public:
 private:
     // Steps after the greeting; false when the logon failed.
     // created: a new account was made on the way.
-    bool Negotiate(const std::string& server, const std::string& user, std::string password, bool& created);
+    // password: the one logged on with (a new account's, when one was made).
+    bool Negotiate(const std::string& server, const std::string& user, std::string& password, bool& created);
     enum class GreetingOutcome { Greeted, TimedOut, Cancelled, LinkLost };
     // where: the server's host:port, for the user.
     GreetingOutcome WaitForGreeting(const std::string& where);
@@ -89,6 +102,15 @@ private:
     // pins it when trusted. False (reported already) when not connected.
     bool Connect(const std::string& server, const std::string& port, const ProxySettings& proxy, TlsSettings tls);
 
+    // What a logon that worked used, so that it can be repeated unattended.
+    struct LastLogon {
+        std::string profilePath, server, port, user, password;
+        bool tls = false;
+        int32_t person = 0;
+    };
+    // A failure for the user: a message, or while unattended only the notice.
+    void Report(const std::string& text);
+
     Client& client_;
     SessionUi& ui_;
     SessionCommands& commands_;
@@ -97,6 +119,9 @@ private:
     bool autoConnect_ = false;
     std::string startProfile_;
     std::string failureNotice_;
+    std::optional<LastLogon> last_;
+    bool unattended_ = false;
+    bool connectCancelled_ = false;
 };
 
 } // namespace pellar

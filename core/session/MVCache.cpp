@@ -204,11 +204,22 @@ void MVCache::ForgetTextStat(int32_t text)
 
 std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
 {
-    if (text == 0)
+    TextMiss miss = TextMiss::None;
+    return GetText(text, miss);
+}
+
+std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text, TextMiss& miss)
+{
+    miss = TextMiss::None;
+    if (text == 0) {
+        miss = TextMiss::Refused;
         return nullptr;
+    }
     TIntegerResourceGuard key(textKeys_, text, client_.Waits(), "text " + std::to_string(text));
-    if (!key.Held())
+    if (!key.Held()) {
+        miss = TextMiss::NotAnswered;
         return nullptr;
+    }
     {
         std::lock_guard lock(textMutex_);
         int index;
@@ -216,8 +227,10 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
             TextCacheType& entry = *texts_.Object(index);
             entry.lastAccess = NowLocal();
             ++textHits_;
-            if (entry.failed)
+            if (entry.failed) {
+                miss = TextMiss::Refused;
                 return nullptr;
+            }
             entry.used = true;
             return entry.text;
         }
@@ -226,6 +239,18 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text)
     ++textMisses_;
     TGetTextTrans request(client_.Protocol(), text);
     const bool ok = client_.Transactions().ExecuteAndWait(request);
+    if (!ok) {
+        // A refusal is the server's answer and stays one; a cancelled wait,
+        // a lost link or an unreadable reply says nothing about the text.
+        if (request.Malformed())
+            miss = TextMiss::Unreadable;
+        else if (request.ErrorText().empty())
+            miss = TextMiss::NotAnswered;
+        else
+            miss = TextMiss::Refused;
+        if (miss != TextMiss::Refused)
+            return nullptr;
+    }
     auto entry = std::make_shared<TextCacheType>();
     entry->lastAccess = NowLocal();
     entry->failed = !ok;
@@ -496,6 +521,13 @@ void MVCache::ResumeMarkRead(const std::string& server, int32_t person)
             return;
         }
         resend.swap(undelivered_->pending);
+        // Numbers still waiting in the queue when the link went were never
+        // sent at all; they go now too, not at the next periodic flush, which
+        // comes only after the memberships have been read back as unread.
+        int32_t conf = 0;
+        std::vector<int32_t> locals;
+        if (TakeQueue(conf, locals))
+            resend[conf].insert(locals.begin(), locals.end());
     }
     for (auto& [conf, set] : resend) {
         std::vector<int32_t> all(set.begin(), set.end());
@@ -548,6 +580,22 @@ void MVCache::ClearAllCaches()
     }
 }
 
+void MVCache::ForgetConferenceStatuses()
+{
+    std::vector<std::shared_ptr<TMiravoConference>> records;
+    {
+        std::lock_guard lock(confMutex_);
+        for (int i = 0; i < conferences_.Count(); ++i)
+            records.push_back(conferences_.Object(i));
+    }
+    for (const auto& record : records) {
+        if (!record)
+            continue;
+        record->SetFullLoaded(false);
+        record->SetShortLoaded(false);
+    }
+}
+
 CacheStatistics MVCache::Statistics() const
 {
     return CacheStatistics{nameHits_.load(), nameMisses_.load(), statHits_.load(),  statMisses_.load(),
@@ -556,10 +604,11 @@ CacheStatistics MVCache::Statistics() const
 
 // --- RecordServices -------------------------------------------------------
 
-void MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
+bool MVCache::LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into)
 {
     TGetTextMap request(client_.Protocol(), into, conf, firstLocal, count);
-    client_.Transactions().ExecuteAndWait(request);
+    // A refusal is an answer; a cancel or a lost link is not.
+    return client_.Transactions().ExecuteAndWait(request) || !request.ErrorText().empty();
 }
 
 std::shared_ptr<TMiravoConference> MVCache::FindConference(int32_t conf)

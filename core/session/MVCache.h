@@ -76,6 +76,10 @@ public:
     void PutTextStat(int32_t text, std::shared_ptr<TextStatType> status);
     void ForgetTextStat(int32_t text);
     std::shared_ptr<TMiravoText> GetText(int32_t text);        // null for 0 / (cached) failure
+    // Why a text could not be had. Only a refusal is remembered: a wait the
+    // user cancelled, or a link that went, leaves the next look-up to ask again.
+    enum class TextMiss { None, Refused, Unreadable, NotAnswered };
+    std::shared_ptr<TMiravoText> GetText(int32_t text, TextMiss& miss);
     // The body and the status go: the next look-up asks the server again.
     void ForgetText(int32_t text);
     // Looks only; a cached failure counts as cached.
@@ -102,6 +106,10 @@ public:
     void QueueMarkRead(int32_t conf, int32_t local);
     void FlushMarkRead(bool wait);
     void ClearAllCaches();
+    // Every cached conference reads its statuses from the server again on
+    // next use (a link came back: texts may have come meanwhile); the text
+    // maps, texts and names stay.
+    void ForgetConferenceStatuses();
     CacheStatistics Statistics() const;
 
     // Brings the statuses of all these conferences in with one wait: every
@@ -121,7 +129,7 @@ public:
     // RecordServices
     void LoadFullConfStatus(TMiravoConferenceBase& conf) override;
     void LoadShortConfStatus(TMiravoConferenceBase& conf) override;
-    void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override;
+    bool LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override;
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override;
     std::shared_ptr<TextStatType> FindTextStat(int32_t text) override;
     void NoteMarkedRead(int32_t conf, int32_t local) override;

@@ -47,6 +47,12 @@ private:
     std::vector<int32_t> keys_;
 };
 
+// The server said something: the status, or that there is none.
+bool Answered(const TMiravoTransaction& request)
+{
+    return request.Success() || !request.ErrorText().empty();
+}
+
 } // namespace
 
 void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& records)
@@ -86,9 +92,12 @@ void MVCache::FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& recor
     if (!engine.WaitFor(sync, ids, what))
         return;  // given up: the next look asks again rather than show a guess
     for (Pending& p : batch) {
-        // Asked once, even when the answer was a refusal.
-        p.record->SetFullLoaded(true);
-        p.record->SetShortLoaded(true);
+        // Asked once, even when the answer was a refusal; a request the link
+        // lost was not answered, and the next look asks again.
+        if (p.full && Answered(*p.full))
+            p.record->SetFullLoaded(true);
+        if (p.brief && Answered(*p.brief))
+            p.record->SetShortLoaded(true);
         if ((p.full && p.full->Success()) || (p.brief && p.brief->Success()))
             SetName(p.record->ConfNo(), p.record->Snapshot().name);
     }

@@ -93,6 +93,9 @@ void Session::Disconnect()
     if (disconnecting_)
         return;
     disconnecting_ = true;
+    // The user ended the session: nothing is to be logged on again unasked,
+    // and the password it used need not stay in memory.
+    logon_.ForgetLastLogon();
     client_.DisconnectingEvent().SetEv();
     EnableWorkers(false);
     Tell([](SessionListener& l) { l.SessionDisconnecting(); });
@@ -119,6 +122,23 @@ void Session::Shutdown()
         (*it)->Stop();
     workers_.clear();
     listeners_.clear();
+}
+
+Logon::Again Session::Reconnect()
+{
+    if (connecting_ || disconnecting_ || shutDown_)
+        return Logon::Again::NothingToRepeat;
+    connecting_ = true;
+    // Asynchronous messages of the lost link were about a session that is gone.
+    client_.AsyncMessages().Clear();
+    const Logon::Again result = logon_.LogOnAgain();
+    connecting_ = false;
+    // A Disconnect during the logon's waits took the link down under it.
+    if (result == Logon::Again::LoggedOn && client_.ConnectedEvent().IsSet()) {
+        Tell([](SessionListener& l) { l.SessionLoggedOn(true); });
+        return result;
+    }
+    return result == Logon::Again::LoggedOn ? Logon::Again::Unreachable : result;
 }
 
 void Session::FlushMarks()

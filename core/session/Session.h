@@ -72,6 +72,12 @@ public:
     // Disconnects, then stops the workers. Nothing runs on the session after.
     void Shutdown();
 
+    // After a lost link, with nothing disconnected or forgotten: logs the
+    // same person on again unattended (Logon::LogOnAgain); windows hear
+    // SessionLoggedOn(true) only when it worked, and nothing else, so what
+    // they show stays as it was.
+    Logon::Again Reconnect();
+
     // The periodic flush of the read marks.
     void FlushMarks();
     // A link that went down under a logged-on session.

@@ -3,6 +3,7 @@
 #include "gui/common/BusyPanel.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace pellar {
 
@@ -39,7 +40,25 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     addWidget(encryption_);
     // Offline it says nothing, and leaves its room to the notices.
     encryption_->hide();
+    reconnect_ = Panel("ReconnectPanel", 240, this);
+    reconnectCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    reconnectCancel_->setObjectName(QStringLiteral("ReconnectCancelButton"));
+    reconnectCancel_->setToolTip(QStringLiteral("Stop trying to connect again"));
+    addPermanentWidget(reconnect_);
+    addPermanentWidget(reconnectCancel_);
+    reconnect_->hide();
+    reconnectCancel_->hide();
+    connect(reconnectCancel_, &QPushButton::clicked, this, &TMainStatusBar::ReconnectCancelled);
 }
+
+void TMainStatusBar::SetReconnect(const QString& text)
+{
+    reconnect_->setText(text);
+    reconnect_->setVisible(!text.isEmpty());
+    reconnectCancel_->setVisible(!text.isEmpty());
+}
+
+QString TMainStatusBar::Reconnect() const { return reconnect_->text(); }
 
 void TMainStatusBar::SetLinkSecurity(bool online, const QString& encryption)
 {

@@ -171,6 +171,7 @@ void TConfigForm::Load()
     ShowTriState(showSubjTreeCheckBox_, p.showSubjTree);
     ShowTriState(markReadCheckBox_, p.markReadTexts);
     ShowTriState(lineWrapCheckBox_, p.automaticLineWrap);
+    ShowTriState(autoReconnectCheckBox_, p.autoReconnect);
     ShowTriState(alignTopCheckBox_, p.alignTextsToTop);
     ShowTriState(showCommentedCheckBox_, p.showCommentedText);
     startWSizeRadios_[p.startWindowSizeMode]->setChecked(true);
@@ -344,6 +345,7 @@ SettingsPages TConfigForm::PagesFromControls() const
     p.showSubjTree = TriStateOf(showSubjTreeCheckBox_);
     p.markReadTexts = TriStateOf(markReadCheckBox_);
     p.automaticLineWrap = TriStateOf(lineWrapCheckBox_);
+    p.autoReconnect = TriStateOf(autoReconnectCheckBox_);
     p.alignTextsToTop = TriStateOf(alignTopCheckBox_);
     p.showCommentedText = TriStateOf(showCommentedCheckBox_);
     const int size = startWSizeButtons_->checkedId();

@@ -111,6 +111,7 @@ public:
     QCheckBox* FilterAddedCheckBox() const { return filterAddedCheckBox_; }
     QCheckBox* ShowSubjTreeCheckBox() const { return showSubjTreeCheckBox_; }
     QCheckBox* MarkReadCheckBox() const { return markReadCheckBox_; }
+    QCheckBox* AutoReconnectCheckBox() const { return autoReconnectCheckBox_; }
     QCheckBox* LineWrapCheckBox() const { return lineWrapCheckBox_; }
     QCheckBox* AlignTopCheckBox() const { return alignTopCheckBox_; }
     QCheckBox* ShowCommentedCheckBox() const { return showCommentedCheckBox_; }
@@ -229,6 +230,7 @@ private:
     QCheckBox* filterAddedCheckBox_ = nullptr;
     QCheckBox* showSubjTreeCheckBox_ = nullptr;
     QCheckBox* markReadCheckBox_ = nullptr;
+    QCheckBox* autoReconnectCheckBox_ = nullptr;
     QCheckBox* lineWrapCheckBox_ = nullptr;
     QCheckBox* alignTopCheckBox_ = nullptr;
     QCheckBox* showCommentedCheckBox_ = nullptr;

@@ -202,6 +202,8 @@ QWidget* TConfigForm::BuildMiscPage()
         NewCheckBox(QStringLiteral("&Align texts to window top"), QStringLiteral("AlignTextsToTopCheckBox"));
     showCommentedCheckBox_ =
         NewCheckBox(QStringLiteral("Show commen&ted text"), QStringLiteral("ShowCommentedTextCheckBox"));
+    autoReconnectCheckBox_ = NewCheckBox(QStringLiteral("Reconnect by itself when the connection is &lost"),
+                                         QStringLiteral("AutoReconnectCheckBox"));
 
     startWSizeRadioGroup_ = new QGroupBox(QStringLiteral("Startup window si&ze"), page);
     startWSizeRadioGroup_->setObjectName(QStringLiteral("StartWSizeRadioGroup"));
@@ -238,6 +240,7 @@ QWidget* TConfigForm::BuildMiscPage()
     layout->addWidget(lineWrapCheckBox_);
     layout->addWidget(alignTopCheckBox_);
     layout->addWidget(showCommentedCheckBox_);
+    layout->addWidget(autoReconnectCheckBox_);
     layout->addWidget(startWSizeRadioGroup_);
     layout->addLayout(fields);
     layout->addStretch(1);

@@ -14,13 +14,18 @@
 #include "gui/shell/ClientNameLookup.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/MainMenus.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtBlockingWait.h"
 #include "gui/shell/QtSessionUi.h"
+#include "gui/shell/TerminationSignals.h"
 #include "gui/shell/UserMessagePresenter.h"
+#include "gui/writing/DraftOffers.h"
+#include "gui/writing/WriteTextForm.h"
 #include "gui/common/WireCodec.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -66,6 +71,10 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     session_->AddListener(this);
     presenter_ = new UserMessagePresenter(client_->UserMessages(), client_->DisconnectingEvent(), mainForm_.get(), this);
 
+    reconnectTimer_ = new QTimer(this);
+    reconnectTimer_->setInterval(1000);
+    connect(reconnectTimer_, &QTimer::timeout, this, &AppController::ReconnectTick);
+
     mainForm_->ApplyWindowSettings(
         [this](const std::string& key, const std::string& def) { return client_->Config().ReadString(key, def); });
     WireMainForm();
@@ -73,6 +82,7 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 
 AppController::~AppController()
 {
+    StopReconnecting();
     // Log off while the waits may still show Cancel and the embedded server
     // still serves; a second Disconnect sends nothing.
     Disconnect();
@@ -115,6 +125,7 @@ void AppController::WireMainForm()
     connect(form, &TMainForm::CommandRequested, this, &AppController::RunCommand);
     connect(form, &TMainForm::MarkReadFlushDue, this, &AppController::FlushMarks);
     connect(form, &TMainForm::Ticked, this, &AppController::CheckLink);
+    connect(form->StatusBar1(), &TMainStatusBar::ReconnectCancelled, this, &AppController::CancelReconnect);
     connect(ui_, &QtSessionUi::AdministratorModeChanged, this, [this](bool on) { adminMode_ = on; });
     connect(form, &TMainForm::OnlineChanged, this, [this](bool online) {
         if (!online)
@@ -165,8 +176,25 @@ int AppController::DemoPort() const
     return demo_ ? demo_->Port() : 0;
 }
 
+void AppController::QuitOnSignals(TerminationSignals& termination)
+{
+    termination.QuitOnSignal([this] { QuitWithoutAsking(); });
+}
+
+void AppController::QuitWithoutAsking()
+{
+    // Nobody is there to answer: the session is ending under the user.
+    for (TWriteTextForm* form : DraftOffers::OpenWritingWindows())
+        form->KeepForQuit();
+    mainForm_->SetCloseGuard({});
+    QCoreApplication::quit();
+}
+
 void AppController::Connect(bool autoConnect, const QString& startProfile)
 {
+    // The lost session on screen ends first; this is a logon of its own.
+    if (keptOffline_ && !tryRunning_)
+        Disconnect();
     const std::string profile = ToWire(startProfile, WireCharset::Latin1);
     if (autoConnect && secretCache_) {
         // The logon reads the saved password; from the keyring, that is
@@ -204,6 +232,15 @@ void AppController::SessionLoggedOn(bool online)
 void AppController::Disconnect()
 {
     ++connectTicket_;
+    StopReconnecting();
+    if (tryRunning_) {
+        // The try's waits unwind once the link is down; the session ends
+        // when it has returned.
+        endAfterTry_ = true;
+        session_->Disconnect();
+        return;
+    }
+    keptOffline_ = false;
     session_->Disconnect();
 }
 
@@ -236,10 +273,122 @@ void AppController::CheckLink()
     // its own and unwinds first; the next tick takes the window offline.
     if (waits_->Depth() > 0)
         return;
+    if (client_->Config().ReadFlag(ConfigKeys::AutoReconnect, true) && session_->LogonSequence().CanLogOnAgain()) {
+        StartReconnecting();
+        return;
+    }
     // Requests already fail at once; without this the menus would still
     // offer a session that is gone.
     client_->UserMessages().PostUserMessage("!The connection to the server was lost.");
     Disconnect();
+}
+
+void AppController::StartReconnecting()
+{
+    // The window keeps what it shows; only the commands that need the
+    // server go, and the builder and other background work stand still.
+    keptOffline_ = true;
+    mainForm_->SetOnline(false);
+    mainForm_->StatusBar1()->SetLinkSecurity(false, QString());
+    emit LinkLostKept();
+    backoff_.Reset();
+    ScheduleReconnect(QString());
+}
+
+void AppController::ScheduleReconnect(const QString& why)
+{
+    reconnecting_ = true;
+    lastFailure_ = why;
+    secondsLeft_ = backoff_.NextDelaySeconds();
+    // Disconnect ends the kept session (and the tries); Connect starts afresh.
+    mainForm_->Menus()->SessionDisconnectAction->setEnabled(true);
+    ShowCountdown();
+    reconnectTimer_->start();
+}
+
+void AppController::ShowCountdown()
+{
+    const QString line = QStringLiteral("Offline. Connecting again in %1 s").arg(secondsLeft_);
+    mainForm_->StatusBar1()->SetReconnect(line);
+    mainForm_->StatusBar1()->ReconnectPanel()->setToolTip(
+        lastFailure_.isEmpty() ? QStringLiteral("The connection to the server was lost.") : lastFailure_);
+}
+
+void AppController::ReconnectTick()
+{
+    if (!reconnecting_ || tryRunning_)
+        return;
+    if (--secondsLeft_ > 0) {
+        ShowCountdown();
+        return;
+    }
+    reconnectTimer_->stop();
+    TryReconnect();
+}
+
+void AppController::TryReconnect()
+{
+    tryRunning_ = true;
+    secondsLeft_ = 0;
+    mainForm_->StatusBar1()->SetReconnect(QStringLiteral("Connecting again..."));
+    const Logon::Again result = session_->Reconnect();
+    tryRunning_ = false;
+    if (endAfterTry_) {
+        // Disconnect came while the try ran.
+        endAfterTry_ = false;
+        keptOffline_ = false;
+        session_->Disconnect();
+        return;
+    }
+    if (result == Logon::Again::LoggedOn) {
+        keptOffline_ = false;
+        StopReconnecting();
+        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Connected again."));
+        return;
+    }
+    const QString why = FromWire(session_->LogonSequence().FailureNotice());
+    switch (result) {
+    case Logon::Again::LoggedOn:
+        return;
+    case Logon::Again::Unreachable:
+        if (reconnecting_)  // else Cancel came while the try ran
+            ScheduleReconnect(why);
+        return;
+    case Logon::Again::Cancelled:
+        CancelReconnect();
+        return;
+    case Logon::Again::Refused:
+    case Logon::Again::NothingToRepeat:
+        // Another try would be refused the same way.
+        StopReconnecting();
+        if (!why.isEmpty())
+            client_->UserMessages().PostUserMessage("!" + ToWire(why, WireCharset::Latin1));
+        Disconnect();
+        return;
+    }
+}
+
+void AppController::CancelReconnect()
+{
+    if (!reconnecting_)
+        return;
+    StopReconnecting();
+    mainForm_->StatusBar1()->SetNotice(QStringLiteral("Offline: not connecting again. Connect logs on anew."));
+}
+
+void AppController::StopReconnecting()
+{
+    reconnecting_ = false;
+    secondsLeft_ = 0;
+    if (reconnectTimer_)
+        reconnectTimer_->stop();
+    if (mainForm_) {
+        mainForm_->StatusBar1()->SetReconnect(QString());
+        // Offline, Disconnect has nothing left to end once the tries stop
+        // (the kept session ends with Connect).
+        if (!mainForm_->IsOnline() && !tryRunning_)
+            mainForm_->Menus()->SessionDisconnectAction->setEnabled(false);
+    }
 }
 
 void AppController::RunCommand(MainCommand command)

@@ -5,11 +5,14 @@
 // shutdown order (docs/DESIGN.md).
 #pragma once
 
+#include "core/session/ReconnectBackoff.h"
 #include "core/session/Session.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/MainCommands.h"
 
 #include <QObject>
+
+class QTimer;
 
 #include <filesystem>
 #include <functional>
@@ -29,6 +32,7 @@ class RegistryBackend;
 class SecretStore;
 class SecretStoreCache;
 class SessionCommands;
+class TerminationSignals;
 class TMainForm;
 class UserMessagePresenter;
 
@@ -65,14 +69,32 @@ public:
     // session: enabled from Connect to Disconnect, stopped at shutdown.
     std::shared_ptr<AsyncDispatch> Dispatch();
 
+    // A termination signal (log-out, shutdown) ends the program without a
+    // question: every text being written is kept as a draft, then the event
+    // loop quits the ordinary way.
+    void QuitOnSignals(TerminationSignals& termination);
+    void QuitWithoutAsking();
+
     void Connect(bool autoConnect, const QString& startProfile);
     void Disconnect();
     void RunCommand(MainCommand command);
     // The periodic flush of the read marks.
     void FlushMarks();
     // On the main window's tick: a link that went down under an online
-    // session takes the window offline and tells the user.
+    // session takes the window offline; what it shows stays, marked
+    // offline, while the status bar counts down to a try to log on again
+    // (the AutoReconnect setting; else the session ends with a message).
     void CheckLink();
+
+    // Tries to connect again are due or under way after a lost link.
+    bool IsReconnecting() const { return reconnecting_; }
+    // Seconds to the next try; 0 while one runs or none is due.
+    int ReconnectSecondsLeft() const { return secondsLeft_; }
+    // No more tries; what the lost session showed stays until the next
+    // Connect or Disconnect.
+    void CancelReconnect();
+    // The waits between tries (tests shorten them).
+    void SetReconnectBackoff(ReconnectBackoff backoff) { backoff_ = std::move(backoff); }
 
     Client& ClientContext() { return *client_; }
     TMainForm& MainWindow() { return *mainForm_; }
@@ -106,6 +128,10 @@ signals:
     void Disconnected();
     // Clear caches was confirmed: the reading window empties its display.
     void CachesCleared();
+    // The link went and the window stays as it was, offline, until the
+    // session logs on again (Connected) or ends (Disconnecting): background
+    // work on it stops meanwhile.
+    void LinkLostKept();
     // A main-window command that another window carries out (settings,
     // presentations, notices, search, marked texts, statistics).
     void CommandForWindows(pellar::MainCommand command);
@@ -122,6 +148,13 @@ private:
     void SessionDisconnecting() override;
     void SessionOffline() override;
     void SessionDisconnected() override;
+    // After a lost link.
+    void StartReconnecting();
+    void ScheduleReconnect(const QString& why);
+    void ReconnectTick();
+    void TryReconnect();
+    void StopReconnecting();
+    void ShowCountdown();
 
     std::unique_ptr<DemoServer> demo_;  // first in, last out: outlives the client's link
     std::shared_ptr<RegistryBackend> settings_;
@@ -142,6 +175,16 @@ private:
     std::filesystem::path dataDir_;
     bool adminMode_ = false;
     std::unique_ptr<AppWindows> windows_;
+    // A lost link's session is still on screen, not yet ended.
+    bool keptOffline_ = false;
+    bool reconnecting_ = false;
+    bool tryRunning_ = false;
+    // Disconnect came while a try ran: the session ends once it returns.
+    bool endAfterTry_ = false;
+    int secondsLeft_ = 0;
+    QString lastFailure_;
+    ReconnectBackoff backoff_;
+    QTimer* reconnectTimer_ = nullptr;
 };
 
 } // namespace pellar

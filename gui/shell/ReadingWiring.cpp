@@ -29,6 +29,8 @@ TReadArticleForm* CreateReadingWindow(AppController& app)
     QObject::connect(&app, &AppController::Connecting, form, &TReadArticleForm::ClearText);
     QObject::connect(&app, &AppController::Connected, form, &TReadArticleForm::OnConnected);
     QObject::connect(&app, &AppController::Disconnecting, form, &TReadArticleForm::OnDisconnecting);
+    // The builder stands still while the link is down; Connected resumes it.
+    QObject::connect(&app, &AppController::LinkLostKept, form, &TReadArticleForm::OnDisconnecting);
     QObject::connect(&app, &AppController::Disconnected, form, &TReadArticleForm::ClearReading);
     QObject::connect(&app, &AppController::CachesCleared, form, &TReadArticleForm::ClearText);
     QObject::connect(&main, &TMainForm::OnlineChanged, form, &TReadArticleForm::SetOnlineCommands);

@@ -73,16 +73,19 @@ TerminationSignals::~TerminationSignals()
         ::close(writeFd_);
 }
 
-void TerminationSignals::QuitOnSignal()
+void TerminationSignals::QuitOnSignal(std::function<void()> quit)
 {
     if (readFd_ < 0 || notifier_)
         return;
     notifier_ = new QSocketNotifier(readFd_, QSocketNotifier::Read);
-    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [fd = readFd_] {
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [fd = readFd_, quit = std::move(quit)] {
         unsigned char bytes[64];
         while (::read(fd, bytes, sizeof bytes) > 0) {
         }
-        QCoreApplication::quit();
+        if (quit)
+            quit();
+        else
+            QCoreApplication::quit();
     });
 }
 

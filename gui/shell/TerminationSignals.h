@@ -6,6 +6,8 @@
 // ends when it is told to.
 #pragma once
 
+#include <functional>
+
 class QSocketNotifier;
 
 namespace pellar {
@@ -20,8 +22,9 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    // Once the application object exists: a signal quits its event loop.
-    void QuitOnSignal();
+    // Once the application object exists: a signal quits its event loop,
+    // through quit when given (which must end the loop without asking).
+    void QuitOnSignal(std::function<void()> quit = {});
 
 private:
     int readFd_ = -1;

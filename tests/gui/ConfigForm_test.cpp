@@ -162,6 +162,7 @@ private slots:
         QVERIFY(form.FilterAddedCheckBox()->isChecked());
         QVERIFY(form.ShowSubjTreeCheckBox()->isChecked());
         QVERIFY(form.MarkReadCheckBox()->isChecked());
+        QVERIFY(form.AutoReconnectCheckBox()->isChecked());
         QVERIFY(!form.LineWrapCheckBox()->isChecked());
         QVERIFY(form.AlignTopCheckBox()->isChecked());
         QVERIFY(form.ShowCommentedCheckBox()->isChecked());
@@ -247,6 +248,7 @@ private slots:
         form.FilterAddedCheckBox()->setChecked(false);
         form.ShowSubjTreeCheckBox()->setChecked(false);
         form.MarkReadCheckBox()->setChecked(false);
+        form.AutoReconnectCheckBox()->setChecked(false);
         form.LineWrapCheckBox()->setChecked(true);
         form.AlignTopCheckBox()->setChecked(false);
         form.ShowCommentedCheckBox()->setChecked(false);
@@ -289,6 +291,7 @@ private slots:
         QCOMPARE(store.Value(kRoot, "FilterAddedTexts"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "ShowSubjTree"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "MarkReadTexts"), std::string("0"));
+        QCOMPARE(store.Value(kRoot, "AutoReconnect"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "AutomaticLineWrap"), std::string("1"));
         QCOMPARE(store.Value(kRoot, "AlignTextsToTop"), std::string("0"));
         QCOMPARE(store.Value(kRoot, "ShowCommentedText"), std::string("0"));
@@ -331,7 +334,7 @@ private slots:
         QVERIFY(dialog.Show());
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 19);
+        QCOMPARE(boxes.size(), 20);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
@@ -369,7 +372,7 @@ private slots:
         QVERIFY(config.Inherit());
 
         for (const char* key : {"SoundAllMsg", "SavePwd", "UseProxy", "FilterAddedTexts", "MarkReadTexts",
-                                "FocusPriText", "AlignTextsToTop", "Server", "Port", "HeaderFont",
+                                "AutoReconnect", "FocusPriText", "AlignTextsToTop", "Server", "Port", "HeaderFont",
                                 "StartWindowSizeMode", "Activity-read"})
             QVERIFY2(store.Value(kHome, key) == std::string(), key);
         QCOMPARE(store.Value(kHome, "TrayAllMsg"), std::string("0"));

@@ -6,6 +6,7 @@
 
 #include "core/config/TMiravoConfiguration.h"
 #include "gui/shell/AppWindows.h"
+#include "gui/shell/TerminationSignals.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/DraftOffers.h"
@@ -18,6 +19,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -200,6 +205,45 @@ private slots:
         QCOMPARE(Kept().size(), size_t{1});
         QCOMPARE(Kept()[0].subject, std::string("Unsent at quit"));
         QVERIFY(form->parentWidget()->close());
+    }
+
+    // Last: it ends the event loop the way the program ends.
+    void aTerminationSignalKeepsTheTextAndQuitsWithoutAsking()
+    {
+        QVERIFY(Reconnect());  // the last test quit, and that logged off
+        for (const Draft& old : Kept())
+            windows_->Drafts().Store().Remove(old.id);
+        TWriteTextForm* form = NewText();
+        QVERIFY(form);
+        QTRY_VERIFY(!form->Model().WorkerRunning());
+        QTest::keyClicks(form->SubjectEdit(), QStringLiteral("Unsent at log-out"));
+        QStringList asked;
+        windows_->Drafts().SetQuitAnswerer([&](const QString& q) {
+            asked << q;
+            return false;
+        });
+        form->SetCloseAnswerer([&](const QString& q) {
+            asked << q;
+            return TWriteTextForm::CloseChoice::Cancel;
+        });
+
+        TerminationSignals termination;
+        App().QuitOnSignals(termination);
+        bool timedOut = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&timedOut] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
+        guard.start(10000);
+        QTimer::singleShot(0, [] { ::kill(::getpid(), SIGTERM); });
+        QCoreApplication::exec();
+
+        QVERIFY(!timedOut);
+        QVERIFY2(asked.isEmpty(), qPrintable(asked.join(QLatin1Char('|'))));
+        QCOMPARE(Kept().size(), size_t{1});
+        QCOMPARE(Kept()[0].subject, std::string("Unsent at log-out"));
     }
 };
 

@@ -3,6 +3,7 @@
 // meanwhile fails instead of waiting.
 #include "support/gui/LiveSession.h"
 
+#include "core/config/ConfigKeys.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/TMVCommunicationThread.h"
 #include "core/protocol/TMiscInfo.h"
@@ -50,6 +51,9 @@ private slots:
                  error.c_str());
         AppController& app = session.App();
         QVERIFY(app.MainWindow().IsOnline());
+        // Here the session ends with the link; keeping it on screen and
+        // connecting again is the reconnect tests' part.
+        app.ClientContext().Config().WriteString(ConfigKeys::AutoReconnect, "0");
 
         // A comment after another text: read previous and back both offered.
         TReadArticleForm* reading = windows->Reading();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "core/protocol/MVRequests.h"
+#include "support/ScriptedWaits.h"
 #include "support/SessionFixture.h"
 
 namespace pellar::test {
@@ -54,6 +55,15 @@ protected:
             const size_t blank = l.find(' ');
             return blank != std::string::npos && l.substr(blank + 1) == line;
         }));
+    }
+
+    // How often the body of text was asked for.
+    int TextRequests(int32_t text)
+    {
+        const auto lines = SentRequests(25);
+        const std::string prefix = "25 " + std::to_string(text) + " ";
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                              [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
     }
 
     // Runs fn on several threads released at once.
@@ -178,6 +188,69 @@ TEST_F(CachesTest, StatusHandedOutSurvivesAClear)
     EXPECT_EQ(cache.IsNameCached(c.client.CurrentPerson()), -1);
 }
 
+TEST_F(CachesTest, OnlyARefusalIsRememberedNotACancelledWait)
+{
+    miravod::ServerOptions slow;
+    slow.replyDelayMs = 150;  // longer than the user below will wait
+    StartServer(slow);
+    SessionClient c;
+    ASSERT_TRUE(LogOn(c));
+    MVCache& cache = c.client.Cache();
+    const int32_t text = c.client.ServerInfo().MotdText;
+    const int32_t conf = c.client.ServerInfo().JoinOnCreateConf;
+    cache.ClearAllCaches();
+    relay->ClearSent();
+
+    CancelAfterWait impatient(20);
+    c.client.SetBlockingWait(&impatient);
+    MVCache::TextMiss miss = MVCache::TextMiss::None;
+    EXPECT_FALSE(cache.GetText(text, miss));
+    EXPECT_EQ(miss, MVCache::TextMiss::NotAnswered);
+    EXPECT_FALSE(cache.IsTextCached(text));
+    const std::shared_ptr<TMiravoConference> record = cache.GetConference(conf);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->Name(), "");
+    EXPECT_FALSE(record->ShortLoaded());
+    EXPECT_FALSE(record->FullLoaded());
+    EXPECT_GE(impatient.Cancelled(), 2);
+
+    // The user waits this time: the text and the conference are there.
+    c.client.SetBlockingWait(nullptr);
+    const auto body = cache.GetText(text, miss);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(miss, MVCache::TextMiss::None);
+    EXPECT_EQ(body->Subject(), "Welcome to the demo system");
+    EXPECT_EQ(record->Name(), "Welcome");
+    EXPECT_GT(record->HighestLocalNo(), 0);
+    EXPECT_EQ(TextRequests(text), 2);
+
+    // The server's refusal is its answer: asked once, remembered.
+    EXPECT_FALSE(cache.GetText(999999, miss));
+    EXPECT_EQ(miss, MVCache::TextMiss::Refused);
+    EXPECT_FALSE(cache.GetText(999999, miss));
+    EXPECT_EQ(miss, MVCache::TextMiss::Refused);
+    EXPECT_EQ(TextRequests(999999), 1);
+}
+
+TEST_F(CachesTest, ALostLinkIsNotRememberedAsARefusal)
+{
+    StartServer();
+    SessionClient c;
+    ASSERT_TRUE(LogOn(c));
+    MVCache& cache = c.client.Cache();
+    const int32_t text = c.client.ServerInfo().MotdText;
+    cache.ClearAllCaches();
+    relay->Cut();
+    ASSERT_TRUE(WaitUntil([&] { return !c.client.ConnectedEvent().IsSet(); }));
+    MVCache::TextMiss miss = MVCache::TextMiss::None;
+    EXPECT_FALSE(cache.GetText(text, miss));
+    EXPECT_EQ(miss, MVCache::TextMiss::NotAnswered);
+    EXPECT_FALSE(cache.IsTextCached(text));
+
+    ASSERT_TRUE(LogOn(c));
+    EXPECT_TRUE(cache.GetText(text, miss));
+}
+
 TEST_F(CachesTest, MarkReadSendsSortedNumbersAndTheServerStoresThem)
 {
     StartServer();
@@ -296,6 +369,38 @@ TEST_F(CachesTest, MarksSurviveALinkLossAndReachTheServerAfterTheNextLogon)
     relay->ClearSent();
     ASSERT_TRUE(LogOn(c, "Reader Lost", "pw"));
     EXPECT_TRUE(SentRequests(27).empty());
+}
+
+TEST_F(CachesTest, MarksStillQueuedAtALinkLossGoOutBeforeTheMembershipsAreRead)
+{
+    StartServer();
+    SessionClient c;
+    const int32_t conf = LogOnNewReader(c, "Reader Queued");
+    MVCache& cache = c.client.Cache();
+
+    // Read just before the drop: still in the queue, never flushed.
+    cache.QueueMarkRead(conf, 4);
+    cache.QueueMarkRead(conf, 2);
+    relay->Cut();
+    ASSERT_TRUE(WaitUntil([&] { return !c.client.ConnectedEvent().IsSet(); }));
+    EXPECT_EQ(cache.PendingMarkReadCount(), 2);
+
+    relay->ClearSent();
+    ASSERT_TRUE(LogOn(c, "Reader Queued", "pw"));
+    EXPECT_EQ(cache.PendingMarkReadCount(), 0);
+    const std::vector<int> order = SentRequestNumbers();
+    const auto marks = std::find(order.begin(), order.end(), 27);
+    const auto memberships = std::find(order.begin(), order.end(), 46);
+    ASSERT_NE(marks, order.end());
+    ASSERT_NE(memberships, order.end());
+    EXPECT_LT(marks - order.begin(), memberships - order.begin());
+    EXPECT_THAT(SentRequests(27), ElementsAre("27 " + std::to_string(conf) + " 2 { 2 4  }"));
+    EXPECT_THAT(ServerReadLocals(c.client, conf, 10), ElementsAre(2, 4));
+    // So the reloaded membership no longer counts them as unread.
+    const auto membership = cache.GetMembership(conf);
+    ASSERT_TRUE(membership);
+    EXPECT_TRUE(membership->IsRead(2));
+    EXPECT_TRUE(membership->IsRead(4));
 }
 
 TEST_F(CachesTest, LostMarksAreNotSentForAnotherPerson)

@@ -142,6 +142,26 @@ TEST_F(ReadingControllerTest, KeysPressedWhileAStepRunsMakeOneMoreStepWhenItEnds
     EXPECT_EQ(view.starts, 2);
 }
 
+TEST_F(ReadingControllerTest, ATextTheLinkLostIsNotCalledMissingAndIsReadableAfterTheNextLogon)
+{
+    LogOnReader("Controller Offline");
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    const int32_t text = reader->ReadStatus().CurrentText();
+    ASSERT_NE(text, 0);
+    me.client.Cache().ForgetText(text);
+    relay->Cut();
+    ASSERT_TRUE(WaitUntil([&] { return !me.client.ConnectedEvent().IsSet(); }));
+
+    reader->ShowText(text, true);
+    EXPECT_THAT(view.boxes, ElementsAre("Text " + std::to_string(text) +
+                                        " could not be fetched: there is no connection to the server."));
+    ASSERT_TRUE(LogOn(me, "Controller Offline", "pw"));
+    reader->ShowText(text, true);
+    EXPECT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.shown.back(), text);
+}
+
 TEST_F(ReadingControllerTest, ShowTextAddsToTheHistoryOnlyATextThatExists)
 {
     LogOnReader("Controller Shower");

@@ -1,6 +1,7 @@
 // The session's connect and disconnect sequences against the reference
 // server: what windows are told, in which order, and what reaches the wire
 // in between.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -228,6 +229,73 @@ TEST_F(SessionTest, ClearCachesBringsTheMembershipsBackOnlyWhileOnline)
     EXPECT_EQ(s.client.Cache().GetMembership(conf), nullptr);
     EXPECT_TRUE(s.session.ClearCaches(true));
     EXPECT_NE(s.client.Cache().GetMembership(conf), nullptr);
+}
+
+TEST_F(SessionTest, ReconnectLogsTheSamePersonOnUnaskedAndSendsTheMarksBeforeReadingTheMemberships)
+{
+    StartServer();
+    SessionUnderTest s;
+    s.ui.login = Choice("Reconnect Reader", "pw");
+    s.ui.yesNo = {true, false};
+    s.ui.newAccounts = {{"Reconnect Reader", "pw", "pw"}};
+    ASSERT_TRUE(s.session.Connect(false, ""));
+    const int32_t person = s.client.CurrentPerson();
+    const int32_t conf = s.client.ServerInfo().JoinOnCreateConf;
+    ASSERT_NE(s.client.Cache().GetMembership(conf), nullptr);
+    s.client.Cache().QueueMarkRead(conf, 3);
+    relay->Cut();
+    ASSERT_TRUE(WaitUntil([&] { return !s.client.ConnectedEvent().IsSet(); }));
+    relay->ClearSent();
+    s.recorder.Reset();
+    // Nobody is asked anything: no login dialog, no account question.
+    s.ui.login.reset();
+    s.ui.yesNo.clear();
+
+    EXPECT_EQ(s.session.Reconnect(), Logon::Again::LoggedOn);
+    EXPECT_THAT(s.recorder.steps, ElementsAre("online"));
+    EXPECT_EQ(s.client.CurrentPerson(), person);
+    EXPECT_TRUE(s.client.ConnectedEvent().IsSet());
+    EXPECT_TRUE(s.session.LogonSequence().FailureNotice().empty());
+    const std::vector<int> order = SentRequestNumbers();
+    const auto logon = std::find(order.begin(), order.end(), 62);
+    const auto marks = std::find(order.begin(), order.end(), kMarkRead);
+    const auto memberships = std::find(order.begin(), order.end(), 46);
+    ASSERT_NE(logon, order.end());
+    ASSERT_NE(marks, order.end());
+    ASSERT_NE(memberships, order.end());
+    EXPECT_LT(logon, marks);
+    EXPECT_LT(marks, memberships);
+    const auto membership = s.client.Cache().GetMembership(conf);
+    ASSERT_NE(membership, nullptr);
+    EXPECT_TRUE(membership->IsRead(3));
+
+    // Disconnect forgets what to repeat, the password with it.
+    s.session.Disconnect();
+    EXPECT_FALSE(s.session.LogonSequence().CanLogOnAgain());
+    relay->ClearSent();
+    EXPECT_EQ(s.session.Reconnect(), Logon::Again::NothingToRepeat);
+    EXPECT_TRUE(SentRequestNumbers().empty());
+}
+
+TEST_F(SessionTest, ReconnectToAServerThatIsGoneFailsWithANoticeAndNoMessage)
+{
+    miravod::ServerOptions own;
+    own.passwordIterations = 1000;  // a server of its own, stopped below
+    StartServer(own);
+    SessionUnderTest s;
+    ASSERT_TRUE(Connect(s));
+    server.reset();
+    ASSERT_TRUE(WaitUntil([&] { return !s.client.ConnectedEvent().IsSet(); }));
+    const int before = s.client.UserMessages().Count();
+    s.recorder.Reset();
+
+    EXPECT_EQ(s.session.Reconnect(), Logon::Again::Unreachable);
+    EXPECT_TRUE(s.recorder.steps.empty());
+    EXPECT_FALSE(s.session.LogonSequence().FailureNotice().empty());
+    EXPECT_EQ(s.client.UserMessages().Count(), before);
+    EXPECT_FALSE(s.client.ConnectedEvent().IsSet());
+    // Still something to repeat: a later try may find the server back.
+    EXPECT_TRUE(s.session.LogonSequence().CanLogOnAgain());
 }
 
 TEST(SessionShutdown, StopsWorkersOnceInReverseOrderAndForgetsListeners)

@@ -31,6 +31,8 @@ public:
     std::vector<std::pair<int32_t, int32_t>> marked;
     int textStatLookups = 0;
     bool loadedUnderLock = false;
+    // Loads go unanswered (a cancelled wait, a lost link): nothing is stored.
+    bool unanswered = false;
 
     // Conference conf, named "Full" with presentation 77, holding the local
     // numbers first to first + count - 1.
@@ -50,26 +52,37 @@ public:
     {
         ++fullLoads;
         NoteLock(conf);
+        if (unanswered)
+            return;
         if (auto it = fullStatus.find(conf.ConfNo()); it != fullStatus.end())
             conf.StoreFullStatus(it->second);
+        else
+            conf.SetFullLoaded(true);  // refused, as a server would
     }
     void LoadShortConfStatus(TMiravoConferenceBase& conf) override
     {
         ++shortLoads;
         NoteLock(conf);
+        if (unanswered)
+            return;
         if (auto it = highestLocal.find(conf.ConfNo()); it != highestLocal.end())
             conf.StoreShortStatus("short name", "0000", it->second, 0);
+        else
+            conf.SetShortLoaded(true);
     }
-    void LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override
+    bool LoadTextMap(int32_t conf, int32_t firstLocal, int32_t count, TSortedIntegerList<int32_t>& into) override
     {
         mapLoads.emplace_back(conf, firstLocal, count);
         if (auto c = conferences.find(conf); c != conferences.end())
             NoteLock(*c->second);
+        if (unanswered)
+            return false;
         const auto& map = textMaps[conf];
         for (int64_t local = firstLocal; local < int64_t{firstLocal} + count; ++local) {
             if (auto it = map.find(static_cast<int32_t>(local)); it != map.end())
                 into.SetObject(into.Add(it->first), it->second);
         }
+        return true;
     }
     std::shared_ptr<TMiravoConference> FindConference(int32_t conf) override
     {

@@ -46,6 +46,24 @@ TEST_F(ConferenceTest, FailedLoadIsNotRetried)
     EXPECT_TRUE(unknown.FullLoaded());
 }
 
+TEST_F(ConferenceTest, AnUnansweredLoadIsAskedAgainAndNotReadAsEmpty)
+{
+    services.unanswered = true;  // the user cancelled the wait, or the link went
+    EXPECT_EQ(conf->Presentation(), 0);
+    EXPECT_FALSE(conf->FullLoaded());
+    EXPECT_EQ(conf->HighestLocalNo(), 0);
+    EXPECT_FALSE(conf->ShortLoaded());
+    EXPECT_EQ(services.fullLoads, 1);
+    EXPECT_EQ(services.shortLoads, 1);
+
+    services.unanswered = false;
+    EXPECT_EQ(conf->Presentation(), 77);
+    EXPECT_EQ(conf->NoOfTexts(), 10);
+    EXPECT_EQ(conf->HighestLocalNo(), 10);
+    EXPECT_EQ(services.fullLoads, 2);
+    EXPECT_EQ(services.shortLoads, 2);
+}
+
 TEST_F(ConferenceTest, GlobalOfWithoutFetchSendsNothing)
 {
     EXPECT_EQ(conf->GlobalOf(3, true), -1);
@@ -102,6 +120,27 @@ TEST_F(ConferenceTest, FindNextTextMarksEmptyLocalsRead)
     m.MarkRead(4, false);
     EXPECT_EQ(conf->FindNextText(1, 10, &m, true), 5);
     EXPECT_EQ(conf->FindNextText(1, 10, &m, false), 4); // read ones count without skipRead
+}
+
+TEST_F(ConferenceTest, FindNextTextMarksNothingReadWhileTheMapDoesNotCome)
+{
+    services.textMaps[5] = {{4, 104}, {5, 105}};
+    TMiravoMembership m(5, &services);
+    EXPECT_EQ(conf->Presentation(), 77);  // the status came before the link went
+    services.unanswered = true;
+    EXPECT_EQ(conf->FindNextText(1, 10, &m, true), -1);
+    EXPECT_EQ(m.LastTextRead(), 0);
+    EXPECT_TRUE(services.marked.empty());
+
+    // Nor without the conference's status: its numbers are not known.
+    TMiravoConference unknown(6, &services);
+    TMiravoMembership other(6, &services);
+    EXPECT_EQ(unknown.FindNextText(1, 10, &other, true), -1);
+    EXPECT_TRUE(services.marked.empty());
+
+    services.unanswered = false;
+    EXPECT_EQ(conf->FindNextText(1, 10, &m, true), 4);
+    EXPECT_EQ(services.marked, (std::vector<std::pair<int32_t, int32_t>>{{5, 1}, {5, 2}, {5, 3}}));
 }
 
 TEST_F(ConferenceTest, FindNextTextEdges)

@@ -81,7 +81,7 @@ TEST(Client, RecordServicesCanBeReplaced)
     struct Fake : RecordServices {
         void LoadFullConfStatus(TMiravoConferenceBase&) override {}
         void LoadShortConfStatus(TMiravoConferenceBase&) override {}
-        void LoadTextMap(int32_t, int32_t, int32_t, TSortedIntegerList<int32_t>&) override {}
+        bool LoadTextMap(int32_t, int32_t, int32_t, TSortedIntegerList<int32_t>&) override { return false; }
         std::shared_ptr<TMiravoConference> FindConference(int32_t) override { return nullptr; }
         std::shared_ptr<TextStatType> FindTextStat(int32_t) override { return std::make_shared<TextStatType>(); }
         void NoteMarkedRead(int32_t, int32_t) override {}

@@ -7,9 +7,14 @@ namespace pellar::test {
 
 bool LiveSession::Start(std::string* error, const std::function<void(AppController&)>& beforeConnect)
 {
-    server_ = StartQuickDemoServer(error, serverCharset);
+    serverOptions_.charset = serverCharset;
+    serverOptions_.passwordIterations = 1000;
+    if (persistent)
+        serverOptions_.dbPath = state_.filePath(QStringLiteral("server.db")).toStdString();
+    server_ = StartDemoServer(error, serverOptions_);
     if (!server_)
         return false;
+    serverOptions_.port = server_->Port();
 
     AppOptions app = QuietAppOptionsWithGreetingTimeout(state_);
     app.dataDir = app.stateDir / "data";
@@ -25,6 +30,13 @@ bool LiveSession::Start(std::string* error, const std::function<void(AppControll
         return false;
     }
     return true;
+}
+
+bool LiveSession::RestartServer(std::string* error)
+{
+    server_.reset();
+    server_ = StartDemoServer(error, serverOptions_);
+    return server_ != nullptr;
 }
 
 void LiveSession::Stop()

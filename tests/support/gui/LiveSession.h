@@ -39,6 +39,9 @@ public:
     int ServerPort() const { return server_ ? server_->Port() : 0; }
     // The server goes away under the client (its links close).
     void StopServer() { server_.reset(); }
+    // A server again on the port the first one had, over the same data
+    // when persistent (else seeded afresh); false (and why) when it did not start.
+    bool RestartServer(std::string* error);
     Client& ClientContext() { return app_->ClientContext(); }
 
     // A conference's number by its exact name; 0 when none matches.
@@ -47,10 +50,14 @@ public:
     std::vector<QString> messages;
     // Set before Start: the set the server's names and texts are in.
     WireCharset serverCharset = WireCharset::Latin1;
+    // Set before Start: the server keeps its data in a file of its own, so
+    // that a restarted one finds what the first one stored.
+    bool persistent = false;
 
 private:
     QTemporaryDir state_;
     std::unique_ptr<miravod::Server> server_;
+    miravod::ServerOptions serverOptions_;
     std::unique_ptr<AppController> app_;
 };
 
