@@ -273,7 +273,7 @@ void AppController::CheckLink()
     // its own and unwinds first; the next tick takes the window offline.
     if (waits_->Depth() > 0)
         return;
-    if (client_->Config().ReadFlag(ConfigKeys::AutoReconnect, true) && session_->LogonSequence().CanLogOnAgain()) {
+    if (client_->Config().ReadFlag(ConfigKeys::AutoReconnect, ConfigDefaultFlag(ConfigKeys::AutoReconnect)) && session_->LogonSequence().CanLogOnAgain()) {
         StartReconnecting();
         return;
     }
