@@ -59,6 +59,9 @@ case "$version" in Pellar\ *) ;; *) fail "pellar --version printed: $version" ;;
 # have the server killed by SIGPIPE, which pipefail counts as a failure.
 miravod_help="$("$prefix/bin/miravod" --help)" || fail "miravod --help exit status"
 printf '%s\n' "$miravod_help" | sed -n 1p | grep -q '^Usage: miravod' || fail "miravod --help"
+# Both programs come from one source and say the same version.
+server_version="$("$prefix/bin/miravod" --version)" || fail "miravod --version exit status"
+[ "$server_version" = "miravod ${version#Pellar }" ] || fail "miravod --version printed: $server_version (pellar: $version)"
 
 skipped=()
 if command -v desktop-file-validate >/dev/null; then
