@@ -236,6 +236,7 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     const std::optional<int32_t> found = commands_.LookUpPerson(user);
     int32_t person = found.value_or(-1);
     client_.SetCurrentPerson(person);
+    client_.SetCurrentPersonName(user);
     // A look-up that failed (the link went, the reply was unreadable) is no
     // reason to offer a new account.
     if (!found || (person <= 0 && !client_.ConnectedEvent().IsSet())) {

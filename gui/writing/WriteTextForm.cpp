@@ -283,12 +283,12 @@ void TWriteTextForm::Start()
     startBody_ = writeTextEdit_->toPlainText();
 }
 
-void TWriteTextForm::KeepDrafts(const DraftStore& store, const std::string& profile)
+void TWriteTextForm::KeepDrafts(const DraftStore& store, const std::string& profile, const DraftPlace& place)
 {
     if (drafts_)
         return;
     drafts_ = new DraftKeeper(
-        store, profile, [this] { return HasUnsentText() ? model_->ToDraft() : Draft{}; }, this);
+        store, profile, place, [this] { return HasUnsentText() ? model_->ToDraft() : Draft{}; }, this);
     connect(drafts_, &DraftKeeper::SaveFailed, this, [this](const QString& why) {
         if (mainForm_ && mainForm_->StatusBar1())
             mainForm_->StatusBar1()->SetNotice(why);
