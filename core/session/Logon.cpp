@@ -48,7 +48,9 @@ bool Logon::LogOn()
     TMiravoConfiguration& config = client_.Config();
     std::string server, port, user, password;
     TlsSettings tls;
-    if (!autoConnect_) {
+    const bool fromDialog = !autoConnect_;
+    wantAccount_ = false;
+    if (fromDialog) {
         const auto choice = ui_.askLogin();
         if (!choice) {
             failureNotice_.clear();  // nothing was tried
@@ -59,6 +61,7 @@ bool Logon::LogOn()
         user = choice->user;
         password = choice->password;
         tls.enabled = choice->tls;
+        wantAccount_ = choice->createAccount;
         config.SetProfile(choice->profilePath.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                                       : choice->profilePath);
     } else {
@@ -133,6 +136,10 @@ bool Logon::LogOn()
         return false;
     }
     failureNotice_.clear();
+    // What worked from the login dialog is what it shows next time: the
+    // chosen profile keeps the server, port and person.
+    if (fromDialog)
+        RememberLogon(config, server, port, user, tls.enabled);
     // The password worked: one saved in the settings file's older form
     // moves into the keyring now, when there is one that answers.
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
@@ -243,8 +250,18 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
         Abandon();
         return false;
     }
+    const std::string named = "\"" + user + "\" on " + server;
+    if (person > 0 && wantAccount_) {
+        // Asked for a new account under a name that is taken: the user may
+        // have meant that person.
+        if (!ui_.askYesNo("There is already a person " + named + ". Log on as that person?")) {
+            Abandon();
+            return false;
+        }
+    }
     if (person <= 0) {
-        if (!ui_.askYesNo("Unable to find this user. Do you want to create a new account?")) {
+        if (!wantAccount_ &&
+            !ui_.askYesNo("Unable to find this user (" + named + "). Do you want to create a new account?")) {
             Abandon();
             return false;
         }
@@ -275,6 +292,21 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     LoadMemberships();
     commands_.ChangeActivity(kWaitActivity);
     return true;
+}
+
+void Logon::RememberLogon(TMiravoConfiguration& config, const std::string& server, const std::string& port,
+                          const std::string& user, bool tls)
+{
+    TMiravoConfiguration::Batch batch(config);
+    const auto keep = [&config](std::string_view key, const std::string& value) {
+        if (config.ReadString(key, "") != value)
+            config.WriteString(key, value);
+    };
+    keep(ConfigKeys::Server, server);
+    keep(tls ? ConfigKeys::TlsPort : ConfigKeys::Port, port);
+    if (config.ReadFlag(ConfigKeys::UseTls, false) != tls)
+        config.WriteFlag(ConfigKeys::UseTls, tls);
+    keep(ConfigKeys::User, user);
 }
 
 std::chrono::milliseconds Logon::AnswerTimeout() const

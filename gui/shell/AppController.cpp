@@ -59,6 +59,9 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     names_ = std::make_unique<ClientNameLookup>(*client_);
     services_.names = names_.get();
     services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
+    services_.createConference = [this](const std::string& name) {
+        return session_ ? session_->Commands().CreateConferenceNamed(name) : -1;
+    };
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);

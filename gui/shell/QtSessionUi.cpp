@@ -111,6 +111,12 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
         names << FromWire(name, WireCharset::Latin1);
     form.SetProfiles(names);
     form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
+    // The dialog opens on the profile of the last logon, which keeps the
+    // server, port and name that worked there.
+    const std::string current = config_.ProfilePath();
+    const std::string named = std::string(TMiravoConfiguration::kRootPath) + "\\";
+    if (current.size() > named.size() && current.compare(0, named.size(), named) == 0)
+        form.SetInitialProfile(FromWire(current.substr(named.size()), WireCharset::Latin1));
     LoginChoice choice;
     for (;;) {
         if (form.exec() != QDialog::Accepted)
@@ -127,6 +133,7 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     choice.user = ToWire(form.User());
     choice.password = ToWire(form.Password());
     choice.tls = form.Tls();
+    choice.createAccount = form.CreateAccountChosen();
     choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
     return choice;
 }

@@ -20,6 +20,7 @@
 #include "gui/writing/DraftKeeper.h"
 #include "gui/common/MiravoTextEdit.h"
 
+#include <QLocale>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -73,6 +74,8 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
 {
     setObjectName(QStringLiteral("WriteTextForm"));
     setWindowTitle(QStringLiteral("Write text"));
+    // A new presentation's labels in the user's language.
+    model_->SetPresentationLanguage(QLocale().name().toStdString(), ActiveWireCharset());
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
     CreateActions();
