@@ -125,8 +125,8 @@ bool Logon::LogOn()
         Abandon();
         ok = false;
     }
-    ui_.hideProgress();
     if (!ok) {
+        ui_.hideProgress();
         if (timedOut) {
             failureNotice_ = "The server did not answer (" + where + ")";
             client_.UserMessages().PostUserMessage("!" + failureNotice_);
@@ -145,7 +145,11 @@ bool Logon::LogOn()
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
         config.MovePasswordToKeyring();
     ui_.setCaption("Pellar (" + server + ") " + user);
+    // The list's look-ups are part of the logon: they wait in its box, under
+    // a step that says what they are, not in a box of their own each.
+    ui_.showProgress("Loading the conference list", 85);
     ui_.refreshConferenceList();
+    ui_.hideProgress();
     // A new account was just asked whether to write one; asking again in
     // another dialog would only repeat the question.
     if (!created)

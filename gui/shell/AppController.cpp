@@ -65,6 +65,7 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);
+    ui_->SetBlockingWait(waits_.get());
     session_ = std::make_unique<Session>(*client_, *ui_, options.logon);
     session_->AddListener(this);
     presenter_ = new UserMessagePresenter(client_->UserMessages(), client_->DisconnectingEvent(), mainForm_.get(), this);

@@ -140,8 +140,12 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
 
 void QtSessionUi::showProgress(std::string_view text, int percent)
 {
-    if (!progress_)
+    if (!progress_) {
         progress_ = new TConnectingForm(mainForm_.data());
+        // The logon's waits show in this box, not in boxes of their own.
+        if (waits_)
+            waits_->SetHost(progress_.data(), progress_.data());
+    }
     progress_->SetStep(FromWire(text), percent);
     if (!progress_->isVisible())
         progress_->show();

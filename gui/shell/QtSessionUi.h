@@ -17,6 +17,7 @@ class QWidget;
 
 namespace pellar {
 
+class QtBlockingWait;
 class RegistryBackend;
 class TMiravoConfiguration;
 class TMainForm;
@@ -61,6 +62,8 @@ public:
 
     // The progress window while a logon or log-off shows it; null otherwise.
     TConnectingForm* ProgressWindow() const { return progress_; }
+    // The waits the progress window shows while it is up.
+    void SetBlockingWait(QtBlockingWait* waits) { waits_ = waits; }
 
 signals:
     void PresentationEditorRequested(int32_t conf);
@@ -81,6 +84,7 @@ private:
     const GuiServices* services_;
     QPointer<TMainForm> mainForm_;
     QPointer<TConnectingForm> progress_;
+    QtBlockingWait* waits_ = nullptr;
 };
 
 } // namespace pellar

@@ -53,9 +53,12 @@ TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
     EXPECT_EQ(c.ui.ProgressTexts(),
               (std::vector<std::string>{"Connecting...", "Waiting for initial negotiation...",
                                         "Retrieving server info", "Fetching user number", "Logging on",
-                                        "Retrieving membership info"}));
+                                        "Retrieving membership info", "Loading the conference list"}));
     EXPECT_EQ(c.ui.progress.front().second, 8);
-    EXPECT_EQ(c.ui.progress.back().second, 70);
+    // The conference list is loaded under a step of its own, still in the
+    // logon's box, which goes only after it.
+    EXPECT_EQ(c.ui.progress.back(), (std::pair<std::string, int>{"Loading the conference list", 85}));
+    EXPECT_EQ(c.ui.hidden, 1);
     EXPECT_EQ(c.ui.windowSettingsApplied, 1);
     EXPECT_EQ(c.ui.caption, "Pellar (127.0.0.1) Demo User");
     EXPECT_GE(c.ui.hidden, 1);
