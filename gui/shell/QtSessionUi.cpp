@@ -138,6 +138,14 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     return choice;
 }
 
+void QtSessionUi::ShowProgressDetail(const QString& text, int percent)
+{
+    if (progress_ && progress_->isVisible()) {
+        progress_->SetStep(text, percent);
+        lastStep_ = text;
+    }
+}
+
 void QtSessionUi::showProgress(std::string_view text, int percent)
 {
     if (!progress_) {
@@ -146,7 +154,8 @@ void QtSessionUi::showProgress(std::string_view text, int percent)
         if (waits_)
             waits_->SetHost(progress_.data(), progress_.data());
     }
-    progress_->SetStep(FromWire(text), percent);
+    lastStep_ = FromWire(text);
+    progress_->SetStep(lastStep_, percent);
     if (!progress_->isVisible())
         progress_->show();
     // The step text is drawn before the step's work starts.

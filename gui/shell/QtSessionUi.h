@@ -62,6 +62,11 @@ public:
 
     // The progress window while a logon or log-off shows it; null otherwise.
     TConnectingForm* ProgressWindow() const { return progress_; }
+    // A finer step inside the current one, shown only while the progress
+    // window is up (the logon's conference list): no event loop is run.
+    void ShowProgressDetail(const QString& text, int percent);
+    // The step the progress window showed last (it goes when hidden).
+    const QString& LastProgressStep() const { return lastStep_; }
     // The waits the progress window shows while it is up.
     void SetBlockingWait(QtBlockingWait* waits) { waits_ = waits; }
 
@@ -85,6 +90,7 @@ private:
     QPointer<TMainForm> mainForm_;
     QPointer<TConnectingForm> progress_;
     QtBlockingWait* waits_ = nullptr;
+    QString lastStep_;
 };
 
 } // namespace pellar

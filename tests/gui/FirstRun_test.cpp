@@ -12,7 +12,9 @@
 #include "gui/shell/AppController.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
+#include "gui/shell/ConnectingForm.h"
 #include "gui/shell/MainMenus.h"
+#include "gui/shell/QtSessionUi.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/writing/DraftOffers.h"
@@ -21,7 +23,9 @@
 
 #include "support/gui/AppDriving.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -104,6 +108,15 @@ private slots:
         QCOMPARE(questions.size(), 1);
         QVERIFY2(questions[0].contains(QStringLiteral("presentation")), qPrintable(questions[0]));
         QVERIFY(app->ClientContext().CurrentPerson() > 0);
+        // The conference list was loaded under the logon's box, which
+        // counted its conferences to the end.
+        const QString lastStep = app->Ui().LastProgressStep();
+        const QRegularExpression counted(QStringLiteral("^Loading conferences: (\\d+) of (\\d+)$"));
+        const QRegularExpressionMatch count = counted.match(lastStep);
+        QVERIFY2(count.hasMatch(), qPrintable(lastStep));
+        QCOMPARE(count.captured(1), count.captured(2));
+        QVERIFY(count.captured(2).toInt() > 0);  // her letter box at least
+        QVERIFY(!app->Ui().ProgressWindow());
 
         // The default profile, chosen in the dialog, remembers where and who.
         TMiravoConfiguration& config = app->ClientContext().Config();
