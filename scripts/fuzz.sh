@@ -19,7 +19,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-  -DPELLAR_BUILD_GUI=OFF -DPELLAR_BUILD_BENCH=OFF -DPELLAR_BUILD_FUZZ=ON
+  -DPELLAR_BUILD_GUI=OFF -DPELLAR_BUILD_BENCH=OFF -DPELLAR_BUILD_FUZZ=ON -DPELLAR_HARDENING=OFF
 
 targets=${FUZZERS:-$(cd fuzz && ls ./*_fuzz.cpp | sed 's#^\./##; s#\.cpp$##')}
 # shellcheck disable=SC2086

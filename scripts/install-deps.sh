@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   fonts-noto-color-emoji fonts-ipafont-gothic
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev file groff-base
+  desktop-file-utils appstream dpkg-dev file groff-base lintian
   python3
 )
 

@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "ProgramVersionNumbers.h"
 #include "server/Server.h"
 #include "server/TlsContext.h"
 
@@ -18,6 +19,7 @@ namespace {
 void Usage(std::FILE* out)
 {
     std::fputs("Usage: miravod [options]\n"
+               "  --version               show the server's version and exit\n"
                "  --listen ADDR           address to listen on (default 127.0.0.1)\n"
                "  --port N                port (default 4894; 0 = any free port)\n"
                "  --db FILE               keep the data in this SQLite file (default: in memory)\n"
@@ -207,6 +209,11 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args)
         const bool hasValue = i + 1 < argc;
         if (a == "--help" || a == "-h") {
             Usage(stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("miravod %d.%d.%d (build %d)\n", PELLAR_VERSION_MAJOR, PELLAR_VERSION_MINOR,
+                        PELLAR_VERSION_RELEASE, PELLAR_VERSION_BUILD);
             return 0;
         }
         if (const NumberOption* option = Find(kNumberOptions, a)) {

@@ -15,6 +15,9 @@ inline constexpr std::string_view Port = "Port";
 inline constexpr std::string_view User = "User";
 inline constexpr std::string_view Pwd = "Pwd";
 inline constexpr std::string_view SavePwd = "SavePwd";
+// "1": the profile's password is no secret (the demo's) and never goes to
+// the keyring; it is kept obscured in "Pwd" like where no keyring answers.
+inline constexpr std::string_view PwdNotSecret = "PwdNotSecret";
 inline constexpr std::string_view UseProxy = "UseProxy";
 inline constexpr std::string_view ProxyServer = "ProxyServer";
 inline constexpr std::string_view ProxyPort = "ProxyPort";

@@ -202,17 +202,46 @@ std::shared_ptr<SecretStore> TMiravoConfiguration::Secrets() const
 std::string TMiravoConfiguration::PasswordKey() const
 {
     return "Pellar " + ProfilePath() + " " + ReadString(ConfigKeys::User, "") + "@" +
-           ReadString(ConfigKeys::Server, "") + ":" + ReadString(ConfigKeys::Port, "");
+           ReadString(ConfigKeys::Server, "");
+}
+
+std::string TMiravoConfiguration::OlderPasswordKey() const
+{
+    return PasswordKey() + ":" + ReadString(ConfigKeys::Port, "");
+}
+
+std::shared_ptr<SecretStore> TMiravoConfiguration::PasswordStore() const
+{
+    if (ReadFlag(ConfigKeys::PwdNotSecret, false))
+        return nullptr;
+    return Secrets();
 }
 
 // The keyring may take a moment to answer: no lock is held while it does.
+
+SecretStore::Status TMiravoConfiguration::ReadKeyring(SecretStore& keyring, std::string& secret) const
+{
+    const std::string key = PasswordKey();
+    const SecretStore::Status status = keyring.Read(key, secret);
+    if (status != SecretStore::Status::NotFound)
+        return status;
+    const std::string older = OlderPasswordKey();
+    std::string found;
+    if (keyring.Read(older, found) != SecretStore::Status::Ok)
+        return status;
+    // Moved only once it is safe under the new key; else read where it is.
+    if (keyring.Write(key, found) == SecretStore::Status::Ok)
+        keyring.Remove(older);
+    secret = std::move(found);
+    return SecretStore::Status::Ok;
+}
 
 TMiravoConfiguration::PasswordPlace TMiravoConfiguration::WherePasswordIs() const
 {
     if (!ReadString(ConfigKeys::Pwd, "").empty())
         return PasswordPlace::SettingsFile;
     std::string secret;
-    if (const auto store = Secrets(); store && store->Read(PasswordKey(), secret) == SecretStore::Status::Ok)
+    if (const auto store = PasswordStore(); store && ReadKeyring(*store, secret) == SecretStore::Status::Ok)
         return secret.empty() ? PasswordPlace::Nowhere : PasswordPlace::Keyring;
     return PasswordPlace::Nowhere;
 }
@@ -220,7 +249,7 @@ TMiravoConfiguration::PasswordPlace TMiravoConfiguration::WherePasswordIs() cons
 bool TMiravoConfiguration::KeyringAnswers() const
 {
     std::string secret;
-    const auto store = Secrets();
+    const auto store = PasswordStore();
     return store && store->Read(PasswordKey(), secret) != SecretStore::Status::Unavailable;
 }
 
@@ -229,7 +258,7 @@ std::string TMiravoConfiguration::ReadPassword() const
     if (const std::string stored = ReadString(ConfigKeys::Pwd, ""); !stored.empty())
         return UnobscurePassword(stored, loginName_);
     std::string secret;
-    if (const auto store = Secrets(); store && store->Read(PasswordKey(), secret) == SecretStore::Status::Ok)
+    if (const auto store = PasswordStore(); store && ReadKeyring(*store, secret) == SecretStore::Status::Ok)
         return secret;
     return {};
 }
@@ -240,7 +269,7 @@ bool TMiravoConfiguration::WritePassword(std::string_view password)
         ForgetPassword();
         return true;
     }
-    if (const auto store = Secrets();
+    if (const auto store = PasswordStore();
         store && store->Write(PasswordKey(), std::string(password)) == SecretStore::Status::Ok)
         return WriteString(ConfigKeys::Pwd, "");
     return WriteString(ConfigKeys::Pwd, ObscurePassword(password, loginName_));
@@ -249,13 +278,15 @@ bool TMiravoConfiguration::WritePassword(std::string_view password)
 void TMiravoConfiguration::ForgetPassword()
 {
     WriteString(ConfigKeys::Pwd, "");
-    if (const auto store = Secrets())
+    if (const auto store = PasswordStore()) {
         store->Remove(PasswordKey());
+        store->Remove(OlderPasswordKey());
+    }
 }
 
 bool TMiravoConfiguration::MovePasswordToKeyring()
 {
-    const auto store = Secrets();
+    const auto store = PasswordStore();
     if (!store)
         return false;
     std::string stored;

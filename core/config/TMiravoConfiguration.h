@@ -82,8 +82,14 @@ public:
     // kept obscured in "Pwd" (with the login name given at creation).
     void SetSecretStore(std::shared_ptr<SecretStore> store);
     std::shared_ptr<SecretStore> Secrets() const;
-    // "Pellar <profile path> <user>@<server>:<port>" of the current profile.
+    // "Pellar <profile path> <user>@<server>" of the current profile: the
+    // port is not part of it, so a server that moves to another port keeps
+    // its one entry.
     std::string PasswordKey() const;
+    // The key entries were saved under before, with ":<port>" after the
+    // server. Reading a password finds an entry there too and moves it to
+    // PasswordKey().
+    std::string OlderPasswordKey() const;
 
     enum class PasswordPlace { Nowhere, Keyring, SettingsFile };
     PasswordPlace WherePasswordIs() const;
@@ -140,6 +146,13 @@ private:
     bool Committed(bool writeOk);  // commits unless batched; caller holds the lock
 
     std::shared_ptr<RegistryBackend> backend_;
+    // The keyring for the current profile's password: none where the
+    // profile says its password is no secret.
+    std::shared_ptr<SecretStore> PasswordStore() const;
+    // The entry under PasswordKey(), else one under OlderPasswordKey(),
+    // which then moves to PasswordKey().
+    SecretStore::Status ReadKeyring(SecretStore& keyring, std::string& secret) const;
+
     std::shared_ptr<SecretStore> secrets_;  // null: no keyring
     const std::string loginName_;
 

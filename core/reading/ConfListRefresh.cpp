@@ -1,5 +1,7 @@
 #include "core/reading/ConfListRefresh.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 
 #include "core/protocol/TMiravoMembership.h"
@@ -39,6 +41,23 @@ std::vector<int32_t> StatusesNeeded(MVCache& cache, const std::vector<Member>& m
 
 } // namespace
 
+namespace {
+
+std::string Grouped(size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+} // namespace
+
+std::string ConfListProgressText(size_t done, size_t total)
+{
+    return "Loading conferences: " + Grouped(done) + " of " + Grouped(total);
+}
+
 ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& input)
 {
     std::vector<int32_t> confs;
@@ -53,7 +72,12 @@ ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& 
     cache.LoadConferenceStatuses(StatusesNeeded(cache, members, input));
 
     ConfListChanges changes;
+    const size_t step = std::max<size_t>(1, members.size() / 100);
+    size_t done = 0;
     for (const Member& m : members) {
+        if (input.progress && done % step == 0)
+            input.progress(done, members.size());
+        ++done;
         TMiravoMembership& membership = *m.membership;
         const bool hasRow = HasRow(input, m.conf);
         if (membership.Changed() && membership.Removed()) {
@@ -73,6 +97,8 @@ ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& 
             changes.added.push_back({m.conf, cache.GetName(m.conf), membership.Priority(), unread});
         membership.SetChanged(false);
     }
+    if (input.progress)
+        input.progress(members.size(), members.size());
     return changes;
 }
 

@@ -36,7 +36,14 @@ struct ConfListRefreshInput {
     // is added: what a read-next step needs after marking a text read, at
     // the cost of the conferences it touched rather than of every one.
     bool changedOnly = false;
+    // Told how far the walk is (conferences done, of total) about every
+    // hundredth of the way and at its end; a long list's first fill may wait
+    // on the server for many of them.
+    std::function<void(size_t done, size_t total)> progress;
 };
+
+// "Loading conferences: 120 of 1,011", for the box the walk runs under.
+std::string ConfListProgressText(size_t done, size_t total);
 
 // Walks the memberships in the cache (clearing their changed flags) and says
 // what the list must do to match them.

@@ -15,14 +15,24 @@ namespace pellar {
 
 namespace {
 
-std::string Lower(std::string s)
+std::string CountOf(int n, const char* one, const char* many)
 {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 } // namespace
+
+std::string TTextSearchThread::Summary(int found, int undecided, bool stopped)
+{
+    std::string line = found == 0 ? std::string("No texts found") : CountOf(found, "text found", "texts found");
+    if (stopped)
+        line = "Stopped: " + line;
+    if (undecided > 0) {
+        line += ". " + CountOf(undecided, "text was", "texts were") +
+                " too long or too complex to search with this pattern";
+    }
+    return line;
+}
 
 TTextSearchThread::TTextSearchThread(FindTextParams params, TextSource& source, FindTextResults& results,
                                          GuiThread& gui)
@@ -73,6 +83,9 @@ std::optional<std::string> TTextSearchThread::CheckPatterns(const FindTextParams
 void TTextSearchThread::Start()
 {
     running_.store(true);
+    examined_.store(0);
+    found_.store(0);
+    undecided_.store(0);
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -82,24 +95,33 @@ void TTextSearchThread::Join()
         thread_.join();
 }
 
-bool TTextSearchThread::PatternMatches(const std::optional<RegExp>& re, const std::string& text)
+bool TTextSearchThread::PatternMatches(const std::optional<RegExp>& re, const std::string& text, bool& gaveUp)
 {
     if (!re)
         return false;
     const RegexpSearchResult r = re->Search(text, limits_);
     if (r.outcome == RegexpOutcome::BudgetExhausted)
-        ++undecided_;
+        gaveUp = true;
     return r.matched();
+}
+
+bool TTextSearchThread::ContainsFolded(const std::u32string& pattern, const std::string& text) const
+{
+    return !pattern.empty() && FoldWireText(text, params_.charset).find(pattern) != std::u32string::npos;
 }
 
 bool TTextSearchThread::Matches(const TMiravoText& text)
 {
     if (params_.usePatterns) {
-        return PatternMatches(subjectRe_, text.Subject()) || PatternMatches(bodyRe_, text.Body());
+        bool gaveUp = false;
+        const bool matched =
+            PatternMatches(subjectRe_, text.Subject(), gaveUp) || PatternMatches(bodyRe_, text.Body(), gaveUp);
+        // Counted once per text, and only when no pattern settled it.
+        if (!matched && gaveUp && !stop_.load())
+            ++undecided_;
+        return matched;
     }
-    if (!params_.subjectPattern.empty() && Lower(text.Subject()).find(params_.subjectPattern) != std::string::npos)
-        return true;
-    return !params_.bodyPattern.empty() && Lower(text.Body()).find(params_.bodyPattern) != std::string::npos;
+    return ContainsFolded(subjectFolded_, text.Subject()) || ContainsFolded(bodyFolded_, text.Body());
 }
 
 void TTextSearchThread::Examine(int32_t local)
@@ -131,6 +153,7 @@ void TTextSearchThread::Examine(int32_t local)
     }
     const std::string authorName = source_.GetName(author);
     const std::string subject = body ? body->Subject() : std::string();
+    ++found_;
     gui_.invokeAndWait([&] { results_.AddResult(global, authorName, subject); });
 }
 
@@ -148,8 +171,8 @@ void TTextSearchThread::Run()
             if (!params_.bodyPattern.empty())
                 bodyRe_ = RegExp::Compile(params_.bodyPattern, "2");
         } else {
-            params_.subjectPattern = Lower(params_.subjectPattern);
-            params_.bodyPattern = Lower(params_.bodyPattern);
+            subjectFolded_ = FoldWireText(params_.subjectPattern, params_.charset);
+            bodyFolded_ = FoldWireText(params_.bodyPattern, params_.charset);
         }
         int32_t current = start;
         while (!stop_.load() && current != -1 && current <= highest) {

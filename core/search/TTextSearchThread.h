@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "core/protocol/DateTime.h"
+#include "core/protocol/WireCharset.h"
 #include "core/session/TextSource.h"
 #include "core/search/RegExp.h"
 
@@ -47,6 +48,9 @@ struct FindTextParams {
     bool includeRead = true;
     bool includeUnread = true;
     bool usePatterns = false;
+    // The profile's character set: substring mode folds letter case per
+    // character in it (Å and å, Σ and σ), not only A-Z.
+    WireCharset charset = WireCharset::Latin1;
 };
 
 class TTextSearchThread {
@@ -81,10 +85,18 @@ public:
     // hand-over (CancellableGuiThread::Cancel) first.
     void Join();
 
-    // Texts examined and texts whose pattern match ran out of its step
-    // budget (counted as not matching) in the last run.
+    // Texts examined, texts listed, and texts the pattern engine gave up on
+    // (its step budget ran out on every pattern that did not match, so the
+    // text is not listed though it might match) in the last run.
     int Examined() const { return examined_.load(); }
+    int Found() const { return found_.load(); }
     int Undecided() const { return undecided_.load(); }
+    // Whether the last run ended because it was asked to stop.
+    bool Stopped() const { return stop_.load(); }
+
+    // The line the window shows when a search ends: "No texts found" or how
+    // many were, and how many texts the patterns could not decide.
+    static std::string Summary(int found, int undecided, bool stopped);
 
     // Pattern-match step budget per text and pattern.
     void SetStepBudget(uint64_t steps) { limits_.stepBudget = steps; }
@@ -93,7 +105,8 @@ private:
     void Run();
     void Examine(int32_t local);
     bool Matches(const TMiravoText& text);
-    bool PatternMatches(const std::optional<RegExp>& re, const std::string& text);
+    bool PatternMatches(const std::optional<RegExp>& re, const std::string& text, bool& gaveUp);
+    bool ContainsFolded(const std::u32string& pattern, const std::string& text) const;
 
     FindTextParams params_;
     TextSource& source_;
@@ -101,10 +114,13 @@ private:
     GuiThread& gui_;
     std::optional<RegExp> subjectRe_;
     std::optional<RegExp> bodyRe_;
+    std::u32string subjectFolded_;
+    std::u32string bodyFolded_;
     RegexpLimits limits_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> running_{false};
     std::atomic<int> examined_{0};
+    std::atomic<int> found_{0};
     std::atomic<int> undecided_{0};
     std::thread thread_;
 };

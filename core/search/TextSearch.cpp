@@ -52,6 +52,8 @@ void TextSearch::Progress(int percent)
 void TextSearch::Finished()
 {
     view_.Finished();
+    if (const TTextSearchThread* worker = run_.Current())
+        view_.SearchSummary(TTextSearchThread::Summary(worker->Found(), worker->Undecided(), worker->Stopped()));
     run_.ForgetWhenDone([this] { view_.SearchIdle(); });
 }
 

@@ -16,6 +16,9 @@ class TextSearchView : public FindTextResults {
 public:
     // The ended search was forgotten: a new one may start.
     virtual void SearchIdle() = 0;
+    // Shown right after Finished: the search's outcome in one line ("No
+    // texts found", how many texts the pattern could not decide).
+    virtual void SearchSummary(const std::string& line) = 0;
 };
 
 class TextSearch : private FindTextResults {

@@ -91,6 +91,18 @@ void Client::SetAcceptedAsync(std::vector<AsyncNumber> accepted)
     acceptedAsync_ = std::move(accepted);
 }
 
+std::string Client::CurrentPersonName() const
+{
+    std::lock_guard lock(sessionMutex_);
+    return currentPersonName_;
+}
+
+void Client::SetCurrentPersonName(std::string name)
+{
+    std::lock_guard lock(sessionMutex_);
+    currentPersonName_ = std::move(name);
+}
+
 void Client::SetServerInfo(const ServerInfoRec& info)
 {
     std::lock_guard lock(sessionMutex_);

@@ -79,6 +79,9 @@ public:
     // Session state.
     int32_t CurrentPerson() const { return currentPerson_.load(); }
     void SetCurrentPerson(int32_t person) { currentPerson_.store(person); }
+    // The name the person logged on with, as given at the logon.
+    std::string CurrentPersonName() const;
+    void SetCurrentPersonName(std::string name);
     ServerInfoRec ServerInfo() const;
     void SetServerInfo(const ServerInfoRec& info);
     ServerVersionInfoRec ServerVersionInfo() const;
@@ -110,8 +113,9 @@ private:
     std::unique_ptr<MVCache> cache_;
 
     std::atomic<int32_t> currentPerson_{0};
-    mutable std::mutex sessionMutex_;  // ServerInfo, ServerVersionInfo and AcceptedAsync
+    mutable std::mutex sessionMutex_;  // ServerInfo, ServerVersionInfo, AcceptedAsync, person's name
     ServerInfoRec serverInfo_;
+    std::string currentPersonName_;
     ServerVersionInfoRec serverVersionInfo_;
     std::vector<AsyncNumber> acceptedAsync_;
 };

@@ -48,7 +48,9 @@ bool Logon::LogOn()
     TMiravoConfiguration& config = client_.Config();
     std::string server, port, user, password;
     TlsSettings tls;
-    if (!autoConnect_) {
+    const bool fromDialog = !autoConnect_;
+    wantAccount_ = false;
+    if (fromDialog) {
         const auto choice = ui_.askLogin();
         if (!choice) {
             failureNotice_.clear();  // nothing was tried
@@ -59,6 +61,7 @@ bool Logon::LogOn()
         user = choice->user;
         password = choice->password;
         tls.enabled = choice->tls;
+        wantAccount_ = choice->createAccount;
         config.SetProfile(choice->profilePath.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                                       : choice->profilePath);
     } else {
@@ -122,8 +125,8 @@ bool Logon::LogOn()
         Abandon();
         ok = false;
     }
-    ui_.hideProgress();
     if (!ok) {
+        ui_.hideProgress();
         if (timedOut) {
             failureNotice_ = "The server did not answer (" + where + ")";
             client_.UserMessages().PostUserMessage("!" + failureNotice_);
@@ -135,12 +138,20 @@ bool Logon::LogOn()
     failureNotice_.clear();
     // Kept for a logon again after a lost link, which asks nobody.
     last_ = LastLogon{config.ProfilePath(), server, port, user, password, tls.enabled, client_.CurrentPerson()};
+    // What worked from the login dialog is what it shows next time: the
+    // chosen profile keeps the server, port and person.
+    if (fromDialog)
+        RememberLogon(config, server, port, user, tls.enabled);
     // The password worked: one saved in the settings file's older form
     // moves into the keyring now, when there is one that answers.
     if (config.ReadFlag(ConfigKeys::SavePwd, false))
         config.MovePasswordToKeyring();
     ui_.setCaption("Pellar (" + server + ") " + user);
+    // The list's look-ups are part of the logon: they wait in its box, under
+    // a step that says what they are, not in a box of their own each.
+    ui_.showProgress("Loading the conference list", 85);
     ui_.refreshConferenceList();
+    ui_.hideProgress();
     // A new account was just asked whether to write one; asking again in
     // another dialog would only repeat the question.
     if (!created)
@@ -346,14 +357,25 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     const std::optional<int32_t> found = commands_.LookUpPerson(user);
     int32_t person = found.value_or(-1);
     client_.SetCurrentPerson(person);
+    client_.SetCurrentPersonName(user);
     // A look-up that failed (the link went, the reply was unreadable) is no
     // reason to offer a new account.
     if (!found || (person <= 0 && !client_.ConnectedEvent().IsSet())) {
         Abandon();
         return false;
     }
+    const std::string named = "\"" + user + "\" on " + server;
+    if (person > 0 && wantAccount_) {
+        // Asked for a new account under a name that is taken: the user may
+        // have meant that person.
+        if (!ui_.askYesNo("There is already a person " + named + ". Log on as that person?")) {
+            Abandon();
+            return false;
+        }
+    }
     if (person <= 0) {
-        if (!ui_.askYesNo("Unable to find this user. Do you want to create a new account?")) {
+        if (!wantAccount_ &&
+            !ui_.askYesNo("Unable to find this user (" + named + "). Do you want to create a new account?")) {
             Abandon();
             return false;
         }
@@ -384,6 +406,21 @@ bool Logon::Negotiate(const std::string& server, const std::string& user, std::s
     LoadMemberships();
     commands_.ChangeActivity(kWaitActivity);
     return true;
+}
+
+void Logon::RememberLogon(TMiravoConfiguration& config, const std::string& server, const std::string& port,
+                          const std::string& user, bool tls)
+{
+    TMiravoConfiguration::Batch batch(config);
+    const auto keep = [&config](std::string_view key, const std::string& value) {
+        if (config.ReadString(key, "") != value)
+            config.WriteString(key, value);
+    };
+    keep(ConfigKeys::Server, server);
+    keep(tls ? ConfigKeys::TlsPort : ConfigKeys::Port, port);
+    if (config.ReadFlag(ConfigKeys::UseTls, false) != tls)
+        config.WriteFlag(ConfigKeys::UseTls, tls);
+    keep(ConfigKeys::User, user);
 }
 
 std::chrono::milliseconds Logon::AnswerTimeout() const

@@ -17,6 +17,7 @@
 namespace pellar {
 
 class Client;
+class TMiravoConfiguration;
 
 struct LogonOptions {
     // How long the server may take to greet.
@@ -90,6 +91,10 @@ private:
     // created: a new account was made on the way.
     // password: the one logged on with (a new account's, when one was made).
     bool Negotiate(const std::string& server, const std::string& user, std::string& password, bool& created);
+    // After a logon through the login dialog: the profile chosen there keeps
+    // the server, port, encryption and name that worked.
+    static void RememberLogon(TMiravoConfiguration& config, const std::string& server, const std::string& port,
+                              const std::string& user, bool tls);
     enum class GreetingOutcome { Greeted, TimedOut, Cancelled, LinkLost };
     // where: the server's host:port, for the user.
     GreetingOutcome WaitForGreeting(const std::string& where);
@@ -117,6 +122,8 @@ private:
     LogonOptions options_;
 
     bool autoConnect_ = false;
+    // The login dialog's "Create account...": the name is for a new person.
+    bool wantAccount_ = false;
     std::string startProfile_;
     std::string failureNotice_;
     std::optional<LastLogon> last_;

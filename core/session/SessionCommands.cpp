@@ -109,20 +109,28 @@ void SessionCommands::LeaveConference(int32_t conf)
 
 void SessionCommands::CreateConference()
 {
-    CreateConfFields fields;  // empty name, open and commentable
+    const int32_t conf = CreateConferenceNamed("");  // empty name, open and commentable
+    if (conf > 0)
+        ui_.openPresentationEditor(conf);
+}
+
+int32_t SessionCommands::CreateConferenceNamed(const std::string& name)
+{
+    CreateConfFields fields;
+    fields.name = name;
     if (!ui_.askCreateConference(fields))
-        return;
+        return -1;
     std::string reply;
     if (!Run("Create conference", requests::CreateConference(fields.name, ConfTypeText(fields)), &reply)) {
         client_.UserMessages().PostUserMessage("!Command failed");
-        return;
+        return -1;
     }
     size_t pos = 0;
     const int32_t conf = ReadInt(reply, pos);
     if (conf <= 0)
-        return;
+        return -1;
     JoinConference(conf);
-    ui_.openPresentationEditor(conf);
+    return conf;
 }
 
 void SessionCommands::DeleteConference()

@@ -39,6 +39,10 @@ public:
     // conf names the default of the chooser; 0 for none.
     void LeaveConference(int32_t conf);
     void CreateConference();
+    // The create-conference dialog with name proposed, the request and the
+    // join; no presentation editor (the caller writes there next). The new
+    // conference's number, or -1 when cancelled or refused.
+    int32_t CreateConferenceNamed(const std::string& name);
     void DeleteConference();
     void RenameConference();
     void ChangePassword();

@@ -24,6 +24,7 @@ struct LoginChoice {
     std::string password;
     std::string profilePath;  // the profile chosen in the dialog, made current
     bool tls = false;         // an encrypted link; port is then the TLS port
+    bool createAccount = false;  // "Create account...": user is a new person
 };
 
 // The fields of the new-account dialog; kept between showings.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <functional>
 #include <random>
 #include <system_error>
 
@@ -75,6 +76,12 @@ std::string DraftStore::Serialize(const Draft& draft)
 {
     std::string out(kMagic);
     PutBlock(out, "profile", draft.profile);
+    if (draft.place.Known()) {
+        PutBlock(out, "server", draft.place.server);
+        PutBlock(out, "port", draft.place.port);
+        out.append("person ").append(std::to_string(draft.place.person)).append("\n");
+        PutBlock(out, "name", draft.place.personName);
+    }
     out.append("saved ").append(std::to_string(draft.savedAt)).append("\n");
     out.append("checks ")
         .append(draft.checks.readConfirmation ? "1" : "0")
@@ -107,14 +114,24 @@ std::optional<Draft> DraftStore::Parse(std::string_view bytes)
             return std::nullopt;
         const std::string_view key = line->substr(0, space);
         const std::string_view value = line->substr(space + 1);
-        if (key == "profile" || key == "subject" || key == "body") {
+        std::string* text = key == "profile" ? &draft.profile
+                            : key == "subject" ? &draft.subject
+                            : key == "body"    ? &draft.body
+                            : key == "server"  ? &draft.place.server
+                            : key == "port"    ? &draft.place.port
+                            : key == "name"    ? &draft.place.personName
+                                               : nullptr;
+        if (text) {
             size_t size = 0;
             if (!ToNumber(value, size))
                 return std::nullopt;
             auto block = in.Block(size);
             if (!block)
                 return std::nullopt;
-            (key == "profile" ? draft.profile : key == "subject" ? draft.subject : draft.body) = std::string(*block);
+            *text = std::string(*block);
+        } else if (key == "person") {
+            if (!ToNumber(value, draft.place.person) || draft.place.person <= 0)
+                return std::nullopt;
         } else if (key == "saved") {
             if (!ToNumber(value, draft.savedAt))
                 return std::nullopt;
@@ -189,7 +206,37 @@ std::optional<Draft> DraftStore::Load(std::string_view id) const
     return draft;
 }
 
+namespace {
+
+bool SameHost(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+bool DraftStore::Belongs(const Draft& draft, std::string_view profile, const DraftPlace& here)
+{
+    const DraftPlace& written = draft.place;
+    if (!written.Known())
+        return draft.profile == profile;
+    return here.Known() && written.person == here.person && SameHost(written.server, here.server) &&
+           (written.port == here.port || draft.profile == profile);
+}
+
 std::vector<Draft> DraftStore::List(std::string_view profile) const
+{
+    return Select([&](const Draft& draft) { return draft.profile == profile; });
+}
+
+std::vector<Draft> DraftStore::ListFor(std::string_view profile, const DraftPlace& here) const
+{
+    return Select([&](const Draft& draft) { return Belongs(draft, profile, here); });
+}
+
+std::vector<Draft> DraftStore::Select(const std::function<bool(const Draft&)>& wanted) const
 {
     std::vector<Draft> drafts;
     std::error_code ec;
@@ -198,7 +245,7 @@ std::vector<Draft> DraftStore::List(std::string_view profile) const
         if (file.extension() != kSuffix)
             continue;
         auto draft = Load(file.stem().string());
-        if (draft && draft->profile == profile && !draft->Empty())
+        if (draft && !draft->Empty() && wanted(*draft))
             drafts.push_back(std::move(*draft));
     }
     std::sort(drafts.begin(), drafts.end(), [](const Draft& a, const Draft& b) {

@@ -1,6 +1,7 @@
 // Texts being written, kept on disk while the user types so that neither a
 // crash nor a closed window loses them: one private file per writing window
-// in a folder of the data directory, listed again by profile on the next start.
+// in a folder of the data directory, offered again on the next logon as the
+// same person on the same server.
 #pragma once
 
 #include "core/writing/LinkList.h"
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,9 +17,22 @@
 
 namespace pellar {
 
+// Where a text was written: conference and text numbers mean something only
+// on that server and to that person.
+struct DraftPlace {
+    std::string server;      // the host as connected; empty: not known
+    std::string port;
+    int32_t person = 0;      // the person logged on; 0: not known
+    std::string personName;  // shown with the offer
+
+    // Drafts kept before their place was written down have none.
+    bool Known() const { return !server.empty() && person > 0; }
+};
+
 struct Draft {
     std::string id;       // the file's name, unique in the folder
-    std::string profile;  // the profile it was written in: numbers are per server
+    std::string profile;  // the profile it was written in
+    DraftPlace place;
     int64_t savedAt = 0;  // seconds since the epoch
     std::vector<LinkRow> links;  // kind and number; names are looked up again
     AuxChecks checks;
@@ -43,6 +58,14 @@ public:
     std::optional<Draft> Load(std::string_view id) const;
     // The drafts of one profile, newest first; unreadable files are skipped.
     std::vector<Draft> List(std::string_view profile) const;
+    // The drafts that may be offered to whoever logged on as here.person on
+    // here.server in profile, newest first: those written by the same person
+    // on the same server (the same port, or another port in the same profile,
+    // where the server moved), and those of the profile whose place is not
+    // known (kept before places were written down).
+    std::vector<Draft> ListFor(std::string_view profile, const DraftPlace& here) const;
+    // Whether draft may be offered at here in profile: the rule of ListFor.
+    static bool Belongs(const Draft& draft, std::string_view profile, const DraftPlace& here);
 
     static std::string Serialize(const Draft& draft);
     // None for anything that is not a whole draft of this format.
@@ -50,6 +73,8 @@ public:
 
 private:
     std::filesystem::path FileOf(std::string_view id) const;
+    // The readable, non-empty drafts that wanted takes, newest first.
+    std::vector<Draft> Select(const std::function<bool(const Draft&)>& wanted) const;
 
     std::filesystem::path dir_;
 };

@@ -177,6 +177,23 @@ Draft TextComposition::ToDraft() const
 
 // --- Start -----------------------------------------------------------------
 
+std::string TextComposition::PresentationTemplate(std::string_view language, WireCharset charset)
+{
+    static constexpr std::u32string_view kSwedish[] = {U"Namn", U"Adress", U"Email", U"Hemsida",
+                                                       U"Telefonnr", U"Fax", U"\u00d6vrigt"};
+    static constexpr std::u32string_view kEnglish[] = {U"Name", U"Address", U"Email", U"Web page",
+                                                       U"Phone", U"Fax", U"Other"};
+    const bool swedish = language.size() >= 2 && (language[0] == 's' || language[0] == 'S') &&
+                         (language[1] == 'v' || language[1] == 'V');
+    std::u32string text;
+    for (std::u32string_view label : swedish ? kSwedish : kEnglish) {
+        if (!text.empty())
+            text += U"\r\n";
+        text.append(label).append(U": ");
+    }
+    return EncodeWire(text, charset);
+}
+
 void TextComposition::PrefillFromPresentation(int32_t conf)
 {
     auto record = services_.GetConference(conf);
@@ -188,10 +205,10 @@ void TextComposition::PrefillFromPresentation(int32_t conf)
             body_ = text->Body();
         } else {
             initialSubject_ = record->Name();
-            body_ = kPresentationTemplate;
+            body_ = presentationTemplate_;
         }
     } else {
-        body_ = kPresentationTemplate;
+        body_ = presentationTemplate_;
     }
     ui_.BodyChanged(body_);
 }

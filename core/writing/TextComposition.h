@@ -9,8 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/protocol/WireCharset.h"
 #include "core/writing/DraftStore.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"
@@ -53,8 +55,16 @@ struct SubmitResult {
 
 class TextComposition {
 public:
-    static constexpr const char* kPresentationTemplate =
-        "Namn: \r\nAdress: \r\nEmail: \r\nHemsida: \r\nTelefonnr: \r\nFax: \r\n\xd6vrigt: ";
+    // The body a new presentation starts with, in the user's language
+    // ("sv..." Swedish, anything else English) and the profile's
+    // character set: seven "Label: " lines joined by CR LF.
+    static std::string PresentationTemplate(std::string_view language, WireCharset charset);
+    // The language and character set of the template this composition uses
+    // (English in ISO-8859-1 until set).
+    void SetPresentationLanguage(std::string_view language, WireCharset charset)
+    {
+        presentationTemplate_ = PresentationTemplate(language, charset);
+    }
 
     // gui: the recipients worker's hand-over, cancelled by StopWorker.
     TextComposition(WritingServices& services, WritingUi& ui, std::unique_ptr<CancellableGuiThread> gui);
@@ -121,6 +131,7 @@ public:
     bool FocusBodyFlag() const { return focusBody_; }
 
 private:
+    std::string presentationTemplate_ = PresentationTemplate("en", WireCharset::Latin1);
     friend class TAddRcptThread;
 
     // For the worker, on the GUI thread.

@@ -27,6 +27,10 @@ struct GuiServices {
     // Lets the user pick one of two or more matches; none when cancelled.
     // Unset means the choose-name dialog.
     std::function<std::optional<int32_t>(const std::vector<NameMatch>&, QWidget*)> chooseName;
+
+    // Creates a conference (the create dialog, with name proposed) and joins
+    // it; its number, or -1. Unset where no session can.
+    std::function<int32_t(const std::string& name)> createConference;
 };
 
 // Posts through the services' queue; without one the message is shown at once.

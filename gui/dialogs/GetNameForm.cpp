@@ -2,10 +2,12 @@
 
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/common/GuiServices.h"
+#include "gui/common/WireCodec.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -52,13 +54,44 @@ void TGetNameForm::OkClick()
     }
     const int32_t number = nameEdit_->ConferenceNumber();
     if (number == -1) {
-        if (!nameEdit_->LookupFailed())
-            PostUserMessage(services_, "!No matching names found", this);
+        if (!nameEdit_->LookupFailed()) {
+            const NewConference offer = OfferNewConference(nameEdit_->text());
+            if (offer == NewConference::Created) {
+                accept();
+                return;
+            }
+            if (offer == NewConference::NotOffered)
+                PostUserMessage(services_, "!No matching names found", this);
+        }
         nameEdit_->setFocus();
         return;
     }
     number_ = number;
     accept();
+}
+
+TGetNameForm::NewConference TGetNameForm::OfferNewConference(const QString& name)
+{
+    // Only where a conference is what is wanted, and a session can make one.
+    if (nameEdit_->ConfTypes() != TMVConfTypes(TMVConfType::ctConferences) || !services_ ||
+        !services_->createConference)
+        return NewConference::NotOffered;
+    QMessageBox box(QMessageBox::Question, windowTitle(),
+                    QStringLiteral("No conference matches \"%1\".\n\nCreate a conference with this name?").arg(name),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("NoConferenceBox"));
+    QPushButton* create = box.addButton(QStringLiteral("&Create conference..."), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(create);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() != create)
+        return NewConference::Declined;
+    const int32_t conf = services_->createConference(ToWire(name));
+    if (conf <= 0)
+        return NewConference::Declined;
+    number_ = conf;
+    return NewConference::Created;
 }
 
 int32_t TGetNameForm::Prompt(const GuiServices* services, QWidget* parent, const QString& title,

@@ -1,5 +1,6 @@
 // The name prompt: asks for one person or conference by name and gives its
-// number, or -1 when cancelled.
+// number, or -1 when cancelled. Where only conferences are asked for and none
+// matches, it says so and offers to create one by that name.
 #pragma once
 
 #include "gui/common/MiravoCompletionEdit.h"
@@ -35,6 +36,10 @@ protected:
 
 private:
     void OkClick();
+    enum class NewConference { NotOffered, Declined, Created };
+    // No conference matches name: offers to create one (number_ set when
+    // it was).
+    NewConference OfferNewConference(const QString& name);
 
     const GuiServices* services_;
     TMiravoCompletionEdit* nameEdit_;

@@ -39,7 +39,20 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     form->addRow(QStringLiteral("&Name:"), userEdit_);
     form->addRow(QStringLiteral("&Password:"), pwdEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
-    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton_, &QPushButton::clicked, this, [this] {
+        createAccount_ = false;
+        accept();
+    });
+    // A first visit to a server: the way to an account is a button, not a
+    // mistyped name.
+    createButton_ = buttons->addButton(QStringLiteral("Create &account..."), QDialogButtonBox::ActionRole);
+    createButton_->setObjectName(QStringLiteral("CreateAccountButton"));
+    createButton_->setToolTip(QStringLiteral("Create a new person with the name above on this server"));
+    connect(createButton_, &QPushButton::clicked, this, [this] {
+        createAccount_ = true;
+        accept();
+    });
+    connect(userEdit_, &QLineEdit::textChanged, this, &TLoginForm::UpdateOk);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -83,11 +96,17 @@ void TLoginForm::showEvent(QShowEvent* event)
 {
     {
         const QSignalBlocker blocker(cfgComboBox_);
-        cfgComboBox_->setCurrentIndex(0);
+        const int initial = initialProfile_.isEmpty() ? -1 : cfgComboBox_->findText(initialProfile_);
+        cfgComboBox_->setCurrentIndex(initial > 0 ? initial : 0);
     }
     LoadProfile();
     QDialog::showEvent(event);
-    pwdEdit_->setFocus();
+    createAccount_ = false;
+    // A first start has no name yet: the name is where to begin.
+    if (userEdit_->text().isEmpty())
+        userEdit_->setFocus();
+    else
+        pwdEdit_->setFocus();
 }
 
 void TLoginForm::LoadProfile()
@@ -111,7 +130,9 @@ void TLoginForm::UpdateOk()
     // A logon needs somewhere to go: a host and a port number that exists.
     bool portOk = false;
     const int port = portEdit_->text().trimmed().toInt(&portOk);
-    okButton_->setEnabled(!hostEdit_->text().trimmed().isEmpty() && portOk && port > 0 && port <= 65535);
+    const bool where = !hostEdit_->text().trimmed().isEmpty() && portOk && port > 0 && port <= 65535;
+    okButton_->setEnabled(where);
+    createButton_->setEnabled(where && !userEdit_->text().trimmed().isEmpty());
 }
 
 } // namespace pellar

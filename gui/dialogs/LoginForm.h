@@ -1,5 +1,6 @@
 // "Login": pick a profile and confirm or change the server, port, user and
-// password for this logon. Nothing typed here is stored.
+// password for this logon, or ask for a new account there. The dialog stores
+// nothing itself; the logon keeps what worked in the chosen profile.
 #pragma once
 
 #include <QDialog>
@@ -36,8 +37,13 @@ public:
     // The named profiles, in store order; "*Default*" is always first.
     void SetProfiles(const QStringList& names);
 
+    // The profile selected when the dialog shows ("" or unknown: "*Default*").
+    void SetInitialProfile(const QString& name) { initialProfile_ = name; }
     // The chosen profile's name, "" for "*Default*".
     QString SelectedProfile() const;
+    // Closed with "Create account..." rather than Ok: the name is for a new
+    // person, whose password the new-account dialog asks for.
+    bool CreateAccountChosen() const { return createAccount_; }
     QString Host() const;
     QString Port() const;
     QString User() const;
@@ -51,6 +57,7 @@ public:
     QLineEdit* PwdEdit() const { return pwdEdit_; }
     QCheckBox* TlsCheckBox() const { return tlsCheckBox_; }
     QPushButton* OkButton() const { return okButton_; }
+    QPushButton* CreateAccountButton() const { return createButton_; }
 
     static inline const QString kDefaultProfile = QStringLiteral("*Default*");
 
@@ -73,6 +80,9 @@ private:
     // The port of the mode not shown, as loaded or last edited.
     QString otherPort_;
     QPushButton* okButton_ = nullptr;
+    QPushButton* createButton_ = nullptr;
+    QString initialProfile_;
+    bool createAccount_ = false;
 };
 
 } // namespace pellar

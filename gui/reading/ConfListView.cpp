@@ -134,7 +134,9 @@ void TConfListView::Refresh()
 {
     if (const int row = SelectedRow(); row >= 0)
         ScrollIntoView(row);
-    Apply(PlanConfListRefresh(client_.Cache(), RefreshInput()));
+    ConfListRefreshInput input = RefreshInput();
+    input.progress = [this](size_t done, size_t total) { emit RefreshProgress(done, total); };
+    Apply(PlanConfListRefresh(client_.Cache(), input));
     if (SelectedRow() < 0 && RowCount() > 0)
         SelectRow(0);
     emit RowsChanged(RowCount() > 0);

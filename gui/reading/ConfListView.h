@@ -56,6 +56,8 @@ signals:
     void SelectedConferenceChanged(int32_t conf);
     // After a refresh: whether there is anything to read from.
     void RowsChanged(bool hasRows);
+    // During a whole refresh: conferences walked so far, of total.
+    void RefreshProgress(size_t done, size_t total);
 
 private:
     // A row not yet in the tree, recorded in the row map.

@@ -20,6 +20,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -112,6 +113,9 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setRange(0, 100);
     progress_->setVisible(false);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("SummaryLabel"));
+    summary_->setWordWrap(true);
 
     auto* side = new QVBoxLayout;
     side->addWidget(find_);
@@ -125,6 +129,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(results_, 1);
+    layout->addWidget(summary_);
     layout->addWidget(progress_);
 
     connect(find_, &QPushButton::clicked, this, &TFindTextForm::FindButtonClick);
@@ -283,6 +288,7 @@ void TFindTextForm::FindButtonClick()
     params.includeRead = includeRead_->isChecked();
     params.includeUnread = includeUnread_->isChecked();
     params.usePatterns = regexpCheck_->isChecked();
+    params.charset = ActiveWireCharset();
     if (auto error = search_->Start(std::move(params))) {
         ShowMessage(*error);
         return;
@@ -290,6 +296,7 @@ void TFindTextForm::FindButtonClick()
 
     // The worker's first rows wait in the event queue behind this.
     results_->clear();
+    summary_->clear();
     find_->setEnabled(false);
     stop_->setEnabled(true);
     animatePhase_ = 0;
@@ -323,6 +330,25 @@ void TFindTextForm::Finished()
 void TFindTextForm::SearchIdle()
 {
     ConferenceChanged();
+}
+
+void TFindTextForm::SearchSummary(const std::string& line)
+{
+    summary_->setText(FromWire(line));
+}
+
+void TFindTextForm::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    // Return on a result row belongs to the list, not to the search.
+    if (enter && mods == Qt::NoModifier && !results_->hasFocus()) {
+        if (find_->isEnabled())
+            FindButtonClick();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TFindTextForm::closeEvent(QCloseEvent* event)

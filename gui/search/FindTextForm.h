@@ -59,6 +59,9 @@ public:
     QPushButton* DoneButton() const { return done_; }
     QLabel* Animate1() const { return animate_; }
     QProgressBar* ProgressBar1() const { return progress_; }
+    // The last search's outcome ("No texts found", texts the pattern could
+    // not decide); empty while searching.
+    QLabel* SummaryLabel() const { return summary_; }
 
 signals:
     // A result was double-clicked: the reading window shows it.
@@ -66,6 +69,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Return in any field starts the search, as the Find button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // TextSearchView, on the GUI thread.
@@ -73,6 +78,7 @@ private:
     void Progress(int percent) override;
     void Finished() override;
     void SearchIdle() override;
+    void SearchSummary(const std::string& line) override;
 
     QWidget* CreateFindPage();
     QWidget* CreateTextPage();
@@ -105,6 +111,7 @@ private:
     QTimer* animateTimer_ = nullptr;
     int animatePhase_ = 0;
     QProgressBar* progress_ = nullptr;
+    QLabel* summary_ = nullptr;
 };
 
 } // namespace pellar

@@ -64,9 +64,13 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     names_ = std::make_unique<ClientNameLookup>(*client_);
     services_.names = names_.get();
     services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
+    services_.createConference = [this](const std::string& name) {
+        return session_ ? session_->Commands().CreateConferenceNamed(name) : -1;
+    };
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);
+    ui_->SetBlockingWait(waits_.get());
     session_ = std::make_unique<Session>(*client_, *ui_, options.logon);
     session_->AddListener(this);
     presenter_ = new UserMessagePresenter(client_->UserMessages(), client_->DisconnectingEvent(), mainForm_.get(), this);
@@ -141,20 +145,30 @@ bool AppController::StartDemo(const std::filesystem::path& database, std::string
         return false;
     }
     TMiravoConfiguration& config = client_->Config();
+    // The demo's profile keeps its password out of the keyring: nothing to
+    // wait for.
     demo_->WriteProfile(config);
-    // The password is saved, and the logon follows, once the keyring has
-    // said what it holds: it may take seconds, and the window shows first.
-    WhenPasswordKnown(config.PasswordKey(), [this] {
-        TMiravoConfiguration& demoConfig = client_->Config();
-        demoConfig.SetProfile(TMiravoConfiguration::ProfilePathFor(DemoServer::kProfile));
-        // Asks the keyring nothing when it holds this password already.
-        demo_->WritePassword(demoConfig);
-        mainForm_->SetAutoConnect(true, QString::fromLatin1(DemoServer::kProfile));
-    });
+    demo_->WritePassword(config);
+    mainForm_->SetAutoConnect(true, QString::fromLatin1(DemoServer::kProfile));
     return true;
 }
 
-void AppController::WhenPasswordKnown(const std::string& key, std::function<void()> then)
+void AppController::WhenPasswordKnown(const TMiravoConfiguration& config, std::function<void()> then)
+{
+    const std::string key = config.PasswordKey();
+    const std::string older = config.OlderPasswordKey();
+    WhenKeyKnown(key, [this, key, older, then = std::move(then)]() mutable {
+        // Not under the key of today: perhaps under the one it was saved
+        // with before (reading it moves it).
+        std::string secret;
+        if (secretCache_ && secretCache_->Read(key, secret) == SecretStore::Status::NotFound)
+            WhenKeyKnown(older, std::move(then));
+        else
+            then();
+    });
+}
+
+void AppController::WhenKeyKnown(const std::string& key, std::function<void()> then)
 {
     if (!secretCache_ || secretCache_->Knows(key)) {
         then();
@@ -202,9 +216,9 @@ void AppController::Connect(bool autoConnect, const QString& startProfile)
         TMiravoConfiguration& config = client_->Config();
         config.SetProfile(profile.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                           : TMiravoConfiguration::ProfilePathFor(profile));
-        if (config.ReadString(ConfigKeys::Pwd, "").empty() && !secretCache_->Knows(config.PasswordKey())) {
+        if (config.ReadString(ConfigKeys::Pwd, "").empty() && !config.ReadFlag(ConfigKeys::PwdNotSecret, false)) {
             const unsigned ticket = ++connectTicket_;
-            WhenPasswordKnown(config.PasswordKey(), [this, ticket, profile] {
+            WhenPasswordKnown(config, [this, ticket, profile] {
                 // A Disconnect meanwhile called the connect off.
                 if (ticket == connectTicket_)
                     session_->Connect(true, profile);

@@ -28,6 +28,7 @@ class ClientNameLookup;
 class DemoServer;
 class QtBlockingWait;
 class QtSessionUi;
+class TMiravoConfiguration;
 class RegistryBackend;
 class SecretStore;
 class SecretStoreCache;
@@ -138,9 +139,12 @@ signals:
 
 private:
     void WireMainForm();
-    // Runs then on the GUI thread once the keyring's answer for key is
-    // known, fetched on a worker meanwhile; at once when known already.
-    void WhenPasswordKnown(const std::string& key, std::function<void()> then);
+    // Runs then on the GUI thread once the keyring's answer for the current
+    // profile's password is known (under its key, else under the key it was
+    // saved with before), fetched on a worker meanwhile; at once when known
+    // already.
+    void WhenPasswordKnown(const TMiravoConfiguration& config, std::function<void()> then);
+    void WhenKeyKnown(const std::string& key, std::function<void()> then);
     // SessionListener: the main window follows the session; the signals
     // above tell the other windows.
     void SessionConnecting() override;

@@ -61,7 +61,8 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
     connect(&app_, &AppController::Connected, this, [this] {
         QMetaObject::invokeMethod(this, [this] {
             if (Connected())
-                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(), &app_.MainWindow(),
+                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(),
+                                   DraftOffers::Here(app_.ClientContext()), &app_.MainWindow(),
                                    [this](const Draft& draft) { OpenDraft(draft); });
         }, Qt::QueuedConnection);
     });

@@ -73,9 +73,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     options.AddTo(parser, true);
+    // The parser goes on past what it does not know and keeps every option
+    // it does; what it refused becomes a warning, not the end of the start.
     if (!parser.parse(Normalised(args))) {
-        result.error = parser.errorText().toStdString();
-        return result;
+        const QStringList unknown = parser.unknownOptionNames();
+        for (const QString& name : unknown) {
+            result.warnings.push_back("ignoring unknown option " +
+                                      QString((name.size() == 1 ? "-" : "--") + name).toLocal8Bit().toStdString());
+        }
+        if (unknown.isEmpty())
+            result.warnings.push_back("ignoring: " + parser.errorText().toLocal8Bit().toStdString());
     }
     result.help = parser.isSet(options.help);
     result.version = parser.isSet(options.version);
@@ -113,10 +120,8 @@ std::string VersionText()
 
 int AnswerWithoutWindow(const CommandLine& line)
 {
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "pellar: %s\n\n%s", line.error.c_str(), CommandLineUsage().c_str());
-        return 2;
-    }
+    for (const std::string& warning : line.warnings)
+        std::fprintf(stderr, "pellar: %s (see pellar --help)\n", warning.c_str());
     if (line.help) {
         std::fputs(CommandLineUsage().c_str(), stdout);
         return 0;

@@ -1,6 +1,8 @@
 // The program's command line: "-a" connects at once, "-c <profile>" names the
 // profile for that connection, "--demo" runs against the embedded server,
-// "--help" and "--version" answer and exit without opening a window.
+// "--help" and "--version" answer and exit without opening a window. Anything
+// else is warned about and ignored, so a launcher's extra switch still opens
+// the window.
 #pragma once
 
 #include <string>
@@ -14,8 +16,9 @@ struct CommandLine {
     bool demo = false;
     bool help = false;
     bool version = false;
-    // Not empty: an option the program does not know; usage and exit 2.
-    std::string error;
+    // Options the program does not know (or that carry a value they do not
+    // take), one line each; warned about on stderr and otherwise ignored.
+    std::vector<std::string> warnings;
 };
 
 // Scans the arguments after the program name. Of a single-dash option only
@@ -28,8 +31,9 @@ std::string CommandLineUsage();
 // "Pellar <version>", the first line of --version.
 std::string VersionText();
 
-// What main does before anything else: prints and returns an exit code
-// for --help (0), --version (0) or an unknown option (2); -1 to go on.
+// What main does before anything else: warns on stderr of every ignored
+// option, then prints and returns an exit code for --help (0) or
+// --version (0); -1 to go on.
 int AnswerWithoutWindow(const CommandLine& line);
 
 } // namespace pellar

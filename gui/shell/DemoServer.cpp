@@ -105,6 +105,10 @@ void DemoServer::WriteProfile(TMiravoConfiguration& config) const
     config.WriteString(ConfigKeys::User, kUser);
     config.WriteString(ConfigKeys::Charset, WireCharsetName(WireCharset::Utf8));
     config.WriteFlag(ConfigKeys::SavePwd, true);
+    // Everyone's demo password is "demo": no keyring is asked for it, so a
+    // first start never prompts for a new keyring and no start leaves an
+    // entry behind.
+    config.WriteFlag(ConfigKeys::PwdNotSecret, true);
     // A proxy set in the default profile cannot reach a loopback server.
     config.WriteFlag(ConfigKeys::UseProxy, false);
     // A personal message from the demo's other user should be noticed; a

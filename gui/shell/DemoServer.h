@@ -41,11 +41,10 @@ public:
     void Stop();
 
     // Creates or updates the profile "Demo" for this server: host, port,
-    // pinned certificate and user; it becomes the current profile.
+    // pinned certificate and user, and that its password is no secret (it
+    // never goes to the keyring); it becomes the current profile.
     void WriteProfile(TMiravoConfiguration& config) const;
-    // Saves the demo user's password in the current profile (the keyring,
-    // else obscured in the settings): apart from WriteProfile because the
-    // keyring may take a while to answer.
+    // Saves the demo user's password, obscured in the profile's settings.
     void WritePassword(TMiravoConfiguration& config) const;
 
 private:

@@ -53,6 +53,12 @@ int QtBlockingWait::QuietBudgetMs()
     return static_cast<int>(std::max<qint64>(0, kQuietMs - quiet_->since.elapsed()));
 }
 
+void QtBlockingWait::SetHost(WaitHost* host, QObject* guard)
+{
+    host_ = host;
+    hostGuard_ = guard;
+}
+
 WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
 {
     QCoreApplication* app = QCoreApplication::instance();
@@ -112,6 +118,31 @@ WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
     }
 
     bool cancelled = false;
+    WaitHost* host = hostGuard_ ? host_ : nullptr;
+    if (!done.load() && host) {
+        QEventLoop hosted;
+        std::function<void()> giveUp;
+        if (plan.cancel) {
+            giveUp = [&] {
+                if (done.load() || cancelled)
+                    return;
+                cancelled = true;
+                plan.cancel();
+                hosted.quit();
+            };
+        }
+        if (host->BeginWait(FromWire(plan.what), giveUp)) {
+            ++hostedWaits_;
+            current.loop = &hosted;
+            if (!done.load())
+                hosted.exec();
+            current.loop = nullptr;
+            // The host may have gone with its window meanwhile.
+            if (hostGuard_)
+                host->EndWait();
+            return cancelled ? WaitOutcome::Cancelled : WaitOutcome::Done;
+        }
+    }
     if (!done.load()) {
         QEventLoop shown;
         QPointer<TWaitForm> box = new TWaitForm(FromWire(plan.what), bool(plan.cancel), QApplication::activeWindow());

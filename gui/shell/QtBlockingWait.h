@@ -6,11 +6,28 @@
 
 #include "core/protocol/BlockingWait.h"
 
+#include <QPointer>
+
+#include <functional>
 #include <memory>
 
+class QObject;
+class QString;
 class QWidget;
 
 namespace pellar {
+
+// A window already on screen for the operation under way (the connecting
+// box of a logon) that shows a wait itself, with its own Cancel, so that one
+// operation has one box and no second box appears under or over it.
+class WaitHost {
+public:
+    virtual ~WaitHost() = default;
+    // True when the host takes the wait: it shows what is awaited and offers
+    // cancel (empty: nothing to give up) until EndWait.
+    virtual bool BeginWait(const QString& what, std::function<void()> cancel) = 0;
+    virtual void EndWait() = 0;
+};
 
 class QtBlockingWait : public BlockingWait {
 public:
@@ -29,6 +46,12 @@ public:
     // Waits started and boxes shown, for tests and the benchmark.
     int NestedWaits() const { return nestedWaits_; }
     int BoxesShown() const { return boxesShown_; }
+    // Waits a host showed instead of a box of their own.
+    int HostedWaits() const { return hostedWaits_; }
+
+    // The host that shows waits while it is on screen; guard is the object
+    // whose end takes the host with it (null host: none).
+    void SetHost(WaitHost* host, QObject* guard);
 
 private:
     struct QuietSpell;
@@ -40,6 +63,9 @@ private:
     int depth_ = 0;
     int nestedWaits_ = 0;
     int boxesShown_ = 0;
+    int hostedWaits_ = 0;
+    WaitHost* host_ = nullptr;
+    QPointer<QObject> hostGuard_;
 };
 
 } // namespace pellar

@@ -111,6 +111,12 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
         names << FromWire(name, WireCharset::Latin1);
     form.SetProfiles(names);
     form.SetProfileLoader([&browse](const QString& profile) { return LoadLoginFields(browse, profile); });
+    // The dialog opens on the profile of the last logon, which keeps the
+    // server, port and name that worked there.
+    const std::string current = config_.ProfilePath();
+    const std::string named = std::string(TMiravoConfiguration::kRootPath) + "\\";
+    if (current.size() > named.size() && current.compare(0, named.size(), named) == 0)
+        form.SetInitialProfile(FromWire(current.substr(named.size()), WireCharset::Latin1));
     LoginChoice choice;
     for (;;) {
         if (form.exec() != QDialog::Accepted)
@@ -127,15 +133,29 @@ std::optional<LoginChoice> QtSessionUi::askLogin()
     choice.user = ToWire(form.User());
     choice.password = ToWire(form.Password());
     choice.tls = form.Tls();
+    choice.createAccount = form.CreateAccountChosen();
     choice.profilePath = TMiravoConfiguration::ProfilePathFor(ToWire(form.SelectedProfile(), WireCharset::Latin1));
     return choice;
 }
 
+void QtSessionUi::ShowProgressDetail(const QString& text, int percent)
+{
+    if (progress_ && progress_->isVisible()) {
+        progress_->SetStep(text, percent);
+        lastStep_ = text;
+    }
+}
+
 void QtSessionUi::showProgress(std::string_view text, int percent)
 {
-    if (!progress_)
+    if (!progress_) {
         progress_ = new TConnectingForm(mainForm_.data());
-    progress_->SetStep(FromWire(text), percent);
+        // The logon's waits show in this box, not in boxes of their own.
+        if (waits_)
+            waits_->SetHost(progress_.data(), progress_.data());
+    }
+    lastStep_ = FromWire(text);
+    progress_->SetStep(lastStep_, percent);
     if (!progress_->isVisible())
         progress_->show();
     // The step text is drawn before the step's work starts.

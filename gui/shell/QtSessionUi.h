@@ -17,6 +17,7 @@ class QWidget;
 
 namespace pellar {
 
+class QtBlockingWait;
 class RegistryBackend;
 class TMiravoConfiguration;
 class TMainForm;
@@ -61,6 +62,13 @@ public:
 
     // The progress window while a logon or log-off shows it; null otherwise.
     TConnectingForm* ProgressWindow() const { return progress_; }
+    // A finer step inside the current one, shown only while the progress
+    // window is up (the logon's conference list): no event loop is run.
+    void ShowProgressDetail(const QString& text, int percent);
+    // The step the progress window showed last (it goes when hidden).
+    const QString& LastProgressStep() const { return lastStep_; }
+    // The waits the progress window shows while it is up.
+    void SetBlockingWait(QtBlockingWait* waits) { waits_ = waits; }
 
 signals:
     void PresentationEditorRequested(int32_t conf);
@@ -81,6 +89,8 @@ private:
     const GuiServices* services_;
     QPointer<TMainForm> mainForm_;
     QPointer<TConnectingForm> progress_;
+    QtBlockingWait* waits_ = nullptr;
+    QString lastStep_;
 };
 
 } // namespace pellar

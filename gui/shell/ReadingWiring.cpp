@@ -2,6 +2,8 @@
 
 #include "core/config/QuickConnect.h"
 #include "core/base/LocalUserName.h"
+#include "core/reading/ConfListRefresh.h"
+#include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppController.h"
 #include "gui/shell/MainForm.h"
@@ -23,6 +25,12 @@ TReadArticleForm* CreateReadingWindow(AppController& app)
     QtSessionUi& ui = app.Ui();
     QObject::connect(&ui, &QtSessionUi::ShowTextRequested, form, [form](int32_t text) { form->ShowText(text); });
     QObject::connect(&ui, &QtSessionUi::RefreshConferenceListRequested, form, &TReadArticleForm::RefreshConferenceList);
+    // The logon's first fill of the list counts its conferences in the
+    // logon's box ("Loading conferences: 120 of 1,011").
+    QObject::connect(form->ConfListView(), &TConfListView::RefreshProgress, &ui, [&ui](size_t done, size_t total) {
+        const int percent = 85 + static_cast<int>(total ? done * 14 / total : 14);
+        ui.ShowProgressDetail(QString::fromStdString(ConfListProgressText(done, total)), percent);
+    });
     QObject::connect(&ui, &QtSessionUi::GoToConferenceRequested, form, &TReadArticleForm::GoToConference);
     QObject::connect(&ui, &QtSessionUi::DropConferenceRequested, form, &TReadArticleForm::DropConference);
     QObject::connect(&ui, &QtSessionUi::WindowSettingsDue, form, &TReadArticleForm::ApplyLayout);

@@ -6,10 +6,12 @@
 
 namespace pellar {
 
-DraftKeeper::DraftKeeper(DraftStore store, std::string profile, std::function<Draft()> snapshot, QObject* parent)
+DraftKeeper::DraftKeeper(DraftStore store, std::string profile, DraftPlace place, std::function<Draft()> snapshot,
+                         QObject* parent)
     : QObject(parent),
       store_(std::move(store)),
       profile_(std::move(profile)),
+      place_(std::move(place)),
       snapshot_(std::move(snapshot)),
       id_(store_.NewId()),
       timer_(new QTimer(this))
@@ -43,6 +45,7 @@ void DraftKeeper::SaveNow()
     }
     draft.id = id_;
     draft.profile = profile_;
+    draft.place = place_;
     draft.savedAt = std::chrono::duration_cast<std::chrono::seconds>(
                         std::chrono::system_clock::now().time_since_epoch())
                         .count();

@@ -21,8 +21,10 @@ public:
     // How long typing may go unsaved.
     static constexpr int kSaveDelayMs = 3000;
 
-    // snapshot: what the window holds now.
-    DraftKeeper(DraftStore store, std::string profile, std::function<Draft()> snapshot, QObject* parent = nullptr);
+    // snapshot: what the window holds now; profile and place: where it is
+    // written (a kept draft of an unknown place continues here).
+    DraftKeeper(DraftStore store, std::string profile, DraftPlace place, std::function<Draft()> snapshot,
+                QObject* parent = nullptr);
 
     // Continues a kept draft (same file) instead of starting a new one.
     void Adopt(const std::string& id) { id_ = id; }
@@ -44,6 +46,7 @@ signals:
 private:
     DraftStore store_;
     std::string profile_;
+    DraftPlace place_;
     std::function<Draft()> snapshot_;
     std::string id_;
     QTimer* timer_;

@@ -1,5 +1,9 @@
 #include "gui/writing/DraftOffers.h"
 
+#include "core/config/ConfigKeys.h"
+#include "core/config/TMiravoConfiguration.h"
+#include "core/protocol/TMVCommunicationThread.h"
+#include "core/session/Client.h"
 #include "gui/common/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/WriteTextForm.h"
@@ -25,22 +29,43 @@ QList<TWriteTextForm*> DraftOffers::OpenWritingWindows()
     return forms;
 }
 
+DraftPlace DraftOffers::Here(Client& client)
+{
+    DraftPlace here;
+    if (!client.ConnectedEvent().IsSet())
+        return here;
+    here.server = client.ComThread().Server();
+    here.port = client.ComThread().Port();
+    here.person = client.CurrentPerson();
+    here.personName = client.CurrentPersonName();
+    return here;
+}
+
 QString DraftOffers::Describe(const Draft& draft)
 {
     const QDateTime saved = QDateTime::fromSecsSinceEpoch(draft.savedAt);
     const QString subject = draft.subject.empty() ? QStringLiteral("(no subject)")
                                                   : QStringLiteral("\"%1\"").arg(FromWire(draft.subject));
-    return QStringLiteral("%1, last saved %2").arg(subject, QLocale().toString(saved, QLocale::ShortFormat));
+    const DraftPlace& place = draft.place;
+    const QString where =
+        place.Known()
+            ? QStringLiteral("Written as %1 on %2, port %3.")
+                  .arg(FromWire(place.personName), QString::fromStdString(place.server),
+                       QString::fromStdString(place.port))
+            : QStringLiteral("Written where unknown (kept before drafts noted their server): "
+                             "check its recipients before you submit it.");
+    return QStringLiteral("%1, last saved %2\n%3")
+        .arg(subject, QLocale().toString(saved, QLocale::ShortFormat), where);
 }
 
-void DraftOffers::OfferKept(const std::string& profile, QWidget* parent,
+void DraftOffers::OfferKept(const std::string& profile, const DraftPlace& here, QWidget* parent,
                             const std::function<void(const Draft&)>& open)
 {
     std::set<std::string> inUse;
     for (TWriteTextForm* form : OpenWritingWindows())
         if (form->Drafts())
             inUse.insert(form->Drafts()->Id());
-    for (const Draft& draft : store_.List(profile)) {
+    for (const Draft& draft : store_.ListFor(profile, here)) {
         if (inUse.count(draft.id))
             continue;
         const QString question =

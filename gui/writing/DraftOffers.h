@@ -1,6 +1,7 @@
 // The program's side of kept drafts: after a logon it offers again the texts
-// a crash, a restart or a closed window left unsent in that profile, and
-// before the program quits it asks about the texts still open.
+// a crash, a restart or a closed window left unsent by the same person on the
+// same server, and before the program quits it asks about the texts still
+// open.
 #pragma once
 
 #include "core/writing/DraftStore.h"
@@ -17,6 +18,7 @@ class QWidget;
 
 namespace pellar {
 
+class Client;
 class TWriteTextForm;
 
 class DraftOffers : public QObject {
@@ -29,9 +31,13 @@ public:
 
     const DraftStore& Store() const { return store_; }
 
-    // Offers every kept draft of profile that no open window is writing;
-    // open puts an accepted one into a window.
-    void OfferKept(const std::string& profile, QWidget* parent, const std::function<void(const Draft&)>& open);
+    // Where the client is logged on now: its server, port and person.
+    static DraftPlace Here(Client& client);
+    // Offers every kept draft that belongs here (DraftStore::ListFor) and
+    // that no open window is writing; open puts an accepted one into a
+    // window.
+    void OfferKept(const std::string& profile, const DraftPlace& here, QWidget* parent,
+                   const std::function<void(const Draft&)>& open);
     // True when the program may quit: no unsent text is open, or the user
     // agreed to quit (the texts are kept as drafts then).
     bool ConfirmQuit(QWidget* parent);
@@ -42,7 +48,8 @@ public:
 
     // Every writing window, in the frame or on its own.
     static QList<TWriteTextForm*> OpenWritingWindows();
-    // "Text of <when>" line of an offer: when it was saved and its subject.
+    // The lines of an offer: the subject, when it was saved, and where it
+    // was written (or that this is not known).
     static QString Describe(const Draft& draft);
 
 private:

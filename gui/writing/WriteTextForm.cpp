@@ -22,6 +22,7 @@
 #include "gui/writing/DraftKeeper.h"
 #include "gui/common/MiravoTextEdit.h"
 
+#include <QLocale>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -76,6 +77,8 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
 {
     setObjectName(QStringLiteral("WriteTextForm"));
     setWindowTitle(QStringLiteral("Write text"));
+    // A new presentation's labels in the user's language.
+    model_->SetPresentationLanguage(QLocale().name().toStdString(), ActiveWireCharset());
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
     CreateActions();
@@ -293,12 +296,12 @@ void TWriteTextForm::Start()
     startBody_ = writeTextEdit_->toPlainText();
 }
 
-void TWriteTextForm::KeepDrafts(const DraftStore& store, const std::string& profile)
+void TWriteTextForm::KeepDrafts(const DraftStore& store, const std::string& profile, const DraftPlace& place)
 {
     if (drafts_)
         return;
     drafts_ = new DraftKeeper(
-        store, profile, [this] { return HasUnsentText() ? model_->ToDraft() : Draft{}; }, this);
+        store, profile, place, [this] { return HasUnsentText() ? model_->ToDraft() : Draft{}; }, this);
     connect(drafts_, &DraftKeeper::SaveFailed, this, [this](const QString& why) {
         if (mainForm_ && mainForm_->StatusBar1())
             mainForm_->StatusBar1()->SetNotice(why);

@@ -51,9 +51,9 @@ public:
     // The close question goes here instead of a message box when set (tests).
     void SetCloseAnswerer(std::function<CloseChoice(const QString&)> answer) { closeAnswer_ = std::move(answer); }
 
-    // Keeps the text in store as the user types (before Start). profile:
-    // the profile the text is written in.
-    void KeepDrafts(const DraftStore& store, const std::string& profile);
+    // Keeps the text in store as the user types (before Start). profile
+    // and place: where the text is written (the server, port and person).
+    void KeepDrafts(const DraftStore& store, const std::string& profile, const DraftPlace& place);
     // Fills the window from a kept draft and continues it (before Start).
     void RestoreDraft(const Draft& draft);
     DraftKeeper* Drafts() const { return drafts_; }

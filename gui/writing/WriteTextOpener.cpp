@@ -7,6 +7,7 @@
 #include "gui/common/GuiServices.h"
 #include "gui/shell/MainForm.h"
 #include "gui/common/WireCodec.h"
+#include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QPointer>
@@ -30,7 +31,7 @@ TWriteTextForm* NewForm(const WriteTextContext& context)
     auto* form = new TWriteTextForm(context.client, context.services, context.mainForm,
                                     context.activity);
     if (context.drafts)
-        form->KeepDrafts(*context.drafts, context.client.Config().ProfilePath());
+        form->KeepDrafts(*context.drafts, context.client.Config().ProfilePath(), DraftOffers::Here(context.client));
     return form;
 }
 

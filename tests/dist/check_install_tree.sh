@@ -21,8 +21,10 @@ expected=(
   share/applications/$app.desktop
   share/metainfo/$app.metainfo.xml
   share/icons/hicolor/scalable/apps/pellar.svg
-  share/man/man1/pellar.1
-  share/man/man1/miravod.1
+  share/man/man1/pellar.1.gz
+  share/man/man1/miravod.1.gz
+  share/doc/pellar/copyright
+  share/doc/pellar/changelog.gz
   share/doc/pellar/help/index.html
 )
 for size in 16 22 24 32 48 64 128 256; do
@@ -49,7 +51,8 @@ grep -qx 'Exec=pellar' "$desktop" || fail "the menu entry does not start pellar"
 grep -qx 'Icon=pellar' "$desktop" || fail "the menu entry does not use the pellar icon"
 grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$prefix/share/metainfo/$app.metainfo.xml" ||
   fail "the metainfo does not launch the installed desktop file"
-grep -q '@PROJECT_VERSION@' "$prefix/share/metainfo/$app.metainfo.xml" "$prefix/share/man/man1/"*.1 &&
+zgrep -q '@PROJECT_VERSION@' "$prefix/share/metainfo/$app.metainfo.xml" "$prefix/share/man/man1/"*.1.gz \
+  "$prefix/share/doc/pellar/changelog.gz" &&
   fail "a version placeholder was installed unfilled"
 
 # The installed program answers from the installed files alone.
@@ -59,6 +62,9 @@ case "$version" in Pellar\ *) ;; *) fail "pellar --version printed: $version" ;;
 # have the server killed by SIGPIPE, which pipefail counts as a failure.
 miravod_help="$("$prefix/bin/miravod" --help)" || fail "miravod --help exit status"
 printf '%s\n' "$miravod_help" | sed -n 1p | grep -q '^Usage: miravod' || fail "miravod --help"
+# Both programs come from one source and say the same version.
+server_version="$("$prefix/bin/miravod" --version)" || fail "miravod --version exit status"
+[ "$server_version" = "miravod ${version#Pellar }" ] || fail "miravod --version printed: $server_version (pellar: $version)"
 
 skipped=()
 if command -v desktop-file-validate >/dev/null; then
@@ -74,7 +80,7 @@ else
 fi
 if command -v groff >/dev/null; then
   for page in pellar miravod; do
-    warnings="$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page.1" 2>&1)"
+    warnings="$(zcat "$prefix/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww -z 2>&1)"
     [ -z "$warnings" ] || fail "man page $page: $warnings"
   done
 else

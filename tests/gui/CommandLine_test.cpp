@@ -1,10 +1,11 @@
 // The command line: the old one-letter rules of -a and -c, the long options,
-// and the program itself answering --help, --version and a wrong option
-// without ever opening a window.
+// the program itself answering --help and --version without ever opening a
+// window, and an unknown option warned about while the window still opens.
 #include "gui/shell/CommandLine.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QTest>
 
 using pellar::ParseCommandLine;
@@ -53,14 +54,14 @@ private slots:
         QVERIFY(line.autoConnect);
         QCOMPARE(line.startProfile, std::string("work"));
         QVERIFY(!line.demo);
-        QVERIFY(line.error.empty());
+        QVERIFY(line.warnings.empty());
     }
 
     void TrailingProfileOptionIsIgnored()
     {
         const auto line = ParseCommandLine({"-c"});
         QVERIFY(line.startProfile.empty());
-        QVERIFY(line.error.empty());
+        QVERIFY(line.warnings.empty());
         QVERIFY(ParseCommandLine({"-a", "-c"}).autoConnect);
     }
 
@@ -72,7 +73,7 @@ private slots:
         const auto line = ParseCommandLine({"a", "-", "c", "work"});
         QVERIFY(!line.autoConnect);
         QVERIFY(line.startProfile.empty());
-        QVERIFY(line.error.empty());
+        QVERIFY(line.warnings.empty());
     }
 
     void ProfileValueIsNotReadAsAnOption()
@@ -94,12 +95,19 @@ private slots:
         QVERIFY(ParseCommandLine({"--version"}).version);
     }
 
-    void UnknownOptionsAreErrors()
+    void UnknownOptionsAreWarnedAboutAndTheRestIsKept()
     {
-        QVERIFY(!ParseCommandLine({"-x"}).error.empty());
-        QVERIFY(!ParseCommandLine({"--demo", "--frobnicate"}).error.empty());
-        QVERIFY(!ParseCommandLine({"--version=3"}).error.empty());
-        QVERIFY(ParseCommandLine({"--demo"}).error.empty());
+        const auto x = ParseCommandLine({"-x"});
+        QCOMPARE(x.warnings, std::vector<std::string>{"ignoring unknown option -x"});
+        // What comes before and after an unknown option still counts.
+        const auto line = ParseCommandLine({"--demo", "--frobnicate", "-a", "-c", "work", "--new-window"});
+        QCOMPARE(line.warnings, (std::vector<std::string>{"ignoring unknown option --frobnicate",
+                                                          "ignoring unknown option --new-window"}));
+        QVERIFY(line.demo);
+        QVERIFY(line.autoConnect);
+        QCOMPARE(line.startProfile, std::string("work"));
+        QCOMPARE(ParseCommandLine({"--version=3"}).warnings.size(), size_t{1});
+        QVERIFY(ParseCommandLine({"--demo"}).warnings.empty());
     }
 
     void ProgramAnswersVersionAndHelpWithoutAWindow()
@@ -117,14 +125,41 @@ private slots:
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
     }
 
-    void ProgramRefusesAnUnknownOptionWithExitTwo()
+    void ProgramWarnsOfAnUnknownOptionAndAnswersTheKnownOnes()
     {
-        const Run run = RunProgram({QStringLiteral("--no-such-option")});
+        const Run run = RunProgram({QStringLiteral("--no-such-option"), QStringLiteral("--version")});
         QCOMPARE(run.status, QProcess::NormalExit);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(QStringLiteral("no-such-option")), qPrintable(run.err));
-        QVERIFY(run.err.contains(QStringLiteral("Usage: pellar [options]")));
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith(QStringLiteral("Pellar ")), qPrintable(run.out + run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("ignoring unknown option --no-such-option")), qPrintable(run.err));
+        QVERIFY(!run.err.contains(QStringLiteral("Usage:")));
+    }
+
+    void ProgramWithAnUnknownOptionOpensItsWindow()
+    {
+        // A private home so that no settings of this machine are read.
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            env.insert(QString::fromLatin1(name), home.path() + QStringLiteral("/") + QString::fromLatin1(name));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(PELLAR_EXECUTABLE), {QStringLiteral("--launcher-switch")});
+        QVERIFY(process.waitForStarted(10000));
+        QByteArray err;
+        const auto warned = [&] {
+            err += process.readAllStandardError();
+            return err.contains("ignoring unknown option --launcher-switch");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(warned() || process.state() == QProcess::NotRunning, 10000);
+        QVERIFY2(warned(), err.constData());
+        // Still running a second later: it went on to its window.
+        QTest::qWait(1000);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.kill();
+        process.waitForFinished(10000);
     }
 };
 

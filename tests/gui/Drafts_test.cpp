@@ -124,6 +124,10 @@ private slots:
         QVERIFY(Reconnect());
         QTRY_COMPARE(offered.size(), 1);
         QVERIFY2(offered[0].contains(QStringLiteral("\"Half written\"")), qPrintable(offered[0]));
+        // Where it was written is part of the offer.
+        QVERIFY2(offered[0].contains(
+                     QStringLiteral("Written as Demo User on 127.0.0.1, port %1.").arg(session_.ServerPort())),
+                 qPrintable(offered[0]));
         QTRY_COMPARE(DraftOffers::OpenWritingWindows().size(), 1);
         TWriteTextForm* restored = DraftOffers::OpenWritingWindows()[0];
         QCOMPARE(restored->SubjectEdit()->text(), QStringLiteral("Half written"));
@@ -177,6 +181,41 @@ private slots:
         QVERIFY(again->parentWidget()->close());
         QTRY_VERIFY(DraftOffers::OpenWritingWindows().isEmpty());
         QVERIFY(Kept().empty());
+    }
+
+    void aDraftOfAnotherServerOrPersonIsNotOffered()
+    {
+        const DraftStore& store = windows_->Drafts().Store();
+        const DraftPlace here = DraftOffers::Here(session_.ClientContext());
+        QVERIFY(here.Known());
+        const auto keep = [&](const char* subject, DraftPlace place) {
+            Draft d;
+            d.id = store.NewId();
+            d.profile = Profile();
+            d.place = std::move(place);
+            d.savedAt = 1700000000;
+            d.subject = subject;
+            d.links = {{LinkKind::Recipient, session_.Number("General discussion"), {}}};
+            QVERIFY(store.Save(d));
+        };
+        keep("Another person's", DraftPlace{here.server, here.port, here.person + 1, "Someone Else"});
+        keep("Another server's", DraftPlace{"elsewhere.example.org", here.port, here.person, "Demo User"});
+        keep("Kept before places", DraftPlace{});
+
+        QStringList offered;
+        windows_->Drafts().SetOfferAnswerer([&](const QString& question) {
+            offered << question;
+            return DraftOffers::Offer::Later;
+        });
+        QVERIFY(Reconnect());
+        QTRY_COMPARE(offered.size(), 1);
+        QTest::qWait(200);
+        QCOMPARE(offered.size(), 1);
+        QVERIFY2(offered[0].contains(QStringLiteral("\"Kept before places\"")), qPrintable(offered[0]));
+        QVERIFY2(offered[0].contains(QStringLiteral("Written where unknown")), qPrintable(offered[0]));
+        windows_->Drafts().SetOfferAnswerer({});
+        for (const Draft& d : Kept())
+            store.Remove(d.id);
     }
 
     void quittingWithAnUnsentTextAsksAndCancelKeepsTheProgram()

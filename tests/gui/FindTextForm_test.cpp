@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -138,6 +139,32 @@ private slots:
         QVERIFY(form->FindButton()->isEnabled());
         QVERIFY(!form->StopButton()->isEnabled());
         QCOMPARE(form->ListView1()->topLevelItemCount(), 0);
+        form->DoneButton()->click();
+    }
+
+    void returnInAFieldSearchesAndAnEmptyResultSaysSo()
+    {
+        TFindTextForm* form = NewForm();
+        form->RcptMVEdit()->SetText(QStringLiteral("General discussion"));
+        form->SubjComboBox()->setEditText(QStringLiteral("no subject says this"));
+        form->SubjComboBox()->setFocus();
+        QTest::keyClick(form->SubjComboBox()->lineEdit(), Qt::Key_Return);
+        QVERIFY(form->Searching());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Searching(), 15000);
+        QCOMPARE(form->ListView1()->topLevelItemCount(), 0);
+        QCOMPARE(form->SummaryLabel()->text(), QStringLiteral("No texts found"));
+
+        // A search that finds something says how many; Return in the
+        // conference field starts it too.
+        form->SubjComboBox()->setEditText(QStringLiteral("WEEKEND"));
+        QTest::keyClick(form->RcptMVEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(form->Searching());
+        QVERIFY(form->SummaryLabel()->text().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Searching(), 15000);
+        const int found = form->ListView1()->topLevelItemCount();
+        QVERIFY(found > 0);
+        QCOMPARE(form->SummaryLabel()->text(),
+                 QStringLiteral("%1 %2 found").arg(found).arg(found == 1 ? "text" : "texts"));
         form->DoneButton()->click();
     }
 

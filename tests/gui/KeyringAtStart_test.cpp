@@ -1,7 +1,8 @@
-// The keyring at start: a keyring that takes its time (one that prompts)
-// is asked off the GUI thread, the window is there before it answers, and
-// the logon follows the answer: for the demo and for a profile that
-// connects by itself with its password in the keyring.
+// The keyring at start: the demo never asks it; a keyring that takes its
+// time (one that prompts) is asked off the GUI thread, the window is there
+// before it answers, and the logon follows the answer for a profile that
+// connects by itself with its password in the keyring (under today's key or
+// the older one with the port).
 #include "core/config/ConfigKeys.h"
 #include "core/config/SecretStore.h"
 #include "core/config/TMiravoConfiguration.h"
@@ -105,23 +106,56 @@ private:
     QTemporaryDir state_;
 
 private slots:
-    void theDemoStartsWithoutAskingTheKeyringOnTheGuiThread()
+    void theDemoNeverTouchesTheKeyring()
     {
-        auto keyring = std::make_shared<SlowKeyring>(std::chrono::milliseconds(300));
-        auto app = MakeController(keyring);
+        // Two starts, each on a port of its own, as every run of the demo is.
+        for (int start = 0; start < 2; ++start) {
+            auto keyring = std::make_shared<SlowKeyring>(std::chrono::milliseconds(300));
+            auto app = MakeController(keyring);
+            std::string error;
+            QVERIFY2(app->StartDemo({}, &error, kTestIterations), error.c_str());
+            QVERIFY(!app->AwaitingPassword());
+            app->MainWindow().show();
+            QTRY_VERIFY_WITH_TIMEOUT(app->MainWindow().IsOnline(), 20000);
+            QCOMPARE(app->ClientContext().Config().ReadPassword(), std::string("demo"));
+            app->Disconnect();
+            QCOMPARE(keyring->Calls(), 0);
+        }
+    }
+
+    void aPasswordSavedUnderTheOlderKeyIsFetchedAheadAndMoved()
+    {
+        miravod::ServerOptions options;
+        options.demo = true;
+        options.demoCompanion = false;
+        options.passwordIterations = kTestIterations;
+        miravod::Server server(options);
         std::string error;
-        QVERIFY2(app->StartDemo({}, &error, kTestIterations), error.c_str());
-        // Nothing asked the keyring on the way to the window.
-        QCOMPARE(keyring->OnGuiThread(), std::string());
-        QVERIFY(app->AwaitingPassword());
+        QVERIFY2(server.Start(&error), error.c_str());
+
+        auto keyring = std::make_shared<SlowKeyring>(std::chrono::milliseconds(200));
+        auto app = MakeController(keyring);
+        TMiravoConfiguration& config = app->ClientContext().Config();
+        config.AddProfile("Older");
+        config.SetProfile(TMiravoConfiguration::ProfilePathFor("Older"));
+        config.WriteString(ConfigKeys::Server, "127.0.0.1");
+        config.WriteString(ConfigKeys::Port, std::to_string(server.Port()));
+        config.WriteString(ConfigKeys::User, "Demo User");
+        config.WriteFlag(ConfigKeys::SavePwd, true);
+        keyring->Put(config.OlderPasswordKey(), "demo");
+
         app->MainWindow().show();
+        app->Connect(true, QStringLiteral("Older"));
+        QVERIFY(app->AwaitingPassword());
         QTRY_VERIFY_WITH_TIMEOUT(app->MainWindow().IsOnline(), 20000);
-        QVERIFY(!app->AwaitingPassword());
-        // Looked up on a worker; saved (into the keyring) only once the
-        // window was up, and read back from what the worker fetched.
-        QCOMPARE(keyring->OnGuiThread(), std::string("write "));
+        // Both keys were asked on a worker; only the move itself (a write
+        // and a remove) came from the logon.
+        QVERIFY2(keyring->OnGuiThread().find("read") == std::string::npos, keyring->OnGuiThread().c_str());
         QCOMPARE(app->ClientContext().Config().ReadPassword(), std::string("demo"));
-        QCOMPARE(keyring->OnGuiThread(), std::string("write "));
+        std::string moved;
+        QCOMPARE(keyring->Read(config.PasswordKey(), moved), SecretStore::Status::Ok);
+        QCOMPARE(moved, std::string("demo"));
+        QCOMPARE(keyring->Read(config.OlderPasswordKey(), moved), SecretStore::Status::NotFound);
         app->Disconnect();
     }
 

@@ -6,6 +6,8 @@
 #include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/AppController.h"
+#include "gui/shell/ConnectingForm.h"
+#include "gui/shell/QtSessionUi.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/QtBlockingWait.h"
@@ -68,6 +70,35 @@ struct CancelNextBox {
     }
 };
 
+// Presses Cancel in the logon's connecting box once it offers one; records
+// what the box said it waits for, the step above it, and when.
+struct CancelInConnectingBox {
+    QString waitText;
+    QString stepText;
+    bool cancelVisible = false;
+    bool otherBoxUp = false;
+    QElapsedTimer pressed;
+
+    void Arm(AppController& app)
+    {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, &app] {
+            TConnectingForm* box = app.Ui().ProgressWindow();
+            if (!box || !box->isVisible() || !box->CancelButton()->isEnabled())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            waitText = box->WaitLabel()->text();
+            stepText = box->EventLabel()->text();
+            cancelVisible = box->CancelButton()->isVisible();
+            otherBoxUp = qobject_cast<TWaitForm*>(QApplication::activeModalWidget()) != nullptr;
+            pressed.start();
+            box->CancelButton()->click();
+        });
+        poll->start(10);
+    }
+};
+
 } // namespace
 
 class QtBlockingWaitTest : public QObject {
@@ -81,19 +112,29 @@ private:
         return app;
     }
 
-    // Connect through the window, pressing Cancel in the wait box; the window
-    // must come back offline and usable.
-    void CancelConnectTo(AppController& app, const QString& port, const QString& expectedBox)
+    // Connect through the window, pressing Cancel in the connecting box: the
+    // logon's one box says what it waits for and offers Cancel itself (no
+    // wait box of its own over or under it); the window must come back
+    // offline and usable.
+    void CancelConnectTo(AppController& app, const QString& port, const QString& expectedWait,
+                         const QString& expectedStep)
     {
-        CancelNextBox cancel;
-        cancel.Arm();
+        CancelInConnectingBox cancel;
+        cancel.Arm(app);
+        const int boxesBefore = app.Waits().BoxesShown();
         test::AnswerLogin(port);
         app.MainWindow().Menus()->SessionConnectAction->trigger();
-        QVERIFY2(cancel.pressed.isValid(), "no wait box was shown");
+        QVERIFY2(cancel.pressed.isValid(), "the connecting box offered no Cancel");
         const qint64 tookMs = cancel.pressed.elapsed();
         qInfo("Cancel to offline: %lld ms", tookMs);
         QVERIFY2(tookMs < 2000, "the attempt did not end on Cancel");
-        QCOMPARE(cancel.text, expectedBox);
+        QCOMPARE(cancel.waitText, expectedWait);
+        QCOMPARE(cancel.stepText, expectedStep);
+        QVERIFY(cancel.cancelVisible);
+        QVERIFY(!cancel.otherBoxUp);
+        QCOMPARE(app.Waits().BoxesShown(), boxesBefore);
+        QVERIFY(app.Waits().HostedWaits() > 0);
+        QVERIFY(!app.Ui().ProgressWindow() || !app.Ui().ProgressWindow()->isVisible());
         QVERIFY(!app.MainWindow().IsOnline());
         QVERIFY(app.MainWindow().Menus()->SessionConnectAction->isEnabled());
         QVERIFY(!app.MainWindow().Menus()->SessionDisconnectAction->isEnabled());
@@ -117,7 +158,8 @@ private slots:
             QSKIP("this kernel completes every connection");
         auto app = MakeController();
         const QString port = QString::fromStdString(silent.PortText());
-        CancelConnectTo(*app, port, QStringLiteral("Connecting to 127.0.0.1:%1...").arg(port));
+        CancelConnectTo(*app, port, QStringLiteral("Connecting to 127.0.0.1:%1...").arg(port),
+                        QStringLiteral("Connecting..."));
 
         // Usable: the next Connect reaches a real server.
         auto server = StartServer({});
@@ -134,7 +176,8 @@ private slots:
         QVERIFY(server);
         auto app = MakeController();
         const QString port = QString::number(server->Port());
-        CancelConnectTo(*app, port, QStringLiteral("Waiting for 127.0.0.1:%1 to answer...").arg(port));
+        CancelConnectTo(*app, port, QStringLiteral("Waiting for 127.0.0.1:%1 to answer...").arg(port),
+                        QStringLiteral("Waiting for initial negotiation..."));
         QVERIFY(app->ClientContext().ComThread().LinkDown());
     }
 

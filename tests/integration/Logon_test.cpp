@@ -53,9 +53,12 @@ TEST_F(LogonTest, HappyPathSendsTheStepsInOrderAndLoadsTheMemberships)
     EXPECT_EQ(c.ui.ProgressTexts(),
               (std::vector<std::string>{"Connecting...", "Waiting for initial negotiation...",
                                         "Retrieving server info", "Fetching user number", "Logging on",
-                                        "Retrieving membership info"}));
+                                        "Retrieving membership info", "Loading the conference list"}));
     EXPECT_EQ(c.ui.progress.front().second, 8);
-    EXPECT_EQ(c.ui.progress.back().second, 70);
+    // The conference list is loaded under a step of its own, still in the
+    // logon's box, which goes only after it.
+    EXPECT_EQ(c.ui.progress.back(), (std::pair<std::string, int>{"Loading the conference list", 85}));
+    EXPECT_EQ(c.ui.hidden, 1);
     EXPECT_EQ(c.ui.windowSettingsApplied, 1);
     EXPECT_EQ(c.ui.caption, "Pellar (127.0.0.1) Demo User");
     EXPECT_GE(c.ui.hidden, 1);
@@ -111,7 +114,9 @@ TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
     const auto messages = c.Messages();
     EXPECT_TRUE(Contains(messages, "!The password does not match Confirm password"));
     ASSERT_EQ(c.ui.questions.size(), 2u);
-    EXPECT_EQ(c.ui.questions[0], "Unable to find this user. Do you want to create a new account?");
+    // The question names whom it did not find, and where.
+    EXPECT_EQ(c.ui.questions[0], "Unable to find this user (\"Nora Newcomer\" on 127.0.0.1:" + relay->portText() +
+                                     "). Do you want to create a new account?");
     EXPECT_EQ(c.ui.questions[1], "You have created a new user. It is a good idea to have a presentation.\r\n"
                                  "Would you like to write a presentation now?");
     EXPECT_TRUE(c.ui.presentationEditors.empty());
@@ -133,6 +138,71 @@ TEST_F(LogonTest, UnknownUserCreatesAnAccountThatJoinsTheDefaultConferences)
     // A new person has no presentation yet, but was just asked about one:
     // the question is not repeated in a second dialog.
     EXPECT_EQ(c.ui.noPresentationAsked, 0);
+}
+
+TEST_F(LogonTest, CreateAccountInTheLoginDialogGoesStraightToTheAccountDialog)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.yesNo = {false};  // no presentation now
+    c.ui.newAccounts = {{"Olle Ny", "secret", "secret"}};
+    LoginChoice choice = Choice("Olle Ny", "");
+    choice.createAccount = true;
+    c.ui.login = choice;
+    ASSERT_TRUE(c.logon.LogOn());
+    // Not asked whether to create what the user asked for.
+    ASSERT_EQ(c.ui.questions.size(), 1u);
+    EXPECT_THAT(c.ui.questions[0], HasSubstr("presentation"));
+    ASSERT_EQ(c.ui.accountDialogs.size(), 1u);
+    EXPECT_EQ(c.ui.accountDialogs[0].user, "Olle Ny");
+    EXPECT_GT(c.client.CurrentPerson(), 0);
+    SessionClient again;
+    EXPECT_TRUE(LogOnDirect(again, "Olle Ny", "secret"));
+}
+
+TEST_F(LogonTest, CreateAccountUnderATakenNameAsksBeforeLoggingOnAsThatPerson)
+{
+    StartServer();
+    SessionClient c;
+    c.ui.yesNo = {false};
+    LoginChoice choice = Choice(kDemoUser, kDemoPassword);
+    choice.createAccount = true;
+    c.ui.login = choice;
+    EXPECT_FALSE(c.logon.LogOn());
+    ASSERT_EQ(c.ui.questions.size(), 1u);
+    EXPECT_EQ(c.ui.questions[0], "There is already a person \"" + std::string(kDemoUser) + "\" on 127.0.0.1:" +
+                                     relay->portText() + ". Log on as that person?");
+    EXPECT_TRUE(c.ui.accountDialogs.empty());
+    EXPECT_FALSE(c.client.ConnectedEvent().IsSet());
+}
+
+TEST_F(LogonTest, TheProfileChosenInTheLoginDialogKeepsWhatWorked)
+{
+    StartServer();
+    SessionClient c;
+    TMiravoConfiguration& config = c.client.Config();
+    config.SetProfile(TMiravoConfiguration::kRootPath);
+    config.WriteString(ConfigKeys::Server, "old.example.org");
+    ASSERT_TRUE(LogOn(c));
+    config.SetProfile(TMiravoConfiguration::kRootPath);
+    EXPECT_EQ(config.ReadString(ConfigKeys::Server, ""), "127.0.0.1");
+    EXPECT_EQ(config.ReadString(ConfigKeys::Port, ""), relay->portText());
+    EXPECT_EQ(config.ReadString(ConfigKeys::User, ""), kDemoUser);
+    // The password is not written by the logon: saving it is the user's choice.
+    EXPECT_EQ(config.ReadString(ConfigKeys::Pwd, ""), "");
+}
+
+TEST_F(LogonTest, AFailedLogonLeavesTheProfileAsItWas)
+{
+    StartServer();
+    SessionClient c;
+    TMiravoConfiguration& config = c.client.Config();
+    config.SetProfile(TMiravoConfiguration::kRootPath);
+    config.WriteString(ConfigKeys::User, "Somebody");
+    c.ui.login = Choice(kDemoUser, "not the password");
+    EXPECT_FALSE(c.logon.LogOn());
+    config.SetProfile(TMiravoConfiguration::kRootPath);
+    EXPECT_EQ(config.ReadString(ConfigKeys::User, ""), "Somebody");
 }
 
 TEST_F(LogonTest, UnknownUserDecliningTheAccountStaysOffline)
@@ -250,7 +320,8 @@ TEST_F(LogonTest, SeveralMatchingNamesOpenTheChooser)
     ASSERT_EQ(c.ui.matchLists.size(), 1u);
     const auto& matches = c.ui.matchLists[0];
     ASSERT_EQ(matches.size(), 2u);
-    EXPECT_THAT(c.ui.questions, ElementsAre("Unable to find this user. Do you want to create a new account?"));
+    EXPECT_THAT(c.ui.questions, ElementsAre("Unable to find this user (\"Kim\" on 127.0.0.1:" + relay->portText() +
+                                                 "). Do you want to create a new account?"));
 
     // Choosing one of them logs that person on.
     const auto berg = std::find_if(matches.begin(), matches.end(), [](const NameMatchRec& m) {

@@ -256,7 +256,7 @@ TEST_F(WritingTest, PresentationIsSetAfterCreation)
     composition.Start();
     composition.WaitForWorker();
     EXPECT_EQ(composition.Subject(), "Talk");
-    EXPECT_EQ(composition.Body(), TextComposition::kPresentationTemplate);
+    EXPECT_EQ(composition.Body(), TextComposition::PresentationTemplate("en", WireCharset::Latin1));
     ui.answers = {true};  // the presentation conference may be unset: no recipients
     const SubmitResult result = composition.Submit();
     ASSERT_EQ(result.outcome, SubmitOutcome::Submitted) << ::testing::PrintToString(Messages());

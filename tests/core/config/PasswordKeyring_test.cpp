@@ -59,8 +59,15 @@ TEST_F(PasswordKeyringTest, StoredInTheKeyringByProfileServerAndUserAndReadBack)
     EXPECT_EQ(Pwd(kHome), "");
     ASSERT_EQ(keyring->entries.size(), 1u);
     const std::string key = keyring->entries.begin()->first;
-    for (const char* part : {"Home", "Anna Berg", "news.example.org", "4894"})
+    for (const char* part : {"Home", "Anna Berg", "news.example.org"})
         EXPECT_NE(key.find(part), std::string::npos) << key;
+    // The port is no part of the key: the server moving to another port
+    // finds the same entry and leaves none behind.
+    EXPECT_EQ(key.find("4894"), std::string::npos) << key;
+    home->WriteString(ConfigKeys::Port, "4895");
+    EXPECT_EQ(home->ReadPassword(), "hemligt");
+    home->WritePassword("hemligt");
+    EXPECT_EQ(keyring->entries.size(), 1u);
     EXPECT_EQ(keyring->entries.begin()->second, "hemligt");
     EXPECT_EQ(Open(kHome)->ReadPassword(), "hemligt");
     EXPECT_EQ(home->WherePasswordIs(), TMiravoConfiguration::PasswordPlace::Keyring);
@@ -88,6 +95,39 @@ TEST_F(PasswordKeyringTest, AnOlderObscuredPasswordMovesIntoTheKeyringAndLeavesT
     EXPECT_EQ(config->ReadPassword(), "hemligt");
     // Nothing left to move.
     EXPECT_FALSE(config->MovePasswordToKeyring());
+}
+
+TEST_F(PasswordKeyringTest, AnEntryUnderTheOlderKeyWithThePortIsFoundAndMovedToTheNewKey)
+{
+    auto config = Described(kHome);
+    keyring->entries["Pellar " + kHome + " Anna Berg@news.example.org:4894"] = "hemligt";
+    EXPECT_EQ(config->OlderPasswordKey(), "Pellar " + kHome + " Anna Berg@news.example.org:4894");
+    EXPECT_EQ(config->WherePasswordIs(), TMiravoConfiguration::PasswordPlace::Keyring);
+    EXPECT_EQ(config->ReadPassword(), "hemligt");
+    ASSERT_EQ(keyring->entries.size(), 1u);
+    EXPECT_EQ(keyring->entries.begin()->first, config->PasswordKey());
+    EXPECT_EQ(keyring->entries.begin()->second, "hemligt");
+
+    // Forgetting it leaves neither form behind.
+    keyring->entries[config->OlderPasswordKey()] = "older";
+    config->ForgetPassword();
+    EXPECT_TRUE(keyring->entries.empty());
+}
+
+TEST_F(PasswordKeyringTest, APasswordThatIsNoSecretNeverTouchesTheKeyring)
+{
+    auto config = Described(kHome);
+    config->WriteFlag(ConfigKeys::PwdNotSecret, true);
+    ASSERT_TRUE(config->WritePassword("demo"));
+    EXPECT_EQ(UnobscurePassword(Pwd(kHome), "anna"), "demo");
+    EXPECT_EQ(config->ReadPassword(), "demo");
+    EXPECT_EQ(config->WherePasswordIs(), TMiravoConfiguration::PasswordPlace::SettingsFile);
+    EXPECT_FALSE(config->MovePasswordToKeyring());
+    EXPECT_FALSE(config->KeyringAnswers());
+    config->ForgetPassword();
+    EXPECT_EQ(config->ReadPassword(), "");
+    EXPECT_EQ(keyring->calls, 0);
+    EXPECT_TRUE(keyring->entries.empty());
 }
 
 TEST_F(PasswordKeyringTest, APasswordInheritedFromTheDefaultProfileStaysWhereItIs)

@@ -52,6 +52,13 @@ ConfListRefreshInput NoRows()
     return {0, false, [](int32_t) { return false; }};
 }
 
+TEST(ConfListProgress, CountsInTheBoxWithThousandsGrouped)
+{
+    EXPECT_EQ(ConfListProgressText(120, 1011), "Loading conferences: 120 of 1,011");
+    EXPECT_EQ(ConfListProgressText(0, 7), "Loading conferences: 0 of 7");
+    EXPECT_EQ(ConfListProgressText(1234567, 1234567), "Loading conferences: 1,234,567 of 1,234,567");
+}
+
 class ConfListRefreshPeerTest : public ::testing::Test {
 protected:
     ClientHarness h;
@@ -81,7 +88,10 @@ TEST_F(ConfListRefreshPeerTest, AtLogonEveryStatusGoesOutBeforeAnyIsAnswered)
     h.peer.send(members + " }\n" + unread + " }\n");
     load.get();
 
-    auto refresh = std::async(std::launch::async, [&] { return PlanConfListRefresh(cache, NoRows()); });
+    std::vector<std::pair<size_t, size_t>> progress;
+    ConfListRefreshInput input = NoRows();
+    input.progress = [&](size_t done, size_t total) { progress.emplace_back(done, total); };
+    auto refresh = std::async(std::launch::async, [&] { return PlanConfListRefresh(cache, input); });
     // All sixty requests arrive while none has been answered: a refresh
     // that waited per conference would stall after the first two.
     std::string expected;
@@ -112,6 +122,10 @@ TEST_F(ConfListRefreshPeerTest, AtLogonEveryStatusGoesOutBeforeAnyIsAnswered)
     // The names came with the statuses: no look-up by name afterwards.
     EXPECT_TRUE(h.peer.quiet(50));
     EXPECT_EQ(cache.Statistics().nameMisses, 0u);
+    // Every conference walked was counted, of all forty, up to the end.
+    ASSERT_EQ(progress.size(), size_t{kMembers} + 1);
+    for (size_t i = 0; i < progress.size(); ++i)
+        EXPECT_EQ(progress[i], (std::pair<size_t, size_t>{i, size_t{kMembers}}));
 }
 
 TEST_F(ConfListRefreshPeerTest, AConferenceAnotherThreadIsLoadingIsLeftToIt)

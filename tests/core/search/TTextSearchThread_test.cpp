@@ -89,6 +89,50 @@ TEST_F(FindTextTest, SubstringIgnoresCasePatternDoesNot)
     EXPECT_EQ(results.texts, std::vector<int32_t>{1003});
 }
 
+TEST_F(FindTextTest, SubstringFoldsLettersOfTheProfilesCharacterSet)
+{
+    Seed(1, 4);
+    SetText(1, "\xc3\x85ngstr\xc3\xb6m units\nbody");                 // Ångström, UTF-8
+    SetText(2, "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac\nbody");  // Ελληνικά
+    SetText(3, "other\n\xd0\x9c\xd0\x9e\xd0\xa1\xd0\x9a\xd0\x92\xd0\x90");  // МОСКВА in the body
+    SetText(4, "\xc5ngstr\xf6m in Latin-1\nbody");                      // Ångström, ISO-8859-1
+    params.charset = WireCharset::Utf8;
+    params.subjectPattern = "\xc3\xa5ngstr\xc3\xb6m";  // ångström
+    Run();
+    // Bytes that are not UTF-8 read as ISO-8859-1 letters, so the word an
+    // older client wrote is found as well.
+    EXPECT_EQ(results.texts, (std::vector<int32_t>{1001, 1004}));
+
+    results = FakeResults{};
+    params.subjectPattern = "\xce\xb5\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac";  // ελληνικά
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
+
+    results = FakeResults{};
+    params.subjectPattern.clear();
+    params.bodyPattern = "\xd0\xbc\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0";  // москва
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1003});
+
+    // The same word in ISO-8859-1 folds by that set's letters.
+    results = FakeResults{};
+    params.charset = WireCharset::Latin1;
+    params.bodyPattern.clear();
+    params.subjectPattern = "\xe5ngstr\xf6m";
+    Run();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1004});
+    EXPECT_EQ(worker->Found(), 1);
+}
+
+TEST(FindTextSummary, SaysNothingWasFoundAndCountsUndecidedTexts)
+{
+    EXPECT_EQ(TTextSearchThread::Summary(0, 0, false), "No texts found");
+    EXPECT_EQ(TTextSearchThread::Summary(1, 0, false), "1 text found");
+    EXPECT_EQ(TTextSearchThread::Summary(12, 0, true), "Stopped: 12 texts found");
+    EXPECT_EQ(TTextSearchThread::Summary(2, 3, false),
+              "2 texts found. 3 texts were too long or too complex to search with this pattern");
+}
+
 TEST_F(FindTextTest, DateAndReadStateFilter)
 {
     Seed(1, 6);
@@ -161,6 +205,24 @@ TEST_F(FindTextTest, RunawayPatternIsBoundedAndTheSearchGoesOn)
     worker->Join();
     EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
     EXPECT_EQ(worker->Undecided(), 1);
+}
+
+TEST_F(FindTextTest, ATextIsUndecidedOnceAndOnlyWhenNoPatternMatchedIt)
+{
+    Seed(1, 2);
+    const std::string runaway(40, 'a');
+    SetText(1, runaway + "\n" + runaway);    // the subject gives up, the body does not match
+    SetText(2, runaway + "\nhit " + runaway);  // the subject gives up, the body matches
+    params.subjectPattern = "[a{aa}]*";
+    params.bodyPattern = "hit";
+    params.usePatterns = true;
+    worker = std::make_unique<TTextSearchThread>(params, source, results, gui);
+    worker->SetStepBudget(100000);
+    worker->Start();
+    worker->Join();
+    EXPECT_EQ(results.texts, std::vector<int32_t>{1002});
+    EXPECT_EQ(worker->Undecided(), 1);
+    EXPECT_EQ(worker->Found(), 1);
 }
 
 TEST_F(FindTextTest, StopInterruptsAMatchInProgress)

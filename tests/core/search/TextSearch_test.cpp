@@ -22,6 +22,8 @@ public:
     void Progress(int percent) override { progress.push_back(percent); }
     void Finished() override { ++finished; }
     void SearchIdle() override { ++idle; }
+    void SearchSummary(const std::string& line) override { summaries.push_back(line); }
+    std::vector<std::string> summaries;
 };
 
 class TextSearchTest : public ::testing::Test, protected test::SearchWorld {
@@ -45,6 +47,7 @@ TEST_F(TextSearchTest, RowsReachTheViewAndTheEndedSearchIsForgottenAfterFinished
     EXPECT_FALSE(search.Searching());
     EXPECT_EQ(view.texts, (std::vector<int32_t>{1001, 1003, 1005}));
     EXPECT_EQ(view.progress.back(), 100);
+    EXPECT_EQ(view.summaries, std::vector<std::string>{"3 texts found"});
 
     // The finish bookkeeping lets the next search start, on a new hand-over.
     params.author = 6;
@@ -159,6 +162,26 @@ TEST(TextSearchLifetime, AForgetStepRunAfterTheControllerWentDoesNothing)
     ASSERT_EQ(gui.Pending(), 1u);
     ASSERT_TRUE(gui.RunOne());
     EXPECT_EQ(view.idle, 0);
+}
+
+} // namespace
+} // namespace pellar
+
+namespace pellar {
+namespace {
+
+TEST_F(TextSearchTest, ASearchThatFindsNothingSaysSoAndCountsWhatThePatternGaveUpOn)
+{
+    Seed(1, 1);
+    SetText(1, "x\n" + std::string(60, 'a'));
+    params.bodyPattern = "[a{aa}]*";
+    params.usePatterns = true;
+    EXPECT_EQ(search.Start(params), std::nullopt);
+    ASSERT_TRUE(gui.RunUntil([&] { return view.idle == 1; }));
+    ASSERT_EQ(view.summaries.size(), 1u);
+    EXPECT_TRUE(view.texts.empty());
+    // The runaway pattern exhausts the default budget on the only text.
+    EXPECT_EQ(view.summaries[0], "No texts found. 1 text was too long or too complex to search with this pattern");
 }
 
 } // namespace

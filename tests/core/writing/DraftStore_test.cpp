@@ -38,9 +38,14 @@ TEST_F(DraftStoreTest, SerializedDraftParsesBackToTheSameFields)
 {
     Draft d = Sample("Profiles\\Work", 1700000000, "Subject with\nnewline and end\nmarker");
     d.body = std::string("binary\0body\nend\n", 16);
+    d.place = DraftPlace{"news.example.org", "4894", 17, "Anna\nBerg"};
     const auto back = DraftStore::Parse(DraftStore::Serialize(d));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->profile, d.profile);
+    EXPECT_EQ(back->place.server, "news.example.org");
+    EXPECT_EQ(back->place.port, "4894");
+    EXPECT_EQ(back->place.person, 17);
+    EXPECT_EQ(back->place.personName, "Anna\nBerg");
     EXPECT_EQ(back->savedAt, d.savedAt);
     EXPECT_EQ(back->subject, d.subject);
     EXPECT_EQ(back->body, d.body);
@@ -52,7 +57,9 @@ TEST_F(DraftStoreTest, SerializedDraftParsesBackToTheSameFields)
 
 TEST_F(DraftStoreTest, DamagedOrForeignBytesAreRefused)
 {
-    const std::string good = DraftStore::Serialize(Sample("p", 1, "s"));
+    Draft placed = Sample("p", 1, "s");
+    placed.place = DraftPlace{"host", "1", 6, "Name"};
+    const std::string good = DraftStore::Serialize(placed);
     ASSERT_TRUE(DraftStore::Parse(good));
     // Every cut short of the whole file is refused, not read as a shorter draft.
     for (size_t n = 0; n < good.size(); ++n)
@@ -65,6 +72,39 @@ TEST_F(DraftStoreTest, DamagedOrForeignBytesAreRefused)
     EXPECT_FALSE(DraftStore::Parse("pellar-draft 1\nlink 0 -5\nend\n"));
     EXPECT_FALSE(DraftStore::Parse("pellar-draft 1\nchecks 012\nend\n"));
     EXPECT_FALSE(DraftStore::Parse("pellar-draft 1\nunknown 1\nend\n"));
+    EXPECT_FALSE(DraftStore::Parse("pellar-draft 1\nperson 0\nend\n"));
+    EXPECT_FALSE(DraftStore::Parse("pellar-draft 1\nperson x\nend\n"));
+}
+
+TEST_F(DraftStoreTest, ADraftIsOfferedOnlyToTheSamePersonOnTheSameServer)
+{
+    DraftStore store(root / "drafts");
+    const DraftPlace here{"News.Example.org", "4894", 6, "Anna"};
+    const auto save = [&](std::string profile, int64_t saved, std::string subject, DraftPlace place) {
+        Draft d = Sample(std::move(profile), saved, std::move(subject));
+        d.place = std::move(place);
+        d.id = store.NewId();
+        EXPECT_TRUE(store.Save(d));
+    };
+    save("Work", 10, "here", {"news.example.org", "4894", 6, "Anna"});
+    save("Home", 20, "same place, other profile", {"news.example.org", "4894", 6, "Anna"});
+    save("Work", 30, "moved port, same profile", {"news.example.org", "5000", 6, "Anna"});
+    save("Home", 40, "other port and profile", {"news.example.org", "5000", 6, "Anna"});
+    save("Work", 50, "other person", {"news.example.org", "4894", 7, "Bo"});
+    save("Work", 60, "other server", {"chat.example.org", "4894", 6, "Anna"});
+    save("Work", 70, "older, place unknown", {});
+    save("Home", 80, "older, other profile", {});
+
+    std::vector<std::string> offered;
+    for (const Draft& d : store.ListFor("Work", here))
+        offered.push_back(d.subject);
+    EXPECT_EQ(offered, (std::vector<std::string>{"older, place unknown", "moved port, same profile",
+                                                 "same place, other profile", "here"}));
+    // Not logged on anywhere known: only the profile's older drafts.
+    std::vector<std::string> nowhere;
+    for (const Draft& d : store.ListFor("Work", DraftPlace{}))
+        nowhere.push_back(d.subject);
+    EXPECT_EQ(nowhere, std::vector<std::string>{"older, place unknown"});
 }
 
 TEST_F(DraftStoreTest, SavedDraftsAreListedPerProfileNewestFirst)

@@ -174,13 +174,26 @@ TEST_F(TextCompositionTest, PresentationTemplateWhenThereIsNoneOrItIsGone)
     EXPECT_EQ(person.PendingLists().recipients, std::vector<int32_t>{2});
     person.Start();
     person.WaitForWorker();
-    EXPECT_EQ(ui.body, TextComposition::kPresentationTemplate);
+    EXPECT_EQ(ui.body, TextComposition::PresentationTemplate("en", WireCharset::Latin1));
     EXPECT_EQ(ui.subject, "Other");
 
     composition.PrefillPresentation(25, false);
     StartAndWait();
     EXPECT_EQ(ui.subject, "Gone");
-    EXPECT_EQ(ui.body, TextComposition::kPresentationTemplate);
+    EXPECT_EQ(ui.body, TextComposition::PresentationTemplate("en", WireCharset::Latin1));
+}
+
+TEST(PresentationTemplate, InTheUsersLanguageAndTheProfilesCharacterSet)
+{
+    EXPECT_EQ(TextComposition::PresentationTemplate("en_GB", WireCharset::Latin1),
+              "Name: \r\nAddress: \r\nEmail: \r\nWeb page: \r\nPhone: \r\nFax: \r\nOther: ");
+    EXPECT_EQ(TextComposition::PresentationTemplate("C", WireCharset::Utf8),
+              TextComposition::PresentationTemplate("de_DE", WireCharset::Latin1));
+    EXPECT_EQ(TextComposition::PresentationTemplate("sv_SE", WireCharset::Latin1),
+              "Namn: \r\nAdress: \r\nEmail: \r\nHemsida: \r\nTelefonnr: \r\nFax: \r\n\xd6vrigt: ");
+    // In UTF-8 the letter is two bytes, not a byte that shows as a question mark.
+    const std::string utf8 = TextComposition::PresentationTemplate("sv", WireCharset::Utf8);
+    EXPECT_EQ(utf8.substr(utf8.size() - 9), "\xc3\x96vrigt: ");
 }
 
 TEST_F(TextCompositionTest, SubmitNewerFormWithAuxItemsAndFollowUps)
