@@ -3,16 +3,21 @@
 // as a user would, and the process's resident memory.
 #pragma once
 
+#include "core/config/MemoryRegistryBackend.h"
 #include "gui/dialogs/LoginForm.h"
+#include "gui/shell/AppController.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
@@ -116,6 +121,18 @@ inline void AnswerLogin(int port, const QString& user, const QString& password, 
         }
     });
     poll->start(pollMs);
+}
+
+// The program's options for a run: settings in memory, and the state and data
+// folders (the kept messages log, drafts) in the run's own folder.
+inline pellar::AppOptions RunOptions(const QTemporaryDir& state)
+{
+    pellar::AppOptions options;
+    options.settings = std::make_shared<pellar::MemoryRegistryBackend>();
+    options.stateDir = std::filesystem::path(state.path().toStdString());
+    options.dataDir = options.stateDir / "data";
+    options.diagnosticLogs = false;
+    return options;
 }
 
 inline long ResidentKb()

@@ -13,7 +13,6 @@
 #include "bench/gui/GuiProbe.h"
 #include "bench/support/BenchServer.h"
 #include "bench/support/Verdict.h"
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Client.h"
@@ -121,13 +120,7 @@ Figures Run(int port)
 {
     Figures figures;
     QTemporaryDir state;
-    AppOptions options;
-    options.settings = std::make_shared<MemoryRegistryBackend>();
-    options.stateDir = std::filesystem::path(state.path().toStdString());
-    // The messages log is kept, as a user's is, in a folder of the run's own.
-    options.dataDir = options.stateDir / "data";
-    options.diagnosticLogs = false;
-    AppController app(options);
+    AppController app(bench::RunOptions(state));
     app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
     auto windows = std::make_unique<AppWindows>(app);
     app.MainWindow().resize(1100, 800);

@@ -15,7 +15,6 @@
 #include "bench/support/BenchServer.h"
 #include "bench/support/LatencyRelay.h"
 #include "bench/support/Verdict.h"
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/session/Client.h"
@@ -222,11 +221,7 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
         return figures;
     }
     QTemporaryDir state;
-    AppOptions options;
-    options.settings = std::make_shared<MemoryRegistryBackend>();
-    options.stateDir = std::filesystem::path(state.path().toStdString());
-    options.diagnosticLogs = false;
-    AppController app(options);
+    AppController app(bench::RunOptions(state));
     app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
     auto windows = std::make_unique<AppWindows>(app);
     app.MainWindow().resize(1100, 800);

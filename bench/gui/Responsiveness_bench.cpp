@@ -8,7 +8,6 @@
 // the run (exit status 1) instead of leaving it waiting.
 #include "bench/gui/GuiProbe.h"
 #include "bench/support/Verdict.h"
-#include "core/config/MemoryRegistryBackend.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
@@ -134,11 +133,7 @@ SessionFigures RunScriptedSession(int replyDelayMs, bool paintingWaits)
         return figures;
 
     QTemporaryDir state;
-    AppOptions options;
-    options.settings = std::make_shared<MemoryRegistryBackend>();
-    options.stateDir = std::filesystem::path(state.path().toStdString());
-    options.diagnosticLogs = false;
-    AppController app(options);
+    AppController app(bench::RunOptions(state));
     app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
     if (!paintingWaits)
         app.ClientContext().SetBlockingWait(nullptr);
@@ -268,11 +263,7 @@ void BM_CancelConnect(benchmark::State& state)
         port = std::stoi(silent.PortText());
     }
     QTemporaryDir dir;
-    AppOptions options;
-    options.settings = std::make_shared<MemoryRegistryBackend>();
-    options.stateDir = std::filesystem::path(dir.path().toStdString());
-    options.diagnosticLogs = false;
-    AppController app(options);
+    AppController app(bench::RunOptions(dir));
     app.Messages().SetShower([](QMessageBox::Icon, const QString&) {});
     for (auto _ : state) {
         QElapsedTimer pressed;

@@ -19,6 +19,24 @@ bool Fail(std::string* error, const std::string& what)
     return false;
 }
 
+// Writes all of bytes to fd; false (errno set) when a write fails.
+bool WriteAll(int fd, std::string_view bytes)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 } // namespace
 
 bool WritePrivateFile(const std::filesystem::path& target, std::string_view bytes, std::string* error)
@@ -38,19 +56,12 @@ bool WritePrivateFile(const std::filesystem::path& target, std::string_view byte
         return Fail(error, "cannot create " + temporary.string());
     // A file left by an older run may have wider rights; O_CREAT keeps them.
     ::fchmod(fd, S_IRUSR | S_IWUSR);
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int saved = errno;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            errno = saved;
-            return Fail(error, "cannot write " + temporary.string());
-        }
-        written += static_cast<size_t>(n);
+    if (!WriteAll(fd, bytes)) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        errno = saved;
+        return Fail(error, "cannot write " + temporary.string());
     }
     ::fsync(fd);
     ::close(fd);
@@ -68,18 +79,11 @@ bool AppendPrivateFile(const std::filesystem::path& target, std::string_view byt
     const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return Fail(error, "cannot open " + target.string());
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            return Fail(error, "cannot write " + target.string());
-        }
-        written += static_cast<size_t>(n);
+    if (!WriteAll(fd, bytes)) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return Fail(error, "cannot write " + target.string());
     }
     ::close(fd);
     return true;

@@ -223,6 +223,20 @@ protected:
         client.Cache().SetName(12, "General");
     }
 
+    // Queues count copies of line, runs the loop until it has handled them
+    // all, and stops it.
+    void RunThrough(const std::string& line, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            client.AsyncMessages().Add(line);
+        client.ConnectedEvent().SetEv();
+        thread.Start();
+        thread.SetEnabled(true);
+        test::WaitUntil([&] { return thread.MessageCount() == static_cast<uint32_t>(count); }, 10000);
+        thread.Stop();
+        client.ConnectedEvent().ResetEv();
+    }
+
     Client client;
     ClientReadingServices reading;
     CountingGuiThread gui;
@@ -271,14 +285,7 @@ TEST_F(AsyncBatches, DroppedMessagesAreToldWithTheirCountAndSender)
 TEST_F(AsyncBatches, TheLoopHandsOverOncePerBatchNotOncePerMessage)
 {
     constexpr int kMessages = 1500;
-    for (int i = 0; i < kMessages; ++i)
-        client.AsyncMessages().Add("3 12 0 7 1Hx");
-    client.ConnectedEvent().SetEv();
-    thread.Start();
-    thread.SetEnabled(true);
-    test::WaitUntil([&] { return thread.MessageCount() == kMessages; }, 10000);
-    thread.Stop();
-    client.ConnectedEvent().ResetEv();
+    RunThrough("3 12 0 7 1Hx", kMessages);
     EXPECT_EQ(thread.MessageCount(), static_cast<uint32_t>(kMessages));
     EXPECT_EQ(ports.delivered.size(), static_cast<size_t>(kMessages));
     EXPECT_LE(gui.handOvers.load(), kMessages / static_cast<int>(TAsyncMsgThread::kBatchLines) + 1);
@@ -290,14 +297,7 @@ TEST_F(AsyncBatches, LongMessagesAreHandedOverABoundedNumberOfBytesAtATime)
 {
     constexpr int kMessages = 60;
     const std::string text(2000, 'w');
-    for (int i = 0; i < kMessages; ++i)
-        client.AsyncMessages().Add("3 12 0 7 2000H" + text);
-    client.ConnectedEvent().SetEv();
-    thread.Start();
-    thread.SetEnabled(true);
-    test::WaitUntil([&] { return thread.MessageCount() == kMessages; }, 10000);
-    thread.Stop();
-    client.ConnectedEvent().ResetEv();
+    RunThrough("3 12 0 7 2000H" + text, kMessages);
     ASSERT_EQ(ports.delivered.size(), static_cast<size_t>(kMessages));
     EXPECT_EQ(ports.delivered.back().text, text);
     // Each batch holds at most the byte bound and one line past it.
