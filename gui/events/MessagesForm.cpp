@@ -147,6 +147,9 @@ QWidget* TMessagesForm::BuildEditors()
     incomingEdit_->SetShowLine(false);
     incomingEdit_->setAcceptRichText(false);
     incomingEdit_->setLineWrapMode(QTextEdit::NoWrap);
+    // Nobody edits the log: an undo stack would keep every message and every
+    // trimmed block for ever.
+    incomingEdit_->document()->setUndoRedoEnabled(false);
 
     writeMsgMemo_ = new QPlainTextEdit(this);
     writeMsgMemo_->setObjectName(QStringLiteral("WriteMsgMemo"));

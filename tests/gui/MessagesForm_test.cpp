@@ -89,6 +89,8 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
         QVERIFY(messages->IncomingEdit()->textCursor().atEnd());
+        // Nor does an undo history keep what was dropped.
+        QVERIFY(!messages->IncomingEdit()->document()->isUndoAvailable());
         QVERIFY(Log(messages).contains(QStringLiteral("flood 59")));
         QVERIFY(!Log(messages).contains(QStringLiteral("flood 1\n")));
         // One message cannot take the window's memory either.
