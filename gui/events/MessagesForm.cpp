@@ -379,10 +379,12 @@ void TMessagesForm::TidyLog()
     // showing the end lays the document out down to it, so both are done
     // once per turn of the event loop, not once per message of a burst.
     // Read each time, so a changed setting counts at once.
+    // The oldest go an eighth of the bound at a time: each trim moves every
+    // block behind it, a cost a flood would otherwise pay every frame.
     const int setting = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
     const int kept = setting > 0 ? setting : 5000;
     QTextDocument* document = incomingEdit_->document();
-    if (const int extra = document->blockCount() - kept; extra > 0) {
+    if (const int extra = document->blockCount() - kept; extra > kept / 8) {
         // By position: moving block by block would lay out each line it passes.
         QTextCursor oldest(document);
         oldest.setPosition(document->findBlockByNumber(extra).position(), QTextCursor::KeepAnchor);

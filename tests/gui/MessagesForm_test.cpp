@@ -85,9 +85,10 @@ private slots:
         for (int i = 0; i < 60; ++i)
             QVERIFY(messages->Deliver(sender, 0, false, "flood " + std::to_string(i)));
         // A burst is trimmed to the bound and shown from its end once the
-        // event loop turns.
+        // event loop turns; between trims the window may hold an eighth more.
         QCoreApplication::sendPostedEvents();
         QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
+        const int slack = 40 + 40 / 8;
         QVERIFY(messages->IncomingEdit()->textCursor().atEnd());
         // Nor does an undo history keep what was dropped.
         QVERIFY(!messages->IncomingEdit()->document()->isUndoAvailable());
@@ -98,7 +99,7 @@ private slots:
         QVERIFY(Log(messages).contains(QStringLiteral("more characters not shown]")));
         QVERIFY(!Log(messages).contains(QString(20000, QLatin1Char('x'))));
         QCoreApplication::sendPostedEvents();
-        QVERIFY(messages->IncomingEdit()->document()->blockCount() <= 40);
+        QVERIFY(messages->IncomingEdit()->document()->blockCount() <= slack);
         events->MessagesDropped("*** 7 messages from Anna Berg to everyone were dropped: they came faster than they "
                                 "could be shown.");
         QVERIFY(Log(messages).contains(QStringLiteral("*** 7 messages from Anna Berg to everyone were dropped")));
