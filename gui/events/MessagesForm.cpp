@@ -376,11 +376,10 @@ void TMessagesForm::TidyLog()
     tidyQueued_ = false;
     // The window keeps the newest blocks only: a flood of messages must not
     // take all memory. Dropping the oldest moves every block after them and
-    // showing the end lays the document out down to it, so both are done
-    // once per turn of the event loop, not once per message of a burst.
-    // Read each time, so a changed setting counts at once.
-    // The oldest go an eighth of the bound at a time: each trim moves every
-    // block behind it, a cost a flood would otherwise pay every frame.
+    // showing the end lays the document out down to it, so both are done once
+    // per turn of the event loop, not once per message of a burst, and the
+    // oldest go an eighth of the bound at a time. The bound is read each time,
+    // so a changed setting counts at once.
     const int setting = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
     const int kept = setting > 0 ? setting : 5000;
     QTextDocument* document = incomingEdit_->document();
