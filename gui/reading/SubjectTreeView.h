@@ -6,10 +6,12 @@
 
 #include "core/reading/SubjectTree.h"
 
+#include <QFont>
 #include <QHash>
 #include <QTreeWidget>
 
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -54,6 +56,7 @@ private:
     std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap_;
     std::function<bool(int32_t)> isRead_;
     std::unordered_set<int32_t> unread_;
+    std::optional<QFont> boldFont_;
     // Caption -> the first top-level node with it.
     QHash<QString, TreeNodeId> topByCaption_;
     TreeNodeId nextId_ = 1;
