@@ -354,15 +354,12 @@ void AppController::TryReconnect()
         session_->Disconnect();
         return;
     }
-    if (result == Logon::Again::LoggedOn) {
-        keptOffline_ = false;
-        StopReconnecting();
-        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Connected again."));
-        return;
-    }
     const QString why = FromWire(session_->LogonSequence().FailureNotice());
     switch (result) {
     case Logon::Again::LoggedOn:
+        keptOffline_ = false;
+        StopReconnecting();
+        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Connected again."));
         return;
     case Logon::Again::Unreachable:
         if (reconnecting_)  // else Cancel came while the try ran
