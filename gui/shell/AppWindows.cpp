@@ -57,8 +57,13 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
             [this](int32_t number) { app_.Services().showPresentation(number); });
     main.SetCloseGuard([this] { return drafts_->ConfirmQuit(&app_.MainWindow()); });
     // Offered once the logon is over, from the event loop: the offer is a
-    // dialog of its own and the logon's signal should not wait for it.
+    // dialog of its own and the logon's signal should not wait for it. Not
+    // after the session logged on again by itself behind a lost link: the
+    // user neither asked for a logon nor left anything there, and a link
+    // that comes and goes would bring the same question back each time.
     connect(&app_, &AppController::Connected, this, [this] {
+        if (app_.IsReconnecting())
+            return;
         QMetaObject::invokeMethod(this, [this] {
             if (Connected())
                 drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(),

@@ -2,6 +2,7 @@
 // keeps what it showed, marked offline, counts down to each try to log on
 // again, and carries on where the reader was once the server is back; Cancel
 // and Disconnect stop the tries, and the setting turns them off.
+#include "support/gui/AppDriving.h"
 #include "support/gui/LiveSession.h"
 
 #include "core/config/ConfigKeys.h"
@@ -14,6 +15,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppWindows.h"
+#include "gui/writing/DraftOffers.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -65,6 +67,22 @@ private slots:
         QTRY_VERIFY(reading->ConfListView()->RowCount() > 0);
         const int rows = reading->ConfListView()->RowCount();
 
+        // A kept draft of this person here was offered at the logon (and
+        // left for later); logging on again behind the user's back does not
+        // ask about it again.
+        Draft draft;
+        draft.id = windows->Drafts().Store().NewId();
+        draft.profile = app.ClientContext().Config().ProfilePath();
+        draft.place = DraftOffers::Here(app.ClientContext());
+        draft.subject = "Left for later";
+        draft.body = "Kept";
+        QVERIFY(windows->Drafts().Store().Save(draft));
+        int offers = 0;
+        windows->Drafts().SetOfferAnswerer([&offers](const QString&) {
+            ++offers;
+            return DraftOffers::Offer::Later;
+        });
+
         session.StopServer();
         QTRY_VERIFY_WITH_TIMEOUT(!app.MainWindow().IsOnline(), 5000);
         QVERIFY(app.IsReconnecting());
@@ -93,6 +111,14 @@ private slots:
         QCOMPARE(Article(*windows), article);
         QTRY_VERIFY(reading->ConfListView()->RowCount() > 0);
         QVERIFY(session.messages.empty());
+        QCoreApplication::processEvents();
+        QCOMPARE(offers, 0);
+        // A logon the user asks for offers it as before.
+        app.Disconnect();
+        QVERIFY(pellar::test::ConnectThroughLogin(app, session.ServerPort()));
+        QTRY_COMPARE(offers, 1);
+        windows->Drafts().SetOfferAnswerer({});
+        windows->Drafts().Store().Remove(draft.id);
         // The session works: a request gets its answer.
         TGenericTrans ping(app.ClientContext().Protocol(), "Get time", requests::GetTime());
         QVERIFY(app.ClientContext().Transactions().ExecuteAndWait(ping));
