@@ -31,7 +31,7 @@ int MessageRouter::Count() const
     return static_cast<int>(targets_.size());
 }
 
-int MessageRouter::Deliver(int32_t sender, int32_t recipient, const std::string& message)
+int MessageRouter::Deliver(const IncomingMessage& message)
 {
     // A window may open or close while another shows the message (the away
     // reply waits for the server), so walk a copy and skip the departed.
@@ -48,7 +48,7 @@ int MessageRouter::Deliver(int32_t sender, int32_t recipient, const std::string&
                 if (std::find(targets_.begin(), targets_.end(), t) == targets_.end())
                     continue;
             }
-            if (t->Deliver(sender, recipient, chatOnly, message))
+            if (t->Deliver(message, chatOnly))
                 ++shown;
         }
         if (shown > 0)

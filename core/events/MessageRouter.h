@@ -3,6 +3,8 @@
 // none took it, to every window that shows it.
 #pragma once
 
+#include "core/events/EventPorts.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -13,8 +15,9 @@ namespace pellar {
 class MessageTarget {
 public:
     virtual ~MessageTarget() = default;
-    // True when the window showed the message.
-    virtual bool Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message) = 0;
+    // True when the window showed the message. The message comes with its
+    // names resolved: a window never waits on the server to show one.
+    virtual bool Deliver(const IncomingMessage& message, bool chatOnly) = 0;
 };
 
 // Whether a window (chat or plain, bound to partner) takes a message.
@@ -27,7 +30,7 @@ public:
     void Remove(MessageTarget* target);
     int Count() const;
     // Returns how many windows showed the message. Call on the GUI thread.
-    int Deliver(int32_t sender, int32_t recipient, const std::string& message);
+    int Deliver(const IncomingMessage& message);
 
 private:
     mutable std::mutex mutex_;

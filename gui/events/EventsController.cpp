@@ -277,7 +277,7 @@ void EventsController::UpdateActions()
 
 void EventsController::DeliverMessage(const IncomingMessage& message)
 {
-    Dispatcher().Router().Deliver(message.sender, message.recipient, message.text);
+    Dispatcher().Router().Deliver(message);
 }
 
 void EventsController::AddSession(int32_t person, int32_t session, const std::string& personName,

@@ -198,22 +198,15 @@ TMessagesForm::~TMessagesForm()
     router_.Remove(this);
 }
 
-bool TMessagesForm::Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message)
+bool TMessagesForm::Deliver(const IncomingMessage& message, bool chatOnly)
 {
     const int32_t me = client_.CurrentPerson();
-    if (!AcceptsMessage(chat_, partner_, sender, recipient, me, chatOnly))
+    if (!AcceptsMessage(chat_, partner_, message.sender, message.recipient, me, chatOnly))
         return false;
-    std::string recipientName = "Everyone";
-    if (recipient != 0) {
-        try {
-            recipientName = client_.Cache().GetNameOrFail(recipient);
-        } catch (const std::exception&) {
-        }
-    }
-    AppendEntry(ReceivedMessageEntry(Now(), recipientName, client_.Cache().GetName(sender), message),
-                kLongestShownMessage);
+    const std::string recipientName = message.recipient == 0 ? std::string("Everyone") : message.recipientName;
+    AppendEntry(ReceivedMessageEntry(Now(), recipientName, message.senderName, message.text), kLongestShownMessage);
     if (away_)
-        AutoReply(sender, recipient);
+        AutoReply(message.sender, message.recipient);
     return true;
 }
 
@@ -255,7 +248,11 @@ void TMessagesForm::SendMessageActionExecute()
     // refusal shows the server's error as well.
     SendTo(recipient, text);
     writeMsgMemo_->clear();
-    const std::string name = recipient == 0 ? std::string("all users") : client_.Cache().GetName(recipient);
+    // The recipient's field holds the name it resolved: no look-up waits
+    // on the server here.
+    const std::string name = recipient == 0          ? std::string("all users")
+                             : targetEdit_->IsOK() ? ToWire(targetEdit_->text())
+                                                   : client_.Cache().GetName(recipient);
     AppendEntry(SentMessageEntry(Now(), name, text));
 }
 

@@ -40,7 +40,7 @@ public:
     ~TMessagesForm() override;
 
     // MessageTarget; on the GUI thread.
-    bool Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message) override;
+    bool Deliver(const IncomingMessage& message, bool chatOnly) override;
 
     void SetChatMode(bool chat);
     bool ChatMode() const { return chat_; }

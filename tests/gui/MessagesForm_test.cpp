@@ -81,9 +81,13 @@ private slots:
     {
         TMessagesForm* messages = events->MainMessages();
         me->client.Config().WriteString(ConfigKeys::MessagesKept, "40");
-        const int32_t sender = anna->client.CurrentPerson();
-        for (int i = 0; i < 60; ++i)
-            QVERIFY(messages->Deliver(sender, 0, false, "flood " + std::to_string(i)));
+        IncomingMessage flood;
+        flood.sender = anna->client.CurrentPerson();
+        flood.senderName = "Anna Berg";
+        for (int i = 0; i < 60; ++i) {
+            flood.text = "flood " + std::to_string(i);
+            QVERIFY(messages->Deliver(flood, false));
+        }
         // A burst is trimmed to the bound and shown from its end once the
         // event loop turns; between trims the window may hold an eighth more.
         QCoreApplication::sendPostedEvents();
@@ -95,7 +99,18 @@ private slots:
         QVERIFY(Log(messages).contains(QStringLiteral("flood 59")));
         QVERIFY(!Log(messages).contains(QStringLiteral("flood 1\n")));
         // One message cannot take the window's memory either.
-        QVERIFY(messages->Deliver(sender, 0, false, std::string(20000, 'x')));
+        // The names come with the message, resolved off the GUI thread: the
+        // window shows them as given and asks the server for nothing.
+        IncomingMessage named;
+        named.sender = 424242;
+        named.senderName = "Someone Far Away";
+        named.recipient = me->client.CurrentPerson();
+        named.recipientName = "The Reader";
+        named.text = "resolved elsewhere";
+        QVERIFY(messages->Deliver(named, false));
+        QVERIFY(Log(messages).contains(QStringLiteral("to The Reader\nfrom Someone Far Away:\n\nresolved elsewhere")));
+        flood.text = std::string(20000, 'x');
+        QVERIFY(messages->Deliver(flood, false));
         QVERIFY(Log(messages).contains(QStringLiteral("more characters not shown]")));
         QVERIFY(!Log(messages).contains(QString(20000, QLatin1Char('x'))));
         QCoreApplication::sendPostedEvents();

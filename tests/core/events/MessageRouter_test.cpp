@@ -12,13 +12,22 @@ namespace {
 
 constexpr int32_t kMe = 6;
 
+IncomingMessage Message(int32_t sender, int32_t recipient, std::string text)
+{
+    IncomingMessage m;
+    m.sender = sender;
+    m.recipient = recipient;
+    m.text = std::move(text);
+    return m;
+}
+
 struct Window : MessageTarget {
     Window(bool chat, int32_t partner) : chat(chat), partner(partner) {}
-    bool Deliver(int32_t sender, int32_t recipient, bool chatOnly, const std::string& message) override
+    bool Deliver(const IncomingMessage& message, bool chatOnly) override
     {
-        if (!AcceptsMessage(chat, partner, sender, recipient, kMe, chatOnly))
+        if (!AcceptsMessage(chat, partner, message.sender, message.recipient, kMe, chatOnly))
             return false;
-        shown.push_back(message);
+        shown.push_back(message.text);
         return true;
     }
     bool chat;
@@ -32,7 +41,7 @@ TEST(MessageRouter, PersonalMessageGoesOnlyToTheChatWithTheSender)
     MessageRouter router;
     for (Window* w : {&main, &chat8, &other, &chat7})
         router.Add(w);
-    EXPECT_EQ(router.Deliver(7, kMe, "hi"), 1);
+    EXPECT_EQ(router.Deliver(Message(7, kMe, "hi")), 1);
     EXPECT_EQ(chat7.shown.size(), 1u);
     EXPECT_TRUE(main.shown.empty());
     EXPECT_TRUE(other.shown.empty());
@@ -40,7 +49,7 @@ TEST(MessageRouter, PersonalMessageGoesOnlyToTheChatWithTheSender)
 
     // Without that chat window every plain window shows it.
     router.Remove(&chat7);
-    EXPECT_EQ(router.Deliver(7, kMe, "again"), 2);
+    EXPECT_EQ(router.Deliver(Message(7, kMe, "again")), 2);
     EXPECT_EQ(main.shown, std::vector<std::string>{"again"});
     EXPECT_EQ(other.shown, std::vector<std::string>{"again"});
     EXPECT_TRUE(chat8.shown.empty());
@@ -55,7 +64,7 @@ TEST(MessageRouter, MessageToEveryoneFromThePartnerReachesChatAndPlainWindows)
     router.Add(&chat8);
     router.Add(&main);  // added once only
     EXPECT_EQ(router.Count(), 3);
-    EXPECT_EQ(router.Deliver(7, 0, "all"), 2);
+    EXPECT_EQ(router.Deliver(Message(7, 0, "all")), 2);
     EXPECT_EQ(main.shown.size(), 1u);
     EXPECT_EQ(chat7.shown.size(), 1u);
     EXPECT_TRUE(chat8.shown.empty());
