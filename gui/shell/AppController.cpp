@@ -292,9 +292,10 @@ void AppController::CheckLink()
         return;
     }
     // Requests already fail at once; without this the menus would still
-    // offer a session that is gone.
-    client_->UserMessages().PostUserMessage("!The connection to the server was lost.");
+    // offer a session that is gone. The notice goes after: while the session
+    // ends, what it still has to say is dropped, and this is not its own.
     Disconnect();
+    client_->UserMessages().PostUserMessage("!The connection to the server was lost.");
 }
 
 void AppController::StartReconnecting()
@@ -372,9 +373,9 @@ void AppController::TryReconnect()
     case Logon::Again::NothingToRepeat:
         // Another try would be refused the same way.
         StopReconnecting();
+        Disconnect();
         if (!why.isEmpty())
             client_->UserMessages().PostUserMessage("!" + ToWire(why, WireCharset::Latin1));
-        Disconnect();
         return;
     }
 }
