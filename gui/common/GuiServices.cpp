@@ -1,6 +1,7 @@
 #include "gui/common/GuiServices.h"
 
 #include "gui/dialogs/ChooseNameForm.h"
+#include "gui/common/UserMessageIcon.h"
 #include "gui/common/WireCodec.h"
 
 #include <QMessageBox>
@@ -15,11 +16,11 @@ void PostUserMessage(const GuiServices* services, const std::string& message, QW
     }
     if (message.empty())
         return;
-    const QString text = FromWire(std::string_view(message).substr(1));
-    if (message.front() == '!')
-        QMessageBox::critical(parent, QStringLiteral("Pellar"), text);
-    else
-        QMessageBox::information(parent, QStringLiteral("Pellar"), text);
+    // As the session's own boxes show it (UserMessagePresenter).
+    QMessageBox box(UserMessageIcon(message), QStringLiteral("Pellar"), FromWire(std::string_view(message).substr(1)),
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 std::optional<int32_t> ChooseName(const GuiServices* services, const std::vector<NameMatch>& matches,

@@ -34,9 +34,7 @@ public:
     // Shows the oldest queued text, if any and no box is open yet.
     void ShowNext();
 
-    // The box's icon for a queued text ("!" error, "i" information): the
-    // red cross of an error only for what failed; a command that had
-    // nothing to act on, or a word it cannot use, gets a warning.
+    // The box's icon for a queued text (UserMessageIcon).
     static QMessageBox::Icon IconFor(std::string_view message);
 
 private:

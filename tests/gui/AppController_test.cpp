@@ -14,6 +14,7 @@
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/MainMenus.h"
+#include "gui/common/GuiServices.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/shell/QtSessionUi.h"
 #include "gui/shell/UserMessagePresenter.h"
@@ -272,6 +273,17 @@ private slots:
         QTRY_COMPARE(queue.Count(), 0);
         QCOMPARE(shown_.size(), size_t{5});
         app->ClientContext().DisconnectingEvent().ResetEv();
+
+        // A window without the session's services shows its box the same way.
+        QList<QMessageBox::Icon> fallback;
+        for (const char* message : {"!No current article available", "!Failed to connect: refused"}) {
+            AnswerDialog<QMessageBox>([&fallback](QMessageBox* box) {
+                fallback << box->icon();
+                box->accept();
+            });
+            PostUserMessage(nullptr, message, nullptr);
+        }
+        QCOMPARE(fallback, (QList<QMessageBox::Icon>{QMessageBox::Warning, QMessageBox::Critical}));
     }
 };
 
