@@ -6,6 +6,7 @@
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
 #include "gui/shell/TerminationSignals.h"
+#include "gui/shell/Translations.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -33,6 +34,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(pellar::AppIcon());
     // Lets the desktop match our windows to the installed menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("net.hollin.Pellar"));
+    // Before the first window is made: its texts are translated as it is.
+    pellar::InstallTranslations(QString::fromLocal8Bit(options.language.c_str()));
 
     // The controller's destructor is the shutdown order: log off while the
     // embedded server still runs, the windows, the session's threads, the

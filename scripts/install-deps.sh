@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev
   qtkeychain-qt6-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libhunspell-dev hunspell-en-us hunspell-de-de
   xvfb xauth imagemagick
   fonts-noto-color-emoji fonts-ipafont-gothic

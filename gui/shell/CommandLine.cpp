@@ -13,7 +13,8 @@ namespace pellar {
 namespace {
 
 // Long options are taken as they are; of a short one only its letter
-// counts, as it always has. Plain words were never options and stay ignored.
+// counts, as it always has. Plain words were never options and stay ignored,
+// but for the values of -c and --language.
 QStringList Normalised(const std::vector<std::string>& args)
 {
     QStringList out{QStringLiteral("pellar")};
@@ -22,6 +23,11 @@ QStringList Normalised(const std::vector<std::string>& args)
         if (arg.size() < 2 || arg[0] != '-')
             continue;
         if (arg[1] == '-') {
+            // A long option's value may follow as the next argument.
+            if (arg == "--language" && i + 1 < args.size()) {
+                out << QStringLiteral("--language=") + QString::fromLocal8Bit(args[++i].c_str());
+                continue;
+            }
             out << QString::fromLocal8Bit(arg.c_str());
             continue;
         }
@@ -44,6 +50,9 @@ struct Options {
                                QStringLiteral("Show the program's version and exit.")};
     QCommandLineOption demo{QStringLiteral("demo"),
                             QStringLiteral("Start the built-in demo server and log on to it as \"Demo User\".")};
+    QCommandLineOption language{QStringLiteral("language"),
+                                QStringLiteral("Show the windows in <code> (\"en\": English; default: the desktop's)."),
+                                QStringLiteral("code")};
     QCommandLineOption autoConnect{QStringLiteral("a"),
                                    QStringLiteral("Connect at once (with the profile of -c, else the default).")};
     QCommandLineOption profile{QStringLiteral("c"), QStringLiteral("Use the profile <profile> for -a."),
@@ -56,7 +65,7 @@ struct Options {
     {
         parser.setApplicationDescription(
             QStringLiteral("A desktop client for Miravo text-conferencing servers."));
-        parser.addOptions({help, version, demo, autoConnect, profile});
+        parser.addOptions({help, version, demo, language, autoConnect, profile});
         if (withInternal) {
             profileValue.setFlags(QCommandLineOption::HiddenFromHelp);
             parser.addOption(profileValue);
@@ -88,6 +97,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     result.version = parser.isSet(options.version);
     result.demo = parser.isSet(options.demo);
     result.autoConnect = parser.isSet(options.autoConnect);
+    if (parser.isSet(options.language))
+        result.language = parser.value(options.language).toLocal8Bit().toStdString();
     if (parser.isSet(options.profileValue))
         result.startProfile = parser.values(options.profileValue).constLast().toLocal8Bit().toStdString();
     return result;
@@ -100,7 +111,7 @@ std::string CommandLineUsage()
                        "Options:\n";
     Options options;
     for (const QCommandLineOption* option :
-         {&options.help, &options.version, &options.demo, &options.autoConnect, &options.profile}) {
+         {&options.help, &options.version, &options.demo, &options.language, &options.autoConnect, &options.profile}) {
         QStringList names;
         for (const QString& name : option->names())
             names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;

@@ -1,5 +1,6 @@
 // The program's command line: "-a" connects at once, "-c <profile>" names the
 // profile for that connection, "--demo" runs against the embedded server,
+// "--language <code>" shows the windows in that language ("en": as written),
 // "--help" and "--version" answer and exit without opening a window. Anything
 // else is warned about and ignored, so a launcher's extra switch still opens
 // the window.
@@ -14,6 +15,8 @@ struct CommandLine {
     bool autoConnect = false;
     std::string startProfile;
     bool demo = false;
+    // Empty: the desktop's language.
+    std::string language;
     bool help = false;
     bool version = false;
     // Options the program does not know (or that carry a value they do not

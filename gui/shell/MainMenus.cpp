@@ -29,22 +29,22 @@ void SetGroupIndex(QMenu* menu, int index)
 TMainMenus::TMainMenus(QMainWindow* window) : QObject(window)
 {
     QStyle* style = QApplication::style();
-    SessionConnectAction = NamedAction(window, "SessionConnectAction", QStringLiteral("&Connect"));
-    SessionConnectAction->setStatusTip(QStringLiteral("Connect to a server"));
-    SessionConnectAction->setToolTip(QStringLiteral("Connect to a server"));
+    SessionConnectAction = NamedAction(window, "SessionConnectAction", tr("&Connect"));
+    SessionConnectAction->setStatusTip(tr("Connect to a server"));
+    SessionConnectAction->setToolTip(tr("Connect to a server"));
     SessionConnectAction->setIcon(style->standardIcon(QStyle::SP_DialogYesButton));
-    SessionDisconnectAction = NamedAction(window, "SessionDisconnectAction", QStringLiteral("&Disconnect"));
-    SessionDisconnectAction->setStatusTip(QStringLiteral("Disconnect from the server"));
-    SessionDisconnectAction->setToolTip(QStringLiteral("Disconnect from the server"));
+    SessionDisconnectAction = NamedAction(window, "SessionDisconnectAction", tr("&Disconnect"));
+    SessionDisconnectAction->setStatusTip(tr("Disconnect from the server"));
+    SessionDisconnectAction->setToolTip(tr("Disconnect from the server"));
     // Disconnecting is no error: no red cross, as the style draws for "No".
     SessionDisconnectAction->setIcon(QIcon::fromTheme(
         QStringLiteral("network-offline"),
         QIcon::fromTheme(QStringLiteral("network-disconnect"), style->standardIcon(QStyle::SP_MediaStop))));
-    FindTextAction = NamedAction(window, "FindTextAction", QStringLiteral("&Find text..."));
+    FindTextAction = NamedAction(window, "FindTextAction", tr("&Find text..."));
     FindTextAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    ViewMarkedAction = NamedAction(window, "ViewMarkedAction", QStringLiteral("View &marked texts"));
+    ViewMarkedAction = NamedAction(window, "ViewMarkedAction", tr("View &marked texts"));
     ViewMarkedAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
-    PropertiesAction = NamedAction(window, "PropertiesAction", QStringLiteral("Text &properties"));
+    PropertiesAction = NamedAction(window, "PropertiesAction", tr("Text &properties"));
     PropertiesAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
     commands_.emplace_back(FindTextAction, MainCommand::FindText);
     commands_.emplace_back(ViewMarkedAction, MainCommand::ViewMarked);
@@ -71,33 +71,33 @@ QAction* TMainMenus::Command(QMenu* menu, const char* name, const QString& capti
 
 void TMainMenus::BuildSessionMenu(QMainWindow* window)
 {
-    QMenu* session = window->menuBar()->addMenu(QStringLiteral("&Session"));
+    QMenu* session = window->menuBar()->addMenu(tr("&Session"));
     session->setObjectName(QStringLiteral("Session1"));
     session->addAction(SessionConnectAction);
     session->addAction(SessionDisconnectAction);
     session->addSeparator();
-    ExitItem = Item(session, "Exit1", QStringLiteral("&Exit"));
+    ExitItem = Item(session, "Exit1", tr("&Exit"));
 }
 
 void TMainMenus::BuildOnlineMenu(QMainWindow* window)
 {
-    OnlineMenu = window->menuBar()->addMenu(QStringLiteral("O&nline"));
+    OnlineMenu = window->menuBar()->addMenu(tr("O&nline"));
     OnlineMenu->setObjectName(QStringLiteral("Online1"));
     SetGroupIndex(OnlineMenu, 8);
     BuildConferencesMenu(OnlineMenu);
     BuildUsersMenu(OnlineMenu);
 
-    QMenu* session = OnlineMenu->addMenu(QStringLiteral("&Session"));
+    QMenu* session = OnlineMenu->addMenu(tr("&Session"));
     session->setObjectName(QStringLiteral("OnlineSession1"));
-    AdminItem = Command(session, "EnableAdminPriviliges1", QStringLiteral("Enable admin &privileges"),
+    AdminItem = Command(session, "EnableAdminPriviliges1", tr("Enable admin &privileges"),
                         MainCommand::ToggleAdmin);
     AdminItem->setCheckable(true);
-    SyncItem = Command(session, "SyncronizeDatabase1", QStringLiteral("&Synchronize the database"),
+    SyncItem = Command(session, "SyncronizeDatabase1", tr("&Synchronize the database"),
                        MainCommand::SyncDatabase);
     SyncItem->setEnabled(false);
-    ClearCachesItem = Item(session, "ClearCaches1", QStringLiteral("&Clear caches..."));
+    ClearCachesItem = Item(session, "ClearCaches1", tr("&Clear caches..."));
 
-    QMenu* texts = OnlineMenu->addMenu(QStringLiteral("&Texts"));
+    QMenu* texts = OnlineMenu->addMenu(tr("&Texts"));
     texts->setObjectName(QStringLiteral("Texts1"));
     texts->addAction(PropertiesAction);
     texts->addAction(ViewMarkedAction);
@@ -106,64 +106,64 @@ void TMainMenus::BuildOnlineMenu(QMainWindow* window)
 
 void TMainMenus::BuildConferencesMenu(QMenu* online)
 {
-    QMenu* m = online->addMenu(QStringLiteral("&Conferences"));
+    QMenu* m = online->addMenu(tr("&Conferences"));
     m->setObjectName(QStringLiteral("Conferences1"));
-    Command(m, "ConfCreateNew1", QStringLiteral("Create &new..."), MainCommand::CreateConference);
-    Command(m, "ConfDeleteExisting1", QStringLiteral("&Delete existing..."), MainCommand::DeleteConfOrPerson);
-    Command(m, "ConfRename1", QStringLiteral("&Rename..."), MainCommand::RenameConfOrPerson);
-    EditPropertiesItem = Item(m, "ConfEditProperties1", QStringLiteral("&Edit properties..."));
-    Command(m, "ConfChangePresentation1", QStringLiteral("Change &presentation..."),
+    Command(m, "ConfCreateNew1", tr("Create &new..."), MainCommand::CreateConference);
+    Command(m, "ConfDeleteExisting1", tr("&Delete existing..."), MainCommand::DeleteConfOrPerson);
+    Command(m, "ConfRename1", tr("&Rename..."), MainCommand::RenameConfOrPerson);
+    EditPropertiesItem = Item(m, "ConfEditProperties1", tr("&Edit properties..."));
+    Command(m, "ConfChangePresentation1", tr("Change &presentation..."),
             MainCommand::ChangeConfPresentation);
-    ViewConfPresentationItem = Item(m, "ConfViewPresentation1", QStringLiteral("&View presentation..."));
-    Command(m, "ConfSetMotd1", QStringLiteral("Set &Message Of The Day..."), MainCommand::SetConfMotd);
-    Command(m, "ConfRemoveMotd1", QStringLiteral("Remove MO&TD..."), MainCommand::RemoveConfMotd);
-    Command(m, "ConfViewStatistics1", QStringLiteral("View &statistics..."), MainCommand::ViewConfStatistics);
-    SetPrioritiesItem = Item(m, "SetPriorities1", QStringLiteral("Set &priorities"));
+    ViewConfPresentationItem = Item(m, "ConfViewPresentation1", tr("&View presentation..."));
+    Command(m, "ConfSetMotd1", tr("Set &Message Of The Day..."), MainCommand::SetConfMotd);
+    Command(m, "ConfRemoveMotd1", tr("Remove MO&TD..."), MainCommand::RemoveConfMotd);
+    Command(m, "ConfViewStatistics1", tr("View &statistics..."), MainCommand::ViewConfStatistics);
+    SetPrioritiesItem = Item(m, "SetPriorities1", tr("Set &priorities"));
     SetPrioritiesItem->setVisible(false);
     SetPrioritiesItem->setEnabled(false);
-    Command(m, "AddMember1", QStringLiteral("&Add member..."), MainCommand::AddMember);
-    Command(m, "RemoveMember1", QStringLiteral("Re&move member..."), MainCommand::RemoveMember);
+    Command(m, "AddMember1", tr("&Add member..."), MainCommand::AddMember);
+    Command(m, "RemoveMember1", tr("Re&move member..."), MainCommand::RemoveMember);
 }
 
 void TMainMenus::BuildUsersMenu(QMenu* online)
 {
-    QMenu* m = online->addMenu(QStringLiteral("&Users"));
+    QMenu* m = online->addMenu(tr("&Users"));
     m->setObjectName(QStringLiteral("Users1"));
-    Command(m, "UserCreateNew1", QStringLiteral("Create &new..."), MainCommand::CreateUser);
-    Command(m, "UserDeleteExisting1", QStringLiteral("&Delete existing..."), MainCommand::DeleteConfOrPerson);
-    Command(m, "UserRename1", QStringLiteral("&Rename..."), MainCommand::RenameConfOrPerson);
-    Command(m, "UserChangePresentation1", QStringLiteral("Change &presentation..."),
+    Command(m, "UserCreateNew1", tr("Create &new..."), MainCommand::CreateUser);
+    Command(m, "UserDeleteExisting1", tr("&Delete existing..."), MainCommand::DeleteConfOrPerson);
+    Command(m, "UserRename1", tr("&Rename..."), MainCommand::RenameConfOrPerson);
+    Command(m, "UserChangePresentation1", tr("Change &presentation..."),
             MainCommand::ChangeUserPresentation);
-    ViewUserPresentationItem = Item(m, "UserViewPresentation1", QStringLiteral("&View presentation..."));
-    Command(m, "UserSetMotd1", QStringLiteral("Set &Message Of The Day..."), MainCommand::SetUserMotd);
-    Command(m, "UserRemoveMotd1", QStringLiteral("Remove MO&TD..."), MainCommand::RemoveUserMotd);
-    Command(m, "ChangePassword1", QStringLiteral("Change &password..."), MainCommand::ChangePassword);
-    Command(m, "UserViewStatistics1", QStringLiteral("View &statistics..."), MainCommand::ViewUserStatistics);
+    ViewUserPresentationItem = Item(m, "UserViewPresentation1", tr("&View presentation..."));
+    Command(m, "UserSetMotd1", tr("Set &Message Of The Day..."), MainCommand::SetUserMotd);
+    Command(m, "UserRemoveMotd1", tr("Remove MO&TD..."), MainCommand::RemoveUserMotd);
+    Command(m, "ChangePassword1", tr("Change &password..."), MainCommand::ChangePassword);
+    Command(m, "UserViewStatistics1", tr("View &statistics..."), MainCommand::ViewUserStatistics);
 }
 
 void TMainMenus::BuildOptionsAndHelp(QMainWindow* window)
 {
-    QMenu* options = window->menuBar()->addMenu(QStringLiteral("&Options"));
+    QMenu* options = window->menuBar()->addMenu(tr("&Options"));
     options->setObjectName(QStringLiteral("Options1"));
     SetGroupIndex(options, 100);
-    Command(options, "Settings1", QStringLiteral("&Settings..."), MainCommand::Settings);
-    Command(options, "Servers1", QStringLiteral("S&ervers..."), MainCommand::Servers);
+    Command(options, "Settings1", tr("&Settings..."), MainCommand::Settings);
+    Command(options, "Servers1", tr("S&ervers..."), MainCommand::Servers);
 
-    WindowsMenu = window->menuBar()->addMenu(QStringLiteral("&Windows"));
+    WindowsMenu = window->menuBar()->addMenu(tr("&Windows"));
     WindowsMenu->setObjectName(QStringLiteral("Windows1"));
     SetGroupIndex(WindowsMenu, 200);
 
-    QMenu* help = window->menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = window->menuBar()->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     SetGroupIndex(help, 200);
-    HelpIndexItem = Item(help, "Index1", QStringLiteral("&Index"));
-    ContextHelpItem = Item(help, "ContextHelp1", QStringLiteral("Help on this &window"));
+    HelpIndexItem = Item(help, "Index1", tr("&Index"));
+    ContextHelpItem = Item(help, "ContextHelp1", tr("Help on this &window"));
     ContextHelpItem->setShortcut(QKeySequence::HelpContents);
     // F1 from any window of the program, detached ones included.
     ContextHelpItem->setShortcutContext(Qt::ApplicationShortcut);
-    QuickHelpItem = Item(help, "QuickHelp1", QStringLiteral("&Quick help"));
-    Command(help, "Statistics1", QStringLiteral("&Statistics..."), MainCommand::Statistics);
-    AboutItem = Item(help, "About1", QStringLiteral("&About"));
+    QuickHelpItem = Item(help, "QuickHelp1", tr("&Quick help"));
+    Command(help, "Statistics1", tr("&Statistics..."), MainCommand::Statistics);
+    AboutItem = Item(help, "About1", tr("&About"));
 }
 
 } // namespace pellar

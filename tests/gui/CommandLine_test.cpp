@@ -93,6 +93,9 @@ private slots:
         QVERIFY(ParseCommandLine({"--help"}).help);
         QVERIFY(ParseCommandLine({"-h"}).help);
         QVERIFY(ParseCommandLine({"--version"}).version);
+        QCOMPARE(ParseCommandLine({"--language", "de", "--demo"}).language, std::string("de"));
+        QCOMPARE(ParseCommandLine({"--language=en"}).language, std::string("en"));
+        QVERIFY(ParseCommandLine({"--demo"}).language.empty());
     }
 
     void UnknownOptionsAreWarnedAboutAndTheRestIsKept()
@@ -121,7 +124,7 @@ private slots:
         const Run help = RunProgram({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith(QStringLiteral("Usage: pellar [options]\n")), qPrintable(help.out + help.err));
-        for (const char* option : {"--demo", "-a", "-c <profile>", "--version"})
+        for (const char* option : {"--demo", "-a", "-c <profile>", "--language <code>", "--version"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
     }
 

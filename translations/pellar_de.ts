@@ -1,0 +1,297 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>pellar::TActiveUsersForm</name>
+    <message>
+        <source>Active users</source>
+        <translation>Aktive Benutzer</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh all</source>
+        <translation>Alles &amp;aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Instant update</source>
+        <translation>&amp;Sofort aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;User list</source>
+        <translation>&amp;Benutzerliste</translation>
+    </message>
+    <message>
+        <source>Complete update</source>
+        <translation>Vollständige Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Instantly track events</source>
+        <translation>Ereignisse sofort verfolgen</translation>
+    </message>
+    <message>
+        <source>Session</source>
+        <translation>Sitzung</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Conference</source>
+        <translation>Konferenz</translation>
+    </message>
+    <message>
+        <source>Activity</source>
+        <translation>Tätigkeit</translation>
+    </message>
+    <message>
+        <source>Idle (min)</source>
+        <translation>Untätig (min)</translation>
+    </message>
+    <message>
+        <source>Client</source>
+        <translation>Client</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Rechner</translation>
+    </message>
+    <message>
+        <source>Ident</source>
+        <translation>Ident</translation>
+    </message>
+    <message>
+        <source>&amp;Send message</source>
+        <translation>Nachricht &amp;senden</translation>
+    </message>
+    <message>
+        <source>&amp;View presentation</source>
+        <translation>&amp;Vorstellung anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TMainMenus</name>
+    <message>
+        <source>&amp;Connect</source>
+        <translation>&amp;Verbinden</translation>
+    </message>
+    <message>
+        <source>Connect to a server</source>
+        <translation>Mit einem Server verbinden</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnect</source>
+        <translation>&amp;Trennen</translation>
+    </message>
+    <message>
+        <source>Disconnect from the server</source>
+        <translation>Vom Server trennen</translation>
+    </message>
+    <message>
+        <source>&amp;Find text...</source>
+        <translation>Text &amp;suchen...</translation>
+    </message>
+    <message>
+        <source>View &amp;marked texts</source>
+        <translation>&amp;Markierte Texte anzeigen</translation>
+    </message>
+    <message>
+        <source>Text &amp;properties</source>
+        <translation>Text&amp;eigenschaften</translation>
+    </message>
+    <message>
+        <source>&amp;Session</source>
+        <translation>&amp;Sitzung</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>O&amp;nline</source>
+        <translation>O&amp;nline</translation>
+    </message>
+    <message>
+        <source>Enable admin &amp;privileges</source>
+        <translation>Administrator&amp;rechte einschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Synchronize the database</source>
+        <translation>Datenbank &amp;synchronisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Clear caches...</source>
+        <translation>Zwischenspeicher &amp;leeren...</translation>
+    </message>
+    <message>
+        <source>&amp;Texts</source>
+        <translation>&amp;Texte</translation>
+    </message>
+    <message>
+        <source>&amp;Conferences</source>
+        <translation>&amp;Konferenzen</translation>
+    </message>
+    <message>
+        <source>Create &amp;new...</source>
+        <translation>&amp;Neu anlegen...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete existing...</source>
+        <translation>Vorhandene &amp;löschen...</translation>
+    </message>
+    <message>
+        <source>&amp;Rename...</source>
+        <translation>&amp;Umbenennen...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit properties...</source>
+        <translation>&amp;Eigenschaften bearbeiten...</translation>
+    </message>
+    <message>
+        <source>Change &amp;presentation...</source>
+        <translation>&amp;Vorstellung ändern...</translation>
+    </message>
+    <message>
+        <source>&amp;View presentation...</source>
+        <translation>Vorstellung &amp;anzeigen...</translation>
+    </message>
+    <message>
+        <source>Set &amp;Message Of The Day...</source>
+        <translation>Nachricht des &amp;Tages setzen...</translation>
+    </message>
+    <message>
+        <source>Remove MO&amp;TD...</source>
+        <translation>Nachricht des Tages ent&amp;fernen...</translation>
+    </message>
+    <message>
+        <source>View &amp;statistics...</source>
+        <translation>&amp;Statistik anzeigen...</translation>
+    </message>
+    <message>
+        <source>Set &amp;priorities</source>
+        <translation>&amp;Prioritäten setzen</translation>
+    </message>
+    <message>
+        <source>&amp;Add member...</source>
+        <translation>&amp;Mitglied hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Re&amp;move member...</source>
+        <translation>Mitglied entfe&amp;rnen...</translation>
+    </message>
+    <message>
+        <source>&amp;Users</source>
+        <translation>&amp;Benutzer</translation>
+    </message>
+    <message>
+        <source>Change &amp;password...</source>
+        <translation>&amp;Passwort ändern...</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Settings...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>S&amp;ervers...</source>
+        <translation>Se&amp;rver...</translation>
+    </message>
+    <message>
+        <source>&amp;Windows</source>
+        <translation>&amp;Fenster</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Index</source>
+        <translation>&amp;Inhalt</translation>
+    </message>
+    <message>
+        <source>Help on this &amp;window</source>
+        <translation>Hilfe zu diesem &amp;Fenster</translation>
+    </message>
+    <message>
+        <source>&amp;Quick help</source>
+        <translation>&amp;Kurzhilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Statistics...</source>
+        <translation>&amp;Statistik...</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber Pellar</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TMessagesForm</name>
+    <message>
+        <source>Send message</source>
+        <translation>Nachricht senden</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Anheften</translation>
+    </message>
+    <message>
+        <source>&amp;Send message</source>
+        <translation>Nachricht &amp;senden</translation>
+    </message>
+    <message>
+        <source>&amp;Chat...</source>
+        <translation>&amp;Chat...</translation>
+    </message>
+    <message>
+        <source>Go &amp;offline</source>
+        <translation>&amp;Abwesend</translation>
+    </message>
+    <message>
+        <source>&amp;Messages</source>
+        <translation>&amp;Nachrichten</translation>
+    </message>
+    <message>
+        <source>&amp;Keep messages between runs</source>
+        <translation>Nachrichten zwischen den Starts &amp;behalten</translation>
+    </message>
+    <message>
+        <source>Keep the last 1000 messages of this profile for the next start</source>
+        <translation>Die letzten 1000 Nachrichten dieses Profils für den nächsten Start behalten</translation>
+    </message>
+    <message>
+        <source>C&amp;lear messages</source>
+        <translation>Nachrichten &amp;leeren</translation>
+    </message>
+    <message>
+        <source>Empty this log and forget the kept messages</source>
+        <translation>Dieses Protokoll leeren und die behaltenen Nachrichten vergessen</translation>
+    </message>
+    <message>
+        <source>To &amp;everyone</source>
+        <translation>An &amp;alle</translation>
+    </message>
+    <message>
+        <source>Send the message to everyone?</source>
+        <translation>Die Nachricht an alle senden?</translation>
+    </message>
+    <message>
+        <source>To:</source>
+        <translation>An:</translation>
+    </message>
+    <message>
+        <source>Chat</source>
+        <translation>Chat</translation>
+    </message>
+</context>
+</TS>
