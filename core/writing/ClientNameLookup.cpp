@@ -1,4 +1,4 @@
-#include "gui/shell/ClientNameLookup.h"
+#include "core/writing/ClientNameLookup.h"
 
 #include "core/protocol/MVRequests.h"
 #include "core/session/Client.h"
