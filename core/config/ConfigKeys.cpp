@@ -103,6 +103,8 @@ std::vector<ConfigKeyInfo> BuildTable()
         Key(C::AnswerTimeout, K::Number, "30", kDialog),
         Key(C::MessagesKept, K::Number, "5000", kDialog),
         Key(C::AutoReconnect, K::TriStateFlag, "1", kDialog),
+        Key(C::SpellCheck, K::TriStateFlag, "1", kDialog),
+        Key(C::SpellLanguage, K::Text, "", kDialog),
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

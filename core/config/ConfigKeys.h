@@ -71,6 +71,10 @@ inline constexpr std::string_view AnswerTimeout = "AnswerTimeout";      // secon
 inline constexpr std::string_view MessagesKept = "MessagesKept";        // blocks a messages window keeps
 // "1": a link lost under a session is connected again on its own, with back-off.
 inline constexpr std::string_view AutoReconnect = "AutoReconnect";
+// "1": misspelt words are underlined while writing.
+inline constexpr std::string_view SpellCheck = "SpellCheck";
+// The dictionary's name ("en_US"); empty: the one of the user's locale.
+inline constexpr std::string_view SpellLanguage = "SpellLanguage";
 } // namespace ConfigKeys
 
 // Host offered by the login and settings dialogs when none is stored: the

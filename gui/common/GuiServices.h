@@ -15,6 +15,8 @@ class QWidget;
 
 namespace pellar {
 
+class SpellService;
+
 struct GuiServices {
     NameLookup* names = nullptr;
 
@@ -31,6 +33,9 @@ struct GuiServices {
     // Creates a conference (the create dialog, with name proposed) and joins
     // it; its number, or -1. Unset where no session can.
     std::function<int32_t(const std::string& name)> createConference;
+
+    // The spell checker the editors share; null: no checking.
+    SpellService* spelling = nullptr;
 };
 
 // Posts through the services' queue; without one the message is shown at once.

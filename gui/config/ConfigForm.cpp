@@ -61,6 +61,7 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     pages_->addTab(BuildFilterPage(), QStringLiteral("Filter"));
     pages_->addTab(BuildMiscPage(), QStringLiteral("Misc"));
     pages_->addTab(BuildFontsPage(), QStringLiteral("Fonts"));
+    pages_->addTab(BuildSpellingPage(), QStringLiteral("Spelling"));
 
     okButton_ = NewButton(QStringLiteral("Ok"), QStringLiteral("OkButton"), this);
     okButton_->setDefault(true);
@@ -180,6 +181,7 @@ void TConfigForm::Load()
     for (int i = 0; i < kFontRegionCount; ++i)
         regionFonts_[i] = ParseFontString(p.fonts[i]);
     ApplyRegionFonts();
+    LoadSpellingPage();
 
     pages_->setCurrentIndex(0);
     removeKeyButton_->setEnabled(false);
@@ -368,6 +370,7 @@ void TConfigForm::Save()
         return;
     SaveSettingsPages(*config_, PagesFromControls(), loaded_);
     config_->WriteTriState(kPermanentTrayKey, TriStateOf(permanentTrayCheckBox_));
+    SaveSpellingPage();
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
     passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(loaded_.passwordPlace, loaded_.keyringAnswers)));
@@ -378,7 +381,7 @@ void TConfigForm::Save()
     if (cleared)
         config_->SetInherit(savedInherit_);
     for (const auto* hook : {&hooks_.saveMainPosition, &hooks_.saveReadingLayout, &hooks_.saveActiveUsersColumns,
-                             &hooks_.applyReadingLayout, &hooks_.applyMainWindowSettings})
+                             &hooks_.applyReadingLayout, &hooks_.applyMainWindowSettings, &hooks_.applySpelling})
         if (*hook)
             (*hook)();
     if (cleared)

@@ -12,8 +12,11 @@
 #include <QFont>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -42,6 +45,7 @@ struct WindowSettingsHooks {
     std::function<void()> saveActiveUsersColumns;  // active users: SaveColumnWidths
     std::function<void()> applyReadingLayout;      // reading window: ApplyLayout
     std::function<void()> applyMainWindowSettings; // main window: ApplyWindowSettings
+    std::function<void()> applySpelling;           // the editors' spell checker: Refresh
 };
 
 class TConfigForm : public QDialog {
@@ -70,6 +74,9 @@ public:
     void SetYesNoQuestion(YesNoQuestion question) { question_ = std::move(question); }
     // Tells why Ok or Apply refused a value.
     void SetWarning(Warning warning) { warning_ = std::move(warning); }
+    // Where the Spelling page looks for dictionaries (tests); unset: the
+    // usual places.
+    void SetDictionaryFolders(std::vector<std::filesystem::path> folders) { dictionaryFolders_ = std::move(folders); }
 
     // Writes the pages to the profile and runs the window hooks (Apply).
     void Save();
@@ -121,6 +128,12 @@ public:
     // only in a named profile.
     QComboBox* PrefetchComboBox() const { return prefetchComboBox_; }
     QLineEdit* MessagesKeptEdit() const { return messagesKeptEdit_; }
+    QCheckBox* SpellCheckBox() const { return spellCheckBox_; }
+    // Item data: the dictionary's name; "" follows the locale (or, in a
+    // named profile, the default profile).
+    QComboBox* SpellLanguageComboBox() const { return spellLanguageComboBox_; }
+    // Says when no dictionary is installed; hidden otherwise.
+    QLabel* SpellNoteLabel() const { return spellNoteLabel_; }
     QTextEdit* FontSampleRichEdit() const { return fontSampleRichEdit_; }
     QMenu* FontPopupMenu() const { return fontPopupMenu_; }
     QPushButton* OkButton() const { return okButton_; }
@@ -149,6 +162,9 @@ private:
     QWidget* BuildFilterPage();
     QWidget* BuildMiscPage();
     QWidget* BuildFontsPage();
+    QWidget* BuildSpellingPage();
+    void LoadSpellingPage();
+    void SaveSpellingPage();
     QCheckBox* NewCheckBox(const QString& caption, const QString& objectName);
 
     void Load();
@@ -240,6 +256,12 @@ private:
     QComboBox* prefetchComboBox_ = nullptr;
     QLineEdit* messagesKeptEdit_ = nullptr;
     QTextEdit* fontSampleRichEdit_ = nullptr;
+    QCheckBox* spellCheckBox_ = nullptr;
+    QComboBox* spellLanguageComboBox_ = nullptr;
+    QLabel* spellNoteLabel_ = nullptr;
+    std::optional<std::vector<std::filesystem::path>> dictionaryFolders_;
+    TriState loadedSpellCheck_ = TriState::Grayed;
+    std::string loadedSpellLanguage_;
     QMenu* fontPopupMenu_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* applyButton_ = nullptr;

@@ -1,5 +1,7 @@
 #include "gui/events/MessagesForm.h"
 
+#include "gui/common/SpellAttachment.h"
+
 #include <utility>
 
 #include <QAction>
@@ -153,6 +155,8 @@ QWidget* TMessagesForm::BuildEditors()
 
     writeMsgMemo_ = new QPlainTextEdit(this);
     writeMsgMemo_->setObjectName(QStringLiteral("WriteMsgMemo"));
+    if (services_ && services_->spelling)
+        SpellAttachment::Attach(writeMsgMemo_, services_->spelling);
 
     QHBoxLayout* targetRow = BuildTargetRow();
     auto* lower = new QWidget(this);

@@ -11,6 +11,7 @@
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/common/QtCancellableGuiThread.h"
+#include "gui/common/SpellService.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/DemoServer.h"
 #include "gui/shell/MainForm.h"
@@ -67,6 +68,14 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     services_.createConference = [this](const std::string& name) {
         return session_ ? session_->Commands().CreateConferenceNamed(name) : -1;
     };
+
+    // The dictionary loads while the windows open; the editors check once it is in.
+    services_.spelling = new SpellService(
+        [this](std::string_view key, std::string_view def) { return client_->Config().ReadString(key, def); },
+        SpellDictionaryFolders(), dataDir_ / "spelling-words", this);
+    services_.spelling->SetErrorSink(
+        [this](const std::string& error) { client_->UserMessages().PostUserMessage("!" + error); });
+    services_.spelling->Refresh();
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);
@@ -238,6 +247,9 @@ void AppController::SessionConnecting()
 void AppController::SessionLoggedOn(bool online)
 {
     mainForm_->SetOnline(online);
+    // The profile logged on with may check another language.
+    if (online)
+        services_.spelling->Refresh();
     mainForm_->StatusBar1()->SetLinkSecurity(online, FromWire(client_->ComThread().Encryption()));
     if (online)
         emit Connected();

@@ -1,5 +1,7 @@
 #include "gui/shell/AppWindows.h"
 
+#include "gui/common/SpellService.h"
+
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
@@ -271,6 +273,10 @@ WindowSettingsHooks AppWindows::SettingsHooks()
     hooks.applyReadingLayout = [this] {
         if (reading_)
             reading_->ApplyLayout();
+    };
+    hooks.applySpelling = [this] {
+        if (app_.Services().spelling)
+            app_.Services().spelling->Refresh();
     };
     hooks.applyMainWindowSettings = [&config, &main] {
         main.ApplyWindowSettings(

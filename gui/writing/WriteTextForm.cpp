@@ -1,5 +1,6 @@
 #include "gui/writing/WriteTextForm.h"
 
+#include "gui/common/SpellAttachment.h"
 #include "gui/common/WindowFrame.h"
 
 #include "core/config/ConfigKeys.h"
@@ -138,6 +139,10 @@ void TWriteTextForm::CreateControls()
     writeTextEdit_->setTabChangesFocus(false);
     writeTextEdit_->SetAutoWrap(false);
     writeTextEdit_->installEventFilter(this);
+    if (services_ && services_->spelling) {
+        SpellAttachment::Attach(subjectEdit_, services_->spelling);
+        SpellAttachment::Attach(writeTextEdit_, services_->spelling);
+    }
 
     auto* splitter = new QSplitter(Qt::Vertical, central);
     splitter->addWidget(listView_);

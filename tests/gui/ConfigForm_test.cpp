@@ -334,7 +334,7 @@ private slots:
         QVERIFY(dialog.Show());
 
         const QList<QCheckBox*> boxes = AllCheckBoxes(form);
-        QCOMPARE(boxes.size(), 20);
+        QCOMPARE(boxes.size(), 21);
         for (QCheckBox* box : boxes) {
             QVERIFY2(box->isTristate(), qPrintable(box->objectName()));
             if (box == form.AlertCheckBox(3))
