@@ -82,10 +82,10 @@ void Unregister(LogFile* log)
     }
 }
 
-// How long a line may wait in the buffer while lines come in; with nothing
-// to write the writer looks less and less often, up to the longest interval.
-constexpr auto kWriteInterval = std::chrono::milliseconds(50);
-constexpr auto kIdleInterval = std::chrono::milliseconds(1600);
+// How long a line may wait in the buffer, so that lines that come close
+// together go out in one write. With nothing to write the writer sleeps until
+// a line comes.
+constexpr auto kWriteInterval = std::chrono::milliseconds(40);
 
 } // namespace
 
@@ -182,6 +182,8 @@ void LogFile::WriteOutLocked() noexcept
     RotateIfFullLocked();
     uint64_t head = head_.load(std::memory_order_relaxed);
     const uint64_t tail = tail_.load(std::memory_order_acquire);
+    if (head < tail && std::this_thread::get_id() != writerId_.load())
+        writesOffTheWriter_.fetch_add(1, std::memory_order_relaxed);
     while (head < tail) {
         const size_t offset = static_cast<size_t>(head % kBufferSize);
         const size_t n = static_cast<size_t>(std::min<uint64_t>(tail - head, kBufferSize - offset));
@@ -221,14 +223,20 @@ void LogFile::Flush() noexcept
 
 void LogFile::WriterLoop()
 {
+    writerId_ = std::this_thread::get_id();
     std::unique_lock lock(mutex_);
-    auto interval = kWriteInterval;
     while (!stop_) {
-        writerCond_.wait_for(lock, interval, [this] {
+        if (tail_.load() == head_.load()) {
+            // Quiet: the next Put wakes us (writerAsleep_ under mutex_).
+            writerAsleep_ = true;
+            writerCond_.wait(lock, [this] { return stop_ || tail_.load() != head_.load(); });
+            writerAsleep_ = false;
+            if (stop_)
+                break;
+        }
+        writerCond_.wait_for(lock, kWriteInterval, [this] {
             return stop_ || tail_.load() - head_.load() >= kBufferSize / 2;
         });
-        const bool idle = tail_.load() == head_.load();
-        interval = idle ? std::min<std::chrono::milliseconds>(interval * 2, kIdleInterval) : kWriteInterval;
         lock.unlock();
         Flush();
         lock.lock();
@@ -244,6 +252,7 @@ void LogFile::Put(std::string_view bytes)
         std::lock_guard file(fileMutex_);
         std::lock_guard lock(mutex_);
         WriteOutLocked();
+        writesOffTheWriter_.fetch_add(1, std::memory_order_relaxed);
         WriteAll(bytes.data(), bytes.size());
         return;
     }
@@ -261,7 +270,7 @@ void LogFile::Put(std::string_view bytes)
     std::memcpy(ring_.get() + offset, bytes.data(), first);
     std::memcpy(ring_.get(), bytes.data() + first, bytes.size() - first);
     tail_.store(tail + bytes.size(), std::memory_order_release);
-    if (tail + bytes.size() - head_.load() >= kBufferSize / 2)
+    if (writerAsleep_ || tail + bytes.size() - head_.load() >= kBufferSize / 2)
         writerCond_.notify_one();
 }
 

@@ -43,6 +43,9 @@ public:
     void Flush() noexcept;
 
     bool IsOpen() const { return fd_.load() >= 0; }
+    // How often a thread other than the log's writer put lines into the
+    // file (Flush, a full buffer, a huge line, the end of the log).
+    uint64_t WritesOffTheWriter() const { return writesOffTheWriter_.load(); }
     const std::filesystem::path& Path() const { return path_; }
     // Where the previous file goes when the log is moved aside.
     std::filesystem::path PreviousPath() const;
@@ -78,6 +81,9 @@ private:
     std::condition_variable writerCond_;
     std::condition_variable spaceCond_;
     bool stop_ = false;
+    bool writerAsleep_ = false;  // mutex_: waiting for the first line after a quiet spell
+    std::atomic<std::thread::id> writerId_{};
+    std::atomic<uint64_t> writesOffTheWriter_{0};
     std::thread writer_;
 };
 

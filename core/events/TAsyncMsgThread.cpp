@@ -144,6 +144,27 @@ void TAsyncMsgThread::DispatchBatch(const std::vector<std::string>& lines, const
 void TAsyncMsgThread::FlushEffects()
 {
     PendingEffects effects = std::exchange(pending_, PendingEffects{});
+    if (!effects.prefetch.empty()) {
+        // The user hears and sees a new text at once; fetching it ahead takes
+        // round trips, so the alert does not wait for them.
+        if (effects.alerted) {
+            PendingEffects alert;
+            alert.steps = std::move(effects.steps);
+            alert.presence = std::move(effects.presence);
+            effects.steps.clear();
+            effects.presence.clear();
+            HandOver(alert);
+        }
+        for (const int32_t text : effects.prefetch)
+            PrefetchText(reading_, text);
+        for (const auto& [text, author] : effects.notices)
+            effects.steps.push_back([this, notice = TextNotice(text, author)] { ports_.Notify(notice); });
+    }
+    HandOver(effects);
+}
+
+void TAsyncMsgThread::HandOver(PendingEffects& effects)
+{
     if (effects.steps.empty() && effects.presence.empty() && !effects.refresh)
         return;
     gui_.invokeAndWait([&] {
@@ -299,15 +320,16 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
     if (status->Author() != me) {
         const AlertDecision alert = DecideTextAlert(AlertSettings::Read(client_.Config()), priorities,
                                                     status->Author(), me);
-        PrefetchText(reading_, text);
+        // The icon and the beep first; the notice names the text's subject,
+        // which only the fetch ahead brings (FlushEffects).
         if (alert.trayState != TrayAlert::None) {
-            pending_.steps.push_back([this, state = alert.trayState, notice = TextNotice(text, status->Author())] {
-                ports_.ShowTray(state);
-                ports_.Notify(notice);
-            });
+            pending_.steps.push_back([this, state = alert.trayState] { ports_.ShowTray(state); });
+            pending_.notices.emplace_back(text, status->Author());
         }
         if (alert.beep)
             pending_.steps.push_back([this] { ports_.Beep(); });
+        pending_.alerted = pending_.alerted || alert.trayState != TrayAlert::None || alert.beep;
+        pending_.prefetch.push_back(text);
     } else {
         MarkTextRead(reading_, text, true);
     }
@@ -322,8 +344,10 @@ AlertNotice TAsyncMsgThread::TextNotice(int32_t text, int32_t author)
     notice.sender = author;
     notice.text = text;
     notice.senderName = client_.Cache().GetName(author);
-    if (auto body = client_.Cache().GetText(text))
-        notice.firstLine = FirstLine(body->Subject());
+    // Only what the fetch ahead brought: the notice never waits for a body.
+    if (client_.Cache().IsTextCached(text))
+        if (auto body = client_.Cache().GetText(text))
+            notice.firstLine = FirstLine(body->Subject());
     return notice;
 }
 

@@ -85,13 +85,20 @@ private:
         std::vector<std::function<void()>> steps;
         std::map<int32_t, std::function<void()>> presence;  // by session: the last report counts
         bool refresh = false;
+        // New texts by others, fetched ahead after the alerts are out; the
+        // notices of those that alerted are built once they are fetched.
+        std::vector<int32_t> prefetch;
+        bool alerted = false;
+        std::vector<std::pair<int32_t, int32_t>> notices;  // text, author
     };
 
     void Loop();
     void Handle(const std::string& line);
     void HandleOverflow(const AsyncOverflow& overflow);
-    // One hand-over of everything pending.
+    // Everything pending to the windows; with texts to fetch ahead, an alert
+    // goes out before them and the rest after them.
     void FlushEffects();
+    void HandOver(PendingEffects& effects);
     // Sleeps out the rest of the frame since the last hand-over; false when
     // the thread is to stop or pause.
     bool PaceHandOver();

@@ -136,6 +136,39 @@ TEST_F(LogFileTest, LinesReachTheFileWithoutAFlushFromTheCaller)
     EXPECT_EQ(ReadFile(path), "[X] by the writer\n");
 }
 
+// After a quiet spell the writer does not look at the buffer only now and
+// then: the next line is in the file at once, written by the writer.
+TEST_F(LogFileTest, ALineAfterAQuietSpellReachesTheFileSoon)
+{
+    const auto waitFor = [&](const std::string& want, std::chrono::milliseconds limit) {
+        const auto start = std::chrono::steady_clock::now();
+        while (ReadFile(path) != want && std::chrono::steady_clock::now() - start < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    };
+    LogFile log(path);
+    log.Log("X", "first");
+    waitFor("[X] first\n", std::chrono::seconds(5));
+    ASSERT_EQ(ReadFile(path), "[X] first\n");
+    // Long enough for a writer that slows down while idle to look only every
+    // second or so, and to be between two looks.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+
+    log.Log("X", "after the quiet spell");
+    const auto took = waitFor("[X] first\n[X] after the quiet spell\n", std::chrono::seconds(5));
+    EXPECT_EQ(ReadFile(path), "[X] first\n[X] after the quiet spell\n");
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_EQ(log.WritesOffTheWriter(), 0u);
+
+    // A caller that writes the file itself is told apart from the writer
+    // (unless the writer came first, which a few tries rule out).
+    for (int i = 0; i < 20 && log.WritesOffTheWriter() == 0; ++i) {
+        log.Log("X", "flushed by the caller");
+        log.Flush();
+    }
+    EXPECT_GT(log.WritesOffTheWriter(), 0u);
+}
+
 // More than the buffer holds, from two threads, with a line longer than any
 // shown in between: nothing dropped, each thread's lines in their order.
 TEST_F(LogFileTest, LoggingFasterThanTheDiskKeepsEveryLineInOrder)

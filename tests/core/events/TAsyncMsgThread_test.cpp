@@ -194,6 +194,94 @@ TEST_F(AsyncDispatch, LinesQueuedWhileDisconnectingAreDroppedUnhandled)
     EXPECT_LT(client.Cache().IsNameCached(12), 0);
 }
 
+// Records, in one list, what reaches the windows and which texts are
+// fetched ahead; a fetch brings the text's body into the cache.
+struct OrderPorts : ScriptedPorts {
+    std::vector<std::string> effects;
+    void ShowTray(TrayAlert state) override { effects.push_back("tray " + std::to_string(static_cast<int>(state))); }
+    void Beep() override { effects.push_back("beep"); }
+    void Notify(const AlertNotice& n) override
+    {
+        effects.push_back("notify " + std::to_string(n.text) + " " + n.senderName + ": " + n.firstLine);
+    }
+    void RefreshConferenceList() override { effects.push_back("refresh"); }
+};
+
+class FetchRecordingServices : public ClientReadingServices {
+public:
+    FetchRecordingServices(Client& client, std::vector<std::string>& effects)
+        : ClientReadingServices(client), client_(client), effects_(effects)
+    {
+    }
+    std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
+    {
+        effects_.push_back("fetch " + std::to_string(text));
+        client_.Cache().PutText(text, std::make_shared<TMiravoText>(text, "Lunch at " + std::to_string(text) + "\nbody"));
+        return ClientReadingServices::GetTextStat(text);
+    }
+
+private:
+    Client& client_;
+    std::vector<std::string>& effects_;
+};
+
+class AsyncAlertOrder : public ::testing::Test {
+protected:
+    AsyncAlertOrder()
+        : client(test::QuietClientOptions()), reading(client, ports.effects), thread(client, gui, ports, reading)
+    {
+        client.SetCurrentPerson(kMe);
+        client.Cache().SetName(7, "Anna Berg");
+        auto membership = std::make_shared<TMiravoMembership>(12, &client.Cache());
+        membership->SetPriority(150);
+        client.Cache().PutMembership(membership);
+        for (const char* kind : {"Tray", "Sound"}) {
+            client.Config().WriteFlag(std::string(kind) + "PriText", true);
+            client.Config().WriteString(std::string(kind) + "PriTextLvl", "149");
+        }
+    }
+
+    static std::string NewText(int32_t text, int32_t author)
+    {
+        return "4 15 " + std::to_string(text) + " " + kTime + " " + std::to_string(author) + " 2 20 0 2 { 0 12 6 " +
+               std::to_string(text) + " } 0 *";
+    }
+
+    Client client;
+    OrderPorts ports;
+    FetchRecordingServices reading;
+    InlineGuiThread gui;
+    TAsyncMsgThread thread;
+};
+
+// The icon and the beep come before the text is fetched ahead; the notice,
+// which names the subject, once the fetch has brought it; the list's refresh
+// last.
+TEST_F(AsyncAlertOrder, AlertsComeBeforeTheFetchAheadAndTheNoticeAfterIt)
+{
+    thread.DispatchLine(NewText(101, 7));
+    EXPECT_EQ(ports.effects, (std::vector<std::string>{"tray 1", "beep", "fetch 101",
+                                                       "notify 101 Anna Berg: Lunch at 101", "refresh"}));
+
+    // A batch: every alert of it (a personal message's among them, in its
+    // place), then the fetches, then the texts' notices.
+    ports.effects.clear();
+    thread.DispatchBatch({NewText(102, 7), "3 12 6 7 2Hhi", NewText(103, 7)}, AsyncOverflow{});
+    EXPECT_EQ(ports.effects,
+              (std::vector<std::string>{"tray 1", "beep", "tray 2", "notify 0 Anna Berg: hi", "tray 1", "beep",
+                                        "fetch 102", "fetch 103", "notify 102 Anna Berg: Lunch at 102",
+                                        "notify 103 Anna Berg: Lunch at 103", "refresh"}));
+    ASSERT_EQ(ports.delivered.size(), 1u);
+
+    // One's own text alerts nobody (it is marked read instead).
+    ports.effects.clear();
+    thread.DispatchLine(NewText(104, kMe));
+    ASSERT_FALSE(ports.effects.empty());
+    EXPECT_EQ(ports.effects.back(), "refresh");
+    for (const std::string& effect : ports.effects)
+        EXPECT_TRUE(effect.rfind("tray", 0) != 0 && effect != "beep" && effect.rfind("notify", 0) != 0) << effect;
+}
+
 // Runs hand-overs inline and counts them.
 struct CountingGuiThread : GuiThread {
     std::atomic<int> handOvers{0};
