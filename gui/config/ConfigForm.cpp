@@ -54,6 +54,7 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
+    pages_->setAccessibleName(tr("Configuration"));
     pages_->addTab(BuildGeneralPage(), QStringLiteral("General"));
     pages_->addTab(BuildAlertsPage(), QStringLiteral("Alerts"));
     pages_->addTab(BuildActivityPage(), QStringLiteral("Activity msg"));

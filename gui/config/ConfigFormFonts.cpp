@@ -52,6 +52,7 @@ QWidget* TConfigForm::BuildFontsPage()
     auto* page = new QWidget(this);
     fontSampleRichEdit_ = new QTextEdit(page);
     fontSampleRichEdit_->setObjectName(QStringLiteral("FontSampleRichEdit"));
+    fontSampleRichEdit_->setAccessibleName(tr("Font sample"));
     fontSampleRichEdit_->setReadOnly(true);
     // Read-only, but with a caret: the menu and the keys act on its line.
     fontSampleRichEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -76,6 +77,7 @@ QWidget* TConfigForm::BuildFontsPage()
                                            "and press F to change the font or C to set a custom colour."),
                             page);
     hint->setWordWrap(true);
+    fontSampleRichEdit_->setAccessibleDescription(hint->text());
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(hint);

@@ -43,6 +43,7 @@ QWidget* TConfigForm::BuildActivityPage()
     auto* page = new QWidget(this);
     listView1_ = NewListView(QStringLiteral("ListView1"), {QStringLiteral("Event"), QStringLiteral("Message")},
                              {120, 200}, page);
+    listView1_->setAccessibleName(tr("Activity messages"));
     auto* group = new QGroupBox(QStringLiteral("&Message"), page);
     messageEdit_ = NewLineEdit(QStringLiteral("MessageEdit"), group);
     setButton_ = NewButton(QStringLiteral("&Set"), QStringLiteral("SetButton"), group);
@@ -63,12 +64,15 @@ QWidget* TConfigForm::BuildKeyboardPage()
     auto* page = new QWidget(this);
     keyMapListView_ = NewListView(QStringLiteral("KeyMapListView"),
                                   {QStringLiteral("Key seq"), QStringLiteral("Command")}, {150, 200}, page);
+    keyMapListView_->setAccessibleName(tr("Keyboard commands"));
     keyMapListView_->setSortingEnabled(true);
     keyMapListView_->sortByColumn(0, Qt::AscendingOrder);
     newKeymapEdit_ = NewLineEdit(QStringLiteral("NewKeymapEdit"), page);
     newKeymapEdit_->setMaximumWidth(90);
+    newKeymapEdit_->setAccessibleName(tr("Key seq"));
     keyboardCmdComboBox_ = new QComboBox(page);
     keyboardCmdComboBox_->setObjectName(QStringLiteral("KeyboardCmdComboBox"));
+    keyboardCmdComboBox_->setAccessibleName(tr("Command"));
     QStringList descriptions;
     for (const auto& command : MiravoUserCommands)
         descriptions << FromWire(command.description);

@@ -62,6 +62,7 @@ TConfigListForm::TConfigListForm(std::shared_ptr<RegistryBackend> backend, std::
 
     treeView_ = new QTreeWidget(this);
     treeView_->setObjectName(QStringLiteral("ConfigTreeView"));
+    treeView_->setAccessibleName(windowTitle());
     treeView_->setHeaderHidden(true);
     treeView_->setSelectionMode(QAbstractItemView::SingleSelection);
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -18,6 +18,7 @@ TChangePasswordForm::TChangePasswordForm(const GuiServices* services, QWidget* p
     setWindowTitle(QStringLiteral("Change password"));
     userEdit_ = new TMiravoCompletionEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
+    userEdit_->setAccessibleName(tr("Name"));
     userEdit_->SetServices(services);
     userEdit_->SetConfTypes(TMVConfType::ctUsers);
     oldPwdEdit_ = PasswordEdit(QStringLiteral("OldPwdEdit"), this);

@@ -24,6 +24,7 @@ TChooseNameForm::TChooseNameForm(const GuiServices* services, QWidget* parent)
     auto* namesGroup = new QGroupBox(QStringLiteral("&Matching names"), this);
     nameList_ = new QListWidget(namesGroup);
     nameList_->setObjectName(QStringLiteral("NameListBox"));
+    nameList_->setAccessibleName(tr("Matching names"));
     auto* namesLayout = new QVBoxLayout(namesGroup);
     namesLayout->addWidget(nameList_);
 

@@ -16,10 +16,12 @@ TConfMemberForm::TConfMemberForm(const GuiServices* services, QWidget* parent)
 {
     confEdit_ = new TMiravoCompletionEdit(this);
     confEdit_->setObjectName(QStringLiteral("ConfEdit"));
+    confEdit_->setAccessibleName(tr("Conference"));
     confEdit_->SetServices(services);
     confEdit_->SetConfTypes(TMVConfType::ctConferences);
     userEdit_ = new TMiravoCompletionEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
+    userEdit_->setAccessibleName(tr("User"));
     userEdit_->SetServices(services);
     userEdit_->SetConfTypes(TMVConfType::ctUsers);
 

@@ -39,9 +39,11 @@ TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiSe
     allowAnon_->setObjectName(QStringLiteral("AllowAnonCheckBox"));
     superConf_ = new TMiravoCompletionEdit(this);
     superConf_->setObjectName(QStringLiteral("SuperConfEdit"));
+    superConf_->setAccessibleName(tr("Super conf"));
     superConf_->SetServices(services);
     supervisor_ = new TMiravoCompletionEdit(this);
     supervisor_->setObjectName(QStringLiteral("SupervisorEdit"));
+    supervisor_->setAccessibleName(tr("Supervisor"));
     supervisor_->SetServices(services);
 
     auto* form = new QFormLayout;

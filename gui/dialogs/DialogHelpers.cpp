@@ -21,8 +21,12 @@ QWidget* WithCompleteButton(TMiravoCompletionEdit* edit, QWidget* parent)
     button->setText(QStringLiteral("..."));
     button->setObjectName(edit->objectName() + QStringLiteral("CompleteButton"));
     button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(QObject::tr("Complete the name"));
     layout->addWidget(edit, 1);
     layout->addWidget(button);
+    // A label whose buddy is the box hands its mnemonic on to the edit.
+    box->setFocusPolicy(edit->focusPolicy());
+    box->setFocusProxy(edit);
     QObject::connect(button, &QToolButton::clicked, edit, [edit] {
         edit->Complete();
         edit->setFocus();

@@ -14,7 +14,9 @@ namespace pellar {
 
 class TMiravoCompletionEdit;
 
-// The edit followed by a "..." button that runs its completion.
+// The edit followed by a "..." button that runs its completion. The box
+// passes focus to the edit, so it can be a label's buddy; the edit still
+// needs a name of its own, as the label is not its sibling.
 QWidget* WithCompleteButton(TMiravoCompletionEdit* edit, QWidget* parent);
 
 // "Ok" (default) and "Cancel". Ok is not wired to accept, because most

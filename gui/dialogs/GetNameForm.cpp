@@ -19,6 +19,7 @@ TGetNameForm::TGetNameForm(const GuiServices* services, QWidget* parent)
     auto* group = new QGroupBox(QStringLiteral("&Name"), this);
     nameEdit_ = new TMiravoCompletionEdit(group);
     nameEdit_->setObjectName(QStringLiteral("NameEdit"));
+    nameEdit_->setAccessibleName(tr("Name"));
     nameEdit_->SetServices(services);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(WithCompleteButton(nameEdit_, group));

@@ -33,6 +33,8 @@ TNoteOnDoorForm::TNoteOnDoorForm(QWidget* parent) : QDialog(parent)
     textEdit_ = new TMiravoTextEdit(this);
     textEdit_->setObjectName(QStringLiteral("TextEdit"));
     textEdit_->setReadOnly(true);
+    textEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    textEdit_->setAccessibleName(tr("Message of the day"));
     textEdit_->setContextMenuPolicy(Qt::NoContextMenu);
     textEdit_->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);

@@ -21,6 +21,8 @@ TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Offline message"));
     messageMemo_ = new QPlainTextEdit(this);
     messageMemo_->setObjectName(QStringLiteral("MessageMemo"));
+    messageMemo_->setAccessibleName(tr("Message"));
+    messageMemo_->setAccessibleDescription(tr("The reply sent to messages while you are away"));
     replyToAllBox_ = new QCheckBox(QStringLiteral("Reply to conference messages"), this);
     sendCountEdit_ = new QLineEdit(this);
     sendCountEdit_->setObjectName(QStringLiteral("SendCountEdit"));

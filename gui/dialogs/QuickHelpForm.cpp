@@ -77,6 +77,8 @@ TQuickHelpForm::TQuickHelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
     textEdit_ = new TMiravoTextEdit(this);
     textEdit_->setObjectName(QStringLiteral("HelpEdit"));
     textEdit_->setReadOnly(true);
+    textEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    textEdit_->setAccessibleName(tr("Quick help"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(textEdit_);

@@ -52,6 +52,7 @@ TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
 
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setAccessibleName(tr("Marked texts"));
     list_->setHeaderLabels({QStringLiteral("Text #"), QStringLiteral("Mark type"), QStringLiteral("Subject")});
     list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     list_->setColumnWidth(0, 60);
@@ -68,6 +69,8 @@ TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
     preview_ = new TMiravoTextEdit(this);
     preview_->setObjectName(QStringLiteral("RichEdit1"));
     preview_->setReadOnly(true);
+    preview_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    preview_->setAccessibleName(tr("Text"));
     preview_->setAcceptRichText(false);
 
     splitter_ = new QSplitter(Qt::Vertical, this);

@@ -20,6 +20,7 @@
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/WireCodec.h"
+#include "gui/common/ToolBarOverflow.h"
 
 namespace pellar {
 
@@ -96,6 +97,7 @@ QMenuBar* TActiveUsersForm::BuildMenuBar()
 QToolBar* TActiveUsersForm::BuildToolBar()
 {
     auto* toolBar = new QToolBar(this);
+    NameToolBarOverflow(toolBar);
     toolBar->addAction(pinAction_);
     toolBar->addSeparator();
     updateSpeedButton_ = new QToolButton(this);
@@ -115,6 +117,7 @@ void TActiveUsersForm::BuildList()
 {
     listView_ = new QTreeWidget(this);
     listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setAccessibleName(tr("Active users"));
     listView_->setRootIsDecorated(false);
     listView_->setUniformRowHeights(true);
     listView_->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -37,6 +37,7 @@
 #include "gui/common/ArticleRenderer.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/UnencodablePrompt.h"
+#include "gui/common/ToolBarOverflow.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
 #include "gui/common/MiravoTextEdit.h"
@@ -131,6 +132,7 @@ QMenuBar* TMessagesForm::BuildMenuBar()
 QToolBar* TMessagesForm::BuildToolBar()
 {
     auto* toolBar = new QToolBar(this);
+    NameToolBarOverflow(toolBar);
     toolBar->addAction(pinAction_);
     toolBar->addSeparator();
     toolBar->addAction(sendAction_);
@@ -145,6 +147,8 @@ QWidget* TMessagesForm::BuildEditors()
     incomingEdit_ = new TMiravoTextEdit(this);
     incomingEdit_->setObjectName(QStringLiteral("IncomingEdit"));
     incomingEdit_->setReadOnly(true);
+    incomingEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    incomingEdit_->setAccessibleName(tr("Messages"));
     incomingEdit_->SetAutoWrap(false);
     incomingEdit_->SetShowLine(false);
     incomingEdit_->setAcceptRichText(false);
@@ -157,6 +161,8 @@ QWidget* TMessagesForm::BuildEditors()
     writeMsgMemo_->setObjectName(QStringLiteral("WriteMsgMemo"));
     if (services_ && services_->spelling)
         SpellAttachment::Attach(writeMsgMemo_, services_->spelling);
+    writeMsgMemo_->setAccessibleName(tr("Message"));
+    writeMsgMemo_->setAccessibleDescription(tr("The message to send"));
 
     QHBoxLayout* targetRow = BuildTargetRow();
     auto* lower = new QWidget(this);
@@ -186,11 +192,14 @@ QHBoxLayout* TMessagesForm::BuildTargetRow()
     targetEdit_->SetConfTypes(TMVConfType::ctUsers | TMVConfType::ctConferences);
     browseButton_ = new QPushButton(QStringLiteral("..."), this);
     browseButton_->setObjectName(QStringLiteral("BrowseButton"));
+    browseButton_->setAccessibleName(tr("Complete the name"));
     browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     connect(browseButton_, &QPushButton::clicked, targetEdit_, &TMiravoCompletionEdit::Complete);
 
     auto* targetRow = new QHBoxLayout;
-    targetRow->addWidget(new QLabel(tr("To:"), this));
+    auto* targetLabel = new QLabel(tr("To:"), this);
+    targetLabel->setBuddy(targetEdit_);
+    targetRow->addWidget(targetLabel);
     targetRow->addWidget(targetEdit_, 1);
     targetRow->addWidget(browseButton_);
     targetRow->addWidget(sentToAllCheckBox_);

@@ -48,6 +48,7 @@ TArticleViewForm::TArticleViewForm(Client& client, QWidget* parent)
 {
     setObjectName(QStringLiteral("ArticleViewForm"));
     mainEdit_->setObjectName(QStringLiteral("MainEdit"));
+    mainEdit_->setAccessibleName(tr("Text"));
     mainEdit_->setReadOnly(true);
     mainEdit_->SetAutoWrap(false);
     mainEdit_->setAcceptRichText(false);

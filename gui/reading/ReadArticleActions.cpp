@@ -13,6 +13,7 @@
 #include "gui/reading/TypedCommandsMenu.h"
 #include "gui/reading/WritingIcons.h"
 #include "gui/common/WireCodec.h"
+#include "gui/common/ToolBarOverflow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -176,6 +177,7 @@ void TReadArticleActions::CreateToolBars()
 {
     toolBar_ = form_.addToolBar(QStringLiteral("Reading"));
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    NameToolBarOverflow(toolBar_);
     toolBar_->setMovable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     // Connect, with a drop-down of the profiles that log on without asking.
@@ -218,6 +220,7 @@ void TReadArticleActions::CreateToolBars()
 
     debugToolBar_ = form_.addToolBar(QStringLiteral("Debug"));
     debugToolBar_->setObjectName(QStringLiteral("DebugToolBar"));
+    NameToolBarOverflow(debugToolBar_);
     debugToolBar_->addAction(Action("DebugAutoReadAction"));
     debugToolBar_->hide();
 }

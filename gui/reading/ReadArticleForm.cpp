@@ -76,7 +76,11 @@ TReadArticleForm::~TReadArticleForm()
 void TReadArticleForm::BuildLayout()
 {
     confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
+    confList_->setAccessibleName(tr("Conferences"));
+    confList_->setAccessibleDescription(tr("Your conferences with the number of unread texts in each"));
     subjectTree_ = new TSubjectTreeView;
+    subjectTree_->setAccessibleName(tr("Subjects"));
+    subjectTree_->setAccessibleDescription(tr("The texts of the conference by subject, comments under what they comment"));
     subjectTree_->SetReadCheck([this](int32_t text) { return IsTextRead(text); });
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
@@ -87,6 +91,8 @@ void TReadArticleForm::BuildLayout()
     commentedEdit_ = new TMiravoTextEdit;
     commentedEdit_->setObjectName(QStringLiteral("CommentedEdit"));
     commentedEdit_->setReadOnly(true);
+    commentedEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    commentedEdit_->setAccessibleName(tr("Commented text"));
     commentedEdit_->SetAutoWrap(false);
     commentedEdit_->setAcceptRichText(false);
     articleView_ = new TArticleViewForm(client_);

@@ -78,6 +78,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     setAttribute(Qt::WA_DeleteOnClose);
 
     tabs_ = new QTabWidget(this);
+    tabs_->setAccessibleName(tr("Find texts"));
     tabs_->addTab(CreateFindPage(), QStringLiteral("Find"));
     tabs_->addTab(CreateTextPage(), QStringLiteral("Text"));
     rcptEdit_->SetServices(services);
@@ -85,6 +86,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
 
     results_ = new QTreeWidget(this);
     results_->setObjectName(QStringLiteral("ListView1"));
+    results_->setAccessibleName(tr("Texts found"));
     results_->setHeaderLabels({QStringLiteral("Text#"), QStringLiteral("By"), QStringLiteral("Subject")});
     results_->setColumnWidth(0, 60);
     results_->setColumnWidth(1, 100);
@@ -162,8 +164,12 @@ QWidget* TFindTextForm::CreateFindPage()
     byBrowse_ = Button(QStringLiteral("..."), "ByBrowseButton", page);
     for (QPushButton* b : {rcptBrowse_, byBrowse_})
         b->setFixedWidth(28);
+    rcptBrowse_->setAccessibleName(tr("Complete the recipient"));
+    byBrowse_->setAccessibleName(tr("Complete the author"));
     subjCombo_ = PatternBox("SubjComboBox", page);
     bodyCombo_ = PatternBox("BodyComboBox", page);
+    subjCombo_->lineEdit()->setAccessibleName(tr("Subj"));
+    bodyCombo_->lineEdit()->setAccessibleName(tr("Body"));
     regexpCheck_ = new QCheckBox(QStringLiteral("&Regexp search (subj and body)"), page);
     regexpCheck_->setObjectName(QStringLiteral("RegexpCheckBox"));
     regexpCheck_->setToolTip(QStringLiteral("Supported regexp functions: \\ [] {} . + * a-c"));
@@ -215,7 +221,9 @@ QWidget* TFindTextForm::CreateTextPage()
     lastRow->addWidget(new QLabel(QStringLiteral("texts in the conference"), page));
     lastRow->addStretch();
     auto* dateRow = new QHBoxLayout;
-    dateRow->addWidget(new QLabel(QStringLiteral("From"), page));
+    auto* fromLabel = new QLabel(QStringLiteral("From"), page);
+    fromLabel->setBuddy(datePicker_);
+    dateRow->addWidget(fromLabel);
     dateRow->addWidget(datePicker_);
     dateRow->addStretch();
     auto* layout = new QVBoxLayout(page);

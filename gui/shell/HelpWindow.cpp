@@ -1,5 +1,7 @@
 #include "gui/shell/HelpWindow.h"
 
+#include "gui/common/ToolBarOverflow.h"
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QKeySequence>
@@ -26,13 +28,16 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Pellar help"));
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("HelpBrowser"));
+    browser_->setAccessibleName(tr("Pellar help"));
     // Links within the page stay here; web addresses go to a browser.
     browser_->setOpenLinks(true);
     browser_->setOpenExternalLinks(true);
+    browser_->setTextInteractionFlags(browser_->textInteractionFlags() | Qt::TextSelectableByKeyboard);
     setCentralWidget(browser_);
 
     QToolBar* bar = addToolBar(QStringLiteral("Navigation"));
     bar->setObjectName(QStringLiteral("HelpToolBar"));
+    NameToolBarOverflow(bar);
     bar->setMovable(false);
     QStyle* s = style();
     QAction* back = bar->addAction(s->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"), browser_,

@@ -6,6 +6,7 @@
 #include "gui/shell/HelpWindow.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/common/MainStatusBar.h"
+#include "gui/common/ToolBarOverflow.h"
 #include "gui/shell/WindowGeometry.h"
 #include "gui/shell/WindowsMenu.h"
 
@@ -64,6 +65,7 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
 
     QToolBar* controlBar = addToolBar(QStringLiteral("Session"));
     controlBar->setObjectName(QStringLiteral("ControlBar1"));
+    NameToolBarOverflow(controlBar);
     controlBar->setMovable(false);
     controlBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     controlBar->addAction(menus_->SessionConnectAction);

@@ -49,6 +49,7 @@ TTextRcptEditForm::TTextRcptEditForm(Client& client, const GuiServices* services
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("PageControl"));
+    tabs_->setAccessibleName(tr("Text properties"));
     tabs_->addTab(CreateReferencesPage(), QStringLiteral("References"));
     confEdit_->SetServices(services);
 
@@ -57,6 +58,7 @@ TTextRcptEditForm::TTextRcptEditForm(Client& client, const GuiServices* services
                         {QStringLiteral("Id"), QStringLiteral("Tag"), QStringLiteral("Creator"), QStringLiteral("Data")},
                         {30, 40, 150, 300});
     auto* auxLayout = new QVBoxLayout(auxPage);
+    auxList_->setAccessibleName(tr("Aux info"));
     auxLayout->addWidget(auxList_);
     tabs_->addTab(auxPage, QStringLiteral("Aux info"));
 
@@ -134,6 +136,7 @@ QWidget* TTextRcptEditForm::CreateReferencesPage()
 
     auto group = [page](const QString& caption, QTreeWidget* list) {
         auto* box = new QGroupBox(caption, page);
+        list->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
         auto* l = new QVBoxLayout(box);
         l->addWidget(list);
         return box;
@@ -148,6 +151,9 @@ QWidget* TTextRcptEditForm::CreateReferencesPage()
 
     auto* confLabel = new QLabel(QStringLiteral("Con&ference or mailbox:"), page);
     confLabel->setBuddy(confEdit_);
+    // The label sits outside the box that holds the edit and its complete
+    // button, so it does not name the edit by itself.
+    confEdit_->setAccessibleName(tr("Conference or mailbox"));
     auto* textLabel = new QLabel(QStringLiteral("&Text nr:"), page);
     textLabel->setBuddy(textEdit_);
 

@@ -15,6 +15,7 @@
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/common/ArticleRenderer.h"
+#include "gui/common/ToolBarOverflow.h"
 #include "gui/common/GuiServices.h"
 #include "gui/shell/MainForm.h"
 #include "gui/common/MainStatusBar.h"
@@ -113,6 +114,8 @@ void TWriteTextForm::CreateControls()
 
     listView_ = new QTreeWidget(central);
     listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setAccessibleName(tr("Recipients"));
+    listView_->setAccessibleDescription(tr("Recipients, copies and the texts this one comments"));
     listView_->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("#"), QStringLiteral("Name")});
     listView_->setColumnWidth(0, 110);
     listView_->setColumnWidth(1, 70);
@@ -133,6 +136,7 @@ void TWriteTextForm::CreateControls()
 
     writeTextEdit_ = new TMiravoTextEdit(central);
     writeTextEdit_->setObjectName(QStringLiteral("WriteTextEdit"));
+    writeTextEdit_->setAccessibleName(tr("Text"));
     writeTextEdit_->setAcceptRichText(false);
     writeTextEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     writeTextEdit_->setLineWrapMode(QTextEdit::NoWrap);
@@ -255,6 +259,7 @@ void TWriteTextForm::CreateMenus()
 
     QToolBar* textBar = addToolBar(QStringLiteral("Text"));
     textBar->setObjectName(QStringLiteral("TextToolBar"));
+    NameToolBarOverflow(textBar);
     textBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     textBar->addActions({SubmitTextAction, TrashTextAction});
     textBar->addSeparator();
