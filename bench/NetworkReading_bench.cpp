@@ -188,7 +188,7 @@ Run RunOnce(int relayPort, int roundTripMs, const World& world, int32_t person)
     pellar::Client& client = reader.client;
     CountingTree tree;
     InlineGui gui;
-    pellar::SubjectTreeAsyncThread builder(reader.services, gui, tree);
+    pellar::SubjectTreeAsyncThread builder(reader.services, tree);
     client.Transactions().ResetPeakOutstanding();
     const uint64_t requestsBefore = client.Counters().requestsSent;
     const uint64_t bytesBefore = client.Counters().bytesReceived;

@@ -203,7 +203,7 @@ void BM_ReadNextStepWarm(benchmark::State& state)
 {
     Reader reader(g_setup->fast->Port(), g_setup->world);
     pellar::SubjectTreeModel tree;
-    pellar::SubjectTreeAsyncThread builder(reader.services, reader.gui, tree);
+    pellar::SubjectTreeAsyncThread builder(reader.services, tree);
     builder.Enqueue({g_setup->world.bench});
     builder.Resume();
     builder.WaitUntilDrained(600000);
@@ -259,7 +259,7 @@ void ReadNextRatios(Setup& s)
     // After the prefetch: the fast server, counting the requests a step waits for.
     Reader r(s.fast->Port(), s.world);
     pellar::SubjectTreeModel tree;
-    pellar::SubjectTreeAsyncThread builder(r.services, r.gui, tree);
+    pellar::SubjectTreeAsyncThread builder(r.services, tree);
     builder.Enqueue({s.world.bench});
     const auto prefetchStart = Clock::now();
     builder.Resume();
@@ -285,7 +285,7 @@ std::pair<double, double> TreeAndStatuses(Setup& s)
     {
         Reader r(s.fast->Port(), s.world);
         pellar::SubjectTreeModel tree;
-        pellar::SubjectTreeAsyncThread builder(r.services, r.gui, tree);
+        pellar::SubjectTreeAsyncThread builder(r.services, tree);
         const auto start = Clock::now();
         builder.RequestConference(s.world.tree);
         builder.Resume();

@@ -36,8 +36,9 @@
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
+#include "core/reading/SubjectTreeModel.h"
+#include "gui/reading/SubjectTreeItemModel.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/common/QtGuiThread.h"
 #include "server/PasswordHash.h"
 #include "server/Server.h"
 #include "server/Store.h"
@@ -52,6 +53,9 @@ constexpr int kRepetitions = 5;
 // many requests in flight, so it should come close to all of them at once;
 // laying out 10,000 nodes on the GUI thread costs about as much again.
 constexpr double kRatioLimit = 3.0;
+// Entering the conference again once its texts are cached: the walk and the
+// listing alone.
+constexpr double kWarmLimitMs = 300;
 
 // The subject the tree shows comes from a text's first line; the raw floor
 // asks for this many characters of each text.
@@ -131,17 +135,22 @@ struct Fill {
     double longestGapMs = 0;
     int batches = 0;
     size_t texts = 0;
+    // Entering the conference again once everything is cached: what the
+    // listing itself costs, from the request to the whole tree laid out.
+    double warmSeconds = 0;
+    size_t warmTexts = 0;
 };
 
 // One cold fill of the tree, as selecting the conference starts it.
 Fill FillOnce(int port, const World& world)
 {
     Reader reader(port, world);
+    pellar::SubjectTreeModel tree;
     pellar::TSubjectTreeView view;
+    view.SetTree(tree);
     view.resize(420, 640);
     view.show();
-    pellar::QtGuiThread gui;
-    pellar::SubjectTreeAsyncThread builder(reader.services, gui, view);
+    pellar::SubjectTreeAsyncThread builder(reader.services, tree);
 
     Fill fill;
     QElapsedTimer sinceTick;
@@ -155,7 +164,7 @@ Fill FillOnce(int port, const World& world)
     QTimer check;
     check.setInterval(1);
     QObject::connect(&check, &QTimer::timeout, [&] {
-        if (builder.RunsCompleted() >= 1 && builder.IsIdle())
+        if (builder.RunsCompleted() >= 1 && builder.IsIdle() && view.TreeModel()->IsUpToDate())
             loop.quit();
     });
 
@@ -168,10 +177,27 @@ Fill FillOnce(int port, const World& world)
     loop.exec();
     // The last batch's layout runs on the next pass of the event loop.
     QApplication::processEvents();
+    view.viewport()->repaint();
     fill.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     probe.stop();
     fill.batches = builder.BatchesPlaced();
     fill.texts = view.TextsInTreeOrder().size();
+
+    QTimer again;
+    again.setInterval(1);
+    QObject::connect(&again, &QTimer::timeout, [&] {
+        if (builder.RunsCompleted() >= 2 && builder.IsIdle() && view.TreeModel()->IsUpToDate())
+            loop.quit();
+    });
+    check.stop();
+    const auto warmStart = std::chrono::steady_clock::now();
+    again.start();
+    builder.RequestConference(world.conf);
+    loop.exec();
+    QApplication::processEvents();
+    view.viewport()->repaint();
+    fill.warmSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - warmStart).count();
+    fill.warmTexts = view.TextsInTreeOrder().size();
     builder.Pause();
     return fill;
 }
@@ -300,16 +326,21 @@ void BM_PlaceTenThousandInBatches(benchmark::State& state)
         entries.push_back({text, "Subject " + std::to_string((i / 16) % kSubjects), "Ann", std::move(parents)});
     }
     for (auto _ : state) {
+        pellar::SubjectTreeModel tree;
         pellar::TSubjectTreeView view;
+        view.SetTree(tree);
         view.resize(420, 640);
         view.show();
         for (size_t first = 0; first < entries.size(); first += 200) {
             const std::vector<pellar::TreeEntry> batch(entries.begin() + static_cast<long>(first),
                                                        entries.begin() + static_cast<long>(first + 200));
-            pellar::PlaceTextsInTree(view, batch);
+            pellar::PlaceTextsInTree(tree, batch);
             QApplication::processEvents();
         }
-        benchmark::DoNotOptimize(view.topLevelItemCount());
+        while (!view.TreeModel()->IsUpToDate())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        view.viewport()->repaint();
+        benchmark::DoNotOptimize(view.TextsInTreeOrder().size());
     }
 }
 BENCHMARK(BM_PlaceTenThousandInBatches)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -339,20 +370,25 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bench::Verdicts verdicts;
-    std::vector<double> seconds, gaps, ratios;
+    std::vector<double> seconds, gaps, ratios, warm;
     for (int i = 0; i < kRepetitions; ++i) {
         const Fill fill = FillOnce(server.Port(), world);
         if (fill.texts != static_cast<size_t>(world.texts))
             verdicts.Fail("the tree holds " + std::to_string(fill.texts) + " texts, expected " +
                           std::to_string(world.texts));
+        if (fill.warmTexts != static_cast<size_t>(world.texts))
+            verdicts.Fail("entered again, the tree holds " + std::to_string(fill.warmTexts) + " texts, expected " +
+                          std::to_string(world.texts));
+        warm.push_back(fill.warmSeconds);
         const double floor = PipelinedFetch(server.Port(), world);
         if (floor <= 0) {
             verdicts.Fail("the pipelined fetch did not complete");
             continue;
         }
         std::printf("fill %d: %.3f s, longest event-loop gap %.1f ms, %d batches; pipelined fetch %.3f s, "
-                    "ratio %.2f\n",
-                    i + 1, fill.seconds, fill.longestGapMs, fill.batches, floor, fill.seconds / floor);
+                    "ratio %.2f; entered again (cached) %.1f ms\n",
+                    i + 1, fill.seconds, fill.longestGapMs, fill.batches, floor, fill.seconds / floor,
+                    fill.warmSeconds * 1e3);
         seconds.push_back(fill.seconds);
         gaps.push_back(fill.longestGapMs);
         ratios.push_back(fill.seconds / floor);
@@ -365,6 +401,11 @@ int main(int argc, char** argv)
                     "%.1f ms (%.1f-%.1f, limit 100) %s\n",
                     world.texts, Median(seconds), *minS, *maxS, verdicts.AtMost(Median(seconds), 2.0), Median(gaps),
                     *minG, *maxG, verdicts.AtMost(Median(gaps), 100.0, "TOO LONG"));
+        const auto [minW, maxW] = std::minmax_element(warm.begin(), warm.end());
+        std::printf("entering it again with everything cached, whole tree listed: median %.1f ms (%.1f-%.1f, "
+                    "limit %.0f) %s\n",
+                    Median(warm) * 1e3, *minW * 1e3, *maxW * 1e3, kWarmLimitMs,
+                    verdicts.AtMost(Median(warm) * 1e3, kWarmLimitMs));
         std::printf("whole tree / the same statuses and subjects pipelined over a raw socket: median %.2f "
                     "(%.2f-%.2f, limit %.1f) %s\n",
                     Median(ratios), *minR, *maxR, kRatioLimit, verdicts.AtMost(Median(ratios), kRatioLimit));

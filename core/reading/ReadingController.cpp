@@ -8,6 +8,8 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/protocol/RequestCatalogue.h"
+#include "core/protocol/TMiravoMembership.h"
+#include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/SubjectTree.h"
@@ -39,10 +41,10 @@ std::string MissingTextMessage(int32_t text, MVCache::TextMiss miss, bool connec
 } // namespace
 
 ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
-                                     ConferenceListPort& list, SubjectTreePort& tree)
+                                     ConferenceListPort& list)
     : client_(client), view_(view), list_(list), services_(client), gui_(std::move(gui))
 {
-    builder_ = std::make_unique<SubjectTreeAsyncThread>(services_, *gui_, tree);
+    builder_ = std::make_unique<SubjectTreeAsyncThread>(services_, tree_);
 }
 
 ReadingController::~ReadingController()
@@ -204,6 +206,8 @@ void ReadingController::EndWork()
         --busy_;
     if (busy_ > 0)
         return;
+    // A command that ended may have marked texts read.
+    RefreshTreeReadMarks();
     view_.SetBusy(false);
     if (readNextPending_) {
         readNextPending_ = false;
@@ -259,6 +263,28 @@ void ReadingController::ShowNextText(int32_t text)
     // bodies and statuses: the oldest read beyond the bound go.
     if (const auto old = kept_.Shown(text))
         client_.Cache().ForgetText(*old);
+}
+
+void ReadingController::RefreshTreeReadMarks()
+{
+    tree_.RefreshReadMarks([this](int32_t text) { return IsTextReadCached(text); });
+}
+
+bool ReadingController::IsTextReadCached(int32_t text) const
+{
+    // Only what the caches hold: no request from the GUI thread.
+    MVCache& cache = client_.Cache();
+    if (!cache.IsTextStatCached(text))
+        return false;
+    const std::shared_ptr<TextStatType> stat = cache.GetTextStat(text);
+    if (!stat)
+        return false;
+    bool read = false;
+    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
+        if (const auto membership = cache.GetMembership(r.confNo); membership && membership->IsRead(r.localNo))
+            read = true;
+    });
+    return read;
 }
 
 void ReadingController::ChangeActivityKey(std::string_view key)

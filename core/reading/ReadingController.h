@@ -14,6 +14,7 @@
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ReadHistory.h"
 #include "core/reading/ReadTextsKept.h"
+#include "core/reading/SubjectTreeModel.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/reading/TReadNextTextThread.h"
 
@@ -23,7 +24,6 @@ class CancellableGuiThread;
 class Client;
 class SessionCommands;
 class SubjectTreeAsyncThread;
-class SubjectTreePort;
 
 // What the controller asks of its window. GUI thread only.
 class ReadingView {
@@ -52,7 +52,7 @@ class ReadingController {
 public:
     // gui: the hand-over the workers use; cancelled by Shutdown.
     ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
-                      ConferenceListPort& list, SubjectTreePort& tree);
+                      ConferenceListPort& list);
     // Shutdown().
     ~ReadingController();
     ReadingController(const ReadingController&) = delete;
@@ -67,6 +67,14 @@ public:
     TCurrentReadStatus& ReadStatus() { return status_; }
     ReadHistory& History() { return history_; }
     SubjectTreeAsyncThread* SubjectTreeBuilder() const { return builder_.get(); }
+    // The subject tree of the conference read: the builder fills it on its
+    // thread, read marks update it, views show it.
+    SubjectTreeModel& SubjectTree() { return tree_; }
+    // Shows plain the tree's texts that the memberships at hand have read
+    // (no request is made); at the end of every piece of work.
+    void RefreshTreeReadMarks();
+    // Whether a membership the caches hold has the text read.
+    bool IsTextReadCached(int32_t text) const;
     bool IsConnected() const;
 
     // --- Texts --------------------------------------------------------------
@@ -160,6 +168,8 @@ private:
     std::unique_ptr<TReadNextTextThread> worker_;
     std::unique_ptr<TReadNextTextThread> retired_;  // the step before, maybe still in its last hand-over
     bool readNextPending_ = false;
+    // Declared before the builder, which writes into it until joined.
+    SubjectTreeModel tree_;
     std::unique_ptr<SubjectTreeAsyncThread> builder_;
 };
 

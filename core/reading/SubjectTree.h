@@ -13,12 +13,13 @@
 namespace pellar {
 
 class TextStatType;
+struct TreeEntry;
 
 using TreeNodeId = int64_t;
 
 // A tree of subject nodes (caption, no text) and text nodes (author name as
 // caption, global text number as data), with the node map: text number ->
-// its nodes, in the order they were added. Used on the GUI thread only.
+// its nodes, in the order they were added.
 class SubjectTreePort
 {
 public:
@@ -31,6 +32,9 @@ public:
     virtual TreeNodeId AddTopLevel(std::string_view caption) = 0;
     // Adds a text node under parent and records it in the node map.
     virtual TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) = 0;
+    // The text about to be placed, with its subject and author; a tree that
+    // keeps more than its nodes' captions takes them from here.
+    virtual void NoteText(const TreeEntry&) {}
     // Bracket a batch of placements, so that a view lays itself out once
     // per batch instead of once per node.
     virtual void BeginBatch() {}

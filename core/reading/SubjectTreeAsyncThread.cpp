@@ -17,7 +17,6 @@
 #include "core/reading/ReadingServices.h"
 #include "core/reading/SubjectTree.h"
 #include "core/reading/TCurrentReadStatus.h"
-#include "core/base/GuiThread.h"
 
 namespace pellar {
 
@@ -88,8 +87,8 @@ private:
 
 } // namespace
 
-SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree)
-    : services_(services), gui_(gui), tree_(tree)
+SubjectTreeAsyncThread::SubjectTreeAsyncThread(ReadingServices& services, SubjectTreePort& tree)
+    : services_(services), tree_(tree)
 {
     thread_ = std::thread([this] { Loop(); });
     readAheadThread_ = std::thread([this] { ReadAheadLoop(); });
@@ -134,12 +133,9 @@ void SubjectTreeAsyncThread::Pause()
     ++hold_;
     ++generation_;
     cond_.notify_all();
-    // Waiting for the idle state alone would deadlock when called on the
-    // GUI thread while the builder waits for that thread; a builder in that
-    // wait skips its hand-over and ends the run without further requests.
-    cond_.wait(lock, [this] {
-        return terminated_ || (!readingAhead_ && (idle_ || (waitingOnGui_ && !guiJobRunning_)));
-    });
+    // The builder never waits for the GUI thread (placements go into the
+    // model on its own thread), so waiting for it here cannot deadlock.
+    cond_.wait(lock, [this] { return terminated_ || (!readingAhead_ && idle_); });
 }
 
 void SubjectTreeAsyncThread::Resume()
@@ -266,53 +262,18 @@ void SubjectTreeAsyncThread::Loop()
     cond_.notify_all();
 }
 
-bool SubjectTreeAsyncThread::OnGui(const std::function<void()>& fn)
-{
-    uint64_t generation;
-    {
-        std::lock_guard lock(mutex_);
-        if (hold_ > 0 || terminated_)
-            return false;
-        generation = generation_;
-        waitingOnGui_ = true;
-        cond_.notify_all();
-    }
-    gui_.invokeAndWait([&] {
-        {
-            std::lock_guard lock(mutex_);
-            if (hold_ > 0 || generation != generation_ || terminated_)
-                return;
-            guiJobRunning_ = true;
-        }
-        try {
-            fn();
-        } catch (...) {
-            std::lock_guard lock(mutex_);
-            guiJobRunning_ = false;
-            cond_.notify_all();
-            throw;
-        }
-        std::lock_guard lock(mutex_);
-        guiJobRunning_ = false;
-        cond_.notify_all();
-    });
-    std::lock_guard lock(mutex_);
-    waitingOnGui_ = false;
-    return true;
-}
-
 void SubjectTreeAsyncThread::PlaceBatch(int32_t conf, std::vector<TreeEntry>& batch)
 {
     if (batch.empty())
         return;
-    // Checked on the GUI thread, where a new conference is requested: a
-    // batch of the conference just left never reaches the tree.
-    OnGui([this, conf, &batch] {
-        if (abort_ || displayed_ != conf)
-            return;
+    // Placed on this thread: the model is safe for it, and the view hears of
+    // the batch when the GUI thread next turns. A batch of a conference just
+    // left is dropped; one that slips past the check goes into the old tree,
+    // which the next run clears before it places anything.
+    if (!abort_ && !Held() && displayed_ == conf) {
         PlaceTextsInTree(tree_, batch);
         ++batchesPlaced_;
-    });
+    }
     batch.clear();
 }
 
@@ -367,7 +328,9 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
     TCurrentReadStatus status;
     status.SetConference(conf);
     ExclusionList exclusion;
-    OnGui([this] { tree_.Clear(); });
+    if (Held() || abort_)
+        return;
+    tree_.Clear();
     {
         std::lock_guard lock(mutex_);
         order_.clear();

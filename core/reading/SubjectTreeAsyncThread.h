@@ -17,21 +17,19 @@
 
 namespace pellar {
 
-class GuiThread;
 class ReadingServices;
 class SubjectTreePort;
 class TMiravoConference;
 class TMiravoMembership;
 struct TreeEntry;
 
-// How placements reach the GUI thread: gathered on the builder and handed
-// over together at most once per interval (one frame), or sooner when the
-// batch has grown to maxEntries.
+// How placements reach the tree: gathered on the builder and placed
+// together at most once per interval (one frame), or sooner when the batch
+// has grown to maxEntries. The view applies each batch on its next turn.
 struct TreeBatching {
     std::chrono::milliseconds interval{16};
-    // Placing a few hundred nodes costs the GUI thread a frame or more; a
-    // bigger batch is a pause the user sees, and a key pressed meanwhile
-    // waits for it.
+    // A view lays out each batch it is told of; a bigger batch is a longer
+    // pause of the GUI thread, and a key pressed meanwhile waits for it.
     size_t maxEntries = 200;
 };
 
@@ -39,9 +37,10 @@ class SubjectTreeAsyncThread
 {
 public:
     // Starts held: nothing runs before the first Resume.
-    SubjectTreeAsyncThread(ReadingServices& services, GuiThread& gui, SubjectTreePort& tree);
-    // Terminates and joins. The builder may be waiting for the GUI thread:
-    // from the GUI thread, Terminate() and cancel its hand-over first.
+    // tree: safe for the builder's thread (SubjectTreeModel); placements go
+    // into it there, never through the GUI thread.
+    SubjectTreeAsyncThread(ReadingServices& services, SubjectTreePort& tree);
+    // Terminates and joins.
     ~SubjectTreeAsyncThread();
     SubjectTreeAsyncThread(const SubjectTreeAsyncThread&) = delete;
     SubjectTreeAsyncThread& operator=(const SubjectTreeAsyncThread&) = delete;
@@ -51,8 +50,8 @@ public:
     void RequestConference(int32_t conf);
     // Conferences to prefetch, processed from the front.
     void Enqueue(const std::vector<int32_t>& confs);
-    // Holds the builder and returns once it is between runs, or once it can
-    // do nothing more than a GUI hand-over that will be skipped.
+    // Holds the builder and returns once it is between runs (after the
+    // request it may be waiting for).
     void Pause();
     // Releases one Pause (or the hold from creation).
     void Resume();
@@ -64,7 +63,8 @@ public:
     void ReadAheadFrom(int32_t text);
     // The user waits for a step of reading (true until it has shown its
     // text): placements are held back, up to one full batch, so that the
-    // step's hand-overs to the GUI thread do not queue behind a tree batch,
+    // step's hand-over to the GUI thread does not queue behind a view's
+    // layout of a tree batch,
     // and the walk stands still (kUserWaitLimit at most at a time), so that
     // the step has the processor.
     void SetUserWaiting(bool waiting);
@@ -86,7 +86,7 @@ public:
     std::vector<int32_t> QueuedConferences() const;
     // Runs finished since creation, for tests and the benchmark.
     int RunsCompleted() const { return runsCompleted_; }
-    // Placement batches handed to the GUI thread since creation.
+    // Placement batches put in the tree since creation.
     int BatchesPlaced() const { return batchesPlaced_; }
 
     // Before the first Resume.
@@ -124,15 +124,11 @@ private:
     bool Terminated() const;
     // Stands still while the user waits for a step, within kUserWaitLimit.
     void GiveWayToTheUser();
-    // Runs fn on the GUI thread unless the builder is held by then; false
-    // when held before the hand-over.
-    bool OnGui(const std::function<void()>& fn);
-    // Hands the batch to the GUI thread (dropped when the run was aborted
+    // Places the batch in the tree (dropped when the run was aborted
     // meanwhile) and empties it.
     void PlaceBatch(int32_t conf, std::vector<TreeEntry>& batch);
 
     ReadingServices& services_;
-    GuiThread& gui_;
     SubjectTreePort& tree_;
 
     mutable std::mutex mutex_;
@@ -140,8 +136,6 @@ private:
     int hold_ = 1;
     uint64_t generation_ = 0;  // grows with every Pause
     bool idle_ = true;
-    bool waitingOnGui_ = false;
-    bool guiJobRunning_ = false;
     bool readingAhead_ = false;
     bool terminated_ = false;
     int32_t requested_ = 0;

@@ -1,70 +1,403 @@
 #include "core/reading/SubjectTreeModel.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace pellar {
 
+// One tree, from a Clear to the next. Node ids run from 1 in the order the
+// nodes were added, so a node's id is its place in `nodes` plus one, and the
+// children of any node are in ascending id order: the nodes a view has been
+// shown (ids up to its published one) are a prefix of every child list.
+struct SubjectTreeModel::Tree {
+    std::vector<Node> nodes;
+    std::vector<TreeNodeId> topLevel;
+    // Caption -> the first top-level node with it.
+    std::unordered_map<std::string, TreeNodeId> topByCaption;
+    std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap;
+    std::unordered_map<int32_t, TextRow> texts;
+    TreeEntry noted;  // the text being placed
+
+    const Node* Find(TreeNodeId id) const
+    {
+        return id >= 1 && static_cast<size_t>(id) <= nodes.size() ? &nodes[static_cast<size_t>(id - 1)] : nullptr;
+    }
+    const std::vector<TreeNodeId>* ChildrenOf(TreeNodeId parent) const
+    {
+        if (parent == 0)
+            return &topLevel;
+        const Node* node = Find(parent);
+        return node ? &node->children : nullptr;
+    }
+};
+
+namespace {
+
+// How many of the ids (ascending) are at most `published`.
+int PublishedPrefix(const std::vector<TreeNodeId>& ids, TreeNodeId published)
+{
+    // Mostly every child is shown: a view reads counts all the time.
+    if (ids.empty() || ids.back() <= published)
+        return static_cast<int>(ids.size());
+    return static_cast<int>(std::upper_bound(ids.begin(), ids.end(), published) - ids.begin());
+}
+
+} // namespace
+
+SubjectTreeModel::SubjectTreeModel() : tree_(std::make_shared<Tree>()) {}
+
+SubjectTreeModel::~SubjectTreeModel() = default;
+
+const SubjectTreeModel::Tree& SubjectTreeModel::Of(const ShownTree& shown)
+{
+    static const Tree empty;
+    return shown.tree ? *static_cast<const Tree*>(shown.tree.get()) : empty;
+}
+
+bool SubjectTreeModel::Dirty()
+{
+    dirty_ = true;
+    if (batchDepth_ > 0 || told_)
+        return false;
+    told_ = true;
+    return true;
+}
+
+void SubjectTreeModel::Notify()
+{
+    std::lock_guard lock(listenerMutex_);
+    if (listener_)
+        listener_();
+}
+
 void SubjectTreeModel::Clear()
 {
-    nodes_.clear();
-    topLevel_.clear();
-    topByCaption_.clear();
-    nodeMap_.clear();
+    bool tell;
+    {
+        std::lock_guard lock(mutex_);
+        // A view still shows the old tree until it takes in the new one.
+        tree_ = std::make_shared<Tree>();
+        readChanged_.clear();
+        tell = Dirty();
+    }
+    if (tell)
+        Notify();
 }
 
 std::vector<TreeNodeId> SubjectTreeModel::NodesOfText(int32_t text)
 {
-    const auto it = nodeMap_.find(text);
-    return it == nodeMap_.end() ? std::vector<TreeNodeId>{} : it->second;
+    std::lock_guard lock(mutex_);
+    const auto it = tree_->nodeMap.find(text);
+    return it == tree_->nodeMap.end() ? std::vector<TreeNodeId>{} : it->second;
 }
 
 std::optional<TreeNodeId> SubjectTreeModel::FindTopLevel(std::string_view caption)
 {
-    const auto it = topByCaption_.find(std::string(caption));
-    return it == topByCaption_.end() ? std::nullopt : std::optional<TreeNodeId>(it->second);
+    std::lock_guard lock(mutex_);
+    const auto it = tree_->topByCaption.find(std::string(caption));
+    return it == tree_->topByCaption.end() ? std::nullopt : std::optional<TreeNodeId>(it->second);
 }
 
 TreeNodeId SubjectTreeModel::AddTopLevel(std::string_view caption)
 {
-    const TreeNodeId id = nextId_++;
-    nodes_[id] = Node{id, -1, std::string(caption), 0, {}};
-    topLevel_.push_back(id);
-    topByCaption_.emplace(std::string(caption), id);
+    bool tell;
+    TreeNodeId id;
+    {
+        std::lock_guard lock(mutex_);
+        Tree& t = *tree_;
+        id = static_cast<TreeNodeId>(t.nodes.size()) + 1;
+        t.nodes.push_back(Node{id, -1, std::string(caption), 0, {}, static_cast<int>(t.topLevel.size())});
+        t.topLevel.push_back(id);
+        t.topByCaption.emplace(std::string(caption), id);
+        tell = Dirty();
+    }
+    if (tell)
+        Notify();
     return id;
 }
 
 TreeNodeId SubjectTreeModel::AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text)
 {
-    const auto p = nodes_.find(parent);
-    if (p == nodes_.end())
-        throw std::out_of_range("no such tree node");
-    const TreeNodeId id = nextId_++;
-    p->second.children.push_back(id);
-    nodes_[id] = Node{id, parent, std::string(caption), text, {}};
-    nodeMap_[text].push_back(id);
+    bool tell;
+    TreeNodeId id;
+    {
+        std::lock_guard lock(mutex_);
+        Tree& t = *tree_;
+        if (!t.Find(parent))
+            throw std::out_of_range("no such tree node");
+        id = static_cast<TreeNodeId>(t.nodes.size()) + 1;
+        Node& under = t.nodes[static_cast<size_t>(parent - 1)];
+        const int row = static_cast<int>(under.children.size());
+        under.children.push_back(id);
+        t.nodes.push_back(Node{id, parent, std::string(caption), text, {}, row});
+        t.nodeMap[text].push_back(id);
+        if (t.texts.find(text) == t.texts.end()) {
+            const bool noted = t.noted.text == text;
+            t.texts.emplace(text, TextRow{noted ? t.noted.subject : std::string(),
+                                          noted ? t.noted.authorName : std::string(caption), true});
+        }
+        tell = Dirty();
+    }
+    if (tell)
+        Notify();
     return id;
+}
+
+void SubjectTreeModel::NoteText(const TreeEntry& entry)
+{
+    std::lock_guard lock(mutex_);
+    tree_->noted.text = entry.text;
+    tree_->noted.subject = entry.subject;
+    tree_->noted.authorName = entry.authorName;
+}
+
+void SubjectTreeModel::BeginBatch()
+{
+    std::lock_guard lock(mutex_);
+    ++batchDepth_;
+}
+
+void SubjectTreeModel::EndBatch()
+{
+    bool tell = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (batchDepth_ > 0 && --batchDepth_ == 0 && dirty_ && !told_) {
+            told_ = true;
+            tell = true;
+        }
+    }
+    if (tell)
+        Notify();
+}
+
+void SubjectTreeModel::RefreshReadMarks(const std::function<bool(int32_t)>& isRead)
+{
+    bool tell = false;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& [text, row] : tree_->texts) {
+            if (!row.unread || !isRead(text))
+                continue;
+            row.unread = false;
+            readChanged_.push_back(text);
+            tell = Dirty() || tell;
+        }
+    }
+    if (tell)
+        Notify();
+}
+
+bool SubjectTreeModel::IsUnread(int32_t text) const
+{
+    std::lock_guard lock(mutex_);
+    const auto it = tree_->texts.find(text);
+    return it != tree_->texts.end() && it->second.unread;
+}
+
+int SubjectTreeModel::UnreadCount() const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(tree_->texts.begin(), tree_->texts.end(),
+                                          [](const auto& entry) { return entry.second.unread; }));
+}
+
+std::string SubjectTreeModel::SubjectOf(int32_t text) const
+{
+    std::lock_guard lock(mutex_);
+    const auto it = tree_->texts.find(text);
+    return it == tree_->texts.end() ? std::string() : it->second.subject;
+}
+
+std::string SubjectTreeModel::AuthorOf(int32_t text) const
+{
+    std::lock_guard lock(mutex_);
+    const auto it = tree_->texts.find(text);
+    return it == tree_->texts.end() ? std::string() : it->second.author;
+}
+
+std::vector<TreeNodeId> SubjectTreeModel::TopLevel() const
+{
+    std::lock_guard lock(mutex_);
+    return tree_->topLevel;
+}
+
+SubjectTreeModel::Node SubjectTreeModel::At(TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Node* node = tree_->Find(id);
+    if (!node)
+        throw std::out_of_range("no such tree node");
+    return *node;
+}
+
+int SubjectTreeModel::NodeCount() const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(tree_->nodes.size());
 }
 
 std::vector<int32_t> SubjectTreeModel::TextsInTreeOrder() const
 {
-    std::vector<int32_t> out;
-    for (TreeNodeId id : topLevel_)
-        Collect(id, out);
+    std::lock_guard lock(mutex_);
+    return CollectTexts(*tree_, static_cast<TreeNodeId>(tree_->nodes.size()));
+}
+
+void SubjectTreeModel::SetChangeListener(std::function<void()> fn)
+{
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(fn);
+}
+
+SubjectTreeModel::Pending SubjectTreeModel::TakePending(const ShownTree& shown)
+{
+    std::lock_guard lock(mutex_);
+    Pending pending;
+    pending.reset = shown.tree != tree_;
+    if (pending.reset)
+        pending.tree = tree_;
+    pending.upTo = static_cast<TreeNodeId>(tree_->nodes.size());
+    if (!pending.reset)
+        pending.readChanged = std::move(readChanged_);
+    readChanged_.clear();
+    dirty_ = false;
+    told_ = false;
+    return pending;
+}
+
+std::vector<std::pair<TreeNodeId, int>> SubjectTreeModel::PlacesOf(const ShownTree& shown, TreeNodeId upTo) const
+{
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    std::vector<std::pair<TreeNodeId, int>> out;
+    for (TreeNodeId id = shown.published + 1; id <= upTo; ++id) {
+        const Node* node = t.Find(id);
+        if (!node)
+            break;
+        out.emplace_back(node->parent > 0 ? node->parent : 0, node->row);
+    }
     return out;
 }
 
-void SubjectTreeModel::Collect(TreeNodeId id, std::vector<int32_t>& out) const
+int SubjectTreeModel::ChildCount(const ShownTree& shown, TreeNodeId parent) const
 {
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    if (parent != 0 && parent > shown.published)
+        return 0;
+    const auto* children = t.ChildrenOf(parent);
+    return children ? PublishedPrefix(*children, shown.published) : 0;
+}
+
+TreeNodeId SubjectTreeModel::Child(const ShownTree& shown, TreeNodeId parent, int row) const
+{
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    if (row < 0 || (parent != 0 && parent > shown.published))
+        return 0;
+    const auto* children = t.ChildrenOf(parent);
+    if (!children || static_cast<size_t>(row) >= children->size())
+        return 0;
+    const TreeNodeId id = (*children)[static_cast<size_t>(row)];
+    return id <= shown.published ? id : 0;
+}
+
+TreeNodeId SubjectTreeModel::ParentOf(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    return node && node->parent > 0 ? node->parent : 0;
+}
+
+int SubjectTreeModel::RowOf(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    return node ? node->row : -1;
+}
+
+std::string SubjectTreeModel::CaptionOf(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    return node ? node->caption : std::string();
+}
+
+int32_t SubjectTreeModel::TextOf(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    return node ? node->text : 0;
+}
+
+bool SubjectTreeModel::IsShownUnread(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    const Node* node = id <= shown.published ? t.Find(id) : nullptr;
+    if (!node || node->text == 0)
+        return false;
+    const auto it = t.texts.find(node->text);
+    return it != t.texts.end() && it->second.unread;
+}
+
+bool SubjectTreeModel::IsUpToDate(const ShownTree& shown) const
+{
+    std::lock_guard lock(mutex_);
+    return shown.tree == tree_ && shown.published == static_cast<TreeNodeId>(tree_->nodes.size()) && !dirty_;
+}
+
+SubjectTreeModel::Cell SubjectTreeModel::CellOf(const ShownTree& shown, TreeNodeId id) const
+{
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    const Node* node = id <= shown.published ? t.Find(id) : nullptr;
+    if (!node)
+        return {};
+    Cell cell{node->caption, node->text, false};
+    if (node->text != 0) {
+        const auto it = t.texts.find(node->text);
+        cell.unread = it != t.texts.end() && it->second.unread;
+    }
+    return cell;
+}
+
+std::vector<TreeNodeId> SubjectTreeModel::ShownNodesOfText(const ShownTree& shown, int32_t text) const
+{
+    std::lock_guard lock(mutex_);
+    const Tree& t = Of(shown);
+    const auto it = t.nodeMap.find(text);
+    if (it == t.nodeMap.end())
+        return {};
+    std::vector<TreeNodeId> out(it->second.begin(), it->second.begin() + PublishedPrefix(it->second, shown.published));
+    return out;
+}
+
+std::vector<int32_t> SubjectTreeModel::ShownTextsInTreeOrder(const ShownTree& shown) const
+{
+    std::lock_guard lock(mutex_);
+    return CollectTexts(Of(shown), shown.published);
+}
+
+std::vector<int32_t> SubjectTreeModel::CollectTexts(const Tree& t, TreeNodeId published)
+{
+    std::vector<int32_t> out;
     // Iterative: a tree built from a long comment chain is deep.
-    std::vector<TreeNodeId> pending{id};
+    std::vector<TreeNodeId> pending;
+    const int tops = PublishedPrefix(t.topLevel, published);
+    for (int i = tops - 1; i >= 0; --i)
+        pending.push_back(t.topLevel[static_cast<size_t>(i)]);
     while (!pending.empty()) {
-        const Node& node = nodes_.at(pending.back());
+        const Node& node = *t.Find(pending.back());
         pending.pop_back();
         if (node.text != 0)
             out.push_back(node.text);
-        for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
-            pending.push_back(*it);
+        const int shownChildren = PublishedPrefix(node.children, published);
+        for (int i = shownChildren - 1; i >= 0; --i)
+            pending.push_back(node.children[static_cast<size_t>(i)]);
     }
+    return out;
 }
 
 } // namespace pellar

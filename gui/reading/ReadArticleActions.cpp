@@ -165,12 +165,12 @@ void TReadArticleActions::CreateMenus()
     TSubjectTreeView* tree = form_.SubjectTreeView();
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& pos) {
-        if (QTreeWidgetItem* item = tree->itemAt(pos))
-            tree->setCurrentItem(item);
+        if (const QModelIndex at = tree->indexAt(pos); at.isValid())
+            tree->setCurrentIndex(at);
         PrepareTreeMenu();
         treeMenu_->popup(tree->viewport()->mapToGlobal(pos));
     });
-    connect(tree, &QTreeWidget::itemDoubleClicked, this, [this] { commands_.ReadTreeText(); });
+    connect(tree, &QAbstractItemView::doubleClicked, this, [this] { commands_.ReadTreeText(); });
 }
 
 void TReadArticleActions::CreateToolBars()
@@ -287,7 +287,7 @@ void TReadArticleActions::PrepareConfMenu()
 
 void TReadArticleActions::PrepareTreeMenu()
 {
-    Action("Readtext2")->setVisible(TSubjectTreeView::TextOf(form_.SubjectTreeView()->currentItem()) != 0);
+    Action("Readtext2")->setVisible(form_.SubjectTreeView()->CurrentText() != 0);
 }
 
 } // namespace pellar

@@ -50,7 +50,8 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
             emit PresentationEditorRequested(kind, target, recipient, FromWire(subject));
         });
     reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
-                                                   *confList_, *subjectTree_);
+                                                   *confList_);
+    subjectTree_->SetTree(reading_->SubjectTree());
     readingCommands_ = new TReadingCommands(*this);
     actions_ = new TReadArticleActions(*this, *readingCommands_);
 
@@ -81,7 +82,6 @@ void TReadArticleForm::BuildLayout()
     subjectTree_ = new TSubjectTreeView;
     subjectTree_->setAccessibleName(tr("Subjects"));
     subjectTree_->setAccessibleDescription(tr("The texts of the conference by subject, comments under what they comment"));
-    subjectTree_->SetReadCheck([this](int32_t text) { return IsTextRead(text); });
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
     confSubjSplitter_->addWidget(confList_);
@@ -193,9 +193,6 @@ void TReadArticleForm::View::SetBusy(bool busy)
 {
     if (form_.mainForm_)
         form_.mainForm_->StatusBar1()->SetBusyText(busy ? QStringLiteral("Working...") : QString());
-    // A command that ended may have marked texts read.
-    if (!busy)
-        form_.subjectTree_->RefreshReadMarks();
 }
 
 void TReadArticleForm::ReadNext()
@@ -233,7 +230,7 @@ void TReadArticleForm::OnDisconnecting()
 
 void TReadArticleForm::ClearReading()
 {
-    subjectTree_->Clear();
+    reading_->SubjectTree().Clear();
     confList_->ClearRows();
     reading_->Clear();
     ClearText();
@@ -278,23 +275,6 @@ void TReadArticleForm::ApplyLayout()
             confList_->setColumnWidth(i, width);
     }
     articleView_->setFocus();
-}
-
-bool TReadArticleForm::IsTextRead(int32_t text) const
-{
-    // Only what the caches hold: no request from the GUI thread.
-    MVCache& cache = client_.Cache();
-    if (!cache.IsTextStatCached(text))
-        return false;
-    const std::shared_ptr<TextStatType> stat = cache.GetTextStat(text);
-    if (!stat)
-        return false;
-    bool read = false;
-    stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
-        if (const auto membership = cache.GetMembership(r.confNo); membership && membership->IsRead(r.localNo))
-            read = true;
-    });
-    return read;
 }
 
 int TReadArticleForm::ListWidthForAllColumns() const

@@ -144,8 +144,6 @@ protected:
 private:
     // The list's width that shows all of its columns without scrolling.
     int ListWidthForAllColumns() const;
-    // Whether a membership the caches hold has the text read.
-    bool IsTextRead(int32_t text) const;
     // What the reading controller asks of the window.
     class View : public ReadingView {
     public:

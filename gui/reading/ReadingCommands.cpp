@@ -16,12 +16,14 @@
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
+#include "gui/reading/SubjectTreeItemModel.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoTextEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTreeView>
 #include <QMdiSubWindow>
 
 namespace pellar {
@@ -194,10 +196,12 @@ void TReadingCommands::ClipboardCopy()
     QWidget* focused = QApplication::focusWidget();
     if (auto* edit = qobject_cast<QTextEdit*>(focused)) {
         edit->copy();
-    } else if (auto* list = qobject_cast<QTreeWidget*>(focused)) {
-        if (QTreeWidgetItem* row = list->currentItem()) {
-            const QString text = list->columnCount() > 1 ? row->text(0) + QLatin1Char(' ') + row->text(1)
-                                                         : row->text(0);
+    } else if (auto* list = qobject_cast<QTreeView*>(focused)) {
+        if (const QModelIndex row = list->currentIndex(); row.isValid()) {
+            const QString first = row.siblingAtColumn(0).data().toString();
+            const QString text = list->model()->columnCount(row.parent()) > 1
+                                     ? first + QLatin1Char(' ') + row.siblingAtColumn(1).data().toString()
+                                     : first;
             QApplication::clipboard()->setText(text);
         }
     }
@@ -327,21 +331,22 @@ void TReadingCommands::ConfRowDoubleClicked()
 
 void TReadingCommands::ReadTreeText()
 {
-    if (const int32_t text = TSubjectTreeView::TextOf(form_.SubjectTreeView()->currentItem()))
+    if (const int32_t text = form_.SubjectTreeView()->CurrentText())
         reader_.ShowText(text, true);
     form_.ArticleView()->setFocus();
 }
 
 void TReadingCommands::SkipTree()
 {
-    QTreeWidgetItem* node = form_.SubjectTreeView()->currentItem();
-    if (!node)
+    const QModelIndex node = form_.SubjectTreeView()->currentIndex();
+    if (!node.isValid())
         return;
-    if (const int32_t text = TSubjectTreeView::TextOf(node)) {
+    if (const int32_t text = SubjectTreeItemModel::TextAt(node)) {
         MarkTreeRead(reader_.Services(), text);
     } else {
-        for (int i = 0; i < node->childCount(); ++i)
-            if (const int32_t child = TSubjectTreeView::TextOf(node->child(i)))
+        const QAbstractItemModel* model = node.model();
+        for (int i = 0; i < model->rowCount(node); ++i)
+            if (const int32_t child = SubjectTreeItemModel::TextAt(model->index(i, 0, node)))
                 MarkTreeRead(reader_.Services(), child);
     }
     form_.RefreshConferenceList();

@@ -12,6 +12,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
+#include "gui/reading/SubjectTreeItemModel.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/MiravoTextEdit.h"
@@ -150,10 +151,7 @@ private slots:
         TSubjectTreeView* tree = form_->SubjectTreeView();
         QTRY_VERIFY(tree->TextsInTreeOrder().size() >= 2);
         const auto boldOf = [tree](int32_t text) {
-            for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive))
-                if (TSubjectTreeView::TextOf(item) == text)
-                    return item->font(0).bold();
-            return false;
+            return tree->TreeModel()->FirstIndexOfText(text).data(Qt::FontRole).value<QFont>().bold();
         };
         const std::vector<int32_t> texts = tree->TextsInTreeOrder();
         for (const int32_t text : texts) {
@@ -161,7 +159,7 @@ private slots:
             QVERIFY(tree->IsShownUnread(text));
         }
         // Subject nodes are not texts: plain.
-        QVERIFY(!tree->topLevelItem(0)->font(0).bold());
+        QVERIFY(!tree->model()->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
 
         QSignalSpy shown(form_.get(), &TReadArticleForm::TextShown);
         form_->ReadNext();
@@ -185,19 +183,22 @@ private slots:
         QTRY_COMPARE(static_cast<int32_t>(form_->SubjectTreeView()->TextsInTreeOrder().size()), Unread(conf));
         MVCache& cache = session_->client.Cache();
         TSubjectTreeView* tree = form_->SubjectTreeView();
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* subject = tree->topLevelItem(i);
-            QCOMPARE(TSubjectTreeView::TextOf(subject), 0);
-            QVERIFY(subject->childCount() > 0);
-            QTreeWidgetItem* first = subject->child(0);
-            const auto stat = cache.GetTextStat(TSubjectTreeView::TextOf(first));
+        const QAbstractItemModel* model = tree->model();
+        QVERIFY(model->rowCount() > 0);
+        for (int i = 0; i < model->rowCount(); ++i) {
+            const QModelIndex subject = model->index(i, 0);
+            QCOMPARE(SubjectTreeItemModel::TextAt(subject), 0);
+            QVERIFY(model->rowCount(subject) > 0);
+            const QModelIndex first = model->index(0, 0, subject);
+            const auto stat = cache.GetTextStat(SubjectTreeItemModel::TextAt(first));
             QVERIFY(stat);
-            QCOMPARE(first->text(0), QString::fromLatin1(cache.GetName(stat->Author()).c_str()));
+            QCOMPARE(first.data().toString(), QString::fromLatin1(cache.GetName(stat->Author()).c_str()));
         }
         // Reading from the tree shows the text and keeps it in the history.
-        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        const QModelIndex firstText = model->index(0, 0, model->index(0, 0));
+        tree->setCurrentIndex(firstText);
         form_->Commands()->ReadTreeText();
-        QCOMPARE(form_->ReadStatus().CurrentText(), TSubjectTreeView::TextOf(tree->topLevelItem(0)->child(0)));
+        QCOMPARE(form_->ReadStatus().CurrentText(), SubjectTreeItemModel::TextAt(firstText));
         QCOMPARE(form_->History().Size(), 1);
     }
 

@@ -1,15 +1,20 @@
-// The subject tree view filled in batches: the same tree as placing one text
-// at a time (checked against the in-memory model), every node with children
-// open, and a reader's selection and scrolled-to rows kept while batches go
-// in above them.
+// The subject tree view over the core model: the adapter passes Qt's model
+// checks while batches go in (and while the tree is cleared and refilled);
+// the view shows the same tree as the model, with every node with children
+// open, unread texts bold, and a reader's selection and scrolled-to rows kept
+// while batches go in above them.
 #include "core/reading/SubjectTree.h"
 #include "core/reading/SubjectTreeModel.h"
+#include "gui/reading/SubjectTreeItemModel.h"
 #include "gui/reading/SubjectTreeView.h"
 
+#include <QAbstractItemModelTester>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -51,9 +56,10 @@ using Shape = std::vector<std::tuple<std::string, std::string, int32_t>>;
 Shape ModelShape(const SubjectTreeModel& model)
 {
     Shape out;
-    std::vector<TreeNodeId> pending(model.TopLevel().rbegin(), model.TopLevel().rend());
+    const auto top = model.TopLevel();
+    std::vector<TreeNodeId> pending(top.rbegin(), top.rend());
     while (!pending.empty()) {
-        const auto& node = model.At(pending.back());
+        const auto node = model.At(pending.back());
         pending.pop_back();
         out.emplace_back(node.caption, node.parent < 0 ? std::string() : model.At(node.parent).caption, node.text);
         for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
@@ -62,31 +68,46 @@ Shape ModelShape(const SubjectTreeModel& model)
     return out;
 }
 
-Shape ViewShape(const TSubjectTreeView& view)
+// The same, read through Qt's model interface only.
+Shape ItemShape(const QAbstractItemModel& model)
 {
     Shape out;
-    std::vector<const QTreeWidgetItem*> pending;
-    for (int i = view.topLevelItemCount() - 1; i >= 0; --i)
-        pending.push_back(view.topLevelItem(i));
+    std::vector<QModelIndex> pending;
+    for (int i = model.rowCount() - 1; i >= 0; --i)
+        pending.push_back(model.index(i, 0));
     while (!pending.empty()) {
-        const QTreeWidgetItem* item = pending.back();
+        const QModelIndex at = pending.back();
         pending.pop_back();
-        out.emplace_back(item->text(0).toStdString(),
-                         item->parent() ? item->parent()->text(0).toStdString() : std::string(),
-                         TSubjectTreeView::TextOf(item));
-        for (int i = item->childCount() - 1; i >= 0; --i)
-            pending.push_back(item->child(i));
+        out.emplace_back(at.data().toString().toStdString(),
+                         at.parent().isValid() ? at.parent().data().toString().toStdString() : std::string(),
+                         SubjectTreeItemModel::TextAt(at));
+        for (int i = model.rowCount(at) - 1; i >= 0; --i)
+            pending.push_back(model.index(i, 0, at));
     }
     return out;
 }
 
-void PlaceInBatches(TSubjectTreeView& view, const std::vector<TreeEntry>& entries, size_t size)
+void PlaceInBatches(SubjectTreeModel& tree, const std::vector<TreeEntry>& entries, size_t size,
+                    bool turnBetween = true)
 {
     for (size_t first = 0; first < entries.size(); first += size) {
         const auto last = std::min(entries.size(), first + size);
-        PlaceTextsInTree(view, std::vector<TreeEntry>(entries.begin() + static_cast<long>(first),
+        PlaceTextsInTree(tree, std::vector<TreeEntry>(entries.begin() + static_cast<long>(first),
                                                       entries.begin() + static_cast<long>(last)));
+        if (turnBetween)
+            QCoreApplication::processEvents();
     }
+}
+
+// Runs the event loop until the view has taken in everything.
+bool CaughtUp(const TSubjectTreeView& view)
+{
+    return QTest::qWaitFor([&] { return view.TreeModel()->IsUpToDate(); }, 5000);
+}
+
+QModelIndex IndexOfText(const TSubjectTreeView& view, int32_t text)
+{
+    return view.TreeModel()->FirstIndexOfText(text);
 }
 
 } // namespace
@@ -95,96 +116,189 @@ class SubjectTreeViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void batchesBuildTheSameTreeAsOneTextAtATime()
+    void theAdapterPassesQtsModelChecksWhileTheTreeGrowsAndIsCleared()
+    {
+        SubjectTreeModel tree;
+        SubjectTreeItemModel adapter(tree);
+        QAbstractItemModelTester tester(&adapter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto entries = Entries(300);
+        PlaceInBatches(tree, entries, 37, false);
+        adapter.ApplyPending();
+        QVERIFY(adapter.IsUpToDate());
+        QVERIFY(ItemShape(adapter) == ModelShape(tree));
+        // Read marks, a clear and a refill, taken in at once and one by one.
+        tree.RefreshReadMarks([](int32_t text) { return text % 2 == 0; });
+        adapter.ApplyPending();
+        tree.Clear();
+        PlaceInBatches(tree, Entries(40), 7, false);
+        adapter.ApplyPending();
+        QVERIFY(ItemShape(adapter) == ModelShape(tree));
+        for (const auto& e : Entries(25)) {
+            PlaceTextInTree(tree, TreeEntry{e.text + 1000, e.subject, e.authorName, {e.text}});
+            adapter.ApplyPending();
+        }
+        QVERIFY(ItemShape(adapter) == ModelShape(tree));
+    }
+
+    void theAdapterShowsOnlyWhatItHasBeenToldOf()
+    {
+        SubjectTreeModel tree;
+        PlaceInBatches(tree, Entries(10), 10, false);
+        SubjectTreeItemModel adapter(tree);  // takes in what is there
+        const int rows = adapter.rowCount();
+        QVERIFY(rows > 0);
+        QSignalSpy inserted(&adapter, &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(&adapter, &QAbstractItemModel::modelReset);
+        PlaceTextInTree(tree, TreeEntry{900, "A subject nobody used", "Ann", {}});
+        // Not yet: the view was not told, so it must not see the row.
+        QCOMPARE(adapter.rowCount(), rows);
+        QVERIFY(!adapter.IsUpToDate());
+        QTRY_COMPARE(adapter.rowCount(), rows + 1);
+        QVERIFY(inserted.count() >= 1);
+        QCOMPARE(reset.count(), 0);
+        // A clear shows the old tree until it is taken in, then a reset.
+        tree.Clear();
+        QCOMPARE(adapter.rowCount(), rows + 1);
+        QTRY_COMPARE(reset.count(), 1);
+        QCOMPARE(adapter.rowCount(), 0);
+    }
+
+    void theViewShowsTheModelsTreeWithEveryParentOpen()
     {
         const auto entries = Entries(300);
-        SubjectTreeModel model;
+        SubjectTreeModel reference;
         for (const auto& e : entries)
-            PlaceTextInTree(model, e);
-        const Shape expected = ModelShape(model);
+            PlaceTextInTree(reference, e);
+        const Shape expected = ModelShape(reference);
         QVERIFY(expected.size() > entries.size());  // some texts have two nodes
 
         for (size_t size : {size_t{1}, size_t{7}, size_t{50}, entries.size()}) {
+            SubjectTreeModel tree;
             TSubjectTreeView view;
+            view.SetTree(tree);
             view.resize(300, 400);
             view.show();
-            PlaceInBatches(view, entries, size);
-            QVERIFY2(ViewShape(view) == expected, qPrintable(QStringLiteral("batches of %1").arg(size)));
-            QCOMPARE(view.TextsInTreeOrder(), model.TextsInTreeOrder());
-            for (int32_t text : {100, 150, 399})
-                QCOMPARE(view.NodesOfText(text).size(), model.NodesOfText(text).size());
+            PlaceInBatches(tree, entries, size);
+            QVERIFY(CaughtUp(view));
+            QVERIFY2(ItemShape(*view.model()) == expected, qPrintable(QStringLiteral("batches of %1").arg(size)));
+            QCOMPARE(view.TextsInTreeOrder(), reference.TextsInTreeOrder());
+            int parents = 0;
+            std::vector<QModelIndex> pending{QModelIndex()};
+            while (!pending.empty()) {
+                const QModelIndex at = pending.back();
+                pending.pop_back();
+                for (int i = 0; i < view.model()->rowCount(at); ++i)
+                    pending.push_back(view.model()->index(i, 0, at));
+                if (at.isValid() && view.model()->rowCount(at) > 0) {
+                    ++parents;
+                    QVERIFY2(view.isExpanded(at), qPrintable(at.data().toString()));
+                }
+            }
+            QVERIFY(parents > 10);
         }
-        // And outside any batch, as before.
-        TSubjectTreeView single;
-        for (const auto& e : entries)
-            PlaceTextInTree(single, e);
-        QVERIFY(ViewShape(single) == expected);
     }
 
-    void everyNodeWithChildrenIsOpenAfterABatch()
+    void unreadTextsAreBoldUntilReadAndSubjectsArePlain()
     {
+        SubjectTreeModel tree;
         TSubjectTreeView view;
-        view.resize(300, 400);
-        view.show();
-        PlaceInBatches(view, Entries(120), 25);
-        int parents = 0;
-        for (QTreeWidgetItemIterator it(&view); *it; ++it) {
-            if ((*it)->childCount() > 0) {
-                ++parents;
-                QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
-            }
-        }
-        QVERIFY(parents > 10);
+        view.SetTree(tree);
+        PlaceInBatches(tree, Entries(30), 30);
+        QVERIFY(CaughtUp(view));
+        const QModelIndex subject = view.model()->index(0, 0);
+        QVERIFY(!subject.data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(SubjectTreeItemModel::TextAt(subject), 0);
+        QVERIFY(view.IsShownUnread(100));
+        QVERIFY(view.IsShownUnread(101));
+        QCOMPARE(IndexOfText(view, 101).data(Qt::ToolTipRole).toString(), QStringLiteral("101"));
+        QSignalSpy changed(view.model(), &QAbstractItemModel::dataChanged);
+        tree.RefreshReadMarks([](int32_t text) { return text == 101; });
+        QTRY_VERIFY(changed.count() >= 1);
+        QVERIFY(!view.IsShownUnread(101));
+        QVERIFY(!IndexOfText(view, 101).data(Qt::FontRole).value<QFont>().bold());
+        QVERIFY(view.IsShownUnread(100));
+        QVERIFY(!tree.IsUnread(101));
+        QCOMPARE(tree.UnreadCount(), 29);
     }
 
     void aClearInTheMiddleOfABatchLeavesAnEmptyTree()
     {
+        SubjectTreeModel tree;
         TSubjectTreeView view;
-        PlaceInBatches(view, Entries(20), 20);
-        view.BeginBatch();
-        PlaceTextInTree(view, TreeEntry{500, "New", "A", {}});
-        PlaceTextInTree(view, TreeEntry{501, "Re", "B", {100}});
-        view.Clear();
-        view.EndBatch();
-        QCOMPARE(view.topLevelItemCount(), 0);
-        QVERIFY(view.NodesOfText(100).empty());
-        QVERIFY(!view.FindTopLevel("New").has_value());
-        PlaceInBatches(view, Entries(5), 2);
+        view.SetTree(tree);
+        PlaceInBatches(tree, Entries(20), 20);
+        tree.BeginBatch();
+        PlaceTextInTree(tree, TreeEntry{500, "New", "A", {}});
+        PlaceTextInTree(tree, TreeEntry{501, "Re", "B", {100}});
+        tree.Clear();
+        tree.EndBatch();
+        QVERIFY(CaughtUp(view));
+        QCOMPARE(view.model()->rowCount(), 0);
+        QVERIFY(tree.NodesOfText(100).empty());
+        QVERIFY(!tree.FindTopLevel("New").has_value());
+        PlaceInBatches(tree, Entries(5), 2);
+        QVERIFY(CaughtUp(view));
         QCOMPARE(view.TextsInTreeOrder().size(), size_t{5});
+    }
+
+    void selectionFollowsTheTextEvenBeforeTheViewWasToldOfIt()
+    {
+        SubjectTreeModel tree;
+        TSubjectTreeView view;
+        view.SetTree(tree);
+        view.resize(300, 200);
+        view.show();
+        PlaceInBatches(tree, Entries(50), 50, false);
+        // Placed, not yet taken in: selecting it takes it in first.
+        view.SelectText(140);
+        QCOMPARE(view.CurrentText(), 140);
+        QVERIFY(view.selectionModel()->isSelected(view.currentIndex()));
+        view.SelectText(99999);  // no such node: the selection stays
+        QCOMPARE(view.CurrentText(), 140);
+        // The keyboard moves it along the rows.
+        view.setFocus();
+        const QModelIndex before = view.currentIndex();
+        QTest::keyClick(&view, Qt::Key_Down);
+        QVERIFY(view.currentIndex() != before);
+        QTest::keyClick(&view, Qt::Key_Up);
+        QCOMPARE(view.currentIndex(), before);
     }
 
     void theReadersSelectionAndScrolledRowsStayWhileBatchesGoInAbove()
     {
         const auto entries = Entries(400);
+        SubjectTreeModel tree;
         TSubjectTreeView view;
+        view.SetTree(tree);
         view.resize(300, 200);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        PlaceInBatches(view, std::vector<TreeEntry>(entries.begin(), entries.begin() + 200), 40);
+        PlaceInBatches(tree, std::vector<TreeEntry>(entries.begin(), entries.begin() + 200), 40);
         // The reader selects a text far down and scrolls it to the top.
         const int32_t reading = 180;
         view.SelectText(reading);
-        QTreeWidgetItem* selected = view.currentItem();
-        QVERIFY(selected);
-        view.scrollToItem(selected, QAbstractItemView::PositionAtTop);
+        const QPersistentModelIndex selected = view.currentIndex();
+        QVERIFY(selected.isValid());
+        view.scrollTo(selected, QAbstractItemView::PositionAtTop);
         QTRY_VERIFY(view.verticalScrollBar()->value() > 0);
-        QTreeWidgetItem* top = view.itemAt(0, 0);
-        QVERIFY(top);
+        const QPersistentModelIndex top = view.indexAt(QPoint(0, 0));
+        QVERIFY(top.isValid());
 
         // Comments to the first texts go in above the rows in sight.
         std::vector<TreeEntry> above;
         for (int32_t i = 0; i < 30; ++i)
             above.push_back(TreeEntry{2000 + i, "Subject 0", "Late", {100 + i % 5}});
-        PlaceTextsInTree(view, above);
-        PlaceInBatches(view, std::vector<TreeEntry>(entries.begin() + 200, entries.end()), 40);
-        QCOMPARE(view.currentItem(), selected);
-        QCOMPARE(TSubjectTreeView::TextOf(view.currentItem()), reading);
-        QTRY_COMPARE(view.itemAt(0, 0), top);
+        PlaceTextsInTree(tree, above);
+        PlaceInBatches(tree, std::vector<TreeEntry>(entries.begin() + 200, entries.end()), 40);
+        QVERIFY(CaughtUp(view));
+        QCOMPARE(QPersistentModelIndex(view.currentIndex()), selected);
+        QCOMPARE(view.CurrentText(), reading);
+        QTRY_COMPARE(QPersistentModelIndex(view.indexAt(QPoint(0, 0))), top);
         // And they went under their parents, not where the reader looks.
-        for (QTreeWidgetItemIterator it(&view); *it; ++it) {
-            const int32_t text = TSubjectTreeView::TextOf(*it);
-            if (text >= 2000)
-                QCOMPARE(TSubjectTreeView::TextOf((*it)->parent()), 100 + (text - 2000) % 5);
+        for (int32_t i = 0; i < 30; ++i) {
+            const QModelIndex late = IndexOfText(view, 2000 + i);
+            QVERIFY(late.isValid());
+            QCOMPARE(SubjectTreeItemModel::TextAt(late.parent()), 100 + i % 5);
         }
     }
 };

@@ -62,7 +62,7 @@ protected:
         ASSERT_TRUE(LogOn(me, name, "pw"));
         list.conf = me.client.ServerInfo().JoinOnCreateConf;
         ASSERT_NE(me.client.Cache().GetMembership(list.conf), nullptr);
-        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view, list, tree);
+        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view, list);
         reader->SetSessionCommands(&me.commands);
     }
 
@@ -84,7 +84,6 @@ protected:
     SessionClient me;
     ScriptedView view;
     OneConferenceList list;
-    SubjectTreeModel tree;
     std::unique_ptr<ReadingController> reader;
 };
 
@@ -225,7 +224,7 @@ TEST_F(ReadingControllerTest, TheBuilderPlacesTheSelectedConferenceAfterLogonAnd
     reader->Connected(list.conf);
     ASSERT_TRUE(loop.RunUntil([this] {
         SubjectTreeAsyncThread* b = reader->SubjectTreeBuilder();
-        return b->RunsCompleted() > 0 && !tree.NodesOfText(b->LastText()).empty();
+        return b->RunsCompleted() > 0 && !reader->SubjectTree().NodesOfText(b->LastText()).empty();
     }));
     reader->Disconnecting();
     EXPECT_TRUE(reader->SubjectTreeBuilder()->IsHeld());

@@ -405,7 +405,7 @@ TEST_F(SlowLinkTreeTest, TheBuilderShowsTheTreeInAFewRoundTrips)
     SubjectTreeModel tree;
     const auto start = std::chrono::steady_clock::now();
     {
-        SubjectTreeAsyncThread builder(services, gui, tree);
+        SubjectTreeAsyncThread builder(services, tree);
         builder.RequestConference(alpha);
         builder.Resume();
         ASSERT_TRUE(builder.WaitUntilDrained(30000));
@@ -547,7 +547,7 @@ TEST_F(BusyConferenceTest, TheBuilderListsTheWholeTreeWithoutFetchingBodiesBeyon
     SubjectTreeModel tree;
     const uint64_t before = client.Counters().bytesReceived;
     {
-        SubjectTreeAsyncThread builder(services, gui, tree);
+        SubjectTreeAsyncThread builder(services, tree);
         builder.RequestConference(busy);
         builder.Resume();
         ASSERT_TRUE(builder.WaitUntilDrained(60000));
@@ -570,7 +570,7 @@ TEST_F(TreeTest, TheBuilderPlacesCommentsUnderTheirParentsAndMarksNothing)
 {
     SubjectTreeModel tree;
     {
-        SubjectTreeAsyncThread builder(services, gui, tree);
+        SubjectTreeAsyncThread builder(services, tree);
         builder.RequestConference(alpha);
         builder.Resume();
         ASSERT_TRUE(builder.WaitUntilDrained(10000));
@@ -590,7 +590,7 @@ TEST_F(TreeTest, TheBuilderPlacesCommentsUnderTheirParentsAndMarksNothing)
 TEST_F(TreeTest, AfterThePrefetchReadingNeedsNoServerRoundTrips)
 {
     SubjectTreeModel tree;
-    SubjectTreeAsyncThread builder(services, gui, tree);
+    SubjectTreeAsyncThread builder(services, tree);
     builder.Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services));
     builder.Resume();
     ASSERT_TRUE(builder.WaitUntilDrained(10000));
