@@ -67,11 +67,13 @@ bool Logon::LogOn()
     } else {
         config.SetProfile(startProfile_.empty() ? std::string(TMiravoConfiguration::kRootPath)
                                                 : TMiravoConfiguration::ProfilePathFor(startProfile_));
-        server = config.ReadString(ConfigKeys::Server, "");
-        tls.enabled = config.ReadFlag(ConfigKeys::UseTls, false);
-        port = tls.enabled ? config.ReadString(ConfigKeys::TlsPort, kDefaultTlsPort)
-                           : config.ReadString(ConfigKeys::Port, "");
-        user = config.ReadString(ConfigKeys::User, "");
+        // What the settings dialog shows for a value never stored is what
+        // is used: the defaults of the key table.
+        server = config.ReadString(ConfigKeys::Server, ConfigDefault(ConfigKeys::Server));
+        tls.enabled = config.ReadFlag(ConfigKeys::UseTls, ConfigDefaultFlag(ConfigKeys::UseTls));
+        port = tls.enabled ? config.ReadString(ConfigKeys::TlsPort, ConfigDefault(ConfigKeys::TlsPort))
+                           : config.ReadString(ConfigKeys::Port, ConfigDefault(ConfigKeys::Port));
+        user = config.ReadString(ConfigKeys::User, ConfigDefault(ConfigKeys::User));
         password = config.ReadPassword();
     }
     autoConnect_ = false;

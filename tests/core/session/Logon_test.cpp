@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/ConfigKeys.h"
 #include "core/session/Logon.h"
 #include "support/ClientHarness.h"
 #include "support/ScriptedSessionUi.h"
@@ -63,6 +64,26 @@ TEST_F(LogonPeerTest, ConnectsThroughTheProxyOfTheProfile)
     // The host and port are the server's, which the proxy was asked for.
     EXPECT_EQ(message, "!Could not connect to miravo.example port 4894: the connection was made but no Miravo "
                        "server greeted in time; it may be the wrong port.\r\nFailed to connect due to a timeout.");
+    EXPECT_TRUE(client.ComThread().WaitIdle(5000));
+}
+
+// A profile that stored no server or port connects where the settings dialog
+// says it does: to the key table's defaults.
+TEST_F(LogonPeerTest, AnAutomaticLogonTakesTheDefaultsOfWhatTheProfileNeverStored)
+{
+    TMiravoConfiguration& config = client.Config();
+    config.WriteString("UseProxy", "1");
+    config.WriteString("ProxyServer", "127.0.0.1");
+    config.WriteString("ProxyPort", peer.portText());
+    config.WriteString("User", "someone");
+    Logon logon(client, ui, commands, options);
+    logon.SetAutoConnect(true);
+
+    auto result = std::async(std::launch::async, [&] { return logon.LogOn(); });
+    ASSERT_TRUE(peer.accept());
+    EXPECT_TRUE(peer.expect("CONNECT " + ConfigDefault("Server") + ":" + ConfigDefault("Port") + " HTTP/1.0\r\n\r\n" +
+                            HandshakeLine()));
+    EXPECT_FALSE(result.get());
     EXPECT_TRUE(client.ComThread().WaitIdle(5000));
 }
 
