@@ -2,6 +2,20 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Complete the name</source>
+        <translation>Namen vervollständigen</translation>
+    </message>
+</context>
+<context>
+    <name>ToolBar</name>
+    <message>
+        <source>More commands</source>
+        <translation>Weitere Befehle</translation>
+    </message>
+</context>
+<context>
     <name>pellar::TActiveUsersForm</name>
     <message>
         <source>Active users</source>
@@ -74,6 +88,117 @@
     <message>
         <source>&amp;View presentation</source>
         <translation>&amp;Vorstellung anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TArticleViewForm</name>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TChangePasswordForm</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TChooseNameForm</name>
+    <message>
+        <source>Matching names</source>
+        <translation>Passende Namen</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TConfMemberForm</name>
+    <message>
+        <source>Conference</source>
+        <translation>Konferenz</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TConferenceAttributesForm</name>
+    <message>
+        <source>Super conf</source>
+        <translation>Überkonferenz</translation>
+    </message>
+    <message>
+        <source>Supervisor</source>
+        <translation>Verwalter</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TConfigForm</name>
+    <message>
+        <source>Configuration</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Font sample</source>
+        <translation>Schriftprobe</translation>
+    </message>
+    <message>
+        <source>Activity messages</source>
+        <translation>Tätigkeitsmeldungen</translation>
+    </message>
+    <message>
+        <source>Keyboard commands</source>
+        <translation>Tastaturbefehle</translation>
+    </message>
+    <message>
+        <source>Key seq</source>
+        <translation>Tastenfolge</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Befehl</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TFindTextForm</name>
+    <message>
+        <source>Find texts</source>
+        <translation>Texte suchen</translation>
+    </message>
+    <message>
+        <source>Texts found</source>
+        <translation>Gefundene Texte</translation>
+    </message>
+    <message>
+        <source>Complete the recipient</source>
+        <translation>Empfänger vervollständigen</translation>
+    </message>
+    <message>
+        <source>Complete the author</source>
+        <translation>Verfasser vervollständigen</translation>
+    </message>
+    <message>
+        <source>Subj</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Body</source>
+        <translation>Inhalt</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TGetNameForm</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::THelpWindow</name>
+    <message>
+        <source>Pellar help</source>
+        <translation>Pellar-Hilfe</translation>
     </message>
 </context>
 <context>
@@ -292,6 +417,111 @@
     <message>
         <source>Chat</source>
         <translation>Chat</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Nachrichten</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>The message to send</source>
+        <translation>Die zu sendende Nachricht</translation>
+    </message>
+    <message>
+        <source>Complete the name</source>
+        <translation>Namen vervollständigen</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TNoteOnDoorForm</name>
+    <message>
+        <source>Message of the day</source>
+        <translation>Nachricht des Tages</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TOfflineMessageForm</name>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>The reply sent to messages while you are away</source>
+        <translation>Die Antwort auf Nachrichten, während Sie abwesend sind</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TQuickHelpForm</name>
+    <message>
+        <source>Quick help</source>
+        <translation>Kurzhilfe</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TReadArticleForm</name>
+    <message>
+        <source>Conferences</source>
+        <translation>Konferenzen</translation>
+    </message>
+    <message>
+        <source>Your conferences with the number of unread texts in each</source>
+        <translation>Ihre Konferenzen mit der Zahl ungelesener Texte in jeder</translation>
+    </message>
+    <message>
+        <source>Subjects</source>
+        <translation>Betreffe</translation>
+    </message>
+    <message>
+        <source>The texts of the conference by subject, comments under what they comment</source>
+        <translation>Die Texte der Konferenz nach Betreff, Kommentare unter dem, was sie kommentieren</translation>
+    </message>
+    <message>
+        <source>Commented text</source>
+        <translation>Kommentierter Text</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TTextRcptEditForm</name>
+    <message>
+        <source>Text properties</source>
+        <translation>Texteigenschaften</translation>
+    </message>
+    <message>
+        <source>Aux info</source>
+        <translation>Zusatzangaben</translation>
+    </message>
+    <message>
+        <source>Conference or mailbox</source>
+        <translation>Konferenz oder Briefkasten</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TViewMarksForm</name>
+    <message>
+        <source>Marked texts</source>
+        <translation>Markierte Texte</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TWriteTextForm</name>
+    <message>
+        <source>Recipients</source>
+        <translation>Empfänger</translation>
+    </message>
+    <message>
+        <source>Recipients, copies and the texts this one comments</source>
+        <translation>Empfänger, Kopien und die Texte, die dieser kommentiert</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
     </message>
 </context>
 </TS>
