@@ -56,6 +56,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -118,6 +120,68 @@ bool CaretCannotWalk(QWidget* w)
     if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
         return edit->isReadOnly() && !(edit->textInteractionFlags() & Qt::TextSelectableByKeyboard);
     return false;
+}
+
+QMdiSubWindow* FrameOf(QWidget* w)
+{
+    for (QWidget* a = w; a; a = a->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(a))
+            return frame;
+    return nullptr;
+}
+
+// A tool bar, or a tool button standing in for one above a window's panes:
+// Qt puts them after the panes, so the window opens on its first pane.
+bool InToolBar(QWidget* w)
+{
+    if (qobject_cast<QToolButton*>(w))
+        return true;
+    for (QWidget* a = w; a; a = a->parentWidget())
+        if (qobject_cast<QToolBar*>(a))
+            return true;
+    return false;
+}
+
+// The controls under root that Tab visits, in the order it visits them, as
+// Qt walks the focus chain: shown and taking Tab themselves; disabled ones
+// too, as they are visited once enabled.
+QList<QWidget*> FocusChain(QWidget* root)
+{
+    QList<QWidget*> chain;
+    QWidget* w = root;
+    for (int i = 0; i < 1000; ++i) {
+        w = w->nextInFocusChain();
+        if (w == root)
+            break;
+        if (root->isAncestorOf(w) && w->window() == root->window() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisible() && !w->focusProxy())
+            chain << w;
+    }
+    return chain;
+}
+
+// Where Tab goes against the way the window reads: back up to a control that
+// is not in a column further right, or left along the same row. Tool bars and
+// steps between two framed windows are left out.
+QStringList TabJumps(QWidget* root)
+{
+    QStringList jumps;
+    const QList<QWidget*> chain = FocusChain(root);
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
+        QWidget* a = chain[i];
+        QWidget* b = chain[i + 1];
+        if (InToolBar(a) || InToolBar(b) || FrameOf(a) != FrameOf(b))
+            continue;
+        const QRect ra(a->mapTo(a->window(), QPoint(0, 0)), a->size());
+        const QRect rb(b->mapTo(b->window(), QPoint(0, 0)), b->size());
+        const bool above = rb.bottom() < ra.top();
+        const bool sameRow = rb.top() <= ra.bottom() && ra.top() <= rb.bottom();
+        const bool columnToTheRight = rb.left() > ra.right();
+        const bool leftOnTheRow = sameRow && rb.right() < ra.left();
+        if ((above && !columnToTheRight) || leftOnTheRow)
+            jumps << Describe(a) + QStringLiteral(" -> ") + Describe(b);
+    }
+    return jumps;
 }
 
 QWidget* FocusAfterTab(QWidget* from, bool backwards = false)
@@ -186,6 +250,8 @@ private:
             if (CaretCannotWalk(w))
                 noCaret_ << window + QStringLiteral(": ") + Describe(w);
         }
+        for (const QString& jump : TabJumps(root))
+            jumps_ << window + QStringLiteral(": ") + jump;
     }
 
     template <typename T>
@@ -218,6 +284,7 @@ private:
     QSet<QWidget*> seen_;
     QStringList unnamed_;
     QStringList noCaret_;
+    QStringList jumps_;
     int reachable_ = 0;
     int windowsWalked_ = 0;
 
@@ -295,7 +362,10 @@ private slots:
         int pages = 0;
         pellar::test::AnswerDialog<TConfigForm>([this, &pages](TConfigForm* form) {
             pages = form->Pages()->count();
-            Walk(QStringLiteral("settings"), form);
+            for (int page = 0; page < pages; ++page) {
+                form->Pages()->setCurrentIndex(page);
+                Walk(QStringLiteral("settings, ") + form->Pages()->tabText(page), form);
+            }
             form->CancelButton()->click();
         });
         windows_->OpenSettings();
@@ -334,12 +404,23 @@ private slots:
             qInfo("no name: %s", qPrintable(line));
         for (const QString& line : noCaret_)
             qInfo("no keyboard caret: %s", qPrintable(line));
+        for (const QString& line : jumps_)
+            qInfo("tab jumps: %s", qPrintable(line));
         // The walk met the controls it is about.
         QVERIFY(seen_.contains(reading->ConfListView()));
         QVERIFY(seen_.contains(reading->ArticleView()->MainEdit()));
         QVERIFY(reachable_ > 100);
         QVERIFY2(unnamed_.isEmpty(), qPrintable(unnamed_.join(u'\n')));
         QVERIFY2(noCaret_.isEmpty(), qPrintable(noCaret_.join(u'\n')));
+    }
+
+    // Tab follows the layout of every window: no step back up into the same
+    // column, none leftwards along a row.
+    void tabFollowsTheLayoutOfEveryWindow()
+    {
+        qInfo("%d steps of Tab against the layout", int(jumps_.size()));
+        QVERIFY(windowsWalked_ > 20);
+        QVERIFY2(jumps_.isEmpty(), qPrintable(jumps_.join(u'\n')));
     }
 
     // Tab walks the reading window's panes in the order they are laid out,
@@ -404,6 +485,26 @@ private slots:
                            static_cast<QWidget*>(messages->WriteMsgMemo()),
                            static_cast<QWidget*>(events.ActiveUsers()->ListView())})
             QVERIFY2((w->focusPolicy() & Qt::TabFocus) && !AccessibleName(w).isEmpty(), qPrintable(Describe(w)));
+    }
+
+    // What the new-account dialog shows beside the field with focus, in a
+    // pane the keyboard cannot reach, is the field's description.
+    void theNewAccountHintsAreTheFieldsDescriptions()
+    {
+        TNewUserForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* hint = form.findChild<QPlainTextEdit*>(QStringLiteral("HintEdit"));
+        QVERIFY(hint);
+        QCOMPARE(hint->focusPolicy(), Qt::NoFocus);
+        for (const char* name : {"UserEdit", "PwdEdit", "ConfirmPwdEdit"}) {
+            auto* field = form.findChild<QLineEdit*>(QString::fromLatin1(name));
+            QVERIFY(field);
+            QVERIFY(GiveFocus(field));
+            QTRY_VERIFY(!hint->toPlainText().isEmpty());
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(field);
+            QCOMPARE(face->text(QAccessible::Description), hint->toPlainText());
+        }
     }
 
     // A label's mnemonic puts the caret in its field, also where the field
