@@ -1,7 +1,8 @@
 // Every window the program can open, as a screen reader and a keyboard user
 // meet it: each control that takes focus says what it is (an accessible
-// name), the reading window's panes lie on the tab chain in order, focus is
-// drawn, and the read-only text views let the keyboard caret walk them.
+// name), Tab follows the layout and focus is drawn wherever it lands, the
+// reading window's panes lie on the tab chain in order, label mnemonics reach
+// their fields, and the read-only text views let the keyboard caret walk them.
 #include "support/gui/GuiTestSupport.h"
 #include "support/gui/LiveSession.h"
 
@@ -44,6 +45,7 @@
 #include "gui/writing/WriteTextForm.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QImage>
@@ -51,6 +53,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -233,8 +236,9 @@ private:
     AppController& App() { return session_.App(); }
 
     // Collects the reachable controls of the window under root that have no
-    // name, and the read-only views the caret cannot enter; a control is
-    // counted once, with the first window it was met in.
+    // name and the read-only views the caret cannot enter (a control counted
+    // once, with the first window it was met in), the steps of Tab against
+    // the layout, and the controls that show no focus.
     void Walk(const QString& window, QWidget* root)
     {
         ++windowsWalked_;
@@ -252,6 +256,54 @@ private:
         }
         for (const QString& jump : TabJumps(root))
             jumps_ << window + QStringLiteral(": ") + jump;
+        CheckFocusDrawn(window, root);
+    }
+
+    // Every control Tab reaches here looks different with focus than without,
+    // as a keyboard user sees it: styles draw some focus frames only once
+    // focus moved by key, which the window remembers.
+    void CheckFocusDrawn(const QString& window, QWidget* root)
+    {
+        QWidget* top = root->window();
+        top->activateWindow();
+        if (!QTest::qWaitForWindowActive(top, 2000)) {
+            focusHidden_ << window + QStringLiteral(": window not active");
+            return;
+        }
+        if (QMdiSubWindow* frame = FrameOf(root))
+            frame->mdiArea()->setActiveSubWindow(frame);
+        top->setAttribute(Qt::WA_KeyboardFocusChange);
+        const QList<QWidget*> chain = FocusChain(root);
+        for (QWidget* w : chain) {
+            // Framed windows are walked on their own.
+            if (!w->isEnabled() || FrameOf(w) != FrameOf(root) || focusChecked_.contains(w))
+                continue;
+            focusChecked_.insert(w);
+            if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus();
+            QApplication::processEvents();
+            // A window that puts focus back at once: move it to another control.
+            if (w->hasFocus())
+                for (QWidget* other : chain)
+                    if (other != w && other->isEnabled() && GiveFocus(other))
+                        break;
+            // The style draws the default button as it draws a focused one.
+            if (auto* button = qobject_cast<QPushButton*>(w); button && button->isDefault())
+                continue;
+            // An item view shows focus on its current row; an empty one has
+            // none to show (left to the style).
+            if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model()->rowCount() == 0)
+                continue;
+            const QImage without = Picture(w);
+            if (!GiveFocus(w)) {
+                focusHidden_ << window + QStringLiteral(": takes no focus: ") + Describe(w);
+                continue;
+            }
+            if (Picture(w) == without) {
+                focusHidden_ << window + QStringLiteral(": ") + Describe(w);
+                pellar::test::SaveScreenshot(w, QStringLiteral("nofocus-%1").arg(focusHidden_.size()));
+            }
+        }
     }
 
     template <typename T>
@@ -285,6 +337,8 @@ private:
     QStringList unnamed_;
     QStringList noCaret_;
     QStringList jumps_;
+    QStringList focusHidden_;
+    QSet<QWidget*> focusChecked_;
     int reachable_ = 0;
     int windowsWalked_ = 0;
 
@@ -406,12 +460,23 @@ private slots:
             qInfo("no keyboard caret: %s", qPrintable(line));
         for (const QString& line : jumps_)
             qInfo("tab jumps: %s", qPrintable(line));
+        for (const QString& line : focusHidden_)
+            qInfo("no focus shown: %s", qPrintable(line));
         // The walk met the controls it is about.
         QVERIFY(seen_.contains(reading->ConfListView()));
         QVERIFY(seen_.contains(reading->ArticleView()->MainEdit()));
         QVERIFY(reachable_ > 100);
         QVERIFY2(unnamed_.isEmpty(), qPrintable(unnamed_.join(u'\n')));
         QVERIFY2(noCaret_.isEmpty(), qPrintable(noCaret_.join(u'\n')));
+    }
+
+    // Focus is drawn on every control Tab reaches, in every window the walk
+    // above opened.
+    void focusIsDrawnOnEveryControlTabReaches()
+    {
+        qInfo("%d controls checked, %d show no focus", int(focusChecked_.size()), int(focusHidden_.size()));
+        QVERIFY(focusChecked_.size() > 100);
+        QVERIFY2(focusHidden_.isEmpty(), qPrintable(focusHidden_.join(u'\n')));
     }
 
     // Tab follows the layout of every window: no step back up into the same
