@@ -540,6 +540,34 @@ private slots:
         }
     }
 
+    // In the read-only views the arrow keys move a caret and Shift with them
+    // selects: what a screen reader follows line by line.
+    void theCaretWalksTheReadOnlyTexts()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        windows_->ShowReading();
+        reading->ShowText(SomeText());
+        App().MainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
+        TQuickHelpForm help;
+        help.show();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        for (QTextEdit* view : {static_cast<QTextEdit*>(help.TextEdit()),
+                                static_cast<QTextEdit*>(reading->ArticleView()->MainEdit())}) {
+            view->window()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(view->window()));
+            QVERIFY2(view->document()->blockCount() > 2, qPrintable(Describe(view)));
+            QVERIFY(GiveFocus(view));
+            view->moveCursor(QTextCursor::Start);
+            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClick(view, Qt::Key_Down);
+            QVERIFY2(view->textCursor().blockNumber() >= 1, qPrintable(Describe(view)));
+            QVERIFY(!view->textCursor().hasSelection());
+            QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+            QVERIFY2(view->textCursor().hasSelection(), qPrintable(Describe(view)));
+        }
+    }
+
     // The message log, the message being written, its recipient and the
     // who-is-on list all take focus from the keyboard.
     void theEventsWindowsTakeTheKeyboard()
