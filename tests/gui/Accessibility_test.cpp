@@ -568,6 +568,25 @@ private slots:
         }
     }
 
+    // The writing window's text takes Tab as a character, so Tab does not
+    // leave it; Shift+Tab does, back to the subject, and Tab leads from the
+    // recipients through the subject into the text.
+    void shiftTabLeavesTheTextBeingWritten()
+    {
+        const int32_t general = session_.Number("General discussion");
+        TWriteTextForm* writing = windows_->OpenWriting(TextCompositionMode::NewText, general);
+        QVERIFY(writing);
+        QTRY_VERIFY(!writing->Model().WorkerRunning());
+        App().MainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
+        QVERIFY(GiveFocus(writing->ListView()));
+        QCOMPARE(FocusAfterTab(writing->ListView()), static_cast<QWidget*>(writing->SubjectEdit()));
+        QCOMPARE(FocusAfterTab(writing->SubjectEdit()), static_cast<QWidget*>(writing->WriteTextEdit()));
+        QCOMPARE(FocusAfterTab(writing->WriteTextEdit(), true), static_cast<QWidget*>(writing->SubjectEdit()));
+        writing->SetCloseAnswerer([](const QString&) { return TWriteTextForm::CloseChoice::Discard; });
+        CloseInFrame(writing);
+    }
+
     // The message log, the message being written, its recipient and the
     // who-is-on list all take focus from the keyboard.
     void theEventsWindowsTakeTheKeyboard()
