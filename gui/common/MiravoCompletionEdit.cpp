@@ -11,6 +11,8 @@ namespace pellar {
 
 TMiravoCompletionEdit::TMiravoCompletionEdit(QWidget* parent) : QLineEdit(parent)
 {
+    // The keys are the keyboard's way to what the "..." button does.
+    setAccessibleDescription(tr("Ctrl+K completes the name, Ctrl+N takes it as a number"));
     // Any edit by the user makes the name unverified again.
     connect(this, &QLineEdit::textEdited, this, [this] {
         isOK_ = false;

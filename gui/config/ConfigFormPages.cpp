@@ -46,6 +46,10 @@ QWidget* TConfigForm::BuildGeneralPage()
     layout->addWidget(user);
     layout->addWidget(proxy);
     layout->addStretch(1);
+    // The encryption box lies between the server and the user.
+    setTabOrder(answerTimeoutEdit_, tlsBox_->UseTlsCheckBox());
+    setTabOrder(tlsBox_->UseTlsCheckBox(), tlsBox_->TlsPortEdit());
+    setTabOrder(tlsBox_->TlsPortEdit(), tlsBox_->ForgetButton());
     return page;
 }
 

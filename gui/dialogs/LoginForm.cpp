@@ -38,6 +38,9 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     form->addRow(QString(), tlsCheckBox_);
     form->addRow(QStringLiteral("&Name:"), userEdit_);
     form->addRow(QStringLiteral("&Password:"), pwdEdit_);
+    // The check box sits under the port it changes.
+    setTabOrder(portEdit_, tlsCheckBox_);
+    setTabOrder(tlsCheckBox_, userEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
     connect(okButton_, &QPushButton::clicked, this, [this] {
         createAccount_ = false;

@@ -58,8 +58,11 @@ TNewUserForm::TNewUserForm(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
     setMinimumWidth(400);
 
-    for (QLineEdit* edit : {userEdit_, pwdEdit_, confirmPwdEdit_})
+    for (QLineEdit* edit : {userEdit_, pwdEdit_, confirmPwdEdit_}) {
         edit->installEventFilter(this);
+        // The hint pane takes no focus; a screen reader hears it with the field.
+        edit->setAccessibleDescription(QString::fromLatin1(HintFor(edit->objectName())).remove(QLatin1Char('\r')));
+    }
     connect(userEdit_, &QLineEdit::textChanged, this, &TNewUserForm::UpdateOk);
     UpdateOk();
 }

@@ -176,6 +176,11 @@ QWidget* TMessagesForm::BuildEditors()
     splitter->addWidget(lower);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    // Down the window: the log, the recipient row, the message.
+    setTabOrder(incomingEdit_, targetEdit_);
+    setTabOrder(targetEdit_, browseButton_);
+    setTabOrder(browseButton_, sentToAllCheckBox_);
+    setTabOrder(sentToAllCheckBox_, writeMsgMemo_);
     return splitter;
 }
 

@@ -99,6 +99,8 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     find_->setDefault(true);
     stop_ = Button(QStringLiteral("S&top"), "StopButton", this);
     done_ = Button(QStringLiteral("&Done"), "DoneButton", this);
+    // The buttons beside the pages come before the list of texts below them.
+    setTabOrder(done_, results_);
     animate_ = new QLabel(this);
     animate_->setObjectName(QStringLiteral("Animate1"));
     animate_->setAlignment(Qt::AlignCenter);
@@ -195,6 +197,10 @@ QWidget* TFindTextForm::CreateFindPage()
     grid->addWidget(bodyCombo_, 3, 1, 1, 2);
     grid->addWidget(regexpCheck_, 4, 1, 1, 3);
     grid->setColumnStretch(1, 1);
+    // Each name, then its complete button, row by row.
+    setTabOrder(rcptEdit_, rcptBrowse_);
+    setTabOrder(rcptBrowse_, byEdit_);
+    setTabOrder(byEdit_, byBrowse_);
     return page;
 }
 

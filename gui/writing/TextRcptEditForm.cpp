@@ -17,6 +17,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace pellar {
 
 namespace {
@@ -166,6 +168,11 @@ QWidget* TTextRcptEditForm::CreateReferencesPage()
     grid->addLayout(textSide, 2, 0, 2, 1);
     grid->addWidget(group(QStringLiteral("Co&mment to"), comList_), 2, 1);
     grid->addWidget(group(QStringLiteral("&Footnote to"), footList_), 3, 1);
+    // Each half down its column of edit and buttons, then through its lists.
+    QWidget* const order[] = {confEdit_, addRcpt_, addCC_,     removeRcpt_, removeCC_,   rcptList_, ccList_,
+                              textEdit_, addCom_,  removeCom_, addFoot_,    removeFoot_, comList_,  footList_};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
     return page;
 }
 

@@ -1,7 +1,8 @@
 // Every window the program can open, as a screen reader and a keyboard user
 // meet it: each control that takes focus says what it is (an accessible
-// name), the reading window's panes lie on the tab chain in order, focus is
-// drawn, and the read-only text views let the keyboard caret walk them.
+// name), Tab follows the layout and focus is drawn wherever it lands, the
+// reading window's panes lie on the tab chain in order, label mnemonics reach
+// their fields, and the read-only text views let the keyboard caret walk them.
 #include "support/gui/GuiTestSupport.h"
 #include "support/gui/LiveSession.h"
 
@@ -44,6 +45,7 @@
 #include "gui/writing/WriteTextForm.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QImage>
@@ -51,11 +53,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -120,6 +125,68 @@ bool CaretCannotWalk(QWidget* w)
     return false;
 }
 
+QMdiSubWindow* FrameOf(QWidget* w)
+{
+    for (QWidget* a = w; a; a = a->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(a))
+            return frame;
+    return nullptr;
+}
+
+// A tool bar, or a tool button standing in for one above a window's panes:
+// Qt puts them after the panes, so the window opens on its first pane.
+bool InToolBar(QWidget* w)
+{
+    if (qobject_cast<QToolButton*>(w))
+        return true;
+    for (QWidget* a = w; a; a = a->parentWidget())
+        if (qobject_cast<QToolBar*>(a))
+            return true;
+    return false;
+}
+
+// The controls under root that Tab visits, in the order it visits them, as
+// Qt walks the focus chain: shown and taking Tab themselves; disabled ones
+// too, as they are visited once enabled.
+QList<QWidget*> FocusChain(QWidget* root)
+{
+    QList<QWidget*> chain;
+    QWidget* w = root;
+    for (int i = 0; i < 1000; ++i) {
+        w = w->nextInFocusChain();
+        if (w == root)
+            break;
+        if (root->isAncestorOf(w) && w->window() == root->window() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisible() && !w->focusProxy())
+            chain << w;
+    }
+    return chain;
+}
+
+// Where Tab goes against the way the window reads: back up to a control that
+// is not in a column further right, or left along the same row. Tool bars and
+// steps between two framed windows are left out.
+QStringList TabJumps(QWidget* root)
+{
+    QStringList jumps;
+    const QList<QWidget*> chain = FocusChain(root);
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
+        QWidget* a = chain[i];
+        QWidget* b = chain[i + 1];
+        if (InToolBar(a) || InToolBar(b) || FrameOf(a) != FrameOf(b))
+            continue;
+        const QRect ra(a->mapTo(a->window(), QPoint(0, 0)), a->size());
+        const QRect rb(b->mapTo(b->window(), QPoint(0, 0)), b->size());
+        const bool above = rb.bottom() < ra.top();
+        const bool sameRow = rb.top() <= ra.bottom() && ra.top() <= rb.bottom();
+        const bool columnToTheRight = rb.left() > ra.right();
+        const bool leftOnTheRow = sameRow && rb.right() < ra.left();
+        if ((above && !columnToTheRight) || leftOnTheRow)
+            jumps << Describe(a) + QStringLiteral(" -> ") + Describe(b);
+    }
+    return jumps;
+}
+
 QWidget* FocusAfterTab(QWidget* from, bool backwards = false)
 {
     QTest::keyClick(from, backwards ? Qt::Key_Backtab : Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
@@ -169,8 +236,9 @@ private:
     AppController& App() { return session_.App(); }
 
     // Collects the reachable controls of the window under root that have no
-    // name, and the read-only views the caret cannot enter; a control is
-    // counted once, with the first window it was met in.
+    // name and the read-only views the caret cannot enter (a control counted
+    // once, with the first window it was met in), the steps of Tab against
+    // the layout, and the controls that show no focus.
     void Walk(const QString& window, QWidget* root)
     {
         ++windowsWalked_;
@@ -185,6 +253,56 @@ private:
                 unnamed_ << window + QStringLiteral(": ") + Describe(w);
             if (CaretCannotWalk(w))
                 noCaret_ << window + QStringLiteral(": ") + Describe(w);
+        }
+        for (const QString& jump : TabJumps(root))
+            jumps_ << window + QStringLiteral(": ") + jump;
+        CheckFocusDrawn(window, root);
+    }
+
+    // Every control Tab reaches here looks different with focus than without,
+    // as a keyboard user sees it: styles draw some focus frames only once
+    // focus moved by key, which the window remembers.
+    void CheckFocusDrawn(const QString& window, QWidget* root)
+    {
+        QWidget* top = root->window();
+        top->activateWindow();
+        if (!QTest::qWaitForWindowActive(top, 2000)) {
+            focusHidden_ << window + QStringLiteral(": window not active");
+            return;
+        }
+        if (QMdiSubWindow* frame = FrameOf(root))
+            frame->mdiArea()->setActiveSubWindow(frame);
+        top->setAttribute(Qt::WA_KeyboardFocusChange);
+        const QList<QWidget*> chain = FocusChain(root);
+        for (QWidget* w : chain) {
+            // Framed windows are walked on their own.
+            if (!w->isEnabled() || FrameOf(w) != FrameOf(root) || focusChecked_.contains(w))
+                continue;
+            focusChecked_.insert(w);
+            if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus();
+            QApplication::processEvents();
+            // A window that puts focus back at once: move it to another control.
+            if (w->hasFocus())
+                for (QWidget* other : chain)
+                    if (other != w && other->isEnabled() && GiveFocus(other))
+                        break;
+            // The style draws the default button as it draws a focused one.
+            if (auto* button = qobject_cast<QPushButton*>(w); button && button->isDefault())
+                continue;
+            // An item view shows focus on its current row; an empty one has
+            // none to show (left to the style).
+            if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model()->rowCount() == 0)
+                continue;
+            const QImage without = Picture(w);
+            if (!GiveFocus(w)) {
+                focusHidden_ << window + QStringLiteral(": takes no focus: ") + Describe(w);
+                continue;
+            }
+            if (Picture(w) == without) {
+                focusHidden_ << window + QStringLiteral(": ") + Describe(w);
+                pellar::test::SaveScreenshot(w, QStringLiteral("nofocus-%1").arg(focusHidden_.size()));
+            }
         }
     }
 
@@ -218,6 +336,9 @@ private:
     QSet<QWidget*> seen_;
     QStringList unnamed_;
     QStringList noCaret_;
+    QStringList jumps_;
+    QStringList focusHidden_;
+    QSet<QWidget*> focusChecked_;
     int reachable_ = 0;
     int windowsWalked_ = 0;
 
@@ -295,7 +416,10 @@ private slots:
         int pages = 0;
         pellar::test::AnswerDialog<TConfigForm>([this, &pages](TConfigForm* form) {
             pages = form->Pages()->count();
-            Walk(QStringLiteral("settings"), form);
+            for (int page = 0; page < pages; ++page) {
+                form->Pages()->setCurrentIndex(page);
+                Walk(QStringLiteral("settings, ") + form->Pages()->tabText(page), form);
+            }
             form->CancelButton()->click();
         });
         windows_->OpenSettings();
@@ -334,12 +458,34 @@ private slots:
             qInfo("no name: %s", qPrintable(line));
         for (const QString& line : noCaret_)
             qInfo("no keyboard caret: %s", qPrintable(line));
+        for (const QString& line : jumps_)
+            qInfo("tab jumps: %s", qPrintable(line));
+        for (const QString& line : focusHidden_)
+            qInfo("no focus shown: %s", qPrintable(line));
         // The walk met the controls it is about.
         QVERIFY(seen_.contains(reading->ConfListView()));
         QVERIFY(seen_.contains(reading->ArticleView()->MainEdit()));
         QVERIFY(reachable_ > 100);
         QVERIFY2(unnamed_.isEmpty(), qPrintable(unnamed_.join(u'\n')));
         QVERIFY2(noCaret_.isEmpty(), qPrintable(noCaret_.join(u'\n')));
+    }
+
+    // Focus is drawn on every control Tab reaches, in every window the walk
+    // above opened.
+    void focusIsDrawnOnEveryControlTabReaches()
+    {
+        qInfo("%d controls checked, %d show no focus", int(focusChecked_.size()), int(focusHidden_.size()));
+        QVERIFY(focusChecked_.size() > 100);
+        QVERIFY2(focusHidden_.isEmpty(), qPrintable(focusHidden_.join(u'\n')));
+    }
+
+    // Tab follows the layout of every window: no step back up into the same
+    // column, none leftwards along a row.
+    void tabFollowsTheLayoutOfEveryWindow()
+    {
+        qInfo("%d steps of Tab against the layout", int(jumps_.size()));
+        QVERIFY(windowsWalked_ > 20);
+        QVERIFY2(jumps_.isEmpty(), qPrintable(jumps_.join(u'\n')));
     }
 
     // Tab walks the reading window's panes in the order they are laid out,
@@ -394,6 +540,53 @@ private slots:
         }
     }
 
+    // In the read-only views the arrow keys move a caret and Shift with them
+    // selects: what a screen reader follows line by line.
+    void theCaretWalksTheReadOnlyTexts()
+    {
+        TReadArticleForm* reading = windows_->Reading();
+        windows_->ShowReading();
+        reading->ShowText(SomeText());
+        App().MainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
+        TQuickHelpForm help;
+        help.show();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        for (QTextEdit* view : {static_cast<QTextEdit*>(help.TextEdit()),
+                                static_cast<QTextEdit*>(reading->ArticleView()->MainEdit())}) {
+            view->window()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(view->window()));
+            QVERIFY2(view->document()->blockCount() > 2, qPrintable(Describe(view)));
+            QVERIFY(GiveFocus(view));
+            view->moveCursor(QTextCursor::Start);
+            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClick(view, Qt::Key_Down);
+            QVERIFY2(view->textCursor().blockNumber() >= 1, qPrintable(Describe(view)));
+            QVERIFY(!view->textCursor().hasSelection());
+            QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+            QVERIFY2(view->textCursor().hasSelection(), qPrintable(Describe(view)));
+        }
+    }
+
+    // The writing window's text takes Tab as a character, so Tab does not
+    // leave it; Shift+Tab does, back to the subject, and Tab leads from the
+    // recipients through the subject into the text.
+    void shiftTabLeavesTheTextBeingWritten()
+    {
+        const int32_t general = session_.Number("General discussion");
+        TWriteTextForm* writing = windows_->OpenWriting(TextCompositionMode::NewText, general);
+        QVERIFY(writing);
+        QTRY_VERIFY(!writing->Model().WorkerRunning());
+        App().MainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
+        QVERIFY(GiveFocus(writing->ListView()));
+        QCOMPARE(FocusAfterTab(writing->ListView()), static_cast<QWidget*>(writing->SubjectEdit()));
+        QCOMPARE(FocusAfterTab(writing->SubjectEdit()), static_cast<QWidget*>(writing->WriteTextEdit()));
+        QCOMPARE(FocusAfterTab(writing->WriteTextEdit(), true), static_cast<QWidget*>(writing->SubjectEdit()));
+        writing->SetCloseAnswerer([](const QString&) { return TWriteTextForm::CloseChoice::Discard; });
+        CloseInFrame(writing);
+    }
+
     // The message log, the message being written, its recipient and the
     // who-is-on list all take focus from the keyboard.
     void theEventsWindowsTakeTheKeyboard()
@@ -404,6 +597,26 @@ private slots:
                            static_cast<QWidget*>(messages->WriteMsgMemo()),
                            static_cast<QWidget*>(events.ActiveUsers()->ListView())})
             QVERIFY2((w->focusPolicy() & Qt::TabFocus) && !AccessibleName(w).isEmpty(), qPrintable(Describe(w)));
+    }
+
+    // What the new-account dialog shows beside the field with focus, in a
+    // pane the keyboard cannot reach, is the field's description.
+    void theNewAccountHintsAreTheFieldsDescriptions()
+    {
+        TNewUserForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* hint = form.findChild<QPlainTextEdit*>(QStringLiteral("HintEdit"));
+        QVERIFY(hint);
+        QCOMPARE(hint->focusPolicy(), Qt::NoFocus);
+        for (const char* name : {"UserEdit", "PwdEdit", "ConfirmPwdEdit"}) {
+            auto* field = form.findChild<QLineEdit*>(QString::fromLatin1(name));
+            QVERIFY(field);
+            QVERIFY(GiveFocus(field));
+            QTRY_VERIFY(!hint->toPlainText().isEmpty());
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(field);
+            QCOMPARE(face->text(QAccessible::Description), hint->toPlainText());
+        }
     }
 
     // A label's mnemonic puts the caret in its field, also where the field
