@@ -436,6 +436,13 @@
     </message>
 </context>
 <context>
+    <name>pellar::TMiravoCompletionEdit</name>
+    <message>
+        <source>Ctrl+K completes the name, Ctrl+N takes it as a number</source>
+        <translation>Strg+K vervollständigt den Namen, Strg+N nimmt ihn als Nummer</translation>
+    </message>
+</context>
+<context>
     <name>pellar::TNoteOnDoorForm</name>
     <message>
         <source>Message of the day</source>
