@@ -1,0 +1,55 @@
+#include "gui/common/QtLocalePort.h"
+
+#include "gui/common/WireCodec.h"
+
+namespace pellar {
+
+QString QtLocalePort::TimeFormatWithoutZone(const QString& format)
+{
+    // Letters inside single quotes are literal text; "''" is a quote.
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+            out += c;
+        } else if (!quoted && c == u't') {
+            // The zone field and the blank that separated it from the rest.
+            while (i + 1 < format.size() && format[i + 1] == u't')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out.simplified();
+}
+
+QString QtLocalePort::DateTimeText(const QDateTime& when, const QLocale& locale)
+{
+    return locale.toString(when.date(), locale.dateFormat(QLocale::ShortFormat)) + u' ' +
+           locale.toString(when.time(), TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+std::string QtLocalePort::FormatDateTime(const CalendarTime& t) const
+{
+    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    if (!when.date().isValid() || !when.time().isValid())
+        return PlainLocalePort().FormatDateTime(t);
+    return ToWire(DateTimeText(when));
+}
+
+int QtLocalePort::CompareNames(std::string_view a, std::string_view b) const
+{
+    const QString x = FromWire(a), y = FromWire(b);
+    std::lock_guard lock(mutex_);
+    const QLocale locale;
+    if (!collator_ || collatorLocale_ != locale) {
+        collator_.emplace(locale);
+        collator_->setCaseSensitivity(Qt::CaseInsensitive);
+        collatorLocale_ = locale;
+    }
+    return collator_->compare(x, y);
+}
+
+} // namespace pellar
