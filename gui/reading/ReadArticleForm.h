@@ -144,6 +144,10 @@ protected:
 private:
     // The list's width that shows all of its columns without scrolling.
     int ListWidthForAllColumns() const;
+    // For a Name column with no stored width: as wide as kNameWidth where
+    // the list has room, narrower (not below a readable minimum) where it has
+    // not, so that the unread count stays in view.
+    void FitNameColumn(int listWidth);
     // Whether a membership the caches hold has the text read.
     bool IsTextRead(int32_t text) const;
     // What the reading controller asks of the window.
