@@ -123,6 +123,9 @@ public:
     QLineEdit* MessagesKeptEdit() const { return messagesKeptEdit_; }
     QTextEdit* FontSampleRichEdit() const { return fontSampleRichEdit_; }
     QMenu* FontPopupMenu() const { return fontPopupMenu_; }
+    // Beside the sample: says which parts show the theme's colour instead of
+    // the one chosen (hidden while every chosen colour is readable).
+    QLabel* FontColourNote() const { return fontColourNote_; }
     QPushButton* OkButton() const { return okButton_; }
     QPushButton* ApplyButton() const { return applyButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
@@ -181,6 +184,7 @@ private:
     void DefaultKeysClick();
 
     void ApplyRegionFonts();
+    void ShowColourNote();
     int CaretRegion() const;
     void ChangeFontClick();
     void CustomColorClick();
@@ -241,6 +245,7 @@ private:
     QLineEdit* messagesKeptEdit_ = nullptr;
     QTextEdit* fontSampleRichEdit_ = nullptr;
     QMenu* fontPopupMenu_ = nullptr;
+    QLabel* fontColourNote_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
