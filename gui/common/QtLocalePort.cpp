@@ -25,6 +25,33 @@ QString QtLocalePort::TimeFormatWithoutZone(const QString& format)
     return out.simplified();
 }
 
+QString QtLocalePort::DateFormatForEditing(const QLocale& locale)
+{
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (quoted || c != u'y') {
+            out += c;
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < format.size() && format[end] == u'y')
+            ++end;
+        out += QStringLiteral("yyyy");
+        i = end;
+    }
+    return out;
+}
+
 QString QtLocalePort::DateTimeText(const QDateTime& when, const QLocale& locale)
 {
     return locale.toString(when.date(), locale.dateFormat(QLocale::ShortFormat)) + u' ' +

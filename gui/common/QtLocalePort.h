@@ -29,6 +29,10 @@ public:
     static QString DateTimeText(const QDateTime& when, const QLocale& locale = QLocale());
     // The locale's long time format without its time-zone fields.
     static QString TimeFormatWithoutZone(const QString& format);
+    // The locale's short date format with the year in four digits, for a
+    // field the user types a date into (two digits would leave the century
+    // to guess).
+    static QString DateFormatForEditing(const QLocale& locale = QLocale());
 
 private:
     mutable std::mutex mutex_;

@@ -65,6 +65,14 @@ private slots:
         QCOMPARE(QtLocalePort::TimeFormatWithoutZone(QStringLiteral("HH:mm:ss t")), QStringLiteral("HH:mm:ss"));
         QCOMPARE(QtLocalePort::TimeFormatWithoutZone(QStringLiteral("tttt HH:mm:ss")), QStringLiteral("HH:mm:ss"));
         QCOMPARE(QtLocalePort::TimeFormatWithoutZone(QStringLiteral("H 'at' mm t")), QStringLiteral("H 'at' mm"));
+
+        // Where a date is typed, the year has all four digits.
+        QCOMPARE(QtLocalePort::DateFormatForEditing(QLocale(QLocale::German, QLocale::Germany)),
+                 QStringLiteral("dd.MM.yyyy"));
+        QCOMPARE(QtLocalePort::DateFormatForEditing(QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QStringLiteral("M/d/yyyy"));
+        QCOMPARE(QtLocalePort::DateFormatForEditing(QLocale(QLocale::Swedish, QLocale::Sweden)),
+                 QStringLiteral("yyyy-MM-dd"));
     }
 
     void namesCompareByTheLocalesCollationIgnoringCase()
