@@ -54,16 +54,22 @@ QString QtLocalePort::DateFormatForEditing(const QLocale& locale)
 
 QString QtLocalePort::DateTimeText(const QDateTime& when, const QLocale& locale)
 {
-    return locale.toString(when.date(), locale.dateFormat(QLocale::ShortFormat)) + u' ' +
-           locale.toString(when.time(), TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return DateTimeText(when.date(), when.time(), locale);
+}
+
+QString QtLocalePort::DateTimeText(QDate date, QTime time, const QLocale& locale)
+{
+    return locale.toString(date, locale.dateFormat(QLocale::ShortFormat)) + u' ' +
+           locale.toString(time, TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
 std::string QtLocalePort::FormatDateTime(const CalendarTime& t) const
 {
-    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    if (!when.date().isValid() || !when.time().isValid())
+    const QDate date(t.year, t.month, t.day);
+    const QTime time(t.hour, t.minute, t.second);
+    if (!date.isValid() || !time.isValid())
         return PlainLocalePort().FormatDateTime(t);
-    return ToWire(DateTimeText(when));
+    return ToWire(DateTimeText(date, time));
 }
 
 int QtLocalePort::CompareNames(std::string_view a, std::string_view b) const

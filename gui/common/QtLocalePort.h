@@ -27,6 +27,9 @@ public:
 
     // The date-time as the user's locale writes it ("c": short date, long time).
     static QString DateTimeText(const QDateTime& when, const QLocale& locale = QLocale());
+    // The same for a calendar date and a clock time as they are (no time
+    // zone is asked, so an hour a clock change skips stays as written).
+    static QString DateTimeText(QDate date, QTime time, const QLocale& locale = QLocale());
     // The locale's long time format without its time-zone fields.
     static QString TimeFormatWithoutZone(const QString& format);
     // The locale's short date format with the year in four digits, for a
