@@ -1,11 +1,13 @@
 #include "core/events/ActiveUsers.h"
 
+#include "core/session/Client.h"
+
 #include "core/base/CancellableGuiThread.h"
 
 namespace pellar {
 
 ActiveUsers::ActiveUsers(Client& client, std::unique_ptr<CancellableGuiThread> gui, std::function<void()> changed)
-    : gui_(std::move(gui)), updater_(client, *gui_, table_, std::move(changed))
+    : table_(client.Locale()), gui_(std::move(gui)), updater_(client, *gui_, table_, std::move(changed))
 {
     updater_.Start();
 }

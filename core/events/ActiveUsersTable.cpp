@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <locale>
 
 #include "core/protocol/WireTokens.h"
 
@@ -18,18 +17,6 @@ int64_t Number(const std::string& text)
     if (ec != std::errc() || end != text.data() + text.size())
         return 0;
     return n;
-}
-
-int CompareNoCase(const std::string& a, const std::string& b)
-{
-    const auto& ctype = std::use_facet<std::ctype<char>>(std::locale());
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char x = ctype.tolower(a[i]), y = ctype.tolower(b[i]);
-        if (x != y)
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 } // namespace
@@ -145,26 +132,29 @@ void ActiveUsersTable::IdleTick()
         row.cells[colIdle] = std::to_string(Number(row.cells[colIdle]) + 1);
 }
 
-bool ActiveUsersTable::Less(const ActiveUserRow& a, const ActiveUserRow& b, int column)
+bool ActiveUsersTable::Less(const ActiveUserRow& a, const ActiveUserRow& b, int column) const
 {
+    const auto compare = [this](const std::string& x, const std::string& y) {
+        return locale_->CompareNames(x, y);
+    };
     switch (column) {
     case colSession:
         return a.Session() < b.Session();
     case colUser: {
-        const int c = CompareNoCase(a.cells[colUser], b.cells[colUser]);
+        const int c = compare(a.cells[colUser], b.cells[colUser]);
         return c != 0 ? c < 0 : a.Session() < b.Session();
     }
     case colIdle: {
         const int64_t x = Number(a.cells[colIdle]), y = Number(b.cells[colIdle]);
         if (x != y)
             return x < y;
-        return CompareNoCase(a.cells[colUser], b.cells[colUser]) < 0;
+        return compare(a.cells[colUser], b.cells[colUser]) < 0;
     }
     default: {
         if (column < 0 || column >= kActiveUsersColumns)
             return false;
-        const int c = CompareNoCase(a.cells[static_cast<size_t>(column)], b.cells[static_cast<size_t>(column)]);
-        return c != 0 ? c < 0 : CompareNoCase(a.cells[colUser], b.cells[colUser]) < 0;
+        const int c = compare(a.cells[static_cast<size_t>(column)], b.cells[static_cast<size_t>(column)]);
+        return c != 0 ? c < 0 : compare(a.cells[colUser], b.cells[colUser]) < 0;
     }
     }
 }
@@ -172,7 +162,7 @@ bool ActiveUsersTable::Less(const ActiveUserRow& a, const ActiveUserRow& b, int 
 void ActiveUsersTable::Sort(int column)
 {
     std::stable_sort(rows_.begin(), rows_.end(),
-                     [column](const ActiveUserRow& a, const ActiveUserRow& b) { return Less(a, b, column); });
+                     [this, column](const ActiveUserRow& a, const ActiveUserRow& b) { return Less(a, b, column); });
 }
 
 std::string ClientDescription(const std::string& name, const std::string& version)

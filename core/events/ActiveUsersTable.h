@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/LocalePort.h"
+
 namespace pellar {
 
 enum ActiveUsersColumn {
@@ -32,6 +34,9 @@ std::vector<WhoIsOnRec> ParseWhoIsOn(std::string_view reply);
 
 class ActiveUsersTable {
 public:
+    // Names are ordered as locale orders them (the user's, from the client).
+    explicit ActiveUsersTable(const LocalePort& locale = PlainLocalePort()) : locale_(&locale) {}
+
     const std::vector<ActiveUserRow>& Rows() const { return rows_; }
     int Count() const { return static_cast<int>(rows_.size()); }
     // Index of the session's row, or -1.
@@ -56,9 +61,10 @@ public:
     // Ascending by the column's rule; stable.
     void Sort(int column);
     // True when a comes before b by the column's rule.
-    static bool Less(const ActiveUserRow& a, const ActiveUserRow& b, int column);
+    bool Less(const ActiveUserRow& a, const ActiveUserRow& b, int column) const;
 
 private:
+    const LocalePort* locale_;
     std::vector<ActiveUserRow> rows_;
 };
 

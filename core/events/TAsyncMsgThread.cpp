@@ -155,8 +155,14 @@ void TAsyncMsgThread::FlushEffects()
             effects.presence.clear();
             HandOver(alert);
         }
-        for (const int32_t text : effects.prefetch)
-            PrefetchText(reading_, text);
+        for (const int32_t text : effects.prefetch) {
+            try {
+                PrefetchText(reading_, text);
+            } catch (const std::exception&) {
+                // A fetch ahead that fails (the link went) leaves the text to
+                // be fetched when it is read; the window effects still go.
+            }
+        }
         for (const auto& [text, author] : effects.notices)
             effects.steps.push_back([this, notice = TextNotice(text, author)] { ports_.Notify(notice); });
     }

@@ -106,13 +106,20 @@ TDateTime NowLocal()
                           tm.tm_sec > 59 ? 59 : tm.tm_sec);
 }
 
-std::string FormatDateTime(TDateTime t)
+CalendarTime ToCalendarTime(TDateTime t)
 {
     const DateTimeParts p = DecodeDateTime(t);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
-                  p.second);
-    return buf;
+    return CalendarTime{p.year, p.month, p.day, p.hour, p.minute, p.second};
+}
+
+std::string FormatDateTime(TDateTime t)
+{
+    return PlainLocalePort().FormatDateTime(ToCalendarTime(t));
+}
+
+std::string FormatDateTime(TDateTime t, const LocalePort& locale)
+{
+    return locale.FormatDateTime(ToCalendarTime(t));
 }
 
 } // namespace pellar

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/base/LocalePort.h"
+
 namespace pellar {
 
 using TDateTime = double;
@@ -25,7 +27,10 @@ bool TryEncodeDateTime(int year, int month, int day, int hour, int min, int sec,
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec);
 DateTimeParts DecodeDateTime(TDateTime t);
 TDateTime NowLocal();
-// "YYYY-MM-DD HH:MM:SS"
+// "YYYY-MM-DD HH:MM:SS" whatever the user's locale: for logs and tests.
 std::string FormatDateTime(TDateTime t);
+// As the user reads dates: what a window shows.
+std::string FormatDateTime(TDateTime t, const LocalePort& locale);
+CalendarTime ToCalendarTime(TDateTime t);
 
 } // namespace pellar

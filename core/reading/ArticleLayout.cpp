@@ -51,8 +51,8 @@ ArticleFonts ArticleFonts::FromConfig(const TMiravoConfiguration& config)
     return fonts;
 }
 
-ArticleLayout::ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat)
-    : source_(source), fonts_(std::move(fonts)), reformat_(reformat)
+ArticleLayout::ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat, const LocalePort& locale)
+    : source_(source), fonts_(std::move(fonts)), reformat_(reformat), locale_(locale)
 {
 }
 
@@ -106,9 +106,9 @@ std::string ArticleLayout::MarksLine(int32_t marks)
     return "Marked by " + count + " person" + (marks >= 2 ? "s" : "") + "\r";
 }
 
-std::string ArticleLayout::FormatTime(TDateTime t)
+std::string ArticleLayout::FormatTime(TDateTime t) const
 {
-    return FormatDateTime(t);
+    return FormatDateTime(t, locale_);
 }
 
 void ArticleLayout::Append(std::vector<StyledRun>& runs, std::string text, const std::string& font, bool bold)

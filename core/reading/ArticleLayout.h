@@ -49,7 +49,9 @@ struct ArticleResult {
 
 class ArticleLayout {
 public:
-    ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat);
+    // Times are written as locale writes them (the user's, from the client).
+    ArticleLayout(TextSource& source, ArticleFonts fonts, bool reformat,
+                  const LocalePort& locale = PlainLocalePort());
 
     // Appends the text's layout to runs; nothing is appended when its body
     // or status cannot be had.
@@ -65,7 +67,7 @@ public:
     // "Marked by one person\r", "Marked by 7 persons\r"; empty for no marks.
     static std::string MarksLine(int32_t marks);
     // How times appear in articles.
-    static std::string FormatTime(TDateTime t);
+    std::string FormatTime(TDateTime t) const;
 
 private:
     void Append(std::vector<StyledRun>& runs, std::string text, const std::string& font, bool bold);
@@ -75,6 +77,7 @@ private:
     TextSource& source_;
     ArticleFonts fonts_;
     bool reformat_;
+    const LocalePort& locale_;
 };
 
 } // namespace pellar

@@ -414,6 +414,11 @@ void ClientReadingServices::Send(std::string_view label, const WireRequest& requ
     client_.Transactions().Execute(std::make_unique<TGenericTrans>(client_.Protocol(), std::string(label), request));
 }
 
+const LocalePort& ClientReadingServices::Locale()
+{
+    return client_.Locale();
+}
+
 int32_t ClientReadingServices::CurrentPerson()
 {
     return client_.CurrentPerson();

@@ -64,6 +64,7 @@ public:
     std::optional<std::string> Request(std::string_view label, const WireRequest& request) override;
     void Send(std::string_view label, const WireRequest& request) override;
     int32_t CurrentPerson() override;
+    const LocalePort& Locale() override;
     bool FilterAddedTexts() override;
     bool DisconnectInProgress() override;
     void Log(std::string_view tag, std::string_view text) override;

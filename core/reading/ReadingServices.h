@@ -81,6 +81,8 @@ public:
     virtual void Send(std::string_view label, const WireRequest& request) = 0;
 
     virtual int32_t CurrentPerson() = 0;
+    // How the user reads dates; the base has the plain form.
+    virtual const LocalePort& Locale() { return PlainLocalePort(); }
     // "FilterAddedTexts", default on.
     virtual bool FilterAddedTexts() = 0;
     // The Disconnect command has started (no new server work then).

@@ -194,7 +194,7 @@ void TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
     timeText_.clear();
     if (const std::optional<std::string> reply = services_.Request("Get the time", requests::GetTime())) {
         size_t pos = 0;
-        timeText_ = FormatDateTime(ReadTime(*reply, pos));
+        timeText_ = FormatDateTime(ReadTime(*reply, pos), services_.Locale());
     }
     const std::string line = "The time is now " + timeText_ + " (according to the server)\r";
     gui_.invokeAndWait([&] { host_.ShowInfo(line); });

@@ -6,7 +6,7 @@
 
 namespace pellar {
 
-Client::Client(ClientOptions options)
+Client::Client(ClientOptions options) : locale_(std::move(options.locale))
 {
     std::filesystem::path dir = options.stateDir;
     if ((options.debugLog || options.receiveTrace) && dir.empty())

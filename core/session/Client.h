@@ -27,6 +27,7 @@
 #include "core/protocol/TAsyncList.h"
 #include "core/protocol/TEvent.h"
 #include "core/session/MVCache.h"
+#include "core/base/LocalePort.h"
 #include "core/base/LogFile.h"
 
 namespace pellar {
@@ -43,6 +44,8 @@ struct ClientOptions {
     std::shared_ptr<RegistryBackend> configBackend;
     // Where saved passwords go; null: only the settings (obscured).
     std::shared_ptr<SecretStore> secretStore;
+    // How dates are shown and names ordered; null: the plain locale.
+    std::shared_ptr<const LocalePort> locale;
 };
 
 class Client final : public CacheHost {
@@ -65,6 +68,8 @@ public:
     LogFile* Log() { return log_.get(); }
     MVCache& Cache() { return *cache_; }
     TMiravoConfiguration& Config() override { return *config_; }
+    // The user's way of writing dates and ordering names (any thread).
+    const LocalePort& Locale() const { return locale_ ? *locale_ : PlainLocalePort(); }
 
     // What records use to reach the server; the caches install themselves
     // here, null goes back to running the requests directly.
@@ -94,6 +99,7 @@ public:
 private:
     void OnLinkLost();
 
+    std::shared_ptr<const LocalePort> locale_;
     ProtocolCounters counters_;
     std::unique_ptr<LogFile> log_;
     UserMessageQueue userMessages_;

@@ -136,6 +136,9 @@ public:
     QLabel* SpellNoteLabel() const { return spellNoteLabel_; }
     QTextEdit* FontSampleRichEdit() const { return fontSampleRichEdit_; }
     QMenu* FontPopupMenu() const { return fontPopupMenu_; }
+    // Beside the sample: says which parts show the theme's colour instead of
+    // the one chosen (hidden while every chosen colour is readable).
+    QLabel* FontColourNote() const { return fontColourNote_; }
     QPushButton* OkButton() const { return okButton_; }
     QPushButton* ApplyButton() const { return applyButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
@@ -197,6 +200,7 @@ private:
     void DefaultKeysClick();
 
     void ApplyRegionFonts();
+    void ShowColourNote();
     int CaretRegion() const;
     void ChangeFontClick();
     void CustomColorClick();
@@ -263,6 +267,7 @@ private:
     TriState loadedSpellCheck_ = TriState::Grayed;
     std::string loadedSpellLanguage_;
     QMenu* fontPopupMenu_ = nullptr;
+    QLabel* fontColourNote_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;

@@ -3,8 +3,10 @@
 #include "gui/config/ConfigForm.h"
 
 #include "gui/common/ArticleRenderer.h"
+#include "gui/common/QtLocalePort.h"
 #include "gui/common/WireCodec.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -23,7 +25,7 @@ namespace {
 // and, after the "=" line, a message (9 on), as the article view and the
 // messages window lay them out.
 const char* const kSampleLines[] = {
-    "4711 2026-12-06 10:15:02, By [6] Anna Berg",
+    "4711 %1, By [6] Anna Berg",
     "Recipient: [12] Pellar (test) (311)",
     "Comment to: 4700 by [9] Erik Lund",
     "Subject: What the texts look like",
@@ -38,6 +40,7 @@ const char* const kSampleLines[] = {
 };
 constexpr int kFirstBodyLine = 3;
 constexpr int kFirstMessageLine = 9;
+const char* const kRegionNames[] = {"header", "body", "message"};
 
 uint32_t ColorValue(const QColor& color)
 {
@@ -79,9 +82,15 @@ QWidget* TConfigForm::BuildFontsPage()
     hint->setWordWrap(true);
     fontSampleRichEdit_->setAccessibleDescription(hint->text());
 
+    fontColourNote_ = new QLabel(page);
+    fontColourNote_->setObjectName(QStringLiteral("FontColourNote"));
+    fontColourNote_->setWordWrap(true);
+    fontColourNote_->hide();
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(hint);
     layout->addWidget(fontSampleRichEdit_, 1);
+    layout->addWidget(fontColourNote_);
     return page;
 }
 
@@ -114,12 +123,43 @@ void TConfigForm::ApplyRegionFonts()
         if (line > 0)
             cursor.insertBlock(QTextBlockFormat(), format);
         cursor.setBlockCharFormat(format);
-        cursor.insertText(QString::fromLatin1(text), format);
+        QString shown = QString::fromLatin1(text);
+        if (line == 0)  // the date as articles show it
+            shown = shown.arg(QtLocalePort::DateTimeText(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 2))));
+        cursor.insertText(shown, format);
         ++line;
     }
+    ShowColourNote();
     QTextCursor restore(edit->document());
     restore.setPosition(qMin(caret, edit->document()->characterCount() - 1));
     edit->setTextCursor(restore);
+}
+
+void TConfigForm::ShowColourNote()
+{
+    // A colour too close to the background is drawn in the theme's text
+    // colour (the sample above already shows it so); say why the colour
+    // chosen does not appear.
+    const QPalette& palette = fontSampleRichEdit_->palette();
+    QStringList replaced;
+    for (int i = 0; i < kFontRegionCount; ++i) {
+        const FontDesc& desc = regionFonts_[i];
+        if (ArticleRenderer::ColorOf(desc, palette) != ArticleRenderer::ReadableColor(desc, palette))
+            replaced << QString::fromLatin1(kRegionNames[i]);
+    }
+    if (replaced.isEmpty()) {
+        fontColourNote_->clear();
+        fontColourNote_->hide();
+        return;
+    }
+    const QString parts = replaced.size() == 1 ? replaced[0]
+                                               : replaced.mid(0, replaced.size() - 1).join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" and ") + replaced.back();
+    fontColourNote_->setText(
+        QStringLiteral("The colour chosen for the %1 text is hard to read on this theme's background, so the "
+                       "sample and the windows show the theme's text colour instead.")
+            .arg(parts));
+    fontColourNote_->show();
 }
 
 int TConfigForm::CaretRegion() const

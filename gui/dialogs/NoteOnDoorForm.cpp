@@ -1,8 +1,8 @@
 #include "gui/dialogs/NoteOnDoorForm.h"
 
 #include "gui/common/MiravoTextEdit.h"
+#include "gui/common/QtLocalePort.h"
 
-#include <QLocale>
 #include <QMouseEvent>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -60,9 +60,7 @@ void TNoteOnDoorForm::ShowText(const QString& subject, const QDateTime& created,
     // Plain insertText everywhere: the server's text is never markup.
     cursor.setBlockFormat(centred);
     cursor.insertText(subject, Style(QStringLiteral("Arial"), 14, true));
-    const QLocale locale = QLocale::system();
-    const QString when = locale.toString(created.date(), QLocale::ShortFormat) + u' ' +
-                         locale.toString(created.time(), QLocale::LongFormat);
+    const QString when = QtLocalePort::DateTimeText(created);
     cursor.insertBlock(centred);
     cursor.insertText(when, Style(QStringLiteral("Arial"), 12, true));
     cursor.insertBlock(left);

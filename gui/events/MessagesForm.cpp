@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -33,6 +32,7 @@
 #include "core/writing/TextCommands.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
+#include "gui/common/QtLocalePort.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/common/ArticleRenderer.h"
 #include "gui/common/GuiServices.h"
@@ -48,7 +48,7 @@ namespace {
 
 std::string Now()
 {
-    return ToWire(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    return ToWire(QtLocalePort::DateTimeText(QDateTime::currentDateTime()));
 }
 
 int64_t NowMs()

@@ -109,7 +109,7 @@ ArticleResult TArticleViewForm::ShowText(int32_t text)
 {
     Clear();
     CacheTextSource source(client_.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client_.Config()), reformat_);
+    ArticleLayout layout(source, ArticleFonts::FromConfig(client_.Config()), reformat_, client_.Locale());
     std::vector<StyledRun> runs;
     const ArticleResult result = layout.Format(text, ArticleMode::Full, runs);
     mainEdit_->setUpdatesEnabled(false);
@@ -124,7 +124,7 @@ ArticleResult TArticleViewForm::ShowText(int32_t text)
 void TArticleViewForm::AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat)
 {
     CacheTextSource source(client.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client.Config()), reformat);
+    ArticleLayout layout(source, ArticleFonts::FromConfig(client.Config()), reformat, client.Locale());
     std::vector<StyledRun> runs;
     layout.Format(text, ArticleMode::Compact, runs);
     ArticleRenderer::AppendRuns(pane, runs);

@@ -26,8 +26,9 @@ TConfListView::TConfListView(Client& client, std::function<int32_t()> readingCon
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setColumnWidth(NrColumn, 50);
-    // Narrower than the classic 300 so the unread count stays in view.
-    setColumnWidth(NameColumn, 220);
+    // Long conference names whole; the reading window narrows it where the
+    // window is too narrow for every column (FitNameColumn).
+    setColumnWidth(NameColumn, kNameWidth);
     setColumnWidth(PriorityColumn, 60);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);

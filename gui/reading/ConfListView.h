@@ -23,6 +23,8 @@ class TConfListView : public QTreeWidget, public ConferenceListPort {
 
 public:
     enum Columns { NrColumn = 0, NameColumn, PriorityColumn, UnreadColumn };
+    // The Name column's width where nothing else is stored and there is room.
+    static constexpr int kNameWidth = 300;
 
     // readingConference: the read status's conference, always shown.
     TConfListView(Client& client, std::function<int32_t()> readingConference, QWidget* parent = nullptr);

@@ -252,6 +252,10 @@ void TReadArticleForm::ApplyLayout()
     const bool tree = config.ReadFlag(ConfigKeys::ShowSubjTree, ConfigDefaultFlag(ConfigKeys::ShowSubjTree));
     subjectTree_->setVisible(tree);
     const int total = std::max(confSubjSplitter_->width(), 120);
+    // Without a stored width the Name column asks for its full width first.
+    const bool nameStored = config.ReadInt(ConfListColumnKey(TConfListView::NameColumn), -1) >= 0;
+    if (!nameStored)
+        confList_->setColumnWidth(TConfListView::NameColumn, TConfListView::kNameWidth);
     if (tree) {
         // No stored width yet: a readable share, and at least every column
         // of the list, as far as the tree keeps some room.
@@ -260,6 +264,10 @@ void TReadArticleForm::ApplyLayout()
                                    : std::atoi(stored.c_str());
         width = std::max(30, std::min(width, total - 30));
         confSubjSplitter_->setSizes({width, total - width});
+        if (!nameStored)
+            FitNameColumn(width);
+    } else if (!nameStored) {
+        FitNameColumn(total);
     }
     if (commented) {
         const std::string stored = config.ReadString("CommSplitSize", "");
@@ -283,6 +291,14 @@ int TReadArticleForm::ListWidthForAllColumns() const
     for (int i = 0; i < confList_->columnCount(); ++i)
         width += confList_->columnWidth(i);
     return width;
+}
+
+void TReadArticleForm::FitNameColumn(int listWidth)
+{
+    constexpr int kNarrowestName = 120;
+    const int others = ListWidthForAllColumns() - confList_->columnWidth(TConfListView::NameColumn);
+    confList_->setColumnWidth(TConfListView::NameColumn,
+                              std::clamp(listWidth - others, kNarrowestName, TConfListView::kNameWidth));
 }
 
 void TReadArticleForm::SaveLayout()

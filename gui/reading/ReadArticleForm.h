@@ -144,6 +144,10 @@ protected:
 private:
     // The list's width that shows all of its columns without scrolling.
     int ListWidthForAllColumns() const;
+    // For a Name column with no stored width: as wide as kNameWidth where
+    // the list has room, narrower (not below a readable minimum) where it has
+    // not, so that the unread count stays in view.
+    void FitNameColumn(int listWidth);
     // What the reading controller asks of the window.
     class View : public ReadingView {
     public:

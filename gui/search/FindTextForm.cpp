@@ -1,5 +1,6 @@
 #include "gui/search/FindTextForm.h"
 
+#include "gui/common/QtLocalePort.h"
 #include "gui/common/WindowFrame.h"
 
 #include "core/protocol/DateTime.h"
@@ -213,7 +214,7 @@ QWidget* TFindTextForm::CreateTextPage()
     datePicker_ = new QDateEdit(page);
     datePicker_->setObjectName(QStringLiteral("DateTimePicker"));
     datePicker_->setCalendarPopup(true);
-    datePicker_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    datePicker_->setDisplayFormat(QtLocalePort::DateFormatForEditing());
     includeRead_ = new QCheckBox(QStringLiteral("Include &read texts"), page);
     includeRead_->setObjectName(QStringLiteral("IncludeReadCheckBox"));
     includeUnread_ = new QCheckBox(QStringLiteral("Include &unread texts"), page);

@@ -10,6 +10,7 @@
 #include "core/writing/ClientNameLookup.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/config/QSettingsRegistryBackend.h"
+#include "gui/common/QtLocalePort.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/SpellService.h"
 #include "gui/shell/AppWindows.h"
@@ -58,6 +59,7 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     clientOptions.receiveTrace = options.diagnosticLogs;
     clientOptions.configBackend = settings_;
     clientOptions.secretStore = secrets;
+    clientOptions.locale = std::make_shared<QtLocalePort>();
     client_ = std::make_unique<Client>(clientOptions);
 
     waits_ = std::make_unique<QtBlockingWait>();

@@ -4,13 +4,13 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/TMVCommunicationThread.h"
 #include "core/session/Client.h"
+#include "gui/common/QtLocalePort.h"
 #include "gui/common/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -55,7 +55,7 @@ QString DraftOffers::Describe(const Draft& draft)
             : QStringLiteral("Written where unknown (kept before drafts noted their server): "
                              "check its recipients before you submit it.");
     return QStringLiteral("%1, last saved %2\n%3")
-        .arg(subject, QLocale().toString(saved, QLocale::ShortFormat), where);
+        .arg(subject, QtLocalePort::DateTimeText(saved), where);
 }
 
 void DraftOffers::OfferKept(const std::string& profile, const DraftPlace& here, QWidget* parent,

@@ -7,6 +7,7 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "gui/common/QtLocalePort.h"
 #include "gui/dialogs/CreateConfForm.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"
@@ -108,6 +109,8 @@ private slots:
         QVERIFY(config.ReadString("Pwd", "") != "demo");
         QVERIFY(app->ClientContext().CurrentPerson() > 0);
         QVERIFY(shown_.empty());
+        // Dates and names follow the user's locale, not the plain form.
+        QVERIFY(dynamic_cast<const QtLocalePort*>(&app->ClientContext().Locale()));
         app->Disconnect();
         QVERIFY(!app->MainWindow().IsOnline());
     }

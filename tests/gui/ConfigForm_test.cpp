@@ -668,6 +668,55 @@ private slots:
         form.hide();
     }
 
+    // A colour that cannot be read on the theme's background is drawn in the
+    // theme's text colour; a note beside the sample says so, and which part.
+    void UnreadableFontColourIsReplacedAndTheSampleSaysSo()
+    {
+        const QPalette palette = QApplication::palette();
+        const QColor base = palette.color(QPalette::Base);
+        const QColor text = palette.color(QPalette::Text);
+        const auto stored = [](const QColor& c) {
+            return "$" + QString::number(c.red() | c.green() << 8 | c.blue() << 16, 16).toStdString();
+        };
+        Store store;
+        store.backend->WriteString(kRoot, "BodyFont", "Courier New;10;" + stored(base) + ";");
+        DialogOn dialog(store);
+        TConfigForm& form = dialog.form;
+        std::optional<QColor> colourAnswer;
+        form.SetColorChooser([&](QWidget*, const QColor&) { return colourAnswer; });
+        QVERIFY(dialog.Show());
+        form.Pages()->setCurrentIndex(6);
+        QTextEdit* sample = form.FontSampleRichEdit();
+        QLabel* note = form.FontColourNote();
+        QVERIFY(note);
+        QVERIFY(!note->isHidden());
+        QVERIFY2(note->text().contains(QStringLiteral("for the body")), qPrintable(note->text()));
+        QVERIFY(!note->text().contains(QStringLiteral("header")));
+        QTextCursor body(sample->document()->findBlockByNumber(5));
+        body.movePosition(QTextCursor::Right);
+        QCOMPARE(body.charFormat().foreground().color(), text);
+        // What is stored is still the user's choice.
+        QCOMPARE(form.RegionFont(1), "Courier New;10;" + stored(base) + ";");
+
+        // A readable colour for the body: no note.
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 5));
+        colourAnswer = text;
+        QTest::keyClick(sample, Qt::Key_C);
+        QVERIFY(note->isHidden());
+
+        // The background's colour for the header and the message: both named.
+        colourAnswer = base;
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 1));
+        QTest::keyClick(sample, Qt::Key_C);
+        QTest::mouseClick(sample->viewport(), Qt::LeftButton, {}, SampleLinePos(sample, 10));
+        QTest::keyClick(sample, Qt::Key_C);
+        QVERIFY(!note->isHidden());
+        QVERIFY2(note->text().contains(QStringLiteral("for the header and message")), qPrintable(note->text()));
+        MenuAction(form.FontPopupMenu(), QStringLiteral("&Default"))->trigger();
+        QVERIFY(note->isHidden());
+        form.hide();
+    }
+
     void UntouchedFontKeepsItsStoredSpelling()
     {
         Store store;

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -75,6 +76,17 @@ private slots:
         form->FindButton()->click();  // the name resolves to no conference
         QCOMPARE(shown_, QStringList{QStringLiteral("Conference to seek in is required")});
         QVERIFY(!form->Searching());
+    }
+
+    // The date field writes dates as the user's locale does, with the whole year.
+    void theDateFieldFollowsTheUsersLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        std::unique_ptr<TFindTextForm> form(NewForm());
+        QLocale::setDefault(QLocale::system());
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(form->DateTimePicker()->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+        QCOMPARE(form->DateTimePicker()->text(), QStringLiteral("01.01.1990"));
     }
 
     void findsByAuthorAndDoubleClickReads()

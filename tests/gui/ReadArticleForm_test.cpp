@@ -99,6 +99,50 @@ private slots:
         QCOMPARE(list->SelectedConference(), top);
     }
 
+    // Nothing stored (a fresh profile): the Name column at its classic width,
+    // and still every column of the list in view; the commented-text pane a
+    // few lines tall.
+    void aFreshProfileGetsReadableDefaultPaneSizes()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        TConfListView* list = form_->ConfListView();
+        QCOMPARE(list->columnWidth(TConfListView::NameColumn), 300);
+        QHeaderView* header = list->header();
+        const int unreadEnd = header->sectionViewportPosition(TConfListView::UnreadColumn) +
+                              header->sectionSize(TConfListView::UnreadColumn);
+        QVERIFY2(unreadEnd <= list->viewport()->width(),
+                 qPrintable(QStringLiteral("Unread ends at %1 of %2").arg(unreadEnd).arg(list->viewport()->width())));
+        QVERIFY(form_->SubjectTreeView()->width() >= 150);
+        if (form_->CommentedEdit()->isVisible()) {
+            QCOMPARE(form_->CommentedEdit()->height(), 80);
+            QVERIFY(form_->CommentedEdit()->height() >= 3 * form_->CommentedEdit()->fontMetrics().height());
+        }
+
+        // Too narrow a window for the full Name column: narrower, Unread in view.
+        const auto relayout = [this] {
+            // The window's layout runs from the event loop before the panes are measured.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            form_->ApplyLayout();
+        };
+        form_->resize(640, 600);
+        relayout();
+        QVERIFY(list->columnWidth(TConfListView::NameColumn) < 300);
+        QVERIFY(list->columnWidth(TConfListView::NameColumn) >= 120);
+        QTRY_VERIFY(header->sectionViewportPosition(TConfListView::UnreadColumn) +
+                        header->sectionSize(TConfListView::UnreadColumn) <=
+                    list->viewport()->width());
+        // Room again: the full width back.
+        form_->resize(1000, 720);
+        relayout();
+        QCOMPARE(list->columnWidth(TConfListView::NameColumn), 300);
+        // A stored width is the user's: kept whatever the window's width.
+        session_->client.Config().WriteInt("ConfListListCol1", 260);
+        form_->resize(640, 600);
+        relayout();
+        QCOMPARE(list->columnWidth(TConfListView::NameColumn), 260);
+    }
+
     void readNextShowsTheFirstUnreadTextAndMarksItRead()
     {
         TConfListView* list = form_->ConfListView();

@@ -62,6 +62,7 @@ struct DemoServerHolder {
 class DemoSession : public DemoServerHolder, public SessionClient {
 public:
     DemoSession() = default;
+    explicit DemoSession(ClientOptions clientOptions) : SessionClient(QuickLogon(), std::move(clientOptions)) {}
     ~DemoSession();
     // False, with why, when the server did not start or the logon failed.
     bool Start(std::string* why, WireCharset charset = WireCharset::Latin1);

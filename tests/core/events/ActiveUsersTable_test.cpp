@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FakeLocale.h"
+
 namespace pellar {
 namespace {
 
@@ -91,6 +93,34 @@ TEST(ActiveUsersTable, SortingPerColumnWithItsTieBreak)
     t.Sort(colIdle);
     EXPECT_EQ(Sessions(t).back(), 2);
     EXPECT_EQ(Sessions(t)[2], 10);
+}
+
+// Names are ordered by the locale the table was given, in every column that
+// compares text and in the user tie-break.
+TEST(ActiveUsersTable, NamesAreOrderedByTheLocaleGiven)
+{
+    const test::FakeLocale locale;
+    ActiveUsersTable t(locale);
+    t.AddSession(4, "bertil", "", "\xC4", "", "");
+    t.AddSession(3, "\xE5sa", "", "a", "", "");
+    t.AddSession(1, "\xC4rger", "", "A", "", "");
+    t.AddSession(2, "\xC5sa", "", "b", "", "");
+    t.Sort(colUser);
+    // "Ärger" files under "a", before "bertil"; "Åsa" and "åsa" are one name,
+    // so their sessions decide.
+    EXPECT_EQ(Sessions(t), (std::vector<int32_t>{1, 2, 3, 4}));
+    t.Sort(colAccount);
+    // "Ä", "a" and "A" are equal: the user names decide among them.
+    EXPECT_EQ(Sessions(t), (std::vector<int32_t>{1, 3, 4, 2}));
+
+    // The plain locale (the default) keeps bytes beyond ASCII apart, after "b".
+    ActiveUsersTable plain;
+    plain.AddSession(1, "\xC4rger", "", "", "", "");
+    plain.AddSession(2, "bertil", "", "", "", "");
+    plain.AddSession(3, "\xE5sa", "", "", "", "");
+    plain.AddSession(4, "\xC5sa", "", "", "", "");
+    plain.Sort(colUser);
+    EXPECT_EQ(Sessions(plain), (std::vector<int32_t>{2, 1, 4, 3}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -216,9 +217,13 @@ public:
     std::shared_ptr<TextStatType> GetTextStat(int32_t text) override
     {
         effects_.push_back("fetch " + std::to_string(text));
+        if (text == failing)
+            throw std::runtime_error("link lost");
         client_.Cache().PutText(text, std::make_shared<TMiravoText>(text, "Lunch at " + std::to_string(text) + "\nbody"));
         return ClientReadingServices::GetTextStat(text);
     }
+
+    int32_t failing = 0;  // its fetch throws, as a lost link does
 
 private:
     Client& client_;
@@ -272,6 +277,13 @@ TEST_F(AsyncAlertOrder, AlertsComeBeforeTheFetchAheadAndTheNoticeAfterIt)
                                         "fetch 102", "fetch 103", "notify 102 Anna Berg: Lunch at 102",
                                         "notify 103 Anna Berg: Lunch at 103", "refresh"}));
     ASSERT_EQ(ports.delivered.size(), 1u);
+
+    // A fetch ahead that fails keeps the rest: the notice without a subject.
+    ports.effects.clear();
+    reading.failing = 105;
+    EXPECT_NO_THROW(thread.DispatchLine(NewText(105, 7)));
+    EXPECT_EQ(ports.effects,
+              (std::vector<std::string>{"tray 1", "beep", "fetch 105", "notify 105 Anna Berg: ", "refresh"}));
 
     // One's own text alerts nobody (it is marked read instead).
     ports.effects.clear();

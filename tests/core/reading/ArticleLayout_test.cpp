@@ -6,6 +6,7 @@
 
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
+#include "support/FakeLocale.h"
 #include "support/Lookup.h"
 #include "support/MiscItems.h"
 
@@ -65,7 +66,7 @@ protected:
     FakeSource source;
     ArticleFonts fonts;
     ArticleResult result;
-    const std::string when = ArticleLayout::FormatTime(FakeSource::kWhen);
+    const std::string when = FormatDateTime(FakeSource::kWhen);
 };
 
 TEST_F(ArticleLayoutTest, FullModeLaysOutHeaderRecipientsSubjectBodyAndEnd)
@@ -136,6 +137,26 @@ TEST_F(ArticleLayoutTest, TrailerHasInlineFootnotesCommentsAndTag2Lines)
     EXPECT_EQ(all.substr(all.size() - expectedTail.size()), expectedTail);
     EXPECT_EQ(all.find("ignored"), std::string::npos);
     EXPECT_TRUE(result.hasComments);
+}
+
+// Every time in an article is written as the given locale writes it: the
+// header, a recipient's sent-at and a tag-2 line's creation.
+TEST_F(ArticleLayoutTest, TimesAreWrittenInTheLocaleGiven)
+{
+    auto stat = source.Add(100, 6, "subj\nbody");
+    stat->SetMiscInfos({Recipient(21, 9, true, 7, FakeSource::kWhen)});
+    stat->AddAuxItem(AuxItemRec{1, 2, 7, FakeSource::kWhen, "00000000", 0, "faq"});
+    const test::FakeLocale locale;
+    ArticleLayout layout(source, fonts, false, locale);
+    std::vector<StyledRun> runs;
+    ASSERT_TRUE(layout.Format(100, ArticleMode::Full, runs).shown);
+    const std::string all = Joined(runs);
+    const std::string local = FormatDateTime(FakeSource::kWhen, locale);
+    ASSERT_NE(local, when);
+    EXPECT_EQ(all.find(when), std::string::npos);
+    EXPECT_EQ(all.rfind("100 * " + local + ", By [6] Alice\r", 0), 0u);
+    EXPECT_NE(all.find("sent by [7] Bob at " + local + "\r"), std::string::npos);
+    EXPECT_NE(all.find("[7] Bob, " + local + " \"faq\"\r"), std::string::npos);
 }
 
 TEST_F(ArticleLayoutTest, CompactModeIsHeaderBodyAndEndOnly)

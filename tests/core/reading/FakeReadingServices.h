@@ -188,6 +188,7 @@ public:
         return numbers;
     }
     int32_t CurrentPerson() override { return 6; }
+    const LocalePort& Locale() override { return locale ? *locale : PlainLocalePort(); }
     bool FilterAddedTexts() override { return filterAdded; }
     bool DisconnectInProgress() override { return disconnecting; }
     void Log(std::string_view tag, std::string_view text) override
@@ -196,6 +197,7 @@ public:
     }
 
     int togetherCalls = 0;
+    const LocalePort* locale = nullptr;  // null: the plain one
 };
 
 } // namespace pellar::test

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/reading/FakeReadingServices.h"
+#include "support/FakeLocale.h"
 #include "support/ReadNextPorts.h"
 #include "core/reading/TCurrentReadStatus.h"
 #include "core/base/GuiThread.h"
@@ -54,6 +55,17 @@ TEST_F(ReadNextTest, AnEmptyListSetsWaitAndShowsNothing)
     // The time report still runs, without a second activity change.
     ASSERT_EQ(host.info.size(), 1u);
     EXPECT_EQ(host.info[0], "The time is now  (according to the server)\r");
+}
+
+TEST_F(ReadNextTest, TheServerTimeIsWrittenAsTheUserWritesDates)
+{
+    const test::FakeLocale locale;
+    w.locale = &locale;
+    w.replies[35] = "0 30 12 6 11 126 0 339 0";
+    Step();
+    EXPECT_EQ(lastTime, "6.12.2026 12:30:00");
+    ASSERT_EQ(host.info.size(), 1u);
+    EXPECT_EQ(host.info[0], "The time is now 6.12.2026 12:30:00 (according to the server)\r");
 }
 
 TEST_F(ReadNextTest, ReadsTheListInOrderAndEndsWithTheServerTime)
