@@ -8,6 +8,7 @@
 #include "core/writing/SpellDictionaries.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace pellar {
@@ -48,6 +50,12 @@ public:
     void AddToPersonal(const std::u16string& word);
     void Ignore(const std::u16string& word);
 
+    // A text the next checker reads through while it loads (off the GUI
+    // thread), so that it arrives knowing the verdicts on its words and the
+    // editor's check on its arrival costs look-ups only. Asked for on the
+    // GUI thread when loading starts; dropped when owner goes.
+    void AddTextSource(QObject* owner, std::function<QString()> text);
+
     // Where a word list that cannot be written is reported; unset: stderr.
     void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
 
@@ -66,6 +74,7 @@ private:
     std::vector<std::filesystem::path> folders_;
     std::filesystem::path personalFile_;
     std::function<void(const std::string&)> errorSink_;
+    std::vector<std::pair<QPointer<QObject>, std::function<QString()>>> textSources_;
     std::shared_ptr<SpellChecker> checker_;
     std::string wanted_;  // the dictionary asked for last; "" for none
     std::optional<SpellDictionary> wantedDictionary_;

@@ -2,6 +2,7 @@
 // and line edits, the context menu's suggestions, "Add to dictionary" and
 // "Ignore", no dictionary at all, and the settings dialog's Spelling page.
 #include "gui/common/SpellAttachment.h"
+#include "gui/common/SpellHighlighter.h"
 #include "gui/common/SpellLineMarks.h"
 #include "gui/common/SpellService.h"
 #include "gui/config/ConfigForm.h"
@@ -165,6 +166,35 @@ private slots:
         QCOMPARE(Underlined(edit.document(), 2), (Ranges{{4, 4}}));
         // The underline is a format only: the text is what was typed.
         QVERIFY(edit.toPlainText().startsWith(QStringLiteral("the wrold is")));
+    }
+
+    void aWholeTextIsCheckedAgainASliceOfLinesATurn()
+    {
+        Spelling spelling(folder_, personal_);
+        QVERIFY(spelling.Ready());
+        QPlainTextEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        const int lines = 3 * SpellHighlighter::kBlocksPerTurn + 5;
+        edit.setPlainText(QStringLiteral("the zorbl\n").repeated(lines));
+        QCOMPARE(Underlined(edit.document(), 0), (Ranges{{4, 5}}));
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{4, 5}}));
+
+        auto* highlighter = edit.document()->findChild<SpellHighlighter*>();
+        QVERIFY(highlighter);
+        spelling.service.Checker()->Ignore(u"zorbl");
+        highlighter->CheckAll();
+        // The first slice at once, the rest on later turns.
+        QCOMPARE(Underlined(edit.document(), 0), Ranges{});
+        QCOMPARE(Underlined(edit.document(), SpellHighlighter::kBlocksPerTurn - 1), Ranges{});
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{4, 5}}));
+        QVERIFY(highlighter->Checking());
+        // Typing meanwhile is checked at once, as always.
+        QTextCursor cursor(edit.document()->findBlockByNumber(lines - 1));
+        cursor.insertText(QStringLiteral("wrold "));
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{0, 5}}));
+        QTRY_VERIFY(!highlighter->Checking());
+        QCOMPARE(Underlined(edit.document(), lines - 2), Ranges{});
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{0, 5}}));
     }
 
     void lineEditMarksFollowTheTextAndLeaveCaretSelectionAndUndo()
