@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -227,6 +228,46 @@ private slots:
         edit.setText(QStringLiteral("hello world"));
         QTRY_COMPARE(Marked(&edit), Ranges{});
         QTRY_COMPARE(RedPixels(edit.grab().toImage(), 0, edit.width()), 0);
+    }
+
+    void marksWaitWhileTheInputMethodComposes()
+    {
+        Spelling spelling(folder_, personal_);
+        QLineEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QVERIFY(spelling.Ready());
+        edit.setText(QStringLiteral("the wrold"));
+        QTRY_COMPARE(Marked(&edit), (Ranges{{4, 5}}));
+        // A character being composed: new marks would end the composition.
+        QInputMethodEvent composing(QStringLiteral("x"), {});
+        QCoreApplication::sendEvent(&edit, &composing);
+        spelling.service.Ignore(u"wrold");
+        QTest::qWait(20);
+        QCOMPARE(Marked(&edit), (Ranges{{4, 5}}));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral(" zorbl"));
+        QCoreApplication::sendEvent(&edit, &commit);
+        QCOMPARE(edit.text(), QStringLiteral("the wrold zorbl"));
+        QTRY_COMPARE(Marked(&edit), (Ranges{{10, 5}}));
+    }
+
+    void aLoadingCheckerLooksUpTheWordsOfOpenTexts()
+    {
+        Spelling spelling(folder_, personal_);
+        QPlainTextEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        edit.setPlainText(QStringLiteral("the wrold is here\nzorbl the wrold"));
+        size_t lookupsOnArrival = 0;
+        connect(&spelling.service, &SpellService::CheckerChanged, this,
+                [&] { lookupsOnArrival = spelling.service.Checker()->DictionaryLookups(); });
+        QVERIFY(spelling.Ready());
+        // Five distinct words, asked while loading; the editor's pass then
+        // finds every verdict kept.
+        QCOMPARE(lookupsOnArrival, size_t(5));
+        QTRY_COMPARE(Underlined(edit.document(), 1), (Ranges{{0, 5}, {10, 5}}));
+        QCOMPARE(spelling.service.Checker()->DictionaryLookups(), size_t(5));
     }
 
     void menuOffersSuggestionsAboveTheEditorsOwnEntries()
