@@ -43,8 +43,12 @@ public:
     // Null while loading, when turned off or when no dictionary is installed.
     SpellChecker* Checker() const { return checker_.get(); }
     bool Loading() const { return loading_; }
-    // The dictionary the settings lead to; empty when none is installed.
-    QString Language() const { return QString::fromStdString(wanted_); }
+    // The dictionary the settings lead to ("en_US"); empty when checking is
+    // off or none is installed.
+    QString Language() const
+    {
+        return wantedDictionary_ ? QString::fromStdString(wantedDictionary_->language) : QString();
+    }
 
     // The user's answers from the context menu; every editor is told.
     void AddToPersonal(const std::u16string& word);

@@ -352,6 +352,7 @@ private slots:
         spelling.service.Refresh();
         QVERIFY(!spelling.service.Loading());
         QVERIFY(!spelling.service.Checker());
+        QCOMPARE(spelling.service.Language(), QString());
         QCOMPARE(Underlined(edit.document(), 0), Ranges{});
 
         Spelling off(folder_, personal_);
@@ -378,7 +379,7 @@ private slots:
         QTRY_COMPARE(Underlined(edit.document(), 0), (Ranges{{4, 5}}));
         spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
         spelling.service.Refresh();
-        QTRY_COMPARE(spelling.service.Language().contains(QStringLiteral("yy_YY")), true);
+        QCOMPARE(spelling.service.Language(), QStringLiteral("yy_YY"));
         QTRY_VERIFY(spelling.service.Checker() && spelling.service.Checker()->Language() == "yy_YY");
         QTRY_COMPARE(Underlined(edit.document(), 0), Ranges{});
     }
@@ -387,6 +388,8 @@ private slots:
     {
         std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
         std::ofstream(folder_ / "yy_YY.dic") << "1\nword\n";
+        std::ofstream(folder_ / "de_DE.aff") << "SET UTF-8\n";
+        std::ofstream(folder_ / "de_DE.dic") << "1\nWort\n";
         auto backend = std::make_shared<MemoryRegistryBackend>();
         TMiravoConfiguration config(backend, "anna");
         config.SetProfile(TMiravoConfiguration::kRootPath);
@@ -401,10 +404,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         QComboBox* languages = form.SpellLanguageComboBox();
-        QCOMPARE(languages->count(), 3);
+        QCOMPARE(languages->count(), 4);
         QVERIFY(languages->itemText(0).startsWith(QStringLiteral("As the locale says (")));
-        QCOMPARE(languages->itemData(1).toString(), QStringLiteral("xx_XX"));
-        QCOMPARE(languages->itemData(2).toString(), QStringLiteral("yy_YY"));
+        QCOMPARE(languages->itemData(1).toString(), QStringLiteral("de_DE"));
+        QCOMPARE(languages->itemText(1), QStringLiteral("de_DE (German, Germany)"));
+        QCOMPARE(languages->itemData(2).toString(), QStringLiteral("xx_XX"));
+        QCOMPARE(languages->itemText(2), QStringLiteral("xx_XX"));
+        QCOMPARE(languages->itemData(3).toString(), QStringLiteral("yy_YY"));
         QCOMPARE(languages->currentIndex(), 0);
         QVERIFY(form.SpellCheckBox()->isChecked());
         QVERIFY(form.SpellNoteLabel()->isHidden());
@@ -415,7 +421,7 @@ private slots:
         QVERIFY(!backend->ReadValue(std::string(TMiravoConfiguration::kRootPath), "SpellLanguage"));
         QVERIFY(!backend->ReadValue(std::string(TMiravoConfiguration::kRootPath), "SpellCheck"));
 
-        languages->setCurrentIndex(2);
+        languages->setCurrentIndex(3);
         form.SpellCheckBox()->setChecked(false);
         form.Save();
         QCOMPARE(config.ReadString(ConfigKeys::SpellLanguage, ""), std::string("yy_YY"));
