@@ -384,6 +384,23 @@ private slots:
         QTRY_COMPARE(Underlined(edit.document(), 0), Ranges{});
     }
 
+    void aChoiceMadeWhileADictionaryLoadsWins()
+    {
+        std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
+        std::ofstream(folder_ / "yy_YY.dic") << "2\nwrold\nthe\n";
+        Spelling spelling(folder_, personal_);
+        int changes = 0;
+        connect(&spelling.service, &SpellService::CheckerChanged, this, [&changes] { ++changes; });
+        spelling.service.Refresh();
+        QVERIFY(spelling.service.Loading());
+        spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
+        spelling.service.Refresh();
+        QTRY_VERIFY(spelling.service.Checker() && !spelling.service.Loading());
+        QCOMPARE(spelling.service.Checker()->Language(), std::string("yy_YY"));
+        // The stale dictionary was never handed to the editors.
+        QCOMPARE(changes, 1);
+    }
+
     void settingsPageListsTheDictionariesAndSavesOnlyAChange()
     {
         std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
