@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Where no desktop notification service answers, the tray is used instead;
-# fonts are needed to show any text at all.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-translations-l10n")
+# fonts are needed to show any text at all; spell checking needs a dictionary
+# (the Hunspell library itself comes through the library dependencies); Qt's
+# own dialog texts in the user's language come with its translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, hunspell-en-us | hunspell-dictionary, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

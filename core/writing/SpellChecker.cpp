@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <mutex>
 #include <system_error>
 
 namespace pellar {
@@ -21,6 +22,16 @@ constexpr size_t kMostPersonalBytes = 4 * 1024 * 1024;
 constexpr size_t kMostVerdicts = 200000;
 // Hunspell works on words of at most 100 bytes; longer ones are not words.
 constexpr size_t kLongestWord = 100;
+
+// Hunspell counts the users of a letter table that all UTF-8 dictionaries
+// share with a plain increment and decrement (no lock, no atomic): making
+// and dropping dictionaries (a loader thread makes one while the GUI thread
+// may drop another) must take turns, or the table is freed under a user.
+std::mutex& DictionaryLifeLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 std::string Lower(std::string text)
 {
@@ -166,7 +177,10 @@ std::unique_ptr<SpellChecker> SpellChecker::Open(const SpellDictionary& dictiona
         }
     }
     std::unique_ptr<SpellChecker> checker(new SpellChecker);
-    checker->hunspell_ = std::make_unique<Hunspell>(dictionary.aff.c_str(), dictionary.dic.c_str());
+    {
+        std::lock_guard<std::mutex> hold(DictionaryLifeLock());
+        checker->hunspell_ = std::make_unique<Hunspell>(dictionary.aff.c_str(), dictionary.dic.c_str());
+    }
     checker->language_ = dictionary.language;
     checker->encoding_ = checker->hunspell_->get_dict_encoding();
     const std::string lower = Lower(checker->encoding_);
@@ -188,7 +202,11 @@ std::unique_ptr<SpellChecker> SpellChecker::Open(const SpellDictionary& dictiona
 }
 
 SpellChecker::SpellChecker() = default;
-SpellChecker::~SpellChecker() = default;
+SpellChecker::~SpellChecker()
+{
+    std::lock_guard<std::mutex> hold(DictionaryLifeLock());
+    hunspell_.reset();
+}
 
 void SpellChecker::LoadPersonal()
 {

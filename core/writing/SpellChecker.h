@@ -2,7 +2,8 @@
 // Words come and go as UTF-16 (the editors' text); the dictionary may work in
 // another encoding (its .aff file's SET line), into which each word is
 // converted, and a word the encoding cannot hold is simply not in it.
-// Verdicts are kept, so a repeated word costs one look-up. For one thread.
+// Verdicts are kept, so a repeated word costs one look-up. One checker is
+// for one thread at a time; checkers may be made and dropped on any thread.
 #pragma once
 
 #include "core/writing/SpellDictionaries.h"

@@ -41,6 +41,7 @@ SpellAttachment* SpellAttachment::Attach(QTextEdit* edit, SpellService* service)
 {
     auto* attachment = new SpellAttachment(edit, service);
     attachment->textEdit_ = edit;
+    service->AddTextSource(edit, [edit] { return edit->toPlainText(); });
     // A mouse's context menu comes through the viewport, the keyboard's
     // through the editor.
     edit->viewport()->installEventFilter(attachment);
@@ -52,6 +53,7 @@ SpellAttachment* SpellAttachment::Attach(QPlainTextEdit* edit, SpellService* ser
 {
     auto* attachment = new SpellAttachment(edit, service);
     attachment->plainEdit_ = edit;
+    service->AddTextSource(edit, [edit] { return edit->toPlainText(); });
     edit->viewport()->installEventFilter(attachment);
     new SpellHighlighter(edit->document(), service);
     return attachment;
@@ -61,6 +63,7 @@ SpellAttachment* SpellAttachment::Attach(QLineEdit* edit, SpellService* service)
 {
     auto* attachment = new SpellAttachment(edit, service);
     attachment->lineEdit_ = edit;
+    service->AddTextSource(edit, [edit] { return edit->text(); });
     new SpellLineMarks(edit, service);
     return attachment;
 }

@@ -28,7 +28,9 @@ class SpellAttachment : public QObject {
 
 public:
     // The attachment lives as long as the editor. The service must outlive it
-    // or tell it nothing more (it is held weakly).
+    // or tell it nothing more (it is held weakly). Attach to a text editor
+    // while it is empty: text already there is checked by Qt's own first
+    // pass, which is slow for a long text.
     static SpellAttachment* Attach(QTextEdit* edit, SpellService* service);
     static SpellAttachment* Attach(QPlainTextEdit* edit, SpellService* service);
     static SpellAttachment* Attach(QLineEdit* edit, SpellService* service);

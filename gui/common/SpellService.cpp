@@ -1,9 +1,11 @@
 #include "gui/common/SpellService.h"
 
 #include "core/config/ConfigKeys.h"
+#include "core/writing/SpellWords.h"
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pellar {
@@ -48,17 +50,59 @@ void SpellService::Refresh()
         StartLoading(*dictionary);
 }
 
+void SpellService::AddTextSource(QObject* owner, std::function<QString()> text)
+{
+    textSources_.erase(std::remove_if(textSources_.begin(), textSources_.end(),
+                                      [](const auto& source) { return source.first.isNull(); }),
+                       textSources_.end());
+    textSources_.emplace_back(owner, std::move(text));
+}
+
+namespace {
+
+// The most words a loading checker looks through ahead.
+constexpr size_t kMostWarmUpWords = 200000;
+
+void WarmUp(SpellChecker& checker, const std::vector<std::u16string>& texts)
+{
+    size_t words = 0;
+    for (const std::u16string& text : texts) {
+        size_t begin = 0;
+        while (begin < text.size() && words < kMostWarmUpWords) {
+            size_t end = text.find(u'\n', begin);
+            if (end == std::u16string::npos)
+                end = text.size();
+            const std::u16string_view line(text.data() + begin, end - begin);
+            for (const SpellWordRange& word : SpellWords(line)) {
+                checker.IsCorrect(line.substr(word.start, word.length));
+                ++words;
+            }
+            begin = end + 1;
+        }
+    }
+}
+
+} // namespace
+
 void SpellService::StartLoading(const SpellDictionary& dictionary)
 {
     if (loader_.joinable())
         loader_.join();  // ended already: it answered
     loading_ = true;
     const unsigned generation = generation_;
+    std::vector<std::u16string> texts;
+    for (const auto& [owner, text] : textSources_)
+        if (owner) {
+            const QString plain = text();
+            texts.emplace_back(reinterpret_cast<const char16_t*>(plain.utf16()), size_t(plain.size()));
+        }
     // Reading a large dictionary takes a few hundred milliseconds; typing
     // goes on meanwhile, and the text is checked once it is in.
-    loader_ = std::thread([this, dictionary, file = personalFile_, generation] {
+    loader_ = std::thread([this, dictionary, file = personalFile_, generation, texts = std::move(texts)] {
         std::string error;
         std::shared_ptr<SpellChecker> checker = SpellChecker::Open(dictionary, file, &error);
+        if (checker)
+            WarmUp(*checker, texts);
         QMetaObject::invokeMethod(
             this, [this, generation, checker, error] { Loaded(generation, checker, error); }, Qt::QueuedConnection);
     });

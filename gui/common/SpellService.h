@@ -8,6 +8,7 @@
 #include "core/writing/SpellDictionaries.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace pellar {
@@ -41,12 +43,22 @@ public:
     // Null while loading, when turned off or when no dictionary is installed.
     SpellChecker* Checker() const { return checker_.get(); }
     bool Loading() const { return loading_; }
-    // The dictionary the settings lead to; empty when none is installed.
-    QString Language() const { return QString::fromStdString(wanted_); }
+    // The dictionary the settings lead to ("en_US"); empty when checking is
+    // off or none is installed.
+    QString Language() const
+    {
+        return wantedDictionary_ ? QString::fromStdString(wantedDictionary_->language) : QString();
+    }
 
     // The user's answers from the context menu; every editor is told.
     void AddToPersonal(const std::u16string& word);
     void Ignore(const std::u16string& word);
+
+    // A text the next checker reads through while it loads (off the GUI
+    // thread), so that it arrives knowing the verdicts on its words and the
+    // editor's check on its arrival costs look-ups only. Asked for on the
+    // GUI thread when loading starts; dropped when owner goes.
+    void AddTextSource(QObject* owner, std::function<QString()> text);
 
     // Where a word list that cannot be written is reported; unset: stderr.
     void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
@@ -66,6 +78,7 @@ private:
     std::vector<std::filesystem::path> folders_;
     std::filesystem::path personalFile_;
     std::function<void(const std::string&)> errorSink_;
+    std::vector<std::pair<QPointer<QObject>, std::function<QString()>>> textSources_;
     std::shared_ptr<SpellChecker> checker_;
     std::string wanted_;  // the dictionary asked for last; "" for none
     std::optional<SpellDictionary> wantedDictionary_;

@@ -10,6 +10,8 @@
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -90,7 +93,8 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
     layout->addLayout(buttons);
-    resize(500, 440);
+    // Wide enough for every page's tab, so none hides behind scroll arrows.
+    resize(std::max(500, pages_->tabBar()->sizeHint().width() + 2 * layout->contentsMargins().left() + 8), 440);
     KeepWrappedLabelsWhole(this);
 }
 

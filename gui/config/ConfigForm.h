@@ -1,5 +1,5 @@
-// "Configuration": edits every user setting of one profile on seven pages
-// (General, Alerts, Activity msg, Keyboard, Filter, Misc, Fonts). Values reach
+// "Configuration": edits every user setting of one profile on eight pages
+// (General, Alerts, Activity msg, Keyboard, Filter, Misc, Fonts, Spelling). Values reach
 // the store only through Ok or Apply; afterwards the open windows are asked to
 // save and re-apply their own layout through hooks the opener supplies.
 #pragma once

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QVBoxLayout>
 
 namespace pellar {
@@ -22,6 +23,19 @@ namespace {
 QString SpellCheckCaption()
 {
     return QStringLiteral("&Underline misspelt words while writing");
+}
+
+// "de_DE (German, Germany)"; the name alone where Qt does not know it.
+QString DictionaryCaption(const std::string& language)
+{
+    const QString name = QString::fromStdString(language);
+    const QLocale locale(name);
+    if (locale.language() == QLocale::C || !name.startsWith(QLocale::languageToCode(locale.language())))
+        return name;
+    QString caption = QLocale::languageToString(locale.language());
+    if (name.contains(u'_') && locale.territory() != QLocale::AnyTerritory)
+        caption += QStringLiteral(", ") + QLocale::territoryToString(locale.territory());
+    return QStringLiteral("%1 (%2)").arg(name, caption);
 }
 
 } // namespace
@@ -77,8 +91,8 @@ void TConfigForm::LoadSpellingPage()
                                                   : QStringLiteral("As the locale says (%1)").arg(followsName),
                                     QString());
     for (const SpellDictionary& dictionary : installed) {
-        const QString name = QString::fromStdString(dictionary.language);
-        spellLanguageComboBox_->addItem(name, name);
+        spellLanguageComboBox_->addItem(DictionaryCaption(dictionary.language),
+                                        QString::fromStdString(dictionary.language));
     }
     const QString chosen = QString::fromStdString(loadedSpellLanguage_);
     int index = spellLanguageComboBox_->findData(chosen);

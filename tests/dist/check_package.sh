@@ -33,6 +33,10 @@ CONFIG
 deb="$(ls "$out"/deb/pellar_*.deb 2>/dev/null | head -1)"
 [ -n "$deb" ] || { cat "$out/cpack.log"; echo "FAIL: no package made"; exit 1; }
 
+# Spell checking loads the Hunspell library and wants a dictionary.
+dpkg-deb -f "$deb" Depends | grep -q 'libhunspell' || fail "no dependency on the Hunspell library"
+dpkg-deb -f "$deb" Recommends | grep -q 'hunspell-dictionary' || fail "no spelling dictionary recommended"
+
 listing="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for file in ./usr/share/doc/pellar/copyright ./usr/share/doc/pellar/changelog.gz \
             ./usr/share/man/man1/pellar.1.gz ./usr/share/man/man1/miravod.1.gz ./usr/bin/pellar ./usr/bin/miravod; do

@@ -176,12 +176,22 @@ private slots:
         QVERIFY(QString::fromStdString(form->Model().Body()).contains(QStringLiteral("by the river tomorow")) ||
                 body->toPlainText().contains(QStringLiteral("by the river tomorow")));
 
+        // The other misspelt word goes into the user's own list.
+        const int tomorow = body->document()->findBlockByNumber(2).position() + 31;
+        menu = OpenMenu(body->viewport(), CharPos(body, tomorow));
+        QVERIFY(menu);
+        Entry(menu, QStringLiteral("SpellAddToDictionary"))->trigger();
+        menu->close();
+        QTRY_COMPARE(Underlined(body->document(), 2), Ranges{});
+        QVERIFY(body->toPlainText().contains(QStringLiteral("river tomorow.")));
+
         form->SetCloseAnswerer([](const QString&) { return TWriteTextForm::CloseChoice::Discard; });
         QPointer<TWriteTextForm> watch(form);
         form->close();
         QTRY_VERIFY(watch.isNull());
     }
 
+    // After the writing window's test: its added word is in the list too.
     void addToDictionaryFromTheMessageInputLastsForTheNextChecker()
     {
         TMessagesForm* messages = session_.App().OpenWindows().Events().MainMessages();
@@ -207,6 +217,7 @@ private slots:
         auto next = SpellChecker::Open({"xx_XX", folder / "xx_XX.aff", folder / "xx_XX.dic"}, words);
         QVERIFY(next);
         QVERIFY(next->IsCorrect(u"Pellar"));
+        QVERIFY(next->IsCorrect(u"tomorow"));
         QVERIFY(!next->IsCorrect(u"Pellarr"));
     }
 };

@@ -2,6 +2,7 @@
 // and line edits, the context menu's suggestions, "Add to dictionary" and
 // "Ignore", no dictionary at all, and the settings dialog's Spelling page.
 #include "gui/common/SpellAttachment.h"
+#include "gui/common/SpellHighlighter.h"
 #include "gui/common/SpellLineMarks.h"
 #include "gui/common/SpellService.h"
 #include "gui/config/ConfigForm.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -167,6 +169,35 @@ private slots:
         QVERIFY(edit.toPlainText().startsWith(QStringLiteral("the wrold is")));
     }
 
+    void aWholeTextIsCheckedAgainASliceOfLinesATurn()
+    {
+        Spelling spelling(folder_, personal_);
+        QVERIFY(spelling.Ready());
+        QPlainTextEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        const int lines = 3 * SpellHighlighter::kBlocksPerTurn + 5;
+        edit.setPlainText(QStringLiteral("the zorbl\n").repeated(lines));
+        QCOMPARE(Underlined(edit.document(), 0), (Ranges{{4, 5}}));
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{4, 5}}));
+
+        auto* highlighter = edit.document()->findChild<SpellHighlighter*>();
+        QVERIFY(highlighter);
+        spelling.service.Checker()->Ignore(u"zorbl");
+        highlighter->CheckAll();
+        // The first slice at once, the rest on later turns.
+        QCOMPARE(Underlined(edit.document(), 0), Ranges{});
+        QCOMPARE(Underlined(edit.document(), SpellHighlighter::kBlocksPerTurn - 1), Ranges{});
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{4, 5}}));
+        QVERIFY(highlighter->Checking());
+        // Typing meanwhile is checked at once, as always.
+        QTextCursor cursor(edit.document()->findBlockByNumber(lines - 1));
+        cursor.insertText(QStringLiteral("wrold "));
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{0, 5}}));
+        QTRY_VERIFY(!highlighter->Checking());
+        QCOMPARE(Underlined(edit.document(), lines - 2), Ranges{});
+        QCOMPARE(Underlined(edit.document(), lines - 1), (Ranges{{0, 5}}));
+    }
+
     void lineEditMarksFollowTheTextAndLeaveCaretSelectionAndUndo()
     {
         Spelling spelling(folder_, personal_);
@@ -197,6 +228,46 @@ private slots:
         edit.setText(QStringLiteral("hello world"));
         QTRY_COMPARE(Marked(&edit), Ranges{});
         QTRY_COMPARE(RedPixels(edit.grab().toImage(), 0, edit.width()), 0);
+    }
+
+    void marksWaitWhileTheInputMethodComposes()
+    {
+        Spelling spelling(folder_, personal_);
+        QLineEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QVERIFY(spelling.Ready());
+        edit.setText(QStringLiteral("the wrold"));
+        QTRY_COMPARE(Marked(&edit), (Ranges{{4, 5}}));
+        // A character being composed: new marks would end the composition.
+        QInputMethodEvent composing(QStringLiteral("x"), {});
+        QCoreApplication::sendEvent(&edit, &composing);
+        spelling.service.Ignore(u"wrold");
+        QTest::qWait(20);
+        QCOMPARE(Marked(&edit), (Ranges{{4, 5}}));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral(" zorbl"));
+        QCoreApplication::sendEvent(&edit, &commit);
+        QCOMPARE(edit.text(), QStringLiteral("the wrold zorbl"));
+        QTRY_COMPARE(Marked(&edit), (Ranges{{10, 5}}));
+    }
+
+    void aLoadingCheckerLooksUpTheWordsOfOpenTexts()
+    {
+        Spelling spelling(folder_, personal_);
+        QPlainTextEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        edit.setPlainText(QStringLiteral("the wrold is here\nzorbl the wrold"));
+        size_t lookupsOnArrival = 0;
+        connect(&spelling.service, &SpellService::CheckerChanged, this,
+                [&] { lookupsOnArrival = spelling.service.Checker()->DictionaryLookups(); });
+        QVERIFY(spelling.Ready());
+        // Five distinct words, asked while loading; the editor's pass then
+        // finds every verdict kept.
+        QCOMPARE(lookupsOnArrival, size_t(5));
+        QTRY_COMPARE(Underlined(edit.document(), 1), (Ranges{{0, 5}, {10, 5}}));
+        QCOMPARE(spelling.service.Checker()->DictionaryLookups(), size_t(5));
     }
 
     void menuOffersSuggestionsAboveTheEditorsOwnEntries()
@@ -281,6 +352,7 @@ private slots:
         spelling.service.Refresh();
         QVERIFY(!spelling.service.Loading());
         QVERIFY(!spelling.service.Checker());
+        QCOMPARE(spelling.service.Language(), QString());
         QCOMPARE(Underlined(edit.document(), 0), Ranges{});
 
         Spelling off(folder_, personal_);
@@ -307,15 +379,34 @@ private slots:
         QTRY_COMPARE(Underlined(edit.document(), 0), (Ranges{{4, 5}}));
         spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
         spelling.service.Refresh();
-        QTRY_COMPARE(spelling.service.Language().contains(QStringLiteral("yy_YY")), true);
+        QCOMPARE(spelling.service.Language(), QStringLiteral("yy_YY"));
         QTRY_VERIFY(spelling.service.Checker() && spelling.service.Checker()->Language() == "yy_YY");
         QTRY_COMPARE(Underlined(edit.document(), 0), Ranges{});
+    }
+
+    void aChoiceMadeWhileADictionaryLoadsWins()
+    {
+        std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
+        std::ofstream(folder_ / "yy_YY.dic") << "2\nwrold\nthe\n";
+        Spelling spelling(folder_, personal_);
+        int changes = 0;
+        connect(&spelling.service, &SpellService::CheckerChanged, this, [&changes] { ++changes; });
+        spelling.service.Refresh();
+        QVERIFY(spelling.service.Loading());
+        spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
+        spelling.service.Refresh();
+        QTRY_VERIFY(spelling.service.Checker() && !spelling.service.Loading());
+        QCOMPARE(spelling.service.Checker()->Language(), std::string("yy_YY"));
+        // The stale dictionary was never handed to the editors.
+        QCOMPARE(changes, 1);
     }
 
     void settingsPageListsTheDictionariesAndSavesOnlyAChange()
     {
         std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
         std::ofstream(folder_ / "yy_YY.dic") << "1\nword\n";
+        std::ofstream(folder_ / "de_DE.aff") << "SET UTF-8\n";
+        std::ofstream(folder_ / "de_DE.dic") << "1\nWort\n";
         auto backend = std::make_shared<MemoryRegistryBackend>();
         TMiravoConfiguration config(backend, "anna");
         config.SetProfile(TMiravoConfiguration::kRootPath);
@@ -330,10 +421,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         QComboBox* languages = form.SpellLanguageComboBox();
-        QCOMPARE(languages->count(), 3);
+        QCOMPARE(languages->count(), 4);
         QVERIFY(languages->itemText(0).startsWith(QStringLiteral("As the locale says (")));
-        QCOMPARE(languages->itemData(1).toString(), QStringLiteral("xx_XX"));
-        QCOMPARE(languages->itemData(2).toString(), QStringLiteral("yy_YY"));
+        QCOMPARE(languages->itemData(1).toString(), QStringLiteral("de_DE"));
+        QCOMPARE(languages->itemText(1), QStringLiteral("de_DE (German, Germany)"));
+        QCOMPARE(languages->itemData(2).toString(), QStringLiteral("xx_XX"));
+        QCOMPARE(languages->itemText(2), QStringLiteral("xx_XX"));
+        QCOMPARE(languages->itemData(3).toString(), QStringLiteral("yy_YY"));
         QCOMPARE(languages->currentIndex(), 0);
         QVERIFY(form.SpellCheckBox()->isChecked());
         QVERIFY(form.SpellNoteLabel()->isHidden());
@@ -344,7 +438,7 @@ private slots:
         QVERIFY(!backend->ReadValue(std::string(TMiravoConfiguration::kRootPath), "SpellLanguage"));
         QVERIFY(!backend->ReadValue(std::string(TMiravoConfiguration::kRootPath), "SpellCheck"));
 
-        languages->setCurrentIndex(2);
+        languages->setCurrentIndex(3);
         form.SpellCheckBox()->setChecked(false);
         form.Save();
         QCOMPARE(config.ReadString(ConfigKeys::SpellLanguage, ""), std::string("yy_YY"));
