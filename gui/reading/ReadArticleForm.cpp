@@ -25,6 +25,7 @@
 #include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QTextCursor>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -43,20 +44,17 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(QStringLiteral("Read texts"));
+    // The controller first: the views show its models.
+    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_);
     BuildLayout();
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
         [this](PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) {
             emit PresentationEditorRequested(kind, target, recipient, FromWire(subject));
         });
-    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
-                                                   *confList_);
-    subjectTree_->SetTree(reading_->SubjectTree());
     readingCommands_ = new TReadingCommands(*this);
     actions_ = new TReadArticleActions(*this, *readingCommands_);
 
-    connect(confList_, &TConfListView::SelectedConferenceChanged, this,
-            [this](int32_t conf) { reading_->ConferenceSelected(conf); });
     connect(articleView_, &TArticleViewForm::ReadTextRequested, this, [this](int32_t text) { ShowText(text, true); });
     connect(articleView_, &TArticleViewForm::PresentationRequested, readingCommands_,
             &TReadingCommands::ViewPresentation);
@@ -76,8 +74,12 @@ TReadArticleForm::~TReadArticleForm()
 
 void TReadArticleForm::BuildLayout()
 {
-    confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
+    reading_->ConfList().SetCollate([](const std::string& a, const std::string& b) {
+        return QString::localeAwareCompare(FromWire(a), FromWire(b));
+    });
+    confList_ = new TConfListView(reading_->ConfList());
     subjectTree_ = new TSubjectTreeView;
+    subjectTree_->SetTree(reading_->SubjectTree());
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
     confSubjSplitter_->setObjectName(QStringLiteral("ConfSubjSplitter"));
     confSubjSplitter_->addWidget(confList_);
@@ -263,7 +265,7 @@ void TReadArticleForm::ApplyLayout()
     }
     actions_->ReformatTextAction()->setChecked(config.ReadFlag("ReformatTexts", false));
     articleView_->SetReformat(actions_->ReformatTextAction()->isChecked());
-    for (int i = 0; i < confList_->columnCount(); ++i) {
+    for (int i = 0; i < confList_->header()->count(); ++i) {
         const int width = config.ReadInt("ConfListListCol" + std::to_string(i), -1);
         if (width >= 0)
             confList_->setColumnWidth(i, width);
@@ -274,7 +276,7 @@ void TReadArticleForm::ApplyLayout()
 int TReadArticleForm::ListWidthForAllColumns() const
 {
     int width = 2 * confList_->frameWidth() + confList_->verticalScrollBar()->sizeHint().width();
-    for (int i = 0; i < confList_->columnCount(); ++i)
+    for (int i = 0; i < confList_->header()->count(); ++i)
         width += confList_->columnWidth(i);
     return width;
 }
@@ -284,7 +286,7 @@ void TReadArticleForm::SaveLayout()
     TMiravoConfiguration& config = client_.Config();
     config.WriteInt("SubjSplitSize", confList_->width());
     config.WriteInt("CommSplitSize", commentedEdit_->height());
-    for (int i = 0; i < confList_->columnCount(); ++i)
+    for (int i = 0; i < confList_->header()->count(); ++i)
         config.WriteInt("ConfListListCol" + std::to_string(i), confList_->columnWidth(i));
 }
 
