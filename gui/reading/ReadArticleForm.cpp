@@ -70,6 +70,12 @@ TReadArticleForm::~TReadArticleForm()
 {
     // The workers end before the widgets they hand work to.
     reading_->Shutdown();
+    // The views over the controller's models go before the models: the
+    // controller is a member, gone before the base class deletes children.
+    delete confList_;
+    delete subjectTree_;
+    confList_ = nullptr;
+    subjectTree_ = nullptr;
 }
 
 void TReadArticleForm::BuildLayout()
