@@ -31,7 +31,6 @@
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdlib>
