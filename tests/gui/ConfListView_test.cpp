@@ -13,11 +13,14 @@
 #include "server/Store.h"
 #include "support/gui/GuiTestSupport.h"
 
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
+#include <thread>
 
 using namespace pellar;
 
@@ -167,6 +170,38 @@ private slots:
         QCOMPARE(list_->RowCount(), kMemberships + 1);
         QCOMPARE(list_->Row(confs_[0])->name, "Many 0");
         QCOMPARE(list_->Row(confs_[0])->unread, 0);
+    }
+
+    // The adapter passes Qt's checks through refreshes, sorts and a clear;
+    // a selection made on another thread reaches the view, and a click
+    // reaches the core model and whoever listens to it.
+    void theViewFollowsTheCoreModelAndAClickGoesBackToIt()
+    {
+        QAbstractItemModelTester tester(list_->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::vector<int32_t> heard;
+        model_->SetSelectionHandler([&heard](int32_t conf) { heard.push_back(conf); });
+        list_->Refresh();
+        QTRY_COMPARE(list_->model()->rowCount(), kMemberships - kReadOut);
+        QCOMPARE(list_->currentIndex().row(), 0);
+
+        std::thread worker([this] { model_->SelectRow(3); });
+        worker.join();
+        QTRY_COMPARE(list_->currentIndex().row(), 3);
+        QVERIFY(list_->selectionModel()->isRowSelected(3, QModelIndex()));
+
+        const QModelIndex fifth = list_->model()->index(5, TConfListView::NameColumn);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, list_->visualRect(fifth).center());
+        QCOMPARE(list_->SelectedConference(), list_->RowConference(5));
+        QCOMPARE(heard.back(), list_->RowConference(5));
+
+        // Sorted by name on the header, the view's rows follow the model's.
+        emit list_->header()->sectionClicked(TConfListView::NameColumn);
+        QTRY_COMPARE(list_->model()->index(0, TConfListView::NrColumn).data().toString(),
+                     QString::number(list_->RowConference(0)));
+        QCOMPARE(list_->currentIndex().row(), list_->SelectedRow());
+        list_->ClearRows();
+        QTRY_COMPARE(list_->model()->rowCount(), 0);
+        model_->SetSelectionHandler(nullptr);
     }
 };
 
