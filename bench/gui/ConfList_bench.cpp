@@ -85,7 +85,8 @@ double TimeLogon(int port, const Reader& reader)
     pellar::test::ScriptedSessionUi ui;
     pellar::SessionCommands commands(client, ui);
     pellar::Logon logon(client, ui, commands, {});
-    pellar::TConfListView list(client, [] { return 0; });
+    pellar::ConfListModel model(client.Cache());
+    pellar::TConfListView list(model);
     list.resize(500, 700);
     list.show();
     QApplication::processEvents();
@@ -96,6 +97,8 @@ double TimeLogon(int port, const Reader& reader)
     client.SetCurrentPerson(reader.person);
     logon.LoadMemberships();
     list.Refresh();
+    // The view takes the rows in on the next turn of the event loop.
+    list.ListModel()->ApplyPending();
     list.repaint();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!request.Success() || list.RowCount() != reader.size)

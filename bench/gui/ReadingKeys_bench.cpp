@@ -8,7 +8,8 @@
 //   - the longest pause of the GUI event loop from logon to the last press,
 //     with the step it fell in,
 //   - the resident memory after the whole conference was read at 0 ms, in a
-//     process of its own (its own copy of the database, read without pauses).
+//     process of its own (its own copy of the database, read without pauses),
+//   - the most hand-overs to the GUI thread a read-next step made.
 // A press that shows nothing, a session that does not complete or a figure
 // past its limit fails the run (exit status 1).
 #include "bench/gui/GuiProbe.h"
@@ -75,6 +76,8 @@ constexpr int kPauseMs = 30;
 constexpr double kP99LimitMs = 16;
 constexpr double kGapLimitMs = 50;
 constexpr double kRssLimitMb = 60;
+// A step hands the GUI thread its result and nothing else.
+constexpr int kHandOverLimit = 1;
 
 struct World {
     int32_t big = 0;
@@ -200,6 +203,8 @@ struct RunFigures {
     double rssMb = 0;
     double restGapMs = 0;  // reading the rest of the conference without pauses
     double treeSeconds = 0;
+    // The most hand-overs to the GUI thread any read-next step made.
+    int stepHandOvers = 0;
     std::string failure;
 };
 
@@ -255,7 +260,7 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
                     std::to_string(world.big));
 
     // Earlier sessions of the run have read some: the server keeps them read.
-    const int unreadAtStart = list->RowOf(world.big)->text(TConfListView::UnreadColumn).toInt();
+    const int unreadAtStart = list->Row(world.big) ? list->Row(world.big)->unread : 0;
     if (qEnvironmentVariableIsSet("PELLAR_BENCH_VERBOSE"))
         std::fprintf(stderr, "resident after the list: %.1f MB\n", ResidentKb() / 1024.0);
     probe.SetPhase("reading while the tree fills");
@@ -357,6 +362,7 @@ RunFigures RunSession(int serverPort, int roundTripMs, const World& world, bool 
     } else {
         figures.restGapMs = rest.LongestGapMs();
     }
+    figures.stepHandOvers = reading->Reader().MostStepHandOvers();
     app.Disconnect();
     windows.reset();
     return figures;
@@ -502,6 +508,8 @@ int main(int argc, char** argv)
                     Percentile(f.queuedMs, 0.5), Percentile(f.queuedMs, 0.99), Percentile(f.stepMs, 0.5),
                     Percentile(f.stepMs, 0.99));
         std::printf("       whole tree %.2f s after the list; %d texts read\n", f.treeSeconds, f.textsRead);
+        std::printf("       hand-overs to the GUI thread per step: at most %d (limit %d) %s\n", f.stepHandOvers,
+                    kHandOverLimit, verdicts.AtMost(f.stepHandOvers, kHandOverLimit, "TOO MANY"));
     }
     bench::RemoveDatabase(db);
     return verdicts.ExitStatus();

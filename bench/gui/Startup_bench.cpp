@@ -90,8 +90,8 @@ protected:
         if (watched != list_->viewport()) {
             if (windowMs < 0)
                 windowMs = ms;
-        } else if (listMs < 0 && list_->RowCount() > 0 &&
-                   !list_->topLevelItem(0)->text(pellar::TConfListView::UnreadColumn).isEmpty()) {
+        } else if (listMs < 0 && list_->model()->rowCount() > 0 &&
+                   !list_->model()->index(0, pellar::TConfListView::UnreadColumn).data().toString().isEmpty()) {
             // This paint shows the counts; it is done once the loop returns.
             listMs = ms;
             QTimer::singleShot(0, qApp, [] { QApplication::quit(); });

@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigKeys.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
@@ -40,10 +41,14 @@ std::string MissingTextMessage(int32_t text, MVCache::TextMiss miss, bool connec
 
 } // namespace
 
-ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
-                                     ConferenceListPort& list)
-    : client_(client), view_(view), list_(list), services_(client), gui_(std::move(gui))
+ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view)
+    : client_(client), view_(view), services_(client), gui_(std::move(gui)), confList_(client.Cache())
 {
+    confList_.SetReadingConference([this] { return status_.Conference(); });
+    confList_.SetSelectionHandler([this](int32_t conf) {
+        if (!shutDown_)
+            ConferenceSelected(conf);
+    });
     builder_ = std::make_unique<SubjectTreeAsyncThread>(services_, tree_);
 }
 
@@ -64,6 +69,7 @@ void ReadingController::Shutdown()
     builder_.reset();
     worker_.reset();
     retired_.reset();
+    confList_.SetSelectionHandler(nullptr);
 }
 
 bool ReadingController::IsConnected() const
@@ -200,6 +206,11 @@ bool ReadingController::BeginWork()
 
 void ReadingController::EndWork()
 {
+    // A step ends inside its last hand-over: count what it took.
+    if (worker_ && !worker_->Finished()) {
+        lastStepHandOvers_ = worker_->HandOvers();
+        mostStepHandOvers_ = std::max(mostStepHandOvers_, lastStepHandOvers_);
+    }
     if (builder_)
         builder_->SetUserWaiting(false);
     if (busy_ > 0)
@@ -242,7 +253,7 @@ void ReadingController::StartStep()
     // a pending step): it is joined one step later, never inside its own
     // hand-over.
     retired_ = std::move(worker_);
-    worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, list_, stepHost_, status_);
+    worker_ = std::make_unique<TReadNextTextThread>(services_, *gui_, confList_, stepHost_, status_);
     worker_->Start();
 }
 

@@ -5,6 +5,7 @@
 // Shutdown, the one place they stop.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "core/reading/ClientReadingServices.h"
+#include "core/reading/ConfListModel.h"
 #include "core/reading/ReadHistory.h"
 #include "core/reading/ReadTextsKept.h"
 #include "core/reading/SubjectTreeModel.h"
@@ -51,8 +53,7 @@ public:
 class ReadingController {
 public:
     // gui: the hand-over the workers use; cancelled by Shutdown.
-    ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
-                      ConferenceListPort& list);
+    ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view);
     // Shutdown().
     ~ReadingController();
     ReadingController(const ReadingController&) = delete;
@@ -70,6 +71,10 @@ public:
     // The subject tree of the conference read: the builder fills it on its
     // thread, read marks update it, views show it.
     SubjectTreeModel& SubjectTree() { return tree_; }
+    // The conference list: rows, counts, order and selection. The read-next
+    // worker reads and selects in it on its thread; a selection, from there
+    // or from a view, reaches ConferenceSelected.
+    ConfListModel& ConfList() { return confList_; }
     // Shows plain the tree's texts that the memberships at hand have read
     // (no request is made); at the end of every piece of work.
     void RefreshTreeReadMarks();
@@ -107,13 +112,18 @@ public:
     // starts when it ends (true).
     bool ReadNext();
     bool ReadNextRunning() const;
+    // Hand-overs to the GUI thread the last read-next step made, and the
+    // most any step made (one: its result).
+    int LastStepHandOvers() const { return lastStepHandOvers_; }
+    int MostStepHandOvers() const { return mostStepHandOvers_; }
     // The session's activity by its key ("read", "reread", "write", ...).
     void ChangeActivityKey(std::string_view key);
 
     // --- Conferences and the session -------------------------------------------
     // The list selected conf: the status reads in it from its start.
     void EnterConference(int32_t conf);
-    // The list's selection changed: the tree is built for it, the server told.
+    // The list's selection changed: the tree is built for it, the server
+    // told. Called on the thread that selected (the GUI's or the worker's).
     void ConferenceSelected(int32_t conf);
     // The subject-tree builder forgets a conference that was left.
     void DropConference(int32_t conf);
@@ -155,7 +165,6 @@ private:
 
     Client& client_;
     ReadingView& view_;
-    ConferenceListPort& list_;
     ClientReadingServices services_;
     std::unique_ptr<CancellableGuiThread> gui_;
     TCurrentReadStatus status_;
@@ -163,12 +172,15 @@ private:
     ReadTextsKept kept_;
     SessionCommands* commands_ = nullptr;
     int busy_ = 0;
-    bool shutDown_ = false;
+    std::atomic<bool> shutDown_{false};
     StepHost stepHost_{*this};
     std::unique_ptr<TReadNextTextThread> worker_;
     std::unique_ptr<TReadNextTextThread> retired_;  // the step before, maybe still in its last hand-over
     bool readNextPending_ = false;
-    // Declared before the builder, which writes into it until joined.
+    int lastStepHandOvers_ = 0;
+    int mostStepHandOvers_ = 0;
+    // Declared before the workers, which write into them until joined.
+    ConfListModel confList_;
     SubjectTreeModel tree_;
     std::unique_ptr<SubjectTreeAsyncThread> builder_;
 };

@@ -100,49 +100,54 @@ void TReadNextTextThread::Run()
     // step that then shows nothing leaves the text on screen current, so
     // that a comment or reply still goes to what the user sees.
     const int32_t shown = status_.CurrentText();
+    Outcome outcome;
     try {
-        Step();
+        outcome = Step();
         if (status_.CurrentText() == 0)
             status_.SetCurrentText(shown);
     } catch (const std::exception& e) {
         services_.Log("TReadNextTextThread", e.what());
-        gui_.invokeAndWait([this] { host_.Disconnect(); });
+        outcome.disconnect = true;
     }
-    gui_.invokeAndWait([this] { host_.EndWork(); });
+    // The step's one hand-over to the GUI thread: what it found, then the
+    // end of the work. Everything else (the list, the walk, the marks) it
+    // did on this thread.
+    ++handOvers_;
+    gui_.invokeAndWait([&] {
+        if (outcome.text > 0)
+            host_.ShowText(outcome.text);
+        if (!outcome.info.empty())
+            host_.ShowInfo(outcome.info);
+        if (outcome.disconnect)
+            host_.Disconnect();
+        host_.EndWork();
+    });
     finished_ = true;
 }
 
-void TReadNextTextThread::Step()
+TReadNextTextThread::Outcome TReadNextTextThread::Step()
 {
-    // Each pass through the loop either shows a text, marks one read, or
+    // Each pass through the loop either finds a text, marks one read, or
     // finds a conference dry; a run of dry conferences longer than the list
     // means the counts and the walk disagree, and the step ends.
     int dry = 0;
     const int32_t startConference = status_.Conference();
     for (;;) {
-        int32_t conf = 0;
-        int rows = 0;
-        gui_.invokeAndWait([&] {
-            conf = SelectReadingConference(services_, list_, status_, host_);
-            rows = list_.RowCount();
-        });
+        const int32_t conf = SelectReadingConference(services_, list_, status_, host_);
+        const int rows = list_.RowCount();
         conference_ = conf;
-        if (!services_.Conference(conf)) {
-            NothingMore(false);
-            return;
-        }
+        if (!services_.Conference(conf))
+            return NothingMore(false);
         const std::shared_ptr<TMiravoMembership> membership = services_.Membership(conf);
         if (!membership)
-            return;
+            return {};
 
         int32_t text;
         if (conf == status_.Conference()) {
             text = GetNextUnread(services_, status_, membership.get(), nullptr);
             if (text == -1) {
-                gui_.invokeAndWait([&] {
-                    list_.Refresh();
-                    NextReadingConference(services_, list_, status_);
-                });
+                list_.Refresh();
+                NextReadingConference(services_, list_, status_);
                 if (++dry > rows + 1)
                     break;
                 continue;
@@ -153,8 +158,7 @@ void TReadNextTextThread::Step()
             status_.ClearStack();
             text = GetNextUnread(services_, status_, membership.get(), nullptr);
             if (text == -1) {
-                bool found = false;
-                gui_.invokeAndWait([&] { found = NextReadingConference(services_, list_, status_); });
+                const bool found = NextReadingConference(services_, list_, status_);
                 if (found && ++dry <= rows + 1)
                     continue;
             }
@@ -169,25 +173,24 @@ void TReadNextTextThread::Step()
         }
         status_.SetCurrentText(text);
         PrefetchText(services_, text);
-        gui_.invokeAndWait([&] { host_.ShowText(text); });
         MarkTextRead(services_, text, true);
         host_.ChangeActivity("read");
         // Within a conference only the counts the mark changed: a whole
         // refresh walks every membership and row, and with a thousand
         // conferences that is what the next press would wait for. A step
         // that moved on refreshes whole, so the row left behind can go.
-        gui_.invokeAndWait([&] {
-            if (conf == startConference)
-                list_.RefreshChanged();
-            else
-                list_.Refresh();
-        });
-        return;
+        if (conf == startConference)
+            list_.RefreshChanged();
+        else
+            list_.Refresh();
+        Outcome outcome;
+        outcome.text = text;
+        return outcome;
     }
-    NothingMore(true);
+    return NothingMore(true);
 }
 
-void TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
+TReadNextTextThread::Outcome TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
 {
     if (withActivityAndRefresh)
         host_.ChangeActivity("wait");
@@ -196,10 +199,11 @@ void TReadNextTextThread::NothingMore(bool withActivityAndRefresh)
         size_t pos = 0;
         timeText_ = FormatDateTime(ReadTime(*reply, pos), services_.Locale());
     }
-    const std::string line = "The time is now " + timeText_ + " (according to the server)\r";
-    gui_.invokeAndWait([&] { host_.ShowInfo(line); });
     if (withActivityAndRefresh)
-        gui_.invokeAndWait([&] { list_.Refresh(); });
+        list_.Refresh();
+    Outcome outcome;
+    outcome.info = "The time is now " + timeText_ + " (according to the server)\r";
+    return outcome;
 }
 
 } // namespace pellar

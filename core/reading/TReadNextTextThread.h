@@ -1,7 +1,9 @@
 // The read-next worker: one step of reading on its own thread. It settles the
-// conference from the reading window's list, asks the read status for the next
-// text, prefetches it, has the GUI thread show it and marks it read. All
-// server waits happen here; the window is touched only through GuiThread.
+// conference from the conference list (the core model, read and selected on
+// this thread), asks the read status for the next text, prefetches it, marks
+// it read, brings the list's counts up to date, and then hands the GUI thread
+// its result once: the text to show (or the line to say), and the end of the
+// work. All server waits happen here.
 #pragma once
 
 #include <atomic>
@@ -16,8 +18,8 @@ class GuiThread;
 class ReadingServices;
 class TCurrentReadStatus;
 
-// The reading window's conference list in its current display order. Called
-// on the GUI thread only.
+// The reading window's conference list in its current display order, as the
+// step reads it on its own thread (ConfListModel is safe for that).
 class ConferenceListPort
 {
 public:
@@ -45,7 +47,8 @@ class ReadNextHost
 public:
     virtual ~ReadNextHost() = default;
     // GUI thread: show the status's current text, add it to the history and
-    // select its subject-tree node if it has one.
+    // select its subject-tree node if it has one. Called in the step's one
+    // hand-over, before EndWork.
     virtual void ShowText(int32_t text) = 0;
     // GUI thread: the informational line of the time report.
     virtual void ShowInfo(const std::string& line) = 0;
@@ -57,10 +60,10 @@ public:
     virtual void EndWork() = 0;
 };
 
-// The selection step (GUI thread): the conference to read in, 0 for none.
+// The selection step (the worker's thread): the conference to read in, 0 for none.
 int32_t SelectReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status,
                                 ReadNextHost& host);
-// The next-conference step (GUI thread): selects the first row, in display
+// The next-conference step (the worker's thread): selects the first row, in display
 // order, whose membership has unread texts. On failure the selection is
 // cleared and the status leaves its conference.
 bool NextReadingConference(ReadingServices& services, ConferenceListPort& list, TCurrentReadStatus& status);
@@ -89,10 +92,18 @@ public:
     int32_t Conference() const { return conference_; }
     // The server time of the last time report; empty when it could not be had.
     std::string TimeText() const;
+    // Hand-overs to the GUI thread the step has made so far (one when it ends).
+    int HandOvers() const { return handOvers_; }
 
 private:
-    void Step();
-    void NothingMore(bool withActivityAndRefresh);
+    // What the step hands the GUI thread.
+    struct Outcome {
+        int32_t text = 0;       // to show; 0: none
+        std::string info;       // the time report; empty: none
+        bool disconnect = false;
+    };
+    Outcome Step();
+    Outcome NothingMore(bool withActivityAndRefresh);
 
     ReadingServices& services_;
     GuiThread& gui_;
@@ -102,6 +113,7 @@ private:
     std::atomic<int32_t> conference_{0};
     std::string timeText_;  // written by the step, read after Join
     std::atomic<bool> finished_{false};
+    std::atomic<int> handOvers_{0};
     std::thread thread_;
 };
 

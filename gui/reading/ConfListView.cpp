@@ -1,26 +1,112 @@
 #include "gui/reading/ConfListView.h"
 
-#include "core/protocol/TMiravoMembership.h"
-#include "core/session/MVCache.h"
-#include "core/session/Client.h"
 #include "gui/common/WireCodec.h"
 
 #include <QHeaderView>
-
-#include <algorithm>
-#include <vector>
+#include <QItemSelectionModel>
+#include <QMetaObject>
 
 namespace pellar {
 
-TConfListView::TConfListView(Client& client, std::function<int32_t()> readingConference, QWidget* parent)
-    : QTreeWidget(parent), client_(client), readingConference_(std::move(readingConference))
+// --- ConfListItemModel ----------------------------------------------------------
+
+ConfListItemModel::ConfListItemModel(ConfListModel& list, QObject* parent) : QAbstractTableModel(parent), list_(list)
+{
+    // Called on the changing thread: queued to this object's thread.
+    list_.SetChangeListener([this] { QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection); });
+    ApplyPending();
+}
+
+ConfListItemModel::~ConfListItemModel()
+{
+    list_.SetChangeListener(nullptr);
+}
+
+int ConfListItemModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ConfListItemModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant ConfListItemModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || static_cast<size_t>(index.row()) >= rows_.size())
+        return {};
+    const ConfListRow& row = rows_[static_cast<size_t>(index.row())];
+    const int column = index.column();
+    if (role == Qt::TextAlignmentRole && (column == TConfListView::PriorityColumn || column == TConfListView::UnreadColumn))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (column) {
+    case TConfListView::NrColumn: return QString::number(row.conf);
+    case TConfListView::NameColumn: return FromWire(row.name);
+    case TConfListView::PriorityColumn: return QString::number(row.priority);
+    default: return QString::number(row.unread);
+    }
+}
+
+QVariant ConfListItemModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole && (section == TConfListView::PriorityColumn || section == TConfListView::UnreadColumn))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    static const char* const names[] = {"Nr", "Name", "Priority", "Unread"};
+    return section >= 0 && section < 4 ? QString::fromLatin1(names[section]) : QVariant();
+}
+
+void ConfListItemModel::ApplyPending()
+{
+    ConfListModel::Snapshot snapshot = list_.TakeSnapshot();
+    const bool sameRows = snapshot.rows.size() == rows_.size() &&
+                          std::equal(rows_.begin(), rows_.end(), snapshot.rows.begin(),
+                                     [](const ConfListRow& a, const ConfListRow& b) { return a.conf == b.conf; });
+    if (sameRows) {
+        // Counts and priorities change in place: only those cells repaint.
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            ConfListRow& shown = rows_[i];
+            const ConfListRow& now = snapshot.rows[i];
+            if (shown.priority == now.priority && shown.unread == now.unread && shown.name == now.name)
+                continue;
+            shown = now;
+            const int row = static_cast<int>(i);
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole});
+        }
+    } else {
+        beginResetModel();
+        rows_ = std::move(snapshot.rows);
+        endResetModel();
+    }
+    emit Applied(snapshot.selected, snapshot.scrollTo);
+}
+
+int ConfListItemModel::ShownRow(int32_t conf) const
+{
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].conf == conf)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int32_t ConfListItemModel::ShownConference(int row) const
+{
+    return row >= 0 && static_cast<size_t>(row) < rows_.size() ? rows_[static_cast<size_t>(row)].conf : 0;
+}
+
+// --- TConfListView ------------------------------------------------------------------
+
+TConfListView::TConfListView(ConfListModel& list, QWidget* parent) : QTreeView(parent), list_(list)
 {
     setObjectName(QStringLiteral("ConfListView"));
-    setColumnCount(4);
-    setHeaderLabels({QStringLiteral("Nr"), QStringLiteral("Name"), QStringLiteral("Priority"),
-                     QStringLiteral("Unread")});
-    headerItem()->setTextAlignment(PriorityColumn, Qt::AlignRight | Qt::AlignVCenter);
-    headerItem()->setTextAlignment(UnreadColumn, Qt::AlignRight | Qt::AlignVCenter);
+    model_ = new ConfListItemModel(list_, this);
+    setModel(model_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
@@ -32,213 +118,49 @@ TConfListView::TConfListView(Client& client, std::function<int32_t()> readingCon
     setColumnWidth(PriorityColumn, 60);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
-    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        order_.HeaderClicked(column);
-        Sort();
-    });
-    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const int32_t conf = SelectedConference();
-        if (conf == lastSelected_)
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { list_.HeaderClicked(column); });
+    connect(model_, &ConfListItemModel::Applied, this, &TConfListView::FollowSelection);
+    // The user's choice goes to the core model, which tells the controller.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (following_)
             return;
-        lastSelected_ = conf;
-        emit SelectedConferenceChanged(conf);
+        const QModelIndexList rows = selectionModel()->selectedRows();
+        const int32_t conf = rows.isEmpty() ? 0 : model_->ShownConference(rows.front().row());
+        if (conf == 0)
+            list_.ClearSelection();
+        else if (conf != list_.SelectedConference())
+            list_.SelectConference(conf);
+    });
+    // Rows handler: on the refreshing thread, queued here unless it is this one.
+    list_.SetRowsHandler([this](bool hasRows) {
+        QMetaObject::invokeMethod(this, [this, hasRows] { emit RowsChanged(hasRows); }, Qt::AutoConnection);
     });
 }
 
-int32_t TConfListView::Number(const QTreeWidgetItem* item, int column)
+TConfListView::~TConfListView()
 {
-    return item ? item->text(column).toInt() : 0;
+    list_.SetRowsHandler(nullptr);
 }
 
-int TConfListView::RowCount()
+void TConfListView::FollowSelection(int32_t selected, int32_t inSight)
 {
-    return topLevelItemCount();
-}
-
-int32_t TConfListView::RowConference(int row)
-{
-    return Number(topLevelItem(row), NrColumn);
-}
-
-int TConfListView::SelectedRow()
-{
-    const auto selected = selectedItems();
-    return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.front());
-}
-
-void TConfListView::SelectRow(int row)
-{
-    QTreeWidgetItem* item = topLevelItem(row);
-    if (!item)
-        return;
-    setCurrentItem(item);
-    item->setSelected(true);
-    scrollToItem(item);
-}
-
-void TConfListView::ScrollIntoView(int row)
-{
-    if (QTreeWidgetItem* item = topLevelItem(row))
-        scrollToItem(item);
-}
-
-void TConfListView::ClearSelection()
-{
-    clearSelection();
-}
-
-int32_t TConfListView::SelectedConference()
-{
-    const int row = SelectedRow();
-    return row < 0 ? 0 : RowConference(row);
-}
-
-QTreeWidgetItem* TConfListView::RowOf(int32_t conf) const
-{
-    const auto it = rowMap_.find(conf);
-    return it == rowMap_.end() ? nullptr : it->second;
-}
-
-QTreeWidgetItem* TConfListView::MakeRow(const ConfListEntry& entry)
-{
-    // Not yet in the tree: rows go in together, with one layout.
-    auto* item = new QTreeWidgetItem;
-    item->setText(NrColumn, QString::number(entry.conf));
-    item->setText(NameColumn, FromWire(entry.name));
-    item->setText(PriorityColumn, QString::number(entry.priority));
-    item->setText(UnreadColumn, QString::number(entry.unread));
-    item->setTextAlignment(PriorityColumn, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(UnreadColumn, Qt::AlignRight | Qt::AlignVCenter);
-    rowMap_[entry.conf] = item;
-    return item;
-}
-
-void TConfListView::DeleteRow(int32_t conf)
-{
-    const auto it = rowMap_.find(conf);
-    if (it == rowMap_.end())
-        return;
-    delete it->second;
-    rowMap_.erase(it);
-}
-
-ConfListRefreshInput TConfListView::RefreshInput()
-{
-    ConfListRefreshInput input;
-    input.readingConference = readingConference_ ? readingConference_() : 0;
-    input.showEntireMembership = showAll_;
-    input.hasRow = [this](int32_t conf) { return RowOf(conf) != nullptr; };
-    return input;
+    following_ = true;
+    const int row = model_->ShownRow(selected);
+    if (row < 0) {
+        clearSelection();
+    } else {
+        const QModelIndex at = model_->index(row, 0);
+        if (currentIndex().row() != row || !selectionModel()->isRowSelected(row, QModelIndex()))
+            selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    following_ = false;
+    if (const int scrollRow = model_->ShownRow(inSight); scrollRow >= 0)
+        scrollTo(model_->index(scrollRow, 0));
 }
 
 void TConfListView::Refresh()
 {
-    if (const int row = SelectedRow(); row >= 0)
-        ScrollIntoView(row);
-    ConfListRefreshInput input = RefreshInput();
-    input.progress = [this](size_t done, size_t total) { emit RefreshProgress(done, total); };
-    Apply(PlanConfListRefresh(client_.Cache(), input));
-    if (SelectedRow() < 0 && RowCount() > 0)
-        SelectRow(0);
-    emit RowsChanged(RowCount() > 0);
-}
-
-void TConfListView::RefreshChanged()
-{
-    ConfListRefreshInput input = RefreshInput();
-    input.changedOnly = true;
-    const ConfListChanges changes = PlanConfListRefresh(client_.Cache(), input);
-    Apply(changes);
-    if (!changes.removed.empty())
-        emit RowsChanged(RowCount() > 0);
-}
-
-void TConfListView::Apply(const ConfListChanges& changes)
-{
-    for (const int32_t conf : changes.removed)
-        DeleteRow(conf);
-    for (const ConfListEntry& entry : changes.updated) {
-        if (QTreeWidgetItem* item = RowOf(entry.conf)) {
-            // A cell set to what it shows still costs the view a change.
-            const QString priority = QString::number(entry.priority), unread = QString::number(entry.unread);
-            if (item->text(PriorityColumn) != priority)
-                item->setText(PriorityColumn, priority);
-            if (item->text(UnreadColumn) != unread)
-                item->setText(UnreadColumn, unread);
-        }
-    }
-    if (!changes.added.empty()) {
-        QList<QTreeWidgetItem*> rows;
-        rows.reserve(static_cast<qsizetype>(changes.added.size()));
-        for (const ConfListEntry& entry : changes.added)
-            rows.append(MakeRow(entry));
-        SortIn(rows);
-    }
-}
-
-bool TConfListView::SelectConference(int32_t conf)
-{
-    QTreeWidgetItem* item = RowOf(conf);
-    if (!item) {
-        const auto membership = client_.Cache().GetMembership(conf);
-        if (!membership)
-            return false;
-        client_.Cache().LoadConferenceStatuses({conf});
-        item = MakeRow({conf, client_.Cache().GetName(conf), membership->Priority(), membership->UnreadCount()});
-        SortIn({item});
-    }
-    SelectRow(indexOfTopLevelItem(item));
-    return true;
-}
-
-void TConfListView::SetPriority(int32_t conf, int32_t priority)
-{
-    if (QTreeWidgetItem* item = RowOf(conf))
-        item->setText(PriorityColumn, QString::number(priority));
-}
-
-void TConfListView::Sort()
-{
-    SortIn({});
-}
-
-void TConfListView::SortIn(QList<QTreeWidgetItem*> added)
-{
-    const int32_t selected = SelectedConference();
-    // Taking the rows out and back is not a change of selection.
-    const QSignalBlocker quiet(this);
-    QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
-    items.append(added);
-    // Each row's key is read once, not at every comparison.
-    std::vector<std::pair<ConfListRow, QTreeWidgetItem*>> keyed;
-    keyed.reserve(static_cast<size_t>(items.size()));
-    for (QTreeWidgetItem* item : items) {
-        keyed.emplace_back(ConfListRow{Number(item, NrColumn), ToWire(item->text(NameColumn)),
-                                       Number(item, PriorityColumn), Number(item, UnreadColumn)},
-                           item);
-    }
-    auto collate = [](const std::string& a, const std::string& b) {
-        return QString::localeAwareCompare(FromWire(a), FromWire(b));
-    };
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [&](const auto& a, const auto& b) { return order_.Before(a.first, b.first, collate); });
-    QList<QTreeWidgetItem*> sorted;
-    sorted.reserve(items.size());
-    for (const auto& [row, item] : keyed)
-        sorted.append(item);
-    addTopLevelItems(sorted);
-    if (QTreeWidgetItem* item = RowOf(selected)) {
-        setCurrentItem(item);
-        item->setSelected(true);
-    }
-}
-
-void TConfListView::ClearRows()
-{
-    rowMap_.clear();
-    clear();
-    lastSelected_ = 0;
-    emit RowsChanged(false);
+    list_.Refresh([this](size_t done, size_t total) { emit RefreshProgress(done, total); });
 }
 
 } // namespace pellar

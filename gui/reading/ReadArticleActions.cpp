@@ -154,7 +154,7 @@ void TReadArticleActions::CreateMenus()
         PrepareConfMenu();
         confMenu_->popup(list->viewport()->mapToGlobal(pos));
     });
-    connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { commands_.ConfRowDoubleClicked(); });
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] { commands_.ConfRowDoubleClicked(); });
     connect(list, &TConfListView::RowsChanged, ReadNextAction(), &QAction::setEnabled);
     ReadNextAction()->setEnabled(false);
 

@@ -25,12 +25,12 @@
 #include "gui/common/MiravoTextEdit.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QTextCursor>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdlib>
@@ -43,20 +43,17 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(QStringLiteral("Read texts"));
+    // The controller first: the views show its models.
+    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_);
     BuildLayout();
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
         [this](PresentationKind kind, int32_t target, int32_t recipient, const std::string& subject) {
             emit PresentationEditorRequested(kind, target, recipient, FromWire(subject));
         });
-    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
-                                                   *confList_);
-    subjectTree_->SetTree(reading_->SubjectTree());
     readingCommands_ = new TReadingCommands(*this);
     actions_ = new TReadArticleActions(*this, *readingCommands_);
 
-    connect(confList_, &TConfListView::SelectedConferenceChanged, this,
-            [this](int32_t conf) { reading_->ConferenceSelected(conf); });
     connect(articleView_, &TArticleViewForm::ReadTextRequested, this, [this](int32_t text) { ShowText(text, true); });
     connect(articleView_, &TArticleViewForm::PresentationRequested, readingCommands_,
             &TReadingCommands::ViewPresentation);
@@ -72,14 +69,24 @@ TReadArticleForm::~TReadArticleForm()
 {
     // The workers end before the widgets they hand work to.
     reading_->Shutdown();
+    // The views over the controller's models go before the models: the
+    // controller is a member, gone before the base class deletes children.
+    delete confList_;
+    delete subjectTree_;
+    confList_ = nullptr;
+    subjectTree_ = nullptr;
 }
 
 void TReadArticleForm::BuildLayout()
 {
-    confList_ = new TConfListView(client_, [this] { return reading_ ? reading_->ReadStatus().Conference() : 0; });
+    reading_->ConfList().SetCollate([](const std::string& a, const std::string& b) {
+        return QString::localeAwareCompare(FromWire(a), FromWire(b));
+    });
+    confList_ = new TConfListView(reading_->ConfList());
     confList_->setAccessibleName(tr("Conferences"));
     confList_->setAccessibleDescription(tr("Your conferences with the number of unread texts in each"));
     subjectTree_ = new TSubjectTreeView;
+    subjectTree_->SetTree(reading_->SubjectTree());
     subjectTree_->setAccessibleName(tr("Subjects"));
     subjectTree_->setAccessibleDescription(tr("The texts of the conference by subject, comments under what they comment"));
     confSubjSplitter_ = new QSplitter(Qt::Horizontal);
@@ -277,7 +284,7 @@ void TReadArticleForm::ApplyLayout()
     }
     actions_->ReformatTextAction()->setChecked(config.ReadFlag("ReformatTexts", false));
     articleView_->SetReformat(actions_->ReformatTextAction()->isChecked());
-    for (int i = 0; i < confList_->columnCount(); ++i) {
+    for (int i = 0; i < confList_->header()->count(); ++i) {
         const int width = config.ReadInt("ConfListListCol" + std::to_string(i), -1);
         if (width >= 0)
             confList_->setColumnWidth(i, width);
@@ -288,7 +295,7 @@ void TReadArticleForm::ApplyLayout()
 int TReadArticleForm::ListWidthForAllColumns() const
 {
     int width = 2 * confList_->frameWidth() + confList_->verticalScrollBar()->sizeHint().width();
-    for (int i = 0; i < confList_->columnCount(); ++i)
+    for (int i = 0; i < confList_->header()->count(); ++i)
         width += confList_->columnWidth(i);
     return width;
 }
@@ -306,7 +313,7 @@ void TReadArticleForm::SaveLayout()
     TMiravoConfiguration& config = client_.Config();
     config.WriteInt("SubjSplitSize", confList_->width());
     config.WriteInt("CommSplitSize", commentedEdit_->height());
-    for (int i = 0; i < confList_->columnCount(); ++i)
+    for (int i = 0; i < confList_->header()->count(); ++i)
         config.WriteInt("ConfListListCol" + std::to_string(i), confList_->columnWidth(i));
 }
 

@@ -294,8 +294,8 @@ void TReadingCommands::SetPriority()
 
 void TReadingCommands::SendMessage()
 {
-    if (QTreeWidgetItem* row = form_.ConfListView()->currentItem())
-        emit form_.SendMessageRequested(row->text(TConfListView::NameColumn));
+    if (const auto row = form_.ConfListView()->Row(form_.ConfListView()->SelectedConference()))
+        emit form_.SendMessageRequested(FromWire(row->name));
 }
 
 void TReadingCommands::ViewRowPresentation()

@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace pellar {
 
 SubjectTreeItemModel::SubjectTreeItemModel(SubjectTreeModel& tree, QObject* parent)
@@ -86,11 +88,18 @@ void SubjectTreeItemModel::ScheduleApply()
 {
     if (applyTimer_.isActive())
         return;
-    const qint64 since = sinceApply_.isValid() ? sinceApply_.elapsed() : kApplyIntervalMs;
-    if (since >= kApplyIntervalMs)
+    const qint64 interval = ApplyInterval();
+    const qint64 since = sinceApply_.isValid() ? sinceApply_.elapsed() : interval;
+    if (since >= interval)
         ApplyPending();
     else
-        applyTimer_.start(static_cast<int>(kApplyIntervalMs - since));
+        applyTimer_.start(static_cast<int>(interval - since));
+}
+
+qint64 SubjectTreeItemModel::ApplyInterval() const
+{
+    // What a layout after an insertion costs grows with the rows shown.
+    return std::min<qint64>(kApplyIntervalMs, shown_.published / kNodesPerMs);
 }
 
 bool SubjectTreeItemModel::IsUpToDate() const

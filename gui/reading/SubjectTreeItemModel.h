@@ -1,11 +1,12 @@
 // The subject tree as Qt's views read it: a thin adapter over core's
 // SubjectTreeModel. It shows the nodes published to it; the core model tells
 // it (from whichever thread wrote) that changes wait, and it takes them in on
-// the GUI thread on a later turn of the event loop, at most once per
-// kApplyIntervalMs: new nodes as row insertions, another tree as a reset, read
-// marks as font changes. A tree view lays out every open row after an
-// insertion, so while a big tree pours in the layouts are spaced rather than
-// one per batch the builder places. Unread
+// the GUI thread on a later turn of the event loop: new nodes as row
+// insertions, another tree as a reset, read marks as font changes. A tree view
+// lays out every open row after an insertion, so while a big tree pours in the
+// layouts are spaced, by a millisecond per kNodesPerMs nodes shown up to
+// kApplyIntervalMs, rather than one per batch the builder places; a small tree
+// goes in at once. Unread
 // texts are bold (Qt::FontRole); the text number is TextRole and the tooltip.
 #pragma once
 
@@ -27,6 +28,7 @@ class SubjectTreeItemModel : public QAbstractItemModel {
 public:
     static constexpr int TextRole = Qt::UserRole;
     static constexpr qint64 kApplyIntervalMs = 50;
+    static constexpr qint64 kNodesPerMs = 200;
 
     explicit SubjectTreeItemModel(SubjectTreeModel& tree, QObject* parent = nullptr);
     // Stops listening; no call of the core model's listener is left running.
@@ -61,8 +63,9 @@ signals:
 
 private:
     QModelIndex IndexOf(TreeNodeId id) const;
-    // Applies now, or when kApplyIntervalMs have passed since the last time.
+    // Applies now, or once ApplyInterval has passed since the last time.
     void ScheduleApply();
+    qint64 ApplyInterval() const;
 
     SubjectTreeModel& tree_;
     SubjectTreeModel::ShownTree shown_;

@@ -326,10 +326,9 @@ void AppWindows::UpdateUnreadCount()
 {
     if (!reading_)
         return;
-    const TConfListView* list = reading_->ConfListView();
     int unread = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        unread += list->topLevelItem(i)->text(TConfListView::UnreadColumn).toInt();
+    for (const ConfListRow& row : reading_->ConfListView()->List().Rows())
+        unread += row.unread;
     events_->Tray()->SetUnreadCount(unread);
 }
 

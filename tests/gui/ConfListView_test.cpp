@@ -13,11 +13,14 @@
 #include "server/Store.h"
 #include "support/gui/GuiTestSupport.h"
 
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
+#include <thread>
 
 using namespace pellar;
 
@@ -38,6 +41,7 @@ private:
     std::unique_ptr<miravod::Server> server_;
     std::unique_ptr<test::SessionClient> me_;
     int32_t reading_ = 0;
+    std::unique_ptr<ConfListModel> model_;
     std::unique_ptr<TConfListView> list_;
 
     std::map<int32_t, int> IndexOf() const
@@ -76,7 +80,9 @@ private slots:
         me_ = std::make_unique<test::SessionClient>();
         QVERIFY(me_->LogOn(std::to_string(server_->Port()), "Many Reader", "many"));
         reading_ = 0;
-        list_ = std::make_unique<TConfListView>(me_->client, [this] { return reading_; });
+        model_ = std::make_unique<ConfListModel>(me_->client.Cache());
+        model_->SetReadingConference([this] { return reading_; });
+        list_ = std::make_unique<TConfListView>(*model_);
         list_->resize(600, 400);
         list_->show();
     }
@@ -84,6 +90,7 @@ private slots:
     void cleanup()
     {
         list_.reset();
+        model_.reset();
         me_->logon.LogOff();
         me_.reset();
     }
@@ -106,15 +113,23 @@ private slots:
             const int32_t conf = list_->RowConference(row);
             const int i = index.at(conf);
             QVERIFY(i >= kReadOut);
-            QTreeWidgetItem* item = list_->RowOf(conf);
-            QCOMPARE(item->text(TConfListView::UnreadColumn).toInt(), miravod::MembershipSeed::UnreadOf(i));
-            QCOMPARE(item->text(TConfListView::NameColumn), QStringLiteral("Many %1").arg(i));
-            const int32_t priority = item->text(TConfListView::PriorityColumn).toInt();
+            const auto item = list_->Row(conf);
+            QVERIFY(item);
+            QCOMPARE(item->unread, miravod::MembershipSeed::UnreadOf(i));
+            QCOMPARE(item->name, "Many " + std::to_string(i));
+            const int32_t priority = item->priority;
+            // And the view shows the same row there.
+            list_->ListModel()->ApplyPending();
+            const QAbstractItemModel* shown = list_->model();
+            QCOMPARE(shown->index(row, TConfListView::NrColumn).data().toString(), QString::number(conf));
+            QCOMPARE(shown->index(row, TConfListView::UnreadColumn).data().toInt(), item->unread);
+            QCOMPARE(shown->index(row, TConfListView::NameColumn).data().toString(), QStringLiteral("Many %1").arg(i));
             QCOMPARE(priority, miravod::MembershipSeed::PriorityOf(i));
             QVERIFY(priority <= lastPriority);
             lastPriority = priority;
         }
         QCOMPARE(list_->SelectedRow(), 0);
+        QCOMPARE(list_->currentIndex().row(), 0);
 
         // Again: nothing to ask, nothing changes.
         const uint64_t second = Sent();
@@ -128,21 +143,21 @@ private slots:
         list_->Refresh();
         const int32_t top = list_->RowConference(0);
         const auto membership = me_->client.Cache().GetMembership(top);
-        const int32_t unread = list_->RowOf(top)->text(TConfListView::UnreadColumn).toInt();
+        const int32_t unread = list_->Row(top)->unread;
         const int32_t last = membership->LastTextRead();
         // Read one: the count drops; read the rest: the row goes, unless it
         // is the conference being read.
         membership->MarkRead(last + 1, false);
         list_->Refresh();
-        QCOMPARE(list_->RowOf(top)->text(TConfListView::UnreadColumn).toInt(), unread - 1);
+        QCOMPARE(list_->Row(top)->unread, unread - 1);
         membership->SetLastTextRead(last + unread);
         reading_ = top;
         list_->Refresh();
-        QVERIFY(list_->RowOf(top));
-        QCOMPARE(list_->RowOf(top)->text(TConfListView::UnreadColumn), QStringLiteral("0"));
+        QVERIFY(list_->Row(top));
+        QCOMPARE(list_->Row(top)->unread, 0);
         reading_ = 0;
         list_->Refresh();
-        QVERIFY(!list_->RowOf(top));
+        QVERIFY(!list_->Row(top));
         QCOMPARE(list_->RowCount(), kMemberships - kReadOut - 1);
 
         // Every membership (the reader's own mailbox too), the read-out ones
@@ -153,8 +168,40 @@ private slots:
         list_->SetShowEntireMembership(true);
         list_->Refresh();
         QCOMPARE(list_->RowCount(), kMemberships + 1);
-        QCOMPARE(list_->RowOf(confs_[0])->text(TConfListView::NameColumn), QStringLiteral("Many 0"));
-        QCOMPARE(list_->RowOf(confs_[0])->text(TConfListView::UnreadColumn), QStringLiteral("0"));
+        QCOMPARE(list_->Row(confs_[0])->name, "Many 0");
+        QCOMPARE(list_->Row(confs_[0])->unread, 0);
+    }
+
+    // The adapter passes Qt's checks through refreshes, sorts and a clear;
+    // a selection made on another thread reaches the view, and a click
+    // reaches the core model and whoever listens to it.
+    void theViewFollowsTheCoreModelAndAClickGoesBackToIt()
+    {
+        QAbstractItemModelTester tester(list_->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::vector<int32_t> heard;
+        model_->SetSelectionHandler([&heard](int32_t conf) { heard.push_back(conf); });
+        list_->Refresh();
+        QTRY_COMPARE(list_->model()->rowCount(), kMemberships - kReadOut);
+        QCOMPARE(list_->currentIndex().row(), 0);
+
+        std::thread worker([this] { model_->SelectRow(3); });
+        worker.join();
+        QTRY_COMPARE(list_->currentIndex().row(), 3);
+        QVERIFY(list_->selectionModel()->isRowSelected(3, QModelIndex()));
+
+        const QModelIndex fifth = list_->model()->index(5, TConfListView::NameColumn);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, list_->visualRect(fifth).center());
+        QCOMPARE(list_->SelectedConference(), list_->RowConference(5));
+        QCOMPARE(heard.back(), list_->RowConference(5));
+
+        // Sorted by name on the header, the view's rows follow the model's.
+        emit list_->header()->sectionClicked(TConfListView::NameColumn);
+        QTRY_COMPARE(list_->model()->index(0, TConfListView::NrColumn).data().toString(),
+                     QString::number(list_->RowConference(0)));
+        QCOMPARE(list_->currentIndex().row(), list_->SelectedRow());
+        list_->ClearRows();
+        QTRY_COMPARE(list_->model()->rowCount(), 0);
+        model_->SetSelectionHandler(nullptr);
     }
 };
 

@@ -78,14 +78,14 @@ private slots:
         int32_t lastPriority = INT32_MAX;
         for (int row = 0; row < list->RowCount(); ++row) {
             const int32_t conf = list->RowConference(row);
-            QTreeWidgetItem* item = list->RowOf(conf);
+            const auto item = list->Row(conf);
             QVERIFY(item);
-            QCOMPARE(item->text(TConfListView::UnreadColumn).toInt(), Unread(conf));
+            QCOMPARE(item->unread, Unread(conf));
             QVERIFY(Unread(conf) > 0);
-            QVERIFY(!item->text(TConfListView::NameColumn).isEmpty());
-            QVERIFY(item->text(TConfListView::NameColumn) != QLatin1String("*Unknown*"));
+            QVERIFY(!item->name.empty());
+            QVERIFY(item->name != "*Unknown*");
             // Highest priority first by default.
-            const int32_t priority = item->text(TConfListView::PriorityColumn).toInt();
+            const int32_t priority = item->priority;
             QVERIFY(priority <= lastPriority);
             lastPriority = priority;
         }
@@ -167,7 +167,7 @@ private slots:
         stat->ForEachMiscInfo<TMiscInfoFootIn>([&](const TMiscInfoFootIn&) { ++footnotes; });
         const int32_t after = before - 1 - footnotes;
         QCOMPARE(Unread(conf), after);
-        QTRY_COMPARE(list->RowOf(conf)->text(TConfListView::UnreadColumn).toInt(), after);
+        QTRY_COMPARE(list->Row(conf)->unread, after);
         int32_t local = 0;
         stat->ForEachMiscInfo<TMiscInfoRcpt>([&](const TMiscInfoRcpt& r) {
             if (r.confNo == conf)
@@ -391,7 +391,11 @@ private slots:
         session_->ui.inputs = {std::string("255")};
         form_->Commands()->SetPriority();
         QCOMPARE(list->RowConference(0), last);
-        QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
+        QCOMPARE(list->Row(last)->priority, 255);
+        // The view follows on its next turn: the row on top, selected.
+        QTRY_COMPARE(list->model()->index(0, TConfListView::NrColumn).data().toString(), QString::number(last));
+        QCOMPARE(list->model()->index(0, TConfListView::PriorityColumn).data().toString(), QStringLiteral("255"));
+        QCOMPARE(list->currentIndex().row(), 0);
         QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);
         session_->ui.inputs = {std::string("high")};
         form_->Commands()->SetPriority();
@@ -400,7 +404,7 @@ private slots:
         session_->ui.inputs = {std::string("99999")};
         form_->Commands()->SetPriority();
         QCOMPARE(session_->Messages().size(), size_t(1));
-        QCOMPARE(list->RowOf(last)->text(TConfListView::PriorityColumn), QStringLiteral("255"));
+        QCOMPARE(list->Row(last)->priority, 255);
         QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);
     }
 

@@ -39,17 +39,6 @@ struct ScriptedView : ReadingView {
     void ShowMessageBox(const std::string& text) override { boxes.push_back(text); }
 };
 
-struct OneConferenceList : ConferenceListPort {
-    int32_t conf = 0;
-    int selected = 0;
-    int RowCount() override { return conf ? 1 : 0; }
-    int32_t RowConference(int) override { return conf; }
-    int SelectedRow() override { return selected; }
-    void SelectRow(int row) override { selected = row; }
-    void ScrollIntoView(int) override {}
-    void ClearSelection() override { selected = -1; }
-    void Refresh() override {}
-};
 
 class ReadingControllerTest : public SessionFixture {
 protected:
@@ -60,9 +49,11 @@ protected:
         me.ui.yesNo = {true, false};
         me.ui.newAccounts = {{name, "pw", "pw"}};
         ASSERT_TRUE(LogOn(me, name, "pw"));
-        list.conf = me.client.ServerInfo().JoinOnCreateConf;
-        ASSERT_NE(me.client.Cache().GetMembership(list.conf), nullptr);
-        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view, list);
+        conf = me.client.ServerInfo().JoinOnCreateConf;
+        ASSERT_NE(me.client.Cache().GetMembership(conf), nullptr);
+        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view);
+        reader->ConfList().Refresh();
+        ASSERT_TRUE(reader->ConfList().SelectConference(conf));
         reader->SetSessionCommands(&me.commands);
     }
 
@@ -83,7 +74,7 @@ protected:
     QueuedGuiThread loop;
     SessionClient me;
     ScriptedView view;
-    OneConferenceList list;
+    int32_t conf = 0;
     std::unique_ptr<ReadingController> reader;
 };
 
@@ -101,7 +92,7 @@ TEST_F(ReadingControllerTest, AStepShowsTheNextUnreadTextOnTheGuiThreadAndEndsTh
     EXPECT_THAT(view.shown, ElementsAre(first));
     EXPECT_THAT(view.selected, ElementsAre(first));
     EXPECT_EQ(reader->ReadStatus().CurrentText(), first);
-    EXPECT_EQ(reader->ReadStatus().Conference(), list.conf);
+    EXPECT_EQ(reader->ReadStatus().Conference(), conf);
     EXPECT_EQ(reader->History().Size(), 1);
     EXPECT_EQ(reader->BusyCount(), 0);
     EXPECT_THAT(view.busy, ElementsAre(true, false));
@@ -221,7 +212,7 @@ TEST_F(ReadingControllerTest, ShutdownReleasesAStepWaitingForTheGuiThread)
 TEST_F(ReadingControllerTest, TheBuilderPlacesTheSelectedConferenceAfterLogonAndPausesOnDisconnect)
 {
     LogOnReader("Controller Builder");
-    reader->Connected(list.conf);
+    reader->Connected(conf);
     ASSERT_TRUE(loop.RunUntil([this] {
         SubjectTreeAsyncThread* b = reader->SubjectTreeBuilder();
         return b->RunsCompleted() > 0 && !reader->SubjectTree().NodesOfText(b->LastText()).empty();

@@ -188,6 +188,74 @@ TEST_F(ReadNextTest, StartRunsTheStepOnItsOwnThread)
     EXPECT_EQ(step.Conference(), 1);
 }
 
+// Counts the hand-overs to the GUI thread and knows when one is running.
+class CountingGui : public GuiThread {
+public:
+    void invokeAndWait(std::function<void()> fn) override
+    {
+        ++calls;
+        inside = true;
+        fn();
+        inside = false;
+    }
+    int calls = 0;
+    bool inside = false;
+};
+
+// The list, noting every call made from inside a hand-over.
+class WatchedList : public FakeList {
+public:
+    explicit WatchedList(const CountingGui& gui) : gui_(gui) {}
+    int RowCount() override { return Note(), FakeList::RowCount(); }
+    int32_t RowConference(int row) override { return Note(), FakeList::RowConference(row); }
+    int SelectedRow() override { return Note(), FakeList::SelectedRow(); }
+    void SelectRow(int row) override { Note(), FakeList::SelectRow(row); }
+    void ClearSelection() override { Note(), FakeList::ClearSelection(); }
+    void Refresh() override { Note(), FakeList::Refresh(); }
+    void RefreshChanged() override { Note(), FakeList::RefreshChanged(); }
+    int touchedInside = 0;
+
+private:
+    void Note() { touchedInside += gui_.inside ? 1 : 0; }
+    const CountingGui& gui_;
+};
+
+TEST(ReadNextHandOvers, EveryStepHandsTheGuiThreadOnlyItsResultAndNeverReadsTheListThere)
+{
+    ThrowingServices w;
+    w.Joined({1, 2, 3});
+    w.Post(10, "in one", {1});
+    w.Post(20, "in two", {2});
+    w.Post(21, "reply in two", {2}, 20);
+    w.Post(22, "third in two", {2});
+    w.Post(30, "in three, not listed until the last step", {3});
+    CountingGui gui;
+    WatchedList list(gui);
+    list.rows = {2, 1};
+    FakeHost host;
+    TCurrentReadStatus status;
+    // Three texts of conference 2, then conference 1 once 2 is dry, then
+    // nothing left (the time report), then a step that fails.
+    const std::vector<size_t> shownAfter{1, 2, 3, 4, 4, 4};
+    for (size_t i = 0; i < shownAfter.size(); ++i) {
+        if (i == 5) {
+            w.poisoned = 30;
+            list.rows = {3};
+            list.selected = 0;
+        }
+        gui.calls = 0;
+        TReadNextTextThread step(w, gui, list, host, status);
+        step.Run();
+        EXPECT_EQ(gui.calls, 1) << "step " << i;
+        EXPECT_EQ(step.HandOvers(), 1) << "step " << i;
+        EXPECT_EQ(host.shown.size(), shownAfter[i]) << "step " << i;
+        EXPECT_EQ(host.endWork, static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(list.touchedInside, 0);
+    EXPECT_EQ(host.disconnects, 1);
+    EXPECT_EQ(host.info.size(), 1u);
+}
+
 TEST(SelectReadingConference, SkipsTheSelectedRowWhenItHasNothingUnread)
 {
     FakeReadingServices w;
