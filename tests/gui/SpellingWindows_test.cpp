@@ -3,6 +3,7 @@
 // picked from the context menu reaching the text, and a word added to the
 // dictionary being there for the next checker.
 #include "support/gui/LiveSession.h"
+#include "support/gui/ContextMenus.h"
 #include "support/gui/SpellDictionaryFiles.h"
 
 #include "core/config/ConfigKeys.h"
@@ -28,6 +29,9 @@
 #include <sys/stat.h>
 
 using namespace pellar;
+using pellar::test::CharPos;
+using pellar::test::Entry;
+using pellar::test::OpenMenu;
 
 namespace {
 
@@ -52,31 +56,6 @@ Ranges Marked(QLineEdit* edit)
     return out;
 }
 
-QMenu* OpenMenu(QWidget* target, const QPoint& at, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
-{
-    QContextMenuEvent event(reason, at, target->mapToGlobal(at));
-    QCoreApplication::sendEvent(target, &event);
-    QMenu* menu = nullptr;
-    if (!QTest::qWaitFor(
-            [&menu] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; }, 2000))
-        return nullptr;
-    return menu;
-}
-
-QAction* Entry(QMenu* menu, const QString& objectName, const QString& text = {})
-{
-    for (QAction* action : menu->actions())
-        if (action->objectName() == objectName && (text.isEmpty() || action->text() == text))
-            return action;
-    return nullptr;
-}
-
-QPoint CharPos(QTextEdit* edit, int position)
-{
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(position);
-    return edit->cursorRect(cursor).center();
-}
 
 // The window with its open menu drawn over it below the line at `below`
 // (window coordinates), leaving the underlines in sight; for the README.

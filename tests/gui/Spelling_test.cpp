@@ -11,6 +11,7 @@
 #include "core/config/MemoryRegistryBackend.h"
 #include "core/config/TMiravoConfiguration.h"
 #include "support/TempDir.h"
+#include "support/gui/ContextMenus.h"
 #include "support/gui/SpellDictionaryFiles.h"
 
 #include <QApplication>
@@ -31,6 +32,9 @@
 #include <memory>
 
 using namespace pellar;
+using pellar::test::CharPos;
+using pellar::test::Entry;
+using pellar::test::OpenMenu;
 
 namespace {
 
@@ -76,32 +80,6 @@ int RedPixels(const QImage& image, int x0, int x1)
     return count;
 }
 
-QMenu* OpenMenu(QWidget* target, const QPoint& at, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
-{
-    QContextMenuEvent event(reason, at, target->mapToGlobal(at));
-    QCoreApplication::sendEvent(target, &event);
-    QMenu* menu = nullptr;
-    if (!QTest::qWaitFor(
-            [&menu] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; }, 2000))
-        return nullptr;
-    return menu;
-}
-
-QAction* Entry(QMenu* menu, const QString& objectName, const QString& text = {})
-{
-    for (QAction* action : menu->actions())
-        if (action->objectName() == objectName && (text.isEmpty() || action->text() == text))
-            return action;
-    return nullptr;
-}
-
-// Where a character of a text edit is, in viewport coordinates.
-QPoint CharPos(QTextEdit* edit, int position)
-{
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(position);
-    return edit->cursorRect(cursor).center();
-}
 
 // A service over one folder of dictionaries and settings held in a map.
 struct Spelling {
