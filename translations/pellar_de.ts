@@ -468,6 +468,129 @@
     </message>
 </context>
 <context>
+    <name>pellar::TReadArticleActions</name>
+    <message>
+        <source>&amp;Read next text</source>
+        <translation>Nächsten Text &amp;lesen</translation>
+    </message>
+    <message>
+        <source>Read &amp;previous</source>
+        <translation>&amp;Vorherigen lesen</translation>
+    </message>
+    <message>
+        <source>Read commented text</source>
+        <translation>Kommentierten Text lesen</translation>
+    </message>
+    <message>
+        <source>View &amp;previous text</source>
+        <translation>&amp;Vorherigen Text anzeigen</translation>
+    </message>
+    <message>
+        <source>View &amp;next text</source>
+        <translation>&amp;Nächsten Text anzeigen</translation>
+    </message>
+    <message>
+        <source>Read r&amp;oot text</source>
+        <translation>&amp;Wurzeltext lesen</translation>
+    </message>
+    <message>
+        <source>Read global text &amp;no...</source>
+        <translation>Text &amp;Nr. lesen...</translation>
+    </message>
+    <message>
+        <source>&amp;Skip over comments</source>
+        <translation>Kommentare &amp;überspringen</translation>
+    </message>
+    <message>
+        <source>Write new text</source>
+        <translation>Neuen Text schreiben</translation>
+    </message>
+    <message>
+        <source>Write letter</source>
+        <translation>Brief schreiben</translation>
+    </message>
+    <message>
+        <source>Follow up text</source>
+        <translation>Text kommentieren</translation>
+    </message>
+    <message>
+        <source>Private reply to text</source>
+        <translation>Persönliche Antwort auf den Text</translation>
+    </message>
+    <message>
+        <source>Add footnote</source>
+        <translation>Fußnote hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Re&amp;format text</source>
+        <translation>Text neu &amp;umbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Pin read window</source>
+        <translation>Lesefenster &amp;anheften</translation>
+    </message>
+    <message>
+        <source>&amp;Join conference...</source>
+        <translation>Konferenz &amp;beitreten...</translation>
+    </message>
+    <message>
+        <source>&amp;Leave conference...</source>
+        <translation>Konferenz &amp;verlassen...</translation>
+    </message>
+    <message>
+        <source>R&amp;ead only the # last texts...</source>
+        <translation>Nur die letzten # Texte l&amp;esen...</translation>
+    </message>
+    <message>
+        <source>&amp;Connect</source>
+        <translation>&amp;Verbinden</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Set priority</source>
+        <translation>&amp;Priorität setzen</translation>
+    </message>
+    <message>
+        <source>Send &amp;message</source>
+        <translation>&amp;Nachricht senden</translation>
+    </message>
+    <message>
+        <source>&amp;View presentation</source>
+        <translation>&amp;Vorstellung anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Unsubscribe</source>
+        <translation>&amp;Abmelden</translation>
+    </message>
+    <message>
+        <source>Show &amp;entire membership</source>
+        <translation>&amp;Alle Mitgliedschaften zeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Read text</source>
+        <translation>Text &amp;lesen</translation>
+    </message>
+    <message>
+        <source>&amp;Mark tree as read</source>
+        <translation>Baum als gelesen &amp;markieren</translation>
+    </message>
+    <message>
+        <source>&amp;Commands</source>
+        <translation>&amp;Befehle</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Lesen</translation>
+    </message>
+</context>
+<context>
     <name>pellar::TReadArticleForm</name>
     <message>
         <source>Conferences</source>

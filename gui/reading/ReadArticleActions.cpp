@@ -64,37 +64,37 @@ void TReadArticleActions::CreateActions()
     TReadingCommands* c = &commands_;
     TReadArticleForm* f = &form_;
     QStyle* style = form_.style();
-    Make("ReadNextAction", QStringLiteral("&Read next text"), [f] { f->ReadNext(); }, QKeySequence(Qt::ALT | Qt::Key_Down))
+    Make("ReadNextAction", tr("&Read next text"), [f] { f->ReadNext(); }, QKeySequence(Qt::ALT | Qt::Key_Down))
         ->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
-    QAction* previous = Make("ReadPreviousAction", QStringLiteral("Read &previous"), [c] { c->ReadPrevious(); },
+    QAction* previous = Make("ReadPreviousAction", tr("Read &previous"), [c] { c->ReadPrevious(); },
                              QKeySequence(Qt::ALT | Qt::Key_Up));
-    previous->setToolTip(QStringLiteral("Read commented text"));
+    previous->setToolTip(tr("Read commented text"));
     previous->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
     previous->setEnabled(false);
-    Make("ViewPrevTextAction", QStringLiteral("View &previous text"), [c] { c->ViewPrevText(); },
+    Make("ViewPrevTextAction", tr("View &previous text"), [c] { c->ViewPrevText(); },
          QKeySequence(Qt::ALT | Qt::Key_Left))
         ->setIcon(style->standardIcon(QStyle::SP_ArrowBack));
-    Make("ViewNextTextAction", QStringLiteral("View &next text"), [c] { c->ViewNextText(); },
+    Make("ViewNextTextAction", tr("View &next text"), [c] { c->ViewNextText(); },
          QKeySequence(Qt::ALT | Qt::Key_Right))
         ->setIcon(style->standardIcon(QStyle::SP_ArrowForward));
-    Make("FindRootText1", QStringLiteral("Read r&oot text"), [c] { c->FindRootText(); });
-    Make("Readglobaltextnr1", QStringLiteral("Read global text &no..."), [c] { c->ReadGlobalTextNr(); });
-    Make("SkipovercommentsH1", QStringLiteral("&Skip over comments"), [c] { c->SkipOverComments(); });
-    Make("WriteNewTextAction", QStringLiteral("Write new text"), [c] { c->WriteNewText(); })
+    Make("FindRootText1", tr("Read r&oot text"), [c] { c->FindRootText(); });
+    Make("Readglobaltextnr1", tr("Read global text &no..."), [c] { c->ReadGlobalTextNr(); });
+    Make("SkipovercommentsH1", tr("&Skip over comments"), [c] { c->SkipOverComments(); });
+    Make("WriteNewTextAction", tr("Write new text"), [c] { c->WriteNewText(); })
         ->setIcon(MakeWritingIcon(WritingIcon::NewText));
-    Make("WriteLetterAction", QStringLiteral("Write letter"), [c] { c->WriteLetter(); })
+    Make("WriteLetterAction", tr("Write letter"), [c] { c->WriteLetter(); })
         ->setIcon(MakeWritingIcon(WritingIcon::Letter));
-    Make("FollowUpTextAction", QStringLiteral("Follow up text"), [c] { c->WriteComment(false); })
+    Make("FollowUpTextAction", tr("Follow up text"), [c] { c->WriteComment(false); })
         ->setIcon(MakeWritingIcon(WritingIcon::Comment));
-    Make("PrivateReplyToTextAction", QStringLiteral("Private reply to text"), [c] { c->PrivateReply(); })
+    Make("PrivateReplyToTextAction", tr("Private reply to text"), [c] { c->PrivateReply(); })
         ->setIcon(MakeWritingIcon(WritingIcon::PrivateReply));
-    Make("AddFootnoteAction", QStringLiteral("Add footnote"), [c] { c->WriteComment(true); })
+    Make("AddFootnoteAction", tr("Add footnote"), [c] { c->WriteComment(true); })
         ->setIcon(MakeWritingIcon(WritingIcon::Footnote));
-    Make("ClipboardCopyAction", QStringLiteral("&Copy"), [c] { c->ClipboardCopy(); },
+    Make("ClipboardCopyAction", tr("&Copy"), [c] { c->ClipboardCopy(); },
          QKeySequence(Qt::CTRL | Qt::Key_C));
-    QAction* reformat = Make("ReformatTextAction", QStringLiteral("Re&format text"), [c](bool on) { c->SetReformat(on); });
+    QAction* reformat = Make("ReformatTextAction", tr("Re&format text"), [c](bool on) { c->SetReformat(on); });
     reformat->setCheckable(true);
-    QAction* pin = Make("PinReadFormAction", QStringLiteral("&Pin read window"), [c](bool on) { c->SetPinned(on); });
+    QAction* pin = Make("PinReadFormAction", tr("&Pin read window"), [c](bool on) { c->SetPinned(on); });
     pin->setCheckable(true);
     QAction* autoRead = Make("DebugAutoReadAction", QStringLiteral("DebugAutoReadAction"), [this](bool on) {
         if (on)
@@ -103,24 +103,24 @@ void TReadArticleActions::CreateActions()
             autoReadTimer_->stop();
     });
     autoRead->setCheckable(true);
-    Make("Joinconference1", QStringLiteral("&Join conference..."), [c] { c->JoinConference(); });
-    Make("LeaveconferenceL1", QStringLiteral("&Leave conference..."), [c] { c->LeaveConference(); });
-    Make("Readonlythelasttexts1", QStringLiteral("R&ead only the # last texts..."), [c] { c->ReadOnlyLastTexts(); });
-    Make("ConnectAction", QStringLiteral("&Connect"), [f] { emit f->ConnectRequested(); });
-    Make("Find1", QStringLiteral("&Find"), [c] { c->Find(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
-    Make("Setpriority1", QStringLiteral("&Set priority"), [c] { c->SetPriority(); });
-    Make("Sendmessage1", QStringLiteral("Send &message"), [c] { c->SendMessage(); });
-    Make("Viewpresentation1", QStringLiteral("&View presentation"), [c] { c->ViewRowPresentation(); });
-    Make("Unsubscribe1", QStringLiteral("&Unsubscribe"), [c] { c->Unsubscribe(); });
-    Make("Showallconferences1", QStringLiteral("Show &entire membership"), [c](bool on) { c->ShowAllConferences(on); })
+    Make("Joinconference1", tr("&Join conference..."), [c] { c->JoinConference(); });
+    Make("LeaveconferenceL1", tr("&Leave conference..."), [c] { c->LeaveConference(); });
+    Make("Readonlythelasttexts1", tr("R&ead only the # last texts..."), [c] { c->ReadOnlyLastTexts(); });
+    Make("ConnectAction", tr("&Connect"), [f] { emit f->ConnectRequested(); });
+    Make("Find1", tr("&Find"), [c] { c->Find(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
+    Make("Setpriority1", tr("&Set priority"), [c] { c->SetPriority(); });
+    Make("Sendmessage1", tr("Send &message"), [c] { c->SendMessage(); });
+    Make("Viewpresentation1", tr("&View presentation"), [c] { c->ViewRowPresentation(); });
+    Make("Unsubscribe1", tr("&Unsubscribe"), [c] { c->Unsubscribe(); });
+    Make("Showallconferences1", tr("Show &entire membership"), [c](bool on) { c->ShowAllConferences(on); })
         ->setCheckable(true);
-    Make("Readtext2", QStringLiteral("&Read text"), [c] { c->ReadTreeText(); });
-    Make("Skiptree1", QStringLiteral("&Mark tree as read"), [c] { c->SkipTree(); });
+    Make("Readtext2", tr("&Read text"), [c] { c->ReadTreeText(); });
+    Make("Skiptree1", tr("&Mark tree as read"), [c] { c->SkipTree(); });
 }
 
 void TReadArticleActions::CreateMenus()
 {
-    commandsMenu_ = form_.menuBar()->addMenu(QStringLiteral("&Commands"));
+    commandsMenu_ = form_.menuBar()->addMenu(tr("&Commands"));
     commandsMenu_->setObjectName(QStringLiteral("Commands1"));
     for (const char* name : {"ReadNextAction", "ReadPreviousAction", "ViewPrevTextAction", "ViewNextTextAction",
                              "FindRootText1", "Readglobaltextnr1", "SkipovercommentsH1", "", "WriteNewTextAction",
@@ -175,7 +175,7 @@ void TReadArticleActions::CreateMenus()
 
 void TReadArticleActions::CreateToolBars()
 {
-    toolBar_ = form_.addToolBar(QStringLiteral("Reading"));
+    toolBar_ = form_.addToolBar(tr("Reading"));
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
     NameToolBarOverflow(toolBar_);
     toolBar_->setMovable(false);
