@@ -202,6 +202,45 @@
     </message>
 </context>
 <context>
+    <name>pellar::TLoginForm</name>
+    <message>
+        <source>Login</source>
+        <translation>Anmelden</translation>
+    </message>
+    <message>
+        <source>&amp;Encrypted connection (TLS)</source>
+        <translation>&amp;Verschlüsselte Verbindung (TLS)</translation>
+    </message>
+    <message>
+        <source>Profile:</source>
+        <translation>Profil:</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>&amp;Rechner:</translation>
+    </message>
+    <message>
+        <source>P&amp;ort:</source>
+        <translation>P&amp;ort:</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>Create &amp;account...</source>
+        <translation>&amp;Konto anlegen...</translation>
+    </message>
+    <message>
+        <source>Create a new person with the name above on this server</source>
+        <translation>Eine neue Person mit dem Namen oben auf diesem Server anlegen</translation>
+    </message>
+</context>
+<context>
     <name>pellar::TMainMenus</name>
     <message>
         <source>&amp;Connect</source>

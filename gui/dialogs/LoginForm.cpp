@@ -14,7 +14,7 @@ namespace pellar {
 
 TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Login"));
+    setWindowTitle(tr("Login"));
     // No close button: the dialog ends through Ok or Cancel only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
@@ -28,16 +28,16 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     userEdit_ = new QLineEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), this);
-    tlsCheckBox_ = new QCheckBox(QStringLiteral("&Encrypted connection (TLS)"), this);
+    tlsCheckBox_ = new QCheckBox(tr("&Encrypted connection (TLS)"), this);
     tlsCheckBox_->setObjectName(QStringLiteral("TlsCheckBox"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Profile:"), cfgComboBox_);
-    form->addRow(QStringLiteral("&Host:"), hostEdit_);
-    form->addRow(QStringLiteral("P&ort:"), portEdit_);
+    form->addRow(tr("Profile:"), cfgComboBox_);
+    form->addRow(tr("&Host:"), hostEdit_);
+    form->addRow(tr("P&ort:"), portEdit_);
     form->addRow(QString(), tlsCheckBox_);
-    form->addRow(QStringLiteral("&Name:"), userEdit_);
-    form->addRow(QStringLiteral("&Password:"), pwdEdit_);
+    form->addRow(tr("&Name:"), userEdit_);
+    form->addRow(tr("&Password:"), pwdEdit_);
     // The check box sits under the port it changes.
     setTabOrder(portEdit_, tlsCheckBox_);
     setTabOrder(tlsCheckBox_, userEdit_);
@@ -48,9 +48,9 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent)
     });
     // A first visit to a server: the way to an account is a button, not a
     // mistyped name.
-    createButton_ = buttons->addButton(QStringLiteral("Create &account..."), QDialogButtonBox::ActionRole);
+    createButton_ = buttons->addButton(tr("Create &account..."), QDialogButtonBox::ActionRole);
     createButton_->setObjectName(QStringLiteral("CreateAccountButton"));
-    createButton_->setToolTip(QStringLiteral("Create a new person with the name above on this server"));
+    createButton_->setToolTip(tr("Create a new person with the name above on this server"));
     connect(createButton_, &QPushButton::clicked, this, [this] {
         createAccount_ = true;
         accept();

@@ -1,11 +1,15 @@
 // The windows in another language: the compiled-in German translation is
-// found by its code and by a regional variant, Qt's own dialog texts follow
-// it, English (asked for, or a language without a translation) leaves the
-// texts as written, and switching back takes the translation away again.
+// found by its code and by a regional variant, the main menus and the login
+// dialog speak it, Qt's own dialog texts follow it, English (asked for, or a
+// language without a translation) leaves the texts as written, and switching
+// back takes the translation away again.
+#include "gui/dialogs/LoginForm.h"
 #include "gui/shell/MainMenus.h"
 #include "gui/shell/Translations.h"
 
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -46,6 +50,23 @@ private slots:
         // Qt's own buttons speak the same language.
         QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    }
+
+    // The first window a new user meets: its title, its fields' labels and
+    // their keys.
+    void theLoginDialogInGerman()
+    {
+        InstallTranslations(QStringLiteral("de"));
+        TLoginForm login;
+        QCOMPARE(login.windowTitle(), QStringLiteral("Anmelden"));
+        QStringList labels;
+        for (QLabel* label : login.findChildren<QLabel*>())
+            labels << label->text();
+        for (const char* expected : {"Profil:", "&Rechner:", "P&ort:", "&Passwort:"})
+            QVERIFY2(labels.contains(QString::fromUtf8(expected)), qPrintable(labels.join(QLatin1Char('|'))));
+        QPushButton* create = login.findChild<QPushButton*>(QStringLiteral("CreateAccountButton"));
+        QVERIFY(create);
+        QCOMPARE(create->text(), QStringLiteral("&Konto anlegen..."));
     }
 
     void aRegionalVariantFindsTheLanguage()
