@@ -103,6 +103,26 @@
         <source>Name</source>
         <translation>Name</translation>
     </message>
+    <message>
+        <source>Change password</source>
+        <translation>Passwort ändern</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>&amp;Old pwd:</source>
+        <translation>&amp;Altes Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Confirm pwd:</source>
+        <translation>Passwort &amp;bestätigen:</translation>
+    </message>
 </context>
 <context>
     <name>pellar::TChooseNameForm</name>
@@ -158,6 +178,13 @@
     <message>
         <source>Command</source>
         <translation>Befehl</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TConnectingForm</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -479,6 +506,25 @@
     <message>
         <source>Ctrl+K completes the name, Ctrl+N takes it as a number</source>
         <translation>Strg+K vervollständigt den Namen, Strg+N nimmt ihn als Nummer</translation>
+    </message>
+</context>
+<context>
+    <name>pellar::TNewUserForm</name>
+    <message>
+        <source>New account</source>
+        <translation>Neues Konto</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Confirm pwd:</source>
+        <translation>Passwort &amp;bestätigen:</translation>
     </message>
 </context>
 <context>

@@ -15,7 +15,7 @@ namespace pellar {
 TChangePasswordForm::TChangePasswordForm(const GuiServices* services, QWidget* parent)
     : QDialog(parent), services_(services)
 {
-    setWindowTitle(QStringLiteral("Change password"));
+    setWindowTitle(tr("Change password"));
     userEdit_ = new TMiravoCompletionEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
     userEdit_->setAccessibleName(tr("Name"));
@@ -26,10 +26,10 @@ TChangePasswordForm::TChangePasswordForm(const GuiServices* services, QWidget* p
     confirmPwdEdit_ = PasswordEdit(QStringLiteral("ConfirmPwdEdit"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Name:"), WithCompleteButton(userEdit_, this));
-    form->addRow(QStringLiteral("&Old pwd:"), oldPwdEdit_);
-    form->addRow(QStringLiteral("&Password:"), pwdEdit_);
-    form->addRow(QStringLiteral("&Confirm pwd:"), confirmPwdEdit_);
+    form->addRow(tr("&Name:"), WithCompleteButton(userEdit_, this));
+    form->addRow(tr("&Old pwd:"), oldPwdEdit_);
+    form->addRow(tr("&Password:"), pwdEdit_);
+    form->addRow(tr("&Confirm pwd:"), confirmPwdEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
     connect(okButton_, &QPushButton::clicked, this, &TChangePasswordForm::OkClick);
 

@@ -30,7 +30,7 @@ const char* HintFor(const QString& field)
 
 TNewUserForm::TNewUserForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("New account"));
+    setWindowTitle(tr("New account"));
     userEdit_ = new QLineEdit(this);
     userEdit_->setObjectName(QStringLiteral("UserEdit"));
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), this);
@@ -46,9 +46,9 @@ TNewUserForm::TNewUserForm(QWidget* parent) : QDialog(parent)
     hintEdit_->setPalette(hintPalette);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Name:"), userEdit_);
-    form->addRow(QStringLiteral("&Password:"), pwdEdit_);
-    form->addRow(QStringLiteral("&Confirm pwd:"), confirmPwdEdit_);
+    form->addRow(tr("&Name:"), userEdit_);
+    form->addRow(tr("&Password:"), pwdEdit_);
+    form->addRow(tr("&Confirm pwd:"), confirmPwdEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -29,7 +29,7 @@ TConnectingForm::TConnectingForm(QWidget* parent)
     waitLabel_ = new QLabel(this);
     waitLabel_->setObjectName(QStringLiteral("WaitLabel"));
     waitLabel_->setTextFormat(Qt::PlainText);
-    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_ = new QPushButton(tr("Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("CancelButton"));
     cancelButton_->setEnabled(false);
     connect(cancelButton_, &QPushButton::clicked, this, [this] {
