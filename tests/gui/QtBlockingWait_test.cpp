@@ -73,6 +73,9 @@ struct CancelNextBox {
 // Presses Cancel in the logon's connecting box once it offers one; records
 // what the box said it waits for, the step above it, and when.
 struct CancelInConnectingBox {
+    // Pressed only once the box says this (empty: at its first Cancel): a
+    // busy machine may show the box while an earlier step still runs.
+    QString until;
     QString waitText;
     QString stepText;
     bool cancelVisible = false;
@@ -85,6 +88,8 @@ struct CancelInConnectingBox {
         QObject::connect(poll, &QTimer::timeout, poll, [this, poll, &app] {
             TConnectingForm* box = app.Ui().ProgressWindow();
             if (!box || !box->isVisible() || !box->CancelButton()->isEnabled())
+                return;
+            if (!until.isEmpty() && box->WaitLabel()->text() != until)
                 return;
             poll->stop();
             poll->deleteLater();
@@ -120,6 +125,7 @@ private:
                          const QString& expectedStep)
     {
         CancelInConnectingBox cancel;
+        cancel.until = expectedWait;
         cancel.Arm(app);
         const int boxesBefore = app.Waits().BoxesShown();
         test::AnswerLogin(port);
