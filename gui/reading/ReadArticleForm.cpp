@@ -79,8 +79,9 @@ TReadArticleForm::~TReadArticleForm()
 
 void TReadArticleForm::BuildLayout()
 {
-    reading_->ConfList().SetCollate([](const std::string& a, const std::string& b) {
-        return QString::localeAwareCompare(FromWire(a), FromWire(b));
+    // Names in the order the user's locale gives them, as everywhere else.
+    reading_->ConfList().SetCollate([&locale = client_.Locale()](const std::string& a, const std::string& b) {
+        return locale.CompareNames(a, b);
     });
     confList_ = new TConfListView(reading_->ConfList());
     confList_->setAccessibleName(tr("Conferences"));
