@@ -70,6 +70,12 @@ TEST(HashPoolTest, AnUrgentLogonIsCheckedWhileGuessesHoldTheOtherThreads)
         };
         for (uint64_t id = 1; id <= 4; ++id)
             pool.Submit(id, slowGuess);
+        // The logon comes once a guess holds the ordinary thread; before that
+        // the count below would say nothing about the threads kept apart.
+        const auto until = std::chrono::steady_clock::now() + 2000ms;
+        while (guessesRunning.load() == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(guessesRunning.load(), 1) << "no guess started";
         pool.Submit(99, [] {}, true);
         EXPECT_TRUE(collector.WaitFor(pool, 99, 2000ms)) << "the owner waited behind the guesses";
         EXPECT_EQ(guessesRunning.load(), 1) << "one thread is kept for urgent work";
