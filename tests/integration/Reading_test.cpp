@@ -415,8 +415,9 @@ TEST_F(SlowLinkTreeTest, TheBuilderShowsTheTreeInAFewRoundTrips)
     EXPECT_EQ(tree.TextsInTreeOrder(), (std::vector<int32_t>{r1, c1, both, both, r3, r2}));
     // The conference's statuses, its text map, then the window's statuses
     // and the bodies and names together: four. One text at a time took two
-    // or more per text.
-    EXPECT_LE(trips, 5);
+    // or more per text, twelve or more here; the margin above four is for a
+    // loaded machine, where the work between the round trips takes its time.
+    EXPECT_LE(trips, 8);
 }
 
 // A conference of many texts with bodies longer than a subject fetch, each
