@@ -23,11 +23,14 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
 run() {
   local dir=$1 flags=$2 gui=$3
   # The sanitizers check every access themselves; the fortified forms of the
   # buffer functions would only hide some of them from their interceptors.
-  cmake -S . -B "$dir" -G Ninja -DPELLAR_BUILD_GUI="$gui" -DPELLAR_BUILD_BENCH=OFF \
+  cmake -S . -B "$dir" -G Ninja -DPELLAR_BUILD_GUI="$gui" -DPELLAR_BUILD_BENCH=OFF "${launcher[@]}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLAR_HARDENING=OFF \
     -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags"
