@@ -41,12 +41,12 @@ QString CommandForDisplay(const std::string& commandKey)
 QWidget* TConfigForm::BuildActivityPage()
 {
     auto* page = new QWidget(this);
-    listView1_ = NewListView(QStringLiteral("ListView1"), {QStringLiteral("Event"), QStringLiteral("Message")},
+    listView1_ = NewListView(QStringLiteral("ListView1"), {tr("Event"), tr("Message")},
                              {120, 200}, page);
     listView1_->setAccessibleName(tr("Activity messages"));
-    auto* group = new QGroupBox(QStringLiteral("&Message"), page);
+    auto* group = new QGroupBox(tr("&Message"), page);
     messageEdit_ = NewLineEdit(QStringLiteral("MessageEdit"), group);
-    setButton_ = NewButton(QStringLiteral("&Set"), QStringLiteral("SetButton"), group);
+    setButton_ = NewButton(tr("&Set"), QStringLiteral("SetButton"), group);
     auto* row = new QHBoxLayout(group);
     row->addWidget(messageEdit_, 1);
     row->addWidget(setButton_);
@@ -63,7 +63,7 @@ QWidget* TConfigForm::BuildKeyboardPage()
 {
     auto* page = new QWidget(this);
     keyMapListView_ = NewListView(QStringLiteral("KeyMapListView"),
-                                  {QStringLiteral("Key seq"), QStringLiteral("Command")}, {150, 200}, page);
+                                  {tr("Key seq"), tr("Command")}, {150, 200}, page);
     keyMapListView_->setAccessibleName(tr("Keyboard commands"));
     keyMapListView_->setSortingEnabled(true);
     keyMapListView_->sortByColumn(0, Qt::AscendingOrder);
@@ -79,9 +79,9 @@ QWidget* TConfigForm::BuildKeyboardPage()
     descriptions.sort();
     keyboardCmdComboBox_->addItems(descriptions);
     keyboardCmdComboBox_->setCurrentIndex(-1);
-    addKeyButton_ = NewButton(QStringLiteral("&Add"), QStringLiteral("AddButton"), page);
-    removeKeyButton_ = NewButton(QStringLiteral("&Remove"), QStringLiteral("RemoveButton"), page);
-    defaultKeysButton_ = NewButton(QStringLiteral("Default"), QStringLiteral("DefaultButton"), page);
+    addKeyButton_ = NewButton(tr("&Add"), QStringLiteral("AddButton"), page);
+    removeKeyButton_ = NewButton(tr("&Remove"), QStringLiteral("RemoveButton"), page);
+    defaultKeysButton_ = NewButton(tr("Default"), QStringLiteral("DefaultButton"), page);
     connect(keyMapListView_, &QTreeWidget::itemSelectionChanged, this, &TConfigForm::KeyMapSelectionChanged);
     connect(addKeyButton_, &QPushButton::clicked, this, &TConfigForm::AddKeyClick);
     connect(removeKeyButton_, &QPushButton::clicked, this, &TConfigForm::RemoveKeyClick);
@@ -170,8 +170,8 @@ void TConfigForm::RemoveKeyClick()
 
 void TConfigForm::DefaultKeysClick()
 {
-    if (!question_(this, QStringLiteral("Set default mappings"),
-                   QStringLiteral("This will remove all your custom settings. Ary you sure?")))
+    if (!question_(this, tr("Set default mappings"),
+                   tr("This will remove all your custom settings. Ary you sure?")))
         return;
     FillKeyMap(ShortcutRowsFromMap(DefaultShortcutMap()));
 }
