@@ -791,6 +791,138 @@
             <numerusform>*** %n Nachrichten von %1 wurden verworfen: sie kamen schneller, als sie angezeigt werden konnten.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Submitting a new text</source>
+        <translation>Schickt einen neuen Text ab</translation>
+    </message>
+    <message>
+        <source>Looking back</source>
+        <translation>Blättert zurück</translation>
+    </message>
+    <message>
+        <source>Override</source>
+        <translation>Vorrang</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Liest</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>Wartet</translation>
+    </message>
+    <message>
+        <source>Writing</source>
+        <translation>Schreibt</translation>
+    </message>
+    <message>
+        <source>Writing a comment</source>
+        <translation>Schreibt einen Kommentar</translation>
+    </message>
+    <message>
+        <source>Read commented text(s)</source>
+        <translation>Kommentierte Texte lesen</translation>
+    </message>
+    <message>
+        <source>Write comment to</source>
+        <translation>Kommentar schreiben zu</translation>
+    </message>
+    <message>
+        <source>Write personal comment to</source>
+        <translation>Persönlichen Kommentar schreiben zu</translation>
+    </message>
+    <message>
+        <source>Write footnote to</source>
+        <translation>Fußnote schreiben zu</translation>
+    </message>
+    <message>
+        <source>Write a new text</source>
+        <translation>Einen neuen Text schreiben</translation>
+    </message>
+    <message>
+        <source>Write a new letter</source>
+        <translation>Einen neuen Brief schreiben</translation>
+    </message>
+    <message>
+        <source>Join a conference</source>
+        <translation>Einer Konferenz beitreten</translation>
+    </message>
+    <message>
+        <source>Show global text #</source>
+        <translation>Globalen Text Nr. zeigen</translation>
+    </message>
+    <message>
+        <source>Find root text</source>
+        <translation>Wurzeltext suchen</translation>
+    </message>
+    <message>
+        <source>Leave a conference</source>
+        <translation>Eine Konferenz verlassen</translation>
+    </message>
+    <message>
+        <source>Read only the n&apos;th last texts</source>
+        <translation>Nur die letzten n Texte lesen</translation>
+    </message>
+    <message>
+        <source>Change the name of a conference</source>
+        <translation>Den Namen einer Konferenz ändern</translation>
+    </message>
+    <message>
+        <source>Skip over comments</source>
+        <translation>Kommentare überspringen</translation>
+    </message>
+    <message>
+        <source>Read next unread text</source>
+        <translation>Nächsten ungelesenen Text lesen</translation>
+    </message>
+    <message>
+        <source>Show active users window</source>
+        <translation>Fenster „Wer ist da“ zeigen</translation>
+    </message>
+    <message>
+        <source>Create new user</source>
+        <translation>Neue Person anlegen</translation>
+    </message>
+    <message>
+        <source>Change password</source>
+        <translation>Passwort ändern</translation>
+    </message>
+    <message>
+        <source>Create a new conference</source>
+        <translation>Eine neue Konferenz anlegen</translation>
+    </message>
+    <message>
+        <source>Delete a conference</source>
+        <translation>Eine Konferenz löschen</translation>
+    </message>
+    <message>
+        <source>View conference statistics</source>
+        <translation>Konferenzstatistik anzeigen</translation>
+    </message>
+    <message>
+        <source>View user statistics</source>
+        <translation>Personenstatistik anzeigen</translation>
+    </message>
+    <message>
+        <source>Add a user to a conference</source>
+        <translation>Eine Person zu einer Konferenz hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove a user from a conference</source>
+        <translation>Eine Person aus einer Konferenz entfernen</translation>
+    </message>
+    <message>
+        <source>Read presentation</source>
+        <translation>Vorstellung lesen</translation>
+    </message>
+    <message>
+        <source>Read top conference</source>
+        <translation>Oberste Konferenz lesen</translation>
+    </message>
+    <message>
+        <source>Go to a conference</source>
+        <translation>Zu einer Konferenz gehen</translation>
+    </message>
 </context>
 <context>
     <name>DialogHelpers</name>

@@ -291,8 +291,10 @@ void TConfigForm::LoadActivityPage(const SettingsPages& p)
 {
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {
-        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
+        auto* item = new QTreeWidgetItem(listView1_, {CoreText(row.description), FromWire(row.message, loadedCharset_)});
         item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
+        // The description as core has it; the item shows it translated.
+        item->setData(0, Qt::UserRole + 1, QByteArray::fromStdString(row.description));
     }
     // Descriptions are longer than the designed width in most fonts.
     listView1_->resizeColumnToContents(0);
@@ -339,7 +341,8 @@ SettingsPages TConfigForm::PagesFromControls() const
 
     for (int i = 0; i < listView1_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = listView1_->topLevelItem(i);
-        p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(), ToWire(item->text(0)),
+        p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(),
+                                item->data(0, Qt::UserRole + 1).toByteArray().toStdString(),
                                 ToWire(item->text(1), charset)});
     }
 

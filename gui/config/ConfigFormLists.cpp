@@ -1,6 +1,7 @@
 // The configuration dialog's two list pages: the activity messages (a text
 // per event) and the keyboard map (key sequences to commands).
 #include "gui/config/ConfigForm.h"
+#include "gui/common/CoreTexts.h"
 #include "gui/config/ConfigFormParts.h"
 
 #include "core/config/ShortcutMap.h"
@@ -14,6 +15,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace pellar {
 
@@ -33,7 +38,7 @@ QString KeysForDisplay(const std::string& keys)
 QString CommandForDisplay(const std::string& commandKey)
 {
     const std::string description = UserCommandDescription(commandKey);
-    return FromWire(description.empty() ? commandKey : description);
+    return description.empty() ? FromWire(commandKey) : CoreText(description);
 }
 
 } // namespace
@@ -73,11 +78,14 @@ QWidget* TConfigForm::BuildKeyboardPage()
     keyboardCmdComboBox_ = new QComboBox(page);
     keyboardCmdComboBox_->setObjectName(QStringLiteral("KeyboardCmdComboBox"));
     keyboardCmdComboBox_->setAccessibleName(tr("Command"));
-    QStringList descriptions;
+    // Shown in the windows' language, in its order; each item holds its
+    // command's key.
+    std::vector<std::pair<QString, QString>> commands;
     for (const auto& command : MiravoUserCommands)
-        descriptions << FromWire(command.description);
-    descriptions.sort();
-    keyboardCmdComboBox_->addItems(descriptions);
+        commands.emplace_back(CoreText(std::string_view(command.description)), QString::fromLatin1(command.key));
+    std::sort(commands.begin(), commands.end());
+    for (const auto& [description, key] : commands)
+        keyboardCmdComboBox_->addItem(description, key);
     keyboardCmdComboBox_->setCurrentIndex(-1);
     addKeyButton_ = NewButton(tr("&Add"), QStringLiteral("AddButton"), page);
     removeKeyButton_ = NewButton(tr("&Remove"), QStringLiteral("RemoveButton"), page);
@@ -153,7 +161,7 @@ void TConfigForm::KeyMapSelectionChanged()
 
 void TConfigForm::AddKeyClick()
 {
-    const std::string command = UserCommandKeyFor(ToWire(keyboardCmdComboBox_->currentText()));
+    const std::string command = keyboardCmdComboBox_->currentData().toString().toStdString();
     if (command.empty())
         return;  // no command chosen yet
     AddKeyRow({ToWire(newKeymapEdit_->text(), WireCharset::Latin1), command});

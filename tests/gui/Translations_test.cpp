@@ -19,6 +19,7 @@
 #include "core/protocol/TMVCommunicationThread.h"
 #include "gui/common/CoreTexts.h"
 #include "gui/common/MainStatusBar.h"
+#include "gui/config/ConfigForm.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"
@@ -31,6 +32,9 @@
 #include "tests/support/SessionClient.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QToolBar>
@@ -281,6 +285,26 @@ private slots:
         QCOMPARE(CoreText(QStringLiteral("Something new from the server")),
                  QStringLiteral("Something new from the server"));
         QCOMPARE(CoreText(QStringLiteral("Anna %2 logged in.")), QStringLiteral("Anna %2 hat sich angemeldet."));
+    }
+
+    // The keyboard page lists the commands keys bind to in German, and a key
+    // bound through the German name binds the command itself.
+    void theKeyboardCommandsInGerman()
+    {
+        InstallTranslations(QStringLiteral("de"));
+        TConfigForm form;
+        QComboBox* commands = form.KeyboardCmdComboBox();
+        QCOMPARE(commands->count(), 26);
+        QVERIFY(commands->findText(QString::fromUtf8("Nächsten ungelesenen Text lesen")) >= 0);
+        QCOMPARE(commands->findText(QStringLiteral("Read next unread text")), -1);
+        const int before = form.KeyMapListView()->topLevelItemCount();
+        form.NewKeymapEdit()->setText(QStringLiteral("x"));
+        commands->setCurrentText(QStringLiteral("Zu einer Konferenz gehen"));
+        QTest::mouseClick(form.AddKeyButton(), Qt::LeftButton);
+        QCOMPARE(form.KeyMapListView()->topLevelItemCount(), before + 1);
+        QTreeWidgetItem* added = form.KeyMapListView()->topLevelItem(before);
+        QCOMPARE(added->text(1), QStringLiteral("Zu einer Konferenz gehen"));
+        QCOMPARE(added->data(1, Qt::UserRole).toString(), QStringLiteral("gotoconf"));
     }
 
     // Without a translation core's texts stay exactly as core wrote them:
