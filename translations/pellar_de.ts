@@ -1256,7 +1256,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     <name>pellar::TActiveUsersForm</name>
     <message>
         <source>Active users</source>
-        <translation>Aktive Benutzer</translation>
+        <translation>Aktive Personen</translation>
     </message>
     <message>
         <source>Pin</source>
@@ -1272,7 +1272,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     </message>
     <message>
         <source>&amp;User list</source>
-        <translation>&amp;Benutzerliste</translation>
+        <translation>&amp;Personenliste</translation>
     </message>
     <message>
         <source>Complete update</source>
@@ -1288,7 +1288,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     </message>
     <message>
         <source>User</source>
-        <translation>Benutzer</translation>
+        <translation>Person</translation>
     </message>
     <message>
         <source>Conference</source>
@@ -1452,7 +1452,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     </message>
     <message>
         <source>User</source>
-        <translation>Benutzer</translation>
+        <translation>Person</translation>
     </message>
     <message>
         <source>&amp;Conference:</source>
@@ -2344,7 +2344,7 @@ Sind Sie sicher?</translation>
     </message>
     <message>
         <source>&amp;Users</source>
-        <translation>&amp;Benutzer</translation>
+        <translation>&amp;Personen</translation>
     </message>
     <message>
         <source>Change &amp;password...</source>

@@ -41,6 +41,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -130,6 +131,28 @@ bool SameInGerman(const QString& text)
     return !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}")));
 }
 
+// The keys of a menu's items (the letters after "&") used twice in it.
+QStringList KeysUsedTwice(const QList<QAction*>& actions, const QString& where)
+{
+    QStringList twice;
+    QMap<QChar, QString> seen;
+    for (QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        const QString text = action->text();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size() && text[at + 1] != QLatin1Char('&')) {
+            const QChar key = text[at + 1].toLower();
+            if (seen.contains(key))
+                twice << where + QStringLiteral(": ") + seen[key] + QStringLiteral(" / ") + text;
+            seen[key] = text;
+        }
+        if (action->menu())
+            twice << KeysUsedTwice(action->menu()->actions(), where + QLatin1Char('/') + text);
+    }
+    return twice;
+}
+
 QStringList MenuTitles(QMainWindow& window)
 {
     QStringList titles;
@@ -204,6 +227,12 @@ private slots:
                 untranslated << english[i].first + QStringLiteral(": ") + english[i].second;
         }
         QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(QLatin1Char('\n'))));
+        // Each menu's keys stay apart in German.
+        {
+            TMainForm form;
+            const QStringList twice = KeysUsedTwice(form.menuBar()->actions(), QStringLiteral("menu bar"));
+            QVERIFY2(twice.isEmpty(), qPrintable(twice.join(QLatin1Char('\n'))));
+        }
         // The encryption panel is as wide as its German text (it was laid
         // out for the English one, and cut the German off).
         InstallTranslations(QStringLiteral("de"));
