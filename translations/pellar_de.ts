@@ -923,6 +923,18 @@
         <source>Go to a conference</source>
         <translation>Zu einer Konferenz gehen</translation>
     </message>
+    <message>
+        <source>Local demo server</source>
+        <translation>Lokaler Vorführserver</translation>
+    </message>
+    <message>
+        <source>Hollin community server</source>
+        <translation>Hollin-Gemeinschaftsserver</translation>
+    </message>
+    <message>
+        <source>Hollin test server</source>
+        <translation>Hollin-Testserver</translation>
+    </message>
 </context>
 <context>
     <name>DialogHelpers</name>

@@ -169,6 +169,10 @@ const Entry kEntries[] = {
     {QT_TRANSLATE_NOOP("CoreTexts", "Messages window keeps (lines)"), nullptr, nullptr},
     {QT_TRANSLATE_NOOP("CoreTexts", "%1: \"%2\" is not a whole number from %3 to %4. Leave it empty to follow the default profile."), nullptr, nullptr},
     {QT_TRANSLATE_NOOP("CoreTexts", "%1: \"%2\" is not a whole number from %3 to %4. Leave it empty for the program's default."), nullptr, nullptr},
+    // The servers the settings offer.
+    {QT_TRANSLATE_NOOP("CoreTexts", "Local demo server"), nullptr, nullptr},
+    {QT_TRANSLATE_NOOP("CoreTexts", "Hollin community server"), nullptr, nullptr},
+    {QT_TRANSLATE_NOOP("CoreTexts", "Hollin test server"), nullptr, nullptr},
     // The activities a session shows, and the commands keys can be bound to.
     {QT_TRANSLATE_NOOP("CoreTexts", "Submitting a new text"), nullptr, nullptr},
     {QT_TRANSLATE_NOOP("CoreTexts", "Looking back"), nullptr, nullptr},

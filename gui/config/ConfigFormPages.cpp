@@ -2,6 +2,7 @@
 // user, proxy), Alerts, Filter and Misc. Loading and saving them is in
 // ConfigForm.cpp.
 #include "gui/config/ConfigForm.h"
+#include "gui/common/CoreTexts.h"
 #include "gui/config/ConfigFormParts.h"
 #include "gui/config/TlsSettingsBox.h"
 
@@ -62,7 +63,7 @@ QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
     knownServersMenu_ = new QMenu(button1_);
     knownServersMenu_->setObjectName(QStringLiteral("KnownServersMenu"));
     for (const KnownServer& known : KnownServers()) {
-        QString caption = QString::fromUtf8(known.name);
+        QString caption = CoreText(QString::fromUtf8(known.name));
         if (known.tls)
             caption = tr("%1 (TLS)").arg(caption);
         QAction* action = knownServersMenu_->addAction(caption);

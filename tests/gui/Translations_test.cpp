@@ -20,7 +20,18 @@
 #include "gui/common/CoreTexts.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/config/ConfigForm.h"
+#include "gui/dialogs/AboutBox.h"
+#include "gui/dialogs/ChangePasswordForm.h"
+#include "gui/dialogs/ConfMemberForm.h"
+#include "gui/dialogs/CreateConfForm.h"
+#include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"
+#include "gui/dialogs/NewUserForm.h"
+#include "gui/dialogs/NoPresentationForm.h"
+#include "gui/dialogs/NoteOnDoorForm.h"
+#include "gui/dialogs/OfflineMessageForm.h"
+#include "gui/dialogs/QuickHelpForm.h"
+#include "gui/reading/FindDialog.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadArticleForm.h"
@@ -33,6 +44,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QDialogButtonBox>
@@ -42,6 +55,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
+
+#include <functional>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -79,6 +94,58 @@ void WalkMenu(Texts& texts, const QString& where, const QList<QAction*>& actions
             WalkMenu(texts, at, action->menu()->actions());
         }
     }
+}
+
+bool SameInGerman(const QString& text);
+
+// The texts of a window and everything in it: its title, its labels,
+// buttons, group boxes, tabs, column headers, actions and what a screen
+// reader hears.
+Texts WidgetTexts(QWidget& root)
+{
+    Texts texts;
+    AddText(texts, QStringLiteral("title"), root.windowTitle());
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    for (QWidget* widget : widgets) {
+        const QString at = widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                                          : widget->objectName();
+        AddText(texts, at + QStringLiteral(" accessible name"), widget->accessibleName());
+        AddText(texts, at + QStringLiteral(" accessible description"), widget->accessibleDescription());
+        AddText(texts, at + QStringLiteral(" tool tip"), widget->toolTip());
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            AddText(texts, at + QStringLiteral(" label"), label->text());
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            AddText(texts, at + QStringLiteral(" button"), button->text());
+        if (auto* group = qobject_cast<QGroupBox*>(widget))
+            AddText(texts, at + QStringLiteral(" group"), group->title());
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+            for (int i = 0; i < tabs->count(); ++i)
+                AddText(texts, at + QStringLiteral(" tab %1").arg(i), tabs->tabText(i));
+        if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && view->model())
+            for (int column = 0; column < view->model()->columnCount(); ++column)
+                AddText(texts, at + QStringLiteral(" column %1").arg(column),
+                        view->model()->headerData(column, Qt::Horizontal).toString());
+        WalkMenu(texts, at, widget->actions());
+    }
+    return texts;
+}
+
+// The texts that read the same in German as in English and should not: the
+// window made in each language, the texts paired up by where they are.
+QStringList LeftInEnglish(const std::function<Texts()>& make)
+{
+    InstallTranslations(QStringLiteral("en"));
+    const Texts english = make();
+    InstallTranslations(QStringLiteral("de"));
+    const Texts german = make();
+    QStringList left;
+    if (german.size() != english.size())
+        return {QStringLiteral("not the same widgets in both languages")};
+    for (size_t i = 0; i < english.size(); ++i)
+        if (german[i].second == english[i].second && !SameInGerman(english[i].second))
+            left << english[i].first + QStringLiteral(": ") + english[i].second;
+    return left;
 }
 
 Texts MainWindowTexts()
@@ -125,8 +192,12 @@ bool SameInGerman(const QString& text)
 {
     static const QStringList kSame{QStringLiteral("Pellar"), QStringLiteral("Name"), QStringLiteral("Text"),
                                    QStringLiteral("Server"), QStringLiteral("Filter"), QStringLiteral("OK"),
-                                   QStringLiteral("Navigation"), QStringLiteral("Online")};
-    if (kSame.contains(QString(text).remove(QLatin1Char('&'))))
+                                   QStringLiteral("Navigation"), QStringLiteral("Online"),
+                                   QStringLiteral("Port")};
+    QString bare = QString(text).remove(QLatin1Char('&'));
+    if (bare.endsWith(QLatin1Char(':')))
+        bare.chop(1);
+    if (kSame.contains(bare))
         return true;
     return !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}")));
 }
@@ -251,6 +322,34 @@ private slots:
         QVERIFY(has("Ungelesen"));
         QVERIFY(has("Nicht verschlüsselt"));
         QVERIFY(has("&Sitzung"));
+    }
+
+    // The dialogs in German keep no English text either.
+    void theDialogsInGermanHaveNoEnglishTextLeft()
+    {
+        const std::vector<std::pair<const char*, std::function<Texts()>>> dialogs{
+            {"settings", [] { TConfigForm form; return WidgetTexts(form); }},
+            {"login", [] { TLoginForm form; return WidgetTexts(form); }},
+            {"new account", [] { TNewUserForm form; return WidgetTexts(form); }},
+            {"create conference", [] { TCreateConfForm form; return WidgetTexts(form); }},
+            {"no presentation", [] { TNoPresentationForm form; return WidgetTexts(form); }},
+            {"note on the door", [] { TNoteOnDoorForm form; return WidgetTexts(form); }},
+            {"offline message", [] { TOfflineMessageForm form; return WidgetTexts(form); }},
+            {"find", [] { TFindDialog form; return WidgetTexts(form); }},
+            {"about", [] { TAboutBox form; return WidgetTexts(form); }},
+            {"quick help", [] { TQuickHelpForm form; return WidgetTexts(form); }},
+            {"change password", [] { TChangePasswordForm form(nullptr); return WidgetTexts(form); }},
+            {"choose name", [] { TGetNameForm form(nullptr); return WidgetTexts(form); }},
+            {"conference member", [] { TConfMemberForm form(nullptr); return WidgetTexts(form); }},
+        };
+        QStringList left;
+        for (const auto& [name, make] : dialogs) {
+            const Texts english = make();
+            QVERIFY2(english.size() > 1, name);
+            for (const QString& text : LeftInEnglish(make))
+                left << QString::fromLatin1(name) + QStringLiteral(": ") + text;
+        }
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
     }
 
     // What core writes, as the windows show it in German: fixed texts, texts
