@@ -1316,7 +1316,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     </message>
     <message>
         <source>Client</source>
-        <translation>Client</translation>
+        <translation>Programm</translation>
     </message>
     <message>
         <source>Account</source>

@@ -20,7 +20,14 @@
 #include "gui/common/CoreTexts.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/config/ConfigForm.h"
+#include "core/session/Client.h"
 #include "gui/dialogs/AboutBox.h"
+#include "gui/dialogs/StatisticsForm.h"
+#include "gui/dialogs/ViewMarksForm.h"
+#include "gui/events/ActiveUsersForm.h"
+#include "gui/reading/ArticleViewForm.h"
+#include "gui/search/FindTextForm.h"
+#include "gui/writing/WriteTextForm.h"
 #include "gui/dialogs/ChangePasswordForm.h"
 #include "gui/dialogs/ConfMemberForm.h"
 #include "gui/dialogs/CreateConfForm.h"
@@ -187,13 +194,14 @@ Texts MainWindowTexts()
 }
 
 // The same in both languages, and rightly: the program's name, words German
-// took from English, and texts without words.
+// took from English ("Ident": the name the ident service gives), and texts
+// without words.
 bool SameInGerman(const QString& text)
 {
     static const QStringList kSame{QStringLiteral("Pellar"), QStringLiteral("Name"), QStringLiteral("Text"),
                                    QStringLiteral("Server"), QStringLiteral("Filter"), QStringLiteral("OK"),
                                    QStringLiteral("Navigation"), QStringLiteral("Online"),
-                                   QStringLiteral("Port")};
+                                   QStringLiteral("Port"), QStringLiteral("Ident")};
     QString bare = QString(text).remove(QLatin1Char('&'));
     if (bare.endsWith(QLatin1Char(':')))
         bare.chop(1);
@@ -344,6 +352,29 @@ private slots:
         };
         QStringList left;
         for (const auto& [name, make] : dialogs) {
+            const Texts english = make();
+            QVERIFY2(english.size() > 1, name);
+            for (const QString& text : LeftInEnglish(make))
+                left << QString::fromLatin1(name) + QStringLiteral(": ") + text;
+        }
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
+    }
+
+    // The windows over a session, made offline: their menus, tool bars,
+    // labels and columns in German.
+    void theWindowsInGermanHaveNoEnglishTextLeft()
+    {
+        Client offline(test::QuietClientOptions());
+        const std::vector<std::pair<const char*, std::function<Texts()>>> windows{
+            {"writing", [&] { TWriteTextForm form(offline, nullptr, nullptr); return WidgetTexts(form); }},
+            {"search", [&] { TFindTextForm form(offline, nullptr); return WidgetTexts(form); }},
+            {"who is on", [&] { TActiveUsersForm form(offline, nullptr); return WidgetTexts(form); }},
+            {"statistics", [&] { TStatisticsForm form(offline); return WidgetTexts(form); }},
+            {"marked texts", [&] { TViewMarksForm form(offline); return WidgetTexts(form); }},
+            {"article", [&] { TArticleViewForm form(offline); return WidgetTexts(form); }},
+        };
+        QStringList left;
+        for (const auto& [name, make] : windows) {
             const Texts english = make();
             QVERIFY2(english.size() > 1, name);
             for (const QString& text : LeftInEnglish(make))
