@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
         std::string error;
         if (!controller.StartDemo(pellar::DemoServer::DefaultDatabase(), &error)) {
             QMessageBox::critical(&mainForm, QStringLiteral("Pellar"),
-                                  QStringLiteral("The demo server could not start: %1")
+                                  QCoreApplication::translate("Main", "The demo server could not start: %1")
                                       .arg(QString::fromLocal8Bit(error.c_str())));
         }
     } else if (options.autoConnect) {

@@ -1,4 +1,5 @@
 #include "gui/common/GuiServices.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/dialogs/ChooseNameForm.h"
 #include "gui/common/UserMessageIcon.h"
@@ -17,7 +18,7 @@ void PostUserMessage(const GuiServices* services, const std::string& message, QW
     if (message.empty())
         return;
     // As the session's own boxes show it (UserMessagePresenter).
-    QMessageBox box(UserMessageIcon(message), QStringLiteral("Pellar"), FromWire(std::string_view(message).substr(1)),
+    QMessageBox box(UserMessageIcon(message), QStringLiteral("Pellar"), CoreUserMessageText(message),
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -5,9 +5,19 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace pellar {
 
 namespace {
+
+constexpr int kEncryptionWidth = 130;
+
+// A panel laid out for the English texts, widened for a longer translation.
+void FitWidth(QLabel* panel, int least)
+{
+    panel->setFixedWidth(std::max(least, panel->sizeHint().width()));
+}
 
 QLabel* Panel(const char* name, int width, QWidget* parent)
 {
@@ -29,7 +39,7 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     notice_ = Panel("NoticePanel", 300, this);
     keyCommand_ = Panel("KeyCommandPanel", 100, this);
     busy_ = new TBusyPanel(this);
-    encryption_ = Panel("EncryptionPanel", 130, this);
+    encryption_ = Panel("EncryptionPanel", kEncryptionWidth, this);
     // Panel 0 takes what the other two leave, so "Working..." always fits.
     notice_->setMinimumWidth(80);
     notice_->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -41,9 +51,9 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
     // Offline it says nothing, and leaves its room to the notices.
     encryption_->hide();
     reconnect_ = Panel("ReconnectPanel", 240, this);
-    reconnectCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    reconnectCancel_ = new QPushButton(tr("Cancel"), this);
     reconnectCancel_->setObjectName(QStringLiteral("ReconnectCancelButton"));
-    reconnectCancel_->setToolTip(QStringLiteral("Stop trying to connect again"));
+    reconnectCancel_->setToolTip(tr("Stop trying to connect again"));
     addPermanentWidget(reconnect_);
     addPermanentWidget(reconnectCancel_);
     reconnect_->hide();
@@ -69,13 +79,15 @@ void TMainStatusBar::SetLinkSecurity(bool online, const QString& encryption)
         return;
     }
     if (encryption.isEmpty()) {
-        encryption_->setText(QStringLiteral("Not encrypted"));
-        encryption_->setToolTip(QStringLiteral("Everything sent, the password too, crosses the network in clear"));
+        encryption_->setText(tr("Not encrypted"));
+        encryption_->setToolTip(tr("Everything sent, the password too, crosses the network in clear"));
+        FitWidth(encryption_, kEncryptionWidth);
         return;
     }
     const QString protocol = encryption.section(QLatin1Char(','), 0, 0);
-    encryption_->setText(QStringLiteral("Encrypted (%1)").arg(protocol));
-    encryption_->setToolTip(QStringLiteral("The link is encrypted: %1").arg(encryption));
+    encryption_->setText(tr("Encrypted (%1)").arg(protocol));
+    encryption_->setToolTip(tr("The link is encrypted: %1").arg(encryption));
+    FitWidth(encryption_, kEncryptionWidth);
 }
 
 QString TMainStatusBar::LinkSecurity() const { return encryption_->text(); }

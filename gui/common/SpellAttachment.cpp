@@ -139,19 +139,19 @@ void SpellAttachment::AddEntries(QMenu* menu, const Spot& spot)
         entries << action;
     }
     if (suggestions.empty()) {
-        auto* none = new QAction(QStringLiteral("No suggestions"), menu);
+        auto* none = new QAction(tr("No suggestions"), menu);
         none->setEnabled(false);
         entries << none;
     }
     auto* separator = new QAction(menu);
     separator->setSeparator(true);
-    auto* add = new QAction(QStringLiteral("Add to dictionary"), menu);
+    auto* add = new QAction(tr("Add to dictionary"), menu);
     add->setObjectName(QStringLiteral("SpellAddToDictionary"));
     connect(add, &QAction::triggered, this, [this, word] {
         if (service_)
             service_->AddToPersonal(word);
     });
-    auto* ignore = new QAction(QStringLiteral("Ignore"), menu);
+    auto* ignore = new QAction(tr("Ignore"), menu);
     ignore->setObjectName(QStringLiteral("SpellIgnore"));
     connect(ignore, &QAction::triggered, this, [this, word] {
         if (service_)

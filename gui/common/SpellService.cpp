@@ -138,7 +138,7 @@ void SpellService::AddToPersonal(const std::u16string& word)
         return;
     std::string error;
     if (!checker_->AddToPersonal(word, &error))
-        Report("Your word list could not be saved: " + error);
+        Report(tr("Your word list could not be saved: %1").arg(QString::fromStdString(error)).toStdString());
     emit WordsChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include "gui/common/WireCodec.h"
 
+#include <QCoreApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +10,12 @@
 namespace pellar {
 
 namespace {
+
+// The context of this file's texts in the translation.
+struct UnencodablePrompt {
+    Q_DECLARE_TR_FUNCTIONS(UnencodablePrompt)
+};
+
 
 constexpr int kNamedAtMost = 12;
 
@@ -29,8 +36,10 @@ QString DescribeCharacters(const QString& characters)
         named << QStringLiteral("%1 (U+%2)").arg(QString::fromUcs4(&c, 1), hex);
     }
     QString text = named.join(QStringLiteral(", "));
-    if (points.size() > kNamedAtMost)
-        text += QStringLiteral(" and %1 more").arg(points.size() - kNamedAtMost);
+    if (points.size() > kNamedAtMost) {
+        const int more = int(points.size() - kNamedAtMost);
+        text = UnencodablePrompt::tr("%1 and %n more", nullptr, more).arg(text);
+    }
     return text;
 }
 
@@ -45,14 +54,14 @@ bool ConfirmSendable(QWidget* parent, const QString& text, WireCharset charset)
     if (missing.isEmpty())
         return true;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar"),
-                    QStringLiteral("This profile sends text as %1, which cannot hold: %2.\n\n"
+                    UnencodablePrompt::tr("This profile sends text as %1, which cannot hold: %2.\n\n"
                                    "Go back and edit the text, or send it with \"?\" in their place? "
                                    "(The profile's character set is on its connection settings.)")
                         .arg(SetName(charset), DescribeCharacters(missing)),
                     QMessageBox::NoButton, parent);
-    QPushButton* edit = box.addButton(QStringLiteral("&Edit"), QMessageBox::RejectRole);
+    QPushButton* edit = box.addButton(UnencodablePrompt::tr("&Edit"), QMessageBox::RejectRole);
     edit->setObjectName(QStringLiteral("EditButton"));
-    QPushButton* send = box.addButton(QStringLiteral("Send with \"?\""), QMessageBox::AcceptRole);
+    QPushButton* send = box.addButton(UnencodablePrompt::tr("Send with \"?\""), QMessageBox::AcceptRole);
     send->setObjectName(QStringLiteral("SendAnywayButton"));
     box.setDefaultButton(edit);
     box.setEscapeButton(edit);
@@ -76,7 +85,7 @@ std::optional<QString> PromptSendableText(QWidget* parent, const QString& title,
 
 QString UnencodableNameNote(const QString& characters)
 {
-    return QStringLiteral("No name with %1 can be found: this profile sends %2")
+    return UnencodablePrompt::tr("No name with %1 can be found: this profile sends %2")
         .arg(DescribeCharacters(characters), SetName(ActiveWireCharset()));
 }
 

@@ -1,4 +1,5 @@
 #include "gui/config/ConfigForm.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/common/WrappedLabels.h"
 #include "gui/config/ConfigFormParts.h"
@@ -36,7 +37,7 @@ using namespace config_form;
 
 TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Configuration"));
+    setWindowTitle(tr("Configuration"));
     setObjectName(QStringLiteral("ConfigForm"));
 
     fontChooser_ = [](QWidget* owner, const QFont& initial) -> std::optional<QFont> {
@@ -58,20 +59,20 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent)
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
     pages_->setAccessibleName(tr("Configuration"));
-    pages_->addTab(BuildGeneralPage(), QStringLiteral("General"));
-    pages_->addTab(BuildAlertsPage(), QStringLiteral("Alerts"));
-    pages_->addTab(BuildActivityPage(), QStringLiteral("Activity msg"));
-    pages_->addTab(BuildKeyboardPage(), QStringLiteral("Keyboard"));
-    pages_->addTab(BuildFilterPage(), QStringLiteral("Filter"));
-    pages_->addTab(BuildMiscPage(), QStringLiteral("Misc"));
-    pages_->addTab(BuildFontsPage(), QStringLiteral("Fonts"));
-    pages_->addTab(BuildSpellingPage(), QStringLiteral("Spelling"));
+    pages_->addTab(BuildGeneralPage(), tr("General"));
+    pages_->addTab(BuildAlertsPage(), tr("Alerts"));
+    pages_->addTab(BuildActivityPage(), tr("Activity msg"));
+    pages_->addTab(BuildKeyboardPage(), tr("Keyboard"));
+    pages_->addTab(BuildFilterPage(), tr("Filter"));
+    pages_->addTab(BuildMiscPage(), tr("Misc"));
+    pages_->addTab(BuildFontsPage(), tr("Fonts"));
+    pages_->addTab(BuildSpellingPage(), tr("Spelling"));
 
-    okButton_ = NewButton(QStringLiteral("Ok"), QStringLiteral("OkButton"), this);
+    okButton_ = NewButton(tr("Ok"), QStringLiteral("OkButton"), this);
     okButton_->setDefault(true);
     okButton_->setAutoDefault(true);
-    applyButton_ = NewButton(QStringLiteral("Apply"), QStringLiteral("ApplyButton"), this);
-    cancelButton_ = NewButton(QStringLiteral("Cancel"), QStringLiteral("CancelButton"), this);
+    applyButton_ = NewButton(tr("Apply"), QStringLiteral("ApplyButton"), this);
+    cancelButton_ = NewButton(tr("Cancel"), QStringLiteral("CancelButton"), this);
     connect(okButton_, &QPushButton::clicked, this, [this] {
         if (!NumbersAcceptable() || !ConfirmServerTextsFit())
             return;
@@ -198,11 +199,11 @@ void TConfigForm::LoadCharset(const SettingsPages& p)
     loadedCharset_ = ParseWireCharset(p.charset).value_or(WireCharset::Latin1);
     charsetComboBox_->clear();
     if (namedProfile_)
-        charsetComboBox_->addItem(QStringLiteral("As the default profile"), QString());
+        charsetComboBox_->addItem(tr("As the default profile"), QString());
     for (WireCharset set : {WireCharset::Latin1, WireCharset::Utf8}) {
         const QString name = QString::fromLatin1(WireCharsetName(set));
-        charsetComboBox_->addItem(set == WireCharset::Latin1 ? name + QStringLiteral(" (Western European)")
-                                                             : name + QStringLiteral(" (every script)"),
+        charsetComboBox_->addItem(set == WireCharset::Latin1 ? tr("%1 (Western European)").arg(name)
+                                                             : tr("%1 (every script)").arg(name),
                                   name);
     }
     if (const auto set = ParseWireCharset(p.charset))
@@ -218,7 +219,8 @@ void TConfigForm::LoadGeneralPage(const SettingsPages& p)
     nameEdit_->setText(FromWire(p.user, loadedCharset_));
     pwdEdit_->setText(FromWire(p.password, loadedCharset_));
     ShowTriState(savePwdCheckBox_, p.savePassword);
-    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers)));
+    passwordPlaceLabel_->setText(
+        CoreText(QString::fromStdString(PasswordPlaceNote(p.passwordPlace, p.keyringAnswers))));
     ShowTriState(enableProxyCheckBox_, p.useProxy);
     proxyServerEdit_->setText(FromWire(p.proxyServer));
     proxyPortEdit_->setText(FromWire(p.proxyPort));
@@ -239,11 +241,11 @@ void TConfigForm::LoadReadingSettings(const SettingsPages& p)
     if (namedProfile_) {
         const std::string inherited = InheritedValue(*config_, ConfigKeys::PrefetchAll, "");
         const std::string follows = PrefetchChoiceCaption(PrefetchChoiceOf(inherited, false));
-        prefetchComboBox_->addItem(QStringLiteral("As the default profile (%1)").arg(QString::fromStdString(follows)),
+        prefetchComboBox_->addItem(tr("As the default profile (%1)").arg(CoreText(QString::fromStdString(follows))),
                                    int(PrefetchChoice::AsDefaultProfile));
     }
     for (PrefetchChoice choice : {PrefetchChoice::Automatic, PrefetchChoice::Always, PrefetchChoice::NextOnly})
-        prefetchComboBox_->addItem(QString::fromStdString(PrefetchChoiceCaption(choice)), int(choice));
+        prefetchComboBox_->addItem(CoreText(QString::fromStdString(PrefetchChoiceCaption(choice))), int(choice));
     prefetchComboBox_->setCurrentIndex(prefetchComboBox_->findData(int(p.prefetchAll)));
     messagesKeptEdit_->setText(FromWire(p.messagesKept));
     ShowInheritedText(messagesKeptEdit_, namedProfile_,
@@ -264,7 +266,7 @@ bool TConfigForm::NumbersAcceptable()
     }
     edit->setFocus();
     edit->selectAll();
-    warning_(this, QStringLiteral("Configuration"), QString::fromStdString(problem->message));
+    warning_(this, tr("Configuration"), CoreText(QString::fromStdString(problem->message)));
     return false;
 }
 
@@ -289,8 +291,10 @@ void TConfigForm::LoadActivityPage(const SettingsPages& p)
 {
     listView1_->clear();
     for (const ActivityRow& row : p.activities) {
-        auto* item = new QTreeWidgetItem(listView1_, {FromWire(row.description), FromWire(row.message, loadedCharset_)});
+        auto* item = new QTreeWidgetItem(listView1_, {CoreText(row.description), FromWire(row.message, loadedCharset_)});
         item->setData(0, Qt::UserRole, QString::fromLatin1(row.key.c_str()));
+        // The description as core has it; the item shows it translated.
+        item->setData(0, Qt::UserRole + 1, QByteArray::fromStdString(row.description));
     }
     // Descriptions are longer than the designed width in most fonts.
     listView1_->resizeColumnToContents(0);
@@ -337,7 +341,8 @@ SettingsPages TConfigForm::PagesFromControls() const
 
     for (int i = 0; i < listView1_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = listView1_->topLevelItem(i);
-        p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(), ToWire(item->text(0)),
+        p.activities.push_back({item->data(0, Qt::UserRole).toString().toStdString(),
+                                item->data(0, Qt::UserRole + 1).toByteArray().toStdString(),
                                 ToWire(item->text(1), charset)});
     }
 
@@ -378,7 +383,8 @@ void TConfigForm::Save()
     SaveSpellingPage();
     // What the profile holds now is the base for the next Apply.
     loaded_ = LoadSettingsPages(*config_);
-    passwordPlaceLabel_->setText(QString::fromStdString(PasswordPlaceNote(loaded_.passwordPlace, loaded_.keyringAnswers)));
+    passwordPlaceLabel_->setText(
+        CoreText(QString::fromStdString(PasswordPlaceNote(loaded_.passwordPlace, loaded_.keyringAnswers))));
 
     // The windows read their settings through their own configuration,
     // usually this very instance: let them see it with inheritance as usual.

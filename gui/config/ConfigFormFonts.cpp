@@ -66,9 +66,9 @@ QWidget* TConfigForm::BuildFontsPage()
 
     fontPopupMenu_ = new QMenu(fontSampleRichEdit_);
     fontPopupMenu_->setObjectName(QStringLiteral("FontPopupMenu"));
-    QAction* changeFont = fontPopupMenu_->addAction(QStringLiteral("Change &font"));
-    QAction* customColor = fontPopupMenu_->addAction(QStringLiteral("Custom &color"));
-    QAction* defaults = fontPopupMenu_->addAction(QStringLiteral("&Default"));
+    QAction* changeFont = fontPopupMenu_->addAction(tr("Change &font"));
+    QAction* customColor = fontPopupMenu_->addAction(tr("Custom &color"));
+    QAction* defaults = fontPopupMenu_->addAction(tr("&Default"));
     connect(changeFont, &QAction::triggered, this, &TConfigForm::ChangeFontClick);
     connect(customColor, &QAction::triggered, this, &TConfigForm::CustomColorClick);
     connect(defaults, &QAction::triggered, this, &TConfigForm::DefaultFontsClick);
@@ -76,7 +76,7 @@ QWidget* TConfigForm::BuildFontsPage()
         fontPopupMenu_->popup(fontSampleRichEdit_->viewport()->mapToGlobal(pos));
     });
 
-    auto* hint = new QLabel(QStringLiteral("Right-click a part of the sample for the menu, or put the caret in it "
+    auto* hint = new QLabel(tr("Right-click a part of the sample for the menu, or put the caret in it "
                                            "and press F to change the font or C to set a custom colour."),
                             page);
     hint->setWordWrap(true);
@@ -152,11 +152,12 @@ void TConfigForm::ShowColourNote()
         fontColourNote_->hide();
         return;
     }
-    const QString parts = replaced.size() == 1 ? replaced[0]
-                                               : replaced.mid(0, replaced.size() - 1).join(QStringLiteral(", ")) +
-                                                     QStringLiteral(" and ") + replaced.back();
+    const QString parts =
+        replaced.size() == 1
+            ? replaced[0]
+            : tr("%1 and %2").arg(replaced.mid(0, replaced.size() - 1).join(tr(", ")), replaced.back());
     fontColourNote_->setText(
-        QStringLiteral("The colour chosen for the %1 text is hard to read on this theme's background, so the "
+        tr("The colour chosen for the %1 text is hard to read on this theme's background, so the "
                        "sample and the windows show the theme's text colour instead.")
             .arg(parts));
     fontColourNote_->show();

@@ -1,6 +1,7 @@
 // The configuration dialog's two list pages: the activity messages (a text
 // per event) and the keyboard map (key sequences to commands).
 #include "gui/config/ConfigForm.h"
+#include "gui/common/CoreTexts.h"
 #include "gui/config/ConfigFormParts.h"
 
 #include "core/config/ShortcutMap.h"
@@ -14,6 +15,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace pellar {
 
@@ -33,7 +38,7 @@ QString KeysForDisplay(const std::string& keys)
 QString CommandForDisplay(const std::string& commandKey)
 {
     const std::string description = UserCommandDescription(commandKey);
-    return FromWire(description.empty() ? commandKey : description);
+    return description.empty() ? FromWire(commandKey) : CoreText(description);
 }
 
 } // namespace
@@ -41,12 +46,12 @@ QString CommandForDisplay(const std::string& commandKey)
 QWidget* TConfigForm::BuildActivityPage()
 {
     auto* page = new QWidget(this);
-    listView1_ = NewListView(QStringLiteral("ListView1"), {QStringLiteral("Event"), QStringLiteral("Message")},
+    listView1_ = NewListView(QStringLiteral("ListView1"), {tr("Event"), tr("Message")},
                              {120, 200}, page);
     listView1_->setAccessibleName(tr("Activity messages"));
-    auto* group = new QGroupBox(QStringLiteral("&Message"), page);
+    auto* group = new QGroupBox(tr("&Message"), page);
     messageEdit_ = NewLineEdit(QStringLiteral("MessageEdit"), group);
-    setButton_ = NewButton(QStringLiteral("&Set"), QStringLiteral("SetButton"), group);
+    setButton_ = NewButton(tr("&Set"), QStringLiteral("SetButton"), group);
     auto* row = new QHBoxLayout(group);
     row->addWidget(messageEdit_, 1);
     row->addWidget(setButton_);
@@ -63,7 +68,7 @@ QWidget* TConfigForm::BuildKeyboardPage()
 {
     auto* page = new QWidget(this);
     keyMapListView_ = NewListView(QStringLiteral("KeyMapListView"),
-                                  {QStringLiteral("Key seq"), QStringLiteral("Command")}, {150, 200}, page);
+                                  {tr("Key seq"), tr("Command")}, {150, 200}, page);
     keyMapListView_->setAccessibleName(tr("Keyboard commands"));
     keyMapListView_->setSortingEnabled(true);
     keyMapListView_->sortByColumn(0, Qt::AscendingOrder);
@@ -73,15 +78,18 @@ QWidget* TConfigForm::BuildKeyboardPage()
     keyboardCmdComboBox_ = new QComboBox(page);
     keyboardCmdComboBox_->setObjectName(QStringLiteral("KeyboardCmdComboBox"));
     keyboardCmdComboBox_->setAccessibleName(tr("Command"));
-    QStringList descriptions;
+    // Shown in the windows' language, in its order; each item holds its
+    // command's key.
+    std::vector<std::pair<QString, QString>> commands;
     for (const auto& command : MiravoUserCommands)
-        descriptions << FromWire(command.description);
-    descriptions.sort();
-    keyboardCmdComboBox_->addItems(descriptions);
+        commands.emplace_back(CoreText(std::string_view(command.description)), QString::fromLatin1(command.key));
+    std::sort(commands.begin(), commands.end());
+    for (const auto& [description, key] : commands)
+        keyboardCmdComboBox_->addItem(description, key);
     keyboardCmdComboBox_->setCurrentIndex(-1);
-    addKeyButton_ = NewButton(QStringLiteral("&Add"), QStringLiteral("AddButton"), page);
-    removeKeyButton_ = NewButton(QStringLiteral("&Remove"), QStringLiteral("RemoveButton"), page);
-    defaultKeysButton_ = NewButton(QStringLiteral("Default"), QStringLiteral("DefaultButton"), page);
+    addKeyButton_ = NewButton(tr("&Add"), QStringLiteral("AddButton"), page);
+    removeKeyButton_ = NewButton(tr("&Remove"), QStringLiteral("RemoveButton"), page);
+    defaultKeysButton_ = NewButton(tr("Default"), QStringLiteral("DefaultButton"), page);
     connect(keyMapListView_, &QTreeWidget::itemSelectionChanged, this, &TConfigForm::KeyMapSelectionChanged);
     connect(addKeyButton_, &QPushButton::clicked, this, &TConfigForm::AddKeyClick);
     connect(removeKeyButton_, &QPushButton::clicked, this, &TConfigForm::RemoveKeyClick);
@@ -153,7 +161,7 @@ void TConfigForm::KeyMapSelectionChanged()
 
 void TConfigForm::AddKeyClick()
 {
-    const std::string command = UserCommandKeyFor(ToWire(keyboardCmdComboBox_->currentText()));
+    const std::string command = keyboardCmdComboBox_->currentData().toString().toStdString();
     if (command.empty())
         return;  // no command chosen yet
     AddKeyRow({ToWire(newKeymapEdit_->text(), WireCharset::Latin1), command});
@@ -170,8 +178,8 @@ void TConfigForm::RemoveKeyClick()
 
 void TConfigForm::DefaultKeysClick()
 {
-    if (!question_(this, QStringLiteral("Set default mappings"),
-                   QStringLiteral("This will remove all your custom settings. Ary you sure?")))
+    if (!question_(this, tr("Set default mappings"),
+                   tr("This will remove all your custom settings. Ary you sure?")))
         return;
     FillKeyMap(ShortcutRowsFromMap(DefaultShortcutMap()));
 }

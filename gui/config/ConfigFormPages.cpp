@@ -2,6 +2,7 @@
 // user, proxy), Alerts, Filter and Misc. Loading and saving them is in
 // ConfigForm.cpp.
 #include "gui/config/ConfigForm.h"
+#include "gui/common/CoreTexts.h"
 #include "gui/config/ConfigFormParts.h"
 #include "gui/config/TlsSettingsBox.h"
 
@@ -55,16 +56,16 @@ QWidget* TConfigForm::BuildGeneralPage()
 
 QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
 {
-    auto* server = new QGroupBox(QStringLiteral("Server"), parent);
+    auto* server = new QGroupBox(tr("Server"), parent);
     hostEdit_ = NewLineEdit(QStringLiteral("HostEdit"), server);
     portEdit_ = NewLineEdit(QStringLiteral("PortEdit"), server);
-    button1_ = NewButton(QStringLiteral("Set default"), QStringLiteral("Button1"), server);
+    button1_ = NewButton(tr("Set default"), QStringLiteral("Button1"), server);
     knownServersMenu_ = new QMenu(button1_);
     knownServersMenu_->setObjectName(QStringLiteral("KnownServersMenu"));
     for (const KnownServer& known : KnownServers()) {
-        QString caption = QString::fromUtf8(known.name);
+        QString caption = CoreText(QString::fromUtf8(known.name));
         if (known.tls)
-            caption += QStringLiteral(" (TLS)");
+            caption = tr("%1 (TLS)").arg(caption);
         QAction* action = knownServersMenu_->addAction(caption);
         connect(action, &QAction::triggered, this, [this, known] {
             hostEdit_->setText(QString::fromUtf8(known.host));
@@ -82,17 +83,17 @@ QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
     charsetComboBox_ = new QComboBox(server);
     charsetComboBox_->setObjectName(QStringLiteral("CharsetComboBox"));
     auto* serverForm = new QFormLayout(server);
-    serverForm->addRow(QStringLiteral("Host &name:"), hostEdit_);
-    serverForm->addRow(QStringLiteral("&Port:"), portRow);
-    serverForm->addRow(QStringLiteral("&Character set:"), charsetComboBox_);
+    serverForm->addRow(tr("Host &name:"), hostEdit_);
+    serverForm->addRow(tr("&Port:"), portRow);
+    serverForm->addRow(tr("&Character set:"), charsetComboBox_);
     answerTimeoutEdit_ = NewLineEdit(QStringLiteral("AnswerTimeoutEdit"), server);
     answerTimeoutEdit_->setMaximumWidth(60);
-    answerTimeoutEdit_->setToolTip(QStringLiteral("How long a logon waits for each answer before it gives up"));
+    answerTimeoutEdit_->setToolTip(tr("How long a logon waits for each answer before it gives up"));
     auto* timeoutRow = new QHBoxLayout;
     timeoutRow->addWidget(answerTimeoutEdit_);
-    timeoutRow->addWidget(new QLabel(QStringLiteral("seconds"), server));
+    timeoutRow->addWidget(new QLabel(tr("seconds"), server));
     timeoutRow->addStretch(1);
-    serverForm->addRow(QStringLiteral("Wait for an ans&wer:"), timeoutRow);
+    serverForm->addRow(tr("Wait for an ans&wer:"), timeoutRow);
     // The form made the labels; a label's buddy must still be the edit.
     if (auto* label = qobject_cast<QLabel*>(serverForm->labelForField(portRow)))
         label->setBuddy(portEdit_);
@@ -103,13 +104,13 @@ QGroupBox* TConfigForm::BuildServerGroup(QWidget* parent)
 
 QGroupBox* TConfigForm::BuildUserGroup(QWidget* parent)
 {
-    auto* user = new QGroupBox(QStringLiteral("User"), parent);
+    auto* user = new QGroupBox(tr("User"), parent);
     nameEdit_ = NewLineEdit(QStringLiteral("NameEdit"), user);
     pwdEdit_ = PasswordEdit(QStringLiteral("PwdEdit"), user);
-    savePwdCheckBox_ = NewCheckBox(QStringLiteral("&Save password"), QStringLiteral("SavePwdCheckBox"));
+    savePwdCheckBox_ = NewCheckBox(tr("&Save password"), QStringLiteral("SavePwdCheckBox"));
     auto* userForm = new QFormLayout(user);
-    userForm->addRow(QStringLiteral("&Name:"), nameEdit_);
-    userForm->addRow(QStringLiteral("P&assword:"), pwdEdit_);
+    userForm->addRow(tr("&Name:"), nameEdit_);
+    userForm->addRow(tr("P&assword:"), pwdEdit_);
     userForm->addRow(QString(), savePwdCheckBox_);
     passwordPlaceLabel_ = new QLabel(user);
     passwordPlaceLabel_->setObjectName(QStringLiteral("PasswordPlaceLabel"));
@@ -120,14 +121,14 @@ QGroupBox* TConfigForm::BuildUserGroup(QWidget* parent)
 
 QGroupBox* TConfigForm::BuildProxyGroup(QWidget* parent)
 {
-    auto* proxy = new QGroupBox(QStringLiteral("Web proxy"), parent);
-    enableProxyCheckBox_ = NewCheckBox(QStringLiteral("Enable proxy support"), QStringLiteral("EnableProxyCheckBox"));
+    auto* proxy = new QGroupBox(tr("Web proxy"), parent);
+    enableProxyCheckBox_ = NewCheckBox(tr("Enable proxy support"), QStringLiteral("EnableProxyCheckBox"));
     proxyServerEdit_ = NewLineEdit(QStringLiteral("ProxyServerEdit"), proxy);
     proxyPortEdit_ = NewLineEdit(QStringLiteral("ProxyPortEdit"), proxy);
     auto* proxyForm = new QFormLayout(proxy);
     proxyForm->addRow(enableProxyCheckBox_);
-    proxyForm->addRow(QStringLiteral("&Server name:"), proxyServerEdit_);
-    proxyForm->addRow(QStringLiteral("P&ort:"), proxyPortEdit_);
+    proxyForm->addRow(tr("&Server name:"), proxyServerEdit_);
+    proxyForm->addRow(tr("P&ort:"), proxyPortEdit_);
     connect(enableProxyCheckBox_, &QCheckBox::stateChanged, this, &TConfigForm::UpdateProxyEdits);
     return proxy;
 }
@@ -136,14 +137,14 @@ QWidget* TConfigForm::BuildAlertsPage()
 {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    const QString groups[kAlertLevelCount] = {QStringLiteral("&Sound"), QStringLiteral("Task bar &tray icon"),
-                                              QStringLiteral("&Focus")};
+    const QString groups[kAlertLevelCount] = {tr("&Sound"), tr("Task bar &tray icon"),
+                                              tr("&Focus")};
     const QString captions[kAlertFlagCount] = {
-        QStringLiteral("&All messages received"), QStringLiteral("&Personal messages received"),
-        QStringLiteral("P&riority text available"), QStringLiteral("A&ll messages received"),
-        QStringLiteral("P&ersonal messages received"), QStringLiteral("Pri&ority text available"),
-        QStringLiteral("All messages r&eceived"), QStringLiteral("Per&sonal messages received"),
-        QStringLiteral("Priorit&y text available"),
+        tr("&All messages received"), tr("&Personal messages received"),
+        tr("P&riority text available"), tr("A&ll messages received"),
+        tr("P&ersonal messages received"), tr("Pri&ority text available"),
+        tr("All messages r&eceived"), tr("Per&sonal messages received"),
+        tr("Priorit&y text available"),
     };
     const QString levelNames[kAlertLevelCount] = {QStringLiteral("SoundPriorityEdit"),
                                                   QStringLiteral("TrayPriorityEdit"),
@@ -163,8 +164,8 @@ QWidget* TConfigForm::BuildAlertsPage()
             // The threshold sits beside the priority box it belongs to.
             priorityEdits_[g] = NewLineEdit(levelNames[g], group);
             priorityEdits_[g]->setMaximumWidth(60);
-            priorityEdits_[g]->setToolTip(QStringLiteral("Lowest conference priority that gives this alert"));
-            auto* level = new QLabel(QStringLiteral("at priority"), group);
+            priorityEdits_[g]->setToolTip(tr("Lowest conference priority that gives this alert"));
+            auto* level = new QLabel(tr("at priority"), group);
             level->setBuddy(priorityEdits_[g]);
             auto* row = new QHBoxLayout;
             row->addWidget(alertCheckBoxes_[index]);
@@ -187,7 +188,7 @@ QWidget* TConfigForm::BuildFilterPage()
 {
     auto* page = new QWidget(this);
     filterAddedCheckBox_ =
-        NewCheckBox(QStringLiteral("&Skip read texts added to new conferences"), QStringLiteral("FilterAddedCheckBox"));
+        NewCheckBox(tr("&Skip read texts added to new conferences"), QStringLiteral("FilterAddedCheckBox"));
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(filterAddedCheckBox_);
     layout->addStretch(1);
@@ -197,24 +198,24 @@ QWidget* TConfigForm::BuildFilterPage()
 QWidget* TConfigForm::BuildMiscPage()
 {
     auto* page = new QWidget(this);
-    showSubjTreeCheckBox_ = NewCheckBox(QStringLiteral("&Show subject tree"), QStringLiteral("ShowSubjTreeCheckBox"));
+    showSubjTreeCheckBox_ = NewCheckBox(tr("&Show subject tree"), QStringLiteral("ShowSubjTreeCheckBox"));
     markReadCheckBox_ =
-        NewCheckBox(QStringLiteral("Report &read texts to the server"), QStringLiteral("MarkReadTextsCheckBox"));
-    lineWrapCheckBox_ = NewCheckBox(QStringLiteral("Automatic line &wrap to 80 columns (Writing)"),
+        NewCheckBox(tr("Report &read texts to the server"), QStringLiteral("MarkReadTextsCheckBox"));
+    lineWrapCheckBox_ = NewCheckBox(tr("Automatic line &wrap to 80 columns (Writing)"),
                                     QStringLiteral("AutomaticLineWrapCheckBox"));
     alignTopCheckBox_ =
-        NewCheckBox(QStringLiteral("&Align texts to window top"), QStringLiteral("AlignTextsToTopCheckBox"));
+        NewCheckBox(tr("&Align texts to window top"), QStringLiteral("AlignTextsToTopCheckBox"));
     showCommentedCheckBox_ =
-        NewCheckBox(QStringLiteral("Show commen&ted text"), QStringLiteral("ShowCommentedTextCheckBox"));
-    autoReconnectCheckBox_ = NewCheckBox(QStringLiteral("Reconnect by itself when the connection is &lost"),
+        NewCheckBox(tr("Show commen&ted text"), QStringLiteral("ShowCommentedTextCheckBox"));
+    autoReconnectCheckBox_ = NewCheckBox(tr("Reconnect by itself when the connection is &lost"),
                                          QStringLiteral("AutoReconnectCheckBox"));
 
-    startWSizeRadioGroup_ = new QGroupBox(QStringLiteral("Startup window si&ze"), page);
+    startWSizeRadioGroup_ = new QGroupBox(tr("Startup window si&ze"), page);
     startWSizeRadioGroup_->setObjectName(QStringLiteral("StartWSizeRadioGroup"));
     startWSizeButtons_ = new QButtonGroup(this);
     auto* radios = new QVBoxLayout(startWSizeRadioGroup_);
-    const QString captions[3] = {QStringLiteral("&Maximized"), QStringLiteral("M&inimized"),
-                                 QStringLiteral("&Current size")};
+    const QString captions[3] = {tr("&Maximized"), tr("M&inimized"),
+                                 tr("&Current size")};
     for (int i = 0; i < 3; ++i) {
         startWSizeRadios_[i] = new QRadioButton(captions[i], startWSizeRadioGroup_);
         startWSizeButtons_->addButton(startWSizeRadios_[i], i);
@@ -223,18 +224,18 @@ QWidget* TConfigForm::BuildMiscPage()
 
     prefetchComboBox_ = new QComboBox(page);
     prefetchComboBox_->setObjectName(QStringLiteral("PrefetchComboBox"));
-    prefetchComboBox_->setToolTip(QStringLiteral("Automatic: every unread text on a local network, only the next "
+    prefetchComboBox_->setToolTip(tr("Automatic: every unread text on a local network, only the next "
                                                  "texts to read over a slower link"));
     messagesKeptEdit_ = NewLineEdit(QStringLiteral("MessagesKeptEdit"), page);
     messagesKeptEdit_->setMaximumWidth(80);
-    messagesKeptEdit_->setToolTip(QStringLiteral("Older messages leave the messages window"));
+    messagesKeptEdit_->setToolTip(tr("Older messages leave the messages window"));
     auto* keptRow = new QHBoxLayout;
     keptRow->addWidget(messagesKeptEdit_);
-    keptRow->addWidget(new QLabel(QStringLiteral("lines"), page));
+    keptRow->addWidget(new QLabel(tr("lines"), page));
     keptRow->addStretch(1);
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Fetch texts a&head:"), prefetchComboBox_);
-    fields->addRow(QStringLiteral("Messages window &keeps:"), keptRow);
+    fields->addRow(tr("Fetch texts a&head:"), prefetchComboBox_);
+    fields->addRow(tr("Messages window &keeps:"), keptRow);
     if (auto* label = qobject_cast<QLabel*>(fields->labelForField(keptRow)))
         label->setBuddy(messagesKeptEdit_);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
@@ -17,7 +18,7 @@ inline constexpr int kCommandKeyRole = Qt::UserRole;  // command key of a keyboa
 
 inline QString PermanentTrayCaption()
 {
-    return QStringLiteral("Always show the tray icon, with the number of &unread texts");
+    return QCoreApplication::translate("TConfigForm", "Always show the tray icon, with the number of &unread texts");
 }
 
 inline QLineEdit* NewLineEdit(const QString& objectName, QWidget* parent)

@@ -9,6 +9,7 @@
 #include "core/writing/SpellDictionaries.h"
 #include "gui/config/InheritedHints.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -22,7 +23,7 @@ namespace {
 
 QString SpellCheckCaption()
 {
-    return QStringLiteral("&Underline misspelt words while writing");
+    return QCoreApplication::translate("TConfigForm", "&Underline misspelt words while writing");
 }
 
 // "de_DE (German, Germany)"; the name alone where Qt does not know it.
@@ -50,12 +51,12 @@ QWidget* TConfigForm::BuildSpellingPage()
     spellNoteLabel_->setObjectName(QStringLiteral("SpellNoteLabel"));
     spellNoteLabel_->setWordWrap(true);
     spellNoteLabel_->setText(
-        QStringLiteral("No spelling dictionary is installed, so nothing is checked. Install one (for example the "
+        tr("No spelling dictionary is installed, so nothing is checked. Install one (for example the "
                        "package hunspell-en-us, or another hunspell dictionary) and open this page again."));
     spellNoteLabel_->hide();
 
     auto* fields = new QFormLayout;
-    auto* languageLabel = new QLabel(QStringLiteral("&Language:"), page);
+    auto* languageLabel = new QLabel(tr("&Language:"), page);
     languageLabel->setBuddy(spellLanguageComboBox_);
     fields->addRow(languageLabel, spellLanguageComboBox_);
     auto* layout = new QVBoxLayout(page);
@@ -86,9 +87,9 @@ void TConfigForm::LoadSpellingPage()
     // What an empty value comes to: the default profile's choice, or the locale's.
     const std::string inherited = namedProfile_ ? InheritedValue(*config_, ConfigKeys::SpellLanguage, "") : "";
     const std::optional<SpellDictionary> follows = ChooseSpellDictionary(installed, inherited, locale);
-    const QString followsName = follows ? QString::fromStdString(follows->language) : QStringLiteral("none");
-    spellLanguageComboBox_->addItem(namedProfile_ ? QStringLiteral("As the default profile (%1)").arg(followsName)
-                                                  : QStringLiteral("As the locale says (%1)").arg(followsName),
+    const QString followsName = follows ? QString::fromStdString(follows->language) : tr("none");
+    spellLanguageComboBox_->addItem(namedProfile_ ? tr("As the default profile (%1)").arg(followsName)
+                                                  : tr("As the locale says (%1)").arg(followsName),
                                     QString());
     for (const SpellDictionary& dictionary : installed) {
         spellLanguageComboBox_->addItem(DictionaryCaption(dictionary.language),
@@ -98,7 +99,7 @@ void TConfigForm::LoadSpellingPage()
     int index = spellLanguageComboBox_->findData(chosen);
     if (index < 0) {
         // A choice whose dictionary went away stays the choice until changed.
-        spellLanguageComboBox_->addItem(QStringLiteral("%1 (not installed)").arg(chosen), chosen);
+        spellLanguageComboBox_->addItem(tr("%1 (not installed)").arg(chosen), chosen);
         index = spellLanguageComboBox_->count() - 1;
     }
     spellLanguageComboBox_->setCurrentIndex(index);

@@ -45,7 +45,7 @@ TConfigListForm::TConfigListForm(std::shared_ptr<RegistryBackend> backend, std::
     : QDialog(parent), backend_(std::move(backend)), loginName_(std::move(loginName)),
       store_(std::make_unique<TMiravoConfiguration>(backend_, loginName_))
 {
-    setWindowTitle(QStringLiteral("Configurations"));
+    setWindowTitle(tr("Configurations"));
     setObjectName(QStringLiteral("ConfigListForm"));
 
     prompt_ = [](QWidget* owner, const QString& title, const QString& prompt) -> std::optional<QString> {
@@ -70,20 +70,20 @@ TConfigListForm::TConfigListForm(std::shared_ptr<RegistryBackend> backend, std::
 
     popupMenu_ = new QMenu(treeView_);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
-    propertiesAction_ = popupMenu_->addAction(QStringLiteral("&Properties..."));
+    propertiesAction_ = popupMenu_->addAction(tr("&Properties..."));
     connect(propertiesAction_, &QAction::triggered, this, &TConfigListForm::PropertiesClick);
     connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         propertiesAction_->setEnabled(clickedNode_ != nullptr);
         popupMenu_->popup(treeView_->viewport()->mapToGlobal(pos));
     });
 
-    addButton_ = new QPushButton(QStringLiteral("&Add..."), this);
+    addButton_ = new QPushButton(tr("&Add..."), this);
     addButton_->setObjectName(QStringLiteral("AddButton"));
     addButton_->setAutoDefault(false);
-    removeButton_ = new QPushButton(QStringLiteral("&Remove"), this);
+    removeButton_ = new QPushButton(tr("&Remove"), this);
     removeButton_->setObjectName(QStringLiteral("RemoveButton"));
     removeButton_->setAutoDefault(false);
-    doneButton_ = new QPushButton(QStringLiteral("Done"), this);
+    doneButton_ = new QPushButton(tr("Done"), this);
     doneButton_->setObjectName(QStringLiteral("DoneButton"));
     doneButton_->setDefault(true);
     connect(addButton_, &QPushButton::clicked, this, &TConfigListForm::AddClick);
@@ -123,14 +123,14 @@ void TConfigListForm::MarkEncryption(QTreeWidgetItem* node, const std::string& p
         return;
     }
     node->setIcon(0, LockIcon());
-    node->setToolTip(0, QStringLiteral("Encrypted connection (TLS)"));
+    node->setToolTip(0, tr("Encrypted connection (TLS)"));
 }
 
 void TConfigListForm::Refill()
 {
     clickedNode_ = nullptr;
     treeView_->clear();
-    auto* root = new QTreeWidgetItem(treeView_, {QStringLiteral("Default")});
+    auto* root = new QTreeWidgetItem(treeView_, {tr("Default")});
     MarkEncryption(root, {});
     for (const std::string& name : store_->ProfileNames()) {
         auto* node = new QTreeWidgetItem(root, {FromWire(name, WireCharset::Latin1)});
@@ -148,7 +148,7 @@ std::string TConfigListForm::ProfileOf(const QTreeWidgetItem* node) const
 
 void TConfigListForm::AddClick()
 {
-    const auto name = prompt_(this, QStringLiteral("Add configuration"), QStringLiteral("Configuration name:"));
+    const auto name = prompt_(this, tr("Add configuration"), tr("Configuration name:"));
     if (!name)
         return;
     // The store refuses an empty name and one holding "\", which would not

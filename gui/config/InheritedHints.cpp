@@ -1,11 +1,17 @@
 #include "gui/config/InheritedHints.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 
 namespace pellar {
 
 namespace {
+
+// The context of this file's texts in the translation.
+struct InheritedHints {
+    Q_DECLARE_TR_FUNCTIONS(InheritedHints)
+};
 
 constexpr const char* kHooked = "pellarInheritHooked";
 
@@ -18,8 +24,8 @@ void Relabel(QCheckBox* box, const QString& caption, bool inheritedOn)
 
 QString InheritedCaption(const QString& caption, bool inheritedOn)
 {
-    return QStringLiteral("%1 (as in the main profile: %2)")
-        .arg(caption, inheritedOn ? QStringLiteral("on") : QStringLiteral("off"));
+    return InheritedHints::tr("%1 (as in the main profile: %2)")
+        .arg(caption, inheritedOn ? InheritedHints::tr("on") : InheritedHints::tr("off"));
 }
 
 void ShowInheritedFlag(QCheckBox* box, const QString& caption, bool named, bool inheritedOn)
@@ -27,9 +33,9 @@ void ShowInheritedFlag(QCheckBox* box, const QString& caption, bool named, bool 
     box->setProperty("pellarCaption", caption);
     box->setProperty("pellarInheritedOn", named && inheritedOn);
     box->setProperty("pellarNamed", named);
-    box->setToolTip(named ? QStringLiteral("Grey: follows the main profile (now %1). Click for on or off in this "
+    box->setToolTip(named ? InheritedHints::tr("Grey: follows the main profile (now %1). Click for on or off in this "
                                            "profile only.")
-                                .arg(inheritedOn ? QStringLiteral("on") : QStringLiteral("off"))
+                                .arg(inheritedOn ? InheritedHints::tr("on") : InheritedHints::tr("off"))
                           : QString());
     if (!box->property(kHooked).toBool()) {
         box->setProperty(kHooked, true);
@@ -47,7 +53,7 @@ void ShowInheritedFlag(QCheckBox* box, const QString& caption, bool named, bool 
 void ShowInheritedText(QLineEdit* edit, bool named, const QString& inherited)
 {
     edit->setPlaceholderText(named ? inherited : QString());
-    edit->setToolTip(named ? QStringLiteral("Empty: as in the main profile (%1)").arg(inherited) : QString());
+    edit->setToolTip(named ? InheritedHints::tr("Empty: as in the main profile (%1)").arg(inherited) : QString());
 }
 
 } // namespace pellar

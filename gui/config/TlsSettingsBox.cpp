@@ -11,9 +11,9 @@
 
 namespace pellar {
 
-TTlsSettingsBox::TTlsSettingsBox(QWidget* parent) : QGroupBox(QStringLiteral("Encryption"), parent)
+TTlsSettingsBox::TTlsSettingsBox(QWidget* parent) : QGroupBox(tr("Encryption"), parent)
 {
-    useTls_ = new QCheckBox(QStringLiteral("&Encrypted connection (TLS)"), this);
+    useTls_ = new QCheckBox(tr("&Encrypted connection (TLS)"), this);
     useTls_->setObjectName(QStringLiteral("UseTlsCheckBox"));
     port_ = new QLineEdit(this);
     port_->setObjectName(QStringLiteral("TlsPortEdit"));
@@ -22,17 +22,17 @@ TTlsSettingsBox::TTlsSettingsBox(QWidget* parent) : QGroupBox(QStringLiteral("En
     pinLabel_->setTextFormat(Qt::PlainText);
     pinLabel_->setWordWrap(true);
     pinLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    forget_ = new QPushButton(QStringLiteral("&Forget"), this);
+    forget_ = new QPushButton(tr("&Forget"), this);
     forget_->setObjectName(QStringLiteral("ForgetCertButton"));
-    forget_->setToolTip(QStringLiteral("The next logon checks the server's certificate afresh"));
+    forget_->setToolTip(tr("The next logon checks the server's certificate afresh"));
 
     auto* pinRow = new QHBoxLayout;
     pinRow->addWidget(pinLabel_, 1);
     pinRow->addWidget(forget_);
     auto* form = new QFormLayout(this);
     form->addRow(useTls_);
-    form->addRow(QStringLiteral("TLS p&ort:"), port_);
-    form->addRow(QStringLiteral("Trusted certificate:"), pinRow);
+    form->addRow(tr("TLS p&ort:"), port_);
+    form->addRow(tr("Trusted certificate:"), pinRow);
 
     connect(useTls_, &QCheckBox::stateChanged, this, &TTlsSettingsBox::UpdateEdits);
     connect(forget_, &QPushButton::clicked, this, [this] { ShowPin({}); });
@@ -44,10 +44,10 @@ void TTlsSettingsBox::ShowPin(const std::string& value)
     pin_ = value;
     const auto pin = ParseCertificatePin(value);
     if (pin) {
-        pinLabel_->setText(QStringLiteral("SHA-256 %1\nfor %2")
+        pinLabel_->setText(tr("SHA-256 %1\nfor %2")
                                .arg(QString::fromLatin1(pin->fingerprint.c_str()), QString::fromUtf8(pin->server.c_str())));
     } else {
-        pinLabel_->setText(QStringLiteral("none: the system's certificate authorities decide"));
+        pinLabel_->setText(tr("none: the system's certificate authorities decide"));
     }
     forget_->setEnabled(!value.empty());
 }

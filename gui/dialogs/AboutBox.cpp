@@ -26,7 +26,7 @@ QLabel* PlainLabel(const QString& text, QWidget* parent)
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
 
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -45,8 +45,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     text->addWidget(product);
     text->addWidget(versionLabel_);
     text->addSpacing(8);
-    text->addWidget(PlainLabel(QStringLiteral("A client for the Miravo text-conferencing system."), panel));
-    text->addWidget(PlainLabel(QStringLiteral("Read, write and talk in conferences."), panel));
+    text->addWidget(PlainLabel(tr("A client for the Miravo text-conferencing system."), panel));
+    text->addWidget(PlainLabel(tr("Read, write and talk in conferences."), panel));
     text->addStretch(1);
 
     auto* panelLayout = new QHBoxLayout(panel);
@@ -54,7 +54,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     panelLayout->addLayout(text, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -69,7 +69,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 
 QString TAboutBox::VersionLine()
 {
-    return QStringLiteral("Version %1.%2 %3")
+    return tr("Version %1.%2 %3")
         .arg(QString::fromStdString(ProgramMajorVersion()), QString::fromStdString(ProgramMinorVersion()),
              QStringLiteral("1999-05-30 (alpha)"));
 }

@@ -19,25 +19,25 @@ namespace pellar {
 TChooseNameForm::TChooseNameForm(const GuiServices* services, QWidget* parent)
     : QDialog(parent), services_(services)
 {
-    setWindowTitle(QStringLiteral("Select name"));
+    setWindowTitle(tr("Select name"));
 
-    auto* namesGroup = new QGroupBox(QStringLiteral("&Matching names"), this);
+    auto* namesGroup = new QGroupBox(tr("&Matching names"), this);
     nameList_ = new QListWidget(namesGroup);
     nameList_->setObjectName(QStringLiteral("NameListBox"));
     nameList_->setAccessibleName(tr("Matching names"));
     auto* namesLayout = new QVBoxLayout(namesGroup);
     namesLayout->addWidget(nameList_);
 
-    auto* filterGroup = new QGroupBox(QStringLiteral("&Filter"), this);
+    auto* filterGroup = new QGroupBox(tr("&Filter"), this);
     filterEdit_ = new QLineEdit(filterGroup);
     filterEdit_->setObjectName(QStringLiteral("FilterEdit"));
     auto* filterLayout = new QFormLayout(filterGroup);
-    filterLayout->addRow(QStringLiteral("&Substring:"), filterEdit_);
+    filterLayout->addRow(tr("&Substring:"), filterEdit_);
 
     auto* buttons = new QDialogButtonBox(this);
-    okButton_ = buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    presentationButton_ = buttons->addButton(QStringLiteral("Presentation"), QDialogButtonBox::ActionRole);
+    okButton_ = buttons->addButton(tr("Ok"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    presentationButton_ = buttons->addButton(tr("Presentation"), QDialogButtonBox::ActionRole);
     okButton_->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);

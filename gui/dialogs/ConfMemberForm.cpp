@@ -26,8 +26,8 @@ TConfMemberForm::TConfMemberForm(const GuiServices* services, QWidget* parent)
     userEdit_->SetConfTypes(TMVConfType::ctUsers);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Conference:"), WithCompleteButton(confEdit_, this));
-    form->addRow(QStringLiteral("&User:"), WithCompleteButton(userEdit_, this));
+    form->addRow(tr("&Conference:"), WithCompleteButton(confEdit_, this));
+    form->addRow(tr("&User:"), WithCompleteButton(userEdit_, this));
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
     connect(okButton_, &QPushButton::clicked, this, &TConfMemberForm::OkClick);
 

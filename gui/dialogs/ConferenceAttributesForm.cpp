@@ -22,20 +22,20 @@ TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiSe
     : QWidget(parent), writing_(client), model_(writing_, conf)
 {
     setObjectName(QStringLiteral("ConferenceAttributesForm"));
-    setWindowTitle(QStringLiteral("Conference attributes"));
+    setWindowTitle(tr("Conference attributes"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     nameEdit_ = new QLineEdit(this);
     nameEdit_->setObjectName(QStringLiteral("NameEdit"));
     nameEdit_->setReadOnly(true);
     nameEdit_->setEnabled(false);
-    open_ = new QCheckBox(QStringLiteral("&Open for everyone"), this);
+    open_ = new QCheckBox(tr("&Open for everyone"), this);
     open_->setObjectName(QStringLiteral("OpenCheckBox"));
-    allowComments_ = new QCheckBox(QStringLiteral("Allow &comments"), this);
+    allowComments_ = new QCheckBox(tr("Allow &comments"), this);
     allowComments_->setObjectName(QStringLiteral("AllowCommentsCheckBox"));
-    secret_ = new QCheckBox(QStringLiteral("&Secret"), this);
+    secret_ = new QCheckBox(tr("&Secret"), this);
     secret_->setObjectName(QStringLiteral("SecretCheckBox"));
-    allowAnon_ = new QCheckBox(QStringLiteral("Allow &anonymous texts"), this);
+    allowAnon_ = new QCheckBox(tr("Allow &anonymous texts"), this);
     allowAnon_->setObjectName(QStringLiteral("AllowAnonCheckBox"));
     superConf_ = new TMiravoCompletionEdit(this);
     superConf_->setObjectName(QStringLiteral("SuperConfEdit"));
@@ -52,20 +52,20 @@ TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiSe
         label->setBuddy(buddy);
         form->addRow(label, field);
     };
-    addRow(QStringLiteral("&Name:"), nameEdit_, nameEdit_);
+    addRow(tr("&Name:"), nameEdit_, nameEdit_);
     form->addRow(QString(), open_);
     form->addRow(QString(), allowComments_);
     form->addRow(QString(), secret_);
     form->addRow(QString(), allowAnon_);
-    addRow(QStringLiteral("Su&per conf:"), WithCompleteButton(superConf_, this), superConf_);
-    addRow(QStringLiteral("S&upervisor:"), WithCompleteButton(supervisor_, this), supervisor_);
+    addRow(tr("Su&per conf:"), WithCompleteButton(superConf_, this), superConf_);
+    addRow(tr("S&upervisor:"), WithCompleteButton(supervisor_, this), supervisor_);
 
-    ok_ = new QPushButton(QStringLiteral("Ok"), this);
+    ok_ = new QPushButton(tr("Ok"), this);
     ok_->setObjectName(QStringLiteral("OkButton"));
     ok_->setDefault(true);
-    apply_ = new QPushButton(QStringLiteral("Apply"), this);
+    apply_ = new QPushButton(tr("Apply"), this);
     apply_->setObjectName(QStringLiteral("ApplyButton"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("CancelButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -13,16 +13,16 @@ namespace pellar {
 
 TCreateConfForm::TCreateConfForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Create conference"));
+    setWindowTitle(tr("Create conference"));
     nameEdit_ = new QLineEdit(this);
     nameEdit_->setObjectName(QStringLiteral("NameEdit"));
-    openBox_ = new QCheckBox(QStringLiteral("&Open for everyone"), this);
-    commentsBox_ = new QCheckBox(QStringLiteral("Allow &comments"), this);
-    secretBox_ = new QCheckBox(QStringLiteral("&Secret"), this);
-    anonymousBox_ = new QCheckBox(QStringLiteral("Allow &anonymous texts"), this);
+    openBox_ = new QCheckBox(tr("&Open for everyone"), this);
+    commentsBox_ = new QCheckBox(tr("Allow &comments"), this);
+    secretBox_ = new QCheckBox(tr("&Secret"), this);
+    anonymousBox_ = new QCheckBox(tr("Allow &anonymous texts"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Name:"), nameEdit_);
+    form->addRow(tr("&Name:"), nameEdit_);
     QDialogButtonBox* buttons = OkCancelButtons(this, &okButton_);
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(nameEdit_, &QLineEdit::textChanged, this, &TCreateConfForm::UpdateOk);

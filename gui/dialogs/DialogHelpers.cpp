@@ -2,6 +2,7 @@
 
 #include "gui/common/MiravoCompletionEdit.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -10,6 +11,15 @@
 #include <QToolButton>
 
 namespace pellar {
+
+namespace {
+
+// The context of this file's texts in the translation.
+struct DialogHelpers {
+    Q_DECLARE_TR_FUNCTIONS(DialogHelpers)
+};
+
+} // namespace
 
 QWidget* WithCompleteButton(TMiravoCompletionEdit* edit, QWidget* parent)
 {
@@ -37,10 +47,10 @@ QWidget* WithCompleteButton(TMiravoCompletionEdit* edit, QWidget* parent)
 QDialogButtonBox* OkCancelButtons(QDialog* dialog, QPushButton** ok)
 {
     auto* buttons = new QDialogButtonBox(dialog);
-    *ok = buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole);
+    *ok = buttons->addButton(DialogHelpers::tr("Ok"), QDialogButtonBox::AcceptRole);
     (*ok)->setObjectName(QStringLiteral("OkButton"));
     (*ok)->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(DialogHelpers::tr("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

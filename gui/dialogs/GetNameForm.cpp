@@ -16,7 +16,7 @@ namespace pellar {
 TGetNameForm::TGetNameForm(const GuiServices* services, QWidget* parent)
     : QDialog(parent), services_(services)
 {
-    auto* group = new QGroupBox(QStringLiteral("&Name"), this);
+    auto* group = new QGroupBox(tr("&Name"), this);
     nameEdit_ = new TMiravoCompletionEdit(group);
     nameEdit_->setObjectName(QStringLiteral("NameEdit"));
     nameEdit_->setAccessibleName(tr("Name"));
@@ -78,10 +78,10 @@ TGetNameForm::NewConference TGetNameForm::OfferNewConference(const QString& name
         !services_->createConference)
         return NewConference::NotOffered;
     QMessageBox box(QMessageBox::Question, windowTitle(),
-                    QStringLiteral("No conference matches \"%1\".\n\nCreate a conference with this name?").arg(name),
+                    tr("No conference matches \"%1\".\n\nCreate a conference with this name?").arg(name),
                     QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("NoConferenceBox"));
-    QPushButton* create = box.addButton(QStringLiteral("&Create conference..."), QMessageBox::AcceptRole);
+    QPushButton* create = box.addButton(tr("&Create conference..."), QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(create);
     box.setEscapeButton(cancel);

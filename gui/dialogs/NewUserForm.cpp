@@ -16,13 +16,13 @@ namespace {
 const char* HintFor(const QString& field)
 {
     if (field == QLatin1String("UserEdit"))
-        return "Enter a user name and organization, e.g. \"Anna Berg, ACME\"";
+        return QT_TRANSLATE_NOOP("pellar::TNewUserForm", "Enter a user name and organization, e.g. \"Anna Berg, ACME\"");
     if (field == QLatin1String("PwdEdit"))
-        return "Enter the password to use on this server.\r\n"
+        return QT_TRANSLATE_NOOP("pellar::TNewUserForm", "Enter the password to use on this server.\r\n"
                "Please note that this password is sent unscrambled on the net. Don't use passwords from other "
-               "systems!";
+               "systems!");
     if (field == QLatin1String("ConfirmPwdEdit"))
-        return "Enter the same password again to confirm.";
+        return QT_TRANSLATE_NOOP("pellar::TNewUserForm", "Enter the same password again to confirm.");
     return nullptr;
 }
 
@@ -61,7 +61,7 @@ TNewUserForm::TNewUserForm(QWidget* parent) : QDialog(parent)
     for (QLineEdit* edit : {userEdit_, pwdEdit_, confirmPwdEdit_}) {
         edit->installEventFilter(this);
         // The hint pane takes no focus; a screen reader hears it with the field.
-        edit->setAccessibleDescription(QString::fromLatin1(HintFor(edit->objectName())).remove(QLatin1Char('\r')));
+        edit->setAccessibleDescription(tr(HintFor(edit->objectName())).remove(QLatin1Char('\r')));
     }
     connect(userEdit_, &QLineEdit::textChanged, this, &TNewUserForm::UpdateOk);
     UpdateOk();
@@ -87,7 +87,7 @@ bool TNewUserForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
         if (const char* hint = HintFor(watched->objectName()))
-            hintEdit_->setPlainText(QString::fromLatin1(hint));
+            hintEdit_->setPlainText(tr(hint));
     }
     return QDialog::eventFilter(watched, event);
 }

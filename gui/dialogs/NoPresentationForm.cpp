@@ -11,19 +11,19 @@ namespace pellar {
 
 TNoPresentationForm::TNoPresentationForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Presentation"));
-    auto* text = new QLabel(QStringLiteral("You have no presentation.\n"
+    setWindowTitle(tr("Presentation"));
+    auto* text = new QLabel(tr("You have no presentation.\n"
                                            "It is a good idea to have a presentation.\n"
                                            "\n"
                                            "Would you like to write one now?"),
                             this);
     text->setTextFormat(Qt::PlainText);
-    dontShowBox_ = new QCheckBox(QStringLiteral("&Don't show this dialog again"), this);
+    dontShowBox_ = new QCheckBox(tr("&Don't show this dialog again"), this);
     dontShowBox_->setObjectName(QStringLiteral("DontShowCheckBox"));
 
     auto* buttons = new QDialogButtonBox(this);
-    yesButton_ = buttons->addButton(QStringLiteral("&Yes"), QDialogButtonBox::YesRole);
-    noButton_ = buttons->addButton(QStringLiteral("&No"), QDialogButtonBox::NoRole);
+    yesButton_ = buttons->addButton(tr("&Yes"), QDialogButtonBox::YesRole);
+    noButton_ = buttons->addButton(tr("&No"), QDialogButtonBox::NoRole);
     yesButton_->setDefault(true);
     connect(yesButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(noButton_, &QPushButton::clicked, this, &QDialog::reject);

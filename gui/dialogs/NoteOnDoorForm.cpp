@@ -27,7 +27,7 @@ QTextCharFormat Style(const QString& family, int points, bool bold)
 
 TNoteOnDoorForm::TNoteOnDoorForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Message of the day"));
+    setWindowTitle(tr("Message of the day"));
     setWindowFlags(windowFlags() | Qt::Tool);
     setSizeGripEnabled(true);
     textEdit_ = new TMiravoTextEdit(this);

@@ -18,12 +18,12 @@ namespace pellar {
 
 TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Offline message"));
+    setWindowTitle(tr("Offline message"));
     messageMemo_ = new QPlainTextEdit(this);
     messageMemo_->setObjectName(QStringLiteral("MessageMemo"));
     messageMemo_->setAccessibleName(tr("Message"));
     messageMemo_->setAccessibleDescription(tr("The reply sent to messages while you are away"));
-    replyToAllBox_ = new QCheckBox(QStringLiteral("Reply to conference messages"), this);
+    replyToAllBox_ = new QCheckBox(tr("Reply to conference messages"), this);
     sendCountEdit_ = new QLineEdit(this);
     sendCountEdit_->setObjectName(QStringLiteral("SendCountEdit"));
     sendCountEdit_->setReadOnly(true);
@@ -37,7 +37,7 @@ TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
     connect(messageMemo_, &QPlainTextEdit::textChanged, this, [this] {
         const QString missing = UnencodableCharacters(Message());
         lossNote_->setText(missing.isEmpty() ? QString()
-                                             : QStringLiteral("Replies go out as %1, which cannot hold: %2. They "
+                                             : tr("Replies go out as %1, which cannot hold: %2. They "
                                                               "show \"?\" in their place.")
                                                    .arg(QString::fromLatin1(WireCharsetName(ActiveWireCharset())),
                                                         DescribeCharacters(missing)));
@@ -45,11 +45,11 @@ TOfflineMessageForm::TOfflineMessageForm(QWidget* parent) : QDialog(parent)
     });
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    QPushButton* close = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* counts = new QFormLayout;
-    counts->addRow(QStringLiteral("Replies sent:"), sendCountEdit_);
+    counts->addRow(tr("Replies sent:"), sendCountEdit_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(messageMemo_, 1);
     layout->addWidget(lossNote_);

@@ -21,30 +21,41 @@ struct HelpLine {
 };
 
 constexpr HelpLine kHelpLines[] = {
-    {Style::Heading, "Server settings"},
+    {Style::Heading, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Server settings")},
     {Style::Normal, ""},
-    {Style::Normal, "Save read texts\tReports read texts to the server if checked."},
-    {Style::Normal, "Override\tThe action \"Override\" is the only activity shown, if it is a non empty string."},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Save read texts\tReports read texts to the server if checked.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Override\tThe action \"Override\" is the only activity shown, "
+                                       "if it is a non empty string.")},
     {Style::Normal, ""},
-    {Style::Heading, "Special keys"},
+    {Style::Heading, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Special keys")},
     {Style::SubHeading, ""},
-    {Style::SubHeading, "Pellar specific"},
-    {Style::Normal, "Ctrl-K\tCompletion of conference or user name."},
-    {Style::Normal, "\tThe name is underlined in the control if it is verified to be correct."},
-    {Style::Normal, "Ctrl-N\tConference or user number lookup."},
-    {Style::Normal, "\tThe name for the conference is shown and underlined if it is verified to be correct."},
+    {Style::SubHeading, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Pellar specific")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Ctrl-K\tCompletion of conference or user name.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "\tThe name is underlined in the control if it is verified to be correct.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Ctrl-N\tConference or user number lookup.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "\tThe name for the conference is shown and underlined if it is verified to be correct.")},
     {Style::SubHeading, ""},
-    {Style::SubHeading, "Windows shortcuts (works with all programs)"},
-    {Style::Normal, "Ctrl-C\tCopy selected text to clipboard. Ctrl-Ins does the same thing."},
-    {Style::Normal, "Ctrl-V\tPaste clipboard content to active control. Shift-Ins does the same thing."},
+    {Style::SubHeading, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Windows shortcuts (works with all programs)")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Ctrl-C\tCopy selected text to clipboard. Ctrl-Ins does the same thing.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Ctrl-V\tPaste clipboard content to active control. Shift-Ins does the same thing.")},
     {Style::Normal, ""},
-    {Style::Normal, "Alt+Char\tShortcut to field or menu. \"Char\" is the underlined character."},
-    {Style::Normal, "TAB\tSwitch between fields or controls in dialogs and windows."},
-    {Style::Normal, "Ctrl-TAB\tSwitch between read, write, messages and active user windows."},
-    {Style::Normal, "Ctrl-F4\tClose MDI-child window (like the write text window)."},
-    {Style::Normal, "Alt-F4\tClose (terminate) program."},
-    {Style::Normal, "F10\tAccess main menu."},
-    {Style::Normal, "Alt-TAB\tSwitch active program."},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Alt+Char\tShortcut to field or menu. \"Char\" is the underlined character.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "TAB\tSwitch between fields or controls in dialogs and windows.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Ctrl-TAB\tSwitch between read, write, messages and active user windows.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm",
+                                       "Ctrl-F4\tClose MDI-child window (like the write text window).")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Alt-F4\tClose (terminate) program.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "F10\tAccess main menu.")},
+    {Style::Normal, QT_TRANSLATE_NOOP("pellar::TQuickHelpForm", "Alt-TAB\tSwitch active program.")},
 };
 
 QTextCharFormat FormatFor(Style style, const QColor& windowText)
@@ -73,7 +84,7 @@ QTextCharFormat FormatFor(Style style, const QColor& windowText)
 
 TQuickHelpForm::TQuickHelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Quick help"));
+    setWindowTitle(tr("Quick help"));
     textEdit_ = new TMiravoTextEdit(this);
     textEdit_->setObjectName(QStringLiteral("HelpEdit"));
     textEdit_->setReadOnly(true);
@@ -108,7 +119,7 @@ void TQuickHelpForm::Rebuild()
             cursor.insertBlock(blockFormat);
         // The block's own format sizes an empty line like its neighbours.
         cursor.setBlockCharFormat(format);
-        cursor.insertText(QString::fromLatin1(line.text), format);
+        cursor.insertText(*line.text ? tr(line.text) : QString(), format);
         first = false;
     }
     textEdit_->moveCursor(QTextCursor::Start);

@@ -33,23 +33,23 @@ TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> async
     : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
 {
     setObjectName(QStringLiteral("StatisiticsForm"));
-    setWindowTitle(QStringLiteral("Statistics"));
+    setWindowTitle(tr("Statistics"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* communication = new QGroupBox(QStringLiteral("Communication"), this);
+    auto* communication = new QGroupBox(tr("Communication"), this);
     auto* commForm = new QFormLayout(communication);
-    bytesSent_ = Field(commForm, QStringLiteral("Bytes sent:"), "BytesSentEdit");
-    bytesReceived_ = Field(commForm, QStringLiteral("Bytes received:"), "BytesReceivedEdit");
-    transactions_ = Field(commForm, QStringLiteral("Transactions:"), "TransactionsEdit");
-    asyncMessages_ = Field(commForm, QStringLiteral("Async messages:"), "AsyncMessagesEdit");
+    bytesSent_ = Field(commForm, tr("Bytes sent:"), "BytesSentEdit");
+    bytesReceived_ = Field(commForm, tr("Bytes received:"), "BytesReceivedEdit");
+    transactions_ = Field(commForm, tr("Transactions:"), "TransactionsEdit");
+    asyncMessages_ = Field(commForm, tr("Async messages:"), "AsyncMessagesEdit");
 
-    auto* cache = new QGroupBox(QStringLiteral("Cache"), this);
+    auto* cache = new QGroupBox(tr("Cache"), this);
     auto* cacheForm = new QFormLayout(cache);
-    nameHits_ = Field(cacheForm, QStringLiteral("Name from number: "), "NameHitEdit");
-    textStatHits_ = Field(cacheForm, QStringLiteral("Text stat:"), "TextStatHitEdit");
-    textBodyHits_ = Field(cacheForm, QStringLiteral("Text body:"), "TextBodyHitEdit");
+    nameHits_ = Field(cacheForm, tr("Name from number: "), "NameHitEdit");
+    textStatHits_ = Field(cacheForm, tr("Text stat:"), "TextStatHitEdit");
+    textBodyHits_ = Field(cacheForm, tr("Text body:"), "TextBodyHitEdit");
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
     connect(close, &QPushButton::clicked, this, [this] { CloseWithFrame(this); });
     auto* buttons = new QHBoxLayout;

@@ -47,13 +47,13 @@ TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
       marks_(std::make_unique<MarkedTexts>(reading_, static_cast<MarkedTextsView&>(*this), QtGuiHandOvers(this)))
 {
     setObjectName(QStringLiteral("ViewMarksForm"));
-    setWindowTitle(QStringLiteral("Marked texts"));
+    setWindowTitle(tr("Marked texts"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("ListView1"));
     list_->setAccessibleName(tr("Marked texts"));
-    list_->setHeaderLabels({QStringLiteral("Text #"), QStringLiteral("Mark type"), QStringLiteral("Subject")});
+    list_->setHeaderLabels({tr("Text #"), tr("Mark type"), tr("Subject")});
     list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     list_->setColumnWidth(0, 60);
     list_->setColumnWidth(1, 70);
@@ -80,14 +80,14 @@ TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
 
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("PopupMenu1"));
-    popup_->addAction(QStringLiteral("&Delete"), this, &TViewMarksForm::DeleteSelected);
-    popup_->addAction(QStringLiteral("&View"), this, &TViewMarksForm::ViewSelected);
-    popup_->addAction(QStringLiteral("Change &type"), this, &TViewMarksForm::ChangeTypeOfSelected);
+    popup_->addAction(tr("&Delete"), this, &TViewMarksForm::DeleteSelected);
+    popup_->addAction(tr("&View"), this, &TViewMarksForm::ViewSelected);
+    popup_->addAction(tr("Change &type"), this, &TViewMarksForm::ChangeTypeOfSelected);
 
     attach_ = new QToolButton(this);
     attach_->setObjectName(QStringLiteral("AttachSpeedButton"));
-    attach_->setText(QStringLiteral("Attach"));
-    attach_->setToolTip(QStringLiteral("Attach/Detach"));
+    attach_->setText(tr("Attach"));
+    attach_->setToolTip(tr("Attach/Detach"));
     attach_->setCheckable(true);
     attach_->setChecked(true);
     working_ = new QLabel(this);
@@ -216,8 +216,8 @@ void TViewMarksForm::ChangeTypeOfSelected()
         answer = askType_();
     } else {
         bool ok = false;
-        const QString typed = QInputDialog::getText(this, QStringLiteral("Change mark type"),
-                                                    QStringLiteral("New mark type (0-255)"), QLineEdit::Normal,
+        const QString typed = QInputDialog::getText(this, tr("Change mark type"),
+                                                    tr("New mark type (0-255)"), QLineEdit::Normal,
                                                     QString(), &ok);
         if (ok)
             answer = typed;

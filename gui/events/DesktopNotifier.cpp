@@ -50,13 +50,13 @@ void FreedesktopNotifier::Show(const QString& title, const QString& body, const 
 {
     if (!Available())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, tr("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("net.hollin.Pellar"));
     hints.insert(QStringLiteral("category"), QStringLiteral("im.received"));
     call << QStringLiteral("Pellar") << uint(0) << QStringLiteral("pellar") << title
          << (bodyMarkup_ ? body.toHtmlEscaped() : body)
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints << int(-1);
+         << QStringList{QStringLiteral("default"), tr("Show")} << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, tag] {
         QDBusPendingReply<uint> reply = *watcher;

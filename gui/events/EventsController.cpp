@@ -1,4 +1,5 @@
 #include "gui/events/EventsController.h"
+#include "gui/common/CoreTexts.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -150,7 +151,7 @@ void EventsController::KeepEntry(const std::string& entry)
     std::string error;
     if (!log_->Append(entry, &error))
         mainForm_.StatusBar1()->SetNotice(
-            QStringLiteral("The messages could not be kept: %1").arg(QString::fromLocal8Bit(error.c_str())));
+            tr("The messages could not be kept: %1").arg(QString::fromLocal8Bit(error.c_str())));
 }
 
 void EventsController::KeepMessages(bool keep)
@@ -319,15 +320,15 @@ void EventsController::Notify(const AlertNotice& notice)
     const QString sender = FromWire(notice.senderName);
     switch (notice.kind) {
     case AlertNotice::Kind::PersonalMessage:
-        notifier_->Show(QStringLiteral("Message from %1").arg(sender), FromWire(notice.firstLine),
+        notifier_->Show(tr("Message from %1").arg(sender), FromWire(notice.firstLine),
                         QStringLiteral("message:%1").arg(notice.sender));
         break;
     case AlertNotice::Kind::GroupMessage:
-        notifier_->Show(QStringLiteral("Message from %1 to %2").arg(sender, FromWire(notice.recipientName)),
+        notifier_->Show(tr("Message from %1 to %2").arg(sender, FromWire(notice.recipientName)),
                         FromWire(notice.firstLine), QStringLiteral("message:%1").arg(notice.sender));
         break;
     case AlertNotice::Kind::Text:
-        notifier_->Show(QStringLiteral("New text %1 by %2").arg(notice.text).arg(sender), FromWire(notice.firstLine),
+        notifier_->Show(tr("New text %1 by %2").arg(notice.text).arg(sender), FromWire(notice.firstLine),
                         QStringLiteral("text:%1").arg(notice.text));
         break;
     }
@@ -356,7 +357,7 @@ void EventsController::NotificationActivated(const QString& tag)
 
 void EventsController::SetStatusText(const std::string& text)
 {
-    mainForm_.StatusBar1()->SetNotice(FromWire(text));
+    mainForm_.StatusBar1()->SetNotice(CoreText(text));
 }
 
 void EventsController::BringToFront()
@@ -380,7 +381,7 @@ void EventsController::RefreshConferenceList()
 
 void EventsController::MessagesDropped(const std::string& notice)
 {
-    mainMessages_->AppendNotice(notice);
+    mainMessages_->AppendNotice(ToWire(CoreText(notice)));
 }
 
 } // namespace pellar

@@ -101,8 +101,8 @@ void TIconTaskBar::SetUnreadCount(int count)
 QString TIconTaskBar::CountText(int count)
 {
     if (count <= 0)
-        return QStringLiteral("Pellar: no unread texts");
-    return count == 1 ? QStringLiteral("Pellar: 1 unread text") : QStringLiteral("Pellar: %1 unread texts").arg(count);
+        return tr("Pellar: no unread texts");
+    return count == 1 ? tr("Pellar: 1 unread text") : tr("Pellar: %n unread texts", nullptr, count);
 }
 
 QIcon TIconTaskBar::CountIcon(const QIcon& base, int count)

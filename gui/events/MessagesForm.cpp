@@ -221,7 +221,7 @@ bool TMessagesForm::Deliver(const IncomingMessage& message, bool chatOnly)
     const int32_t me = client_.CurrentPerson();
     if (!AcceptsMessage(chat_, partner_, message.sender, message.recipient, me, chatOnly))
         return false;
-    const std::string recipientName = message.recipient == 0 ? std::string("Everyone") : message.recipientName;
+    const std::string recipientName = message.recipient == 0 ? ToWire(tr("Everyone")) : message.recipientName;
     AppendEntry(ReceivedMessageEntry(Now(), recipientName, message.senderName, message.text), kLongestShownMessage);
     if (away_)
         AutoReply(message.sender, message.recipient);
@@ -365,7 +365,7 @@ void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
     if (shownLimit >= 0 && text.size() > shownLimit) {
         const qsizetype rest = text.size() - shownLimit;
         text.truncate(shownLimit);
-        text += QStringLiteral("\n[%1 more characters not shown]\n").arg(rest);
+        text += tr("\n[%1 more characters not shown]\n").arg(rest);
     }
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // The font's format is made again only when the setting changed.

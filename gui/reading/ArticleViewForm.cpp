@@ -86,17 +86,17 @@ void TArticleViewForm::CreateActions()
         popupMenu_->addAction(action);
         return action;
     };
-    noSuchText_ = add("NosuchtextofconferenceItem", QStringLiteral("No such text of conference"), nullptr);
+    noSuchText_ = add("NosuchtextofconferenceItem", tr("No such text of conference"), nullptr);
     noSuchText_->setEnabled(false);
-    readText_ = add("ReadTextAction", QStringLiteral("&Read text"), &TArticleViewForm::ReadTextActionExecute);
-    viewPresentation_ = add("ViewPresentationAction", QStringLiteral("Read &presentation"),
+    readText_ = add("ReadTextAction", tr("&Read text"), &TArticleViewForm::ReadTextActionExecute);
+    viewPresentation_ = add("ViewPresentationAction", tr("Read &presentation"),
                             &TArticleViewForm::ViewPresentationActionExecute);
-    openUrl_ = add("OpenURLAction", QStringLiteral("Open &URL"), &TArticleViewForm::OpenURLActionExecute);
+    openUrl_ = add("OpenURLAction", tr("Open &URL"), &TArticleViewForm::OpenURLActionExecute);
     n5_ = popupMenu_->addSeparator();
-    deleteText_ = add("DeleteTextAction", QStringLiteral("&Delete text"), &TArticleViewForm::DeleteTextActionExecute);
-    markText_ = add("MarkTextAction", QStringLiteral("&Mark text"), &TArticleViewForm::MarkTextActionExecute);
+    deleteText_ = add("DeleteTextAction", tr("&Delete text"), &TArticleViewForm::DeleteTextActionExecute);
+    markText_ = add("MarkTextAction", tr("&Mark text"), &TArticleViewForm::MarkTextActionExecute);
     n7_ = popupMenu_->addSeparator();
-    textProperties_ = add("TextPropertiesAction", QStringLiteral("&Properties..."),
+    textProperties_ = add("TextPropertiesAction", tr("&Properties..."),
                           &TArticleViewForm::TextPropertiesActionExecute);
     // The keys show in the menu; eventFilter carries them out, so that they
     // never compete with the frame's action of the same keys.
@@ -221,10 +221,10 @@ std::optional<int32_t> TArticleViewForm::NumberOrPrompt(const QString& title)
         return number;
     std::optional<QString> answer;
     if (prompts_.askText) {
-        answer = prompts_.askText(title, QStringLiteral("Global text number:"));
+        answer = prompts_.askText(title, tr("Global text number:"));
     } else {
         bool ok = false;
-        const QString text = QInputDialog::getText(this, title, QStringLiteral("Global text number:"),
+        const QString text = QInputDialog::getText(this, title, tr("Global text number:"),
                                                    QLineEdit::Normal, QString(), &ok);
         if (ok)
             answer = text;
@@ -261,10 +261,10 @@ void TArticleViewForm::OpenURLActionExecute()
 
 void TArticleViewForm::DeleteTextActionExecute()
 {
-    const auto number = NumberOrPrompt(QStringLiteral("Delete text"));
+    const auto number = NumberOrPrompt(tr("Delete text"));
     if (!number)
         return;
-    const QString question = QStringLiteral("Really delete text %1?").arg(*number);
+    const QString question = tr("Really delete text %1?").arg(*number);
     const bool ok = prompts_.confirm ? prompts_.confirm(question)
                                      : QMessageBox::warning(this, QStringLiteral("Pellar"), question,
                                                             QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
@@ -275,7 +275,7 @@ void TArticleViewForm::DeleteTextActionExecute()
 
 void TArticleViewForm::MarkTextActionExecute()
 {
-    const auto number = NumberOrPrompt(QStringLiteral("Mark text"));
+    const auto number = NumberOrPrompt(tr("Mark text"));
     if (!number)
         return;
     SetMark(client_, *number, kDefaultMarkType);
@@ -300,7 +300,7 @@ bool TArticleViewForm::eventFilter(QObject* watched, QEvent* event)
 
 void TArticleViewForm::TextPropertiesActionExecute()
 {
-    if (const auto number = NumberOrPrompt(QStringLiteral("Edit text properties")))
+    if (const auto number = NumberOrPrompt(tr("Edit text properties")))
         emit TextPropertiesRequested(*number);
 }
 

@@ -58,8 +58,9 @@ QVariant ConfListItemModel::headerData(int section, Qt::Orientation orientation,
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    static const char* const names[] = {"Nr", "Name", "Priority", "Unread"};
-    return section >= 0 && section < 4 ? QString::fromLatin1(names[section]) : QVariant();
+    static const char* const names[] = {QT_TR_NOOP("Nr"), QT_TR_NOOP("Name"), QT_TR_NOOP("Priority"),
+                                        QT_TR_NOOP("Unread")};
+    return section >= 0 && section < 4 ? tr(names[section]) : QVariant();
 }
 
 void ConfListItemModel::ApplyPending()

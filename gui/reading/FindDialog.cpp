@@ -18,26 +18,26 @@ namespace pellar {
 TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FindDialog1"));
-    setWindowTitle(QStringLiteral("Find"));
+    setWindowTitle(tr("Find"));
     setModal(false);
 
-    auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    auto* label = new QLabel(tr("Fi&nd what:"), this);
     findEdit_ = new QLineEdit(this);
     label->setBuddy(findEdit_);
-    matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
-    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
-    up_ = new QRadioButton(QStringLiteral("&Up"), direction);
-    down_ = new QRadioButton(QStringLiteral("&Down"), direction);
+    matchCase_ = new QCheckBox(tr("Match &case"), this);
+    auto* direction = new QGroupBox(tr("Direction"), this);
+    up_ = new QRadioButton(tr("&Up"), direction);
+    down_ = new QRadioButton(tr("&Down"), direction);
     down_->setChecked(true);
     auto* directionLayout = new QHBoxLayout(direction);
     directionLayout->addWidget(up_);
     directionLayout->addWidget(down_);
     note_ = new QLabel(this);
 
-    findNext_ = new QPushButton(QStringLiteral("&Find Next"), this);
+    findNext_ = new QPushButton(tr("&Find Next"), this);
     findNext_->setDefault(true);
     findNext_->setEnabled(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(findNext_);
     buttons->addWidget(cancel);
@@ -86,7 +86,7 @@ bool TFindDialog::FindNext()
         note_->clear();
         return true;
     }
-    note_->setText(QStringLiteral("Cannot find \"%1\".").arg(what));
+    note_->setText(tr("Cannot find \"%1\".").arg(what));
     QApplication::beep();
     return false;
 }

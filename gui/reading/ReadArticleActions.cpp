@@ -218,7 +218,7 @@ void TReadArticleActions::CreateToolBars()
             button && action != ReadNextAction() && action != ReadPreviousAction())
             button->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    debugToolBar_ = form_.addToolBar(QStringLiteral("Debug"));
+    debugToolBar_ = form_.addToolBar(tr("Debug"));
     debugToolBar_->setObjectName(QStringLiteral("DebugToolBar"));
     NameToolBarOverflow(debugToolBar_);
     debugToolBar_->addAction(Action("DebugAutoReadAction"));

@@ -1,4 +1,5 @@
 #include "gui/reading/ReadArticleForm.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/reading/FindDialog.h"
 
@@ -42,7 +43,7 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
     : QMainWindow(parent), client_(client), guiServices_(services), prompts_(this)
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
-    setWindowTitle(QStringLiteral("Read texts"));
+    setWindowTitle(tr("Read texts"));
     // The controller first: the views show its models.
     reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_);
     BuildLayout();
@@ -194,13 +195,13 @@ void TReadArticleForm::View::SelectTreeText(int32_t text)
 void TReadArticleForm::View::ShowInfo(const std::string& line)
 {
     if (form_.mainForm_)
-        form_.mainForm_->StatusBar1()->SetNotice(FromWire(line));
+        form_.mainForm_->StatusBar1()->SetNotice(CoreText(line));
 }
 
 void TReadArticleForm::View::SetBusy(bool busy)
 {
     if (form_.mainForm_)
-        form_.mainForm_->StatusBar1()->SetBusyText(busy ? QStringLiteral("Working...") : QString());
+        form_.mainForm_->StatusBar1()->SetBusyText(busy ? tr("Working...") : QString());
 }
 
 void TReadArticleForm::ReadNext()

@@ -117,7 +117,7 @@ void TReadingCommands::FindRootText()
 void TReadingCommands::ReadGlobalTextNr()
 {
     Work([this] {
-        const auto answer = form_.Prompts().InputBox("Read text", "Global text nr:");
+        const auto answer = form_.Prompts().InputBox(ToWire(tr("Read text")), ToWire(tr("Global text nr:")));
         if (!answer)
             return;
         if (const auto number = ParseWholeNumber(*answer))
@@ -142,7 +142,7 @@ void TReadingCommands::WriteNewText()
 {
     const int32_t reading = reader_.ReadStatus().Conference();
     const std::string preset = reading > 0 ? reader_.ClientContext().Cache().GetName(reading) : std::string();
-    const int32_t conf = form_.Prompts().Choose("Write new text", NameKind::Conferences, preset);
+    const int32_t conf = form_.Prompts().Choose(ToWire(tr("Write new text")), NameKind::Conferences, preset);
     if (conf == -1)
         return;
     reader_.ChangeActivityKey("write");
@@ -151,7 +151,7 @@ void TReadingCommands::WriteNewText()
 
 void TReadingCommands::WriteLetter()
 {
-    const int32_t person = form_.Prompts().Choose("Write letter", NameKind::Persons, std::string());
+    const int32_t person = form_.Prompts().Choose(ToWire(tr("Write letter")), NameKind::Persons, std::string());
     if (person == -1)
         return;
     reader_.ChangeActivityKey("write");
@@ -275,7 +275,7 @@ void TReadingCommands::SetPriority()
     const int32_t conf = form_.ConfListView()->SelectedConference();
     if (conf == 0)
         return;
-    const auto answer = form_.Prompts().InputBox("Change conference priority", "New priority?");
+    const auto answer = form_.Prompts().InputBox(ToWire(tr("Change conference priority")), ToWire(tr("New priority?")));
     if (!answer)
         return;
     const auto priority = ParseWholeNumber(*answer);
@@ -362,7 +362,7 @@ void TReadingCommands::ViewPresentation(int32_t confOrPerson)
 
 void TReadingCommands::ChooseAndViewPresentation()
 {
-    const int32_t chosen = form_.Prompts().Choose("View presentation", NameKind::Both, std::string());
+    const int32_t chosen = form_.Prompts().Choose(ToWire(tr("View presentation")), NameKind::Both, std::string());
     if (chosen != -1)
         ViewPresentation(chosen);
 }

@@ -1,4 +1,5 @@
 #include "gui/reading/ReadingPrompts.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"
@@ -13,7 +14,7 @@ bool ReadingPrompts::AskYesNo(const std::string& question)
 {
     if (ui_)
         return ui_->askYesNo(question);
-    return QMessageBox::question(parent_, QStringLiteral("Pellar"), FromWire(question),
+    return QMessageBox::question(parent_, QStringLiteral("Pellar"), CoreText(question),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -22,7 +23,7 @@ std::optional<std::string> ReadingPrompts::InputBox(const std::string& title, co
 {
     if (ui_)
         return ui_->inputBox(title, prompt, preset);
-    const std::optional<QString> text = PromptSendableText(parent_, FromWire(title), FromWire(prompt), FromWire(preset));
+    const std::optional<QString> text = PromptSendableText(parent_, CoreText(title), CoreText(prompt), FromWire(preset));
     if (!text)
         return std::nullopt;
     return ToWire(*text);
@@ -49,7 +50,7 @@ void ReadingPrompts::ShowMessageBox(std::string_view text)
         showMessage_(std::string(text));
         return;
     }
-    QMessageBox::information(parent_, QStringLiteral("Pellar"), FromWire(text));
+    QMessageBox::information(parent_, QStringLiteral("Pellar"), CoreText(text));
 }
 
 void ReadingPrompts::ShowTextInReadingWindow(int32_t text)

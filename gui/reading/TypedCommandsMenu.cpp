@@ -20,7 +20,7 @@ const char* Description(int number)
 } // namespace
 
 TTypedCommandsMenu::TTypedCommandsMenu(ShortcutSource shortcuts, CommandRunner run, QWidget* parent)
-    : QMenu(QStringLiteral("T&yped commands"), parent), shortcuts_(std::move(shortcuts)), run_(std::move(run))
+    : QMenu(tr("T&yped commands"), parent), shortcuts_(std::move(shortcuts)), run_(std::move(run))
 {
     setObjectName(QStringLiteral("TypedCommandsMenu"));
     setToolTipsVisible(true);
@@ -36,7 +36,7 @@ QString TTypedCommandsMenu::KeysText(std::string_view keys)
         if (byte == ' ') {
             if (!out.isEmpty())
                 out += QLatin1Char(' ');
-            out += QStringLiteral("Space");
+            out += tr("Space");
             afterWord = true;
             continue;
         }
@@ -61,7 +61,7 @@ void TTypedCommandsMenu::Rebuild()
         // The keys are text, not a key sequence: typed in the text view they
         // run the command, from the menu a click does.
         QAction* action = addAction(QString::fromLatin1(description) + QLatin1Char('\t') + KeysText(keys));
-        action->setToolTip(QStringLiteral("Type %1 in the text view").arg(KeysText(keys)));
+        action->setToolTip(tr("Type %1 in the text view").arg(KeysText(keys)));
         connect(action, &QAction::triggered, this, [this, number] { run_(number); });
     }
 }

@@ -1,4 +1,5 @@
 #include "gui/search/FindTextForm.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/common/QtLocalePort.h"
 #include "gui/common/WindowFrame.h"
@@ -75,20 +76,20 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
       search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this)))
 {
     setObjectName(QStringLiteral("FindTextForm"));
-    setWindowTitle(QStringLiteral("Find texts"));
+    setWindowTitle(tr("Find texts"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     tabs_ = new QTabWidget(this);
     tabs_->setAccessibleName(tr("Find texts"));
-    tabs_->addTab(CreateFindPage(), QStringLiteral("Find"));
-    tabs_->addTab(CreateTextPage(), QStringLiteral("Text"));
+    tabs_->addTab(CreateFindPage(), tr("Find"));
+    tabs_->addTab(CreateTextPage(), tr("Text"));
     rcptEdit_->SetServices(services);
     byEdit_->SetServices(services);
 
     results_ = new QTreeWidget(this);
     results_->setObjectName(QStringLiteral("ListView1"));
     results_->setAccessibleName(tr("Texts found"));
-    results_->setHeaderLabels({QStringLiteral("Text#"), QStringLiteral("By"), QStringLiteral("Subject")});
+    results_->setHeaderLabels({tr("Text#"), tr("By"), tr("Subject")});
     results_->setColumnWidth(0, 60);
     results_->setColumnWidth(1, 100);
     results_->setColumnWidth(2, 200);
@@ -96,10 +97,10 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     results_->setSelectionBehavior(QAbstractItemView::SelectRows);
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    find_ = Button(QStringLiteral("&Find"), "FindButton", this);
+    find_ = Button(tr("&Find"), "FindButton", this);
     find_->setDefault(true);
-    stop_ = Button(QStringLiteral("S&top"), "StopButton", this);
-    done_ = Button(QStringLiteral("&Done"), "DoneButton", this);
+    stop_ = Button(tr("S&top"), "StopButton", this);
+    done_ = Button(tr("&Done"), "DoneButton", this);
     // The buttons beside the pages come before the list of texts below them.
     setTabOrder(done_, results_);
     animate_ = new QLabel(this);
@@ -112,7 +113,7 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
         static const QString frames[] = {QStringLiteral("\u25d0"), QStringLiteral("\u25d3"),
                                          QStringLiteral("\u25d1"), QStringLiteral("\u25d2")};
         animatePhase_ = (animatePhase_ + 1) % 4;
-        animate_->setText(frames[animatePhase_] + QStringLiteral(" Searching"));
+        animate_->setText(tr("%1 Searching").arg(frames[animatePhase_]));
     });
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
@@ -173,9 +174,9 @@ QWidget* TFindTextForm::CreateFindPage()
     bodyCombo_ = PatternBox("BodyComboBox", page);
     subjCombo_->lineEdit()->setAccessibleName(tr("Subj"));
     bodyCombo_->lineEdit()->setAccessibleName(tr("Body"));
-    regexpCheck_ = new QCheckBox(QStringLiteral("&Regexp search (subj and body)"), page);
+    regexpCheck_ = new QCheckBox(tr("&Regexp search (subj and body)"), page);
     regexpCheck_->setObjectName(QStringLiteral("RegexpCheckBox"));
-    regexpCheck_->setToolTip(QStringLiteral("Supported regexp functions: \\ [] {} . + * a-c"));
+    regexpCheck_->setToolTip(tr("Supported regexp functions: \\ [] {} . + * a-c"));
 
     auto* grid = new QGridLayout(page);
     auto label = [page](const QString& caption, QWidget* buddy) {
@@ -183,18 +184,18 @@ QWidget* TFindTextForm::CreateFindPage()
         l->setBuddy(buddy);
         return l;
     };
-    grid->addWidget(label(QStringLiteral("&Rcpt:"), rcptEdit_), 0, 0);
+    grid->addWidget(label(tr("&Rcpt:"), rcptEdit_), 0, 0);
     grid->addWidget(rcptEdit_, 0, 1);
     grid->addWidget(rcptBrowse_, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("required"), page), 0, 3);
-    grid->addWidget(label(QStringLiteral("&By:"), byEdit_), 1, 0);
+    grid->addWidget(new QLabel(tr("required"), page), 0, 3);
+    grid->addWidget(label(tr("&By:"), byEdit_), 1, 0);
     grid->addWidget(byEdit_, 1, 1);
     grid->addWidget(byBrowse_, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("or"), page), 1, 3);
-    grid->addWidget(label(QStringLiteral("&Subj:"), subjCombo_), 2, 0);
+    grid->addWidget(new QLabel(tr("or"), page), 1, 3);
+    grid->addWidget(label(tr("&Subj:"), subjCombo_), 2, 0);
     grid->addWidget(subjCombo_, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("or"), page), 2, 3);
-    grid->addWidget(label(QStringLiteral("B&ody:"), bodyCombo_), 3, 0);
+    grid->addWidget(new QLabel(tr("or"), page), 2, 3);
+    grid->addWidget(label(tr("B&ody:"), bodyCombo_), 3, 0);
     grid->addWidget(bodyCombo_, 3, 1, 1, 2);
     grid->addWidget(regexpCheck_, 4, 1, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -215,20 +216,20 @@ QWidget* TFindTextForm::CreateTextPage()
     datePicker_->setObjectName(QStringLiteral("DateTimePicker"));
     datePicker_->setCalendarPopup(true);
     datePicker_->setDisplayFormat(QtLocalePort::DateFormatForEditing());
-    includeRead_ = new QCheckBox(QStringLiteral("Include &read texts"), page);
+    includeRead_ = new QCheckBox(tr("Include &read texts"), page);
     includeRead_->setObjectName(QStringLiteral("IncludeReadCheckBox"));
-    includeUnread_ = new QCheckBox(QStringLiteral("Include &unread texts"), page);
+    includeUnread_ = new QCheckBox(tr("Include &unread texts"), page);
     includeUnread_->setObjectName(QStringLiteral("IncludeUnreadCheckBox"));
 
     auto* lastRow = new QHBoxLayout;
-    auto* lastLabel = new QLabel(QStringLiteral("Search the &last"), page);
+    auto* lastLabel = new QLabel(tr("Search the &last"), page);
     lastLabel->setBuddy(lastEdit_);
     lastRow->addWidget(lastLabel);
     lastRow->addWidget(lastEdit_);
-    lastRow->addWidget(new QLabel(QStringLiteral("texts in the conference"), page));
+    lastRow->addWidget(new QLabel(tr("texts in the conference"), page));
     lastRow->addStretch();
     auto* dateRow = new QHBoxLayout;
-    auto* fromLabel = new QLabel(QStringLiteral("From"), page);
+    auto* fromLabel = new QLabel(tr("From"), page);
     fromLabel->setBuddy(datePicker_);
     dateRow->addWidget(fromLabel);
     dateRow->addWidget(datePicker_);
@@ -266,7 +267,7 @@ void TFindTextForm::ConferenceChanged()
 
 void TFindTextForm::ShowMessage(const std::string& message)
 {
-    const QString text = FromWire(message);
+    const QString text = CoreText(message);
     if (show_)
         show_(text);
     else
@@ -286,7 +287,7 @@ void TFindTextForm::FindButtonClick()
     const QString missing =
         UnencodableCharacters(subjCombo_->currentText() + bodyCombo_->currentText());
     if (!missing.isEmpty()) {
-        ShowMessage(ToWire(QStringLiteral("No text can hold %1: this profile sends %2.")
+        ShowMessage(ToWire(tr("No text can hold %1: this profile sends %2.")
                                .arg(DescribeCharacters(missing),
                                     QString::fromLatin1(WireCharsetName(ActiveWireCharset())))));
         return;
@@ -315,7 +316,7 @@ void TFindTextForm::FindButtonClick()
     find_->setEnabled(false);
     stop_->setEnabled(true);
     animatePhase_ = 0;
-    animate_->setText(QStringLiteral("\u25d0 Searching"));
+    animate_->setText(tr("%1 Searching").arg(QStringLiteral("\u25d0")));
     animateTimer_->start();
     progress_->setValue(0);
     progress_->setVisible(true);
@@ -349,7 +350,7 @@ void TFindTextForm::SearchIdle()
 
 void TFindTextForm::SearchSummary(const std::string& line)
 {
-    summary_->setText(FromWire(line));
+    summary_->setText(CoreText(line));
 }
 
 void TFindTextForm::keyPressEvent(QKeyEvent* event)

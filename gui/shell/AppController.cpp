@@ -1,4 +1,5 @@
 #include "gui/shell/AppController.h"
+#include "gui/common/CoreTexts.h"
 
 #include "core/events/AsyncDispatch.h"
 #include "core/session/SessionCommands.h"
@@ -337,10 +338,10 @@ void AppController::ScheduleReconnect(const QString& why)
 
 void AppController::ShowCountdown()
 {
-    const QString line = QStringLiteral("Offline. Connecting again in %1 s").arg(secondsLeft_);
+    const QString line = tr("Offline. Connecting again in %1 s").arg(secondsLeft_);
     mainForm_->StatusBar1()->SetReconnect(line);
     mainForm_->StatusBar1()->ReconnectPanel()->setToolTip(
-        lastFailure_.isEmpty() ? QStringLiteral("The connection to the server was lost.") : lastFailure_);
+        lastFailure_.isEmpty() ? tr("The connection to the server was lost.") : lastFailure_);
 }
 
 void AppController::ReconnectTick()
@@ -359,7 +360,7 @@ void AppController::TryReconnect()
 {
     tryRunning_ = true;
     secondsLeft_ = 0;
-    mainForm_->StatusBar1()->SetReconnect(QStringLiteral("Connecting again..."));
+    mainForm_->StatusBar1()->SetReconnect(tr("Connecting again..."));
     const Logon::Again result = session_->Reconnect();
     tryRunning_ = false;
     if (endAfterTry_) {
@@ -369,12 +370,12 @@ void AppController::TryReconnect()
         session_->Disconnect();
         return;
     }
-    const QString why = FromWire(session_->LogonSequence().FailureNotice());
+    const QString why = CoreText(session_->LogonSequence().FailureNotice());
     switch (result) {
     case Logon::Again::LoggedOn:
         keptOffline_ = false;
         StopReconnecting();
-        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Connected again."));
+        mainForm_->StatusBar1()->SetNotice(tr("Connected again."));
         return;
     case Logon::Again::Unreachable:
         if (reconnecting_)  // else Cancel came while the try ran
@@ -399,7 +400,7 @@ void AppController::CancelReconnect()
     if (!reconnecting_)
         return;
     StopReconnecting();
-    mainForm_->StatusBar1()->SetNotice(QStringLiteral("Offline: not connecting again. Connect logs on anew."));
+    mainForm_->StatusBar1()->SetNotice(tr("Offline: not connecting again. Connect logs on anew."));
 }
 
 void AppController::StopReconnecting()

@@ -25,7 +25,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent, Qt::Window)
 {
     InitHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Pellar help"));
+    setWindowTitle(tr("Pellar help"));
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("HelpBrowser"));
     browser_->setAccessibleName(tr("Pellar help"));
@@ -35,18 +35,18 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent, Qt::Window)
     browser_->setTextInteractionFlags(browser_->textInteractionFlags() | Qt::TextSelectableByKeyboard);
     setCentralWidget(browser_);
 
-    QToolBar* bar = addToolBar(QStringLiteral("Navigation"));
+    QToolBar* bar = addToolBar(tr("Navigation"));
     bar->setObjectName(QStringLiteral("HelpToolBar"));
     NameToolBarOverflow(bar);
     bar->setMovable(false);
     QStyle* s = style();
-    QAction* back = bar->addAction(s->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"), browser_,
+    QAction* back = bar->addAction(s->standardIcon(QStyle::SP_ArrowBack), tr("&Back"), browser_,
                                    &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
-    QAction* forward = bar->addAction(s->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"),
+    QAction* forward = bar->addAction(s->standardIcon(QStyle::SP_ArrowForward), tr("&Forward"),
                                       browser_, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
-    bar->addAction(s->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"), browser_,
+    bar->addAction(s->standardIcon(QStyle::SP_DirHomeIcon), tr("&Contents"), browser_,
                    &QTextBrowser::home);
     back->setEnabled(false);
     forward->setEnabled(false);

@@ -63,7 +63,7 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow
     menus_ = new TMainMenus(this);
     windowsMenu_ = new TWindowsMenu(menus_->WindowsMenu, mdiArea_);
 
-    QToolBar* controlBar = addToolBar(QStringLiteral("Session"));
+    QToolBar* controlBar = addToolBar(tr("Session"));
     controlBar->setObjectName(QStringLiteral("ControlBar1"));
     NameToolBarOverflow(controlBar);
     controlBar->setMovable(false);
@@ -186,13 +186,13 @@ void TMainForm::SessionDisconnectActionExecute()
 
 void TMainForm::ClearCachesClick()
 {
-    if (askYesNo_(QStringLiteral("This will clear all caches, including the edit buffer.\r\nAre you sure?")))
+    if (askYesNo_(tr("This will clear all caches, including the edit buffer.\r\nAre you sure?")))
         emit CommandRequested(MainCommand::ClearCaches);
 }
 
 void TMainForm::EditPropertiesClick()
 {
-    const int32_t number = TGetNameForm::Prompt(services_, this, QStringLiteral("Edit conference properties"),
+    const int32_t number = TGetNameForm::Prompt(services_, this, tr("Edit conference properties"),
                                                 QString(), TMVConfType::ctConferences);
     if (number != -1)
         emit EditConferencePropertiesRequested(number);
@@ -202,7 +202,7 @@ void TMainForm::ViewPresentationClick(bool conferences)
 {
     const TMVConfTypes types = conferences ? TMVConfTypes(TMVConfType::ctConferences)
                                            : TMVConfTypes(TMVConfType::ctUsers);
-    const int32_t number = TGetNameForm::Prompt(services_, this, QStringLiteral("View presentation"), QString(), types);
+    const int32_t number = TGetNameForm::Prompt(services_, this, tr("View presentation"), QString(), types);
     if (number != -1)
         emit ViewPresentationRequested(number);
 }

@@ -1,4 +1,5 @@
 #include "gui/shell/QtBlockingWait.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/shell/WaitForm.h"
 #include "gui/common/WireCodec.h"
@@ -131,7 +132,7 @@ WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
                 hosted.quit();
             };
         }
-        if (host->BeginWait(FromWire(plan.what), giveUp)) {
+        if (host->BeginWait(CoreText(plan.what), giveUp)) {
             ++hostedWaits_;
             current.loop = &hosted;
             if (!done.load())
@@ -145,7 +146,7 @@ WaitOutcome QtBlockingWait::Wait(const WaitPlan& plan)
     }
     if (!done.load()) {
         QEventLoop shown;
-        QPointer<TWaitForm> box = new TWaitForm(FromWire(plan.what), bool(plan.cancel), QApplication::activeWindow());
+        QPointer<TWaitForm> box = new TWaitForm(CoreText(plan.what), bool(plan.cancel), QApplication::activeWindow());
         QObject::connect(box.data(), &QDialog::rejected, &relay, [&] {
             // Escape on a box without Cancel gives up nothing.
             if (done.load() || cancelled || !plan.cancel)

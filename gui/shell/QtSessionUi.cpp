@@ -1,4 +1,5 @@
 #include "gui/shell/QtSessionUi.h"
+#include "gui/common/CoreTexts.h"
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
@@ -154,7 +155,7 @@ void QtSessionUi::showProgress(std::string_view text, int percent)
         if (waits_)
             waits_->SetHost(progress_.data(), progress_.data());
     }
-    lastStep_ = FromWire(text);
+    lastStep_ = CoreText(text);
     progress_->SetStep(lastStep_, percent);
     if (!progress_->isVisible())
         progress_->show();
@@ -184,8 +185,8 @@ bool QtSessionUi::askTrustCertificate(std::string_view server, const TlsPeer& pe
 {
     // Not a Yes/No: the safe answer must be the default and the other one
     // must say what it does.
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar - Untrusted certificate"),
-                    QStringLiteral("The certificate of %1 could not be verified: %2.\n\n"
+    QMessageBox box(QMessageBox::Warning, tr("Pellar - Untrusted certificate"),
+                    tr("The certificate of %1 could not be verified: %2.\n\n"
                                    "Issued to: %3\n"
                                    "SHA-256 fingerprint:\n%4\n\n"
                                    "Compare the fingerprint with the one the server's owner gives you. If they "
@@ -197,7 +198,7 @@ bool QtSessionUi::askTrustCertificate(std::string_view server, const TlsPeer& pe
     box.setObjectName(QStringLiteral("TrustCertificateBox"));
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPushButton* trust = box.addButton(QStringLiteral("&Trust this certificate"), QMessageBox::AcceptRole);
+    QPushButton* trust = box.addButton(tr("&Trust this certificate"), QMessageBox::AcceptRole);
     trust->setObjectName(QStringLiteral("TrustButton"));
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();
@@ -207,7 +208,7 @@ bool QtSessionUi::askTrustCertificate(std::string_view server, const TlsPeer& pe
 bool QtSessionUi::askYesNo(std::string_view question)
 {
     ProgressAside aside(progress_);
-    return QMessageBox::warning(DialogParent(), QStringLiteral("Pellar"), FromWire(question),
+    return QMessageBox::warning(DialogParent(), QStringLiteral("Pellar"), CoreText(question),
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -298,14 +299,14 @@ void QtSessionUi::setAdministratorMode(bool on)
 
 int32_t QtSessionUi::chooseName(std::string_view title, NameKind kind, std::string_view defaultName)
 {
-    return TGetNameForm::Prompt(services_, DialogParent(), FromWire(title), FromWire(defaultName), TypesOf(kind));
+    return TGetNameForm::Prompt(services_, DialogParent(), CoreText(title), FromWire(defaultName), TypesOf(kind));
 }
 
 std::optional<std::string> QtSessionUi::inputBox(std::string_view title, std::string_view prompt,
                                                  std::string_view defaultText)
 {
     const std::optional<QString> text =
-        PromptSendableText(DialogParent(), FromWire(title), FromWire(prompt), FromWire(defaultText));
+        PromptSendableText(DialogParent(), CoreText(title), CoreText(prompt), FromWire(defaultText));
     if (!text)
         return std::nullopt;
     return ToWire(*text);
@@ -350,7 +351,7 @@ bool QtSessionUi::askChangePassword(ChangePasswordFields& fields)
 std::optional<SessionUi::ConfMember> QtSessionUi::askConfMember(std::string_view title)
 {
     TConfMemberForm form(services_, DialogParent());
-    form.Prepare(FromWire(title));
+    form.Prepare(CoreText(title));
     if (form.exec() != QDialog::Accepted)
         return std::nullopt;
     return ConfMember{form.ConferenceNumber(), form.PersonNumber()};

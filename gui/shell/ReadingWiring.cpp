@@ -1,4 +1,5 @@
 #include "gui/shell/ReadingWiring.h"
+#include "gui/common/CoreTexts.h"
 
 #include "core/config/QuickConnect.h"
 #include "core/base/LocalUserName.h"
@@ -29,7 +30,7 @@ TReadArticleForm* CreateReadingWindow(AppController& app)
     // logon's box ("Loading conferences: 120 of 1,011").
     QObject::connect(form->ConfListView(), &TConfListView::RefreshProgress, &ui, [&ui](size_t done, size_t total) {
         const int percent = 85 + static_cast<int>(total ? done * 14 / total : 14);
-        ui.ShowProgressDetail(QString::fromStdString(ConfListProgressText(done, total)), percent);
+        ui.ShowProgressDetail(CoreText(QString::fromStdString(ConfListProgressText(done, total))), percent);
     });
     QObject::connect(&ui, &QtSessionUi::GoToConferenceRequested, form, &TReadArticleForm::GoToConference);
     QObject::connect(&ui, &QtSessionUi::DropConferenceRequested, form, &TReadArticleForm::DropConference);

@@ -1,4 +1,5 @@
 #include "gui/shell/UserMessagePresenter.h"
+#include "gui/common/CoreTexts.h"
 
 #include "core/protocol/UserMessageQueue.h"
 #include "core/protocol/TEvent.h"
@@ -40,7 +41,7 @@ void UserMessagePresenter::ShowNext()
     if (!queue_.Pop(text) || text.empty())
         return;
     showing_ = true;
-    shower_(IconFor(text), FromWire(std::string_view(text).substr(1)));
+    shower_(IconFor(text), CoreUserMessageText(text));
     showing_ = false;
 }
 

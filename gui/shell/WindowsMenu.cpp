@@ -10,9 +10,9 @@ namespace pellar {
 
 TWindowsMenu::TWindowsMenu(QMenu* menu, QMdiArea* area) : QObject(menu), menu_(menu), area_(area)
 {
-    cascade_ = menu->addAction(QStringLiteral("&Cascade"));
+    cascade_ = menu->addAction(tr("&Cascade"));
     cascade_->setObjectName(QStringLiteral("Cascade1"));
-    tile_ = menu->addAction(QStringLiteral("&Tile"));
+    tile_ = menu->addAction(tr("&Tile"));
     tile_->setObjectName(QStringLiteral("Tile1"));
     separator_ = menu->addSeparator();
     connect(cascade_, &QAction::triggered, area, &QMdiArea::cascadeSubWindows);

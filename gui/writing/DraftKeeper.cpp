@@ -51,7 +51,7 @@ void DraftKeeper::SaveNow()
                         .count();
     std::string error;
     if (!store_.Save(draft, &error))
-        emit SaveFailed(QStringLiteral("The draft could not be saved: %1").arg(QString::fromLocal8Bit(error.c_str())));
+        emit SaveFailed(tr("The draft could not be saved: %1").arg(QString::fromLocal8Bit(error.c_str())));
 }
 
 void DraftKeeper::Finish()

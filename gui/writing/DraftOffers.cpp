@@ -44,17 +44,17 @@ DraftPlace DraftOffers::Here(Client& client)
 QString DraftOffers::Describe(const Draft& draft)
 {
     const QDateTime saved = QDateTime::fromSecsSinceEpoch(draft.savedAt);
-    const QString subject = draft.subject.empty() ? QStringLiteral("(no subject)")
+    const QString subject = draft.subject.empty() ? tr("(no subject)")
                                                   : QStringLiteral("\"%1\"").arg(FromWire(draft.subject));
     const DraftPlace& place = draft.place;
     const QString where =
         place.Known()
-            ? QStringLiteral("Written as %1 on %2, port %3.")
+            ? tr("Written as %1 on %2, port %3.")
                   .arg(FromWire(place.personName), QString::fromStdString(place.server),
                        QString::fromStdString(place.port))
-            : QStringLiteral("Written where unknown (kept before drafts noted their server): "
+            : tr("Written where unknown (kept before drafts noted their server): "
                              "check its recipients before you submit it.");
-    return QStringLiteral("%1, last saved %2\n%3")
+    return tr("%1, last saved %2\n%3")
         .arg(subject, QtLocalePort::DateTimeText(saved), where);
 }
 
@@ -69,7 +69,7 @@ void DraftOffers::OfferKept(const std::string& profile, const DraftPlace& here, 
         if (inUse.count(draft.id))
             continue;
         const QString question =
-            QStringLiteral("A text you were writing was not submitted:\n\n%1\n\nOpen it again?").arg(Describe(draft));
+            tr("A text you were writing was not submitted:\n\n%1\n\nOpen it again?").arg(Describe(draft));
         switch (AskOffer(parent, question)) {
         case Offer::Open: open(draft); break;
         case Offer::Discard: store_.Remove(draft.id); break;
@@ -88,11 +88,11 @@ bool DraftOffers::ConfirmQuit(QWidget* parent)
         return true;
     const QString question =
         unsent.size() == 1
-            ? QStringLiteral("A text you are writing has not been submitted.\n\nQuit anyway? "
+            ? tr("A text you are writing has not been submitted.\n\nQuit anyway? "
                              "The text is kept and offered again the next time you connect.")
-            : QStringLiteral("%1 texts you are writing have not been submitted.\n\nQuit anyway? "
-                             "The texts are kept and offered again the next time you connect.")
-                  .arg(unsent.size());
+            : tr("%n texts you are writing have not been submitted.\n\nQuit anyway? "
+                 "The texts are kept and offered again the next time you connect.",
+                 nullptr, int(unsent.size()));
     if (!AskQuit(parent, question))
         return false;
     for (TWriteTextForm* form : unsent)
@@ -105,9 +105,9 @@ DraftOffers::Offer DraftOffers::AskOffer(QWidget* parent, const QString& questio
     if (offerAnswer_)
         return offerAnswer_(question);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Pellar"), question, QMessageBox::NoButton, parent);
-    QPushButton* open = box.addButton(QStringLiteral("&Open"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-    QPushButton* later = box.addButton(QStringLiteral("&Later"), QMessageBox::RejectRole);
+    QPushButton* open = box.addButton(tr("&Open"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(tr("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* later = box.addButton(tr("&Later"), QMessageBox::RejectRole);
     box.setDefaultButton(open);
     box.setEscapeButton(later);
     box.exec();
@@ -121,7 +121,7 @@ bool DraftOffers::AskQuit(QWidget* parent, const QString& question)
     if (quitAnswer_)
         return quitAnswer_(question);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar"), question, QMessageBox::NoButton, parent);
-    QPushButton* quit = box.addButton(QStringLiteral("&Quit"), QMessageBox::AcceptRole);
+    QPushButton* quit = box.addButton(tr("&Quit"), QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);

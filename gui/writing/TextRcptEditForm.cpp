@@ -1,4 +1,5 @@
 #include "gui/writing/TextRcptEditForm.h"
+#include "gui/common/CoreTexts.h"
 
 #include "gui/common/WindowFrame.h"
 
@@ -46,26 +47,26 @@ TTextRcptEditForm::TTextRcptEditForm(Client& client, const GuiServices* services
     : QWidget(parent), writing_(client), model_(writing_, text), text_(text)
 {
     setObjectName(QStringLiteral("TextRcptEditForm"));
-    setWindowTitle(QStringLiteral("Text properties"));
+    setWindowTitle(tr("Text properties"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("PageControl"));
     tabs_->setAccessibleName(tr("Text properties"));
-    tabs_->addTab(CreateReferencesPage(), QStringLiteral("References"));
+    tabs_->addTab(CreateReferencesPage(), tr("References"));
     confEdit_->SetServices(services);
 
     auto* auxPage = new QWidget(tabs_);
     auxList_ = MakeList("AuxItemsListView",
-                        {QStringLiteral("Id"), QStringLiteral("Tag"), QStringLiteral("Creator"), QStringLiteral("Data")},
+                        {tr("Id"), tr("Tag"), tr("Creator"), tr("Data")},
                         {30, 40, 150, 300});
     auto* auxLayout = new QVBoxLayout(auxPage);
     auxList_->setAccessibleName(tr("Aux info"));
     auxLayout->addWidget(auxList_);
-    tabs_->addTab(auxPage, QStringLiteral("Aux info"));
+    tabs_->addTab(auxPage, tr("Aux info"));
 
-    viewText_ = Button(QStringLiteral("&View text"), "ViewTextButton", this);
-    auto* close = Button(QStringLiteral("Close"), "CloseButton", this);
+    viewText_ = Button(tr("&View text"), "ViewTextButton", this);
+    auto* close = Button(tr("Close"), "CloseButton", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(viewText_);
     buttons->addStretch();
@@ -116,8 +117,8 @@ QTreeWidget* TTextRcptEditForm::MakeList(const char* name, const QStringList& co
 QWidget* TTextRcptEditForm::CreateReferencesPage()
 {
     auto* page = new QWidget(this);
-    const QStringList confColumns{QStringLiteral("#"), QStringLiteral("Name")};
-    const QStringList textColumns{QStringLiteral("Text #"), QStringLiteral("By")};
+    const QStringList confColumns{QStringLiteral("#"), tr("Name")};
+    const QStringList textColumns{tr("Text #"), tr("By")};
     rcptList_ = MakeList("RcptListView", confColumns, {50, 170});
     ccList_ = MakeList("CCListView", confColumns, {50, 170});
     comList_ = MakeList("ComListView", textColumns, {70, 150});
@@ -127,14 +128,14 @@ QWidget* TTextRcptEditForm::CreateReferencesPage()
     confEdit_->setObjectName(QStringLiteral("ConfEdit"));
     textEdit_ = new QLineEdit(page);
     textEdit_->setObjectName(QStringLiteral("TextEdit"));
-    addRcpt_ = Button(QStringLiteral("Add recipient >>"), "AddRcptButton", page);
-    addCC_ = Button(QStringLiteral("Add CC >>"), "AddCCButton", page);
-    removeRcpt_ = Button(QStringLiteral("Remove recipient <<"), "RemoveRcptButton", page);
-    removeCC_ = Button(QStringLiteral("Remove CC <<"), "RemoveCCButton", page);
-    addCom_ = Button(QStringLiteral("Add com to >>"), "AddComButton", page);
-    removeCom_ = Button(QStringLiteral("Remove com to <<"), "RemoveComButton", page);
-    addFoot_ = Button(QStringLiteral("Add footnote to >>"), "AddFootButton", page);
-    removeFoot_ = Button(QStringLiteral("Remove footn to <<"), "RemoveFootButton", page);
+    addRcpt_ = Button(tr("Add recipient >>"), "AddRcptButton", page);
+    addCC_ = Button(tr("Add CC >>"), "AddCCButton", page);
+    removeRcpt_ = Button(tr("Remove recipient <<"), "RemoveRcptButton", page);
+    removeCC_ = Button(tr("Remove CC <<"), "RemoveCCButton", page);
+    addCom_ = Button(tr("Add com to >>"), "AddComButton", page);
+    removeCom_ = Button(tr("Remove com to <<"), "RemoveComButton", page);
+    addFoot_ = Button(tr("Add footnote to >>"), "AddFootButton", page);
+    removeFoot_ = Button(tr("Remove footn to <<"), "RemoveFootButton", page);
 
     auto group = [page](const QString& caption, QTreeWidget* list) {
         auto* box = new QGroupBox(caption, page);
@@ -151,23 +152,23 @@ QWidget* TTextRcptEditForm::CreateReferencesPage()
         return l;
     };
 
-    auto* confLabel = new QLabel(QStringLiteral("Con&ference or mailbox:"), page);
+    auto* confLabel = new QLabel(tr("Con&ference or mailbox:"), page);
     confLabel->setBuddy(confEdit_);
     // The label sits outside the box that holds the edit and its complete
     // button, so it does not name the edit by itself.
     confEdit_->setAccessibleName(tr("Conference or mailbox"));
-    auto* textLabel = new QLabel(QStringLiteral("&Text nr:"), page);
+    auto* textLabel = new QLabel(tr("&Text nr:"), page);
     textLabel->setBuddy(textEdit_);
 
     auto* grid = new QGridLayout(page);
     auto* confSide = column({confLabel, WithCompleteButton(confEdit_, page), addRcpt_, addCC_, removeRcpt_, removeCC_});
     grid->addLayout(confSide, 0, 0, 2, 1);
-    grid->addWidget(group(QStringLiteral("&Recipients"), rcptList_), 0, 1);
-    grid->addWidget(group(QStringLiteral("&CC Recipients"), ccList_), 1, 1);
+    grid->addWidget(group(tr("&Recipients"), rcptList_), 0, 1);
+    grid->addWidget(group(tr("&CC Recipients"), ccList_), 1, 1);
     auto* textSide = column({textLabel, textEdit_, addCom_, removeCom_, addFoot_, removeFoot_});
     grid->addLayout(textSide, 2, 0, 2, 1);
-    grid->addWidget(group(QStringLiteral("Co&mment to"), comList_), 2, 1);
-    grid->addWidget(group(QStringLiteral("&Footnote to"), footList_), 3, 1);
+    grid->addWidget(group(tr("Co&mment to"), comList_), 2, 1);
+    grid->addWidget(group(tr("&Footnote to"), footList_), 3, 1);
     // Each half down its column of edit and buttons, then through its lists.
     QWidget* const order[] = {confEdit_, addRcpt_, addCC_,     removeRcpt_, removeCC_,   rcptList_, ccList_,
                               textEdit_, addCom_,  removeCom_, addFoot_,    removeFoot_, comList_,  footList_};
@@ -207,7 +208,7 @@ bool TTextRcptEditForm::Fill()
 
 void TTextRcptEditForm::ShowReferences()
 {
-    setWindowTitle(FromWire(model_.Caption()));
+    setWindowTitle(CoreText(model_.Caption()));
     FillList(rcptList_, model_.Recipients());
     FillList(ccList_, model_.CarbonCopies());
     FillList(comList_, model_.CommentTo());

@@ -78,7 +78,7 @@ TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMai
                                                std::make_unique<QtCancellableGuiThread>(this)))
 {
     setObjectName(QStringLiteral("WriteTextForm"));
-    setWindowTitle(QStringLiteral("Write text"));
+    setWindowTitle(tr("Write text"));
     // A new presentation's labels in the user's language.
     model_->SetPresentationLanguage(QLocale().name().toStdString(), ActiveWireCharset());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -116,7 +116,7 @@ void TWriteTextForm::CreateControls()
     listView_->setObjectName(QStringLiteral("ListView"));
     listView_->setAccessibleName(tr("Recipients"));
     listView_->setAccessibleDescription(tr("Recipients, copies and the texts this one comments"));
-    listView_->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("#"), QStringLiteral("Name")});
+    listView_->setHeaderLabels({tr("Type"), QStringLiteral("#"), tr("Name")});
     listView_->setColumnWidth(0, 110);
     listView_->setColumnWidth(1, 70);
     listView_->setColumnWidth(2, 400);
@@ -126,7 +126,7 @@ void TWriteTextForm::CreateControls()
     listView_->installEventFilter(this);
 
     auto* subjectRow = new QHBoxLayout;
-    auto* subjectLabel = new QLabel(QStringLiteral("Subject:"), central);
+    auto* subjectLabel = new QLabel(tr("Subject:"), central);
     subjectEdit_ = new QLineEdit(central);
     subjectEdit_->setObjectName(QStringLiteral("SubjectEdit"));
     subjectLabel->setBuddy(subjectEdit_);
@@ -177,36 +177,36 @@ void TWriteTextForm::CreateControls()
 
 void TWriteTextForm::CreateActions()
 {
-    SubmitTextAction = MakeAction(this, "SubmitTextAction", QStringLiteral("&Submit text"),
-                                  QStringLiteral("Submit the text"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    TrashTextAction = MakeAction(this, "TrashTextAction", QStringLiteral("&Trash text"), QString());
-    AddRcptAction = MakeAction(this, "AddRcptAction", QStringLiteral("Add &recipient"),
-                               QStringLiteral("Adds a recipient to the text"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    AddCCRcptAction = MakeAction(this, "AddCCRcptAction", QStringLiteral("Add &CC recipient"),
-                                 QStringLiteral("Adds a carbon copy recipient"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    AddComToAction = MakeAction(this, "AddComToAction", QStringLiteral("Add as c&omment to..."),
-                                QStringLiteral("Lists this text as a comment to another text"));
+    SubmitTextAction = MakeAction(this, "SubmitTextAction", tr("&Submit text"),
+                                  tr("Submit the text"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    TrashTextAction = MakeAction(this, "TrashTextAction", tr("&Trash text"), QString());
+    AddRcptAction = MakeAction(this, "AddRcptAction", tr("Add &recipient"),
+                               tr("Adds a recipient to the text"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    AddCCRcptAction = MakeAction(this, "AddCCRcptAction", tr("Add &CC recipient"),
+                                 tr("Adds a carbon copy recipient"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    AddComToAction = MakeAction(this, "AddComToAction", tr("Add as c&omment to..."),
+                                tr("Lists this text as a comment to another text"));
     ReadConfirmationAction =
-        MakeAction(this, "ReadConfirmationAction", QStringLiteral("Request read &confirmation"),
-                   QStringLiteral("Request read confirmation  from the readers"),
+        MakeAction(this, "ReadConfirmationAction", tr("Request read &confirmation"),
+                   tr("Request read confirmation  from the readers"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    NoCommentsAction = MakeAction(this, "NoCommentsAction", QStringLiteral("No &comments"),
-                                  QStringLiteral("Indicate that you don't want replies to this message"),
+    NoCommentsAction = MakeAction(this, "NoCommentsAction", tr("No &comments"),
+                                  tr("Indicate that you don't want replies to this message"),
                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     PersonalCommentsAction =
-        MakeAction(this, "PersonalCommentsAction", QStringLiteral("Only &personal comments"),
-                   QStringLiteral("Indicate that you only want private comments to this message"),
+        MakeAction(this, "PersonalCommentsAction", tr("Only &personal comments"),
+                   tr("Indicate that you only want private comments to this message"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    PinWriteFormAction = MakeAction(this, "PinWriteFormAction", QStringLiteral("P&in window"),
-                                    QStringLiteral("Pins or unpins the window to the main window"));
-    ClipboardCopyAction = MakeAction(this, "ClipboardCopyAction", QStringLiteral("&Copy"),
-                                     QStringLiteral("Copy selected text to the clipboard"),
+    PinWriteFormAction = MakeAction(this, "PinWriteFormAction", tr("P&in window"),
+                                    tr("Pins or unpins the window to the main window"));
+    ClipboardCopyAction = MakeAction(this, "ClipboardCopyAction", tr("&Copy"),
+                                     tr("Copy selected text to the clipboard"),
                                      QKeySequence(Qt::CTRL | Qt::Key_C));
-    ClipboardCutAction = MakeAction(this, "ClipboardCutAction", QStringLiteral("C&ut"),
-                                    QStringLiteral("Cut out current selection and place it in the clipboard"),
+    ClipboardCutAction = MakeAction(this, "ClipboardCutAction", tr("C&ut"),
+                                    tr("Cut out current selection and place it in the clipboard"),
                                     QKeySequence(Qt::CTRL | Qt::Key_X));
-    ClipboardPasteAction = MakeAction(this, "ClipboardPasteAction", QStringLiteral("&Paste"),
-                                      QStringLiteral("Paste clipboard content at cursor position"),
+    ClipboardPasteAction = MakeAction(this, "ClipboardPasteAction", tr("&Paste"),
+                                      tr("Paste clipboard content at cursor position"),
                                       QKeySequence(Qt::CTRL | Qt::Key_V));
 
     for (QAction* check : {ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction, PinWriteFormAction})
@@ -245,11 +245,11 @@ void TWriteTextForm::CreateActions()
 
 void TWriteTextForm::CreateMenus()
 {
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->setObjectName(QStringLiteral("EditMenu"));
     edit->addActions({ClipboardCopyAction, ClipboardCutAction, ClipboardPasteAction});
 
-    QMenu* text = menuBar()->addMenu(QStringLiteral("&New text"));
+    QMenu* text = menuBar()->addMenu(tr("&New text"));
     text->setObjectName(QStringLiteral("NewTextMenu"));
     text->addActions({SubmitTextAction, TrashTextAction});
     text->addSeparator();
@@ -257,7 +257,7 @@ void TWriteTextForm::CreateMenus()
     text->addSeparator();
     text->addActions({ReadConfirmationAction, NoCommentsAction, PersonalCommentsAction});
 
-    QToolBar* textBar = addToolBar(QStringLiteral("Text"));
+    QToolBar* textBar = addToolBar(tr("Text"));
     textBar->setObjectName(QStringLiteral("TextToolBar"));
     NameToolBarOverflow(textBar);
     textBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -443,14 +443,14 @@ void TWriteTextForm::CloseWindow()
 
 TWriteTextForm::CloseChoice TWriteTextForm::AskClose()
 {
-    const QString question = drafts_ ? QStringLiteral("This text has not been submitted.\n\nKeep it as a draft? "
+    const QString question = drafts_ ? tr("This text has not been submitted.\n\nKeep it as a draft? "
                                                       "It is offered again the next time you connect.")
-                                     : QStringLiteral("This text has not been submitted.\n\nDiscard it?");
+                                     : tr("This text has not been submitted.\n\nDiscard it?");
     if (closeAnswer_)
         return closeAnswer_(question);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Pellar"), question, QMessageBox::NoButton, this);
-    QPushButton* keep = drafts_ ? box.addButton(QStringLiteral("&Keep draft"), QMessageBox::AcceptRole) : nullptr;
-    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* keep = drafts_ ? box.addButton(tr("&Keep draft"), QMessageBox::AcceptRole) : nullptr;
+    QPushButton* discard = box.addButton(tr("&Discard"), QMessageBox::DestructiveRole);
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(keep ? keep : cancel);
     box.setEscapeButton(cancel);
@@ -501,13 +501,13 @@ void TWriteTextForm::SubmitTextActionExecute()
     if (result.outcome != SubmitOutcome::Submitted)
         return;
     if (mainForm_ && mainForm_->StatusBar1())
-        mainForm_->StatusBar1()->SetNotice(QStringLiteral("Text %1 created.").arg(result.text));
+        mainForm_->StatusBar1()->SetNotice(tr("Text %1 created.").arg(result.text));
     emit Submitted(result.text);
 }
 
 void TWriteTextForm::AddRcptActionExecute(bool carbonCopy)
 {
-    const QString title = carbonCopy ? QStringLiteral("Add carbon copy recipient") : QStringLiteral("Add recipient");
+    const QString title = carbonCopy ? tr("Add carbon copy recipient") : tr("Add recipient");
     const int32_t number = TGetNameForm::Prompt(services_, this, title, QString(),
                                                 TMVConfType::ctUsers | TMVConfType::ctConferences);
     if (number > 0)
@@ -517,8 +517,8 @@ void TWriteTextForm::AddRcptActionExecute(bool carbonCopy)
 void TWriteTextForm::AddComToActionExecute()
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, QStringLiteral("Add comment to text"),
-                                                 QStringLiteral("What text is this a comment to?"),
+    const QString answer = QInputDialog::getText(this, tr("Add comment to text"),
+                                                 tr("What text is this a comment to?"),
                                                  QLineEdit::Normal, QString(), &ok);
     if (ok)
         model_->AddCommentTo(ToWire(answer.trimmed()));

@@ -10,6 +10,7 @@
 #include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace pellar {
@@ -50,11 +51,13 @@ TWriteTextForm* OpenWriteText(const WriteTextContext& context, TextCompositionMo
                               bool isPerson)
 {
     if (mode == TextCompositionMode::NewText) {
-        number = AskName(context, QStringLiteral("Write new text"), number, TMVConfType::ctConferences);
+        number = AskName(context, QCoreApplication::translate("WriteTextOpener", "Write new text"), number,
+                         TMVConfType::ctConferences);
         if (number <= 0)
             return nullptr;
     } else if (mode == TextCompositionMode::Letter) {
-        number = AskName(context, QStringLiteral("Write letter"), 0, TMVConfType::ctUsers);
+        number = AskName(context, QCoreApplication::translate("WriteTextOpener", "Write letter"), 0,
+                         TMVConfType::ctUsers);
         if (number <= 0)
             return nullptr;
     }
