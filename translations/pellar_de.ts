@@ -244,7 +244,7 @@
         <translation>Die Datenbank wird abgeglichen.</translation>
     </message>
     <message>
-        <source>Miravo is full. Please logg out if you are finished reading.</source>
+        <source>Miravo is full. Please log out if you are finished reading.</source>
         <translation>Miravo ist voll. Bitte melden Sie sich ab, wenn Sie mit dem Lesen fertig sind.</translation>
     </message>
     <message>
@@ -324,7 +324,7 @@
         <translation>Die neuen Passwörter stimmen nicht überein</translation>
     </message>
     <message>
-        <source>Successfuly changed password!</source>
+        <source>Successfully changed password!</source>
         <translation>Passwort geändert!</translation>
     </message>
     <message>
@@ -352,11 +352,11 @@
         <translation>Zur Konferenz gehen</translation>
     </message>
     <message>
-        <source>View conference statisitcs</source>
+        <source>View conference statistics</source>
         <translation>Konferenzstatistik anzeigen</translation>
     </message>
     <message>
-        <source>View user statisitcs</source>
+        <source>View user statistics</source>
         <translation>Personenstatistik anzeigen</translation>
     </message>
     <message>
@@ -600,7 +600,7 @@
         <translation>Nicht angemeldet.</translation>
     </message>
     <message>
-        <source>System is in &quot;singel-user mode&quot;</source>
+        <source>System is in &quot;single-user mode&quot;</source>
         <translation>Das System ist im Einzelbenutzerbetrieb</translation>
     </message>
     <message>
@@ -1677,7 +1677,7 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
         <translation>Voreingestellte Belegung</translation>
     </message>
     <message>
-        <source>This will remove all your custom settings. Ary you sure?</source>
+        <source>This will remove all your custom settings. Are you sure?</source>
         <translation>Damit gehen alle Ihre eigenen Belegungen verloren. Sind Sie sicher?</translation>
     </message>
     <message>

@@ -254,7 +254,7 @@ void TAsyncMsgThread::Handle(const std::string& line)
             break;
         }
         case AsyncNumber::RejectedConnection:
-            Status("Miravo is full. Please logg out if you are finished reading.");
+            Status("Miravo is full. Please log out if you are finished reading.");
             break;
         case AsyncNumber::SendMessage: {
             TextMessage m = ParseTextMessage(line, pos);

@@ -10,7 +10,7 @@ const std::array<MiravoErrorMsgType, 47> MiravoErrorMsgs = {{
     {"Wrong or illegal password", 4},
     {"String too long", 5},
     {"Not logged in.", 6},
-    {"System is in \"singel-user mode\"", 7},
+    {"System is in \"single-user mode\"", 7},
     {"Attempt to use conference number 0.", 8},
     {"Undefined or secret conference", 9},
     {"Undefined or secret person", 10},

@@ -181,7 +181,7 @@ void SessionCommands::ChangePassword()
             continue;
         // A refusal (a wrong old password, say) was told by the engine.
         if (Run("Set password", requests::SetPassword(person, fields.oldPassword, fields.password))) {
-            client_.UserMessages().PostUserMessage("iSuccessfuly changed password!");
+            client_.UserMessages().PostUserMessage("iSuccessfully changed password!");
             return;
         }
     }
@@ -265,12 +265,12 @@ void SessionCommands::GoToConference()
 // What these two should show is not settled; they only ask.
 void SessionCommands::ViewConferenceStatistics()
 {
-    ui_.chooseName("View conference statisitcs", NameKind::Conferences, "");
+    ui_.chooseName("View conference statistics", NameKind::Conferences, "");
 }
 
 void SessionCommands::ViewUserStatistics()
 {
-    ui_.chooseName("View user statisitcs", NameKind::Persons, "");
+    ui_.chooseName("View user statistics", NameKind::Persons, "");
 }
 
 void SessionCommands::AdministratorMode(bool checked)

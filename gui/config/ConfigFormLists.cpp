@@ -179,7 +179,7 @@ void TConfigForm::RemoveKeyClick()
 void TConfigForm::DefaultKeysClick()
 {
     if (!question_(this, tr("Set default mappings"),
-                   tr("This will remove all your custom settings. Ary you sure?")))
+                   tr("This will remove all your custom settings. Are you sure?")))
         return;
     FillKeyMap(ShortcutRowsFromMap(DefaultShortcutMap()));
 }

@@ -480,7 +480,7 @@ private slots:
 
         // No keeps the rows; Yes puts the 18 defaults in their place.
         QTest::mouseClick(form.DefaultKeysButton(), Qt::LeftButton);
-        QCOMPARE(asked, (QStringList{"Set default mappings", "This will remove all your custom settings. Ary you sure?"}));
+        QCOMPARE(asked, (QStringList{"Set default mappings", "This will remove all your custom settings. Are you sure?"}));
         QCOMPARE(form.KeyMapListView()->topLevelItemCount(), 2);
         answer = true;
         QTest::mouseClick(form.DefaultKeysButton(), Qt::LeftButton);

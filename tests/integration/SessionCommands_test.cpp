@@ -238,7 +238,7 @@ TEST_F(SessionCommandsTest, ChangePasswordAsksAgainUntilTheFieldsAgree)
     EXPECT_EQ(c.ui.passwordDialogs[0].user, "Password Changer");
     EXPECT_TRUE(c.ui.passwordDialogs[0].password.empty());
     EXPECT_THAT(c.Messages(), ElementsAre("!No matching names found", "!The new passwords do not match",
-                                          "iSuccessfuly changed password!"));
+                                          "iSuccessfully changed password!"));
     EXPECT_EQ(SentRequests(8).size(), 1u);
     // The second showing came back with what the first one had typed.
     EXPECT_EQ(c.ui.passwordDialogs[1].user, "Nobody By This Name");
@@ -389,7 +389,7 @@ TEST_F(SessionCommandsTest, ChoosersOfTheViewingCommands)
     ASSERT_EQ(c.ui.nameAsks.size(), 3u);
     EXPECT_EQ(c.ui.nameAsks[0].title, "Goto conference");
     EXPECT_EQ(c.ui.nameAsks[0].kind, NameKind::Both);
-    EXPECT_EQ(c.ui.nameAsks[1].title, "View conference statisitcs");
+    EXPECT_EQ(c.ui.nameAsks[1].title, "View conference statistics");
     EXPECT_EQ(c.ui.nameAsks[2].kind, NameKind::Persons);
 }
 

@@ -86,7 +86,7 @@ TEST_F(AsyncDispatch, ServerNoticesRenamesAndUnknownNumbers)
     thread.DispatchLine("2 16 1 2");
     thread.DispatchLine("garbage");
     EXPECT_EQ(ports.status, (std::vector<std::string>{"Database is synchronizing.",
-                                                      "Miravo is full. Please logg out if you are finished reading."}));
+                                                      "Miravo is full. Please log out if you are finished reading."}));
     EXPECT_GE(client.Cache().IsNameCached(12), 0);
     EXPECT_EQ(client.Cache().GetName(12), "Discussion");
     EXPECT_EQ(thread.MessageCount(), 5u);

@@ -25,7 +25,7 @@ TEST(MiravoTables, ErrorTextLookup)
     EXPECT_EQ(MiravoErrorText(48), nullptr);
     EXPECT_EQ(MiravoErrorText(-1), nullptr);
     EXPECT_STREQ(MiravoErrorText(0), "No error has occurred");
-    EXPECT_STREQ(MiravoErrorText(7), "System is in \"singel-user mode\"");
+    EXPECT_STREQ(MiravoErrorText(7), "System is in \"single-user mode\"");
     EXPECT_STREQ(MiravoErrorText(20), "Already exists");
     EXPECT_STREQ(MiravoErrorText(21), "Already exists ");
     EXPECT_STREQ(MiravoErrorText(45), "Temporary failure.  Try again later");
