@@ -896,14 +896,6 @@
         <translation>Eine Konferenz löschen</translation>
     </message>
     <message>
-        <source>View conference statistics</source>
-        <translation>Konferenzstatistik anzeigen</translation>
-    </message>
-    <message>
-        <source>View user statistics</source>
-        <translation>Personenstatistik anzeigen</translation>
-    </message>
-    <message>
         <source>Add a user to a conference</source>
         <translation>Eine Person zu einer Konferenz hinzufügen</translation>
     </message>
@@ -934,6 +926,81 @@
     <message>
         <source>Hollin test server</source>
         <translation>Hollin-Testserver</translation>
+    </message>
+    <message>
+        <source>By</source>
+        <translation>von</translation>
+    </message>
+    <message>
+        <source>by</source>
+        <translation>von</translation>
+    </message>
+    <message>
+        <source>Recipient:</source>
+        <translation>Empfänger:</translation>
+    </message>
+    <message>
+        <source>Carbon Copy:</source>
+        <translation>Kopie an:</translation>
+    </message>
+    <message>
+        <source>sent by</source>
+        <translation>gesendet von</translation>
+    </message>
+    <message>
+        <source>at</source>
+        <translation>am</translation>
+    </message>
+    <message>
+        <source>Comment to:</source>
+        <translation>Kommentar zu:</translation>
+    </message>
+    <message>
+        <source>Footnote to:</source>
+        <translation>Fußnote zu:</translation>
+    </message>
+    <message>
+        <source>Comments in:</source>
+        <translation>Kommentare in:</translation>
+    </message>
+    <message>
+        <source>Subject:</source>
+        <translation>Betreff:</translation>
+    </message>
+    <message>
+        <source>Marked by one person</source>
+        <translation>Von einer Person markiert</translation>
+    </message>
+    <message>
+        <source>Marked by two persons</source>
+        <translation>Von zwei Personen markiert</translation>
+    </message>
+    <message>
+        <source>Marked by three persons</source>
+        <translation>Von drei Personen markiert</translation>
+    </message>
+    <message numerus="yes">
+        <source>Marked by %n person(s)</source>
+        <translation>
+            <numerusform>Von %n Person markiert</numerusform>
+            <numerusform>Von %n Personen markiert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Message at</source>
+        <translation>Nachricht vom</translation>
+    </message>
+    <message>
+        <source>Sent message at</source>
+        <translation>Gesendete Nachricht vom</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>von</translation>
     </message>
 </context>
 <context>
@@ -1887,6 +1954,38 @@ Vergleichen Sie den Fingerabdruck mit dem, den Ihnen der Betreiber des Servers n
     <message>
         <source>%1 (not installed)</source>
         <translation>%1 (nicht installiert)</translation>
+    </message>
+    <message>
+        <source>4711 %1, By [6] Anna Berg</source>
+        <translation>4711 %1, von [6] Anna Berg</translation>
+    </message>
+    <message>
+        <source>Recipient: [12] Pellar (test) (311)</source>
+        <translation>Empfänger: [12] Pellar (Test) (311)</translation>
+    </message>
+    <message>
+        <source>Comment to: 4700 by [9] Erik Lund</source>
+        <translation>Kommentar zu: 4700 von [9] Erik Lund</translation>
+    </message>
+    <message>
+        <source>Subject: What the texts look like</source>
+        <translation>Betreff: So sehen die Texte aus</translation>
+    </message>
+    <message>
+        <source>This is the body of a text, in the body font.</source>
+        <translation>Dies ist der Inhalt eines Textes, in der Schrift des Inhalts.</translation>
+    </message>
+    <message>
+        <source>Lines keep the width they were written with.</source>
+        <translation>Zeilen behalten die Breite, mit der sie geschrieben wurden.</translation>
+    </message>
+    <message>
+        <source>Personal message from Erik Lund (10:20):</source>
+        <translation>Persönliche Nachricht von Erik Lund (10:20):</translation>
+    </message>
+    <message>
+        <source>Lunch at twelve?</source>
+        <translation>Mittagessen um zwölf?</translation>
     </message>
 </context>
 <context>

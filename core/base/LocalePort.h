@@ -27,6 +27,10 @@ public:
     // Negative, 0 or positive as a sorts before, with or after b when letter
     // case is ignored.
     virtual int CompareNames(std::string_view a, std::string_view b) const = 0;
+    // A fixed word or line core writes among server text, such as the
+    // article's "Subject:" or "Marked by two persons", in the user's
+    // language. Only core's own English goes in, never server text.
+    virtual std::string Label(std::string_view english) const { return std::string(english); }
 };
 
 // "YYYY-MM-DD hh:mm:ss", and names compared byte by byte with ASCII letters

@@ -32,14 +32,14 @@ std::string CleanOutgoingMessage(std::string_view text)
 }
 
 std::string ReceivedMessageEntry(std::string_view when, std::string_view recipientName,
-                                 std::string_view senderName, std::string_view message)
+                                 std::string_view senderName, std::string_view message, const LocalePort& words)
 {
     std::string e(94, '=');
-    e += "\rMessage at ";
+    e += "\r" + words.Label("Message at") + " ";
     e += when;
-    e += " to ";
+    e += " " + words.Label("to") + " ";
     e += recipientName;
-    e += "\rfrom ";
+    e += "\r" + words.Label("from") + " ";
     e += senderName;
     e += ":\r\r";
     e += message;
@@ -52,12 +52,13 @@ std::string ReceivedMessageEntry(std::string_view when, std::string_view recipie
     return out;
 }
 
-std::string SentMessageEntry(std::string_view when, std::string_view recipientName, std::string_view message)
+std::string SentMessageEntry(std::string_view when, std::string_view recipientName, std::string_view message,
+                             const LocalePort& words)
 {
     std::string e(94, '-');
-    e += "\rSent message at ";
+    e += "\r" + words.Label("Sent message at") + " ";
     e += when;
-    e += " to ";
+    e += " " + words.Label("to") + " ";
     e += recipientName;
     e += "\r";
     // The sent text keeps its line feeds as line breaks.

@@ -2,6 +2,8 @@
 // minute, and how typed message text is cleaned before it is sent.
 #pragma once
 
+#include "core/base/LocalePort.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -25,10 +27,13 @@ private:
 std::string CleanOutgoingMessage(std::string_view text);
 
 // The log entries of the messages window, with CR as the line break. when is
-// the date and time already formatted.
+// the date and time already formatted; the entries' own words are those of
+// words (the user's language, English by default).
 std::string ReceivedMessageEntry(std::string_view when, std::string_view recipientName,
-                                 std::string_view senderName, std::string_view message);
-std::string SentMessageEntry(std::string_view when, std::string_view recipientName, std::string_view message);
+                                 std::string_view senderName, std::string_view message,
+                                 const LocalePort& words = PlainLocalePort());
+std::string SentMessageEntry(std::string_view when, std::string_view recipientName, std::string_view message,
+                             const LocalePort& words = PlainLocalePort());
 
 // The "Send count" field plus one; empty or non-numeric counts as 0.
 std::string IncrementCount(std::string_view field);

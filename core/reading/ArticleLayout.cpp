@@ -106,6 +106,11 @@ std::string ArticleLayout::MarksLine(int32_t marks)
     return "Marked by " + count + " person" + (marks >= 2 ? "s" : "") + "\r";
 }
 
+std::string ArticleLayout::Label(std::string_view english) const
+{
+    return locale_.Label(english);
+}
+
 std::string ArticleLayout::FormatTime(TDateTime t) const
 {
     return FormatDateTime(t, locale_);
@@ -126,9 +131,10 @@ std::string ArticleLayout::RecipientBlock(const TextStatType& stat, ArticleResul
 {
     std::string block;
     auto recipient = [&](const char* label, const TMiscInfoNormal& r) {
-        block += std::string(label) + Bracketed(r.confNo, source_.GetName(r.confNo)) + " (" + Num(r.localNo) + ")";
+        block += Label(label) + " " + Bracketed(r.confNo, source_.GetName(r.confNo)) + " (" + Num(r.localNo) + ")";
         if (r.sentBy != 0)
-            block += ", sent by " + Bracketed(r.sentBy, source_.GetName(r.sentBy)) + " at " + FormatTime(r.sentAt);
+            block += ", " + Label("sent by") + " " + Bracketed(r.sentBy, source_.GetName(r.sentBy)) + " " +
+                     Label("at") + " " + FormatTime(r.sentAt);
         block += "\r";
     };
     auto link = [&](const char* label, int32_t text) {
@@ -136,22 +142,24 @@ std::string ArticleLayout::RecipientBlock(const TextStatType& stat, ArticleResul
         if (!linked)
             return;
         const int32_t author = linked->Author();
-        block += std::string(label) + Num(text) + " by " + Bracketed(author, source_.GetName(author)) + "\r";
+        block += Label(label) + " " + Num(text) + " " + Label("by") + " " + Bracketed(author, source_.GetName(author)) +
+                 "\r";
     };
     // Walk a copy: the name and status look-ups may wait for the server.
     for (const auto& item : stat.MiscInfos()) {
         if (const auto* cc = dynamic_cast<const TMiscInfoCC*>(item.get())) {
-            recipient("Carbon Copy: ", *cc);
+            recipient("Carbon Copy:", *cc);
         } else if (const auto* rcpt = dynamic_cast<const TMiscInfoRcpt*>(item.get())) {
-            recipient("Recipient: ", *rcpt);
+            recipient("Recipient:", *rcpt);
         } else if (const auto* comm = dynamic_cast<const TMiscInfoCommTo*>(item.get())) {
-            link("Comment to: ", comm->textNo);
+            link("Comment to:", comm->textNo);
             result.isComment = true;
         } else if (const auto* foot = dynamic_cast<const TMiscInfoFootTo*>(item.get())) {
-            link("Footnote to: ", foot->textNo);
+            link("Footnote to:", foot->textNo);
         }
     }
-    block += MarksLine(stat.NoOfMarks());
+    if (const std::string marks = MarksLine(stat.NoOfMarks()); !marks.empty())
+        block += Label(marks.substr(0, marks.size() - 1)) + "\r";
     return block;
 }
 
@@ -168,7 +176,7 @@ void ArticleLayout::AppendTrailer(const TextStatType& stat, std::vector<StyledRu
             comments += (comments.empty() ? "" : ", ") + Num(in->textNo);
     }
     if (!comments.empty()) {
-        Append(runs, "Comments in: " + comments + "\r", fonts_.body, false);
+        Append(runs, Label("Comments in:") + " " + comments + "\r", fonts_.body, false);
         result.hasComments = true;
     }
     std::string auxLines;
@@ -195,14 +203,14 @@ ArticleResult ArticleLayout::Format(int32_t text, ArticleMode mode, std::vector<
     const int32_t author = stat->Author();
     const std::string marker = stat->AuxItemCount() > 0 ? "* " : "";
     Append(runs,
-           Num(text) + " " + marker + FormatTime(stat->CreationTime()) + ", By " +
+           Num(text) + " " + marker + FormatTime(stat->CreationTime()) + ", " + Label("By") + " " +
                Bracketed(author, source_.GetName(author)) + "\r",
            fonts_.header, true);
 
     const bool full = mode == ArticleMode::Full;
     if (full) {
         Append(runs, RecipientBlock(*stat, result) + " \r", fonts_.header, false);
-        Append(runs, "Subject: " + body->Subject() + "\r\r", fonts_.body, true);
+        Append(runs, Label("Subject:") + " " + body->Subject() + "\r\r", fonts_.body, true);
     } else {
         stat->ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo&) { result.isComment = true; });
     }

@@ -68,6 +68,8 @@ public:
     static std::string MarksLine(int32_t marks);
     // How times appear in articles.
     std::string FormatTime(TDateTime t) const;
+    // A fixed label ("Subject:", "By") in the user's language.
+    std::string Label(std::string_view english) const;
 
 private:
     void Append(std::vector<StyledRun>& runs, std::string text, const std::string& font, bool bold);

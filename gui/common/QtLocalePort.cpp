@@ -1,5 +1,6 @@
 #include "gui/common/QtLocalePort.h"
 
+#include "gui/common/CoreTexts.h"
 #include "gui/common/WireCodec.h"
 
 namespace pellar {
@@ -70,6 +71,11 @@ std::string QtLocalePort::FormatDateTime(const CalendarTime& t) const
     if (!date.isValid() || !time.isValid())
         return PlainLocalePort().FormatDateTime(t);
     return ToWire(DateTimeText(date, time));
+}
+
+std::string QtLocalePort::Label(std::string_view english) const
+{
+    return ToWire(CoreText(QString::fromLatin1(english.data(), qsizetype(english.size()))));
 }
 
 int QtLocalePort::CompareNames(std::string_view a, std::string_view b) const

@@ -24,6 +24,8 @@ public:
     std::string FormatDateTime(const CalendarTime& t) const override;
     // a and b in the wire encoding.
     int CompareNames(std::string_view a, std::string_view b) const override;
+    // The windows' language for core's fixed labels (see CoreText).
+    std::string Label(std::string_view english) const override;
 
     // The date-time as the user's locale writes it ("c": short date, long time).
     static QString DateTimeText(const QDateTime& when, const QLocale& locale = QLocale());

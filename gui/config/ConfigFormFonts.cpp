@@ -23,20 +23,20 @@ namespace {
 
 // Lines of the font sample: an article header (0-2), an article body (3-8)
 // and, after the "=" line, a message (9 on), as the article view and the
-// messages window lay them out.
+// messages window lay them out (the words translated as theirs are).
 const char* const kSampleLines[] = {
-    "4711 %1, By [6] Anna Berg",
-    "Recipient: [12] Pellar (test) (311)",
-    "Comment to: 4700 by [9] Erik Lund",
-    "Subject: What the texts look like",
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "4711 %1, By [6] Anna Berg"),
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Recipient: [12] Pellar (test) (311)"),
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Comment to: 4700 by [9] Erik Lund"),
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Subject: What the texts look like"),
     "",
-    "This is the body of a text, in the body font.",
-    "Lines keep the width they were written with.",
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "This is the body of a text, in the body font."),
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Lines keep the width they were written with."),
     "--- 4711 ---",
     "",
     "========================================",
-    "Personal message from Erik Lund (10:20):",
-    "Lunch at twelve?",
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Personal message from Erik Lund (10:20):"),
+    QT_TRANSLATE_NOOP("pellar::TConfigForm", "Lunch at twelve?"),
 };
 constexpr int kFirstBodyLine = 3;
 constexpr int kFirstMessageLine = 9;
@@ -123,7 +123,8 @@ void TConfigForm::ApplyRegionFonts()
         if (line > 0)
             cursor.insertBlock(QTextBlockFormat(), format);
         cursor.setBlockCharFormat(format);
-        QString shown = QString::fromLatin1(text);
+        // In the windows' language, as the article and the messages will be.
+        QString shown = *text ? tr(text) : QString();
         if (line == 0)  // the date as articles show it
             shown = shown.arg(QtLocalePort::DateTimeText(QDateTime(QDate(2026, 12, 6), QTime(10, 15, 2))));
         cursor.insertText(shown, format);

@@ -222,7 +222,8 @@ bool TMessagesForm::Deliver(const IncomingMessage& message, bool chatOnly)
     if (!AcceptsMessage(chat_, partner_, message.sender, message.recipient, me, chatOnly))
         return false;
     const std::string recipientName = message.recipient == 0 ? ToWire(tr("Everyone")) : message.recipientName;
-    AppendEntry(ReceivedMessageEntry(Now(), recipientName, message.senderName, message.text), kLongestShownMessage);
+    AppendEntry(ReceivedMessageEntry(Now(), recipientName, message.senderName, message.text, QtLocalePort()),
+                kLongestShownMessage);
     if (away_)
         AutoReply(message.sender, message.recipient);
     return true;
@@ -271,7 +272,7 @@ void TMessagesForm::SendMessageActionExecute()
     const std::string name = recipient == 0          ? std::string("all users")
                              : targetEdit_->IsOK() ? ToWire(targetEdit_->text())
                                                    : client_.Cache().GetName(recipient);
-    AppendEntry(SentMessageEntry(Now(), name, text));
+    AppendEntry(SentMessageEntry(Now(), name, text, QtLocalePort()));
 }
 
 void TMessagesForm::StartChatActionExecute()

@@ -9,6 +9,7 @@
 #include "support/gui/AppDriving.h"
 
 #include "core/config/SettingsPages.h"
+#include "core/events/AutoReplyThrottle.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/protocol/MiravoTables.h"
 #include "core/reading/ConfListModel.h"
@@ -19,6 +20,8 @@
 #include "core/protocol/TMVCommunicationThread.h"
 #include "gui/common/CoreTexts.h"
 #include "gui/common/MainStatusBar.h"
+#include "gui/common/QtLocalePort.h"
+#include "gui/common/WireCodec.h"
 #include "gui/config/ConfigForm.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/AboutBox.h"
@@ -426,6 +429,13 @@ private slots:
         QCOMPARE(CoreText(QString::fromStdString(GreetingTimeoutText("h", "1"))).count(QStringLiteral("Port 1")), 1);
         QVERIFY(!CoreText(QString::fromStdString(GreetingTimeoutText("h", "1"))).contains(QStringLiteral("timeout")));
         QCOMPARE(CoreUserMessageText("!No matching names found"), QStringLiteral("Keine passenden Namen gefunden"));
+        // The words core writes among server text: the article's labels, the
+        // messages window's entries.
+        const QtLocalePort words;
+        QCOMPARE(words.Label("Subject:"), ToWire(QStringLiteral("Betreff:")));
+        QCOMPARE(words.Label("Marked by 7 persons"), ToWire(QStringLiteral("Von 7 Personen markiert")));
+        const QString entry = FromWire(ReceivedMessageEntry("t", "alle", "Anna", "Hallo", words));
+        QVERIFY2(entry.contains(QStringLiteral("\rNachricht vom t an alle\rvon Anna:\r")), qPrintable(entry));
         QCOMPARE(CoreText(std::string_view(MiravoErrorText(4))), QStringLiteral("Falsches oder ungültiges Passwort"));
         for (const auto choice : {PrefetchChoice::Always, PrefetchChoice::NextOnly, PrefetchChoice::Automatic,
                                   PrefetchChoice::AsDefaultProfile}) {
@@ -502,6 +512,11 @@ private slots:
         QTRY_COMPARE(shown.count(), 1);
         QTRY_COMPARE(reading->BusyCount(), 0);
         QCOMPARE(reading->windowTitle(), QStringLiteral("Texte lesen"));
+        // The article's own words are German, the server's text as written.
+        const QString article = reading->ArticleView()->MainEdit()->toPlainText();
+        QVERIFY2(article.contains(QStringLiteral("Betreff: ")) && !article.contains(QStringLiteral("Subject: ")),
+                 qPrintable(article));
+        QVERIFY2(article.contains(QString::fromUtf8("Empfänger: [")), qPrintable(article));
         QAbstractItemModel* conferences = reading->ConfListView()->model();
         QCOMPARE(conferences->headerData(TConfListView::UnreadColumn, Qt::Horizontal).toString(),
                  QStringLiteral("Ungelesen"));

@@ -1,5 +1,6 @@
 #include "core/reading/ArticleLayout.h"
 
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -157,6 +158,46 @@ TEST_F(ArticleLayoutTest, TimesAreWrittenInTheLocaleGiven)
     EXPECT_EQ(all.rfind("100 * " + local + ", By [6] Alice\r", 0), 0u);
     EXPECT_NE(all.find("sent by [7] Bob at " + local + "\r"), std::string::npos);
     EXPECT_NE(all.find("[7] Bob, " + local + " \"faq\"\r"), std::string::npos);
+}
+
+// The article's own words come from the locale (the user's language); the
+// server's text around them, a subject that reads like a label included, is
+// never passed to it.
+TEST_F(ArticleLayoutTest, LabelsAreTheLocalesWordsAndServerTextStaysAsWritten)
+{
+    class Words final : public LocalePort {
+    public:
+        std::string FormatDateTime(const CalendarTime& t) const override { return PlainLocalePort().FormatDateTime(t); }
+        int CompareNames(std::string_view a, std::string_view b) const override
+        {
+            return PlainLocalePort().CompareNames(a, b);
+        }
+        std::string Label(std::string_view english) const override
+        {
+            asked.emplace_back(english);
+            return "<" + std::string(english) + ">";
+        }
+        mutable std::vector<std::string> asked;
+    } words;
+    source.Add(90, 7, "parent\nbody");
+    auto stat = source.Add(100, 6, "Subject: by\nbody");
+    stat->SetNoOfMarks(2);
+    stat->SetMiscInfos({Recipient(20, 3), Recipient(21, 9, true, 7, FakeSource::kWhen), Link<TMiscInfoCommTo>(90),
+                        Link<TMiscInfoCommIn>(101)});
+    ArticleLayout layout(source, fonts, false, words);
+    std::vector<StyledRun> runs;
+    ASSERT_TRUE(layout.Format(100, ArticleMode::Full, runs).shown);
+    const std::string all = Joined(runs);
+    EXPECT_EQ(all.rfind("100 " + when + ", <By> [6] Alice\r", 0), 0u) << all;
+    EXPECT_NE(all.find("<Recipient:> [20] Talk (3)\r"), std::string::npos) << all;
+    EXPECT_NE(all.find("<Carbon Copy:> [21] News (9), <sent by> [7] Bob <at> " + when + "\r"), std::string::npos);
+    EXPECT_NE(all.find("<Comment to:> 90 <by> [7] Bob\r"), std::string::npos) << all;
+    EXPECT_NE(all.find("<Marked by two persons>\r"), std::string::npos) << all;
+    EXPECT_NE(all.find("<Subject:> Subject: by\r"), std::string::npos) << all;
+    EXPECT_NE(all.find("<Comments in:> 101\r"), std::string::npos) << all;
+    for (const std::string& english : words.asked)
+        EXPECT_EQ(english.find("Alice"), std::string::npos) << english;
+    EXPECT_EQ(std::count(words.asked.begin(), words.asked.end(), "Subject: by"), 0);
 }
 
 TEST_F(ArticleLayoutTest, CompactModeIsHeaderBodyAndEndOnly)
