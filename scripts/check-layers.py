@@ -58,8 +58,9 @@ EXCEPTIONS = {
 # build lines, and the server that answers them.
 REQUEST_NUMBERS_IN = ("core/protocol/", "server/")
 # The ways a request used to be sent by number: a generic request, a port's
-# request call, a command runner, a typed request's send, an argument list
-# or an enum value made from a literal.
+# request call, a command runner, a typed request's send, an argument list,
+# an enum value made from a literal, or a wire request made from a number
+# (which the compiler refuses already: its key is the catalogue's alone).
 BARE_REQUEST = re.compile(
     r"TGenericTrans\b[^;]*?\(\s*[^;]*?,\s*\{\s*[0-9]+"
     r"|\b(?:Request|Send)\(\s*\"[^\"]*\"\s*,\s*(?:[0-9]+\s*,\s*)?\{\s*[0-9]+"
@@ -67,7 +68,9 @@ BARE_REQUEST = re.compile(
     r"|\bRun\(\s*\"[^\"]*\"\s*,\s*\{\s*[0-9]+"
     r"|\bSendRequest\(\s*\{\s*[0-9]+"
     r"|initializer_list<RequestArg>\s*\{\s*[0-9]+"
-    r"|static_cast<RequestNumber>\(\s*[0-9]+")
+    r"|static_cast<RequestNumber>\(\s*[0-9]+"
+    r"|\bRequestNumber\(\s*[0-9]+\s*\)"
+    r"|\bWireRequest\s*[({]\s*(?:[\w:]+\s*,\s*)?RequestNumber\b")
 
 TOPS = ("core", "gui", "server")
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".in")
@@ -218,6 +221,10 @@ def self_test():
         ("a command by number", {"core/session/S.cpp": 'Run("Enable", {42, level});\n'}, "bare number"),
         ("an argument list by number",
          {"gui/events/M.cpp": 'Execute(make(p, "x", std::initializer_list<RequestArg>{80, text}));\n'}, "bare number"),
+        ("a wire request from a number", {"core/session/W.cpp": 'Send(WireRequest(RequestNumber(29), {7}));\n'},
+         "bare number"),
+        ("a wire request from a named number",
+         {"core/events/W.cpp": 'x.Execute(WireRequest{RequestNumber::SendMessage, {0, m}});\n'}, "bare number"),
         ("a built request", {"gui/reading/B.cpp": 'TGenericTrans request(c, "Delete text", requests::DeleteText(t));\n'},
          None),
         ("numbers where they belong", {"core/protocol/C.cpp": 'SendRequest({76, name});\n',

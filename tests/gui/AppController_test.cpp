@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(online.count(), 1);
         QCOMPARE(whenAsked, (std::vector<std::pair<bool, bool>>{{true, false}}));
         // What the others see this session doing.
-        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", {RequestNumber::WhoIsOn, {1, 0, 0}});
+        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", requests::WhoIsOn(true, 0, false));
         QVERIFY(client.Transactions().ExecuteAndWait(whoIsOn));
         QVERIFY(whoIsOn.ReplyLine().find("7Hwaiting") != std::string::npos);
         QVERIFY(whoIsOn.ReplyLine().find("9Hrereading") == std::string::npos);
