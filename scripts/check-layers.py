@@ -40,19 +40,11 @@ ALLOWED_EXTRA = {
 # The composition root embeds the server for the demo mode.
 EXTRA_USES = {"gui/shell": {"server"}}
 
-# Today's gui includes that still break the order: (including file, included
-# file). Each one is a debt to pay off, never a place to add to.
-EXCEPTIONS = {
-    # The name chooser's dialog is opened by the shared services.
-    ("gui/common/GuiServices.cpp", "gui/dialogs/ChooseNameForm.h"),
-    # Windows that reach the main window for its status bar and menus.
-    ("gui/reading/ReadArticleForm.cpp", "gui/shell/MainForm.h"),
-    ("gui/events/EventsController.cpp", "gui/shell/MainForm.h"),
-    ("gui/writing/WriteTextForm.cpp", "gui/shell/MainForm.h"),
-    ("gui/writing/WriteTextOpener.cpp", "gui/shell/MainForm.h"),
-    # The reading window opens the writing window.
-    ("gui/reading/ReadArticleForm.h", "gui/writing/WriteTextOpener.h"),
-}
+# Includes that break the order and are tolerated for now: (including file,
+# included file). Empty: the windows reach the frame through the MainWindow
+# port (gui/common), the writing window through WriteRequest, and the name
+# chooser is handed to GuiServices by the shell. Never a place to add to.
+EXCEPTIONS = set()
 
 # Where a request number may be written: the catalogue and what uses it to
 # build lines, and the server that answers them.
@@ -207,10 +199,19 @@ def self_test():
          {"gui/reading/V.cpp": '#include "gui/shell/Main.cpp"\n'}, "runs up"),
         ("a folder outside the order", {"core/extra/X.cpp": "\n"}, "not in the layer order"),
         ("Qt in core", {"core/protocol/Q.cpp": "#include <QString>\n"}, "never uses Qt"),
+        ("a window reaching the frame past its port", {"gui/shell/MainForm.h": "",
+                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
         ("a listed exception", {"gui/shell/MainForm.h": "",
-                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, None),
+                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, None,
+         {("gui/events/EventsController.cpp", "gui/shell/MainForm.h")}),
         ("the same include from an unlisted file", {"gui/shell/MainForm.h": "",
-                                "gui/events/Other.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
+                                "gui/events/Other.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up",
+         {("gui/events/EventsController.cpp", "gui/shell/MainForm.h")}),
+        ("the shared services opening a dialog", {"gui/dialogs/ChooseNameForm.h": "",
+                                "gui/common/GuiServices.cpp": '#include "gui/dialogs/ChooseNameForm.h"\n'}, "runs up"),
+        ("the reading window including the writing window", {"gui/writing/WriteTextOpener.h": "",
+                                "gui/reading/ReadArticleForm.h": '#include "gui/writing/WriteTextOpener.h"\n'},
+         "runs sideways"),
         ("a generic request by number in a window",
          {"gui/reading/D.cpp": 'TGenericTrans request(client.Protocol(), "Delete text",\n    {29, text});\n'},
          "bare number"),
@@ -230,11 +231,15 @@ def self_test():
         ("numbers where they belong", {"core/protocol/C.cpp": 'SendRequest({76, name});\n',
                                        "server/D.cpp": 'switch (r.number) { case 76: break; }\n'}, None),
     ]
+    global EXCEPTIONS
+    kept = EXCEPTIONS
     failures = 0
-    for name, extra, expected in cases:
+    for name, extra, expected, *exceptions in cases:
+        EXCEPTIONS = exceptions[0] if exceptions else set()
         with tempfile.TemporaryDirectory(prefix="layers-") as root:
             tree(root, {**base, **extra})
             problems = check(root) + bare_requests(root)
+        EXCEPTIONS = kept
         ok = (not problems) if expected is None else any(expected in p for p in problems)
         if expected is not None and len(problems) != 1:
             ok = False  # the one fault, and nothing reported about the clean part

@@ -18,7 +18,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/MainForm.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/WireCodec.h"
@@ -120,13 +120,13 @@ void TReadArticleForm::BuildLayout()
     mainSplitter_->setSizes({220, 460});
 }
 
-void TReadArticleForm::SetMainForm(TMainForm* mainForm)
+void TReadArticleForm::SetMainForm(MainWindow* mainForm)
 {
     mainForm_ = mainForm;
     articleView_->SetStatusBar(mainForm ? mainForm->StatusBar1() : nullptr);
 }
 
-TMainForm* TReadArticleForm::MainForm() const
+MainWindow* TReadArticleForm::MainForm() const
 {
     return mainForm_.data();
 }
