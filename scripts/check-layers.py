@@ -20,6 +20,7 @@ import tempfile
 ORDER = [
     ["core/base"],                       # log file, user name, version, state paths, GUI hand-over port
     ["core/protocol"],                   # wire, threads, transactions, records, user-message queue
+    ["core/commands"],                   # user commands, activity keys, default typed shortcuts
     ["core/config"],                     # settings over a registry backend
     ["core/session"],                    # the client context, caches, logon, session commands
     ["core/reading"],                    # read status, next unread, layout, subject tree
@@ -192,6 +193,9 @@ def self_test():
         ("an upward include", {"core/base/Bad.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
         ("a sideways include", {"core/events/A.h": "", "core/search/B.cpp": '#include "core/events/A.h"\n'},
          "runs sideways"),
+        ("the wire reaching for the command tables",
+         {"core/commands/MiravoTables.h": "", "core/protocol/T.cpp": '#include "core/commands/MiravoTables.h"\n'},
+         "runs up"),
         ("an upward relative include", {"core/protocol/R.cpp": '#include "../session/Client.h"\n'}, "runs up"),
         ("the server beyond protocol", {"server/S.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
         ("core using the server", {"core/protocol/P.cpp": '#include "server/Server.cpp"\n'}, "runs up"),

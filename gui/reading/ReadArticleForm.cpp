@@ -4,7 +4,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
