@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TAsyncList asyncList;
     {
         TMiravoActiveTransactions table(queue, connected);
-        table.Execute(std::make_unique<TGenericTrans>(context, "g", WireRequest{RequestNumber::GetTime}));       // 1
+        table.Execute(std::make_unique<TGenericTrans>(context, "g", requests::GetTime()));       // 1
         table.Execute(std::make_unique<TGetTextTrans>(context, 1));                                              // 2
         table.Execute(std::make_unique<TGetTextStatTrans>(context, 1, textStat));                                // 3
         table.Execute(std::make_unique<TGetTextMap>(context, textMap, 7, 1, 100));                              // 4

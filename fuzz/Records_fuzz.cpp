@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/MiravoTypes.h"
 
 using namespace pellar;

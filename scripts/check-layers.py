@@ -20,6 +20,7 @@ import tempfile
 ORDER = [
     ["core/base"],                       # log file, user name, version, state paths, GUI hand-over port
     ["core/protocol"],                   # wire, threads, transactions, records, user-message queue
+    ["core/commands"],                   # user commands, activity keys, default typed shortcuts
     ["core/config"],                     # settings over a registry backend
     ["core/session"],                    # the client context, caches, logon, session commands
     ["core/reading"],                    # read status, next unread, layout, subject tree
@@ -40,26 +41,19 @@ ALLOWED_EXTRA = {
 # The composition root embeds the server for the demo mode.
 EXTRA_USES = {"gui/shell": {"server"}}
 
-# Today's gui includes that still break the order: (including file, included
-# file). Each one is a debt to pay off, never a place to add to.
-EXCEPTIONS = {
-    # The name chooser's dialog is opened by the shared services.
-    ("gui/common/GuiServices.cpp", "gui/dialogs/ChooseNameForm.h"),
-    # Windows that reach the main window for its status bar and menus.
-    ("gui/reading/ReadArticleForm.cpp", "gui/shell/MainForm.h"),
-    ("gui/events/EventsController.cpp", "gui/shell/MainForm.h"),
-    ("gui/writing/WriteTextForm.cpp", "gui/shell/MainForm.h"),
-    ("gui/writing/WriteTextOpener.cpp", "gui/shell/MainForm.h"),
-    # The reading window opens the writing window.
-    ("gui/reading/ReadArticleForm.h", "gui/writing/WriteTextOpener.h"),
-}
+# Includes that break the order and are tolerated for now: (including file,
+# included file). Empty: the windows reach the frame through the MainWindow
+# port (gui/common), the writing window through WriteRequest, and the name
+# chooser is handed to GuiServices by the shell. Never a place to add to.
+EXCEPTIONS = set()
 
 # Where a request number may be written: the catalogue and what uses it to
 # build lines, and the server that answers them.
 REQUEST_NUMBERS_IN = ("core/protocol/", "server/")
 # The ways a request used to be sent by number: a generic request, a port's
-# request call, a command runner, a typed request's send, an argument list
-# or an enum value made from a literal.
+# request call, a command runner, a typed request's send, an argument list,
+# an enum value made from a literal, or a wire request made from a number
+# (which the compiler refuses already: its key is the catalogue's alone).
 BARE_REQUEST = re.compile(
     r"TGenericTrans\b[^;]*?\(\s*[^;]*?,\s*\{\s*[0-9]+"
     r"|\b(?:Request|Send)\(\s*\"[^\"]*\"\s*,\s*(?:[0-9]+\s*,\s*)?\{\s*[0-9]+"
@@ -67,7 +61,9 @@ BARE_REQUEST = re.compile(
     r"|\bRun\(\s*\"[^\"]*\"\s*,\s*\{\s*[0-9]+"
     r"|\bSendRequest\(\s*\{\s*[0-9]+"
     r"|initializer_list<RequestArg>\s*\{\s*[0-9]+"
-    r"|static_cast<RequestNumber>\(\s*[0-9]+")
+    r"|static_cast<RequestNumber>\(\s*[0-9]+"
+    r"|\bRequestNumber\(\s*[0-9]+\s*\)"
+    r"|\bWireRequest\s*[({]\s*(?:[\w:]+\s*,\s*)?RequestNumber\b")
 
 TOPS = ("core", "gui", "server")
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".in")
@@ -197,6 +193,9 @@ def self_test():
         ("an upward include", {"core/base/Bad.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
         ("a sideways include", {"core/events/A.h": "", "core/search/B.cpp": '#include "core/events/A.h"\n'},
          "runs sideways"),
+        ("the wire reaching for the command tables",
+         {"core/commands/MiravoTables.h": "", "core/protocol/T.cpp": '#include "core/commands/MiravoTables.h"\n'},
+         "runs up"),
         ("an upward relative include", {"core/protocol/R.cpp": '#include "../session/Client.h"\n'}, "runs up"),
         ("the server beyond protocol", {"server/S.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
         ("core using the server", {"core/protocol/P.cpp": '#include "server/Server.cpp"\n'}, "runs up"),
@@ -204,10 +203,19 @@ def self_test():
          {"gui/reading/V.cpp": '#include "gui/shell/Main.cpp"\n'}, "runs up"),
         ("a folder outside the order", {"core/extra/X.cpp": "\n"}, "not in the layer order"),
         ("Qt in core", {"core/protocol/Q.cpp": "#include <QString>\n"}, "never uses Qt"),
+        ("a window reaching the frame past its port", {"gui/shell/MainForm.h": "",
+                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
         ("a listed exception", {"gui/shell/MainForm.h": "",
-                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, None),
+                                "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, None,
+         {("gui/events/EventsController.cpp", "gui/shell/MainForm.h")}),
         ("the same include from an unlisted file", {"gui/shell/MainForm.h": "",
-                                "gui/events/Other.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
+                                "gui/events/Other.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up",
+         {("gui/events/EventsController.cpp", "gui/shell/MainForm.h")}),
+        ("the shared services opening a dialog", {"gui/dialogs/ChooseNameForm.h": "",
+                                "gui/common/GuiServices.cpp": '#include "gui/dialogs/ChooseNameForm.h"\n'}, "runs up"),
+        ("the reading window including the writing window", {"gui/writing/WriteTextOpener.h": "",
+                                "gui/reading/ReadArticleForm.h": '#include "gui/writing/WriteTextOpener.h"\n'},
+         "runs sideways"),
         ("a generic request by number in a window",
          {"gui/reading/D.cpp": 'TGenericTrans request(client.Protocol(), "Delete text",\n    {29, text});\n'},
          "bare number"),
@@ -218,16 +226,24 @@ def self_test():
         ("a command by number", {"core/session/S.cpp": 'Run("Enable", {42, level});\n'}, "bare number"),
         ("an argument list by number",
          {"gui/events/M.cpp": 'Execute(make(p, "x", std::initializer_list<RequestArg>{80, text}));\n'}, "bare number"),
+        ("a wire request from a number", {"core/session/W.cpp": 'Send(WireRequest(RequestNumber(29), {7}));\n'},
+         "bare number"),
+        ("a wire request from a named number",
+         {"core/events/W.cpp": 'x.Execute(WireRequest{RequestNumber::SendMessage, {0, m}});\n'}, "bare number"),
         ("a built request", {"gui/reading/B.cpp": 'TGenericTrans request(c, "Delete text", requests::DeleteText(t));\n'},
          None),
         ("numbers where they belong", {"core/protocol/C.cpp": 'SendRequest({76, name});\n',
                                        "server/D.cpp": 'switch (r.number) { case 76: break; }\n'}, None),
     ]
+    global EXCEPTIONS
+    kept = EXCEPTIONS
     failures = 0
-    for name, extra, expected in cases:
+    for name, extra, expected, *exceptions in cases:
+        EXCEPTIONS = exceptions[0] if exceptions else set()
         with tempfile.TemporaryDirectory(prefix="layers-") as root:
             tree(root, {**base, **extra})
             problems = check(root) + bare_requests(root)
+        EXCEPTIONS = kept
         ok = (not problems) if expected is None else any(expected in p for p in problems)
         if expected is not None and len(problems) != 1:
             ok = False  # the one fault, and nothing reported about the clean part

@@ -36,6 +36,7 @@
 #include "bench/soak/RawLink.h"
 #include "bench/soak/SoakAttacks.h"
 #include "core/protocol/MVTransaction.h"
+#include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Client.h"
 #include "bench/support/BenchServer.h"
@@ -374,12 +375,12 @@ Lost Check(int port, const std::vector<std::unique_ptr<HonestSession>>& sessions
         const int fd = bench::ConnectTo(port);
         SendAll(fd, "A5Hcheck\n");
         ReadLine(fd, 5000);
-        SendAll(fd, "1 62 " + std::to_string(s->Person()) + " " + pellar::EncodeHollerith(s->Password()) + " 0\n");
+        SendAll(fd, pellar::requests::Login(s->Person(), s->Password(), false).Line(1));
         ReadLine(fd, 10000);
         int id = 2;
         for (const auto& [text, body] : s->Texts()) {
             // The body comes back with the LF of its first line: read by count.
-            SendAll(fd, std::to_string(id++) + " 25 " + std::to_string(text) + " 0 65535\n");
+            SendAll(fd, pellar::requests::GetText(text, 0, 65535).Line(id++));
             std::string reply = ReadLine(fd, 10000);
             const size_t h = reply.find('H');
             if (reply[0] != '=' || h == std::string::npos) {
@@ -393,7 +394,7 @@ Lost Check(int port, const std::vector<std::unique_ptr<HonestSession>>& sessions
             if (got != body)
                 ++lost.texts;
         }
-        SendAll(fd, std::to_string(id) + " 23\n");
+        SendAll(fd, pellar::requests::GetMarks().Line(id));
         const std::string marks = ReadLine(fd, 10000);
         std::set<int32_t> onServer;
         size_t pos = marks.find(' ');

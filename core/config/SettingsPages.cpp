@@ -2,7 +2,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/ShortcutMap.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/WireTokens.h"
 
 #include <charconv>

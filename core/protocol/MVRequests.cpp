@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/RecordParsers.h"
 #include "core/protocol/TMiravoConferenceBase.h"
 #include "core/protocol/TMiravoMembership.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/WireTokens.h"
 
 namespace pellar {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/WireTokens.h"
 
 namespace pellar {

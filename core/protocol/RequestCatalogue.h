@@ -108,8 +108,16 @@ private:
 // A request ready to send: its number and its arguments in wire form.
 class WireRequest {
 public:
-    WireRequest(RequestNumber number, std::initializer_list<RequestArg> args = {});
-    WireRequest(RequestNumber number, std::vector<std::string> args) : number_(number), args_(std::move(args)) {}
+    // Held only by the builders below (made in their file alone): a request
+    // line is built there or not at all, so no bare request number can be
+    // sent from anywhere else.
+    class Key {
+        Key() = default;
+        friend struct CatalogueKeys;
+    };
+
+    WireRequest(Key, RequestNumber number, std::initializer_list<RequestArg> args = {});
+    WireRequest(Key, RequestNumber number, std::vector<std::string> args) : number_(number), args_(std::move(args)) {}
 
     RequestNumber Number() const { return number_; }
     const std::vector<std::string>& Args() const { return args_; }

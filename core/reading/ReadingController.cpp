@@ -7,7 +7,7 @@
 
 #include "core/base/CancellableGuiThread.h"
 #include "core/protocol/MVTransaction.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/protocol/DateTime.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/RecordServices.h"
 #include "core/protocol/TIntegerResourceLock.h"
 #include "core/protocol/TMiravoConference.h"

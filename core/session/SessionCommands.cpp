@@ -4,7 +4,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVRequests.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Client.h"
 

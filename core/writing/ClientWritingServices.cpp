@@ -1,6 +1,6 @@
 #include "core/writing/ClientWritingServices.h"
 
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/TMiravoConference.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"

@@ -1,7 +1,6 @@
 #include "gui/common/GuiServices.h"
 #include "gui/common/CoreTexts.h"
 
-#include "gui/dialogs/ChooseNameForm.h"
 #include "gui/common/UserMessageIcon.h"
 #include "gui/common/WireCodec.h"
 
@@ -29,11 +28,7 @@ std::optional<int32_t> ChooseName(const GuiServices* services, const std::vector
 {
     if (services && services->chooseName)
         return services->chooseName(matches, parent);
-    TChooseNameForm form(services, parent);
-    form.SetMatches(matches);
-    if (form.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return form.ChosenNumber();
+    return std::nullopt;
 }
 
 } // namespace pellar

@@ -17,6 +17,9 @@ namespace pellar {
 
 class SpellService;
 
+// Lets the user pick one of two or more matches; none when cancelled.
+using NameChooser = std::function<std::optional<int32_t>(const std::vector<NameMatch>&, QWidget*)>;
+
 struct GuiServices {
     NameLookup* names = nullptr;
 
@@ -27,8 +30,9 @@ struct GuiServices {
     std::function<void(int32_t)> showPresentation;
 
     // Lets the user pick one of two or more matches; none when cancelled.
-    // Unset means the choose-name dialog.
-    std::function<std::optional<int32_t>(const std::vector<NameMatch>&, QWidget*)> chooseName;
+    // The shell sets the choose-name dialog here (DialogNameChooser, in
+    // gui/dialogs); unset, nothing can be chosen.
+    NameChooser chooseName;
 
     // Creates a conference (the create dialog, with name proposed) and joins
     // it; its number, or -1. Unset where no session can.
@@ -41,7 +45,7 @@ struct GuiServices {
 // Posts through the services' queue; without one the message is shown at once.
 void PostUserMessage(const GuiServices* services, const std::string& message, QWidget* parent);
 
-// Runs the services' chooser, or the choose-name dialog when none is set.
+// Runs the services' chooser; none without one (as if cancelled).
 std::optional<int32_t> ChooseName(const GuiServices* services, const std::vector<NameMatch>& matches,
                                   QWidget* parent);
 

@@ -5,7 +5,7 @@
 #include "gui/config/ConfigFormParts.h"
 
 #include "core/config/ShortcutMap.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "gui/common/WireCodec.h"
 
 #include <QComboBox>

@@ -110,4 +110,15 @@ void TChooseNameForm::PresentationClick()
         services_->showPresentation(*number);
 }
 
+NameChooser DialogNameChooser(const GuiServices* services)
+{
+    return [services](const std::vector<NameMatch>& matches, QWidget* parent) -> std::optional<int32_t> {
+        TChooseNameForm form(services, parent);
+        form.SetMatches(matches);
+        if (form.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return form.ChosenNumber();
+    };
+}
+
 } // namespace pellar

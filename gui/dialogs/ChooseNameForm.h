@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/writing/NameLookup.h"
+#include "gui/common/GuiServices.h"
 
 #include <QDialog>
 
@@ -14,8 +15,6 @@ class QListWidget;
 class QPushButton;
 
 namespace pellar {
-
-struct GuiServices;
 
 class TChooseNameForm : public QDialog {
     Q_OBJECT
@@ -48,5 +47,9 @@ private:
     QPushButton* okButton_;
     QPushButton* presentationButton_;
 };
+
+// The dialog as the services' chooser: shows the matches, returns the
+// chosen number, none when cancelled. The shell installs it at startup.
+NameChooser DialogNameChooser(const GuiServices* services);
 
 } // namespace pellar

@@ -18,7 +18,7 @@
 #include "gui/events/IconTaskBar.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/common/QtCancellableGuiThread.h"
-#include "gui/shell/MainForm.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -26,7 +26,7 @@
 
 namespace pellar {
 
-EventsController::EventsController(Client& client, TMainForm& mainForm, const GuiServices* services,
+EventsController::EventsController(Client& client, MainWindow& mainForm, const GuiServices* services,
                                    QObject* parent, std::shared_ptr<AsyncDispatch> dispatch)
     : QObject(parent), client_(client), mainForm_(mainForm), services_(services), dispatch_(std::move(dispatch))
 {

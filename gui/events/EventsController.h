@@ -34,7 +34,7 @@ class DesktopNotifier;
 class TActiveUsersForm;
 class TAsyncMsgThread;
 class TIconTaskBar;
-class TMainForm;
+class MainWindow;
 class TMessagesForm;
 struct GuiServices;
 
@@ -42,7 +42,7 @@ class EventsController : public QObject, public EventPorts {
     Q_OBJECT
 
 public:
-    EventsController(Client& client, TMainForm& mainForm, const GuiServices* services = nullptr,
+    EventsController(Client& client, MainWindow& mainForm, const GuiServices* services = nullptr,
                      QObject* parent = nullptr, std::shared_ptr<AsyncDispatch> dispatch = {});
     ~EventsController() override;
 
@@ -120,7 +120,7 @@ private:
     static void DeleteWindow(QWidget* window);
 
     Client& client_;
-    TMainForm& mainForm_;
+    MainWindow& mainForm_;
     const GuiServices* services_;
     TIconTaskBar* tray_;
     DesktopNotifier* defaultNotifier_ = nullptr;

@@ -5,7 +5,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
@@ -19,7 +19,7 @@
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
-#include "gui/shell/MainForm.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/WireCodec.h"
@@ -121,13 +121,13 @@ void TReadArticleForm::BuildLayout()
     mainSplitter_->setSizes({220, 460});
 }
 
-void TReadArticleForm::SetMainForm(TMainForm* mainForm)
+void TReadArticleForm::SetMainForm(MainWindow* mainForm)
 {
     mainForm_ = mainForm;
     articleView_->SetStatusBar(mainForm ? mainForm->StatusBar1() : nullptr);
 }
 
-TMainForm* TReadArticleForm::MainForm() const
+MainWindow* TReadArticleForm::MainForm() const
 {
     return mainForm_.data();
 }

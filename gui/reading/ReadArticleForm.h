@@ -8,7 +8,7 @@
 #include "core/reading/ReadingController.h"
 #include "gui/reading/ReadingPrompts.h"
 #include "gui/common/MainCommands.h"
-#include "gui/writing/WriteTextOpener.h"
+#include "gui/common/WriteRequest.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -29,19 +29,12 @@ class SubjectTreeAsyncThread;
 class TArticleViewForm;
 class TConfListView;
 class TFindDialog;
-class TMainForm;
+class MainWindow;
 class TMiravoTextEdit;
 class TReadArticleActions;
 class TReadingCommands;
 class TSubjectTreeView;
 struct GuiServices;
-
-// What the writing window is asked to open: the kind and its number (the
-// chosen conference or person, or the commented text).
-struct WriteRequest {
-    TextCompositionMode mode = TextCompositionMode::NewText;
-    int32_t number = 0;
-};
 
 class TReadArticleForm : public QMainWindow {
     Q_OBJECT
@@ -52,7 +45,7 @@ public:
 
     // --- Wiring (the application hands these over once) -------------------
     // Status-bar panels 1 and 2.
-    void SetMainForm(TMainForm* mainForm);
+    void SetMainForm(MainWindow* mainForm);
     // Join, leave, go to, rename, activity and "user active".
     void SetSessionCommands(SessionCommands* commands) { reading_->SetSessionCommands(commands); }
     // Choosers, input boxes and questions.
@@ -104,7 +97,7 @@ public:
     TFindDialog* FindDialog();
     SubjectTreeAsyncThread* SubjectTreeBuilder() const { return reading_->SubjectTreeBuilder(); }
     SessionCommands* Session() const { return reading_->Session(); }
-    TMainForm* MainForm() const;
+    MainWindow* MainForm() const;
     bool IsConnected() const;
     bool Reformat() const;
 
@@ -175,7 +168,7 @@ private:
     ReadingPrompts prompts_;
     std::function<std::vector<std::string>()> listProfiles_;
     TFindDialog* findDialog_ = nullptr;
-    QPointer<TMainForm> mainForm_;
+    QPointer<MainWindow> mainForm_;
 
     TConfListView* confList_ = nullptr;
     TSubjectTreeView* subjectTree_ = nullptr;

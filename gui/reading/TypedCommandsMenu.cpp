@@ -1,7 +1,7 @@
 #include "gui/reading/TypedCommandsMenu.h"
 
 #include "core/config/ShortcutMap.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 
 #include <QAction>
 

@@ -10,6 +10,7 @@
 #include "core/session/Client.h"
 #include "core/writing/ClientNameLookup.h"
 #include "gui/config/KeychainSecretStore.h"
+#include "gui/dialogs/ChooseNameForm.h"
 #include "gui/config/QSettingsRegistryBackend.h"
 #include "gui/common/QtLocalePort.h"
 #include "gui/common/QtCancellableGuiThread.h"
@@ -68,6 +69,7 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     names_ = std::make_unique<ClientNameLookup>(*client_);
     services_.names = names_.get();
     services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
+    services_.chooseName = DialogNameChooser(&services_);
     services_.createConference = [this](const std::string& name) {
         return session_ ? session_->Commands().CreateConferenceNamed(name) : -1;
     };

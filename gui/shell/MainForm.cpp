@@ -49,7 +49,7 @@ bool AskWarningYesNo(QWidget* parent, const QString& question)
 
 } // namespace
 
-TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : QMainWindow(parent), services_(services)
+TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : MainWindow(parent), services_(services)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Pellar"));

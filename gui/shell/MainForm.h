@@ -5,6 +5,7 @@
 #pragma once
 
 #include "gui/common/MainCommands.h"
+#include "gui/common/MainWindow.h"
 
 #include <QMainWindow>
 
@@ -25,7 +26,7 @@ class TWindowsMenu;
 class TQuickHelpForm;
 class THelpWindow;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public MainWindow {
     Q_OBJECT
 
 public:
@@ -57,16 +58,16 @@ public:
     void SetYesNoQuestion(YesNoQuestion ask) { askYesNo_ = std::move(ask); }
     void SetCloseGuard(CloseGuard guard) { closeGuard_ = std::move(guard); }
 
-    QMdiSubWindow* AddChildWindow(QWidget* window);
+    QMdiSubWindow* AddChildWindow(QWidget* window) override;
 
     // The frame's caption: the session's server and user while logged on,
     // the program's name else. A maximised child window adds its own title.
     void SetCaption(const QString& caption);
     QString Caption() const { return caption_; }
 
-    QMdiArea* MdiArea() const { return mdiArea_; }
+    QMdiArea* MdiArea() const override { return mdiArea_; }
     TMainMenus* Menus() const { return menus_; }
-    TMainStatusBar* StatusBar1() const { return statusBar_; }
+    TMainStatusBar* StatusBar1() const override { return statusBar_; }
     TWindowsMenu* Windows() const { return windowsMenu_; }
     TQuickHelpForm* QuickHelp() const { return quickHelp_; }
     // The help window, made when first asked for.

@@ -17,7 +17,7 @@
 #include "gui/common/ArticleRenderer.h"
 #include "gui/common/ToolBarOverflow.h"
 #include "gui/common/GuiServices.h"
-#include "gui/shell/MainForm.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"
@@ -67,7 +67,7 @@ QAction* MakeAction(QObject* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, TMainForm* mainForm,
+TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, MainWindow* mainForm,
                                std::function<void(const std::string&)> activity, QWidget* parent)
     : QMainWindow(parent),
       client_(client),

@@ -25,7 +25,7 @@ class DraftKeeper;
 class DraftStore;
 struct Draft;
 class CancellableGuiThread;
-class TMainForm;
+class MainWindow;
 class TMiravoTextEdit;
 struct GuiServices;
 
@@ -35,7 +35,7 @@ class TWriteTextForm : public QMainWindow, private WritingUi {
 public:
     // mainForm (may be null) gives the status bar and the MDI area;
     // activity (may be empty) changes the session's activity by key.
-    TWriteTextForm(Client& client, const GuiServices* services, TMainForm* mainForm,
+    TWriteTextForm(Client& client, const GuiServices* services, MainWindow* mainForm,
                    std::function<void(const std::string&)> activity = {}, QWidget* parent = nullptr);
     ~TWriteTextForm() override;
 
@@ -121,7 +121,7 @@ private:
 
     Client& client_;
     const GuiServices* services_;
-    TMainForm* mainForm_;
+    MainWindow* mainForm_;
     ClientWritingServices writing_;
     std::unique_ptr<TextComposition> model_;
     std::function<bool(const QString&)> answer_;

@@ -5,7 +5,7 @@
 #include "core/writing/DraftStore.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/common/GuiServices.h"
-#include "gui/shell/MainForm.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/WireCodec.h"
 #include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"

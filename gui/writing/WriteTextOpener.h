@@ -3,6 +3,8 @@
 // window's MDI area and starts it. Reading, events and the shell call these.
 #pragma once
 
+#include "gui/common/WriteRequest.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,17 +18,15 @@ namespace pellar {
 class Client;
 class DraftStore;
 struct Draft;
-class TMainForm;
+class MainWindow;
 class TWriteTextForm;
 struct GuiServices;
-
-enum class TextCompositionMode { NewText, Letter, Comment, Footnote, PersonalReply, Presentation, Motd };
 
 struct WriteTextContext {
     Client& client;
     const GuiServices* services = nullptr;
     // Null: the window opens as a top-level window.
-    TMainForm* mainForm = nullptr;
+    MainWindow* mainForm = nullptr;
     // The session's change-activity command by key; may be empty.
     std::function<void(const std::string&)> activity;
     // Where the window keeps its text while it is written; null: nowhere.

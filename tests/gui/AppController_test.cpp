@@ -8,6 +8,7 @@
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
 #include "gui/common/QtLocalePort.h"
+#include "gui/dialogs/ChooseNameForm.h"
 #include "gui/dialogs/CreateConfForm.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/LoginForm.h"
@@ -25,6 +26,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -115,6 +117,30 @@ private slots:
         QVERIFY(!app->MainWindow().IsOnline());
     }
 
+    void theServicesChooseANameInTheChooseNameDialog()
+    {
+        auto app = MakeController();
+        QVERIFY(app->Services().chooseName);
+        int listed = -1;
+        QString picked;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* chooser = qobject_cast<TChooseNameForm*>(QApplication::activeModalWidget())) {
+                listed = chooser->NameListBox()->count();
+                chooser->NameListBox()->setCurrentRow(1);
+                picked = chooser->NameListBox()->currentItem()->text();
+                chooser->accept();
+            }
+        });
+        poll.start();
+        const std::vector<NameMatch> matches{{"Anna", "person", 6}, {"Axel", "person", 7}};
+        const std::optional<int32_t> chosen = ChooseName(&app->Services(), matches, &app->MainWindow());
+        QCOMPARE(listed, 2);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(*chosen, picked == QStringLiteral("Anna") ? 6 : 7);
+    }
+
     void aFailedConnectLeavesNoSessionInTheStatusBar()
     {
         auto app = MakeController();
@@ -163,7 +189,7 @@ private slots:
         QCOMPARE(online.count(), 1);
         QCOMPARE(whenAsked, (std::vector<std::pair<bool, bool>>{{true, false}}));
         // What the others see this session doing.
-        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", {RequestNumber::WhoIsOn, {1, 0, 0}});
+        TGenericTrans whoIsOn(client.Protocol(), "Get who is on", requests::WhoIsOn(true, 0, false));
         QVERIFY(client.Transactions().ExecuteAndWait(whoIsOn));
         QVERIFY(whoIsOn.ReplyLine().find("7Hwaiting") != std::string::npos);
         QVERIFY(whoIsOn.ReplyLine().find("9Hrereading") == std::string::npos);

@@ -97,6 +97,7 @@ private slots:
     {
         lookup_->Add("a", "Anna", 1);
         lookup_->Add("a", "Axel", 2);
+        services_->chooseName = DialogNameChooser(services_.get());
         edit_->SetText(QStringLiteral("a"));
         int listed = -1;
         QTimer poll;
@@ -112,6 +113,28 @@ private slots:
         QCOMPARE(listed, 2);
         QCOMPARE(edit_->text(), QStringLiteral("a"));
         QVERIFY(!edit_->IsOK());
+    }
+
+    void WithoutAChooserSeveralMatchesStayUnchosenAndNoDialogOpens()
+    {
+        lookup_->Add("a", "Anna", 1);
+        lookup_->Add("a", "Axel", 2);
+        bool dialogShown = false;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* dialog = QApplication::activeModalWidget()) {
+                dialogShown = true;
+                dialog->close();
+            }
+        });
+        poll.start();
+        edit_->SetText(QStringLiteral("a"));
+        edit_->Complete();
+        QVERIFY(!dialogShown);
+        QCOMPARE(edit_->text(), QStringLiteral("a"));
+        QVERIFY(!edit_->IsOK());
+        QVERIFY(!ChooseName(nullptr, {{"Anna", "person", 1}, {"Axel", "person", 2}}, nullptr).has_value());
     }
 
     void TypingAfterCompletionMakesItUnverified()

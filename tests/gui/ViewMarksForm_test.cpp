@@ -46,7 +46,7 @@ private slots:
         ClientWritingServices requests(session.ClientContext());
         // Three marks of our own, besides any the demo has.
         for (auto [text, type] : {std::pair{3, 20}, std::pair{4, 7}, std::pair{5, 200}})
-            QVERIFY(requests.Request("Mark", {RequestNumber::MarkText, {text, type}}).ok);
+            QVERIFY(requests.Request("Mark", pellar::requests::MarkText(text, type)).ok);
 
         auto* form = new TViewMarksForm(session.ClientContext());
         QPointer<TViewMarksForm> watch(form);

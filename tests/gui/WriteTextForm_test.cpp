@@ -9,6 +9,7 @@
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/common/MainStatusBar.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/QtGuiThread.h"
 #include "gui/common/MiravoCompletionEdit.h"
 #include "gui/common/MiravoTextEdit.h"
@@ -40,6 +41,30 @@ std::vector<int32_t> CommentedTexts(const TextStatType& stat)
     stat.ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo& c) { out.push_back(c.textNo); });
     return out;
 }
+
+// A frame known only through the port: its own work area and status bar.
+class PortOnlyFrame : public MainWindow {
+public:
+    PortOnlyFrame() : area_(new QMdiArea(this)), bar_(new TMainStatusBar(this))
+    {
+        setCentralWidget(area_);
+        setStatusBar(bar_);
+    }
+    TMainStatusBar* StatusBar1() const override { return bar_; }
+    QMdiArea* MdiArea() const override { return area_; }
+    QMdiSubWindow* AddChildWindow(QWidget* window) override
+    {
+        ++added;
+        QMdiSubWindow* sub = area_->addSubWindow(window);
+        window->show();
+        return sub;
+    }
+    int added = 0;
+
+private:
+    QMdiArea* area_;
+    TMainStatusBar* bar_;
+};
 
 } // namespace
 
@@ -165,6 +190,25 @@ private slots:
         QCOMPARE(rows[1].kind, LinkKind::Recipient);
         QCOMPARE(rows[1].number, programming);
         Trash(comment);
+    }
+
+    void aWindowOpenedInAFrameKnownOnlyByItsPortLivesAndReportsThere()
+    {
+        const int32_t programming = session_.Number("Programming");
+        QVERIFY(programming > 0);
+        PortOnlyFrame frame;
+        frame.show();
+        WriteTextContext context{session_.ClientContext(), &session_.App().Services(), &frame, {}};
+        TWriteTextForm* form = OpenChosenWriteText(context, TextCompositionMode::NewText, programming);
+        QVERIFY(form);
+        QCOMPARE(frame.added, 1);
+        QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+        QVERIFY(session_.App().MainWindow().MdiArea()->subWindowList().isEmpty());
+        form->SubjectEdit()->setText(QStringLiteral("Through the port"));
+        const int32_t text = Submit(form, QStringLiteral("Body"));
+        QVERIFY(text > 0);
+        QCOMPARE(frame.StatusBar1()->Notice(), QStringLiteral("Text %1 created.").arg(text));
+        QVERIFY(session_.App().MainWindow().StatusBar1()->Notice() != frame.StatusBar1()->Notice());
     }
 
     void aFootnoteToSomeoneElsesTextIsRefused()

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "core/protocol/MVRequests.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/protocol/TMiravoConferenceBase.h"
 #include "support/SessionFixture.h"
 

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 #include "core/protocol/RecordParsers.h"
 #include "core/protocol/RequestCatalogue.h"
@@ -220,6 +223,23 @@ TEST(RequestLine, JoinsIdNumberAndArgumentsWithSingleBlanks)
               "1 80 11 { 5 7 8 9 11 12 13 14 15 16 17 }\n");
     // Names and messages go as Hollerith strings, whatever bytes they hold.
     EXPECT_EQ(rq::SendMessage(0, "a b\nc").Line(3), "3 53 0 5Ha b\nc\n");
+}
+
+TEST(RequestLine, OnlyTheCatalogueBuildsARequest)
+{
+    // Neither a number nor the builders' key can be had outside the
+    // catalogue, so a request by bare number does not compile.
+    static_assert(!std::is_constructible_v<WireRequest, pellar::RequestNumber>);
+    static_assert(!std::is_constructible_v<WireRequest, pellar::RequestNumber,
+                                           std::initializer_list<pellar::RequestArg>>);
+    static_assert(!std::is_constructible_v<WireRequest, pellar::RequestNumber, std::vector<std::string>>);
+    static_assert(!std::is_default_constructible_v<WireRequest::Key>);
+    // What a builder made is an ordinary value.
+    static_assert(std::is_copy_constructible_v<WireRequest> && std::is_move_assignable_v<WireRequest>);
+    WireRequest kept = rq::GetTime();
+    kept = rq::DeleteText(41);
+    EXPECT_EQ(kept.Number(), pellar::RequestNumber::DeleteText);
+    EXPECT_EQ(kept.Line(2), "2 29 41\n");
 }
 
 } // namespace

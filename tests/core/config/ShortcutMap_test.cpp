@@ -1,6 +1,6 @@
 #include "core/config/ShortcutMap.h"
 
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "support/ClientHarness.h"
 #include "support/ScriptedWaits.h"
 
@@ -71,10 +71,11 @@ protected:
 
 TEST_F(EngineTest, RequestLineIsIdThenArgumentsThenLineFeed)
 {
-    TGenericTrans t(h.client.Protocol(), "Change conference", {RequestNumber::ChangeConference, {4711}});
+    TGenericTrans t(h.client.Protocol(), "Change conference", requests::ChangeConference(4711));
     EXPECT_EQ(t.RequestLine(), std::to_string(t.Id()) + " 2 4711\n");
-    TGenericTrans arr(h.client.Protocol(), "Mark texts read", {RequestNumber::MarkAsRead, {6, 2, '{', 5, 7, '}'}});
-    EXPECT_EQ(arr.RequestLine(), std::to_string(arr.Id()) + " 27 6 2 { 5 7 }\n");
+    const int32_t locals[] = {5, 7};
+    TGenericTrans arr(h.client.Protocol(), "Mark texts read", requests::MarkAsRead(6, locals));
+    EXPECT_EQ(arr.RequestLine(), std::to_string(arr.Id()) + " 27 6 2 { 5 7  }\n");
     EXPECT_EQ(arr.Id(), t.Id() + 1);
 }
 
@@ -119,7 +120,7 @@ TEST_F(EngineTest, ReplyForUnknownIdIsSkippedAndTheNextHandled)
 
 TEST_F(EngineTest, ErrorReplyFailsTheRequestAndPostsTheTableText)
 {
-    TGenericTrans t(h.client.Protocol(), "Join conf", {RequestNumber::AddMember, {6, 7, 100, 0}});
+    TGenericTrans t(h.client.Protocol(), "Join conf", requests::AddMember(6, 7, 100, 0));
     auto done = Sent(t);
     h.peer.send("%" + std::to_string(t.Id()) + " 13 4711\n");
     EXPECT_FALSE(Await(done));
@@ -273,7 +274,7 @@ TEST(EngineOffline, ExecuteAndWaitReturnsAtOnceAndSendsNothing)
 
     // After the greeting the next request is the first bytes after the handshake.
     ASSERT_TRUE(h.Greet("miravo\n"));
-    TGenericTrans t3(h.client.Protocol(), "x", {RequestNumber::AddFootnote});
+    TGenericTrans t3(h.client.Protocol(), "x", requests::AddFootnote(1, 2));
     auto done = std::async(std::launch::async, [&] { return h.client.Transactions().ExecuteAndWait(t3); });
     EXPECT_TRUE(h.peer.expect(t3.RequestLine()));
     h.peer.send("=" + std::to_string(t3.Id()) + "\n");
@@ -304,7 +305,7 @@ using EngineCancelTest = EngineTest;
 TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhole)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
+    TGenericTrans slow(h.client.Protocol(), "Get text", requests::GetText(7, 0, 65535));
     TGenericTrans other(h.client.Protocol(), "Get time", requests::GetTime());
     auto slowSync = Execute(slow);
     auto otherSync = Execute(other);
@@ -335,7 +336,7 @@ TEST_F(EngineCancelTest, CancelFailsTheWaiterAndALateMultiLineReplyIsSkippedWhol
 TEST_F(EngineCancelTest, ALateReplyAnnouncingAHugeStringDoesNotSwallowTheNextReply)
 {
     auto& table = h.client.Transactions();
-    TGenericTrans slow(h.client.Protocol(), "Get text", {RequestNumber::GetText, {7, 0, 65535}});
+    TGenericTrans slow(h.client.Protocol(), "Get text", requests::GetText(7, 0, 65535));
     Execute(slow);
     ASSERT_TRUE(h.peer.expect(slow.RequestLine()));
     ASSERT_TRUE(table.Cancel(slow.Id()));

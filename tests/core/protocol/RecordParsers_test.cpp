@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/MiravoTables.h"
+#include "core/protocol/MiravoErrors.h"
 #include "core/protocol/WireTokens.h"
 
 namespace pellar {

@@ -187,7 +187,7 @@ TEST_F(LinkTest, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNextLinkWork
     auto sync = std::make_shared<TSyncronizer>();
     std::atomic<int> executed{0};
     std::vector<std::thread> callers;
-    const std::string big = EncodeHollerith(std::string(64 * 1024, 'x'));
+    const std::string big(64 * 1024, 'x');
     for (int c = 0; c < 4; ++c)
         callers.emplace_back([&, c] {
             for (int i = 0; i < 200; ++i) {
@@ -195,7 +195,7 @@ TEST_F(LinkTest, LinkLossWhileCallersWriteReleasesEveryRequestAndTheNextLinkWork
                 if (c % 2 == 0)
                     h.client.Transactions().Execute(
                         std::make_unique<TGenericTrans>(h.client.Protocol(), "x",
-                                                        WireRequest{RequestNumber::SendMessage, {big}}),
+                                                        requests::SendMessage(0, big)),
                         sync);
                 else
                     h.client.Transactions().Execute(

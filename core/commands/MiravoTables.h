@@ -1,21 +1,14 @@
-// The protocol's and the client's fixed vocabulary: server error texts by
-// code, activity keys, user commands and the default typed shortcuts. Also
-// the base exception of protocol-level failures.
+// The client's fixed vocabulary of commands: activity keys, user commands
+// and the default typed shortcuts. The settings, the session's commands, the
+// reading window and the typed-command menu read them. (The server's error
+// texts and the protocol's exception are the wire's: MiravoErrors.h.)
 #pragma once
 
+#include "core/protocol/MiravoErrors.h"
+
 #include <array>
-#include <stdexcept>
 
 namespace pellar {
-
-struct MiravoErrorMsgType {
-    const char* text;
-    int code;
-};
-extern const std::array<MiravoErrorMsgType, 47> MiravoErrorMsgs;
-
-// Text of the first row with the code; nullptr when there is none.
-const char* MiravoErrorText(int code);
 
 struct MiravoActivity {
     const char* key;
@@ -36,11 +29,5 @@ struct MiravoKeyboardShortcut {
     int command;
 };
 extern const std::array<MiravoKeyboardShortcut, 18> MiravoKeyboardShortcuts;
-
-class MiravoException : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 } // namespace pellar

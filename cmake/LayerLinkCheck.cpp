@@ -1,0 +1,6 @@
+// Linked with the whole of one core layer and only the layers below it (see
+// core/CMakeLists.txt). It does nothing when run: that it links is the check.
+int main()
+{
+    return 0;
+}
