@@ -11,7 +11,7 @@
 #include "core/config/SettingsPages.h"
 #include "core/events/AutoReplyThrottle.h"
 #include "core/events/TAsyncMsgThread.h"
-#include "core/protocol/MiravoTables.h"
+#include "core/commands/MiravoTables.h"
 #include "core/reading/ConfListModel.h"
 #include "core/reading/ConfListRefresh.h"
 #include "core/search/TTextSearchThread.h"
