@@ -105,29 +105,15 @@ void TArticleViewForm::CreateActions()
     addAction(textProperties_);
 }
 
-ArticleResult TArticleViewForm::ShowText(int32_t text)
+void TArticleViewForm::ShowArticle(const PreparedArticle& article)
 {
     Clear();
-    CacheTextSource source(client_.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client_.Config()), reformat_, client_.Locale());
-    std::vector<StyledRun> runs;
-    const ArticleResult result = layout.Format(text, ArticleMode::Full, runs);
     mainEdit_->setUpdatesEnabled(false);
-    ArticleRenderer::AppendRuns(*mainEdit_, runs);
+    ArticleRenderer::AppendRuns(*mainEdit_, article.runs);
     QTextCursor start(mainEdit_->document());
     mainEdit_->setTextCursor(start);
     mainEdit_->ensureCursorVisible();
     mainEdit_->setUpdatesEnabled(true);
-    return result;
-}
-
-void TArticleViewForm::AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat)
-{
-    CacheTextSource source(client.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client.Config()), reformat, client.Locale());
-    std::vector<StyledRun> runs;
-    layout.Format(text, ArticleMode::Compact, runs);
-    ArticleRenderer::AppendRuns(pane, runs);
 }
 
 void TArticleViewForm::Clear()

@@ -3,7 +3,7 @@
 // turns keys typed into it into user commands through the shortcut map.
 #pragma once
 
-#include "core/reading/ArticleLayout.h"
+#include "core/reading/PreparedArticle.h"
 #include "core/reading/TypedCommands.h"
 
 #include <QPointer>
@@ -32,12 +32,10 @@ public:
     TArticleViewForm(Client& client, QWidget* parent = nullptr);
     ~TArticleViewForm() override;
 
-    // Clears the pane and shows the text in full. Nothing is shown when its
-    // body or status cannot be had (shown is then false).
-    ArticleResult ShowText(int32_t text);
+    // Clears the pane and draws the prepared text (nothing when it could
+    // not be had).
+    void ShowArticle(const PreparedArticle& article);
     void Clear();
-    // The commented-text pane's form: header, body, end line.
-    static void AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat);
 
     void SetReformat(bool on) { reformat_ = on; }
     bool Reformat() const { return reformat_; }

@@ -19,6 +19,7 @@
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/shell/MainForm.h"
+#include "gui/common/ArticleRenderer.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/WireCodec.h"
@@ -44,7 +45,8 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(QStringLiteral("Read texts"));
     // The controller first: the views show its models.
-    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_);
+    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
+                                                   std::make_unique<QtCancellableGuiThread>(this));
     BuildLayout();
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
@@ -157,20 +159,14 @@ void TReadArticleForm::ShowText(int32_t text, bool addToHistory)
     reading_->ShowText(text, addToHistory);
 }
 
-void TReadArticleForm::DisplayText(int32_t text)
+void TReadArticleForm::DisplayArticle(const PreparedArticle& article)
 {
-    const ArticleResult result = articleView_->ShowText(text);
-    actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
+    articleView_->ShowArticle(article);
+    actions_->ReadPreviousAction()->setEnabled(article.result.isComment && IsConnected());
     if (client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
         commentedEdit_->clear();
-        if (const auto stat = client_.Cache().GetTextStat(text)) {
-            std::vector<int32_t> commented;
-            stat->ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo& link) { commented.push_back(link.textNo); });
-            stat->ForEachMiscInfo<TMiscInfoFootTo>([&](const TMiscInfoFootTo& link) { commented.push_back(link.textNo); });
-            for (const int32_t parent : commented)
-                TArticleViewForm::AppendCompact(client_, *commentedEdit_, parent, Reformat());
-            commentedEdit_->moveCursor(QTextCursor::Start);
-        }
+        ArticleRenderer::AppendRuns(*commentedEdit_, article.commentedRuns);
+        commentedEdit_->moveCursor(QTextCursor::Start);
     }
     actions_->UpdateHistoryButtons();
     // Painted now, not when the event loop comes to the update: by then a
@@ -285,6 +281,7 @@ void TReadArticleForm::ApplyLayout()
     }
     actions_->ReformatTextAction()->setChecked(config.ReadFlag("ReformatTexts", false));
     articleView_->SetReformat(actions_->ReformatTextAction()->isChecked());
+    reading_->SetReformat(articleView_->Reformat());
     for (int i = 0; i < confList_->header()->count(); ++i) {
         const int width = config.ReadInt("ConfListListCol" + std::to_string(i), -1);
         if (width >= 0)

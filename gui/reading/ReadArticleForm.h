@@ -152,7 +152,7 @@ private:
     class View : public ReadingView {
     public:
         explicit View(TReadArticleForm& form) : form_(form) {}
-        void DisplayText(int32_t text) override { form_.DisplayText(text); }
+        void DisplayArticle(const PreparedArticle& article) override { form_.DisplayArticle(article); }
         void TextShown(int32_t text) override { emit form_.TextShown(text); }
         void SelectTreeText(int32_t text) override;
         void ShowInfo(const std::string& line) override;
@@ -167,7 +167,7 @@ private:
     };
 
     // The article and commented panes and the history buttons.
-    void DisplayText(int32_t text);
+    void DisplayArticle(const PreparedArticle& article);
     void BuildLayout();
 
     Client& client_;

@@ -7,6 +7,7 @@
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -69,7 +70,7 @@ private slots:
         session_->client.Config().WriteString("HeaderFont", "Sans Serif;14;0;");
         const int32_t text = session_->CreateText(conf_, "Fonts", "Body line");
         QVERIFY(text > 0);
-        const ArticleResult result = view_->ShowText(text);
+        const ArticleResult result = test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(result.shown);
         QVERIFY(!result.isComment);
         QTextDocument* doc = view_->MainEdit()->document();
@@ -83,7 +84,7 @@ private slots:
         QCOMPARE(bodyFont.family(), ArticleRenderer::FontFromString(std::string(kDefaultBodyFont)).family());
         QCOMPARE(view_->MainEdit()->textCursor().position(), 0);
         // A text that cannot be had leaves the pane empty.
-        QVERIFY(!view_->ShowText(999999).shown);
+        QVERIFY(!test::ShowPrepared(*view_, session_->client, 999999).shown);
         QVERIFY(view_->MainEdit()->toPlainText().isEmpty());
     }
 
@@ -92,7 +93,7 @@ private slots:
         const int32_t text = session_->CreateText(
             conf_, "Words", "See http://example.com/x or file:/etc/passwd, not 70000 nor :colon");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->PreparePopupMenu();
         QVERIFY(view_->ReadTextAction()->isVisible());
@@ -140,7 +141,7 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Links", "Go to http://example.com/x or file:/etc/passwd");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         std::vector<QString> opened;
         TArticleViewForm::Prompts prompts;
         prompts.openUrl = [&opened](const QString& url) {
@@ -195,7 +196,7 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Doomed", "Short life");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->MarkTextAction()->trigger();
         MVCache& cache = session_->client.Cache();
@@ -229,7 +230,7 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Keys", "Short");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
         TMiravoTextEdit* edit = view_->MainEdit();
         QTest::keyClick(edit, Qt::Key_C);  // first key of "ccn"
@@ -256,7 +257,7 @@ private slots:
         const int32_t text = session_->CreateText(conf_, "Long", body);
         QVERIFY(text > 0);
         view_->resize(500, 200);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
         QScrollBar* bar = view_->MainEdit()->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);

@@ -11,6 +11,7 @@
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -134,7 +135,7 @@ private slots:
         const int32_t text = session.CreateText(confs.back(), "Dates", "When was this written?");
         QVERIFY(text > 0);
         TArticleViewForm view(session.client);
-        QVERIFY(view.ShowText(text).shown);
+        QVERIFY(test::ShowPrepared(view, session.client, text).shown);
         const QString header = view.MainEdit()->document()->firstBlock().text();
         const QRegularExpression german(QStringLiteral("^%1 \\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d, By ")
                                             .arg(text));
