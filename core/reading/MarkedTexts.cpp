@@ -1,9 +1,13 @@
 #include "core/reading/MarkedTexts.h"
 
+#include "core/protocol/TMiravoText.h"
+#include "core/reading/ArticleLayout.h"
+#include "core/reading/ReadingServices.h"
+
 namespace pellar {
 
 MarkedTexts::MarkedTexts(ReadingServices& services, MarkedTextsView& view, GuiHandOvers gui)
-    : services_(services), view_(view), run_(std::move(gui))
+    : services_(services), view_(view), gui_(gui), run_(std::move(gui))
 {
 }
 
@@ -19,9 +23,25 @@ bool MarkedTexts::Refresh()
     });
 }
 
+void MarkedTexts::Preview(int32_t text, std::function<void(int32_t, const std::string&)> done)
+{
+    if (!previews_)
+        previews_ = std::make_unique<GuiAnswers>(gui_.make());
+    previews_->DropQueued();
+    previews_->Ask([this, text, done = std::move(done)]() -> std::function<void()> {
+        const auto body = text > 0 ? services_.GetText(text) : nullptr;
+        std::string shown = body ? ArticleLayout::ReformatBody(body->Body()) : std::string();
+        return [text, done, shown = std::move(shown)] { done(text, shown); };
+    });
+}
+
 void MarkedTexts::Stop()
 {
     run_.Stop();
+    if (previews_) {
+        previews_->Stop();
+        previews_.reset();
+    }
 }
 
 void MarkedTexts::SetWorkingLabel(const std::string& text)

@@ -3,6 +3,11 @@
 // The window only draws the rows.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/base/GuiAnswers.h"
 #include "core/base/GuiWorkerRun.h"
 #include "core/reading/TAsyncUpdateMarkedTextsThread.h"
 
@@ -23,8 +28,12 @@ public:
     // From Refresh until the ended load was forgotten, shortly after the
     // view's LoaderFinished.
     bool Loading() const { return run_.Busy(); }
-    // The window goes: the hand-over is cancelled (nothing more reaches the
-    // window), then the loader is joined.
+    // The body of a marked text for the preview pane, fetched off the GUI
+    // thread and handed to done there (reformatted; empty when the text
+    // cannot be had). A preview asked before the last one came is dropped.
+    void Preview(int32_t text, std::function<void(int32_t text, const std::string& body)> done);
+    // The window goes: the hand-overs are cancelled (nothing more reaches the
+    // window), then the loader and the preview's worker are joined.
     void Stop();
 
 private:
@@ -35,7 +44,9 @@ private:
 
     ReadingServices& services_;
     MarkedTextsView& view_;
+    GuiHandOvers gui_;
     GuiWorkerRun<TAsyncUpdateMarkedTextsThread> run_;
+    std::unique_ptr<GuiAnswers> previews_;
 };
 
 } // namespace pellar

@@ -186,8 +186,11 @@ void TViewMarksForm::ShowPreview()
     const int32_t text = SelectedText();
     if (text <= 0)
         return;
-    if (auto body = client_.Cache().GetText(text))
-        preview_->setPlainText(FromWire(ArticleLayout::ReformatBody(body->Body())));
+    marks_->Preview(text, [this](int32_t shown, const std::string& body) {
+        // A selection that moved on meanwhile asked for its own.
+        if (shown == SelectedText())
+            preview_->setPlainText(FromWire(body));
+    });
 }
 
 void TViewMarksForm::ViewSelected()

@@ -72,7 +72,8 @@ TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidge
     : QWidget(parent),
       client_(client),
       source_(std::make_unique<CacheTextSource>(client.Cache())),
-      search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this)))
+      search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this),
+                                           &client.Cache()))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));
@@ -278,8 +279,7 @@ void TFindTextForm::FindButtonClick()
     if (search_->Searching())
         return;
     const int32_t conf = rcptEdit_->ConferenceNumber();
-    auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
-    if (auto error = TTextSearchThread::CheckStart(conf, membership != nullptr)) {
+    if (auto error = TTextSearchThread::CheckStart(conf, true)) {
         ShowMessage(*error);
         return;
     }
@@ -292,8 +292,6 @@ void TFindTextForm::FindButtonClick()
         return;
     }
     FindTextParams params;
-    params.conference = client_.Cache().GetConference(conf);
-    params.membership = membership;
     params.author = byEdit_->text().isEmpty() ? -1 : byEdit_->ConferenceNumber();
     params.subjectPattern = ToWire(subjCombo_->currentText());
     params.bodyPattern = ToWire(bodyCombo_->currentText());
@@ -304,7 +302,7 @@ void TFindTextForm::FindButtonClick()
     params.includeUnread = includeUnread_->isChecked();
     params.usePatterns = regexpCheck_->isChecked();
     params.charset = ActiveWireCharset();
-    if (auto error = search_->Start(std::move(params))) {
+    if (auto error = search_->StartIn(conf, std::move(params))) {
         ShowMessage(*error);
         return;
     }

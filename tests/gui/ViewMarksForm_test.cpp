@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(types.front(), QStringLiteral("200"));
 
         list->setCurrentItem(Row(list, 4));
-        QVERIFY(!form->RichEdit1()->toPlainText().isEmpty());
+        QTRY_VERIFY(!form->RichEdit1()->toPlainText().isEmpty());
 
         form->SetTypeAsker([] { return std::optional<QString>(QStringLiteral("many")); });
         form->ChangeTypeOfSelected();
