@@ -1,10 +1,6 @@
 #include "gui/reading/ArticleViewForm.h"
 
-#include "core/protocol/MVTransaction.h"
 #include "core/reading/ContextWords.h"
-#include "core/session/MVCache.h"
-#include "core/session/Client.h"
-#include "core/writing/TextCommands.h"
 #include "gui/common/ArticleRenderer.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/WireCodec.h"
@@ -41,10 +37,9 @@ bool IsBlank(QChar c)
 
 } // namespace
 
-TArticleViewForm::TArticleViewForm(Client& client, QWidget* parent)
-    : QWidget(parent), client_(client), mainEdit_(new TMiravoTextEdit(this)), popupMenu_(new QMenu(this)),
-      cacheWords_(std::make_unique<CacheContextWordSource>(client.Cache())), wordSource_(cacheWords_.get()),
-      interpreter_(*this, [&client] { return client.Config().ShortcutMap(); })
+TArticleViewForm::TArticleViewForm(ArticlePanePort& port, QWidget* parent)
+    : QWidget(parent), port_(port), mainEdit_(new TMiravoTextEdit(this)), popupMenu_(new QMenu(this)),
+      wordSource_(&port.Words()), interpreter_(*this, [&port] { return port.Shortcuts(); })
 {
     setObjectName(QStringLiteral("ArticleViewForm"));
     mainEdit_->setObjectName(QStringLiteral("MainEdit"));
@@ -175,7 +170,7 @@ void TArticleViewForm::OnKeyPressed(QChar key)
 
 bool TArticleViewForm::IsConnected()
 {
-    return client_.ConnectedEvent().IsSet();
+    return port_.IsConnected();
 }
 
 void TArticleViewForm::Connect()
@@ -236,7 +231,7 @@ void TArticleViewForm::OpenURLActionExecute()
 {
     const QString url = FromWire(ContextWords::UrlToOpen(ContextWords::Trim(ToWire(WordAtCaret()))));
     if (!IsSafeScheme(url)) {
-        client_.UserMessages().PostUserMessage("!Only web, ftp, mail and news addresses can be opened");
+        port_.PostUserMessage("!Only web, ftp, mail and news addresses can be opened");
         return;
     }
     if (prompts_.openUrl)
@@ -256,7 +251,7 @@ void TArticleViewForm::DeleteTextActionExecute()
                                                             QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     if (!ok)
         return;
-    DeleteText(client_, *number);
+    port_.DeleteText(*number);
 }
 
 void TArticleViewForm::MarkTextActionExecute()
@@ -264,7 +259,7 @@ void TArticleViewForm::MarkTextActionExecute()
     const auto number = NumberOrPrompt(QStringLiteral("Mark text"));
     if (!number)
         return;
-    SetMark(client_, *number, kDefaultMarkType);
+    port_.MarkText(*number);
 }
 
 bool TArticleViewForm::eventFilter(QObject* watched, QEvent* event)

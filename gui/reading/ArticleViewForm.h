@@ -3,6 +3,7 @@
 // turns keys typed into it into user commands through the shortcut map.
 #pragma once
 
+#include "core/reading/ArticlePanePort.h"
 #include "core/reading/PreparedArticle.h"
 #include "core/reading/TypedCommands.h"
 
@@ -20,7 +21,6 @@ class QMenu;
 
 namespace pellar {
 
-class Client;
 class TMainStatusBar;
 class TMiravoTextEdit;
 class ContextWordSource;
@@ -29,7 +29,8 @@ class TArticleViewForm : public QWidget, private TypedCommandPort {
     Q_OBJECT
 
 public:
-    TArticleViewForm(Client& client, QWidget* parent = nullptr);
+    // port: what the pane asks of the reading side; it outlives the pane.
+    explicit TArticleViewForm(ArticlePanePort& port, QWidget* parent = nullptr);
     ~TArticleViewForm() override;
 
     // Clears the pane and draws the prepared text (nothing when it could
@@ -41,7 +42,7 @@ public:
     bool Reformat() const { return reformat_; }
     // Panel 1 shows the keys typed so far.
     void SetStatusBar(TMainStatusBar* bar);
-    // Decides the context menu's number tests; the default asks the caches.
+    // Decides the context menu's number tests; the default is the port's.
     void SetContextWordSource(ContextWordSource* source) { wordSource_ = source; }
 
     TMiravoTextEdit* MainEdit() const { return mainEdit_; }
@@ -107,7 +108,7 @@ private:
     void MarkTextActionExecute();
     void TextPropertiesActionExecute();
 
-    Client& client_;
+    ArticlePanePort& port_;
     TMiravoTextEdit* mainEdit_;
     QMenu* popupMenu_;
     QAction* noSuchText_ = nullptr;
@@ -120,7 +121,6 @@ private:
     QAction* n7_ = nullptr;
     QAction* textProperties_ = nullptr;
     QPointer<TMainStatusBar> statusBar_;
-    std::unique_ptr<ContextWordSource> cacheWords_;
     ContextWordSource* wordSource_ = nullptr;
     TypedCommandInterpreter interpreter_;
     Prompts prompts_;

@@ -13,6 +13,7 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientArticlePane.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"
@@ -71,6 +72,7 @@ TReadArticleForm::~TReadArticleForm()
 {
     // The workers end before the widgets they hand work to.
     reading_->Shutdown();
+    articlePane_->Stop();
     // The views over the controller's models go before the models: the
     // controller is a member, gone before the base class deletes children.
     delete confList_;
@@ -105,7 +107,8 @@ void TReadArticleForm::BuildLayout()
     commentedEdit_->setAccessibleName(tr("Commented text"));
     commentedEdit_->SetAutoWrap(false);
     commentedEdit_->setAcceptRichText(false);
-    articleView_ = new TArticleViewForm(client_);
+    articlePane_ = std::make_unique<ClientArticlePane>(client_, std::make_unique<QtCancellableGuiThread>(this));
+    articleView_ = new TArticleViewForm(*articlePane_);
     textSplitter_ = new QSplitter(Qt::Vertical);
     textSplitter_->setObjectName(QStringLiteral("CommSplitter"));
     textSplitter_->addWidget(commentedEdit_);

@@ -24,6 +24,7 @@ class QSplitter;
 namespace pellar {
 
 class Client;
+class ClientArticlePane;
 class SessionCommands;
 class SubjectTreeAsyncThread;
 class TArticleViewForm;
@@ -188,6 +189,8 @@ private:
     TReadingCommands* readingCommands_ = nullptr;
 
     View view_{*this};
+    // The article pane's port; its commands' worker stops before the pane goes.
+    std::unique_ptr<ClientArticlePane> articlePane_;
     std::unique_ptr<ReadingController> reading_;
 };
 

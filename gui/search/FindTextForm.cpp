@@ -5,7 +5,6 @@
 
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
-#include "core/session/Client.h"
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -68,12 +67,11 @@ const QStringList& TFindTextForm::PresetPatterns()
     return presets;
 }
 
-TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidget* parent)
+TFindTextForm::TFindTextForm(MVCache& records, const GuiServices* services, QWidget* parent)
     : QWidget(parent),
-      client_(client),
-      source_(std::make_unique<CacheTextSource>(client.Cache())),
+      source_(std::make_unique<CacheTextSource>(records)),
       search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this),
-                                           &client.Cache()))
+                                           &records))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(QStringLiteral("Find texts"));

@@ -196,7 +196,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 
 TFindTextForm* AppWindows::OpenFindText()
 {
-    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services());
+    auto* form = new TFindTextForm(app_.ClientContext().Cache(), &app_.Services());
     connect(form, &TFindTextForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     searchAndMarks_.append(QPointer<QWidget>(form));
     ShowInFrame(form);
@@ -247,8 +247,9 @@ TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
 
 TStatisticsForm* AppWindows::OpenStatistics()
 {
-    auto* form = new TStatisticsForm(app_.ClientContext(),
-                                      [this] { return uint64_t{events_->Dispatcher().MessageCount()}; });
+    auto* form = new TStatisticsForm([this, &client = app_.ClientContext()] {
+        return StatisticsFormat::Collect(client, uint64_t{events_->Dispatcher().MessageCount()});
+    });
     ShowInFrame(form);
     return form;
 }

@@ -4,6 +4,8 @@
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/common/ArticleRenderer.h"
+#include "core/writing/ClientArticlePane.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
@@ -41,6 +43,7 @@ class ArticleViewFormTest : public QObject {
 
 private:
     std::unique_ptr<test::DemoSession> session_;
+    std::unique_ptr<ClientArticlePane> pane_;
     std::unique_ptr<TArticleViewForm> view_;
     int32_t conf_ = 0;
 
@@ -54,7 +57,9 @@ private slots:
         session_->client.Cache().ListMemberConferences(confs);
         QVERIFY(!confs.empty());
         conf_ = confs.back();
-        view_ = std::make_unique<TArticleViewForm>(session_->client);
+        pane_ = std::make_unique<ClientArticlePane>(session_->client,
+                                                    std::make_unique<QtCancellableGuiThread>(qApp));
+        view_ = std::make_unique<TArticleViewForm>(*pane_);
         view_->resize(700, 400);
         view_->show();
     }
@@ -62,6 +67,7 @@ private slots:
     void cleanup()
     {
         view_.reset();
+        pane_.reset();
         session_.reset();
     }
 
@@ -199,6 +205,8 @@ private slots:
         test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->MarkTextAction()->trigger();
+        // Sent on the pane's worker: the window went on meanwhile.
+        QTRY_COMPARE(pane_->Pending(), size_t(0));
         MVCache& cache = session_->client.Cache();
         cache.ForgetTextStat(text);
         QCOMPARE(cache.GetTextStat(text)->NoOfMarks(), 1);
@@ -220,6 +228,7 @@ private slots:
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->DeleteTextAction()->trigger();
         QCOMPARE(questions, std::vector<QString>{QStringLiteral("Really delete text %1?").arg(text)});
+        QTRY_COMPARE(pane_->Pending(), size_t(0));
         QVERIFY(!cache.GetTextStat(text));
         // The body shown before is not served from the cache any more: the
         // server, asked again, has no such text.
@@ -272,7 +281,8 @@ private slots:
     void enterWhileOfflineConnects()
     {
         Client offline(test::QuietClientOptions());
-        TArticleViewForm view(offline);
+        ClientArticlePane pane(offline, std::make_unique<QtCancellableGuiThread>(qApp));
+        TArticleViewForm view(pane);
         QSignalSpy connects(&view, &TArticleViewForm::ConnectRequested);
         QSignalSpy forwarded(&view, &TArticleViewForm::KeyForwarded);
         QTest::keyClick(view.MainEdit(), Qt::Key_Return);

@@ -12,6 +12,8 @@
 #include "gui/reading/ArticleViewForm.h"
 #include "support/gui/GuiTestSupport.h"
 #include "support/gui/PreparedArticles.h"
+#include "core/writing/ClientArticlePane.h"
+#include "gui/common/QtCancellableGuiThread.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -134,7 +136,8 @@ private slots:
         QVERIFY(!confs.empty());
         const int32_t text = session.CreateText(confs.back(), "Dates", "When was this written?");
         QVERIFY(text > 0);
-        TArticleViewForm view(session.client);
+        ClientArticlePane pane(session.client, std::make_unique<QtCancellableGuiThread>(qApp));
+        TArticleViewForm view(pane);
         QVERIFY(test::ShowPrepared(view, session.client, text).shown);
         const QString header = view.MainEdit()->document()->firstBlock().text();
         const QRegularExpression german(QStringLiteral("^%1 \\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d, By ")
