@@ -12,6 +12,7 @@
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
+#include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/SubjectTree.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
@@ -246,6 +247,28 @@ bool ReadingController::SkipComments(std::function<void()> done)
         return done;
     });
     return true;
+}
+
+void ReadingController::ChangePriority(int32_t conf, int32_t priority, std::function<void()> taken)
+{
+    answers_->Ask([this, conf, priority, taken = std::move(taken)]() -> std::function<void()> {
+        if (!pellar::ChangePriority(client_, conf, priority))
+            return {};
+        return [this, conf, priority, taken] {
+            PriorityChanged(conf, priority);
+            if (taken)
+                taken();
+        };
+    });
+}
+
+void ReadingController::SkipTrees(std::vector<int32_t> roots, std::function<void()> done)
+{
+    answers_->Ask([this, roots = std::move(roots), done = std::move(done)]() -> std::function<void()> {
+        for (const int32_t root : roots)
+            MarkTreeRead(services_, root);
+        return done;
+    });
 }
 
 std::string ReadingController::ReadingConferenceName() const

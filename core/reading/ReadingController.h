@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/GuiAnswers.h"
 #include "core/reading/ClientReadingServices.h"
@@ -96,8 +97,9 @@ public:
     // Shows the read status's current text, then asks for a wanted read
     // confirmation.
     void DisplayCurrentText();
-    // Texts asked for and not yet drawn (or refused).
-    size_t ArticlesPending() const { return answers_->Outstanding(); }
+    // Texts asked for and not yet drawn (or refused), and commands sent
+    // off the GUI thread whose answers have not yet come.
+    size_t AnswersPending() const { return answers_->Outstanding(); }
     // The last text drawn; empty before the first and after Clear.
     const PreparedArticle& ShownArticle() const { return shown_; }
     // The article pane joins soft line breaks.
@@ -122,6 +124,13 @@ public:
     // After the server took a new priority: the cached membership carries
     // it too, so that the next refresh does not bring the old one back.
     void PriorityChanged(int32_t conf, int32_t priority);
+    // Asks the server for the priority off the GUI thread; once it took it,
+    // the cached membership carries it and taken runs on the GUI thread (a
+    // refusal has posted its reason).
+    void ChangePriority(int32_t conf, int32_t priority, std::function<void()> taken);
+    // Marks the comment trees of the texts read off the GUI thread, then
+    // runs done there.
+    void SkipTrees(std::vector<int32_t> roots, std::function<void()> done);
     // The history's previous, next or chosen entry, not added again.
     void ShowPrevious();
     void ShowNext();

@@ -267,7 +267,6 @@ void TReadingCommands::ReadOnlyLastTexts()
 
 void TReadingCommands::SetPriority()
 {
-    Client& client = reader_.ClientContext();
     const int32_t conf = form_.ConfListView()->SelectedConference();
     if (conf == 0)
         return;
@@ -280,11 +279,10 @@ void TReadingCommands::SetPriority()
         return;
     }
     // Only a priority the server took is shown; a refusal has posted its reason.
-    if (!ChangePriority(client, conf, *priority))
-        return;
-    form_.ConfListView()->SetPriority(conf, *priority);
-    reader_.PriorityChanged(conf, *priority);
-    form_.ConfListView()->Sort();
+    reader_.ChangePriority(conf, *priority, [this, conf, value = *priority] {
+        form_.ConfListView()->SetPriority(conf, value);
+        form_.ConfListView()->Sort();
+    });
 }
 
 void TReadingCommands::SendMessage()
@@ -336,15 +334,16 @@ void TReadingCommands::SkipTree()
     const QModelIndex node = form_.SubjectTreeView()->currentIndex();
     if (!node.isValid())
         return;
+    std::vector<int32_t> roots;
     if (const int32_t text = SubjectTreeItemModel::TextAt(node)) {
-        MarkTreeRead(reader_.Services(), text);
+        roots.push_back(text);
     } else {
         const QAbstractItemModel* model = node.model();
         for (int i = 0; i < model->rowCount(node); ++i)
             if (const int32_t child = SubjectTreeItemModel::TextAt(model->index(i, 0, node)))
-                MarkTreeRead(reader_.Services(), child);
+                roots.push_back(child);
     }
-    form_.RefreshConferenceList();
+    reader_.SkipTrees(std::move(roots), [this] { form_.RefreshConferenceList(); });
     form_.ArticleView()->setFocus();
 }
 

@@ -264,7 +264,7 @@ private slots:
         forward->trigger();
         QCOMPARE(form_->ReadStatus().CurrentText(), texts[1]);
         back->trigger();
-        QTRY_COMPARE(form_->Reader().ArticlesPending(), size_t(0));
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
         QVERIFY(test::ShowAndWait(*form_, texts[2]));
         QCOMPARE(form_->History().Size(), 3);
         QCOMPARE(form_->History().At(1), texts[1]);
@@ -278,7 +278,7 @@ private slots:
         menu->actions().at(1)->trigger();
         QCOMPARE(form_->ReadStatus().CurrentText(), texts[0]);
         QCOMPARE(form_->History().Index(), 0);
-        QTRY_COMPARE(form_->Reader().ArticlesPending(), size_t(0));
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
 
         QVERIFY(test::ShowAndWait(*form_, 999999));
         QCOMPARE(boxes_, std::vector<std::string>{"No such text"});
@@ -393,6 +393,8 @@ private slots:
         list->SelectConference(last);
         session_->ui.inputs = {std::string("255")};
         form_->Commands()->SetPriority();
+        // Sent off the GUI thread; shown once the server took it.
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
         QCOMPARE(list->RowConference(0), last);
         QCOMPARE(list->Row(last)->priority, 255);
         // The view follows on its next turn: the row on top, selected.
@@ -406,6 +408,7 @@ private slots:
         // A priority the server refuses is not shown as if it had been set.
         session_->ui.inputs = {std::string("99999")};
         form_->Commands()->SetPriority();
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
         QCOMPARE(session_->Messages().size(), size_t(1));
         QCOMPARE(list->Row(last)->priority, 255);
         QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);

@@ -74,7 +74,7 @@ protected:
     // Texts asked for are prepared on a worker and drawn on the test's thread.
     bool Answered()
     {
-        return loop.RunUntil([this] { return reader->ArticlesPending() == 0; });
+        return loop.RunUntil([this] { return reader->AnswersPending() == 0; });
     }
 
     bool StepDone()
@@ -257,7 +257,7 @@ TEST_F(ReadingControllerTest, AStepHandsOverItsTextReadyWithNamesResolved)
     EXPECT_EQ(article.text, reader->ReadStatus().CurrentText());
     // Made on the step's worker: still its one hand-over, nothing asked after.
     EXPECT_EQ(reader->MostStepHandOvers(), 1);
-    EXPECT_EQ(reader->ArticlesPending(), 0u);
+    EXPECT_EQ(reader->AnswersPending(), 0u);
     EXPECT_TRUE(article.author.resolved);
     EXPECT_EQ(article.author.name, me.client.Cache().GetName(article.author.number));
     ASSERT_FALSE(article.recipients.empty());
@@ -306,6 +306,37 @@ TEST_F(ReadingControllerTest, APriorityTheServerTookIsWrittenIntoTheCachedMember
     relay->ClearSent();
     reader->PriorityChanged(conf + 1000, 5);
     EXPECT_TRUE(SentRequestNumbers().empty());
+
+    // Asked of the server off the GUI thread: taken runs only for a priority
+    // the server took, and the membership follows.
+    int taken = 0;
+    reader->ChangePriority(conf, 200, [&] { ++taken; });
+    EXPECT_EQ(taken, 0);
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(me.client.Cache().GetMembership(conf)->Priority(), 200);
+    reader->ChangePriority(conf, 99999, [&] { ++taken; });
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(me.client.Cache().GetMembership(conf)->Priority(), 200);
+}
+
+TEST_F(ReadingControllerTest, SkippedTreesAreMarkedReadOffTheGuiThreadAndThenTold)
+{
+    LogOnReader("Controller Skipper");
+    auto membership = me.client.Cache().GetMembership(conf);
+    auto record = me.client.Cache().GetConference(conf);
+    const int32_t local = record->FindNextText(record->FirstLocalNo(), record->HighestLocalNo(), membership.get(), true);
+    ASSERT_GT(local, 0);
+    ASSERT_FALSE(membership->IsRead(local));
+    const int32_t text = record->GlobalOf(local, false);
+    ASSERT_GT(text, 0);
+    bool told = false;
+    reader->SkipTrees({text}, [&] { told = true; });
+    EXPECT_FALSE(told);
+    ASSERT_TRUE(Answered());
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(me.client.Cache().GetMembership(conf)->IsRead(local));
 }
 
 } // namespace

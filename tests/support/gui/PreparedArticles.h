@@ -29,7 +29,7 @@ inline ArticleResult ShowPrepared(TArticleViewForm& view, Client& client, int32_
 inline bool ShowAndWait(TReadArticleForm& form, int32_t text, bool addToHistory = true)
 {
     form.ShowText(text, addToHistory);
-    return QTest::qWaitFor([&form] { return form.Reader().ArticlesPending() == 0; }, 20000);
+    return QTest::qWaitFor([&form] { return form.Reader().AnswersPending() == 0; }, 20000);
 }
 
 } // namespace pellar::test
