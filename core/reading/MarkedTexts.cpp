@@ -18,6 +18,12 @@ MarkedTexts::~MarkedTexts()
 
 bool MarkedTexts::Refresh()
 {
+    if (CommandsPending() > 0) {
+        refreshAfterCommands_ = true;
+        return true;
+    }
+    if (refreshAfterCommands_)
+        return false;
     return run_.Start([this](GuiThread& gui) {
         return std::make_unique<TAsyncUpdateMarkedTextsThread>(services_, gui, static_cast<MarkedTextsView&>(*this));
     });
@@ -35,9 +41,43 @@ void MarkedTexts::Preview(int32_t text, std::function<void(int32_t, const std::s
     });
 }
 
+void MarkedTexts::Command(std::string label, WireRequest request, std::function<void()> done)
+{
+    if (!commands_)
+        commands_ = std::make_unique<GuiAnswers>(gui_.make());
+    commands_->Ask([this, label = std::move(label), request = std::move(request),
+                    done = std::move(done)]() -> std::function<void()> {
+        services_.Request(label, request);
+        return [this, done] {
+            if (done)
+                done();
+            // The last command answered here: a load asked meanwhile starts.
+            if (refreshAfterCommands_ && commands_->Outstanding() == 0) {
+                refreshAfterCommands_ = false;
+                Refresh();
+            }
+        };
+    });
+}
+
+void MarkedTexts::DeleteMark(int32_t text, std::function<void()> done)
+{
+    Command("Delete mark", requests::UnmarkText(text), std::move(done));
+}
+
+void MarkedTexts::ChangeMarkType(int32_t text, int32_t markType, std::function<void()> done)
+{
+    Command("Change mark type", requests::MarkText(text, markType), std::move(done));
+}
+
 void MarkedTexts::Stop()
 {
     run_.Stop();
+    refreshAfterCommands_ = false;
+    if (commands_) {
+        commands_->Stop();
+        commands_.reset();
+    }
     if (previews_) {
         previews_->Stop();
         previews_.reset();

@@ -5,6 +5,7 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
+#include "core/reading/ClientReadingServices.h"
 #include "core/session/Client.h"
 #include "core/base/LocalUserName.h"
 #include "gui/config/ConfigForm.h"
@@ -205,7 +206,7 @@ TFindTextForm* AppWindows::OpenFindText()
 
 TViewMarksForm* AppWindows::OpenMarkedTexts()
 {
-    auto* form = new TViewMarksForm(app_.ClientContext());
+    auto* form = new TViewMarksForm(std::make_unique<ClientReadingServices>(app_.ClientContext()));
     connect(form, &TViewMarksForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     QPointer<QWidget> guard(form);
     connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {

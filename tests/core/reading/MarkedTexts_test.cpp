@@ -111,5 +111,23 @@ TEST_F(MarkedTextsTest, APreviewIsFetchedOffTheGuiThreadAndOnlyTheLastOneAskedAr
     ASSERT_TRUE(gui.RunUntil([&] { return shown.size() == 4; }));
 }
 
+TEST_F(MarkedTextsTest, MarkCommandsGoOutInOrderAndALoadAskedMeanwhileWaitsForThem)
+{
+    int done = 0;
+    marks.DeleteMark(10, [&] { ++done; });
+    marks.ChangeMarkType(11, 7, [&] { ++done; });
+    EXPECT_EQ(marks.CommandsPending(), 2u);
+    // Asked while they are on their way: the load lists what they leave.
+    EXPECT_TRUE(marks.Refresh());
+    EXPECT_TRUE(marks.Loading());
+    ASSERT_TRUE(gui.RunUntil([&] { return view.finished == 1 && !marks.Loading(); }));
+    EXPECT_EQ(done, 2);
+    ASSERT_EQ(world.requests.size(), 3u);
+    EXPECT_EQ(world.requests[0], (std::vector<int32_t>{73, 10}));
+    EXPECT_EQ(world.requests[1], (std::vector<int32_t>{72, 11, 7}));
+    EXPECT_EQ(world.requests[2].front(), 23);
+    EXPECT_EQ(marks.CommandsPending(), 0u);
+}
+
 } // namespace
 } // namespace pellar
