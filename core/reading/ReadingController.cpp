@@ -90,9 +90,12 @@ void ReadingController::ShowText(int32_t text, bool addToHistory)
 {
     ChangeActivityKey("reread");
     status_.SetCurrentText(text);
-    answers_->Ask([this, text, addToHistory, options = CurrentArticleOptions()]() -> std::function<void()> {
+    answers_->Ask([this, text, addToHistory, options = CurrentArticleOptions(),
+                   asked = session_]() -> std::function<void()> {
         auto article = std::make_shared<PreparedArticle>(Prepare(text, options));
-        return [this, article, addToHistory] {
+        return [this, article, addToHistory, asked] {
+            if (asked != session_)
+                return;
             if (!article->available) {
                 view_.ShowMessageBox(article->missing);
                 return;
@@ -111,9 +114,12 @@ void ReadingController::DisplayCurrentText()
     const int32_t text = status_.CurrentText();
     if (builder_)
         builder_->ReadAheadFrom(text);
-    answers_->Ask([this, text, options = CurrentArticleOptions()]() -> std::function<void()> {
+    answers_->Ask([this, text, options = CurrentArticleOptions(), asked = session_]() -> std::function<void()> {
         auto article = std::make_shared<PreparedArticle>(Prepare(text, options));
-        return [this, article] { ShowPrepared(*article); };
+        return [this, article, asked] {
+            if (asked == session_)
+                ShowPrepared(*article);
+        };
     });
 }
 
@@ -221,12 +227,14 @@ bool ReadingController::ReadRoot()
     const int32_t current = status_.CurrentText();
     if (current == 0)
         return false;
-    answers_->Ask([this, current, options = CurrentArticleOptions()]() -> std::function<void()> {
+    answers_->Ask([this, current, options = CurrentArticleOptions(), asked = session_]() -> std::function<void()> {
         const int32_t root = FindRootText(services_, current);
         if (root == 0)
             return [] {};
         auto article = std::make_shared<PreparedArticle>(Prepare(root, options));
-        return [this, article] {
+        return [this, article, asked] {
+            if (asked != session_)
+                return;
             status_.SetCurrentText(article->text);
             if (builder_)
                 builder_->ReadAheadFrom(article->text);
@@ -480,6 +488,7 @@ void ReadingController::Clear()
     history_.Clear();
     kept_.Clear();
     answers_->DropQueued();
+    ++session_;
     shown_ = {};
     captions_.clear();
     EnterConference(0);

@@ -230,6 +230,8 @@ private:
     StepHost stepHost_{*this};
     bool reformat_ = false;
     PreparedArticle shown_;
+    // Raised by Clear: a text asked for before it is not drawn after it.
+    uint64_t session_ = 0;
     // Author's name and subject of the texts drawn, for the history menus.
     std::map<int32_t, Caption> captions_;
     // Written by a step's worker before its hand-over, read inside it.

@@ -339,5 +339,30 @@ TEST_F(ReadingControllerTest, SkippedTreesAreMarkedReadOffTheGuiThreadAndThenTol
     EXPECT_TRUE(me.client.Cache().GetMembership(conf)->IsRead(local));
 }
 
+TEST_F(ReadingControllerTest, ATextAskedForBeforeTheSessionWasClearedIsNotDrawnAfterIt)
+{
+    LogOnReader("Controller Cleared");
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    const int32_t text = reader->ReadStatus().CurrentText();
+    ASSERT_EQ(view.displayed.size(), 1u);
+
+    // One prepared and waiting for the GUI thread, one queued behind it.
+    reader->ShowText(text, true);
+    reader->ShowText(999999, true);
+    ASSERT_TRUE(loop.WaitForPending(1));
+    reader->Clear();
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(view.displayed.size(), 1u);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(reader->History().Size(), 0);
+    EXPECT_FALSE(reader->HasCurrentArticle());
+
+    // Afterwards texts are drawn as before.
+    reader->ShowText(text, true);
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(view.displayed.size(), 2u);
+}
+
 } // namespace
 } // namespace pellar::test
