@@ -12,12 +12,14 @@
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
+#include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/SubjectTree.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/Client.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -39,10 +41,14 @@ std::string MissingTextMessage(int32_t text, MVCache::TextMiss miss, bool connec
     }
 }
 
+constexpr size_t kCaptionsKept = 1000;
+
 } // namespace
 
-ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view)
-    : client_(client), view_(view), services_(client), gui_(std::move(gui)), confList_(client.Cache())
+ReadingController::ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
+                                     std::unique_ptr<CancellableGuiThread> answers)
+    : client_(client), view_(view), services_(client), gui_(std::move(gui)),
+      answers_(std::make_unique<GuiAnswers>(std::move(answers))), confList_(client.Cache())
 {
     confList_.SetReadingConference([this] { return status_.Conference(); });
     confList_.SetSelectionHandler([this](int32_t conf) {
@@ -66,6 +72,7 @@ void ReadingController::Shutdown()
     if (builder_)
         builder_->Terminate();
     gui_->Cancel();
+    answers_->Stop();
     builder_.reset();
     worker_.reset();
     retired_.reset();
@@ -83,14 +90,23 @@ void ReadingController::ShowText(int32_t text, bool addToHistory)
 {
     ChangeActivityKey("reread");
     status_.SetCurrentText(text);
-    MVCache::TextMiss miss = MVCache::TextMiss::Refused;
-    if (text != 0 && client_.Cache().GetText(text, miss)) {
-        if (addToHistory)
-            history_.Add(text);
-        DisplayCurrentText();
-    } else {
-        view_.ShowMessageBox(MissingTextMessage(text, miss, IsConnected()));
-    }
+    answers_->Ask([this, text, addToHistory, options = CurrentArticleOptions(),
+                   asked = session_]() -> std::function<void()> {
+        auto article = std::make_shared<PreparedArticle>(Prepare(text, options));
+        return [this, article, addToHistory, asked] {
+            if (asked != session_)
+                return;
+            if (!article->available) {
+                view_.ShowMessageBox(article->missing);
+                return;
+            }
+            if (addToHistory)
+                history_.Add(article->text);
+            if (builder_)
+                builder_->ReadAheadFrom(article->text);
+            ShowPrepared(*article);
+        };
+    });
 }
 
 void ReadingController::DisplayCurrentText()
@@ -98,38 +114,75 @@ void ReadingController::DisplayCurrentText()
     const int32_t text = status_.CurrentText();
     if (builder_)
         builder_->ReadAheadFrom(text);
-    view_.DisplayText(text);
-    ReadConfirmation(text);
-    view_.TextShown(text);
+    answers_->Ask([this, text, options = CurrentArticleOptions(), asked = session_]() -> std::function<void()> {
+        auto article = std::make_shared<PreparedArticle>(Prepare(text, options));
+        return [this, article, asked] {
+            if (asked == session_)
+                ShowPrepared(*article);
+        };
+    });
 }
 
-void ReadingController::ReadConfirmation(int32_t text)
+ArticleOptions ReadingController::CurrentArticleOptions() const
 {
-    const auto stat = client_.Cache().GetTextStat(text);
-    if (!stat)
-        return;
-    const auto aux = stat->AuxItems();
-    const AuxItemRec* wanted = nullptr;
-    bool confirmed = false;
-    for (const AuxItemRec& item : aux) {
-        if (item.tag == 6 && !wanted)
-            wanted = &item;
-        if (item.tag == 7 && item.creator == client_.CurrentPerson())
-            confirmed = true;
+    ArticleOptions options;
+    options.fonts = ArticleFonts::FromConfig(client_.Config());
+    options.reformat = reformat_;
+    options.withCommented =
+        client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText));
+    options.reader = client_.CurrentPerson();
+    return options;
+}
+
+PreparedArticle ReadingController::Prepare(int32_t text, const ArticleOptions& options)
+{
+    MVCache::TextMiss miss = MVCache::TextMiss::Refused;
+    if (text == 0 || !client_.Cache().GetText(text, miss)) {
+        PreparedArticle missing;
+        missing.text = text;
+        missing.missing = MissingTextMessage(text, miss, IsConnected());
+        return missing;
     }
-    if (!wanted || confirmed)
+    CacheTextSource source(client_.Cache());
+    return PrepareArticle(source, options, client_.Locale(), text);
+}
+
+void ReadingController::PrepareStepText(int32_t text)
+{
+    stepArticle_ = Prepare(text, stepOptions_);
+}
+
+void ReadingController::ShowPrepared(const PreparedArticle& article)
+{
+    shown_ = article;
+    // The history holds at most as many; a long session starts over.
+    if (captions_.size() >= kCaptionsKept)
+        captions_.clear();
+    captions_[article.text] = {article.author.name, article.subject};
+    view_.DisplayArticle(article);
+    ReadConfirmation(article);
+    view_.TextShown(article.text);
+}
+
+void ReadingController::ReadConfirmation(const PreparedArticle& article)
+{
+    if (!article.confirmationWanted)
         return;
-    const std::string question = "User [" + std::to_string(wanted->creator) + "] " +
-                                 client_.Cache().GetName(wanted->creator) +
+    const ArticleParty& wanted = *article.confirmationWanted;
+    const std::string question = "User [" + std::to_string(wanted.number) + "] " + wanted.name +
                                  " wants read confirmation on this text\r\nConfirm?";
     if (!view_.AskYesNo(question))
         return;
-    if (AddReceiptConfirmation(text))
-        // The cached status lacks the new item; without this the question
-        // would come again the next time the text is shown.
-        client_.Cache().ForgetTextStat(text);
-    else
-        client_.UserMessages().PostUserMessage("!Failed to add receipt confirmation");
+    const int32_t text = article.text;
+    answers_->Ask([this, text]() -> std::function<void()> {
+        if (AddReceiptConfirmation(text))
+            // The cached status lacks the new item; without this the question
+            // would come again the next time the text is shown.
+            client_.Cache().ForgetTextStat(text);
+        else
+            client_.UserMessages().PostUserMessage("!Failed to add receipt confirmation");
+        return {};
+    });
 }
 
 bool ReadingController::AddReceiptConfirmation(int32_t text)
@@ -160,10 +213,9 @@ bool ReadingController::ReadCommented()
 {
     ChangeActivityKey("reread");
     const int32_t current = status_.CurrentText();
-    const auto stat = current ? client_.Cache().GetTextStat(current) : nullptr;
-    if (!stat)
+    if (current == 0 || shown_.text != current || !shown_.available)
         return false;
-    for (const int32_t parent : ParentLinks(*stat)) {
+    for (const int32_t parent : shown_.commented) {
         status_.SetCurrentText(parent);
         DisplayCurrentText();
     }
@@ -173,22 +225,93 @@ bool ReadingController::ReadCommented()
 bool ReadingController::ReadRoot()
 {
     const int32_t current = status_.CurrentText();
-    const int32_t root = current ? FindRootText(services_, current) : 0;
-    if (root == 0)
+    if (current == 0)
         return false;
-    status_.SetCurrentText(root);
-    DisplayCurrentText();
-    history_.Add(root);
+    answers_->Ask([this, current, options = CurrentArticleOptions(), asked = session_]() -> std::function<void()> {
+        const int32_t root = FindRootText(services_, current);
+        if (root == 0)
+            return [] {};
+        auto article = std::make_shared<PreparedArticle>(Prepare(root, options));
+        return [this, article, asked] {
+            if (asked != session_)
+                return;
+            status_.SetCurrentText(article->text);
+            if (builder_)
+                builder_->ReadAheadFrom(article->text);
+            ShowPrepared(*article);
+            history_.Add(article->text);
+        };
+    });
     return true;
 }
 
-bool ReadingController::SkipComments()
+bool ReadingController::SkipComments(std::function<void()> done)
 {
     const int32_t current = status_.CurrentText();
     if (current == 0)
         return false;
-    MarkTreeRead(services_, current);
+    answers_->Ask([this, current, done = std::move(done)]() -> std::function<void()> {
+        MarkTreeRead(services_, current);
+        return done;
+    });
     return true;
+}
+
+void ReadingController::ChangePriority(int32_t conf, int32_t priority, std::function<void()> taken)
+{
+    answers_->Ask([this, conf, priority, taken = std::move(taken)]() -> std::function<void()> {
+        if (!pellar::ChangePriority(client_, conf, priority))
+            return {};
+        return [this, conf, priority, taken] {
+            PriorityChanged(conf, priority);
+            if (taken)
+                taken();
+        };
+    });
+}
+
+void ReadingController::SkipTrees(std::vector<int32_t> roots, std::function<void()> done)
+{
+    answers_->Ask([this, roots = std::move(roots), done = std::move(done)]() -> std::function<void()> {
+        for (const int32_t root : roots)
+            MarkTreeRead(services_, root);
+        return done;
+    });
+}
+
+std::string ReadingController::ReadingConferenceName() const
+{
+    const int32_t conf = status_.Conference();
+    const auto row = conf > 0 ? confList_.Row(conf) : std::nullopt;
+    return row ? row->name : std::string();
+}
+
+ReadingController::Caption ReadingController::HistoryCaption(int32_t text) const
+{
+    const auto found = captions_.find(text);
+    return found != captions_.end() ? found->second : Caption{};
+}
+
+bool ReadingController::HasCurrentArticle() const
+{
+    return shown_.available && shown_.text != 0 && shown_.text == status_.CurrentText();
+}
+
+std::string ReadingController::FootnoteRefusal() const
+{
+    if (!HasCurrentArticle())
+        return "!No current article available";
+    // A footnote belongs to the text it annotates: only its author adds one.
+    if (shown_.author.number != client_.CurrentPerson())
+        return "!Footnotes to texts can only be added by the author of the original message";
+    return {};
+}
+
+void ReadingController::PriorityChanged(int32_t conf, int32_t priority)
+{
+    // Only what the caches hold: nothing is fetched for it.
+    if (const auto membership = client_.Cache().GetMembership(conf))
+        membership->SetPriority(priority);
 }
 
 // --- Work and read-next steps ----------------------------------------------------
@@ -246,6 +369,7 @@ bool ReadingController::ReadNext()
 void ReadingController::StartStep()
 {
     BeginWork();
+    stepOptions_ = CurrentArticleOptions();
     view_.ReadNextStarting();
     if (builder_)
         builder_->SetUserWaiting(true);
@@ -266,7 +390,13 @@ void ReadingController::ShowNextText(int32_t text)
 {
     status_.SetCurrentText(text);
     history_.Add(text);
-    DisplayCurrentText();
+    if (builder_)
+        builder_->ReadAheadFrom(text);
+    if (stepArticle_.text == text && stepArticle_.available)
+        ShowPrepared(stepArticle_);
+    else
+        DisplayCurrentText();
+    stepArticle_ = {};
     view_.SelectTreeText(text);
     if (builder_)
         builder_->SetUserWaiting(false);
@@ -357,6 +487,10 @@ void ReadingController::Clear()
 {
     history_.Clear();
     kept_.Clear();
+    answers_->DropQueued();
+    ++session_;
+    shown_ = {};
+    captions_.clear();
     EnterConference(0);
 }
 

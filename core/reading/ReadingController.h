@@ -8,12 +8,16 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/base/GuiAnswers.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ConfListModel.h"
+#include "core/reading/PreparedArticle.h"
 #include "core/reading/ReadHistory.h"
 #include "core/reading/ReadTextsKept.h"
 #include "core/reading/SubjectTreeModel.h"
@@ -31,9 +35,9 @@ class SubjectTreeAsyncThread;
 class ReadingView {
 public:
     virtual ~ReadingView() = default;
-    // Shows the text in the article and commented panes and brings the
-    // history buttons up to date.
-    virtual void DisplayText(int32_t text) = 0;
+    // Draws the prepared text in the article and commented panes and
+    // brings the history buttons up to date.
+    virtual void DisplayArticle(const PreparedArticle& article) = 0;
     // After each shown text, its read confirmation settled.
     virtual void TextShown(int32_t text) = 0;
     // Selects the subject-tree node of a text a read-next step showed.
@@ -52,8 +56,11 @@ public:
 
 class ReadingController {
 public:
-    // gui: the hand-over the workers use; cancelled by Shutdown.
-    ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view);
+    // gui: the hand-over the workers use; answers: the one texts are
+    // prepared and the window's questions answered through. Both are
+    // cancelled by Shutdown.
+    ReadingController(Client& client, std::unique_ptr<CancellableGuiThread> gui, ReadingView& view,
+                      std::unique_ptr<CancellableGuiThread> answers);
     // Shutdown().
     ~ReadingController();
     ReadingController(const ReadingController&) = delete;
@@ -83,11 +90,47 @@ public:
     bool IsConnected() const;
 
     // --- Texts --------------------------------------------------------------
+    // Texts are prepared on the answers' worker (fetched, names resolved,
+    // laid out) and drawn when they arrive; the GUI thread never waits.
     // Shows the text; "No such text" when it cannot be had.
     void ShowText(int32_t text, bool addToHistory = true);
     // Shows the read status's current text, then asks for a wanted read
     // confirmation.
     void DisplayCurrentText();
+    // Texts asked for and not yet drawn (or refused), and commands sent
+    // off the GUI thread whose answers have not yet come.
+    size_t AnswersPending() const { return answers_->Outstanding(); }
+    // The last text drawn; empty before the first and after Clear.
+    const PreparedArticle& ShownArticle() const { return shown_; }
+    // The article pane joins soft line breaks.
+    void SetReformat(bool on) { reformat_ = on; }
+    // Asks a question off the GUI thread; the answer step runs on it.
+    void Ask(GuiAnswers::Question question) { answers_->Ask(std::move(question)); }
+    // The name of the conference read, as the conference list has it
+    // (nothing is fetched); empty when none.
+    std::string ReadingConferenceName() const;
+    // The author's name and subject of a text drawn before, for the
+    // history menus; empty for one this window did not draw.
+    struct Caption {
+        std::string author;
+        std::string subject;
+    };
+    Caption HistoryCaption(int32_t text) const;
+    // The read status's current text is the one drawn last.
+    bool HasCurrentArticle() const;
+    // Whether the reader may add a footnote to the current text: only its
+    // author may. Empty when allowed, else the line to tell the user.
+    std::string FootnoteRefusal() const;
+    // After the server took a new priority: the cached membership carries
+    // it too, so that the next refresh does not bring the old one back.
+    void PriorityChanged(int32_t conf, int32_t priority);
+    // Asks the server for the priority off the GUI thread; once it took it,
+    // the cached membership carries it and taken runs on the GUI thread (a
+    // refusal has posted its reason).
+    void ChangePriority(int32_t conf, int32_t priority, std::function<void()> taken);
+    // Marks the comment trees of the texts read off the GUI thread, then
+    // runs done there.
+    void SkipTrees(std::vector<int32_t> roots, std::function<void()> done);
     // The history's previous, next or chosen entry, not added again.
     void ShowPrevious();
     void ShowNext();
@@ -97,8 +140,9 @@ public:
     // The root of the current text's comment tree, added to the history;
     // false without a current text.
     bool ReadRoot();
-    // Marks the current text's comment tree read; false without a current text.
-    bool SkipComments();
+    // Marks the current text's comment tree read off the GUI thread, then
+    // runs done there; false without a current text.
+    bool SkipComments(std::function<void()> done = {});
     // Records that the user confirmed reading the text.
     bool AddReceiptConfirmation(int32_t text);
 
@@ -145,6 +189,7 @@ private:
     class StepHost : public ReadNextHost {
     public:
         explicit StepHost(ReadingController& owner) : owner_(owner) {}
+        void PrepareText(int32_t text) override { owner_.PrepareStepText(text); }
         void ShowText(int32_t text) override { owner_.ShowNextText(text); }
         void ShowInfo(const std::string& line) override { owner_.view_.ShowInfo(line); }
         void ChangeActivity(std::string_view key) override { owner_.ChangeActivityKey(key); }
@@ -156,8 +201,17 @@ private:
     };
 
     void ShowNextText(int32_t text);
+    // The read-next worker's thread: the text it found, made ready before
+    // its hand-over.
+    void PrepareStepText(int32_t text);
+    // What a text is laid out with, read on the GUI thread.
+    ArticleOptions CurrentArticleOptions() const;
+    // A worker's thread: fetches and lays out the text.
+    PreparedArticle Prepare(int32_t text, const ArticleOptions& options);
+    // GUI thread: draws it, then asks for a wanted read confirmation.
+    void ShowPrepared(const PreparedArticle& article);
     void StartStep();
-    void ReadConfirmation(int32_t text);
+    void ReadConfirmation(const PreparedArticle& article);
     bool ShowSubjectTree() const;
     // Runs fn (which stops the builder after the request it waits for) on a
     // helper thread while the GUI thread waits through the blocking-wait port.
@@ -174,6 +228,16 @@ private:
     int busy_ = 0;
     std::atomic<bool> shutDown_{false};
     StepHost stepHost_{*this};
+    bool reformat_ = false;
+    PreparedArticle shown_;
+    // Raised by Clear: a text asked for before it is not drawn after it.
+    uint64_t session_ = 0;
+    // Author's name and subject of the texts drawn, for the history menus.
+    std::map<int32_t, Caption> captions_;
+    // Written by a step's worker before its hand-over, read inside it.
+    ArticleOptions stepOptions_;
+    PreparedArticle stepArticle_;
+    std::unique_ptr<GuiAnswers> answers_;
     std::unique_ptr<TReadNextTextThread> worker_;
     std::unique_ptr<TReadNextTextThread> retired_;  // the step before, maybe still in its last hand-over
     bool readNextPending_ = false;

@@ -112,6 +112,13 @@ void TReadNextTextThread::Run()
     // The step's one hand-over to the GUI thread: what it found, then the
     // end of the work. Everything else (the list, the walk, the marks) it
     // did on this thread.
+    if (outcome.text > 0) {
+        try {
+            host_.PrepareText(outcome.text);
+        } catch (const std::exception& e) {
+            services_.Log("TReadNextTextThread", e.what());
+        }
+    }
     ++handOvers_;
     gui_.invokeAndWait([&] {
         if (outcome.text > 0)

@@ -46,6 +46,9 @@ class ReadNextHost
 {
 public:
     virtual ~ReadNextHost() = default;
+    // The step's thread, before its hand-over: make ready what ShowText
+    // will draw, so that the GUI thread only draws.
+    virtual void PrepareText(int32_t) {}
     // GUI thread: show the status's current text, add it to the history and
     // select its subject-tree node if it has one. Called in the step's one
     // hand-over, before EndWork.

@@ -159,6 +159,8 @@ void TTextSearchThread::Examine(int32_t local)
 
 void TTextSearchThread::Run()
 {
+    if (!params_.conference && params_.conferenceLookup)
+        params_.conference = params_.conferenceLookup();
     if (params_.conference && params_.membership && !CheckPatterns(params_)) {
         TMiravoConference& conf = *params_.conference;
         const int32_t highest = conf.HighestLocalNo();

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,9 @@ public:
 
 struct FindTextParams {
     std::shared_ptr<TMiravoConference> conference;
+    // Where the worker gets the conference's record when none is given
+    // (taking it may wait for another thread that loads it).
+    std::function<std::shared_ptr<TMiravoConference>()> conferenceLookup;
     std::shared_ptr<TMiravoMembership> membership;
     int32_t author = -1;  // -1: no author given
     std::string subjectPattern;

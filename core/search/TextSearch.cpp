@@ -1,9 +1,11 @@
 #include "core/search/TextSearch.h"
 
+#include "core/session/MVCache.h"
+
 namespace pellar {
 
-TextSearch::TextSearch(TextSource& source, TextSearchView& view, GuiHandOvers gui)
-    : source_(source), view_(view), run_(std::move(gui))
+TextSearch::TextSearch(TextSource& source, TextSearchView& view, GuiHandOvers gui, MVCache* records)
+    : source_(source), view_(view), records_(records), run_(std::move(gui))
 {
 }
 
@@ -16,7 +18,7 @@ std::optional<std::string> TextSearch::Start(FindTextParams params)
 {
     if (run_.Busy())
         return std::nullopt;
-    if (!params.conference)
+    if (!params.conference && !params.conferenceLookup)
         return "Conference to seek in is required";
     if (auto error = TTextSearchThread::CheckPatterns(params))
         return error;
@@ -25,6 +27,18 @@ std::optional<std::string> TextSearch::Start(FindTextParams params)
                                                    gui);
     });
     return std::nullopt;
+}
+
+std::optional<std::string> TextSearch::StartIn(int32_t conf, FindTextParams params)
+{
+    if (run_.Busy())
+        return std::nullopt;
+    params.membership = conf > 0 && records_ ? records_->GetMembership(conf) : nullptr;
+    if (auto error = TTextSearchThread::CheckStart(conf, params.membership != nullptr))
+        return error;
+    params.conference = nullptr;
+    params.conferenceLookup = [records = records_, conf] { return records->GetConference(conf); };
+    return Start(std::move(params));
 }
 
 void TextSearch::RequestStop()

@@ -11,6 +11,8 @@
 
 namespace pellar {
 
+class MVCache;
+
 // The search window. GUI thread only.
 class TextSearchView : public FindTextResults {
 public:
@@ -23,7 +25,9 @@ public:
 
 class TextSearch : private FindTextResults {
 public:
-    TextSearch(TextSource& source, TextSearchView& view, GuiHandOvers gui);
+    // records: where StartIn finds the conference searched (null: only
+    // Start, with the records given).
+    TextSearch(TextSource& source, TextSearchView& view, GuiHandOvers gui, MVCache* records = nullptr);
     // Stop().
     ~TextSearch() override;
     TextSearch(const TextSearch&) = delete;
@@ -34,6 +38,10 @@ public:
     // the search may not start; none when it started or one is still running
     // (Searching() tells which).
     std::optional<std::string> Start(FindTextParams params);
+    // The same for the conference numbered conf: its membership is looked up
+    // among those the caches hold (nothing is fetched), its record is taken
+    // on the worker, so the GUI thread never waits for either.
+    std::optional<std::string> StartIn(int32_t conf, FindTextParams params);
     // From Start until the ended search was forgotten (SearchIdle).
     bool Searching() const { return run_.Busy(); }
     // The Stop button: the search ends after its current step and reports
@@ -51,6 +59,7 @@ private:
 
     TextSource& source_;
     TextSearchView& view_;
+    MVCache* records_;
     GuiWorkerRun<TTextSearchThread> run_;
 };
 

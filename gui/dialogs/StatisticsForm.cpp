@@ -29,8 +29,8 @@ QLineEdit* Field(QFormLayout* form, const QString& label, const char* name)
 
 } // namespace
 
-TStatisticsForm::TStatisticsForm(Client& client, std::function<uint64_t()> asyncMessages, QWidget* parent)
-    : QWidget(parent), client_(client), asyncCount_(std::move(asyncMessages))
+TStatisticsForm::TStatisticsForm(std::function<StatisticsFields()> collect, QWidget* parent)
+    : QWidget(parent), collect_(std::move(collect))
 {
     setObjectName(QStringLiteral("StatisiticsForm"));
     setWindowTitle(tr("Statistics"));
@@ -75,7 +75,7 @@ void TStatisticsForm::showEvent(QShowEvent* event)
 
 void TStatisticsForm::Refresh()
 {
-    const StatisticsFields f = StatisticsFormat::Collect(client_, asyncCount_ ? asyncCount_() : 0);
+    const StatisticsFields f = collect_ ? collect_() : StatisticsFields{};
     bytesSent_->setText(FromWire(f.bytesSent));
     bytesReceived_->setText(FromWire(f.bytesReceived));
     transactions_->setText(FromWire(f.transactions));

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "core/admin/StatisticsFormat.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -12,14 +14,13 @@ class QTimer;
 
 namespace pellar {
 
-class Client;
-
 class TStatisticsForm : public QWidget {
     Q_OBJECT
 
 public:
-    // asyncMessages gives the count the message dispatch keeps (may be empty: 0).
-    TStatisticsForm(Client& client, std::function<uint64_t()> asyncMessages = {}, QWidget* parent = nullptr);
+    // collect reads the counters (the client's, and the count the message
+    // dispatch keeps); it never waits on the server.
+    explicit TStatisticsForm(std::function<StatisticsFields()> collect, QWidget* parent = nullptr);
 
     void Refresh();
 
@@ -36,8 +37,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Client& client_;
-    std::function<uint64_t()> asyncCount_;
+    std::function<StatisticsFields()> collect_;
     QLineEdit* bytesSent_;
     QLineEdit* bytesReceived_;
     QLineEdit* transactions_;

@@ -4,7 +4,6 @@
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"
-#include "core/writing/TextCommands.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/common/QtCancellableGuiThread.h"
@@ -39,12 +38,10 @@ public:
 
 } // namespace
 
-TViewMarksForm::TViewMarksForm(Client& client, QWidget* parent)
+TViewMarksForm::TViewMarksForm(std::unique_ptr<ReadingServices> services, QWidget* parent)
     : QWidget(parent),
-      client_(client),
-      reading_(client),
-      writing_(client),
-      marks_(std::make_unique<MarkedTexts>(reading_, static_cast<MarkedTextsView&>(*this), QtGuiHandOvers(this)))
+      reading_(std::move(services)),
+      marks_(std::make_unique<MarkedTexts>(*reading_, static_cast<MarkedTextsView&>(*this), QtGuiHandOvers(this)))
 {
     setObjectName(QStringLiteral("ViewMarksForm"));
     setWindowTitle(tr("Marked texts"));
@@ -186,8 +183,11 @@ void TViewMarksForm::ShowPreview()
     const int32_t text = SelectedText();
     if (text <= 0)
         return;
-    if (auto body = client_.Cache().GetText(text))
-        preview_->setPlainText(FromWire(ArticleLayout::ReformatBody(body->Body())));
+    marks_->Preview(text, [this](int32_t shown, const std::string& body) {
+        // A selection that moved on meanwhile asked for its own.
+        if (shown == SelectedText())
+            preview_->setPlainText(FromWire(body));
+    });
 }
 
 void TViewMarksForm::ViewSelected()
@@ -202,7 +202,7 @@ void TViewMarksForm::DeleteSelected()
     if (selected.isEmpty())
         return;
     QTreeWidgetItem* item = selected.front();
-    DeleteMark(writing_, item->text(0).toInt());
+    marks_->DeleteMark(item->text(0).toInt());
     delete item;
 }
 
@@ -224,7 +224,8 @@ void TViewMarksForm::ChangeTypeOfSelected()
     }
     if (!answer)
         return;
-    ChangeMarkType(writing_, text, MarkTypeFromInput(ToWire(answer->trimmed())));
+    marks_->ChangeMarkType(text, MarkTypeFromInput(ToWire(answer->trimmed())));
+    // Listed again once the server has the new type.
     Refresh();
 }
 

@@ -2,9 +2,8 @@
 // mark can be deleted, given another type or opened in the reading window.
 #pragma once
 
-#include "core/reading/ClientReadingServices.h"
 #include "core/reading/MarkedTexts.h"
-#include "core/writing/ClientWritingServices.h"
+#include "core/reading/ReadingServices.h"
 
 #include <QWidget>
 
@@ -22,14 +21,15 @@ class QTreeWidgetItem;
 
 namespace pellar {
 
-class Client;
 class TMiravoTextEdit;
 
 class TViewMarksForm : public QWidget, private MarkedTextsView {
     Q_OBJECT
 
 public:
-    TViewMarksForm(Client& client, QWidget* parent = nullptr);
+    // services: what the marks are loaded and changed through, the
+    // window's own.
+    explicit TViewMarksForm(std::unique_ptr<ReadingServices> services, QWidget* parent = nullptr);
     ~TViewMarksForm() override;
 
     // Clears the list and loads it anew; nothing while a load runs.
@@ -69,9 +69,7 @@ private:
     void ShowPreview();
     int32_t SelectedText() const;
 
-    Client& client_;
-    ClientReadingServices reading_;
-    ClientWritingServices writing_;
+    std::unique_ptr<ReadingServices> reading_;
     std::unique_ptr<MarkedTexts> marks_;
     std::function<std::optional<QString>()> askType_;
     int sortColumn_ = 0;

@@ -32,6 +32,7 @@
 #include "core/writing/TextCommands.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/QtLocalePort.h"
 #include "gui/events/IconTaskBar.h"
 #include "gui/common/ArticleRenderer.h"
@@ -65,6 +66,7 @@ TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiSer
 {
     setObjectName(QStringLiteral("MessagesForm"));
     setWindowTitle(tr("Send message"));
+    sending_ = std::make_unique<MessageSending>(client_, std::make_unique<QtCancellableGuiThread>(this));
     resize(652, 480);
 
     CreateActions();
@@ -213,6 +215,8 @@ QHBoxLayout* TMessagesForm::BuildTargetRow()
 
 TMessagesForm::~TMessagesForm()
 {
+    // Nothing more answers into the window while it goes.
+    sending_->Stop();
     router_.Remove(this);
 }
 
@@ -241,9 +245,10 @@ void TMessagesForm::AutoReply(int32_t sender, int32_t recipient)
             QString::fromStdString(IncrementCount(ToWire(awayForm_->SendCountEdit()->text()))).toInt());
 }
 
-bool TMessagesForm::SendTo(int32_t recipient, const std::string& text)
+void TMessagesForm::SendTo(int32_t recipient, const std::string& text, MessageSending::Done done,
+                           std::string knownName)
 {
-    return SendMessage(client_, recipient, text);
+    sending_->Send(recipient, text, std::move(knownName), std::move(done));
 }
 
 void TMessagesForm::SendMessageActionExecute()
@@ -264,15 +269,16 @@ void TMessagesForm::SendMessageActionExecute()
         return;
     const std::string text = CleanOutgoingMessage(ToWire(writeMsgMemo_->toPlainText()));
     // The entry is written whether or not the server took the message; a
-    // refusal shows the server's error as well.
-    SendTo(recipient, text);
+    // refusal shows the server's error as well. The recipient's field holds
+    // the name it resolved; any other is looked up with the sending.
+    const std::string known = recipient != 0 && targetEdit_->IsOK() ? ToWire(targetEdit_->text()) : std::string();
+    SendTo(
+        recipient, text,
+        [this, text, when = Now()](bool, const std::string& name) {
+            AppendEntry(SentMessageEntry(when, name, text, QtLocalePort()));
+        },
+        known);
     writeMsgMemo_->clear();
-    // The recipient's field holds the name it resolved: no look-up waits
-    // on the server here.
-    const std::string name = recipient == 0          ? std::string("all users")
-                             : targetEdit_->IsOK() ? ToWire(targetEdit_->text())
-                                                   : client_.Cache().GetName(recipient);
-    AppendEntry(SentMessageEntry(Now(), name, text, QtLocalePort()));
 }
 
 void TMessagesForm::StartChatActionExecute()

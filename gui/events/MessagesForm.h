@@ -10,9 +10,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 
 #include "core/events/AutoReplyThrottle.h"
 #include "core/events/MessageRouter.h"
+#include "core/writing/MessageSending.h"
 
 class QAction;
 class QCheckBox;
@@ -107,7 +109,9 @@ private:
     void AppendEntry(const std::string& entry, qsizetype shownLimit = -1);
     void TidyLog();
     void AutoReply(int32_t sender, int32_t recipient);
-    bool SendTo(int32_t recipient, const std::string& text);
+    // Sends on the sending worker; the log entry, if any, when it answered.
+    void SendTo(int32_t recipient, const std::string& text, MessageSending::Done done = {},
+                std::string knownName = {});
     void SentToAllCheckBoxClick();
 
     Client& client_;
@@ -133,6 +137,8 @@ private:
     QPlainTextEdit* writeMsgMemo_;
     QCheckBox* sentToAllCheckBox_;
     TMiravoCompletionEdit* targetEdit_;
+    // Last: its worker, which answers into this window, stops first.
+    std::unique_ptr<MessageSending> sending_;
     QPushButton* browseButton_;
     TOfflineMessageForm* awayForm_ = nullptr;
     QAction* pinAction_;

@@ -1,10 +1,6 @@
 #include "gui/reading/ArticleViewForm.h"
 
-#include "core/protocol/MVTransaction.h"
 #include "core/reading/ContextWords.h"
-#include "core/session/MVCache.h"
-#include "core/session/Client.h"
-#include "core/writing/TextCommands.h"
 #include "gui/common/ArticleRenderer.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/WireCodec.h"
@@ -41,10 +37,9 @@ bool IsBlank(QChar c)
 
 } // namespace
 
-TArticleViewForm::TArticleViewForm(Client& client, QWidget* parent)
-    : QWidget(parent), client_(client), mainEdit_(new TMiravoTextEdit(this)), popupMenu_(new QMenu(this)),
-      cacheWords_(std::make_unique<CacheContextWordSource>(client.Cache())), wordSource_(cacheWords_.get()),
-      interpreter_(*this, [&client] { return client.Config().ShortcutMap(); })
+TArticleViewForm::TArticleViewForm(ArticlePanePort& port, QWidget* parent)
+    : QWidget(parent), port_(port), mainEdit_(new TMiravoTextEdit(this)), popupMenu_(new QMenu(this)),
+      wordSource_(&port.Words()), interpreter_(*this, [&port] { return port.Shortcuts(); })
 {
     setObjectName(QStringLiteral("ArticleViewForm"));
     mainEdit_->setObjectName(QStringLiteral("MainEdit"));
@@ -105,29 +100,15 @@ void TArticleViewForm::CreateActions()
     addAction(textProperties_);
 }
 
-ArticleResult TArticleViewForm::ShowText(int32_t text)
+void TArticleViewForm::ShowArticle(const PreparedArticle& article)
 {
     Clear();
-    CacheTextSource source(client_.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client_.Config()), reformat_, client_.Locale());
-    std::vector<StyledRun> runs;
-    const ArticleResult result = layout.Format(text, ArticleMode::Full, runs);
     mainEdit_->setUpdatesEnabled(false);
-    ArticleRenderer::AppendRuns(*mainEdit_, runs);
+    ArticleRenderer::AppendRuns(*mainEdit_, article.runs);
     QTextCursor start(mainEdit_->document());
     mainEdit_->setTextCursor(start);
     mainEdit_->ensureCursorVisible();
     mainEdit_->setUpdatesEnabled(true);
-    return result;
-}
-
-void TArticleViewForm::AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat)
-{
-    CacheTextSource source(client.Cache());
-    ArticleLayout layout(source, ArticleFonts::FromConfig(client.Config()), reformat, client.Locale());
-    std::vector<StyledRun> runs;
-    layout.Format(text, ArticleMode::Compact, runs);
-    ArticleRenderer::AppendRuns(pane, runs);
 }
 
 void TArticleViewForm::Clear()
@@ -189,7 +170,7 @@ void TArticleViewForm::OnKeyPressed(QChar key)
 
 bool TArticleViewForm::IsConnected()
 {
-    return client_.ConnectedEvent().IsSet();
+    return port_.IsConnected();
 }
 
 void TArticleViewForm::Connect()
@@ -250,7 +231,7 @@ void TArticleViewForm::OpenURLActionExecute()
 {
     const QString url = FromWire(ContextWords::UrlToOpen(ContextWords::Trim(ToWire(WordAtCaret()))));
     if (!IsSafeScheme(url)) {
-        client_.UserMessages().PostUserMessage("!Only web, ftp, mail and news addresses can be opened");
+        port_.PostUserMessage("!Only web, ftp, mail and news addresses can be opened");
         return;
     }
     if (prompts_.openUrl)
@@ -270,7 +251,7 @@ void TArticleViewForm::DeleteTextActionExecute()
                                                             QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     if (!ok)
         return;
-    DeleteText(client_, *number);
+    port_.DeleteText(*number);
 }
 
 void TArticleViewForm::MarkTextActionExecute()
@@ -278,7 +259,7 @@ void TArticleViewForm::MarkTextActionExecute()
     const auto number = NumberOrPrompt(tr("Mark text"));
     if (!number)
         return;
-    SetMark(client_, *number, kDefaultMarkType);
+    port_.MarkText(*number);
 }
 
 bool TArticleViewForm::eventFilter(QObject* watched, QEvent* event)

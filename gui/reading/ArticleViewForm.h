@@ -3,7 +3,8 @@
 // turns keys typed into it into user commands through the shortcut map.
 #pragma once
 
-#include "core/reading/ArticleLayout.h"
+#include "core/reading/ArticlePanePort.h"
+#include "core/reading/PreparedArticle.h"
 #include "core/reading/TypedCommands.h"
 
 #include <QPointer>
@@ -20,7 +21,6 @@ class QMenu;
 
 namespace pellar {
 
-class Client;
 class TMainStatusBar;
 class TMiravoTextEdit;
 class ContextWordSource;
@@ -29,21 +29,20 @@ class TArticleViewForm : public QWidget, private TypedCommandPort {
     Q_OBJECT
 
 public:
-    TArticleViewForm(Client& client, QWidget* parent = nullptr);
+    // port: what the pane asks of the reading side; it outlives the pane.
+    explicit TArticleViewForm(ArticlePanePort& port, QWidget* parent = nullptr);
     ~TArticleViewForm() override;
 
-    // Clears the pane and shows the text in full. Nothing is shown when its
-    // body or status cannot be had (shown is then false).
-    ArticleResult ShowText(int32_t text);
+    // Clears the pane and draws the prepared text (nothing when it could
+    // not be had).
+    void ShowArticle(const PreparedArticle& article);
     void Clear();
-    // The commented-text pane's form: header, body, end line.
-    static void AppendCompact(Client& client, TMiravoTextEdit& pane, int32_t text, bool reformat);
 
     void SetReformat(bool on) { reformat_ = on; }
     bool Reformat() const { return reformat_; }
     // Panel 1 shows the keys typed so far.
     void SetStatusBar(TMainStatusBar* bar);
-    // Decides the context menu's number tests; the default asks the caches.
+    // Decides the context menu's number tests; the default is the port's.
     void SetContextWordSource(ContextWordSource* source) { wordSource_ = source; }
 
     TMiravoTextEdit* MainEdit() const { return mainEdit_; }
@@ -109,7 +108,7 @@ private:
     void MarkTextActionExecute();
     void TextPropertiesActionExecute();
 
-    Client& client_;
+    ArticlePanePort& port_;
     TMiravoTextEdit* mainEdit_;
     QMenu* popupMenu_;
     QAction* noSuchText_ = nullptr;
@@ -122,7 +121,6 @@ private:
     QAction* n7_ = nullptr;
     QAction* textProperties_ = nullptr;
     QPointer<TMainStatusBar> statusBar_;
-    std::unique_ptr<ContextWordSource> cacheWords_;
     ContextWordSource* wordSource_ = nullptr;
     TypedCommandInterpreter interpreter_;
     Prompts prompts_;

@@ -264,14 +264,11 @@ void TReadArticleActions::FillHistoryMenu(QMenu* menu, bool back)
 {
     menu->clear();
     const ReadHistory& history = form_.History();
-    MVCache& cache = form_.ClientContext().Cache();
     for (const int entry : back ? history.BackEntries() : history.ForwardEntries()) {
         const int32_t text = history.At(entry);
-        const auto stat = cache.GetTextStat(text);
-        const auto body = cache.GetText(text);
-        const std::string author = stat ? cache.GetName(stat->Author()) : std::string();
-        const QString subject = body ? FromWire(body->Subject()) : QString();
-        QAction* item = menu->addAction(QStringLiteral("%1 %2 %3").arg(text).arg(FromWire(author), subject));
+        const ReadingController::Caption caption = form_.Reader().HistoryCaption(text);
+        const QString subject = FromWire(caption.subject);
+        QAction* item = menu->addAction(QStringLiteral("%1 %2 %3").arg(text).arg(FromWire(caption.author), subject));
         item->setToolTip(subject);
         item->setStatusTip(subject);
         connect(item, &QAction::triggered, this, [this, entry] { commands_.ShowHistoryEntry(entry); });

@@ -14,12 +14,14 @@
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientArticlePane.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"
 #include "gui/reading/ReadingCommands.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/common/MainWindow.h"
+#include "gui/common/ArticleRenderer.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/WireCodec.h"
@@ -45,7 +47,8 @@ TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, 
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(tr("Read texts"));
     // The controller first: the views show its models.
-    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_);
+    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
+                                                   std::make_unique<QtCancellableGuiThread>(this));
     BuildLayout();
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
@@ -70,6 +73,7 @@ TReadArticleForm::~TReadArticleForm()
 {
     // The workers end before the widgets they hand work to.
     reading_->Shutdown();
+    articlePane_->Stop();
     // The views over the controller's models go before the models: the
     // controller is a member, gone before the base class deletes children.
     delete confList_;
@@ -104,7 +108,8 @@ void TReadArticleForm::BuildLayout()
     commentedEdit_->setAccessibleName(tr("Commented text"));
     commentedEdit_->SetAutoWrap(false);
     commentedEdit_->setAcceptRichText(false);
-    articleView_ = new TArticleViewForm(client_);
+    articlePane_ = std::make_unique<ClientArticlePane>(client_, std::make_unique<QtCancellableGuiThread>(this));
+    articleView_ = new TArticleViewForm(*articlePane_);
     textSplitter_ = new QSplitter(Qt::Vertical);
     textSplitter_->setObjectName(QStringLiteral("CommSplitter"));
     textSplitter_->addWidget(commentedEdit_);
@@ -158,20 +163,14 @@ void TReadArticleForm::ShowText(int32_t text, bool addToHistory)
     reading_->ShowText(text, addToHistory);
 }
 
-void TReadArticleForm::DisplayText(int32_t text)
+void TReadArticleForm::DisplayArticle(const PreparedArticle& article)
 {
-    const ArticleResult result = articleView_->ShowText(text);
-    actions_->ReadPreviousAction()->setEnabled(result.isComment && IsConnected());
+    articleView_->ShowArticle(article);
+    actions_->ReadPreviousAction()->setEnabled(article.result.isComment && IsConnected());
     if (client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
         commentedEdit_->clear();
-        if (const auto stat = client_.Cache().GetTextStat(text)) {
-            std::vector<int32_t> commented;
-            stat->ForEachMiscInfo<TMiscInfoCommTo>([&](const TMiscInfoCommTo& link) { commented.push_back(link.textNo); });
-            stat->ForEachMiscInfo<TMiscInfoFootTo>([&](const TMiscInfoFootTo& link) { commented.push_back(link.textNo); });
-            for (const int32_t parent : commented)
-                TArticleViewForm::AppendCompact(client_, *commentedEdit_, parent, Reformat());
-            commentedEdit_->moveCursor(QTextCursor::Start);
-        }
+        ArticleRenderer::AppendRuns(*commentedEdit_, article.commentedRuns);
+        commentedEdit_->moveCursor(QTextCursor::Start);
     }
     actions_->UpdateHistoryButtons();
     // Painted now, not when the event loop comes to the update: by then a
@@ -286,6 +285,7 @@ void TReadArticleForm::ApplyLayout()
     }
     actions_->ReformatTextAction()->setChecked(config.ReadFlag("ReformatTexts", false));
     articleView_->SetReformat(actions_->ReformatTextAction()->isChecked());
+    reading_->SetReformat(articleView_->Reformat());
     for (int i = 0; i < confList_->header()->count(); ++i) {
         const int width = config.ReadInt("ConfListListCol" + std::to_string(i), -1);
         if (width >= 0)

@@ -24,6 +24,7 @@ class QSplitter;
 namespace pellar {
 
 class Client;
+class ClientArticlePane;
 class SessionCommands;
 class SubjectTreeAsyncThread;
 class TArticleViewForm;
@@ -145,7 +146,7 @@ private:
     class View : public ReadingView {
     public:
         explicit View(TReadArticleForm& form) : form_(form) {}
-        void DisplayText(int32_t text) override { form_.DisplayText(text); }
+        void DisplayArticle(const PreparedArticle& article) override { form_.DisplayArticle(article); }
         void TextShown(int32_t text) override { emit form_.TextShown(text); }
         void SelectTreeText(int32_t text) override;
         void ShowInfo(const std::string& line) override;
@@ -160,7 +161,7 @@ private:
     };
 
     // The article and commented panes and the history buttons.
-    void DisplayText(int32_t text);
+    void DisplayArticle(const PreparedArticle& article);
     void BuildLayout();
 
     Client& client_;
@@ -181,6 +182,8 @@ private:
     TReadingCommands* readingCommands_ = nullptr;
 
     View view_{*this};
+    // The article pane's port; its commands' worker stops before the pane goes.
+    std::unique_ptr<ClientArticlePane> articlePane_;
     std::unique_ptr<ReadingController> reading_;
 };
 

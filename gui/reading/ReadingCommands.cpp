@@ -130,18 +130,16 @@ void TReadingCommands::ReadGlobalTextNr()
 void TReadingCommands::SkipOverComments()
 {
     Work([this] {
-        if (!reader_.SkipComments())
+        if (!reader_.SkipComments([this] { form_.RefreshConferenceList(); }))
             Post("!No current article available");
     });
-    form_.RefreshConferenceList();
 }
 
 // --- Writing -------------------------------------------------------------------
 
 void TReadingCommands::WriteNewText()
 {
-    const int32_t reading = reader_.ReadStatus().Conference();
-    const std::string preset = reading > 0 ? reader_.ClientContext().Cache().GetName(reading) : std::string();
+    const std::string preset = reader_.ReadingConferenceName();
     const int32_t conf = form_.Prompts().Choose(ToWire(tr("Write new text")), NameKind::Conferences, preset);
     if (conf == -1)
         return;
@@ -160,11 +158,10 @@ void TReadingCommands::WriteLetter()
 
 void TReadingCommands::WriteComment(bool footnote)
 {
-    const auto stat = CurrentTextForReply();
-    if (!stat)
+    if (!CurrentTextForReply())
         return;
-    if (footnote && stat->Author() != reader_.ClientContext().CurrentPerson()) {
-        Post("!Footnotes to texts can only be added by the author of the original message");
+    if (const std::string refusal = footnote ? reader_.FootnoteRefusal() : std::string(); !refusal.empty()) {
+        Post(refusal);
         return;
     }
     emit form_.WriteRequested({footnote ? TextCompositionMode::Footnote : TextCompositionMode::Comment,
@@ -177,16 +174,14 @@ void TReadingCommands::PrivateReply()
         emit form_.WriteRequested({TextCompositionMode::PersonalReply, reader_.ReadStatus().CurrentText()});
 }
 
-std::shared_ptr<TextStatType> TReadingCommands::CurrentTextForReply()
+bool TReadingCommands::CurrentTextForReply()
 {
-    const int32_t current = reader_.ReadStatus().CurrentText();
-    auto stat = current ? reader_.ClientContext().Cache().GetTextStat(current) : nullptr;
-    if (!stat) {
+    if (!reader_.HasCurrentArticle()) {
         Post("!No current article available");
-        return nullptr;
+        return false;
     }
     reader_.ChangeActivityKey("writecomment");
-    return stat;
+    return true;
 }
 
 // --- Window --------------------------------------------------------------------
@@ -210,6 +205,7 @@ void TReadingCommands::ClipboardCopy()
 void TReadingCommands::SetReformat(bool on)
 {
     form_.ArticleView()->SetReformat(on);
+    reader_.SetReformat(on);
     reader_.ClientContext().Config().WriteFlag("ReformatTexts", on);
     if (reader_.ReadStatus().CurrentText())
         reader_.DisplayCurrentText();
@@ -271,7 +267,6 @@ void TReadingCommands::ReadOnlyLastTexts()
 
 void TReadingCommands::SetPriority()
 {
-    Client& client = reader_.ClientContext();
     const int32_t conf = form_.ConfListView()->SelectedConference();
     if (conf == 0)
         return;
@@ -284,12 +279,10 @@ void TReadingCommands::SetPriority()
         return;
     }
     // Only a priority the server took is shown; a refusal has posted its reason.
-    if (!ChangePriority(client, conf, *priority))
-        return;
-    form_.ConfListView()->SetPriority(conf, *priority);
-    if (const auto membership = client.Cache().GetMembership(conf))
-        membership->SetPriority(*priority);
-    form_.ConfListView()->Sort();
+    reader_.ChangePriority(conf, *priority, [this, conf, value = *priority] {
+        form_.ConfListView()->SetPriority(conf, value);
+        form_.ConfListView()->Sort();
+    });
 }
 
 void TReadingCommands::SendMessage()
@@ -341,15 +334,16 @@ void TReadingCommands::SkipTree()
     const QModelIndex node = form_.SubjectTreeView()->currentIndex();
     if (!node.isValid())
         return;
+    std::vector<int32_t> roots;
     if (const int32_t text = SubjectTreeItemModel::TextAt(node)) {
-        MarkTreeRead(reader_.Services(), text);
+        roots.push_back(text);
     } else {
         const QAbstractItemModel* model = node.model();
         for (int i = 0; i < model->rowCount(node); ++i)
             if (const int32_t child = SubjectTreeItemModel::TextAt(model->index(i, 0, node)))
-                MarkTreeRead(reader_.Services(), child);
+                roots.push_back(child);
     }
-    form_.RefreshConferenceList();
+    reader_.SkipTrees(std::move(roots), [this] { form_.RefreshConferenceList(); });
     form_.ArticleView()->setFocus();
 }
 

@@ -60,9 +60,9 @@ public:
 
 private:
     void Post(const std::string& message);
-    // The status of the text being read, for a comment or reply; none (and
-    // the user told so) when there is no current text.
-    std::shared_ptr<TextStatType> CurrentTextForReply();
+    // Whether there is a current text to comment or reply to; false (and
+    // the user told so) when there is none.
+    bool CurrentTextForReply();
     // Brackets a command with the busy counter; false when refused.
     template <typename Fn>
     void Work(Fn&& fn);

@@ -6,7 +6,6 @@
 
 #include "core/protocol/DateTime.h"
 #include "core/session/MVCache.h"
-#include "core/session/Client.h"
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -69,11 +68,11 @@ const QStringList& TFindTextForm::PresetPatterns()
     return presets;
 }
 
-TFindTextForm::TFindTextForm(Client& client, const GuiServices* services, QWidget* parent)
+TFindTextForm::TFindTextForm(MVCache& records, const GuiServices* services, QWidget* parent)
     : QWidget(parent),
-      client_(client),
-      source_(std::make_unique<CacheTextSource>(client.Cache())),
-      search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this)))
+      source_(std::make_unique<CacheTextSource>(records)),
+      search_(std::make_unique<TextSearch>(*source_, static_cast<TextSearchView&>(*this), QtGuiHandOvers(this),
+                                           &records))
 {
     setObjectName(QStringLiteral("FindTextForm"));
     setWindowTitle(tr("Find texts"));
@@ -279,8 +278,7 @@ void TFindTextForm::FindButtonClick()
     if (search_->Searching())
         return;
     const int32_t conf = rcptEdit_->ConferenceNumber();
-    auto membership = conf > 0 ? client_.Cache().GetMembership(conf) : nullptr;
-    if (auto error = TTextSearchThread::CheckStart(conf, membership != nullptr)) {
+    if (auto error = TTextSearchThread::CheckStart(conf, true)) {
         ShowMessage(*error);
         return;
     }
@@ -293,8 +291,6 @@ void TFindTextForm::FindButtonClick()
         return;
     }
     FindTextParams params;
-    params.conference = client_.Cache().GetConference(conf);
-    params.membership = membership;
     params.author = byEdit_->text().isEmpty() ? -1 : byEdit_->ConferenceNumber();
     params.subjectPattern = ToWire(subjCombo_->currentText());
     params.bodyPattern = ToWire(bodyCombo_->currentText());
@@ -305,7 +301,7 @@ void TFindTextForm::FindButtonClick()
     params.includeUnread = includeUnread_->isChecked();
     params.usePatterns = regexpCheck_->isChecked();
     params.charset = ActiveWireCharset();
-    if (auto error = search_->Start(std::move(params))) {
+    if (auto error = search_->StartIn(conf, std::move(params))) {
         ShowMessage(*error);
         return;
     }

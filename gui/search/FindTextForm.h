@@ -24,7 +24,7 @@ class QTreeWidget;
 
 namespace pellar {
 
-class Client;
+class MVCache;
 class TMiravoCompletionEdit;
 struct GuiServices;
 
@@ -32,7 +32,9 @@ class TFindTextForm : public QWidget, private TextSearchView {
     Q_OBJECT
 
 public:
-    TFindTextForm(Client& client, const GuiServices* services, QWidget* parent = nullptr);
+    // records: the caches the search reads texts, names and the
+    // conference's record from, on its worker.
+    TFindTextForm(MVCache& records, const GuiServices* services, QWidget* parent = nullptr);
     ~TFindTextForm() override;
 
     // Empty fields, the date a year back, both include boxes ticked.
@@ -86,7 +88,6 @@ private:
     void ConferenceChanged();
     void ShowMessage(const std::string& message);
 
-    Client& client_;
     std::unique_ptr<CacheTextSource> source_;
     std::unique_ptr<TextSearch> search_;
     std::function<void(const QString&)> show_;

@@ -5,6 +5,7 @@
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
+#include "core/reading/ClientReadingServices.h"
 #include "core/session/Client.h"
 #include "core/base/LocalUserName.h"
 #include "gui/config/ConfigForm.h"
@@ -196,7 +197,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 
 TFindTextForm* AppWindows::OpenFindText()
 {
-    auto* form = new TFindTextForm(app_.ClientContext(), &app_.Services());
+    auto* form = new TFindTextForm(app_.ClientContext().Cache(), &app_.Services());
     connect(form, &TFindTextForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     searchAndMarks_.append(QPointer<QWidget>(form));
     ShowInFrame(form);
@@ -205,7 +206,7 @@ TFindTextForm* AppWindows::OpenFindText()
 
 TViewMarksForm* AppWindows::OpenMarkedTexts()
 {
-    auto* form = new TViewMarksForm(app_.ClientContext());
+    auto* form = new TViewMarksForm(std::make_unique<ClientReadingServices>(app_.ClientContext()));
     connect(form, &TViewMarksForm::ReadTextRequested, this, &AppWindows::ShowTextInReading);
     QPointer<QWidget> guard(form);
     connect(form, &TViewMarksForm::AttachToggled, this, [this, guard](bool attached) {
@@ -247,8 +248,9 @@ TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
 
 TStatisticsForm* AppWindows::OpenStatistics()
 {
-    auto* form = new TStatisticsForm(app_.ClientContext(),
-                                      [this] { return uint64_t{events_->Dispatcher().MessageCount()}; });
+    auto* form = new TStatisticsForm([this, &client = app_.ClientContext()] {
+        return StatisticsFormat::Collect(client, uint64_t{events_->Dispatcher().MessageCount()});
+    });
     ShowInFrame(form);
     return form;
 }

@@ -4,6 +4,7 @@
 // reading window's panes lie on the tab chain in order, label mnemonics reach
 // their fields, and the read-only text views let the keyboard caret walk them.
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 #include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
@@ -363,7 +364,7 @@ private slots:
     {
         // The main window with its standing windows in the frame.
         TReadArticleForm* reading = windows_->Reading();
-        reading->ShowText(SomeText());
+        QVERIFY(test::ShowAndWait(*reading, SomeText()));
         EventsController& events = windows_->Events();
         events.ShowWindow(events.MainMessages());
         events.ShowWindow(events.ActiveUsers());
@@ -494,7 +495,7 @@ private slots:
     {
         TReadArticleForm* reading = windows_->Reading();
         windows_->ShowReading();
-        reading->ShowText(SomeText());
+        QVERIFY(test::ShowAndWait(*reading, SomeText()));
         App().MainWindow().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
         QWidget* confs = reading->ConfListView();
@@ -525,7 +526,7 @@ private slots:
     {
         TReadArticleForm* reading = windows_->Reading();
         windows_->ShowReading();
-        reading->ShowText(SomeText());
+        QVERIFY(test::ShowAndWait(*reading, SomeText()));
         App().MainWindow().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
         QWidget* confs = reading->ConfListView();
@@ -546,7 +547,7 @@ private slots:
     {
         TReadArticleForm* reading = windows_->Reading();
         windows_->ShowReading();
-        reading->ShowText(SomeText());
+        QVERIFY(test::ShowAndWait(*reading, SomeText()));
         App().MainWindow().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&App().MainWindow()));
         TQuickHelpForm help;

@@ -2,6 +2,7 @@
 // what the reading window, the session and the main window's menus ask for
 // opens in the right window, and Disconnect closes search and marked texts.
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 #include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
@@ -178,7 +179,7 @@ private slots:
         const int32_t foreign = TextBy(false);
         QVERIFY(foreign > 0);
         TReadArticleForm* reading = windows_->Reading();
-        reading->ShowText(foreign);
+        QVERIFY(test::ShowAndWait(*reading, foreign));
         QCOMPARE(reading->ReadStatus().CurrentText(), foreign);
 
         reading->Commands()->WriteComment(false);
@@ -215,7 +216,7 @@ private slots:
     void theCaretPositionLeavesTheStatusBarWithTheWritingWindow()
     {
         TReadArticleForm* reading = windows_->Reading();
-        reading->ShowText(TextBy(false));
+        QVERIFY(test::ShowAndWait(*reading, TextBy(false)));
         reading->Commands()->WriteComment(false);
         auto* writing = NewestInFrame<TWriteTextForm>(App());
         QVERIFY(writing);
@@ -342,7 +343,7 @@ private slots:
                     }
                 });
         QVERIFY(comment > 0 && parent > 0);
-        windows_->Reading()->ShowText(comment);
+        QVERIFY(test::ShowAndWait(*windows_->Reading(), comment));
         QTextEdit* article = windows_->Reading()->ArticleView()->MainEdit();
         const QString number = QString::number(parent);
         const int at = article->toPlainText().indexOf(QStringLiteral("Comment to: ") + number);
@@ -534,7 +535,7 @@ private slots:
     void mainWindowCommandsOpenTheirWindowsAndDisconnectClosesSearchAndMarks()
     {
         const int32_t text = TextBy(true) ? TextBy(true) : TextBy(false);
-        windows_->Reading()->ShowText(text);
+        QVERIFY(test::ShowAndWait(*windows_->Reading(), text));
         App().MainWindow().Menus()->PropertiesAction->trigger();
         auto* properties = NewestInFrame<TTextRcptEditForm>(App());
         QVERIFY(properties);

@@ -4,9 +4,12 @@
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/common/ArticleRenderer.h"
+#include "core/writing/ClientArticlePane.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -40,6 +43,7 @@ class ArticleViewFormTest : public QObject {
 
 private:
     std::unique_ptr<test::DemoSession> session_;
+    std::unique_ptr<ClientArticlePane> pane_;
     std::unique_ptr<TArticleViewForm> view_;
     int32_t conf_ = 0;
 
@@ -53,7 +57,9 @@ private slots:
         session_->client.Cache().ListMemberConferences(confs);
         QVERIFY(!confs.empty());
         conf_ = confs.back();
-        view_ = std::make_unique<TArticleViewForm>(session_->client);
+        pane_ = std::make_unique<ClientArticlePane>(session_->client,
+                                                    std::make_unique<QtCancellableGuiThread>(qApp));
+        view_ = std::make_unique<TArticleViewForm>(*pane_);
         view_->resize(700, 400);
         view_->show();
     }
@@ -61,6 +67,7 @@ private slots:
     void cleanup()
     {
         view_.reset();
+        pane_.reset();
         session_.reset();
     }
 
@@ -69,7 +76,7 @@ private slots:
         session_->client.Config().WriteString("HeaderFont", "Sans Serif;14;0;");
         const int32_t text = session_->CreateText(conf_, "Fonts", "Body line");
         QVERIFY(text > 0);
-        const ArticleResult result = view_->ShowText(text);
+        const ArticleResult result = test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(result.shown);
         QVERIFY(!result.isComment);
         QTextDocument* doc = view_->MainEdit()->document();
@@ -83,7 +90,7 @@ private slots:
         QCOMPARE(bodyFont.family(), ArticleRenderer::FontFromString(std::string(kDefaultBodyFont)).family());
         QCOMPARE(view_->MainEdit()->textCursor().position(), 0);
         // A text that cannot be had leaves the pane empty.
-        QVERIFY(!view_->ShowText(999999).shown);
+        QVERIFY(!test::ShowPrepared(*view_, session_->client, 999999).shown);
         QVERIFY(view_->MainEdit()->toPlainText().isEmpty());
     }
 
@@ -92,7 +99,7 @@ private slots:
         const int32_t text = session_->CreateText(
             conf_, "Words", "See http://example.com/x or file:/etc/passwd, not 70000 nor :colon");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->PreparePopupMenu();
         QVERIFY(view_->ReadTextAction()->isVisible());
@@ -140,7 +147,7 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Links", "Go to http://example.com/x or file:/etc/passwd");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         std::vector<QString> opened;
         TArticleViewForm::Prompts prompts;
         prompts.openUrl = [&opened](const QString& url) {
@@ -195,9 +202,11 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Doomed", "Short life");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->MarkTextAction()->trigger();
+        // Sent on the pane's worker: the window went on meanwhile.
+        QTRY_COMPARE(pane_->Pending(), size_t(0));
         MVCache& cache = session_->client.Cache();
         cache.ForgetTextStat(text);
         QCOMPARE(cache.GetTextStat(text)->NoOfMarks(), 1);
@@ -219,6 +228,7 @@ private slots:
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
         view_->DeleteTextAction()->trigger();
         QCOMPARE(questions, std::vector<QString>{QStringLiteral("Really delete text %1?").arg(text)});
+        QTRY_COMPARE(pane_->Pending(), size_t(0));
         QVERIFY(!cache.GetTextStat(text));
         // The body shown before is not served from the cache any more: the
         // server, asked again, has no such text.
@@ -229,7 +239,7 @@ private slots:
     {
         const int32_t text = session_->CreateText(conf_, "Keys", "Short");
         QVERIFY(text > 0);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
         TMiravoTextEdit* edit = view_->MainEdit();
         QTest::keyClick(edit, Qt::Key_C);  // first key of "ccn"
@@ -256,7 +266,7 @@ private slots:
         const int32_t text = session_->CreateText(conf_, "Long", body);
         QVERIFY(text > 0);
         view_->resize(500, 200);
-        view_->ShowText(text);
+        test::ShowPrepared(*view_, session_->client, text);
         QSignalSpy commands(view_.get(), &TArticleViewForm::UserCommandRequested);
         QScrollBar* bar = view_->MainEdit()->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
@@ -271,7 +281,8 @@ private slots:
     void enterWhileOfflineConnects()
     {
         Client offline(test::QuietClientOptions());
-        TArticleViewForm view(offline);
+        ClientArticlePane pane(offline, std::make_unique<QtCancellableGuiThread>(qApp));
+        TArticleViewForm view(pane);
         QSignalSpy connects(&view, &TArticleViewForm::ConnectRequested);
         QSignalSpy forwarded(&view, &TArticleViewForm::KeyForwarded);
         QTest::keyClick(view.MainEdit(), Qt::Key_Return);

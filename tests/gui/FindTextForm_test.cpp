@@ -30,7 +30,7 @@ class FindTextFormTest : public QObject {
 private:
     TFindTextForm* NewForm()
     {
-        auto* form = new TFindTextForm(session_.ClientContext(), &session_.App().Services());
+        auto* form = new TFindTextForm(session_.ClientContext().Cache(), &session_.App().Services());
         form->SetMessageShower([this](const QString& m) { shown_ << m; });
         form->show();
         form->DateTimePicker()->setDate(QDate(1990, 1, 1));

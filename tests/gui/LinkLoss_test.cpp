@@ -2,6 +2,7 @@
 // itself, says why, offers only what works offline, and a request made
 // meanwhile fails instead of waiting.
 #include "support/gui/LiveSession.h"
+#include "support/gui/PreparedArticles.h"
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVTransaction.h"
@@ -59,8 +60,8 @@ private slots:
         TReadArticleForm* reading = windows->Reading();
         const auto [comment, parent] = SomeComment(session.ClientContext());
         QVERIFY(comment > 0);
-        reading->ShowText(parent);
-        reading->ShowText(comment);
+        QVERIFY(test::ShowAndWait(*reading, parent));
+        QVERIFY(test::ShowAndWait(*reading, comment));
         TReadArticleActions* actions = reading->Actions();
         QVERIFY(actions->ReadPreviousAction()->isEnabled());
         QVERIFY(actions->ViewPrevTextAction()->isEnabled());

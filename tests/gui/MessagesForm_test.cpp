@@ -183,7 +183,7 @@ private slots:
         QTRY_VERIFY(test::Received(*anna).contains(QStringLiteral("word")));
         QVERIFY(!events->Tray()->Visible());
         QVERIFY(messages->WriteMsgMemo()->toPlainText().isEmpty());
-        QVERIFY(Log(messages).contains(QStringLiteral(" to all users\nword\n")));
+        QTRY_VERIFY(Log(messages).contains(QStringLiteral(" to all users\nword\n")));
         QVERIFY(Log(messages).contains(QString(94, QLatin1Char('-'))));
         messages->SentToAllCheckBox()->setChecked(false);
 

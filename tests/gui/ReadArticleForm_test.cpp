@@ -17,6 +17,7 @@
 #include "gui/common/GuiServices.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -243,7 +244,7 @@ private slots:
         tree->setCurrentIndex(firstText);
         form_->Commands()->ReadTreeText();
         QCOMPARE(form_->ReadStatus().CurrentText(), SubjectTreeItemModel::TextAt(firstText));
-        QCOMPARE(form_->History().Size(), 1);
+        QTRY_COMPARE(form_->History().Size(), 1);
     }
 
     void historyGoesBackAndForwardAndAppendsNewTexts()
@@ -253,17 +254,18 @@ private slots:
         QAction* back = form_->Actions()->ViewPrevTextAction();
         QAction* forward = form_->Actions()->ViewNextTextAction();
         QVERIFY(!back->isEnabled());
-        form_->ShowText(texts[0]);
-        form_->ShowText(texts[1]);
+        QVERIFY(test::ShowAndWait(*form_, texts[0]));
+        QVERIFY(test::ShowAndWait(*form_, texts[1]));
         QVERIFY(back->isEnabled());
         QVERIFY(!forward->isEnabled());
         back->trigger();
         QCOMPARE(form_->ReadStatus().CurrentText(), texts[0]);
-        QVERIFY(forward->isEnabled());
+        QTRY_VERIFY(forward->isEnabled());
         forward->trigger();
         QCOMPARE(form_->ReadStatus().CurrentText(), texts[1]);
         back->trigger();
-        form_->ShowText(texts[2]);
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
+        QVERIFY(test::ShowAndWait(*form_, texts[2]));
         QCOMPARE(form_->History().Size(), 3);
         QCOMPARE(form_->History().At(1), texts[1]);
         QCOMPARE(form_->History().Index(), 2);
@@ -276,8 +278,9 @@ private slots:
         menu->actions().at(1)->trigger();
         QCOMPARE(form_->ReadStatus().CurrentText(), texts[0]);
         QCOMPARE(form_->History().Index(), 0);
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
 
-        form_->ShowText(999999);
+        QVERIFY(test::ShowAndWait(*form_, 999999));
         QCOMPARE(boxes_, std::vector<std::string>{"No such text"});
         QCOMPARE(form_->History().Size(), 3);
     }
@@ -299,7 +302,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         QWidget* viewport = form_->ArticleView()->MainEdit()->viewport();
         viewport->installEventFilter(&counter);
-        form_->ShowText(text);
+        QVERIFY(test::ShowAndWait(*form_, text));
         QVERIFY(counter.paints >= 1);
         viewport->removeEventFilter(&counter);
     }
@@ -309,7 +312,7 @@ private slots:
         const int32_t conf = form_->ConfListView()->SelectedConference();
         const int32_t text = session_->CreateText(conf, "<i>Tags</i>", "<b>bold</b> &amp; <a href=\"x\">link</a>");
         QVERIFY(text > 0);
-        form_->ShowText(text);
+        QVERIFY(test::ShowAndWait(*form_, text));
         QVERIFY(Article().contains(QStringLiteral("Subject: <i>Tags</i>")));
         QVERIFY(Article().contains(QStringLiteral("<b>bold</b> &amp; <a href=\"x\">link</a>")));
         test::SaveScreenshot(form_.get(), QStringLiteral("reading-window-markup"));
@@ -327,12 +330,12 @@ private slots:
         session_->client.Cache().ForgetTextStat(text);
 
         session_->ui.yesNo = {true};
-        form_->ShowText(text);
+        QVERIFY(test::ShowAndWait(*form_, text));
         QCOMPARE(session_->ui.questions.size(), size_t(1));
         QVERIFY(session_->ui.questions[0].find("wants read confirmation on this text\r\nConfirm?") !=
                 std::string::npos);
         // Confirmed once: showing it again asks nothing.
-        form_->ShowText(text);
+        QVERIFY(test::ShowAndWait(*form_, text));
         QCOMPARE(session_->ui.questions.size(), size_t(1));
         bool confirmed = false;
         for (const auto& item : session_->client.Cache().GetTextStat(text)->AuxItems())
@@ -390,6 +393,8 @@ private slots:
         list->SelectConference(last);
         session_->ui.inputs = {std::string("255")};
         form_->Commands()->SetPriority();
+        // Sent off the GUI thread; shown once the server took it.
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
         QCOMPARE(list->RowConference(0), last);
         QCOMPARE(list->Row(last)->priority, 255);
         // The view follows on its next turn: the row on top, selected.
@@ -403,6 +408,7 @@ private slots:
         // A priority the server refuses is not shown as if it had been set.
         session_->ui.inputs = {std::string("99999")};
         form_->Commands()->SetPriority();
+        QTRY_COMPARE(form_->Reader().AnswersPending(), size_t(0));
         QCOMPARE(session_->Messages().size(), size_t(1));
         QCOMPARE(list->Row(last)->priority, 255);
         QCOMPARE(session_->client.Cache().GetMembership(last)->Priority(), 255);

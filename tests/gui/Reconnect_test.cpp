@@ -4,6 +4,7 @@
 // and Disconnect stop the tries, and the setting turns them off.
 #include "support/gui/AppDriving.h"
 #include "support/gui/LiveSession.h"
+#include "support/gui/PreparedArticles.h"
 
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVTransaction.h"
@@ -43,7 +44,8 @@ private:
         const int32_t text = session.ClientContext().ServerInfo().MotdText;
         if (text <= 0)
             return false;
-        windows->Reading()->ShowText(text);
+        if (!test::ShowAndWait(*windows->Reading(), text))
+            return false;
         return windows->Reading()->ReadStatus().CurrentText() == text;
     }
 

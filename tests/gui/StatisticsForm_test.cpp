@@ -23,7 +23,7 @@ private slots:
         Client& client = session.ClientContext();
         client.Cache().ClearAllCaches();
 
-        auto* form = new TStatisticsForm(client, [] { return uint64_t{7}; });
+        auto* form = new TStatisticsForm([&client] { return StatisticsFormat::Collect(client, 7); });
         QPointer<TStatisticsForm> watch(form);
         form->show();
         QCOMPARE(form->windowTitle(), QStringLiteral("Statistics"));

@@ -11,6 +11,9 @@
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "support/gui/GuiTestSupport.h"
+#include "support/gui/PreparedArticles.h"
+#include "core/writing/ClientArticlePane.h"
+#include "gui/common/QtCancellableGuiThread.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -133,8 +136,9 @@ private slots:
         QVERIFY(!confs.empty());
         const int32_t text = session.CreateText(confs.back(), "Dates", "When was this written?");
         QVERIFY(text > 0);
-        TArticleViewForm view(session.client);
-        QVERIFY(view.ShowText(text).shown);
+        ClientArticlePane pane(session.client, std::make_unique<QtCancellableGuiThread>(qApp));
+        TArticleViewForm view(pane);
+        QVERIFY(test::ShowPrepared(view, session.client, text).shown);
         const QString header = view.MainEdit()->document()->firstBlock().text();
         const QRegularExpression german(QStringLiteral("^%1 \\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d, By ")
                                             .arg(text));

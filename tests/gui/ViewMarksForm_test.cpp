@@ -3,6 +3,7 @@
 #include "support/gui/LiveSession.h"
 
 #include "core/writing/ClientWritingServices.h"
+#include "core/reading/ClientReadingServices.h"
 #include "gui/dialogs/ViewMarksForm.h"
 #include "gui/common/QtGuiThread.h"
 #include "gui/common/MiravoTextEdit.h"
@@ -48,7 +49,7 @@ private slots:
         for (auto [text, type] : {std::pair{3, 20}, std::pair{4, 7}, std::pair{5, 200}})
             QVERIFY(requests.Request("Mark", pellar::requests::MarkText(text, type)).ok);
 
-        auto* form = new TViewMarksForm(session.ClientContext());
+        auto* form = new TViewMarksForm(std::make_unique<ClientReadingServices>(session.ClientContext()));
         QPointer<TViewMarksForm> watch(form);
         form->show();
         QTRY_VERIFY_WITH_TIMEOUT(!form->Loading(), 10000);
@@ -68,7 +69,7 @@ private slots:
         QCOMPARE(types.front(), QStringLiteral("200"));
 
         list->setCurrentItem(Row(list, 4));
-        QVERIFY(!form->RichEdit1()->toPlainText().isEmpty());
+        QTRY_VERIFY(!form->RichEdit1()->toPlainText().isEmpty());
 
         form->SetTypeAsker([] { return std::optional<QString>(QStringLiteral("many")); });
         form->ChangeTypeOfSelected();
@@ -85,6 +86,7 @@ private slots:
         form->DeleteSelected();
         QCOMPARE(list->topLevelItemCount(), before - 1);
         QVERIFY(!Row(list, 5));
+        // Asked at once, the list waits for the delete on its way.
         form->Refresh();  // the server forgot it too
         QTRY_VERIFY_WITH_TIMEOUT(!form->Loading(), 10000);
         QCOMPARE(list->topLevelItemCount(), before - 1);
@@ -94,7 +96,7 @@ private slots:
         QTRY_VERIFY(watch.isNull());
 
         // Closed at once: the loader that waits for this thread is released.
-        auto* quick = new TViewMarksForm(session.ClientContext());
+        auto* quick = new TViewMarksForm(std::make_unique<ClientReadingServices>(session.ClientContext()));
         QPointer<TViewMarksForm> quickWatch(quick);
         quick->show();
         QVERIFY(quick->Loading());

@@ -10,6 +10,9 @@
 #include "core/reading/ReadingController.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
+#include "core/protocol/MVTransaction.h"
+#include "core/protocol/RequestCatalogue.h"
+#include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"
@@ -21,10 +24,15 @@ using ::testing::ElementsAre;
 
 struct ScriptedView : ReadingView {
     std::vector<int32_t> displayed, shown, selected;
+    std::vector<PreparedArticle> articles;
     std::vector<bool> busy;
     std::vector<std::string> boxes, questions;
     int starts = 0, disconnects = 0;
-    void DisplayText(int32_t text) override { displayed.push_back(text); }
+    void DisplayArticle(const PreparedArticle& article) override
+    {
+        displayed.push_back(article.text);
+        articles.push_back(article);
+    }
     void TextShown(int32_t text) override { shown.push_back(text); }
     void SelectTreeText(int32_t text) override { selected.push_back(text); }
     void ShowInfo(const std::string&) override {}
@@ -51,7 +59,7 @@ protected:
         ASSERT_TRUE(LogOn(me, name, "pw"));
         conf = me.client.ServerInfo().JoinOnCreateConf;
         ASSERT_NE(me.client.Cache().GetMembership(conf), nullptr);
-        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view);
+        reader = std::make_unique<ReadingController>(me.client, loop.HandOver(), view, loop.HandOver());
         reader->ConfList().Refresh();
         ASSERT_TRUE(reader->ConfList().SelectConference(conf));
         reader->SetSessionCommands(&me.commands);
@@ -61,6 +69,12 @@ protected:
     {
         if (reader)
             reader->Shutdown();
+    }
+
+    // Texts asked for are prepared on a worker and drawn on the test's thread.
+    bool Answered()
+    {
+        return loop.RunUntil([this] { return reader->AnswersPending() == 0; });
     }
 
     bool StepDone()
@@ -103,9 +117,12 @@ TEST_F(ReadingControllerTest, AStepShowsTheNextUnreadTextOnTheGuiThreadAndEndsTh
     ASSERT_EQ(view.displayed.size(), 2u);
     EXPECT_NE(view.displayed[1], first);
     reader->ShowPrevious();
+    ASSERT_TRUE(Answered());
     EXPECT_EQ(reader->ReadStatus().CurrentText(), first);
+    EXPECT_EQ(view.displayed.back(), first);
     EXPECT_EQ(reader->History().Size(), 2);
     reader->ShowNext();
+    ASSERT_TRUE(Answered());
     EXPECT_EQ(reader->ReadStatus().CurrentText(), view.displayed[1]);
     EXPECT_TRUE(view.boxes.empty());
 }
@@ -144,10 +161,12 @@ TEST_F(ReadingControllerTest, ATextTheLinkLostIsNotCalledMissingAndIsReadableAft
     ASSERT_TRUE(WaitUntil([&] { return !me.client.ConnectedEvent().IsSet(); }));
 
     reader->ShowText(text, true);
+    ASSERT_TRUE(Answered());
     EXPECT_THAT(view.boxes, ElementsAre("Text " + std::to_string(text) +
                                         " could not be fetched: there is no connection to the server."));
     ASSERT_TRUE(LogOn(me, "Controller Offline", "pw"));
     reader->ShowText(text, true);
+    ASSERT_TRUE(Answered());
     EXPECT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.shown.back(), text);
 }
@@ -160,11 +179,14 @@ TEST_F(ReadingControllerTest, ShowTextAddsToTheHistoryOnlyATextThatExists)
     const int32_t text = reader->ReadStatus().CurrentText();
 
     reader->ShowText(999999, true);
+    ASSERT_TRUE(Answered());
     EXPECT_THAT(view.boxes, ElementsAre("No such text"));
     EXPECT_EQ(reader->History().Size(), 1);
     reader->ShowText(text, false);
+    ASSERT_TRUE(Answered());
     EXPECT_EQ(reader->History().Size(), 1);
     reader->ShowText(text, true);
+    ASSERT_TRUE(Answered());
     EXPECT_EQ(reader->History().Size(), 2);
     EXPECT_EQ(view.shown.back(), text);
 }
@@ -176,6 +198,9 @@ TEST_F(ReadingControllerTest, CommandsWithoutACurrentTextRefuseAndSendNothing)
     EXPECT_FALSE(reader->ReadRoot());
     EXPECT_FALSE(reader->ReadCommented());
     EXPECT_FALSE(reader->SkipComments());
+    EXPECT_FALSE(reader->HasCurrentArticle());
+    EXPECT_EQ(reader->FootnoteRefusal(), "!No current article available");
+    ASSERT_TRUE(Answered());
     EXPECT_TRUE(view.displayed.empty());
     // Only the activity notice may have gone out.
     for (const int number : SentRequestNumbers())
@@ -219,6 +244,124 @@ TEST_F(ReadingControllerTest, TheBuilderPlacesTheSelectedConferenceAfterLogonAnd
     }));
     reader->Disconnecting();
     EXPECT_TRUE(reader->SubjectTreeBuilder()->IsHeld());
+}
+
+TEST_F(ReadingControllerTest, AStepHandsOverItsTextReadyWithNamesResolved)
+{
+    LogOnReader("Controller Prepared");
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    ASSERT_EQ(view.articles.size(), 1u);
+    const PreparedArticle& article = view.articles.front();
+    ASSERT_TRUE(article.available);
+    EXPECT_EQ(article.text, reader->ReadStatus().CurrentText());
+    // Made on the step's worker: still its one hand-over, nothing asked after.
+    EXPECT_EQ(reader->MostStepHandOvers(), 1);
+    EXPECT_EQ(reader->AnswersPending(), 0u);
+    EXPECT_TRUE(article.author.resolved);
+    EXPECT_EQ(article.author.name, me.client.Cache().GetName(article.author.number));
+    ASSERT_FALSE(article.recipients.empty());
+    EXPECT_EQ(article.unresolvedNames, 0);
+    EXPECT_FALSE(article.runs.empty());
+    EXPECT_EQ(reader->HistoryCaption(article.text).author, article.author.name);
+    EXPECT_EQ(reader->HistoryCaption(article.text).subject, article.subject);
+}
+
+TEST_F(ReadingControllerTest, OnlyTheAuthorOfTheTextShownMayAddAFootnote)
+{
+    LogOnReader("Controller Footnoter");
+    TGenericTrans create(me.client.Protocol(), "Create text",
+                         requests::CreateText("Mine\nBody", "1 { 0 " + std::to_string(conf) + " }", "0 { }"));
+    ASSERT_TRUE(me.client.Transactions().ExecuteAndWait(create));
+    size_t pos = 0;
+    const int32_t mine = ReadInt(create.ReplyLine(), pos);
+    ASSERT_GT(mine, 0);
+
+    reader->ShowText(mine, true);
+    // Until the text is drawn there is nothing to annotate.
+    EXPECT_FALSE(reader->HasCurrentArticle());
+    ASSERT_TRUE(Answered());
+    ASSERT_TRUE(reader->HasCurrentArticle());
+    EXPECT_EQ(reader->ShownArticle().author.number, me.client.CurrentPerson());
+    EXPECT_EQ(reader->FootnoteRefusal(), "");
+
+    // The conference's texts are somebody else's: refused with the reason.
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    const PreparedArticle& other = reader->ShownArticle();
+    ASSERT_TRUE(other.available);
+    ASSERT_NE(other.author.number, me.client.CurrentPerson());
+    EXPECT_EQ(reader->FootnoteRefusal(), "!Footnotes to texts can only be added by the author of the original message");
+}
+
+TEST_F(ReadingControllerTest, APriorityTheServerTookIsWrittenIntoTheCachedMembership)
+{
+    LogOnReader("Controller Priority");
+    const auto membership = me.client.Cache().GetMembership(conf);
+    ASSERT_NE(membership, nullptr);
+    const int32_t before = membership->Priority();
+    reader->PriorityChanged(conf, before + 17);
+    EXPECT_EQ(me.client.Cache().GetMembership(conf)->Priority(), before + 17);
+    // A conference not among the memberships is not fetched for it.
+    relay->ClearSent();
+    reader->PriorityChanged(conf + 1000, 5);
+    EXPECT_TRUE(SentRequestNumbers().empty());
+
+    // Asked of the server off the GUI thread: taken runs only for a priority
+    // the server took, and the membership follows.
+    int taken = 0;
+    reader->ChangePriority(conf, 200, [&] { ++taken; });
+    EXPECT_EQ(taken, 0);
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(me.client.Cache().GetMembership(conf)->Priority(), 200);
+    reader->ChangePriority(conf, 99999, [&] { ++taken; });
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(me.client.Cache().GetMembership(conf)->Priority(), 200);
+}
+
+TEST_F(ReadingControllerTest, SkippedTreesAreMarkedReadOffTheGuiThreadAndThenTold)
+{
+    LogOnReader("Controller Skipper");
+    auto membership = me.client.Cache().GetMembership(conf);
+    auto record = me.client.Cache().GetConference(conf);
+    const int32_t local = record->FindNextText(record->FirstLocalNo(), record->HighestLocalNo(), membership.get(), true);
+    ASSERT_GT(local, 0);
+    ASSERT_FALSE(membership->IsRead(local));
+    const int32_t text = record->GlobalOf(local, false);
+    ASSERT_GT(text, 0);
+    bool told = false;
+    reader->SkipTrees({text}, [&] { told = true; });
+    EXPECT_FALSE(told);
+    ASSERT_TRUE(Answered());
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(me.client.Cache().GetMembership(conf)->IsRead(local));
+}
+
+TEST_F(ReadingControllerTest, ATextAskedForBeforeTheSessionWasClearedIsNotDrawnAfterIt)
+{
+    LogOnReader("Controller Cleared");
+    ASSERT_TRUE(reader->ReadNext());
+    ASSERT_TRUE(StepDone());
+    const int32_t text = reader->ReadStatus().CurrentText();
+    ASSERT_EQ(view.displayed.size(), 1u);
+
+    // One prepared and waiting for the GUI thread, one queued behind it.
+    reader->ShowText(text, true);
+    reader->ShowText(999999, true);
+    ASSERT_TRUE(loop.WaitForPending(1));
+    reader->Clear();
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(view.displayed.size(), 1u);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(reader->History().Size(), 0);
+    EXPECT_FALSE(reader->HasCurrentArticle());
+
+    // Afterwards texts are drawn as before.
+    reader->ShowText(text, true);
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(view.displayed.size(), 2u);
 }
 
 } // namespace

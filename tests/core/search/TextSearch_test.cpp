@@ -3,6 +3,9 @@
 // while its worker waits for the GUI thread.
 #include "core/search/TextSearch.h"
 
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "core/search/SearchWorld.h"
@@ -182,6 +185,36 @@ TEST_F(TextSearchTest, ASearchThatFindsNothingSaysSoAndCountsWhatThePatternGaveU
     EXPECT_TRUE(view.texts.empty());
     // The runaway pattern exhausts the default budget on the only text.
     EXPECT_EQ(view.summaries[0], "No texts found. 1 text was too long or too complex to search with this pattern");
+}
+
+TEST_F(TextSearchTest, AConferenceGivenByItsLookupIsTakenOnTheWorkerNotTheCaller)
+{
+    Seed(1, 4);
+    params.author = 7;
+    const auto record = params.conference;
+    params.conference = nullptr;
+    std::atomic<bool> onCaller{false};
+    std::atomic<int> lookups{0};
+    const auto caller = std::this_thread::get_id();
+    params.conferenceLookup = [&] {
+        ++lookups;
+        onCaller = std::this_thread::get_id() == caller;
+        return record;
+    };
+    ASSERT_EQ(search.Start(params), std::nullopt);
+    ASSERT_TRUE(gui.RunUntil([&] { return view.idle == 1; }));
+    EXPECT_EQ(lookups.load(), 1);
+    EXPECT_FALSE(onCaller.load());
+    EXPECT_EQ(view.texts, (std::vector<int32_t>{1001, 1003}));
+
+    // Neither a record nor a lookup: refused before anything starts.
+    params.conferenceLookup = nullptr;
+    EXPECT_EQ(search.Start(params), std::optional<std::string>("Conference to seek in is required"));
+    EXPECT_FALSE(search.Searching());
+    // Without the caches StartIn finds no membership to search.
+    EXPECT_EQ(search.StartIn(kConf, params), std::optional<std::string>("You are not a member of that conference"));
+    EXPECT_EQ(search.StartIn(0, params), std::optional<std::string>("Conference to seek in is required"));
+    EXPECT_FALSE(search.Searching());
 }
 
 } // namespace

@@ -1,0 +1,41 @@
+// The article pane's port over a running client: bindings from the profile,
+// menu tests against the caches, and the delete and mark commands sent on a
+// worker of their own, in the order given.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "core/base/GuiAnswers.h"
+#include "core/reading/ArticlePanePort.h"
+#include "core/reading/ContextWords.h"
+
+namespace pellar {
+
+class Client;
+
+class ClientArticlePane : public ArticlePanePort {
+public:
+    // gui: the hand-over the commands' ends come back through; cancelled by
+    // Stop (and the destructor).
+    ClientArticlePane(Client& client, std::unique_ptr<CancellableGuiThread> gui);
+    ~ClientArticlePane() override;
+
+    bool IsConnected() override;
+    std::vector<std::string> Shortcuts() override;
+    ContextWordSource& Words() override { return words_; }
+    void PostUserMessage(const std::string& line) override;
+    void DeleteText(int32_t text) override;
+    void MarkText(int32_t text) override;
+
+    // Commands given and not yet done.
+    size_t Pending() const { return commands_.Outstanding(); }
+    void Stop() { commands_.Stop(); }
+
+private:
+    Client& client_;
+    CacheContextWordSource words_;
+    GuiAnswers commands_;
+};
+
+} // namespace pellar
