@@ -2615,6 +2615,10 @@ Sind Sie sicher?</translation>
 [%1 weitere Zeichen nicht angezeigt]
 </translation>
     </message>
+    <message>
+        <source>all users</source>
+        <translation>alle</translation>
+    </message>
 </context>
 <context>
     <name>pellar::TMiravoCompletionEdit</name>

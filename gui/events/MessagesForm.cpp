@@ -274,8 +274,8 @@ void TMessagesForm::SendMessageActionExecute()
     const std::string known = recipient != 0 && targetEdit_->IsOK() ? ToWire(targetEdit_->text()) : std::string();
     SendTo(
         recipient, text,
-        [this, text, when = Now()](bool, const std::string& name) {
-            AppendEntry(SentMessageEntry(when, name, text, QtLocalePort()));
+        [this, text, recipient, when = Now()](bool, const std::string& name) {
+            AppendEntry(SentMessageEntry(when, recipient == 0 ? ToWire(tr("all users")) : name, text, QtLocalePort()));
         },
         known);
     writeMsgMemo_->clear();
