@@ -13,13 +13,17 @@
 #include "core/events/TAsyncMsgThread.h"
 #include "core/commands/MiravoTables.h"
 #include "core/reading/ConfListModel.h"
+#include "core/reading/ClientReadingServices.h"
 #include "core/reading/ConfListRefresh.h"
 #include "core/search/TTextSearchThread.h"
 #include "core/session/ConnectErrors.h"
+#include "core/writing/ClientArticlePane.h"
 #include "core/protocol/Sockets.h"
 #include "core/protocol/TMVCommunicationThread.h"
 #include "gui/common/CoreTexts.h"
 #include "gui/common/MainStatusBar.h"
+#include "gui/common/MiravoTextEdit.h"
+#include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/QtLocalePort.h"
 #include "gui/common/WireCodec.h"
 #include "gui/config/ConfigForm.h"
@@ -370,11 +374,20 @@ private slots:
         Client offline(test::QuietClientOptions());
         const std::vector<std::pair<const char*, std::function<Texts()>>> windows{
             {"writing", [&] { TWriteTextForm form(offline, nullptr, nullptr); return WidgetTexts(form); }},
-            {"search", [&] { TFindTextForm form(offline, nullptr); return WidgetTexts(form); }},
+            {"search", [&] { TFindTextForm form(offline.Cache(), nullptr); return WidgetTexts(form); }},
             {"who is on", [&] { TActiveUsersForm form(offline, nullptr); return WidgetTexts(form); }},
-            {"statistics", [&] { TStatisticsForm form(offline); return WidgetTexts(form); }},
-            {"marked texts", [&] { TViewMarksForm form(offline); return WidgetTexts(form); }},
-            {"article", [&] { TArticleViewForm form(offline); return WidgetTexts(form); }},
+            {"statistics", [&] { TStatisticsForm form([] { return StatisticsFields{}; }); return WidgetTexts(form); }},
+            {"marked texts",
+             [&] {
+                 TViewMarksForm form(std::make_unique<ClientReadingServices>(offline));
+                 return WidgetTexts(form);
+             }},
+            {"article",
+             [&] {
+                 ClientArticlePane pane(offline, std::make_unique<QtCancellableGuiThread>(nullptr));
+                 TArticleViewForm form(pane);
+                 return WidgetTexts(form);
+             }},
         };
         QStringList left;
         for (const auto& [name, make] : windows) {
