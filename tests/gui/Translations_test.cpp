@@ -8,6 +8,9 @@
 // the windows show them, and as core wrote them in English.
 #include "support/gui/AppDriving.h"
 
+#include <QLocale>
+#include <QScopeGuard>
+
 #include "core/config/SettingsPages.h"
 #include "core/events/AutoReplyThrottle.h"
 #include "core/events/TAsyncMsgThread.h"
@@ -509,6 +512,10 @@ private slots:
     void theDemoInGerman()
     {
         QCOMPARE(InstallTranslations(QStringLiteral("de")), QStringLiteral("de"));
+        // Dates as a German desktop writes them, as a user there sees it.
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
         QTemporaryDir state;
         AppController app(test::QuietAppOptionsWithGreetingTimeout(state));
         AppWindows windows(app);
