@@ -3,7 +3,7 @@
 // user-message queue, presentations and the choose-name question.
 #pragma once
 
-#include "core/writing/NameLookup.h"
+#include "core/session/NameLookup.h"
 
 #include <cstdint>
 #include <functional>

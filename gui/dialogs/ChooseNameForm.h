@@ -2,7 +2,7 @@
 // substring filter and a look at each name's presentation.
 #pragma once
 
-#include "core/writing/NameLookup.h"
+#include "core/session/NameLookup.h"
 #include "gui/common/GuiServices.h"
 
 #include <QDialog>

@@ -8,7 +8,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/config/SecretStoreCache.h"
 #include "core/session/Client.h"
-#include "core/writing/ClientNameLookup.h"
+#include "core/session/ClientNameLookup.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/dialogs/ChooseNameForm.h"
 #include "gui/config/QSettingsRegistryBackend.h"

@@ -2,7 +2,7 @@
 // was asked and what the asking control showed meanwhile.
 #pragma once
 
-#include "core/writing/NameLookup.h"
+#include "core/session/NameLookup.h"
 #include "support/gui/GuiTestSupport.h"
 
 #include <QImage>

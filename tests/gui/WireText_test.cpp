@@ -9,7 +9,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/session/MVCache.h"
-#include "core/writing/NameLookup.h"
+#include "core/session/NameLookup.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"

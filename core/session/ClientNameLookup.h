@@ -2,7 +2,7 @@
 // server's name search and the name cache.
 #pragma once
 
-#include "core/writing/NameLookup.h"
+#include "core/session/NameLookup.h"
 
 namespace pellar {
 

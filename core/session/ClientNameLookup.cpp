@@ -1,4 +1,4 @@
-#include "core/writing/ClientNameLookup.h"
+#include "core/session/ClientNameLookup.h"
 
 #include "core/protocol/MVRequests.h"
 #include "core/session/Client.h"
