@@ -39,6 +39,9 @@ public:
     // per batch instead of once per node.
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
+    // Everything of this tree is placed: nothing more comes until the next
+    // Clear, so a view that spaces its layouts may take in the rest at once.
+    virtual void Complete() {}
 };
 
 // What placing a text needs, gathered before the GUI-thread hand-over.

@@ -419,6 +419,8 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
     fill.join();
     if (!abort_ && !Held()) {
         handOver();
+        if (displayed_ == conf)
+            tree_.Complete();
         // The first texts the user will read come whole, ahead of the key.
         ReadAhead(0, kReadAhead);
     }

@@ -18,6 +18,7 @@ struct SubjectTreeModel::Tree {
     std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap;
     std::unordered_map<int32_t, TextRow> texts;
     TreeEntry noted;  // the text being placed
+    bool complete = false;
 
     const Node* Find(TreeNodeId id) const
     {
@@ -170,6 +171,24 @@ void SubjectTreeModel::EndBatch()
     }
     if (tell)
         Notify();
+}
+
+void SubjectTreeModel::Complete()
+{
+    {
+        std::lock_guard lock(mutex_);
+        tree_->complete = true;
+        Dirty();
+    }
+    // Told even when a call is pending: a view holding the last batches
+    // back to space its layouts takes them in now.
+    Notify();
+}
+
+bool SubjectTreeModel::IsComplete() const
+{
+    std::lock_guard lock(mutex_);
+    return tree_->complete;
 }
 
 void SubjectTreeModel::RefreshReadMarks(const std::function<bool(int32_t)>& isRead)
@@ -340,6 +359,12 @@ bool SubjectTreeModel::IsShownUnread(const ShownTree& shown, TreeNodeId id) cons
         return false;
     const auto it = t.texts.find(node->text);
     return it != t.texts.end() && it->second.unread;
+}
+
+bool SubjectTreeModel::IsCurrent(const ShownTree& shown) const
+{
+    std::lock_guard lock(mutex_);
+    return shown.tree == tree_;
 }
 
 bool SubjectTreeModel::IsUpToDate(const ShownTree& shown) const

@@ -10,7 +10,8 @@
 // thread may call anything. Writers are the subject-tree builder (placements
 // and the clear at the start of a run) and the GUI thread (read marks, the
 // clear at disconnect). The listener hears, on the writing thread and without
-// the lock, that changes wait; it is told once until the view takes them.
+// the lock, that changes wait; it is told once until the view takes them,
+// and again when the builder says the tree is complete.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +73,11 @@ public:
     void NoteText(const TreeEntry& entry) override;
     void BeginBatch() override;
     void EndBatch() override;
+    void Complete() override;
+    // Whether the builder placed the whole current tree.
+    bool IsComplete() const;
+    // Whether shown is of the current tree (a Clear since makes it another).
+    bool IsCurrent(const ShownTree& shown) const;
 
     // --- Read state (any thread) ----------------------------------------------
     // Texts come in unread. isRead is asked about each text still unread and

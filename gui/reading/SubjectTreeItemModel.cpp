@@ -86,6 +86,13 @@ QVariant SubjectTreeItemModel::data(const QModelIndex& index, int role) const
 
 void SubjectTreeItemModel::ScheduleApply()
 {
+    // Another tree, and the last of a tree, go in at once: spacing layouts
+    // only pays while more batches of the shown tree follow, and the spacing
+    // grows with the old tree's size, not the new one's.
+    if (!tree_.IsCurrent(shown_) || tree_.IsComplete()) {
+        ApplyPending();
+        return;
+    }
     if (applyTimer_.isActive())
         return;
     const qint64 interval = ApplyInterval();

@@ -163,6 +163,29 @@ private slots:
         QCOMPARE(adapter.rowCount(), 0);
     }
 
+    void aNewTreeAndTheEndOfATreeGoInWithoutWaitingForTheLayoutSpacing()
+    {
+        // A big tree spaces the adapter's layouts (one per 50 ms); neither a
+        // new tree after it nor the last batch of a tree may wait for that.
+        SubjectTreeModel tree;
+        SubjectTreeItemModel adapter(tree);
+        PlaceInBatches(tree, Entries(12000), 4000, false);
+        adapter.ApplyPending();
+        QVERIFY(adapter.IsUpToDate());
+        tree.Clear();
+        PlaceInBatches(tree, Entries(5), 5, false);
+        QCoreApplication::processEvents();
+        QVERIFY2(adapter.IsUpToDate(), "the new tree waited for the old one's spacing");
+        QCOMPARE(adapter.rowCount(), static_cast<int>(tree.TopLevel().size()));
+        PlaceInBatches(tree, Entries(12000), 4000, false);
+        adapter.ApplyPending();
+        PlaceTextInTree(tree, TreeEntry{99000, "The last one", "Ann", {}});
+        tree.Complete();
+        QCoreApplication::processEvents();
+        QVERIFY2(adapter.IsUpToDate(), "the end of the tree waited for the spacing");
+        QVERIFY(adapter.FirstIndexOfText(99000).isValid());
+    }
+
     void theViewShowsTheModelsTreeWithEveryParentOpen()
     {
         const auto entries = Entries(300);

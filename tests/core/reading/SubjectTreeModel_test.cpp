@@ -197,6 +197,34 @@ TEST(SubjectTreeModel, TheListenerIsToldOncePerBatchAndNotAgainUntilTaken)
     EXPECT_EQ(told, 3);
 }
 
+TEST(SubjectTreeModel, ACompleteTreeIsToldAtOnceAndAClearStartsAnIncompleteOne)
+{
+    SubjectTreeModel tree;
+    FakeView view(tree);
+    int told = 0;
+    tree.SetChangeListener([&] { ++told; });
+    PlaceTextsInTree(tree, {Entry(1, "A")});
+    EXPECT_FALSE(tree.IsCurrent(view.shown)) << "a view that took nothing shows no tree yet";
+    PlaceTextsInTree(tree, {Entry(2, "A", {1})});
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(tree.IsComplete());
+    // Told again although the first call was not yet taken: a view spacing
+    // its layouts must hear that nothing more is coming.
+    tree.Complete();
+    EXPECT_EQ(told, 2);
+    EXPECT_TRUE(tree.IsComplete());
+    EXPECT_FALSE(tree.IsUpToDate(view.shown));
+    view.Take();
+    EXPECT_TRUE(tree.IsUpToDate(view.shown));
+    EXPECT_TRUE(tree.IsCurrent(view.shown));
+    tree.Clear();
+    EXPECT_FALSE(tree.IsComplete());
+    EXPECT_FALSE(tree.IsCurrent(view.shown)) << "the view still shows the old tree";
+    view.Take();
+    EXPECT_TRUE(tree.IsCurrent(view.shown));
+    tree.SetChangeListener(nullptr);
+}
+
 TEST(SubjectTreeModel, AViewReadsConsistentlyWhileAnotherThreadPlacesAndClears)
 {
     SubjectTreeModel tree;
