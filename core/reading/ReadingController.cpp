@@ -270,6 +270,52 @@ void ReadingController::ChangePriority(int32_t conf, int32_t priority, std::func
     });
 }
 
+void ReadingController::ChooseReformat(bool on)
+{
+    SetReformat(on);
+    client_.Config().WriteFlag("ReformatTexts", on);
+}
+
+void ReadingController::PostUserMessage(const std::string& line)
+{
+    client_.UserMessages().PostUserMessage(line);
+}
+
+std::vector<std::string> ReadingController::Shortcuts()
+{
+    return client_.Config().ShortcutMap();
+}
+
+void ReadingController::ViewPresentation(ConferenceCommandUi& ui, int32_t confOrPerson)
+{
+    if (confOrPerson < 1) {
+        ui.ShowMessageBox("No such conference");
+        return;
+    }
+    answers_->Ask([this, &ui, confOrPerson, asked = session_]() -> std::function<void()> {
+        const int32_t text = PresentationText(client_, confOrPerson);
+        return [this, &ui, text, asked] {
+            if (asked == session_)
+                ui.ShowTextInReadingWindow(text);
+        };
+    });
+}
+
+void ReadingController::SetUnreadInConference(ConferenceCommandUi& ui, int32_t conf)
+{
+    pellar::SetUnreadInConference(client_, ui, conf);
+}
+
+void ReadingController::RefreshConferences(std::function<void()> done)
+{
+    answers_->Ask([this, done = std::move(done)]() -> std::function<void()> {
+        // Rows, counts and selection change under the list's own lock; the
+        // views hear through its listener and take them in on the GUI thread.
+        confList_.Refresh();
+        return done;
+    });
+}
+
 void ReadingController::SkipTrees(std::vector<int32_t> roots, std::function<void()> done)
 {
     answers_->Ask([this, roots = std::move(roots), done = std::move(done)]() -> std::function<void()> {

@@ -36,6 +36,16 @@ bool CaretOn(TArticleViewForm& view, const QString& word)
     return true;
 }
 
+// Asks the pane what the menu offers for the word at the caret and waits for
+// its answer; whether any item shows.
+bool PrepareMenu(TArticleViewForm& view)
+{
+    view.AskPopupMenu();
+    if (!QTest::qWaitFor([&view] { return view.PopupAnswered(); }, 5000))
+        return false;
+    return view.PopupOffered();
+}
+
 } // namespace
 
 class ArticleViewFormTest : public QObject {
@@ -101,7 +111,7 @@ private slots:
         QVERIFY(text > 0);
         test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->ReadTextAction()->isVisible());
         QVERIFY(view_->DeleteTextAction()->isVisible());
         QVERIFY(view_->MarkTextAction()->isVisible());
@@ -110,14 +120,15 @@ private slots:
         QVERIFY(!view_->OpenURLAction()->isVisible());
 
         QVERIFY(CaretOn(*view_, QStringLiteral("70000")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(!view_->ViewPresentationAction()->isVisible());
         QVERIFY(!view_->ReadTextAction()->isVisible());
         QVERIFY(view_->NosuchtextofconferenceItem()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isEnabled());
 
         QVERIFY(CaretOn(*view_, QStringLiteral(":colon")));
-        QVERIFY(!view_->PreparePopupMenu());
+        QVERIFY(!PrepareMenu(*view_));
+        QVERIFY(view_->PopupAnswered());
         QVERIFY(!view_->OpenURLAction()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
 
@@ -125,17 +136,19 @@ private slots:
         QVERIFY(CaretOn(*view_, QStringLiteral("nor")));
         const QRect at = view_->MainEdit()->cursorRect();
         emit view_->MainEdit()->customContextMenuRequested(at.center());
+        QTRY_VERIFY(view_->PopupAnswered());
+        QVERIFY(!view_->PopupOffered());
         QVERIFY(!view_->PopupMenu1()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
         // An address offers only itself.
         QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
-        QVERIFY(view_->PreparePopupMenu());
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
 
         // The conference in brackets on the recipient line is a presentation.
         QVERIFY(CaretOn(*view_, QStringLiteral("[%1]").arg(conf_)));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->ViewPresentationAction()->isVisible());
         QSignalSpy presentation(view_.get(), &TArticleViewForm::PresentationRequested);
         view_->ViewPresentationAction()->trigger();
@@ -156,11 +169,11 @@ private slots:
         };
         view_->SetPrompts(prompts);
         QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         view_->OpenURLAction()->trigger();
         QVERIFY(CaretOn(*view_, QStringLiteral("file:/etc")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         view_->OpenURLAction()->trigger();
         QCOMPARE(opened, std::vector<QString>{QStringLiteral("http://example.com/x")});
