@@ -73,6 +73,8 @@ void ReadingController::Shutdown()
         builder_->Terminate();
     gui_->Cancel();
     answers_->Stop();
+    // A stop still under way returns once the builder is terminated.
+    JoinBuilderStop();
     builder_.reset();
     worker_.reset();
     retired_.reset();
@@ -517,6 +519,9 @@ void ReadingController::Connected(int32_t selectedConf)
 {
     if (!builder_)
         return;
+    // A pause the user stopped waiting for is over (the link it waited on has
+    // gone) before the builder is released, so that it cannot hold it again.
+    JoinBuilderStop();
     builder_->Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services_));
     builder_->Resume();
     if (selectedConf != 0 && ShowSubjectTree())
@@ -542,18 +547,28 @@ void ReadingController::Clear()
 
 void ReadingController::StopBuilderWhileWaiting(const std::function<void()>& fn)
 {
+    JoinBuilderStop();
     // The builder stops after the request it is waiting for; the window
     // keeps painting meanwhile, as in any wait for the server.
-    TEvent stopped(true, false);
-    std::thread stopping([&fn, &stopped] {
+    auto stopped = std::make_shared<TEvent>(true, false);
+    stopping_ = std::thread([fn, stopped] {
         fn();
-        stopped.SetEv();
+        stopped->SetEv();
     });
     WaitPlan plan;
     plan.what = "Waiting for the subject tree to stop...";
-    plan.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
-    client_.Waits().Wait(plan);
-    stopping.join();
+    plan.waitFor = [stopped](int timeoutMs) { return stopped->WaitFor(timeoutMs) == WaitResult::Signaled; };
+    // Nothing to make fail: the user only stops waiting. A disconnect goes on
+    // to close the link, which fails the request the builder waits for.
+    plan.cancel = [] {};
+    if (client_.Waits().Wait(plan) == WaitOutcome::Done)
+        JoinBuilderStop();
+}
+
+void ReadingController::JoinBuilderStop()
+{
+    if (stopping_.joinable())
+        stopping_.join();
 }
 
 } // namespace pellar

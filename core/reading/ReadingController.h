@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/base/GuiAnswers.h"
@@ -234,8 +235,13 @@ private:
     void ReadConfirmation(const PreparedArticle& article);
     bool ShowSubjectTree() const;
     // Runs fn (which stops the builder after the request it waits for) on a
-    // helper thread while the GUI thread waits through the blocking-wait port.
+    // helper thread while the GUI thread waits through the blocking-wait port,
+    // painting and offering Cancel. Cancel ends the wait, not the stop: the
+    // builder stops on its own once its request is answered or fails, and the
+    // helper is joined at the next stop, the next logon or shutdown.
     void StopBuilderWhileWaiting(const std::function<void()>& fn);
+    // Joins a stop the user gave up waiting for.
+    void JoinBuilderStop();
 
     Client& client_;
     ReadingView& view_;
@@ -267,6 +273,8 @@ private:
     ConfListModel confList_;
     SubjectTreeModel tree_;
     std::unique_ptr<SubjectTreeAsyncThread> builder_;
+    // The last builder stop's helper, while not yet joined.
+    std::thread stopping_;
 };
 
 } // namespace pellar

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
+#include "core/protocol/BlockingWait.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/ReadingController.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
@@ -58,6 +59,28 @@ struct ShownPresentations : ConferenceCommandUi {
     void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
     void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
     void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
+};
+
+// The client's waits: records what each offered and waits the builder's stop
+// out, or gives it up at once as a user pressing Cancel would.
+class BuilderStopWait : public BlockingWait {
+public:
+    static constexpr const char* kStop = "Waiting for the subject tree to stop...";
+    bool cancelAtOnce = false;
+    std::vector<bool> offeredCancel;  // per stop of the builder
+
+    WaitOutcome Wait(const WaitPlan& plan) override
+    {
+        const bool stop = plan.what == kStop;
+        if (stop)
+            offeredCancel.push_back(static_cast<bool>(plan.cancel));
+        if (stop && cancelAtOnce && plan.cancel) {
+            plan.cancel();
+            return WaitOutcome::Cancelled;
+        }
+        plan.waitFor(-1);
+        return WaitOutcome::Done;
+    }
 };
 
 class ReadingControllerTest : public SessionFixture {
@@ -440,6 +463,41 @@ TEST_F(ReadingControllerTest, TheReformatChoiceIsKeptInTheProfile)
     EXPECT_TRUE(me.client.Config().ReadFlag("ReformatTexts", false));
     reader->ChooseReformat(false);
     EXPECT_FALSE(me.client.Config().ReadFlag("ReformatTexts", true));
+}
+
+TEST_F(ReadingControllerTest, TheBuildersStopOffersCancelAndAStopGivenUpEndsOnItsOwn)
+{
+    LogOnReader("Controller Stop Waiter");
+    BuilderStopWait wait;
+    me.client.SetBlockingWait(&wait);
+    struct Uninstall {
+        Client& client;
+        ~Uninstall() { client.SetBlockingWait(nullptr); }
+    } uninstall{me.client};
+    SubjectTreeAsyncThread* builder = reader->SubjectTreeBuilder();
+    reader->Connected(conf);
+    ASSERT_TRUE(loop.RunUntil([&] { return builder->RunsCompleted() > 0; }));
+
+    reader->Disconnecting();
+    EXPECT_EQ(wait.offeredCancel, std::vector<bool>{true});
+    EXPECT_TRUE(builder->IsHeld());
+
+    // The next logon releases it; the user gives up waiting for the next stop.
+    reader->Connected(conf);
+    EXPECT_FALSE(builder->IsHeld());
+    wait.cancelAtOnce = true;
+    reader->Disconnecting();
+    EXPECT_EQ(wait.offeredCancel, (std::vector<bool>{true, true}));
+    // Held all the same once its helper got there; the logon after joins it
+    // and releases the builder.
+    EXPECT_TRUE(WaitUntil([&] { return builder->IsHeld(); }, 5000));
+    reader->Connected(conf);
+    EXPECT_FALSE(builder->IsHeld());
+
+    // A stop given up is joined by shutdown too.
+    reader->Disconnecting();
+    reader->Shutdown();
+    EXPECT_TRUE(reader->IsShutDown());
 }
 
 } // namespace
