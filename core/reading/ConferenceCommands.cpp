@@ -75,14 +75,12 @@ void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf
     ReloadMembership(client, chosen);
 }
 
-void ViewPresentation(Client& client, ConferenceCommandUi& ui, int32_t confOrPerson)
+int32_t PresentationText(Client& client, int32_t confOrPerson)
 {
-    if (confOrPerson < 1) {
-        ui.ShowMessageBox("No such conference");
-        return;
-    }
+    if (confOrPerson < 1)
+        return 0;
     const auto conf = client.Cache().GetConference(confOrPerson);
-    ui.ShowTextInReadingWindow(conf ? conf->Presentation() : 0);
+    return conf ? conf->Presentation() : 0;
 }
 
 void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person)

@@ -36,7 +36,9 @@ public:
 
 // "R&ead only the # last texts...": conf preselects the chooser when above 0.
 void SetUnreadInConference(Client& client, ConferenceCommandUi& ui, int32_t conf);
-void ViewPresentation(Client& client, ConferenceCommandUi& ui, int32_t confOrPerson);
+// The text that presents the conference or person: 0 when it has none or
+// there is no such one. May ask the server: not on the GUI thread.
+int32_t PresentationText(Client& client, int32_t confOrPerson);
 void ChangePresentation(Client& client, ConferenceCommandUi& ui, bool person);
 // person: the chooser offers persons (the Users menu) instead of conferences.
 void ChangeNotice(Client& client, ConferenceCommandUi& ui, bool person = false);

@@ -73,6 +73,8 @@ void ReadingController::Shutdown()
         builder_->Terminate();
     gui_->Cancel();
     answers_->Stop();
+    // A stop still under way returns once the builder is terminated.
+    JoinBuilderStop();
     builder_.reset();
     worker_.reset();
     retired_.reset();
@@ -267,6 +269,52 @@ void ReadingController::ChangePriority(int32_t conf, int32_t priority, std::func
             if (taken)
                 taken();
         };
+    });
+}
+
+void ReadingController::ChooseReformat(bool on)
+{
+    SetReformat(on);
+    client_.Config().WriteFlag("ReformatTexts", on);
+}
+
+void ReadingController::PostUserMessage(const std::string& line)
+{
+    client_.UserMessages().PostUserMessage(line);
+}
+
+std::vector<std::string> ReadingController::Shortcuts()
+{
+    return client_.Config().ShortcutMap();
+}
+
+void ReadingController::ViewPresentation(ConferenceCommandUi& ui, int32_t confOrPerson)
+{
+    if (confOrPerson < 1) {
+        ui.ShowMessageBox("No such conference");
+        return;
+    }
+    answers_->Ask([this, &ui, confOrPerson, asked = session_]() -> std::function<void()> {
+        const int32_t text = PresentationText(client_, confOrPerson);
+        return [this, &ui, text, asked] {
+            if (asked == session_)
+                ui.ShowTextInReadingWindow(text);
+        };
+    });
+}
+
+void ReadingController::SetUnreadInConference(ConferenceCommandUi& ui, int32_t conf)
+{
+    pellar::SetUnreadInConference(client_, ui, conf);
+}
+
+void ReadingController::RefreshConferences(std::function<void()> done)
+{
+    answers_->Ask([this, done = std::move(done)]() -> std::function<void()> {
+        // Rows, counts and selection change under the list's own lock; the
+        // views hear through its listener and take them in on the GUI thread.
+        confList_.Refresh();
+        return done;
     });
 }
 
@@ -471,6 +519,9 @@ void ReadingController::Connected(int32_t selectedConf)
 {
     if (!builder_)
         return;
+    // A pause the user stopped waiting for is over (the link it waited on has
+    // gone) before the builder is released, so that it cannot hold it again.
+    JoinBuilderStop();
     builder_->Enqueue(SubjectTreeAsyncThread::PrefetchOrder(services_));
     builder_->Resume();
     if (selectedConf != 0 && ShowSubjectTree())
@@ -496,18 +547,28 @@ void ReadingController::Clear()
 
 void ReadingController::StopBuilderWhileWaiting(const std::function<void()>& fn)
 {
+    JoinBuilderStop();
     // The builder stops after the request it is waiting for; the window
     // keeps painting meanwhile, as in any wait for the server.
-    TEvent stopped(true, false);
-    std::thread stopping([&fn, &stopped] {
+    auto stopped = std::make_shared<TEvent>(true, false);
+    stopping_ = std::thread([fn, stopped] {
         fn();
-        stopped.SetEv();
+        stopped->SetEv();
     });
     WaitPlan plan;
     plan.what = "Waiting for the subject tree to stop...";
-    plan.waitFor = [&stopped](int timeoutMs) { return stopped.WaitFor(timeoutMs) == WaitResult::Signaled; };
-    client_.Waits().Wait(plan);
-    stopping.join();
+    plan.waitFor = [stopped](int timeoutMs) { return stopped->WaitFor(timeoutMs) == WaitResult::Signaled; };
+    // Nothing to make fail: the user only stops waiting. A disconnect goes on
+    // to close the link, which fails the request the builder waits for.
+    plan.cancel = [] {};
+    if (client_.Waits().Wait(plan) == WaitOutcome::Done)
+        JoinBuilderStop();
+}
+
+void ReadingController::JoinBuilderStop()
+{
+    if (stopping_.joinable())
+        stopping_.join();
 }
 
 } // namespace pellar

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/base/GuiAnswers.h"
@@ -28,6 +29,7 @@ namespace pellar {
 
 class CancellableGuiThread;
 class Client;
+class ConferenceCommandUi;
 class SessionCommands;
 class SubjectTreeAsyncThread;
 
@@ -70,7 +72,6 @@ public:
     void SetSessionCommands(SessionCommands* commands) { commands_ = commands; }
     SessionCommands* Session() const { return commands_; }
 
-    Client& ClientContext() { return client_; }
     ReadingServices& Services() { return services_; }
     TCurrentReadStatus& ReadStatus() { return status_; }
     ReadHistory& History() { return history_; }
@@ -104,6 +105,12 @@ public:
     const PreparedArticle& ShownArticle() const { return shown_; }
     // The article pane joins soft line breaks.
     void SetReformat(bool on) { reformat_ = on; }
+    // The user chose to join them or not: kept in the profile too.
+    void ChooseReformat(bool on);
+    // A line for the user ("!" an error, "i" information).
+    void PostUserMessage(const std::string& line);
+    // The current key bindings ("keys=command" items).
+    std::vector<std::string> Shortcuts();
     // Asks a question off the GUI thread; the answer step runs on it.
     void Ask(GuiAnswers::Question question) { answers_->Ask(std::move(question)); }
     // The name of the conference read, as the conference list has it
@@ -131,6 +138,20 @@ public:
     // Marks the comment trees of the texts read off the GUI thread, then
     // runs done there.
     void SkipTrees(std::vector<int32_t> roots, std::function<void()> done);
+    // The presentation of a conference or person: its number is checked
+    // at once ("No such conference" in a box for none), its record fetched
+    // off the GUI thread, and its text shown through ui when the answer
+    // comes ("No such text" when it has none). Dropped when the session was
+    // cleared meanwhile.
+    void ViewPresentation(ConferenceCommandUi& ui, int32_t confOrPerson);
+    // "Read only the last texts": asks through ui which conference and how
+    // many, then sets it and reloads the membership (a conference command:
+    // it waits for the server in the session's wait with Cancel).
+    void SetUnreadInConference(ConferenceCommandUi& ui, int32_t conf);
+    // The conference list brought up to date off the GUI thread (after a
+    // command); done, when given, runs on the GUI thread after it. The
+    // views follow through the list's own listener.
+    void RefreshConferences(std::function<void()> done = {});
     // The history's previous, next or chosen entry, not added again.
     void ShowPrevious();
     void ShowNext();
@@ -214,8 +235,13 @@ private:
     void ReadConfirmation(const PreparedArticle& article);
     bool ShowSubjectTree() const;
     // Runs fn (which stops the builder after the request it waits for) on a
-    // helper thread while the GUI thread waits through the blocking-wait port.
+    // helper thread while the GUI thread waits through the blocking-wait port,
+    // painting and offering Cancel. Cancel ends the wait, not the stop: the
+    // builder stops on its own once its request is answered or fails, and the
+    // helper is joined at the next stop, the next logon or shutdown.
     void StopBuilderWhileWaiting(const std::function<void()>& fn);
+    // Joins a stop the user gave up waiting for.
+    void JoinBuilderStop();
 
     Client& client_;
     ReadingView& view_;
@@ -247,6 +273,8 @@ private:
     ConfListModel confList_;
     SubjectTreeModel tree_;
     std::unique_ptr<SubjectTreeAsyncThread> builder_;
+    // The last builder stop's helper, while not yet joined.
+    std::thread stopping_;
 };
 
 } // namespace pellar

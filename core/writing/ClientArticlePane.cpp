@@ -32,6 +32,16 @@ void ClientArticlePane::PostUserMessage(const std::string& line)
     client_.UserMessages().PostUserMessage(line);
 }
 
+void ClientArticlePane::OfferFor(std::string word, std::function<void(const ContextMenuOffer&)> answer)
+{
+    commands_.Ask([this, word = std::move(word), answer = std::move(answer)]() -> std::function<void()> {
+        ContextMenuOffer offer = ContextWords::Offer(word, words_);
+        if (!answer)
+            return {};
+        return [answer, offer] { answer(offer); };
+    });
+}
+
 void ClientArticlePane::DeleteText(int32_t text)
 {
     commands_.Ask([this, text]() -> std::function<void()> {

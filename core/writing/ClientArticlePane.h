@@ -1,6 +1,6 @@
 // The article pane's port over a running client: bindings from the profile,
-// menu tests against the caches, and the delete and mark commands sent on a
-// worker of their own, in the order given.
+// and on a worker of their own, in the order given, the context menu's tests
+// against the caches and the delete and mark commands.
 #pragma once
 
 #include <cstddef>
@@ -23,14 +23,14 @@ public:
 
     bool IsConnected() override;
     std::vector<std::string> Shortcuts() override;
-    ContextWordSource& Words() override { return words_; }
+    void OfferFor(std::string word, std::function<void(const ContextMenuOffer&)> answer) override;
     void PostUserMessage(const std::string& line) override;
     void DeleteText(int32_t text) override;
     void MarkText(int32_t text) override;
 
-    // Commands given and not yet done.
+    // Commands and menu questions given and not yet done.
     size_t Pending() const { return commands_.Outstanding(); }
-    void Stop() { commands_.Stop(); }
+    void Stop() override { commands_.Stop(); }
 
 private:
     Client& client_;

@@ -2,6 +2,8 @@
 
 #include "gui/common/WindowFrame.h"
 
+#include "core/writing/WritingSession.h"
+
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -17,9 +19,9 @@
 
 namespace pellar {
 
-TConferenceAttributesForm::TConferenceAttributesForm(Client& client, const GuiServices* services, int32_t conf,
+TConferenceAttributesForm::TConferenceAttributesForm(WritingSession& session, const GuiServices* services, int32_t conf,
                                                      QWidget* parent)
-    : QWidget(parent), writing_(client), model_(writing_, conf)
+    : QWidget(parent), writing_(session.Services({})), model_(*writing_, conf)
 {
     setObjectName(QStringLiteral("ConferenceAttributesForm"));
     setWindowTitle(tr("Conference attributes"));

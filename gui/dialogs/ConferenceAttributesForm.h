@@ -3,12 +3,13 @@
 #pragma once
 
 #include "core/admin/ConferenceAttributes.h"
-#include "core/writing/ClientWritingServices.h"
+#include "core/writing/WritingServices.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLineEdit;
@@ -16,7 +17,7 @@ class QPushButton;
 
 namespace pellar {
 
-class Client;
+class WritingSession;
 class TMiravoCompletionEdit;
 struct GuiServices;
 
@@ -24,7 +25,7 @@ class TConferenceAttributesForm : public QWidget {
     Q_OBJECT
 
 public:
-    TConferenceAttributesForm(Client& client, const GuiServices* services, int32_t conf, QWidget* parent = nullptr);
+    TConferenceAttributesForm(WritingSession& session, const GuiServices* services, int32_t conf, QWidget* parent = nullptr);
 
     // False when loading failed (the message has been shown).
     bool Load();
@@ -50,7 +51,7 @@ protected:
 private:
     void ShowMessage(const std::string& message);
 
-    ClientWritingServices writing_;
+    std::unique_ptr<WritingServices> writing_;
     ConferenceAttributes model_;
     std::function<void(const QString&)> show_;
     bool loaded_ = false;

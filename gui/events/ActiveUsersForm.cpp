@@ -14,9 +14,9 @@
 
 #include <optional>
 
+#include "core/config/TMiravoConfiguration.h"
+#include "core/events/EventsSession.h"
 #include "core/protocol/MVTransaction.h"
-#include "core/session/Client.h"
-#include "core/session/Logon.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/WireCodec.h"
@@ -30,8 +30,8 @@ constexpr int kIdleIntervalMs = 60000;
 
 } // namespace
 
-TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, QWidget* parent)
-    : QWidget(parent), client_(client), services_(services)
+TActiveUsersForm::TActiveUsersForm(EventsSession& session, const GuiServices* services, QWidget* parent)
+    : QWidget(parent), session_(session), services_(services)
 {
     setObjectName(QStringLiteral("ActiveUsersForm"));
     setWindowTitle(tr("Active users"));
@@ -56,8 +56,7 @@ TActiveUsersForm::TActiveUsersForm(Client& client, const GuiServices* services, 
     connect(idleTimer_, &QTimer::timeout, this, &TActiveUsersForm::IdleTimerTimer);
     idleTimer_->start();
 
-    users_ = std::make_unique<ActiveUsers>(client_, std::make_unique<QtCancellableGuiThread>(this),
-                                           [this] { Render(); });
+    users_ = session_.NewActiveUsers(std::make_unique<QtCancellableGuiThread>(this), [this] { Render(); });
     UpdateActions();
 }
 
@@ -232,9 +231,7 @@ void TActiveUsersForm::RefreshActiveActionExecute()
 
 void TActiveUsersForm::InstantUpdateActiveActionExecute(bool checked)
 {
-    if (!client_.ConnectedEvent().IsSet())
-        return;
-    AcceptAsyncMessages(client_, checked);
+    session_.AcceptPresenceReports(checked);
 }
 
 QString TActiveUsersForm::SelectedUser() const
@@ -267,7 +264,7 @@ void TActiveUsersForm::ApplyWindowSettings()
     for (int i = 0; i < kActiveUsersColumns; ++i) {
         bool ok = false;
         const int width = QString::fromStdString(
-                              client_.Config().ReadString("WhoIsOnListCol" + std::to_string(i), "-1"))
+                              session_.Config().ReadString("WhoIsOnListCol" + std::to_string(i), "-1"))
                               .toInt(&ok);
         if (ok && width >= 0)
             listView_->setColumnWidth(i, width);
@@ -277,12 +274,12 @@ void TActiveUsersForm::ApplyWindowSettings()
 void TActiveUsersForm::SaveColumnWidths()
 {
     for (int i = 0; i < kActiveUsersColumns; ++i)
-        client_.Config().WriteString("WhoIsOnListCol" + std::to_string(i), std::to_string(listView_->columnWidth(i)));
+        session_.Config().WriteString("WhoIsOnListCol" + std::to_string(i), std::to_string(listView_->columnWidth(i)));
 }
 
 void TActiveUsersForm::UpdateActions()
 {
-    const bool online = client_.ConnectedEvent().IsSet();
+    const bool online = session_.IsConnected();
     refreshAction_->setEnabled(online);
     instantAction_->setEnabled(online);
     FillWhenSeen();
@@ -290,7 +287,7 @@ void TActiveUsersForm::UpdateActions()
 
 void TActiveUsersForm::FillWhenSeen()
 {
-    if (!fillDue_ || !isVisible() || !client_.ConnectedEvent().IsSet())
+    if (!fillDue_ || !isVisible() || !session_.IsConnected())
         return;
     // In a minimised frame the list is out of sight; it is seen once the
     // frame is restored.

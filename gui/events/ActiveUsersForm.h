@@ -20,14 +20,14 @@ class QTreeWidget;
 
 namespace pellar {
 
-class Client;
+class EventsSession;
 struct GuiServices;
 
 class TActiveUsersForm : public QWidget {
     Q_OBJECT
 
 public:
-    TActiveUsersForm(Client& client, const GuiServices* services, QWidget* parent = nullptr);
+    TActiveUsersForm(EventsSession& session, const GuiServices* services, QWidget* parent = nullptr);
     ~TActiveUsersForm() override;
 
     // Called by the dispatcher's ports on the GUI thread.
@@ -88,7 +88,7 @@ private:
     void ViewPresentationClick();
     QString SelectedUser() const;
 
-    Client& client_;
+    EventsSession& session_;
     const GuiServices* services_;
     std::unique_ptr<ActiveUsers> users_;
     bool main_ = false;

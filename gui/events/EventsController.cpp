@@ -10,9 +10,9 @@
 
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/AsyncDispatch.h"
+#include "core/events/EventsSession.h"
 #include "core/events/MessageLog.h"
 #include "core/events/TAsyncMsgThread.h"
-#include "core/session/Client.h"
 #include "gui/events/ActiveUsersForm.h"
 #include "gui/events/DesktopNotifier.h"
 #include "gui/events/IconTaskBar.h"
@@ -26,9 +26,14 @@
 
 namespace pellar {
 
-EventsController::EventsController(Client& client, MainWindow& mainForm, const GuiServices* services,
-                                   QObject* parent, std::shared_ptr<AsyncDispatch> dispatch)
-    : QObject(parent), client_(client), mainForm_(mainForm), services_(services), dispatch_(std::move(dispatch))
+EventsController::EventsController(EventsSession& events, WritingSession& writing, MainWindow& mainForm,
+                                   const GuiServices* services, QObject* parent, std::shared_ptr<AsyncDispatch> dispatch)
+    : QObject(parent),
+      events_(events),
+      writing_(writing),
+      mainForm_(mainForm),
+      services_(services),
+      dispatch_(std::move(dispatch))
 {
     tray_ = new TIconTaskBar(&mainForm_, this);
     connect(tray_, &TIconTaskBar::OnDblClick, this, &EventsController::TrayDblClick);
@@ -40,14 +45,14 @@ EventsController::EventsController(Client& client, MainWindow& mainForm, const G
     SetNotifier(nullptr);
 
     if (!dispatch_) {
-        dispatch_ = std::make_shared<AsyncDispatch>(client_, std::make_unique<QtCancellableGuiThread>(this));
+        dispatch_ = events_.NewDispatch(std::make_unique<QtCancellableGuiThread>(this));
         ownDispatch_ = true;
     }
 
-    mainMessages_ = new TMessagesForm(client_, Dispatcher().Router(), services_, tray_);
+    mainMessages_ = new TMessagesForm(writing_, Dispatcher().Router(), services_, tray_);
     mainMessages_->SetMainWindow(true);
     WireMessagesForm(mainMessages_);
-    activeUsers_ = new TActiveUsersForm(client_, services_);
+    activeUsers_ = new TActiveUsersForm(events_, services_);
     activeUsers_->SetMainWindow(true);
     activeUsers_->ApplyWindowSettings();
     connect(activeUsers_, &TActiveUsersForm::PinToggled, this, [this](bool on) { Pin(activeUsers_, on); });
@@ -115,14 +120,14 @@ void EventsController::WireMessagesForm(TMessagesForm* form)
     connect(form, &TMessagesForm::KeepMessagesToggled, this, &EventsController::KeepMessages);
     connect(form, &TMessagesForm::ClearMessagesRequested, this, &EventsController::ClearMessages);
     form->KeepMessagesAction()->setVisible(!logDir_.empty());
-    form->KeepMessagesAction()->setChecked(client_.Config().ReadFlag(kKeepMessagesKey, true));
+    form->KeepMessagesAction()->setChecked(events_.Config().ReadFlag(kKeepMessagesKey, true));
 }
 
 void EventsController::OpenMessageLog(const std::string& profile)
 {
     if (logDir_.empty())
         return;
-    const bool keep = client_.Config().ReadFlag(kKeepMessagesKey, true);
+    const bool keep = events_.Config().ReadFlag(kKeepMessagesKey, true);
     mainMessages_->KeepMessagesAction()->setVisible(true);
     mainMessages_->KeepMessagesAction()->setChecked(keep);
     // A new logon with the same profile: the window holds the log already.
@@ -156,7 +161,7 @@ void EventsController::KeepEntry(const std::string& entry)
 
 void EventsController::KeepMessages(bool keep)
 {
-    client_.Config().WriteFlag(kKeepMessagesKey, keep);
+    events_.Config().WriteFlag(kKeepMessagesKey, keep);
     for (const QPointer<TMessagesForm>& chat : chats_)
         if (chat)
             chat->KeepMessagesAction()->setChecked(keep);
@@ -171,7 +176,7 @@ void EventsController::KeepMessages(bool keep)
         return;
     }
     if (!log_) {
-        logProfile_ = client_.Config().ProfilePath();
+        logProfile_ = events_.Config().ProfilePath();
         log_ = std::make_unique<MessageLog>(MessageLog::FileFor(logDir_, logProfile_));
         log_->Load();
     }
@@ -186,7 +191,7 @@ void EventsController::ClearMessages()
 
 TMessagesForm* EventsController::OpenChat(int32_t partner)
 {
-    auto* chat = new TMessagesForm(client_, Dispatcher().Router(), services_, tray_);
+    auto* chat = new TMessagesForm(writing_, Dispatcher().Router(), services_, tray_);
     chat->SetChatMode(true);
     chat->SetTarget(partner);
     WireMessagesForm(chat);

@@ -6,7 +6,7 @@
 // Given the session's dispatch, it attaches to it and the session enables and
 // stops the thread; without one it runs a dispatch of its own: then call
 // SetEnabled(true) before LogOn and SetEnabled(false) on Disconnect. Call
-// Disconnected() on Disconnect; destroy it before the Client.
+// Disconnected() on Disconnect; destroy it before the sessions it was given.
 #pragma once
 
 #include <QList>
@@ -28,7 +28,7 @@ class QWidget;
 namespace pellar {
 
 class AsyncDispatch;
-class Client;
+class EventsSession;
 class MessageLog;
 class DesktopNotifier;
 class TActiveUsersForm;
@@ -36,13 +36,16 @@ class TAsyncMsgThread;
 class TIconTaskBar;
 class MainWindow;
 class TMessagesForm;
+class WritingSession;
 struct GuiServices;
 
 class EventsController : public QObject, public EventPorts {
     Q_OBJECT
 
 public:
-    EventsController(Client& client, MainWindow& mainForm, const GuiServices* services = nullptr,
+    // events: the session of the who-is-on window and the dispatch;
+    // writing: the session the message windows send in.
+    EventsController(EventsSession& events, WritingSession& writing, MainWindow& mainForm, const GuiServices* services = nullptr,
                      QObject* parent = nullptr, std::shared_ptr<AsyncDispatch> dispatch = {});
     ~EventsController() override;
 
@@ -119,7 +122,8 @@ private:
     void WireMessagesForm(TMessagesForm* form);
     static void DeleteWindow(QWidget* window);
 
-    Client& client_;
+    EventsSession& events_;
+    WritingSession& writing_;
     MainWindow& mainForm_;
     const GuiServices* services_;
     TIconTaskBar* tray_;

@@ -28,8 +28,8 @@
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/MVCache.h"
-#include "core/session/Client.h"
 #include "core/writing/TextCommands.h"
+#include "core/writing/WritingSession.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/common/QtCancellableGuiThread.h"
@@ -60,13 +60,13 @@ int64_t NowMs()
 
 } // namespace
 
-TMessagesForm::TMessagesForm(Client& client, MessageRouter& router, const GuiServices* services,
+TMessagesForm::TMessagesForm(WritingSession& session, MessageRouter& router, const GuiServices* services,
                              TIconTaskBar* tray, QWidget* parent)
-    : QWidget(parent), client_(client), router_(router), services_(services), tray_(tray)
+    : QWidget(parent), session_(session), router_(router), services_(services), tray_(tray)
 {
     setObjectName(QStringLiteral("MessagesForm"));
     setWindowTitle(tr("Send message"));
-    sending_ = std::make_unique<MessageSending>(client_, std::make_unique<QtCancellableGuiThread>(this));
+    sending_ = session_.Sending(std::make_unique<QtCancellableGuiThread>(this));
     resize(652, 480);
 
     CreateActions();
@@ -222,7 +222,7 @@ TMessagesForm::~TMessagesForm()
 
 bool TMessagesForm::Deliver(const IncomingMessage& message, bool chatOnly)
 {
-    const int32_t me = client_.CurrentPerson();
+    const int32_t me = session_.CurrentPerson();
     if (!AcceptsMessage(chat_, partner_, message.sender, message.recipient, me, chatOnly))
         return false;
     const std::string recipientName = message.recipient == 0 ? ToWire(tr("Everyone")) : message.recipientName;
@@ -237,7 +237,7 @@ void TMessagesForm::AutoReply(int32_t sender, int32_t recipient)
 {
     if (!awayForm_)
         return;
-    if (!throttle_.ShouldReply(sender, recipient, client_.CurrentPerson(), awayForm_->ReplyToAll(), NowMs()))
+    if (!throttle_.ShouldReply(sender, recipient, session_.CurrentPerson(), awayForm_->ReplyToAll(), NowMs()))
         return;
     SendTo(sender, CleanOutgoingMessage(ToWire(awayForm_->Message())));
     if (awayForm_)
@@ -255,8 +255,8 @@ void TMessagesForm::SendMessageActionExecute()
 {
     if (tray_ && tray_->Visible())
         tray_->HideIcon();
-    if (!client_.ConnectedEvent().IsSet()) {
-        client_.UserMessages().PostUserMessage("!Not connected");
+    if (!session_.IsConnected()) {
+        session_.PostUserMessage("!Not connected");
         return;
     }
     int32_t recipient = 0;
@@ -301,12 +301,12 @@ void TMessagesForm::GoOfflineActionExecute()
     awayForm_ = new TOfflineMessageForm(this);
     awayForm_->setAttribute(Qt::WA_DeleteOnClose);
     connect(awayForm_, &TOfflineMessageForm::Showing, this, [this] {
-        awayForm_->SetMessage(FromWire(client_.Config().ReadString("OfflineMessage", "")));
-        awayForm_->SetReplyToAll(client_.Config().ReadFlag("OfflineReplyToAll", false));
+        awayForm_->SetMessage(FromWire(session_.Config().ReadString("OfflineMessage", "")));
+        awayForm_->SetReplyToAll(session_.Config().ReadFlag("OfflineReplyToAll", false));
     });
     connect(awayForm_, &TOfflineMessageForm::Hidden, this, [this](const QString& message, bool replyToAll) {
-        client_.Config().WriteString("OfflineMessage", ToWire(message));
-        client_.Config().WriteFlag("OfflineReplyToAll", replyToAll);
+        session_.Config().WriteString("OfflineMessage", ToWire(message));
+        session_.Config().WriteFlag("OfflineReplyToAll", replyToAll);
     });
     connect(awayForm_, &QObject::destroyed, this, [this] {
         awayForm_ = nullptr;
@@ -339,7 +339,7 @@ void TMessagesForm::UpdateActions()
     SentToAllCheckBoxClick();
     if (sentToAllCheckBox_->isChecked())
         targetEdit_->clear();
-    const bool online = client_.ConnectedEvent().IsSet();
+    const bool online = session_.IsConnected();
     for (QAction* a : {sendAction_, chatAction_, offlineAction_})
         a->setEnabled(online);
 }
@@ -376,7 +376,7 @@ void TMessagesForm::AppendEntry(const std::string& entry, qsizetype shownLimit)
     }
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // The font's format is made again only when the setting changed.
-    const std::string font = client_.Config().ReadString("MessageFont", kDefaultMessageFont);
+    const std::string font = session_.Config().ReadString("MessageFont", kDefaultMessageFont);
     if (!formatMade_ || font != formatFont_) {
         entryFormat_ = QTextCharFormat();
         entryFormat_.setFont(ArticleRenderer::FontFromString(font));
@@ -402,7 +402,7 @@ void TMessagesForm::TidyLog()
     // per turn of the event loop, not once per message of a burst, and the
     // oldest go an eighth of the bound at a time. The bound is read each time,
     // so a changed setting counts at once.
-    const int setting = client_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
+    const int setting = session_.Config().ReadInt(ConfigKeys::MessagesKept, 5000);
     const int kept = setting > 0 ? setting : 5000;
     QTextDocument* document = incomingEdit_->document();
     if (const int extra = document->blockCount() - kept; extra > kept / 8) {

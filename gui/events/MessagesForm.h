@@ -26,18 +26,18 @@ class QToolBar;
 
 namespace pellar {
 
-class Client;
 class TIconTaskBar;
 class TMiravoCompletionEdit;
 class TMiravoTextEdit;
 class TOfflineMessageForm;
+class WritingSession;
 struct GuiServices;
 
 class TMessagesForm : public QWidget, public MessageTarget {
     Q_OBJECT
 
 public:
-    TMessagesForm(Client& client, MessageRouter& router, const GuiServices* services, TIconTaskBar* tray,
+    TMessagesForm(WritingSession& session, MessageRouter& router, const GuiServices* services, TIconTaskBar* tray,
                   QWidget* parent = nullptr);
     ~TMessagesForm() override;
 
@@ -114,7 +114,7 @@ private:
                 std::string knownName = {});
     void SentToAllCheckBoxClick();
 
-    Client& client_;
+    WritingSession& session_;
     MessageRouter& router_;
     const GuiServices* services_;
     TIconTaskBar* tray_;

@@ -39,7 +39,7 @@ bool IsBlank(QChar c)
 
 TArticleViewForm::TArticleViewForm(ArticlePanePort& port, QWidget* parent)
     : QWidget(parent), port_(port), mainEdit_(new TMiravoTextEdit(this)), popupMenu_(new QMenu(this)),
-      wordSource_(&port.Words()), interpreter_(*this, [&port] { return port.Shortcuts(); })
+      interpreter_(*this, [&port] { return port.Shortcuts(); })
 {
     setObjectName(QStringLiteral("ArticleViewForm"));
     mainEdit_->setObjectName(QStringLiteral("MainEdit"));
@@ -58,10 +58,8 @@ TArticleViewForm::TArticleViewForm(ArticlePanePort& port, QWidget* parent)
     CreateActions();
     connect(mainEdit_, &TMiravoTextEdit::KeyPressed, this, &TArticleViewForm::OnKeyPressed);
     mainEdit_->installEventFilter(this);
-    connect(mainEdit_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (PreparePopupMenu())
-            popupMenu_->popup(mainEdit_->viewport()->mapToGlobal(pos));
-    });
+    connect(mainEdit_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { AskPopupMenu(mainEdit_->viewport()->mapToGlobal(pos)); });
 }
 
 TArticleViewForm::~TArticleViewForm() = default;
@@ -132,9 +130,23 @@ QString TArticleViewForm::WordAtCaret() const
     return line.mid(start, end - start);
 }
 
-bool TArticleViewForm::PreparePopupMenu()
+void TArticleViewForm::AskPopupMenu(std::optional<QPoint> at)
 {
-    const ContextMenuOffer offer = ContextWords::Offer(ToWire(WordAtCaret()), *wordSource_);
+    const uint64_t asked = ++popupAsked_;
+    QPointer<TArticleViewForm> guard(this);
+    port_.OfferFor(ToWire(WordAtCaret()), [guard, asked, at](const ContextMenuOffer& offer) {
+        // The window went, or the user asked again meanwhile.
+        if (!guard || asked != guard->popupAsked_)
+            return;
+        guard->popupAnswered_ = asked;
+        guard->popupOffered_ = guard->ApplyOffer(offer);
+        if (guard->popupOffered_ && at)
+            guard->popupMenu_->popup(*at);
+    });
+}
+
+bool TArticleViewForm::ApplyOffer(const ContextMenuOffer& offer)
+{
     viewPresentation_->setVisible(offer.presentation);
     readText_->setVisible(offer.textCommands);
     deleteText_->setVisible(offer.textCommands);

@@ -7,6 +7,7 @@
 #include "core/reading/PreparedArticle.h"
 #include "core/reading/TypedCommands.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 
@@ -42,8 +43,6 @@ public:
     bool Reformat() const { return reformat_; }
     // Panel 1 shows the keys typed so far.
     void SetStatusBar(TMainStatusBar* bar);
-    // Decides the context menu's number tests; the default is the port's.
-    void SetContextWordSource(ContextWordSource* source) { wordSource_ = source; }
 
     TMiravoTextEdit* MainEdit() const { return mainEdit_; }
     QMenu* PopupMenu1() const { return popupMenu_; }
@@ -58,10 +57,14 @@ public:
 
     // The word under the caret (or the selection), before trimming.
     QString WordAtCaret() const;
-    // Sets which menu items are visible for the word at the caret.
-    // Sets which items show for the word at the caret; false when none does
-    // (no menu then).
-    bool PreparePopupMenu();
+    // Asks the port what the menu offers for the word at the caret; the
+    // answer sets which items show and, when any does and at is given, pops
+    // the menu up there (in global coordinates). The window keeps painting
+    // meanwhile; an answer to an older question is dropped.
+    void AskPopupMenu(std::optional<QPoint> at = std::nullopt);
+    // The last question has its answer; and whether that showed any item.
+    bool PopupAnswered() const { return popupAnswered_ == popupAsked_; }
+    bool PopupOffered() const { return popupOffered_; }
     // The read-next key: true when there was more to scroll to instead.
     bool ScrollPageIfMore();
 
@@ -107,6 +110,8 @@ private:
     void DeleteTextActionExecute();
     void MarkTextActionExecute();
     void TextPropertiesActionExecute();
+    // Shows the items the offer names; false when it names none.
+    bool ApplyOffer(const ContextMenuOffer& offer);
 
     ArticlePanePort& port_;
     TMiravoTextEdit* mainEdit_;
@@ -121,7 +126,10 @@ private:
     QAction* n7_ = nullptr;
     QAction* textProperties_ = nullptr;
     QPointer<TMainStatusBar> statusBar_;
-    ContextWordSource* wordSource_ = nullptr;
+    // Questions to the port about the menu, and the last one answered.
+    uint64_t popupAsked_ = 0;
+    uint64_t popupAnswered_ = 0;
+    bool popupOffered_ = false;
     TypedCommandInterpreter interpreter_;
     Prompts prompts_;
     bool reformat_ = false;

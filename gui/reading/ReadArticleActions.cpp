@@ -5,7 +5,6 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
-#include "core/session/Client.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/reading/ReadingCommands.h"
@@ -134,8 +133,8 @@ void TReadArticleActions::CreateMenus()
             commandsMenu_->addSeparator();
     }
     commandsMenu_->addSeparator();
-    Client& client = form_.ClientContext();
-    commandsMenu_->addMenu(new TTypedCommandsMenu([&client] { return client.Config().ShortcutMap(); },
+    ReadingController& reader = form_.Reader();
+    commandsMenu_->addMenu(new TTypedCommandsMenu([&reader] { return reader.Shortcuts(); },
                                                   [this](int command) { commands_.RunUserCommand(command); },
                                                   commandsMenu_));
 

@@ -4,17 +4,17 @@
 #include "gui/reading/FindDialog.h"
 
 #include "core/config/ConfigKeys.h"
+#include "core/config/TMiravoConfiguration.h"
 #include "core/protocol/RequestCatalogue.h"
 #include "core/commands/MiravoTables.h"
 #include "core/protocol/TMiravoMembership.h"
 #include "core/protocol/TMiscInfo.h"
 #include "core/protocol/TextStatType.h"
 #include "core/reading/ArticleLayout.h"
+#include "core/reading/ReadingSession.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/session/Client.h"
-#include "core/writing/ClientArticlePane.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleActions.h"
@@ -41,14 +41,14 @@
 
 namespace pellar {
 
-TReadArticleForm::TReadArticleForm(Client& client, const GuiServices& services, QWidget* parent)
-    : QMainWindow(parent), client_(client), guiServices_(services), prompts_(this)
+TReadArticleForm::TReadArticleForm(ReadingSession& session, const GuiServices& services, QWidget* parent)
+    : QMainWindow(parent), session_(session), guiServices_(services), prompts_(this)
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(tr("Read texts"));
     // The controller first: the views show its models.
-    reading_ = std::make_unique<ReadingController>(client_, std::make_unique<QtCancellableGuiThread>(this), view_,
-                                                   std::make_unique<QtCancellableGuiThread>(this));
+    reading_ = session_.NewController(std::make_unique<QtCancellableGuiThread>(this), view_,
+                                      std::make_unique<QtCancellableGuiThread>(this));
     BuildLayout();
     prompts_.SetTextShower([this](int32_t text) { ShowText(text, true); });
     prompts_.SetCompositionOpener(
@@ -85,7 +85,7 @@ TReadArticleForm::~TReadArticleForm()
 void TReadArticleForm::BuildLayout()
 {
     // Names in the order the user's locale gives them, as everywhere else.
-    reading_->ConfList().SetCollate([&locale = client_.Locale()](const std::string& a, const std::string& b) {
+    reading_->ConfList().SetCollate([&locale = session_.Locale()](const std::string& a, const std::string& b) {
         return locale.CompareNames(a, b);
     });
     confList_ = new TConfListView(reading_->ConfList());
@@ -108,7 +108,7 @@ void TReadArticleForm::BuildLayout()
     commentedEdit_->setAccessibleName(tr("Commented text"));
     commentedEdit_->SetAutoWrap(false);
     commentedEdit_->setAcceptRichText(false);
-    articlePane_ = std::make_unique<ClientArticlePane>(client_, std::make_unique<QtCancellableGuiThread>(this));
+    articlePane_ = session_.NewArticlePane(std::make_unique<QtCancellableGuiThread>(this));
     articleView_ = new TArticleViewForm(*articlePane_);
     textSplitter_ = new QSplitter(Qt::Vertical);
     textSplitter_->setObjectName(QStringLiteral("CommSplitter"));
@@ -167,7 +167,7 @@ void TReadArticleForm::DisplayArticle(const PreparedArticle& article)
 {
     articleView_->ShowArticle(article);
     actions_->ReadPreviousAction()->setEnabled(article.result.isComment && IsConnected());
-    if (client_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
+    if (session_.Config().ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText))) {
         commentedEdit_->clear();
         ArticleRenderer::AppendRuns(*commentedEdit_, article.commentedRuns);
         commentedEdit_->moveCursor(QTextCursor::Start);
@@ -215,6 +215,11 @@ void TReadArticleForm::RefreshConferenceList()
     confList_->Refresh();
 }
 
+void TReadArticleForm::RefreshConferenceListLater()
+{
+    reading_->RefreshConferences();
+}
+
 void TReadArticleForm::GoToConference(int32_t conf)
 {
     if (confList_->SelectConference(conf))
@@ -254,7 +259,7 @@ void TReadArticleForm::SetOnlineCommands(bool online)
 
 void TReadArticleForm::ApplyLayout()
 {
-    TMiravoConfiguration& config = client_.Config();
+    TMiravoConfiguration& config = session_.Config();
     const bool commented = config.ReadFlag(ConfigKeys::ShowCommentedText, ConfigDefaultFlag(ConfigKeys::ShowCommentedText));
     commentedEdit_->setVisible(commented);
     const bool tree = config.ReadFlag(ConfigKeys::ShowSubjTree, ConfigDefaultFlag(ConfigKeys::ShowSubjTree));
@@ -312,7 +317,7 @@ void TReadArticleForm::FitNameColumn(int listWidth)
 
 void TReadArticleForm::SaveLayout()
 {
-    TMiravoConfiguration& config = client_.Config();
+    TMiravoConfiguration& config = session_.Config();
     config.WriteInt("SubjSplitSize", confList_->width());
     config.WriteInt("CommSplitSize", commentedEdit_->height());
     for (int i = 0; i < confList_->header()->count(); ++i)

@@ -5,6 +5,7 @@
 // writing and session commands to the windows that carry them out.
 #pragma once
 
+#include "core/reading/ArticlePanePort.h"
 #include "core/reading/ReadingController.h"
 #include "gui/reading/ReadingPrompts.h"
 #include "gui/common/MainCommands.h"
@@ -23,8 +24,7 @@ class QSplitter;
 
 namespace pellar {
 
-class Client;
-class ClientArticlePane;
+class ReadingSession;
 class SessionCommands;
 class SubjectTreeAsyncThread;
 class TArticleViewForm;
@@ -41,7 +41,7 @@ class TReadArticleForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    TReadArticleForm(Client& client, const GuiServices& services, QWidget* parent = nullptr);
+    TReadArticleForm(ReadingSession& session, const GuiServices& services, QWidget* parent = nullptr);
     ~TReadArticleForm() override;
 
     // --- Wiring (the application hands these over once) -------------------
@@ -62,7 +62,11 @@ public:
     // --- What the session and other windows ask ----------------------------
     // Shows the text; "No such text" when it cannot be had.
     void ShowText(int32_t text, bool addToHistory = true);
+    // Brings the list up to date now, in the session's wait (the logon's
+    // fill, which its box counts).
     void RefreshConferenceList();
+    // The same after a command or a new text: off the GUI thread.
+    void RefreshConferenceListLater();
     void GoToConference(int32_t conf);
     // The subject-tree builder forgets a conference that was left.
     void DropConference(int32_t conf);
@@ -82,7 +86,6 @@ public:
     void SaveLayout();
 
     // --- Parts, for the commands and the tests ------------------------------
-    Client& ClientContext() { return client_; }
     ReadingController& Reader() { return *reading_; }
     ReadingServices& Services() { return reading_->Services(); }
     TCurrentReadStatus& ReadStatus() { return reading_->ReadStatus(); }
@@ -164,7 +167,7 @@ private:
     void DisplayArticle(const PreparedArticle& article);
     void BuildLayout();
 
-    Client& client_;
+    ReadingSession& session_;
     const GuiServices& guiServices_;
     ReadingPrompts prompts_;
     std::function<std::vector<std::string>()> listProfiles_;
@@ -183,7 +186,7 @@ private:
 
     View view_{*this};
     // The article pane's port; its commands' worker stops before the pane goes.
-    std::unique_ptr<ClientArticlePane> articlePane_;
+    std::unique_ptr<ArticlePanePort> articlePane_;
     std::unique_ptr<ReadingController> reading_;
 };
 

@@ -12,7 +12,6 @@
 #include "core/reading/TypedCommands.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
-#include "core/session/Client.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
@@ -32,7 +31,7 @@ TReadingCommands::TReadingCommands(TReadArticleForm& form) : QObject(&form), for
 
 void TReadingCommands::Post(const std::string& message)
 {
-    reader_.ClientContext().UserMessages().PostUserMessage(message);
+    reader_.PostUserMessage(message);
 }
 
 template <typename Fn>
@@ -130,7 +129,7 @@ void TReadingCommands::ReadGlobalTextNr()
 void TReadingCommands::SkipOverComments()
 {
     Work([this] {
-        if (!reader_.SkipComments([this] { form_.RefreshConferenceList(); }))
+        if (!reader_.SkipComments([this] { form_.RefreshConferenceListLater(); }))
             Post("!No current article available");
     });
 }
@@ -205,8 +204,7 @@ void TReadingCommands::ClipboardCopy()
 void TReadingCommands::SetReformat(bool on)
 {
     form_.ArticleView()->SetReformat(on);
-    reader_.SetReformat(on);
-    reader_.ClientContext().Config().WriteFlag("ReformatTexts", on);
+    reader_.ChooseReformat(on);
     if (reader_.ReadStatus().CurrentText())
         reader_.DisplayCurrentText();
 }
@@ -243,7 +241,7 @@ void TReadingCommands::JoinConference()
     Work([this] {
         if (SessionCommands* session = reader_.Session())
             session->JoinConferenceCommand();
-        form_.RefreshConferenceList();
+        form_.RefreshConferenceListLater();
     });
 }
 
@@ -252,7 +250,7 @@ void TReadingCommands::LeaveConference()
     Work([this] {
         if (SessionCommands* session = reader_.Session())
             session->LeaveConference(reader_.ReadStatus().Conference());
-        form_.RefreshConferenceList();
+        form_.RefreshConferenceListLater();
     });
 }
 
@@ -260,8 +258,8 @@ void TReadingCommands::ReadOnlyLastTexts()
 {
     Work([this] {
         const int32_t conf = form_.ConfListView()->SelectedConference();
-        SetUnreadInConference(reader_.ClientContext(), form_.Prompts(), conf ? conf : -1);
-        form_.RefreshConferenceList();
+        reader_.SetUnreadInConference(form_.Prompts(), conf ? conf : -1);
+        form_.RefreshConferenceListLater();
     });
 }
 
@@ -304,19 +302,19 @@ void TReadingCommands::Unsubscribe()
         return;
     if (SessionCommands* session = reader_.Session())
         session->LeaveConference(conf);
-    form_.RefreshConferenceList();
+    form_.RefreshConferenceListLater();
 }
 
 void TReadingCommands::ShowAllConferences(bool on)
 {
     form_.ConfListView()->SetShowEntireMembership(on);
-    form_.RefreshConferenceList();
+    form_.RefreshConferenceListLater();
 }
 
 void TReadingCommands::ConfRowDoubleClicked()
 {
     reader_.ReadNext();
-    form_.RefreshConferenceList();
+    form_.RefreshConferenceListLater();
     form_.ArticleView()->setFocus();
 }
 
@@ -343,7 +341,7 @@ void TReadingCommands::SkipTree()
             if (const int32_t child = SubjectTreeItemModel::TextAt(model->index(i, 0, node)))
                 roots.push_back(child);
     }
-    reader_.SkipTrees(std::move(roots), [this] { form_.RefreshConferenceList(); });
+    reader_.SkipTrees(std::move(roots), [this] { form_.RefreshConferenceListLater(); });
     form_.ArticleView()->setFocus();
 }
 
@@ -351,7 +349,7 @@ void TReadingCommands::SkipTree()
 
 void TReadingCommands::ViewPresentation(int32_t confOrPerson)
 {
-    pellar::ViewPresentation(reader_.ClientContext(), form_.Prompts(), confOrPerson);
+    reader_.ViewPresentation(form_.Prompts(), confOrPerson);
 }
 
 void TReadingCommands::ChooseAndViewPresentation()

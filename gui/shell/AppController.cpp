@@ -2,6 +2,7 @@
 #include "gui/common/CoreTexts.h"
 
 #include "core/events/AsyncDispatch.h"
+#include "core/events/ClientEventsSession.h"
 #include "core/session/SessionCommands.h"
 #include "core/base/LocalUserName.h"
 #include "core/base/StatePaths.h"
@@ -9,6 +10,8 @@
 #include "core/config/SecretStoreCache.h"
 #include "core/session/Client.h"
 #include "core/session/ClientNameLookup.h"
+#include "core/writing/ClientReadingSession.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/config/KeychainSecretStore.h"
 #include "gui/dialogs/ChooseNameForm.h"
 #include "gui/config/QSettingsRegistryBackend.h"
@@ -67,6 +70,9 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
     waits_ = std::make_unique<QtBlockingWait>();
     client_->SetBlockingWait(waits_.get());
     names_ = std::make_unique<ClientNameLookup>(*client_);
+    writingPort_ = std::make_unique<ClientWritingSession>(*client_);
+    eventsPort_ = std::make_unique<ClientEventsSession>(*client_);
+    readingPort_ = std::make_unique<ClientReadingSession>(*client_);
     services_.names = names_.get();
     services_.postUserMessage = [this](const std::string& text) { client_->UserMessages().PostUserMessage(text); };
     services_.chooseName = DialogNameChooser(&services_);

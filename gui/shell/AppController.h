@@ -24,7 +24,10 @@ namespace pellar {
 class AppWindows;
 class AsyncDispatch;
 class Client;
+class ClientEventsSession;
 class ClientNameLookup;
+class ClientReadingSession;
+class ClientWritingSession;
 class DemoServer;
 class QtBlockingWait;
 class QtSessionUi;
@@ -98,6 +101,12 @@ public:
     void SetReconnectBackoff(ReconnectBackoff backoff) { backoff_ = std::move(backoff); }
 
     Client& ClientContext() { return *client_; }
+    // The ports the windows take instead of the client; they live as long
+    // as the client, so that a window that outlives the other windows (the
+    // frame's children go with the main window) still holds a live one.
+    ClientWritingSession& WritingPort() { return *writingPort_; }
+    ClientEventsSession& EventsPort() { return *eventsPort_; }
+    ClientReadingSession& ReadingPort() { return *readingPort_; }
     TMainForm& MainWindow() { return *mainForm_; }
     QtSessionUi& Ui() { return *ui_; }
     Session& CurrentSession() { return *session_; }
@@ -170,6 +179,9 @@ private:
     std::unique_ptr<Client> client_;
     std::unique_ptr<QtBlockingWait> waits_;
     std::unique_ptr<ClientNameLookup> names_;
+    std::unique_ptr<ClientWritingSession> writingPort_;
+    std::unique_ptr<ClientEventsSession> eventsPort_;
+    std::unique_ptr<ClientReadingSession> readingPort_;
     GuiServices services_;
     std::unique_ptr<TMainForm> mainForm_;
     QtSessionUi* ui_ = nullptr;

@@ -3,10 +3,12 @@
 #include "gui/common/SpellService.h"
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/events/ClientEventsSession.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientWritingSession.h"
 #include "core/base/LocalUserName.h"
 #include "gui/config/ConfigForm.h"
 #include "gui/config/ConfigListForm.h"
@@ -39,8 +41,8 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
     drafts_ = new DraftOffers(app_.DataDir() / "drafts", this);
     // Attached to the session's dispatch, which the session enables before
     // the server starts sending notices.
-    events_ = std::make_unique<EventsController>(app_.ClientContext(), app_.MainWindow(), &app_.Services(), nullptr,
-                                                 app_.Dispatch());
+    events_ = std::make_unique<EventsController>(app_.EventsPort(), app_.WritingPort(), app_.MainWindow(),
+                                                 &app_.Services(), nullptr, app_.Dispatch());
     WireReading();
     WireEvents();
 
@@ -69,8 +71,8 @@ AppWindows::AppWindows(AppController& app, QObject* parent) : QObject(parent), a
             return;
         QMetaObject::invokeMethod(this, [this] {
             if (Connected())
-                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(),
-                                   DraftOffers::Here(app_.ClientContext()), &app_.MainWindow(),
+                drafts_->OfferKept(app_.ClientContext().Config().ProfilePath(), app_.WritingPort().Here(),
+                                   &app_.MainWindow(),
                                    [this](const Draft& draft) { OpenDraft(draft); });
         }, Qt::QueuedConnection);
     });
@@ -116,7 +118,7 @@ void AppWindows::WireEvents()
     EventsController& events = *events_;
     events.SetConferenceListRefresher([this] {
         if (reading_)
-            reading_->RefreshConferenceList();
+            reading_->RefreshConferenceListLater();
     });
     connect(&events, &EventsController::ShowReadingWindowRequested, this, &AppWindows::ShowReading);
     // Logon re-applies the profile's column widths here too, not only to the
@@ -157,7 +159,7 @@ bool AppWindows::Connected()
 
 WriteTextContext AppWindows::WritingContext()
 {
-    return WriteTextContext{app_.ClientContext(), &app_.Services(), &app_.MainWindow(),
+    return WriteTextContext{app_.WritingPort(), &app_.Services(), &app_.MainWindow(),
                             [this](const std::string& key) {
                                 if (reading_)
                                     reading_->ChangeActivityKey(key);
@@ -189,7 +191,7 @@ TTextRcptEditForm* AppWindows::OpenTextProperties(int32_t text)
 {
     if (text <= 0 || !Connected())
         return nullptr;
-    auto* form = new TTextRcptEditForm(app_.ClientContext(), &app_.Services(), text);
+    auto* form = new TTextRcptEditForm(app_.WritingPort(), &app_.Services(), text);
     connect(form, &TTextRcptEditForm::ViewTextRequested, this, &AppWindows::ShowTextInReading);
     ShowInFrame(form);
     return form;
@@ -241,7 +243,7 @@ TConferenceAttributesForm* AppWindows::OpenConferenceProperties(int32_t conf)
 {
     if (conf <= 0 || !Connected())
         return nullptr;
-    auto* form = new TConferenceAttributesForm(app_.ClientContext(), &app_.Services(), conf);
+    auto* form = new TConferenceAttributesForm(app_.WritingPort(), &app_.Services(), conf);
     ShowInFrame(form);
     return form;
 }

@@ -4,6 +4,7 @@
 #include "core/config/QuickConnect.h"
 #include "core/base/LocalUserName.h"
 #include "core/reading/ConfListRefresh.h"
+#include "core/writing/ClientReadingSession.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"
 #include "gui/shell/AppController.h"
@@ -18,7 +19,7 @@ namespace pellar {
 TReadArticleForm* CreateReadingWindow(AppController& app)
 {
     TMainForm& main = app.MainWindow();
-    auto* form = new TReadArticleForm(app.ClientContext(), app.Services());
+    auto* form = new TReadArticleForm(app.ReadingPort(), app.Services());
     form->SetMainForm(&main);
     form->SetSessionCommands(&app.Commands());
     form->SetSessionUi(&app.Ui());

@@ -2,8 +2,6 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/protocol/TMVCommunicationThread.h"
-#include "core/session/Client.h"
 #include "gui/common/QtLocalePort.h"
 #include "gui/common/WireCodec.h"
 #include "gui/writing/DraftKeeper.h"
@@ -27,18 +25,6 @@ QList<TWriteTextForm*> DraftOffers::OpenWritingWindows()
         if (auto* form = qobject_cast<TWriteTextForm*>(widget))
             forms.append(form);
     return forms;
-}
-
-DraftPlace DraftOffers::Here(Client& client)
-{
-    DraftPlace here;
-    if (!client.ConnectedEvent().IsSet())
-        return here;
-    here.server = client.ComThread().Server();
-    here.port = client.ComThread().Port();
-    here.person = client.CurrentPerson();
-    here.personName = client.CurrentPersonName();
-    return here;
 }
 
 QString DraftOffers::Describe(const Draft& draft)

@@ -18,7 +18,6 @@ class QWidget;
 
 namespace pellar {
 
-class Client;
 class TWriteTextForm;
 
 class DraftOffers : public QObject {
@@ -31,8 +30,6 @@ public:
 
     const DraftStore& Store() const { return store_; }
 
-    // Where the client is logged on now: its server, port and person.
-    static DraftPlace Here(Client& client);
     // Offers every kept draft that belongs here (DraftStore::ListFor) and
     // that no open window is writing; open puts an accepted one into a
     // window.

@@ -3,6 +3,8 @@
 
 #include "gui/common/WindowFrame.h"
 
+#include "core/writing/WritingSession.h"
+
 #include "gui/dialogs/DialogHelpers.h"
 #include "gui/common/WireCodec.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -43,8 +45,8 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent)
 
 } // namespace
 
-TTextRcptEditForm::TTextRcptEditForm(Client& client, const GuiServices* services, int32_t text, QWidget* parent)
-    : QWidget(parent), writing_(client), model_(writing_, text), text_(text)
+TTextRcptEditForm::TTextRcptEditForm(WritingSession& session, const GuiServices* services, int32_t text, QWidget* parent)
+    : QWidget(parent), writing_(session.Services({})), model_(*writing_, text), text_(text)
 {
     setObjectName(QStringLiteral("TextRcptEditForm"));
     setWindowTitle(tr("Text properties"));

@@ -3,13 +3,14 @@
 // remove links on the server. Frees itself when closed.
 #pragma once
 
-#include "core/writing/ClientWritingServices.h"
 #include "core/writing/TextRcptEditor.h"
+#include "core/writing/WritingServices.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -18,7 +19,7 @@ class QTreeWidget;
 
 namespace pellar {
 
-class Client;
+class WritingSession;
 class TMiravoCompletionEdit;
 struct GuiServices;
 
@@ -26,7 +27,7 @@ class TTextRcptEditForm : public QWidget {
     Q_OBJECT
 
 public:
-    TTextRcptEditForm(Client& client, const GuiServices* services, int32_t text, QWidget* parent = nullptr);
+    TTextRcptEditForm(WritingSession& session, const GuiServices* services, int32_t text, QWidget* parent = nullptr);
 
     // Fills both tabs; false (and the window closes) when the text cannot be had.
     bool Fill();
@@ -64,7 +65,7 @@ private:
     void AfterChange(bool changed);
     static std::string SelectedNumber(QTreeWidget* list, bool* any);
 
-    ClientWritingServices writing_;
+    std::unique_ptr<WritingServices> writing_;
     TextRcptEditor model_;
     int32_t text_;
     bool filled_ = false;

@@ -10,7 +10,7 @@
 #include "core/protocol/TextStatType.h"
 #include "core/protocol/WireTokens.h"
 #include "core/reading/ArticleLayout.h"
-#include "core/session/Client.h"
+#include "core/writing/WritingSession.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
@@ -67,14 +67,14 @@ QAction* MakeAction(QObject* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TWriteTextForm::TWriteTextForm(Client& client, const GuiServices* services, MainWindow* mainForm,
+TWriteTextForm::TWriteTextForm(WritingSession& session, const GuiServices* services, MainWindow* mainForm,
                                std::function<void(const std::string&)> activity, QWidget* parent)
     : QMainWindow(parent),
-      client_(client),
+      session_(session),
       services_(services),
       mainForm_(mainForm),
-      writing_(client, std::move(activity)),
-      model_(std::make_unique<TextComposition>(writing_, static_cast<WritingUi&>(*this),
+      writing_(session.Services(std::move(activity))),
+      model_(std::make_unique<TextComposition>(*writing_, static_cast<WritingUi&>(*this),
                                                std::make_unique<QtCancellableGuiThread>(this)))
 {
     setObjectName(QStringLiteral("WriteTextForm"));
@@ -280,7 +280,7 @@ void TWriteTextForm::showEvent(QShowEvent* event)
 
 void TWriteTextForm::ApplyBodyFont()
 {
-    const TMiravoConfiguration& config = client_.Config();
+    const TMiravoConfiguration& config = session_.Config();
     const QFont font = ArticleRenderer::FontFromString(
         config.ReadString(ConfigKeys::BodyFont, kDefaultBodyFont));
     writeTextEdit_->setFont(font);
@@ -355,7 +355,7 @@ void TWriteTextForm::TextEdited()
 
 bool TWriteTextForm::Connected() const
 {
-    return client_.ConnectedEvent().IsSet();
+    return session_.IsConnected();
 }
 
 // --- The model's questions and changes -------------------------------------
@@ -410,8 +410,8 @@ void TWriteTextForm::ShowNoteOnDoor(int32_t text)
 {
     // Modal: the recipients worker waits here until the user has read it.
     TNoteOnDoorForm note(this);
-    auto body = writing_.GetText(text);
-    auto stat = writing_.GetTextStat(text);
+    auto body = writing_->GetText(text);
+    auto stat = writing_->GetTextStat(text);
     if (body && stat) {
         const DateTimeParts t = DecodeDateTime(stat->CreationTime());
         const QDateTime created(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
@@ -592,7 +592,7 @@ bool TWriteTextForm::BodyKey(QKeyEvent* key)
 bool TWriteTextForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == writeTextEdit_ && event->type() == QEvent::FocusIn) {
-        writeTextEdit_->SetAutoWrap(client_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, ConfigDefaultFlag(ConfigKeys::AutomaticLineWrap)));
+        writeTextEdit_->SetAutoWrap(session_.Config().ReadFlag(ConfigKeys::AutomaticLineWrap, ConfigDefaultFlag(ConfigKeys::AutomaticLineWrap)));
         ApplyBodyFont();
     }
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {

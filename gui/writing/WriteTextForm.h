@@ -3,8 +3,8 @@
 // forwards the user's actions and answers the model's questions.
 #pragma once
 
-#include "core/writing/ClientWritingServices.h"
 #include "core/writing/TextComposition.h"
+#include "core/writing/WritingServices.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -20,9 +20,9 @@ class QTreeWidget;
 
 namespace pellar {
 
-class Client;
 class DraftKeeper;
 class DraftStore;
+class WritingSession;
 struct Draft;
 class CancellableGuiThread;
 class MainWindow;
@@ -35,7 +35,7 @@ class TWriteTextForm : public QMainWindow, private WritingUi {
 public:
     // mainForm (may be null) gives the status bar and the MDI area;
     // activity (may be empty) changes the session's activity by key.
-    TWriteTextForm(Client& client, const GuiServices* services, MainWindow* mainForm,
+    TWriteTextForm(WritingSession& session, const GuiServices* services, MainWindow* mainForm,
                    std::function<void(const std::string&)> activity = {}, QWidget* parent = nullptr);
     ~TWriteTextForm() override;
 
@@ -119,10 +119,10 @@ private:
     CloseChoice AskClose();
     void TextEdited();
 
-    Client& client_;
+    WritingSession& session_;
     const GuiServices* services_;
     MainWindow* mainForm_;
-    ClientWritingServices writing_;
+    std::unique_ptr<WritingServices> writing_;
     std::unique_ptr<TextComposition> model_;
     std::function<bool(const QString&)> answer_;
     std::function<CloseChoice(const QString&)> closeAnswer_;

@@ -1,13 +1,12 @@
 #include "gui/writing/WriteTextOpener.h"
 
 #include "core/config/TMiravoConfiguration.h"
-#include "core/session/Client.h"
 #include "core/writing/DraftStore.h"
+#include "core/writing/WritingSession.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/MainWindow.h"
 #include "gui/common/WireCodec.h"
-#include "gui/writing/DraftOffers.h"
 #include "gui/writing/WriteTextForm.h"
 
 #include <QCoreApplication>
@@ -29,10 +28,10 @@ int32_t AskName(const WriteTextContext& context, const QString& title, int32_t d
 
 TWriteTextForm* NewForm(const WriteTextContext& context)
 {
-    auto* form = new TWriteTextForm(context.client, context.services, context.mainForm,
+    auto* form = new TWriteTextForm(context.session, context.services, context.mainForm,
                                     context.activity);
     if (context.drafts)
-        form->KeepDrafts(*context.drafts, context.client.Config().ProfilePath(), DraftOffers::Here(context.client));
+        form->KeepDrafts(*context.drafts, context.session.Config().ProfilePath(), context.session.Here());
     return form;
 }
 

@@ -15,15 +15,15 @@ class QWidget;
 
 namespace pellar {
 
-class Client;
 class DraftStore;
 struct Draft;
 class MainWindow;
 class TWriteTextForm;
+class WritingSession;
 struct GuiServices;
 
 struct WriteTextContext {
-    Client& client;
+    WritingSession& session;
     const GuiServices* services = nullptr;
     // Null: the window opens as a top-level window.
     MainWindow* mainForm = nullptr;

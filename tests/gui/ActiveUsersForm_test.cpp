@@ -12,12 +12,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "core/events/ClientEventsSession.h"
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/protocol/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
 #include "gui/shell/MainForm.h"
@@ -59,10 +61,12 @@ private slots:
         }
         me_ = std::make_unique<SessionClient>(server_->Port(), "Demo User");
         QVERIFY(me_->logon.LogOn());
+        port_ = std::make_unique<ClientEventsSession>(me_->client);
     }
 
     void cleanupTestCase()
     {
+        port_.reset();
         me_.reset();
         others_.clear();
         server_.reset();
@@ -71,7 +75,8 @@ private slots:
     void refreshWhileOfflineDoesNothing()
     {
         Client offline(test::QuietClientOptions());
-        TActiveUsersForm form(offline, nullptr);
+        ClientEventsSession offlineEvents(offline);
+        TActiveUsersForm form(offlineEvents, nullptr);
         QVERIFY(!form.RefreshActiveAction()->isEnabled());
         form.RefreshActiveActionExecute();
         form.Users().Updater().RequestUpdate();
@@ -81,7 +86,7 @@ private slots:
 
     void quickFillShowsNumbersAndTheSlowFillNames()
     {
-        TActiveUsersForm form(me_->client, nullptr);
+        TActiveUsersForm form(*port_, nullptr);
         QVERIFY(form.RefreshActiveAction()->isEnabled());
         // None of the other persons' names is cached yet: the quick fill can
         // only show numbers, which the slow fill replaces.
@@ -111,7 +116,7 @@ private slots:
         // As the program keeps it: a minimised frame from the start.
         QMdiArea area;
         area.resize(800, 600);
-        auto* form = new TActiveUsersForm(me_->client, nullptr);
+        auto* form = new TActiveUsersForm(*port_, nullptr);
         QMdiSubWindow* frame = area.addSubWindow(form);
         frame->showMinimized();
         area.show();
@@ -141,7 +146,8 @@ private slots:
     void noticesIdleTickAndSorting()
     {
         Client offline(test::QuietClientOptions());
-        TActiveUsersForm form(offline, nullptr);
+        ClientEventsSession offlineEvents(offline);
+        TActiveUsersForm form(offlineEvents, nullptr);
         form.AddSession(7, 30, "bo", "pellar (0.1)", "bo", "host", "x");
         form.AddSession(8, 10, "Bo", "", "", "", "");
         form.AddSession(9, 20, "anna", "", "", "", "");
@@ -168,8 +174,10 @@ private slots:
     void popupSendMessageFillsTheMainMessagesWindow()
     {
         Client offline(test::QuietClientOptions());
+        ClientEventsSession offlineEvents(offline);
+        ClientWritingSession offlineWriting(offline);
         TMainForm main;
-        EventsController events(offline, main);
+        EventsController events(offlineEvents, offlineWriting, main);
         events.AddSession(7, 30, "Erik Holm", "", "", "", "");
         QTreeWidget* list = events.ActiveUsers()->ListView();
         list->setCurrentItem(list->topLevelItem(0));
@@ -186,6 +194,7 @@ private slots:
     void popupViewPresentationTakesOneMatchAndOffersSeveral()
     {
         Client offline(test::QuietClientOptions());
+        ClientEventsSession offlineEvents(offline);
         test::ScriptedLookup names;
         names.Add("Erik Holm", "Erik Holm", 7);
         names.Add("Anna", "Anna Berg", 5);
@@ -199,7 +208,7 @@ private slots:
             offered.push_back(matches.size());
             return matches.back().number;
         };
-        TActiveUsersForm form(offline, &services);
+        TActiveUsersForm form(offlineEvents, &services);
         form.AddSession(7, 30, "Erik Holm", "", "", "", "");
         form.AddSession(5, 31, "Anna", "", "", "", "");
         QTreeWidget* list = form.ListView();
@@ -225,7 +234,8 @@ private slots:
         Client offline(test::QuietClientOptions());
         offline.Config().WriteString("WhoIsOnListCol3", "250");
         offline.Config().WriteString("WhoIsOnListCol1", "wide");
-        TActiveUsersForm form(offline, nullptr);
+        ClientEventsSession offlineEvents(offline);
+        TActiveUsersForm form(offlineEvents, nullptr);
         form.ApplyWindowSettings();
         QCOMPARE(form.ListView()->columnWidth(colActivity), 250);
         QCOMPARE(form.ListView()->columnWidth(colUser), 200);
@@ -250,6 +260,7 @@ private:
     std::unique_ptr<miravod::Server> server_;
     std::vector<std::unique_ptr<SessionClient>> others_;
     std::unique_ptr<SessionClient> me_;
+    std::unique_ptr<ClientEventsSession> port_;
 };
 
 QTEST_MAIN(ActiveUsersFormTest)

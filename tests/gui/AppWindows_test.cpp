@@ -527,7 +527,8 @@ private slots:
         const auto own = client.Cache().GetConference(me);
         QVERIFY(own && own->Presentation() > 0);
         emit App().MainWindow().ViewPresentationRequested(me);
-        QCOMPARE(reading->ReadStatus().CurrentText(), own->Presentation());
+        // The record is fetched off the GUI thread; the window is in front at once.
+        QTRY_COMPARE(reading->ReadStatus().CurrentText(), own->Presentation());
         QCOMPARE(area->activeSubWindow()->widget(), reading);
         CloseAll(properties);
     }

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -34,6 +35,34 @@ bool CaretOn(TArticleViewForm& view, const QString& word)
     found.setPosition(found.selectionStart() + 1);
     view.MainEdit()->setTextCursor(found);
     return true;
+}
+
+// A port whose menu answers wait until the test gives them, as a slow server
+// would make them; the words asked about are kept.
+struct HeldPane : ArticlePanePort {
+    std::vector<std::string> words;
+    std::vector<std::function<void(const ContextMenuOffer&)>> answers;
+    bool IsConnected() override { return true; }
+    std::vector<std::string> Shortcuts() override { return {}; }
+    void OfferFor(std::string word, std::function<void(const ContextMenuOffer&)> answer) override
+    {
+        words.push_back(std::move(word));
+        answers.push_back(std::move(answer));
+    }
+    void PostUserMessage(const std::string&) override {}
+    void DeleteText(int32_t) override {}
+    void MarkText(int32_t) override {}
+    void Stop() override { answers.clear(); }
+};
+
+// Asks the pane what the menu offers for the word at the caret and waits for
+// its answer; whether any item shows.
+bool PrepareMenu(TArticleViewForm& view)
+{
+    view.AskPopupMenu();
+    if (!QTest::qWaitFor([&view] { return view.PopupAnswered(); }, 5000))
+        return false;
+    return view.PopupOffered();
 }
 
 } // namespace
@@ -101,7 +130,7 @@ private slots:
         QVERIFY(text > 0);
         test::ShowPrepared(*view_, session_->client, text);
         QVERIFY(CaretOn(*view_, QStringLiteral("--- %1 ---").arg(text).mid(4)));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->ReadTextAction()->isVisible());
         QVERIFY(view_->DeleteTextAction()->isVisible());
         QVERIFY(view_->MarkTextAction()->isVisible());
@@ -110,14 +139,15 @@ private slots:
         QVERIFY(!view_->OpenURLAction()->isVisible());
 
         QVERIFY(CaretOn(*view_, QStringLiteral("70000")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(!view_->ViewPresentationAction()->isVisible());
         QVERIFY(!view_->ReadTextAction()->isVisible());
         QVERIFY(view_->NosuchtextofconferenceItem()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isEnabled());
 
         QVERIFY(CaretOn(*view_, QStringLiteral(":colon")));
-        QVERIFY(!view_->PreparePopupMenu());
+        QVERIFY(!PrepareMenu(*view_));
+        QVERIFY(view_->PopupAnswered());
         QVERIFY(!view_->OpenURLAction()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
 
@@ -125,17 +155,19 @@ private slots:
         QVERIFY(CaretOn(*view_, QStringLiteral("nor")));
         const QRect at = view_->MainEdit()->cursorRect();
         emit view_->MainEdit()->customContextMenuRequested(at.center());
+        QTRY_VERIFY(view_->PopupAnswered());
+        QVERIFY(!view_->PopupOffered());
         QVERIFY(!view_->PopupMenu1()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
         // An address offers only itself.
         QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
-        QVERIFY(view_->PreparePopupMenu());
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         QVERIFY(!view_->NosuchtextofconferenceItem()->isVisible());
 
         // The conference in brackets on the recipient line is a presentation.
         QVERIFY(CaretOn(*view_, QStringLiteral("[%1]").arg(conf_)));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->ViewPresentationAction()->isVisible());
         QSignalSpy presentation(view_.get(), &TArticleViewForm::PresentationRequested);
         view_->ViewPresentationAction()->trigger();
@@ -156,11 +188,11 @@ private slots:
         };
         view_->SetPrompts(prompts);
         QVERIFY(CaretOn(*view_, QStringLiteral("http://example")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         view_->OpenURLAction()->trigger();
         QVERIFY(CaretOn(*view_, QStringLiteral("file:/etc")));
-        view_->PreparePopupMenu();
+        QVERIFY(PrepareMenu(*view_));
         QVERIFY(view_->OpenURLAction()->isVisible());
         view_->OpenURLAction()->trigger();
         QCOMPARE(opened, std::vector<QString>{QStringLiteral("http://example.com/x")});
@@ -290,6 +322,56 @@ private slots:
         QTest::keyClick(view.MainEdit(), Qt::Key_Space);
         QCOMPARE(forwarded.count(), 1);
         QCOMPARE(view.TypedKeys(), std::string());
+    }
+
+    // The menu waits for its answer with the window responsive, and only the
+    // answer to the last question shows a menu.
+    void theMenuComesWithTheAnswerToTheLastQuestionOnly()
+    {
+        HeldPane held;
+        TArticleViewForm view(held);
+        view.resize(500, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.MainEdit()->setPlainText(QStringLiteral("Text 4711 and conference 7"));
+        QVERIFY(CaretOn(view, QStringLiteral("4711")));
+        const QRect at = view.MainEdit()->cursorRect();
+        emit view.MainEdit()->customContextMenuRequested(at.center());
+        view.MainEdit()->moveCursor(QTextCursor::End);
+        QCOMPARE(view.WordAtCaret(), QStringLiteral("7"));
+        emit view.MainEdit()->customContextMenuRequested(at.center());
+        QCOMPARE(held.words, (std::vector<std::string>{"4711", "7"}));
+
+        // The event loop turns while the answers are out.
+        bool turned = false;
+        QTimer::singleShot(0, &view, [&turned] { turned = true; });
+        QTRY_VERIFY(turned);
+        QVERIFY(!view.PopupAnswered());
+        QVERIFY(!view.PopupMenu1()->isVisible());
+
+        // The first question's answer came too late: dropped.
+        ContextMenuOffer text;
+        text.textCommands = true;
+        held.answers[0](text);
+        QVERIFY(!view.PopupAnswered());
+        QVERIFY(!view.PopupMenu1()->isVisible());
+
+        ContextMenuOffer presentation;
+        presentation.presentation = true;
+        held.answers[1](presentation);
+        QVERIFY(view.PopupAnswered());
+        QVERIFY(view.PopupOffered());
+        QVERIFY(view.ViewPresentationAction()->isVisible());
+        QVERIFY(!view.ReadTextAction()->isVisible());
+        QTRY_VERIFY(view.PopupMenu1()->isVisible());
+        view.PopupMenu1()->hide();
+
+        // An offer of nothing shows no menu.
+        emit view.MainEdit()->customContextMenuRequested(at.center());
+        held.answers[2](ContextMenuOffer{});
+        QVERIFY(view.PopupAnswered());
+        QVERIFY(!view.PopupOffered());
+        QVERIFY(!view.PopupMenu1()->isVisible());
     }
 };
 

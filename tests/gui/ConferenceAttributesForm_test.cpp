@@ -2,6 +2,8 @@
 // conference, Apply storing the boxes and reloading, and an unknown number.
 #include "support/gui/LiveSession.h"
 
+#include "core/writing/ClientWritingSession.h"
+
 #include "gui/dialogs/ConferenceAttributesForm.h"
 #include "gui/common/MiravoCompletionEdit.h"
 
@@ -31,7 +33,7 @@ private slots:
         const int32_t music = session_.Number("Music and concerts");
         const int32_t programming = session_.Number("Programming");
         QVERIFY(music > 0 && programming > 0);
-        auto* form = new TConferenceAttributesForm(session_.ClientContext(), &session_.App().Services(), music);
+        auto* form = new TConferenceAttributesForm(session_.App().WritingPort(), &session_.App().Services(), music);
         QStringList shown;
         form->SetMessageShower([&](const QString& m) { shown << m; });
         form->show();
@@ -51,7 +53,7 @@ private slots:
         QCOMPARE(form->SuperConfEdit()->text(), QStringLiteral("Programming"));
 
         // A second window sees what the server stored.
-        TConferenceAttributesForm again(session_.ClientContext(), &session_.App().Services(), music);
+        TConferenceAttributesForm again(session_.App().WritingPort(), &session_.App().Services(), music);
         again.SetMessageShower([&](const QString& m) { shown << m; });
         again.show();
         QVERIFY(again.SecretCheckBox()->isChecked());
@@ -62,7 +64,7 @@ private slots:
 
     void anUnknownConferenceSaysSoAndLeavesTheFields()
     {
-        TConferenceAttributesForm form(session_.ClientContext(), &session_.App().Services(), 987654);
+        TConferenceAttributesForm form(session_.App().WritingPort(), &session_.App().Services(), 987654);
         QStringList shown;
         form.SetMessageShower([&](const QString& m) { shown << m; });
         form.show();

@@ -5,6 +5,7 @@
 #include "support/gui/LiveSession.h"
 
 #include "core/config/TMiravoConfiguration.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/shell/AppWindows.h"
 #include "gui/shell/TerminationSignals.h"
 #include "gui/common/MainStatusBar.h"
@@ -186,7 +187,7 @@ private slots:
     void aDraftOfAnotherServerOrPersonIsNotOffered()
     {
         const DraftStore& store = windows_->Drafts().Store();
-        const DraftPlace here = DraftOffers::Here(session_.ClientContext());
+        const DraftPlace here = session_.App().WritingPort().Here();
         QVERIFY(here.Known());
         const auto keep = [&](const char* subject, DraftPlace place) {
             Draft d;

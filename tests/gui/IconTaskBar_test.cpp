@@ -2,7 +2,9 @@
 // no tray, so the fallback (asking for attention) is what shows.
 #include "gui/events/IconTaskBar.h"
 
+#include "core/events/ClientEventsSession.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/events/EventsController.h"
 #include "gui/shell/MainForm.h"
 
@@ -128,9 +130,11 @@ private slots:
         options.debugLog = options.receiveTrace = false;
         options.stateDir = QDir::tempPath().toStdString();
         Client offline(options);
+        ClientEventsSession offlineEvents(offline);
+        ClientWritingSession offlineWriting(offline);
         TMainForm main;
         main.show();
-        EventsController events(offline, main);
+        EventsController events(offlineEvents, offlineWriting, main);
         events.Tray()->SetUseTray(false);
         QSignalSpy reading(&events, &EventsController::ShowReadingWindowRequested);
         QWidget* messagesFrame = events.MainMessages()->parentWidget();
@@ -154,10 +158,12 @@ private slots:
         options.debugLog = options.receiveTrace = false;
         options.stateDir = QDir::tempPath().toStdString();
         Client offline(options);
+        ClientEventsSession offlineEvents(offline);
+        ClientWritingSession offlineWriting(offline);
         TMainForm main;
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        EventsController events(offline, main);
+        EventsController events(offlineEvents, offlineWriting, main);
         events.Tray()->SetUseTray(false);
 
         events.Tray()->HandleActivation(QSystemTrayIcon::Trigger);
@@ -191,9 +197,11 @@ private slots:
         options.debugLog = options.receiveTrace = false;
         options.stateDir = QDir::tempPath().toStdString();
         Client offline(options);
+        ClientEventsSession offlineEvents(offline);
+        ClientWritingSession offlineWriting(offline);
         TMainForm main;
         main.show();
-        EventsController events(offline, main);
+        EventsController events(offlineEvents, offlineWriting, main);
         events.Tray()->SetUseTray(false);
 
         events.ShowTray(TrayAlert::Message);

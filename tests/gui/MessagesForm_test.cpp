@@ -52,7 +52,7 @@ private slots:
     {
         std::string error;
         const bool started = Start(&error, [this] {
-            events = std::make_unique<EventsController>(me->client, *main);
+            events = std::make_unique<EventsController>(*meEvents, *meWriting, *main);
             events->SetEnabled(true);
         });
         QVERIFY2(started, error.c_str());
@@ -193,8 +193,9 @@ private slots:
     void sendingOfflineSaysNotConnected()
     {
         Client offline(test::QuietClientOptions());
+        ClientWritingSession offlineWriting(offline);
         MessageRouter router;
-        TMessagesForm form(offline, router, nullptr, nullptr);
+        TMessagesForm form(offlineWriting, router, nullptr, nullptr);
         QCOMPARE(router.Count(), 1);
         QVERIFY(!form.SendMessageAction()->isEnabled());
         form.WriteMsgMemo()->setPlainText(QStringLiteral("hello"));

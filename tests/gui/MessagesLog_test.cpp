@@ -31,7 +31,7 @@ private:
     void Restart()
     {
         events.reset();
-        events = std::make_unique<EventsController>(me->client, *main);
+        events = std::make_unique<EventsController>(*meEvents, *meWriting, *main);
         events->SetMessageLogDir(dir_);
         events->SetEnabled(true);
         events->UpdateActions();
@@ -84,7 +84,7 @@ private slots:
     void anotherProfileHasItsOwnLog()
     {
         events.reset();
-        events = std::make_unique<EventsController>(me->client, *main);
+        events = std::make_unique<EventsController>(*meEvents, *meWriting, *main);
         events->SetMessageLogDir(dir_);
         events->SetEnabled(true);
         events->OpenMessageLog("Profiles\\Home");

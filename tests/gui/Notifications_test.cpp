@@ -78,7 +78,7 @@ private slots:
     {
         std::string error;
         const bool started = Start(&error, [this] {
-            events = std::make_unique<EventsController>(me->client, *main);
+            events = std::make_unique<EventsController>(*meEvents, *meWriting, *main);
             events->SetNotifier(&notifier_);
             events->SetEnabled(true);
         });

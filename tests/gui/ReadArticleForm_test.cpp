@@ -6,6 +6,7 @@
 #include "core/protocol/TextStatType.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
+#include "core/writing/ClientReadingSession.h"
 #include "gui/reading/ArticleViewForm.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/FindDialog.h"
@@ -38,6 +39,7 @@ class ReadArticleFormTest : public QObject {
 private:
     std::unique_ptr<test::DemoSession> session_;
     GuiServices services_;
+    std::unique_ptr<ClientReadingSession> port_;
     std::unique_ptr<TReadArticleForm> form_;
 
     int32_t Unread(int32_t conf)
@@ -53,7 +55,8 @@ private slots:
         session_ = std::make_unique<test::DemoSession>();
         std::string why;
         QVERIFY2(session_->Start(&why), why.c_str());
-        form_ = std::make_unique<TReadArticleForm>(session_->client, services_);
+        port_ = std::make_unique<ClientReadingSession>(session_->client);
+        form_ = std::make_unique<TReadArticleForm>(*port_, services_);
         form_->SetSessionCommands(&session_->commands);
         form_->SetSessionUi(&session_->ui);
         form_->Prompts().SetMessageShower([this](const std::string& text) { boxes_.push_back(text); });
@@ -67,6 +70,7 @@ private slots:
     void cleanup()
     {
         form_.reset();
+        port_.reset();
         session_.reset();
         boxes_.clear();
     }

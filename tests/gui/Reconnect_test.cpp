@@ -9,6 +9,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/protocol/MVTransaction.h"
 #include "core/session/MVCache.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/common/MainStatusBar.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/reading/ArticleViewForm.h"
@@ -75,7 +76,7 @@ private slots:
         Draft draft;
         draft.id = windows->Drafts().Store().NewId();
         draft.profile = app.ClientContext().Config().ProfilePath();
-        draft.place = DraftOffers::Here(app.ClientContext());
+        draft.place = app.WritingPort().Here();
         draft.subject = "Left for later";
         draft.body = "Kept";
         QVERIFY(windows->Drafts().Store().Save(draft));

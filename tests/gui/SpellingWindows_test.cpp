@@ -8,6 +8,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/session/Client.h"
+#include "core/writing/ClientWritingSession.h"
 #include "core/writing/SpellChecker.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/common/SpellLineMarks.h"
@@ -109,7 +110,7 @@ private slots:
 
     void writingWindowUnderlinesAndTakesASuggestionFromTheMenu()
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+        auto* form = new TWriteTextForm(session_.App().WritingPort(), &session_.App().Services(),
                                         &session_.App().MainWindow());
         form->Model().PrefillNewText(session_.Number("General discussion"));
         session_.App().MainWindow().AddChildWindow(form);

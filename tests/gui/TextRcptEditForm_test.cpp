@@ -4,6 +4,7 @@
 
 #include "core/protocol/WireTokens.h"
 #include "core/writing/ClientWritingServices.h"
+#include "core/writing/ClientWritingSession.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"
 #include "gui/common/MiravoCompletionEdit.h"
@@ -52,7 +53,7 @@ private slots:
         const int32_t text = NewText(general);
         QVERIFY(parent > 0 && text > 0);
 
-        auto* form = new TTextRcptEditForm(session_.ClientContext(), &session_.App().Services(), text);
+        auto* form = new TTextRcptEditForm(session_.App().WritingPort(), &session_.App().Services(), text);
         QPointer<TTextRcptEditForm> watch(form);
         form->show();
         QVERIFY(form->windowTitle().startsWith(QStringLiteral("Text properties for text %1 by [").arg(text)));
@@ -97,7 +98,7 @@ private slots:
 
     void aTextThatCannotBeHadClosesTheWindow()
     {
-        auto* form = new TTextRcptEditForm(session_.ClientContext(), &session_.App().Services(), 9999999);
+        auto* form = new TTextRcptEditForm(session_.App().WritingPort(), &session_.App().Services(), 9999999);
         QPointer<TTextRcptEditForm> watch(form);
         form->show();
         QTRY_VERIFY(watch.isNull());

@@ -13,6 +13,7 @@
 
 #include "core/config/SettingsPages.h"
 #include "core/events/AutoReplyThrottle.h"
+#include "core/events/ClientEventsSession.h"
 #include "core/events/TAsyncMsgThread.h"
 #include "core/commands/MiravoTables.h"
 #include "core/reading/ConfListModel.h"
@@ -21,6 +22,7 @@
 #include "core/search/TTextSearchThread.h"
 #include "core/session/ConnectErrors.h"
 #include "core/writing/ClientArticlePane.h"
+#include "core/writing/ClientWritingSession.h"
 #include "core/protocol/Sockets.h"
 #include "core/protocol/TMVCommunicationThread.h"
 #include "gui/common/CoreTexts.h"
@@ -386,10 +388,12 @@ private slots:
     void theWindowsInGermanHaveNoEnglishTextLeft()
     {
         Client offline(test::QuietClientOptions());
+        ClientWritingSession offlineWriting(offline);
+        ClientEventsSession offlineEvents(offline);
         const Views windows{
-            {"writing", [&] { TWriteTextForm form(offline, nullptr, nullptr); return WidgetTexts(form); }},
+            {"writing", [&] { TWriteTextForm form(offlineWriting, nullptr, nullptr); return WidgetTexts(form); }},
             {"search", [&] { TFindTextForm form(offline.Cache(), nullptr); return WidgetTexts(form); }},
-            {"who is on", [&] { TActiveUsersForm form(offline, nullptr); return WidgetTexts(form); }},
+            {"who is on", [&] { TActiveUsersForm form(offlineEvents, nullptr); return WidgetTexts(form); }},
             {"statistics", [&] { TStatisticsForm form([] { return StatisticsFields{}; }); return WidgetTexts(form); }},
             {"marked texts",
              [&] {

@@ -7,9 +7,11 @@
 #include "support/gui/LiveSession.h"
 
 #include "core/config/ConfigKeys.h"
+#include "core/events/ClientEventsSession.h"
 #include "core/protocol/TMiravoText.h"
 #include "core/session/MVCache.h"
 #include "core/session/NameLookup.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/dialogs/OfflineMessageForm.h"
 #include "gui/events/EventsController.h"
 #include "gui/events/MessagesForm.h"
@@ -67,7 +69,7 @@ class WireTextTest : public QObject {
 private:
     int32_t WriteText(int32_t conf, const QString& subject, const QString& body)
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+        auto* form = new TWriteTextForm(session_.App().WritingPort(), &session_.App().Services(),
                                         &session_.App().MainWindow());
         form->Model().PrefillNewText(conf);
         session_.App().MainWindow().AddChildWindow(form);
@@ -109,7 +111,8 @@ private slots:
         QCOMPARE(ActiveWireCharset(), WireCharset::Utf8);
         anna_ = std::make_unique<test::SessionClient>(session_.ServerPort(), "Anna Berg");
         QVERIFY(anna_->logon.LogOn());
-        events_ = std::make_unique<EventsController>(session_.ClientContext(), session_.App().MainWindow());
+        events_ = std::make_unique<EventsController>(session_.App().EventsPort(), session_.App().WritingPort(),
+                                                     session_.App().MainWindow());
         events_->SetEnabled(true);
         events_->UpdateActions();
         general_ = session_.Number("General discussion");

@@ -6,6 +6,7 @@
 #include "core/protocol/TMiravoText.h"
 #include "core/protocol/TextStatType.h"
 #include "core/session/MVCache.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/dialogs/GetNameForm.h"
 #include "gui/dialogs/NoteOnDoorForm.h"
 #include "gui/common/MainStatusBar.h"
@@ -74,7 +75,7 @@ class WriteTextFormTest : public QObject {
 private:
     WriteTextContext Context()
     {
-        return {session_.ClientContext(), &session_.App().Services(), &session_.App().MainWindow(), {}};
+        return {session_.App().WritingPort(), &session_.App().Services(), &session_.App().MainWindow(), {}};
     }
 
     // Waits for the recipients worker, fills the body and submits; the new
@@ -93,7 +94,7 @@ private:
     // when one is given; not started.
     TWriteTextForm* NewForm(int32_t conf = 0)
     {
-        auto* form = new TWriteTextForm(session_.ClientContext(), &session_.App().Services(),
+        auto* form = new TWriteTextForm(session_.App().WritingPort(), &session_.App().Services(),
                                         &session_.App().MainWindow());
         if (conf)
             form->Model().PrefillNewText(conf);
@@ -198,7 +199,7 @@ private slots:
         QVERIFY(programming > 0);
         PortOnlyFrame frame;
         frame.show();
-        WriteTextContext context{session_.ClientContext(), &session_.App().Services(), &frame, {}};
+        WriteTextContext context{session_.App().WritingPort(), &session_.App().Services(), &frame, {}};
         TWriteTextForm* form = OpenChosenWriteText(context, TextCompositionMode::NewText, programming);
         QVERIFY(form);
         QCOMPARE(frame.added, 1);

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
+#include "core/protocol/BlockingWait.h"
+#include "core/reading/ConferenceCommands.h"
 #include "core/reading/ReadingController.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
@@ -47,6 +49,39 @@ struct ScriptedView : ReadingView {
     void ShowMessageBox(const std::string& text) override { boxes.push_back(text); }
 };
 
+
+// What a presentation command shows; the choosers are not used by it.
+struct ShownPresentations : ConferenceCommandUi {
+    std::vector<std::string> boxes;
+    std::vector<int32_t> shown;
+    int32_t ChooseName(std::string_view, std::string_view, NameKind) override { return -1; }
+    std::optional<std::string> AskString(std::string_view, std::string_view) override { return std::nullopt; }
+    void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
+    void ShowTextInReadingWindow(int32_t text) override { shown.push_back(text); }
+    void OpenComposition(PresentationKind, int32_t, int32_t, const std::string&) override {}
+};
+
+// The client's waits: records what each offered and waits the builder's stop
+// out, or gives it up at once as a user pressing Cancel would.
+class BuilderStopWait : public BlockingWait {
+public:
+    static constexpr const char* kStop = "Waiting for the subject tree to stop...";
+    bool cancelAtOnce = false;
+    std::vector<bool> offeredCancel;  // per stop of the builder
+
+    WaitOutcome Wait(const WaitPlan& plan) override
+    {
+        const bool stop = plan.what == kStop;
+        if (stop)
+            offeredCancel.push_back(static_cast<bool>(plan.cancel));
+        if (stop && cancelAtOnce && plan.cancel) {
+            plan.cancel();
+            return WaitOutcome::Cancelled;
+        }
+        plan.waitFor(-1);
+        return WaitOutcome::Done;
+    }
+};
 
 class ReadingControllerTest : public SessionFixture {
 protected:
@@ -362,6 +397,107 @@ TEST_F(ReadingControllerTest, ATextAskedForBeforeTheSessionWasClearedIsNotDrawnA
     reader->ShowText(text, true);
     ASSERT_TRUE(Answered());
     EXPECT_EQ(view.displayed.size(), 2u);
+}
+
+TEST_F(ReadingControllerTest, APresentationIsFetchedOffTheGuiThreadAndShownWhenItsAnswerRuns)
+{
+    LogOnReader("Controller Presenter");
+    const int32_t self = me.client.CurrentPerson();
+    const int32_t text = me.CreateText(self, "About me", "Reads a lot.");
+    ASSERT_GT(text, 0);
+    TGenericTrans set(me.client.Protocol(), "Set presentation", requests::SetPresentation(self, text));
+    ASSERT_TRUE(me.client.Transactions().ExecuteAndWait(set));
+    me.client.Cache().ForgetConferenceStatuses();
+
+    ShownPresentations ui;
+    // No number: said at once, nothing asked of the server.
+    reader->ViewPresentation(ui, 0);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"No such conference"});
+    EXPECT_EQ(reader->AnswersPending(), 0u);
+
+    reader->ViewPresentation(ui, self);
+    reader->ViewPresentation(ui, conf);  // the new person's conference has none
+    // Nothing is shown until the GUI thread runs the answers.
+    ASSERT_TRUE(loop.WaitForPending(1));
+    EXPECT_TRUE(ui.shown.empty());
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(ui.shown, (std::vector<int32_t>{text, 0}));
+    EXPECT_EQ(ui.boxes.size(), 1u);
+
+    // An answer that comes after the session was cleared shows nothing.
+    reader->ViewPresentation(ui, self);
+    ASSERT_TRUE(loop.WaitForPending(1));
+    reader->Clear();
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(ui.shown.size(), 2u);
+}
+
+TEST_F(ReadingControllerTest, ARefreshAfterACommandWalksTheMembershipsOnTheWorker)
+{
+    LogOnReader("Controller Refresher");
+    const int32_t self = me.client.CurrentPerson();
+    // Only conferences with unread texts are listed: the letterbox is not.
+    ASSERT_FALSE(reader->ConfList().Row(self));
+    std::thread::id toldOn;
+    reader->ConfList().SetChangeListener([&] { toldOn = std::this_thread::get_id(); });
+    reader->ConfList().TakeSnapshot();  // the logon's changes taken: the next are told
+    reader->ConfList().SetShowEntireMembership(true);
+    bool done = false;
+    reader->RefreshConferences([&] { done = true; });
+    // The rows change on the worker, which tells the list's listener there;
+    // the end runs on the GUI thread once it takes it.
+    ASSERT_TRUE(loop.WaitForPending(1));
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(reader->ConfList().Row(self).has_value());
+    EXPECT_NE(toldOn, std::thread::id());
+    EXPECT_NE(toldOn, std::this_thread::get_id());
+    ASSERT_TRUE(Answered());
+    EXPECT_TRUE(done);
+    reader->ConfList().SetChangeListener(nullptr);
+}
+
+TEST_F(ReadingControllerTest, TheReformatChoiceIsKeptInTheProfile)
+{
+    LogOnReader("Controller Reformatter");
+    reader->ChooseReformat(true);
+    EXPECT_TRUE(me.client.Config().ReadFlag("ReformatTexts", false));
+    reader->ChooseReformat(false);
+    EXPECT_FALSE(me.client.Config().ReadFlag("ReformatTexts", true));
+}
+
+TEST_F(ReadingControllerTest, TheBuildersStopOffersCancelAndAStopGivenUpEndsOnItsOwn)
+{
+    LogOnReader("Controller Stop Waiter");
+    BuilderStopWait wait;
+    me.client.SetBlockingWait(&wait);
+    struct Uninstall {
+        Client& client;
+        ~Uninstall() { client.SetBlockingWait(nullptr); }
+    } uninstall{me.client};
+    SubjectTreeAsyncThread* builder = reader->SubjectTreeBuilder();
+    reader->Connected(conf);
+    ASSERT_TRUE(loop.RunUntil([&] { return builder->RunsCompleted() > 0; }));
+
+    reader->Disconnecting();
+    EXPECT_EQ(wait.offeredCancel, std::vector<bool>{true});
+    EXPECT_TRUE(builder->IsHeld());
+
+    // The next logon releases it; the user gives up waiting for the next stop.
+    reader->Connected(conf);
+    EXPECT_FALSE(builder->IsHeld());
+    wait.cancelAtOnce = true;
+    reader->Disconnecting();
+    EXPECT_EQ(wait.offeredCancel, (std::vector<bool>{true, true}));
+    // Held all the same once its helper got there; the logon after joins it
+    // and releases the builder.
+    EXPECT_TRUE(WaitUntil([&] { return builder->IsHeld(); }, 5000));
+    reader->Connected(conf);
+    EXPECT_FALSE(builder->IsHeld());
+
+    // A stop given up is joined by shutdown too.
+    reader->Disconnecting();
+    reader->Shutdown();
+    EXPECT_TRUE(reader->IsShutDown());
 }
 
 } // namespace

@@ -624,13 +624,12 @@ TEST_F(TreeTest, TheMarksLoaderListsTheMarksWithTheirSubjects)
                                                                  {std::to_string(c1), "7", "Milk?"}}));
 }
 
-TEST_F(TreeTest, ViewPresentationShowsTheConferencesPresentation)
+TEST_F(TreeTest, PresentationTextIsNoneForAConferenceWithoutOneAndForNoConference)
 {
-    ScriptedCommandUi ui;
-    ViewPresentation(client, ui, 0);
-    EXPECT_EQ(ui.boxes, std::vector<std::string>{"No such conference"});
-    ViewPresentation(client, ui, alpha);
-    EXPECT_EQ(ui.shown, std::vector<int32_t>{0});  // Alpha has none: the window says "No such text"
+    EXPECT_EQ(PresentationText(client, 0), 0);
+    EXPECT_EQ(PresentationText(client, -3), 0);
+    EXPECT_EQ(PresentationText(client, alpha), 0);  // Alpha has none: the window says "No such text"
+    EXPECT_EQ(PresentationText(client, 987654), 0);
 }
 
 TEST_F(TreeTest, PresentationAndNoticeCommandsOpenTheComposerOrSetTheNotice)

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "core/events/ClientEventsSession.h"
+#include "core/writing/ClientWritingSession.h"
 #include "gui/events/EventsController.h"
 #include "gui/shell/MainForm.h"
 #include "server/Server.h"
@@ -26,6 +28,8 @@ struct MessagingSessions {
             return false;
         me = std::make_unique<SessionClient>(server->Port(), "Demo User");
         anna = std::make_unique<SessionClient>(server->Port(), "Anna Berg");
+        meEvents = std::make_unique<ClientEventsSession>(me->client);
+        meWriting = std::make_unique<ClientWritingSession>(me->client);
         main = std::make_unique<TMainForm>();
         main->resize(900, 640);
         main->show();
@@ -43,6 +47,8 @@ struct MessagingSessions {
     {
         events.reset();
         main.reset();
+        meWriting.reset();
+        meEvents.reset();
         anna.reset();
         me.reset();
         server.reset();
@@ -51,6 +57,9 @@ struct MessagingSessions {
     std::unique_ptr<miravod::Server> server;
     std::unique_ptr<SessionClient> me, anna;
     std::unique_ptr<TMainForm> main;
+    // The demo user's ports, which its events controller takes.
+    std::unique_ptr<ClientEventsSession> meEvents;
+    std::unique_ptr<ClientWritingSession> meWriting;
     std::unique_ptr<EventsController> events;
 };
 
