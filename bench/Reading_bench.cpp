@@ -25,8 +25,8 @@
 #include "bench/support/BenchServer.h"
 #include "bench/support/Verdict.h"
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TMiravoMembership.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/TReadNextTextThread.h"
 #include "core/reading/SubjectTreeAsyncThread.h"

@@ -8,7 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/Verdict.h"
-#include "core/protocol/RecordParsers.h"
+#include "core/wire/RecordParsers.h"
 
 namespace {
 

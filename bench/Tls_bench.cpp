@@ -16,7 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/Client.h"
 #include "bench/support/BenchServer.h"
 #include "bench/support/Verdict.h"

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/MiravoTypes.h"
-#include "core/protocol/ReadQueueThread.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/MiravoTypes.h"
+#include "core/link/ReadQueueThread.h"
 
 namespace {
 

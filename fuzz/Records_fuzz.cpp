@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/MiravoErrors.h"
-#include "core/protocol/MiravoTypes.h"
+#include "core/wire/MiravoErrors.h"
+#include "core/wire/MiravoTypes.h"
 
 using namespace pellar;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 using namespace pellar;
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/DateTime.h"
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/RequestCatalogue.h"
 
 namespace miravod {
 

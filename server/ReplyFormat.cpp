@@ -1,6 +1,6 @@
 #include "server/ReplyFormat.h"
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 namespace miravod {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 #include "server/LogonThrottle.h"
 #include "server/TokenBucket.h"
 

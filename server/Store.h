@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 #include "server/Model.h"
 
 namespace miravod {

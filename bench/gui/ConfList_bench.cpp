@@ -23,7 +23,7 @@
 
 #include <QApplication>
 
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"

@@ -28,9 +28,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/TMiravoMembership.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/SubjectTree.h"
 #include "core/reading/SubjectTreeAsyncThread.h"

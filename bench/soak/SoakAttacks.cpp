@@ -1,8 +1,8 @@
 #include "bench/soak/SoakAttacks.h"
 
 #include "bench/soak/RawLink.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/WireTokens.h"
 
 #include <openssl/ssl.h>
 #include <sys/time.h>

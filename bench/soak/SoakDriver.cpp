@@ -35,9 +35,9 @@
 
 #include "bench/soak/RawLink.h"
 #include "bench/soak/SoakAttacks.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Client.h"
 #include "bench/support/BenchServer.h"
 #include "server/TlsContext.h"

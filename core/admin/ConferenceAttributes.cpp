@@ -1,7 +1,7 @@
 #include "core/admin/ConferenceAttributes.h"
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/WireTokens.h"
 #include "core/writing/WritingServices.h"
 
 namespace pellar {

@@ -4,7 +4,7 @@
 // texts and the protocol's exception are the wire's: MiravoErrors.h.)
 #pragma once
 
-#include "core/protocol/MiravoErrors.h"
+#include "core/wire/MiravoErrors.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/protocol/TlsStream.h"
+#include "core/link/TlsStream.h"
 
 namespace pellar {
 

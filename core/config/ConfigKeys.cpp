@@ -1,7 +1,7 @@
 #include "core/config/ConfigKeys.h"
 
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 #include <cctype>
 

@@ -3,7 +3,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/config/ShortcutMap.h"
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 #include <charconv>
 

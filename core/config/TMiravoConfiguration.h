@@ -7,7 +7,7 @@
 
 #include "core/config/RegistryBackend.h"
 #include "core/config/SecretStore.h"
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 
 #include <memory>
 #include <mutex>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 namespace pellar {
 

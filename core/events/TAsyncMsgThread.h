@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/protocol/AsyncMessages.h"
-#include "core/protocol/TAsyncList.h"
+#include "core/wire/AsyncMessages.h"
+#include "core/link/TAsyncList.h"
 #include "core/events/MessageRouter.h"
 
 namespace pellar {

@@ -1,7 +1,7 @@
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
 
 #include "core/events/ActiveUsersTable.h"
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"
 

@@ -2,8 +2,8 @@
 
 #include "core/events/ActiveUsersTable.h"
 #include "core/events/EventPorts.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/DateTime.h"
+#include "core/wire/DateTime.h"
 #include "core/session/TextSource.h"
 
 namespace pellar {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TSyncronizer.h"
+#include "core/link/MVRequests.h"
+#include "core/sync/TSyncronizer.h"
 #include "core/session/Client.h"
 
 namespace pellar {

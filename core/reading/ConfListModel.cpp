@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/protocol/TMiravoMembership.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/session/MVCache.h"
 
 namespace pellar {

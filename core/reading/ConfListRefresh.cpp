@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "core/protocol/TMiravoMembership.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/session/MVCache.h"
 
 namespace pellar {

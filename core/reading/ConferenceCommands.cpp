@@ -3,8 +3,8 @@
 #include <charconv>
 #include <memory>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TMiravoMembership.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/session/Client.h"
 
 namespace pellar {

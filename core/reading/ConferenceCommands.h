@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/protocol/NameKind.h"
+#include "core/wire/NameKind.h"
 
 namespace pellar {
 

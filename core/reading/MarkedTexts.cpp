@@ -1,6 +1,6 @@
 #include "core/reading/MarkedTexts.h"
 
-#include "core/protocol/TMiravoText.h"
+#include "core/wire/TMiravoText.h"
 #include "core/reading/ArticleLayout.h"
 #include "core/reading/ReadingServices.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/base/GuiAnswers.h"
 #include "core/base/GuiWorkerRun.h"
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/RequestCatalogue.h"
 #include "core/reading/TAsyncUpdateMarkedTextsThread.h"
 
 namespace pellar {

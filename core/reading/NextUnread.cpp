@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/ReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/protocol/TSortedIntegerList.h"
+#include "core/base/TSortedIntegerList.h"
 
 namespace pellar {
 

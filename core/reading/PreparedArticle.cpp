@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/TextSource.h"
 
 namespace pellar {

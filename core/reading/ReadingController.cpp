@@ -6,12 +6,12 @@
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/SubjectTree.h"

@@ -1,6 +1,6 @@
 #include "core/reading/ReadingServices.h"
 
-#include "core/protocol/TMiravoText.h"
+#include "core/wire/TMiravoText.h"
 
 namespace pellar {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/DateTime.h"
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/RequestCatalogue.h"
 #include "core/session/TextSource.h"
 
 namespace pellar {

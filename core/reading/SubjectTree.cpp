@@ -1,6 +1,6 @@
 #include "core/reading/SubjectTree.h"
 
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TextStatType.h"
 
 namespace pellar {
 

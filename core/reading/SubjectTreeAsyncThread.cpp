@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/FillingServices.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/ReadingServices.h"

@@ -4,8 +4,8 @@
 #include <exception>
 #include <memory>
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/WireTokens.h"
 #include "core/reading/ReadingServices.h"
 #include "core/base/GuiThread.h"
 

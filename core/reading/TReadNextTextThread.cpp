@@ -3,9 +3,9 @@
 #include <exception>
 #include <memory>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/WireTokens.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/ReadingServices.h"
 #include "core/reading/TCurrentReadStatus.h"

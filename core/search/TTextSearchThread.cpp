@@ -4,10 +4,10 @@
 #include <cctype>
 #include <charconv>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "core/base/GuiThread.h"
 

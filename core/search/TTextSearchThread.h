@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "core/protocol/DateTime.h"
-#include "core/protocol/WireCharset.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/WireCharset.h"
 #include "core/session/TextSource.h"
 #include "core/search/RegExp.h"
 

@@ -1,6 +1,6 @@
 #include "core/session/ClientNameLookup.h"
 
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "core/session/Client.h"
 
 namespace pellar {

@@ -1,7 +1,7 @@
 #include "core/session/ConnectErrors.h"
 
-#include "core/protocol/TMVCommunicationThread.h"
-#include "core/protocol/Sockets.h"
+#include "core/link/TMVCommunicationThread.h"
+#include "core/link/Sockets.h"
 
 namespace pellar {
 

@@ -6,8 +6,8 @@
 
 #include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/WireTokens.h"
 #include "core/base/ProgramVersion.h"
 #include "core/session/Client.h"
 #include "core/session/ConnectErrors.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/TMVCommunicationThread.h"
+#include "core/link/TMVCommunicationThread.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/SessionUi.h"
 

@@ -5,12 +5,12 @@
 #include <utility>
 
 #include "core/config/TMiravoConfiguration.h"
-#include "core/protocol/BlockingWait.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/ProtocolContext.h"
-#include "core/protocol/SessionReplies.h"
-#include "core/protocol/WireTokens.h"
+#include "core/sync/BlockingWait.h"
+#include "core/link/MVRequests.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/ProtocolContext.h"
+#include "core/wire/SessionReplies.h"
+#include "core/wire/WireTokens.h"
 
 namespace pellar {
 

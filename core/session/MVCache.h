@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/DateTime.h"
-#include "core/protocol/MiravoErrors.h"
-#include "core/protocol/RecordServices.h"
-#include "core/protocol/TIntegerResourceLock.h"
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TSortedIntegerList.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/MiravoErrors.h"
+#include "core/wire/RecordServices.h"
+#include "core/sync/TIntegerResourceLock.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiravoText.h"
+#include "core/base/TSortedIntegerList.h"
+#include "core/wire/TextStatType.h"
 
 namespace pellar {
 

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "core/protocol/BlockingWait.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/ProtocolContext.h"
+#include "core/sync/BlockingWait.h"
+#include "core/link/MVRequests.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/ProtocolContext.h"
 
 namespace pellar {
 

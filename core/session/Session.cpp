@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/protocol/TAsyncList.h"
+#include "core/link/TAsyncList.h"
 #include "core/session/Client.h"
 #include "core/session/MVCache.h"
 

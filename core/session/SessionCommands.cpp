@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Client.h"
 
 namespace pellar {

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/SessionUi.h"
 
 namespace pellar {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/NameKind.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TlsStream.h"
+#include "core/wire/NameKind.h"
+#include "core/link/MVRequests.h"
+#include "core/link/TlsStream.h"
 
 namespace pellar {
 

@@ -1,7 +1,7 @@
 #include "core/writing/ClientWritingServices.h"
 
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/TMiravoConference.h"
+#include "core/wire/TMiravoConference.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"
 

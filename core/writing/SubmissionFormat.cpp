@@ -1,6 +1,6 @@
 #include "core/writing/SubmissionFormat.h"
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/base/ProgramVersion.h"
 #include "core/writing/LinkList.h"
 

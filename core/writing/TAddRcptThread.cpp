@@ -1,6 +1,6 @@
 #include "core/writing/TAddRcptThread.h"
 
-#include "core/protocol/TMiravoConference.h"
+#include "core/wire/TMiravoConference.h"
 #include "core/base/GuiThread.h"
 #include "core/writing/TextComposition.h"
 #include "core/writing/WritingServices.h"

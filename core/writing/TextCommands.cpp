@@ -1,6 +1,6 @@
 #include "core/writing/TextCommands.h"
 
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/Client.h"
 #include "core/writing/WritingServices.h"
 

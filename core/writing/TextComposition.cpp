@@ -3,11 +3,11 @@
 #include <charconv>
 
 #include "core/base/CancellableGuiThread.h"
-#include "core/protocol/ProtocolContext.h"
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/ProtocolContext.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
+#include "core/wire/WireTokens.h"
 #include "core/writing/TAddRcptThread.h"
 #include "core/writing/WritingServices.h"
 

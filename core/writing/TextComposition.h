@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 #include "core/writing/DraftStore.h"
 #include "core/writing/LinkList.h"
 #include "core/writing/SubmissionFormat.h"

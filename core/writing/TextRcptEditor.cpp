@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TextStatType.h"
 #include "core/writing/WritingServices.h"
 
 namespace pellar {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/RequestCatalogue.h"
 
 namespace pellar {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/TextSource.h"
 
 namespace pellar {

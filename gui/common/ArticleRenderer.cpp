@@ -1,6 +1,6 @@
 #include "gui/common/ArticleRenderer.h"
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "gui/common/WireCodec.h"
 
 #include <QFontDatabase>

@@ -2,7 +2,7 @@
 // inserted as plain characters through QTextCursor, never parsed as markup.
 #pragma once
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/reading/ArticleLayout.h"
 
 #include <QColor>

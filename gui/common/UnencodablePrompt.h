@@ -3,7 +3,7 @@
 // edit or to send anyway.
 #pragma once
 
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // unless the profile says UTF-8.
 #pragma once
 
-#include "core/protocol/WireCharset.h"
+#include "core/wire/WireCharset.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/config/SettingsPages.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 
 #include <QColor>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "gui/dialogs/ViewMarksForm.h"
 
-#include "core/protocol/TMiravoText.h"
+#include "core/wire/TMiravoText.h"
 #include "core/reading/ArticleLayout.h"
 #include "core/session/MVCache.h"
 #include "core/session/Client.h"

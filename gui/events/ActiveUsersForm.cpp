@@ -16,7 +16,7 @@
 
 #include "core/config/TMiravoConfiguration.h"
 #include "core/events/EventsSession.h"
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "gui/common/QtCancellableGuiThread.h"
 #include "gui/common/GuiServices.h"
 #include "gui/common/WireCodec.h"

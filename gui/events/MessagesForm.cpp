@@ -25,8 +25,8 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "core/writing/TextCommands.h"
 #include "core/writing/WritingSession.h"

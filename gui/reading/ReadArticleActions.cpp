@@ -2,8 +2,8 @@
 
 #include "core/config/QuickConnect.h"
 #include "core/config/TMiravoConfiguration.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/reading/ConfListView.h"
 #include "gui/reading/ReadArticleForm.h"

@@ -2,11 +2,11 @@
 
 #include "gui/reading/FindDialog.h"
 
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"
 #include "core/reading/TypedCommands.h"

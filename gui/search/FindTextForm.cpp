@@ -4,7 +4,7 @@
 #include "gui/common/QtLocalePort.h"
 #include "gui/common/WindowFrame.h"
 
-#include "core/protocol/DateTime.h"
+#include "core/wire/DateTime.h"
 #include "core/session/MVCache.h"
 #include "gui/common/UnencodablePrompt.h"
 #include "gui/common/WireCodec.h"

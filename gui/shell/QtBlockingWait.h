@@ -4,7 +4,7 @@
 // with Cancel. Other threads block plainly.
 #pragma once
 
-#include "core/protocol/BlockingWait.h"
+#include "core/sync/BlockingWait.h"
 
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 #include "gui/shell/UserMessagePresenter.h"
 #include "gui/common/CoreTexts.h"
 
-#include "core/protocol/UserMessageQueue.h"
-#include "core/protocol/TEvent.h"
+#include "core/link/UserMessageQueue.h"
+#include "core/sync/TEvent.h"
 #include "gui/common/UserMessageIcon.h"
 #include "gui/common/WireCodec.h"
 

@@ -14,8 +14,8 @@
 
 #include "core/events/ClientEventsSession.h"
 #include "core/events/TAsyncUpdateActiveUsersThread.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"

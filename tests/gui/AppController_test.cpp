@@ -2,8 +2,8 @@
 // process: the demo start, Connect through the real login dialog, Disconnect,
 // session commands from the menus, and the user messages.
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVRequests.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"

@@ -1,7 +1,7 @@
 // The article pane against the reference server: fonts of the layout, the
 // context menu per word under the caret, its commands, and the typed-command
 // interpreter (buffer, read-next key, paging, connect while offline).
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/common/ArticleRenderer.h"
 #include "core/writing/ClientArticlePane.h"

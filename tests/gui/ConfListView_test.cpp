@@ -2,7 +2,7 @@
 // reference server: right counts and names in every row, in order, from one
 // batch of status requests with no second look-up of any name.
 #include "core/config/MemoryRegistryBackend.h"
-#include "core/protocol/TMiravoMembership.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/session/Logon.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"

@@ -2,8 +2,8 @@
 // subject, the start checks, stopping, and double-click to read.
 #include "support/gui/LiveSession.h"
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/search/FindTextForm.h"
 #include "gui/common/QtGuiThread.h"

@@ -13,8 +13,8 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/events/TAsyncMsgThread.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/SessionCommands.h"
 #include "core/session/Client.h"

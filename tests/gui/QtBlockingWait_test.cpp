@@ -2,7 +2,7 @@
 // a wait that lasts shows what it waits for with Cancel, and Cancel ends just
 // that wait (a request fails, a connect or greeting wait gives up) while the
 // window stays usable.
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/Client.h"
 #include "gui/dialogs/LoginForm.h"
 #include "gui/shell/AppController.h"

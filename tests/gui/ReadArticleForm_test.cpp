@@ -1,9 +1,9 @@
 // The reading window against the reference server with its demo data: the
 // conference list with unread counts, read next through the worker, the
 // subject tree, history, read confirmation, and server text kept literal.
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/session/MVCache.h"
 #include "core/writing/ClientReadingSession.h"

@@ -3,7 +3,7 @@
 // on a number all return before the server has answered, the window paints
 // while the answer is on its way, and what comes back is drawn.
 #include "bench/support/LatencyRelay.h"
-#include "core/protocol/TMiravoConference.h"
+#include "core/wire/TMiravoConference.h"
 #include "core/reading/ReadingController.h"
 #include "core/session/MVCache.h"
 #include "core/writing/ClientReadingSession.h"

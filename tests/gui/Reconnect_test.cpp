@@ -7,7 +7,7 @@
 #include "support/gui/PreparedArticles.h"
 
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVTransaction.h"
+#include "core/link/MVTransaction.h"
 #include "core/session/MVCache.h"
 #include "core/writing/ClientWritingSession.h"
 #include "gui/common/MainStatusBar.h"

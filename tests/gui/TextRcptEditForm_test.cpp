@@ -2,7 +2,7 @@
 // buttons' rules and adding and removing links.
 #include "support/gui/LiveSession.h"
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/writing/ClientWritingServices.h"
 #include "core/writing/ClientWritingSession.h"
 #include "core/writing/LinkList.h"

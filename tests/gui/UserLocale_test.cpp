@@ -2,8 +2,8 @@
 // core asks (German and Swedish dates and collation), the article view's
 // header, the notice window and the who-is-on list's order.
 #include "core/events/ActiveUsersTable.h"
-#include "core/protocol/DateTime.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "gui/common/QtLocalePort.h"

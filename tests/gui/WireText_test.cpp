@@ -8,7 +8,7 @@
 
 #include "core/config/ConfigKeys.h"
 #include "core/events/ClientEventsSession.h"
-#include "core/protocol/TMiravoText.h"
+#include "core/wire/TMiravoText.h"
 #include "core/session/MVCache.h"
 #include "core/session/NameLookup.h"
 #include "core/writing/ClientWritingSession.h"

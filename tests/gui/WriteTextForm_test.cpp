@@ -3,8 +3,8 @@
 // clipboard rules.
 #include "support/gui/LiveSession.h"
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "core/writing/ClientWritingSession.h"
 #include "gui/dialogs/GetNameForm.h"

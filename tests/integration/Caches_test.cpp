@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "support/ScriptedWaits.h"
 #include "support/SessionFixture.h"
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/TextStatType.h"
 #include "core/session/MVCache.h"
 #include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"

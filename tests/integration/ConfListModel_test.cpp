@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/protocol/TMiravoMembership.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/session/MVCache.h"
 #include "support/SessionFixture.h"
 

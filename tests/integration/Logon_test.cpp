@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MiravoErrors.h"
+#include "core/wire/MiravoErrors.h"
 #include "support/SessionFixture.h"
 #include "support/ScriptedPeer.h"
 #include "support/ScriptedWaits.h"

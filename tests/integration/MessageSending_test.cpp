@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/RequestCatalogue.h"
 #include "core/session/MVCache.h"
 #include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"

@@ -7,14 +7,14 @@
 #include <thread>
 
 #include "core/base/CancellableGuiThread.h"
-#include "core/protocol/BlockingWait.h"
+#include "core/sync/BlockingWait.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/ReadingController.h"
 #include "core/reading/SubjectTreeAsyncThread.h"
 #include "core/reading/SubjectTreeModel.h"
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"

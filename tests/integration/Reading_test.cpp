@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TextStatLookups.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TextStatLookups.h"
+#include "core/wire/WireTokens.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/reading/ConferenceCommands.h"
 #include "core/reading/NextUnread.h"

@@ -10,8 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TMiravoMembership.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/TMiravoMembership.h"
 #include "core/search/TTextSearchThread.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "core/commands/MiravoTables.h"
-#include "core/protocol/TMiravoConferenceBase.h"
+#include "core/wire/TMiravoConferenceBase.h"
 #include "support/SessionFixture.h"
 
 namespace pellar::test {

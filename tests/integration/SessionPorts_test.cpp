@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "core/events/ClientEventsSession.h"
-#include "core/protocol/RequestCatalogue.h"
+#include "core/wire/RequestCatalogue.h"
 #include "core/writing/ClientWritingSession.h"
 #include "support/QueuedGuiThread.h"
 #include "support/SessionFixture.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/TAsyncList.h"
+#include "core/link/TAsyncList.h"
 #include "core/session/MVCache.h"
 #include "core/session/Session.h"
 #include "support/SessionFixture.h"

@@ -17,10 +17,10 @@
 #include <unistd.h>
 
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/ConnectAttempt.h"
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TSyncronizer.h"
-#include "core/protocol/Sockets.h"
+#include "core/link/ConnectAttempt.h"
+#include "core/link/MVRequests.h"
+#include "core/sync/TSyncronizer.h"
+#include "core/link/Sockets.h"
 #include "support/SessionFixture.h"
 #include "support/ScriptedPeer.h"
 #include "support/ScriptedWaits.h"

@@ -14,7 +14,7 @@
 
 #include "core/config/CertificatePin.h"
 #include "core/config/ConfigKeys.h"
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "support/SessionFixture.h"
 #include "support/TestCertificates.h"
 

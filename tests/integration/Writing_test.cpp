@@ -10,11 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/TMiravoConferenceBase.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/TextStatType.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/TMiravoConferenceBase.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/TextStatType.h"
+#include "core/wire/WireTokens.h"
 #include "core/admin/StatisticsFormat.h"
 #include "core/reading/ArticleLayout.h"
 #include "core/reading/ContextWords.h"

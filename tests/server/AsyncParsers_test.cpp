@@ -3,7 +3,7 @@
 // message text that holds the bytes a careless reader trips on.
 #include <gtest/gtest.h>
 
-#include "core/protocol/AsyncMessages.h"
+#include "core/wire/AsyncMessages.h"
 #include "server/ReplyFormat.h"
 
 namespace miravod::test {

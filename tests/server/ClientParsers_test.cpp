@@ -2,9 +2,9 @@
 // from a real server run through the client's own parsers.
 #include <gtest/gtest.h>
 
-#include "core/protocol/RecordParsers.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/RecordParsers.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/WireTokens.h"
 #include "tests/server/RawClient.h"
 
 namespace miravod::test {

@@ -10,11 +10,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/protocol/RecordParsers.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/SessionReplies.h"
-#include "core/protocol/TMiscInfo.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/RecordParsers.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/SessionReplies.h"
+#include "core/wire/TMiscInfo.h"
+#include "core/wire/WireTokens.h"
 #include "tests/server/RawClient.h"
 
 namespace miravod::test {

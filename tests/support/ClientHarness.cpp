@@ -1,6 +1,6 @@
 #include "support/ClientHarness.h"
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/base/LocalUserName.h"
 
 namespace pellar::test {

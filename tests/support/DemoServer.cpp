@@ -3,7 +3,7 @@
 #include <atomic>
 #include <unistd.h>
 
-#include "core/protocol/MVRequests.h"
+#include "core/link/MVRequests.h"
 #include "core/session/Client.h"
 #include "server/PasswordHash.h"
 

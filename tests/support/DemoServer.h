@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/DateTime.h"
+#include "core/wire/DateTime.h"
 #include "server/Server.h"
 #include "server/Store.h"
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/protocol/MiravoTypes.h"
+#include "core/wire/MiravoTypes.h"
 #include "support/Lookup.h"
 
 namespace pellar::test {

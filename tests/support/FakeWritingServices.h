@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "core/writing/WritingServices.h"
 #include "support/Lookup.h"
 #include "support/MiscItems.h"

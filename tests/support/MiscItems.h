@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/protocol/TMiscInfo.h"
+#include "core/wire/TMiscInfo.h"
 
 namespace pellar::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/BlockingWait.h"
+#include "core/sync/BlockingWait.h"
 #include "support/UnansweredListener.h"
 
 namespace pellar::test {

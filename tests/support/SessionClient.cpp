@@ -1,8 +1,8 @@
 #include "support/SessionClient.h"
 
-#include "core/protocol/MVTransaction.h"
-#include "core/protocol/RequestCatalogue.h"
-#include "core/protocol/WireTokens.h"
+#include "core/link/MVTransaction.h"
+#include "core/wire/RequestCatalogue.h"
+#include "core/wire/WireTokens.h"
 #include "core/writing/SubmissionFormat.h"
 
 namespace pellar::test {

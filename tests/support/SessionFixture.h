@@ -10,7 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "server/Server.h"
 #include "support/DemoServer.h"
 #include "support/LoopbackRelay.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/DateTime.h"
+#include "core/wire/DateTime.h"
 #include "support/FakeLocale.h"
 
 namespace pellar {

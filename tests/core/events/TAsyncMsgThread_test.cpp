@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/events/EventPorts.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/reading/ClientReadingServices.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"

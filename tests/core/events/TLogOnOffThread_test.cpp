@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "core/events/EventPorts.h"
-#include "core/protocol/DateTime.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/DateTime.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Client.h"
 #include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "support/FakeLocale.h"
 #include "support/Lookup.h"
 #include "support/MiscItems.h"

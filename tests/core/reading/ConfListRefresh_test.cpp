@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TMiravoConference.h"
-#include "core/protocol/TMiravoMembership.h"
-#include "core/protocol/WireTokens.h"
+#include "core/wire/TMiravoConference.h"
+#include "core/wire/TMiravoMembership.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/Logon.h"
 #include "core/session/MVCache.h"
 #include "core/session/SessionCommands.h"

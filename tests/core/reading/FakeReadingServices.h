@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/protocol/MiravoTypes.h"
+#include "core/wire/MiravoTypes.h"
 #include "core/reading/ReadingServices.h"
 #include "support/FakeRecordServices.h"
 #include "support/Lookup.h"

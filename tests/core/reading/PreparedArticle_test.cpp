@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TMiravoText.h"
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TMiravoText.h"
+#include "core/wire/TextStatType.h"
 #include "support/Lookup.h"
 #include "support/MiscItems.h"
 

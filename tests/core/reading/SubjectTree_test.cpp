@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TextStatType.h"
+#include "core/wire/TextStatType.h"
 #include "core/reading/SubjectTreeModel.h"
 
 namespace pellar {

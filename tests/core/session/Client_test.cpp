@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/MVRequests.h"
-#include "core/protocol/MiravoTypes.h"
+#include "core/link/MVRequests.h"
+#include "core/wire/MiravoTypes.h"
 #include "core/base/GuiThread.h"
 #include "support/ClientHarness.h"
 

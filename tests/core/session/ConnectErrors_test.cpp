@@ -2,8 +2,8 @@
 // first line, the socket error table's text after it.
 #include "core/session/ConnectErrors.h"
 
-#include "core/protocol/TMVCommunicationThread.h"
-#include "core/protocol/Sockets.h"
+#include "core/link/TMVCommunicationThread.h"
+#include "core/link/Sockets.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/session/MVCache.h"
 #include "support/ClientHarness.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/WireTokens.h"
+#include "core/wire/WireTokens.h"
 #include "core/writing/LinkList.h"
 
 namespace pellar {

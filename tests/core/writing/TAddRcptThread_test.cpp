@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/protocol/TMiravoConference.h"
+#include "core/wire/TMiravoConference.h"
 
 namespace pellar {
 namespace {
