@@ -19,7 +19,9 @@ import tempfile
 # rank; folders that share a rank know nothing of each other.
 ORDER = [
     ["core/base"],                       # log file, user name, version, state paths, GUI hand-over port
-    ["core/protocol"],                   # wire, threads, transactions, records, user-message queue
+    ["core/sync"],                       # events, futex, locks, the byte queue, the blocking-wait port
+    ["core/wire"],                       # wire tokens, charsets, errors, request catalogue, parsers, records
+    ["core/link"],                       # sockets, TLS, communication and receive threads, transactions
     ["core/commands"],                   # user commands, activity keys, default typed shortcuts
     ["core/config"],                     # settings over a registry backend
     ["core/session"],                    # the client context, caches, logon, session commands
@@ -35,8 +37,9 @@ ORDER = [
 
 # Folders outside the order, with exactly what they may use.
 ALLOWED_EXTRA = {
-    # The server speaks the same wire: tokens, records and their helpers only.
-    "server": {"core/base", "core/protocol"},
+    # The server speaks the same wire: tokens, records and their helpers only,
+    # never the client's link.
+    "server": {"core/base", "core/sync", "core/wire"},
 }
 # The composition root embeds the server for the demo mode.
 EXTRA_USES = {"gui/shell": {"server"}}
@@ -49,7 +52,7 @@ EXCEPTIONS = set()
 
 # Where a request number may be written: the catalogue and what uses it to
 # build lines, and the server that answers them.
-REQUEST_NUMBERS_IN = ("core/protocol/", "server/")
+REQUEST_NUMBERS_IN = ("core/wire/", "server/")
 # The ways a request used to be sent by number: a generic request, a port's
 # request call, a command runner, a typed request's send, an argument list,
 # an enum value made from a literal, or a wire request made from a number
@@ -180,10 +183,12 @@ def self_test():
 
     base = {
         "core/base/LogFile.h": "#pragma once\n#include <string>\n",
-        "core/protocol/Wire.h": '#include "core/base/LogFile.h"\n',
-        "core/session/Client.h": '#include "core/protocol/Wire.h"\n#include "Local.h"\n',
+        "core/sync/Event.h": '#include "core/base/LogFile.h"\n',
+        "core/wire/Wire.h": '#include "core/sync/Event.h"\n',
+        "core/link/Link.h": '#include "core/wire/Wire.h"\n',
+        "core/session/Client.h": '#include "core/link/Link.h"\n#include "Local.h"\n',
         "core/session/Local.h": "#pragma once\n",
-        "server/Server.cpp": '#include "core/protocol/Wire.h"\n',
+        "server/Server.cpp": '#include "core/wire/Wire.h"\n#include "core/sync/Event.h"\n',
         "gui/shell/Main.cpp": '#include "server/Server.h"\n#include "gui/common/WireCodec.h"\n',
         "gui/common/WireCodec.h": "#include <QString>\n",
         "gui/dialogs/Box.cpp": '#include "gui/common/WireCodec.h"\n',
@@ -193,16 +198,20 @@ def self_test():
         ("an upward include", {"core/base/Bad.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
         ("a sideways include", {"core/events/A.h": "", "core/search/B.cpp": '#include "core/events/A.h"\n'},
          "runs sideways"),
-        ("the wire reaching for the command tables",
-         {"core/commands/MiravoTables.h": "", "core/protocol/T.cpp": '#include "core/commands/MiravoTables.h"\n'},
+        ("the link reaching for the command tables",
+         {"core/commands/MiravoTables.h": "", "core/link/T.cpp": '#include "core/commands/MiravoTables.h"\n'},
          "runs up"),
-        ("an upward relative include", {"core/protocol/R.cpp": '#include "../session/Client.h"\n'}, "runs up"),
-        ("the server beyond protocol", {"server/S.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
-        ("core using the server", {"core/protocol/P.cpp": '#include "server/Server.cpp"\n'}, "runs up"),
+        ("a synchronisation primitive reaching for the wire",
+         {"core/sync/Lock.cpp": '#include "core/wire/Wire.h"\n'}, "runs up"),
+        ("a record reaching for the link", {"core/wire/Record.cpp": '#include "core/link/Link.h"\n'}, "runs up"),
+        ("an upward relative include", {"core/wire/R.cpp": '#include "../session/Client.h"\n'}, "runs up"),
+        ("the server using the client's link", {"server/L.cpp": '#include "core/link/Link.h"\n'}, "runs up"),
+        ("the server beyond the wire", {"server/S.cpp": '#include "core/session/Client.h"\n'}, "runs up"),
+        ("core using the server", {"core/link/P.cpp": '#include "server/Server.cpp"\n'}, "runs up"),
         ("gui below the composition root using it",
          {"gui/reading/V.cpp": '#include "gui/shell/Main.cpp"\n'}, "runs up"),
         ("a folder outside the order", {"core/extra/X.cpp": "\n"}, "not in the layer order"),
-        ("Qt in core", {"core/protocol/Q.cpp": "#include <QString>\n"}, "never uses Qt"),
+        ("Qt in core", {"core/sync/Q.cpp": "#include <QString>\n"}, "never uses Qt"),
         ("a window reaching the frame past its port", {"gui/shell/MainForm.h": "",
                                 "gui/events/EventsController.cpp": '#include "gui/shell/MainForm.h"\n'}, "runs up"),
         ("a listed exception", {"gui/shell/MainForm.h": "",
@@ -232,7 +241,8 @@ def self_test():
          {"core/events/W.cpp": 'x.Execute(WireRequest{RequestNumber::SendMessage, {0, m}});\n'}, "bare number"),
         ("a built request", {"gui/reading/B.cpp": 'TGenericTrans request(c, "Delete text", requests::DeleteText(t));\n'},
          None),
-        ("numbers where they belong", {"core/protocol/C.cpp": 'SendRequest({76, name});\n',
+        ("a request by number in the link", {"core/link/T.cpp": 'SendRequest({76, name});\n'}, "bare number"),
+        ("numbers where they belong", {"core/wire/C.cpp": 'SendRequest({76, name});\n',
                                        "server/D.cpp": 'switch (r.number) { case 76: break; }\n'}, None),
     ]
     global EXCEPTIONS
