@@ -60,14 +60,19 @@ std::string ConfListProgressText(size_t done, size_t total)
 
 ConfListChanges PlanConfListRefresh(MVCache& cache, const ConfListRefreshInput& input)
 {
-    std::vector<int32_t> confs;
-    cache.ListMemberConferences(confs);
     std::vector<Member> members;
-    members.reserve(confs.size());
-    for (const int32_t conf : confs) {
-        auto membership = cache.GetMembership(conf);
-        if (membership && (!input.changedOnly || membership->Changed()))
+    if (input.changedOnly) {
+        for (auto& membership : cache.ChangedMemberships()) {
+            const int32_t conf = membership->ConfNo();
             members.push_back({conf, std::move(membership)});
+        }
+    } else {
+        std::vector<int32_t> confs;
+        cache.ListMemberConferences(confs);
+        members.reserve(confs.size());
+        for (const int32_t conf : confs)
+            if (auto membership = cache.GetMembership(conf))
+                members.push_back({conf, std::move(membership)});
     }
     cache.LoadConferenceStatuses(StatusesNeeded(cache, members, input));
 

@@ -416,6 +416,16 @@ void MVCache::ListMemberConferences(std::vector<int32_t>& into)
         into.push_back(memberships_.Key(i));
 }
 
+std::vector<std::shared_ptr<TMiravoMembership>> MVCache::ChangedMemberships()
+{
+    std::vector<std::shared_ptr<TMiravoMembership>> out;
+    std::lock_guard lock(membershipMutex_);
+    for (int i = 0; i < memberships_.Count(); ++i)
+        if (const auto& m = memberships_.Object(i); m && m->Changed())
+            out.push_back(m);
+    return out;
+}
+
 // --- Conferences ----------------------------------------------------------
 
 std::shared_ptr<TMiravoConference> MVCache::GetConference(int32_t conf)

@@ -102,6 +102,9 @@ public:
     void PutMembership(std::shared_ptr<TMiravoMembership> m);
     std::shared_ptr<TMiravoMembership> RemoveMembership(int32_t conf);
     void ListMemberConferences(std::vector<int32_t>& into);     // ascending
+    // The memberships marked changed, ascending by conference, in one look
+    // (a refresh after each text read asks this of a thousand memberships).
+    std::vector<std::shared_ptr<TMiravoMembership>> ChangedMemberships();
     std::shared_ptr<TMiravoConference> GetConference(int32_t conf);  // null only for 0
     void QueueMarkRead(int32_t conf, int32_t local);
     void FlushMarkRead(bool wait);

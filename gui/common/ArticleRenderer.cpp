@@ -4,6 +4,8 @@
 #include "gui/common/WireCodec.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 #include <QTextCursor>
 #include <QTextCharFormat>
@@ -42,20 +44,57 @@ bool LooksFixedPitch(const QString& family)
            f.contains(QLatin1String("terminal"));
 }
 
+// The face a family name stands for on this system: the family itself when
+// it is installed, else the system's fixed or general face.
+QFont BaseFont(const QString& family)
+{
+    if (!family.isEmpty() && QFontDatabase::hasFamily(family)) {
+        QFont font;
+        font.setFamily(family);
+        return font;
+    }
+    return QFontDatabase::systemFont(LooksFixedPitch(family) ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
+}
+
+// Asking the font database whether a family exists goes through the system's
+// font configuration and cost more than the rest of showing an article, once
+// for every run of it: the answers are kept until fonts are installed or
+// removed. The few families of the font settings are all it ever holds; a
+// bound keeps strings from elsewhere from growing it.
+class BaseFonts {
+public:
+    QFont For(const QString& family)
+    {
+        // Kept for one application: its platform decides the system faces,
+        // and no font may outlive it.
+        if (!watching_ && qApp) {
+            QObject::connect(qApp, &QGuiApplication::fontDatabaseChanged, qApp, [this] { fonts_.clear(); });
+            QObject::connect(qApp, &QObject::destroyed, [this] {
+                fonts_.clear();
+                watching_ = false;
+            });
+            watching_ = true;
+        }
+        if (const auto it = fonts_.constFind(family); it != fonts_.constEnd())
+            return *it;
+        if (fonts_.size() >= kMaxFamilies)
+            fonts_.clear();
+        return *fonts_.insert(family, BaseFont(family));
+    }
+
+private:
+    static constexpr qsizetype kMaxFamilies = 64;
+    QHash<QString, QFont> fonts_;
+    bool watching_ = false;
+};
+
 } // namespace
 
 QFont ArticleRenderer::FontFromString(const std::string& fontString)
 {
+    static BaseFonts baseFonts;
     const FontDesc desc = ParseFontString(fontString);
-    const QString family = FromWire(desc.name);
-    QFont font;
-    if (!family.isEmpty() && QFontDatabase::hasFamily(family)) {
-        font.setFamily(family);
-    } else if (LooksFixedPitch(family)) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    } else {
-        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    }
+    QFont font = baseFonts.For(FromWire(desc.name));
     // Sizes are points; a broken string must not give an unreadable pane.
     font.setPointSize(desc.size >= 4 && desc.size <= 72 ? desc.size : 10);
     font.setBold(desc.bold);

@@ -20,7 +20,7 @@ class ArticleRenderer {
 public:
     // The Qt font for a font description string. Families this system lacks
     // fall back by kind (fixed pitch for the body's typewriter faces), so the
-    // default strings read well everywhere.
+    // default strings read well everywhere. GUI thread only.
     static QFont FontFromString(const std::string& fontString);
 
     // A font string's colour as stored: a system colour (top byte set) is

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 namespace pellar {
@@ -431,6 +432,8 @@ QString Line(const QString& line, int depth)
 
 QString CoreText(const QString& english)
 {
+    if (!english.contains(u'\n') && !english.contains(u'\r'))
+        return Line(english, 0);
     // Each line on its own; the line breaks (and a closing "\r") stay.
     static const QRegularExpression breaks(QStringLiteral("\\r\\n|\\r|\\n"));
     QString out;
@@ -448,6 +451,56 @@ QString CoreText(const QString& english)
 QString CoreText(std::string_view wireText)
 {
     return CoreText(FromWire(wireText));
+}
+
+namespace {
+
+// Labels are a few dozen fixed words; the bound only keeps a caller that
+// passes varying text from growing the memory without end.
+constexpr qsizetype kMaxLabels = 256;
+
+struct Labels {
+    std::mutex mutex;
+    QHash<QString, QString> translated;
+    // Counts the times they were forgotten: a label looked up across a
+    // change of language is not kept.
+    uint64_t generation = 0;
+};
+
+Labels& RememberedLabels()
+{
+    static Labels labels;
+    return labels;
+}
+
+} // namespace
+
+QString CoreLabel(const QString& english)
+{
+    Labels& labels = RememberedLabels();
+    uint64_t generation;
+    {
+        std::lock_guard lock(labels.mutex);
+        if (const auto it = labels.translated.constFind(english); it != labels.translated.constEnd())
+            return *it;
+        generation = labels.generation;
+    }
+    const QString translated = CoreText(english);
+    std::lock_guard lock(labels.mutex);
+    if (labels.generation != generation)
+        return translated;
+    if (labels.translated.size() >= kMaxLabels)
+        labels.translated.clear();
+    labels.translated.insert(english, translated);
+    return translated;
+}
+
+void ForgetCoreLabels()
+{
+    Labels& labels = RememberedLabels();
+    std::lock_guard lock(labels.mutex);
+    labels.translated.clear();
+    ++labels.generation;
 }
 
 QString CoreUserMessageText(std::string_view message)

@@ -19,6 +19,13 @@ QString CoreText(const QString& english);
 // Wire bytes from core (FromWire first).
 QString CoreText(std::string_view wireText);
 
+// The same for one of core's fixed labels ("Subject:"), asked for every
+// article shown: each label is looked up once and remembered until the
+// translations change. Any thread.
+QString CoreLabel(const QString& english);
+// Forgets the remembered labels; after the windows' language changed.
+void ForgetCoreLabels();
+
 // A user message as the session queues it: its first character says which
 // icon it has ('!' a warning, 'i' information); the rest is the text.
 QString CoreUserMessageText(std::string_view message);

@@ -58,10 +58,19 @@ QString QtLocalePort::DateTimeText(const QDateTime& when, const QLocale& locale)
     return DateTimeText(when.date(), when.time(), locale);
 }
 
+QtLocalePort::Formats QtLocalePort::FormatsOf(const QLocale& locale)
+{
+    return {locale.dateFormat(QLocale::ShortFormat), TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat))};
+}
+
+QString QtLocalePort::Joined(QDate date, QTime time, const QLocale& locale, const Formats& formats)
+{
+    return locale.toString(date, formats.date) + u' ' + locale.toString(time, formats.time);
+}
+
 QString QtLocalePort::DateTimeText(QDate date, QTime time, const QLocale& locale)
 {
-    return locale.toString(date, locale.dateFormat(QLocale::ShortFormat)) + u' ' +
-           locale.toString(time, TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return Joined(date, time, locale, FormatsOf(locale));
 }
 
 std::string QtLocalePort::FormatDateTime(const CalendarTime& t) const
@@ -70,12 +79,24 @@ std::string QtLocalePort::FormatDateTime(const CalendarTime& t) const
     const QTime time(t.hour, t.minute, t.second);
     if (!date.isValid() || !time.isValid())
         return PlainLocalePort().FormatDateTime(t);
-    return ToWire(DateTimeText(date, time));
+    // Every article shows a few dates; the system is asked for the formats
+    // only when the locale changed.
+    const QLocale locale;
+    Formats formats;
+    {
+        std::lock_guard lock(mutex_);
+        if (!formats_ || formatsLocale_ != locale) {
+            formats_ = FormatsOf(locale);
+            formatsLocale_ = locale;
+        }
+        formats = *formats_;
+    }
+    return ToWire(Joined(date, time, locale, formats));
 }
 
 std::string QtLocalePort::Label(std::string_view english) const
 {
-    return ToWire(CoreText(QString::fromLatin1(english.data(), qsizetype(english.size()))));
+    return ToWire(CoreLabel(QString::fromLatin1(english.data(), qsizetype(english.size()))));
 }
 
 int QtLocalePort::CompareNames(std::string_view a, std::string_view b) const

@@ -40,7 +40,16 @@ public:
     static QString DateFormatForEditing(const QLocale& locale = QLocale());
 
 private:
+    // The short date and the long time without its zone.
+    struct Formats {
+        QString date, time;
+    };
+    static Formats FormatsOf(const QLocale& locale);
+    static QString Joined(QDate date, QTime time, const QLocale& locale, const Formats& formats);
+
     mutable std::mutex mutex_;
+    mutable QLocale formatsLocale_{QLocale::c()};
+    mutable std::optional<Formats> formats_;
     mutable QLocale collatorLocale_{QLocale::c()};
     mutable std::optional<QCollator> collator_;
 };

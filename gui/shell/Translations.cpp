@@ -1,5 +1,7 @@
 #include "gui/shell/Translations.h"
 
+#include "gui/common/CoreTexts.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -48,7 +50,9 @@ QStringList TranslatedLanguages()
     return codes;
 }
 
-QString InstallTranslations(const QString& language)
+namespace {
+
+QString Install(const QString& language)
 {
     Uninstall(Own());
     Uninstall(QtOwn());
@@ -74,6 +78,16 @@ QString InstallTranslations(const QString& language)
         return QLocale::languageToCode(locale.language());
     }
     return QStringLiteral("en");
+}
+
+} // namespace
+
+QString InstallTranslations(const QString& language)
+{
+    const QString installed = Install(language);
+    // Core's labels as remembered in the language before.
+    ForgetCoreLabels();
+    return installed;
 }
 
 } // namespace pellar

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QFontDatabase>
 #include <QTest>
 #include <QTimer>
 #include <QTextBlock>
@@ -121,6 +122,23 @@ private slots:
         // A text that cannot be had leaves the pane empty.
         QVERIFY(!test::ShowPrepared(*view_, session_->client, 999999).shown);
         QVERIFY(view_->MainEdit()->toPlainText().isEmpty());
+    }
+
+    void aRememberedFaceStillTakesEachStringsOwnSizeAndStyle()
+    {
+        // The face of a family is looked up once; size and style are each
+        // string's own, whatever came before.
+        const QFont first = ArticleRenderer::FontFromString("No Such Face Mono;12;0;BIU");
+        QCOMPARE(first.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+        QVERIFY(first.bold() && first.italic() && first.underline());
+        QCOMPARE(first.pointSize(), 12);
+        const QFont again = ArticleRenderer::FontFromString("No Such Face Mono;9;0;");
+        QCOMPARE(again.family(), first.family());
+        QCOMPARE(again.pointSize(), 9);
+        QVERIFY(!again.bold() && !again.italic() && !again.underline());
+        const QFont general = ArticleRenderer::FontFromString("No Such Face Roman;300;0;");
+        QCOMPARE(general.family(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+        QCOMPARE(general.pointSize(), 10);
     }
 
     void contextMenuFollowsTheWordUnderTheCaret()

@@ -501,6 +501,20 @@ private slots:
         QCOMPARE(added->data(1, Qt::UserRole).toString(), QStringLiteral("gotoconf"));
     }
 
+    // The article's labels are remembered once looked up; a change of
+    // language forgets them, both ways.
+    void labelsFollowAChangeOfLanguage()
+    {
+        const QtLocalePort words;
+        InstallTranslations(QStringLiteral("de"));
+        QCOMPARE(words.Label("Subject:"), ToWire(QStringLiteral("Betreff:")));
+        QCOMPARE(words.Label("Subject:"), ToWire(QStringLiteral("Betreff:")));
+        InstallTranslations(QStringLiteral("en"));
+        QCOMPARE(words.Label("Subject:"), std::string("Subject:"));
+        InstallTranslations(QStringLiteral("de"));
+        QCOMPARE(words.Label("Subject:"), ToWire(QStringLiteral("Betreff:")));
+    }
+
     // Without a translation core's texts stay exactly as core wrote them:
     // the English plural, not the translation's "(s)" form.
     void coreTextsInEnglishAsWritten()

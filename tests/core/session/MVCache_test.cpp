@@ -37,6 +37,16 @@ TEST(MVCacheRecords, MembershipsAndConferencesAreKeptByNumber)
     EXPECT_EQ(confs, (std::vector<int32_t>{99, 10, 20, 30}));  // appended, ascending
     EXPECT_EQ(cache.GetMembership(20), replacement);
     EXPECT_FALSE(cache.GetMembership(0));
+    // Those marked changed, in conference order, and no others.
+    for (int32_t conf : {10, 20, 30})
+        cache.GetMembership(conf)->SetChanged(false);
+    EXPECT_TRUE(cache.ChangedMemberships().empty());
+    cache.GetMembership(30)->SetChanged(true);
+    replacement->SetChanged(true);
+    const auto changed = cache.ChangedMemberships();
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(changed[0], replacement);
+    EXPECT_EQ(changed[1]->ConfNo(), 30);
 
     EXPECT_EQ(cache.RemoveMembership(20), replacement);
     EXPECT_FALSE(cache.GetMembership(20));
