@@ -73,8 +73,11 @@ TMainForm::TMainForm(const GuiServices* services, QWidget* parent) : MainWindow(
 
     statusBar_ = new TMainStatusBar(this);
     // The caret of a writing window, or a key command being typed in the
-    // reading window, belongs to the child window that was active.
-    connect(mdiArea_, &QMdiArea::subWindowActivated, statusBar_, [this] { statusBar_->SetKeyCommand(QString()); });
+    // reading window, belongs to the child window that was active. The bar
+    // is captured, not the window: closing the window hides its children
+    // (activating no sub-window) after this class's part of it is gone.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, statusBar_,
+            [bar = statusBar_] { bar->SetKeyCommand(QString()); });
     setStatusBar(statusBar_);
 
     quickHelp_ = new TQuickHelpForm(this);
