@@ -13,7 +13,11 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 PRODUCTION_DIRS = ("core/", "gui/", "server/")
 # Targets that hold production code only; a mutant that breaks these is invalid.
-PRODUCTION_TARGETS = ["pellar_core", "miravod", "pellar_gui", "pellar", "miravod_exe"]
+CORE_LAYERS = ["base", "sync", "wire", "link", "commands", "config", "session", "reading", "events", "search",
+               "writing", "admin"]
+# Each layer of core is a library of its own (pellar_core itself only names them).
+PRODUCTION_TARGETS = ["pellar_core_" + layer for layer in CORE_LAYERS] + ["miravod", "pellar_gui", "pellar",
+                                                                          "miravod_exe"]
 
 
 def parse_list(path):

@@ -283,6 +283,7 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
     // Links into cached parents appear at once; uncached parents learn of
     // the child when they are fetched.
     const auto items = status->MiscInfos();
+    bool linked = false;
     for (const auto& item : items) {
         if (const auto* foot = dynamic_cast<const TMiscInfoFootTo*>(item.get())) {
             if (cache.IsTextStatCached(foot->textNo)) {
@@ -290,6 +291,7 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
                     auto link = std::make_shared<TMiscInfoFootIn>();
                     link->textNo = text;
                     parent->AddMiscInfo(link);
+                    linked = true;
                 }
             }
         } else if (const auto* comm = dynamic_cast<const TMiscInfoCommTo*>(item.get())) {
@@ -298,10 +300,14 @@ void TAsyncMsgThread::NewText(int32_t text, const std::string& line, size_t& pos
                     auto link = std::make_shared<TMiscInfoCommIn>();
                     link->textNo = text;
                     parent->AddMiscInfo(link);
+                    linked = true;
                 }
             }
         }
     }
+
+    if (linked)
+        cache.NoteChangedInPlace();
 
     std::vector<int32_t> priorities;
     for (const auto& item : items) {

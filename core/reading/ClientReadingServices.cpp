@@ -361,6 +361,11 @@ void ClientReadingServices::PreloadTextMap(int32_t conf, int32_t firstLocal, int
     client_.Cache().PreloadTextMap(conf, firstLocal, count);
 }
 
+std::optional<CacheVersion> ClientReadingServices::Version()
+{
+    return client_.Cache().Version();
+}
+
 bool ClientReadingServices::PrefetchEverything()
 {
     const std::string setting = client_.Config().ReadString(ConfigKeys::PrefetchAll, "");

@@ -61,6 +61,7 @@ public:
     std::string Subject(int32_t text) override;
     void PreloadTextMap(int32_t conf, int32_t firstLocal, int32_t count) override;
     bool PrefetchEverything() override;
+    std::optional<CacheVersion> Version() override;
     std::optional<std::string> Request(std::string_view label, const WireRequest& request) override;
     void Send(std::string_view label, const WireRequest& request) override;
     int32_t CurrentPerson() override;

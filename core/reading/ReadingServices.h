@@ -73,6 +73,9 @@ public:
     // Fetch the bodies of texts nobody reads yet too (the link is fast
     // enough that it costs nothing), or only those about to be read.
     virtual bool PrefetchEverything() { return true; }
+    // The caches' version (see CacheVersion); none when the caches cannot
+    // tell, and then nothing built from them is kept.
+    virtual std::optional<CacheVersion> Version() { return std::nullopt; }
 
     // A built request, sent and waited for: the reply line, or none on
     // failure.

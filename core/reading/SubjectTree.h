@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,12 @@ public:
     // Everything of this tree is placed: nothing more comes until the next
     // Clear, so a view that spaces its layouts may take in the rest at once.
     virtual void Complete() {}
+    // The current tree, when it is complete, as a handle that shows it again
+    // later (ShowKept); null when the tree keeps nothing.
+    virtual std::shared_ptr<void> KeepCurrent() { return nullptr; }
+    // Makes a kept tree the current one again, every text in it unread;
+    // false when it cannot.
+    virtual bool ShowKept(const std::shared_ptr<void>& /*kept*/) { return false; }
 };
 
 // What placing a text needs, gathered before the GUI-thread hand-over.

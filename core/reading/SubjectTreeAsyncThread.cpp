@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/link/MVTransaction.h"
@@ -132,6 +134,9 @@ void SubjectTreeAsyncThread::Pause()
     std::unique_lock lock(mutex_);
     ++hold_;
     ++generation_;
+    // Held for a disconnect or a conference left: what comes after may be
+    // another session, so nothing kept is shown again.
+    kept_.clear();
     cond_.notify_all();
     // The builder never waits for the GUI thread (placements go into the
     // model on its own thread), so waiting for it here cannot deadlock.
@@ -323,6 +328,9 @@ void SubjectTreeAsyncThread::Prefetch(int32_t conf, TMiravoConference& record, c
 void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, const TMiravoMembership& real)
 {
     using Clock = std::chrono::steady_clock;
+    // Taken before anything the tree is built from is read: a change during
+    // the build makes the tree one not to keep.
+    const std::optional<CacheVersion> version = services_.Version();
     TMiravoMembership copy;
     copy.Assign(real);
     TCurrentReadStatus status;
@@ -330,11 +338,16 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
     ExclusionList exclusion;
     if (Held() || abort_)
         return;
-    tree_.Clear();
-    {
+    auto clear = [this] {
+        tree_.Clear();
         std::lock_guard lock(mutex_);
         order_.clear();
-    }
+    };
+    // The old tree goes at once, unless this conference's kept tree may
+    // take its place.
+    const bool mayShowKept = version && HasKept(conf, *version);
+    if (!mayShowKept)
+        clear();
 
     // The outline of every unread text, in local order, is fetched beside
     // the walk, many requests at a time; the walk waits for a status the
@@ -354,6 +367,16 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
         if (const int32_t global = record.GlobalOf(static_cast<int32_t>(local), false); global > 0)
             unread.push_back(global);
     }
+    KeptTree key{conf, version.value_or(CacheVersion{}), record.HighestLocalNo(), services_.FilterAddedTexts(),
+                 unread, nullptr, {}};
+    if (mayShowKept) {
+        if (ShowKept(key)) {
+            ReadAhead(0, kReadAhead);
+            return;
+        }
+        clear();
+    }
+    bool missing = false;  // a status the walk could not have
     std::vector<TreeEntry> batch;
     auto lastHandOff = Clock::now();
     auto handOver = [&] {
@@ -401,8 +424,10 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
                 std::lock_guard lock(mutex_);
                 order_.push_back(text);
             }
-            if (!stat)
+            if (!stat) {
+                missing = true;
                 continue;
+            }
             batch.push_back(TreeEntry{text, services_.Subject(text), services_.GetName(stat->Author()),
                                       ParentLinks(*stat)});
             if (due())
@@ -421,8 +446,69 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
         handOver();
         if (displayed_ == conf)
             tree_.Complete();
+        if (version && !missing && services_.Version() == version) {
+            key.tree = tree_.KeepCurrent();
+            {
+                std::lock_guard lock(mutex_);
+                key.order = order_;
+            }
+            if (key.tree)
+                Keep(std::move(key));
+        }
         // The first texts the user will read come whole, ahead of the key.
         ReadAhead(0, kReadAhead);
+    }
+}
+
+bool SubjectTreeAsyncThread::HasKept(int32_t conf, const CacheVersion& version) const
+{
+    std::lock_guard lock(mutex_);
+    return std::any_of(kept_.begin(), kept_.end(),
+                       [&](const KeptTree& k) { return k.conf == conf && k.version == version; });
+}
+
+bool SubjectTreeAsyncThread::ShowKept(const KeptTree& key)
+{
+    std::shared_ptr<void> tree;
+    std::vector<int32_t> order;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = std::find_if(kept_.begin(), kept_.end(), [&](const KeptTree& k) {
+            return k.conf == key.conf && k.version == key.version && k.highest == key.highest &&
+                   k.filterAdded == key.filterAdded && k.unread == key.unread;
+        });
+        if (it == kept_.end())
+            return false;
+        tree = it->tree;
+        order = it->order;
+        // The latest first.
+        std::rotate(kept_.begin(), it, std::next(it));
+    }
+    // As for a batch: nothing goes into the tree of a conference just left.
+    if (abort_ || Held() || displayed_ != key.conf || !tree_.ShowKept(tree))
+        return false;
+    lastText_ = order.empty() ? 0 : order.back();
+    {
+        std::lock_guard lock(mutex_);
+        order_ = std::move(order);
+    }
+    ++treesShownAgain_;
+    return true;
+}
+
+void SubjectTreeAsyncThread::Keep(KeptTree kept)
+{
+    std::lock_guard lock(mutex_);
+    const int32_t conf = kept.conf;
+    kept_.erase(std::remove_if(kept_.begin(), kept_.end(), [conf](const KeptTree& k) { return k.conf == conf; }),
+                kept_.end());
+    kept_.push_front(std::move(kept));
+    size_t texts = 0;
+    for (const KeptTree& k : kept_)
+        texts += k.order.size();
+    while (!kept_.empty() && (kept_.size() > kKeptTrees || texts > kKeptTexts)) {
+        texts -= kept_.back().order.size();
+        kept_.pop_back();
     }
 }
 

@@ -11,9 +11,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -88,6 +91,8 @@ public:
     int RunsCompleted() const { return runsCompleted_; }
     // Placement batches put in the tree since creation.
     int BatchesPlaced() const { return batchesPlaced_; }
+    // Trees shown again as they were kept, since creation.
+    int TreesShownAgain() const { return treesShownAgain_; }
 
     // Before the first Resume.
     void SetBatching(TreeBatching batching) { batching_ = batching; }
@@ -98,6 +103,11 @@ public:
     static constexpr size_t kReadAhead = 8;
     // Local numbers whose outline a tree fetches ahead of its walk at most.
     static constexpr int32_t kOutlineLimit = 50000;
+    // Complete trees kept to be shown again at once when their conference
+    // is entered again and nothing they were built from has changed: the
+    // last few conferences, up to so many texts in all.
+    static constexpr size_t kKeptTrees = 4;
+    static constexpr size_t kKeptTexts = 40000;
 
     // Up to count texts that follow text in the displayed conference's
     // reading order (from the start for 0); empty when text is not in it.
@@ -128,6 +138,21 @@ private:
     // meanwhile) and empties it.
     void PlaceBatch(int32_t conf, std::vector<TreeEntry>& batch);
 
+    // A complete tree and what it was built from.
+    struct KeptTree {
+        int32_t conf = 0;
+        CacheVersion version;
+        int32_t highest = 0;
+        bool filterAdded = true;
+        std::vector<int32_t> unread;  // what the outline was fetched for
+        std::shared_ptr<void> tree;
+        std::vector<int32_t> order;
+    };
+    bool HasKept(int32_t conf, const CacheVersion& version) const;
+    // Shows the kept tree that matches key, if any, as the conference's tree.
+    bool ShowKept(const KeptTree& key);
+    void Keep(KeptTree kept);
+
     ReadingServices& services_;
     SubjectTreePort& tree_;
 
@@ -142,6 +167,7 @@ private:
     int32_t readAheadFrom_ = 0;
     std::deque<int32_t> queue_;
     std::vector<int32_t> order_;  // the displayed conference's texts in reading order
+    std::deque<KeptTree> kept_;    // the latest first
 
     std::atomic<bool> abort_{false};
     std::atomic<bool> userWaiting_{false};
@@ -150,6 +176,7 @@ private:
     std::atomic<int32_t> lastText_{0};
     std::atomic<int> runsCompleted_{0};
     std::atomic<int> batchesPlaced_{0};
+    std::atomic<int> treesShownAgain_{0};
     TreeBatching batching_;
     std::atomic<bool> finished_{false};
     std::thread thread_;

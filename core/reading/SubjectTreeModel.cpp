@@ -185,6 +185,40 @@ void SubjectTreeModel::Complete()
     Notify();
 }
 
+std::shared_ptr<void> SubjectTreeModel::KeepCurrent()
+{
+    std::lock_guard lock(mutex_);
+    return tree_->complete ? tree_ : nullptr;
+}
+
+bool SubjectTreeModel::ShowKept(const std::shared_ptr<void>& kept)
+{
+    const auto tree = std::static_pointer_cast<Tree>(kept);
+    if (!tree)
+        return false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!tree->complete)
+            return false;
+        if (tree != tree_) {
+            // A view showing another tree takes this one in whole.
+            tree_ = tree;
+            readChanged_.clear();
+        }
+        // It was kept while all its texts were unread, and they are again.
+        for (auto& [text, row] : tree_->texts) {
+            if (!row.unread) {
+                row.unread = true;
+                readChanged_.push_back(text);
+            }
+        }
+        Dirty();
+    }
+    // Told even when a call is pending, as for a completed tree.
+    Notify();
+    return true;
+}
+
 bool SubjectTreeModel::IsComplete() const
 {
     std::lock_guard lock(mutex_);

@@ -74,6 +74,8 @@ public:
     void BeginBatch() override;
     void EndBatch() override;
     void Complete() override;
+    std::shared_ptr<void> KeepCurrent() override;
+    bool ShowKept(const std::shared_ptr<void>& kept) override;
     // Whether the builder placed the whole current tree.
     bool IsComplete() const;
     // Whether shown is of the current tree (a Clear since makes it another).

@@ -144,8 +144,11 @@ void MVCache::SetName(int32_t number, std::string name)
         return;
     std::lock_guard lock(nameMutex_);
     int index;
-    if (names_.Find(number, index))
+    if (names_.Find(number, index)) {
+        if (names_.Object(index) != name)
+            ++changes_;
         names_.SetObject(index, std::move(name));
+    }
     else
         names_.SetObject(names_.Add(number), std::move(name));
 }
@@ -188,8 +191,10 @@ void MVCache::PutTextStat(int32_t text, std::shared_ptr<TextStatType> status)
 {
     std::lock_guard lock(statMutex_);
     int index;
-    if (stats_.Find(text, index))
+    if (stats_.Find(text, index)) {
+        ++changes_;
         stats_.SetObject(index, std::move(status));
+    }
     else
         stats_.SetObject(stats_.Add(text), std::move(status));
 }
@@ -198,6 +203,7 @@ void MVCache::ForgetTextStat(int32_t text)
 {
     std::lock_guard lock(statMutex_);
     stats_.RemoveKey(text);
+    ++changes_;
 }
 
 // --- Texts ----------------------------------------------------------------
@@ -391,6 +397,8 @@ void MVCache::PutMembership(std::shared_ptr<TMiravoMembership> m)
         return;
     const int32_t conf = m->ConfNo();
     std::lock_guard lock(membershipMutex_);
+    // Joining or another copy of one changes what is unread where.
+    ++changes_;
     int index;
     if (memberships_.Find(conf, index))
         memberships_.SetObject(index, std::move(m));
@@ -406,6 +414,7 @@ std::shared_ptr<TMiravoMembership> MVCache::RemoveMembership(int32_t conf)
         return nullptr;
     auto m = memberships_.Object(index);
     memberships_.Delete(index);
+    ++changes_;
     return m;
 }
 
@@ -564,6 +573,7 @@ int MVCache::PendingMarkReadCount() const
 
 void MVCache::ClearAllCaches()
 {
+    ++changes_;
     {
         std::lock_guard lock(nameMutex_);
         names_.Clear();
@@ -604,6 +614,16 @@ void MVCache::ForgetConferenceStatuses()
         record->SetFullLoaded(false);
         record->SetShortLoaded(false);
     }
+}
+
+CacheVersion MVCache::Version() const
+{
+    CacheVersion version;
+    std::lock_guard lock(membershipMutex_);
+    version.changes = changes_;
+    for (int i = 0; i < memberships_.Count(); ++i)
+        version.reads += memberships_.Object(i)->ReadVersion();
+    return version;
 }
 
 CacheStatistics MVCache::Statistics() const

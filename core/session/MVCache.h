@@ -24,6 +24,7 @@
 #include "core/wire/TMiravoText.h"
 #include "core/base/TSortedIntegerList.h"
 #include "core/wire/TextStatType.h"
+#include "core/session/TextSource.h"
 
 namespace pellar {
 
@@ -75,6 +76,9 @@ public:
     bool IsTextStatCached(int32_t text);
     void PutTextStat(int32_t text, std::shared_ptr<TextStatType> status);
     void ForgetTextStat(int32_t text);
+    // A cached record was changed where it lies (a new comment's link added
+    // to its parent): counted as a change (see Version).
+    void NoteChangedInPlace() { ++changes_; }
     std::shared_ptr<TMiravoText> GetText(int32_t text);        // null for 0 / (cached) failure
     // Why a text could not be had. Only a refusal is remembered: a wait the
     // user cancelled, or a link that went, leaves the next look-up to ask again.
@@ -114,6 +118,8 @@ public:
     // maps, texts and names stay.
     void ForgetConferenceStatuses();
     CacheStatistics Statistics() const;
+    // See CacheVersion. Adding what was not cached yet changes nothing.
+    CacheVersion Version() const;
 
     // Brings the statuses of all these conferences in with one wait: every
     // missing request goes out before the first reply is waited for. Their
@@ -195,6 +201,8 @@ private:
     std::atomic<uint32_t> nameHits_{0}, nameMisses_{0}, statHits_{0}, statMisses_{0}, textHits_{0},
         textMisses_{0};
     std::atomic<int32_t> lastMissedText_{0};
+    // Statuses, texts, names and memberships forgotten or replaced.
+    std::atomic<uint64_t> changes_{0};
 };
 
 } // namespace pellar

@@ -13,6 +13,17 @@ class MVCache;
 class TextStatType;
 class TMiravoText;
 
+// What a list built from the caches depends on, as two counts that only
+// grow while the caches keep their records: statuses, texts, names and
+// memberships forgotten or replaced, and read marks set in the cached
+// memberships. A list kept from an equal version shows what building it
+// again would.
+struct CacheVersion {
+    uint64_t changes = 0;
+    uint64_t reads = 0;
+    bool operator==(const CacheVersion&) const = default;
+};
+
 class TextSource {
 public:
     virtual ~TextSource() = default;

@@ -33,6 +33,7 @@ void TMiravoMembership::MarkRead(int32_t local, bool notify)
     // Reported outside the lock: the queue takes locks of its own.
     if (RecordServices* services = services_.load(); notify && services)
         services->NoteMarkedRead(ConfNo(), local);
+    ++readVersion_;
     changed_ = true;
 }
 
@@ -43,6 +44,7 @@ void TMiravoMembership::SetLastTextRead(int32_t n)
         lastTextRead_ = n;
         Normalize();
     }
+    ++readVersion_;
     changed_ = true;
 }
 
@@ -57,6 +59,7 @@ void TMiravoMembership::AddReadTexts(const std::vector<int32_t>& locals)
             readTexts_.Add(local);
     }
     Normalize();
+    ++readVersion_;
 }
 
 void TMiravoMembership::SetReadState(int32_t lastTextRead, const std::vector<int32_t>& readTexts)
@@ -137,6 +140,7 @@ void TMiravoMembership::Assign(const TMiravoMembership& other)
     mayHaveUnread_ = other.mayHaveUnread_.load();
     changed_ = other.changed_.load();
     removed_ = other.removed_.load();
+    ++readVersion_;
 }
 
 int32_t TMiravoMembership::ConfNo() const

@@ -52,6 +52,8 @@ public:
 
     bool MayHaveUnread() const { return mayHaveUnread_; }
     void SetMayHaveUnread(bool v) { mayHaveUnread_ = v; }
+    // Grows with every change of the read state (not reset by SetChanged).
+    uint32_t ReadVersion() const { return readVersion_; }
     bool Changed() const { return changed_; }
     void SetChanged(bool v) { changed_ = v; }
     bool Removed() const { return removed_; }
@@ -69,6 +71,7 @@ private:
     std::atomic<bool> mayHaveUnread_{false};
     std::atomic<bool> changed_{false};
     std::atomic<bool> removed_{false};
+    std::atomic<uint32_t> readVersion_{0};
     TSortedIntegerList<> readTexts_;
 };
 

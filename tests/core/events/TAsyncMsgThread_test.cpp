@@ -128,7 +128,10 @@ TEST_F(AsyncDispatch, NewTextUpdatesCachesAndUnreadFlagAndAlertsByPriority)
     client.Config().WriteString("TrayPriTextLvl", "149");
     client.Config().WriteFlag("SoundPriText", true);  // level stays 255: no beep
 
+    const CacheVersion before = client.Cache().Version();
     thread.DispatchLine(NewTextLine(101, 7, "0 12 6 5 2 100", 3));
+    // The parent changed where it lies: lists built from it are built again.
+    EXPECT_NE(client.Cache().Version().changes, before.changes);
     ASSERT_TRUE(client.Cache().IsTextStatCached(101));
     EXPECT_EQ(client.Cache().GetTextStat(101)->Author(), 7);
     ASSERT_EQ(parent->MiscInfoCount(), 1);

@@ -38,6 +38,10 @@ public:
     std::vector<std::vector<int32_t>> requests;
     bool filterAdded = true;
     bool disconnecting = false;
+    // Whether Version() answers; its changes count is `changes`, its read
+    // count the memberships' own, as the client's cache keeps them.
+    bool versioned = false;
+    uint64_t changes = 0;
 
     // --- Building the world ------------------------------------------------
     void AddConference(int32_t conf)
@@ -190,6 +194,15 @@ public:
     int32_t CurrentPerson() override { return 6; }
     const LocalePort& Locale() override { return locale ? *locale : PlainLocalePort(); }
     bool FilterAddedTexts() override { return filterAdded; }
+    std::optional<CacheVersion> Version() override
+    {
+        if (!versioned)
+            return std::nullopt;
+        CacheVersion version{changes, 0};
+        for (const auto& [conf, m] : memberships)
+            version.reads += m->ReadVersion();
+        return version;
+    }
     bool DisconnectInProgress() override { return disconnecting; }
     void Log(std::string_view tag, std::string_view text) override
     {

@@ -259,6 +259,85 @@ TEST_F(BuilderTest, ForgettingTheBuildingConferenceKeepsTheOthersQueued)
     EXPECT_EQ(builder.RunsCompleted(), 2);
 }
 
+// Enters conference 1, then 2, then 1 again, each built to the end.
+void EnterOneTwoOne(SubjectTreeAsyncThread& builder)
+{
+    for (int32_t conf : {1, 2, 1}) {
+        builder.RequestConference(conf);
+        builder.Resume();
+        ASSERT_TRUE(builder.WaitUntilDrained(5000)) << conf;
+    }
+}
+
+TEST_F(BuilderTest, AConferenceEnteredAgainShowsItsKeptTreeWhileNothingChanged)
+{
+    w.versioned = true;
+    SubjectTreeAsyncThread builder(w, tree);
+    ASSERT_NO_FATAL_FAILURE(EnterOneTwoOne(builder));
+    EXPECT_EQ(builder.TreesShownAgain(), 1);
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 103, 106, 200}));
+    // The reading order came back with it, for the read-ahead.
+    EXPECT_EQ(builder.TextsAfter(101, 2), (std::vector<int32_t>{103, 106}));
+    EXPECT_EQ(builder.LastText(), 200);
+
+    // Read marks the tree showed are undone when the text is unread again.
+    tree.RefreshReadMarks([](int32_t text) { return text == 103; });
+    EXPECT_FALSE(tree.IsUnread(103));
+    builder.RequestConference(1);
+    ASSERT_TRUE(builder.WaitUntilDrained(5000));
+    EXPECT_EQ(builder.TreesShownAgain(), 2);
+    EXPECT_TRUE(tree.IsUnread(103));
+
+    // Without a version of the caches nothing is kept.
+    w.versioned = false;
+    SubjectTreeAsyncThread unversioned(w, tree);
+    ASSERT_NO_FATAL_FAILURE(EnterOneTwoOne(unversioned));
+    EXPECT_EQ(unversioned.TreesShownAgain(), 0);
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 103, 106, 200}));
+}
+
+TEST_F(BuilderTest, AnythingTheTreeWasBuiltFromChangingBuildsItAgain)
+{
+    w.versioned = true;
+    SubjectTreeAsyncThread builder(w, tree);
+    ASSERT_NO_FATAL_FAILURE(EnterOneTwoOne(builder));
+    ASSERT_EQ(builder.TreesShownAgain(), 1);
+    // Enters 2 and then 1 again: how many of the two came as kept.
+    auto shownAgain = [&] {
+        const int before = builder.TreesShownAgain();
+        for (int32_t conf : {2, 1}) {
+            builder.RequestConference(conf);
+            EXPECT_TRUE(builder.WaitUntilDrained(5000));
+        }
+        return builder.TreesShownAgain() - before;
+    };
+
+    // A text read (in the membership, as reading marks it): a read mark
+    // anywhere may change any tree.
+    w.memberships.at(1)->MarkRead(w.LocalOf(106, 1), false);
+    EXPECT_EQ(shownAgain(), 0);
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 103, 200}));
+
+    // A new text in conference 1, as its message reaches the cached record:
+    // the map and the highest number change, the memberships do not.
+    w.Post(107, "Late reply", {1}, 100);
+    w.Conference(1)->SetGlobal(w.LocalOf(107, 1), 107);
+    EXPECT_EQ(shownAgain(), 1) << "only conference 2's tree";
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 103, 107, 200}));
+    EXPECT_EQ(shownAgain(), 2) << "nothing changed";
+
+    // The caches forgot, replaced or changed a record (a status with a new link).
+    w.Link(200, 101, false);
+    ++w.changes;
+    EXPECT_EQ(shownAgain(), 0);
+    EXPECT_EQ(TreeTexts(), (std::vector<int32_t>{100, 101, 200, 103, 107}));
+
+    // A pause (a disconnect) forgets every kept tree.
+    builder.Pause();
+    builder.Resume();
+    EXPECT_EQ(shownAgain(), 0);
+}
+
 // The model, with each batch the builder places recorded as the texts
 // placed in it.
 class RecordingTree : public SubjectTreeModel {

@@ -225,6 +225,49 @@ TEST(SubjectTreeModel, ACompleteTreeIsToldAtOnceAndAClearStartsAnIncompleteOne)
     tree.SetChangeListener(nullptr);
 }
 
+TEST(SubjectTreeModel, AKeptTreeComesBackWholeAndUnread)
+{
+    SubjectTreeModel tree;
+    FakeView view(tree);
+    PlaceTextsInTree(tree, {Entry(1, "A"), Entry(2, "A", {1})});
+    EXPECT_FALSE(tree.KeepCurrent()) << "an incomplete tree is not kept";
+    tree.Complete();
+    const std::shared_ptr<void> kept = tree.KeepCurrent();
+    ASSERT_TRUE(kept);
+    view.Take();
+    tree.RefreshReadMarks([](int32_t text) { return text == 2; });
+    view.Take();
+    EXPECT_EQ(view.ChildTexts(2), (std::vector<int32_t>{2})) << "under text 1's node";
+
+    // Another tree is shown, then the kept one again: the view takes it in
+    // whole, every text unread.
+    tree.Clear();
+    PlaceTextsInTree(tree, {Entry(3, "B")});
+    view.Take();
+    EXPECT_FALSE(tree.ShowKept(tree.KeepCurrent())) << "the incomplete one has nothing to show";
+    int told = 0;
+    tree.SetChangeListener([&] { ++told; });
+    ASSERT_TRUE(tree.ShowKept(kept));
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(tree.IsComplete());
+    EXPECT_FALSE(tree.IsCurrent(view.shown));
+    EXPECT_TRUE(view.Take().reset);
+    EXPECT_EQ(tree.TextsInTreeOrder(), (std::vector<int32_t>{1, 2}));
+    EXPECT_TRUE(tree.IsUnread(2));
+    EXPECT_TRUE(tree.IsUpToDate(view.shown));
+
+    // Shown again while it is the view's tree: only the read marks change.
+    tree.RefreshReadMarks([](int32_t text) { return text == 1; });
+    view.Take();
+    ASSERT_TRUE(tree.ShowKept(kept));
+    const SubjectTreeModel::Pending pending = view.Take();
+    EXPECT_FALSE(pending.reset);
+    EXPECT_EQ(pending.readChanged, std::vector<int32_t>{1});
+    EXPECT_TRUE(tree.IsUnread(1));
+    EXPECT_FALSE(tree.ShowKept(nullptr));
+    tree.SetChangeListener(nullptr);
+}
+
 TEST(SubjectTreeModel, AViewReadsConsistentlyWhileAnotherThreadPlacesAndClears)
 {
     SubjectTreeModel tree;

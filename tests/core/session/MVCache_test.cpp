@@ -93,6 +93,54 @@ TEST(MVCacheRecords, NamesAndStatusesSetByHandAreServedWithoutTheServer)
     EXPECT_EQ(cache.GetName(5), "*Unknown*");
 }
 
+// A list built from the caches is kept while the version stands still: it
+// moves with whatever could change such a list, and not with what only adds.
+TEST(MVCacheRecords, TheVersionMovesWithChangesAndReadMarksNotWithAdditions)
+{
+    Client client(QuietClientOptions());
+    MVCache& cache = client.Cache();
+    auto membership = std::make_shared<TMiravoMembership>(10, &cache);
+    cache.PutMembership(membership);
+    auto version = cache.Version();
+    auto moved = [&] {
+        const CacheVersion now = cache.Version();
+        const bool changed = !(now == version);
+        version = now;
+        return changed;
+    };
+    cache.SetName(5, "Five");
+    cache.PutTextStat(100, std::make_shared<TextStatType>());
+    cache.PutSubject(100, "Subject");
+    cache.PutText(100, std::make_shared<TMiravoText>(100, "Subject\nbody"));
+    EXPECT_FALSE(moved()) << "first additions";
+    cache.SetName(5, "Five");
+    EXPECT_FALSE(moved()) << "the same name again";
+
+    cache.SetName(5, "Fifth");
+    EXPECT_TRUE(moved()) << "a renamed person";
+    cache.PutTextStat(100, std::make_shared<TextStatType>());
+    EXPECT_TRUE(moved()) << "a status replaced";
+    cache.ForgetTextStat(100);
+    EXPECT_TRUE(moved()) << "a status forgotten";
+    cache.ForgetText(100);
+    EXPECT_TRUE(moved()) << "a text forgotten";
+
+    membership->MarkRead(3, false);
+    EXPECT_TRUE(moved()) << "a read mark";
+    membership->MarkRead(3, false);
+    EXPECT_FALSE(moved()) << "a text already read";
+    membership->SetChanged(false);
+    EXPECT_FALSE(moved()) << "the list's changed flag";
+    membership->SetReadState(0, {});
+    EXPECT_TRUE(moved()) << "the server's read state";
+    cache.PutMembership(std::make_shared<TMiravoMembership>(10, &cache));
+    EXPECT_TRUE(moved()) << "a membership replaced";
+    cache.RemoveMembership(10);
+    EXPECT_TRUE(moved()) << "a membership left";
+    cache.ClearAllCaches();
+    EXPECT_TRUE(moved()) << "everything cleared";
+}
+
 class MVCachePeerTest : public ::testing::Test {
 protected:
     ClientHarness h;
