@@ -148,9 +148,9 @@ void MVCache::SetName(int32_t number, std::string name)
         if (names_.Object(index) != name)
             ++changes_;
         names_.SetObject(index, std::move(name));
-    }
-    else
+    } else {
         names_.SetObject(names_.Add(number), std::move(name));
+    }
 }
 
 // --- Text statuses --------------------------------------------------------
@@ -194,9 +194,9 @@ void MVCache::PutTextStat(int32_t text, std::shared_ptr<TextStatType> status)
     if (stats_.Find(text, index)) {
         ++changes_;
         stats_.SetObject(index, std::move(status));
-    }
-    else
+    } else {
         stats_.SetObject(stats_.Add(text), std::move(status));
+    }
 }
 
 void MVCache::ForgetTextStat(int32_t text)
