@@ -487,17 +487,17 @@ int main(int argc, char** argv)
     std::printf("%d texts in %d trees, %d more conferences; Space every %d ms after the article was painted\n",
                 kTexts, kRoots, kOtherConferences, kPauseMs);
     if (readAll) {
-        if (memory.failure[0] != 0)
+        if (memory.failure[0] != 0) {
             verdicts.Fail(std::string("reading the whole conference: ") + memory.failure);
-        else
+        } else {
             std::printf("resident memory once the whole tree is listed: %.1f MB (limit %.0f) %s\n",
                         memory.listedRssMb, kListedRssLimitMb,
                         verdicts.AtMost(memory.listedRssMb, kListedRssLimitMb, "TOO BIG"));
-        if (memory.failure[0] == 0)
             std::printf("resident memory after reading all %d texts (a process of its own, 0 ms): %.1f MB (limit %.0f) "
                         "%s; longest gap while they were read without pauses: %.1f ms (no limit)\n",
                         memory.textsRead, memory.rssMb, kRssLimitMb,
                         verdicts.AtMost(memory.rssMb, kRssLimitMb, "TOO BIG"), memory.restGapMs);
+        }
     }
     std::printf("%-6s %8s %8s %8s %8s %10s %12s  %s\n", "rtt", "presses", "median", "p99", "max", "filling",
                 "longest gap", "where");
