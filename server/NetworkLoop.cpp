@@ -6,7 +6,6 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
-#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/FreeMemory.h"
 #include "server/DemoCompanion.h"
 #include "server/DemoSeed.h"
 
@@ -638,7 +638,7 @@ void NetworkLoop::CheckBudget()
 void NetworkLoop::Trim()
 {
     // The allocator keeps what a burst freed; give it back.
-    malloc_trim(0);
+    pellar::ReturnFreeMemory();
     closedSinceTrim_ = 0;
     peakSinceTrim_ = outputTotal_;
 }

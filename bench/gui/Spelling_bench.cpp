@@ -180,7 +180,7 @@ void MeasureArrival(const pellar::SpellDictionary& dictionary, const QString& te
     edit->setPlainText(text);
     QApplication::processEvents();
     auto* highlighter = edit->document()->findChild<pellar::SpellHighlighter*>();
-    service->Refresh();
+    service->Want();
     if (!Loaded(*service))
         return;
     // The rest of the pass, a slice a turn: the longest turn and the time
@@ -212,7 +212,7 @@ void MeasureArrival(const pellar::SpellDictionary& dictionary, const QString& te
 void MeasurePaste(const pellar::SpellDictionary& dictionary, const QString& text, Runs& r)
 {
     auto service = NewService(dictionary);
-    service->Refresh();
+    service->Want();
     if (!Loaded(*service))
         return;
     auto on = NewEditor(service.get());
@@ -260,7 +260,7 @@ void BM_TypeOneCharacterWithChecking(benchmark::State& state)
         return;
     }
     auto service = NewService(*g_dictionary);
-    service->Refresh();
+    service->Want();
     if (!Loaded(*service))
         return;
     auto edit = NewEditor(service.get());

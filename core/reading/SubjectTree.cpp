@@ -17,7 +17,6 @@ std::vector<int32_t> ParentLinks(const TextStatType& status)
 bool PlaceTextInTree(SubjectTreePort& tree, const TreeEntry& entry)
 {
     bool placed = false;
-    tree.NoteText(entry);
     for (int32_t parent : entry.parents) {
         // A copy of the parent's nodes: adding nodes for the text must not
         // change the list being walked.

@@ -33,9 +33,6 @@ public:
     virtual TreeNodeId AddTopLevel(std::string_view caption) = 0;
     // Adds a text node under parent and records it in the node map.
     virtual TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) = 0;
-    // The text about to be placed, with its subject and author; a tree that
-    // keeps more than its nodes' captions takes them from here.
-    virtual void NoteText(const TreeEntry&) {}
     // Bracket a batch of placements, so that a view lays itself out once
     // per batch instead of once per node.
     virtual void BeginBatch() {}

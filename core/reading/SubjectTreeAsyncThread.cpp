@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/FreeMemory.h"
 #include "core/link/MVTransaction.h"
 #include "core/wire/TMiravoConference.h"
 #include "core/wire/TMiravoMembership.h"
@@ -455,6 +456,9 @@ void SubjectTreeAsyncThread::BuildTree(int32_t conf, TMiravoConference& record, 
             if (key.tree)
                 Keep(std::move(key));
         }
+        // The walk's replies and the model's grown vectors leave much of
+        // the heap free; a reader keeps a session open for hours.
+        ReturnFreeMemory();
         // The first texts the user will read come whole, ahead of the key.
         ReadAhead(0, kReadAhead);
     }

@@ -15,11 +15,22 @@ struct SubjectTreeModel::Tree {
     std::vector<TreeNodeId> topLevel;
     // Caption -> the first top-level node with it.
     std::unordered_map<std::string, TreeNodeId> topByCaption;
-    std::unordered_map<int32_t, std::vector<TreeNodeId>> nodeMap;
     std::unordered_map<int32_t, TextRow> texts;
-    TreeEntry noted;  // the text being placed
+    // The nodes after the first of the few texts placed more than once.
+    std::unordered_map<int32_t, std::vector<TreeNodeId>> moreNodes;
     bool complete = false;
 
+    // The nodes of a text, in id order.
+    std::vector<TreeNodeId> NodesOf(int32_t text) const
+    {
+        const auto row = texts.find(text);
+        if (row == texts.end())
+            return {};
+        std::vector<TreeNodeId> out{row->second.firstNode};
+        if (const auto more = moreNodes.find(text); more != moreNodes.end())
+            out.insert(out.end(), more->second.begin(), more->second.end());
+        return out;
+    }
     const Node* Find(TreeNodeId id) const
     {
         return id >= 1 && static_cast<size_t>(id) <= nodes.size() ? &nodes[static_cast<size_t>(id - 1)] : nullptr;
@@ -89,8 +100,7 @@ void SubjectTreeModel::Clear()
 std::vector<TreeNodeId> SubjectTreeModel::NodesOfText(int32_t text)
 {
     std::lock_guard lock(mutex_);
-    const auto it = tree_->nodeMap.find(text);
-    return it == tree_->nodeMap.end() ? std::vector<TreeNodeId>{} : it->second;
+    return tree_->NodesOf(text);
 }
 
 std::optional<TreeNodeId> SubjectTreeModel::FindTopLevel(std::string_view caption)
@@ -132,25 +142,13 @@ TreeNodeId SubjectTreeModel::AddTextNode(TreeNodeId parent, std::string_view cap
         const int row = static_cast<int>(under.children.size());
         under.children.push_back(id);
         t.nodes.push_back(Node{id, parent, std::string(caption), text, {}, row});
-        t.nodeMap[text].push_back(id);
-        if (t.texts.find(text) == t.texts.end()) {
-            const bool noted = t.noted.text == text;
-            t.texts.emplace(text, TextRow{noted ? t.noted.subject : std::string(),
-                                          noted ? t.noted.authorName : std::string(caption), true});
-        }
+        if (!t.texts.emplace(text, TextRow{static_cast<int32_t>(id), true}).second)
+            t.moreNodes[text].push_back(id);
         tell = Dirty();
     }
     if (tell)
         Notify();
     return id;
-}
-
-void SubjectTreeModel::NoteText(const TreeEntry& entry)
-{
-    std::lock_guard lock(mutex_);
-    tree_->noted.text = entry.text;
-    tree_->noted.subject = entry.subject;
-    tree_->noted.authorName = entry.authorName;
 }
 
 void SubjectTreeModel::BeginBatch()
@@ -256,18 +254,12 @@ int SubjectTreeModel::UnreadCount() const
                                           [](const auto& entry) { return entry.second.unread; }));
 }
 
-std::string SubjectTreeModel::SubjectOf(int32_t text) const
-{
-    std::lock_guard lock(mutex_);
-    const auto it = tree_->texts.find(text);
-    return it == tree_->texts.end() ? std::string() : it->second.subject;
-}
-
 std::string SubjectTreeModel::AuthorOf(int32_t text) const
 {
     std::lock_guard lock(mutex_);
     const auto it = tree_->texts.find(text);
-    return it == tree_->texts.end() ? std::string() : it->second.author;
+    const Node* first = it == tree_->texts.end() ? nullptr : tree_->Find(it->second.firstNode);
+    return first ? first->caption : std::string();
 }
 
 std::vector<TreeNodeId> SubjectTreeModel::TopLevel() const
@@ -426,10 +418,8 @@ std::vector<TreeNodeId> SubjectTreeModel::ShownNodesOfText(const ShownTree& show
 {
     std::lock_guard lock(mutex_);
     const Tree& t = Of(shown);
-    const auto it = t.nodeMap.find(text);
-    if (it == t.nodeMap.end())
-        return {};
-    std::vector<TreeNodeId> out(it->second.begin(), it->second.begin() + PublishedPrefix(it->second, shown.published));
+    std::vector<TreeNodeId> out = t.NodesOf(text);
+    out.resize(static_cast<size_t>(PublishedPrefix(out, shown.published)));
     return out;
 }
 

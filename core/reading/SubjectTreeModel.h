@@ -70,7 +70,6 @@ public:
     std::optional<TreeNodeId> FindTopLevel(std::string_view caption) override;
     TreeNodeId AddTopLevel(std::string_view caption) override;
     TreeNodeId AddTextNode(TreeNodeId parent, std::string_view caption, int32_t text) override;
-    void NoteText(const TreeEntry& entry) override;
     void BeginBatch() override;
     void EndBatch() override;
     void Complete() override;
@@ -87,7 +86,7 @@ public:
     void RefreshReadMarks(const std::function<bool(int32_t)>& isRead);
     bool IsUnread(int32_t text) const;
     int UnreadCount() const;
-    std::string SubjectOf(int32_t text) const;
+    // The caption of the text's first node; "" for a text not in the tree.
     std::string AuthorOf(int32_t text) const;
 
     // --- The whole current tree (tests, benchmarks) --------------------------
@@ -130,9 +129,12 @@ public:
 
 private:
     struct Tree;
+    // A text's row beside its nodes: its subject and author are in the
+    // caches and its nodes' captions, and a text is nearly always placed
+    // once, so a row is eight bytes: ten thousand of them are the tree's
+    // largest table.
     struct TextRow {
-        std::string subject;
-        std::string author;
+        int32_t firstNode = 0;  // node ids stay far below 2^31
         bool unread = true;
     };
 

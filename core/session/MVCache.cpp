@@ -229,15 +229,13 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text, TextMiss& miss)
     {
         std::lock_guard lock(textMutex_);
         int index;
-        if (texts_.Find(text, index) && !texts_.Object(index)->subjectOnly) {
-            TextCacheType& entry = *texts_.Object(index);
-            entry.lastAccess = NowLocal();
+        if (texts_.Find(text, index)) {
+            const TextCacheType& entry = *texts_.Object(index);
             ++textHits_;
             if (entry.failed) {
                 miss = TextMiss::Refused;
                 return nullptr;
             }
-            entry.used = true;
             return entry.text;
         }
     }
@@ -258,17 +256,21 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text, TextMiss& miss)
             return nullptr;
     }
     auto entry = std::make_shared<TextCacheType>();
-    entry->lastAccess = NowLocal();
     entry->failed = !ok;
     if (ok)
         entry->text = std::make_shared<TMiravoText>(text, request.Contents());
     std::lock_guard lock(textMutex_);
+    StoreTextLocked(text, entry);
+    return entry->text;
+}
+
+void MVCache::StoreTextLocked(int32_t text, std::shared_ptr<TextCacheType> entry)
+{
+    // The whole text's subject line answers from now on.
+    subjects_.RemoveKey(text);
     int index;
     if (!texts_.Find(text, index))
-        texts_.SetObject(texts_.Add(text), entry);
-    else if (texts_.Object(index)->subjectOnly)
-        texts_.SetObject(index, entry);
-    return entry->text;
+        texts_.SetObject(texts_.Add(text), std::move(entry));
 }
 
 void MVCache::ForgetText(int32_t text)
@@ -276,36 +278,35 @@ void MVCache::ForgetText(int32_t text)
     ForgetTextStat(text);
     std::lock_guard lock(textMutex_);
     texts_.RemoveKey(text);
+    subjects_.RemoveKey(text);
 }
 
 bool MVCache::IsTextCached(int32_t text)
 {
     std::lock_guard lock(textMutex_);
     int index;
-    return texts_.Find(text, index) && !texts_.Object(index)->subjectOnly;
+    return texts_.Find(text, index);
 }
 
 void MVCache::PutSubject(int32_t text, std::string subject)
 {
-    auto entry = std::make_shared<TextCacheType>();
-    entry->lastAccess = NowLocal();
-    entry->subjectOnly = true;
-    entry->subject = std::move(subject);
     std::lock_guard lock(textMutex_);
     int index;
-    if (!texts_.Find(text, index))
-        texts_.SetObject(texts_.Add(text), std::move(entry));
+    if (texts_.Find(text, index) || subjects_.Find(text, index))
+        return;
+    subjects_.SetObject(subjects_.Add(text), std::move(subject));
 }
 
 std::optional<std::string> MVCache::CachedSubject(int32_t text)
 {
     std::lock_guard lock(textMutex_);
     int index;
-    if (!texts_.Find(text, index))
+    if (!texts_.Find(text, index)) {
+        if (subjects_.Find(text, index))
+            return subjects_.Object(index);
         return std::nullopt;
+    }
     const TextCacheType& entry = *texts_.Object(index);
-    if (entry.subjectOnly)
-        return entry.subject;
     if (!entry.text)
         return std::nullopt;
     return entry.text->Subject();
@@ -314,15 +315,10 @@ std::optional<std::string> MVCache::CachedSubject(int32_t text)
 void MVCache::PutText(int32_t text, std::shared_ptr<TMiravoText> body)
 {
     auto entry = std::make_shared<TextCacheType>();
-    entry->lastAccess = NowLocal();
     entry->failed = !body;
     entry->text = std::move(body);
     std::lock_guard lock(textMutex_);
-    int index;
-    if (!texts_.Find(text, index))
-        texts_.SetObject(texts_.Add(text), std::move(entry));
-    else if (texts_.Object(index)->subjectOnly)
-        texts_.SetObject(index, std::move(entry));
+    StoreTextLocked(text, std::move(entry));
 }
 
 // --- Session information --------------------------------------------------
@@ -585,6 +581,7 @@ void MVCache::ClearAllCaches()
     {
         std::lock_guard lock(textMutex_);
         texts_.Clear();
+        subjects_.Clear();
     }
     {
         std::lock_guard lock(sessionMutex_);

@@ -149,15 +149,12 @@ public:
 private:
     struct TextCacheType {
         std::shared_ptr<TMiravoText> text;
-        bool used = false;
-        TDateTime lastAccess = 0;
         bool failed = false;
-        // Only the subject line is known (text is null): the text itself
-        // counts as not cached.
-        bool subjectOnly = false;
-        std::string subject;
     };
 
+    // Keeps a fetched text (or its failure) unless one is cached; the caller
+    // holds textMutex_.
+    void StoreTextLocked(int32_t text, std::shared_ptr<TextCacheType> entry);
     // Sends the missing status requests of every record, then waits once;
     // the caller holds the records' status keys.
     void FetchConfStatuses(const std::vector<TMiravoConferenceBase*>& records);
@@ -180,6 +177,9 @@ private:
     mutable std::mutex textMutex_;
     TIntegerResourceLock textKeys_;
     TSortedIntegerList<std::shared_ptr<TextCacheType>> texts_;
+    // Subject lines of texts not cached whole, held apart and flat: a big
+    // conference's tree keeps ten thousand of them.
+    TSortedIntegerList<std::string> subjects_;
 
     std::mutex sessionMutex_;
     TIntegerResourceLock sessionKeys_;

@@ -70,6 +70,9 @@ SpellAttachment* SpellAttachment::Attach(QLineEdit* edit, SpellService* service)
 
 bool SpellAttachment::eventFilter(QObject* watched, QEvent* event)
 {
+    // Typing needs the focus: the dictionary is read when it first comes.
+    if (event->type() == QEvent::FocusIn && service_ && !service_->InUse())
+        service_->Want();
     if (event->type() != QEvent::ContextMenu || !service_ || !service_->Checker())
         return QObject::eventFilter(watched, event);
     const auto* menuEvent = static_cast<QContextMenuEvent*>(event);

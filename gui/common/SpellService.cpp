@@ -23,6 +23,12 @@ SpellService::~SpellService()
         loader_.join();
 }
 
+void SpellService::Want()
+{
+    inUse_ = true;
+    Refresh();
+}
+
 void SpellService::Refresh()
 {
     const std::string on = read_(ConfigKeys::SpellCheck, ConfigDefault(ConfigKeys::SpellCheck));
@@ -46,7 +52,7 @@ void SpellService::Refresh()
         return;
     }
     // One load at a time: a newer choice follows when this one is in.
-    if (!loading_)
+    if (inUse_ && !loading_)
         StartLoading(*dictionary);
 }
 

@@ -1,7 +1,8 @@
 // The spell checker the editors share: which dictionary the profile wants,
-// loading it off the GUI thread, and telling the editors when the checker or
-// the accepted words changed. Without a dictionary, or with checking turned
-// off, there is no checker and the editors show nothing.
+// loading it off the GUI thread once an editor is used, and telling the
+// editors when the checker or the accepted words changed. Without a
+// dictionary, or with checking turned off, there is no checker and the
+// editors show nothing.
 #pragma once
 
 #include "core/writing/SpellChecker.h"
@@ -36,9 +37,15 @@ public:
                  QObject* parent = nullptr);
     ~SpellService() override;
 
-    // Reads the settings again and loads another dictionary, off the GUI
-    // thread, when the choice changed; turned off, the checker goes at once.
+    // Reads the settings again. Once the checker is wanted, loads another
+    // dictionary, off the GUI thread, when the choice changed; turned off,
+    // the checker goes at once.
     void Refresh();
+    // An editor is in use: the checker is wanted from now on and loads if it
+    // is not in. A dictionary costs several megabytes, so a session that only
+    // reads never holds one.
+    void Want();
+    bool InUse() const { return inUse_; }
 
     // Null while loading, when turned off or when no dictionary is installed.
     SpellChecker* Checker() const { return checker_.get(); }
@@ -83,6 +90,7 @@ private:
     std::string wanted_;  // the dictionary asked for last; "" for none
     std::optional<SpellDictionary> wantedDictionary_;
     bool loading_ = false;
+    bool inUse_ = false;  // an editor has asked for the checker
     unsigned generation_ = 0;
     std::thread loader_;
 };

@@ -80,13 +80,12 @@ AppController::AppController(AppOptions options, QObject* parent) : QObject(pare
         return session_ ? session_->Commands().CreateConferenceNamed(name) : -1;
     };
 
-    // The dictionary loads while the windows open; the editors check once it is in.
+    // The dictionary loads when an editor is first used; the editors check once it is in.
     services_.spelling = new SpellService(
         [this](std::string_view key, std::string_view def) { return client_->Config().ReadString(key, def); },
         SpellDictionaryFolders(), dataDir_ / "spelling-words", this);
     services_.spelling->SetErrorSink(
         [this](const std::string& error) { client_->UserMessages().PostUserMessage("!" + error); });
-    services_.spelling->Refresh();
 
     mainForm_ = std::make_unique<TMainForm>(&services_);
     ui_ = new QtSessionUi(client_->Config(), settings_, LocalUserName(), &services_, mainForm_.get(), this);

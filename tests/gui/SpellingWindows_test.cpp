@@ -18,7 +18,9 @@
 #include "gui/shell/AppWindows.h"
 #include "gui/writing/WriteTextForm.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
@@ -102,7 +104,12 @@ private slots:
                                 }),
                  error.c_str());
         session_.App().MainWindow().show();
-        Spelling().Refresh();
+        // A session that only reads holds no dictionary: the messages
+        // window's input exists, but nobody has typed into it.
+        QVERIFY(!Spelling().InUse());
+        QVERIFY(!Spelling().Loading() && !Spelling().Checker());
+        QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(session_.App().OpenWindows().Events().MainMessages()->WriteMsgMemo(), &focus);
         QTRY_VERIFY_WITH_TIMEOUT(Spelling().Checker() && Spelling().Checker()->Language() == "xx_XX", 10000);
     }
 

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +95,7 @@ struct Spelling {
     }
     bool Ready()
     {
-        service.Refresh();
+        service.Want();
         return QTest::qWaitFor([this] { return service.Checker() != nullptr; }, 5000);
     }
     std::map<std::string, std::string> settings;
@@ -231,6 +232,31 @@ private slots:
         QTRY_COMPARE(Marked(&edit), (Ranges{{10, 5}}));
     }
 
+    void theDictionaryIsReadOnlyOnceAnEditorTakesTheFocus()
+    {
+        Spelling spelling(folder_, personal_);
+        QPlainTextEdit edit;
+        SpellAttachment::Attach(&edit, &spelling.service);
+        edit.setPlainText(QStringLiteral("the wrold"));
+        // Opening a window with an editor only reads the settings.
+        spelling.service.Refresh();
+        QCOMPARE(spelling.service.Language(), QStringLiteral("xx_XX"));
+        QVERIFY(!spelling.service.Loading());
+        QVERIFY(!spelling.service.Checker());
+        QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(&edit, &focus);
+        QVERIFY(spelling.service.InUse());
+        QTRY_VERIFY(spelling.service.Checker());
+        QTRY_COMPARE(Underlined(edit.document(), 0), (Ranges{{4, 5}}));
+        // Once in use, a changed setting loads the other dictionary at once.
+        std::ofstream(folder_ / "yy_YY.aff") << "SET UTF-8\n";
+        std::ofstream(folder_ / "yy_YY.dic") << "2\nwrold\nthe\n";
+        spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
+        spelling.service.Refresh();
+        QVERIFY(spelling.service.Loading());
+        QTRY_VERIFY(spelling.service.Checker() && spelling.service.Checker()->Language() == "yy_YY");
+    }
+
     void aLoadingCheckerLooksUpTheWordsOfOpenTexts()
     {
         Spelling spelling(folder_, personal_);
@@ -327,7 +353,7 @@ private slots:
         QPlainTextEdit edit;
         SpellAttachment::Attach(&edit, &spelling.service);
         edit.setPlainText(QStringLiteral("the wrold"));
-        spelling.service.Refresh();
+        spelling.service.Want();
         QVERIFY(!spelling.service.Loading());
         QVERIFY(!spelling.service.Checker());
         QCOMPARE(spelling.service.Language(), QString());
@@ -369,7 +395,7 @@ private slots:
         Spelling spelling(folder_, personal_);
         int changes = 0;
         connect(&spelling.service, &SpellService::CheckerChanged, this, [&changes] { ++changes; });
-        spelling.service.Refresh();
+        spelling.service.Want();
         QVERIFY(spelling.service.Loading());
         spelling.settings[std::string(ConfigKeys::SpellLanguage)] = "yy_YY";
         spelling.service.Refresh();

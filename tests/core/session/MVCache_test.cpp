@@ -93,6 +93,38 @@ TEST(MVCacheRecords, NamesAndStatusesSetByHandAreServedWithoutTheServer)
     EXPECT_EQ(cache.GetName(5), "*Unknown*");
 }
 
+// A ranged subject line answers for the subject until the whole text comes,
+// is never the text, and goes with the text.
+TEST(MVCacheRecords, ASubjectLineStandsInUntilTheWholeTextComes)
+{
+    Client client(QuietClientOptions());
+    MVCache& cache = client.Cache();
+    cache.PutSubject(100, "A line");
+    cache.PutSubject(100, "Another line");
+    EXPECT_FALSE(cache.IsTextCached(100));
+    EXPECT_EQ(cache.CachedSubject(100), "A line") << "the first line is kept";
+    EXPECT_EQ(cache.CachedSubject(101), std::nullopt);
+
+    cache.PutText(100, std::make_shared<TMiravoText>(100, "Whole subject\nbody"));
+    EXPECT_TRUE(cache.IsTextCached(100));
+    EXPECT_EQ(cache.CachedSubject(100), "Whole subject");
+    cache.PutSubject(100, "Late line");
+    EXPECT_EQ(cache.CachedSubject(100), "Whole subject") << "a line never replaces the text";
+    cache.ForgetText(100);
+    EXPECT_EQ(cache.CachedSubject(100), std::nullopt) << "the line went with the whole text";
+
+    cache.PutSubject(102, "Line of a text the server refuses");
+    cache.PutText(102, nullptr);
+    EXPECT_TRUE(cache.IsTextCached(102));
+    EXPECT_EQ(cache.CachedSubject(102), std::nullopt);
+    cache.PutSubject(104, "Forgotten");
+    cache.ForgetText(104);
+    EXPECT_EQ(cache.CachedSubject(104), std::nullopt);
+    cache.PutSubject(103, "Cleared");
+    cache.ClearAllCaches();
+    EXPECT_EQ(cache.CachedSubject(103), std::nullopt);
+}
+
 // A list built from the caches is kept while the version stands still: it
 // moves with whatever could change such a list, and not with what only adds.
 TEST(MVCacheRecords, TheVersionMovesWithChangesAndReadMarksNotWithAdditions)
