@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -84,8 +85,12 @@ public:
     // or from a view, reaches ConferenceSelected.
     ConfListModel& ConfList() { return confList_; }
     // Shows plain the tree's texts that the memberships at hand have read
-    // (no request is made); at the end of every piece of work.
+    // (no request is made); at the end of every piece of work. Takes in only
+    // the read marks made since the last time when they are all that
+    // changed, and looks at every row otherwise.
     void RefreshTreeReadMarks();
+    // How many times the refresh looked at every row (tests, benchmarks).
+    int TreeMarkWalks() const { return treeMarkWalks_; }
     // Whether a membership the caches hold has the text read.
     bool IsTextReadCached(int32_t text) const;
     bool IsConnected() const;
@@ -250,6 +255,11 @@ private:
     TCurrentReadStatus status_;
     ReadHistory history_;
     ReadTextsKept kept_;
+    // What the tree's read marks were last brought up to: the caches'
+    // version and the count of read marks reported.
+    std::optional<CacheVersion> marksVersion_;
+    uint64_t marksSeen_ = 0;
+    int treeMarkWalks_ = 0;
     SessionCommands* commands_ = nullptr;
     int busy_ = 0;
     std::atomic<bool> shutDown_{false};

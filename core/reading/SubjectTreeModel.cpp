@@ -91,6 +91,7 @@ void SubjectTreeModel::Clear()
         // A view still shows the old tree until it takes in the new one.
         tree_ = std::make_shared<Tree>();
         readChanged_.clear();
+        refreshedTree_ = nullptr;
         tell = Dirty();
     }
     if (tell)
@@ -204,6 +205,7 @@ bool SubjectTreeModel::ShowKept(const std::shared_ptr<void>& kept)
             readChanged_.clear();
         }
         // It was kept while all its texts were unread, and they are again.
+        refreshedTree_ = nullptr;
         for (auto& [text, row] : tree_->texts) {
             if (!row.unread) {
                 row.unread = true;
@@ -235,9 +237,32 @@ void SubjectTreeModel::RefreshReadMarks(const std::function<bool(int32_t)>& isRe
             readChanged_.push_back(text);
             tell = Dirty() || tell;
         }
+        refreshedTree_ = tree_.get();
+        refreshedNodes_ = tree_->nodes.size();
     }
     if (tell)
         Notify();
+}
+
+bool SubjectTreeModel::MarkReadSinceRefresh(const std::vector<int32_t>& texts)
+{
+    bool tell = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (refreshedTree_ != tree_.get() || refreshedNodes_ != tree_->nodes.size())
+            return false;
+        for (int32_t text : texts) {
+            const auto row = tree_->texts.find(text);
+            if (row == tree_->texts.end() || !row->second.unread)
+                continue;
+            row->second.unread = false;
+            readChanged_.push_back(text);
+            tell = Dirty() || tell;
+        }
+    }
+    if (tell)
+        Notify();
+    return true;
 }
 
 bool SubjectTreeModel::IsUnread(int32_t text) const

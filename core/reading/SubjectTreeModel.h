@@ -84,6 +84,11 @@ public:
     // Texts come in unread. isRead is asked about each text still unread and
     // must not wait on the network: it runs under the lock.
     void RefreshReadMarks(const std::function<bool(int32_t)>& isRead);
+    // Marks these texts read where the tree holds them unread: the texts the
+    // read marks made since the last RefreshReadMarks name. False, marking
+    // nothing, when texts were placed or the tree replaced since that walk:
+    // the caller walks again.
+    bool MarkReadSinceRefresh(const std::vector<int32_t>& texts);
     bool IsUnread(int32_t text) const;
     int UnreadCount() const;
     // The caption of the text's first node; "" for a text not in the tree.
@@ -151,6 +156,9 @@ private:
     bool dirty_ = false;       // changes the listener was not told of
     bool told_ = false;        // the listener was told; no call until TakePending
     std::vector<int32_t> readChanged_;
+    // The tree and its size when RefreshReadMarks last walked it.
+    const Tree* refreshedTree_ = nullptr;
+    size_t refreshedNodes_ = 0;
 
     std::mutex listenerMutex_;  // held while the listener runs
     std::function<void()> listener_;

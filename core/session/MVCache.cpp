@@ -448,6 +448,13 @@ std::shared_ptr<TMiravoConference> MVCache::GetConference(int32_t conf)
     return record;
 }
 
+std::shared_ptr<TMiravoConference> MVCache::CachedConference(int32_t conf)
+{
+    std::lock_guard lock(confMutex_);
+    int index;
+    return conferences_.Find(conf, index) ? conferences_.Object(index) : nullptr;
+}
+
 // --- Mark-read queue ------------------------------------------------------
 
 bool MVCache::TakeQueue(int32_t& conf, std::vector<int32_t>& locals)
@@ -650,7 +657,25 @@ std::shared_ptr<TextStatType> MVCache::FindTextStat(int32_t text)
 
 void MVCache::NoteMarkedRead(int32_t conf, int32_t local)
 {
+    {
+        std::lock_guard lock(readMarksMutex_);
+        readMarks_.push_back(ReadMark{conf, local});
+        if (readMarks_.size() > kReadMarksKept)
+            readMarks_.pop_front();
+        ++readMarksReported_;
+    }
     QueueMarkRead(conf, local);
+}
+
+bool MVCache::ReadMarksSince(uint64_t& seen, std::vector<ReadMark>& out) const
+{
+    std::lock_guard lock(readMarksMutex_);
+    const uint64_t firstKept = readMarksReported_ - readMarks_.size();
+    const bool whole = seen >= firstKept && seen <= readMarksReported_;
+    if (whole)
+        out.insert(out.end(), readMarks_.begin() + static_cast<std::ptrdiff_t>(seen - firstKept), readMarks_.end());
+    seen = readMarksReported_;
+    return whole;
 }
 
 } // namespace pellar

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -110,6 +111,23 @@ public:
     // (a refresh after each text read asks this of a thousand memberships).
     std::vector<std::shared_ptr<TMiravoMembership>> ChangedMemberships();
     std::shared_ptr<TMiravoConference> GetConference(int32_t conf);  // null only for 0
+    // Looks only, and never waits for another thread's key: the cached
+    // record, or null.
+    std::shared_ptr<TMiravoConference> CachedConference(int32_t conf);
+
+    // A read mark a cached membership reported, in the order they came.
+    struct ReadMark {
+        int32_t conf = 0;
+        int32_t local = 0;
+        bool operator==(const ReadMark&) const = default;
+    };
+    // The last marks are kept, so that a list showing read state can take
+    // in what was read since it last looked instead of looking at every row.
+    static constexpr size_t kReadMarksKept = 4096;
+    // Appends the marks reported after the first `seen` of them and moves
+    // seen to the count reported so far. False when some of them are no
+    // longer kept: the caller must look at everything again.
+    bool ReadMarksSince(uint64_t& seen, std::vector<ReadMark>& out) const;
     void QueueMarkRead(int32_t conf, int32_t local);
     void FlushMarkRead(bool wait);
     void ClearAllCaches();
@@ -180,6 +198,10 @@ private:
     // Subject lines of texts not cached whole, held apart and flat: a big
     // conference's tree keeps ten thousand of them.
     TSortedIntegerList<std::string> subjects_;
+
+    mutable std::mutex readMarksMutex_;
+    std::deque<ReadMark> readMarks_;   // the last kReadMarksKept
+    uint64_t readMarksReported_ = 0;   // every mark ever reported
 
     std::mutex sessionMutex_;
     TIntegerResourceLock sessionKeys_;

@@ -223,6 +223,21 @@ private slots:
             stillBold += boldOf(text) ? 1 : 0;
         QVERIFY(stillBold >= 1);
         QVERIFY(stillBold < int(texts.size()));
+
+        // Once the tree is whole, a step's own read marks are all the
+        // refresh takes in: no look at every row.
+        SubjectTreeAsyncThread* builder = form_->SubjectTreeBuilder();
+        QTRY_VERIFY(builder->RunsCompleted() >= 1 && builder->IsIdle());
+        form_->Reader().RefreshTreeReadMarks();
+        const int walks = form_->Reader().TreeMarkWalks();
+        form_->ReadNext();
+        QTRY_COMPARE(shown.count(), 2);
+        QTRY_COMPARE(form_->BusyCount(), 0);
+        const int32_t second = shown.back().front().value<int32_t>();
+        QVERIFY(second != read);
+        QVERIFY(!tree->IsShownUnread(second));
+        QVERIFY(!boldOf(second));
+        QCOMPARE(form_->Reader().TreeMarkWalks(), walks);
     }
 
     void subjectTreeListsTheConferenceTextsUnderTheirAuthors()

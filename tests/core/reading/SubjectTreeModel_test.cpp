@@ -112,6 +112,36 @@ TEST(SubjectTreeModel, TextsComeInUnreadAndReadMarksChangeOnlyThoseRead)
     EXPECT_TRUE(view.Take().readChanged.empty());
 }
 
+// Marks taken in since the last walk count only while the tree is the one
+// walked, with nothing placed since: anything else needs another walk.
+TEST(SubjectTreeModel, MarksSinceTheLastWalkCountOnlyForTheTreeWalked)
+{
+    SubjectTreeModel tree;
+    PlaceTextsInTree(tree, {Entry(1, "A"), Entry(2, "A", {1}), Entry(3, "B")});
+    EXPECT_FALSE(tree.MarkReadSinceRefresh({1})) << "never walked";
+    EXPECT_TRUE(tree.IsUnread(1));
+
+    tree.RefreshReadMarks([](int32_t) { return false; });
+    FakeView view(tree);
+    view.Take();
+    EXPECT_TRUE(tree.MarkReadSinceRefresh({2, 99}));
+    EXPECT_FALSE(tree.IsUnread(2));
+    EXPECT_TRUE(tree.IsUnread(1));
+    EXPECT_EQ(view.Take().readChanged, std::vector<int32_t>{2});
+    EXPECT_TRUE(tree.MarkReadSinceRefresh({2}));
+    EXPECT_TRUE(view.Take().readChanged.empty()) << "a text read already";
+
+    PlaceTextsInTree(tree, {Entry(4, "A", {1})});
+    EXPECT_FALSE(tree.MarkReadSinceRefresh({3})) << "a text placed since the walk";
+    EXPECT_TRUE(tree.IsUnread(3));
+    tree.RefreshReadMarks([](int32_t) { return false; });
+    EXPECT_TRUE(tree.MarkReadSinceRefresh({3}));
+
+    tree.Clear();
+    PlaceTextsInTree(tree, {Entry(1, "A"), Entry(2, "A", {1}), Entry(3, "B"), Entry(4, "A", {1})});
+    EXPECT_FALSE(tree.MarkReadSinceRefresh({3})) << "another tree of the same size";
+}
+
 TEST(SubjectTreeModel, AViewSeesOnlyThePublishedNodes)
 {
     SubjectTreeModel tree;

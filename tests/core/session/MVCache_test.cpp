@@ -125,6 +125,37 @@ TEST(MVCacheRecords, ASubjectLineStandsInUntilTheWholeTextComes)
     EXPECT_EQ(cache.CachedSubject(103), std::nullopt);
 }
 
+// Read marks are told in order to whoever asks what came since it last
+// looked, for as long as they are kept.
+TEST(MVCacheRecords, ReadMarksSinceALookComeInOrderWhileKept)
+{
+    Client client(QuietClientOptions());
+    MVCache& cache = client.Cache();
+    auto membership = std::make_shared<TMiravoMembership>(10, &cache);
+    cache.PutMembership(membership);
+    uint64_t seen = 0;
+    std::vector<MVCache::ReadMark> marks;
+    EXPECT_TRUE(cache.ReadMarksSince(seen, marks));
+    EXPECT_TRUE(marks.empty());
+    const uint64_t reads = cache.Version().reads;
+    membership->MarkRead(5, true);
+    membership->MarkRead(3, true);
+    membership->MarkRead(5, true);  // read already: no mark
+    EXPECT_TRUE(cache.ReadMarksSince(seen, marks));
+    EXPECT_EQ(marks, (std::vector<MVCache::ReadMark>{{10, 5}, {10, 3}}));
+    EXPECT_EQ(cache.Version().reads - reads, marks.size()) << "one read-state change a mark";
+    marks.clear();
+    EXPECT_TRUE(cache.ReadMarksSince(seen, marks));
+    EXPECT_TRUE(marks.empty());
+
+    for (int32_t local = 100; local < 100 + int32_t(MVCache::kReadMarksKept) + 1; ++local)
+        cache.NoteMarkedRead(20, local);
+    EXPECT_FALSE(cache.ReadMarksSince(seen, marks)) << "the first of them is gone";
+    cache.NoteMarkedRead(20, 1);
+    EXPECT_TRUE(cache.ReadMarksSince(seen, marks));
+    EXPECT_EQ(marks.back(), (MVCache::ReadMark{20, 1}));
+}
+
 // A list built from the caches is kept while the version stands still: it
 // moves with whatever could change such a list, and not with what only adds.
 TEST(MVCacheRecords, TheVersionMovesWithChangesAndReadMarksNotWithAdditions)
