@@ -34,6 +34,7 @@
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,6 +47,13 @@ TReadArticleForm::TReadArticleForm(ReadingSession& session, const GuiServices& s
 {
     setObjectName(QStringLiteral("ReadArticleForm"));
     setWindowTitle(tr("Read texts"));
+    busyShown_ = new QTimer(this);
+    busyShown_->setSingleShot(true);
+    busyShown_->setInterval(kBusyShownAfterMs);
+    connect(busyShown_, &QTimer::timeout, this, [this] {
+        if (mainForm_)
+            mainForm_->StatusBar1()->SetBusyText(tr("Working..."));
+    });
     // The controller first: the views show its models.
     reading_ = session_.NewController(std::make_unique<QtCancellableGuiThread>(this), view_,
                                       std::make_unique<QtCancellableGuiThread>(this));
@@ -199,8 +207,13 @@ void TReadArticleForm::View::ShowInfo(const std::string& line)
 
 void TReadArticleForm::View::SetBusy(bool busy)
 {
+    if (busy) {
+        form_.busyShown_->start();
+        return;
+    }
+    form_.busyShown_->stop();
     if (form_.mainForm_)
-        form_.mainForm_->StatusBar1()->SetBusyText(busy ? tr("Working...") : QString());
+        form_.mainForm_->StatusBar1()->SetBusyText(QString());
 }
 
 void TReadArticleForm::ReadNext()

@@ -21,6 +21,7 @@
 #include <vector>
 
 class QSplitter;
+class QTimer;
 
 namespace pellar {
 
@@ -173,6 +174,11 @@ private:
     std::function<std::vector<std::string>()> listProfiles_;
     TFindDialog* findDialog_ = nullptr;
     QPointer<MainWindow> mainForm_;
+    // "Working..." shows only for work that lasts: a step of a few
+    // milliseconds would paint and lay out the status bar twice for nothing,
+    // ahead of the article it brings.
+    static constexpr int kBusyShownAfterMs = 150;
+    QTimer* busyShown_ = nullptr;
 
     TConfListView* confList_ = nullptr;
     TSubjectTreeView* subjectTree_ = nullptr;

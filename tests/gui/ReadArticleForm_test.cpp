@@ -16,6 +16,8 @@
 #include "gui/reading/SubjectTreeItemModel.h"
 #include "gui/reading/SubjectTreeView.h"
 #include "gui/common/GuiServices.h"
+#include "gui/common/MainStatusBar.h"
+#include "gui/common/MainWindow.h"
 #include "gui/common/MiravoTextEdit.h"
 #include "support/gui/GuiTestSupport.h"
 #include "support/gui/PreparedArticles.h"
@@ -146,6 +148,29 @@ private slots:
         form_->resize(640, 600);
         relayout();
         QCOMPARE(list->columnWidth(TConfListView::NameColumn), 260);
+    }
+
+    // "Working..." is for work that lasts: a quick step paints nothing.
+    void theBusyTextShowsOnlyForWorkThatLasts()
+    {
+        struct Frame : MainWindow {
+            TMainStatusBar* bar = new TMainStatusBar(this);
+            TMainStatusBar* StatusBar1() const override { return bar; }
+            QMdiArea* MdiArea() const override { return nullptr; }
+            QMdiSubWindow* AddChildWindow(QWidget*) override { return nullptr; }
+        } frame;
+        form_->SetMainForm(&frame);
+        QVERIFY(form_->BeginWork());
+        form_->EndWork();
+        QTest::qWait(300);
+        QCOMPARE(frame.bar->BusyText(), QString());
+
+        QVERIFY(form_->BeginWork());
+        QCOMPARE(frame.bar->BusyText(), QString());
+        QTRY_COMPARE(frame.bar->BusyText(), QStringLiteral("Working..."));
+        form_->EndWork();
+        QCOMPARE(frame.bar->BusyText(), QString());
+        form_->SetMainForm(nullptr);
     }
 
     void readNextShowsTheFirstUnreadTextAndMarksItRead()
