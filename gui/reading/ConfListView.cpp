@@ -2,6 +2,8 @@
 
 #include "gui/common/WireCodec.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMetaObject>
@@ -10,11 +12,29 @@ namespace pellar {
 
 // --- ConfListItemModel ----------------------------------------------------------
 
+namespace {
+
+const QEvent::Type kApplyPendingEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+} // namespace
+
 ConfListItemModel::ConfListItemModel(ConfListModel& list, QObject* parent) : QAbstractTableModel(parent), list_(list)
 {
-    // Called on the changing thread: queued to this object's thread.
-    list_.SetChangeListener([this] { QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection); });
+    // Called on the changing thread: queued to this object's thread, behind
+    // whatever else is queued. A read-next step changes a count on its
+    // thread just before it hands over its article, and the article comes
+    // first.
+    list_.SetChangeListener(
+        [this] { QCoreApplication::postEvent(this, new QEvent(kApplyPendingEvent), Qt::LowEventPriority); });
     ApplyPending();
+}
+
+bool ConfListItemModel::event(QEvent* event)
+{
+    if (event->type() != kApplyPendingEvent)
+        return QAbstractTableModel::event(event);
+    ApplyPending();
+    return true;
 }
 
 ConfListItemModel::~ConfListItemModel()

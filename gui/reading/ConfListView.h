@@ -38,6 +38,9 @@ public:
     int ShownRow(int32_t conf) const;
     int32_t ShownConference(int row) const;
 
+protected:
+    bool event(QEvent* event) override;
+
 signals:
     // After the rows were taken in: the selected conference (0: none) and
     // the one to bring into sight (0: none).
