@@ -71,9 +71,11 @@ inline void CpuRelax()
 // value seen just before ready() said no. The caller's waiters count is
 // raised before that last look and lowered on the way out, so a waker that
 // changes the word first and reads the count after never skips a sleeper.
-// timeoutMs: below 0 no limit, 0 no wait. False on time-out.
+// timeoutMs: below 0 no limit, 0 no wait. False on time-out. spinMicroseconds:
+// how long to keep looking before the first sleep.
 template <typename Ready>
-bool FutexWaitFor(std::atomic<int32_t>& word, std::atomic<int32_t>& waiters, int timeoutMs, Ready ready)
+bool FutexWaitFor(std::atomic<int32_t>& word, std::atomic<int32_t>& waiters, int timeoutMs, Ready ready,
+                  int spinMicroseconds = kFutexSpinMicroseconds)
 {
     if (ready())
         return true;
@@ -83,7 +85,7 @@ bool FutexWaitFor(std::atomic<int32_t>& word, std::atomic<int32_t>& waiters, int
     // thread that went to sleep on an idle core can cost tens of them (a
     // virtual machine's halted CPU most of all): look again for a moment
     // before sleeping.
-    const auto spinUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(kFutexSpinMicroseconds);
+    const auto spinUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(spinMicroseconds);
     do {
         if (ready())
             return true;

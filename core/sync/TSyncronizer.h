@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #include "core/sync/Futex.h"
@@ -23,6 +24,13 @@ public:
     // Waits without taking any lock; once it returns Signaled the releasing
     // thread is done with this object, which may be destroyed at once.
     WaitResult WaitFor(int timeoutMs);
+
+    // How long a wait keeps looking before it sleeps, in microseconds: long
+    // while recent waits were answered within about that time (a server on
+    // this machine), short once they take longer (one over a network).
+    static int SpinMicroseconds();
+    // Counts a wait of this length into that estimate (WaitFor does so).
+    static void NoteWait(std::chrono::steady_clock::duration took);
 
 private:
     // Outstanding work; the waiter sleeps on it while it is above 0.

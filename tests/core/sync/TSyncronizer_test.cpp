@@ -62,6 +62,38 @@ TEST(TSyncronizer, TimedWaitIsWokenByARelease)
     }
 }
 
+// A reply from this machine comes within microseconds, and a waiter keeps
+// looking for it rather than paying a wake-up; once replies take
+// milliseconds (a server across a network) it sleeps almost at once, and a
+// wait that ran out of time counts as a long one.
+TEST(TSyncronizer, WaitsKeepLookingOnlyWhileRepliesComeQuickly)
+{
+    using namespace std::chrono;
+    for (int i = 0; i < 40; ++i)
+        TSyncronizer::NoteWait(microseconds(30));
+    const int quick = TSyncronizer::SpinMicroseconds();
+    EXPECT_GE(quick, 100);
+
+    for (int i = 0; i < 3; ++i) {
+        TSyncronizer sync;
+        sync.Acquire();
+        EXPECT_EQ(sync.WaitFor(20), WaitResult::Timeout);
+        sync.Release();
+    }
+    EXPECT_LT(TSyncronizer::SpinMicroseconds(), quick);
+    EXPECT_LE(TSyncronizer::SpinMicroseconds(), kFutexSpinMicroseconds);
+
+    // One slow reply among many quick ones does not stop the looking for long.
+    for (int i = 0; i < 40; ++i)
+        TSyncronizer::NoteWait(microseconds(30));
+    EXPECT_EQ(TSyncronizer::SpinMicroseconds(), quick);
+    TSyncronizer::NoteWait(milliseconds(20));
+    EXPECT_LT(TSyncronizer::SpinMicroseconds(), quick);
+    for (int i = 0; i < 40; ++i)
+        TSyncronizer::NoteWait(microseconds(30));
+    EXPECT_EQ(TSyncronizer::SpinMicroseconds(), quick);
+}
+
 TEST(TSyncronizer, AcquireAfterCompletionMakesItWaitAgain)
 {
     TSyncronizer sync;
