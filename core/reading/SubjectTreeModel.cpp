@@ -1,6 +1,8 @@
 #include "core/reading/SubjectTreeModel.h"
 
 #include <algorithm>
+#include <deque>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -11,15 +13,49 @@ namespace pellar {
 // children of any node are in ascending id order: the nodes a view has been
 // shown (ids up to its published one) are a prefix of every child list.
 struct SubjectTreeModel::Tree {
-    std::vector<Node> nodes;
+    // A node as the tree keeps it: its caption is a number in the tree's own
+    // list of captions, which a text node shares with every other text by the
+    // same author (ten thousand nodes have a few hundred authors).
+    struct Slot {
+        TreeNodeId parent = -1;  // -1 for a top-level node
+        int32_t caption = 0;
+        int32_t text = 0;        // 0 for a subject node
+        int32_t row = 0;
+        std::vector<TreeNodeId> children;
+    };
+
+    std::vector<Slot> nodes;
     std::vector<TreeNodeId> topLevel;
     // Caption -> the first top-level node with it.
-    std::unordered_map<std::string, TreeNodeId> topByCaption;
+    std::unordered_map<int32_t, TreeNodeId> topByCaption;
     std::unordered_map<int32_t, TextRow> texts;
     // The nodes after the first of the few texts placed more than once.
     std::unordered_map<int32_t, std::vector<TreeNodeId>> moreNodes;
+    // A deque: its strings never move, so the look-up may view them.
+    std::deque<std::string> captions;
+    std::unordered_map<std::string_view, int32_t> captionIds;
     bool complete = false;
 
+    int32_t Intern(std::string_view caption)
+    {
+        if (const auto it = captionIds.find(caption); it != captionIds.end())
+            return it->second;
+        const auto id = static_cast<int32_t>(captions.size());
+        captionIds.emplace(captions.emplace_back(caption), id);
+        return id;
+    }
+    std::optional<int32_t> CaptionId(std::string_view caption) const
+    {
+        const auto it = captionIds.find(caption);
+        return it == captionIds.end() ? std::nullopt : std::optional<int32_t>(it->second);
+    }
+    const std::string& Caption(const Slot& node) const { return captions[static_cast<size_t>(node.caption)]; }
+
+    TreeNodeId Add(TreeNodeId parent, std::string_view caption, int32_t text, int row)
+    {
+        nodes.push_back(Slot{parent, Intern(caption), text, row, {}});
+        return static_cast<TreeNodeId>(nodes.size());
+    }
     // The nodes of a text, in id order.
     std::vector<TreeNodeId> NodesOf(int32_t text) const
     {
@@ -31,7 +67,7 @@ struct SubjectTreeModel::Tree {
             out.insert(out.end(), more->second.begin(), more->second.end());
         return out;
     }
-    const Node* Find(TreeNodeId id) const
+    const Slot* Find(TreeNodeId id) const
     {
         return id >= 1 && static_cast<size_t>(id) <= nodes.size() ? &nodes[static_cast<size_t>(id - 1)] : nullptr;
     }
@@ -39,7 +75,7 @@ struct SubjectTreeModel::Tree {
     {
         if (parent == 0)
             return &topLevel;
-        const Node* node = Find(parent);
+        const Slot* node = Find(parent);
         return node ? &node->children : nullptr;
     }
 };
@@ -107,7 +143,8 @@ std::vector<TreeNodeId> SubjectTreeModel::NodesOfText(int32_t text)
 std::optional<TreeNodeId> SubjectTreeModel::FindTopLevel(std::string_view caption)
 {
     std::lock_guard lock(mutex_);
-    const auto it = tree_->topByCaption.find(std::string(caption));
+    const std::optional<int32_t> id = tree_->CaptionId(caption);
+    const auto it = id ? tree_->topByCaption.find(*id) : tree_->topByCaption.end();
     return it == tree_->topByCaption.end() ? std::nullopt : std::optional<TreeNodeId>(it->second);
 }
 
@@ -118,10 +155,9 @@ TreeNodeId SubjectTreeModel::AddTopLevel(std::string_view caption)
     {
         std::lock_guard lock(mutex_);
         Tree& t = *tree_;
-        id = static_cast<TreeNodeId>(t.nodes.size()) + 1;
-        t.nodes.push_back(Node{id, -1, std::string(caption), 0, {}, static_cast<int>(t.topLevel.size())});
+        id = t.Add(-1, caption, 0, static_cast<int>(t.topLevel.size()));
         t.topLevel.push_back(id);
-        t.topByCaption.emplace(std::string(caption), id);
+        t.topByCaption.emplace(t.nodes.back().caption, id);
         tell = Dirty();
     }
     if (tell)
@@ -138,11 +174,10 @@ TreeNodeId SubjectTreeModel::AddTextNode(TreeNodeId parent, std::string_view cap
         Tree& t = *tree_;
         if (!t.Find(parent))
             throw std::out_of_range("no such tree node");
-        id = static_cast<TreeNodeId>(t.nodes.size()) + 1;
-        Node& under = t.nodes[static_cast<size_t>(parent - 1)];
-        const int row = static_cast<int>(under.children.size());
-        under.children.push_back(id);
-        t.nodes.push_back(Node{id, parent, std::string(caption), text, {}, row});
+        const int row = static_cast<int>(t.nodes[static_cast<size_t>(parent - 1)].children.size());
+        id = t.Add(parent, caption, text, row);
+        // Added first: the new node may have moved the one it goes under.
+        t.nodes[static_cast<size_t>(parent - 1)].children.push_back(id);
         if (!t.texts.emplace(text, TextRow{static_cast<int32_t>(id), true}).second)
             t.moreNodes[text].push_back(id);
         tell = Dirty();
@@ -283,8 +318,8 @@ std::string SubjectTreeModel::AuthorOf(int32_t text) const
 {
     std::lock_guard lock(mutex_);
     const auto it = tree_->texts.find(text);
-    const Node* first = it == tree_->texts.end() ? nullptr : tree_->Find(it->second.firstNode);
-    return first ? first->caption : std::string();
+    const Tree::Slot* first = it == tree_->texts.end() ? nullptr : tree_->Find(it->second.firstNode);
+    return first ? tree_->Caption(*first) : std::string();
 }
 
 std::vector<TreeNodeId> SubjectTreeModel::TopLevel() const
@@ -296,10 +331,10 @@ std::vector<TreeNodeId> SubjectTreeModel::TopLevel() const
 SubjectTreeModel::Node SubjectTreeModel::At(TreeNodeId id) const
 {
     std::lock_guard lock(mutex_);
-    const Node* node = tree_->Find(id);
+    const Tree::Slot* node = tree_->Find(id);
     if (!node)
         throw std::out_of_range("no such tree node");
-    return *node;
+    return Node{id, node->parent, tree_->Caption(*node), node->text, node->children, node->row};
 }
 
 int SubjectTreeModel::NodeCount() const
@@ -342,7 +377,7 @@ std::vector<std::pair<TreeNodeId, int>> SubjectTreeModel::PlacesOf(const ShownTr
     const Tree& t = Of(shown);
     std::vector<std::pair<TreeNodeId, int>> out;
     for (TreeNodeId id = shown.published + 1; id <= upTo; ++id) {
-        const Node* node = t.Find(id);
+        const Tree::Slot* node = t.Find(id);
         if (!node)
             break;
         out.emplace_back(node->parent > 0 ? node->parent : 0, node->row);
@@ -376,28 +411,29 @@ TreeNodeId SubjectTreeModel::Child(const ShownTree& shown, TreeNodeId parent, in
 TreeNodeId SubjectTreeModel::ParentOf(const ShownTree& shown, TreeNodeId id) const
 {
     std::lock_guard lock(mutex_);
-    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    const Tree::Slot* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
     return node && node->parent > 0 ? node->parent : 0;
 }
 
 int SubjectTreeModel::RowOf(const ShownTree& shown, TreeNodeId id) const
 {
     std::lock_guard lock(mutex_);
-    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    const Tree::Slot* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
     return node ? node->row : -1;
 }
 
 std::string SubjectTreeModel::CaptionOf(const ShownTree& shown, TreeNodeId id) const
 {
     std::lock_guard lock(mutex_);
-    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
-    return node ? node->caption : std::string();
+    const Tree& t = Of(shown);
+    const Tree::Slot* node = id <= shown.published ? t.Find(id) : nullptr;
+    return node ? t.Caption(*node) : std::string();
 }
 
 int32_t SubjectTreeModel::TextOf(const ShownTree& shown, TreeNodeId id) const
 {
     std::lock_guard lock(mutex_);
-    const Node* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
+    const Tree::Slot* node = id <= shown.published ? Of(shown).Find(id) : nullptr;
     return node ? node->text : 0;
 }
 
@@ -405,7 +441,7 @@ bool SubjectTreeModel::IsShownUnread(const ShownTree& shown, TreeNodeId id) cons
 {
     std::lock_guard lock(mutex_);
     const Tree& t = Of(shown);
-    const Node* node = id <= shown.published ? t.Find(id) : nullptr;
+    const Tree::Slot* node = id <= shown.published ? t.Find(id) : nullptr;
     if (!node || node->text == 0)
         return false;
     const auto it = t.texts.find(node->text);
@@ -428,10 +464,10 @@ SubjectTreeModel::Cell SubjectTreeModel::CellOf(const ShownTree& shown, TreeNode
 {
     std::lock_guard lock(mutex_);
     const Tree& t = Of(shown);
-    const Node* node = id <= shown.published ? t.Find(id) : nullptr;
+    const Tree::Slot* node = id <= shown.published ? t.Find(id) : nullptr;
     if (!node)
         return {};
-    Cell cell{node->caption, node->text, false};
+    Cell cell{t.Caption(*node), node->text, false};
     if (node->text != 0) {
         const auto it = t.texts.find(node->text);
         cell.unread = it != t.texts.end() && it->second.unread;
@@ -463,7 +499,7 @@ std::vector<int32_t> SubjectTreeModel::CollectTexts(const Tree& t, TreeNodeId pu
     for (int i = tops - 1; i >= 0; --i)
         pending.push_back(t.topLevel[static_cast<size_t>(i)]);
     while (!pending.empty()) {
-        const Node& node = *t.Find(pending.back());
+        const Tree::Slot& node = *t.Find(pending.back());
         pending.pop_back();
         if (node.text != 0)
             out.push_back(node.text);

@@ -267,7 +267,7 @@ std::shared_ptr<TMiravoText> MVCache::GetText(int32_t text, TextMiss& miss)
 void MVCache::StoreTextLocked(int32_t text, std::shared_ptr<TextCacheType> entry)
 {
     // The whole text's subject line answers from now on.
-    subjects_.RemoveKey(text);
+    subjects_.Remove(text);
     int index;
     if (!texts_.Find(text, index))
         texts_.SetObject(texts_.Add(text), std::move(entry));
@@ -278,7 +278,7 @@ void MVCache::ForgetText(int32_t text)
     ForgetTextStat(text);
     std::lock_guard lock(textMutex_);
     texts_.RemoveKey(text);
-    subjects_.RemoveKey(text);
+    subjects_.Remove(text);
 }
 
 bool MVCache::IsTextCached(int32_t text)
@@ -292,9 +292,8 @@ void MVCache::PutSubject(int32_t text, std::string subject)
 {
     std::lock_guard lock(textMutex_);
     int index;
-    if (texts_.Find(text, index) || subjects_.Find(text, index))
-        return;
-    subjects_.SetObject(subjects_.Add(text), std::move(subject));
+    if (!texts_.Find(text, index))
+        subjects_.Put(text, subject);
 }
 
 std::optional<std::string> MVCache::CachedSubject(int32_t text)
@@ -302,9 +301,7 @@ std::optional<std::string> MVCache::CachedSubject(int32_t text)
     std::lock_guard lock(textMutex_);
     int index;
     if (!texts_.Find(text, index)) {
-        if (subjects_.Find(text, index))
-            return subjects_.Object(index);
-        return std::nullopt;
+        return subjects_.Get(text);
     }
     const TextCacheType& entry = *texts_.Object(index);
     if (!entry.text)

@@ -25,6 +25,7 @@
 #include "core/wire/TMiravoText.h"
 #include "core/base/TSortedIntegerList.h"
 #include "core/wire/TextStatType.h"
+#include "core/session/SubjectLines.h"
 #include "core/session/TextSource.h"
 
 namespace pellar {
@@ -197,7 +198,7 @@ private:
     TSortedIntegerList<std::shared_ptr<TextCacheType>> texts_;
     // Subject lines of texts not cached whole, held apart and flat: a big
     // conference's tree keeps ten thousand of them.
-    TSortedIntegerList<std::string> subjects_;
+    SubjectLines subjects_;
 
     mutable std::mutex readMarksMutex_;
     std::deque<ReadMark> readMarks_;   // the last kReadMarksKept

@@ -7,6 +7,7 @@
 
 #include "core/wire/WireTokens.h"
 #include "core/session/MVCache.h"
+#include "core/session/SubjectLines.h"
 #include "support/ClientHarness.h"
 
 namespace pellar::test {
@@ -123,6 +124,42 @@ TEST(MVCacheRecords, ASubjectLineStandsInUntilTheWholeTextComes)
     cache.PutSubject(103, "Cleared");
     cache.ClearAllCaches();
     EXPECT_EQ(cache.CachedSubject(103), std::nullopt);
+}
+
+// The flat store under the cache's subject lines: lines put out of order and
+// most of them let go again (their whole texts came) leave the rest intact,
+// and the buffer gives back what they used.
+TEST(SubjectLines, LinesLetGoOfGiveTheirBytesBackAndTheRestReadTheSame)
+{
+    SubjectLines lines;
+    const auto line = [](int32_t text) {
+        std::string out = "Subject of text ";
+        out += std::to_string(text);
+        return out.append(40, 'x');
+    };
+    for (int32_t text = 4000; text >= 1; --text)
+        lines.Put(text, line(text));
+    lines.Put(7, "a second line");
+    lines.Put(5000, "");
+    ASSERT_EQ(lines.Count(), 4001);
+    const size_t full = lines.BufferBytes();
+    for (int32_t text = 1; text <= 4000; ++text) {
+        if (text % 10 != 0)
+            lines.Remove(text);
+    }
+    lines.Remove(123456);
+    EXPECT_EQ(lines.Count(), 401);
+    EXPECT_LT(lines.BufferBytes(), full / 4);
+    for (int32_t text = 1; text <= 4000; ++text) {
+        if (text % 10 == 0)
+            ASSERT_EQ(lines.Get(text), line(text)) << text;
+        else
+            ASSERT_FALSE(lines.Contains(text)) << text;
+    }
+    EXPECT_EQ(lines.Get(5000), "") << "an empty line is a line";
+    lines.Clear();
+    EXPECT_EQ(lines.BufferBytes(), 0u);
+    EXPECT_EQ(lines.Get(10), std::nullopt);
 }
 
 // Read marks are told in order to whoever asks what came since it last
