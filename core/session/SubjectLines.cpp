@@ -45,7 +45,7 @@ void SubjectLines::Remove(int32_t text)
     if (!places_.Find(text, index))
         return;
     released_ += places_.Object(index).length;
-    places_.RemoveKey(text);
+    places_.Delete(index);
     CompactIfWasteful();
 }
 
